@@ -1,0 +1,27 @@
+#!/bin/sh
+# Installs the Debian 12 packages that building, testing and screenshots need,
+# and only those that are missing. Run as root or with sudo available.
+set -eu
+
+PACKAGES="build-essential cmake ninja-build pkg-config \
+qt6-base-dev qt6-serialport-dev qt6-charts-dev \
+xvfb xauth imagemagick fonts-dejavu-core"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+
+if [ -z "$missing" ]; then
+    echo "setup: every package is already installed"
+    exit 0
+fi
+
+if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
+echo "setup: installing$missing"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+# shellcheck disable=SC2086
+$SUDO apt-get install -y -qq $missing

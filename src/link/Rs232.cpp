@@ -1,0 +1,86 @@
+#include "link/Rs232.h"
+
+#include "link/Commands.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/SerialPort.h"
+
+namespace tarnix::link {
+
+namespace {
+constexpr double SecondsPerDay = 86400.0;
+
+QByteArray addressBytes(int address) {
+    QByteArray bytes;
+    bytes.append(char(address & 0xFF));
+    bytes.append(char((address >> 8) & 0xFF));
+    return bytes;
+}
+} // namespace
+
+Rs232::Rs232(platform::SerialPort& port, platform::Clock& clock, platform::Dialogs& dialogs)
+    : m_port(port), m_clock(clock), m_dialogs(dialogs) {}
+
+void Rs232::flush() { m_port.readAll(); }
+
+void Rs232::send(const QByteArray& bytes) { m_port.write(bytes); }
+
+bool Rs232::stopped() const { return m_clock.stopped() || m_port.isLost(); }
+
+bool Rs232::delay(double seconds) {
+    if (m_clock.secondsSinceMidnight() + seconds >= SecondsPerDay)
+        return !stopped();
+    // Counted on the monotonic clock, so a wait that a late wake-up carries
+    // past midnight still ends.
+    return m_clock.wait(seconds) && !stopped();
+}
+
+bool Rs232::readByte(int address) {
+    for (;;) {
+        flush();
+        send(command::ReadMemory);
+        if (!delay(CommandPause))
+            return false;
+        send(addressBytes(address));
+        const double start = m_clock.monotonic();
+        for (;;) {
+            if (!m_clock.wait(ReplyPollInterval) || stopped())
+                return false;
+            if (m_clock.monotonic() - start > ReadTimeout)
+                break;
+            if (m_port.bytesWaiting() == ReadReplyLength) {
+                const QByteArray reply = m_port.readAll();
+                if (reply.size() >= 2) {
+                    m_lastByte = std::uint8_t(reply[1]);
+                    return true;
+                }
+                break;
+            }
+        }
+        m_dialogs.message(WaitTimeOutMessage);
+        if (stopped())
+            return false;
+    }
+}
+
+bool Rs232::writeByte(int address, int value) {
+    flush();
+    send(command::WriteMemory);
+    if (!delay(CommandPause))
+        return false;
+    QByteArray bytes = addressBytes(address);
+    bytes.append(char(value & 0xFF));
+    send(bytes);
+    return delay(CommandPause);
+}
+
+bool Rs232::tryTakeWire() {
+    if (m_wireTaken)
+        return false;
+    m_wireTaken = true;
+    return true;
+}
+
+void Rs232::releaseWire() { m_wireTaken = false; }
+
+} // namespace tarnix::link

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QByteArray>
+#include <cstdint>
+
+namespace tarnix::platform {
+class Clock;
+class Dialogs;
+class SerialPort;
+} // namespace tarnix::platform
+
+namespace tarnix::link {
+
+// The byte exchange with the meter over the one serial port: the flush, the
+// wait that keeps the window alive, and single-byte memory reads and writes.
+//
+// Every routine that waits returns false when it stopped early: the program
+// is ending (the clock was stopped) or the device went away. Callers then
+// give up their action without touching anything else.
+class Rs232 {
+public:
+    Rs232(platform::SerialPort& port, platform::Clock& clock, platform::Dialogs& dialogs);
+
+    platform::SerialPort& port() { return m_port; }
+    platform::Clock& clock() { return m_clock; }
+
+    // Throws away every waiting byte.
+    void flush();
+    void send(const QByteArray& bytes);
+
+    // Waits `seconds` while the user interface stays alive. A wait that would
+    // end at or after midnight returns at once, as the meter protocol always has.
+    [[nodiscard]] bool delay(double seconds);
+
+    // Reads the byte at `address` into lastByte(): "R", 0.2 s, then low and
+    // high address bytes; the meter answers with exactly three bytes, the data
+    // byte second. Three seconds without that answer show "Wait Time Out ! Try
+    // again !" and start the read again, as often as it takes.
+    [[nodiscard]] bool readByte(int address);
+    std::uint8_t lastByte() const { return m_lastByte; }
+
+    // Writes `value` at `address`: "W", 0.2 s, then low, high, value, then 0.2 s.
+    // Nothing comes back.
+    [[nodiscard]] bool writeByte(int address, int value);
+
+    // True while the program is ending or the device is gone.
+    bool stopped() const;
+
+    // One exchange at a time on the wire: an action that talks to the meter
+    // takes the wire first and refuses to start when it is taken.
+    bool tryTakeWire();
+    void releaseWire();
+    bool wireTaken() const { return m_wireTaken; }
+
+private:
+    platform::SerialPort& m_port;
+    platform::Clock& m_clock;
+    platform::Dialogs& m_dialogs;
+    std::uint8_t m_lastByte = 0;
+    bool m_wireTaken = false;
+};
+
+// Holds the wire for one action; check taken() before talking to the meter.
+class WireLock {
+public:
+    explicit WireLock(Rs232& link) : m_link(link), m_taken(link.tryTakeWire()) {}
+    ~WireLock() {
+        if (m_taken)
+            m_link.releaseWire();
+    }
+    WireLock(const WireLock&) = delete;
+    WireLock& operator=(const WireLock&) = delete;
+    bool taken() const { return m_taken; }
+
+private:
+    Rs232& m_link;
+    bool m_taken;
+};
+
+} // namespace tarnix::link

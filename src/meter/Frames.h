@@ -1,0 +1,40 @@
+#pragma once
+
+#include "meter/Reading.h"
+
+#include <QByteArrayView>
+#include <cstdint>
+
+namespace tarnix::meter {
+
+// A reading request (one blank) is answered with one of two frames, told
+// apart by their length alone.
+//
+// Short frame, 5 bytes:   [0] ?  [1] code  [2] packed low  [3] packed high  [4] ?
+// Long frame, 12 bytes:   [0] '*'  [1] code  [2..7] six display characters
+//                         [8..10] ?  [11] CR
+enum class FrameKind { None, Short, Long };
+
+inline constexpr int ShortFrameLength = 5;
+inline constexpr int LongFrameLength = 12;
+inline constexpr std::uint8_t LongFrameStart = '*';
+inline constexpr std::uint8_t LongFrameEnd = 13;
+
+FrameKind frameKindForLength(qsizetype byteCount);
+
+// The function/range code, then the packed reading. Frames shorter than
+// 4 bytes change nothing.
+void decodeShortFrame(QByteArrayView frame, Reading& reading);
+
+enum class LongFrameResult {
+    Decoded,          // the value is set
+    Malformed,        // no '*' in front or no CR at the end: nothing changed, ask again
+    UnknownCharacter, // the code is applied and the value is "Initial"
+};
+
+LongFrameResult decodeLongFrame(QByteArrayView frame, Reading& reading);
+
+// For FREQ the unit follows byte 2 of the frame: odd is "1MHz", even "1KHz".
+void applyFrequencyUnit(std::uint8_t frameByte2, Reading& reading);
+
+} // namespace tarnix::meter

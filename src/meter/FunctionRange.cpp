@@ -1,0 +1,48 @@
+#include "meter/FunctionRange.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tarnix::meter {
+
+namespace {
+
+constexpr std::array<FunctionRange, 37> Table{{
+    {0, "DCV", "200mV"},     {1, "DCV", "2V"},        {2, "DCV", "20V"},
+    {3, "DCV", "200V"},      {4, "DCV", "1000V"},     {5, "FREQ", "KHz/MHz"},
+    {6, "DIODE", "1V"},      {8, "RES", "200Ohm"},    {9, "RES", "2KOhm"},
+    {10, "RES", "20KOhm"},   {12, "RES", "200KOhm"},  {16, "RES", "2MOhm"},
+    {17, "RES", "20MOhm"},   {18, "CAP", "20uF"},     {20, "CAP", "2uF"},
+    {24, "CAP", "200nF"},    {32, "CAP", "2000pF"},   {33, "DCA", "20A"},
+    {34, "DCA", "200mA"},    {36, "DCA", "20mA"},     {40, "DCA", "2mA"},
+    {48, "DCA", "200uA"},    {64, "TEMP", "200'F"},   {65, "TEMP", "2000'F"},
+    {66, "TEMP", "200'C"},   {68, "TEMP", "1370'C"},  {128, "ACV", "200mV"},
+    {129, "ACV", "2V"},      {130, "ACV", "20V"},     {131, "ACV", "200V"},
+    {132, "ACV", "750V"},    {161, "ACA", "20A"},     {162, "ACA", "200mA"},
+    {164, "ACA", "20mA"},    {168, "ACA", "2mA"},     {176, "ACA", "200uA"},
+    {255, "HOLD", ""},
+}};
+
+constexpr std::span<const FunctionRange> Codes{Table};
+
+} // namespace
+
+std::span<const FunctionRange> functionRangeTable() { return Codes; }
+
+std::optional<FunctionRange> lookupFunctionRange(int code) {
+    const auto it = std::find_if(Codes.begin(), Codes.end(),
+                                 [code](const FunctionRange& e) { return e.code == code; });
+    if (it == Codes.end())
+        return std::nullopt;
+    return *it;
+}
+
+void decodeFunctionRange(int code, Reading& reading) {
+    reading.functionCode = code;
+    if (const auto entry = lookupFunctionRange(code)) {
+        reading.functionText = QString::fromLatin1(entry->function);
+        reading.rangeText = QString::fromLatin1(entry->range);
+    }
+}
+
+} // namespace tarnix::meter

@@ -1,0 +1,102 @@
+#include "meter/PackedReading.h"
+
+#include "meter/FunctionRange.h"
+
+namespace tarnix::meter {
+
+namespace {
+
+bool bit(unsigned value, int n) { return (value >> n) & 1u; }
+
+// Four bits starting at `first`, the first one weighing 8.
+int reversedDigit(unsigned value, int first) {
+    return bit(value, first) * 8 + bit(value, first + 1) * 4 + bit(value, first + 2) * 2 +
+           bit(value, first + 3);
+}
+
+unsigned placeReversedDigit(int digit, int first) {
+    const unsigned d = unsigned(digit) & 15u;
+    return ((d >> 3) & 1u) << first | ((d >> 2) & 1u) << (first + 1) |
+           ((d >> 1) & 1u) << (first + 2) | (d & 1u) << (first + 3);
+}
+
+bool overloadText(std::uint8_t low, QString& text) {
+    if (low == NegativeOverloadLowByte) {
+        text = QString::fromUtf16(NegativeOverloadText);
+        return true;
+    }
+    if (low == OverloadLowByte) {
+        text = QString::fromUtf16(OverloadText);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+PackedFields splitPacked(std::uint8_t high, std::uint8_t low) {
+    const unsigned value = unsigned(high) * 256u + low;
+    PackedFields f;
+    f.flag = bit(value, 0);
+    f.halfDigit = bit(value, 1);
+    f.digit1 = reversedDigit(value, 2);
+    f.digit2 = reversedDigit(value, 6);
+    f.digit3 = reversedDigit(value, 10);
+    f.point = int(bit(value, 14)) + 2 * int(bit(value, 15));
+    return f;
+}
+
+PackedBytes composePacked(const PackedFields& f) {
+    unsigned value = (f.flag ? 1u : 0u) | (f.halfDigit ? 2u : 0u);
+    value |= placeReversedDigit(f.digit1, 2);
+    value |= placeReversedDigit(f.digit2, 6);
+    value |= placeReversedDigit(f.digit3, 10);
+    value |= (unsigned(f.point) & 3u) << 14;
+    return {std::uint8_t(value >> 8), std::uint8_t(value & 0xFFu)};
+}
+
+QString packedDigitsText(const PackedFields& f) {
+    const QString h = f.halfDigit ? QStringLiteral("1") : QString();
+    const QString d1 = QString::number(f.digit1);
+    const QString d2 = QString::number(f.digit2);
+    const QString d3 = QString::number(f.digit3);
+    switch (f.point) {
+    case 1:
+        return h + d1 + u'.' + d2 + d3;
+    case 2:
+        return h + d1 + d2 + u'.' + d3;
+    case 3:
+        return h + u'.' + d1 + d2 + d3;
+    default:
+        return h + d1 + d2 + d3;
+    }
+}
+
+void decodePackedValue(std::uint8_t high, std::uint8_t low, Reading& reading) {
+    QString text;
+    if (overloadText(low, text)) {
+        reading.value = MeterValue::fromText(text);
+        return;
+    }
+    const PackedFields f = splitPacked(high, low);
+    text = packedDigitsText(f);
+    const bool frequency = reading.functionText == QStringView(FrequencyFunction);
+    if (frequency)
+        reading.rangeText = f.flag ? QStringLiteral("1MHz") : QStringLiteral("1KHz");
+    else if (!f.flag)
+        text.prepend(u'-');
+    reading.value = MeterValue::fromText(text);
+}
+
+MeterValue decodeStoredValue(std::uint8_t high, std::uint8_t low) {
+    QString text;
+    if (overloadText(low, text))
+        return MeterValue::fromText(text);
+    const PackedFields f = splitPacked(high, low);
+    text = packedDigitsText(f);
+    if (!f.flag)
+        text.prepend(u'-');
+    return MeterValue::fromText(text);
+}
+
+} // namespace tarnix::meter

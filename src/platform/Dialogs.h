@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+namespace tarnix::platform {
+
+enum class MessageIcon { None, Critical, Exclamation, Information };
+
+// Message boxes and input boxes. Windows go through this, never through
+// QMessageBox or QInputDialog, so that tests can answer them.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Shows `text` with an OK button and waits until the user closes it.
+    virtual void message(const QString& text, MessageIcon icon = MessageIcon::None,
+                         const QString& title = {}) = 0;
+    // Asks for a line of text; empty when the user cancels.
+    virtual QString input(const QString& prompt, const QString& title,
+                          const QString& defaultAnswer) = 0;
+};
+
+} // namespace tarnix::platform

@@ -1,0 +1,110 @@
+#include "platform/QtSerialPort.h"
+
+#include "platform/PortSettings.h"
+
+namespace tarnix::platform {
+
+QString describeSerialError(QSerialPort::SerialPortError error, const QString& device,
+                            const QString& systemText) {
+    switch (error) {
+    case QSerialPort::NoError:
+        return {};
+    case QSerialPort::DeviceNotFoundError:
+        return QStringLiteral("%1: no such device").arg(device);
+    case QSerialPort::PermissionError:
+        return QStringLiteral("%1: permission denied (the port is in use, or your user is not in "
+                              "the dialout group: run \"sudo usermod -aG dialout $USER\" and log "
+                              "in again)")
+            .arg(device);
+    case QSerialPort::OpenError:
+        return QStringLiteral("%1: the port is already open").arg(device);
+    case QSerialPort::ResourceError:
+        return QStringLiteral("%1: the device went away").arg(device);
+    default:
+        return QStringLiteral("%1: %2").arg(device, systemText);
+    }
+}
+
+QtSerialPort::QtSerialPort() {
+    QObject::connect(&m_port, &QSerialPort::errorOccurred, &m_port,
+                     [this](QSerialPort::SerialPortError e) { onError(e); });
+}
+
+QtSerialPort::~QtSerialPort() { close(); }
+
+void QtSerialPort::setPortName(const QString& name) { m_port.setPortName(name); }
+
+QString QtSerialPort::portName() const { return m_port.portName(); }
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error) {
+    // A read with no data waiting reports a time-out: that is not a fault.
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
+        return;
+    m_errorText = describeSerialError(error, m_port.portName(), m_port.errorString());
+    if (error == QSerialPort::ResourceError && m_port.isOpen())
+        m_lost = true;
+}
+
+bool QtSerialPort::open(const QString& settingsText) {
+    m_settings = settingsText;
+    const auto settings = parsePortSettings(settingsText);
+    if (!settings) {
+        m_errorText = QStringLiteral("\"%1\" is not a port setting").arg(settingsText);
+        return false;
+    }
+    if (m_port.isOpen())
+        m_port.close();
+    m_lost = false;
+    m_errorText.clear();
+    m_port.setBaudRate(settings->baud);
+    m_port.setDataBits(settings->dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8);
+    m_port.setParity(settings->parity == 'e'   ? QSerialPort::EvenParity
+                     : settings->parity == 'o' ? QSerialPort::OddParity
+                                               : QSerialPort::NoParity);
+    m_port.setStopBits(settings->stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        if (m_errorText.isEmpty())
+            m_errorText = describeSerialError(m_port.error(), m_port.portName(),
+                                              m_port.errorString());
+        return false;
+    }
+    // errorString() can still say "Unknown error" after a good open.
+    m_port.clearError();
+    return true;
+}
+
+void QtSerialPort::close() {
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+bool QtSerialPort::isOpen() const { return m_port.isOpen(); }
+
+void QtSerialPort::pullPending() {
+    // Takes what the driver holds without waiting, so a count or flush right
+    // after a wait sees every byte that has arrived.
+    if (m_port.isOpen() && !m_lost) {
+        m_port.waitForReadyRead(0);
+        m_port.clearError();
+    }
+}
+
+int QtSerialPort::bytesWaiting() {
+    pullPending();
+    return m_port.isOpen() ? int(m_port.bytesAvailable()) : 0;
+}
+
+QByteArray QtSerialPort::readAll() {
+    pullPending();
+    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+}
+
+void QtSerialPort::write(const QByteArray& bytes) {
+    if (!m_port.isOpen() || m_lost)
+        return;
+    m_port.write(bytes);
+    m_port.flush();
+}
+
+} // namespace tarnix::platform

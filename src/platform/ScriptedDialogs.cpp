@@ -1,0 +1,34 @@
+#include "platform/ScriptedDialogs.h"
+
+namespace tarnix::platform {
+
+void ScriptedDialogs::message(const QString& text, MessageIcon icon, const QString& title) {
+    m_messages.push_back({text, icon, title});
+    if (m_onMessage)
+        m_onMessage(m_messages.back());
+}
+
+QString ScriptedDialogs::input(const QString& prompt, const QString& title,
+                               const QString& defaultAnswer) {
+    m_prompts.push_back({prompt, title, defaultAnswer});
+    if (m_answers.empty())
+        return {};
+    QString answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+QStringList ScriptedDialogs::messageTexts() const {
+    QStringList texts;
+    for (const auto& m : m_messages)
+        texts << m.text;
+    return texts;
+}
+
+void ScriptedDialogs::clear() {
+    m_messages.clear();
+    m_prompts.clear();
+    m_answers.clear();
+}
+
+} // namespace tarnix::platform

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace tarnix::platform {
+
+// Dialogs for tests: records every message and prompt, and answers input
+// boxes from a script (an empty answer, as a cancel, once the script is used up).
+class ScriptedDialogs final : public Dialogs {
+public:
+    struct Message {
+        QString text;
+        MessageIcon icon;
+        QString title;
+    };
+    struct Prompt {
+        QString prompt;
+        QString title;
+        QString defaultAnswer;
+    };
+
+    void message(const QString& text, MessageIcon icon, const QString& title) override;
+    QString input(const QString& prompt, const QString& title,
+                  const QString& defaultAnswer) override;
+
+    void answer(const QString& text) { m_answers.push_back(text); }
+    // Runs while a message box would be open, before it is closed.
+    void onMessage(std::function<void(const Message&)> action) { m_onMessage = std::move(action); }
+
+    const std::vector<Message>& messages() const { return m_messages; }
+    QStringList messageTexts() const;
+    const std::vector<Prompt>& prompts() const { return m_prompts; }
+    void clear();
+
+private:
+    std::vector<Message> m_messages;
+    std::vector<Prompt> m_prompts;
+    std::deque<QString> m_answers;
+    std::function<void(const Message&)> m_onMessage;
+};
+
+} // namespace tarnix::platform

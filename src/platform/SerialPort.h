@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace tarnix::platform {
+
+// The one serial port through which every exchange with the meter goes.
+// Bytes are handled raw in both directions.
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // The device the port stands for (a path such as /dev/ttyUSB0).
+    virtual void setPortName(const QString& name) = 0;
+    virtual QString portName() const = 0;
+
+    // Opens at a settings text such as "9600,n,8,1". False with errorText()
+    // set when the port cannot be opened or the text is not valid.
+    virtual bool open(const QString& settings) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    // The settings text the port was last opened (or asked to open) with.
+    virtual QString settings() const = 0;
+
+    virtual int bytesWaiting() = 0;
+    // Every waiting byte; the receive buffer is empty afterwards.
+    virtual QByteArray readAll() = 0;
+    virtual void write(const QByteArray& bytes) = 0;
+
+    // Why the last open failed, or why the port stopped working, in words a
+    // user can act on.
+    virtual QString errorText() const = 0;
+    // True when the device went away while open (cable pulled, device closed).
+    virtual bool isLost() const = 0;
+};
+
+} // namespace tarnix::platform

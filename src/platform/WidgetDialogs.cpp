@@ -1,0 +1,43 @@
+#include "platform/WidgetDialogs.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace tarnix::platform {
+
+namespace {
+
+QString windowTitle(const QString& title) {
+    return title.isEmpty() ? QStringLiteral("Tarnix") : title;
+}
+
+QMessageBox::Icon boxIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+void WidgetDialogs::message(const QString& text, MessageIcon icon, const QString& title) {
+    QMessageBox box(boxIcon(icon), windowTitle(title), text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+QString WidgetDialogs::input(const QString& prompt, const QString& title,
+                             const QString& defaultAnswer) {
+    bool accepted = false;
+    const QString answer = QInputDialog::getText(m_parent, windowTitle(title), prompt,
+                                                 QLineEdit::Normal, defaultAnswer, &accepted);
+    return accepted ? answer : QString();
+}
+
+} // namespace tarnix::platform

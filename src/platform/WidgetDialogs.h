@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace tarnix::platform {
+
+// Dialogs shown as Qt message and input boxes over a parent window.
+class WidgetDialogs final : public Dialogs {
+public:
+    explicit WidgetDialogs(QWidget* parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget* parent) { m_parent = parent; }
+
+    void message(const QString& text, MessageIcon icon, const QString& title) override;
+    QString input(const QString& prompt, const QString& title,
+                  const QString& defaultAnswer) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};
+
+} // namespace tarnix::platform

@@ -1,0 +1,4 @@
+#include <QtTest>
+class T : public QObject { Q_OBJECT };
+QTEST_MAIN(T)
+#include "test_meter_decoding.moc"
