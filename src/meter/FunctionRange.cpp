@@ -37,11 +37,35 @@ std::optional<FunctionRange> lookupFunctionRange(int code) {
     return *it;
 }
 
+namespace {
+
+struct Texts {
+    QString function;
+    QString range;
+};
+
+// The texts of every code, made once: decoding runs for every frame and
+// every logger record, and shared QStrings cost no allocation.
+const std::array<std::optional<Texts>, 256>& textsByCode() {
+    static const auto texts = [] {
+        std::array<std::optional<Texts>, 256> t;
+        for (const FunctionRange& e : Codes)
+            t[std::size_t(e.code)] =
+                Texts{QString::fromLatin1(e.function), QString::fromLatin1(e.range)};
+        return t;
+    }();
+    return texts;
+}
+
+} // namespace
+
 void decodeFunctionRange(int code, Reading& reading) {
     reading.functionCode = code;
-    if (const auto entry = lookupFunctionRange(code)) {
-        reading.functionText = QString::fromLatin1(entry->function);
-        reading.rangeText = QString::fromLatin1(entry->range);
+    if (code < 0 || code > 255)
+        return;
+    if (const auto& texts = textsByCode()[std::size_t(code)]) {
+        reading.functionText = texts->function;
+        reading.rangeText = texts->range;
     }
 }
 

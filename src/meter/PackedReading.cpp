@@ -56,20 +56,26 @@ PackedBytes composePacked(const PackedFields& f) {
 }
 
 QString packedDigitsText(const PackedFields& f) {
-    const QString h = f.halfDigit ? QStringLiteral("1") : QString();
-    const QString d1 = QString::number(f.digit1);
-    const QString d2 = QString::number(f.digit2);
-    const QString d3 = QString::number(f.digit3);
-    switch (f.point) {
-    case 1:
-        return h + d1 + u'.' + d2 + d3;
-    case 2:
-        return h + d1 + d2 + u'.' + d3;
-    case 3:
-        return h + u'.' + d1 + d2 + d3;
-    default:
-        return h + d1 + d2 + d3;
-    }
+    // Built in one buffer: this runs for every reading and every logger record.
+    char text[16];
+    int n = 0;
+    const auto digit = [&](int d) {
+        if (d >= 10)
+            text[n++] = '1';
+        text[n++] = char('0' + d % 10);
+    };
+    if (f.halfDigit)
+        text[n++] = '1';
+    if (f.point == 3)
+        text[n++] = '.';
+    digit(f.digit1);
+    if (f.point == 1)
+        text[n++] = '.';
+    digit(f.digit2);
+    if (f.point == 2)
+        text[n++] = '.';
+    digit(f.digit3);
+    return QString::fromLatin1(text, n);
 }
 
 void decodePackedValue(std::uint8_t high, std::uint8_t low, Reading& reading) {

@@ -1,4 +1,0 @@
-#include <QtTest>
-class T : public QObject { Q_OBJECT };
-QTEST_MAIN(T)
-#include "test_meter_fuzz.moc"
