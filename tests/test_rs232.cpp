@@ -182,7 +182,7 @@ void TestRs232::realClockStopEndsARetryingRead() {
 
 void TestRs232::applicationQuitEndsAWait() {
     platform::RealClock clock;
-    QTimer::singleShot(100, qApp, [] { QCoreApplication::exit(0); });
+    QTimer::singleShot(100, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
     QElapsedTimer elapsed;
     elapsed.start();
     const bool completed = clock.wait(5.0);
