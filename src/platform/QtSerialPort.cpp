@@ -32,15 +32,18 @@ QtSerialPort::QtSerialPort() {
 
 QtSerialPort::~QtSerialPort() { close(); }
 
-void QtSerialPort::setPortName(const QString& name) { m_port.setPortName(name); }
+void QtSerialPort::setPortName(const QString& name) {
+    m_device = name;
+    m_port.setPortName(name);
+}
 
-QString QtSerialPort::portName() const { return m_port.portName(); }
+QString QtSerialPort::portName() const { return m_device; }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     // A read with no data waiting reports a time-out: that is not a fault.
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
         return;
-    m_errorText = describeSerialError(error, m_port.portName(), m_port.errorString());
+    m_errorText = describeSerialError(error, m_device, m_port.errorString());
     if (error == QSerialPort::ResourceError && m_port.isOpen())
         m_lost = true;
 }
@@ -65,7 +68,7 @@ bool QtSerialPort::open(const QString& settingsText) {
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         if (m_errorText.isEmpty())
-            m_errorText = describeSerialError(m_port.error(), m_port.portName(),
+            m_errorText = describeSerialError(m_port.error(), m_device,
                                               m_port.errorString());
         return false;
     }

@@ -29,6 +29,7 @@ private:
     void pullPending();
 
     QSerialPort m_port;
+    QString m_device; // as given: QSerialPort shortens /dev/pts/0 to pts/0
     QString m_settings;
     QString m_errorText;
     bool m_lost = false;

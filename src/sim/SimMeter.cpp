@@ -34,6 +34,7 @@ void SimMeter::setPowered(bool on) {
     if (!on) {
         m_output.clear();
         m_partial.clear();
+        m_outputFreeAt = 0;
     }
 }
 

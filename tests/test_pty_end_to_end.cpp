@@ -1,0 +1,444 @@
+// The program's side of the wire (QtSerialPort, Rs232 on the real clock)
+// against the simulated meter on a real pseudo-terminal, in-process and as
+// the tarnix-meter-sim program.
+
+#include "link/Rs232.h"
+#include "platform/QtSerialPort.h"
+#include "platform/RealClock.h"
+#include "platform/ScriptedDialogs.h"
+#include "sim/PtyMeter.h"
+#include "sim/SimMeter.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <csignal>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+
+using tarnix::sim::Model;
+
+namespace {
+
+QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray b;
+    for (const int v : values)
+        b.append(char(v));
+    return b;
+}
+
+QString settingsAt(int baud) {
+    return QStringLiteral("%1,n,8,1").arg(baud);
+}
+
+// The meter on its pseudo-terminal and the program's port, link and clock.
+struct Bench {
+    tarnix::sim::SimMeter meter;
+    tarnix::sim::PtyMeter pty{meter};
+    tarnix::platform::QtSerialPort port;
+    tarnix::platform::RealClock clock;
+    tarnix::platform::ScriptedDialogs dialogs;
+    tarnix::link::Rs232 link{port, clock, dialogs};
+
+    explicit Bench(Model model = Model::Short, int meterBaud = 9600) : meter(model, meterBaud) {
+        // A read the meter never answers would otherwise be retried forever.
+        dialogs.onMessage([this](const auto&) { clock.stop(); });
+    }
+
+    // Makes the pseudo-terminal and opens the port on it.
+    QString start(const QString& settings) {
+        if (!pty.open())
+            return pty.errorText();
+        port.setPortName(pty.devicePath());
+        return port.open(settings) ? QString() : port.errorText();
+    }
+
+    // A reading request as the polling cycle makes it: what is waiting after 0.2 s.
+    QByteArray request() {
+        link.flush();
+        link.send(QByteArrayLiteral(" "));
+        if (!link.delay(0.2))
+            return QByteArrayLiteral("(the wait was cut short)");
+        return port.readAll();
+    }
+};
+
+// The tarnix-meter-sim program, with its output gathered as it comes.
+class SimProgram {
+public:
+    SimProgram() {
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput,
+                         [this] { m_out += m_process.readAllStandardOutput(); });
+        QObject::connect(&m_process, &QProcess::readyReadStandardError,
+                         [this] { m_err += m_process.readAllStandardError(); });
+    }
+    ~SimProgram() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(2000);
+        }
+    }
+
+    QProcess& process() { return m_process; }
+    QByteArray err() const { return m_err; }
+
+    // Starts the program; its device path, or empty when no line came.
+    QString start(const QStringList& arguments) {
+        m_process.start(QStringLiteral(TARNIX_METER_SIM), arguments);
+        if (!waitUntil([this] { return m_out.contains('\n'); }))
+            return {};
+        return QString::fromLocal8Bit(m_out.left(m_out.indexOf('\n')));
+    }
+
+    // Runs the event loop until `done` holds, checking again whenever the
+    // program writes or ends; false after five seconds without it.
+    bool waitUntil(const std::function<bool()>& done) {
+        QEventLoop loop;
+        QTimer limit;
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        const auto check = [&] {
+            if (done())
+                loop.quit();
+        };
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &loop, check,
+                         Qt::QueuedConnection);
+        QObject::connect(&m_process, &QProcess::readyReadStandardError, &loop, check,
+                         Qt::QueuedConnection);
+        QObject::connect(&m_process, &QProcess::finished, &loop, &QEventLoop::quit,
+                         Qt::QueuedConnection);
+        if (done())
+            return true;
+        limit.start(5000);
+        loop.exec();
+        return done();
+    }
+
+    bool saidOnStderr(const QByteArray& text) {
+        return waitUntil([&] { return m_err.contains(text); });
+    }
+
+    bool finished() {
+        return waitUntil([this] { return m_process.state() == QProcess::NotRunning; });
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_out;
+    QByteArray m_err;
+};
+
+} // namespace
+
+class PtyEndToEnd : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void frameReachesThePort_data();
+    void frameReachesThePort();
+    void silentAtAnotherSpeed_data();
+    void silentAtAnotherSpeed();
+    void followsTheSpeedOfEachOpen();
+    void answerTakesItsWireTime();
+    void readByte_data();
+    void readByte();
+    void writeByte_data();
+    void writeByte();
+    void programLoadsMemoryAndAlarm();
+    void programRefusesBadSetups_data();
+    void programRefusesBadSetups();
+    void programSwitchesOffAndOn_data();
+    void programSwitchesOffAndOn();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_image;     // a memory image: byte a holds a % 251
+    QString m_bigImage;  // one byte too many
+    QString m_badScript; // a readings script with a mistake on line 2
+    QString m_plainFile; // not a symlink
+};
+
+void PtyEndToEnd::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    const auto write = [this](const QString& name, const QByteArray& contents) {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
+            return QString();
+        return path;
+    };
+    QByteArray image;
+    for (int a = 0; a < tarnix::sim::MemorySize; ++a)
+        image.append(char(a % 251));
+    m_image = write(QStringLiteral("memory.bin"), image);
+    m_bigImage = write(QStringLiteral("big.bin"), image + 'x');
+    m_badScript = write(QStringLiteral("bad.txt"), "2 1.234\npacked 2 300 0\n");
+    m_plainFile = write(QStringLiteral("plain"), "not a device");
+    QVERIFY(!m_image.isEmpty() && !m_bigImage.isEmpty() && !m_badScript.isEmpty() &&
+            !m_plainFile.isEmpty());
+}
+
+void PtyEndToEnd::frameReachesThePort_data() {
+    QTest::addColumn<Model>("model");
+    QTest::addColumn<int>("baud");
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QByteArray>("frame");
+
+    QTest::newRow("short frame at 9600")
+        << Model::Short << 9600 << "packed 2 128 6" << bytes({0, 2, 6, 128, 13});
+    QTest::newRow("long frame at 1200")
+        << Model::Long << 1200 << "chars 2 \" 12.34\""
+        << bytes({'*', 2, ' ', '1', '2', '.', '3', '4', 0, 0, 0, 13});
+    // Interrupt, flow-control, line-end and erase bytes that a terminal not
+    // set to raw bytes would act on or change.
+    QTest::newRow("control bytes at 2400")
+        << Model::Short << 2400 << "raw 3 17 19 10 13" << bytes({3, 17, 19, 10, 13});
+    QTest::newRow("high and end-of-file bytes at 4800")
+        << Model::Long << 4800 << "raw 42 255 127 4 26 28 8 21 0 13 10 13"
+        << bytes({42, 255, 127, 4, 26, 28, 8, 21, 0, 13, 10, 13});
+}
+
+void PtyEndToEnd::frameReachesThePort() {
+    QFETCH(Model, model);
+    QFETCH(int, baud);
+    QFETCH(QString, script);
+    QFETCH(QByteArray, frame);
+
+    Bench bench(model, baud);
+    tarnix::sim::ScriptError error{};
+    const auto readings = tarnix::sim::parseReadingScript(script, model, &error);
+    QVERIFY2(readings, qPrintable(error.message));
+    bench.meter.setScript(*readings);
+    const QString problem = bench.start(settingsAt(baud));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    bench.link.flush();
+    bench.link.send(QByteArrayLiteral(" "));
+    QVERIFY(bench.link.delay(0.2));
+    QCOMPARE(bench.port.bytesWaiting(), frame.size());
+    QCOMPARE(bench.port.readAll(), frame);
+    QCOMPARE(bench.meter.requestCount(), 1);
+}
+
+void PtyEndToEnd::silentAtAnotherSpeed_data() {
+    QTest::addColumn<int>("portBaud");
+    QTest::addColumn<int>("meterBaud");
+
+    QTest::newRow("port 4800, meter 9600") << 4800 << 9600;
+    QTest::newRow("port 9600, meter 1200") << 9600 << 1200;
+    QTest::newRow("port 1200, meter 2400") << 1200 << 2400;
+}
+
+void PtyEndToEnd::silentAtAnotherSpeed() {
+    QFETCH(int, portBaud);
+    QFETCH(int, meterBaud);
+
+    Bench bench(Model::Short, meterBaud);
+    const QString problem = bench.start(settingsAt(portBaud));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(bench.request(), QByteArray());
+    QVERIFY(bench.meter.commands().empty());
+}
+
+void PtyEndToEnd::followsTheSpeedOfEachOpen() {
+    // Closing the port puts back the settings it found, so the meter must
+    // look at the speed on every request rather than remember one; and it
+    // must survive a while with the port closed, as during a speed search.
+    Bench bench(Model::Short, 9600);
+    const QString problem = bench.start(settingsAt(9600));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QCOMPARE(bench.request().size(), 5);
+    QVERIFY(bench.port.open(settingsAt(4800)));
+    QCOMPARE(bench.request().size(), 0);
+    bench.port.close();
+    QVERIFY(bench.link.delay(0.05));
+    QVERIFY(bench.port.open(settingsAt(9600)));
+    QCOMPARE(bench.request().size(), 5);
+}
+
+void PtyEndToEnd::answerTakesItsWireTime() {
+    // The 8194-byte dump needs 8.5 s at 9600 baud: after 0.2 s only its
+    // start is there, and that start is already in its right layout.
+    Bench bench(Model::Short, 9600);
+    for (int a = 0; a < 100; ++a)
+        bench.meter.setMemory(a, std::uint8_t(3 * a + 1));
+    const QString problem = bench.start(settingsAt(9600));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    bench.link.flush();
+    bench.link.send(QByteArrayLiteral("U"));
+    QVERIFY(bench.link.delay(0.2));
+    const QByteArray start = bench.port.readAll();
+    QVERIFY2(start.size() > 20 && start.size() < 2000, qPrintable(QString::number(start.size())));
+    for (int a = 0; 2 * a + 2 < start.size() && a < 100; ++a)
+        QCOMPARE(std::uint8_t(start[2 * a + 2]), std::uint8_t(3 * a + 1));
+}
+
+void PtyEndToEnd::readByte_data() {
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("value");
+
+    QTest::newRow("alarm mode") << 49 << 150;
+    QTest::newRow("address 300 goes as 44, 1") << 300 << 65;
+    // Address bytes 10 and 13 and a data byte 17 (XON) must cross untouched.
+    QTest::newRow("address bytes LF and CR") << 0x0D0A << 17;
+}
+
+void PtyEndToEnd::readByte() {
+    QFETCH(int, address);
+    QFETCH(int, value);
+
+    Bench bench;
+    bench.meter.setMemory(address, std::uint8_t(value));
+    const QString problem = bench.start(settingsAt(9600));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    QVERIFY(bench.link.readByte(address));
+    QCOMPARE(int(bench.link.lastByte()), value);
+    QVERIFY(bench.dialogs.messages().empty());
+    QCOMPARE(bench.meter.commands().back(),
+             QByteArray("R") + char(address & 0xFF) + char(address >> 8));
+}
+
+void PtyEndToEnd::writeByte_data() {
+    QTest::addColumn<int>("address");
+    QTest::addColumn<int>("value");
+
+    QTest::newRow("alarm armed") << 49 << 150;
+    QTest::newRow("address bytes LF and CR, XOFF value") << 0x0D0A << 19;
+}
+
+void PtyEndToEnd::writeByte() {
+    QFETCH(int, address);
+    QFETCH(int, value);
+
+    Bench bench;
+    const QString problem = bench.start(settingsAt(9600));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
+    QVERIFY(bench.link.writeByte(address, value));
+    QCOMPARE(int(bench.meter.memory(address)), value);
+    QCOMPARE(int(bench.meter.memory(address + 1)), 0);
+}
+
+void PtyEndToEnd::programLoadsMemoryAndAlarm() {
+    // The alarm bytes given as an option win over the memory image's.
+    SimProgram program;
+    const QString device =
+        program.start({QStringLiteral("--memory"), m_image, QStringLiteral("--alarm"),
+                       QStringLiteral("150,2,0x41,0,15,0")});
+    QVERIFY2(!device.isEmpty(), program.err().constData());
+
+    tarnix::platform::QtSerialPort port;
+    tarnix::platform::RealClock clock;
+    tarnix::platform::ScriptedDialogs dialogs;
+    dialogs.onMessage([&](const auto&) { clock.stop(); });
+    tarnix::link::Rs232 link(port, clock, dialogs);
+    port.setPortName(device);
+    QVERIFY2(port.open(settingsAt(9600)), qPrintable(port.errorText()));
+
+    QVERIFY(link.readByte(1000));
+    QCOMPARE(int(link.lastByte()), 1000 % 251);
+    QVERIFY(link.readByte(51));
+    QCOMPARE(int(link.lastByte()), 0x41);
+}
+
+void PtyEndToEnd::programRefusesBadSetups_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("message");
+
+    QTest::newRow("unknown model")
+        << QStringList{"--model", "medium"} << 2 << QByteArray("short or long");
+    QTest::newRow("speed the meter lacks")
+        << QStringList{"--baud", "19200"} << 2 << QByteArray("1200, 2400");
+    QTest::newRow("five alarm bytes")
+        << QStringList{"--alarm", "150,2,1,0,15"} << 2 << QByteArray("six numbers");
+    QTest::newRow("alarm byte over 255")
+        << QStringList{"--alarm", "150,2,1,0,15,256"} << 2 << QByteArray("six numbers");
+    QTest::newRow("readings mistake")
+        << QStringList{"--readings", m_badScript} << 2 << QByteArray("bad.txt:2:");
+    QTest::newRow("missing memory image")
+        << QStringList{"--memory", m_dir.filePath("none.bin")} << 1 << QByteArray("cannot read");
+    QTest::newRow("memory image too big")
+        << QStringList{"--memory", m_bigImage} << 1 << QByteArray("4096");
+    QTest::newRow("link over a file")
+        << QStringList{"--link", m_plainFile} << 1 << QByteArray("not a symlink");
+}
+
+void PtyEndToEnd::programRefusesBadSetups() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, message);
+
+    SimProgram program;
+    QCOMPARE(program.start(arguments), QString());
+    QVERIFY(program.finished());
+    QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.process().exitCode(), exitCode);
+    QVERIFY2(program.err().contains(message), program.err().constData());
+}
+
+void PtyEndToEnd::programSwitchesOffAndOn_data() {
+    QTest::addColumn<bool>("bySignals");
+
+    QTest::newRow("commands on standard input") << false;
+    QTest::newRow("SIGUSR1, SIGUSR2, SIGTERM") << true;
+}
+
+void PtyEndToEnd::programSwitchesOffAndOn() {
+    QFETCH(bool, bySignals);
+
+    SimProgram program;
+    const QString linkPath = m_dir.filePath(QStringLiteral("meter-link"));
+    const QString device = program.start(
+        {QStringLiteral("--model"), QStringLiteral("long"), QStringLiteral("--link"), linkPath});
+    QVERIFY2(!device.isEmpty(), program.err().constData());
+    QCOMPARE(QFile::symLinkTarget(linkPath), device);
+
+    const auto switchTo = [&](bool on) {
+        if (bySignals)
+            ::kill(program.process().processId(), on ? SIGUSR2 : SIGUSR1);
+        else
+            program.process().write(on ? "on\n" : "off\n");
+        return program.saidOnStderr(on ? "meter on" : "meter off");
+    };
+    const auto frame = [](const QByteArray& b) {
+        return b.size() == 12 && b.front() == '*' && b.back() == '\r';
+    };
+
+    tarnix::platform::QtSerialPort port;
+    tarnix::platform::RealClock clock;
+    tarnix::platform::ScriptedDialogs dialogs;
+    tarnix::link::Rs232 link(port, clock, dialogs);
+    port.setPortName(linkPath);
+    QVERIFY2(port.open(settingsAt(9600)), qPrintable(port.errorText()));
+    const auto request = [&] {
+        link.flush();
+        link.send(QByteArrayLiteral(" "));
+        return link.delay(0.2) ? port.readAll() : QByteArray("(the wait was cut short)");
+    };
+
+    QVERIFY(frame(request()));
+    QVERIFY(switchTo(false));
+    QCOMPARE(request(), QByteArray());
+    QVERIFY(switchTo(true));
+    QVERIFY(frame(request()));
+
+    if (bySignals)
+        program.process().terminate();
+    else
+        program.process().write("quit\n");
+    QVERIFY(program.finished());
+    QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.process().exitCode(), 0);
+    QVERIFY2(!QFileInfo(linkPath).isSymLink(), "the link outlived the meter");
+}
+
+QTEST_MAIN(PtyEndToEnd)
+#include "test_pty_end_to_end.moc"
