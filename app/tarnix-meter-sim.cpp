@@ -261,10 +261,10 @@ QString describeCommand(const QByteArray& command) {
 
 class Console {
 public:
-    Console(SimMeter& meter, bool verbose) : m_meter(meter), m_verbose(verbose) {}
+    Console(PtyMeter& pty, bool verbose) : m_pty(pty), m_meter(pty.meter()), m_verbose(verbose) {}
 
     void switchPower(bool on) {
-        m_meter.setPowered(on);
+        m_pty.setPowered(on);
         say(on ? QStringLiteral("meter on") : QStringLiteral("meter off"));
     }
 
@@ -314,6 +314,7 @@ public:
     }
 
 private:
+    PtyMeter& m_pty;
     SimMeter& m_meter;
     bool m_verbose;
 };
@@ -375,7 +376,8 @@ int main(int argc, char* argv[]) {
         say(QStringLiteral("cannot watch for signals"));
         return ExitTrouble;
     }
-    Console console(meter, setup->verbose);
+    PtyMeter pty(meter);
+    Console console(pty, setup->verbose);
     QObject::connect(signalNotifier, &QSocketNotifier::activated, &app, [&] {
         unsigned char number = 0;
         while (::read(int(signalNotifier->socket()), &number, 1) == 1) {
@@ -388,7 +390,6 @@ int main(int argc, char* argv[]) {
         }
     });
 
-    PtyMeter pty(meter);
     if (!pty.open(setup->linkPath)) {
         say(pty.errorText());
         return ExitTrouble;

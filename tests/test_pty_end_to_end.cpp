@@ -428,6 +428,8 @@ void PtyEndToEnd::programSwitchesOffAndOn() {
     QVERIFY(switchTo(false));
     QCOMPARE(request(), QByteArray());
     QVERIFY(switchTo(true));
+    QVERIFY(link.delay(0.1));
+    QCOMPARE(port.readAll(), QByteArray(1, char(0xFF))); // the meter's power-up byte
     QVERIFY(frame(request()));
 
     if (bySignals)

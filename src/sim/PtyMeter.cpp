@@ -209,6 +209,11 @@ void PtyMeter::writeBacklog() {
         m_writeNotifier->setEnabled(!m_backlog.isEmpty());
 }
 
+void PtyMeter::setPowered(bool on) {
+    m_meter.setPowered(on, now());
+    schedule();
+}
+
 void PtyMeter::schedule() {
     const auto next = m_meter.nextArrival();
     if (!next || m_broken) {

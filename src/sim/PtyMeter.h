@@ -34,6 +34,8 @@ public:
     QString errorText() const { return m_errorText; }
 
     SimMeter& meter() { return m_meter; }
+    // Switches the meter off or on; switched on, its power-up byte goes out.
+    void setPowered(bool on);
 
 Q_SIGNALS:
     // The program sent `bytes` with its port at `baud` (0: a speed the meter

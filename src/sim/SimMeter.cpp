@@ -29,8 +29,11 @@ int addressOf(const QByteArray& command) {
 
 SimMeter::SimMeter(Model model, int baud) : m_model(model), m_baud(baud) {}
 
-void SimMeter::setPowered(bool on) {
+void SimMeter::setPowered(bool on, double time) {
+    const bool switchedOn = on && !m_powered;
     m_powered = on;
+    if (switchedOn)
+        answer(QByteArray(1, char(0xFF)), time);
     if (!on) {
         m_output.clear();
         m_partial.clear();

@@ -28,6 +28,7 @@ inline constexpr int DumpLength = 2 + 2 * MemorySize; // 8194
 //   "1" "2" "4" "9"-> the meter moves to 1200/2400/4800/9600 baud
 //   "A"            -> the REC MODE key: the logger starts or stops recording
 //   "E", "N", "G"  -> noted (the value key, the alarm outputs), no reply
+//   switched on    -> one byte 0xFF
 class SimMeter final : public platform::SerialPeer {
 public:
     explicit SimMeter(Model model = Model::Short, int baud = 9600);
@@ -37,9 +38,10 @@ public:
     int baud() const { return m_baud; }
     void setBaud(int baud) { m_baud = baud; }
 
-    // A switched-off meter hears nothing and sends nothing.
+    // A switched-off meter hears nothing and sends nothing. Switched on at
+    // `time`, it puts one byte on the line, as a real meter's power-up does.
     bool poweredOn() const { return m_powered; }
-    void setPowered(bool on);
+    void setPowered(bool on, double time = 0);
 
     bool recording() const { return m_recording; }
     void setRecording(bool on) { m_recording = on; }

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace tarnix::panel {
+
+// Maximum and minimum, kept as the texts the panel shows.
+struct MaxMin {
+    QString max;
+    QString min;
+
+    friend bool operator==(const MaxMin&, const MaxMin&) = default;
+};
+
+// Takes the value just shown into the maximum and minimum. "-OL" lies below
+// every number and "OL" above; numbers compare by their leading number, and
+// an equal value leaves a bound as it is. "Initial" anywhere makes both "0".
+MaxMin updateMaxMin(const QString& shown, const MaxMin& current);
+
+} // namespace tarnix::panel

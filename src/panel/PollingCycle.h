@@ -1,0 +1,87 @@
+#pragma once
+
+#include "meter/Frames.h"
+
+#include <QObject>
+#include <QTimer>
+
+namespace tarnix::link {
+class Rs232;
+}
+
+namespace tarnix::panel {
+
+class SharedState;
+
+// The alarm load and check of the cycle (steps 8 and 11); absent until set.
+class AlarmSteps {
+public:
+    virtual ~AlarmSteps() = default;
+    // Reads the limits from the meter when a reload was asked for. False when the cycle must end.
+    [[nodiscard]] virtual bool loadIfRequested() = 0;
+    // Checks the reading against the limits and colours the panels. False when the cycle must end.
+    [[nodiscard]] virtual bool check() = 0;
+};
+
+// The polling cycle: every tick of Timer1 (300 ms) searches the meter's speed
+// when needed, asks for a reading, decodes it into the shared state, and asks
+// whether the meter's logger records. When the meter stops answering at every
+// speed, it restarts the link and waits for the meter to come back.
+//
+// A plain object over the shared state, so that the desktop program and the
+// headless recorder run the same code.
+class PollingCycle : public QObject {
+    Q_OBJECT
+
+public:
+    PollingCycle(SharedState& state, link::Rs232& link, QObject* parent = nullptr);
+
+    QTimer& timer() { return m_timer; }
+    void setAlarmSteps(AlarmSteps* steps) { m_alarm = steps; }
+
+    // Opens the port at 1200 baud and starts polling. False, with the reason
+    // in `why`, when the port cannot be opened.
+    bool start(QString* why = nullptr);
+
+    // One tick; a tick that is running is never entered again.
+    void tick();
+    bool ticking() const { return m_inTick; }
+
+    // Stops polling for an action of its own on the wire: stops Timer1 and
+    // waits until a running tick has let go of the wire. False when the
+    // program is ending.
+    [[nodiscard]] bool suspend();
+    // Starts Timer1 again after suspend().
+    void resume();
+
+    // The six buttons, the port label and the wake-up loop: used when the meter
+    // has not answered at any speed, or the device went away.
+    void restartLink();
+
+Q_SIGNALS:
+    // A reading was decoded and shown.
+    void readingTaken();
+    // The link was lost ("No COM") or found again.
+    void linkLost();
+    void linkBack();
+
+private:
+    enum class Step { Next, Ended };
+    bool requestFrame(meter::FrameKind& kind);
+    Step takeFrame(QByteArray& frame, meter::FrameKind& kind);
+    Step showReading(const QByteArray& frame, meter::FrameKind kind);
+    void queryRecording();
+    bool changeSpeed();
+    bool reopenAt(const QString& settings);
+    bool shouldEnd() const;
+    bool wakeUp();
+
+    SharedState& m_state;
+    link::Rs232& m_link;
+    AlarmSteps* m_alarm = nullptr;
+    QTimer m_timer;
+    bool m_inTick = false;
+    bool m_yield = false;
+};
+
+} // namespace tarnix::panel

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "meter/Reading.h"
+
+#include <QObject>
+#include <QString>
+
+namespace tarnix::panel {
+
+// The link as the polling cycle keeps it.
+struct LinkState {
+    int comPortNumber = 0;    // 1..8 when chosen in the port window
+    QString portLabel;        // what the port label shows while the port is in use ("COM3")
+    int baudRateNumber = 0;   // the speed of the last frame
+    bool meterConnected = false;
+    bool recordingFlag = false; // the meter's logger records
+    bool alarmReloadRequest = false;
+    int speedRounds = 0;        // speed changes since the last restart of the link
+    bool shortFrameSeen = false;
+    bool longFrameSeen = false;
+};
+
+// What the main panel shows. Maximum and minimum and the range-change check
+// work on these texts, exactly as the user sees them.
+struct PanelTexts {
+    QString function;
+    QString range;
+    QString value;
+    QString max;
+    QString min;
+    QString com = QStringLiteral("No Com");
+    QString sampling;
+    QString time;
+    QString model;          // the model button's caption
+    bool recordingShown = false; // "REC"
+    QString highAlarm;
+    QString lowAlarm;
+    bool linkButtonsEnabled = true; // the six buttons that start long exchanges
+};
+
+// The one shared state: owned by the panel, read by every window, written by
+// the polling cycle (and by a logger download's decoding).
+class SharedState : public QObject {
+    Q_OBJECT
+
+public:
+    meter::Reading reading;
+    LinkState link;
+    PanelTexts texts;
+
+    // Tells the windows to show the texts again.
+    void show() { Q_EMIT changed(); }
+
+Q_SIGNALS:
+    void changed();
+};
+
+} // namespace tarnix::panel
