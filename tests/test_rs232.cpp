@@ -54,7 +54,6 @@ private Q_SLOTS:
     void lostDeviceEndsARead();
     void realClockStopEndsARetryingRead();
     void applicationQuitEndsAWait();
-    void wireIsTakenOnce();
 };
 
 void TestRs232::readSendsLetterThenAddress() {
@@ -189,18 +188,6 @@ void TestRs232::applicationQuitEndsAWait() {
     QVERIFY(elapsed.elapsed() < 4000);
     QVERIFY(!completed);
     QVERIFY(clock.stopped());
-}
-
-void TestRs232::wireIsTakenOnce() {
-    Bench b;
-    {
-        link::WireLock first(b.link);
-        QVERIFY(first.taken());
-        link::WireLock second(b.link);
-        QVERIFY(!second.taken());
-        QVERIFY(b.link.wireTaken());
-    }
-    QVERIFY(!b.link.wireTaken());
 }
 
 QTEST_GUILESS_MAIN(TestRs232)

@@ -74,13 +74,4 @@ bool Rs232::writeByte(int address, int value) {
     return delay(CommandPause);
 }
 
-bool Rs232::tryTakeWire() {
-    if (m_wireTaken)
-        return false;
-    m_wireTaken = true;
-    return true;
-}
-
-void Rs232::releaseWire() { m_wireTaken = false; }
-
 } // namespace tarnix::link

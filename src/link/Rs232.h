@@ -46,35 +46,11 @@ public:
     // True while the program is ending or the device is gone.
     bool stopped() const;
 
-    // One exchange at a time on the wire: an action that talks to the meter
-    // takes the wire first and refuses to start when it is taken.
-    bool tryTakeWire();
-    void releaseWire();
-    bool wireTaken() const { return m_wireTaken; }
-
 private:
     platform::SerialPort& m_port;
     platform::Clock& m_clock;
     platform::Dialogs& m_dialogs;
     std::uint8_t m_lastByte = 0;
-    bool m_wireTaken = false;
-};
-
-// Holds the wire for one action; check taken() before talking to the meter.
-class WireLock {
-public:
-    explicit WireLock(Rs232& link) : m_link(link), m_taken(link.tryTakeWire()) {}
-    ~WireLock() {
-        if (m_taken)
-            m_link.releaseWire();
-    }
-    WireLock(const WireLock&) = delete;
-    WireLock& operator=(const WireLock&) = delete;
-    bool taken() const { return m_taken; }
-
-private:
-    Rs232& m_link;
-    bool m_taken;
 };
 
 } // namespace tarnix::link

@@ -17,4 +17,7 @@ struct MaxMin {
 // an equal value leaves a bound as it is. "Initial" anywhere makes both "0".
 MaxMin updateMaxMin(const QString& shown, const MaxMin& current);
 
+// RESET, and a change of range: both bounds take the value shown.
+inline MaxMin resetMaxMin(const QString& shown) { return {shown, shown}; }
+
 } // namespace tarnix::panel

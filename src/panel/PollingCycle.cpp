@@ -61,18 +61,24 @@ bool PollingCycle::start(QString* why) {
 
 bool PollingCycle::shouldEnd() const { return m_yield || m_link.clock().stopped(); }
 
-bool PollingCycle::suspend() {
-    m_timer.stop();
+bool PollingCycle::runExclusive(std::function<void()> action) {
+    if (m_actionRunning || m_pending || m_link.clock().stopped())
+        return false;
     if (m_inTick) {
+        m_timer.stop();
         m_yield = true;
-        while (m_inTick)
-            if (!m_link.clock().wait(link::ReplyPollInterval))
-                return false;
+        m_pending = std::move(action);
+        return true;
     }
-    return !m_link.clock().stopped();
+    runAction(std::move(action));
+    return true;
 }
 
-void PollingCycle::resume() {
+void PollingCycle::runAction(std::function<void()> action) {
+    m_timer.stop();
+    m_actionRunning = true;
+    action();
+    m_actionRunning = false;
     if (!m_link.clock().stopped())
         m_timer.start();
 }
@@ -99,18 +105,17 @@ bool PollingCycle::requestFrame(meter::FrameKind& kind) {
 }
 
 void PollingCycle::tick() {
-    if (m_inTick || m_link.clock().stopped())
+    if (m_inTick || m_actionRunning || m_link.clock().stopped())
         return;
     m_inTick = true;
+    runTick();
+    m_inTick = false;
     m_yield = false;
-    struct Leave {
-        PollingCycle& cycle;
-        ~Leave() {
-            cycle.m_inTick = false;
-            cycle.m_yield = false;
-        }
-    } leave{*this};
+    if (m_pending)
+        runAction(std::exchange(m_pending, {}));
+}
 
+void PollingCycle::runTick() {
     if (m_link.port().isLost() || !m_link.port().isOpen()) {
         restartLink();
         return;
@@ -207,8 +212,11 @@ PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::Fra
     if (m_alarm && m_state.link.alarmReloadRequest && (!m_alarm->loadIfRequested() || shouldEnd()))
         return Step::Ended;
     meter::applyFrequencyUnit(byte(2), reading);
-    if (reading.rangeText != texts.range)
-        texts.max = texts.min = texts.value; // a new range starts maximum and minimum again
+    if (reading.rangeText != texts.range) { // a new range starts maximum and minimum again
+        const MaxMin reset = resetMaxMin(texts.value);
+        texts.max = reset.max;
+        texts.min = reset.min;
+    }
     const bool frequency = reading.functionText == QStringView(meter::FrequencyFunction);
     if (m_alarm && !frequency && (!m_alarm->check() || shouldEnd()))
         return Step::Ended;
@@ -265,7 +273,7 @@ void PollingCycle::restartLink() {
     texts.lowAlarm.clear();
     m_state.show();
     Q_EMIT linkBack();
-    if (!m_yield)
+    if (!m_yield) // otherwise the waiting action starts it when done
         m_timer.start();
 }
 

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
 namespace tarnix::link {
 class Rs232;
@@ -47,12 +48,12 @@ public:
     void tick();
     bool ticking() const { return m_inTick; }
 
-    // Stops polling for an action of its own on the wire: stops Timer1 and
-    // waits until a running tick has let go of the wire. False when the
-    // program is ending.
-    [[nodiscard]] bool suspend();
-    // Starts Timer1 again after suspend().
-    void resume();
+    // Runs an action that talks to the meter with the wire to itself:
+    // Timer1 stops before and starts again after. When a tick is running, the
+    // tick is asked to end at its next wait and the action runs as soon as it
+    // has. False (nothing done) while another action holds the wire.
+    bool runExclusive(std::function<void()> action);
+    bool actionRunning() const { return m_actionRunning; }
 
     // The six buttons, the port label and the wake-up loop: used when the meter
     // has not answered at any speed, or the device went away.
@@ -67,6 +68,8 @@ Q_SIGNALS:
 
 private:
     enum class Step { Next, Ended };
+    void runTick();
+    void runAction(std::function<void()> action);
     bool requestFrame(meter::FrameKind& kind);
     Step takeFrame(QByteArray& frame, meter::FrameKind& kind);
     Step showReading(const QByteArray& frame, meter::FrameKind kind);
@@ -81,7 +84,9 @@ private:
     AlarmSteps* m_alarm = nullptr;
     QTimer m_timer;
     bool m_inTick = false;
-    bool m_yield = false;
+    bool m_yield = false; // an action waits for the running tick to end
+    bool m_actionRunning = false;
+    std::function<void()> m_pending;
 };
 
 } // namespace tarnix::panel

@@ -48,8 +48,10 @@ bool VirtualClock::wait(double seconds) {
         return false;
     ++m_waits;
     advance(seconds);
-    if (m_afterWait)
-        m_afterWait();
+    if (m_afterWait) {
+        const auto action = m_afterWait; // the action may replace itself
+        action();
+    }
     return !m_stopped;
 }
 
