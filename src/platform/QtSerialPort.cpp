@@ -59,6 +59,10 @@ bool QtSerialPort::open(const QString& settingsText) {
         m_port.close();
     m_lost = false;
     m_errorText.clear();
+    if (m_device.isEmpty()) {
+        m_errorText = QStringLiteral("there is no such serial device on this computer");
+        return false;
+    }
     m_port.setBaudRate(settings->baud);
     m_port.setDataBits(settings->dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8);
     m_port.setParity(settings->parity == 'e'   ? QSerialPort::EvenParity

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+class QComboBox;
+class QLabel;
+
+namespace tarnix::link {
+
+// The first window: the user picks the serial port as COM1..COM8. Each name
+// stands for a serial device of this computer (see serialDevices()); the
+// window shows which. A device path typed in (/dev/pts/7) is taken as it is.
+class PortWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PortWindow(QStringList devices, QWidget* parent = nullptr);
+
+    // The device COM`number` stands for on this computer; empty when none.
+    QString deviceFor(int number) const;
+    const QStringList& devices() const { return m_devices; }
+
+Q_SIGNALS:
+    // OK: `comNumber` is 1..8 for a COM name, unchanged (`previous`) for any
+    // other text; `typedDevice` holds a typed device path.
+    void accepted(int comNumber, const QString& typedDevice);
+    // Com1 / Com2: the port window stays open.
+    void quickChoice(int comNumber);
+
+private:
+    void accept();
+    void showDevice();
+
+    QStringList m_devices;
+    QComboBox* m_ports = nullptr;
+    QLabel* m_device = nullptr;
+};
+
+} // namespace tarnix::link

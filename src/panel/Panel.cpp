@@ -1,0 +1,277 @@
+#include "panel/Panel.h"
+
+#include "link/Commands.h"
+#include "link/Rs232.h"
+#include "link/Speeds.h"
+#include "panel/ClickableLabel.h"
+#include "panel/MaxMin.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/SerialPort.h"
+#include "platform/TwipsGeometry.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace tarnix::panel {
+
+namespace {
+
+// The window's inside as laid out, in twips.
+constexpr int InsideWidth = 4080;
+constexpr int InsideHeight = 4920;
+// Below the laid-out area: not seen at that size, reached with the keyboard.
+constexpr int HiddenRowTop = 5760;
+constexpr int SampleInterval = 950; // ms
+
+const QString Title = QStringLiteral("Panel   V5.7");
+const QString NoDevice = QStringLiteral("No device found, try again!");
+const QString Invalid = QStringLiteral("Invalid, try again!");
+
+// Frame rows and the three button columns.
+constexpr int Left = 60, FullWidth = 3960, HalfWidth = 1935, RightHalf = 2085;
+constexpr int ThirdWidth = 1290, Col2 = 1395, Col3 = 2730;
+constexpr int RowHeight = 480, ButtonHeight = 330;
+
+} // namespace
+
+Panel::Panel(link::Rs232& link, platform::Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), m_link(link), m_dialogs(dialogs), m_cycle(m_state, link, this) {
+    setObjectName(QStringLiteral("Panel"));
+    setWindowTitle(Title);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    m_sampleTimer.setObjectName(QStringLiteral("Timer2"));
+    m_sampleTimer.setParent(this);
+    m_sampleTimer.setInterval(SampleInterval);
+    connect(&m_sampleTimer, &QTimer::timeout, this, &Panel::sampleTick);
+    m_cycle.setParent(this);
+    build();
+    connect(&m_state, &SharedState::changed, this, &Panel::showState);
+    showState();
+}
+
+QLabel* Panel::addLabel(QWidget* parent, const char* name, int left, int top, int width,
+                        int height) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    platform::setGeometryTwips(label, left, top, width, height);
+    label->setAlignment(Qt::AlignCenter);
+    m_labels.insert(label->objectName(), label);
+    return label;
+}
+
+QGroupBox* Panel::addFrame(const char* name, const char* caption, int left, int top, int width,
+                           int height) {
+    auto* frame = new QGroupBox(QString::fromLatin1(caption), this);
+    frame->setObjectName(QString::fromLatin1(name));
+    frame->setAlignment(Qt::AlignHCenter);
+    platform::setGeometryTwips(frame, left, top, width, height);
+    return frame;
+}
+
+QPushButton* Panel::addButton(const char* name, const char* caption, int left, int top,
+                              int width, int height) {
+    auto* button = new QPushButton(QString::fromLatin1(caption), this);
+    button->setObjectName(QString::fromLatin1(name));
+    platform::setGeometryTwips(button, left, top, width, height);
+    m_buttons.insert(button->objectName(), button);
+    return button;
+}
+
+void Panel::build() {
+    QFont small = font();
+    small.setPointSizeF(8);
+    setFont(small);
+
+    // A label filling the inside of a frame below its caption.
+    const auto inside = [this](QGroupBox* frame, const char* name, int width, int height) {
+        return addLabel(frame, name, 60, 190, width - 120, height - 220);
+    };
+
+    int top = 60;
+    inside(addFrame("SSPanel7", "FUNCTION", Left, top, HalfWidth, RowHeight), "LblFun", HalfWidth,
+           RowHeight);
+    inside(addFrame("SSPanel3", "RANGE", RightHalf, top, HalfWidth, RowHeight), "LblRan",
+           HalfWidth, RowHeight);
+
+    top = 585;
+    constexpr int ValueHeight = 735;
+    auto* valueFrame = addFrame("SSPanel4", "VALUE", Left, top, FullWidth, ValueHeight);
+    m_value = new ClickableLabel(valueFrame);
+    m_value->setObjectName(QStringLiteral("LblVal"));
+    platform::setGeometryTwips(m_value, 60, 190, FullWidth - 120, ValueHeight - 220);
+    m_value->setAlignment(Qt::AlignCenter);
+    QFont big(QStringLiteral("DejaVu Sans Mono"));
+    big.setPointSize(20);
+    big.setBold(true);
+    m_value->setFont(big);
+    m_value->setCursor(Qt::PointingHandCursor);
+    m_labels.insert(m_value->objectName(), m_value);
+
+    top = 1365;
+    inside(addFrame("SSPanel2", "MAXIMUM", Left, top, HalfWidth, RowHeight), "LblMax", HalfWidth,
+           RowHeight);
+    inside(addFrame("SSPanel1", "MINIMUM", RightHalf, top, HalfWidth, RowHeight), "LblMin",
+           HalfWidth, RowHeight);
+
+    top = 1890;
+    for (auto* alarmPanel : {addFrame("PlHigh", "HIGHER", Left, top, HalfWidth, RowHeight),
+                             addFrame("PlLow", "LOWER", RightHalf, top, HalfWidth, RowHeight)}) {
+        alarmPanel->setAutoFillBackground(true);
+        inside(alarmPanel, alarmPanel->objectName() == u"PlHigh" ? "LblHighAlarm" : "LblLowAlarm",
+               HalfWidth, RowHeight);
+    }
+
+    top = 2415;
+    inside(addFrame("SSPanel5", "SAMPLING", Left, top, ThirdWidth, RowHeight), "LblSam",
+           ThirdWidth, RowHeight);
+    inside(addFrame("SSPanel6", "TIME", Col2, top, ThirdWidth, RowHeight), "LblTime", ThirdWidth,
+           RowHeight);
+    auto* com = addLabel(this, "LblCom", Col3, top + 60, ThirdWidth, 240);
+    com->setFrameShape(QFrame::Panel);
+    com->setFrameShadow(QFrame::Sunken);
+    auto* rec = addLabel(this, "LblRec", Col3, top + 300, ThirdWidth, 180);
+    rec->setText(QStringLiteral("REC"));
+    rec->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+
+    top = 2940;
+    auto* fileFrame = addFrame("SSPanel8", "FILE NAME", Left, top, FullWidth, RowHeight);
+    addLabel(fileFrame, "LblFileName", 60, 190, 2400, RowHeight - 220)
+        ->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    auto* recording = addLabel(fileFrame, "LblRecording", 2460, 190, 840, RowHeight - 220);
+    recording->setText(QStringLiteral("Recording"));
+    recording->setStyleSheet(QStringLiteral("color: #c00000;"));
+    addLabel(fileFrame, "LblCount", 3300, 190, 600, RowHeight - 220)
+        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    const int rows[] = {3465, 3825, 4185, 4545};
+    const int cols[] = {Left, Col2, Col3};
+    const struct {
+        const char* name;
+        const char* caption;
+    } buttons[] = {
+        {"CmdReset", "<--RESET-->"}, {"CmdDigital", "DIGITAL"},   {"CmdAnalog", "ANALOG"},
+        {"CmdList", "LIST"},         {"CmdGraph", "GRAPH"},       {"CmdPc", "PC SAMPLING"},
+        {"CmdSaveStop", "SAVE AS"},  {"CmdOpen", "OPEN FILE"},    {"CmdAlarm", "ALARM"},
+        {"CmdMemory", "LOGGER"},     {"CmdSystem", "TIME SET"},
+    };
+    int i = 0;
+    for (const auto& b : buttons) {
+        addButton(b.name, b.caption, cols[i % 3], rows[i / 3], ThirdWidth, ButtonHeight);
+        ++i;
+    }
+    addButton("CmdMeter", "", Left, HiddenRowTop, ThirdWidth, ButtonHeight);
+    addButton("CmdBaudRate", "BAUD RATE", Col2, HiddenRowTop, ThirdWidth, ButtonHeight);
+    addButton("CmdUpdate", "REC MODE", Col3, HiddenRowTop, ThirdWidth, ButtonHeight);
+
+    connect(m_buttons[QStringLiteral("CmdReset")], &QPushButton::clicked, this, &Panel::resetMaxMin);
+    connect(m_value, &ClickableLabel::clicked, this, &Panel::valueClicked);
+    connect(m_buttons[QStringLiteral("CmdUpdate")], &QPushButton::clicked, this, &Panel::recMode);
+    connect(m_buttons[QStringLiteral("CmdMeter")], &QPushButton::clicked, this,
+            &Panel::modelClicked);
+    connect(m_buttons[QStringLiteral("CmdBaudRate")], &QPushButton::clicked, this,
+            &Panel::changeBaudRate);
+
+    const QSize laidOut = platform::sizeFromTwips(this, InsideWidth, InsideHeight);
+    resize(laidOut);
+    setMinimumSize(laidOut);
+}
+
+void Panel::showState() {
+    const PanelTexts& t = m_state.texts;
+    const auto set = [this](const char* name, const QString& text) {
+        if (QLabel* label = m_labels.value(QString::fromLatin1(name)); label && label->text() != text)
+            label->setText(text);
+    };
+    set("LblFun", t.function);
+    set("LblRan", t.range);
+    set("LblVal", t.value);
+    set("LblMax", t.max);
+    set("LblMin", t.min);
+    set("LblCom", t.com);
+    set("LblSam", t.sampling);
+    set("LblTime", t.time);
+    set("LblHighAlarm", t.highAlarm);
+    set("LblLowAlarm", t.lowAlarm);
+    m_labels[QStringLiteral("LblRec")]->setVisible(t.recordingShown);
+    m_labels[QStringLiteral("LblRecording")]->setVisible(false);
+    m_buttons[QStringLiteral("CmdMeter")]->setText(t.model);
+    for (const char* name : {"CmdGraph", "CmdList", "CmdAnalog", "CmdMemory", "CmdSystem", "CmdPc"})
+        m_buttons[QString::fromLatin1(name)]->setEnabled(t.linkButtonsEnabled);
+}
+
+bool Panel::load() {
+    move(0, 0);
+    QString why;
+    if (!m_cycle.start(&why)) {
+        m_dialogs.message(why.isEmpty() ? NoDevice : NoDevice + QStringLiteral("\n\n") + why);
+        return false;
+    }
+    m_sampleTimer.start();
+    return true;
+}
+
+void Panel::closeEvent(QCloseEvent* event) {
+    // Ends every wait of a running exchange, so the program cannot hang in one.
+    m_cycle.timer().stop();
+    m_sampleTimer.stop();
+    m_link.clock().stop();
+    event->accept();
+    Q_EMIT closed();
+}
+
+void Panel::resetMaxMin() {
+    const MaxMin reset = panel::resetMaxMin(m_value->text());
+    m_state.texts.max = reset.max;
+    m_state.texts.min = reset.min;
+    m_state.show();
+}
+
+void Panel::valueClicked() {
+    m_cycle.runExclusive([this] {
+        m_link.flush();
+        m_link.send(link::command::ValueKey);
+        (void)m_link.delay(link::CommandPause);
+    });
+}
+
+void Panel::recMode() {
+    m_cycle.runExclusive([this] { m_link.send(link::command::RecordMode); });
+}
+
+void Panel::modelClicked() {
+    m_cycle.runExclusive([this] {
+        m_link.send(link::command::RecordMode);
+        (void)m_link.delay(link::AfterFramePause);
+    });
+}
+
+void Panel::changeBaudRate() {
+    m_cycle.runExclusive([this] {
+        m_link.flush();
+        const QString answer =
+            m_dialogs.input(link::baudPrompt(), QStringLiteral("Input Baud Rate"),
+                            QString::number(m_state.link.baudRateNumber));
+        if (answer.isEmpty())
+            return;
+        const auto choice = link::parseBaudAnswer(answer);
+        if (!choice) {
+            m_dialogs.message(Invalid, platform::MessageIcon::Critical);
+            return;
+        }
+        m_link.send(QByteArray(1, choice->code));
+        m_state.link.baudRateNumber = choice->baud;
+        auto& port = m_link.port();
+        port.close();
+        port.open(choice->settings); // a port that fails here is found by the next tick
+    });
+}
+
+void Panel::sampleTick() {
+    // The PC sampling clock: recording and the live views hang on it.
+}
+
+} // namespace tarnix::panel

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "panel/PollingCycle.h"
+#include "panel/SharedState.h"
+
+#include <QHash>
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QGroupBox;
+
+namespace tarnix::link {
+class Rs232;
+}
+namespace tarnix::platform {
+class Dialogs;
+}
+
+namespace tarnix::panel {
+
+class ClickableLabel;
+
+// The main window: the live reading, maximum and minimum, alarm limits, the
+// port and sampling labels, and the buttons that open every other window.
+// It owns the shared state and the polling cycle; closing it ends the program.
+class Panel : public QWidget {
+    Q_OBJECT
+
+public:
+    Panel(link::Rs232& link, platform::Dialogs& dialogs, QWidget* parent = nullptr);
+
+    SharedState& state() { return m_state; }
+    PollingCycle& cycle() { return m_cycle; }
+
+    // Opens the port at 1200 baud and starts both timers. On failure shows
+    // "No device found, try again!" with the reason and returns false: the
+    // program then ends.
+    bool load();
+
+Q_SIGNALS:
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void build();
+    QLabel* addLabel(QWidget* parent, const char* name, int left, int top, int width,
+                     int height);
+    QGroupBox* addFrame(const char* name, const char* caption, int left, int top, int width,
+                        int height);
+    QPushButton* addButton(const char* name, const char* caption, int left, int top, int width,
+                           int height);
+    void showState();
+
+    void resetMaxMin();
+    void valueClicked();
+    void recMode();
+    void modelClicked();
+    void changeBaudRate();
+    void sampleTick();
+
+    link::Rs232& m_link;
+    platform::Dialogs& m_dialogs;
+    SharedState m_state;
+    PollingCycle m_cycle;
+    QTimer m_sampleTimer;
+    QHash<QString, QLabel*> m_labels;
+    QHash<QString, QPushButton*> m_buttons;
+    ClickableLabel* m_value = nullptr;
+};
+
+} // namespace tarnix::panel

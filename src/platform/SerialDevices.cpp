@@ -1,0 +1,53 @@
+#include "platform/SerialDevices.h"
+
+#include <QRegularExpression>
+#include <QSerialPortInfo>
+#include <algorithm>
+#include <tuple>
+
+namespace tarnix::platform {
+
+namespace {
+
+// Sort key: the group, the name without its number, the number.
+std::tuple<int, QString, long long> sortKey(const QString& path) {
+    static const QRegularExpression trailingNumber(QStringLiteral("^(.*?)(\\d+)$"));
+    const QString name = path.section(u'/', -1);
+    int group = 2;
+    if (name.startsWith(u"ttyUSB"))
+        group = 0;
+    else if (name.startsWith(u"ttyACM"))
+        group = 1;
+    const auto m = trailingNumber.match(path);
+    if (m.hasMatch())
+        return {group, m.captured(1), m.captured(2).toLongLong()};
+    return {group, path, -1};
+}
+
+} // namespace
+
+QStringList orderSerialDevices(QStringList paths) {
+    std::stable_sort(paths.begin(), paths.end(),
+                     [](const QString& a, const QString& b) { return sortKey(a) < sortKey(b); });
+    paths.removeDuplicates();
+    return paths;
+}
+
+QStringList serialDevices() {
+    QStringList paths;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        paths << info.systemLocation();
+    return orderSerialDevices(paths);
+}
+
+QString deviceForComNumber(int number, const QStringList& orderedDevices) {
+    if (number < 1 || number > orderedDevices.size())
+        return {};
+    return orderedDevices[number - 1];
+}
+
+QString shortDeviceName(const QString& path) {
+    return path.startsWith(u"/dev/") ? path.mid(5) : path;
+}
+
+} // namespace tarnix::platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QStringList>
+
+namespace tarnix::platform {
+
+// On Linux the names COM1..COM8 stand for the serial devices found, in this
+// order: USB-serial adapters (/dev/ttyUSB0, 1, ...), then USB modems and
+// meters of the CDC kind (/dev/ttyACM0, ...), then every other device
+// (built-in ports /dev/ttyS0, ...), each group by number. With one
+// USB-serial cable plugged in, COM1 is that cable.
+QStringList orderSerialDevices(QStringList paths);
+
+// The serial devices on this computer, in the order above.
+QStringList serialDevices();
+
+// The device COM`number` stands for; empty when there is none.
+QString deviceForComNumber(int number, const QStringList& orderedDevices);
+
+// A short name for the port label ("ttyUSB0" for /dev/ttyUSB0, "pts/7").
+QString shortDeviceName(const QString& path);
+
+} // namespace tarnix::platform
