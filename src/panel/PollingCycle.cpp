@@ -37,6 +37,7 @@ const QString InitialSampling = QStringLiteral("2 sec");
 
 PollingCycle::PollingCycle(SharedState& state, link::Rs232& link, QObject* parent)
     : QObject(parent), m_state(state), m_link(link) {
+    m_timer.setParent(this); // found by name from the window
     m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setInterval(PollingInterval);
     connect(&m_timer, &QTimer::timeout, this, &PollingCycle::tick);
