@@ -5,6 +5,7 @@
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -17,6 +18,7 @@ class TestTarnixEndToEnd : public QObject {
 
 private Q_SLOTS:
     void panelShowsTheMetersReading();
+    void deviceGoesAwayAndComesBack();
     void programPollsThroughItsPort();
     void commandLine_data();
     void commandLine();
@@ -43,6 +45,51 @@ void TestTarnixEndToEnd::panelShowsTheMetersReading() {
     QCOMPARE(panel->findChild<QPushButton*>(QStringLiteral("CmdMeter"))->text(),
              QStringLiteral("HBQ750"));
     QCOMPARE(panel->state().link.baudRateNumber, 2400);
+    panel->close();
+}
+
+void TestTarnixEndToEnd::deviceGoesAwayAndComesBack() {
+    const QString link = QDir::temp().filePath(
+        QStringLiteral("tarnix-test-meter-%1").arg(QCoreApplication::applicationPid()));
+    sim::SimMeter meter(sim::Model::Short, 9600);
+    auto pty = std::make_unique<sim::PtyMeter>(meter);
+    QVERIFY2(pty->open(link), qPrintable(pty->errorText()));
+
+    app::DesktopOptions options;
+    options.start = app::DesktopOptions::Start::Device;
+    options.device = link;
+    app::DesktopProgram program(options);
+    QVERIFY(program.start());
+    panel::Panel* panel = program.panel();
+    auto* com = panel->findChild<QLabel*>(QStringLiteral("LblCom"));
+    QTRY_VERIFY_WITH_TIMEOUT(panel->state().link.meterConnected, 5000);
+    const QString label = com->text();
+    QCOMPARE(label, link);
+
+    // The link waits for the device inside the polling tick, so what happens
+    // meanwhile is done from a timer, as the user would do it.
+    sim::SimMeter again(sim::Model::Short, 9600);
+    again.setScript({*sim::ScriptedReading::fromValue(sim::Model::Short, 0, "-42.0")});
+    bool sawNoCom = false, buttonsOff = false;
+    QTimer plugBackIn;
+    connect(&plugBackIn, &QTimer::timeout, this, [&] {
+        if (com->text() != u"No COM")
+            return;
+        sawNoCom = true;
+        buttonsOff = !panel->findChild<QPushButton*>(QStringLiteral("CmdMemory"))->isEnabled();
+        plugBackIn.stop();
+        pty = std::make_unique<sim::PtyMeter>(again);
+        QVERIFY2(pty->open(link), qPrintable(pty->errorText()));
+    });
+    plugBackIn.start(50);
+    pty.reset(); // the cable is pulled
+
+    auto* value = panel->findChild<QLabel*>(QStringLiteral("LblVal"));
+    QTRY_COMPARE_WITH_TIMEOUT(value->text(), QStringLiteral("-42.0"), 15000);
+    QVERIFY(sawNoCom);
+    QVERIFY(buttonsOff);
+    QCOMPARE(com->text(), label);
+    QVERIFY(panel->findChild<QPushButton*>(QStringLiteral("CmdMemory"))->isEnabled());
     panel->close();
 }
 
