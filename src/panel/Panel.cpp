@@ -81,10 +81,24 @@ QPushButton* Panel::addButton(const char* name, const char* caption, int left, i
     return button;
 }
 
+// A quiet panel look: titled frames, white read-outs, and a dark value
+// display that reads well from across the bench.
+const char* const PanelStyle = R"(
+QGroupBox { font-weight: bold; color: #404040; border: 1px solid #b0b0b0;
+            border-radius: 4px; margin-top: 6px; }
+QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; padding: 0 4px; }
+QGroupBox > QLabel { background: white; border: 1px solid #c8c8c8; border-radius: 2px;
+                     font-weight: normal; color: black; }
+QLabel#LblVal { background: #0c140c; color: #8cff8c; border: 1px solid #000000;
+                border-radius: 3px; }
+QLabel#LblCom { background: white; border: 1px solid #c8c8c8; border-radius: 2px; }
+)";
+
 void Panel::build() {
     QFont small = font();
     small.setPointSizeF(8);
     setFont(small);
+    setStyleSheet(QString::fromLatin1(PanelStyle));
 
     // A label filling the inside of a frame below its caption.
     const auto inside = [this](QGroupBox* frame, const char* name, int width, int height) {
@@ -130,9 +144,7 @@ void Panel::build() {
            ThirdWidth, RowHeight);
     inside(addFrame("SSPanel6", "TIME", Col2, top, ThirdWidth, RowHeight), "LblTime", ThirdWidth,
            RowHeight);
-    auto* com = addLabel(this, "LblCom", Col3, top + 60, ThirdWidth, 240);
-    com->setFrameShape(QFrame::Panel);
-    com->setFrameShadow(QFrame::Sunken);
+    addLabel(this, "LblCom", Col3, top + 60, ThirdWidth, 240);
     auto* rec = addLabel(this, "LblRec", Col3, top + 300, ThirdWidth, 180);
     rec->setText(QStringLiteral("REC"));
     rec->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
