@@ -7,7 +7,7 @@
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualClock.h"
 #include "sim/SimMeter.h"
-#include "support/TapPeer.h"
+#include "support/SimulatedLink.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -19,8 +19,8 @@ using namespace tarnix;
 
 namespace {
 
-struct Bench {
-    explicit Bench(int meterBaud = 9600) : meter(sim::Model::Short, meterBaud) {
+struct Bench : SimulatedLink {
+    explicit Bench(int meterBaud = 9600) : SimulatedLink(sim::Model::Short, meterBaud) {
         panel.state().link.comPortNumber = 3;
         panel.state().link.portLabel = QStringLiteral("COM3");
     }
@@ -29,12 +29,6 @@ struct Bench {
         return panel.findChild<QPushButton*>(QString::fromLatin1(name));
     }
 
-    platform::VirtualClock clock;
-    sim::SimMeter meter;
-    TapPeer tap{meter};
-    platform::MemorySerialPort port{tap, clock};
-    platform::ScriptedDialogs dialogs;
-    link::Rs232 link{port, clock, dialogs};
     panel::Panel panel{link, dialogs};
 };
 

@@ -9,7 +9,7 @@
 #include "platform/VirtualClock.h"
 #include "sim/SimMeter.h"
 #include "support/FakePort.h"
-#include "support/TapPeer.h"
+#include "support/SimulatedLink.h"
 
 #include <QtTest>
 
@@ -31,8 +31,9 @@ sim::ScriptedReading value(sim::Model model, int code, const char* text, bool mh
     return *reading;
 }
 
-struct Bench {
-    explicit Bench(sim::Model model = sim::Model::Short, int baud = 9600) : meter(model, baud) {
+struct Bench : SimulatedLink {
+    explicit Bench(sim::Model model = sim::Model::Short, int baud = 9600)
+        : SimulatedLink(model, baud) {
         state.link.portLabel = QStringLiteral("COM1");
         QVERIFY(cycle.start());
     }
@@ -40,12 +41,6 @@ struct Bench {
         meter.setScript(std::move(readings), hold);
     }
 
-    platform::VirtualClock clock;
-    sim::SimMeter meter;
-    TapPeer tap{meter};
-    platform::MemorySerialPort port{tap, clock};
-    platform::ScriptedDialogs dialogs;
-    link::Rs232 link{port, clock, dialogs};
     panel::SharedState state;
     panel::PollingCycle cycle{state, link};
 };

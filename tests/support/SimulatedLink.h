@@ -1,0 +1,22 @@
+#pragma once
+
+#include "link/Rs232.h"
+#include "platform/MemorySerialPort.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/VirtualClock.h"
+#include "sim/SimMeter.h"
+#include "support/TapPeer.h"
+
+// The program's link to the simulated meter on the virtual clock, with a tap
+// on the wire that notes what the program sends.
+struct SimulatedLink {
+    explicit SimulatedLink(tarnix::sim::Model model = tarnix::sim::Model::Short, int baud = 9600)
+        : meter(model, baud) {}
+
+    tarnix::platform::VirtualClock clock;
+    tarnix::sim::SimMeter meter;
+    TapPeer tap{meter};
+    tarnix::platform::MemorySerialPort port{tap, clock};
+    tarnix::platform::ScriptedDialogs dialogs;
+    tarnix::link::Rs232 link{port, clock, dialogs};
+};
