@@ -213,6 +213,24 @@ void Panel::showState() {
     m_buttons[QStringLiteral("CmdMeter")]->setText(t.model);
     for (const char* name : {"CmdGraph", "CmdList", "CmdAnalog", "CmdMemory", "CmdSystem", "CmdPc"})
         m_buttons[QString::fromLatin1(name)]->setEnabled(t.linkButtonsEnabled);
+    showAlarmColour(t.alarmColour);
+}
+
+void Panel::showAlarmColour(AlarmColour colour) {
+    if (colour == m_shownAlarmColour)
+        return;
+    m_shownAlarmColour = colour;
+    // Pure red while the meter's alarm is armed, else the highlight-text colour.
+    const QColor background = colour == AlarmColour::Armed
+                                  ? QColor(255, 0, 0)
+                                  : palette().color(QPalette::HighlightedText);
+    for (const char* name : {"PlHigh", "PlLow"}) {
+        auto* panel = findChild<QGroupBox*>(QString::fromLatin1(name));
+        panel->setStyleSheet(colour == AlarmColour::Unset
+                                 ? QString()
+                                 : QStringLiteral("QGroupBox { background: %1; }")
+                                       .arg(background.name()));
+    }
 }
 
 bool Panel::load() {

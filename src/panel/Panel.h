@@ -54,6 +54,7 @@ private:
     QPushButton* addButton(const char* name, const char* caption, int left, int top, int width,
                            int height);
     void showState();
+    void showAlarmColour(AlarmColour colour);
 
     void resetMaxMin();
     void valueClicked();
@@ -70,6 +71,7 @@ private:
     QHash<QString, QLabel*> m_labels;
     QHash<QString, QPushButton*> m_buttons;
     ClickableLabel* m_value = nullptr;
+    AlarmColour m_shownAlarmColour = AlarmColour::Unset;
 };
 
 } // namespace tarnix::panel

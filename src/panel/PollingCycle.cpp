@@ -7,6 +7,7 @@
 #include "meter/Frames.h"
 #include "meter/LongFrameValue.h"
 #include "meter/PackedReading.h"
+#include "panel/AlarmCheck.h"
 #include "panel/MaxMin.h"
 #include "panel/SharedState.h"
 #include "platform/Clock.h"
@@ -41,7 +42,11 @@ PollingCycle::PollingCycle(SharedState& state, link::Rs232& link, QObject* paren
     m_timer.setObjectName(QStringLiteral("Timer1"));
     m_timer.setInterval(PollingInterval);
     connect(&m_timer, &QTimer::timeout, this, &PollingCycle::tick);
+    m_ownAlarm = std::make_unique<AlarmCheck>(state, link);
+    m_alarm = m_ownAlarm.get();
 }
+
+PollingCycle::~PollingCycle() = default;
 
 bool PollingCycle::start(QString* why) {
     auto& port = m_link.port();

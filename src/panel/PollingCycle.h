@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 namespace tarnix::link {
 class Rs232;
@@ -36,8 +37,10 @@ class PollingCycle : public QObject {
 
 public:
     PollingCycle(SharedState& state, link::Rs232& link, QObject* parent = nullptr);
+    ~PollingCycle() override;
 
     QTimer& timer() { return m_timer; }
+    // The alarm load and check; the cycle has its own unless replaced (0: none).
     void setAlarmSteps(AlarmSteps* steps) { m_alarm = steps; }
 
     // Opens the port at 1200 baud and starts polling. False, with the reason
@@ -81,6 +84,7 @@ private:
 
     SharedState& m_state;
     link::Rs232& m_link;
+    std::unique_ptr<AlarmSteps> m_ownAlarm;
     AlarmSteps* m_alarm = nullptr;
     QTimer m_timer;
     bool m_inTick = false;

@@ -20,6 +20,17 @@ struct LinkState {
     bool longFrameSeen = false;
 };
 
+// The alarm limits as last read from the meter.
+struct AlarmState {
+    QString low;           // rendered packed readings: "-1.500", "OL", "-OL"
+    QString high;
+    int functionCode = 0;  // the code the limits were set for
+    bool meterArmed = false;
+};
+
+// The background of the HIGHER and LOWER panels.
+enum class AlarmColour { Unset, Armed, NotArmed };
+
 // What the main panel shows. Maximum and minimum and the range-change check
 // work on these texts, exactly as the user sees them.
 struct PanelTexts {
@@ -36,6 +47,7 @@ struct PanelTexts {
     QString highAlarm;
     QString lowAlarm;
     bool linkButtonsEnabled = true; // the six buttons that start long exchanges
+    AlarmColour alarmColour = AlarmColour::Unset;
 };
 
 // The one shared state: owned by the panel, read by every window, written by
@@ -46,6 +58,7 @@ class SharedState : public QObject {
 public:
     meter::Reading reading;
     LinkState link;
+    AlarmState alarm;
     PanelTexts texts;
 
     // Tells the windows to show the texts again.
