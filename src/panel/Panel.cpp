@@ -1,8 +1,10 @@
 #include "panel/Panel.h"
 
+#include "alarm/AlarmSetUp.h"
 #include "link/Commands.h"
 #include "link/Rs232.h"
 #include "link/Speeds.h"
+#include "meter/FunctionRange.h"
 #include "panel/ClickableLabel.h"
 #include "panel/MaxMin.h"
 #include "platform/Clock.h"
@@ -186,6 +188,8 @@ void Panel::build() {
             &Panel::modelClicked);
     connect(m_buttons[QStringLiteral("CmdBaudRate")], &QPushButton::clicked, this,
             &Panel::changeBaudRate);
+    connect(m_buttons[QStringLiteral("CmdAlarm")], &QPushButton::clicked, this,
+            &Panel::openAlarmSetUp);
 
     const QSize laidOut = platform::sizeFromTwips(this, InsideWidth, InsideHeight);
     resize(laidOut);
@@ -298,6 +302,15 @@ void Panel::changeBaudRate() {
         port.close();
         port.open(choice->settings); // a port that fails here is found by the next tick
     });
+}
+
+void Panel::openAlarmSetUp() {
+    if (m_state.reading.functionText == QStringView(meter::FrequencyFunction))
+        return;
+    if (m_alarmSetUp)
+        m_alarmSetUp->close();
+    m_alarmSetUp = new alarm::AlarmSetUp(m_state, m_cycle, m_link, m_dialogs, this);
+    m_alarmSetUp->show();
 }
 
 void Panel::sampleTick() {

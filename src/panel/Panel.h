@@ -4,6 +4,7 @@
 #include "panel/SharedState.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -11,6 +12,9 @@ class QLabel;
 class QPushButton;
 class QGroupBox;
 
+namespace tarnix::alarm {
+class AlarmSetUp;
+}
 namespace tarnix::link {
 class Rs232;
 }
@@ -61,6 +65,7 @@ private:
     void recMode();
     void modelClicked();
     void changeBaudRate();
+    void openAlarmSetUp();
     void sampleTick();
 
     link::Rs232& m_link;
@@ -72,6 +77,7 @@ private:
     QHash<QString, QPushButton*> m_buttons;
     ClickableLabel* m_value = nullptr;
     AlarmColour m_shownAlarmColour = AlarmColour::Unset;
+    QPointer<alarm::AlarmSetUp> m_alarmSetUp;
 };
 
 } // namespace tarnix::panel
