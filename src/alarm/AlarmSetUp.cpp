@@ -63,6 +63,7 @@ AlarmSetUp::AlarmSetUp(panel::SharedState& state, panel::PollingCycle& cycle, li
 
     resize(platform::sizeFromTwips(this, InsideWidth, InsideHeight));
     layOut();
+    m_high.sign->setFocus();
 }
 
 AlarmSetUp::Row AlarmSetUp::makeRow(const char* signName, const char* digitName, int top,

@@ -88,7 +88,8 @@ QPushButton* Panel::addButton(const char* name, const char* caption, int left, i
 const char* const PanelStyle = R"(
 QGroupBox { font-weight: bold; color: #404040; border: 1px solid #b0b0b0;
             border-radius: 4px; margin-top: 6px; }
-QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; padding: 0 4px; }
+QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; padding: 0 4px;
+                   background: palette(window); }
 QGroupBox > QLabel { background: white; border: 1px solid #c8c8c8; border-radius: 2px;
                      font-weight: normal; color: black; }
 QLabel#LblVal { background: #0c140c; color: #8cff8c; border: 1px solid #000000;
