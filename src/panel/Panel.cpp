@@ -5,6 +5,7 @@
 #include "link/Rs232.h"
 #include "link/Speeds.h"
 #include "meter/FunctionRange.h"
+#include "meter/LeadingNumber.h"
 #include "panel/ClickableLabel.h"
 #include "panel/MaxMin.h"
 #include "platform/Clock.h"
@@ -27,7 +28,6 @@ constexpr int InsideWidth = 4080;
 constexpr int InsideHeight = 4920;
 // Below the laid-out area: not seen at that size, reached with the keyboard.
 constexpr int HiddenRowTop = 5760;
-constexpr int SampleInterval = 950; // ms
 
 const QString Title = QStringLiteral("Panel   V5.7");
 const QString NoDevice = QStringLiteral("No device found, try again!");
@@ -41,15 +41,19 @@ constexpr int RowHeight = 480, ButtonHeight = 330;
 } // namespace
 
 Panel::Panel(link::Rs232& link, platform::Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), m_link(link), m_dialogs(dialogs), m_cycle(m_state, link, this) {
+    : QWidget(parent), m_link(link), m_dialogs(dialogs), m_cycle(m_state, link, this),
+      m_sampling(m_state, link.clock(), this) {
     setObjectName(QStringLiteral("Panel"));
     setWindowTitle(Title);
     setAttribute(Qt::WA_DeleteOnClose, false);
-    m_sampleTimer.setObjectName(QStringLiteral("Timer2"));
-    m_sampleTimer.setParent(this);
-    m_sampleTimer.setInterval(SampleInterval);
-    connect(&m_sampleTimer, &QTimer::timeout, this, &Panel::sampleTick);
     m_cycle.setParent(this);
+    m_sampling.setParent(this);
+    // The link restart shows "2 sec" again: sampling goes on at that interval.
+    connect(&m_cycle, &PollingCycle::linkBack, &m_sampling, &SamplingClock::restart);
+    connect(&m_sampling, &SamplingClock::recordingFailed, this, [this](const QString& error) {
+        m_dialogs.message(QStringLiteral("The recording has stopped: %1").arg(error),
+                          platform::MessageIcon::Critical);
+    });
     build();
     connect(&m_state, &SharedState::changed, this, &Panel::showState);
     showState();
@@ -191,6 +195,10 @@ void Panel::build() {
             &Panel::changeBaudRate);
     connect(m_buttons[QStringLiteral("CmdAlarm")], &QPushButton::clicked, this,
             &Panel::openAlarmSetUp);
+    connect(m_buttons[QStringLiteral("CmdPc")], &QPushButton::clicked, this,
+            &Panel::askSamplingInterval);
+    connect(m_buttons[QStringLiteral("CmdSaveStop")], &QPushButton::clicked, this,
+            &Panel::saveOrStop);
 
     const QSize laidOut = platform::sizeFromTwips(this, InsideWidth, InsideHeight);
     resize(laidOut);
@@ -214,7 +222,10 @@ void Panel::showState() {
     set("LblHighAlarm", t.highAlarm);
     set("LblLowAlarm", t.lowAlarm);
     m_labels[QStringLiteral("LblRec")]->setVisible(t.recordingShown);
-    m_labels[QStringLiteral("LblRecording")]->setVisible(false);
+    set("LblFileName", t.fileName);
+    set("LblCount", t.count);
+    m_labels[QStringLiteral("LblRecording")]->setVisible(t.pcRecordingShown);
+    m_buttons[QStringLiteral("CmdSaveStop")]->setText(t.saveStopCaption);
     m_buttons[QStringLiteral("CmdMeter")]->setText(t.model);
     for (const char* name : {"CmdGraph", "CmdList", "CmdAnalog", "CmdMemory", "CmdSystem", "CmdPc"})
         m_buttons[QString::fromLatin1(name)]->setEnabled(t.linkButtonsEnabled);
@@ -245,14 +256,16 @@ bool Panel::load() {
         m_dialogs.message(why.isEmpty() ? NoDevice : NoDevice + QStringLiteral("\n\n") + why);
         return false;
     }
-    m_sampleTimer.start();
+    m_sampling.timer().start();
     return true;
 }
 
 void Panel::closeEvent(QCloseEvent* event) {
     // Ends every wait of a running exchange, so the program cannot hang in one.
     m_cycle.timer().stop();
-    m_sampleTimer.stop();
+    m_sampling.timer().stop();
+    if (m_state.data.pcRecording)
+        m_sampling.stopRecording();
     m_link.clock().stop();
     event->accept();
     Q_EMIT closed();
@@ -314,8 +327,27 @@ void Panel::openAlarmSetUp() {
     m_alarmSetUp->show();
 }
 
-void Panel::sampleTick() {
-    // The PC sampling clock: recording and the live views hang on it.
+void Panel::askSamplingInterval() {
+    const int current = int(meter::leadingNumber(m_state.texts.sampling));
+    const QString answer = m_dialogs.input(panel::samplingPrompt(),
+                                           QStringLiteral("Input Sampling Time"),
+                                           current > 0 ? QString::number(current) : QString());
+    if (const auto seconds = parseSamplingAnswer(answer))
+        m_sampling.setInterval(*seconds);
+}
+
+void Panel::saveOrStop() {
+    if (m_state.data.pcRecording) {
+        m_sampling.stopRecording();
+        return;
+    }
+    m_state.data.lastFilter = files::DataFileFilter;
+    const QString path = m_dialogs.saveFileName(files::DataFileFilter);
+    if (path.isEmpty() || path.section(u'/', -1).isEmpty())
+        return;
+    QString error;
+    if (!m_sampling.startRecording(path, &error))
+        m_dialogs.message(error, platform::MessageIcon::Critical);
 }
 
 } // namespace tarnix::panel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "panel/PollingCycle.h"
+#include "panel/SamplingClock.h"
 #include "panel/SharedState.h"
 
 #include <QHash>
@@ -37,6 +38,7 @@ public:
 
     SharedState& state() { return m_state; }
     PollingCycle& cycle() { return m_cycle; }
+    SamplingClock& sampling() { return m_sampling; }
 
     // Opens the port at 1200 baud and starts both timers. On failure shows
     // "No device found, try again!" with the reason and returns false: the
@@ -66,13 +68,14 @@ private:
     void modelClicked();
     void changeBaudRate();
     void openAlarmSetUp();
-    void sampleTick();
+    void askSamplingInterval();
+    void saveOrStop();
 
     link::Rs232& m_link;
     platform::Dialogs& m_dialogs;
     SharedState m_state;
     PollingCycle m_cycle;
-    QTimer m_sampleTimer;
+    SamplingClock m_sampling;
     QHash<QString, QLabel*> m_labels;
     QHash<QString, QPushButton*> m_buttons;
     ClickableLabel* m_value = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/DataChannel.h"
 #include "meter/Reading.h"
 
 #include <QObject>
@@ -48,6 +49,11 @@ struct PanelTexts {
     QString lowAlarm;
     bool linkButtonsEnabled = true; // the six buttons that start long exchanges
     AlarmColour alarmColour = AlarmColour::Unset;
+    // PC recording
+    QString fileName;       // the recording file's name without its folder
+    QString count;          // lines recorded, after one blank
+    bool pcRecordingShown = false;
+    QString saveStopCaption = QStringLiteral("SAVE AS");
 };
 
 // The one shared state: owned by the panel, read by every window, written by
@@ -60,6 +66,7 @@ public:
     LinkState link;
     AlarmState alarm;
     PanelTexts texts;
+    files::DataChannel data;
 
     // Tells the windows to show the texts again.
     void show() { Q_EMIT changed(); }

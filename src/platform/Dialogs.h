@@ -17,6 +17,10 @@ public:
     // Asks for a line of text; empty when the user cancels.
     virtual QString input(const QString& prompt, const QString& title,
                           const QString& defaultAnswer) = 0;
+    // Asks for a file to write or to read. `filter` is Qt's form
+    // ("Data Files (*.dat);;All Files (*.*)"). Empty when the user cancels.
+    virtual QString saveFileName(const QString& filter) = 0;
+    virtual QString openFileName(const QString& filter) = 0;
 };
 
 } // namespace tarnix::platform

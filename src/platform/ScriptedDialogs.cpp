@@ -18,6 +18,17 @@ QString ScriptedDialogs::input(const QString& prompt, const QString& title,
     return answer;
 }
 
+QString ScriptedDialogs::saveFileName(const QString& filter) {
+    m_filters << filter;
+    if (m_files.empty())
+        return {};
+    QString path = m_files.front();
+    m_files.pop_front();
+    return path;
+}
+
+QString ScriptedDialogs::openFileName(const QString& filter) { return saveFileName(filter); }
+
 QStringList ScriptedDialogs::messageTexts() const {
     QStringList texts;
     for (const auto& m : m_messages)
@@ -29,6 +40,8 @@ void ScriptedDialogs::clear() {
     m_messages.clear();
     m_prompts.clear();
     m_answers.clear();
+    m_files.clear();
+    m_filters.clear();
 }
 
 } // namespace tarnix::platform

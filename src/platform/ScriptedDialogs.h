@@ -27,6 +27,12 @@ public:
     void message(const QString& text, MessageIcon icon, const QString& title) override;
     QString input(const QString& prompt, const QString& title,
                   const QString& defaultAnswer) override;
+    QString saveFileName(const QString& filter) override;
+    QString openFileName(const QString& filter) override;
+
+    // The next file dialogs answer these paths (empty: cancel).
+    void answerFile(const QString& path) { m_files.push_back(path); }
+    const QStringList& fileFilters() const { return m_filters; }
 
     void answer(const QString& text) { m_answers.push_back(text); }
     // Runs while a message box would be open, before it is closed.
@@ -41,6 +47,8 @@ private:
     std::vector<Message> m_messages;
     std::vector<Prompt> m_prompts;
     std::deque<QString> m_answers;
+    std::deque<QString> m_files;
+    QStringList m_filters;
     std::function<void(const Message&)> m_onMessage;
 };
 

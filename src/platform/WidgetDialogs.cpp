@@ -1,5 +1,6 @@
 #include "platform/WidgetDialogs.h"
 
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -38,6 +39,17 @@ QString WidgetDialogs::input(const QString& prompt, const QString& title,
     const QString answer = QInputDialog::getText(m_parent, windowTitle(title), prompt,
                                                  QLineEdit::Normal, defaultAnswer, &accepted);
     return accepted ? answer : QString();
+}
+
+QString WidgetDialogs::saveFileName(const QString& filter) {
+    // No confirmation for an existing file and no extension added: the name
+    // is used as typed. The file itself is replaced safely by its writer.
+    return QFileDialog::getSaveFileName(m_parent, QString(), QString(), filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+QString WidgetDialogs::openFileName(const QString& filter) {
+    return QFileDialog::getOpenFileName(m_parent, QString(), QString(), filter);
 }
 
 } // namespace tarnix::platform

@@ -16,6 +16,8 @@ public:
     void message(const QString& text, MessageIcon icon, const QString& title) override;
     QString input(const QString& prompt, const QString& title,
                   const QString& defaultAnswer) override;
+    QString saveFileName(const QString& filter) override;
+    QString openFileName(const QString& filter) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "files/DataFile.h"
+
+#include <QString>
+
+namespace tarnix::files {
+
+// The one channel for data files: the PC recording holds it while it runs,
+// and list saving is refused meanwhile; opening a file ends a recording first.
+struct DataChannel {
+    QString dataFileName;   // the path chosen in the last save dialog
+    QString lastFilter;     // the filter the record button's dialog set last
+    bool pcRecording = false;
+    qint64 recordCount = 0; // lines written by the running recording
+    RecordingFile recording;
+};
+
+// The save dialog's filter, as given to every data-file dialog.
+inline const QString DataFileFilter = QStringLiteral("Data Files (*.dat);;All Files (*.*)");
+
+inline const QString AlreadyRecordingMessage =
+    QStringLiteral("Aready in recording mode, Close it and try again !");
+
+} // namespace tarnix::files

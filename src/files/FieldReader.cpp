@@ -1,0 +1,80 @@
+#include "files/FieldReader.h"
+
+namespace tarnix::files {
+
+void FieldReader::feed(QByteArrayView bytes) {
+    for (const char c : bytes) {
+        const bool lf = c == '\n';
+        if (lf && m_lastWasCR) { // the second half of CR LF
+            m_lastWasCR = false;
+            continue;
+        }
+        m_lastWasCR = c == '\r';
+        if (m_quoted) {
+            if (c == '"') {
+                m_quoted = false;
+                m_afterQuote = true;
+            } else {
+                put(c);
+            }
+            continue;
+        }
+        if (c == '\r' || lf) {
+            if (m_lineHasText)
+                endField();
+            m_lineHasText = false;
+            continue;
+        }
+        m_lineHasText = true;
+        if (c == ',') {
+            endField();
+            continue;
+        }
+        if (m_afterQuote)
+            continue;
+        if (!m_fieldStarted && (c == ' ' || c == '\t'))
+            continue; // leading blanks
+        if (!m_fieldStarted && c == '"') {
+            m_quoted = true;
+            m_fieldStarted = true;
+            continue;
+        }
+        m_fieldStarted = true;
+        put(c);
+    }
+}
+
+void FieldReader::put(char c) {
+    std::string& field = m_fields[std::size_t(m_field)];
+    if (field.size() < MaxFieldLength)
+        field.push_back(c);
+}
+
+void FieldReader::endField() {
+    std::string& field = m_fields[std::size_t(m_field)];
+    if (!m_quoted && !m_afterQuote)
+        while (!field.empty() && (field.back() == ' ' || field.back() == '\t'))
+            field.pop_back(); // trailing blanks
+    m_quoted = m_afterQuote = m_fieldStarted = false;
+    if (++m_field < FieldCount)
+        return;
+    Fields views;
+    for (std::size_t i = 0; i < FieldCount; ++i)
+        views[i] = QByteArrayView(m_fields[i].data(), qsizetype(m_fields[i].size()));
+    m_onRecord(views);
+    for (auto& f : m_fields)
+        f.clear();
+    m_field = 0;
+}
+
+void FieldReader::finish() {
+    m_quoted = false; // an unclosed quote ends with the text
+    if (m_lineHasText)
+        endField();
+    m_lineHasText = false;
+    for (auto& f : m_fields)
+        f.clear(); // fewer than six fields left: dropped
+    m_field = 0;
+}
+
+} // namespace tarnix::files

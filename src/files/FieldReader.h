@@ -1,0 +1,45 @@
+#pragma once
+
+#include "files/DataRecord.h"
+
+#include <QByteArrayView>
+#include <array>
+#include <functional>
+#include <string>
+
+namespace tarnix::files {
+
+// Reads data-file text as fields and hands them on six at a time, however the
+// lines fall: a field ends at "," or at a line end (CR LF, LF or CR alone),
+// so lines with too few or too many fields shift the records, and fields
+// left over at the end are dropped. Blank lines carry no field. Blanks around
+// a field are dropped; a field in double quotes keeps its commas. A field
+// longer than MaxFieldLength keeps its start only, so no file can make the
+// reader hold more than a few kilobytes.
+class FieldReader {
+public:
+    using Fields = std::array<QByteArrayView, FieldCount>;
+    static constexpr std::size_t MaxFieldLength = 4096;
+
+    explicit FieldReader(std::function<void(const Fields&)> onRecord)
+        : m_onRecord(std::move(onRecord)) {}
+
+    void feed(QByteArrayView bytes);
+    // The end of the text: a last line without its line end still counts.
+    void finish();
+
+private:
+    void put(char c);
+    void endField();
+
+    std::function<void(const Fields&)> m_onRecord;
+    std::array<std::string, FieldCount> m_fields;
+    int m_field = 0;
+    bool m_lineHasText = false;  // anything since the last line end
+    bool m_quoted = false;       // inside "..."
+    bool m_afterQuote = false;   // the closing quote was seen; the rest is dropped
+    bool m_fieldStarted = false; // a non-blank character is in the field
+    bool m_lastWasCR = false;
+};
+
+} // namespace tarnix::files
