@@ -72,7 +72,7 @@ struct Bench : SimulatedLink {
         return panel.findChild<alarm::AlarmSetUp*>(QStringLiteral("AlarmSetUp"));
     }
 
-    panel::Panel panel{link, dialogs};
+    panel::Panel panel{link, dialogs, printer};
 };
 
 QList<alarm::CharBox*> digitBoxes(QWidget* dialog, const char* name) {

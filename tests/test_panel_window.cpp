@@ -29,7 +29,7 @@ struct Bench : SimulatedLink {
         return panel.findChild<QPushButton*>(QString::fromLatin1(name));
     }
 
-    panel::Panel panel{link, dialogs};
+    panel::Panel panel{link, dialogs, printer};
 };
 
 } // namespace

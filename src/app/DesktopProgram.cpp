@@ -4,6 +4,7 @@
 #include "link/Rs232.h"
 #include "panel/Panel.h"
 #include "platform/MemorySerialPort.h"
+#include "platform/QtPrinter.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
 #include "platform/SerialDevices.h"
@@ -16,7 +17,8 @@ namespace tarnix::app {
 
 DesktopProgram::DesktopProgram(DesktopOptions options)
     : m_options(std::move(options)), m_clock(std::make_unique<platform::RealClock>()),
-      m_dialogs(std::make_unique<platform::WidgetDialogs>()) {}
+      m_dialogs(std::make_unique<platform::WidgetDialogs>()),
+      m_printer(std::make_unique<platform::QtPrinter>(*m_dialogs)) {}
 
 DesktopProgram::~DesktopProgram() {
     m_panel.reset(); // before the link it polls
@@ -73,7 +75,7 @@ bool DesktopProgram::openPanel(const QString& device, const QString& portLabel) 
         m_port = std::move(port);
     }
     m_link = std::make_unique<link::Rs232>(*m_port, *m_clock, *m_dialogs);
-    m_panel = std::make_unique<panel::Panel>(*m_link, *m_dialogs);
+    m_panel = std::make_unique<panel::Panel>(*m_link, *m_dialogs, *m_printer);
     m_dialogs->setParent(m_panel.get());
     m_panel->state().link.comPortNumber = m_comPortNumber;
     m_panel->state().link.portLabel = portLabel;

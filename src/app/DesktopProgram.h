@@ -14,6 +14,7 @@ namespace tarnix::panel {
 class Panel;
 }
 namespace tarnix::platform {
+class Printer;
 class RealClock;
 class SerialPort;
 class WidgetDialogs;
@@ -55,6 +56,7 @@ private:
     DesktopOptions m_options;
     std::unique_ptr<platform::RealClock> m_clock;
     std::unique_ptr<platform::WidgetDialogs> m_dialogs;
+    std::unique_ptr<platform::Printer> m_printer;
     std::unique_ptr<sim::SimMeter> m_meter;
     std::unique_ptr<platform::SerialPort> m_port;
     std::unique_ptr<link::Rs232> m_link;

@@ -4,28 +4,30 @@ namespace tarnix::files {
 
 void FieldReader::feed(QByteArrayView bytes) {
     for (const char c : bytes) {
-        const bool lf = c == '\n';
-        if (lf && m_lastWasCR) { // the second half of CR LF
-            m_lastWasCR = false;
-            continue;
-        }
-        m_lastWasCR = c == '\r';
-        if (m_quoted) {
+        if (m_quoted) { // everything up to the closing quote is the field's
             if (c == '"') {
                 m_quoted = false;
                 m_afterQuote = true;
             } else {
                 put(c);
             }
+            m_lastWasCR = false;
             continue;
         }
+        const bool lf = c == '\n';
+        if (lf && m_lastWasCR) { // the second half of CR LF
+            m_lastWasCR = false;
+            continue;
+        }
+        m_lastWasCR = c == '\r';
         if (c == '\r' || lf) {
             if (m_lineHasText)
                 endField();
             m_lineHasText = false;
             continue;
         }
-        m_lineHasText = true;
+        if (c != ' ' && c != '\t')
+            m_lineHasText = true; // a line of blanks is a blank line
         if (c == ',') {
             endField();
             continue;

@@ -1,6 +1,7 @@
 #include "panel/Panel.h"
 
 #include "alarm/AlarmSetUp.h"
+#include "files/FileList.h"
 #include "link/Commands.h"
 #include "link/Rs232.h"
 #include "link/Speeds.h"
@@ -12,6 +13,7 @@
 #include "platform/Dialogs.h"
 #include "platform/SerialPort.h"
 #include "platform/TwipsGeometry.h"
+#include "views/RealTimeList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,8 +42,10 @@ constexpr int RowHeight = 480, ButtonHeight = 330;
 
 } // namespace
 
-Panel::Panel(link::Rs232& link, platform::Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), m_link(link), m_dialogs(dialogs), m_cycle(m_state, link, this),
+Panel::Panel(link::Rs232& link, platform::Dialogs& dialogs, platform::Printer& printer,
+             QWidget* parent)
+    : QWidget(parent), m_link(link), m_dialogs(dialogs), m_printer(printer),
+      m_cycle(m_state, link, this),
       m_sampling(m_state, link.clock(), this) {
     setObjectName(QStringLiteral("Panel"));
     setWindowTitle(Title);
@@ -57,6 +61,13 @@ Panel::Panel(link::Rs232& link, platform::Dialogs& dialogs, QWidget* parent)
     build();
     connect(&m_state, &SharedState::changed, this, &Panel::showState);
     showState();
+}
+
+Panel::~Panel() {
+    // The child windows go first: they read the state and the link.
+    delete m_fileList;
+    delete m_liveList;
+    delete m_alarmSetUp;
 }
 
 QLabel* Panel::addLabel(QWidget* parent, const char* name, int left, int top, int width,
@@ -199,6 +210,9 @@ void Panel::build() {
             &Panel::askSamplingInterval);
     connect(m_buttons[QStringLiteral("CmdSaveStop")], &QPushButton::clicked, this,
             &Panel::saveOrStop);
+    connect(m_buttons[QStringLiteral("CmdOpen")], &QPushButton::clicked, this, &Panel::openFile);
+    connect(m_buttons[QStringLiteral("CmdList")], &QPushButton::clicked, this,
+            &Panel::openLiveList);
 
     const QSize laidOut = platform::sizeFromTwips(this, InsideWidth, InsideHeight);
     resize(laidOut);
@@ -325,6 +339,37 @@ void Panel::openAlarmSetUp() {
         m_alarmSetUp->close();
     m_alarmSetUp = new alarm::AlarmSetUp(m_state, m_cycle, m_link, m_dialogs, this);
     m_alarmSetUp->show();
+}
+
+files::ListContext Panel::listContext() {
+    return {m_state.data, m_dialogs, m_printer, m_link.clock(), &m_cycle.timer()};
+}
+
+void Panel::openFile() {
+    if (m_state.data.pcRecording)
+        m_sampling.stopRecording();
+    // The filter the record button's dialog set last stays in force.
+    const QString filter =
+        m_state.data.lastFilter.isEmpty() ? files::DataFileFilter : m_state.data.lastFilter;
+    const QString path = m_dialogs.openFileName(filter);
+    if (path.isEmpty())
+        return;
+    if (m_fileList)
+        m_fileList->close();
+    m_fileList = new files::FileList(listContext(), this);
+    m_fileList->show();
+    m_fileList->load(path);
+}
+
+void Panel::openLiveList() {
+    if (m_liveList)
+        m_liveList->close(); // a new list starts empty
+    m_liveList = new views::RealTimeList(listContext(), this);
+    connect(&m_sampling, &SamplingClock::sampleTaken, m_liveList,
+            [list = m_liveList.data(), this](const QDateTime& at) {
+                list->addSample(at, m_state.reading);
+            });
+    m_liveList->show();
 }
 
 void Panel::askSamplingInterval() {

@@ -21,6 +21,14 @@ class Rs232;
 }
 namespace tarnix::platform {
 class Dialogs;
+class Printer;
+} // namespace tarnix::platform
+namespace tarnix::files {
+class FileList;
+struct ListContext;
+} // namespace tarnix::files
+namespace tarnix::views {
+class RealTimeList;
 }
 
 namespace tarnix::panel {
@@ -34,7 +42,9 @@ class Panel : public QWidget {
     Q_OBJECT
 
 public:
-    Panel(link::Rs232& link, platform::Dialogs& dialogs, QWidget* parent = nullptr);
+    Panel(link::Rs232& link, platform::Dialogs& dialogs, platform::Printer& printer,
+          QWidget* parent = nullptr);
+    ~Panel() override;
 
     SharedState& state() { return m_state; }
     PollingCycle& cycle() { return m_cycle; }
@@ -70,9 +80,13 @@ private:
     void openAlarmSetUp();
     void askSamplingInterval();
     void saveOrStop();
+    void openFile();
+    void openLiveList();
+    files::ListContext listContext();
 
     link::Rs232& m_link;
     platform::Dialogs& m_dialogs;
+    platform::Printer& m_printer;
     SharedState m_state;
     PollingCycle m_cycle;
     SamplingClock m_sampling;
@@ -81,6 +95,8 @@ private:
     ClickableLabel* m_value = nullptr;
     AlarmColour m_shownAlarmColour = AlarmColour::Unset;
     QPointer<alarm::AlarmSetUp> m_alarmSetUp;
+    QPointer<files::FileList> m_fileList;
+    QPointer<views::RealTimeList> m_liveList;
 };
 
 } // namespace tarnix::panel

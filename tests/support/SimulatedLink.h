@@ -2,6 +2,7 @@
 
 #include "link/Rs232.h"
 #include "platform/MemorySerialPort.h"
+#include "platform/RecordingPrinter.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualClock.h"
 #include "sim/SimMeter.h"
@@ -18,5 +19,6 @@ struct SimulatedLink {
     TapPeer tap{meter};
     tarnix::platform::MemorySerialPort port{tap, clock};
     tarnix::platform::ScriptedDialogs dialogs;
+    tarnix::platform::RecordingPrinter printer;
     tarnix::link::Rs232 link{port, clock, dialogs};
 };

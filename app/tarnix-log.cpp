@@ -1,0 +1,84 @@
+// tarnix-log: the polling cycle and the sampling clock without windows, for
+// benches and headless machines that record for days.
+#include "app/Recorder.h"
+#include "app/RecorderOptions.h"
+#include "app/StatusLine.h"
+#include "platform/ConsoleDialogs.h"
+#include "platform/StopSignals.h"
+
+#include <QCoreApplication>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+using namespace tarnix;
+
+namespace {
+
+constexpr int ExitTrouble = 1; // the port, the file or a line write failed
+constexpr int ExitUsage = 2;
+
+const QString Program = QStringLiteral("tarnix-log");
+
+int record(const app::RecordOptions& options) {
+    // The status goes on a terminal only, and not when the lines themselves
+    // go to the same terminal: rewriting it would garble them.
+    const bool live = ::isatty(STDERR_FILENO) &&
+                      !(options.toStandardOutput() && ::isatty(STDOUT_FILENO));
+    app::StatusLine console(STDERR_FILENO, live);
+    platform::ConsoleDialogs dialogs(Program, [&](const QString& line) { console.say(line); });
+    // A reader gone from standard output is a failed write, reported as such.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    app::Recorder recorder(options, dialogs);
+    platform::StopSignals stops;
+    if (!stops.watch()) {
+        console.say(Program + QStringLiteral(": cannot watch for Ctrl-C"));
+        return ExitTrouble;
+    }
+    QObject::connect(&stops, &platform::StopSignals::stopAsked, &recorder,
+                     [&] { recorder.finish(0); });
+    QObject::connect(&recorder, &app::Recorder::statusChanged, &recorder,
+                     [&] { console.show(recorder.status()); });
+    QObject::connect(&recorder, &app::Recorder::runFinished, &recorder,
+                     [&](int code, const QString& message) {
+                         console.show(recorder.status());
+                         console.end();
+                         if (!message.isEmpty())
+                             console.say(Program + QStringLiteral(": ") + message);
+                         QCoreApplication::exit(code);
+                     });
+    QString error;
+    if (!recorder.start(&error)) {
+        console.say(Program + QStringLiteral(": ") + error);
+        return ExitTrouble;
+    }
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(Program);
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARNIX_VERSION));
+
+    const auto parsed = app::parseLogCommandLine(QCoreApplication::arguments().mid(1));
+    if (const auto* usage = std::get_if<app::UsageError>(&parsed)) {
+        std::fprintf(stderr, "%s: %s\n\n%s", qPrintable(Program), qPrintable(usage->message),
+                     qPrintable(app::logUsage()));
+        return ExitUsage;
+    }
+    const app::LogCommand& command = std::get<app::LogCommand>(parsed);
+    switch (command.kind) {
+    case app::LogCommand::Kind::Help:
+        std::printf("%s", qPrintable(app::logUsage()));
+        return 0;
+    case app::LogCommand::Kind::Version:
+        std::printf("%s %s\n", qPrintable(Program), TARNIX_VERSION);
+        return 0;
+    case app::LogCommand::Kind::Record:
+        return record(command.record);
+    }
+    return ExitUsage;
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "app/RecorderOptions.h"
+#include "panel/PollingCycle.h"
+#include "panel/SamplingClock.h"
+#include "panel/SharedState.h"
+
+#include <QDeadlineTimer>
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+namespace tarnix::link {
+class Rs232;
+}
+namespace tarnix::platform {
+class Dialogs;
+class RealClock;
+class SerialPort;
+} // namespace tarnix::platform
+namespace tarnix::sim {
+class SimMeter;
+}
+
+namespace tarnix::app {
+
+// The headless recorder: the desktop program's polling cycle and sampling
+// clock over one port, without a window. Each sample becomes one line,
+// appended to the file through the sampling clock's own recording, or
+// written to standard output.
+class Recorder : public QObject {
+    Q_OBJECT
+
+public:
+    // Messages the panel would show in message boxes go to `dialogs`.
+    Recorder(RecordOptions options, platform::Dialogs& dialogs, QObject* parent = nullptr);
+    ~Recorder() override;
+
+    // Opens the port and the file and starts polling; sampling starts with
+    // the first reading. False, with the reason in `error`, when the port or
+    // the file cannot be opened.
+    bool start(QString* error);
+    // Ends the run: every wait ends at once, both timers stop, the file is
+    // closed. Lines written so far are complete. Emits finished(code, message).
+    void finish(int exitCode, const QString& message = {});
+    bool finished() const { return m_finished; }
+
+    qint64 lines() const { return m_lines; }
+    // One line for a terminal: port, reading, lines recorded.
+    QString status() const;
+
+    panel::SharedState& state() { return m_state; }
+    panel::PollingCycle& cycle() { return m_cycle; }
+    panel::SamplingClock& sampling() { return m_sampling; }
+
+Q_SIGNALS:
+    void statusChanged();
+    // 0: ended as asked. 1: a line could not be written (`message` says why).
+    void runFinished(int exitCode, const QString& message);
+
+private:
+    void firstReading();
+    void sampleTaken(const QDateTime& at);
+    bool writeStandardOutput(const QDateTime& at, QString* error);
+    void durationCheck();
+
+    RecordOptions m_options;
+    std::unique_ptr<platform::RealClock> m_clock;
+    std::unique_ptr<sim::SimMeter> m_meter;
+    std::unique_ptr<platform::SerialPort> m_port;
+    std::unique_ptr<link::Rs232> m_link;
+    panel::SharedState m_state;
+    panel::PollingCycle m_cycle;
+    panel::SamplingClock m_sampling;
+    QTimer m_endTimer;
+    QDeadlineTimer m_deadline;
+    qint64 m_lines = 0;
+    bool m_samplingStarted = false;
+    bool m_linkUp = true;
+    bool m_finished = false;
+};
+
+} // namespace tarnix::app

@@ -1,0 +1,171 @@
+#include "app/RecorderOptions.h"
+
+#include "panel/SamplingClock.h"
+
+#include <QSet>
+#include <cmath>
+
+namespace tarnix::app {
+
+namespace {
+
+using Result = std::variant<LogCommand, UsageError>;
+
+UsageError error(const QString& text) { return UsageError{text}; }
+
+bool isHelp(const QString& word) { return word == u"--help" || word == u"-h"; }
+bool isVersion(const QString& word) { return word == u"--version" || word == u"-v"; }
+
+// The options of `record` that take a value, with the value's name for messages.
+struct ValueOption {
+    const char16_t* name;
+    const char16_t* metavar;
+};
+constexpr ValueOption ValueOptions[] = {
+    {u"--port", u"DEVICE"},
+    {u"--interval", u"SECONDS"},
+    {u"--samples", u"N"},
+    {u"--duration", u"SECONDS"},
+};
+
+const ValueOption* findValueOption(const QString& name) {
+    for (const ValueOption& option : ValueOptions)
+        if (name == QStringView(option.name))
+            return &option;
+    return nullptr;
+}
+
+// Stores one option's value; an error text when the value does not do.
+QString takeValue(RecordOptions& options, const QString& name, const QString& value) {
+    if (name == u"--port") {
+        if (value.isEmpty())
+            return QStringLiteral("--port needs a DEVICE");
+        options.device = value;
+    } else if (name == u"--interval") {
+        // Read as the PC SAMPLING answer is: rounded, then clamped to 1..86400.
+        const auto seconds = panel::parseSamplingAnswer(value);
+        if (!seconds)
+            return QStringLiteral("--interval takes a number of seconds, not \"%1\"").arg(value);
+        options.interval = *seconds;
+    } else if (name == u"--samples") {
+        bool ok = false;
+        const qint64 n = value.toLongLong(&ok);
+        if (!ok || n < 1)
+            return QStringLiteral("--samples takes a whole number from 1, not \"%1\"").arg(value);
+        options.samples = n;
+    } else if (name == u"--duration") {
+        bool ok = false;
+        const double seconds = value.toDouble(&ok);
+        if (!ok || !std::isfinite(seconds) || seconds <= 0)
+            return QStringLiteral("--duration takes a number of seconds above 0, not \"%1\"")
+                .arg(value);
+        options.duration = seconds;
+    }
+    return {};
+}
+
+Result parseRecord(const QStringList& arguments) {
+    RecordOptions options;
+    QStringList files;
+    QSet<QString> seen;
+    bool optionsEnded = false; // after "--" every word is a file name
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& word = arguments[i];
+        if (optionsEnded || word == u"-" || !word.startsWith(u'-')) {
+            files.append(word);
+            continue;
+        }
+        if (word == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (isHelp(word))
+            return LogCommand{LogCommand::Kind::Help, {}};
+        const qsizetype equals = word.indexOf(u'=');
+        const QString name = equals < 0 ? word : word.left(equals);
+        const std::optional<QString> attached =
+            equals < 0 ? std::nullopt : std::optional<QString>(word.mid(equals + 1));
+        if (seen.contains(name))
+            return error(QStringLiteral("%1 is given twice").arg(name));
+        seen.insert(name);
+
+        if (name == u"--simulate") {
+            const QString model = attached.value_or(QStringLiteral("short"));
+            if (model != u"short" && model != u"long")
+                return error(
+                    QStringLiteral("--simulate takes short or long, not \"%1\"").arg(model));
+            options.simulate = true;
+            options.longFrames = model == u"long";
+            continue;
+        }
+        const ValueOption* option = findValueOption(name);
+        if (!option)
+            return error(QStringLiteral("unknown option %1").arg(name));
+        QString value;
+        if (attached)
+            value = *attached;
+        else if (i + 1 < arguments.size())
+            value = arguments[++i];
+        else
+            return error(QStringLiteral("%1 needs %2")
+                             .arg(name, QString::fromUtf16(option->metavar)));
+        if (const QString why = takeValue(options, name, value); !why.isEmpty())
+            return error(why);
+    }
+
+    if (options.simulate && seen.contains(QStringLiteral("--port")))
+        return error(QStringLiteral("give either --port or --simulate"));
+    if (!options.simulate && options.device.isEmpty())
+        return error(QStringLiteral("give the meter's port with --port DEVICE, or --simulate"));
+    if (options.samples && options.duration)
+        return error(QStringLiteral("give either --samples or --duration"));
+    if (files.isEmpty())
+        return error(QStringLiteral("give a FILE to append to, or - for standard output"));
+    if (files.size() > 1)
+        return error(QStringLiteral("unexpected argument \"%1\"").arg(files[1]));
+    options.output = files.first();
+    return LogCommand{LogCommand::Kind::Record, options};
+}
+
+} // namespace
+
+Result parseLogCommandLine(const QStringList& arguments) {
+    if (arguments.isEmpty())
+        return error(QStringLiteral("no subcommand given"));
+    const QString& first = arguments.first();
+    if (isHelp(first))
+        return LogCommand{LogCommand::Kind::Help, {}};
+    if (isVersion(first))
+        return LogCommand{LogCommand::Kind::Version, {}};
+    // Each subcommand reads the words after its name; the logger's
+    // subcommands will join here.
+    if (first == u"record")
+        return parseRecord(arguments.mid(1));
+    return error(QStringLiteral("unknown subcommand \"%1\"").arg(first));
+}
+
+QString logUsage() {
+    return QStringLiteral(
+        "Usage: tarnix-log record --port DEVICE | --simulate[=short|long]\n"
+        "                         [--interval SECONDS] [--samples N | --duration SECONDS] FILE|-\n"
+        "       tarnix-log --help | --version\n"
+        "\n"
+        "record: polls the multimeter and records its reading on the PC, as the desktop\n"
+        "program's SAVE AS does, without any window. Each sample is one line such as\n"
+        "  1,26/12/05,14:03:07.0,DCV,200mV,-12.34\n"
+        "appended to FILE (numbered from 1), or written to standard output with -.\n"
+        "\n"
+        "  --port DEVICE        the meter's serial device, such as /dev/ttyUSB0\n"
+        "  --simulate[=MODEL]   the built-in simulated meter: short (5-byte frames,\n"
+        "                       the default) or long (12-byte frames)\n"
+        "  --interval SECONDS   seconds between samples (default 2), read like the\n"
+        "                       PC SAMPLING answer: rounded, then kept within 1..86400\n"
+        "  --samples N          stop after N lines\n"
+        "  --duration SECONDS   stop after that long\n"
+        "\n"
+        "Without --samples or --duration it records until Ctrl-C or SIGTERM; every\n"
+        "line is complete in the file when the sample is taken. Exit status: 0 done,\n"
+        "1 the port or the file failed, 2 a bad command line.\n");
+}
+
+} // namespace tarnix::app

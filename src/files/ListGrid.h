@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QTableView>
+
+namespace tarnix::files {
+
+class ListModel;
+
+// The list grid: a heading row, the number column and five more, one row per
+// record, column widths from sample texts in the window's font. Rows are of
+// one height, so a million of them scroll as fast as ten.
+class ListGrid : public QTableView {
+    Q_OBJECT
+
+public:
+    explicit ListGrid(ListModel* model, QWidget* parent = nullptr);
+
+    // Rows that fit in the grid's height at 240 twips a row.
+    int rowsThatFit() const;
+    void scrollDownOneRow();
+    int firstVisibleRow() const;
+};
+
+} // namespace tarnix::files

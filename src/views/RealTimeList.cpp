@@ -1,0 +1,66 @@
+#include "views/RealTimeList.h"
+
+#include "files/DataRecord.h"
+#include "files/ListGrid.h"
+#include "meter/Reading.h"
+#include "platform/Twips.h"
+#include "platform/TwipsGeometry.h"
+
+#include <QPushButton>
+
+namespace tarnix::views {
+
+namespace {
+constexpr int InitialWidth = 6600, InitialHeight = 4800; // outer size, twips
+constexpr int ButtonWidth = 1200, ButtonHeight = 360;
+
+QSize outerTwips(const QWidget* w) {
+    const QSize px = w->frameGeometry().size();
+    return {int(platform::pixelsToTwips(px.width(), w->logicalDpiX()) + 0.5),
+            int(platform::pixelsToTwips(px.height(), w->logicalDpiY()) + 0.5)};
+}
+} // namespace
+
+RealTimeList::RealTimeList(const files::ListContext& context, QWidget* parent)
+    : ListWindow(context, parent) {
+    setObjectName(QStringLiteral("RealTimeList"));
+    setWindowTitle(QStringLiteral("Real Time List"));
+    auto* save = new QPushButton(QStringLiteral("Save"), this);
+    save->setObjectName(QStringLiteral("CmdRsave"));
+    auto* print = new QPushButton(QStringLiteral("Print"), this);
+    print->setObjectName(QStringLiteral("CmdRprint"));
+    connect(save, &QPushButton::clicked, this, &ListWindow::saveList);
+    connect(print, &QPushButton::clicked, this, &ListWindow::printList);
+    resize(platform::sizeFromTwips(this, InitialWidth, InitialHeight));
+    m_loadedSize = QSize(InitialWidth, InitialHeight);
+    placeGrid(60, 60, InitialWidth - 200, InitialHeight - 700);
+    fitGrid();
+}
+
+// The grid is the window less 200 twips across and 700 down; the buttons sit below it.
+void RealTimeList::fitGrid() {
+    const QSize outer = outerTwips(this);
+    if (outer != m_loadedSize)
+        placeGrid(60, 60, outer.width() - 200, outer.height() - 700);
+    const int buttonsTop = int(platform::pixelsToTwips(grid()->geometry().bottom(),
+                                                       logicalDpiY())) + 90;
+    platform::setGeometryTwips(findChild<QPushButton*>(QStringLiteral("CmdRsave")), 60,
+                               buttonsTop, ButtonWidth, ButtonHeight);
+    platform::setGeometryTwips(findChild<QPushButton*>(QStringLiteral("CmdRprint")),
+                               60 + ButtonWidth + 120, buttonsTop, ButtonWidth, ButtonHeight);
+}
+
+void RealTimeList::addSample(const QDateTime& at, const meter::Reading& reading) {
+    fitGrid();
+    ++m_rows;
+    const QString row = files::recordRow(files::sampleRecord(
+        m_rows, at, reading.functionText, reading.rangeText, reading.value.text()));
+    // The last row so far (the heading counts as row 0): past what fits, the
+    // view moves down one row with the new one.
+    const qsizetype lastRow = model().records().size();
+    model().appendRow(row);
+    if (lastRow > grid()->rowsThatFit())
+        grid()->scrollDownOneRow();
+}
+
+} // namespace tarnix::views

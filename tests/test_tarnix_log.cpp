@@ -1,0 +1,509 @@
+// tarnix-log: its command line, and the program recording a meter on a
+// pseudo-terminal (in-process and as tarnix-meter-sim) and its own simulated
+// meter, ended by --samples, --duration and signals.
+
+#include "app/Recorder.h"
+#include "app/RecorderOptions.h"
+#include "platform/ConsoleDialogs.h"
+#include "platform/ScriptedDialogs.h"
+#include "sim/PtyMeter.h"
+#include "sim/SimMeter.h"
+
+#include <QDate>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <csignal>
+#include <functional>
+#include <set>
+#include <tuple>
+
+using namespace tarnix;
+
+namespace {
+
+// A program run, its output gathered as it comes.
+class Run {
+public:
+    explicit Run(const QString& program) : m_program(program) {
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput,
+                         [this] { m_out += m_process.readAllStandardOutput(); });
+        QObject::connect(&m_process, &QProcess::readyReadStandardError,
+                         [this] { m_err += m_process.readAllStandardError(); });
+    }
+    ~Run() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(2000);
+        }
+    }
+
+    void start(const QStringList& arguments) { m_process.start(m_program, arguments); }
+    QProcess& process() { return m_process; }
+    const QByteArray& out() const { return m_out; }
+    const QByteArray& err() const { return m_err; }
+    bool running() const { return m_process.state() != QProcess::NotRunning; }
+    void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
+
+    // The first line on standard output (the simulator's device path).
+    QString firstLine() const { return QString::fromLocal8Bit(m_out.left(m_out.indexOf('\n'))); }
+
+private:
+    QString m_program;
+    QProcess m_process;
+    QByteArray m_out;
+    QByteArray m_err;
+};
+
+// Runs the event loop until `done` holds, looking again every 50 ms (files
+// grow without telling anyone); false after `ms` without it.
+bool waitUntil(const std::function<bool()>& done, int ms = 10000) {
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    look.start(50);
+    limit.start(ms);
+    loop.exec();
+    return done();
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The complete lines (each ended by CR LF) of recorded text; `rest` gets
+// whatever follows the last line end.
+QList<QByteArray> completeLines(const QByteArray& text, QByteArray* rest = nullptr) {
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    for (qsizetype end; (end = text.indexOf("\r\n", start)) >= 0; start = end + 2)
+        lines.append(text.mid(start, end - start));
+    if (rest)
+        *rest = text.mid(start);
+    return lines;
+}
+
+using Reading = std::tuple<QString, QString, QString>; // function, range, value
+
+// What is wrong with a recorded line that should be number `number`; empty
+// when it has the form "1,26/12/05,14:03:07.0,DCV,200mV,-12.34".
+QString lineFault(const QByteArray& line, qint64 number, Reading* reading = nullptr,
+                  QTime* time = nullptr) {
+    static const QRegularExpression date(QStringLiteral("^\\d\\d/[01]\\d/[0-3]\\d$"));
+    static const QRegularExpression clock(
+        QStringLiteral("^([01]\\d|2[0-3]):[0-5]\\d:[0-5]\\d\\.0$"));
+    const QStringList fields = QString::fromLatin1(line).split(u',');
+    if (fields.size() != 6)
+        return QStringLiteral("not six fields: %1").arg(QString::fromLatin1(line));
+    if (fields[0] != QString::number(number))
+        return QStringLiteral("numbered %1, not %2").arg(fields[0]).arg(number);
+    if (!date.match(fields[1]).hasMatch())
+        return QStringLiteral("date %1").arg(fields[1]);
+    if (!clock.match(fields[2]).hasMatch())
+        return QStringLiteral("time %1").arg(fields[2]);
+    if (reading)
+        *reading = {fields[3], fields[4], fields[5]};
+    if (time)
+        *time = QTime::fromString(fields[2].left(8), QStringLiteral("HH:mm:ss"));
+    return {};
+}
+
+// Every line complete, of the right form, numbered from 1; empty when so.
+QString recordingFault(const QByteArray& text, qsizetype* count = nullptr) {
+    QByteArray rest;
+    const auto lines = completeLines(text, &rest);
+    if (!rest.isEmpty())
+        return QStringLiteral("a line without its end: %1").arg(QString::fromLatin1(rest));
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (const QString fault = lineFault(lines[i], i + 1); !fault.isEmpty())
+            return fault;
+    if (count)
+        *count = lines.size();
+    return {};
+}
+
+QString today() { return QDate::currentDate().toString(QStringLiteral("yy/MM/dd")); }
+
+// A command line as a short text the table can compare.
+QString summary(const std::variant<app::LogCommand, app::UsageError>& parsed) {
+    if (const auto* error = std::get_if<app::UsageError>(&parsed))
+        return QStringLiteral("error: ") + error->message;
+    const auto& command = std::get<app::LogCommand>(parsed);
+    switch (command.kind) {
+    case app::LogCommand::Kind::Help:
+        return QStringLiteral("help");
+    case app::LogCommand::Kind::Version:
+        return QStringLiteral("version");
+    case app::LogCommand::Kind::Record:
+        break;
+    }
+    const app::RecordOptions& o = command.record;
+    QString text = o.simulate ? (o.longFrames ? QStringLiteral("sim long")
+                                              : QStringLiteral("sim short"))
+                              : QStringLiteral("port ") + o.device;
+    text += QStringLiteral(" every %1").arg(o.interval);
+    if (o.samples)
+        text += QStringLiteral(" samples %1").arg(*o.samples);
+    if (o.duration)
+        text += QStringLiteral(" for %1").arg(*o.duration);
+    return text + QStringLiteral(" to ") + o.output;
+}
+
+} // namespace
+
+class TestTarnixLog : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void commandLine_data();
+    void commandLine();
+    void interval_data();
+    void interval();
+    void messageLines_data();
+    void messageLines();
+    void programExits_data();
+    void programExits();
+    void keepsIntervalAcrossLinkRestart();
+    void printsSamplesOfScriptedReadings();
+    void appendsToAnExistingFile();
+    void endsCleanlyOnSignalsAndLosesNothingToKill();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestTarnixLog::initTestCase() { QVERIFY(m_dir.isValid()); }
+
+void TestTarnixLog::commandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("port to file")
+        << QStringList{"record", "--port", "/dev/ttyUSB0", "bench.dat"}
+        << "port /dev/ttyUSB0 every 2 to bench.dat";
+    QTest::newRow("simulated to stdout") << QStringList{"record", "--simulate", "-"}
+                                         << "sim short every 2 to -";
+    QTest::newRow("long model, samples")
+        << QStringList{"record", "--simulate=long", "--samples", "5", "-"}
+        << "sim long every 2 samples 5 to -";
+    QTest::newRow("values after =")
+        << QStringList{"record", "--port=/dev/pts/3", "--interval=60", "--duration=90.5", "x"}
+        << "port /dev/pts/3 every 60 for 90.5 to x";
+    QTest::newRow("file first") << QStringList{"record", "f.dat", "--simulate=short"}
+                                << "sim short every 2 to f.dat";
+    QTest::newRow("file named like an option")
+        << QStringList{"record", "--simulate", "--", "-odd.dat"} << "sim short every 2 to -odd.dat";
+    QTest::newRow("help") << QStringList{"--help"} << "help";
+    QTest::newRow("help of record") << QStringList{"record", "--simulate", "-h"} << "help";
+    QTest::newRow("version") << QStringList{"--version"} << "version";
+
+    QTest::newRow("nothing") << QStringList{} << "error: no subcommand given";
+    QTest::newRow("unknown subcommand")
+        << QStringList{"play", "--simulate", "-"} << "error: unknown subcommand \"play\"";
+    QTest::newRow("no meter") << QStringList{"record", "x.dat"}
+                              << "error: give the meter's port with --port DEVICE, or --simulate";
+    QTest::newRow("two meters")
+        << QStringList{"record", "--simulate", "--port", "/dev/ttyS0", "-"}
+        << "error: give either --port or --simulate";
+    QTest::newRow("no file") << QStringList{"record", "--simulate"}
+                             << "error: give a FILE to append to, or - for standard output";
+    QTest::newRow("two files") << QStringList{"record", "--simulate", "a", "b"}
+                               << "error: unexpected argument \"b\"";
+    QTest::newRow("unknown option") << QStringList{"record", "--simulate", "--baud", "9600", "-"}
+                                    << "error: unknown option --baud";
+    QTest::newRow("port without device")
+        << QStringList{"record", "--port"} << "error: --port needs DEVICE";
+    QTest::newRow("empty port") << QStringList{"record", "--port=", "-"}
+                                << "error: --port needs a DEVICE";
+    QTest::newRow("bad model") << QStringList{"record", "--simulate=medium", "-"}
+                               << "error: --simulate takes short or long, not \"medium\"";
+    QTest::newRow("option twice")
+        << QStringList{"record", "--simulate", "--samples", "2", "--samples", "3", "-"}
+        << "error: --samples is given twice";
+    QTest::newRow("zero samples") << QStringList{"record", "--simulate", "--samples", "0", "-"}
+                                  << "error: --samples takes a whole number from 1, not \"0\"";
+    QTest::newRow("fractional samples")
+        << QStringList{"record", "--simulate", "--samples", "2.5", "-"}
+        << "error: --samples takes a whole number from 1, not \"2.5\"";
+    QTest::newRow("no time at all")
+        << QStringList{"record", "--simulate", "--duration", "0", "-"}
+        << "error: --duration takes a number of seconds above 0, not \"0\"";
+    QTest::newRow("samples and duration")
+        << QStringList{"record", "--simulate", "--samples", "2", "--duration", "9", "-"}
+        << "error: give either --samples or --duration";
+}
+
+void TestTarnixLog::commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expected);
+    QCOMPARE(summary(app::parseLogCommandLine(arguments)), expected);
+}
+
+void TestTarnixLog::interval_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("seconds"); // 0: refused
+
+    QTest::newRow("zero") << "0" << 1;
+    QTest::newRow("negative") << "-5" << 1;
+    QTest::newRow("too long") << "100000" << 86400;
+    QTest::newRow("comma") << "86,400" << 86400;
+    QTest::newRow("half to even, down") << "2.5" << 2;
+    QTest::newRow("half to even, up") << "3.5" << 4;
+    QTest::newRow("plain") << "60" << 60;
+    QTest::newRow("a word") << "often" << 0;
+    QTest::newRow("number then word") << "5s" << 0;
+    QTest::newRow("empty") << "" << 0;
+}
+
+void TestTarnixLog::interval() {
+    QFETCH(QString, answer);
+    QFETCH(int, seconds);
+    const auto parsed = app::parseLogCommandLine(
+        {QStringLiteral("record"), QStringLiteral("--simulate"), QStringLiteral("--interval"),
+         answer, QStringLiteral("-")});
+    if (seconds == 0) {
+        QCOMPARE(summary(parsed),
+                 QStringLiteral("error: --interval takes a number of seconds, not \"%1\"")
+                     .arg(answer));
+        return;
+    }
+    QCOMPARE(summary(parsed), QStringLiteral("sim short every %1 to -").arg(seconds));
+}
+
+void TestTarnixLog::messageLines_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("time-out") << "Wait Time Out ! Try again !"
+                              << "tarnix-log: Wait Time Out ! Try again !";
+    QTest::newRow("reason below")
+        << "No device found, try again!\n\n/dev/ttyUSB9: no such device"
+        << "tarnix-log: No device found, try again! /dev/ttyUSB9: no such device";
+    QTest::newRow("prompt line end") << "Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) "
+                                     << "tarnix-log: Enter the SAMPLING TIME in seconds (1 <= t <= "
+                                        "86400 ) ";
+}
+
+void TestTarnixLog::messageLines() {
+    QFETCH(QString, text);
+    QFETCH(QString, line);
+    QStringList written;
+    platform::ConsoleDialogs dialogs(QStringLiteral("tarnix-log"),
+                                     [&](const QString& l) { written.append(l); });
+    dialogs.message(text, platform::MessageIcon::Critical, QStringLiteral("tarnix"));
+    QCOMPARE(written, QStringList{line});
+    // Nobody is there to answer: every question is cancelled.
+    QVERIFY(dialogs.input(text, QStringLiteral("Input Sampling Time"), QStringLiteral("2"))
+                .isEmpty());
+    QVERIFY(dialogs.saveFileName(QStringLiteral("Data Files (*.dat)")).isEmpty());
+}
+
+void TestTarnixLog::programExits_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said"); // on stdout or stderr
+
+    const QString missingPort = m_dir.filePath(QStringLiteral("ttyUSB9"));
+    const QString badFile = m_dir.filePath(QStringLiteral("no/such/folder/x.dat"));
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "--interval SECONDS";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "tarnix-log " TARNIX_VERSION;
+    QTest::newRow("nothing") << QStringList{} << 2 << "Usage: tarnix-log record";
+    QTest::newRow("not yet a subcommand")
+        << QStringList{"logger", "status"} << 2 << "unknown subcommand \"logger\"";
+    QTest::newRow("interval not a number")
+        << QStringList{"record", "--simulate", "--interval", "soon", "-"} << 2
+        << "tarnix-log: --interval takes a number of seconds, not \"soon\"";
+    QTest::newRow("port that cannot open")
+        << QStringList{"record", "--port", missingPort, "--samples", "1", "-"} << 1
+        << QStringLiteral("tarnix-log: cannot open %1: no such device\n").arg(missingPort);
+    QTest::newRow("file that cannot open")
+        << QStringList{"record", "--simulate", badFile} << 1
+        << QStringLiteral("tarnix-log: cannot append to %1: ").arg(badFile);
+}
+
+void TestTarnixLog::programExits() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    Run run(QStringLiteral(TARNIX_LOG));
+    run.start(arguments);
+    QVERIFY(waitUntil([&] { return !run.running(); }, 5000));
+    QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
+    const QString output = QString::fromLocal8Bit(run.out() + run.err());
+    QVERIFY2(output.contains(said), qPrintable(output));
+    QCOMPARE(run.process().exitCode(), exitCode);
+}
+
+// A link restart shows "2 sec" again, as the desktop program does; the
+// recorder must go on at the interval it was given.
+void TestTarnixLog::keepsIntervalAcrossLinkRestart() {
+    app::RecordOptions options;
+    options.simulate = true;
+    options.interval = 7;
+    options.output = m_dir.filePath(QStringLiteral("restart.dat"));
+    platform::ScriptedDialogs dialogs;
+    app::Recorder recorder(options, dialogs);
+    QString error;
+    QVERIFY2(recorder.start(&error), qPrintable(error));
+    QCOMPARE(recorder.state().texts.sampling, QStringLiteral("7 Sec"));
+    // The link comes back when the meter answers at the port's speed: the one found.
+    QVERIFY(waitUntil([&] { return recorder.state().link.meterConnected; }, 5000));
+
+    QString statusWhileLost;
+    QTimer::singleShot(5000, &recorder, [&] { recorder.finish(1); }); // a way out of the restart
+    connect(&recorder.cycle(), &panel::PollingCycle::linkLost, this,
+            [&] { statusWhileLost = recorder.status(); });
+    recorder.cycle().restartLink(); // returns once the meter answered again
+    QVERIFY2(statusWhileLost.startsWith(u"No COM  "), qPrintable(statusWhileLost));
+    QCOMPARE(recorder.state().texts.sampling, QStringLiteral("7 Sec"));
+    QCOMPARE(recorder.sampling().sampleTickCount(), 0.0);
+    QVERIFY(!recorder.finished());
+    QVERIFY(recorder.status().startsWith(u"COM SIM"));
+    recorder.finish(0);
+    QVERIFY(dialogs.messages().empty());
+}
+
+void TestTarnixLog::printsSamplesOfScriptedReadings() {
+    const std::vector<std::pair<int, QString>> script = {
+        {0, QStringLiteral("-12.34")}, {9, QStringLiteral("1.234")}, {130, QStringLiteral("12.34")}};
+    const std::set<Reading> decoded = {{"DCV", "200mV", "-12.34"},
+                                       {"RES", "2KOhm", "1.234"},
+                                       {"ACV", "20V", "12.34"}};
+    sim::SimMeter meter(sim::Model::Short, 9600);
+    std::vector<sim::ScriptedReading> readings;
+    for (const auto& [code, value] : script)
+        readings.push_back(*sim::ScriptedReading::fromValue(sim::Model::Short, code, value));
+    meter.setScript(readings);
+    sim::PtyMeter pty(meter);
+    QVERIFY2(pty.open(), qPrintable(pty.errorText()));
+
+    const QString dayBefore = today();
+    Run run(QStringLiteral(TARNIX_LOG));
+    run.start({"record", "--port", pty.devicePath(), "--interval", "1", "--samples", "3", "-"});
+    QVERIFY2(waitUntil([&] { return !run.running(); }, 15000), run.err().constData());
+    QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.process().exitCode(), 0);
+    QVERIFY2(run.err().isEmpty(), run.err().constData()); // no status line on a pipe
+
+    QByteArray rest;
+    const auto lines = completeLines(run.out(), &rest);
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(rest.isEmpty());
+    std::vector<QTime> times;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        Reading reading;
+        QTime time;
+        const QString fault = lineFault(lines[i], i + 1, &reading, &time);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        QVERIFY2(decoded.count(reading), lines[i].constData());
+        const QString date = QString::fromLatin1(lines[i].split(',')[1]);
+        QVERIFY(date == dayBefore || date == today());
+        times.push_back(time);
+    }
+    // Interval 1: a sample every 950 ms tick, so two samples span 1.9 s,
+    // which the whole seconds show as 1 or 2 (interval 2 would give 3 or 4).
+    const int span = (times.front().secsTo(times.back()) + 86400) % 86400;
+    QVERIFY2(span == 1 || span == 2, qPrintable(QString::number(span)));
+}
+
+void TestTarnixLog::appendsToAnExistingFile() {
+    const QString script = m_dir.filePath(QStringLiteral("steady.txt"));
+    {
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("1 -1.234\nhold\n");
+    }
+    const QString path = m_dir.filePath(QStringLiteral("existing.dat"));
+    const QByteArray before = "1,26/01/05,12:00:00.0,DCV,2V,0.500\r\n"
+                              "2,26/01/05,12:00:02.0,DCV,2V,0.501\r\n";
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(before);
+    }
+    Run meter(QStringLiteral(TARNIX_METER_SIM));
+    meter.start({"--model", "long", "--readings", script});
+    QVERIFY2(waitUntil([&] { return meter.out().contains('\n'); }, 5000), meter.err().constData());
+
+    Run run(QStringLiteral(TARNIX_LOG));
+    run.start({"record", "--port", meter.firstLine(), "--interval", "1", "--samples", "2", path});
+    QVERIFY2(waitUntil([&] { return !run.running(); }, 15000), run.err().constData());
+    QCOMPARE(run.process().exitCode(), 0);
+    QVERIFY(run.out().isEmpty());
+
+    const QByteArray after = fileBytes(path);
+    QVERIFY(after.startsWith(before));
+    qsizetype count = 0;
+    const QString fault = recordingFault(after.mid(before.size()), &count);
+    QVERIFY2(fault.isEmpty(), qPrintable(fault));
+    QCOMPARE(count, 2);
+    for (const QByteArray& line : completeLines(after.mid(before.size())))
+        QVERIFY2(line.endsWith(",DCV,2V,-1.234"), line.constData());
+}
+
+// The three runs go side by side, to keep the test short.
+void TestTarnixLog::endsCleanlyOnSignalsAndLosesNothingToKill() {
+    struct Ending {
+        int signal;
+        QString model;
+        QString path;
+        std::unique_ptr<Run> run;
+        qsizetype linesBefore = 0;
+    };
+    std::vector<Ending> endings;
+    for (const auto& [signal, model] :
+         {std::pair{SIGINT, "short"}, std::pair{SIGTERM, "long"}, std::pair{SIGKILL, "short"}}) {
+        Ending e{signal, QString::fromLatin1(model),
+                 m_dir.filePath(QStringLiteral("signal-%1.dat").arg(signal)),
+                 std::make_unique<Run>(QStringLiteral(TARNIX_LOG))};
+        e.run->start({"record", "--simulate=" + e.model, "--interval", "1", e.path});
+        endings.push_back(std::move(e));
+    }
+    const auto linesIn = [](const Ending& e) { return completeLines(fileBytes(e.path)).size(); };
+    QVERIFY(waitUntil([&] {
+        return std::all_of(endings.begin(), endings.end(),
+                           [&](const Ending& e) { return linesIn(e) >= 2; });
+    }));
+    for (Ending& e : endings) {
+        e.linesBefore = linesIn(e);
+        e.run->signal(e.signal);
+    }
+    QVERIFY(waitUntil(
+        [&] {
+            return std::none_of(endings.begin(), endings.end(),
+                                [](const Ending& e) { return e.run->running(); });
+        },
+        3000));
+
+    for (const Ending& e : endings) {
+        const QByteArray name = QByteArray("signal ") + QByteArray::number(e.signal);
+        qsizetype count = 0;
+        const QString fault = recordingFault(fileBytes(e.path), &count);
+        QVERIFY2(fault.isEmpty(), qPrintable(name + ": " + fault));
+        QVERIFY2(count >= e.linesBefore, name.constData());
+        if (e.signal == SIGKILL) {
+            QCOMPARE(e.run->process().exitStatus(), QProcess::CrashExit);
+            continue;
+        }
+        QCOMPARE(e.run->process().exitStatus(), QProcess::NormalExit);
+        QCOMPARE(e.run->process().exitCode(), 0);
+        QVERIFY2(e.run->err().isEmpty(), e.run->err().constData());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestTarnixLog)
+#include "test_tarnix_log.moc"
