@@ -24,18 +24,18 @@ namespace {
 
 RecordFields fields(const char* number, const char* date, const char* time, const char* function,
                     const char* range, const char* value) {
-    return {QString::fromLatin1(number), QString::fromLatin1(date), QString::fromLatin1(time),
+    return {QString::fromLatin1(number),   QString::fromLatin1(date),  QString::fromLatin1(time),
             QString::fromLatin1(function), QString::fromLatin1(range), QString::fromLatin1(value)};
 }
 
 RecordFields sample(int number) {
     return {QString::number(number), QStringLiteral("26/12/05"), QStringLiteral("14:03:07.0"),
-            QStringLiteral("DCV"), QStringLiteral("200mV"), QStringLiteral("-12.34")};
+            QStringLiteral("DCV"),   QStringLiteral("200mV"),    QStringLiteral("-12.34")};
 }
 
 // A list window: its records go when it goes, as a real list window's do.
-struct ListWindow : QWidget {
-    explicit ListWindow(int records) {
+struct ListHolder : QWidget {
+    explicit ListHolder(int records) {
         setWindowTitle(QStringLiteral("measurements.dat"));
         for (int i = 1; i <= records; ++i)
             store.append(sample(i));
@@ -45,7 +45,7 @@ struct ListWindow : QWidget {
 
 // What the print action left in place, and what it showed while printing.
 struct PrintBench {
-    explicit PrintBench(int records, bool polling) : window(new ListWindow(records)) {
+    explicit PrintBench(int records, bool polling) : window(new ListHolder(records)) {
         timer.setInterval(300);
         if (polling)
             timer.start();
@@ -66,7 +66,7 @@ struct PrintBench {
         return files::printGridList(window, window->store, printer, dialogs, &timer, clock);
     }
 
-    QPointer<ListWindow> window;
+    QPointer<ListHolder> window;
     QTimer timer;
     platform::VirtualClock clock;
     platform::RecordingPrinter printer;
@@ -139,14 +139,12 @@ void TestPrinting::recordLine_data() {
     QTest::newRow("the example record")
         << fields("12", "26/12/05", "14:03:07.0", "DCV", "200mV", "-12.34")
         << "12     26/12/05    14:03:07.0DCV    200mV     -12.34 ";
-    QTest::newRow("a PC sample")
-        << fields("1", "26/01/05", "09:00:00.0", "ACV", "2V", "0.123")
-        << "1      26/01/05    09:00:00.0ACV    2V        0.123  ";
+    QTest::newRow("a PC sample") << fields("1", "26/01/05", "09:00:00.0", "ACV", "2V", "0.123")
+                                 << "1      26/01/05    09:00:00.0ACV    2V        0.123  ";
     QTest::newRow("overload, longest range")
         << fields("250", "26/01/05", "23:59:59.9", "FREQ", "10000KHz", "-OL")
         << "250    26/01/05    23:59:59.9FREQ   10000KHz  -OL    ";
-    QTest::newRow("empty cells") << fields("", "", "", "", "", "")
-                                 << QString(53, QLatin1Char(' '));
+    QTest::newRow("empty cells") << fields("", "", "", "", "", "") << QString(53, QLatin1Char(' '));
     QTest::newRow("a full number column")
         << fields("1234567", "26/12/05", "14:03:07.0", "DCV", "200mV", "-12.34")
         << "123456726/12/05    14:03:07.0DCV    200mV     -12.34 ";
@@ -180,7 +178,8 @@ void TestPrinting::listLines() {
     QStringList expected = files::printedListHeadings();
     for (int i = 1; i <= records; ++i) {
         store.append(sample(i));
-        expected << QString::number(i).leftJustified(7) + "26/12/05    14:03:07.0DCV    200mV     -12.34 ";
+        expected << QString::number(i).leftJustified(7) +
+                        "26/12/05    14:03:07.0DCV    200mV     -12.34 ";
     }
     const QStringList lines = files::printedListLines(store);
     QCOMPARE(lines, expected);
@@ -221,7 +220,7 @@ void TestPrinting::printGridList() {
 
 void TestPrinting::failures_data() {
     QTest::addColumn<Refusal>("refusal");
-    QTest::addColumn<QString>("message"); // empty: none
+    QTest::addColumn<QString>("message");  // empty: none
     QTest::addColumn<int>("linesPrinted"); // -1: no document begun
     QTest::newRow("no printer") << Refusal::FailToBegin << "cannot write /x/y.pdf: denied" << -1;
     QTest::newRow("the first heading fails") << Refusal::FailFirstHeading << "out of paper" << 0;
@@ -300,10 +299,10 @@ void TestPrinting::stopsQuietly() {
         else
             bench.clock.stop();
     };
-    ListWindow* window = bench.window;
+    ListHolder* window = bench.window;
 
-    QVERIFY(!files::printGridList(window, window->store, bench.printer, bench.dialogs,
-                                  &bench.timer, bench.clock));
+    QVERIFY(!files::printGridList(window, window->store, bench.printer, bench.dialogs, &bench.timer,
+                                  bench.clock));
 
     QVERIFY(bench.dialogs.messages().empty());
     QCOMPARE(bench.printer.documents().size(), std::size_t(1));
@@ -320,6 +319,7 @@ void TestPrinting::qtPrinter_data() {
     QTest::addColumn<QString>("answer");  // the file named in the dialog; empty: cancel
     QTest::addColumn<QString>("written"); // the file that must appear; empty: none
     QTest::addColumn<QString>("error");   // how errorText() starts
+    // clang-format off
     QTest::newRow("text") << Printed::Text << "list.pdf" << "list.pdf" << "";
     QTest::newRow("text, no extension") << Printed::Text << "list" << "list.pdf" << "";
     QTest::newRow("text, other extension") << Printed::Text << "list.out" << "list.out" << "";
@@ -330,6 +330,7 @@ void TestPrinting::qtPrinter_data() {
     QTest::newRow("window, cancelled") << Printed::Window << "" << "" << "";
     QTest::newRow("window, no such folder")
         << Printed::Window << "missing/plot.pdf" << "" << "cannot write ";
+    // clang-format on
 }
 
 void TestPrinting::qtPrinter() {

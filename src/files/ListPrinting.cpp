@@ -99,7 +99,8 @@ Outcome printRecords(QWidget* window, const RecordStore& records, platform::Prin
     const qsizetype count = records.size(); // rows added meanwhile wait for the next print
     for (qsizetype row = 0; row < count; ++row) {
         if (alive)
-            alive->setWindowTitle(QString::number(row + 1) + QStringLiteral(" record(s) completed"));
+            alive->setWindowTitle(QString::number(row + 1) +
+                                  QStringLiteral(" record(s) completed"));
         if (!clock.wait(0) || (hasWindow && !alive))
             return Outcome::Stopped;
         if (row >= records.size())
@@ -122,8 +123,8 @@ bool printGridList(QWidget* window, const RecordStore& records, platform::Printe
     Outcome outcome = Outcome::Stopped;
     {
         const PrintingState state(window, pollingTimer, clock);
-        const QString name = state.caption().isEmpty() ? QStringLiteral("Tarnix list")
-                                                       : state.caption();
+        const QString name =
+            state.caption().isEmpty() ? QStringLiteral("Tarnix list") : state.caption();
         outcome = printRecords(window, records, printer, clock, name, failure);
     }
     // Told only once the window shows its own caption again.
