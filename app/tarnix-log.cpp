@@ -23,8 +23,8 @@ const QString Program = QStringLiteral("tarnix-log");
 int record(const app::RecordOptions& options) {
     // The status goes on a terminal only, and not when the lines themselves
     // go to the same terminal: rewriting it would garble them.
-    const bool live = ::isatty(STDERR_FILENO) &&
-                      !(options.toStandardOutput() && ::isatty(STDOUT_FILENO));
+    const bool live =
+        ::isatty(STDERR_FILENO) && !(options.toStandardOutput() && ::isatty(STDOUT_FILENO));
     app::StatusLine console(STDERR_FILENO, live);
     platform::ConsoleDialogs dialogs(Program, [&](const QString& line) { console.say(line); });
     // A reader gone from standard output is a failed write, reported as such.

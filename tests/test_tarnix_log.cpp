@@ -135,7 +135,9 @@ QString recordingFault(const QByteArray& text, qsizetype* count = nullptr) {
     return {};
 }
 
-QString today() { return QDate::currentDate().toString(QStringLiteral("yy/MM/dd")); }
+QString today() {
+    return QDate::currentDate().toString(QStringLiteral("yy/MM/dd"));
+}
 
 // A command line as a short text the table can compare.
 QString summary(const std::variant<app::LogCommand, app::UsageError>& parsed) {
@@ -151,9 +153,9 @@ QString summary(const std::variant<app::LogCommand, app::UsageError>& parsed) {
         break;
     }
     const app::RecordOptions& o = command.record;
-    QString text = o.simulate ? (o.longFrames ? QStringLiteral("sim long")
-                                              : QStringLiteral("sim short"))
-                              : QStringLiteral("port ") + o.device;
+    QString text = o.simulate
+                       ? (o.longFrames ? QStringLiteral("sim long") : QStringLiteral("sim short"))
+                       : QStringLiteral("port ") + o.device;
     text += QStringLiteral(" every %1").arg(o.interval);
     if (o.samples)
         text += QStringLiteral(" samples %1").arg(*o.samples);
@@ -180,23 +182,24 @@ private Q_SLOTS:
     void keepsIntervalAcrossLinkRestart();
     void printsSamplesOfScriptedReadings();
     void appendsToAnExistingFile();
-    void endsCleanlyOnSignalsAndLosesNothingToKill();
+    void runsEndAsAsked();
 
 private:
     QTemporaryDir m_dir;
 };
 
-void TestTarnixLog::initTestCase() { QVERIFY(m_dir.isValid()); }
+void TestTarnixLog::initTestCase() {
+    QVERIFY(m_dir.isValid());
+}
 
 void TestTarnixLog::commandLine_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("port to file")
-        << QStringList{"record", "--port", "/dev/ttyUSB0", "bench.dat"}
-        << "port /dev/ttyUSB0 every 2 to bench.dat";
-    QTest::newRow("simulated to stdout") << QStringList{"record", "--simulate", "-"}
-                                         << "sim short every 2 to -";
+    QTest::newRow("port to file") << QStringList{"record", "--port", "/dev/ttyUSB0", "bench.dat"}
+                                  << "port /dev/ttyUSB0 every 2 to bench.dat";
+    QTest::newRow("simulated to stdout")
+        << QStringList{"record", "--simulate", "-"} << "sim short every 2 to -";
     QTest::newRow("long model, samples")
         << QStringList{"record", "--simulate=long", "--samples", "5", "-"}
         << "sim long every 2 samples 5 to -";
@@ -216,9 +219,8 @@ void TestTarnixLog::commandLine_data() {
         << QStringList{"play", "--simulate", "-"} << "error: unknown subcommand \"play\"";
     QTest::newRow("no meter") << QStringList{"record", "x.dat"}
                               << "error: give the meter's port with --port DEVICE, or --simulate";
-    QTest::newRow("two meters")
-        << QStringList{"record", "--simulate", "--port", "/dev/ttyS0", "-"}
-        << "error: give either --port or --simulate";
+    QTest::newRow("two meters") << QStringList{"record", "--simulate", "--port", "/dev/ttyS0", "-"}
+                                << "error: give either --port or --simulate";
     QTest::newRow("no file") << QStringList{"record", "--simulate"}
                              << "error: give a FILE to append to, or - for standard output";
     QTest::newRow("two files") << QStringList{"record", "--simulate", "a", "b"}
@@ -226,14 +228,16 @@ void TestTarnixLog::commandLine_data() {
     QTest::newRow("unknown option") << QStringList{"record", "--simulate", "--baud", "9600", "-"}
                                     << "error: unknown option --baud";
     QTest::newRow("port without device")
-        << QStringList{"record", "--port"} << "error: --port needs DEVICE";
+        << QStringList{"record", "--port"} << "error: missing DEVICE after --port";
+    QTest::newRow("interval without seconds")
+        << QStringList{"record", "--simulate", "-", "--interval"}
+        << "error: missing SECONDS after --interval";
     QTest::newRow("empty port") << QStringList{"record", "--port=", "-"}
-                                << "error: --port needs a DEVICE";
+                                << "error: missing DEVICE after --port";
     QTest::newRow("bad model") << QStringList{"record", "--simulate=medium", "-"}
                                << "error: --simulate takes short or long, not \"medium\"";
-    QTest::newRow("option twice")
-        << QStringList{"record", "--simulate", "--samples", "2", "--samples", "3", "-"}
-        << "error: --samples is given twice";
+    QTest::newRow("option twice") << QStringList{"record", "--port", "a", "--port", "b", "-"}
+                                  << "error: --port is given twice";
     QTest::newRow("zero samples") << QStringList{"record", "--simulate", "--samples", "0", "-"}
                                   << "error: --samples takes a whole number from 1, not \"0\"";
     QTest::newRow("fractional samples")
@@ -272,13 +276,13 @@ void TestTarnixLog::interval_data() {
 void TestTarnixLog::interval() {
     QFETCH(QString, answer);
     QFETCH(int, seconds);
-    const auto parsed = app::parseLogCommandLine(
-        {QStringLiteral("record"), QStringLiteral("--simulate"), QStringLiteral("--interval"),
-         answer, QStringLiteral("-")});
+    const auto parsed =
+        app::parseLogCommandLine({QStringLiteral("record"), QStringLiteral("--simulate"),
+                                  QStringLiteral("--interval"), answer, QStringLiteral("-")});
     if (seconds == 0) {
-        QCOMPARE(summary(parsed),
-                 QStringLiteral("error: --interval takes a number of seconds, not \"%1\"")
-                     .arg(answer));
+        QCOMPARE(
+            summary(parsed),
+            QStringLiteral("error: --interval takes a number of seconds, not \"%1\"").arg(answer));
         return;
     }
     QCOMPARE(summary(parsed), QStringLiteral("sim short every %1 to -").arg(seconds));
@@ -307,8 +311,8 @@ void TestTarnixLog::messageLines() {
     dialogs.message(text, platform::MessageIcon::Critical, QStringLiteral("tarnix"));
     QCOMPARE(written, QStringList{line});
     // Nobody is there to answer: every question is cancelled.
-    QVERIFY(dialogs.input(text, QStringLiteral("Input Sampling Time"), QStringLiteral("2"))
-                .isEmpty());
+    QVERIFY(
+        dialogs.input(text, QStringLiteral("Input Sampling Time"), QStringLiteral("2")).isEmpty());
     QVERIFY(dialogs.saveFileName(QStringLiteral("Data Files (*.dat)")).isEmpty());
 }
 
@@ -378,11 +382,11 @@ void TestTarnixLog::keepsIntervalAcrossLinkRestart() {
 }
 
 void TestTarnixLog::printsSamplesOfScriptedReadings() {
-    const std::vector<std::pair<int, QString>> script = {
-        {0, QStringLiteral("-12.34")}, {9, QStringLiteral("1.234")}, {130, QStringLiteral("12.34")}};
-    const std::set<Reading> decoded = {{"DCV", "200mV", "-12.34"},
-                                       {"RES", "2KOhm", "1.234"},
-                                       {"ACV", "20V", "12.34"}};
+    const std::vector<std::pair<int, QString>> script = {{0, QStringLiteral("-12.34")},
+                                                         {9, QStringLiteral("1.234")},
+                                                         {130, QStringLiteral("12.34")}};
+    const std::set<Reading> decoded = {
+        {"DCV", "200mV", "-12.34"}, {"RES", "2KOhm", "1.234"}, {"ACV", "20V", "12.34"}};
     sim::SimMeter meter(sim::Model::Short, 9600);
     std::vector<sim::ScriptedReading> readings;
     for (const auto& [code, value] : script)
@@ -455,53 +459,95 @@ void TestTarnixLog::appendsToAnExistingFile() {
         QVERIFY2(line.endsWith(",DCV,2V,-1.234"), line.constData());
 }
 
-// The three runs go side by side, to keep the test short.
-void TestTarnixLog::endsCleanlyOnSignalsAndLosesNothingToKill() {
-    struct Ending {
-        int signal;
-        QString model;
-        QString path;
-        std::unique_ptr<Run> run;
-        qsizetype linesBefore = 0;
+// Runs that end in every way, side by side to keep the test short: a signal
+// once two lines are in, --duration, or a write that fails.
+void TestTarnixLog::runsEndAsAsked() {
+    struct Row {
+        const char* name;
+        QStringList arguments;
+        int signal = 0;        // sent once two lines are in; 0: the run ends by itself
+        int exitCode = 0;      // -1: killed
+        QString said = {};     // on standard error; empty: nothing at all
+        QString stdoutTo = {}; // where standard output goes, when not to the test
     };
-    std::vector<Ending> endings;
-    for (const auto& [signal, model] :
-         {std::pair{SIGINT, "short"}, std::pair{SIGTERM, "long"}, std::pair{SIGKILL, "short"}}) {
-        Ending e{signal, QString::fromLatin1(model),
-                 m_dir.filePath(QStringLiteral("signal-%1.dat").arg(signal)),
-                 std::make_unique<Run>(QStringLiteral(TARNIX_LOG))};
-        e.run->start({"record", "--simulate=" + e.model, "--interval", "1", e.path});
-        endings.push_back(std::move(e));
+    const QString fullDisk = QStringLiteral("/dev/full");
+    const std::vector<Row> table = {
+        {.name = "SIGINT",
+         .arguments = {"--simulate", "--interval", "1", "int.dat"},
+         .signal = SIGINT},
+        {.name = "SIGTERM",
+         .arguments = {"--simulate=long", "--interval", "1", "term.dat"},
+         .signal = SIGTERM},
+        {.name = "kill -9",
+         .arguments = {"--simulate", "--interval", "1", "kill.dat"},
+         .signal = SIGKILL,
+         .exitCode = -1},
+        {.name = "duration",
+         .arguments = {"--simulate", "--interval", "1", "--duration", "3", "duration.dat"}},
+        {.name = "file full",
+         .arguments = {"--simulate", fullDisk},
+         .exitCode = 1,
+         .said = "tarnix-log: cannot append to /dev/full: "},
+        {.name = "output full",
+         .arguments = {"--simulate", "-"},
+         .exitCode = 1,
+         .said = "tarnix-log: cannot write to standard output: ",
+         .stdoutTo = fullDisk},
+    };
+    std::vector<std::unique_ptr<Run>> runs;
+    std::vector<QString> files;
+    for (const Row& row : table) {
+        QStringList arguments = row.arguments;
+        QString& last = arguments.last();
+        if (last.endsWith(u".dat"))
+            last = m_dir.filePath(last);
+        files.push_back(last);
+        auto run = std::make_unique<Run>(QStringLiteral(TARNIX_LOG));
+        if (!row.stdoutTo.isEmpty())
+            run->process().setStandardOutputFile(row.stdoutTo);
+        run->start(QStringList{"record"} + arguments);
+        runs.push_back(std::move(run));
     }
-    const auto linesIn = [](const Ending& e) { return completeLines(fileBytes(e.path)).size(); };
+    const auto linesIn = [&](std::size_t i) { return completeLines(fileBytes(files[i])).size(); };
+    std::vector<qsizetype> linesBefore(table.size());
     QVERIFY(waitUntil([&] {
-        return std::all_of(endings.begin(), endings.end(),
-                           [&](const Ending& e) { return linesIn(e) >= 2; });
+        for (std::size_t i = 0; i < table.size(); ++i)
+            if (table[i].signal && linesIn(i) < 2)
+                return false;
+        return true;
     }));
-    for (Ending& e : endings) {
-        e.linesBefore = linesIn(e);
-        e.run->signal(e.signal);
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (table[i].signal) {
+            linesBefore[i] = linesIn(i);
+            runs[i]->signal(table[i].signal);
+        }
     }
     QVERIFY(waitUntil(
         [&] {
-            return std::none_of(endings.begin(), endings.end(),
-                                [](const Ending& e) { return e.run->running(); });
+            return std::none_of(runs.begin(), runs.end(), [](auto& r) { return r->running(); });
         },
-        3000));
+        5000));
 
-    for (const Ending& e : endings) {
-        const QByteArray name = QByteArray("signal ") + QByteArray::number(e.signal);
-        qsizetype count = 0;
-        const QString fault = recordingFault(fileBytes(e.path), &count);
-        QVERIFY2(fault.isEmpty(), qPrintable(name + ": " + fault));
-        QVERIFY2(count >= e.linesBefore, name.constData());
-        if (e.signal == SIGKILL) {
-            QCOMPARE(e.run->process().exitStatus(), QProcess::CrashExit);
-            continue;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const Row& row = table[i];
+        Run& run = *runs[i];
+        const QByteArray name = row.name;
+        if (row.exitCode < 0) {
+            QVERIFY2(run.process().exitStatus() == QProcess::CrashExit, name);
+        } else {
+            QVERIFY2(run.process().exitStatus() == QProcess::NormalExit, name);
+            QVERIFY2(run.process().exitCode() == row.exitCode, name);
+            const bool saidIt = row.said.isEmpty() ? run.err().isEmpty()
+                                                   : run.err().contains(row.said.toLocal8Bit());
+            QVERIFY2(saidIt, name + ": " + run.err());
         }
-        QCOMPARE(e.run->process().exitStatus(), QProcess::NormalExit);
-        QCOMPARE(e.run->process().exitCode(), 0);
-        QVERIFY2(e.run->err().isEmpty(), e.run->err().constData());
+        if (files[i] == fullDisk || files[i] == u"-")
+            continue;
+        // Whatever the ending, only complete lines, and none of those seen lost.
+        qsizetype count = 0;
+        const QString fault = recordingFault(fileBytes(files[i]), &count);
+        QVERIFY2(fault.isEmpty(), qPrintable(name + ": " + fault));
+        QVERIFY2(count >= std::max<qsizetype>(linesBefore[i], 1), name);
     }
 }
 

@@ -27,13 +27,11 @@ constexpr qint64 LongestTimerStep = 24LL * 3600 * 1000;
 std::unique_ptr<sim::SimMeter> makeMeter(const RecordOptions& options) {
     if (!options.simulate)
         return nullptr;
-    return std::make_unique<sim::SimMeter>(options.longFrames ? sim::Model::Long
-                                                              : sim::Model::Short,
-                                           SimulatedBaud);
+    return std::make_unique<sim::SimMeter>(
+        options.longFrames ? sim::Model::Long : sim::Model::Short, SimulatedBaud);
 }
 
-std::unique_ptr<platform::SerialPort> makePort(const RecordOptions& options,
-                                               sim::SimMeter* meter,
+std::unique_ptr<platform::SerialPort> makePort(const RecordOptions& options, sim::SimMeter* meter,
                                                const platform::Clock& clock) {
     if (meter)
         return std::make_unique<platform::MemorySerialPort>(*meter, clock);
@@ -48,20 +46,17 @@ Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs, QObject* p
     : QObject(parent), m_options(std::move(options)),
       m_clock(std::make_unique<platform::RealClock>()), m_meter(makeMeter(m_options)),
       m_port(makePort(m_options, m_meter.get(), *m_clock)),
-      m_link(std::make_unique<link::Rs232>(*m_port, *m_clock, dialogs)),
-      m_cycle(m_state, *m_link), m_sampling(m_state, *m_clock) {
+      m_link(std::make_unique<link::Rs232>(*m_port, *m_clock, dialogs)), m_cycle(m_state, *m_link),
+      m_sampling(m_state, *m_clock) {
     m_state.link.portLabel = m_options.simulate ? SimulatedLabel : m_options.device;
 
     connect(&m_cycle, &panel::PollingCycle::readingTaken, this, &Recorder::firstReading);
-    connect(&m_cycle, &panel::PollingCycle::linkLost, this, [this] { m_linkUp = false; });
     // The desktop program's link restart shows "2 sec" again and samples
     // every 2 s from then on. A recorder left alone for days keeps the
     // interval it was given instead: it sets it again whenever the link is
     // back, which also makes the next tick a sample tick.
-    connect(&m_cycle, &panel::PollingCycle::linkBack, this, [this] {
-        m_linkUp = true;
-        m_sampling.setInterval(m_options.interval);
-    });
+    connect(&m_cycle, &panel::PollingCycle::linkBack, this,
+            [this] { m_sampling.setInterval(m_options.interval); });
     connect(&m_sampling, &panel::SamplingClock::sampleTaken, this, &Recorder::sampleTaken);
     connect(&m_sampling, &panel::SamplingClock::recordingFailed, this,
             [this](const QString& error) {
@@ -172,7 +167,8 @@ void Recorder::finish(int exitCode, const QString& message) {
 
 QString Recorder::status() const {
     const panel::PanelTexts& t = m_state.texts;
-    QString text = m_linkUp ? QStringLiteral("COM %1").arg(m_state.link.portLabel) : t.com;
+    // The port label reads "No COM" while the link waits for the meter.
+    QString text = t.com == m_state.link.portLabel ? QStringLiteral("COM ") + t.com : t.com;
     QStringList reading;
     for (const QString& part : {t.function, t.range, t.value})
         if (!part.isEmpty())

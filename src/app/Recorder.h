@@ -76,7 +76,6 @@ private:
     QDeadlineTimer m_deadline;
     qint64 m_lines = 0;
     bool m_samplingStarted = false;
-    bool m_linkUp = true;
     bool m_finished = false;
 };
 

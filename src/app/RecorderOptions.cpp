@@ -11,10 +11,16 @@ namespace {
 
 using Result = std::variant<LogCommand, UsageError>;
 
-UsageError error(const QString& text) { return UsageError{text}; }
+UsageError error(const QString& text) {
+    return UsageError{text};
+}
 
-bool isHelp(const QString& word) { return word == u"--help" || word == u"-h"; }
-bool isVersion(const QString& word) { return word == u"--version" || word == u"-v"; }
+bool isHelp(const QString& word) {
+    return word == u"--help" || word == u"-h";
+}
+bool isVersion(const QString& word) {
+    return word == u"--version" || word == u"-v";
+}
 
 // The options of `record` that take a value, with the value's name for messages.
 struct ValueOption {
@@ -39,7 +45,7 @@ const ValueOption* findValueOption(const QString& name) {
 QString takeValue(RecordOptions& options, const QString& name, const QString& value) {
     if (name == u"--port") {
         if (value.isEmpty())
-            return QStringLiteral("--port needs a DEVICE");
+            return QStringLiteral("missing DEVICE after --port");
         options.device = value;
     } else if (name == u"--interval") {
         // Read as the PC SAMPLING answer is: rounded, then clamped to 1..86400.
@@ -107,8 +113,8 @@ Result parseRecord(const QStringList& arguments) {
         else if (i + 1 < arguments.size())
             value = arguments[++i];
         else
-            return error(QStringLiteral("%1 needs %2")
-                             .arg(name, QString::fromUtf16(option->metavar)));
+            return error(QStringLiteral("missing %1 after %2")
+                             .arg(QString::fromUtf16(option->metavar), name));
         if (const QString why = takeValue(options, name, value); !why.isEmpty())
             return error(why);
     }

@@ -18,11 +18,17 @@ void ConsoleDialogs::message(const QString& text, MessageIcon, const QString&) {
     m_writer(m_program + QStringLiteral(": ") + messageLine(text));
 }
 
-QString ConsoleDialogs::input(const QString&, const QString&, const QString&) { return {}; }
+QString ConsoleDialogs::input(const QString&, const QString&, const QString&) {
+    return {};
+}
 
-QString ConsoleDialogs::saveFileName(const QString&) { return {}; }
+QString ConsoleDialogs::saveFileName(const QString&) {
+    return {};
+}
 
-QString ConsoleDialogs::openFileName(const QString&) { return {}; }
+QString ConsoleDialogs::openFileName(const QString&) {
+    return {};
+}
 
 QString messageLine(const QString& text) {
     // Blank lines between paragraphs would otherwise leave double blanks.
