@@ -46,6 +46,7 @@ private Q_SLOTS:
     void resetTakesTheShownValue();
     void baudRate_data();
     void baudRate();
+    void timeSetWritesTheLoggerClock();
     void portWindow();
 };
 
@@ -205,6 +206,28 @@ void TestPanelWindow::baudRate() {
     b.panel.cycle().tick();
     QCOMPARE(b.tap.requestSpeeds(), std::vector<int>{b.meter.baud()});
     QCOMPARE(b.label("LblCom")->text(), QStringLiteral("COM3"));
+}
+
+void TestPanelWindow::timeSetWritesTheLoggerClock() {
+    Bench b;
+    QVERIFY(b.panel.load());
+    b.panel.cycle().tick();
+    b.clock.setNow(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 7)));
+    b.button("CmdSystem")->click();
+    QByteArray clock;
+    for (int a = 8; a <= 17; ++a)
+        clock += char(b.meter.memory(a));
+    QCOMPARE(clock, QByteArray("1231235907"));
+    QCOMPARE(b.label("LblCom")->text(), QStringLiteral("Com3"));
+    QVERIFY(b.button("CmdSystem")->isEnabled());
+    QVERIFY(b.panel.cycle().timer().isActive());
+    // Refused while the meter's logger records.
+    b.meter.setRecording(true);
+    b.panel.cycle().tick();
+    b.meter.setMemory(8, 0);
+    b.button("CmdSystem")->click();
+    QCOMPARE(b.dialogs.messageTexts(), QStringList{QStringLiteral("Invalid, Recording Mode !")});
+    QCOMPARE(b.meter.memory(8), 0);
 }
 
 void TestPanelWindow::portWindow() {

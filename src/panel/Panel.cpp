@@ -3,6 +3,7 @@
 #include "alarm/AlarmSetUp.h"
 #include "files/FileList.h"
 #include "link/Commands.h"
+#include "logger/SettingsWrites.h"
 #include "link/Rs232.h"
 #include "link/Speeds.h"
 #include "meter/FunctionRange.h"
@@ -213,6 +214,8 @@ void Panel::build() {
     connect(m_buttons[QStringLiteral("CmdOpen")], &QPushButton::clicked, this, &Panel::openFile);
     connect(m_buttons[QStringLiteral("CmdList")], &QPushButton::clicked, this,
             &Panel::openLiveList);
+    connect(m_buttons[QStringLiteral("CmdSystem")], &QPushButton::clicked, this,
+            &Panel::setLoggerClock);
 
     const QSize laidOut = platform::sizeFromTwips(this, InsideWidth, InsideHeight);
     resize(laidOut);
@@ -241,8 +244,10 @@ void Panel::showState() {
     m_labels[QStringLiteral("LblRecording")]->setVisible(t.pcRecordingShown);
     m_buttons[QStringLiteral("CmdSaveStop")]->setText(t.saveStopCaption);
     m_buttons[QStringLiteral("CmdMeter")]->setText(t.model);
-    for (const char* name : {"CmdGraph", "CmdList", "CmdAnalog", "CmdMemory", "CmdSystem", "CmdPc"})
+    for (const char* name : {"CmdGraph", "CmdList", "CmdAnalog", "CmdPc"})
         m_buttons[QString::fromLatin1(name)]->setEnabled(t.linkButtonsEnabled);
+    for (const char* name : {"CmdMemory", "CmdSystem"})
+        m_buttons[QString::fromLatin1(name)]->setEnabled(t.linkButtonsEnabled && !t.loggerBusy);
     showAlarmColour(t.alarmColour);
 }
 
@@ -370,6 +375,30 @@ void Panel::openLiveList() {
                 list->addSample(at, m_state.reading);
             });
     m_liveList->show();
+}
+
+// TIME SET: the logger's clock from the PC's, one digit a byte.
+void Panel::setLoggerClock() {
+    if (m_state.link.recordingFlag) {
+        m_dialogs.message(QStringLiteral("Invalid, Recording Mode !"),
+                          platform::MessageIcon::Critical);
+        return;
+    }
+    m_cycle.runExclusive([this] {
+        PanelTexts& t = m_state.texts;
+        t.loggerBusy = true;
+        m_link.flush();
+        t.com = QStringLiteral("Wait");
+        m_state.show();
+        for (const logger::ByteWrite& w : logger::clockWrites(m_link.clock().now()))
+            if (!m_link.writeByte(w.address, w.value))
+                break;
+        t.com = m_state.link.comPortNumber > 0
+                    ? QStringLiteral("Com%1").arg(m_state.link.comPortNumber)
+                    : m_state.link.portLabel;
+        t.loggerBusy = false;
+        m_state.show();
+    });
 }
 
 void Panel::askSamplingInterval() {

@@ -82,6 +82,7 @@ private:
     void saveOrStop();
     void openFile();
     void openLiveList();
+    void setLoggerClock();
     files::ListContext listContext();
 
     link::Rs232& m_link;

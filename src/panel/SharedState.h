@@ -48,6 +48,7 @@ struct PanelTexts {
     QString highAlarm;
     QString lowAlarm;
     bool linkButtonsEnabled = true; // the six buttons that start long exchanges
+    bool loggerBusy = false;        // TIME SET and LOGGER are off while either runs
     AlarmColour alarmColour = AlarmColour::Unset;
     // PC recording
     QString fileName;       // the recording file's name without its folder
