@@ -3,6 +3,8 @@
 #include "alarm/AlarmSetUp.h"
 #include "files/FileList.h"
 #include "link/Commands.h"
+#include "logger/LoggerSession.h"
+#include "logger/Memory.h"
 #include "logger/SettingsWrites.h"
 #include "link/Rs232.h"
 #include "link/Speeds.h"
@@ -69,6 +71,7 @@ Panel::~Panel() {
     delete m_fileList;
     delete m_liveList;
     delete m_alarmSetUp;
+    delete m_memory;
 }
 
 QLabel* Panel::addLabel(QWidget* parent, const char* name, int left, int top, int width,
@@ -216,6 +219,8 @@ void Panel::build() {
             &Panel::openLiveList);
     connect(m_buttons[QStringLiteral("CmdSystem")], &QPushButton::clicked, this,
             &Panel::setLoggerClock);
+    connect(m_buttons[QStringLiteral("CmdMemory")], &QPushButton::clicked, this,
+            &Panel::readLogger);
 
     const QSize laidOut = platform::sizeFromTwips(this, InsideWidth, InsideHeight);
     resize(laidOut);
@@ -398,6 +403,43 @@ void Panel::setLoggerClock() {
                     : m_state.link.portLabel;
         t.loggerBusy = false;
         m_state.show();
+    });
+}
+
+logger::Memory* Panel::memoryWindow() const { return m_memory; }
+
+// LOGGER: the header, one byte at a time with its progress on the port
+// label, then a fresh Memory window with the logger's status and sets.
+void Panel::readLogger() {
+    if (m_state.link.recordingFlag) {
+        m_dialogs.message(QStringLiteral("Invalid, Recording Mode !"),
+                          platform::MessageIcon::Critical);
+        return;
+    }
+    auto header = std::make_shared<std::optional<std::array<std::uint8_t, logger::HeaderLength>>>();
+    m_cycle.runExclusive([this, header] {
+        PanelTexts& t = m_state.texts;
+        t.loggerBusy = true;
+        m_state.show();
+        if (m_memory)
+            m_memory->close();
+        const QString portText = t.com;
+        *header = logger::readHeader(m_link, [this](int address) {
+            m_state.texts.com = logger::headerReadProgress(address);
+            m_state.show();
+            return true;
+        });
+        t.com = portText;
+        t.loggerBusy = false;
+        m_state.show();
+    }, [this, header] {
+        // Shown once the wire is free: its lists write their entries as they appear.
+        if (!*header)
+            return;
+        m_memory = new logger::Memory(logger::decodeHeader(**header),
+                                      m_link.clock().now().date().year(), m_state, m_cycle,
+                                      m_link, listContext(), this);
+        m_memory->show();
     });
 }
 

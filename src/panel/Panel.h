@@ -30,6 +30,9 @@ struct ListContext;
 namespace tarnix::views {
 class RealTimeList;
 }
+namespace tarnix::logger {
+class Memory;
+}
 
 namespace tarnix::panel {
 
@@ -49,6 +52,7 @@ public:
     SharedState& state() { return m_state; }
     PollingCycle& cycle() { return m_cycle; }
     SamplingClock& sampling() { return m_sampling; }
+    logger::Memory* memoryWindow() const;
 
     // Opens the port at 1200 baud and starts both timers. On failure shows
     // "No device found, try again!" with the reason and returns false: the
@@ -83,6 +87,7 @@ private:
     void openFile();
     void openLiveList();
     void setLoggerClock();
+    void readLogger();
     files::ListContext listContext();
 
     link::Rs232& m_link;
@@ -98,6 +103,7 @@ private:
     QPointer<alarm::AlarmSetUp> m_alarmSetUp;
     QPointer<files::FileList> m_fileList;
     QPointer<views::RealTimeList> m_liveList;
+    QPointer<logger::Memory> m_memory;
 };
 
 } // namespace tarnix::panel

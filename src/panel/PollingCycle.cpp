@@ -67,26 +67,30 @@ bool PollingCycle::start(QString* why) {
 
 bool PollingCycle::shouldEnd() const { return m_yield || m_link.clock().stopped(); }
 
-bool PollingCycle::runExclusive(std::function<void()> action) {
+bool PollingCycle::runExclusive(std::function<void()> action, std::function<void()> then) {
     if (m_actionRunning || m_pending || m_link.clock().stopped())
         return false;
     if (m_inTick) {
         m_timer.stop();
         m_yield = true;
         m_pending = std::move(action);
+        m_pendingThen = std::move(then);
         return true;
     }
-    runAction(std::move(action));
+    runAction(std::move(action), std::move(then));
     return true;
 }
 
-void PollingCycle::runAction(std::function<void()> action) {
+void PollingCycle::runAction(std::function<void()> action, std::function<void()> then) {
     m_timer.stop();
     m_actionRunning = true;
     action();
     m_actionRunning = false;
-    if (!m_link.clock().stopped())
-        m_timer.start();
+    if (m_link.clock().stopped())
+        return;
+    m_timer.start();
+    if (then)
+        then();
 }
 
 bool PollingCycle::reopenAt(const QString& settings) {
@@ -118,7 +122,7 @@ void PollingCycle::tick() {
     m_inTick = false;
     m_yield = false;
     if (m_pending)
-        runAction(std::exchange(m_pending, {}));
+        runAction(std::exchange(m_pending, {}), std::exchange(m_pendingThen, {}));
 }
 
 void PollingCycle::runTick() {

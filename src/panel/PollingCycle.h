@@ -55,7 +55,8 @@ public:
     // Timer1 stops before and starts again after. When a tick is running, the
     // tick is asked to end at its next wait and the action runs as soon as it
     // has. False (nothing done) while another action holds the wire.
-    bool runExclusive(std::function<void()> action);
+    // `then` runs once the wire is free again (it may start actions of its own).
+    bool runExclusive(std::function<void()> action, std::function<void()> then = {});
     bool actionRunning() const { return m_actionRunning; }
 
     // The six buttons, the port label and the wake-up loop: used when the meter
@@ -72,7 +73,7 @@ Q_SIGNALS:
 private:
     enum class Step { Next, Ended };
     void runTick();
-    void runAction(std::function<void()> action);
+    void runAction(std::function<void()> action, std::function<void()> then);
     bool requestFrame(meter::FrameKind& kind);
     Step takeFrame(QByteArray& frame, meter::FrameKind& kind);
     Step showReading(const QByteArray& frame, meter::FrameKind kind);
@@ -91,6 +92,7 @@ private:
     bool m_yield = false; // an action waits for the running tick to end
     bool m_actionRunning = false;
     std::function<void()> m_pending;
+    std::function<void()> m_pendingThen;
 };
 
 } // namespace tarnix::panel
