@@ -1,5 +1,6 @@
 // tarnix-log: the polling cycle and the sampling clock without windows, for
 // benches and headless machines that record for days.
+#include "app/LoggerCommands.h"
 #include "app/Recorder.h"
 #include "app/RecorderOptions.h"
 #include "app/StatusLine.h"
@@ -56,6 +57,18 @@ int record(const app::RecordOptions& options) {
     return QCoreApplication::exec();
 }
 
+// The logger's header, memory and clock: one exchange after another, each
+// waiting on the clock's own event loop, so no exec() here.
+int logger(const app::LoggerOptions& options) {
+    app::StatusLine console(STDERR_FILENO, ::isatty(STDERR_FILENO) != 0);
+    std::signal(SIGPIPE, SIG_IGN);
+    const int code = app::runLoggerCommand(
+        options, {.progress = [&](const QString& text) { console.show(text); },
+                  .message = [&](const QString& line) { console.say(line); }});
+    console.end();
+    return code;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -79,6 +92,8 @@ int main(int argc, char* argv[]) {
         return 0;
     case app::LogCommand::Kind::Record:
         return record(command.record);
+    case app::LogCommand::Kind::Logger:
+        return logger(command.logger);
     }
     return ExitUsage;
 }

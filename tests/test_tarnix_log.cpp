@@ -151,6 +151,19 @@ QString summary(const std::variant<app::LogCommand, app::UsageError>& parsed) {
         return QStringLiteral("version");
     case app::LogCommand::Kind::Record:
         break;
+    case app::LogCommand::Kind::Logger: {
+        const app::LoggerOptions& l = command.logger;
+        static const char* const actions[] = {"status", "download", "set-clock"};
+        QString text = QStringLiteral("logger ") + actions[int(l.action)] + u' ';
+        text += l.simulate
+                    ? (l.longFrames ? QStringLiteral("sim long") : QStringLiteral("sim short"))
+                    : QStringLiteral("port ") + l.device;
+        if (l.set)
+            text += QStringLiteral(" set %1").arg(l.set);
+        if (!l.output.isEmpty())
+            text += QStringLiteral(" to ") + l.output;
+        return text;
+    }
     }
     const app::RecordOptions& o = command.record;
     QString text = o.simulate
@@ -183,6 +196,7 @@ private Q_SLOTS:
     void printsSamplesOfScriptedReadings();
     void appendsToAnExistingFile();
     void runsEndAsAsked();
+    void loggerCommandsOverAPseudoTerminal();
 
 private:
     QTemporaryDir m_dir;
@@ -249,6 +263,56 @@ void TestTarnixLog::commandLine_data() {
     QTest::newRow("samples and duration")
         << QStringList{"record", "--simulate", "--samples", "2", "--duration", "9", "-"}
         << "error: give either --samples or --duration";
+
+    QTest::newRow("logger status") << QStringList{"logger", "status", "--port", "/dev/ttyUSB0"}
+                                   << "logger status port /dev/ttyUSB0";
+    QTest::newRow("logger status simulated")
+        << QStringList{"logger", "status", "--simulate=long"} << "logger status sim long";
+    QTest::newRow("logger download to stdout")
+        << QStringList{"logger", "download", "--set", "2", "--simulate", "-"}
+        << "logger download sim short set 2 to -";
+    QTest::newRow("logger download to a file")
+        << QStringList{"logger", "download", "out.dat", "--port=/dev/pts/4", "--set=5"}
+        << "logger download port /dev/pts/4 set 5 to out.dat";
+    QTest::newRow("logger set-clock") << QStringList{"logger", "set-clock", "--port", "/dev/ttyS1"}
+                                      << "logger set-clock port /dev/ttyS1";
+    QTest::newRow("logger help") << QStringList{"logger", "download", "--help"} << "help";
+    QTest::newRow("logger without action")
+        << QStringList{"logger"} << "error: give a logger action: status, download or set-clock";
+    QTest::newRow("logger unknown action")
+        << QStringList{"logger", "erase", "--simulate"} << "error: unknown logger action \"erase\"";
+    QTest::newRow("logger no meter")
+        << QStringList{"logger", "status"}
+        << "error: give the meter's port with --port DEVICE, or --simulate";
+    QTest::newRow("logger two meters")
+        << QStringList{"logger", "set-clock", "--simulate", "--port", "/dev/ttyS0"}
+        << "error: give either --port or --simulate";
+    QTest::newRow("logger status with a file")
+        << QStringList{"logger", "status", "--simulate", "x.dat"}
+        << "error: unexpected argument \"x.dat\"";
+    QTest::newRow("logger set for status")
+        << QStringList{"logger", "status", "--simulate", "--set", "1"}
+        << "error: unknown option --set";
+    QTest::newRow("logger download without set")
+        << QStringList{"logger", "download", "--simulate", "-"}
+        << "error: give the set to download with --set N";
+    QTest::newRow("logger download without file")
+        << QStringList{"logger", "download", "--simulate", "--set", "1"}
+        << "error: give a FILE to write, or - for standard output";
+    QTest::newRow("logger download two files")
+        << QStringList{"logger", "download", "--simulate", "--set", "1", "a", "b"}
+        << "error: unexpected argument \"b\"";
+    QTest::newRow("logger set 0") << QStringList{"logger", "download", "--simulate",
+                                                 "--set",  "0",        "-"}
+                                  << "error: --set takes a set number from 1 to 5, not \"0\"";
+    QTest::newRow("logger set 6") << QStringList{"logger", "download", "--simulate", "--set=6", "-"}
+                                  << "error: --set takes a set number from 1 to 5, not \"6\"";
+    QTest::newRow("logger set without number")
+        << QStringList{"logger", "download", "--simulate", "-", "--set"}
+        << "error: missing N after --set";
+    QTest::newRow("logger set twice")
+        << QStringList{"logger", "download", "--set", "1", "--set", "2", "--simulate", "-"}
+        << "error: --set is given twice";
 }
 
 void TestTarnixLog::commandLine() {
@@ -326,8 +390,12 @@ void TestTarnixLog::programExits_data() {
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--interval SECONDS";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "tarnix-log " TARNIX_VERSION;
     QTest::newRow("nothing") << QStringList{} << 2 << "Usage: tarnix-log record";
-    QTest::newRow("not yet a subcommand")
-        << QStringList{"logger", "status"} << 2 << "unknown subcommand \"logger\"";
+    QTest::newRow("logger without a meter")
+        << QStringList{"logger", "status"} << 2
+        << "tarnix-log: give the meter's port with --port DEVICE, or --simulate";
+    QTest::newRow("logger port that cannot open")
+        << QStringList{"logger", "set-clock", "--port", missingPort} << 1
+        << QStringLiteral("tarnix-log: cannot open %1: no such device\n").arg(missingPort);
     QTest::newRow("interval not a number")
         << QStringList{"record", "--simulate", "--interval", "soon", "-"} << 2
         << "tarnix-log: --interval takes a number of seconds, not \"soon\"";
@@ -549,6 +617,126 @@ void TestTarnixLog::runsEndAsAsked() {
         QVERIFY2(fault.isEmpty(), qPrintable(name + ": " + fault));
         QVERIFY2(count >= std::max<qsizetype>(linesBefore[i], 1), name);
     }
+}
+
+// A logger holding one set, DCV 200mV (code 0), from address 100 to the end
+// address 110; clock stamp 03/14 09:05:00, interval 5 x 0.4 s; five records.
+static void loadOneSet(sim::SimMeter& meter) {
+    const char* digits = "0314090500";
+    for (int i = 0; i < 10; ++i)
+        meter.setMemory(8 + i, std::uint8_t(digits[i]));
+    meter.setMemory(18, 5);   // interval
+    meter.setMemory(20, 110); // end address
+    meter.setMemory(22, 1);   // range changes
+    meter.setMemory(25, 0);   // set 1: code
+    meter.setMemory(26, 100); // set 1: start
+    const int records[] = {6, 0x80, 0x0B, 0x40, 15, 0, 14, 0, 0x0B, 0x40};
+    for (int i = 0; i < 10; ++i)
+        meter.setMemory(100 + i, std::uint8_t(records[i]));
+    // Behind the end address: not part of the set.
+    meter.setMemory(110, 6);
+    meter.setMemory(111, 0x80);
+}
+
+// The three logger commands side by side, each against a meter of its own
+// behind a pseudo-terminal, and a fourth whose logger records.
+void TestTarnixLog::loggerCommandsOverAPseudoTerminal() {
+    enum { Status, Download, ToFile, SetClock, Recording, Count };
+    std::vector<std::unique_ptr<sim::SimMeter>> meters;
+    std::vector<std::unique_ptr<sim::PtyMeter>> ptys;
+    std::vector<std::unique_ptr<Run>> runs;
+    const QString file = m_dir.filePath(QStringLiteral("set1.dat"));
+    {
+        QFile old(file); // replaced whole
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("1,26/01/01,00:00:00.0,DCV,2V,0.500\r\n2,26/01/01,00:00:00.0,DCV,2V,0.500\r\n"
+                  "3,26/01/01,00:00:00.0,DCV,2V,0.500\r\n4,26/01/01,00:00:00.0,DCV,2V,0.500\r\n"
+                  "5,26/01/01,00:00:00.0,DCV,2V,0.500\r\n6,26/01/01,00:00:00.0,DCV,2V,0.500\r\n");
+    }
+    for (int i = 0; i < Count; ++i) {
+        meters.push_back(std::make_unique<sim::SimMeter>(sim::Model::Short, 9600));
+        loadOneSet(*meters.back());
+        ptys.push_back(std::make_unique<sim::PtyMeter>(*meters.back()));
+        QVERIFY2(ptys.back()->open(), qPrintable(ptys.back()->errorText()));
+    }
+    meters[Recording]->setRecording(true);
+    const std::vector<QStringList> arguments = {
+        {"status", "--port", ptys[Status]->devicePath()},
+        {"download", "--set", "1", "--port", ptys[Download]->devicePath(), "-"},
+        {"download", "--set", "1", "--port", ptys[ToFile]->devicePath(), file},
+        {"set-clock", "--port", ptys[SetClock]->devicePath()},
+        {"download", "--set", "1", "--port", ptys[Recording]->devicePath(), "-"},
+    };
+    const QDate dayBefore = QDate::currentDate();
+    for (const QStringList& words : arguments) {
+        runs.push_back(std::make_unique<Run>(QStringLiteral(TARNIX_LOG)));
+        runs.back()->start(QStringList{"logger"} + words);
+    }
+    QVERIFY(waitUntil(
+        [&] {
+            return std::none_of(runs.begin(), runs.end(), [](auto& r) { return r->running(); });
+        },
+        60000));
+    for (int i = 0; i < Count; ++i)
+        QVERIFY2(runs[i]->process().exitStatus() == QProcess::NormalExit,
+                 runs[i]->err().constData());
+
+    const QByteArray d =
+        "," + QByteArray::number(QDate::currentDate().year() % 100).rightJustified(2, '0') +
+        "/03/14,";
+    const QList<QByteArray> expected = {
+        "1" + d + "09:05:00.0,DCV,200mV,-180.0", "2" + d + "09:05:02.0,DCV,200mV,14.00",
+        "3" + d + "09:05:04.0,DCV,200mV,OL", "4" + d + "09:05:06.0,DCV,200mV,-OL",
+        "5" + d + "09:05:08.0,DCV,200mV,14.00"};
+
+    // Standard output carries the lines, and nothing else; no progress on a pipe.
+    Run& download = *runs[Download];
+    QCOMPARE(download.process().exitCode(), 0);
+    QVERIFY2(download.err().isEmpty(), download.err().constData());
+    QByteArray rest;
+    QCOMPARE(completeLines(download.out(), &rest), expected);
+    QVERIFY(rest.isEmpty());
+
+    QCOMPARE(runs[ToFile]->process().exitCode(), 0);
+    QVERIFY(runs[ToFile]->out().isEmpty());
+    QCOMPARE(completeLines(fileBytes(file), &rest), expected);
+    QVERIFY(rest.isEmpty());
+
+    Run& status = *runs[Status];
+    QCOMPARE(status.process().exitCode(), 0);
+    const QStringList lines = QString::fromLatin1(status.out()).split(u'\n', Qt::SkipEmptyParts);
+    for (const char* line :
+         {"Range changes: 1", "Set 1: DCV, 200mV, 5 records", "Sampling interval: 2 sec",
+          "Memory size: 0 K", "Recording mode: Normal"})
+        QVERIFY2(lines.contains(QString::fromLatin1(line)), status.out().constData());
+    QVERIFY2(lines.contains(QStringLiteral("Clock: %1/03/14---09:05:00")
+                                .arg(QDate::currentDate().year() % 100, 2, 10, QChar(u'0'))),
+             status.out().constData());
+    QCOMPARE(lines.size(), 10);
+
+    Run& clock = *runs[SetClock];
+    QCOMPARE(clock.process().exitCode(), 0);
+    QVERIFY2(clock.err().isEmpty(), clock.err().constData());
+    QByteArray written;
+    for (int a = 8; a < 18; ++a)
+        written.append(char(meters[SetClock]->memory(a)));
+    // Month and day only: the minute may have turned meanwhile.
+    const QByteArray monthDay = written.left(4);
+    QVERIFY2(monthDay == dayBefore.toString(QStringLiteral("MMdd")).toLatin1() ||
+                 monthDay == QDate::currentDate().toString(QStringLiteral("MMdd")).toLatin1(),
+             written.constData());
+    QVERIFY2(
+        QTime::fromString(QString::fromLatin1(written.mid(4)), QStringLiteral("HHmmss")).isValid(),
+        written.constData());
+
+    Run& recording = *runs[Recording];
+    QCOMPARE(recording.process().exitCode(), 1);
+    QVERIFY(recording.out().isEmpty());
+    QVERIFY2(recording.err().contains("tarnix-log: Invalid, Recording Mode !"),
+             recording.err().constData());
+    // Refused before the header read: the meter never heard a read.
+    for (const QByteArray& command : meters[Recording]->commands())
+        QVERIFY(!command.startsWith('R') && !command.startsWith('U'));
 }
 
 QTEST_GUILESS_MAIN(TestTarnixLog)

@@ -1,5 +1,6 @@
 #include "app/RecorderOptions.h"
 
+#include "link/MemoryMap.h"
 #include "panel/SamplingClock.h"
 
 #include <QSet>
@@ -133,6 +134,102 @@ Result parseRecord(const QStringList& arguments) {
     return LogCommand{LogCommand::Kind::Record, options};
 }
 
+// The meter options shared by the logger actions, --set, and the words left
+// over as file names.
+Result parseLogger(const QStringList& arguments) {
+    if (arguments.isEmpty())
+        return error(QStringLiteral("give a logger action: status, download or set-clock"));
+    LoggerOptions options;
+    const QString& action = arguments.first();
+    if (isHelp(action))
+        return LogCommand{LogCommand::Kind::Help};
+    if (action == u"status")
+        options.action = LoggerOptions::Action::Status;
+    else if (action == u"download")
+        options.action = LoggerOptions::Action::Download;
+    else if (action == u"set-clock")
+        options.action = LoggerOptions::Action::SetClock;
+    else
+        return error(QStringLiteral("unknown logger action \"%1\"").arg(action));
+    const bool download = options.action == LoggerOptions::Action::Download;
+
+    QStringList files;
+    QSet<QString> seen;
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& word = arguments[i];
+        if (optionsEnded || word == u"-" || !word.startsWith(u'-')) {
+            files.append(word);
+            continue;
+        }
+        if (word == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (isHelp(word))
+            return LogCommand{LogCommand::Kind::Help};
+        const qsizetype equals = word.indexOf(u'=');
+        const QString name = equals < 0 ? word : word.left(equals);
+        const std::optional<QString> attached =
+            equals < 0 ? std::nullopt : std::optional<QString>(word.mid(equals + 1));
+        if (seen.contains(name))
+            return error(QStringLiteral("%1 is given twice").arg(name));
+        seen.insert(name);
+
+        if (name == u"--simulate") {
+            const QString model = attached.value_or(QStringLiteral("short"));
+            if (model != u"short" && model != u"long")
+                return error(
+                    QStringLiteral("--simulate takes short or long, not \"%1\"").arg(model));
+            options.simulate = true;
+            options.longFrames = model == u"long";
+            continue;
+        }
+        const bool isPort = name == u"--port";
+        const bool isSet = name == u"--set";
+        if (!isPort && !(isSet && download))
+            return error(QStringLiteral("unknown option %1").arg(name));
+        QString value;
+        if (attached)
+            value = *attached;
+        else if (i + 1 < arguments.size())
+            value = arguments[++i];
+        else
+            return error(QStringLiteral("missing %1 after %2")
+                             .arg(isPort ? QStringLiteral("DEVICE") : QStringLiteral("N"), name));
+        if (isPort) {
+            if (value.isEmpty())
+                return error(QStringLiteral("missing DEVICE after --port"));
+            options.device = value;
+        } else {
+            bool ok = false;
+            const int set = value.toInt(&ok);
+            if (!ok || set < 1 || set > link::address::DescribedSets)
+                return error(QStringLiteral("--set takes a set number from 1 to %1, not \"%2\"")
+                                 .arg(link::address::DescribedSets)
+                                 .arg(value));
+            options.set = set;
+        }
+    }
+
+    if (options.simulate && seen.contains(QStringLiteral("--port")))
+        return error(QStringLiteral("give either --port or --simulate"));
+    if (!options.simulate && options.device.isEmpty())
+        return error(QStringLiteral("give the meter's port with --port DEVICE, or --simulate"));
+    if (download) {
+        if (options.set == 0)
+            return error(QStringLiteral("give the set to download with --set N"));
+        if (files.isEmpty())
+            return error(QStringLiteral("give a FILE to write, or - for standard output"));
+        options.output = files.takeFirst();
+    }
+    if (!files.isEmpty())
+        return error(QStringLiteral("unexpected argument \"%1\"").arg(files.first()));
+    LogCommand command{LogCommand::Kind::Logger};
+    command.logger = options;
+    return command;
+}
+
 } // namespace
 
 Result parseLogCommandLine(const QStringList& arguments) {
@@ -143,10 +240,11 @@ Result parseLogCommandLine(const QStringList& arguments) {
         return LogCommand{LogCommand::Kind::Help, {}};
     if (isVersion(first))
         return LogCommand{LogCommand::Kind::Version, {}};
-    // Each subcommand reads the words after its name; the logger's
-    // subcommands will join here.
+    // Each subcommand reads the words after its name.
     if (first == u"record")
         return parseRecord(arguments.mid(1));
+    if (first == u"logger")
+        return parseLogger(arguments.mid(1));
     return error(QStringLiteral("unknown subcommand \"%1\"").arg(first));
 }
 
@@ -154,6 +252,9 @@ QString logUsage() {
     return QStringLiteral(
         "Usage: tarnix-log record --port DEVICE | --simulate[=short|long]\n"
         "                         [--interval SECONDS] [--samples N | --duration SECONDS] FILE|-\n"
+        "       tarnix-log logger status --port DEVICE | --simulate[=short|long]\n"
+        "       tarnix-log logger download --set N (--port DEVICE | --simulate[=MODEL]) FILE|-\n"
+        "       tarnix-log logger set-clock --port DEVICE | --simulate[=short|long]\n"
         "       tarnix-log --help | --version\n"
         "\n"
         "record: polls the multimeter and records its reading on the PC, as the desktop\n"
@@ -170,8 +271,20 @@ QString logUsage() {
         "  --duration SECONDS   stop after that long\n"
         "\n"
         "Without --samples or --duration it records until Ctrl-C or SIGTERM; every\n"
-        "line is complete in the file when the sample is taken. Exit status: 0 done,\n"
-        "1 the port or the file failed, 2 a bad command line.\n");
+        "line is complete in the file when the sample is taken.\n"
+        "\n"
+        "logger: the meter's own logger, as the desktop program's LOGGER and TIME SET.\n"
+        "  status      prints the logger's header, one \"Name: value\" a line, and one\n"
+        "              line per record set\n"
+        "  download    reads the meter's memory and writes the records of set N\n"
+        "              (--set 1..5) as data-file lines to FILE (replaced whole), or\n"
+        "              to standard output with -\n"
+        "  set-clock   sets the logger's clock from the PC's\n"
+        "They refuse while the logger records. On a terminal the progress shows on\n"
+        "standard error.\n"
+        "\n"
+        "Exit status: 0 done, 1 the port, the meter or the file failed, 2 a bad\n"
+        "command line.\n");
 }
 
 } // namespace tarnix::app

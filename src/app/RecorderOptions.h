@@ -20,11 +20,25 @@ struct RecordOptions {
     bool toStandardOutput() const { return output == u"-"; }
 };
 
+// What `tarnix-log logger` was asked to do.
+struct LoggerOptions {
+    enum class Action { Status, Download, SetClock };
+    Action action = Action::Status;
+    QString device;          // --port: a path such as /dev/ttyUSB0
+    bool simulate = false;   // --simulate: the built-in simulated meter
+    bool longFrames = false; // --simulate=long: the 12-byte model
+    int set = 0;             // --set: 1..5, download only
+    QString output;          // download: the file to write, or "-"
+
+    bool toStandardOutput() const { return output == u"-"; }
+};
+
 // A tarnix-log command line. The first word picks the subcommand.
 struct LogCommand {
-    enum class Kind { Help, Version, Record };
+    enum class Kind { Help, Version, Record, Logger };
     Kind kind = Kind::Help;
-    RecordOptions record; // Record
+    RecordOptions record = {}; // Record
+    LoggerOptions logger = {}; // Logger
 };
 
 // A command line that cannot be run: the program says why, shows the usage
