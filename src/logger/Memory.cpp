@@ -46,6 +46,7 @@ Memory::Memory(const LoggerHeader& header, int pcYear, panel::SharedState& state
     setObjectName(QStringLiteral("Memory"));
     setWindowTitle(QStringLiteral("Logger"));
     setAttribute(Qt::WA_DeleteOnClose);
+    setStyleSheet(QStringLiteral("QGroupBox { font-weight: normal; }")); // captions fit their frames
     build();
     fill();
 }
@@ -74,8 +75,8 @@ void Memory::build() {
     m_sampleRate = field("TxtSampleRate", 990);
     framedLabel(this, "SSPanel2", "Memory Size", "LblMemorySize", 60, 1380, 1500, 480);
     framedLabel(this, "SSPanel3", "Fail Counts", "LblFailCounts", 1620, 1380, 1500, 480);
-    framedLabel(this, "SSPanel4", "Range Ch", "LblRangeChanges", 60, 1920, 1200, 480);
-    framedLabel(this, "SSPanel5", "Time of Meter", "LblTime", 1320, 1920, 1800, 480);
+    framedLabel(this, "SSPanel4", "Range Ch", "LblRangeChanges", 60, 1920, 960, 480);
+    framedLabel(this, "SSPanel5", "Time of Meter", "LblTime", 1080, 1920, 2100, 480);
 
     const auto list = [this](const char* frameName, const char* caption, const char* name,
                              int left, const QStringList& entries) {
@@ -112,14 +113,15 @@ void Memory::build() {
     m_grid->setHorizontalHeaderLabels({QString(), QStringLiteral("Function"),
                                        QStringLiteral("   Range   "), QStringLiteral("  Rec.s  ")});
     m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     const QFontMetrics metrics(font());
     const char* templates[] = {" 00 ", " Function ", " 200K OHM", " 65535 "};
     for (int c = 0; c < 4; ++c)
         m_grid->setColumnWidth(c, metrics.horizontalAdvance(QString::fromLatin1(templates[c])) + 8);
-    platform::setGeometryTwips(m_grid, 3240, 60, 2700, 3390);
-    resize(platform::sizeFromTwips(this, 6000, 3570));
+    platform::setGeometryTwips(m_grid, 3300, 60, 3840, 3390);
+    resize(platform::sizeFromTwips(this, 7200, 3570));
 
     connect(idButton, &QPushButton::clicked, this, [this] {
         if (!refusedWhileRecording())
