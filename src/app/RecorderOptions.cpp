@@ -23,6 +23,29 @@ bool isVersion(const QString& word) {
     return word == u"--version" || word == u"-v";
 }
 
+// One option word: its name and the value given after "=", if any.
+struct OptionWord {
+    QString name;
+    std::optional<QString> attached;
+};
+
+OptionWord splitOption(const QString& word) {
+    const qsizetype equals = word.indexOf(u'=');
+    if (equals < 0)
+        return {word, std::nullopt};
+    return {word.left(equals), word.mid(equals + 1)};
+}
+
+// --simulate[=short|long]; the error text when the model is neither.
+QString takeSimulate(const std::optional<QString>& attached, bool& simulate, bool& longFrames) {
+    const QString model = attached.value_or(QStringLiteral("short"));
+    if (model != u"short" && model != u"long")
+        return QStringLiteral("--simulate takes short or long, not \"%1\"").arg(model);
+    simulate = true;
+    longFrames = model == u"long";
+    return {};
+}
+
 // The options of `record` that take a value, with the value's name for messages.
 struct ValueOption {
     const char16_t* name;
@@ -88,21 +111,16 @@ Result parseRecord(const QStringList& arguments) {
         }
         if (isHelp(word))
             return LogCommand{LogCommand::Kind::Help, {}};
-        const qsizetype equals = word.indexOf(u'=');
-        const QString name = equals < 0 ? word : word.left(equals);
-        const std::optional<QString> attached =
-            equals < 0 ? std::nullopt : std::optional<QString>(word.mid(equals + 1));
+        const auto [name, attached] = splitOption(word);
         if (seen.contains(name))
             return error(QStringLiteral("%1 is given twice").arg(name));
         seen.insert(name);
 
         if (name == u"--simulate") {
-            const QString model = attached.value_or(QStringLiteral("short"));
-            if (model != u"short" && model != u"long")
-                return error(
-                    QStringLiteral("--simulate takes short or long, not \"%1\"").arg(model));
-            options.simulate = true;
-            options.longFrames = model == u"long";
+            if (const QString problem = takeSimulate(attached, options.simulate,
+                                                     options.longFrames);
+                !problem.isEmpty())
+                return error(problem);
             continue;
         }
         const ValueOption* option = findValueOption(name);
@@ -168,21 +186,16 @@ Result parseLogger(const QStringList& arguments) {
         }
         if (isHelp(word))
             return LogCommand{LogCommand::Kind::Help};
-        const qsizetype equals = word.indexOf(u'=');
-        const QString name = equals < 0 ? word : word.left(equals);
-        const std::optional<QString> attached =
-            equals < 0 ? std::nullopt : std::optional<QString>(word.mid(equals + 1));
+        const auto [name, attached] = splitOption(word);
         if (seen.contains(name))
             return error(QStringLiteral("%1 is given twice").arg(name));
         seen.insert(name);
 
         if (name == u"--simulate") {
-            const QString model = attached.value_or(QStringLiteral("short"));
-            if (model != u"short" && model != u"long")
-                return error(
-                    QStringLiteral("--simulate takes short or long, not \"%1\"").arg(model));
-            options.simulate = true;
-            options.longFrames = model == u"long";
+            if (const QString problem = takeSimulate(attached, options.simulate,
+                                                     options.longFrames);
+                !problem.isEmpty())
+                return error(problem);
             continue;
         }
         const bool isPort = name == u"--port";
