@@ -4,6 +4,7 @@
 #include "panel/SamplingClock.h"
 
 #include <QSet>
+#include <functional>
 #include <cmath>
 
 namespace tarnix::app {
@@ -94,37 +95,48 @@ QString takeValue(RecordOptions& options, const QString& name, const QString& va
     return {};
 }
 
-Result parseRecord(const QStringList& arguments) {
-    RecordOptions options;
+// The words after a subcommand: file names, "--", --help, --simulate[=MODEL]
+// and options that take a value (as "--name value" or "--name=value").
+struct Scanned {
     QStringList files;
     QSet<QString> seen;
+    bool help = false;
+};
+
+// `metavar` names the value an option takes (nullopt: not an option here);
+// `take` stores a value and returns an error text when it does not do.
+std::variant<Scanned, UsageError>
+scanWords(const QStringList& arguments, qsizetype first, bool& simulate, bool& longFrames,
+          const std::function<std::optional<QString>(const QString&)>& metavar,
+          const std::function<QString(const QString&, const QString&)>& take) {
+    Scanned scanned;
     bool optionsEnded = false; // after "--" every word is a file name
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
+    for (qsizetype i = first; i < arguments.size(); ++i) {
         const QString& word = arguments[i];
         if (optionsEnded || word == u"-" || !word.startsWith(u'-')) {
-            files.append(word);
+            scanned.files.append(word);
             continue;
         }
         if (word == u"--") {
             optionsEnded = true;
             continue;
         }
-        if (isHelp(word))
-            return LogCommand{LogCommand::Kind::Help, {}};
+        if (isHelp(word)) {
+            scanned.help = true;
+            return scanned;
+        }
         const auto [name, attached] = splitOption(word);
-        if (seen.contains(name))
+        if (scanned.seen.contains(name))
             return error(QStringLiteral("%1 is given twice").arg(name));
-        seen.insert(name);
-
+        scanned.seen.insert(name);
         if (name == u"--simulate") {
-            if (const QString problem = takeSimulate(attached, options.simulate,
-                                                     options.longFrames);
+            if (const QString problem = takeSimulate(attached, simulate, longFrames);
                 !problem.isEmpty())
                 return error(problem);
             continue;
         }
-        const ValueOption* option = findValueOption(name);
-        if (!option)
+        const std::optional<QString> valueName = metavar(name);
+        if (!valueName)
             return error(QStringLiteral("unknown option %1").arg(name));
         QString value;
         if (attached)
@@ -132,11 +144,30 @@ Result parseRecord(const QStringList& arguments) {
         else if (i + 1 < arguments.size())
             value = arguments[++i];
         else
-            return error(QStringLiteral("missing %1 after %2")
-                             .arg(QString::fromUtf16(option->metavar), name));
-        if (const QString why = takeValue(options, name, value); !why.isEmpty())
+            return error(QStringLiteral("missing %1 after %2").arg(*valueName, name));
+        if (const QString why = take(name, value); !why.isEmpty())
             return error(why);
     }
+    return scanned;
+}
+
+Result parseRecord(const QStringList& arguments) {
+    RecordOptions options;
+    const auto scan = scanWords(
+        arguments, 0, options.simulate, options.longFrames,
+        [](const QString& name) -> std::optional<QString> {
+            if (const ValueOption* option = findValueOption(name))
+                return QString::fromUtf16(option->metavar);
+            return std::nullopt;
+        },
+        [&options](const QString& name, const QString& value) {
+            return takeValue(options, name, value);
+        });
+    if (const auto* failed = std::get_if<UsageError>(&scan))
+        return *failed;
+    const auto& [files, seen, help] = std::get<Scanned>(scan);
+    if (help)
+        return LogCommand{LogCommand::Kind::Help, {}};
 
     if (options.simulate && seen.contains(QStringLiteral("--port")))
         return error(QStringLiteral("give either --port or --simulate"));
@@ -171,59 +202,36 @@ Result parseLogger(const QStringList& arguments) {
         return error(QStringLiteral("unknown logger action \"%1\"").arg(action));
     const bool download = options.action == LoggerOptions::Action::Download;
 
-    QStringList files;
-    QSet<QString> seen;
-    bool optionsEnded = false;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& word = arguments[i];
-        if (optionsEnded || word == u"-" || !word.startsWith(u'-')) {
-            files.append(word);
-            continue;
-        }
-        if (word == u"--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (isHelp(word))
-            return LogCommand{LogCommand::Kind::Help};
-        const auto [name, attached] = splitOption(word);
-        if (seen.contains(name))
-            return error(QStringLiteral("%1 is given twice").arg(name));
-        seen.insert(name);
-
-        if (name == u"--simulate") {
-            if (const QString problem = takeSimulate(attached, options.simulate,
-                                                     options.longFrames);
-                !problem.isEmpty())
-                return error(problem);
-            continue;
-        }
-        const bool isPort = name == u"--port";
-        const bool isSet = name == u"--set";
-        if (!isPort && !(isSet && download))
-            return error(QStringLiteral("unknown option %1").arg(name));
-        QString value;
-        if (attached)
-            value = *attached;
-        else if (i + 1 < arguments.size())
-            value = arguments[++i];
-        else
-            return error(QStringLiteral("missing %1 after %2")
-                             .arg(isPort ? QStringLiteral("DEVICE") : QStringLiteral("N"), name));
-        if (isPort) {
-            if (value.isEmpty())
-                return error(QStringLiteral("missing DEVICE after --port"));
-            options.device = value;
-        } else {
+    const auto scan = scanWords(
+        arguments, 1, options.simulate, options.longFrames,
+        [download](const QString& name) -> std::optional<QString> {
+            if (name == u"--port")
+                return QStringLiteral("DEVICE");
+            if (name == u"--set" && download)
+                return QStringLiteral("N");
+            return std::nullopt;
+        },
+        [&options](const QString& name, const QString& value) -> QString {
+            if (name == u"--port") {
+                if (value.isEmpty())
+                    return QStringLiteral("missing DEVICE after --port");
+                options.device = value;
+                return {};
+            }
             bool ok = false;
             const int set = value.toInt(&ok);
             if (!ok || set < 1 || set > link::address::DescribedSets)
-                return error(QStringLiteral("--set takes a set number from 1 to %1, not \"%2\"")
-                                 .arg(link::address::DescribedSets)
-                                 .arg(value));
+                return QStringLiteral("--set takes a set number from 1 to %1, not \"%2\"")
+                    .arg(link::address::DescribedSets)
+                    .arg(value);
             options.set = set;
-        }
-    }
+            return {};
+        });
+    if (const auto* failed = std::get_if<UsageError>(&scan))
+        return *failed;
+    auto [files, seen, help] = std::get<Scanned>(scan);
+    if (help)
+        return LogCommand{LogCommand::Kind::Help};
 
     if (options.simulate && seen.contains(QStringLiteral("--port")))
         return error(QStringLiteral("give either --port or --simulate"));
