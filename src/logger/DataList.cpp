@@ -1,5 +1,6 @@
 #include "logger/DataList.h"
 
+#include "logger/MemoryDump.h"
 #include "platform/Twips.h"
 #include "platform/TwipsGeometry.h"
 
@@ -35,6 +36,15 @@ DataList::DataList(const files::ListContext& context, QWidget* parent)
             &ListWindow::printList);
     resize(platform::sizeFromTwips(this, 6600, 5400));
     layOut();
+}
+
+void DataList::listSet(const std::vector<files::RecordFields>& records, int number) {
+    qsizetype listed = 0;
+    for (const files::RecordFields& fields : records) {
+        m_title->setText(QString::number(++listed));
+        model().appendRecord(fields);
+    }
+    m_title->setText(downloadTitle(QString::number(records.size()), number));
 }
 
 void DataList::setTitle(const QString& text) { m_title->setText(text); }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "files/DataRecord.h"
 #include "files/ListWindow.h"
+
+#include <vector>
 
 class QLabel;
 
@@ -12,6 +15,10 @@ class DataList : public files::ListWindow {
 
 public:
     DataList(const files::ListContext& context, QWidget* parent = nullptr);
+
+    // Lists the records of set `number`; the title counts them as they are
+    // listed and then gives the total.
+    void listSet(const std::vector<files::RecordFields>& records, int number);
 
     void setTitle(const QString& text);
     QString title() const;

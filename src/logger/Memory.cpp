@@ -266,10 +266,8 @@ void Memory::downloadSet(int number) {
             return;
         const SetDownload download = logger::downloadSet(result.dump(), set, m_year);
         m_dataList = new DataList(m_lists, parentWidget());
-        for (const auto& fields : download.records)
-            m_dataList->model().appendRecord(fields);
-        m_dataList->setTitle(downloadTitle(QString::number(download.records.size()), number));
         m_dataList->show();
+        m_dataList->listSet(download.records, number);
         if (result.end == DumpResult::End::TimedOut)
             m_lists.dialogs.message(
                 QStringLiteral("The meter stopped sending after %1 of %2 bytes; the records "
