@@ -9,6 +9,7 @@
 #include "platform/RealClock.h"
 #include "platform/SerialDevices.h"
 #include "platform/WidgetDialogs.h"
+#include "sim/DemoLogger.h"
 #include "sim/SimMeter.h"
 
 #include <QApplication>
@@ -68,6 +69,7 @@ bool DesktopProgram::openPanel(const QString& device, const QString& portLabel) 
     if (m_options.start == DesktopOptions::Start::Simulated) {
         m_meter = std::make_unique<sim::SimMeter>(
             m_options.longFrames ? sim::Model::Long : sim::Model::Short, 9600);
+        m_meter->loadMemory(sim::demoLoggerMemory(QDateTime::currentDateTime().addSecs(-3600)));
         m_port = std::make_unique<platform::MemorySerialPort>(*m_meter, *m_clock);
     } else {
         auto port = std::make_unique<platform::QtSerialPort>();

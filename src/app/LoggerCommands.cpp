@@ -16,6 +16,7 @@
 #include "platform/RealClock.h"
 #include "platform/StopSignals.h"
 #include "platform/WriteAll.h"
+#include "sim/DemoLogger.h"
 #include "sim/SimMeter.h"
 
 #include <QStringList>
@@ -46,6 +47,8 @@ public:
         if (options.simulate) {
             m_meter = std::make_unique<sim::SimMeter>(
                 options.longFrames ? sim::Model::Long : sim::Model::Short, SimulatedBaud);
+            m_meter->loadMemory(
+                sim::demoLoggerMemory(QDateTime::currentDateTime().addSecs(-3600)));
             m_port = std::make_unique<platform::MemorySerialPort>(*m_meter, m_clock);
         } else {
             auto port = std::make_unique<platform::QtSerialPort>();

@@ -1,0 +1,95 @@
+// Pictures of the windows for the README: the program on its built-in
+// simulated meter, driven tick by tick on a virtual clock, each window
+// grabbed to a PNG file in DIR.
+// Usage: tarnix-shots DIR
+#include "link/Rs232.h"
+#include "logger/DataList.h"
+#include "logger/Memory.h"
+#include "panel/Panel.h"
+#include "platform/MemorySerialPort.h"
+#include "platform/RecordingPrinter.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/VirtualClock.h"
+#include "sim/DemoLogger.h"
+#include "sim/SimMeter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <cstdio>
+
+using namespace tarnix;
+
+namespace {
+
+class Shots {
+public:
+    explicit Shots(const QString& dir) : m_dir(dir) {
+        m_clock.setNow(QDateTime(QDate(2026, 3, 14), QTime(10, 0)));
+        m_meter.loadMemory(sim::demoLoggerMemory(QDateTime(QDate(2026, 3, 14), QTime(9, 5))));
+    }
+
+    bool run() {
+        if (!m_panel.load())
+            return false;
+        m_panel.show();
+        poll(3);
+        save(&m_panel, "panel");
+        m_panel.findChild<QPushButton*>(QStringLiteral("CmdMemory"))->click();
+        logger::Memory* memory = m_panel.memoryWindow();
+        if (!memory)
+            return false;
+        save(memory, "memory");
+        memory->downloadSet(2);
+        if (!memory->dataList())
+            return false;
+        save(memory->dataList(), "datalist");
+        return m_failures == 0;
+    }
+
+private:
+    // Polls the meter and takes samples as the timers would.
+    void poll(int ticks) {
+        for (int i = 0; i < ticks; ++i) {
+            m_panel.cycle().tick();
+            m_panel.sampling().tick();
+            QApplication::processEvents();
+        }
+    }
+
+    void save(QWidget* window, const char* name) {
+        QApplication::processEvents();
+        const QString path = QDir(m_dir).filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
+        if (window->grab().save(path)) {
+            std::printf("%s\n", qPrintable(path));
+        } else {
+            std::printf("cannot write %s\n", qPrintable(path));
+            ++m_failures;
+        }
+    }
+
+    QString m_dir;
+    int m_failures = 0;
+    platform::VirtualClock m_clock;
+    sim::SimMeter m_meter{sim::Model::Short, 9600};
+    platform::MemorySerialPort m_port{m_meter, m_clock};
+    platform::ScriptedDialogs m_dialogs;
+    platform::RecordingPrinter m_printer;
+    link::Rs232 m_link{m_port, m_clock, m_dialogs};
+    panel::Panel m_panel{m_link, m_dialogs, m_printer};
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tarnix-shots DIR\n");
+        return 2;
+    }
+    QDir().mkpath(QString::fromLocal8Bit(argv[1]));
+    Shots shots(QString::fromLocal8Bit(argv[1]));
+    return shots.run() ? 0 : 1;
+}
