@@ -1,11 +1,13 @@
 #!/bin/sh
 # Installs the Debian 12 packages that building, testing and screenshots need,
 # and only those that are missing. Run as root or with sudo available.
+# fonts-liberation2 stands in for Times New Roman with the same metrics, so
+# the big digital value fits its label as designed.
 set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config \
 qt6-base-dev qt6-serialport-dev qt6-charts-dev \
-xvfb xauth imagemagick fonts-dejavu-core"
+xvfb xauth imagemagick fonts-dejavu-core fonts-liberation2"
 
 missing=""
 for p in $PACKAGES; do

@@ -12,10 +12,12 @@
 #include "platform/VirtualClock.h"
 #include "sim/DemoLogger.h"
 #include "sim/SimMeter.h"
+#include "views/LiveViews.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
+#include <cmath>
 #include <cstdio>
 
 using namespace tarnix;
@@ -44,10 +46,72 @@ public:
         if (!memory->dataList())
             return false;
         save(memory->dataList(), "datalist");
+        memory->dataList()->close();
+        memory->close();
+        views();
         return m_failures == 0;
     }
 
 private:
+    // The live views on a few readings and window sizes.
+    void views() {
+        views::LiveViews& v = m_panel.views();
+        m_panel.sampling().setInterval(1);
+        reading(0, "-123.4"); // DCV 200mV
+        v.openDigital();
+        v.openAnalog();
+        v.showRangeChart();
+        for (int i = 0; i < 8; ++i) {
+            reading(0, QString::number(-150 + 40 * i) + QStringLiteral(".0"));
+            sample();
+        }
+        save(v.digital(), "digital");
+        save(v.analog(), "analog-dcv-200mv");
+        save(v.chart(), "chart-mv200");
+        v.digital()->resize(v.digital()->size() * 2);
+        sample();
+        save(v.digital(), "digital-large");
+        v.digital()->resize(v.digital()->size() / 3);
+        sample();
+        save(v.digital(), "digital-small");
+
+        reading(68, "0685"); // TEMP 1370'C
+        sample(); // the dial is rebuilt for the new range
+        sample();
+        save(v.analog(), "analog-temp-1370c");
+        v.analog()->resize(v.analog()->size() * 3 / 2);
+        sample(); // redrawn for the new size
+        sample();
+        save(v.analog(), "analog-temp-1370c-large");
+
+        reading(131, "119.7"); // ACV 200V
+        v.showRangeChart();
+        for (int i = 0; i < 20; ++i) {
+            reading(131, QString::number(115 + 8 * std::sin(i / 3.0), 'f', 1));
+            sample();
+        }
+        sample();
+        save(v.analog(), "analog-acv-200v");
+        save(v.chart(), "chart-v200");
+    }
+
+    // The meter answers with this reading from now on.
+    void reading(int code, const QString& value) {
+        if (auto r = sim::ScriptedReading::fromValue(sim::Model::Short, code, value))
+            m_meter.setScript({*r}, true);
+        m_panel.cycle().tick();
+    }
+
+    // A sample tick, and a point on the open chart.
+    void sample() {
+        m_panel.sampling().restart();
+        m_panel.sampling().tick();
+        if (auto* chart = m_panel.views().chart())
+            chart->tick();
+        m_clock.advance(1.0);
+        QApplication::processEvents();
+    }
+
     // Polls the meter and takes samples as the timers would.
     void poll(int ticks) {
         for (int i = 0; i < ticks; ++i) {

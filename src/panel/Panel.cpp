@@ -16,6 +16,7 @@
 #include "platform/Dialogs.h"
 #include "platform/SerialPort.h"
 #include "platform/TwipsGeometry.h"
+#include "views/LiveViews.h"
 #include "views/RealTimeList.h"
 
 #include <QApplication>
@@ -61,6 +62,9 @@ Panel::Panel(link::Rs232& link, platform::Dialogs& dialogs, platform::Printer& p
         m_dialogs.message(QStringLiteral("The recording has stopped: %1").arg(error),
                           platform::MessageIcon::Critical);
     });
+    m_views = new views::LiveViews({m_state, m_sampling, m_link.clock(), m_printer, m_dialogs, this},
+                                   this);
+    m_sampling.setViewStep([this] { return !m_views || m_views->sampleStep(); });
     build();
     connect(&m_state, &SharedState::changed, this, &Panel::showState);
     showState();
@@ -72,6 +76,8 @@ Panel::~Panel() {
     delete m_liveList;
     delete m_alarmSetUp;
     delete m_memory;
+    delete m_views;
+    m_views = nullptr;
 }
 
 QLabel* Panel::addLabel(QWidget* parent, const char* name, int left, int top, int width,
@@ -221,6 +227,12 @@ void Panel::build() {
             &Panel::setLoggerClock);
     connect(m_buttons[QStringLiteral("CmdMemory")], &QPushButton::clicked, this,
             &Panel::readLogger);
+    connect(m_buttons[QStringLiteral("CmdDigital")], &QPushButton::clicked, m_views,
+            &views::LiveViews::openDigital);
+    connect(m_buttons[QStringLiteral("CmdAnalog")], &QPushButton::clicked, m_views,
+            &views::LiveViews::openAnalog);
+    connect(m_buttons[QStringLiteral("CmdGraph")], &QPushButton::clicked, m_views,
+            &views::LiveViews::showRangeChart);
 
     const QSize laidOut = platform::sizeFromTwips(this, InsideWidth, InsideHeight);
     resize(laidOut);

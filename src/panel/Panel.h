@@ -28,8 +28,9 @@ class FileList;
 struct ListContext;
 } // namespace tarnix::files
 namespace tarnix::views {
+class LiveViews;
 class RealTimeList;
-}
+} // namespace tarnix::views
 namespace tarnix::logger {
 class Memory;
 }
@@ -53,6 +54,7 @@ public:
     PollingCycle& cycle() { return m_cycle; }
     SamplingClock& sampling() { return m_sampling; }
     logger::Memory* memoryWindow() const;
+    views::LiveViews& views() { return *m_views; }
 
     // Opens the port at 1200 baud and starts both timers. On failure shows
     // "No device found, try again!" with the reason and returns false: the
@@ -104,6 +106,7 @@ private:
     QPointer<files::FileList> m_fileList;
     QPointer<views::RealTimeList> m_liveList;
     QPointer<logger::Memory> m_memory;
+    views::LiveViews* m_views = nullptr; // a child: deleted with the panel
 };
 
 } // namespace tarnix::panel

@@ -58,6 +58,7 @@ public:
     // Row 0 is the leftmost point, ChartPoints - 1 the newest.
     double value(int row) const;
     QString label(int row) const;
+    bool labelled() const { return m_labelled; }
 
 private:
     int slot(int row) const { return (m_oldest + row) % ChartPoints; }

@@ -14,11 +14,6 @@ namespace {
 constexpr int InitialWidth = 6600, InitialHeight = 4800; // outer size, twips
 constexpr int ButtonWidth = 1200, ButtonHeight = 360;
 
-QSize outerTwips(const QWidget* w) {
-    const QSize px = w->frameGeometry().size();
-    return {int(platform::pixelsToTwips(px.width(), w->logicalDpiX()) + 0.5),
-            int(platform::pixelsToTwips(px.height(), w->logicalDpiY()) + 0.5)};
-}
 } // namespace
 
 RealTimeList::RealTimeList(const files::ListContext& context, QWidget* parent)
@@ -39,7 +34,7 @@ RealTimeList::RealTimeList(const files::ListContext& context, QWidget* parent)
 
 // The grid is the window less 200 twips across and 700 down; the buttons sit below it.
 void RealTimeList::fitGrid() {
-    const QSize outer = outerTwips(this);
+    const QSize outer = platform::outerSizeTwips(this).toSize();
     if (outer != m_loadedSize)
         placeGrid(60, 60, outer.width() - 200, outer.height() - 700);
     const int buttonsTop = int(platform::pixelsToTwips(grid()->geometry().bottom(),

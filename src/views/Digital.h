@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QSizeF>
+#include <QWidget>
+
+class QLabel;
+
+namespace tarnix::views {
+
+// The digital view: the panel's value in large type with function and range
+// above it. It has no timer: the PC sampling clock calls sampleStep() on
+// every sample tick, which fits the layout to the window and shows the texts.
+class Digital : public QWidget {
+    Q_OBJECT
+
+public:
+    // Opens at the right of `panel` (a top-level window, not its parent).
+    explicit Digital(const QWidget* panel);
+
+    void sampleStep(const QString& function, const QString& range, const QString& value);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QLabel* m_function;
+    QLabel* m_range;
+    QLabel* m_value;
+    QSizeF m_lastSeen; // the outer size at the last sample tick, twips
+    bool m_shownOnce = false;
+};
+
+} // namespace tarnix::views
