@@ -184,10 +184,14 @@ void StripChart::showSeries() {
 
 void StripChart::placeSecondLabels() {
     const QRectF area = m_chart->plotArea();
+    const double slot = area.width() / ChartPoints;
     for (std::size_t row = 0; row < m_secondLabels.size(); ++row) {
         QGraphicsSimpleTextItem* label = m_secondLabels[row];
         const double x = m_chart->mapToPosition(QPointF(double(row), 0), m_line).x();
-        label->setPos(x - label->boundingRect().width() / 2, area.bottom() + 2);
+        const double width = label->boundingRect().width();
+        label->setPos(x - width / 2, area.bottom() + 2);
+        // A label wider than its point's share would run into its neighbours.
+        label->setVisible(width <= slot - 2);
     }
 }
 
