@@ -2,6 +2,7 @@
 // simulated meter, driven tick by tick on a virtual clock, each window
 // grabbed to a PNG file in DIR.
 // Usage: tarnix-shots DIR
+#include "files/PlotWindow.h"
 #include "link/Rs232.h"
 #include "logger/DataList.h"
 #include "logger/Memory.h"
@@ -44,6 +45,11 @@ public:
         if (!memory->dataList())
             return false;
         save(memory->dataList(), "datalist");
+        plot(memory->dataList(), "ListPlot2", "plot-signed"); // temperatures
+        memory->downloadSet(3);
+        if (!memory->dataList())
+            return false;
+        plot(memory->dataList(), "ListPlot1", "plot-positive"); // AC volts
         return m_failures == 0;
     }
 
@@ -55,6 +61,15 @@ private:
             m_panel.sampling().tick();
             QApplication::processEvents();
         }
+    }
+
+    void plot(QWidget* list, const char* window, const char* name) {
+        list->findChild<QPushButton*>(QStringLiteral("CmdDplot"))->click();
+        QApplication::processEvents();
+        if (auto* shown = m_panel.findChild<files::PlotWindow*>(QString::fromLatin1(window)))
+            save(shown, name);
+        else
+            ++m_failures;
     }
 
     void save(QWidget* window, const char* name) {

@@ -68,11 +68,6 @@ private:
 
 enum class Outcome { Printed, Stopped, Failed };
 
-// Why printing failed, never empty: a failure is not to pass unsaid.
-QString reason(const QString& errorText) {
-    return errorText.isEmpty() ? QStringLiteral("Printing failed.") : errorText;
-}
-
 // Prints the list. Stopped: cancelled, the window gone or the program ending,
 // which nobody needs telling; Failed: `failure` says why.
 Outcome printRecords(QWidget* window, const RecordStore& records, platform::Printer& printer,
@@ -81,13 +76,13 @@ Outcome printRecords(QWidget* window, const RecordStore& records, platform::Prin
     if (!job) {
         if (printer.cancelled())
             return Outcome::Stopped;
-        failure = reason(printer.errorText());
+        failure = printFailureText(printer.errorText());
         return Outcome::Failed;
     }
     const auto print = [&](const QString& line) {
         if (job->printLine(line))
             return true;
-        failure = reason(job->errorText());
+        failure = printFailureText(job->errorText());
         return false;
     };
     for (const QString& heading : printedListHeadings())
@@ -109,13 +104,18 @@ Outcome printRecords(QWidget* window, const RecordStore& records, platform::Prin
             return Outcome::Failed;
     }
     if (!job->finish()) {
-        failure = reason(job->errorText());
+        failure = printFailureText(job->errorText());
         return Outcome::Failed;
     }
     return Outcome::Printed;
 }
 
 } // namespace
+
+// A failure is not to pass unsaid.
+QString printFailureText(const QString& errorText) {
+    return errorText.isEmpty() ? QStringLiteral("Printing failed.") : errorText;
+}
 
 bool printGridList(QWidget* window, const RecordStore& records, platform::Printer& printer,
                    platform::Dialogs& dialogs, QTimer* pollingTimer, platform::Clock& clock) {

@@ -32,6 +32,9 @@ QString printedRecordLine(const RecordFields& fields);
 // The whole printed list: the headings, then one line per record.
 QStringList printedListLines(const RecordStore& records);
 
+// What a failed print tells the user: the printer's reason, never nothing.
+QString printFailureText(const QString& errorText);
+
 // Prints a list window's records as text, showing the progress in the
 // window's caption ("12 record(s) completed") and yielding to the user
 // interface once per record. Meanwhile the busy pointer shows and the
