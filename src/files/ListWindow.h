@@ -25,7 +25,7 @@ struct ListContext {
     platform::Dialogs& dialogs;
     platform::Printer& printer;
     platform::Clock& clock;
-    QTimer* pollingTimer; // stopped while a list prints
+    QTimer* pollingTimer;       // stopped while a list prints
     PlotBoard* plots = nullptr; // the program's plot windows; none: lists cannot plot
 };
 

@@ -11,18 +11,15 @@ namespace tarnix::files {
 namespace {
 // A closed window goes at the next turn of the event loop; the board
 // forgets it at once.
-template <typename Window>
-void closeAndForget(QPointer<Window>& window) {
+template <typename Window> void closeAndForget(QPointer<Window>& window) {
     if (window)
         window->close();
     window = nullptr;
 }
 } // namespace
 
-PlotBoard::PlotBoard(platform::Dialogs& dialogs, platform::Printer& printer,
-                     QWidget* windowParent)
-    : QObject(windowParent), m_dialogs(dialogs), m_printer(printer),
-      m_windowParent(windowParent) {}
+PlotBoard::PlotBoard(platform::Dialogs& dialogs, platform::Printer& printer, QWidget* windowParent)
+    : QObject(windowParent), m_dialogs(dialogs), m_printer(printer), m_windowParent(windowParent) {}
 
 // The windows and dialogs hold references to what the board was given.
 PlotBoard::~PlotBoard() {

@@ -123,8 +123,8 @@ void PlotCanvas::paintEvent(QPaintEvent*) {
     }
     if (m_drawing.reference) {
         painter.setPen(cosmeticPen(Qt::red));
-        painter.drawLine(QLineF(plot::Left, m_drawing.reference->y, plot::Right,
-                                m_drawing.reference->y));
+        painter.drawLine(
+            QLineF(plot::Left, m_drawing.reference->y, plot::Right, m_drawing.reference->y));
     }
     const std::vector<QLineF>& lines = curve();
     painter.setPen(cosmeticPen(Qt::black));

@@ -103,7 +103,7 @@ struct RowSpan {
     qsizetype first, last;
 };
 std::optional<RowSpan> rowSpan(const RecordStore& records, const PlotLimits& l) {
-    if (l.from != std::floor(l.from) || l.to != std::floor(l.to) || l.from < 1 ||
+    if (l.from != std::floor(l.from) || l.to != std::floor(l.to) || l.from < 1 || l.to < l.from ||
         l.to > double(records.size()))
         return std::nullopt;
     return RowSpan{qsizetype(l.from) - 1, qsizetype(l.to) - 1};
@@ -121,7 +121,8 @@ template <typename RowY>
 bool fillCurve(PlotDrawing& d, const RecordStore& records, RowSpan rows, RowY rowY) {
     d.ys.reserve(std::size_t(rows.last - rows.first + 1));
     for (qsizetype row = rows.first; row <= rows.last; ++row) {
-        const double y = rowY(records.cellBytes(row, ValueColumn), records.cellBytes(row, RangeColumn));
+        const double y =
+            rowY(records.cellBytes(row, ValueColumn), records.cellBytes(row, RangeColumn));
         if (std::isnan(y))
             return false;
         d.ys.push_back(float(y));
@@ -239,7 +240,8 @@ std::vector<QLineF> curveLines(const std::vector<float>& ys, int pixelColumns) {
             continue;
         const auto first = ys.begin() + std::ptrdiff_t(j);
         const auto [low, high] = std::minmax_element(first, ys.begin() + std::ptrdiff_t(end));
-        const std::size_t lowAt = j + std::size_t(low - first), highAt = j + std::size_t(high - first);
+        const std::size_t lowAt = j + std::size_t(low - first),
+                          highAt = j + std::size_t(high - first);
         passThrough(j);
         passThrough(std::min(lowAt, highAt));
         passThrough(std::max(lowAt, highAt));

@@ -39,10 +39,8 @@ PlotRange::PlotRange(PlotKind kind, const PlotLimits& limits, QWidget* parent)
     setObjectName(kind == PlotKind::Signed ? QStringLiteral("Plot2Range")
                                            : QStringLiteral("Plot1Range"));
     setWindowTitle(QStringLiteral("Plot Range"));
-    std::tie(m_from, m_to) =
-        addGroup(this, "No.s of Records", 60, "TxtT1", "From", "TxtT2", "To");
-    std::tie(m_min, m_max) =
-        addGroup(this, "Limitation", 1515, "TxtR1", "Min.", "TxtR2", "Max.");
+    std::tie(m_from, m_to) = addGroup(this, "No.s of Records", 60, "TxtT1", "From", "TxtT2", "To");
+    std::tie(m_min, m_max) = addGroup(this, "Limitation", 1515, "TxtR1", "Min.", "TxtR2", "Max.");
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("CmdOk"));
     ok->setDefault(true);

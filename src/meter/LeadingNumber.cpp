@@ -7,7 +7,9 @@
 namespace tarnix::meter {
 
 namespace {
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 } // namespace
 
 double leadingNumber(QByteArrayView text) {
