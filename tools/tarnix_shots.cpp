@@ -14,6 +14,7 @@
 #include "sim/DemoLogger.h"
 #include "sim/SimMeter.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
@@ -50,6 +51,11 @@ public:
         if (!memory->dataList())
             return false;
         plot(memory->dataList(), "ListPlot1", "plot-positive"); // AC volts
+        if (auto* shown = m_panel.findChild<files::PlotWindow*>(QStringLiteral("ListPlot1"))) {
+            shown->findChild<QAction*>(QStringLiteral("MnuLimit"))->trigger();
+            if (auto* range = m_panel.findChild<QWidget*>(QStringLiteral("Plot1Range")))
+                save(range, "plot-range");
+        }
         return m_failures == 0;
     }
 
