@@ -378,12 +378,16 @@ void TestMeterDecoding::leadingNumber_data() {
     QTest::newRow("comma stops") << "9,600" << 9.0;
     QTest::newRow("degrees") << "1370'C" << 1370.0;
     QTest::newRow("long digits") << QString(400, u'9') << 0.0; // not finite: 0
+    QTest::newRow("no exponent") << "1e5" << 1.0;
+    QTest::newRow("no infinity") << "inf" << 0.0;
 }
 
 void TestMeterDecoding::leadingNumber() {
     QFETCH(QString, text);
     QFETCH(double, number);
     QCOMPARE(tarnix::meter::leadingNumber(text), number);
+    const QByteArray bytes = text.toLatin1(); // list cells are single-byte text
+    QCOMPARE(tarnix::meter::leadingNumber(QByteArrayView(bytes)), number);
 }
 
 void TestMeterDecoding::valueTextAndNumber_data() {

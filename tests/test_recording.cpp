@@ -239,7 +239,11 @@ void TestRecording::openFileStopsTheRecordingAndLists() {
     QCOMPARE(list->model().records().size(), 250);
     QCOMPARE(list->model().rowCount(), 250);
     QCOMPARE(list->model().records().cell(249, 0), QStringLiteral("250"));
-    QVERIFY(list->findChild<QPushButton*>(QStringLiteral("CmdFplot")));
+    // Plot draws the opened file in the panel's signed plot window.
+    list->findChild<QPushButton*>(QStringLiteral("CmdFplot"))->click();
+    auto* plot = b.panel.findChild<QWidget*>(QStringLiteral("ListPlot2"));
+    QVERIFY(plot && plot->isVisible());
+    QCOMPARE(plot->findChild<QLabel*>(QStringLiteral("LblUnit"))->text(), QStringLiteral("DCV:200mV"));
     QCOMPARE(list->findChild<QPushButton*>(QStringLiteral("CmdFprint"))->text(),
              QStringLiteral("Print"));
     // Print goes through the printer, with polling restored after.

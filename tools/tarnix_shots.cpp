@@ -2,6 +2,7 @@
 // simulated meter, driven tick by tick on a virtual clock, each window
 // grabbed to a PNG file in DIR.
 // Usage: tarnix-shots DIR
+#include "files/PlotWindow.h"
 #include "link/Rs232.h"
 #include "logger/DataList.h"
 #include "logger/Memory.h"
@@ -14,6 +15,7 @@
 #include "sim/SimMeter.h"
 #include "views/LiveViews.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QPushButton>
@@ -46,7 +48,18 @@ public:
         if (!memory->dataList())
             return false;
         save(memory->dataList(), "datalist");
-        memory->dataList()->close();
+        plot(memory->dataList(), "ListPlot2", "plot-signed"); // temperatures
+        memory->downloadSet(3);
+        if (!memory->dataList())
+            return false;
+        plot(memory->dataList(), "ListPlot1", "plot-positive"); // AC volts
+        if (auto* shown = m_panel.findChild<files::PlotWindow*>(QStringLiteral("ListPlot1"))) {
+            shown->findChild<QAction*>(QStringLiteral("MnuLimit"))->trigger();
+            if (auto* range = m_panel.findChild<QWidget*>(QStringLiteral("Plot1Range")))
+                save(range, "plot-range");
+        }
+        if (memory->dataList())
+            memory->dataList()->close();
         memory->close();
         views();
         return m_failures == 0;
@@ -119,6 +132,15 @@ private:
             m_panel.sampling().tick();
             QApplication::processEvents();
         }
+    }
+
+    void plot(QWidget* list, const char* window, const char* name) {
+        list->findChild<QPushButton*>(QStringLiteral("CmdDplot"))->click();
+        QApplication::processEvents();
+        if (auto* shown = m_panel.findChild<files::PlotWindow*>(QString::fromLatin1(window)))
+            save(shown, name);
+        else
+            ++m_failures;
     }
 
     void save(QWidget* window, const char* name) {

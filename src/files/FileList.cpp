@@ -21,6 +21,8 @@ FileList::FileList(const ListContext& context, QWidget* parent) : ListWindow(con
     setWindowTitle(QStringLiteral("FileList"));
     auto* plot = new QPushButton(QStringLiteral("Plot"), this);
     plot->setObjectName(QStringLiteral("CmdFplot"));
+    connect(plot, &QPushButton::clicked, this, [this] { plotList(PlotSource::FileList); });
+    servePlots(PlotSource::FileList);
     auto* print = new QPushButton(QStringLiteral("Print"), this);
     print->setObjectName(QStringLiteral("CmdFprint"));
     connect(print, &QPushButton::clicked, this, &ListWindow::printList);

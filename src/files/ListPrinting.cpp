@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Printer.h"
+#include "platform/WindowPrinting.h"
 
 #include <QGuiApplication>
 #include <QPointer>
@@ -68,11 +69,6 @@ private:
 
 enum class Outcome { Printed, Stopped, Failed };
 
-// Why printing failed, never empty: a failure is not to pass unsaid.
-QString reason(const QString& errorText) {
-    return errorText.isEmpty() ? QStringLiteral("Printing failed.") : errorText;
-}
-
 // Prints the list. Stopped: cancelled, the window gone or the program ending,
 // which nobody needs telling; Failed: `failure` says why.
 Outcome printRecords(QWidget* window, const RecordStore& records, platform::Printer& printer,
@@ -81,13 +77,13 @@ Outcome printRecords(QWidget* window, const RecordStore& records, platform::Prin
     if (!job) {
         if (printer.cancelled())
             return Outcome::Stopped;
-        failure = reason(printer.errorText());
+        failure = platform::printFailureText(printer.errorText());
         return Outcome::Failed;
     }
     const auto print = [&](const QString& line) {
         if (job->printLine(line))
             return true;
-        failure = reason(job->errorText());
+        failure = platform::printFailureText(job->errorText());
         return false;
     };
     for (const QString& heading : printedListHeadings())
@@ -109,7 +105,7 @@ Outcome printRecords(QWidget* window, const RecordStore& records, platform::Prin
             return Outcome::Failed;
     }
     if (!job->finish()) {
-        failure = reason(job->errorText());
+        failure = platform::printFailureText(job->errorText());
         return Outcome::Failed;
     }
     return Outcome::Printed;

@@ -4,6 +4,7 @@
 #include "files/DataFile.h"
 #include "files/ListGrid.h"
 #include "files/ListPrinting.h"
+#include "files/PlotBoard.h"
 #include "platform/Dialogs.h"
 #include "platform/TwipsGeometry.h"
 
@@ -19,6 +20,16 @@ ListWindow::ListWindow(const ListContext& context, QWidget* parent)
 
 void ListWindow::placeGrid(int left, int top, int width, int height) {
     platform::setGeometryTwips(m_grid, left, top, std::max(width, 0), std::max(height, 0));
+}
+
+void ListWindow::servePlots(PlotSource source) {
+    if (m_context.plots)
+        m_context.plots->setList(source, this);
+}
+
+void ListWindow::plotList(PlotSource source) {
+    if (m_context.plots)
+        m_context.plots->plot(source, this);
 }
 
 void ListWindow::saveList() {

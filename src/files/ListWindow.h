@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/ListModel.h"
+#include "files/PlotLimits.h"
 
 #include <QWidget>
 
@@ -15,6 +16,7 @@ class Printer;
 namespace tarnix::files {
 
 class ListGrid;
+class PlotBoard;
 struct DataChannel;
 
 // What a list window needs of the program around it.
@@ -23,7 +25,8 @@ struct ListContext {
     platform::Dialogs& dialogs;
     platform::Printer& printer;
     platform::Clock& clock;
-    QTimer* pollingTimer; // stopped while a list prints
+    QTimer* pollingTimer;       // stopped while a list prints
+    PlotBoard* plots = nullptr; // the program's plot windows; none: lists cannot plot
 };
 
 // A window around a list grid, with the Save and Print actions the live list,
@@ -45,6 +48,10 @@ public:
 
 protected:
     const ListContext& context() const { return m_context; }
+    // The plots of `source` read this window's records from now on.
+    void servePlots(PlotSource source);
+    // Plot: the whole list in the plot window its first record calls for.
+    void plotList(PlotSource source);
     // Places the grid at (left, top) with the given size, in twips.
     void placeGrid(int left, int top, int width, int height);
 

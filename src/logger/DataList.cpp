@@ -34,6 +34,9 @@ DataList::DataList(const files::ListContext& context, QWidget* parent)
             &ListWindow::saveList);
     connect(findChild<QPushButton*>(QStringLiteral("CmdDprint")), &QPushButton::clicked, this,
             &ListWindow::printList);
+    connect(findChild<QPushButton*>(QStringLiteral("CmdDplot")), &QPushButton::clicked, this,
+            [this] { plotList(files::PlotSource::DataList); });
+    servePlots(files::PlotSource::DataList);
     resize(platform::sizeFromTwips(this, 6600, 5400));
     layOut();
 }

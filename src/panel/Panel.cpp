@@ -2,6 +2,7 @@
 
 #include "alarm/AlarmSetUp.h"
 #include "files/FileList.h"
+#include "files/PlotBoard.h"
 #include "link/Commands.h"
 #include "logger/LoggerSession.h"
 #include "logger/Memory.h"
@@ -364,7 +365,9 @@ void Panel::openAlarmSetUp() {
 }
 
 files::ListContext Panel::listContext() {
-    return {m_state.data, m_dialogs, m_printer, m_link.clock(), &m_cycle.timer()};
+    if (!m_plots)
+        m_plots = new files::PlotBoard(m_dialogs, m_printer, this);
+    return {m_state.data, m_dialogs, m_printer, m_link.clock(), &m_cycle.timer(), m_plots};
 }
 
 void Panel::openFile() {

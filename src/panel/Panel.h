@@ -25,6 +25,7 @@ class Printer;
 } // namespace tarnix::platform
 namespace tarnix::files {
 class FileList;
+class PlotBoard;
 struct ListContext;
 } // namespace tarnix::files
 namespace tarnix::views {
@@ -104,6 +105,7 @@ private:
     AlarmColour m_shownAlarmColour = AlarmColour::Unset;
     QPointer<alarm::AlarmSetUp> m_alarmSetUp;
     QPointer<files::FileList> m_fileList;
+    files::PlotBoard* m_plots = nullptr; // made with the first list, a child of the panel
     QPointer<views::RealTimeList> m_liveList;
     QPointer<logger::Memory> m_memory;
     views::LiveViews* m_views = nullptr; // a child: deleted with the panel

@@ -5,12 +5,13 @@
 
 namespace tarnix::platform {
 
+QString printFailureText(const QString& errorText) {
+    return errorText.isEmpty() ? QStringLiteral("Printing failed.") : errorText;
+}
+
 void printWindowImage(Printer& printer, Dialogs& dialogs, QWidget* window) {
-    if (printer.printWindow(window) || printer.cancelled())
-        return;
-    const QString why = printer.errorText();
-    dialogs.message(why.isEmpty() ? QStringLiteral("Printing failed.") : why,
-                    MessageIcon::Exclamation);
+    if (!printer.printWindow(window) && !printer.cancelled())
+        dialogs.message(printFailureText(printer.errorText()), MessageIcon::Critical);
 }
 
 } // namespace tarnix::platform

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <QString>
+
 class QWidget;
 
 namespace tarnix::platform {
 
 class Dialogs;
 class Printer;
+
+// What a failed print tells the user: the printer's reason, never nothing.
+QString printFailureText(const QString& errorText);
 
 // Prints the image of `window`; a failure is told to the user, a cancel is not.
 void printWindowImage(Printer& printer, Dialogs& dialogs, QWidget* window);

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "files/PlotLimits.h"
+
+#include <QObject>
+#include <QPointer>
+
+class QWidget;
+
+namespace tarnix::platform {
+class Dialogs;
+class Printer;
+} // namespace tarnix::platform
+
+namespace tarnix::files {
+
+class ListWindow;
+class PlotRange;
+class PlotWindow;
+class RecordStore;
+
+// The plots of the whole program: each plot window's limits, the list they
+// were last opened from, and at most one window and one range dialog of
+// each kind. The list windows open plots through it; the plot windows'
+// "Limit" menus and the range dialogs come back to it.
+class PlotBoard : public QObject {
+    Q_OBJECT
+
+public:
+    // Plot windows and range dialogs open as windows of `windowParent`.
+    PlotBoard(platform::Dialogs& dialogs, platform::Printer& printer, QWidget* windowParent);
+    ~PlotBoard() override;
+
+    // The list whose records the plots of `source` read from now on.
+    void setList(PlotSource source, ListWindow* list);
+    // "Plot" in a list: closes every plot window and range dialog, sets the
+    // limits from the list's first record and draws the whole list. A list
+    // without records is refused with a message.
+    void plot(PlotSource source, ListWindow* list);
+
+    const PlotLimits& limits(PlotKind kind) const;
+    PlotSource source() const { return m_source; }
+    PlotWindow* window(PlotKind kind) const;
+    PlotRange* rangeDialog(PlotKind kind) const;
+
+    inline static const QString NothingToPlot = QStringLiteral("The list has no records to plot.");
+
+private:
+    struct Slot {
+        PlotLimits limits;
+        QPointer<PlotWindow> window;
+        QPointer<PlotRange> range;
+    };
+    Slot& slot(PlotKind kind);
+    const RecordStore& sourceRecords() const;
+    void closeAll();
+    // Opens the window and draws it; a drawing that fails leaves it closed.
+    void openPlot(PlotKind kind);
+    void openRange(PlotKind kind);
+    void rangeOk(PlotKind kind);
+
+    platform::Dialogs& m_dialogs;
+    platform::Printer& m_printer;
+    QPointer<QWidget> m_windowParent;
+    PlotSource m_source = PlotSource::FileList;
+    QPointer<ListWindow> m_fileList;
+    QPointer<ListWindow> m_dataList;
+    Slot m_signed;
+    Slot m_positive;
+};
+
+} // namespace tarnix::files

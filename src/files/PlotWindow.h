@@ -1,0 +1,38 @@
+#pragma once
+
+#include "files/PlotGeometry.h"
+
+#include <QMainWindow>
+
+namespace tarnix::platform {
+class Dialogs;
+class Printer;
+} // namespace tarnix::platform
+
+namespace tarnix::files {
+
+// A plot window: "ListPlot2" (the signed plot, "Plot Data/File") or
+// "ListPlot1" (the positive plot, "Plot Data/File "), with the menus
+// "Limit", which asks for a range dialog, and "Print", which prints the
+// window's image. It shows one drawing; a new range opens a new window.
+class PlotWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    PlotWindow(PlotKind kind, PlotDrawing drawing, platform::Printer& printer,
+               platform::Dialogs& dialogs, QWidget* parent = nullptr);
+
+    PlotKind kind() const { return m_kind; }
+    // The window's image on the printer; a failure is told, a cancel is not.
+    void print();
+
+Q_SIGNALS:
+    void limitRequested();
+
+private:
+    PlotKind m_kind;
+    platform::Printer& m_printer;
+    platform::Dialogs& m_dialogs;
+};
+
+} // namespace tarnix::files
