@@ -210,8 +210,6 @@ NeedleLine needleLine(double angleDegrees, double radius) {
     return {polar(angleDegrees, 0.88 * radius), QPointF(0, 0)};
 }
 
-DialSector needleEraseSector(double radius) { return {0.98 * radius, 18, 162}; }
-
 QSizeF dialWindowAfterResize(QSizeF window) {
     const double width = std::max(window.width(), DialSmallestWindow.width());
     return {width, width * DialSmallestWindow.height() / DialSmallestWindow.width()};

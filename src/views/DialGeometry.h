@@ -93,14 +93,6 @@ struct NeedleLine {
 };
 NeedleLine needleLine(double angleDegrees, double radius);
 
-// The old needle is wiped with a filled sector in the background colour.
-struct DialSector {
-    double radius;
-    double startDegrees;
-    double endDegrees;
-};
-DialSector needleEraseSector(double radius);
-
 // The smallest window whose dial is redrawn after a resize; the window keeps
 // this shape at any width.
 inline constexpr QSizeF DialSmallestWindow{4605, 2925};
