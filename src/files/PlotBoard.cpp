@@ -4,19 +4,12 @@
 #include "files/PlotGeometry.h"
 #include "files/PlotRange.h"
 #include "files/PlotWindow.h"
+#include "platform/CloseAndForget.h"
 #include "platform/Dialogs.h"
 
 namespace tarnix::files {
 
-namespace {
-// A closed window goes at the next turn of the event loop; the board
-// forgets it at once.
-template <typename Window> void closeAndForget(QPointer<Window>& window) {
-    if (window)
-        window->close();
-    window = nullptr;
-}
-} // namespace
+using platform::closeAndForget;
 
 PlotBoard::PlotBoard(platform::Dialogs& dialogs, platform::Printer& printer, QWidget* windowParent)
     : QObject(windowParent), m_dialogs(dialogs), m_printer(printer), m_windowParent(windowParent) {}

@@ -1,20 +1,11 @@
 #include "views/LiveViews.h"
 
 #include "panel/SharedState.h"
+#include "platform/CloseAndForget.h"
 
 namespace tarnix::views {
 
-namespace {
-
-// Closes a window that deletes itself on close, and forgets it at once.
-template <typename Window>
-void closeWindow(QPointer<Window>& window) {
-    if (window)
-        window->close();
-    window = nullptr;
-}
-
-} // namespace
+using platform::closeAndForget;
 
 LiveViews::LiveViews(const LiveViewContext& context, QObject* parent)
     : QObject(parent), m_context(context) {}
@@ -34,7 +25,7 @@ void LiveViews::openDigital() {
 }
 
 void LiveViews::openAnalog() {
-    closeWindow(m_analog);
+    closeAndForget(m_analog);
     const meter::Reading& reading = m_context.state.reading;
     if (!hasDial(reading.functionText))
         return;
@@ -43,7 +34,7 @@ void LiveViews::openAnalog() {
 }
 
 void LiveViews::showRangeChart() {
-    closeWindow(m_chart);
+    closeAndForget(m_chart);
     const meter::Reading& reading = m_context.state.reading;
     const auto choice = chartChoice(reading.functionText, reading.rangeText);
     if (!choice)
@@ -66,7 +57,7 @@ bool LiveViews::sampleStep() {
     switch (dialTickStep(reading.functionText, reading.rangeText, m_analog->dialFunction(),
                          m_analog->dialRange(), m_analog->resized())) {
     case DialTickStep::Close:
-        closeWindow(m_analog);
+        closeAndForget(m_analog);
         return false;
     case DialTickStep::Rebuild:
         openAnalog();
