@@ -137,6 +137,12 @@ void TestLiveViews::analogFollowsTheMeter() {
     const QSizeF outer = platform::outerSizeTwips(analog);
     QVERIFY2(std::abs(outer.width() - 4605) < 20 && std::abs(outer.height() - 2925) < 20,
              qPrintable(QStringLiteral("%1 x %2").arg(outer.width()).arg(outer.height())));
+    // A width that lands between pixels: redrawn once, then the needle moves again.
+    analog->resize(analog->width() * 3 / 2 + 1, analog->height());
+    b.panel.sampling().tick();
+    QVERIFY(!analog->needle());
+    b.panel.sampling().tick();
+    QVERIFY(analog->needle());
 
     b.reading(5, "1.000"); // FREQ closes the view
     b.panel.sampling().tick();

@@ -19,17 +19,35 @@ QSize sizeFromTwips(const QWidget* widget, int width, int height) {
             twipsToPixels(height, widget->logicalDpiY())};
 }
 
+namespace {
+
+constexpr QSizeF DesignFrame{90, 375}; // twips
+
+QSizeF frameTwips(const QWidget* window) {
+    const QSize px = window->frameGeometry().size() - window->size();
+    if (px.width() <= 0 && px.height() <= 0)
+        return DesignFrame;
+    return {pixelsToTwips(px.width(), window->logicalDpiX()),
+            pixelsToTwips(px.height(), window->logicalDpiY())};
+}
+
+} // namespace
+
 QSizeF outerSizeTwips(const QWidget* window) {
-    const QSize px = window->frameGeometry().size();
-    return {std::round(pixelsToTwips(px.width(), window->logicalDpiX())),
-            std::round(pixelsToTwips(px.height(), window->logicalDpiY()))};
+    const QSizeF frame = frameTwips(window);
+    return {std::round(pixelsToTwips(window->width(), window->logicalDpiX()) + frame.width()),
+            std::round(pixelsToTwips(window->height(), window->logicalDpiY()) + frame.height())};
+}
+
+bool sameOuterSize(const QWidget* window, QSizeF a, QSizeF b) {
+    return std::abs(a.width() - b.width()) < pixelsToTwips(1, window->logicalDpiX()) &&
+           std::abs(a.height() - b.height()) < pixelsToTwips(1, window->logicalDpiY());
 }
 
 void resizeOuterTwips(QWidget* window, QSizeF twips) {
-    // Before the window is shown the frame is not known and counts as none.
-    const QSize frame = window->frameGeometry().size() - window->size();
-    window->resize(twipsToPixels(twips.width(), window->logicalDpiX()) - frame.width(),
-                   twipsToPixels(twips.height(), window->logicalDpiY()) - frame.height());
+    const QSizeF frame = frameTwips(window);
+    window->resize(twipsToPixels(twips.width() - frame.width(), window->logicalDpiX()),
+                   twipsToPixels(twips.height() - frame.height(), window->logicalDpiY()));
 }
 
 } // namespace tarnix::platform

@@ -12,9 +12,14 @@ void setGeometryTwips(QWidget* widget, int left, int top, int width, int height)
 // A size in twips as pixels for `widget`'s screen.
 QSize sizeFromTwips(const QWidget* widget, int width, int height);
 
-// A window's outer size (with its frame and caption, where the window
-// system gives them) in twips, rounded to whole twips.
+// A window's outer size in twips, rounded to whole twips: its inner area and
+// the frame and caption the window system gives it. Where there is none (no
+// window manager, or offscreen), the window is counted with the frame its
+// layout was designed with, 90 twips across and 375 down, so that sizes
+// derived from the outer size keep their designed proportions.
 QSizeF outerSizeTwips(const QWidget* window);
+// Two outer sizes that differ by less than a pixel of `window`'s screen.
+bool sameOuterSize(const QWidget* window, QSizeF a, QSizeF b);
 // Gives a window the outer size `twips`: the frame keeps its own size and
 // the inner area takes the rest.
 void resizeOuterTwips(QWidget* window, QSizeF twips);

@@ -80,7 +80,11 @@ void AnalogMeter::layOutDial(DialDrawing drawing) {
     update();
 }
 
-bool AnalogMeter::resized() const { return platform::outerSizeTwips(this) != m_drawnFor; }
+// Within a pixel it is the same size: a size asked for in twips lands on
+// whole pixels.
+bool AnalogMeter::resized() const {
+    return !platform::sameOuterSize(this, platform::outerSizeTwips(this), m_drawnFor);
+}
 
 void AnalogMeter::redraw() {
     const QSizeF size = dialWindowAfterResize(platform::outerSizeTwips(this));

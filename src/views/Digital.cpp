@@ -57,7 +57,10 @@ void Digital::showEvent(QShowEvent* event) {
 }
 
 void Digital::sampleStep(const QString& function, const QString& range, const QString& value) {
-    if (const auto layout = digitalLayout(platform::outerSizeTwips(this), m_lastSeen)) {
+    QSizeF outer = platform::outerSizeTwips(this);
+    if (platform::sameOuterSize(this, outer, m_lastSeen))
+        outer = m_lastSeen; // what was asked for, give or take a pixel
+    if (const auto layout = digitalLayout(outer, m_lastSeen)) {
         platform::resizeOuterTwips(this, layout->window);
         placeLabel(m_value, layout->value);
         m_value->setFont(timesBold(layout->valueFontPoints));
@@ -65,7 +68,7 @@ void Digital::sampleStep(const QString& function, const QString& range, const QS
         // makes the next tick try again.
         m_lastSeen = layout->window;
     } else {
-        m_lastSeen = platform::outerSizeTwips(this);
+        m_lastSeen = outer;
     }
     m_function->setText(digitalCaption(function, range));
     m_function->adjustSize();

@@ -7,6 +7,7 @@
 #include "platform/TwipsGeometry.h"
 
 #include <QPushButton>
+#include <algorithm>
 
 namespace tarnix::views {
 
@@ -26,23 +27,27 @@ RealTimeList::RealTimeList(const files::ListContext& context, QWidget* parent)
     print->setObjectName(QStringLiteral("CmdRprint"));
     connect(save, &QPushButton::clicked, this, &ListWindow::saveList);
     connect(print, &QPushButton::clicked, this, &ListWindow::printList);
-    resize(platform::sizeFromTwips(this, InitialWidth, InitialHeight));
-    m_loadedSize = QSize(InitialWidth, InitialHeight);
+    platform::resizeOuterTwips(this, QSizeF(InitialWidth, InitialHeight));
+    m_loadedSize = platform::outerSizeTwips(this);
     placeGrid(60, 60, InitialWidth - 200, InitialHeight - 700);
     fitGrid();
 }
 
-// The grid is the window less 200 twips across and 700 down; the buttons sit below it.
+// The grid is the window less 200 twips across and 700 down; the buttons
+// take what is left below it, at the window's bottom edge.
 void RealTimeList::fitGrid() {
-    const QSize outer = platform::outerSizeTwips(this).toSize();
-    if (outer != m_loadedSize)
-        placeGrid(60, 60, outer.width() - 200, outer.height() - 700);
-    const int buttonsTop = int(platform::pixelsToTwips(grid()->geometry().bottom(),
-                                                       logicalDpiY())) + 90;
+    const QSizeF outer = platform::outerSizeTwips(this);
+    if (!platform::sameOuterSize(this, outer, m_loadedSize))
+        placeGrid(60, 60, int(outer.width()) - 200, int(outer.height()) - 700);
+    const double dpi = logicalDpiY();
+    const double inner = platform::pixelsToTwips(height(), dpi);
+    const double space = inner - platform::pixelsToTwips(grid()->geometry().bottom() + 1, dpi);
+    const int buttonHeight = int(std::clamp(space - 30, 240.0, double(ButtonHeight)));
+    const int buttonsTop = int(inner) - buttonHeight - 15;
     platform::setGeometryTwips(findChild<QPushButton*>(QStringLiteral("CmdRsave")), 60,
-                               buttonsTop, ButtonWidth, ButtonHeight);
+                               buttonsTop, ButtonWidth, buttonHeight);
     platform::setGeometryTwips(findChild<QPushButton*>(QStringLiteral("CmdRprint")),
-                               60 + ButtonWidth + 120, buttonsTop, ButtonWidth, ButtonHeight);
+                               60 + ButtonWidth + 120, buttonsTop, ButtonWidth, buttonHeight);
 }
 
 void RealTimeList::addSample(const QDateTime& at, const meter::Reading& reading) {

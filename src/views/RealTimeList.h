@@ -3,7 +3,7 @@
 #include "files/ListWindow.h"
 
 #include <QDateTime>
-#include <QSize>
+#include <QSizeF>
 
 namespace tarnix::meter {
 struct Reading;
@@ -28,7 +28,7 @@ public:
 private:
     void fitGrid();
 
-    QSize m_loadedSize; // the outer size at load, in twips
+    QSizeF m_loadedSize; // the outer size at load, in twips
     qint64 m_rows = 0;
 };
 

@@ -140,7 +140,7 @@ void StripChart::tick() {
     if (!chartTakesPoint(int(m_context.sampling.sampleTickCount()), state.texts.sampling))
         return;
     const QSizeF outer = platform::outerSizeTwips(this);
-    if (outer != m_loadedSize)
+    if (!platform::sameOuterSize(this, outer, m_loadedSize))
         placeChart(chartLayoutAfterResize(outer));
     const meter::Reading& reading = state.reading;
     if (reading.functionText != m_function || reading.rangeText != m_range) {
