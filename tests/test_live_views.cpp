@@ -137,12 +137,23 @@ void TestLiveViews::analogFollowsTheMeter() {
     const QSizeF outer = platform::outerSizeTwips(analog);
     QVERIFY2(std::abs(outer.width() - 4605) < 20 && std::abs(outer.height() - 2925) < 20,
              qPrintable(QStringLiteral("%1 x %2").arg(outer.width()).arg(outer.height())));
+    b.panel.sampling().tick();
+    QVERIFY(analog->needle());
     // A width that lands between pixels: redrawn once, then the needle moves again.
     analog->resize(analog->width() * 3 / 2 + 1, analog->height());
     b.panel.sampling().tick();
     QVERIFY(!analog->needle());
     b.panel.sampling().tick();
     QVERIFY(analog->needle());
+    // A window that keeps its own size after a redraw (maximised, tiled):
+    // the dial is fitted to it at the next tick and the needle moves on.
+    const QSize kept = analog->size();
+    analog->resize(kept.width() / 2, kept.height() * 2);
+    b.panel.sampling().tick(); // asks for the dial's shape
+    analog->resize(kept.width() / 2, kept.height() * 2); // the window manager says no
+    b.panel.sampling().tick();
+    QVERIFY(analog->needle());
+    QCOMPARE(analog->size(), QSize(kept.width() / 2, kept.height() * 2));
 
     b.reading(5, "1.000"); // FREQ closes the view
     b.panel.sampling().tick();

@@ -7,6 +7,7 @@
 #include "platform/RecordingPrinter.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/VirtualClock.h"
+#include "platform/WindowPrinting.h"
 
 #include <QLabel>
 #include <QPrinterInfo>
@@ -125,6 +126,7 @@ private Q_SLOTS:
     void qtPrinter_data();
     void qtPrinter();
     void qtPrinterBreaksPages();
+    void windowClosedWhileItPrints();
 };
 
 void TestPrinting::headings() {
@@ -402,6 +404,31 @@ void TestPrinting::qtPrinterBreaksPages() {
     // 402 lines of 10-point text: several pages, none of them wasted.
     const int pages = pdfPageCount(pdf.readAll());
     QVERIFY2(pages >= 5 && pages <= 10, qPrintable(QString::number(pages)));
+}
+
+// A printer whose dialog waits while the window closes (a chart handing over
+// to the next range): the window must outlive the print, then go.
+void TestPrinting::windowClosedWhileItPrints() {
+    struct ClosingPrinter final : platform::Printer {
+        std::unique_ptr<platform::TextPrintJob> beginText(const QString&) override { return {}; }
+        bool printWindow(QWidget* window) override {
+            window->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            stillThere = window->windowTitle() == QStringLiteral("Real Time Chart");
+            return true;
+        }
+        QString errorText() const override { return {}; }
+        bool cancelled() const override { return false; }
+        bool stillThere = false;
+    } printer;
+    platform::ScriptedDialogs dialogs;
+    QPointer<QWidget> window = new QWidget;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(QStringLiteral("Real Time Chart"));
+    window->show();
+    platform::printWindowImage(printer, dialogs, window);
+    QVERIFY(printer.stillThere);
+    QTRY_VERIFY(!window);
 }
 
 QTEST_MAIN(TestPrinting)

@@ -39,11 +39,6 @@ QSizeF outerSizeTwips(const QWidget* window) {
             std::round(pixelsToTwips(window->height(), window->logicalDpiY()) + frame.height())};
 }
 
-bool sameOuterSize(const QWidget* window, QSizeF a, QSizeF b) {
-    return std::abs(a.width() - b.width()) < pixelsToTwips(1, window->logicalDpiX()) &&
-           std::abs(a.height() - b.height()) < pixelsToTwips(1, window->logicalDpiY());
-}
-
 void resizeOuterTwips(QWidget* window, QSizeF twips) {
     const QSizeF frame = frameTwips(window);
     window->resize(twipsToPixels(twips.width() - frame.width(), window->logicalDpiX()),

@@ -18,8 +18,6 @@ QSize sizeFromTwips(const QWidget* widget, int width, int height);
 // layout was designed with, 90 twips across and 375 down, so that sizes
 // derived from the outer size keep their designed proportions.
 QSizeF outerSizeTwips(const QWidget* window);
-// Two outer sizes that differ by less than a pixel of `window`'s screen.
-bool sameOuterSize(const QWidget* window, QSizeF a, QSizeF b);
 // Gives a window the outer size `twips`: the frame keeps its own size and
 // the inner area takes the rest.
 void resizeOuterTwips(QWidget* window, QSizeF twips);

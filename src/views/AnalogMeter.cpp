@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <utility>
 
 namespace tarnix::views {
 
@@ -75,25 +76,33 @@ void AnalogMeter::showEvent(QShowEvent* event) {
 void AnalogMeter::layOutDial(DialDrawing drawing) {
     m_drawing = drawing;
     m_drawnFor = platform::outerSizeTwips(this);
+    m_drawnInner = size();
     m_scale = dialScale(m_drawnFor, drawing);
     m_needle.reset();
     update();
 }
 
-// Within a pixel it is the same size: a size asked for in twips lands on
-// whole pixels.
-bool AnalogMeter::resized() const {
-    return !platform::sameOuterSize(this, platform::outerSizeTwips(this), m_drawnFor);
+bool AnalogMeter::resized() {
+    const bool redrawn = std::exchange(m_redrawn, false);
+    if (size() == m_drawnInner)
+        return false;
+    if (redrawn) {
+        layOutDial(DialDrawing::Redraw);
+        return false;
+    }
+    return true;
 }
 
 void AnalogMeter::redraw() {
-    const QSizeF size = dialWindowAfterResize(platform::outerSizeTwips(this));
-    platform::resizeOuterTwips(this, size);
+    const QSizeF shape = dialWindowAfterResize(platform::outerSizeTwips(this));
+    platform::resizeOuterTwips(this, shape);
     layOutDial(DialDrawing::Redraw);
-    // A window manager may take a moment to apply the size; the dial is
-    // drawn for the size asked for.
-    m_drawnFor = size;
-    m_scale = dialScale(size, DialDrawing::Redraw);
+    // A window manager may take a moment to apply the size, or refuse it:
+    // the dial is drawn for the size asked for, and the next tick fits it
+    // to the size the window really has.
+    m_drawnFor = shape;
+    m_scale = dialScale(shape, DialDrawing::Redraw);
+    m_redrawn = true;
 }
 
 void AnalogMeter::moveNeedle(const QString& function, const QString& range,
@@ -148,7 +157,7 @@ void AnalogMeter::paintEvent(QPaintEvent*) {
 
     if (m_needle) {
         const NeedleLine needle = needleLine(*m_needle, r);
-        painter.setPen(QPen(ink, 1.5, Qt::SolidLine, Qt::RoundCap));
+        painter.setPen(QPen(ink, 1, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(map.toPixels(needle.tip), map.toPixels(needle.pivot));
     }
 }

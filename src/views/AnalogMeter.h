@@ -23,8 +23,11 @@ public:
 
     QString dialFunction() const { return m_function; }
     QString dialRange() const { return m_range; }
-    // The outer size differs from the one the dial was drawn for.
-    bool resized() const;
+    // The window was resized since the dial was drawn. A window that did not
+    // take the size a redraw asked for (maximised, or a tiling window
+    // manager) keeps the size it has: the dial is fitted to it and the
+    // needle goes on moving.
+    bool resized();
     // Gives a resized window the dial's shape (at least 4605 twips wide) and
     // lays the dial out again; the needle is gone until the next move.
     void redraw();
@@ -50,6 +53,8 @@ private:
     QLabel* m_caption;
     DialDrawing m_drawing = DialDrawing::Load;
     QSizeF m_drawnFor; // outer size in twips the dial was drawn for
+    QSize m_drawnInner; // inner size in pixels then: a late frame is no resize
+    bool m_redrawn = false; // the last tick redrew the dial
     DialScale m_scale{};
     std::optional<double> m_needle;
     bool m_shownOnce = false;

@@ -2,6 +2,8 @@
 
 #include "meter/LeadingNumber.h"
 
+#include <algorithm>
+
 
 namespace tarnix::views {
 
@@ -104,7 +106,9 @@ ChartLayout chartLayoutOnLoad(QSizeF window) {
 }
 
 ChartLayout chartLayoutAfterResize(QSizeF window) {
-    const QRectF chart(0, 0, window.width() - 120, window.height() - 1000);
+    // A window shrunk below the margins leaves the chart no room, not less.
+    const QRectF chart(0, 0, std::max(0.0, window.width() - 120),
+                       std::max(0.0, window.height() - 1000));
     return {chart, QPointF(window.width() / 2, chart.bottom())};
 }
 

@@ -47,20 +47,14 @@ Digital::Digital(const QWidget* panel)
                                    int(DigitalInnerAtOpen.height())));
     // Right beside the panel, at the top of the screen.
     move(panel->frameGeometry().width(), 0);
-}
-
-void Digital::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!m_shownOnce)
-        m_lastSeen = platform::outerSizeTwips(this);
-    m_shownOnce = true;
+    m_lastSeen = platform::outerSizeTwips(this);
+    m_lastInner = size();
 }
 
 void Digital::sampleStep(const QString& function, const QString& range, const QString& value) {
-    QSizeF outer = platform::outerSizeTwips(this);
-    if (platform::sameOuterSize(this, outer, m_lastSeen))
-        outer = m_lastSeen; // what was asked for, give or take a pixel
-    if (const auto layout = digitalLayout(outer, m_lastSeen)) {
+    const QSizeF outer = platform::outerSizeTwips(this);
+    const QSizeF lastSeen = size() == m_lastInner ? outer : m_lastSeen;
+    if (const auto layout = digitalLayout(outer, lastSeen)) {
         platform::resizeOuterTwips(this, layout->window);
         placeLabel(m_value, layout->value);
         m_value->setFont(timesBold(layout->valueFontPoints));
@@ -70,6 +64,7 @@ void Digital::sampleStep(const QString& function, const QString& range, const QS
     } else {
         m_lastSeen = outer;
     }
+    m_lastInner = size();
     m_function->setText(digitalCaption(function, range));
     m_function->adjustSize();
     m_range->setText(range);

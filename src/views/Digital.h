@@ -19,15 +19,15 @@ public:
 
     void sampleStep(const QString& function, const QString& range, const QString& value);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     QLabel* m_function;
     QLabel* m_range;
     QLabel* m_value;
-    QSizeF m_lastSeen; // the outer size at the last sample tick, twips
-    bool m_shownOnce = false;
+    // The outer size at the last sample tick, twips, and the inner size then:
+    // only a change of the inner size is the user's resize (a window
+    // manager's frame may arrive after the window was first measured).
+    QSizeF m_lastSeen;
+    QSize m_lastInner;
 };
 
 } // namespace tarnix::views

@@ -28,7 +28,7 @@ RealTimeList::RealTimeList(const files::ListContext& context, QWidget* parent)
     connect(save, &QPushButton::clicked, this, &ListWindow::saveList);
     connect(print, &QPushButton::clicked, this, &ListWindow::printList);
     platform::resizeOuterTwips(this, QSizeF(InitialWidth, InitialHeight));
-    m_loadedSize = platform::outerSizeTwips(this);
+    m_loadedInner = size();
     placeGrid(60, 60, InitialWidth - 200, InitialHeight - 700);
     fitGrid();
 }
@@ -37,7 +37,7 @@ RealTimeList::RealTimeList(const files::ListContext& context, QWidget* parent)
 // take what is left below it, at the window's bottom edge.
 void RealTimeList::fitGrid() {
     const QSizeF outer = platform::outerSizeTwips(this);
-    if (!platform::sameOuterSize(this, outer, m_loadedSize))
+    if (size() != m_loadedInner)
         placeGrid(60, 60, int(outer.width()) - 200, int(outer.height()) - 700);
     const double dpi = logicalDpiY();
     const double inner = platform::pixelsToTwips(height(), dpi);

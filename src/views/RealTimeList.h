@@ -3,7 +3,7 @@
 #include "files/ListWindow.h"
 
 #include <QDateTime>
-#include <QSizeF>
+#include <QSize>
 
 namespace tarnix::meter {
 struct Reading;
@@ -28,7 +28,7 @@ public:
 private:
     void fitGrid();
 
-    QSizeF m_loadedSize; // the outer size at load, in twips
+    QSize m_loadedInner; // the inner size at load: a frame that arrives late is no resize
     qint64 m_rows = 0;
 };
 

@@ -126,8 +126,8 @@ void StripChart::showEvent(QShowEvent* event) {
     if (m_shownOnce)
         return;
     m_shownOnce = true;
-    m_loadedSize = platform::outerSizeTwips(this);
-    placeChart(chartLayoutOnLoad(m_loadedSize));
+    m_loadedInner = size();
+    placeChart(chartLayoutOnLoad(platform::outerSizeTwips(this)));
 }
 
 void StripChart::closeEvent(QCloseEvent* event) {
@@ -139,9 +139,8 @@ void StripChart::tick() {
     const panel::SharedState& state = m_context.state;
     if (!chartTakesPoint(int(m_context.sampling.sampleTickCount()), state.texts.sampling))
         return;
-    const QSizeF outer = platform::outerSizeTwips(this);
-    if (!platform::sameOuterSize(this, outer, m_loadedSize))
-        placeChart(chartLayoutAfterResize(outer));
+    if (size() != m_loadedInner)
+        placeChart(chartLayoutAfterResize(platform::outerSizeTwips(this)));
     const meter::Reading& reading = state.reading;
     if (reading.functionText != m_function || reading.rangeText != m_range) {
         m_rangeChanged(); // closes this chart
@@ -166,8 +165,6 @@ void StripChart::showSeries() {
     }
     m_line->replace(points);
 
-    // The category axis wants distinct labels; a label seen twice (the same
-    // second a minute later) is told apart by invisible zero-width spaces.
     for (std::size_t row = 0; row < m_secondLabels.size(); ++row)
         m_secondLabels[row]->setText(m_series.label(int(row)));
 

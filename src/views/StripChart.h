@@ -74,7 +74,7 @@ private:
     QLabel* m_caption;
     QAction* m_continue;
     QAction* m_pause;
-    QSizeF m_loadedSize; // outer size at load, twips
+    QSize m_loadedInner; // inner size at load: a frame that arrives late is no resize
     bool m_shownOnce = false;
 };
 
