@@ -2,6 +2,7 @@
 
 #include "platform/Twips.h"
 
+#include <QRectF>
 #include <QSizeF>
 #include <QWidget>
 #include <cmath>
@@ -12,6 +13,16 @@ void setGeometryTwips(QWidget* widget, int left, int top, int width, int height)
     const double dx = widget->logicalDpiX(), dy = widget->logicalDpiY();
     widget->setGeometry(twipsToPixels(left, dx), twipsToPixels(top, dy),
                         twipsToPixels(width, dx), twipsToPixels(height, dy));
+}
+
+void setGeometryTwips(QWidget* widget, const QRectF& twips) {
+    setGeometryTwips(widget, int(twips.left()), int(twips.top()), int(twips.width()),
+                     int(twips.height()));
+}
+
+void moveTwips(QWidget* widget, QPointF twips) {
+    widget->move(twipsToPixels(twips.x(), widget->logicalDpiX()),
+                 twipsToPixels(twips.y(), widget->logicalDpiY()));
 }
 
 QSize sizeFromTwips(const QWidget* widget, int width, int height) {

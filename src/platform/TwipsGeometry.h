@@ -3,12 +3,17 @@
 class QWidget;
 class QSize;
 class QSizeF;
+class QRectF;
+class QPointF;
 
 namespace tarnix::platform {
 
 // Places a widget at a rectangle given in twips inside its parent, at the
 // screen's logical resolution.
 void setGeometryTwips(QWidget* widget, int left, int top, int width, int height);
+void setGeometryTwips(QWidget* widget, const QRectF& twips);
+// Moves a widget's top left corner to a point given in twips.
+void moveTwips(QWidget* widget, QPointF twips);
 // A size in twips as pixels for `widget`'s screen.
 QSize sizeFromTwips(const QWidget* widget, int width, int height);
 

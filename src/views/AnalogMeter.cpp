@@ -1,5 +1,6 @@
 #include "views/AnalogMeter.h"
 
+#include "platform/DesignFonts.h"
 #include "platform/TwipsGeometry.h"
 
 #include <QLabel>
@@ -13,14 +14,6 @@ namespace {
 
 constexpr QSize InnerAtOpen{4485, 2520}; // twips
 const QColor DialYellow{255, 255, 0};
-
-QFont sansBold(double points) {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setBold(true);
-    font.setPointSizeF(points);
-    return font;
-}
 
 // The dial's own scale (y up, origin at the needle's pivot) over the window's
 // inner area in pixels.
@@ -60,7 +53,7 @@ AnalogMeter::AnalogMeter(const QString& function, const QString& range, const QW
     setPalette(yellow);
     setAutoFillBackground(true);
     m_caption->setObjectName(QStringLiteral("LblFun"));
-    m_caption->setFont(sansBold(9.75));
+    m_caption->setFont(platform::msSansSerif(9.75, true));
     m_caption->move(0, 0);
     resize(platform::sizeFromTwips(this, InnerAtOpen.width(), InnerAtOpen.height()));
     move(panel->frameGeometry().width(), 0);
@@ -77,7 +70,6 @@ void AnalogMeter::layOutDial(DialDrawing drawing) {
     m_drawing = drawing;
     m_drawnFor = platform::outerSizeTwips(this);
     m_drawnInner = size();
-    m_scale = dialScale(m_drawnFor, drawing);
     m_needle.reset();
     update();
 }
@@ -101,7 +93,6 @@ void AnalogMeter::redraw() {
     // the dial is drawn for the size asked for, and the next tick fits it
     // to the size the window really has.
     m_drawnFor = shape;
-    m_scale = dialScale(shape, DialDrawing::Redraw);
     m_redrawn = true;
 }
 
@@ -115,19 +106,20 @@ void AnalogMeter::moveNeedle(const QString& function, const QString& range,
 
 QStringList AnalogMeter::scaleTexts() const {
     QStringList texts;
-    for (const ScaleNumber& n : scaleNumbers(m_family, m_range, m_scale.radius, m_drawing))
+    for (const ScaleNumber& n : scaleNumbers(m_family, m_range, scale().radius, m_drawing))
         texts << n.text;
     return texts;
 }
 
 void AnalogMeter::paintEvent(QPaintEvent*) {
-    if (m_scale.width <= 0 || m_scale.height <= 0)
+    const DialScale dial = scale();
+    if (dial.width <= 0 || dial.height <= 0)
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const DialMapping map(m_scale, size());
+    const DialMapping map(dial, size());
     const QColor ink = palette().color(QPalette::WindowText);
-    const double r = m_scale.radius;
+    const double r = dial.radius;
 
     // The arc, as a fine polyline so that it follows the window's scale
     // even when that is not the same across and down.
@@ -143,9 +135,7 @@ void AnalogMeter::paintEvent(QPaintEvent*) {
     for (const DialTick& tick : dialTicks(m_family, r))
         painter.drawLine(map.toPixels(tick.inner), map.toPixels(tick.outer));
 
-    QFont numbers(QStringLiteral("MS Sans Serif"));
-    numbers.setStyleHint(QFont::SansSerif);
-    numbers.setPointSizeF(8.25);
+    const QFont numbers = platform::msSansSerif(8.25, false);
     painter.setFont(numbers);
     const QFontMetricsF metrics(numbers);
     const auto placed = placeScaleNumbers(

@@ -35,7 +35,7 @@ public:
 
     // What is drawn, for tests: the dial's scale, its numbers' texts and the
     // needle's angle (none before the first move after the dial was drawn).
-    const DialScale& scale() const { return m_scale; }
+    DialScale scale() const { return dialScale(m_drawnFor, m_drawing); }
     DialDrawing drawing() const { return m_drawing; }
     QStringList scaleTexts() const;
     std::optional<double> needle() const { return m_needle; }
@@ -55,7 +55,6 @@ private:
     QSizeF m_drawnFor; // outer size in twips the dial was drawn for
     QSize m_drawnInner; // inner size in pixels then: a late frame is no resize
     bool m_redrawn = false; // the last tick redrew the dial
-    DialScale m_scale{};
     std::optional<double> m_needle;
     bool m_shownOnce = false;
 };

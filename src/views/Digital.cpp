@@ -1,5 +1,6 @@
 #include "views/Digital.h"
 
+#include "platform/DesignFonts.h"
 #include "platform/TwipsGeometry.h"
 #include "views/DigitalLayout.h"
 
@@ -9,24 +10,11 @@ namespace tarnix::views {
 
 namespace {
 
-QFont timesBold(double points) {
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setStyleHint(QFont::Serif);
-    font.setBold(true);
-    font.setPointSizeF(points);
-    return font;
-}
-
 QLabel* addLabel(QWidget* parent, const char* name, double points) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setFont(timesBold(points));
+    label->setFont(platform::timesNewRoman(points, true));
     return label;
-}
-
-void placeLabel(QLabel* label, const QRectF& twips) {
-    platform::setGeometryTwips(label, int(twips.left()), int(twips.top()), int(twips.width()),
-                               int(twips.height()));
 }
 
 } // namespace
@@ -39,9 +27,9 @@ Digital::Digital(const QWidget* panel)
     setWindowTitle(QStringLiteral("Digital"));
     setAttribute(Qt::WA_DeleteOnClose);
     m_function->move(DigitalFunctionAt.toPoint());
-    placeLabel(m_range, DigitalRangeAt);
+    platform::setGeometryTwips(m_range, DigitalRangeAt);
     m_range->hide();
-    placeLabel(m_value, DigitalValueAtOpen);
+    platform::setGeometryTwips(m_value, DigitalValueAtOpen);
     m_value->setAlignment(Qt::AlignCenter);
     resize(platform::sizeFromTwips(this, int(DigitalInnerAtOpen.width()),
                                    int(DigitalInnerAtOpen.height())));
@@ -56,8 +44,8 @@ void Digital::sampleStep(const QString& function, const QString& range, const QS
     const QSizeF lastSeen = size() == m_lastInner ? outer : m_lastSeen;
     if (const auto layout = digitalLayout(outer, lastSeen)) {
         platform::resizeOuterTwips(this, layout->window);
-        placeLabel(m_value, layout->value);
-        m_value->setFont(timesBold(layout->valueFontPoints));
+        platform::setGeometryTwips(m_value, layout->value);
+        m_value->setFont(platform::timesNewRoman(layout->valueFontPoints, true));
         // What was asked for: a window manager that keeps another size
         // makes the next tick try again.
         m_lastSeen = layout->window;

@@ -30,10 +30,6 @@ QAction* addMenuItem(QMenuBar* bar, const char* name, const QString& caption) {
     return action;
 }
 
-void placeTwips(QWidget* w, const QRectF& r) {
-    platform::setGeometryTwips(w, int(r.left()), int(r.top()), int(r.width()), int(r.height()));
-}
-
 } // namespace
 
 StripChart::StripChart(const ChartChoice& choice, const LiveViewContext& context,
@@ -114,11 +110,9 @@ void StripChart::buildChart() {
 }
 
 void StripChart::placeChart(const ChartLayout& layout) {
-    placeTwips(m_view, layout.chart);
+    platform::setGeometryTwips(m_view, layout.chart);
     m_caption->adjustSize();
-    platform::setGeometryTwips(m_caption, int(layout.caption.x()), int(layout.caption.y()),
-                               m_caption->width() * 1440 / std::max(1, logicalDpiX()),
-                               m_caption->height() * 1440 / std::max(1, logicalDpiY()));
+    platform::moveTwips(m_caption, layout.caption);
 }
 
 void StripChart::showEvent(QShowEvent* event) {
