@@ -39,6 +39,8 @@ int record(const app::RecordOptions& options) {
     }
     QObject::connect(&stops, &platform::StopSignals::stopAsked, &recorder,
                      [&] { recorder.finish(0); });
+    QObject::connect(&recorder, &app::Recorder::notice, &recorder,
+                     [&](const QString& line) { console.say(Program + QStringLiteral(": ") + line); });
     QObject::connect(&recorder, &app::Recorder::statusChanged, &recorder,
                      [&] { console.show(recorder.status()); });
     QObject::connect(&recorder, &app::Recorder::runFinished, &recorder,

@@ -16,8 +16,8 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(
         QStringLiteral("The PC companion of a hand-held multimeter with a data logger.\n"
                        "Without options it starts with the port window."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("Open the main panel on DEVICE (/dev/ttyUSB0)."),
                                   QStringLiteral("DEVICE"));
@@ -43,7 +43,20 @@ int main(int argc, char* argv[]) {
             ++it;
         }
     }
-    parser.process(arguments);
+    // A bad command line is a usage error (2), as in tarnix-log.
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "tarnix: %s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(help))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "tarnix: unexpected argument \"%s\"\n",
+                     qPrintable(parser.positionalArguments().constFirst()));
+        return 2;
+    }
 
     DesktopOptions options;
     if (simulate && parser.isSet(port)) {

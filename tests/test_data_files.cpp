@@ -4,10 +4,13 @@
 #include "files/DataRecord.h"
 #include "files/FieldReader.h"
 #include "files/RecordStore.h"
+#include "support/FailingWrite.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <fcntl.h>
 #include <random>
+#include <sys/stat.h>
 
 using namespace tarnix::files;
 
@@ -24,8 +27,8 @@ void write(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-// Every record as its fields joined by "|".
-QStringList parse(const QByteArray& text, int chunk = 7) {
+// Every record as its fields joined by "|"; `oddLines` gets the reader's count.
+QStringList parse(const QByteArray& text, int chunk = 7, qint64* oddLines = nullptr) {
     QStringList records;
     FieldReader reader([&](const FieldReader::Fields& fields) {
         QStringList parts;
@@ -36,6 +39,8 @@ QStringList parse(const QByteArray& text, int chunk = 7) {
     for (qsizetype i = 0; i < text.size(); i += chunk)
         reader.feed(QByteArrayView(text).sliced(i, std::min<qsizetype>(chunk, text.size() - i))); // lines split across chunks
     reader.finish();
+    if (oddLines)
+        *oddLines = reader.oddLines();
     return records;
 }
 
@@ -51,7 +56,14 @@ private Q_SLOTS:
     void saveAndOpenAgain();
     void emptyListGivesEmptyFile();
     void saveReplacesAndFailedSaveKeepsTheOldFile();
-    void recordingAppendsFlushedLines();
+    void fullDiskSaveKeepsTheOldFile_data();
+    void fullDiskSaveKeepsTheOldFile();
+    void specialFilesAreRefused_data();
+    void specialFilesAreRefused();
+    void oversizedFileIsRefusedBeforeReading();
+    void recordingKeepsWholeLines_data();
+    void recordingKeepsWholeLines();
+    void recordingToSpecialFiles();
     void hostileFiles_data();
     void hostileFiles();
     void randomAndMutatedFiles();
@@ -68,36 +80,47 @@ void TestDataFiles::sampleLine() {
 void TestDataFiles::fieldCounting_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QStringList>("records");
+    QTest::addColumn<int>("oddLines");
     const QString a = "1|26/12/05|14:03:07.0|DCV|200mV|-12.34";
     const QString b = "2|26/12/05|14:03:09.0|DCV|200mV|OL";
     const QByteArray la = "1,26/12/05,14:03:07.0,DCV,200mV,-12.34";
     const QByteArray lb = "2,26/12/05,14:03:09.0,DCV,200mV,OL";
-    QTest::newRow("CR LF") << la + "\r\n" + lb + "\r\n" << QStringList{a, b};
-    QTest::newRow("LF only") << la + "\n" + lb + "\n" << QStringList{a, b};
-    QTest::newRow("CR only") << la + "\r" + lb + "\r" << QStringList{a, b};
-    QTest::newRow("no final line end") << la + "\r\n" + lb << QStringList{a, b};
-    QTest::newRow("empty file") << QByteArray() << QStringList{};
+    QTest::newRow("CR LF") << la + "\r\n" + lb + "\r\n" << QStringList{a, b} << 0;
+    QTest::newRow("LF only") << la + "\n" + lb + "\n" << QStringList{a, b} << 0;
+    QTest::newRow("CR only") << la + "\r" + lb + "\r" << QStringList{a, b} << 0;
+    QTest::newRow("no final line end") << la + "\r\n" + lb << QStringList{a, b} << 0;
+    QTest::newRow("empty file") << QByteArray() << QStringList{} << 0;
     QTest::newRow("blank lines carry no field") << "\r\n" + la + "\r\n\r\n  \r\n" + lb + "\r\n"
-                                                << QStringList{a, b};
-    QTest::newRow("last line of four fields dropped") << la + "\r\n1,2,3,4\r\n" << QStringList{a};
+                                                << QStringList{a, b} << 0;
+    QTest::newRow("last line of four fields dropped") << la + "\r\n1,2,3,4\r\n" << QStringList{a}
+                                                      << 1;
     QTest::newRow("records by fields, not lines")
         << QByteArray("1,2,3\r\n4,5,6,7,8,9\r\n10,11,12\r\n")
-        << QStringList{"1|2|3|4|5|6", "7|8|9|10|11|12"};
+        << QStringList{"1|2|3|4|5|6", "7|8|9|10|11|12"} << 3;
     QTest::newRow("blanks around fields") << QByteArray(" 1 , a b ,c,d,e,  f  \r\n")
-                                          << QStringList{"1|a b|c|d|e|f"};
+                                          << QStringList{"1|a b|c|d|e|f"} << 0;
     QTest::newRow("quoted field keeps commas") << QByteArray("\"1,5\",b,\"c\"x,d,e,f\n")
-                                               << QStringList{"1,5|b|c|d|e|f"};
-    QTest::newRow("unclosed quote ends with the text") << QByteArray("1,2,3,4,5,\"6\r\n7")
-                                                       << QStringList{"1|2|3|4|5|6\r\n7"};
-    QTest::newRow("empty fields") << QByteArray(",,,,,\r\n") << QStringList{"|||||"};
+                                               << QStringList{"1,5|b|c|d|e|f"} << 0;
+    // A stray quote is closed at its line end: the lines after it still load.
+    QTest::newRow("stray quote in a last field") << "1,2,3,4,5,\"6\r\n" + la + "\r\n" + lb
+                                                 << QStringList{"1|2|3|4|5|6", a, b} << 1;
+    QTest::newRow("stray quote in a first field")
+        << "\"x\r\n7,8,9,10,11\r\n" + la + "\r\n" + lb + "\r\n"
+        << QStringList{"x|7|8|9|10|11", a, b} << 2;
+    QTest::newRow("unclosed quote ends with the text") << QByteArray("1,2,3,4,5,\"6,7")
+                                                       << QStringList{"1|2|3|4|5|6,7"} << 1;
+    QTest::newRow("empty fields") << QByteArray(",,,,,\r\n") << QStringList{"|||||"} << 0;
 }
 
 void TestDataFiles::fieldCounting() {
     QFETCH(QByteArray, text);
     QFETCH(QStringList, records);
-    QCOMPARE(parse(text), records);
-    QCOMPARE(parse(text, 1), records);
-    QCOMPARE(parse(text, 1 << 20), records);
+    QFETCH(int, oddLines);
+    for (const int chunk : {1, 7, 1 << 20}) { // lines split across chunks read the same
+        qint64 odd = -1;
+        QCOMPARE(parse(text, chunk, &odd), records);
+        QCOMPARE(odd, oddLines);
+    }
 }
 
 void TestDataFiles::saveAndOpenAgain() {
@@ -134,37 +157,166 @@ void TestDataFiles::saveReplacesAndFailedSaveKeepsTheOldFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath("old.dat");
     write(path, "old content that must go\r\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    QVERIFY(QFile::link(path, dir.filePath("link.dat")));
     RecordStore store;
     store.append(sampleRecord(1, QDateTime(QDate(2026, 1, 1), QTime(0, 0)), "DCV", "2V", "1.000"));
-    QVERIFY(saveDataFile(path, store));
+    // Saved through a link: the file it points to is replaced, with its permissions.
+    QVERIFY(saveDataFile(dir.filePath("link.dat"), store));
     QCOMPARE(readAll(path), QByteArray("1,26/01/01,00:00:00.0,DCV,2V,1.000\r\n"));
+    QVERIFY(QFileInfo(dir.filePath("link.dat")).isSymLink());
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 0777, 0640u);
     // No temporary file is left beside it.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.dat"});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             (QStringList{"link.dat", "old.dat"}));
     // A save that cannot be written says why and leaves everything as it was.
     QString error;
     QVERIFY(!saveDataFile(dir.filePath("no/such/folder/x.dat"), store, &error));
-    QVERIFY(!error.isEmpty());
+    QVERIFY(error.endsWith("No such file or directory"));
     QCOMPARE(readAll(path), QByteArray("1,26/01/01,00:00:00.0,DCV,2V,1.000\r\n"));
 }
 
-void TestDataFiles::recordingAppendsFlushedLines() {
+void TestDataFiles::fullDiskSaveKeepsTheOldFile_data() {
+    QTest::addColumn<qint64>("budget"); // bytes the disk takes before it is full
+    QTest::newRow("nothing fits") << qint64(0);
+    QTest::newRow("part of a line") << qint64(37);
+    QTest::newRow("past the first megabyte") << qint64((1 << 20) + 5);
+    QTest::newRow("all but the last byte") << qint64(-1);
+}
+
+void TestDataFiles::fullDiskSaveKeepsTheOldFile() {
+    QFETCH(qint64, budget);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("old.dat");
+    QByteArray old;
+    for (int i = 1; i <= 39; ++i)
+        old += QByteArray::number(i) + ",26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n";
+    write(path, old);
+    RecordStore store;
+    const QDateTime at(QDate(2026, 12, 6), QTime(13, 7, 18));
+    for (int i = 1; i <= 30000; ++i)
+        store.append(sampleRecord(i, at, "DCV", "200mV", "-12.34"));
+    if (budget < 0) { // the whole list but its last byte
+        QTemporaryDir measure;
+        QVERIFY(saveDataFile(measure.filePath("x"), store));
+        budget = QFileInfo(measure.filePath("x")).size() - 1;
+    }
+    QString error;
+    QVERIFY(!saveDataFile(path, store, &error, failingWrite(budget)));
+    QCOMPARE(error, path + ": No space left on device");
+    QCOMPARE(readAll(path), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.dat"});
+}
+
+void TestDataFiles::specialFilesAreRefused_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("device node") << "device";
+    QTest::newRow("endless device") << "zero";
+    QTest::newRow("folder") << "folder";
+}
+
+// Neither replaced by a save nor waited on or read without end by a load.
+void TestDataFiles::specialFilesAreRefused() {
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("special");
+    const QByteArray name = QFile::encodeName(path);
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+    else if (kind == "folder")
+        QVERIFY(QDir(dir.path()).mkdir("special"));
+    else // a link stands in for a node made with mknod, which needs root
+        QVERIFY(QFile::link(kind == "zero" ? "/dev/zero" : "/dev/null", path));
+    struct stat before {};
+    QCOMPARE(::stat(name.constData(), &before), 0);
+
+    RecordStore store;
+    store.append(sampleRecord(1, QDateTime(QDate(2026, 1, 1), QTime(0, 0)), "DCV", "2V", "1.000"));
+    QString error;
+    QVERIFY(!saveDataFile(path, store, &error));
+    QVERIFY2(error.startsWith(path + ": "), qPrintable(error));
+    struct stat after {};
+    QCOMPARE(::stat(name.constData(), &after), 0);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_ino, before.st_ino);
+
+    RecordStore loaded;
+    const LoadResult result = loadDataFile(path, loaded);
+    QVERIFY(!result.ok);
+    QVERIFY2(result.error.startsWith(path + ": "), qPrintable(result.error));
+    QCOMPARE(loaded.size(), 0);
+}
+
+void TestDataFiles::oversizedFileIsRefusedBeforeReading() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("huge.dat");
+    QFile huge(path);
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    if (!huge.resize(100LL << 30)) // sparse: no disk is used
+        QSKIP("this file system has no sparse files");
+    huge.close();
+    RecordStore store;
+    const LoadResult result = loadDataFile(path, store);
+    QVERIFY(!result.ok);
+    QCOMPARE(result.error, path + ": too large to list whole");
+    QVERIFY(store.memoryUse() < 1024); // nothing reserved for it
+}
+
+void TestDataFiles::recordingKeepsWholeLines_data() {
+    QTest::addColumn<qint64>("budget");
+    QTest::newRow("no byte of the line") << qint64(0);
+    QTest::newRow("part of the line") << qint64(12);
+    QTest::newRow("all but its line end") << qint64(38);
+}
+
+// A full disk leaves the file ending at its last whole line, says why, and
+// the next line lands right after it.
+void TestDataFiles::recordingKeepsWholeLines() {
+    QFETCH(qint64, budget);
     QTemporaryDir dir;
     const QString path = dir.filePath("rec.dat");
-    write(path, "9,26/01/01,00:00:00.0,DCV,2V,1.000\r\n");
+    const QByteArray first = "9,26/01/01,00:00:00.0,DCV,2V,1.000\r\n";
+    write(path, first);
     RecordingFile file;
     QVERIFY(file.open(path));
     const QDateTime at(QDate(2026, 12, 5), QTime(14, 3, 7));
-    QVERIFY(file.appendLine(sampleRecord(1, at, "DCV", "200mV", "-12.34")));
+    file.setWriteCall(failingWrite(budget));
+    QString error;
+    QVERIFY(!file.appendLine(sampleRecord(2, at, "DCV", "200mV", "-12.34"), &error));
+    QCOMPARE(error, path + ": No space left on device");
+    QCOMPARE(readAll(path), first);
+    file.setWriteCall({});
+    QVERIFY(file.appendLine(sampleRecord(3, at, "DCV", "200mV", "1")));
     // On disk before the file is closed: a crash now loses nothing.
-    QCOMPARE(readAll(path), QByteArray("9,26/01/01,00:00:00.0,DCV,2V,1.000\r\n"
-                                       "1,26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n"));
-    file.close();
-    // A device that refuses the bytes is reported, not ignored.
+    QCOMPARE(readAll(path), first + "3,26/12/05,14:03:07.0,DCV,200mV,1\r\n");
+}
+
+void TestDataFiles::recordingToSpecialFiles() {
+    const QDateTime at(QDate(2026, 12, 5), QTime(14, 3, 7));
+    // A device that refuses the bytes is reported in the system's words.
     RecordingFile full;
     QVERIFY(full.open(QStringLiteral("/dev/full")));
     QString error;
     QVERIFY(!full.appendLine(sampleRecord(1, at, "DCV", "200mV", "1"), &error));
-    QVERIFY(!error.isEmpty());
+    QCOMPARE(error, QStringLiteral("/dev/full: No space left on device"));
+    // A FIFO is not waited on: refused while nobody reads it, written once someone does.
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    RecordingFile file;
+    QVERIFY(!file.open(fifo, &error));
+    QCOMPARE(error, fifo + ": a FIFO that no program reads");
+    const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    QVERIFY(reader >= 0);
+    QVERIFY(file.open(fifo));
+    QVERIFY(file.appendLine(sampleRecord(1, at, "DCV", "200mV", "1")));
+    char got[64] = {};
+    QCOMPARE(::read(reader, got, sizeof got), ssize_t(35));
+    QCOMPARE(QByteArray(got), QByteArray("1,26/12/05,14:03:07.0,DCV,200mV,1\r\n"));
+    ::close(reader);
 }
 
 void TestDataFiles::hostileFiles_data() {

@@ -101,7 +101,7 @@ void TestLoggerSession::headerRead() {
 
     // One "R" exchange per address, ascending, the address bytes sent apart
     // from the letter; nothing after a cancel.
-    std::vector<QByteArray> commands;
+    std::deque<QByteArray> commands;
     for (int a = 0; a < reads; ++a)
         commands.push_back(readCommand(a));
     QCOMPARE(s.meter.commands(), commands);
@@ -192,7 +192,7 @@ void TestLoggerSession::dumpAtWireSpeed() {
     QCOMPARE(result.bytes.size(), DumpLength);
     QVERIFY(holdsPattern(result.bytes));
     QVERIFY(result.dump().isComplete());
-    QCOMPARE(s.meter.commands(), std::vector<QByteArray>{link::command::MemoryDump});
+    QCOMPARE(s.meter.commands(), std::deque<QByteArray>{link::command::MemoryDump});
 
     QVERIFY(!progress.empty());
     QCOMPARE(progress.back(), qint64(DumpLength));

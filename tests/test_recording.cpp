@@ -239,6 +239,7 @@ void TestRecording::openFileStopsTheRecordingAndLists() {
     QCOMPARE(list->model().records().size(), 250);
     QCOMPARE(list->model().rowCount(), 250);
     QCOMPARE(list->model().records().cell(249, 0), QStringLiteral("250"));
+    QCOMPARE(b.dialogs.messageTexts(), QStringList{data + ": 1 line was not a record of six fields"});
     // Plot draws the opened file in the panel's signed plot window.
     list->findChild<QPushButton*>(QStringLiteral("CmdFplot"))->click();
     auto* plot = b.panel.findChild<QWidget*>(QStringLiteral("ListPlot2"));
@@ -256,7 +257,7 @@ void TestRecording::openFileStopsTheRecordingAndLists() {
     // A file that cannot be read says why.
     b.dialogs.answerFile(b.dir.filePath("gone.dat"));
     b.button("CmdOpen")->click();
-    QCOMPARE(b.dialogs.messages().size(), 1u);
+    QCOMPARE(b.dialogs.messages().size(), 2u);
 }
 
 QTEST_MAIN(TestRecording)

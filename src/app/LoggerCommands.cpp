@@ -10,6 +10,7 @@
 #include "logger/SettingsWrites.h"
 #include "panel/PollingCycle.h"
 #include "panel/SharedState.h"
+#include "platform/AtomicFile.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/MemorySerialPort.h"
 #include "platform/QtSerialPort.h"
@@ -34,6 +35,8 @@ constexpr int SimulatedBaud = 9600;
 // Each tick searches every speed before it gives up; a few of them are
 // enough for a meter that is there.
 constexpr int SearchTicks = 3;
+// A meter that answers readings but not memory reads is given up on.
+constexpr int ReadTimeoutsBeforeGivingUp = 3;
 
 const QString RecordingRefusal = QStringLiteral("Invalid, Recording Mode !");
 
@@ -56,6 +59,7 @@ public:
             m_port = std::move(port);
         }
         m_link = std::make_unique<link::Rs232>(*m_port, m_clock, m_dialogs);
+        m_link->setTimeoutLimit(ReadTimeoutsBeforeGivingUp); // nobody is there to cancel
         m_cycle = std::make_unique<panel::PollingCycle>(m_state, *m_link);
         m_cycle->setAlarmSteps(nullptr); // the alarm limits are not this command's business
         m_state.link.portLabel = options.simulate ? QStringLiteral("SIM") : options.device;
@@ -146,7 +150,11 @@ std::optional<logger::LoggerHeader> readLoggerHeader(MeterSession& session) {
         return true;
     });
     if (!bytes) {
-        if (!session.interrupted())
+        if (session.link().gaveUp())
+            session.fail(QStringLiteral("the meter does not answer memory reads; gave up after "
+                                        "%1 time-outs in a row")
+                             .arg(ReadTimeoutsBeforeGivingUp));
+        else if (!session.interrupted())
             session.fail(QStringLiteral("the meter stopped answering during the header read"));
         return std::nullopt;
     }
@@ -244,7 +252,7 @@ int download(const LoggerOptions& options, MeterSession& session) {
         }
         QString why;
         if (!files::saveDataFile(options.output, store, &why)) {
-            session.fail(QStringLiteral("cannot write %1: %2").arg(options.output, why));
+            session.fail(QStringLiteral("cannot write ") + why);
             return ExitTrouble;
         }
     }
@@ -271,6 +279,13 @@ int setClock(MeterSession& session) {
 } // namespace
 
 int runLoggerCommand(const LoggerOptions& options, const LoggerConsole& console) {
+    // A target that cannot be replaced is refused before the meter is asked.
+    QString refusal;
+    if (options.action == LoggerOptions::Action::Download && !options.toStandardOutput() &&
+        !platform::AtomicFile::targetAllowed(options.output, &refusal)) {
+        console.message(QStringLiteral("tarnix-log: cannot write ") + refusal);
+        return ExitTrouble;
+    }
     MeterSession session(options, console);
     if (!session.connect())
         return ExitTrouble;

@@ -5,13 +5,11 @@
 #include "platform/MemorySerialPort.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
-#include "platform/WriteAll.h"
 #include "sim/SimMeter.h"
 
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <unistd.h>
 
 namespace tarnix::app {
@@ -47,7 +45,7 @@ Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs, QObject* p
       m_clock(std::make_unique<platform::RealClock>()), m_meter(makeMeter(m_options)),
       m_port(makePort(m_options, m_meter.get(), *m_clock)),
       m_link(std::make_unique<link::Rs232>(*m_port, *m_clock, dialogs)), m_cycle(m_state, *m_link),
-      m_sampling(m_state, *m_clock) {
+      m_sampling(m_state, *m_clock), m_gaps(m_options.interval) {
     m_state.link.portLabel = m_options.simulate ? SimulatedLabel : m_options.device;
 
     connect(&m_cycle, &panel::PollingCycle::readingTaken, this, &Recorder::firstReading);
@@ -79,6 +77,8 @@ bool Recorder::start(QString* error) {
         return false;
     }
     m_sampling.setInterval(m_options.interval); // the cycle's start shows "2 sec"
+    if (m_options.toStandardOutput())
+        m_standardOutput.adopt(STDOUT_FILENO, QStringLiteral("standard output"));
     if (!m_options.toStandardOutput() && !m_sampling.startRecording(m_options.output, &why)) {
         m_cycle.timer().stop();
         if (error)
@@ -113,7 +113,7 @@ void Recorder::sampleTaken(const QDateTime& at) {
     if (m_options.toStandardOutput()) {
         QString why;
         if (!writeStandardOutput(at, &why)) {
-            finish(1, QStringLiteral("cannot write to standard output: %1").arg(why));
+            finish(1, QStringLiteral("cannot write to %1").arg(why));
             return;
         }
     } else {
@@ -121,6 +121,8 @@ void Recorder::sampleTaken(const QDateTime& at) {
             return; // the write failed; recordingFailed has ended the run
         m_lines = m_state.data.recordCount;
     }
+    if (const QString gap = m_gaps.lineWritten(at); !gap.isEmpty())
+        Q_EMIT notice(gap);
     Q_EMIT statusChanged();
     if (m_options.samples && m_lines >= *m_options.samples)
         finish(0);
@@ -131,12 +133,8 @@ bool Recorder::writeStandardOutput(const QDateTime& at, QString* error) {
     const meter::Reading& reading = m_state.reading;
     const auto fields = files::sampleRecord(m_lines + 1, at, reading.functionText,
                                             reading.rangeText, reading.value.text());
-    int code = 0;
-    if (!platform::writeAll(STDOUT_FILENO, files::recordLine(fields).toLatin1() + files::LineEnd,
-                            &code)) {
-        *error = QString::fromLocal8Bit(std::strerror(code));
+    if (!m_standardOutput.append(files::recordLine(fields).toLatin1() + files::LineEnd, error))
         return false;
-    }
     ++m_lines;
     return true;
 }
@@ -152,7 +150,7 @@ void Recorder::durationCheck() {
     m_endTimer.start(int(std::clamp<qint64>(left, 1, LongestTimerStep)));
 }
 
-void Recorder::finish(int exitCode, const QString& message) {
+void Recorder::finish(int exitCode, QString message) {
     if (m_finished)
         return;
     m_finished = true;
@@ -162,6 +160,13 @@ void Recorder::finish(int exitCode, const QString& message) {
     m_clock->stop(); // a tick waiting on the meter gives up at once
     if (m_state.data.pcRecording)
         m_sampling.stopRecording(); // closes the file; every line is already in it
+    if (const QString gap = m_gaps.runEnded(m_clock->now()); !gap.isEmpty())
+        Q_EMIT notice(gap);
+    if (exitCode == 0 && m_lines == 0) {
+        exitCode = 1; // a run that recorded nothing did not do its work
+        message = QStringLiteral("no reading came from the meter on %1; nothing was recorded")
+                      .arg(m_state.link.portLabel);
+    }
     Q_EMIT runFinished(exitCode, message);
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "app/LineGaps.h"
 #include "app/RecorderOptions.h"
 #include "panel/PollingCycle.h"
 #include "panel/SamplingClock.h"
 #include "panel/SharedState.h"
+#include "platform/LineAppender.h"
 
 #include <QDeadlineTimer>
 #include <QObject>
@@ -42,7 +44,7 @@ public:
     bool start(QString* error);
     // Ends the run: every wait ends at once, both timers stop, the file is
     // closed. Lines written so far are complete. Emits finished(code, message).
-    void finish(int exitCode, const QString& message = {});
+    void finish(int exitCode, QString message = {});
     bool finished() const { return m_finished; }
 
     qint64 lines() const { return m_lines; }
@@ -55,8 +57,12 @@ public:
 
 Q_SIGNALS:
     void statusChanged();
-    // 0: ended as asked. 1: a line could not be written (`message` says why).
+    // 0: ended as asked. 1: a line could not be written, or the run ended
+    // without a single line (`message` says why).
     void runFinished(int exitCode, const QString& message);
+    // Something worth a line on standard error while the run goes on: a
+    // stretch in which no line was written.
+    void notice(const QString& message);
 
 private:
     void firstReading();
@@ -74,6 +80,8 @@ private:
     panel::SamplingClock m_sampling;
     QTimer m_endTimer;
     QDeadlineTimer m_deadline;
+    platform::LineAppender m_standardOutput;
+    LineGaps m_gaps;
     qint64 m_lines = 0;
     bool m_samplingStarted = false;
     bool m_finished = false;

@@ -2,111 +2,110 @@
 
 #include "files/FieldReader.h"
 #include "files/RecordStore.h"
+#include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 
-#include <QSaveFile>
+#include <QFile>
+#include <algorithm>
+#include <new>
 
 namespace tarnix::files {
 
 namespace {
 constexpr qint64 ChunkSize = 1 << 20;
+constexpr qint64 BytesPerRecord = 40; // about, for a line the program writes
+
+LoadResult failed(const QString& error) {
+    LoadResult result;
+    result.ok = false;
+    result.error = error;
+    return result;
 }
+
+QString tooLarge(const QString& path) {
+    return QStringLiteral("%1: too large to list whole").arg(path);
+}
+} // namespace
 
 LoadResult loadDataFile(const QString& path, RecordStore& store,
                         const std::function<bool(qsizetype)>& progress) {
-    LoadResult result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.ok = false;
-        result.error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return result;
-    }
-    // About 40 bytes a record: reserve once instead of growing step by step.
+    QFile file;
+    QString why;
+    if (!platform::openRegularFile(path, file, &why))
+        return failed(why);
+    // Refused before anything is read or reserved: the cells alone of a file
+    // larger than this would not fit.
     const qint64 size = file.size();
-    if (size > 0)
-        store.reserve(store.size() + qsizetype(size / 40), qsizetype(size));
-    bool full = false;
-    FieldReader reader([&](const FieldReader::Fields& fields) {
-        if (!full && store.append(fields))
-            ++result.records;
-        else
-            full = true;
-    });
-    QByteArray chunk(ChunkSize, Qt::Uninitialized);
-    for (;;) {
-        const qint64 n = file.read(chunk.data(), ChunkSize);
-        if (n < 0) {
-            result.ok = false;
-            result.error = QStringLiteral("%1: %2").arg(path, file.errorString());
-            return result;
+    if (quint64(size) > RecordStore::MaxTextBytes)
+        return failed(tooLarge(path));
+    LoadResult result;
+    try {
+        if (size > 0)
+            store.reserve(store.size() + qsizetype(size / BytesPerRecord), qsizetype(size));
+        bool full = false;
+        FieldReader reader([&](const FieldReader::Fields& fields) {
+            if (!full && store.append(fields))
+                ++result.records;
+            else
+                full = true;
+        });
+        QByteArray chunk(ChunkSize, Qt::Uninitialized);
+        for (;;) {
+            const qint64 n = file.read(chunk.data(), ChunkSize);
+            if (n < 0)
+                return failed(QStringLiteral("%1: %2").arg(path, file.errorString()));
+            if (n == 0)
+                break;
+            reader.feed(QByteArrayView(chunk.constData(), n));
+            if (full)
+                return failed(tooLarge(path));
+            if (progress && !progress(result.records))
+                return result;
         }
-        if (n == 0)
-            break;
-        reader.feed(QByteArrayView(chunk.constData(), n));
-        if (full) {
-            result.ok = false;
-            result.error = QStringLiteral("%1: too large to list whole").arg(path);
-            return result;
-        }
-        if (progress && !progress(result.records))
-            return result;
+        reader.finish();
+        result.oddLines = reader.oddLines();
+    } catch (const std::bad_alloc&) {
+        return failed(QStringLiteral("%1: not enough memory to list it whole").arg(path));
     }
-    reader.finish();
     if (progress)
         progress(result.records);
     return result;
 }
 
-bool saveDataFile(const QString& path, const RecordStore& store, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    QByteArray block;
-    block.reserve(ChunkSize + 256);
-    for (qsizetype row = 0; row < store.size(); ++row) {
-        for (int c = 0; c < FieldCount; ++c) {
-            if (c)
-                block += ',';
-            block += store.cellBytes(row, c);
-        }
-        block += LineEnd;
-        if (block.size() >= ChunkSize) {
-            file.write(block);
-            block.clear();
-        }
-    }
-    file.write(block);
-    if (!file.commit()) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+QString oddLinesWarning(const QString& path, qint64 oddLines) {
+    if (oddLines <= 0)
+        return {};
+    return QStringLiteral("%1: %2 %3 not %4 of six fields")
+        .arg(path)
+        .arg(oddLines)
+        .arg(oddLines == 1 ? QStringLiteral("line was") : QStringLiteral("lines were"),
+             oddLines == 1 ? QStringLiteral("a record") : QStringLiteral("records"));
 }
 
-bool RecordingFile::open(const QString& path, QString* error) {
-    m_file.close();
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(path, m_file.errorString());
-        return false;
+bool saveDataFile(const QString& path, const RecordStore& store, QString* error,
+                  const platform::WriteCall& write) {
+    platform::AtomicFile file(path, write);
+    bool written = file.open();
+    QByteArray line;
+    for (qsizetype row = 0; written && row < store.size(); ++row) {
+        line.clear();
+        for (int c = 0; c < FieldCount; ++c) {
+            if (c)
+                line += ',';
+            line += store.cellBytes(row, c);
+        }
+        line += LineEnd;
+        written = file.write(line);
     }
-    return true;
+    if (written && file.commit())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
 }
 
 bool RecordingFile::appendLine(const RecordFields& fields, QString* error) {
-    const QByteArray line = recordLine(fields).toLatin1() + LineEnd;
-    if (m_file.write(line) != line.size() || !m_file.flush()) {
-        if (error)
-            *error = QStringLiteral("%1: %2").arg(m_file.fileName(), m_file.errorString());
-        return false;
-    }
-    return true;
+    return m_out.append(recordLine(fields).toLatin1() + LineEnd, error);
 }
-
-void RecordingFile::close() { m_file.close(); }
 
 } // namespace tarnix::files

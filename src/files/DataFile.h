@@ -1,8 +1,9 @@
 #pragma once
 
 #include "files/DataRecord.h"
+#include "platform/LineAppender.h"
+#include "platform/WriteAll.h"
 
-#include <QFile>
 #include <QString>
 #include <functional>
 
@@ -14,29 +15,38 @@ struct LoadResult {
     bool ok = true;       // false: the file could not be opened or read to its end
     QString error;        // why, in words for the user
     qsizetype records = 0;
+    qint64 oddLines = 0;  // lines with text that were not one whole record
 };
 
 // Reads a data file into `store` (appending). `progress` is called with the
-// record count after each chunk; returning false stops the load there.
+// record count after each chunk; returning false stops the load there. Only
+// regular files are read, and only those the store can hold whole.
 LoadResult loadDataFile(const QString& path, RecordStore& store,
                         const std::function<bool(qsizetype)>& progress = {});
 
+// "N lines were not records of six fields", or empty when every line was one.
+QString oddLinesWarning(const QString& path, qint64 oddLines);
+
 // Writes every record of `store`, one line each, replacing the file. The new
 // content goes to a temporary file beside it first, so a failed save leaves
-// the old file as it was. False with `error` set on failure.
-bool saveDataFile(const QString& path, const RecordStore& store, QString* error = nullptr);
+// the old file byte for byte as it was; an existing target that is not a
+// regular file is refused. False with `error` set on failure. `write` stands
+// in for the system's write (tests make it fail).
+bool saveDataFile(const QString& path, const RecordStore& store, QString* error = nullptr,
+                  const platform::WriteCall& write = {});
 
 // The file a PC recording appends to: each line reaches the file before
-// appendLine returns.
+// appendLine returns, whole or not at all.
 class RecordingFile {
 public:
-    bool open(const QString& path, QString* error = nullptr);
-    bool isOpen() const { return m_file.isOpen(); }
+    bool open(const QString& path, QString* error = nullptr) { return m_out.open(path, error); }
+    bool isOpen() const { return m_out.isOpen(); }
     bool appendLine(const RecordFields& fields, QString* error = nullptr);
-    void close();
+    void close() { m_out.close(); }
+    void setWriteCall(platform::WriteCall call) { m_out.setWriteCall(std::move(call)); }
 
 private:
-    QFile m_file;
+    platform::LineAppender m_out;
 };
 
 } // namespace tarnix::files

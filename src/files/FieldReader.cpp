@@ -5,14 +5,21 @@ namespace tarnix::files {
 void FieldReader::feed(QByteArrayView bytes) {
     for (const char c : bytes) {
         if (m_quoted) { // everything up to the closing quote is the field's
-            if (c == '"') {
+            if (c == '\r' || c == '\n') {
+                // The line ends the quote; the line end itself is handled below.
                 m_quoted = false;
                 m_afterQuote = true;
+                m_lineQuoteLeftOpen = true;
             } else {
-                put(c);
+                if (c == '"') {
+                    m_quoted = false;
+                    m_afterQuote = true;
+                } else {
+                    put(c);
+                }
+                m_lastWasCR = false;
+                continue;
             }
-            m_lastWasCR = false;
-            continue;
         }
         const bool lf = c == '\n';
         if (lf && m_lastWasCR) { // the second half of CR LF
@@ -22,8 +29,7 @@ void FieldReader::feed(QByteArrayView bytes) {
         m_lastWasCR = c == '\r';
         if (c == '\r' || lf) {
             if (m_lineHasText)
-                endField();
-            m_lineHasText = false;
+                endLine();
             continue;
         }
         if (c != ' ' && c != '\t')
@@ -58,6 +64,7 @@ void FieldReader::endField() {
         while (!field.empty() && (field.back() == ' ' || field.back() == '\t'))
             field.pop_back(); // trailing blanks
     m_quoted = m_afterQuote = m_fieldStarted = false;
+    ++m_lineFields;
     if (++m_field < FieldCount)
         return;
     Fields views;
@@ -69,14 +76,27 @@ void FieldReader::endField() {
     m_field = 0;
 }
 
-void FieldReader::finish() {
-    m_quoted = false; // an unclosed quote ends with the text
-    if (m_lineHasText)
-        endField();
+void FieldReader::endLine() {
+    endField();
+    if (m_lineFirstField != 0 || m_lineFields != FieldCount || m_lineQuoteLeftOpen)
+        ++m_oddLines;
     m_lineHasText = false;
+    m_lineQuoteLeftOpen = false;
+    m_lineFields = 0;
+    m_lineFirstField = m_field;
+}
+
+void FieldReader::finish() {
+    if (m_quoted) { // an unclosed quote ends with the text
+        m_quoted = false;
+        m_lineQuoteLeftOpen = true;
+    }
+    if (m_lineHasText)
+        endLine();
     for (auto& f : m_fields)
         f.clear(); // fewer than six fields left: dropped
     m_field = 0;
+    m_lineFirstField = 0;
 }
 
 } // namespace tarnix::files

@@ -13,9 +13,11 @@ namespace tarnix::files {
 // lines fall: a field ends at "," or at a line end (CR LF, LF or CR alone),
 // so lines with too few or too many fields shift the records, and fields
 // left over at the end are dropped. Blank lines carry no field. Blanks around
-// a field are dropped; a field in double quotes keeps its commas. A field
-// longer than MaxFieldLength keeps its start only, so no file can make the
-// reader hold more than a few kilobytes.
+// a field are dropped; a field in double quotes keeps its commas. A quote
+// still open at the end of its line is closed there, so one stray quote
+// cannot swallow the rest of a file. A field longer than MaxFieldLength keeps
+// its start only, so no file can make the reader hold more than a few
+// kilobytes.
 class FieldReader {
 public:
     using Fields = std::array<QByteArrayView, FieldCount>;
@@ -28,9 +30,14 @@ public:
     // The end of the text: a last line without its line end still counts.
     void finish();
 
+    // Lines with text that were not one whole record: not six fields, not
+    // starting where a record starts, or with a quote left open.
+    qint64 oddLines() const { return m_oddLines; }
+
 private:
     void put(char c);
     void endField();
+    void endLine();
 
     std::function<void(const Fields&)> m_onRecord;
     std::array<std::string, FieldCount> m_fields;
@@ -40,6 +47,10 @@ private:
     bool m_afterQuote = false;   // the closing quote was seen; the rest is dropped
     bool m_fieldStarted = false; // a non-blank character is in the field
     bool m_lastWasCR = false;
+    int m_lineFirstField = 0;      // the record field the line started at
+    int m_lineFields = 0;          // fields ended on this line
+    bool m_lineQuoteLeftOpen = false;
+    qint64 m_oddLines = 0;
 };
 
 } // namespace tarnix::files

@@ -69,6 +69,8 @@ void FileList::load(const QString& path) {
     setWindowTitle(title);
     if (!result.ok)
         context().dialogs.message(result.error, platform::MessageIcon::Critical);
+    else if (const QString odd = oddLinesWarning(path, result.oddLines); !odd.isEmpty())
+        context().dialogs.message(odd, platform::MessageIcon::Exclamation);
 }
 
 } // namespace tarnix::files

@@ -1,18 +1,12 @@
 #include "files/RecordStore.h"
 
-#include <limits>
-
 namespace tarnix::files {
-
-namespace {
-constexpr std::size_t TextLimit = std::numeric_limits<quint32>::max();
-}
 
 bool RecordStore::append(const std::array<QByteArrayView, FieldCount>& cells) {
     std::size_t bytes = 0;
     for (const auto& c : cells)
         bytes += std::size_t(c.size());
-    if (m_text.size() + bytes >= TextLimit)
+    if (m_text.size() + bytes >= MaxTextBytes)
         return false;
     for (const auto& c : cells) {
         m_starts.push_back(quint32(m_text.size()));

@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QString>
 #include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,9 @@ namespace tarnix::files {
 // in some 60 MB. Cells are single-byte text, as data files are.
 class RecordStore {
 public:
+    // The most cell text a store holds: its offsets are 32 bits.
+    static constexpr std::size_t MaxTextBytes = 0xFFFFFFFFu;
+
     qsizetype size() const { return qsizetype(m_starts.size() / FieldCount); }
     bool empty() const { return m_starts.empty(); }
 

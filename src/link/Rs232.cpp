@@ -36,7 +36,8 @@ bool Rs232::delay(double seconds) {
 }
 
 bool Rs232::readByte(int address) {
-    for (;;) {
+    m_gaveUp = false;
+    for (int timeouts = 1;; ++timeouts) {
         flush();
         send(command::ReadMemory);
         if (!delay(CommandPause))
@@ -57,9 +58,17 @@ bool Rs232::readByte(int address) {
                 break;
             }
         }
-        m_dialogs.message(WaitTimeOutMessage);
+        if (m_timeoutLimit > 0 && timeouts >= m_timeoutLimit) {
+            m_gaveUp = true;
+            return false;
+        }
+        const bool again = m_dialogs.retry(WaitTimeOutMessage);
         if (stopped())
             return false;
+        if (!again) {
+            m_gaveUp = true;
+            return false;
+        }
     }
 }
 

@@ -35,9 +35,17 @@ public:
     // Reads the byte at `address` into lastByte(): "R", 0.2 s, then low and
     // high address bytes; the meter answers with exactly three bytes, the data
     // byte second. Three seconds without that answer show "Wait Time Out ! Try
-    // again !" and start the read again, as often as it takes.
+    // again !" and start the read again, until the user cancels that box or
+    // the time-out limit is reached; then gaveUp() is true.
     [[nodiscard]] bool readByte(int address);
     std::uint8_t lastByte() const { return m_lastByte; }
+
+    // Time-outs in a row after which a read gives up without asking (0: ask
+    // every time). A program with nobody to answer sets one.
+    void setTimeoutLimit(int timeouts) { m_timeoutLimit = timeouts; }
+    // The last read ended because the meter did not answer, not because the
+    // program is ending or the device went away.
+    bool gaveUp() const { return m_gaveUp; }
 
     // Writes `value` at `address`: "W", 0.2 s, then low, high, value, then 0.2 s.
     // Nothing comes back.
@@ -51,6 +59,8 @@ private:
     platform::Clock& m_clock;
     platform::Dialogs& m_dialogs;
     std::uint8_t m_lastByte = 0;
+    int m_timeoutLimit = 0;
+    bool m_gaveUp = false;
 };
 
 } // namespace tarnix::link

@@ -4,6 +4,7 @@
 #include "logger/DataList.h"
 #include "logger/LoggerSession.h"
 #include "logger/MemoryDump.h"
+#include "platform/Clock.h"
 #include "panel/PollingCycle.h"
 #include "panel/SharedState.h"
 #include "platform/Dialogs.h"
@@ -235,6 +236,21 @@ void Memory::setControlsEnabled(bool enabled) {
     m_cancel->setVisible(!enabled);
 }
 
+namespace {
+// Why a dump ended before its last byte, for the user.
+QString dumpEndText(const DumpResult& result, bool listed) {
+    const QString why = result.end == DumpResult::End::TimedOut
+                            ? QStringLiteral("The meter stopped sending")
+                            : QStringLiteral("The meter's port went away");
+    return QStringLiteral("%1 after %2 of %3 bytes; %4")
+        .arg(why)
+        .arg(result.bytes.size())
+        .arg(DumpLength)
+        .arg(listed ? QStringLiteral("the records received are listed.")
+                    : QStringLiteral("no record of this set arrived."));
+}
+} // namespace
+
 void Memory::downloadSet(int number) {
     if (m_downloading || number < 1 || number > int(m_header.sets.size()))
         return;
@@ -262,19 +278,19 @@ void Memory::downloadSet(int number) {
         m_message->clear();
         m_downloading = false;
         setControlsEnabled(true);
-        if (result.end == DumpResult::End::Cancelled || result.end == DumpResult::End::Stopped)
-            return;
+        if (result.end == DumpResult::End::Cancelled || link.clock().stopped())
+            return; // cancelled, or the program is ending
         const SetDownload download = logger::downloadSet(result.dump(), set, m_year);
-        m_dataList = new DataList(m_lists, parentWidget());
-        m_dataList->show();
-        m_dataList->listSet(download.records, number);
-        if (result.end == DumpResult::End::TimedOut)
-            m_lists.dialogs.message(
-                QStringLiteral("The meter stopped sending after %1 of %2 bytes; the records "
-                               "received are listed.")
-                    .arg(result.bytes.size())
-                    .arg(DumpLength),
-                platform::MessageIcon::Exclamation);
+        // A dump that ended early lists what came, and says so; one that
+        // brought no record of the set opens no list.
+        const bool listed = result.complete() || !download.records.empty();
+        if (listed) {
+            m_dataList = new DataList(m_lists, parentWidget());
+            m_dataList->show();
+            m_dataList->listSet(download.records, number);
+        }
+        if (!result.complete())
+            m_lists.dialogs.message(dumpEndText(result, listed), platform::MessageIcon::Exclamation);
         else if (download.leftOut > 0)
             m_lists.dialogs.message(
                 QStringLiteral("%1 records of this set lie beyond the meter's memory and could "

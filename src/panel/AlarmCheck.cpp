@@ -22,8 +22,12 @@ bool AlarmCheck::loadIfRequested() {
     // 49 mode, 50 code, 51/52 low limit, 53/54 high limit, read in that order.
     std::array<std::uint8_t, 6> bytes{};
     for (int i = 0; i < 6; ++i) {
-        if (!m_link.readByte(link::address::AlarmMode + i))
+        if (!m_link.readByte(link::address::AlarmMode + i)) {
+            // Limits the meter will not give are not asked for on every tick.
+            if (m_link.gaveUp())
+                m_state.link.alarmReloadRequest = false;
             return false;
+        }
         bytes[std::size_t(i)] = m_link.lastByte();
     }
     AlarmState& alarm = m_state.alarm;

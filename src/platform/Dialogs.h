@@ -14,6 +14,12 @@ public:
     // Shows `text` with an OK button and waits until the user closes it.
     virtual void message(const QString& text, MessageIcon icon = MessageIcon::None,
                          const QString& title = {}) = 0;
+    // Shows `text` with OK and Cancel and waits: true for OK. Where nobody
+    // can answer, this is a plain message and OK.
+    virtual bool retry(const QString& text) {
+        message(text);
+        return true;
+    }
     // Asks for a line of text; empty when the user cancels.
     virtual QString input(const QString& prompt, const QString& title,
                           const QString& defaultAnswer) = 0;

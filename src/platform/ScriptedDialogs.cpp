@@ -8,6 +8,11 @@ void ScriptedDialogs::message(const QString& text, MessageIcon icon, const QStri
         m_onMessage(m_messages.back());
 }
 
+bool ScriptedDialogs::retry(const QString& text) {
+    message(text, MessageIcon::None, {});
+    return m_retryAnswer;
+}
+
 QString ScriptedDialogs::input(const QString& prompt, const QString& title,
                                const QString& defaultAnswer) {
     m_prompts.push_back({prompt, title, defaultAnswer});

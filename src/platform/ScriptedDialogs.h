@@ -25,6 +25,8 @@ public:
     };
 
     void message(const QString& text, MessageIcon icon, const QString& title) override;
+    // Recorded as a message; answered OK until cancelRetries() says otherwise.
+    bool retry(const QString& text) override;
     QString input(const QString& prompt, const QString& title,
                   const QString& defaultAnswer) override;
     QString saveFileName(const QString& filter) override;
@@ -35,6 +37,8 @@ public:
     const QStringList& fileFilters() const { return m_filters; }
 
     void answer(const QString& text) { m_answers.push_back(text); }
+    // The retry box's answer from now on: OK (true) or Cancel (false).
+    void answerRetries(bool ok) { m_retryAnswer = ok; }
     // Runs while a message box would be open, before it is closed.
     void onMessage(std::function<void(const Message&)> action) { m_onMessage = std::move(action); }
 
@@ -49,6 +53,7 @@ private:
     std::deque<QString> m_answers;
     std::deque<QString> m_files;
     QStringList m_filters;
+    bool m_retryAnswer = true;
     std::function<void(const Message&)> m_onMessage;
 };
 

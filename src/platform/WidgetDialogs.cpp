@@ -33,6 +33,13 @@ void WidgetDialogs::message(const QString& text, MessageIcon icon, const QString
     box.exec();
 }
 
+bool WidgetDialogs::retry(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, windowTitle({}), text,
+                    QMessageBox::Ok | QMessageBox::Cancel, m_parent);
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
 QString WidgetDialogs::input(const QString& prompt, const QString& title,
                              const QString& defaultAnswer) {
     bool accepted = false;

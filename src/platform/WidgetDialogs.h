@@ -14,6 +14,7 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
 
     void message(const QString& text, MessageIcon icon, const QString& title) override;
+    bool retry(const QString& text) override;
     QString input(const QString& prompt, const QString& title,
                   const QString& defaultAnswer) override;
     QString saveFileName(const QString& filter) override;

@@ -1,24 +1,30 @@
 #include "platform/WriteAll.h"
 
 #include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 namespace tarnix::platform {
 
-bool writeAll(int fd, const QByteArray& bytes, int* error) {
+bool writeAll(int fd, QByteArrayView bytes, int* error, const WriteCall& call) {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        const char* from = bytes.data() + done;
+        const size_t left = size_t(bytes.size() - done);
+        errno = 0;
+        const ssize_t n = call ? call(fd, from, left) : ::write(fd, from, left);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
             if (error)
-                *error = n < 0 ? errno : EIO;
+                *error = n < 0 && errno != 0 ? errno : EIO;
             return false;
         }
         done += n;
     }
     return true;
 }
+
+QString systemErrorText(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
 
 } // namespace tarnix::platform

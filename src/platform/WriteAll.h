@@ -1,12 +1,21 @@
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <functional>
+#include <sys/types.h>
 
 namespace tarnix::platform {
+
+// The system's write(2), or a stand-in that tests make fail at a chosen byte.
+using WriteCall = std::function<ssize_t(int fd, const void* data, size_t size)>;
 
 // Writes every byte to the descriptor, going on after interruptions and
 // partial writes. False with the system's error number in `error` when the
 // descriptor refuses (a closed pipe, a full disk).
-bool writeAll(int fd, const QByteArray& bytes, int* error = nullptr);
+bool writeAll(int fd, QByteArrayView bytes, int* error = nullptr, const WriteCall& call = {});
+
+// The system's words for an error number ("No space left on device").
+QString systemErrorText(int code);
 
 } // namespace tarnix::platform

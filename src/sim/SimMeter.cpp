@@ -91,6 +91,8 @@ void SimMeter::hear(std::uint8_t byte, double time) {
 }
 
 void SimMeter::execute(const QByteArray& command, double time) {
+    if (m_commands.size() >= KeptCommands)
+        m_commands.pop_front();
     m_commands.push_back(command);
     switch (command[0]) {
     case ' ':

@@ -61,8 +61,10 @@ public:
     void freezeScript(bool frozen) { m_frozen = frozen; }
     int requestCount() const { return m_requests; }
 
-    // Every complete command heard, in order, with its parameter bytes.
-    const std::vector<QByteArray>& commands() const { return m_commands; }
+    // The complete commands heard, in order, with their parameter bytes: the
+    // last KeptCommands of them, so a meter serving for days stays small.
+    static constexpr std::size_t KeptCommands = 20000;
+    const std::deque<QByteArray>& commands() const { return m_commands; }
     void clearCommands() { m_commands.clear(); }
 
     // For tests: answers a read with this many bytes instead of 3.
@@ -109,7 +111,7 @@ private:
     double m_inputFreeAt = 0;
     double m_outputFreeAt = 0;
     std::deque<OutByte> m_output;
-    std::vector<QByteArray> m_commands;
+    std::deque<QByteArray> m_commands;
 };
 
 } // namespace tarnix::sim
