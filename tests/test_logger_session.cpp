@@ -55,6 +55,8 @@ private Q_SLOTS:
     void headerRead_data();
     void headerRead();
     void headerReadRetriesAfterATimeOut();
+    void headerReadGivesUp_data();
+    void headerReadGivesUp();
     void headerReadEndsWhenTheLinkStops_data();
     void headerReadEndsWhenTheLinkStops();
     void dumpAtWireSpeed_data();
@@ -138,6 +140,33 @@ void TestLoggerSession::headerReadRetriesAfterATimeOut() {
     QCOMPARE(s.dialogs.messages().front().text, link::WaitTimeOutMessage);
 }
 
+void TestLoggerSession::headerReadGivesUp_data() {
+    QTest::addColumn<int>("timeoutLimit");
+    QTest::addColumn<bool>("userCancels");
+    QTest::addColumn<int>("boxes"); // "Wait Time Out" boxes shown
+    QTest::addColumn<int>("reads");
+    QTest::newRow("nobody to answer: three time-outs") << 3 << false << 2 << 3;
+    QTest::newRow("the user cancels the box") << 0 << true << 1 << 1;
+}
+
+// A meter that answers readings but never a memory read.
+void TestLoggerSession::headerReadGivesUp() {
+    QFETCH(int, timeoutLimit);
+    QFETCH(bool, userCancels);
+    QFETCH(int, boxes);
+    QFETCH(int, reads);
+    Session s;
+    s.meter.setReadReplyLength(0);
+    s.link.setTimeoutLimit(timeoutLimit);
+    s.dialogs.answerRetries(!userCancels);
+    const double start = s.clock.monotonic();
+    QVERIFY(!readHeader(s.link));
+    QVERIFY(s.link.gaveUp());
+    QCOMPARE(s.dialogs.messageTexts(), QStringList(boxes, link::WaitTimeOutMessage));
+    QCOMPARE(s.tap.count(link::command::ReadMemory), reads);
+    QVERIFY(s.clock.monotonic() - start < 4.0 * reads);
+}
+
 void TestLoggerSession::headerReadEndsWhenTheLinkStops_data() {
     QTest::addColumn<bool>("programEnds"); // else the device goes away
     QTest::newRow("program ends") << true;
@@ -156,6 +185,7 @@ void TestLoggerSession::headerReadEndsWhenTheLinkStops() {
     int calls = 0;
     const auto header = readHeader(s.link, [&](int) { return ++calls > 0; });
     QVERIFY(!header);
+    QVERIFY(!s.link.gaveUp());
     QVERIFY(calls > 0);
     QVERIFY(calls < 20);
     // The dialog of a time-out never shows: the read gave up instead.

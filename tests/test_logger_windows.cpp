@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -75,7 +76,9 @@ private Q_SLOTS:
     void settingsWrites_data();
     void settingsWrites();
     void setDownload();
-    void silentMeterEndsTheDownload();
+    void downloadEndsEarly_data();
+    void downloadEndsEarly();
+    void cancelledHeaderReadOpensNothing();
     void refusedWhileRecording();
 };
 
@@ -160,15 +163,52 @@ void TestLoggerWindows::setDownload() {
     QVERIFY(b.dialogs.messages().empty());
 }
 
-void TestLoggerWindows::silentMeterEndsTheDownload() {
+void TestLoggerWindows::downloadEndsEarly_data() {
+    QTest::addColumn<double>("after"); // seconds into the dump
+    QTest::addColumn<bool>("portGoes"); // else the meter falls silent
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("listed");
+    QTest::newRow("meter falls silent")
+        << 1.0 << false << "^The meter stopped sending after [1-9]\\d+ of 8194 bytes; the records "
+                           "received are listed.$" << true;
+    QTest::newRow("port goes away")
+        << 1.0 << true << "^The meter's port went away after [1-9]\\d+ of 8194 bytes; the records "
+                          "received are listed.$" << true;
+    QTest::newRow("nothing arrives") << 0.0 << false
+                                     << "^The meter stopped sending after 0 of 8194 bytes; "
+                                        "no record of this set arrived.$" << false;
+}
+
+void TestLoggerWindows::downloadEndsEarly() {
+    QFETCH(double, after);
+    QFETCH(bool, portGoes);
+    QFETCH(QString, message);
+    QFETCH(bool, listed);
     Bench b;
     logger::Memory* memory = b.openLogger();
-    b.clock.at(b.clock.monotonic() + 1.0, [&] { b.meter.setPowered(false); });
+    b.clock.at(b.clock.monotonic() + after, [&] {
+        if (portGoes)
+            b.port.setLost(true);
+        else
+            b.meter.setPowered(false);
+    });
     memory->downloadSet(1);
     QCOMPARE(b.dialogs.messages().size(), 1u);
-    QVERIFY(b.dialogs.messages()[0].text.startsWith(QStringLiteral("The meter stopped sending")));
+    QVERIFY2(QRegularExpression(message).match(b.dialogs.messages()[0].text).hasMatch(),
+             qPrintable(b.dialogs.messages()[0].text));
     QVERIFY(memory->findChild<QTableWidget*>(QStringLiteral("Grid"))->isEnabled());
-    QVERIFY(memory->dataList()); // what arrived is listed
+    QCOMPARE(bool(memory->dataList()), listed);
+    QVERIFY(b.panel.cycle().timer().isActive());
+}
+
+// The header read's time-out box has a way out: Cancel ends the read.
+void TestLoggerWindows::cancelledHeaderReadOpensNothing() {
+    Bench b;
+    b.meter.setReadReplyLength(0);
+    b.dialogs.answerRetries(false);
+    QVERIFY(!b.openLogger());
+    QCOMPARE(b.dialogs.messageTexts(), QStringList{QStringLiteral("Wait Time Out ! Try again !")});
+    QCOMPARE(b.panel.findChild<QLabel*>(QStringLiteral("LblCom"))->text(), QStringLiteral("COM1"));
     QVERIFY(b.panel.cycle().timer().isActive());
 }
 

@@ -1,8 +1,10 @@
 // Maximum and minimum on the shown texts, the speed search order and the
-// answers to the baud-rate prompt.
+// answers to the baud-rate prompt, and what a typed port name means.
 #include "link/Speeds.h"
 #include "panel/MaxMin.h"
+#include "platform/SerialDevices.h"
 
+#include <QDir>
 #include <QtTest>
 
 using namespace tarnix;
@@ -17,6 +19,8 @@ private Q_SLOTS:
     void baudAnswer_data();
     void baudAnswer();
     void baudPrompt();
+    void devicePath_data();
+    void devicePath();
 };
 
 void TestPanelLogic::maxMin_data() {
@@ -105,6 +109,22 @@ void TestPanelLogic::baudAnswer() {
 void TestPanelLogic::baudPrompt() {
     QCOMPARE(link::baudPrompt(), QStringLiteral("Enter the Baud Rate\r\n9600-----9 \r\n"
                                                 "4800-----4 \r\n2400-----2 \r\n1200-----1 \r\n"));
+}
+
+void TestPanelLogic::devicePath_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("device");
+    const QString here = QDir::currentPath();
+    QTest::newRow("bare name is in /dev") << "ttyUSB0" << "/dev/ttyUSB0";
+    QTest::newRow("absolute path") << "/dev/pts/7" << "/dev/pts/7";
+    QTest::newRow("explicitly here") << "./meter0" << here + "/meter0";
+    QTest::newRow("relative path") << "bench/meter0" << here + "/bench/meter0";
+}
+
+void TestPanelLogic::devicePath() {
+    QFETCH(QString, typed);
+    QFETCH(QString, device);
+    QCOMPARE(platform::devicePath(typed), device);
 }
 
 QTEST_GUILESS_MAIN(TestPanelLogic)

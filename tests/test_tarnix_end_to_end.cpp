@@ -119,6 +119,10 @@ void TestTarnixEndToEnd::commandLine_data() {
     QTest::addColumn<QString>("output"); // a text on stdout or stderr
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--simulate";
     QTest::newRow("version") << QStringList{"--version"} << 0 << TARNIX_VERSION;
+    QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << "Unknown option 'colour'";
+    QTest::newRow("port without its device") << QStringList{"--port"} << 2 << "Missing value";
+    QTest::newRow("stray argument") << QStringList{"--simulate", "extra"} << 2
+                                   << "unexpected argument \"extra\"";
     QTest::newRow("bad model") << QStringList{"--simulate=medium"} << 2 << "short or long";
     QTest::newRow("both") << QStringList{"--simulate", "--port", "/dev/null"} << 2
                           << "either --port or --simulate";

@@ -2,6 +2,7 @@
 // pseudo-terminal (in-process and as tarnix-meter-sim) and its own simulated
 // meter, ended by --samples, --duration and signals.
 
+#include "app/LineGaps.h"
 #include "app/Recorder.h"
 #include "app/RecorderOptions.h"
 #include "platform/ConsoleDialogs.h"
@@ -18,6 +19,9 @@
 #include <QTimer>
 #include <QtTest>
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <functional>
 #include <set>
 #include <tuple>
@@ -197,13 +201,28 @@ private Q_SLOTS:
     void appendsToAnExistingFile();
     void runsEndAsAsked();
     void loggerCommandsOverAPseudoTerminal();
+    void reportsGapsWithoutLines_data();
+    void reportsGapsWithoutLines();
+    void cleanupTestCase();
 
 private:
     QTemporaryDir m_dir;
+    int m_silentMaster = -1; // a pseudo-terminal nobody answers on
+    QString m_silentPort;
 };
 
 void TestTarnixLog::initTestCase() {
     QVERIFY(m_dir.isValid());
+    QCOMPARE(::mkfifo(QFile::encodeName(m_dir.filePath("fifo")).constData(), 0600), 0);
+    m_silentMaster = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(m_silentMaster >= 0 && ::grantpt(m_silentMaster) == 0 &&
+            ::unlockpt(m_silentMaster) == 0);
+    m_silentPort = QString::fromLocal8Bit(::ptsname(m_silentMaster));
+}
+
+void TestTarnixLog::cleanupTestCase() {
+    if (m_silentMaster >= 0)
+        ::close(m_silentMaster);
 }
 
 void TestTarnixLog::commandLine_data() {
@@ -405,6 +424,18 @@ void TestTarnixLog::programExits_data() {
     QTest::newRow("file that cannot open")
         << QStringList{"record", "--simulate", badFile} << 1
         << QStringLiteral("tarnix-log: cannot append to %1: ").arg(badFile);
+    // Special files: never waited on, never replaced.
+    const QString fifo = m_dir.filePath(QStringLiteral("fifo"));
+    QTest::newRow("record to a FIFO nobody reads")
+        << QStringList{"record", "--simulate", "--samples", "1", fifo} << 1
+        << QStringLiteral("tarnix-log: cannot append to %1: a FIFO that no program reads").arg(fifo);
+    QTest::newRow("download to a FIFO")
+        << QStringList{"logger", "download", "--set", "1", "--simulate", fifo} << 1
+        << QStringLiteral("tarnix-log: cannot write %1: not a regular file").arg(fifo);
+    QTest::newRow("a run without a single reading")
+        << QStringList{"record", "--port", m_silentPort, "--duration", "1", "-"} << 1
+        << QStringLiteral("tarnix-log: no reading came from the meter on %1; nothing was "
+                          "recorded").arg(m_silentPort);
 }
 
 void TestTarnixLog::programExits() {
@@ -737,6 +768,37 @@ void TestTarnixLog::loggerCommandsOverAPseudoTerminal() {
     // Refused before the header read: the meter never heard a read.
     for (const QByteArray& command : meters[Recording]->commands())
         QVERIFY(!command.startsWith('R') && !command.startsWith('U'));
+}
+
+void TestTarnixLog::reportsGapsWithoutLines_data() {
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<QList<int>>("lineSeconds"); // when lines were written
+    QTest::addColumn<int>("endSecond");
+    QTest::addColumn<QStringList>("said");
+    QTest::newRow("steady") << 1 << QList<int>{0, 1, 2, 3} << 4 << QStringList{};
+    QTest::newRow("a late line is no gap") << 5 << QList<int>{0, 5, 16} << 17 << QStringList{};
+    QTest::newRow("a gap inside the run")
+        << 1 << QList<int>{0, 1, 13, 14} << 15
+        << QStringList{"no line written from 10:00:01 to 10:00:13 (12 s)"};
+    QTest::newRow("a run that ends in a gap")
+        << 2 << QList<int>{0, 2} << 30
+        << QStringList{"no line written from 10:00:02 to 10:00:30, the end of the run (28 s)"};
+}
+
+void TestTarnixLog::reportsGapsWithoutLines() {
+    QFETCH(int, interval);
+    QFETCH(QList<int>, lineSeconds);
+    QFETCH(int, endSecond);
+    QFETCH(QStringList, said);
+    const QDateTime start(QDate(2026, 12, 6), QTime(10, 0));
+    app::LineGaps gaps(interval);
+    QStringList got;
+    for (const int second : lineSeconds)
+        if (const QString text = gaps.lineWritten(start.addSecs(second)); !text.isEmpty())
+            got << text;
+    if (const QString text = gaps.runEnded(start.addSecs(endSecond)); !text.isEmpty())
+        got << text;
+    QCOMPARE(got, said);
 }
 
 QTEST_GUILESS_MAIN(TestTarnixLog)

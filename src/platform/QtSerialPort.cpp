@@ -1,6 +1,7 @@
 #include "platform/QtSerialPort.h"
 
 #include "platform/PortSettings.h"
+#include "platform/SerialDevices.h"
 
 namespace tarnix::platform {
 
@@ -34,7 +35,9 @@ QtSerialPort::~QtSerialPort() { close(); }
 
 void QtSerialPort::setPortName(const QString& name) {
     m_device = name;
-    m_port.setPortName(name);
+    // Spelled out, so that Qt's own guess (which puts /dev/ before a
+    // relative path) never applies.
+    m_port.setPortName(devicePath(name));
 }
 
 QString QtSerialPort::portName() const { return m_device; }

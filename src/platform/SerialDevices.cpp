@@ -1,5 +1,6 @@
 #include "platform/SerialDevices.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <algorithm>
@@ -44,6 +45,14 @@ QString deviceForComNumber(int number, const QStringList& orderedDevices) {
     if (number < 1 || number > orderedDevices.size())
         return {};
     return orderedDevices[number - 1];
+}
+
+QString devicePath(const QString& name) {
+    if (name.isEmpty() || name.startsWith(u'/'))
+        return name;
+    if (!name.contains(u'/'))
+        return QStringLiteral("/dev/") + name;
+    return QDir::cleanPath(QDir::current().absoluteFilePath(name));
 }
 
 QString shortDeviceName(const QString& path) {

@@ -17,6 +17,11 @@ QStringList serialDevices();
 // The device COM`number` stands for; empty when there is none.
 QString deviceForComNumber(int number, const QStringList& orderedDevices);
 
+// The device a typed port name means: a bare name ("ttyUSB0") is a device in
+// /dev, never a file of that name in the current folder; a name with a slash
+// is a path, and a relative one is taken from the current folder.
+QString devicePath(const QString& name);
+
 // A short name for the port label ("ttyUSB0" for /dev/ttyUSB0, "pts/7").
 QString shortDeviceName(const QString& path);
 
