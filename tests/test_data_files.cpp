@@ -10,7 +10,9 @@
 #include <QtTest>
 #include <fcntl.h>
 #include <random>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tarnix::files;
 
@@ -64,6 +66,7 @@ private Q_SLOTS:
     void recordingKeepsWholeLines_data();
     void recordingKeepsWholeLines();
     void recordingToSpecialFiles();
+    void realFullDisk();
     void hostileFiles_data();
     void hostileFiles();
     void randomAndMutatedFiles();
@@ -317,6 +320,44 @@ void TestDataFiles::recordingToSpecialFiles() {
     QCOMPARE(::read(reader, got, sizeof got), ssize_t(35));
     QCOMPARE(QByteArray(got), QByteArray("1,26/12/05,14:03:07.0,DCV,200mV,1\r\n"));
     ::close(reader);
+}
+
+// The same on a real full file system: a 64 KiB tmpfs, where root may mount one.
+void TestDataFiles::realFullDisk() {
+    if (::geteuid() != 0)
+        QSKIP("mounting a small tmpfs needs root");
+    QTemporaryDir dir;
+    const QByteArray mountPoint = QFile::encodeName(dir.path());
+    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+        QSKIP("no tmpfs could be mounted here");
+    const auto unmount = qScopeGuard([&] { ::umount(mountPoint.constData()); });
+    const QString path = dir.filePath("old.dat");
+    QByteArray old;
+    for (int i = 1; i <= 39; ++i)
+        old += QByteArray::number(i) + ",26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n";
+    write(path, old);
+    write(dir.filePath("fill"), QByteArray(64 << 10, 'x')); // as much as fits
+    RecordStore store;
+    const QDateTime at(QDate(2026, 12, 6), QTime(13, 7, 18));
+    for (int i = 1; i <= 200; ++i)
+        store.append(sampleRecord(i, at, "DCV", "200mV", "-12.34"));
+    QString error;
+    QVERIFY(!saveDataFile(path, store, &error));
+    QCOMPARE(error, path + ": No space left on device");
+    QCOMPARE(readAll(path), old);
+    // A recording fills the last free page and stops at a whole line.
+    QVERIFY(QFile::resize(dir.filePath("fill"), (64 << 10) - 2 * 4096 - 100)); // one page free
+    RecordingFile recording;
+    QVERIFY(recording.open(dir.filePath("rec.dat")));
+    int lines = 0;
+    while (recording.appendLine(sampleRecord(lines + 1, at, "DCV", "200mV", "-12.34"), &error))
+        QVERIFY(++lines < 1000);
+    QCOMPARE(error, dir.filePath("rec.dat") + ": No space left on device");
+    recording.close();
+    const QByteArray recorded = readAll(dir.filePath("rec.dat"));
+    QVERIFY(lines > 0);
+    QCOMPARE(recorded.count("\r\n"), lines);
+    QVERIFY(recorded.endsWith("\r\n"));
 }
 
 void TestDataFiles::hostileFiles_data() {
