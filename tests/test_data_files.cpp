@@ -270,31 +270,47 @@ void TestDataFiles::oversizedFileIsRefusedBeforeReading() {
 
 void TestDataFiles::recordingKeepsWholeLines_data() {
     QTest::addColumn<qint64>("budget");
-    QTest::newRow("no byte of the line") << qint64(0);
-    QTest::newRow("part of the line") << qint64(12);
-    QTest::newRow("all but its line end") << qint64(38);
+    QTest::addColumn<bool>("redirected"); // standard output sent to the file with ">"
+    for (const bool redirected : {false, true}) {
+        const char* how = redirected ? "redirected, " : "appended, ";
+        QTest::addRow("%sno byte of the line", how) << qint64(0) << redirected;
+        QTest::addRow("%spart of the line", how) << qint64(12) << redirected;
+        QTest::addRow("%sall but its line end", how) << qint64(34) << redirected;
+    }
 }
 
 // A full disk leaves the file ending at its last whole line, says why, and
 // the next line lands right after it.
 void TestDataFiles::recordingKeepsWholeLines() {
     QFETCH(qint64, budget);
+    QFETCH(bool, redirected);
     QTemporaryDir dir;
     const QString path = dir.filePath("rec.dat");
     const QByteArray first = "9,26/01/01,00:00:00.0,DCV,2V,1.000\r\n";
-    write(path, first);
-    RecordingFile file;
-    QVERIFY(file.open(path));
-    const QDateTime at(QDate(2026, 12, 5), QTime(14, 3, 7));
-    file.setWriteCall(failingWrite(budget));
+    const QByteArray line = "3,26/12/05,14:03:07.0,DCV,200mV,1\r\n";
+    tarnix::platform::LineAppender out;
+    int fd = -1;
+    if (redirected) {
+        fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        QVERIFY(fd >= 0);
+        out.adopt(fd, "standard output");
+        QVERIFY(out.append(first));
+    } else {
+        write(path, first);
+        QVERIFY(out.open(path));
+    }
+    const QString name = redirected ? QStringLiteral("standard output") : path;
+    out.setWriteCall(failingWrite(budget));
     QString error;
-    QVERIFY(!file.appendLine(sampleRecord(2, at, "DCV", "200mV", "-12.34"), &error));
-    QCOMPARE(error, path + ": No space left on device");
+    QVERIFY(!out.append(line, &error));
+    QCOMPARE(error, name + ": No space left on device");
     QCOMPARE(readAll(path), first);
-    file.setWriteCall({});
-    QVERIFY(file.appendLine(sampleRecord(3, at, "DCV", "200mV", "1")));
+    out.setWriteCall({});
+    QVERIFY(out.append(line));
     // On disk before the file is closed: a crash now loses nothing.
-    QCOMPARE(readAll(path), first + "3,26/12/05,14:03:07.0,DCV,200mV,1\r\n");
+    QCOMPARE(readAll(path), first + line);
+    if (fd >= 0)
+        ::close(fd);
 }
 
 void TestDataFiles::recordingToSpecialFiles() {
