@@ -1,9 +1,9 @@
 // tarnix-log: the polling cycle and the sampling clock without windows, for
 // benches and headless machines that record for days.
-#include "app/LoggerCommands.h"
-#include "app/Recorder.h"
-#include "app/RecorderOptions.h"
-#include "app/StatusLine.h"
+#include "core/LoggerCommands.h"
+#include "core/Recorder.h"
+#include "core/RecorderOptions.h"
+#include "core/StatusLine.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/StopSignals.h"
 
@@ -21,17 +21,17 @@ constexpr int ExitUsage = 2;
 
 const QString Program = QStringLiteral("tarnix-log");
 
-int record(const app::RecordOptions& options) {
+int record(const core::RecordOptions& options) {
     // The status goes on a terminal only, and not when the lines themselves
     // go to the same terminal: rewriting it would garble them.
     const bool live =
         ::isatty(STDERR_FILENO) && !(options.toStandardOutput() && ::isatty(STDOUT_FILENO));
-    app::StatusLine console(STDERR_FILENO, live);
+    core::StatusLine console(STDERR_FILENO, live);
     platform::ConsoleDialogs dialogs(Program, [&](const QString& line) { console.say(line); });
     // A reader gone from standard output is a failed write, reported as such.
     std::signal(SIGPIPE, SIG_IGN);
 
-    app::Recorder recorder(options, dialogs);
+    core::Recorder recorder(options, dialogs);
     platform::StopSignals stops;
     if (!stops.watch()) {
         console.say(Program + QStringLiteral(": cannot watch for Ctrl-C"));
@@ -39,11 +39,11 @@ int record(const app::RecordOptions& options) {
     }
     QObject::connect(&stops, &platform::StopSignals::stopAsked, &recorder,
                      [&] { recorder.finish(0); });
-    QObject::connect(&recorder, &app::Recorder::notice, &recorder,
+    QObject::connect(&recorder, &core::Recorder::notice, &recorder,
                      [&](const QString& line) { console.say(Program + QStringLiteral(": ") + line); });
-    QObject::connect(&recorder, &app::Recorder::statusChanged, &recorder,
+    QObject::connect(&recorder, &core::Recorder::statusChanged, &recorder,
                      [&] { console.show(recorder.status()); });
-    QObject::connect(&recorder, &app::Recorder::runFinished, &recorder,
+    QObject::connect(&recorder, &core::Recorder::runFinished, &recorder,
                      [&](int code, const QString& message) {
                          console.show(recorder.status());
                          console.end();
@@ -61,10 +61,10 @@ int record(const app::RecordOptions& options) {
 
 // The logger's header, memory and clock: one exchange after another, each
 // waiting on the clock's own event loop, so no exec() here.
-int logger(const app::LoggerOptions& options) {
-    app::StatusLine console(STDERR_FILENO, ::isatty(STDERR_FILENO) != 0);
+int logger(const core::LoggerOptions& options) {
+    core::StatusLine console(STDERR_FILENO, ::isatty(STDERR_FILENO) != 0);
     std::signal(SIGPIPE, SIG_IGN);
-    const int code = app::runLoggerCommand(
+    const int code = core::runLoggerCommand(
         options, {.progress = [&](const QString& text) { console.show(text); },
                   .message = [&](const QString& line) { console.say(line); }});
     console.end();
@@ -78,23 +78,23 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(Program);
     QCoreApplication::setApplicationVersion(QStringLiteral(TARNIX_VERSION));
 
-    const auto parsed = app::parseLogCommandLine(QCoreApplication::arguments().mid(1));
-    if (const auto* usage = std::get_if<app::UsageError>(&parsed)) {
+    const auto parsed = core::parseLogCommandLine(QCoreApplication::arguments().mid(1));
+    if (const auto* usage = std::get_if<core::UsageError>(&parsed)) {
         std::fprintf(stderr, "%s: %s\n\n%s", qPrintable(Program), qPrintable(usage->message),
-                     qPrintable(app::logUsage()));
+                     qPrintable(core::logUsage()));
         return ExitUsage;
     }
-    const app::LogCommand& command = std::get<app::LogCommand>(parsed);
+    const core::LogCommand& command = std::get<core::LogCommand>(parsed);
     switch (command.kind) {
-    case app::LogCommand::Kind::Help:
-        std::printf("%s", qPrintable(app::logUsage()));
+    case core::LogCommand::Kind::Help:
+        std::printf("%s", qPrintable(core::logUsage()));
         return 0;
-    case app::LogCommand::Kind::Version:
+    case core::LogCommand::Kind::Version:
         std::printf("%s %s\n", qPrintable(Program), TARNIX_VERSION);
         return 0;
-    case app::LogCommand::Kind::Record:
+    case core::LogCommand::Kind::Record:
         return record(command.record);
-    case app::LogCommand::Kind::Logger:
+    case core::LogCommand::Kind::Logger:
         return logger(command.logger);
     }
     return ExitUsage;

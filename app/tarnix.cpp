@@ -1,5 +1,5 @@
 // tarnix: the desktop companion of the multimeter.
-#include "app/DesktopProgram.h"
+#include "ui/DesktopProgram.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -7,14 +7,14 @@
 #include "files/DataChannel.h"
 #include "link/MemoryMap.h"
 #include "link/Rs232.h"
-#include "logger/DataList.h"
+#include "ui/logger/DataList.h"
 #include "logger/LoggerHeader.h"
 #include "logger/LoggerSession.h"
 #include "logger/MemoryDump.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
-#include "platform/RecordingPrinter.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/RecordingPrinter.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

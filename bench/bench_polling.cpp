@@ -3,8 +3,8 @@
 //     reading requests the meter hears.
 //  2. The panel in this process: how long a click waits while the cycle waits.
 // Usage: bench-polling [SECONDS] (default 60 for the first part, 10 for the second)
-#include "app/DesktopProgram.h"
-#include "panel/Panel.h"
+#include "ui/DesktopProgram.h"
+#include "ui/panel/Panel.h"
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
 

@@ -1,11 +1,11 @@
 // Alarm limits: the verdict rules, the bytes the alarm dialog writes, the
 // load and check in the polling cycle, and the dialog's typing rules.
-#include "alarm/AlarmLimits.h"
-#include "alarm/AlarmSetUp.h"
-#include "alarm/CharBox.h"
+#include "core/AlarmLimits.h"
+#include "ui/alarm/AlarmSetUp.h"
+#include "ui/alarm/CharBox.h"
 #include "link/MemoryMap.h"
-#include "panel/AlarmVerdict.h"
-#include "panel/Panel.h"
+#include "core/AlarmVerdict.h"
+#include "ui/panel/Panel.h"
 #include "support/SimulatedLink.h"
 
 #include <QLabel>
@@ -13,9 +13,9 @@
 #include <QtTest>
 
 using namespace tarnix;
-using alarm::ByteWrite;
-using alarm::LimitBoxes;
-using panel::AlarmVerdict;
+using core::ByteWrite;
+using core::LimitBoxes;
+using core::AlarmVerdict;
 
 Q_DECLARE_METATYPE(AlarmVerdict)
 Q_DECLARE_METATYPE(LimitBoxes)
@@ -127,7 +127,7 @@ void TestAlarm::verdict() {
     QFETCH(QString, low);
     QFETCH(QString, high);
     QFETCH(AlarmVerdict, verdict);
-    QCOMPARE(panel::alarmVerdict(value, low, high), verdict);
+    QCOMPARE(core::alarmVerdict(value, low, high), verdict);
 }
 
 void TestAlarm::writes_data() {
@@ -168,7 +168,7 @@ void TestAlarm::writes() {
     QFETCH(LimitBoxes, low);
     QFETCH(int, point);
     QFETCH(std::vector<ByteWrite>, writes);
-    QCOMPARE(alarm::alarmWrites(arm, code, high, low, point), writes);
+    QCOMPARE(core::alarmWrites(arm, code, high, low, point), writes);
 }
 
 void TestAlarm::resolution_data() {
@@ -240,7 +240,7 @@ void TestAlarm::verdictsSentToTheMeter() {
     QCOMPARE(b.verdicts(5), sent);
     const bool armed = mode == 150;
     QCOMPARE(b.panel.state().texts.alarmColour,
-             armed ? panel::AlarmColour::Armed : panel::AlarmColour::NotArmed);
+             armed ? core::AlarmColour::Armed : core::AlarmColour::NotArmed);
     for (const char* name : {"PlHigh", "PlLow"}) {
         const QString style = b.panel.findChild<QWidget*>(QString::fromLatin1(name))->styleSheet();
         QVERIFY2(style.contains(armed ? QStringLiteral("#ff0000")
@@ -272,14 +272,14 @@ void TestAlarm::otherRangeOrFrequencySkipsTheCheck() {
     b.meter.setScript({reading(1, "1.500")});
     QVERIFY(b.panel.load());
     QCOMPARE(b.verdicts(2), QByteArray());
-    QCOMPARE(b.panel.state().texts.alarmColour, panel::AlarmColour::NotArmed);
+    QCOMPARE(b.panel.state().texts.alarmColour, core::AlarmColour::NotArmed);
 
     Bench f;
     f.storeAlarm(0, 5, "000", "000"); // set for FREQ: still skipped
     f.meter.setScript({reading(5, "1.500")});
     QVERIFY(f.panel.load());
     QCOMPARE(f.verdicts(2), QByteArray());
-    QCOMPARE(f.panel.state().texts.alarmColour, panel::AlarmColour::Unset);
+    QCOMPARE(f.panel.state().texts.alarmColour, core::AlarmColour::Unset);
 }
 
 void TestAlarm::dialogWritesTheLimits() {

@@ -1,10 +1,10 @@
 // The digital view, the analog view and the strip charts as the panel opens
 // them and the sample ticks drive them, on the simulated meter.
-#include "panel/Panel.h"
+#include "ui/panel/Panel.h"
 #include "platform/Twips.h"
-#include "platform/TwipsGeometry.h"
+#include "ui/platform/TwipsGeometry.h"
 #include "support/SimulatedLink.h"
-#include "views/LiveViews.h"
+#include "ui/views/LiveViews.h"
 
 #include <QAction>
 #include <QLabel>

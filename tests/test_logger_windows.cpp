@@ -1,9 +1,9 @@
 // LOGGER, the Memory window's settings and a set download into DataList, on
 // the simulated meter and the virtual clock.
 #include "link/MemoryMap.h"
-#include "logger/DataList.h"
-#include "logger/Memory.h"
-#include "panel/Panel.h"
+#include "ui/logger/DataList.h"
+#include "ui/logger/Memory.h"
+#include "ui/panel/Panel.h"
 #include "support/SimulatedLink.h"
 
 #include <QComboBox>

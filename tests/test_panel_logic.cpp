@@ -1,7 +1,7 @@
 // Maximum and minimum on the shown texts, the speed search order and the
 // answers to the baud-rate prompt, and what a typed port name means.
 #include "link/Speeds.h"
-#include "panel/MaxMin.h"
+#include "core/MaxMin.h"
 #include "platform/SerialDevices.h"
 
 #include <QDir>
@@ -47,15 +47,15 @@ void TestPanelLogic::maxMin() {
     QFETCH(QStringList, readings);
     QFETCH(QString, max);
     QFETCH(QString, min);
-    panel::MaxMin bounds;
+    core::MaxMin bounds;
     QString shown;
     for (const QString& reading : readings) {
         if (reading == u"RESET") {
-            bounds = panel::resetMaxMin(shown);
+            bounds = core::resetMaxMin(shown);
             continue;
         }
         shown = reading;
-        bounds = panel::updateMaxMin(shown, bounds);
+        bounds = core::updateMaxMin(shown, bounds);
     }
     QCOMPARE(bounds.max, max);
     QCOMPARE(bounds.min, min);

@@ -1,11 +1,11 @@
 // The main window on the simulated meter and the virtual clock: its
 // elements, the buttons that talk to the meter, and the baud-rate dialog.
-#include "link/PortWindow.h"
+#include "ui/PortWindow.h"
 #include "link/Rs232.h"
-#include "panel/Panel.h"
+#include "ui/panel/Panel.h"
 #include "platform/MemorySerialPort.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/VirtualClock.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
 #include "sim/SimMeter.h"
 #include "support/SimulatedLink.h"
 

@@ -1,15 +1,15 @@
 // Plots: the drawing in twips, the full scales of "Plot" in both lists, the
 // range dialogs' checks, and the plot windows opened, narrowed and printed.
 #include "files/DataChannel.h"
-#include "files/FileList.h"
-#include "files/PlotBoard.h"
+#include "ui/lists/FileList.h"
+#include "ui/lists/PlotBoard.h"
 #include "files/PlotGeometry.h"
-#include "files/PlotRange.h"
-#include "files/PlotWindow.h"
-#include "logger/DataList.h"
-#include "platform/RecordingPrinter.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/VirtualClock.h"
+#include "ui/lists/PlotRange.h"
+#include "ui/lists/PlotWindow.h"
+#include "ui/logger/DataList.h"
+#include "support/RecordingPrinter.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
 
 #include <QAction>
 #include <QLabel>

@@ -2,11 +2,11 @@
 // speed search, frames into the panel texts, the recording query, and the
 // restart of the link.
 #include "link/Rs232.h"
-#include "panel/PollingCycle.h"
-#include "panel/SharedState.h"
+#include "core/PollingCycle.h"
+#include "core/SharedState.h"
 #include "platform/MemorySerialPort.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/VirtualClock.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
 #include "sim/SimMeter.h"
 #include "support/FakePort.h"
 #include "support/SimulatedLink.h"
@@ -41,8 +41,8 @@ struct Bench : SimulatedLink {
         meter.setScript(std::move(readings), hold);
     }
 
-    panel::SharedState state;
-    panel::PollingCycle cycle{state, link};
+    core::SharedState state;
+    core::PollingCycle cycle{state, link};
 };
 
 } // namespace
@@ -192,8 +192,8 @@ void TestPollingCycle::recordingReply() {
     FakePort port(clock);
     platform::ScriptedDialogs dialogs;
     link::Rs232 link(port, clock, dialogs);
-    panel::SharedState state;
-    panel::PollingCycle cycle(state, link);
+    core::SharedState state;
+    core::PollingCycle cycle(state, link);
     cycle.setAlarmSteps(nullptr); // this meter answers nothing but readings and "X"
     bool answered = false;
     port.setResponder([&](FakePort& p, const QByteArray& sent) {

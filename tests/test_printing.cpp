@@ -1,13 +1,13 @@
 // Printed lists: the heading and record lines, the print action's progress
 // caption, busy pointer and stopped polling, its failures, and the Qt printer
 // writing PDF files where the system has no printer.
-#include "files/ListPrinting.h"
+#include "ui/lists/ListPrinting.h"
 #include "files/RecordStore.h"
-#include "platform/QtPrinter.h"
-#include "platform/RecordingPrinter.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/VirtualClock.h"
-#include "platform/WindowPrinting.h"
+#include "ui/platform/QtPrinter.h"
+#include "support/RecordingPrinter.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
+#include "ui/platform/WindowPrinting.h"
 
 #include <QLabel>
 #include <QPrinterInfo>

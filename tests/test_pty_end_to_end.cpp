@@ -5,7 +5,7 @@
 #include "link/Rs232.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
 

@@ -1,11 +1,11 @@
 // PC sampling and recording on the panel, the live list and OPEN FILE, on
 // the simulated meter and the virtual clock.
-#include "files/FileList.h"
-#include "files/ListGrid.h"
-#include "panel/Panel.h"
-#include "panel/SamplingClock.h"
+#include "ui/lists/FileList.h"
+#include "ui/lists/ListGrid.h"
+#include "ui/panel/Panel.h"
+#include "core/SamplingClock.h"
 #include "support/SimulatedLink.h"
-#include "views/RealTimeList.h"
+#include "ui/views/RealTimeList.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -104,7 +104,7 @@ void TestRecording::sampleTickCadence() {
     Bench b;
     b.panel.sampling().setInterval(interval);
     int taken = 0;
-    connect(&b.panel.sampling(), &panel::SamplingClock::sampleTaken, this, [&] { ++taken; });
+    connect(&b.panel.sampling(), &core::SamplingClock::sampleTaken, this, [&] { ++taken; });
     QString seen;
     for (int i = 0; i < 12; ++i) {
         const int before = taken;

@@ -3,8 +3,8 @@
 #include "link/Commands.h"
 #include "link/Rs232.h"
 #include "platform/RealClock.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/VirtualClock.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
 #include "support/FakePort.h"
 
 #include <QElapsedTimer>

@@ -3,8 +3,8 @@
 #include "link/Rs232.h"
 #include "meter/Frames.h"
 #include "platform/MemorySerialPort.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/VirtualClock.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
 #include "sim/SimMeter.h"
 
 #include <QtTest>

@@ -1,7 +1,7 @@
 // The desktop program over a real pseudo-terminal: the serial adapter, the
 // real clock and the simulated meter on the far side of the wire.
-#include "app/DesktopProgram.h"
-#include "panel/Panel.h"
+#include "ui/DesktopProgram.h"
+#include "ui/panel/Panel.h"
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
 

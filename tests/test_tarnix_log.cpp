@@ -2,11 +2,11 @@
 // pseudo-terminal (in-process and as tarnix-meter-sim) and its own simulated
 // meter, ended by --samples, --duration and signals.
 
-#include "app/LineGaps.h"
-#include "app/Recorder.h"
-#include "app/RecorderOptions.h"
+#include "core/LineGaps.h"
+#include "core/Recorder.h"
+#include "core/RecorderOptions.h"
 #include "platform/ConsoleDialogs.h"
-#include "platform/ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
 
@@ -144,19 +144,19 @@ QString today() {
 }
 
 // A command line as a short text the table can compare.
-QString summary(const std::variant<app::LogCommand, app::UsageError>& parsed) {
-    if (const auto* error = std::get_if<app::UsageError>(&parsed))
+QString summary(const std::variant<core::LogCommand, core::UsageError>& parsed) {
+    if (const auto* error = std::get_if<core::UsageError>(&parsed))
         return QStringLiteral("error: ") + error->message;
-    const auto& command = std::get<app::LogCommand>(parsed);
+    const auto& command = std::get<core::LogCommand>(parsed);
     switch (command.kind) {
-    case app::LogCommand::Kind::Help:
+    case core::LogCommand::Kind::Help:
         return QStringLiteral("help");
-    case app::LogCommand::Kind::Version:
+    case core::LogCommand::Kind::Version:
         return QStringLiteral("version");
-    case app::LogCommand::Kind::Record:
+    case core::LogCommand::Kind::Record:
         break;
-    case app::LogCommand::Kind::Logger: {
-        const app::LoggerOptions& l = command.logger;
+    case core::LogCommand::Kind::Logger: {
+        const core::LoggerOptions& l = command.logger;
         static const char* const actions[] = {"status", "download", "set-clock"};
         QString text = QStringLiteral("logger ") + actions[int(l.action)] + u' ';
         text += l.simulate
@@ -169,7 +169,7 @@ QString summary(const std::variant<app::LogCommand, app::UsageError>& parsed) {
         return text;
     }
     }
-    const app::RecordOptions& o = command.record;
+    const core::RecordOptions& o = command.record;
     QString text = o.simulate
                        ? (o.longFrames ? QStringLiteral("sim long") : QStringLiteral("sim short"))
                        : QStringLiteral("port ") + o.device;
@@ -337,7 +337,7 @@ void TestTarnixLog::commandLine_data() {
 void TestTarnixLog::commandLine() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, expected);
-    QCOMPARE(summary(app::parseLogCommandLine(arguments)), expected);
+    QCOMPARE(summary(core::parseLogCommandLine(arguments)), expected);
 }
 
 void TestTarnixLog::interval_data() {
@@ -360,7 +360,7 @@ void TestTarnixLog::interval() {
     QFETCH(QString, answer);
     QFETCH(int, seconds);
     const auto parsed =
-        app::parseLogCommandLine({QStringLiteral("record"), QStringLiteral("--simulate"),
+        core::parseLogCommandLine({QStringLiteral("record"), QStringLiteral("--simulate"),
                                   QStringLiteral("--interval"), answer, QStringLiteral("-")});
     if (seconds == 0) {
         QCOMPARE(
@@ -454,12 +454,12 @@ void TestTarnixLog::programExits() {
 // A link restart shows "2 sec" again, as the desktop program does; the
 // recorder must go on at the interval it was given.
 void TestTarnixLog::keepsIntervalAcrossLinkRestart() {
-    app::RecordOptions options;
+    core::RecordOptions options;
     options.simulate = true;
     options.interval = 7;
     options.output = m_dir.filePath(QStringLiteral("restart.dat"));
     platform::ScriptedDialogs dialogs;
-    app::Recorder recorder(options, dialogs);
+    core::Recorder recorder(options, dialogs);
     QString error;
     QVERIFY2(recorder.start(&error), qPrintable(error));
     QCOMPARE(recorder.state().texts.sampling, QStringLiteral("7 Sec"));
@@ -468,7 +468,7 @@ void TestTarnixLog::keepsIntervalAcrossLinkRestart() {
 
     QString statusWhileLost;
     QTimer::singleShot(5000, &recorder, [&] { recorder.finish(1); }); // a way out of the restart
-    connect(&recorder.cycle(), &panel::PollingCycle::linkLost, this,
+    connect(&recorder.cycle(), &core::PollingCycle::linkLost, this,
             [&] { statusWhileLost = recorder.status(); });
     recorder.cycle().restartLink(); // returns once the meter answered again
     QVERIFY2(statusWhileLost.startsWith(u"No COM  "), qPrintable(statusWhileLost));
@@ -791,7 +791,7 @@ void TestTarnixLog::reportsGapsWithoutLines() {
     QFETCH(int, endSecond);
     QFETCH(QStringList, said);
     const QDateTime start(QDate(2026, 12, 6), QTime(10, 0));
-    app::LineGaps gaps(interval);
+    core::LineGaps gaps(interval);
     QStringList got;
     for (const int second : lineSeconds)
         if (const QString text = gaps.lineWritten(start.addSecs(second)); !text.isEmpty())

@@ -1,9 +1,9 @@
 // The live views' pure parts: the digital view's layout, the analog dial and
 // its needle, and the strip charts' choice, overload values and series.
 #include "meter/FunctionRange.h"
-#include "views/ChartChoice.h"
-#include "views/DialGeometry.h"
-#include "views/DigitalLayout.h"
+#include "ui/views/ChartChoice.h"
+#include "ui/views/DialGeometry.h"
+#include "ui/views/DigitalLayout.h"
 
 #include <QtTest>
 #include <algorithm>

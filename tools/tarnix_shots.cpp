@@ -2,18 +2,18 @@
 // simulated meter, driven tick by tick on a virtual clock, each window
 // grabbed to a PNG file in DIR.
 // Usage: tarnix-shots DIR
-#include "files/PlotWindow.h"
+#include "ui/lists/PlotWindow.h"
 #include "link/Rs232.h"
-#include "logger/DataList.h"
-#include "logger/Memory.h"
-#include "panel/Panel.h"
+#include "ui/logger/DataList.h"
+#include "ui/logger/Memory.h"
+#include "ui/panel/Panel.h"
 #include "platform/MemorySerialPort.h"
-#include "platform/RecordingPrinter.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/VirtualClock.h"
+#include "support/RecordingPrinter.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
 #include "sim/DemoLogger.h"
 #include "sim/SimMeter.h"
-#include "views/LiveViews.h"
+#include "ui/views/LiveViews.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,9 +2,9 @@
 
 #include "link/Rs232.h"
 #include "platform/MemorySerialPort.h"
-#include "platform/RecordingPrinter.h"
-#include "platform/ScriptedDialogs.h"
-#include "platform/VirtualClock.h"
+#include "support/RecordingPrinter.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
 #include "sim/SimMeter.h"
 #include "support/TapPeer.h"
 

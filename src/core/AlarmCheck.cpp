@@ -1,0 +1,68 @@
+#include "core/AlarmCheck.h"
+
+#include "link/Commands.h"
+#include "link/MemoryMap.h"
+#include "link/Rs232.h"
+#include "meter/PackedReading.h"
+#include "core/AlarmVerdict.h"
+#include "core/SharedState.h"
+
+#include <array>
+
+namespace tarnix::core {
+
+namespace {
+// How long "UNDER" or "OVER" stays in the value display.
+constexpr double FlashTime = 0.2;
+} // namespace
+
+bool AlarmCheck::loadIfRequested() {
+    if (!m_state.link.alarmReloadRequest)
+        return true;
+    // 49 mode, 50 code, 51/52 low limit, 53/54 high limit, read in that order.
+    std::array<std::uint8_t, 6> bytes{};
+    for (int i = 0; i < 6; ++i) {
+        if (!m_link.readByte(link::address::AlarmMode + i)) {
+            // Limits the meter will not give are not asked for on every tick.
+            if (m_link.gaveUp())
+                m_state.link.alarmReloadRequest = false;
+            return false;
+        }
+        bytes[std::size_t(i)] = m_link.lastByte();
+    }
+    AlarmState& alarm = m_state.alarm;
+    alarm.functionCode = bytes[1];
+    alarm.low = meter::decodeStoredValue(bytes[3], bytes[2]).text();
+    alarm.high = meter::decodeStoredValue(bytes[5], bytes[4]).text();
+    m_state.texts.highAlarm = alarm.high;
+    m_state.texts.lowAlarm = alarm.low;
+    alarm.meterArmed = bytes[0] == link::AlarmArmed;
+    m_state.link.alarmReloadRequest = false;
+    m_state.show();
+    return true;
+}
+
+bool AlarmCheck::check() {
+    const AlarmState& alarm = m_state.alarm;
+    if (alarm.functionCode == m_state.reading.functionCode) {
+        const AlarmVerdict verdict =
+            alarmVerdict(m_state.reading.value.text(), alarm.low, alarm.high);
+        if (verdict == AlarmVerdict::Pass) {
+            if (!alarm.meterArmed)
+                m_link.send(link::command::AlarmInside);
+        } else {
+            m_state.texts.value = verdict == AlarmVerdict::Under ? QStringLiteral("UNDER")
+                                                                 : QStringLiteral("OVER");
+            m_state.show();
+            if (!m_link.delay(FlashTime))
+                return false;
+            if (!alarm.meterArmed)
+                m_link.send(link::command::AlarmOutside);
+        }
+    }
+    m_state.texts.alarmColour = alarm.meterArmed ? AlarmColour::Armed : AlarmColour::NotArmed;
+    m_state.show();
+    return true;
+}
+
+} // namespace tarnix::core

@@ -1,0 +1,33 @@
+#include "core/LineGaps.h"
+
+namespace tarnix::core {
+
+// Sample ticks come every 950 ms, so an interval of N seconds spaces lines
+// by N ticks; a late tick or a long exchange with the meter stretches one
+// spacing by a second or two. Twice the interval and two seconds more is a gap.
+double LineGaps::allowance() const { return 2.0 * m_interval + 2.0; }
+
+QString LineGaps::gapText(const QDateTime& from, const QDateTime& to, bool toEnd) const {
+    const qint64 seconds = (from.msecsTo(to) + 500) / 1000;
+    const QString format = QStringLiteral("HH:mm:ss");
+    return QStringLiteral("no line written from %1 to %2%3 (%4 s)")
+        .arg(from.toString(format), to.toString(format),
+             toEnd ? QStringLiteral(", the end of the run") : QString())
+        .arg(seconds);
+}
+
+QString LineGaps::lineWritten(const QDateTime& at) {
+    QString text;
+    if (m_last.isValid() && m_last.msecsTo(at) > qint64(allowance() * 1000))
+        text = gapText(m_last, at, false);
+    m_last = at;
+    return text;
+}
+
+QString LineGaps::runEnded(const QDateTime& at) const {
+    if (m_last.isValid() && m_last.msecsTo(at) > qint64(allowance() * 1000))
+        return gapText(m_last, at, true);
+    return {};
+}
+
+} // namespace tarnix::core

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/RecorderOptions.h"
+
+#include <QString>
+#include <functional>
+
+namespace tarnix::core {
+
+// Where a logger command reports: `progress` rewrites one status text (a
+// terminal shows it, anything else leaves it out), `message` is a line of its
+// own on standard error.
+struct LoggerConsole {
+    std::function<void(const QString& text)> progress;
+    std::function<void(const QString& line)> message;
+};
+
+// Runs `tarnix-log logger ...` to the end, without an event loop of its own
+// (the waits are the clock's). Returns the exit status: 0 done, 1 a failure
+// already reported through `console.message`.
+int runLoggerCommand(const LoggerOptions& options, const LoggerConsole& console);
+
+} // namespace tarnix::core

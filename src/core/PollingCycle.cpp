@@ -1,0 +1,316 @@
+#include "core/PollingCycle.h"
+
+#include "link/Commands.h"
+#include "link/Rs232.h"
+#include "link/Speeds.h"
+#include "meter/FunctionRange.h"
+#include "meter/Frames.h"
+#include "meter/LongFrameValue.h"
+#include "meter/PackedReading.h"
+#include "core/AlarmCheck.h"
+#include "core/MaxMin.h"
+#include "core/SharedState.h"
+#include "platform/Clock.h"
+#include "platform/SerialPort.h"
+
+namespace tarnix::core {
+
+namespace {
+
+constexpr int PollingInterval = 300; // ms
+constexpr int RequestsPerSpeed = 4;
+constexpr int SpeedChangesBeforeRestart = 4;
+// A meter that keeps sending broken long frames is treated as silent after
+// this many, so that the tick ends and other actions get the wire.
+constexpr int MalformedFramesPerAttempt = 10;
+// The recording query repeats "X" until the meter answers; a meter that has
+// gone quiet is taken as not recording after this many.
+constexpr int RecordingQueries = 15;
+// While the device is gone, the wake-up loop tries to open it this often.
+constexpr double ReopenInterval = 1.0;
+
+const QString ModelShort = QStringLiteral("MQZ5081");
+const QString ModelLong = QStringLiteral("HBQ750");
+const QString NoCom = QStringLiteral("No COM");
+const QString InitialSampling = QStringLiteral("2 sec");
+
+} // namespace
+
+PollingCycle::PollingCycle(SharedState& state, link::Rs232& link, QObject* parent)
+    : QObject(parent), m_state(state), m_link(link) {
+    m_timer.setParent(this); // found by name from the window
+    m_timer.setObjectName(QStringLiteral("Timer1"));
+    m_timer.setInterval(PollingInterval);
+    connect(&m_timer, &QTimer::timeout, this, &PollingCycle::tick);
+    m_ownAlarm = std::make_unique<AlarmCheck>(state, link);
+    m_alarm = m_ownAlarm.get();
+}
+
+PollingCycle::~PollingCycle() = default;
+
+bool PollingCycle::start(QString* why) {
+    auto& port = m_link.port();
+    port.close();
+    if (!port.open(link::StartSettings)) {
+        if (why)
+            *why = port.errorText();
+        return false;
+    }
+    m_state.texts.com = m_state.link.portLabel;
+    m_state.texts.sampling = InitialSampling;
+    m_state.link.meterConnected = false;
+    m_state.link.alarmReloadRequest = true;
+    m_state.show();
+    m_timer.start();
+    return true;
+}
+
+bool PollingCycle::shouldEnd() const { return m_yield || m_link.clock().stopped(); }
+
+bool PollingCycle::runExclusive(std::function<void()> action, std::function<void()> then) {
+    if (m_actionRunning || m_pending || m_link.clock().stopped())
+        return false;
+    if (m_inTick) {
+        m_timer.stop();
+        m_yield = true;
+        m_pending = std::move(action);
+        m_pendingThen = std::move(then);
+        return true;
+    }
+    runAction(std::move(action), std::move(then));
+    return true;
+}
+
+void PollingCycle::runAction(std::function<void()> action, std::function<void()> then) {
+    m_timer.stop();
+    m_actionRunning = true;
+    action();
+    m_actionRunning = false;
+    if (m_link.clock().stopped())
+        return;
+    m_timer.start();
+    if (then)
+        then();
+}
+
+bool PollingCycle::reopenAt(const QString& settings) {
+    auto& port = m_link.port();
+    port.close();
+    return port.open(settings);
+}
+
+bool PollingCycle::changeSpeed() {
+    const auto next = link::nextSearchSettings(m_link.port().settings());
+    return reopenAt(next.value_or(m_link.port().settings()));
+}
+
+// Step 2: flush, a blank, 0.2 s; then the count of waiting bytes picks the frame kind.
+bool PollingCycle::requestFrame(meter::FrameKind& kind) {
+    m_link.flush();
+    m_link.send(link::command::ReadingRequest);
+    if (!m_link.delay(link::ReplyPause))
+        return false;
+    kind = meter::frameKindForLength(m_link.port().bytesWaiting());
+    return true;
+}
+
+void PollingCycle::tick() {
+    if (m_inTick || m_actionRunning || m_link.clock().stopped())
+        return;
+    m_inTick = true;
+    runTick();
+    m_inTick = false;
+    m_yield = false;
+    if (m_pending)
+        runAction(std::exchange(m_pending, {}), std::exchange(m_pendingThen, {}));
+}
+
+void PollingCycle::runTick() {
+    if (m_link.port().isLost() || !m_link.port().isOpen()) {
+        restartLink();
+        return;
+    }
+    QByteArray frame;
+    meter::FrameKind kind = meter::FrameKind::None;
+    switch (takeFrame(frame, kind)) {
+    case Step::Next:
+        break;
+    case Step::Ended:
+        return;
+    }
+    if (showReading(frame, kind) == Step::Ended)
+        return;
+    queryRecording();
+}
+
+// Steps 1 to 6: the speed search and the request, until a frame is in.
+PollingCycle::Step PollingCycle::takeFrame(QByteArray& frame, meter::FrameKind& kind) {
+    LinkState& ls = m_state.link;
+    int attempts = 0;
+    int malformed = 0;
+    bool selectSpeed = !ls.meterConnected;
+    for (;;) {
+        if (selectSpeed)
+            changeSpeed();
+        selectSpeed = false;
+
+        if (!requestFrame(kind) || shouldEnd())
+            return Step::Ended;
+        if (kind != meter::FrameKind::None) {
+            ls.shortFrameSeen = kind == meter::FrameKind::Short;
+            ls.longFrameSeen = kind == meter::FrameKind::Long;
+            ls.baudRateNumber = link::baudOfSettings(m_link.port().settings());
+            frame = m_link.port().readAll();
+            ls.meterConnected = true;
+            if (!m_link.delay(link::AfterFramePause) || shouldEnd())
+                return Step::Ended;
+            if (frame.size() >= 2)
+                meter::decodeFunctionRange(std::uint8_t(frame[1]), m_state.reading);
+            const bool complete = frame.size() >= (kind == meter::FrameKind::Short
+                                                       ? meter::ShortFrameLength
+                                                       : meter::LongFrameLength);
+            const bool wellFormed =
+                complete && (kind == meter::FrameKind::Short ||
+                             (std::uint8_t(frame[0]) == meter::LongFrameStart &&
+                              std::uint8_t(frame[11]) == meter::LongFrameEnd));
+            if (wellFormed)
+                return Step::Next;
+            // A broken long frame is asked for again without counting, up to a point.
+            if (++malformed < MalformedFramesPerAttempt)
+                continue;
+            malformed = 0;
+        }
+        if (m_link.port().isLost()) {
+            restartLink();
+            return Step::Ended;
+        }
+        // No frame: four requests per speed, then the next speed; after the
+        // fourth change of speed the link is restarted.
+        ls.meterConnected = false;
+        if (++attempts < RequestsPerSpeed)
+            continue;
+        attempts = 0;
+        if (++ls.speedRounds < SpeedChangesBeforeRestart) {
+            selectSpeed = true;
+            continue;
+        }
+        ls.speedRounds = 0;
+        restartLink();
+        return Step::Ended;
+    }
+}
+
+// Steps 7 to 13: the value, the alarm steps, and what the panel shows.
+PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::FrameKind kind) {
+    meter::Reading& reading = m_state.reading;
+    PanelTexts& texts = m_state.texts;
+    const auto byte = [&](int i) { return std::uint8_t(frame[i]); };
+    if (kind == meter::FrameKind::Short) {
+        meter::decodePackedValue(byte(3), byte(2), reading);
+        texts.model = ModelShort;
+    } else {
+        const auto value = meter::renderDisplayChars(QByteArrayView(frame).sliced(2, 6));
+        if (!value) {
+            reading.value = meter::MeterValue::fromText(QString::fromUtf16(meter::InitialText));
+            texts.value = reading.value.text();
+            m_state.show();
+            return Step::Ended;
+        }
+        reading.value = *value;
+        texts.model = ModelLong;
+    }
+    if (m_alarm && m_state.link.alarmReloadRequest && (!m_alarm->loadIfRequested() || shouldEnd()))
+        return Step::Ended;
+    meter::applyFrequencyUnit(byte(2), reading);
+    if (reading.rangeText != texts.range) { // a new range starts maximum and minimum again
+        const MaxMin reset = resetMaxMin(texts.value);
+        texts.max = reset.max;
+        texts.min = reset.min;
+    }
+    const bool frequency = reading.functionText == QStringView(meter::FrequencyFunction);
+    if (m_alarm && !frequency && (!m_alarm->check() || shouldEnd()))
+        return Step::Ended;
+    texts.range = reading.rangeText;
+    texts.function = reading.functionText;
+    texts.value = reading.value.text();
+    const MaxMin next = updateMaxMin(texts.value, {texts.max, texts.min});
+    texts.max = next.max;
+    texts.min = next.min;
+    m_state.show();
+    Q_EMIT readingTaken();
+    return Step::Next;
+}
+
+// Step 14: is the meter's logger recording? "X" goes out at least twice.
+void PollingCycle::queryRecording() {
+    auto& port = m_link.port();
+    m_link.flush();
+    m_link.send(link::command::RecordingQuery);
+    if (!m_link.delay(link::ReplyPause) || shouldEnd())
+        return;
+    int queries = 1;
+    do {
+        m_link.send(link::command::RecordingQuery);
+        if (!m_link.delay(link::ReplyPause) || shouldEnd())
+            return;
+    } while (port.bytesWaiting() == 0 && ++queries < RecordingQueries);
+    const QByteArray reply = port.readAll();
+    const bool recording = reply.size() >= 2 && std::uint8_t(reply[reply.size() - 2]) == 1;
+    m_state.link.recordingFlag = recording;
+    m_state.texts.recordingShown = recording;
+    m_state.show();
+}
+
+void PollingCycle::restartLink() {
+    m_timer.stop();
+    PanelTexts& texts = m_state.texts;
+    texts.com = NoCom;
+    texts.linkButtonsEnabled = false;
+    m_state.show();
+    Q_EMIT linkLost();
+
+    if (!wakeUp())
+        return; // the program is ending
+    m_link.flush();
+    while (!reopenAt(link::StartSettings))
+        if (!m_link.clock().wait(ReopenInterval))
+            return;
+    texts.linkButtonsEnabled = true;
+    texts.com = m_state.link.portLabel;
+    texts.sampling = InitialSampling;
+    m_state.link.meterConnected = false;
+    texts.highAlarm.clear();
+    texts.lowAlarm.clear();
+    m_state.show();
+    Q_EMIT linkBack();
+    if (!m_yield) // otherwise the waiting action starts it when done
+        m_timer.start();
+}
+
+// Probes with a blank until any byte comes back. While the device is gone it
+// is opened again every second.
+bool PollingCycle::wakeUp() {
+    auto& port = m_link.port();
+    for (;;) {
+        if (m_link.clock().stopped())
+            return false;
+        if (m_yield)
+            return true; // an action wants the wire: give the link back as it is
+        if (port.isLost() || !port.isOpen()) {
+            const QString settings = port.settings().isEmpty() ? link::StartSettings
+                                                                : port.settings();
+            if (!reopenAt(settings)) {
+                if (!m_link.clock().wait(ReopenInterval))
+                    return false;
+                continue;
+            }
+        }
+        if (port.bytesWaiting() > 0)
+            return true;
+        m_link.flush();
+        m_link.send(link::command::ReadingRequest);
+        (void)m_link.delay(link::ReplyPause); // a lost device is seen at the top of the loop
+    }
+}
+
+} // namespace tarnix::core

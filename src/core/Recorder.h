@@ -1,0 +1,90 @@
+#pragma once
+
+#include "core/LineGaps.h"
+#include "core/RecorderOptions.h"
+#include "core/PollingCycle.h"
+#include "core/SamplingClock.h"
+#include "core/SharedState.h"
+#include "platform/LineAppender.h"
+
+#include <QDeadlineTimer>
+#include <QObject>
+#include <QTimer>
+#include <memory>
+
+namespace tarnix::link {
+class Rs232;
+}
+namespace tarnix::platform {
+class Dialogs;
+class RealClock;
+class SerialPort;
+} // namespace tarnix::platform
+namespace tarnix::sim {
+class SimMeter;
+}
+
+namespace tarnix::core {
+
+// The headless recorder: the desktop program's polling cycle and sampling
+// clock over one port, without a window. Each sample becomes one line,
+// appended to the file through the sampling clock's own recording, or
+// written to standard output.
+class Recorder : public QObject {
+    Q_OBJECT
+
+public:
+    // Messages the panel would show in message boxes go to `dialogs`.
+    Recorder(RecordOptions options, platform::Dialogs& dialogs, QObject* parent = nullptr);
+    ~Recorder() override;
+
+    // Opens the port and the file and starts polling; sampling starts with
+    // the first reading. False, with the reason in `error`, when the port or
+    // the file cannot be opened.
+    bool start(QString* error);
+    // Ends the run: every wait ends at once, both timers stop, the file is
+    // closed. Lines written so far are complete. Emits finished(code, message).
+    void finish(int exitCode, QString message = {});
+    bool finished() const { return m_finished; }
+
+    qint64 lines() const { return m_lines; }
+    // One line for a terminal: port, reading, lines recorded.
+    QString status() const;
+
+    core::SharedState& state() { return m_state; }
+    core::PollingCycle& cycle() { return m_cycle; }
+    core::SamplingClock& sampling() { return m_sampling; }
+
+Q_SIGNALS:
+    void statusChanged();
+    // 0: ended as asked. 1: a line could not be written, or the run ended
+    // without a single line (`message` says why).
+    void runFinished(int exitCode, const QString& message);
+    // Something worth a line on standard error while the run goes on: a
+    // stretch in which no line was written.
+    void notice(const QString& message);
+
+private:
+    void firstReading();
+    void sampleTaken(const QDateTime& at);
+    bool writeStandardOutput(const QDateTime& at, QString* error);
+    void durationCheck();
+
+    RecordOptions m_options;
+    std::unique_ptr<platform::RealClock> m_clock;
+    std::unique_ptr<sim::SimMeter> m_meter;
+    std::unique_ptr<platform::SerialPort> m_port;
+    std::unique_ptr<link::Rs232> m_link;
+    core::SharedState m_state;
+    core::PollingCycle m_cycle;
+    core::SamplingClock m_sampling;
+    QTimer m_endTimer;
+    QDeadlineTimer m_deadline;
+    platform::LineAppender m_standardOutput;
+    LineGaps m_gaps;
+    qint64 m_lines = 0;
+    bool m_samplingStarted = false;
+    bool m_finished = false;
+};
+
+} // namespace tarnix::core

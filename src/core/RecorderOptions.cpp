@@ -1,0 +1,311 @@
+#include "core/RecorderOptions.h"
+
+#include "link/MemoryMap.h"
+#include "core/SamplingClock.h"
+
+#include <QSet>
+#include <functional>
+#include <cmath>
+
+namespace tarnix::core {
+
+namespace {
+
+using Result = std::variant<LogCommand, UsageError>;
+
+UsageError error(const QString& text) {
+    return UsageError{text};
+}
+
+bool isHelp(const QString& word) {
+    return word == u"--help" || word == u"-h";
+}
+bool isVersion(const QString& word) {
+    return word == u"--version" || word == u"-v";
+}
+
+// One option word: its name and the value given after "=", if any.
+struct OptionWord {
+    QString name;
+    std::optional<QString> attached;
+};
+
+OptionWord splitOption(const QString& word) {
+    const qsizetype equals = word.indexOf(u'=');
+    if (equals < 0)
+        return {word, std::nullopt};
+    return {word.left(equals), word.mid(equals + 1)};
+}
+
+// --simulate[=short|long]; the error text when the model is neither.
+QString takeSimulate(const std::optional<QString>& attached, bool& simulate, bool& longFrames) {
+    const QString model = attached.value_or(QStringLiteral("short"));
+    if (model != u"short" && model != u"long")
+        return QStringLiteral("--simulate takes short or long, not \"%1\"").arg(model);
+    simulate = true;
+    longFrames = model == u"long";
+    return {};
+}
+
+// The options of `record` that take a value, with the value's name for messages.
+struct ValueOption {
+    const char16_t* name;
+    const char16_t* metavar;
+};
+constexpr ValueOption ValueOptions[] = {
+    {u"--port", u"DEVICE"},
+    {u"--interval", u"SECONDS"},
+    {u"--samples", u"N"},
+    {u"--duration", u"SECONDS"},
+};
+
+const ValueOption* findValueOption(const QString& name) {
+    for (const ValueOption& option : ValueOptions)
+        if (name == QStringView(option.name))
+            return &option;
+    return nullptr;
+}
+
+// Stores one option's value; an error text when the value does not do.
+QString takeValue(RecordOptions& options, const QString& name, const QString& value) {
+    if (name == u"--port") {
+        if (value.isEmpty())
+            return QStringLiteral("missing DEVICE after --port");
+        options.device = value;
+    } else if (name == u"--interval") {
+        // Read as the PC SAMPLING answer is: rounded, then clamped to 1..86400.
+        const auto seconds = core::parseSamplingAnswer(value);
+        if (!seconds)
+            return QStringLiteral("--interval takes a number of seconds, not \"%1\"").arg(value);
+        options.interval = *seconds;
+    } else if (name == u"--samples") {
+        bool ok = false;
+        const qint64 n = value.toLongLong(&ok);
+        if (!ok || n < 1)
+            return QStringLiteral("--samples takes a whole number from 1, not \"%1\"").arg(value);
+        options.samples = n;
+    } else if (name == u"--duration") {
+        bool ok = false;
+        const double seconds = value.toDouble(&ok);
+        if (!ok || !std::isfinite(seconds) || seconds <= 0)
+            return QStringLiteral("--duration takes a number of seconds above 0, not \"%1\"")
+                .arg(value);
+        options.duration = seconds;
+    }
+    return {};
+}
+
+// The words after a subcommand: file names, "--", --help, --simulate[=MODEL]
+// and options that take a value (as "--name value" or "--name=value").
+struct Scanned {
+    QStringList files;
+    QSet<QString> seen;
+    bool help = false;
+};
+
+// `metavar` names the value an option takes (nullopt: not an option here);
+// `take` stores a value and returns an error text when it does not do.
+std::variant<Scanned, UsageError>
+scanWords(const QStringList& arguments, qsizetype first, bool& simulate, bool& longFrames,
+          const std::function<std::optional<QString>(const QString&)>& metavar,
+          const std::function<QString(const QString&, const QString&)>& take) {
+    Scanned scanned;
+    bool optionsEnded = false; // after "--" every word is a file name
+    for (qsizetype i = first; i < arguments.size(); ++i) {
+        const QString& word = arguments[i];
+        if (optionsEnded || word == u"-" || !word.startsWith(u'-')) {
+            scanned.files.append(word);
+            continue;
+        }
+        if (word == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (isHelp(word)) {
+            scanned.help = true;
+            return scanned;
+        }
+        const auto [name, attached] = splitOption(word);
+        if (scanned.seen.contains(name))
+            return error(QStringLiteral("%1 is given twice").arg(name));
+        scanned.seen.insert(name);
+        if (name == u"--simulate") {
+            if (const QString problem = takeSimulate(attached, simulate, longFrames);
+                !problem.isEmpty())
+                return error(problem);
+            continue;
+        }
+        const std::optional<QString> valueName = metavar(name);
+        if (!valueName)
+            return error(QStringLiteral("unknown option %1").arg(name));
+        QString value;
+        if (attached)
+            value = *attached;
+        else if (i + 1 < arguments.size())
+            value = arguments[++i];
+        else
+            return error(QStringLiteral("missing %1 after %2").arg(*valueName, name));
+        if (const QString why = take(name, value); !why.isEmpty())
+            return error(why);
+    }
+    return scanned;
+}
+
+Result parseRecord(const QStringList& arguments) {
+    RecordOptions options;
+    const auto scan = scanWords(
+        arguments, 0, options.simulate, options.longFrames,
+        [](const QString& name) -> std::optional<QString> {
+            if (const ValueOption* option = findValueOption(name))
+                return QString::fromUtf16(option->metavar);
+            return std::nullopt;
+        },
+        [&options](const QString& name, const QString& value) {
+            return takeValue(options, name, value);
+        });
+    if (const auto* failed = std::get_if<UsageError>(&scan))
+        return *failed;
+    const auto& [files, seen, help] = std::get<Scanned>(scan);
+    if (help)
+        return LogCommand{LogCommand::Kind::Help, {}};
+
+    if (options.simulate && seen.contains(QStringLiteral("--port")))
+        return error(QStringLiteral("give either --port or --simulate"));
+    if (!options.simulate && options.device.isEmpty())
+        return error(QStringLiteral("give the meter's port with --port DEVICE, or --simulate"));
+    if (options.samples && options.duration)
+        return error(QStringLiteral("give either --samples or --duration"));
+    if (files.isEmpty())
+        return error(QStringLiteral("give a FILE to append to, or - for standard output"));
+    if (files.size() > 1)
+        return error(QStringLiteral("unexpected argument \"%1\"").arg(files[1]));
+    options.output = files.first();
+    return LogCommand{LogCommand::Kind::Record, options};
+}
+
+// The meter options shared by the logger actions, --set, and the words left
+// over as file names.
+Result parseLogger(const QStringList& arguments) {
+    if (arguments.isEmpty())
+        return error(QStringLiteral("give a logger action: status, download or set-clock"));
+    LoggerOptions options;
+    const QString& action = arguments.first();
+    if (isHelp(action))
+        return LogCommand{LogCommand::Kind::Help};
+    if (action == u"status")
+        options.action = LoggerOptions::Action::Status;
+    else if (action == u"download")
+        options.action = LoggerOptions::Action::Download;
+    else if (action == u"set-clock")
+        options.action = LoggerOptions::Action::SetClock;
+    else
+        return error(QStringLiteral("unknown logger action \"%1\"").arg(action));
+    const bool download = options.action == LoggerOptions::Action::Download;
+
+    const auto scan = scanWords(
+        arguments, 1, options.simulate, options.longFrames,
+        [download](const QString& name) -> std::optional<QString> {
+            if (name == u"--port")
+                return QStringLiteral("DEVICE");
+            if (name == u"--set" && download)
+                return QStringLiteral("N");
+            return std::nullopt;
+        },
+        [&options](const QString& name, const QString& value) -> QString {
+            if (name == u"--port") {
+                if (value.isEmpty())
+                    return QStringLiteral("missing DEVICE after --port");
+                options.device = value;
+                return {};
+            }
+            bool ok = false;
+            const int set = value.toInt(&ok);
+            if (!ok || set < 1 || set > link::address::DescribedSets)
+                return QStringLiteral("--set takes a set number from 1 to %1, not \"%2\"")
+                    .arg(link::address::DescribedSets)
+                    .arg(value);
+            options.set = set;
+            return {};
+        });
+    if (const auto* failed = std::get_if<UsageError>(&scan))
+        return *failed;
+    auto [files, seen, help] = std::get<Scanned>(scan);
+    if (help)
+        return LogCommand{LogCommand::Kind::Help};
+
+    if (options.simulate && seen.contains(QStringLiteral("--port")))
+        return error(QStringLiteral("give either --port or --simulate"));
+    if (!options.simulate && options.device.isEmpty())
+        return error(QStringLiteral("give the meter's port with --port DEVICE, or --simulate"));
+    if (download) {
+        if (options.set == 0)
+            return error(QStringLiteral("give the set to download with --set N"));
+        if (files.isEmpty())
+            return error(QStringLiteral("give a FILE to write, or - for standard output"));
+        options.output = files.takeFirst();
+    }
+    if (!files.isEmpty())
+        return error(QStringLiteral("unexpected argument \"%1\"").arg(files.first()));
+    LogCommand command{LogCommand::Kind::Logger};
+    command.logger = options;
+    return command;
+}
+
+} // namespace
+
+Result parseLogCommandLine(const QStringList& arguments) {
+    if (arguments.isEmpty())
+        return error(QStringLiteral("no subcommand given"));
+    const QString& first = arguments.first();
+    if (isHelp(first))
+        return LogCommand{LogCommand::Kind::Help, {}};
+    if (isVersion(first))
+        return LogCommand{LogCommand::Kind::Version, {}};
+    // Each subcommand reads the words after its name.
+    if (first == u"record")
+        return parseRecord(arguments.mid(1));
+    if (first == u"logger")
+        return parseLogger(arguments.mid(1));
+    return error(QStringLiteral("unknown subcommand \"%1\"").arg(first));
+}
+
+QString logUsage() {
+    return QStringLiteral(
+        "Usage: tarnix-log record --port DEVICE | --simulate[=short|long]\n"
+        "                         [--interval SECONDS] [--samples N | --duration SECONDS] FILE|-\n"
+        "       tarnix-log logger status --port DEVICE | --simulate[=short|long]\n"
+        "       tarnix-log logger download --set N (--port DEVICE | --simulate[=MODEL]) FILE|-\n"
+        "       tarnix-log logger set-clock --port DEVICE | --simulate[=short|long]\n"
+        "       tarnix-log --help | --version\n"
+        "\n"
+        "record: polls the multimeter and records its reading on the PC, as the desktop\n"
+        "program's SAVE AS does, without any window. Each sample is one line such as\n"
+        "  1,26/12/05,14:03:07.0,DCV,200mV,-12.34\n"
+        "appended to FILE (numbered from 1), or written to standard output with -.\n"
+        "\n"
+        "  --port DEVICE        the meter's serial device, such as /dev/ttyUSB0\n"
+        "  --simulate[=MODEL]   the built-in simulated meter: short (5-byte frames,\n"
+        "                       the default) or long (12-byte frames)\n"
+        "  --interval SECONDS   seconds between samples (default 2), read like the\n"
+        "                       PC SAMPLING answer: rounded, then kept within 1..86400\n"
+        "  --samples N          stop after N lines\n"
+        "  --duration SECONDS   stop after that long\n"
+        "\n"
+        "Without --samples or --duration it records until Ctrl-C or SIGTERM; every\n"
+        "line is complete in the file when the sample is taken.\n"
+        "\n"
+        "logger: the meter's own logger, as the desktop program's LOGGER and TIME SET.\n"
+        "  status      prints the logger's header, one \"Name: value\" a line, and one\n"
+        "              line per record set\n"
+        "  download    reads the meter's memory and writes the records of set N\n"
+        "              (--set 1..5) as data-file lines to FILE (replaced whole), or\n"
+        "              to standard output with -\n"
+        "  set-clock   sets the logger's clock from the PC's\n"
+        "They refuse while the logger records. On a terminal the progress shows on\n"
+        "standard error.\n"
+        "\n"
+        "Exit status: 0 done, 1 the port, the meter or the file failed, 2 a bad\n"
+        "command line.\n");
+}
+
+} // namespace tarnix::core

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <variant>
+
+namespace tarnix::core {
+
+// What `tarnix-log record` was asked to do.
+struct RecordOptions {
+    QString device;                 // --port: a path such as /dev/ttyUSB0
+    bool simulate = false;          // --simulate: the built-in simulated meter
+    bool longFrames = false;        // --simulate=long: the 12-byte model
+    int interval = 2;               // seconds between samples, 1..86400
+    std::optional<qint64> samples;  // end after this many lines
+    std::optional<double> duration; // end after this many seconds
+    QString output;                 // the file to append to, or "-"
+
+    bool toStandardOutput() const { return output == u"-"; }
+};
+
+// What `tarnix-log logger` was asked to do.
+struct LoggerOptions {
+    enum class Action { Status, Download, SetClock };
+    Action action = Action::Status;
+    QString device;          // --port: a path such as /dev/ttyUSB0
+    bool simulate = false;   // --simulate: the built-in simulated meter
+    bool longFrames = false; // --simulate=long: the 12-byte model
+    int set = 0;             // --set: 1..5, download only
+    QString output;          // download: the file to write, or "-"
+
+    bool toStandardOutput() const { return output == u"-"; }
+};
+
+// A tarnix-log command line. The first word picks the subcommand.
+struct LogCommand {
+    enum class Kind { Help, Version, Record, Logger };
+    Kind kind = Kind::Help;
+    RecordOptions record = {}; // Record
+    LoggerOptions logger = {}; // Logger
+};
+
+// A command line that cannot be run: the program says why, shows the usage
+// and exits with 2.
+struct UsageError {
+    QString message;
+};
+
+// Reads the arguments after the program name. Prints nothing and never exits.
+std::variant<LogCommand, UsageError> parseLogCommandLine(const QStringList& arguments);
+
+// The text --help prints.
+QString logUsage();
+
+} // namespace tarnix::core

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "files/DataChannel.h"
+#include "meter/Reading.h"
+
+#include <QObject>
+#include <QString>
+
+namespace tarnix::core {
+
+// The link as the polling cycle keeps it.
+struct LinkState {
+    int comPortNumber = 0;    // 1..8 when chosen in the port window
+    QString portLabel;        // what the port label shows while the port is in use ("COM3")
+    int baudRateNumber = 0;   // the speed of the last frame
+    bool meterConnected = false;
+    bool recordingFlag = false; // the meter's logger records
+    bool alarmReloadRequest = false;
+    int speedRounds = 0;        // speed changes since the last restart of the link
+    bool shortFrameSeen = false;
+    bool longFrameSeen = false;
+};
+
+// The alarm limits as last read from the meter.
+struct AlarmState {
+    QString low;           // rendered packed readings: "-1.500", "OL", "-OL"
+    QString high;
+    int functionCode = 0;  // the code the limits were set for
+    bool meterArmed = false;
+};
+
+// The background of the HIGHER and LOWER panels.
+enum class AlarmColour { Unset, Armed, NotArmed };
+
+// What the main panel shows. Maximum and minimum and the range-change check
+// work on these texts, exactly as the user sees them.
+struct PanelTexts {
+    QString function;
+    QString range;
+    QString value;
+    QString max;
+    QString min;
+    QString com = QStringLiteral("No Com");
+    QString sampling;
+    QString time;
+    QString model;          // the model button's caption
+    bool recordingShown = false; // "REC"
+    QString highAlarm;
+    QString lowAlarm;
+    bool linkButtonsEnabled = true; // the six buttons that start long exchanges
+    bool loggerBusy = false;        // TIME SET and LOGGER are off while either runs
+    AlarmColour alarmColour = AlarmColour::Unset;
+    // PC recording
+    QString fileName;       // the recording file's name without its folder
+    QString count;          // lines recorded, after one blank
+    bool pcRecordingShown = false;
+    QString saveStopCaption = QStringLiteral("SAVE AS");
+};
+
+// The one shared state: owned by the panel, read by every window, written by
+// the polling cycle (and by a logger download's decoding).
+class SharedState : public QObject {
+    Q_OBJECT
+
+public:
+    meter::Reading reading;
+    LinkState link;
+    AlarmState alarm;
+    PanelTexts texts;
+    files::DataChannel data;
+
+    // Tells the windows to show the texts again.
+    void show() { Q_EMIT changed(); }
+
+Q_SIGNALS:
+    void changed();
+};
+
+} // namespace tarnix::core

@@ -1,0 +1,59 @@
+#include "core/StatusLine.h"
+
+#include "platform/WriteAll.h"
+
+#include <algorithm>
+#include <sys/ioctl.h>
+
+namespace tarnix::core {
+
+namespace {
+
+int terminalWidth(int fd) {
+    winsize size{};
+    if (::ioctl(fd, TIOCGWINSZ, &size) != 0)
+        return 0;
+    return size.ws_col;
+}
+
+} // namespace
+
+void StatusLine::put(const QString& text) {
+    // Nothing to be done about a console that is gone.
+    (void)platform::writeAll(m_fd, text.toLocal8Bit());
+}
+
+void StatusLine::erase() {
+    put(u'\r' + QString(m_shown.size(), u' ') + u'\r');
+}
+
+void StatusLine::show(const QString& text) {
+    if (!m_live)
+        return;
+    QString line = text;
+    // The last column stays free: a full row would move the cursor down.
+    if (const int width = terminalWidth(m_fd); width > 1 && line.size() >= width)
+        line.truncate(width - 1);
+    if (line == m_shown)
+        return;
+    const qsizetype blanks = std::max<qsizetype>(0, m_shown.size() - line.size());
+    put(u'\r' + line + QString(blanks, u' '));
+    m_shown = line;
+}
+
+void StatusLine::say(const QString& line) {
+    if (m_live && !m_shown.isEmpty()) {
+        erase();
+        put(line + u'\n' + m_shown);
+        return;
+    }
+    put(line + u'\n');
+}
+
+void StatusLine::end() {
+    if (m_live && !m_shown.isEmpty())
+        put(QStringLiteral("\n"));
+    m_shown.clear();
+}
+
+} // namespace tarnix::core

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "ui/PortWindow.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+namespace tarnix::link {
+class Rs232;
+}
+namespace tarnix::panel {
+class Panel;
+}
+namespace tarnix::platform {
+class Printer;
+class RealClock;
+class SerialPort;
+class WidgetDialogs;
+} // namespace tarnix::platform
+namespace tarnix::sim {
+class SimMeter;
+}
+
+namespace tarnix::app {
+
+// How the desktop program reaches its meter.
+struct DesktopOptions {
+    enum class Start { PortWindow, Device, Simulated };
+    Start start = Start::PortWindow;
+    QString device;       // Device: a path such as /dev/ttyUSB0
+    bool longFrames = false; // Simulated: the 12-byte model
+};
+
+// The desktop program: the port window (unless a device or the simulated
+// meter was given), then the main panel over the chosen port.
+class DesktopProgram : public QObject {
+    Q_OBJECT
+
+public:
+    explicit DesktopProgram(DesktopOptions options);
+    ~DesktopProgram() override;
+
+    // Shows the first window. False when the panel could not open its port:
+    // the program ends.
+    bool start();
+
+    link::PortWindow* portWindow() const { return m_portWindow; }
+    panel::Panel* panel() const { return m_panel.get(); }
+
+private:
+    bool openPanel(const QString& device, const QString& portLabel);
+    void portChosen(int comNumber, const QString& typedDevice, bool closePortWindow);
+
+    DesktopOptions m_options;
+    std::unique_ptr<platform::RealClock> m_clock;
+    std::unique_ptr<platform::WidgetDialogs> m_dialogs;
+    std::unique_ptr<platform::Printer> m_printer;
+    std::unique_ptr<sim::SimMeter> m_meter;
+    std::unique_ptr<platform::SerialPort> m_port;
+    std::unique_ptr<link::Rs232> m_link;
+    std::unique_ptr<panel::Panel> m_panel;
+    QPointer<link::PortWindow> m_portWindow;
+    int m_comPortNumber = 0;
+};
+
+} // namespace tarnix::app

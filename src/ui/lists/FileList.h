@@ -1,0 +1,26 @@
+#pragma once
+
+#include "ui/lists/ListWindow.h"
+
+namespace tarnix::files {
+
+// An opened data file as a list, with Plot and Print.
+class FileList : public ListWindow {
+    Q_OBJECT
+
+public:
+    FileList(const ListContext& context, QWidget* parent = nullptr);
+
+    // Reads the file, showing "N Records Completed" while it loads and the
+    // file's name after. A file that cannot be read is reported; the records
+    // read so far stay listed.
+    void load(const QString& path);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void layOut();
+};
+
+} // namespace tarnix::files

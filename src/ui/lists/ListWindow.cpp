@@ -1,0 +1,57 @@
+#include "ui/lists/ListWindow.h"
+
+#include "files/DataChannel.h"
+#include "files/DataFile.h"
+#include "ui/lists/ListGrid.h"
+#include "ui/lists/ListPrinting.h"
+#include "ui/lists/PlotBoard.h"
+#include "platform/Dialogs.h"
+#include "ui/platform/TwipsGeometry.h"
+
+#include <QGuiApplication>
+
+namespace tarnix::files {
+
+ListWindow::ListWindow(const ListContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_context(context), m_model(this) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_grid = new ListGrid(&m_model, this);
+}
+
+void ListWindow::placeGrid(int left, int top, int width, int height) {
+    platform::setGeometryTwips(m_grid, left, top, std::max(width, 0), std::max(height, 0));
+}
+
+void ListWindow::servePlots(PlotSource source) {
+    if (m_context.plots)
+        m_context.plots->setList(source, this);
+}
+
+void ListWindow::plotList(PlotSource source) {
+    if (m_context.plots)
+        m_context.plots->plot(source, this);
+}
+
+void ListWindow::saveList() {
+    if (m_context.data.pcRecording) {
+        m_context.dialogs.message(AlreadyRecordingMessage, platform::MessageIcon::Critical);
+        return;
+    }
+    const QString path = m_context.dialogs.saveFileName(DataFileFilter);
+    if (path.isEmpty())
+        return;
+    m_context.data.dataFileName = path;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    const bool saved = saveDataFile(path, m_model.records(), &error);
+    QGuiApplication::restoreOverrideCursor();
+    if (!saved)
+        m_context.dialogs.message(error, platform::MessageIcon::Critical);
+}
+
+void ListWindow::printList() {
+    printGridList(this, m_model.records(), m_context.printer, m_context.dialogs,
+                  m_context.pollingTimer, m_context.clock);
+}
+
+} // namespace tarnix::files

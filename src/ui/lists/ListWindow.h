@@ -1,0 +1,64 @@
+#pragma once
+
+#include "ui/lists/ListModel.h"
+#include "files/PlotLimits.h"
+
+#include <QWidget>
+
+class QTimer;
+
+namespace tarnix::platform {
+class Clock;
+class Dialogs;
+class Printer;
+} // namespace tarnix::platform
+
+namespace tarnix::files {
+
+class ListGrid;
+class PlotBoard;
+struct DataChannel;
+
+// What a list window needs of the program around it.
+struct ListContext {
+    DataChannel& data;
+    platform::Dialogs& dialogs;
+    platform::Printer& printer;
+    platform::Clock& clock;
+    QTimer* pollingTimer;       // stopped while a list prints
+    PlotBoard* plots = nullptr; // the program's plot windows; none: lists cannot plot
+};
+
+// A window around a list grid, with the Save and Print actions the live list,
+// the downloaded list and the opened file share.
+class ListWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    ListWindow(const ListContext& context, QWidget* parent = nullptr);
+
+    ListModel& model() { return m_model; }
+    ListGrid* grid() const { return m_grid; }
+
+    // Save: refused while a PC recording holds the data file; otherwise asks
+    // for a file and writes every record to it, replacing it safely.
+    void saveList();
+    // Print: the records as text lines on the printer.
+    void printList();
+
+protected:
+    const ListContext& context() const { return m_context; }
+    // The plots of `source` read this window's records from now on.
+    void servePlots(PlotSource source);
+    // Plot: the whole list in the plot window its first record calls for.
+    void plotList(PlotSource source);
+    // Places the grid at (left, top) with the given size, in twips.
+    void placeGrid(int left, int top, int width, int height);
+
+private:
+    ListContext m_context;
+    ListModel m_model;
+    ListGrid* m_grid = nullptr;
+};
+
+} // namespace tarnix::files

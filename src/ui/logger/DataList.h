@@ -1,0 +1,34 @@
+#pragma once
+
+#include "files/DataRecord.h"
+#include "ui/lists/ListWindow.h"
+
+#include <vector>
+
+class QLabel;
+
+namespace tarnix::logger {
+
+// The records of one logger set: a title panel, the list, Save, Plot and Print.
+class DataList : public files::ListWindow {
+    Q_OBJECT
+
+public:
+    DataList(const files::ListContext& context, QWidget* parent = nullptr);
+
+    // Lists the records of set `number`; the title counts them as they are
+    // listed and then gives the total.
+    void listSet(const std::vector<files::RecordFields>& records, int number);
+
+    void setTitle(const QString& text);
+    QString title() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void layOut();
+    QLabel* m_title = nullptr;
+};
+
+} // namespace tarnix::logger

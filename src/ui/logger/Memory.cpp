@@ -1,0 +1,307 @@
+#include "ui/logger/Memory.h"
+
+#include "link/Rs232.h"
+#include "ui/logger/DataList.h"
+#include "logger/LoggerSession.h"
+#include "logger/MemoryDump.h"
+#include "platform/Clock.h"
+#include "core/PollingCycle.h"
+#include "core/SharedState.h"
+#include "platform/Dialogs.h"
+#include "ui/platform/TwipsGeometry.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace tarnix::logger {
+
+namespace {
+const QString RecordingRefusal = QStringLiteral("Invalid, Recording Mode !");
+const QString Wait = QStringLiteral("Wait");
+
+QLabel* framedLabel(QWidget* window, const char* frameName, const char* caption,
+                    const char* labelName, int left, int top, int width, int height) {
+    auto* frame = new QGroupBox(QString::fromLatin1(caption), window);
+    frame->setObjectName(QString::fromLatin1(frameName));
+    frame->setAlignment(Qt::AlignHCenter);
+    platform::setGeometryTwips(frame, left, top, width, height);
+    auto* label = new QLabel(frame);
+    label->setObjectName(QString::fromLatin1(labelName));
+    label->setAlignment(Qt::AlignCenter);
+    platform::setGeometryTwips(label, 60, 220, width - 120, height - 270);
+    return label;
+}
+} // namespace
+
+Memory::Memory(const LoggerHeader& header, int pcYear, core::SharedState& state,
+               core::PollingCycle& cycle, link::Rs232& link, const files::ListContext& lists,
+               QWidget* parent)
+    : QWidget(parent, Qt::Window), m_header(header), m_year(pcYear), m_state(state),
+      m_cycle(cycle), m_link(link), m_lists(lists) {
+    setObjectName(QStringLiteral("Memory"));
+    setWindowTitle(QStringLiteral("Logger"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setStyleSheet(QStringLiteral("QGroupBox { font-weight: normal; }")); // captions fit their frames
+    build();
+    fill();
+}
+
+Memory::~Memory() = default;
+
+DataList* Memory::dataList() const { return m_dataList; }
+
+void Memory::build() {
+    framedLabel(this, "SSPanel1", "Write", "LblWriteCounts", 60, 60, 1800, 480);
+    const auto button = [this](const char* name, const char* caption, int top) {
+        auto* b = new QPushButton(QString::fromLatin1(caption), this);
+        b->setObjectName(QString::fromLatin1(name));
+        platform::setGeometryTwips(b, 60, top, 1800, 330);
+        return b;
+    };
+    const auto field = [this](const char* name, int top) {
+        auto* f = new QLineEdit(this);
+        f->setObjectName(QString::fromLatin1(name));
+        platform::setGeometryTwips(f, 1920, top, 1200, 330);
+        return f;
+    };
+    auto* idButton = button("CmdIdCode", "Id Code", 600);
+    m_idCode = field("TxtIdCode", 600);
+    auto* rateButton = button("CmdSampleRate", "Sampling Rate", 990);
+    m_sampleRate = field("TxtSampleRate", 990);
+    framedLabel(this, "SSPanel2", "Memory Size", "LblMemorySize", 60, 1380, 1500, 480);
+    framedLabel(this, "SSPanel3", "Fail Counts", "LblFailCounts", 1620, 1380, 1500, 480);
+    framedLabel(this, "SSPanel4", "Range Ch", "LblRangeChanges", 60, 1920, 960, 480);
+    framedLabel(this, "SSPanel5", "Time of Meter", "LblTime", 1080, 1920, 2100, 480);
+
+    const auto list = [this](const char* frameName, const char* caption, const char* name,
+                             int left, const QStringList& entries) {
+        auto* frame = new QGroupBox(QString::fromLatin1(caption), this);
+        frame->setObjectName(QString::fromLatin1(frameName));
+        frame->setAlignment(Qt::AlignHCenter);
+        platform::setGeometryTwips(frame, left, 2460, 1500, 600);
+        auto* combo = new QComboBox(frame);
+        combo->setObjectName(QString::fromLatin1(name));
+        combo->addItems(entries);
+        combo->setCurrentIndex(-1); // no selection until the header preselects one
+        platform::setGeometryTwips(combo, 60, 230, 1380, 320);
+        return combo;
+    };
+    QStringList modes;
+    for (const char16_t* name : RecordingModeNames)
+        modes << QString::fromUtf16(name);
+    QStringList bauds;
+    for (const int baud : BaudRateEntries)
+        bauds << QString::number(baud);
+    m_recordingMode = list("CmdRecordingMode", "Rec Mode", "ComboRecordingMode", 60, modes);
+    m_baudRate = list("SSPanel6", "Baud Rate", "ComboBaudRate", 1620, bauds);
+
+    m_message = new QLabel(this);
+    m_message->setObjectName(QStringLiteral("LblMessage"));
+    platform::setGeometryTwips(m_message, 60, 3120, 2000, 330);
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("CmdCancel"));
+    platform::setGeometryTwips(m_cancel, 2160, 3120, 960, 330);
+    m_cancel->hide();
+
+    m_grid = new QTableWidget(0, 4, this);
+    m_grid->setObjectName(QStringLiteral("Grid"));
+    m_grid->setHorizontalHeaderLabels({QString(), QStringLiteral("Function"),
+                                       QStringLiteral("   Range   "), QStringLiteral("  Rec.s  ")});
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    const QFontMetrics metrics(font());
+    const char* templates[] = {" 00 ", " Function ", " 200K OHM", " 65535 "};
+    for (int c = 0; c < 4; ++c)
+        m_grid->setColumnWidth(c, metrics.horizontalAdvance(QString::fromLatin1(templates[c])) + 8);
+    platform::setGeometryTwips(m_grid, 3300, 60, 3840, 3390);
+    resize(platform::sizeFromTwips(this, 7200, 3570));
+
+    connect(idButton, &QPushButton::clicked, this, [this] {
+        if (!refusedWhileRecording())
+            writeSettings(idCodeWrites(QStringView(m_idCode->text())), false);
+    });
+    connect(rateButton, &QPushButton::clicked, this, [this] {
+        if (!refusedWhileRecording())
+            writeSettings(sampleRateWrites(QStringView(m_sampleRate->text())), false);
+    });
+    connect(m_recordingMode, &QComboBox::currentIndexChanged, this, [this](int entry) {
+        if (refusedWhileRecording())
+            return;
+        if (const auto w = recordingModeWrite(entry))
+            writeSettings(ByteWrites{*w}, true);
+    });
+    connect(m_baudRate, &QComboBox::currentIndexChanged, this, [this](int entry) {
+        if (refusedWhileRecording() || entry < 0)
+            return;
+        if (const auto w = baudSettingWrite(BaudRateEntries[entry]))
+            writeSettings(ByteWrites{*w}, true);
+    });
+    connect(m_grid, &QTableWidget::cellClicked, this, [this](int row, int) {
+        downloadSet(row + 1);
+    });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
+}
+
+void Memory::fill() {
+    const auto set = [this](const char* name, const QString& text) {
+        findChild<QLabel*>(QString::fromLatin1(name))->setText(text);
+    };
+    set("LblWriteCounts", QString::number(m_header.writeCount));
+    set("LblMemorySize", memorySizeText(m_header.memorySizeK));
+    set("LblTime", clockText(m_header.clock, yearDigits(m_year)));
+    set("LblRangeChanges", QString::number(m_header.rangeChanges));
+    set("LblFailCounts", QString::number(m_header.failCount));
+    m_idCode->setText(QString::number(m_header.idCode));
+    m_sampleRate->setText(intervalText(m_header.intervalUnits));
+    m_grid->setRowCount(int(m_header.sets.size()));
+    for (int r = 0; r < int(m_header.sets.size()); ++r) {
+        const RecordSet& s = m_header.sets[std::size_t(r)];
+        const QString cells[] = {QString::number(s.number), s.function, s.range, s.countText()};
+        for (int c = 0; c < 4; ++c)
+            m_grid->setItem(r, c, new QTableWidgetItem(cells[c]));
+    }
+    m_grid->setEnabled(!m_header.sets.empty());
+}
+
+// The lists follow the header at every resize, the first showing included;
+// a changed entry writes itself to the meter like a choice of the user's.
+void Memory::preselectLists() {
+    if (m_downloading)
+        return;
+    m_recordingMode->setCurrentIndex(std::clamp(m_header.recordingMode, 0, 2));
+    const int baud = baudRateOfCode(m_header.baudCode);
+    for (int i = 0; i < 4; ++i)
+        if (BaudRateEntries[i] == baud)
+            m_baudRate->setCurrentIndex(i);
+}
+
+void Memory::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    preselectLists();
+}
+
+void Memory::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (isVisible())
+        preselectLists();
+}
+
+void Memory::closeEvent(QCloseEvent* event) {
+    m_cancelRequested = true; // a running download ends at its next look at the port
+    event->accept();
+    Q_EMIT closed();
+}
+
+bool Memory::refusedWhileRecording() {
+    if (!m_state.link.recordingFlag)
+        return false;
+    m_lists.dialogs.message(RecordingRefusal, platform::MessageIcon::Critical);
+    return true;
+}
+
+void Memory::writeSettings(const std::optional<ByteWrites>& writes, bool flushFirst) {
+    if (!writes) {
+        m_lists.dialogs.message(QString::fromUtf16(InvalidEntryMessage),
+                                platform::MessageIcon::Critical);
+        return;
+    }
+    QPointer<Memory> self(this);
+    m_cycle.runExclusive([this, self, writes, flushFirst, &link = m_link] {
+        if (self)
+            m_message->setText(Wait);
+        if (flushFirst)
+            link.flush();
+        for (const ByteWrite& w : *writes)
+            if (!link.writeByte(w.address, w.value))
+                break;
+        if (self)
+            m_message->clear();
+    });
+}
+
+void Memory::setControlsEnabled(bool enabled) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_grid, findChild<QPushButton*>(QStringLiteral("CmdIdCode")),
+             findChild<QPushButton*>(QStringLiteral("CmdSampleRate")), m_recordingMode,
+             m_baudRate})
+        w->setEnabled(enabled);
+    m_cancel->setVisible(!enabled);
+}
+
+namespace {
+// Why a dump ended before its last byte, for the user.
+QString dumpEndText(const DumpResult& result, bool listed) {
+    const QString why = result.end == DumpResult::End::TimedOut
+                            ? QStringLiteral("The meter stopped sending")
+                            : QStringLiteral("The meter's port went away");
+    return QStringLiteral("%1 after %2 of %3 bytes; %4")
+        .arg(why)
+        .arg(result.bytes.size())
+        .arg(DumpLength)
+        .arg(listed ? QStringLiteral("the records received are listed.")
+                    : QStringLiteral("no record of this set arrived."));
+}
+} // namespace
+
+void Memory::downloadSet(int number) {
+    if (m_downloading || number < 1 || number > int(m_header.sets.size()))
+        return;
+    if (refusedWhileRecording())
+        return;
+    if (m_dataList)
+        m_dataList->close();
+    const RecordSet set = m_header.sets[std::size_t(number - 1)];
+    QPointer<Memory> self(this);
+    m_downloading = true;
+    m_cancelRequested = false;
+    setControlsEnabled(false);
+    // The dump may wait for a running poll, by which time the window may be gone.
+    const bool started = m_cycle.runExclusive([this, self, set, number, &link = m_link] {
+        if (!self)
+            return;
+        const DumpResult result = fetchDump(link, [this, self](qint64 received) {
+            if (!self || m_cancelRequested)
+                return false;
+            m_message->setText(dumpProgress(received));
+            return true;
+        });
+        if (!self)
+            return;
+        m_message->clear();
+        m_downloading = false;
+        setControlsEnabled(true);
+        if (result.end == DumpResult::End::Cancelled || link.clock().stopped())
+            return; // cancelled, or the program is ending
+        const SetDownload download = logger::downloadSet(result.dump(), set, m_year);
+        // A dump that ended early lists what came, and says so; one that
+        // brought no record of the set opens no list.
+        const bool listed = result.complete() || !download.records.empty();
+        if (listed) {
+            m_dataList = new DataList(m_lists, parentWidget());
+            m_dataList->show();
+            m_dataList->listSet(download.records, number);
+        }
+        if (!result.complete())
+            m_lists.dialogs.message(dumpEndText(result, listed), platform::MessageIcon::Exclamation);
+        else if (download.leftOut > 0)
+            m_lists.dialogs.message(
+                QStringLiteral("%1 records of this set lie beyond the meter's memory and could "
+                               "not be taken.")
+                    .arg(download.leftOut),
+                platform::MessageIcon::Exclamation);
+    });
+    if (!started) {
+        m_downloading = false;
+        setControlsEnabled(true);
+    }
+}
+
+} // namespace tarnix::logger

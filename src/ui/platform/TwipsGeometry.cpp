@@ -1,0 +1,59 @@
+#include "ui/platform/TwipsGeometry.h"
+
+#include "platform/Twips.h"
+
+#include <QRectF>
+#include <QSizeF>
+#include <QWidget>
+#include <cmath>
+
+namespace tarnix::platform {
+
+void setGeometryTwips(QWidget* widget, int left, int top, int width, int height) {
+    const double dx = widget->logicalDpiX(), dy = widget->logicalDpiY();
+    widget->setGeometry(twipsToPixels(left, dx), twipsToPixels(top, dy),
+                        twipsToPixels(width, dx), twipsToPixels(height, dy));
+}
+
+void setGeometryTwips(QWidget* widget, const QRectF& twips) {
+    setGeometryTwips(widget, int(twips.left()), int(twips.top()), int(twips.width()),
+                     int(twips.height()));
+}
+
+void moveTwips(QWidget* widget, QPointF twips) {
+    widget->move(twipsToPixels(twips.x(), widget->logicalDpiX()),
+                 twipsToPixels(twips.y(), widget->logicalDpiY()));
+}
+
+QSize sizeFromTwips(const QWidget* widget, int width, int height) {
+    return {twipsToPixels(width, widget->logicalDpiX()),
+            twipsToPixels(height, widget->logicalDpiY())};
+}
+
+namespace {
+
+constexpr QSizeF DesignFrame{90, 375}; // twips
+
+QSizeF frameTwips(const QWidget* window) {
+    const QSize px = window->frameGeometry().size() - window->size();
+    if (px.width() <= 0 && px.height() <= 0)
+        return DesignFrame;
+    return {pixelsToTwips(px.width(), window->logicalDpiX()),
+            pixelsToTwips(px.height(), window->logicalDpiY())};
+}
+
+} // namespace
+
+QSizeF outerSizeTwips(const QWidget* window) {
+    const QSizeF frame = frameTwips(window);
+    return {std::round(pixelsToTwips(window->width(), window->logicalDpiX()) + frame.width()),
+            std::round(pixelsToTwips(window->height(), window->logicalDpiY()) + frame.height())};
+}
+
+void resizeOuterTwips(QWidget* window, QSizeF twips) {
+    const QSizeF frame = frameTwips(window);
+    window->resize(twipsToPixels(twips.width() - frame.width(), window->logicalDpiX()),
+                   twipsToPixels(twips.height() - frame.height(), window->logicalDpiY()));
+}
+
+} // namespace tarnix::platform

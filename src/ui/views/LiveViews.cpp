@@ -1,0 +1,75 @@
+#include "ui/views/LiveViews.h"
+
+#include "core/SharedState.h"
+#include "ui/platform/CloseAndForget.h"
+
+namespace tarnix::views {
+
+using platform::closeAndForget;
+
+LiveViews::LiveViews(const LiveViewContext& context, QObject* parent)
+    : QObject(parent), m_context(context) {}
+
+LiveViews::~LiveViews() {
+    delete m_digital;
+    delete m_analog;
+    delete m_chart;
+}
+
+void LiveViews::openDigital() {
+    if (!m_digital)
+        m_digital = new Digital(m_context.panel);
+    m_digital->show();
+    m_digital->raise();
+    m_digital->activateWindow();
+}
+
+void LiveViews::openAnalog() {
+    closeAndForget(m_analog);
+    const meter::Reading& reading = m_context.state.reading;
+    if (!hasDial(reading.functionText))
+        return;
+    m_analog = new AnalogMeter(reading.functionText, reading.rangeText, m_context.panel);
+    m_analog->show();
+}
+
+void LiveViews::showRangeChart() {
+    closeAndForget(m_chart);
+    const meter::Reading& reading = m_context.state.reading;
+    const auto choice = chartChoice(reading.functionText, reading.rangeText);
+    if (!choice)
+        return;
+    m_overloads = {choice->chartMax, choice->chartMin};
+    // Handing over to the next chart from inside this chart's own tick:
+    // the old window is closed and deleted once its tick has returned.
+    m_chart = new StripChart(*choice, m_context, m_overloads, [this] { showRangeChart(); });
+    m_chart->show();
+    m_chart->timer().start();
+}
+
+bool LiveViews::sampleStep() {
+    const core::SharedState& state = m_context.state;
+    const meter::Reading& reading = state.reading;
+    if (m_digital)
+        m_digital->sampleStep(reading.functionText, reading.rangeText, state.texts.value);
+    if (!m_analog)
+        return true;
+    switch (dialTickStep(reading.functionText, reading.rangeText, m_analog->dialFunction(),
+                         m_analog->dialRange(), m_analog->resized())) {
+    case DialTickStep::Close:
+        closeAndForget(m_analog);
+        return false;
+    case DialTickStep::Rebuild:
+        openAnalog();
+        return false;
+    case DialTickStep::Redraw:
+        m_analog->redraw();
+        return false;
+    case DialTickStep::MoveNeedle:
+        m_analog->moveNeedle(reading.functionText, reading.rangeText, reading.value.text());
+        break;
+    }
+    return true;
+}
+
+} // namespace tarnix::views
