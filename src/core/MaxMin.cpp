@@ -1,4 +1,4 @@
-#include "panel/MaxMin.h"
+#include "core/MaxMin.h"
 
 #include "meter/LeadingNumber.h"
 

@@ -1,15 +1,13 @@
 #include "core/PollingCycle.h"
 
+#include "core/AlarmCheck.h"
+#include "core/MaxMin.h"
+#include "core/SharedState.h"
 #include "link/Commands.h"
 #include "link/Rs232.h"
 #include "link/Speeds.h"
 #include "meter/FunctionRange.h"
 #include "meter/Frames.h"
-#include "meter/LongFrameValue.h"
-#include "meter/PackedReading.h"
-#include "core/AlarmCheck.h"
-#include "core/MaxMin.h"
-#include "core/SharedState.h"
 #include "platform/Clock.h"
 #include "platform/SerialPort.h"
 
@@ -104,7 +102,7 @@ bool PollingCycle::changeSpeed() {
     return reopenAt(next.value_or(m_link.port().settings()));
 }
 
-// Step 2: flush, a blank, 0.2 s; then the count of waiting bytes picks the frame kind.
+// The request: flush, a blank, 0.2 s; then the count of waiting bytes picks the frame kind.
 bool PollingCycle::requestFrame(meter::FrameKind& kind) {
     m_link.flush();
     m_link.send(link::command::ReadingRequest);
@@ -143,7 +141,7 @@ void PollingCycle::runTick() {
     queryRecording();
 }
 
-// Steps 1 to 6: the speed search and the request, until a frame is in.
+// The speed search and the request, until a frame is in.
 PollingCycle::Step PollingCycle::takeFrame(QByteArray& frame, meter::FrameKind& kind) {
     LinkState& ls = m_state.link;
     int attempts = 0;
@@ -164,16 +162,7 @@ PollingCycle::Step PollingCycle::takeFrame(QByteArray& frame, meter::FrameKind& 
             ls.meterConnected = true;
             if (!m_link.delay(link::AfterFramePause) || shouldEnd())
                 return Step::Ended;
-            if (frame.size() >= 2)
-                meter::decodeFunctionRange(std::uint8_t(frame[1]), m_state.reading);
-            const bool complete = frame.size() >= (kind == meter::FrameKind::Short
-                                                       ? meter::ShortFrameLength
-                                                       : meter::LongFrameLength);
-            const bool wellFormed =
-                complete && (kind == meter::FrameKind::Short ||
-                             (std::uint8_t(frame[0]) == meter::LongFrameStart &&
-                              std::uint8_t(frame[11]) == meter::LongFrameEnd));
-            if (wellFormed)
+            if (meter::wellFormed(frame, kind))
                 return Step::Next;
             // A broken long frame is asked for again without counting, up to a point.
             if (++malformed < MalformedFramesPerAttempt)
@@ -200,28 +189,24 @@ PollingCycle::Step PollingCycle::takeFrame(QByteArray& frame, meter::FrameKind& 
     }
 }
 
-// Steps 7 to 13: the value, the alarm steps, and what the panel shows.
+// The decoded value, the alarm load and check, and what the panel shows.
 PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::FrameKind kind) {
     meter::Reading& reading = m_state.reading;
     PanelTexts& texts = m_state.texts;
-    const auto byte = [&](int i) { return std::uint8_t(frame[i]); };
     if (kind == meter::FrameKind::Short) {
-        meter::decodePackedValue(byte(3), byte(2), reading);
+        meter::decodeShortFrame(frame, reading);
         texts.model = ModelShort;
     } else {
-        const auto value = meter::renderDisplayChars(QByteArrayView(frame).sliced(2, 6));
-        if (!value) {
-            reading.value = meter::MeterValue::fromText(QString::fromUtf16(meter::InitialText));
-            texts.value = reading.value.text();
+        if (meter::decodeLongFrame(frame, reading) != meter::LongFrameResult::Decoded) {
+            texts.value = reading.value.text(); // "Initial": no reading to check or keep
             m_state.show();
             return Step::Ended;
         }
-        reading.value = *value;
         texts.model = ModelLong;
     }
     if (m_alarm && m_state.link.alarmReloadRequest && (!m_alarm->loadIfRequested() || shouldEnd()))
         return Step::Ended;
-    meter::applyFrequencyUnit(byte(2), reading);
+    meter::applyFrequencyUnit(std::uint8_t(frame[2]), reading);
     if (reading.rangeText != texts.range) { // a new range starts maximum and minimum again
         const MaxMin reset = resetMaxMin(texts.value);
         texts.max = reset.max;
@@ -241,7 +226,7 @@ PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::Fra
     return Step::Next;
 }
 
-// Step 14: is the meter's logger recording? "X" goes out at least twice.
+// Is the meter's logger recording? "X" goes out at least twice.
 void PollingCycle::queryRecording() {
     auto& port = m_link.port();
     m_link.flush();

@@ -15,7 +15,7 @@ namespace tarnix::core {
 
 class SharedState;
 
-// The alarm load and check of the cycle (steps 8 and 11); absent until set.
+// The alarm load and check that the cycle runs with each reading.
 class AlarmSteps {
 public:
     virtual ~AlarmSteps() = default;

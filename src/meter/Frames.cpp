@@ -14,6 +14,19 @@ FrameKind frameKindForLength(qsizetype byteCount) {
     return FrameKind::None;
 }
 
+bool wellFormed(QByteArrayView frame, FrameKind kind) {
+    switch (kind) {
+    case FrameKind::Short:
+        return frame.size() >= ShortFrameLength;
+    case FrameKind::Long:
+        return frame.size() == LongFrameLength && std::uint8_t(frame[0]) == LongFrameStart &&
+               std::uint8_t(frame[11]) == LongFrameEnd;
+    case FrameKind::None:
+        break;
+    }
+    return false;
+}
+
 void decodeShortFrame(QByteArrayView frame, Reading& reading) {
     if (frame.size() < 4)
         return;
@@ -23,8 +36,7 @@ void decodeShortFrame(QByteArrayView frame, Reading& reading) {
 }
 
 LongFrameResult decodeLongFrame(QByteArrayView frame, Reading& reading) {
-    if (frame.size() != LongFrameLength || std::uint8_t(frame[0]) != LongFrameStart ||
-        std::uint8_t(frame[11]) != LongFrameEnd)
+    if (!wellFormed(frame, FrameKind::Long))
         return LongFrameResult::Malformed;
     decodeFunctionRange(std::uint8_t(frame[1]), reading);
     const auto value = renderDisplayChars(frame.sliced(2, 6));

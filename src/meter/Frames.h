@@ -22,6 +22,12 @@ inline constexpr std::uint8_t LongFrameEnd = 13;
 
 FrameKind frameKindForLength(qsizetype byteCount);
 
+// A frame the decoders take: a short frame of at least five bytes, or a long
+// frame of twelve with '*' in front and CR at the end. Anything else is asked
+// for again, and changes nothing of the reading: its code byte is no more to
+// be trusted than the rest.
+bool wellFormed(QByteArrayView frame, FrameKind kind);
+
 // The function/range code, then the packed reading. Frames shorter than
 // 4 bytes change nothing.
 void decodeShortFrame(QByteArrayView frame, Reading& reading);
