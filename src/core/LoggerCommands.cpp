@@ -8,6 +8,7 @@
 #include "logger/LoggerSession.h"
 #include "logger/MemoryDump.h"
 #include "logger/SettingsWrites.h"
+#include "core/MeterActions.h"
 #include "core/PollingCycle.h"
 #include "core/SharedState.h"
 #include "platform/AtomicFile.h"
@@ -38,7 +39,6 @@ constexpr int SearchTicks = 3;
 // A meter that answers readings but not memory reads is given up on.
 constexpr int ReadTimeoutsBeforeGivingUp = 3;
 
-const QString RecordingRefusal = QStringLiteral("Invalid, Recording Mode !");
 
 // The meter over its port, found at its speed by the polling cycle's own
 // search, with nothing polling behind the command's back.

@@ -1,6 +1,7 @@
 #include "core/MaxMin.h"
 
 #include "meter/LeadingNumber.h"
+#include "meter/MeterValue.h"
 
 namespace tarnix::core {
 
@@ -26,7 +27,7 @@ bool below(const QString& a, const QString& b) {
 } // namespace
 
 MaxMin updateMaxMin(const QString& shown, const MaxMin& current) {
-    const QString initial = QStringLiteral("Initial");
+    const QString initial = QString::fromUtf16(meter::InitialText);
     if (shown == initial || current.max == initial || current.min == initial)
         return {QStringLiteral("0"), QStringLiteral("0")};
     MaxMin next = current;

@@ -2,17 +2,21 @@
 
 #include "meter/LeadingNumber.h"
 
+#include <iterator>
+
 namespace tarnix::link {
 
+namespace {
+constexpr int SearchOrder[] = {9600, 4800, 2400, 1200};
+}
+
+QString settingsForBaud(int baud) { return QStringLiteral("%1,n,8,1").arg(baud); }
+
 std::optional<QString> nextSearchSettings(const QString& current) {
-    if (current == u"9600,n,8,1")
-        return QStringLiteral("4800,n,8,1");
-    if (current == u"4800,n,8,1")
-        return QStringLiteral("2400,n,8,1");
-    if (current == u"2400,n,8,1")
-        return QStringLiteral("1200,n,8,1");
-    if (current == u"1200,n,8,1")
-        return QStringLiteral("9600,n,8,1");
+    const int count = int(std::size(SearchOrder));
+    for (int i = 0; i < count; ++i)
+        if (current == settingsForBaud(SearchOrder[i]))
+            return settingsForBaud(SearchOrder[(i + 1) % count]);
     return std::nullopt;
 }
 
@@ -35,7 +39,7 @@ std::optional<BaudChoice> parseBaudAnswer(const QString& answer) {
     } rows[] = {{1, 1200, '1'}, {2, 2400, '2'}, {4, 4800, '4'}, {9, 9600, '9'}};
     for (const auto& row : rows)
         if (value == row.shortForm || value == row.baud)
-            return BaudChoice{row.baud, row.code, QStringLiteral("%1,n,8,1").arg(row.baud)};
+            return BaudChoice{row.baud, row.code, settingsForBaud(row.baud)};
     return std::nullopt;
 }
 

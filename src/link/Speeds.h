@@ -5,9 +5,13 @@
 
 namespace tarnix::link {
 
+// The port settings for a speed: "9600,n,8,1".
+QString settingsForBaud(int baud);
+
 // The port opens at 1200 baud; the search then tries 9600, 4800, 2400, 1200
 // and starts over.
-inline const QString StartSettings = QStringLiteral("1200,n,8,1");
+inline constexpr int StartBaud = 1200;
+inline const QString StartSettings = settingsForBaud(StartBaud);
 
 // The settings the speed search moves to from `current` (nullopt for a text
 // outside the four speeds, which leaves the port as it is).

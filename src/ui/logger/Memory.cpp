@@ -1,13 +1,10 @@
 #include "ui/logger/Memory.h"
 
-#include "link/Rs232.h"
-#include "ui/logger/DataList.h"
-#include "logger/LoggerSession.h"
-#include "logger/MemoryDump.h"
-#include "platform/Clock.h"
-#include "core/PollingCycle.h"
+#include "core/MeterActions.h"
 #include "core/SharedState.h"
+#include "logger/MemoryDump.h"
 #include "platform/Dialogs.h"
+#include "ui/logger/DataList.h"
 #include "ui/platform/TwipsGeometry.h"
 
 #include <QCloseEvent>
@@ -22,7 +19,6 @@
 namespace tarnix::logger {
 
 namespace {
-const QString RecordingRefusal = QStringLiteral("Invalid, Recording Mode !");
 const QString Wait = QStringLiteral("Wait");
 
 QLabel* framedLabel(QWidget* window, const char* frameName, const char* caption,
@@ -40,10 +36,9 @@ QLabel* framedLabel(QWidget* window, const char* frameName, const char* caption,
 } // namespace
 
 Memory::Memory(const LoggerHeader& header, int pcYear, core::SharedState& state,
-               core::PollingCycle& cycle, link::Rs232& link, const files::ListContext& lists,
-               QWidget* parent)
+               core::MeterActions& actions, const files::ListContext& lists, QWidget* parent)
     : QWidget(parent, Qt::Window), m_header(header), m_year(pcYear), m_state(state),
-      m_cycle(cycle), m_link(link), m_lists(lists) {
+      m_actions(actions), m_lists(lists) {
     setObjectName(QStringLiteral("Memory"));
     setWindowTitle(QStringLiteral("Logger"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -125,21 +120,21 @@ void Memory::build() {
     resize(platform::sizeFromTwips(this, 7200, 3570));
 
     connect(idButton, &QPushButton::clicked, this, [this] {
-        if (!refusedWhileRecording())
+        if (!m_actions.refusedWhileRecording())
             writeSettings(idCodeWrites(QStringView(m_idCode->text())), false);
     });
     connect(rateButton, &QPushButton::clicked, this, [this] {
-        if (!refusedWhileRecording())
+        if (!m_actions.refusedWhileRecording())
             writeSettings(sampleRateWrites(QStringView(m_sampleRate->text())), false);
     });
     connect(m_recordingMode, &QComboBox::currentIndexChanged, this, [this](int entry) {
-        if (refusedWhileRecording())
+        if (m_actions.refusedWhileRecording())
             return;
         if (const auto w = recordingModeWrite(entry))
             writeSettings(ByteWrites{*w}, true);
     });
     connect(m_baudRate, &QComboBox::currentIndexChanged, this, [this](int entry) {
-        if (refusedWhileRecording() || entry < 0)
+        if (m_actions.refusedWhileRecording() || entry < 0)
             return;
         if (const auto w = baudSettingWrite(BaudRateEntries[entry]))
             writeSettings(ByteWrites{*w}, true);
@@ -200,13 +195,6 @@ void Memory::closeEvent(QCloseEvent* event) {
     Q_EMIT closed();
 }
 
-bool Memory::refusedWhileRecording() {
-    if (!m_state.link.recordingFlag)
-        return false;
-    m_lists.dialogs.message(RecordingRefusal, platform::MessageIcon::Critical);
-    return true;
-}
-
 void Memory::writeSettings(const std::optional<ByteWrites>& writes, bool flushFirst) {
     if (!writes) {
         m_lists.dialogs.message(QString::fromUtf16(InvalidEntryMessage),
@@ -214,16 +202,9 @@ void Memory::writeSettings(const std::optional<ByteWrites>& writes, bool flushFi
         return;
     }
     QPointer<Memory> self(this);
-    m_cycle.runExclusive([this, self, writes, flushFirst, &link = m_link] {
+    m_actions.writeLoggerSettings(*writes, flushFirst, [self](bool busy) {
         if (self)
-            m_message->setText(Wait);
-        if (flushFirst)
-            link.flush();
-        for (const ByteWrite& w : *writes)
-            if (!link.writeByte(w.address, w.value))
-                break;
-        if (self)
-            m_message->clear();
+            self->m_message->setText(busy ? Wait : QString());
     });
 }
 
@@ -251,10 +232,36 @@ QString dumpEndText(const DumpResult& result, bool listed) {
 }
 } // namespace
 
+// The end of a download: what came is listed, and an early end said.
+void Memory::listDownload(const DumpResult& result, const RecordSet& set, int number) {
+    m_message->clear();
+    m_downloading = false;
+    setControlsEnabled(true);
+    if (result.end == DumpResult::End::Cancelled)
+        return;
+    const SetDownload download = logger::downloadSet(result.dump(), set, m_year);
+    // A dump that ended early lists what came, and says so; one that brought
+    // no record of the set opens no list.
+    const bool listed = result.complete() || !download.records.empty();
+    if (listed) {
+        m_dataList = new DataList(m_lists, parentWidget());
+        m_dataList->show();
+        m_dataList->listSet(download.records, number);
+    }
+    if (!result.complete())
+        m_lists.dialogs.message(dumpEndText(result, listed), platform::MessageIcon::Exclamation);
+    else if (download.leftOut > 0)
+        m_lists.dialogs.message(
+            QStringLiteral("%1 records of this set lie beyond the meter's memory and could "
+                           "not be taken.")
+                .arg(download.leftOut),
+            platform::MessageIcon::Exclamation);
+}
+
 void Memory::downloadSet(int number) {
     if (m_downloading || number < 1 || number > int(m_header.sets.size()))
         return;
-    if (refusedWhileRecording())
+    if (m_actions.refusedWhileRecording())
         return;
     if (m_dataList)
         m_dataList->close();
@@ -264,40 +271,17 @@ void Memory::downloadSet(int number) {
     m_cancelRequested = false;
     setControlsEnabled(false);
     // The dump may wait for a running poll, by which time the window may be gone.
-    const bool started = m_cycle.runExclusive([this, self, set, number, &link = m_link] {
-        if (!self)
-            return;
-        const DumpResult result = fetchDump(link, [this, self](qint64 received) {
+    const bool started = m_actions.fetchLoggerDump(
+        [this, self](qint64 received) {
             if (!self || m_cancelRequested)
                 return false;
             m_message->setText(dumpProgress(received));
             return true;
+        },
+        [this, self, set, number](const DumpResult& result) {
+            if (self)
+                listDownload(result, set, number);
         });
-        if (!self)
-            return;
-        m_message->clear();
-        m_downloading = false;
-        setControlsEnabled(true);
-        if (result.end == DumpResult::End::Cancelled || link.clock().stopped())
-            return; // cancelled, or the program is ending
-        const SetDownload download = logger::downloadSet(result.dump(), set, m_year);
-        // A dump that ended early lists what came, and says so; one that
-        // brought no record of the set opens no list.
-        const bool listed = result.complete() || !download.records.empty();
-        if (listed) {
-            m_dataList = new DataList(m_lists, parentWidget());
-            m_dataList->show();
-            m_dataList->listSet(download.records, number);
-        }
-        if (!result.complete())
-            m_lists.dialogs.message(dumpEndText(result, listed), platform::MessageIcon::Exclamation);
-        else if (download.leftOut > 0)
-            m_lists.dialogs.message(
-                QStringLiteral("%1 records of this set lie beyond the meter's memory and could "
-                               "not be taken.")
-                    .arg(download.leftOut),
-                platform::MessageIcon::Exclamation);
-    });
     if (!started) {
         m_downloading = false;
         setControlsEnabled(true);

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "logger/LoggerHeader.h"
+#include "logger/LoggerSession.h"
+#include "logger/SettingsWrites.h"
 #include "ui/lists/ListWindow.h"
 #include "ui/logger/DataList.h"
-#include "logger/LoggerHeader.h"
-#include "logger/SettingsWrites.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -14,11 +15,8 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
-namespace tarnix::link {
-class Rs232;
-}
 namespace tarnix::core {
-class PollingCycle;
+class MeterActions;
 class SharedState;
 } // namespace tarnix::core
 
@@ -34,7 +32,7 @@ class Memory : public QWidget {
 
 public:
     Memory(const LoggerHeader& header, int pcYear, core::SharedState& state,
-           core::PollingCycle& cycle, link::Rs232& link, const files::ListContext& lists,
+           core::MeterActions& actions, const files::ListContext& lists,
            QWidget* parent = nullptr);
     ~Memory() override;
 
@@ -54,15 +52,14 @@ private:
     void build();
     void fill();
     void preselectLists();
-    bool refusedWhileRecording();
     void writeSettings(const std::optional<ByteWrites>& writes, bool flushFirst);
     void setControlsEnabled(bool enabled);
+    void listDownload(const DumpResult& result, const RecordSet& set, int number);
 
     LoggerHeader m_header;
     int m_year;
     core::SharedState& m_state;
-    core::PollingCycle& m_cycle;
-    link::Rs232& m_link;
+    core::MeterActions& m_actions;
     files::ListContext m_lists;
     QTableWidget* m_grid = nullptr;
     QLineEdit* m_idCode = nullptr;

@@ -38,7 +38,6 @@ constexpr int HiddenRowTop = 5760;
 
 const QString Title = QStringLiteral("Panel   V5.7");
 const QString NoDevice = QStringLiteral("No device found, try again!");
-const QString Invalid = QStringLiteral("Invalid, try again!");
 
 // Frame rows and the three button columns.
 constexpr int Left = 60, FullWidth = 3960, HalfWidth = 1935, RightHalf = 2085;
@@ -51,7 +50,7 @@ Panel::Panel(link::Rs232& link, platform::Dialogs& dialogs, platform::Printer& p
              QWidget* parent)
     : QWidget(parent), m_link(link), m_dialogs(dialogs), m_printer(printer),
       m_cycle(m_state, link, this),
-      m_sampling(m_state, link.clock(), this) {
+      m_sampling(m_state, link.clock(), this), m_actions(m_state, m_cycle, link, dialogs) {
     setObjectName(QStringLiteral("Panel"));
     setWindowTitle(Title);
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -315,45 +314,13 @@ void Panel::resetMaxMin() {
     m_state.show();
 }
 
-void Panel::valueClicked() {
-    m_cycle.runExclusive([this] {
-        m_link.flush();
-        m_link.send(link::command::ValueKey);
-        (void)m_link.delay(link::CommandPause);
-    });
-}
+void Panel::valueClicked() { m_actions.pressValueKey(); }
 
-void Panel::recMode() {
-    m_cycle.runExclusive([this] { m_link.send(link::command::RecordMode); });
-}
+void Panel::recMode() { m_actions.pressRecMode(); }
 
-void Panel::modelClicked() {
-    m_cycle.runExclusive([this] {
-        m_link.send(link::command::RecordMode);
-        (void)m_link.delay(link::AfterFramePause);
-    });
-}
+void Panel::modelClicked() { m_actions.pressModelButton(); }
 
-void Panel::changeBaudRate() {
-    m_cycle.runExclusive([this] {
-        m_link.flush();
-        const QString answer =
-            m_dialogs.input(link::baudPrompt(), QStringLiteral("Input Baud Rate"),
-                            QString::number(m_state.link.baudRateNumber));
-        if (answer.isEmpty())
-            return;
-        const auto choice = link::parseBaudAnswer(answer);
-        if (!choice) {
-            m_dialogs.message(Invalid, platform::MessageIcon::Critical);
-            return;
-        }
-        m_link.send(QByteArray(1, choice->code));
-        m_state.link.baudRateNumber = choice->baud;
-        auto& port = m_link.port();
-        port.close();
-        port.open(choice->settings); // a port that fails here is found by the next tick
-    });
-}
+void Panel::changeBaudRate() { m_actions.changeBaudRate(); }
 
 void Panel::openAlarmSetUp() {
     if (m_state.reading.functionText == QStringView(meter::FrequencyFunction))
@@ -397,63 +364,23 @@ void Panel::openLiveList() {
     m_liveList->show();
 }
 
-// TIME SET: the logger's clock from the PC's, one digit a byte.
-void Panel::setLoggerClock() {
-    if (m_state.link.recordingFlag) {
-        m_dialogs.message(QStringLiteral("Invalid, Recording Mode !"),
-                          platform::MessageIcon::Critical);
-        return;
-    }
-    m_cycle.runExclusive([this] {
-        core::PanelTexts& t = m_state.texts;
-        t.loggerBusy = true;
-        m_link.flush();
-        t.com = QStringLiteral("Wait");
-        m_state.show();
-        for (const logger::ByteWrite& w : logger::clockWrites(m_link.clock().now()))
-            if (!m_link.writeByte(w.address, w.value))
-                break;
-        t.com = m_state.link.comPortNumber > 0
-                    ? QStringLiteral("Com%1").arg(m_state.link.comPortNumber)
-                    : m_state.link.portLabel;
-        t.loggerBusy = false;
-        m_state.show();
-    });
-}
+void Panel::setLoggerClock() { m_actions.setLoggerClock(); }
 
 logger::Memory* Panel::memoryWindow() const { return m_memory; }
 
-// LOGGER: the header, one byte at a time with its progress on the port
-// label, then a fresh Memory window with the logger's status and sets.
+// LOGGER: the header, then a fresh Memory window with the logger's status and sets.
 void Panel::readLogger() {
     if (m_state.link.recordingFlag) {
-        m_dialogs.message(QStringLiteral("Invalid, Recording Mode !"),
-                          platform::MessageIcon::Critical);
+        m_actions.refusedWhileRecording();
         return;
     }
-    auto header = std::make_shared<std::optional<std::array<std::uint8_t, logger::HeaderLength>>>();
-    m_cycle.runExclusive([this, header] {
-        core::PanelTexts& t = m_state.texts;
-        t.loggerBusy = true;
-        m_state.show();
-        if (m_memory)
-            m_memory->close();
-        const QString portText = t.com;
-        *header = logger::readHeader(m_link, [this](int address) {
-            m_state.texts.com = logger::headerReadProgress(address);
-            m_state.show();
-            return true;
-        });
-        t.com = portText;
-        t.loggerBusy = false;
-        m_state.show();
-    }, [this, header] {
+    if (m_memory)
+        m_memory->close();
+    m_actions.readLoggerHeader([this](const std::array<std::uint8_t, logger::HeaderLength>& header) {
         // Shown once the wire is free: its lists write their entries as they appear.
-        if (!*header)
-            return;
-        m_memory = new logger::Memory(logger::decodeHeader(**header),
-                                      m_link.clock().now().date().year(), m_state, m_cycle,
-                                      m_link, listContext(), this);
+        m_memory = new logger::Memory(logger::decodeHeader(header),
+                                      m_link.clock().now().date().year(), m_state, m_actions,
+                                      listContext(), this);
         m_memory->show();
     });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/MeterActions.h"
 #include "core/PollingCycle.h"
 #include "core/SamplingClock.h"
 #include "core/SharedState.h"
@@ -99,6 +100,7 @@ private:
     core::SharedState m_state;
     core::PollingCycle m_cycle;
     core::SamplingClock m_sampling;
+    core::MeterActions m_actions;
     QHash<QString, QLabel*> m_labels;
     QHash<QString, QPushButton*> m_buttons;
     ClickableLabel* m_value = nullptr;
