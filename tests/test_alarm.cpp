@@ -5,6 +5,7 @@
 #include "ui/alarm/CharBox.h"
 #include "link/MemoryMap.h"
 #include "core/AlarmVerdict.h"
+#include "core/MeterSession.h"
 #include "ui/panel/Panel.h"
 #include "support/SimulatedLink.h"
 
@@ -72,7 +73,8 @@ struct Bench : SimulatedLink {
         return panel.findChild<alarm::AlarmSetUp*>(QStringLiteral("AlarmSetUp"));
     }
 
-    panel::Panel panel{link, dialogs, printer};
+    tarnix::core::MeterSession session{link, dialogs};
+    panel::Panel panel{session, dialogs, printer};
 };
 
 QList<alarm::CharBox*> digitBoxes(QWidget* dialog, const char* name) {

@@ -1,5 +1,6 @@
 // The digital view, the analog view and the strip charts as the panel opens
 // them and the sample ticks drive them, on the simulated meter.
+#include "core/MeterSession.h"
 #include "ui/panel/Panel.h"
 #include "platform/Twips.h"
 #include "ui/platform/TwipsGeometry.h"
@@ -32,7 +33,8 @@ struct Bench : SimulatedLink {
     }
     views::LiveViews& views() { return panel.views(); }
 
-    panel::Panel panel{link, dialogs, printer};
+    tarnix::core::MeterSession session{link, dialogs};
+    panel::Panel panel{session, dialogs, printer};
 };
 
 } // namespace

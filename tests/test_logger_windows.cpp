@@ -3,6 +3,7 @@
 #include "link/MemoryMap.h"
 #include "ui/logger/DataList.h"
 #include "ui/logger/Memory.h"
+#include "core/MeterSession.h"
 #include "ui/panel/Panel.h"
 #include "support/SimulatedLink.h"
 
@@ -63,7 +64,8 @@ struct Bench : SimulatedLink {
         return w;
     }
 
-    panel::Panel panel{link, dialogs, printer};
+    tarnix::core::MeterSession session{link, dialogs};
+    panel::Panel panel{session, dialogs, printer};
 };
 
 } // namespace

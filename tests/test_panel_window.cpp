@@ -2,6 +2,7 @@
 // elements, the buttons that talk to the meter, and the baud-rate dialog.
 #include "ui/PortWindow.h"
 #include "link/Rs232.h"
+#include "core/MeterSession.h"
 #include "ui/panel/Panel.h"
 #include "platform/MemorySerialPort.h"
 #include "support/ScriptedDialogs.h"
@@ -29,7 +30,8 @@ struct Bench : SimulatedLink {
         return panel.findChild<QPushButton*>(QString::fromLatin1(name));
     }
 
-    panel::Panel panel{link, dialogs, printer};
+    tarnix::core::MeterSession session{link, dialogs};
+    panel::Panel panel{session, dialogs, printer};
 };
 
 } // namespace
@@ -91,11 +93,6 @@ void TestPanelWindow::elementsAndInitialTexts() {
     QVERIFY(b.label("LblRec")->isHidden());
     QCOMPARE(b.label("LblRecording")->text(), QStringLiteral("Recording"));
     QVERIFY(b.label("LblRecording")->isHidden());
-    auto* timer1 = b.panel.findChild<QTimer*>(QStringLiteral("Timer1"));
-    auto* timer2 = b.panel.findChild<QTimer*>(QStringLiteral("Timer2"));
-    QVERIFY(timer1 && timer2);
-    QCOMPARE(timer1->interval(), 300);
-    QCOMPARE(timer2->interval(), 950);
     // The model, baud-rate and REC MODE buttons lie below the laid-out area.
     QVERIFY(b.button("CmdBaudRate")->geometry().top() > b.panel.height());
     QVERIFY(b.button("CmdBaudRate")->focusPolicy() & Qt::TabFocus);
@@ -108,8 +105,8 @@ void TestPanelWindow::loadStartsPolling() {
     QCOMPARE(b.label("LblCom")->text(), QStringLiteral("COM3"));
     QCOMPARE(b.label("LblSam")->text(), QStringLiteral("2 sec"));
     QCOMPARE(b.port.settings(), QStringLiteral("1200,n,8,1"));
-    QVERIFY(b.panel.findChild<QTimer*>(QStringLiteral("Timer1"))->isActive());
-    QVERIFY(b.panel.findChild<QTimer*>(QStringLiteral("Timer2"))->isActive());
+    QVERIFY(b.panel.cycle().timer().isActive());
+    QVERIFY(b.panel.sampling().timer().isActive());
 }
 
 void TestPanelWindow::loadFailureSaysWhy() {

@@ -2,6 +2,7 @@
 // the simulated meter and the virtual clock.
 #include "ui/lists/FileList.h"
 #include "ui/lists/ListGrid.h"
+#include "core/MeterSession.h"
 #include "ui/panel/Panel.h"
 #include "core/SamplingClock.h"
 #include "support/SimulatedLink.h"
@@ -41,7 +42,8 @@ struct Bench : SimulatedLink {
     }
     QLabel* label(const char* name) { return panel.findChild<QLabel*>(QString::fromLatin1(name)); }
 
-    panel::Panel panel{link, dialogs, printer};
+    tarnix::core::MeterSession session{link, dialogs};
+    panel::Panel panel{session, dialogs, printer};
     QTemporaryDir dir;
 };
 

@@ -6,6 +6,7 @@
 #include "link/Rs232.h"
 #include "ui/logger/DataList.h"
 #include "ui/logger/Memory.h"
+#include "core/MeterSession.h"
 #include "ui/panel/Panel.h"
 #include "platform/MemorySerialPort.h"
 #include "support/RecordingPrinter.h"
@@ -162,7 +163,8 @@ private:
     platform::ScriptedDialogs m_dialogs;
     platform::RecordingPrinter m_printer;
     link::Rs232 m_link{m_port, m_clock, m_dialogs};
-    panel::Panel m_panel{m_link, m_dialogs, m_printer};
+    core::MeterSession m_session{m_link, m_dialogs};
+    panel::Panel m_panel{m_session, m_dialogs, m_printer};
 };
 
 } // namespace

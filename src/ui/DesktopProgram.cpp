@@ -2,6 +2,7 @@
 
 #include "ui/PortWindow.h"
 #include "link/Rs232.h"
+#include "core/MeterSession.h"
 #include "ui/panel/Panel.h"
 #include "platform/MemorySerialPort.h"
 #include "ui/platform/QtPrinter.h"
@@ -21,10 +22,7 @@ DesktopProgram::DesktopProgram(DesktopOptions options)
       m_dialogs(std::make_unique<platform::WidgetDialogs>()),
       m_printer(std::make_unique<platform::QtPrinter>(*m_dialogs)) {}
 
-DesktopProgram::~DesktopProgram() {
-    m_panel.reset(); // before the link it polls
-    delete m_portWindow;
-}
+DesktopProgram::~DesktopProgram() { delete m_portWindow; }
 
 bool DesktopProgram::start() {
     switch (m_options.start) {
@@ -77,7 +75,8 @@ bool DesktopProgram::openPanel(const QString& device, const QString& portLabel) 
         m_port = std::move(port);
     }
     m_link = std::make_unique<link::Rs232>(*m_port, *m_clock, *m_dialogs);
-    m_panel = std::make_unique<panel::Panel>(*m_link, *m_dialogs, *m_printer);
+    m_session = std::make_unique<core::MeterSession>(*m_link, *m_dialogs);
+    m_panel = std::make_unique<panel::Panel>(*m_session, *m_dialogs, *m_printer);
     m_dialogs->setParent(m_panel.get());
     m_panel->state().link.comPortNumber = m_comPortNumber;
     m_panel->state().link.portLabel = portLabel;

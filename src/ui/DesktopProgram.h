@@ -10,6 +10,9 @@
 namespace tarnix::link {
 class Rs232;
 }
+namespace tarnix::core {
+struct MeterSession;
+}
 namespace tarnix::panel {
 class Panel;
 }
@@ -60,6 +63,9 @@ private:
     std::unique_ptr<sim::SimMeter> m_meter;
     std::unique_ptr<platform::SerialPort> m_port;
     std::unique_ptr<link::Rs232> m_link;
+    // Declared in the order they depend on each other: each outlives what
+    // is declared after it.
+    std::unique_ptr<core::MeterSession> m_session;
     std::unique_ptr<panel::Panel> m_panel;
     QPointer<link::PortWindow> m_portWindow;
     int m_comPortNumber = 0;

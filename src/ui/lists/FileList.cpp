@@ -12,20 +12,14 @@
 
 namespace tarnix::files {
 
-namespace {
-constexpr int ButtonWidth = 1200, ButtonHeight = 360;
-}
-
 FileList::FileList(const ListContext& context, QWidget* parent) : ListWindow(context, parent) {
     setObjectName(QStringLiteral("FileList"));
     setWindowTitle(QStringLiteral("FileList"));
-    auto* plot = new QPushButton(QStringLiteral("Plot"), this);
-    plot->setObjectName(QStringLiteral("CmdFplot"));
-    connect(plot, &QPushButton::clicked, this, [this] { plotList(PlotSource::FileList); });
+    connect(addButton("CmdFplot", QStringLiteral("Plot")), &QPushButton::clicked, this,
+            [this] { plotList(PlotSource::FileList); });
     servePlots(PlotSource::FileList);
-    auto* print = new QPushButton(QStringLiteral("Print"), this);
-    print->setObjectName(QStringLiteral("CmdFprint"));
-    connect(print, &QPushButton::clicked, this, &ListWindow::printList);
+    connect(addButton("CmdFprint", QStringLiteral("Print")), &QPushButton::clicked, this,
+            &ListWindow::printList);
     resize(platform::sizeFromTwips(this, 6600, 5400));
     layOut();
 }
@@ -39,11 +33,7 @@ void FileList::layOut() {
     const int w = int(platform::pixelsToTwips(width(), logicalDpiX()));
     const int h = int(platform::pixelsToTwips(height(), logicalDpiY()));
     placeGrid(60, 60, w - 120, h - ButtonHeight - 240);
-    const int top = h - ButtonHeight - 90;
-    platform::setGeometryTwips(findChild<QPushButton*>(QStringLiteral("CmdFplot")), 60, top,
-                               ButtonWidth, ButtonHeight);
-    platform::setGeometryTwips(findChild<QPushButton*>(QStringLiteral("CmdFprint")),
-                               60 + ButtonWidth + 120, top, ButtonWidth, ButtonHeight);
+    placeButtons(h - ButtonHeight - 90);
 }
 
 void FileList::load(const QString& path) {

@@ -9,6 +9,7 @@
 #include "ui/platform/TwipsGeometry.h"
 
 #include <QGuiApplication>
+#include <QPushButton>
 
 namespace tarnix::files {
 
@@ -20,6 +21,21 @@ ListWindow::ListWindow(const ListContext& context, QWidget* parent)
 
 void ListWindow::placeGrid(int left, int top, int width, int height) {
     platform::setGeometryTwips(m_grid, left, top, std::max(width, 0), std::max(height, 0));
+}
+
+QPushButton* ListWindow::addButton(const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, this);
+    button->setObjectName(QString::fromLatin1(name));
+    m_buttons.push_back(button);
+    return button;
+}
+
+void ListWindow::placeButtons(int top, int height) {
+    int left = 60;
+    for (QPushButton* button : m_buttons) {
+        platform::setGeometryTwips(button, left, top, ButtonWidth, height);
+        left += ButtonWidth + 120;
+    }
 }
 
 void ListWindow::servePlots(PlotSource source) {

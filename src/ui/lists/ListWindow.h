@@ -4,7 +4,9 @@
 #include "files/PlotLimits.h"
 
 #include <QWidget>
+#include <vector>
 
+class QPushButton;
 class QTimer;
 
 namespace tarnix::platform {
@@ -54,11 +56,18 @@ protected:
     void plotList(PlotSource source);
     // Places the grid at (left, top) with the given size, in twips.
     void placeGrid(int left, int top, int width, int height);
+    // A button of the row below the grid, in the order they are added.
+    QPushButton* addButton(const char* name, const QString& caption);
+    // Lays that row out from the left edge, its top at `top` (twips).
+    void placeButtons(int top, int height = ButtonHeight);
+
+    static constexpr int ButtonWidth = 1200, ButtonHeight = 360;
 
 private:
     ListContext m_context;
     ListModel m_model;
     ListGrid* m_grid = nullptr;
+    std::vector<QPushButton*> m_buttons;
 };
 
 } // namespace tarnix::files

@@ -14,14 +14,6 @@ using platform::closeAndForget;
 PlotBoard::PlotBoard(platform::Dialogs& dialogs, platform::Printer& printer, QWidget* windowParent)
     : QObject(windowParent), m_dialogs(dialogs), m_printer(printer), m_windowParent(windowParent) {}
 
-// The windows and dialogs hold references to what the board was given.
-PlotBoard::~PlotBoard() {
-    for (Slot* s : {&m_signed, &m_positive}) {
-        delete s->window;
-        delete s->range;
-    }
-}
-
 PlotBoard::Slot& PlotBoard::slot(PlotKind kind) {
     return kind == PlotKind::Signed ? m_signed : m_positive;
 }

@@ -29,7 +29,6 @@ class PlotBoard : public QObject {
 public:
     // Plot windows and range dialogs open as windows of `windowParent`.
     PlotBoard(platform::Dialogs& dialogs, platform::Printer& printer, QWidget* windowParent);
-    ~PlotBoard() override;
 
     // The list whose records the plots of `source` read from now on.
     void setList(PlotSource source, ListWindow* list);

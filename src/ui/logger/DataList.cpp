@@ -10,7 +10,7 @@
 namespace tarnix::logger {
 
 namespace {
-constexpr int ButtonWidth = 1200, ButtonHeight = 360, TitleHeight = 360;
+constexpr int TitleHeight = 360;
 }
 
 DataList::DataList(const files::ListContext& context, QWidget* parent)
@@ -22,20 +22,12 @@ DataList::DataList(const files::ListContext& context, QWidget* parent)
     m_title->setAlignment(Qt::AlignCenter);
     m_title->setFrameShape(QFrame::Panel);
     m_title->setFrameShadow(QFrame::Sunken);
-    const struct {
-        const char* name;
-        const char* caption;
-    } buttons[] = {{"CmdDsave", "Save"}, {"CmdDplot", "Plot"}, {"CmdDprint", "Print"}};
-    for (const auto& b : buttons) {
-        auto* button = new QPushButton(QString::fromLatin1(b.caption), this);
-        button->setObjectName(QString::fromLatin1(b.name));
-    }
-    connect(findChild<QPushButton*>(QStringLiteral("CmdDsave")), &QPushButton::clicked, this,
+    connect(addButton("CmdDsave", QStringLiteral("Save")), &QPushButton::clicked, this,
             &ListWindow::saveList);
-    connect(findChild<QPushButton*>(QStringLiteral("CmdDprint")), &QPushButton::clicked, this,
-            &ListWindow::printList);
-    connect(findChild<QPushButton*>(QStringLiteral("CmdDplot")), &QPushButton::clicked, this,
+    connect(addButton("CmdDplot", QStringLiteral("Plot")), &QPushButton::clicked, this,
             [this] { plotList(files::PlotSource::DataList); });
+    connect(addButton("CmdDprint", QStringLiteral("Print")), &QPushButton::clicked, this,
+            &ListWindow::printList);
     servePlots(files::PlotSource::DataList);
     resize(platform::sizeFromTwips(this, 6600, 5400));
     layOut();
@@ -64,13 +56,7 @@ void DataList::layOut() {
     const int h = int(platform::pixelsToTwips(height(), logicalDpiY()));
     platform::setGeometryTwips(m_title, 60, 60, w - 120, TitleHeight);
     placeGrid(60, TitleHeight + 120, w - 120, h - TitleHeight - ButtonHeight - 300);
-    const int top = h - ButtonHeight - 90;
-    int left = 60;
-    for (const char* name : {"CmdDsave", "CmdDplot", "CmdDprint"}) {
-        platform::setGeometryTwips(findChild<QPushButton*>(QString::fromLatin1(name)), left, top,
-                                   ButtonWidth, ButtonHeight);
-        left += ButtonWidth + 120;
-    }
+    placeButtons(h - ButtonHeight - 90);
 }
 
 } // namespace tarnix::logger

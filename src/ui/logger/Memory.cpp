@@ -52,7 +52,7 @@ Memory::~Memory() = default;
 DataList* Memory::dataList() const { return m_dataList; }
 
 void Memory::build() {
-    framedLabel(this, "SSPanel1", "Write", "LblWriteCounts", 60, 60, 1800, 480);
+    m_writeCounts = framedLabel(this, "SSPanel1", "Write", "LblWriteCounts", 60, 60, 1800, 480);
     const auto button = [this](const char* name, const char* caption, int top) {
         auto* b = new QPushButton(QString::fromLatin1(caption), this);
         b->setObjectName(QString::fromLatin1(name));
@@ -65,14 +65,17 @@ void Memory::build() {
         platform::setGeometryTwips(f, 1920, top, 1200, 330);
         return f;
     };
-    auto* idButton = button("CmdIdCode", "Id Code", 600);
+    m_idButton = button("CmdIdCode", "Id Code", 600);
     m_idCode = field("TxtIdCode", 600);
-    auto* rateButton = button("CmdSampleRate", "Sampling Rate", 990);
+    m_rateButton = button("CmdSampleRate", "Sampling Rate", 990);
     m_sampleRate = field("TxtSampleRate", 990);
-    framedLabel(this, "SSPanel2", "Memory Size", "LblMemorySize", 60, 1380, 1500, 480);
-    framedLabel(this, "SSPanel3", "Fail Counts", "LblFailCounts", 1620, 1380, 1500, 480);
-    framedLabel(this, "SSPanel4", "Range Ch", "LblRangeChanges", 60, 1920, 960, 480);
-    framedLabel(this, "SSPanel5", "Time of Meter", "LblTime", 1080, 1920, 2100, 480);
+    m_memorySize =
+        framedLabel(this, "SSPanel2", "Memory Size", "LblMemorySize", 60, 1380, 1500, 480);
+    m_failCounts =
+        framedLabel(this, "SSPanel3", "Fail Counts", "LblFailCounts", 1620, 1380, 1500, 480);
+    m_rangeChanges =
+        framedLabel(this, "SSPanel4", "Range Ch", "LblRangeChanges", 60, 1920, 960, 480);
+    m_clock = framedLabel(this, "SSPanel5", "Time of Meter", "LblTime", 1080, 1920, 2100, 480);
 
     const auto list = [this](const char* frameName, const char* caption, const char* name,
                              int left, const QStringList& entries) {
@@ -119,11 +122,11 @@ void Memory::build() {
     platform::setGeometryTwips(m_grid, 3300, 60, 3840, 3390);
     resize(platform::sizeFromTwips(this, 7200, 3570));
 
-    connect(idButton, &QPushButton::clicked, this, [this] {
+    connect(m_idButton, &QPushButton::clicked, this, [this] {
         if (!m_actions.refusedWhileRecording())
             writeSettings(idCodeWrites(QStringView(m_idCode->text())), false);
     });
-    connect(rateButton, &QPushButton::clicked, this, [this] {
+    connect(m_rateButton, &QPushButton::clicked, this, [this] {
         if (!m_actions.refusedWhileRecording())
             writeSettings(sampleRateWrites(QStringView(m_sampleRate->text())), false);
     });
@@ -146,14 +149,11 @@ void Memory::build() {
 }
 
 void Memory::fill() {
-    const auto set = [this](const char* name, const QString& text) {
-        findChild<QLabel*>(QString::fromLatin1(name))->setText(text);
-    };
-    set("LblWriteCounts", QString::number(m_header.writeCount));
-    set("LblMemorySize", memorySizeText(m_header.memorySizeK));
-    set("LblTime", clockText(m_header.clock, yearDigits(m_year)));
-    set("LblRangeChanges", QString::number(m_header.rangeChanges));
-    set("LblFailCounts", QString::number(m_header.failCount));
+    m_writeCounts->setText(QString::number(m_header.writeCount));
+    m_memorySize->setText(memorySizeText(m_header.memorySizeK));
+    m_clock->setText(clockText(m_header.clock, yearDigits(m_year)));
+    m_rangeChanges->setText(QString::number(m_header.rangeChanges));
+    m_failCounts->setText(QString::number(m_header.failCount));
     m_idCode->setText(QString::number(m_header.idCode));
     m_sampleRate->setText(intervalText(m_header.intervalUnits));
     m_grid->setRowCount(int(m_header.sets.size()));
@@ -210,8 +210,7 @@ void Memory::writeSettings(const std::optional<ByteWrites>& writes, bool flushFi
 
 void Memory::setControlsEnabled(bool enabled) {
     for (QWidget* w : std::initializer_list<QWidget*>{
-             m_grid, findChild<QPushButton*>(QStringLiteral("CmdIdCode")),
-             findChild<QPushButton*>(QStringLiteral("CmdSampleRate")), m_recordingMode,
+             m_grid, m_idButton, m_rateButton, m_recordingMode,
              m_baudRate})
         w->setEnabled(enabled);
     m_cancel->setVisible(!enabled);

@@ -67,6 +67,13 @@ private:
     QComboBox* m_recordingMode = nullptr;
     QComboBox* m_baudRate = nullptr;
     QLabel* m_message = nullptr;
+    QLabel* m_writeCounts = nullptr;
+    QLabel* m_memorySize = nullptr;
+    QLabel* m_failCounts = nullptr;
+    QLabel* m_rangeChanges = nullptr;
+    QLabel* m_clock = nullptr;
+    QPushButton* m_idButton = nullptr;
+    QPushButton* m_rateButton = nullptr;
     QPushButton* m_cancel = nullptr;
     QPointer<DataList> m_dataList;
     bool m_downloading = false;

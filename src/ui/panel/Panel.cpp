@@ -46,18 +46,14 @@ constexpr int RowHeight = 480, ButtonHeight = 330;
 
 } // namespace
 
-Panel::Panel(link::Rs232& link, platform::Dialogs& dialogs, platform::Printer& printer,
+Panel::Panel(core::MeterSession& session, platform::Dialogs& dialogs, platform::Printer& printer,
              QWidget* parent)
-    : QWidget(parent), m_link(link), m_dialogs(dialogs), m_printer(printer),
-      m_cycle(m_state, link, this),
-      m_sampling(m_state, link.clock(), this), m_actions(m_state, m_cycle, link, dialogs) {
+    : QWidget(parent), m_link(session.link), m_dialogs(dialogs), m_printer(printer),
+      m_state(session.state), m_cycle(session.cycle), m_sampling(session.sampling),
+      m_actions(session.actions) {
     setObjectName(QStringLiteral("Panel"));
     setWindowTitle(Title);
     setAttribute(Qt::WA_DeleteOnClose, false);
-    m_cycle.setParent(this);
-    m_sampling.setParent(this);
-    // The link restart shows "2 sec" again: sampling goes on at that interval.
-    connect(&m_cycle, &core::PollingCycle::linkBack, &m_sampling, &core::SamplingClock::restart);
     connect(&m_sampling, &core::SamplingClock::recordingFailed, this, [this](const QString& error) {
         m_dialogs.message(QStringLiteral("The recording has stopped: %1").arg(error),
                           platform::MessageIcon::Critical);
@@ -70,23 +66,12 @@ Panel::Panel(link::Rs232& link, platform::Dialogs& dialogs, platform::Printer& p
     showState();
 }
 
-Panel::~Panel() {
-    // The child windows go first: they read the state and the link.
-    delete m_fileList;
-    delete m_liveList;
-    delete m_alarmSetUp;
-    delete m_memory;
-    delete m_views;
-    m_views = nullptr;
-}
-
 QLabel* Panel::addLabel(QWidget* parent, const char* name, int left, int top, int width,
                         int height) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
     platform::setGeometryTwips(label, left, top, width, height);
     label->setAlignment(Qt::AlignCenter);
-    m_labels.insert(label->objectName(), label);
     return label;
 }
 
@@ -104,7 +89,6 @@ QPushButton* Panel::addButton(const char* name, const char* caption, int left, i
     auto* button = new QPushButton(QString::fromLatin1(caption), this);
     button->setObjectName(QString::fromLatin1(name));
     platform::setGeometryTwips(button, left, top, width, height);
-    m_buttons.insert(button->objectName(), button);
     return button;
 }
 
@@ -134,10 +118,10 @@ void Panel::build() {
     };
 
     int top = 60;
-    inside(addFrame("SSPanel7", "FUNCTION", Left, top, HalfWidth, RowHeight), "LblFun", HalfWidth,
-           RowHeight);
-    inside(addFrame("SSPanel3", "RANGE", RightHalf, top, HalfWidth, RowHeight), "LblRan",
-           HalfWidth, RowHeight);
+    m_labels.function = inside(addFrame("SSPanel7", "FUNCTION", Left, top, HalfWidth, RowHeight),
+                               "LblFun", HalfWidth, RowHeight);
+    m_labels.range = inside(addFrame("SSPanel3", "RANGE", RightHalf, top, HalfWidth, RowHeight),
+                            "LblRan", HalfWidth, RowHeight);
 
     top = 585;
     constexpr int ValueHeight = 735;
@@ -151,88 +135,82 @@ void Panel::build() {
     big.setBold(true);
     m_value->setFont(big);
     m_value->setCursor(Qt::PointingHandCursor);
-    m_labels.insert(m_value->objectName(), m_value);
 
     top = 1365;
-    inside(addFrame("SSPanel2", "MAXIMUM", Left, top, HalfWidth, RowHeight), "LblMax", HalfWidth,
-           RowHeight);
-    inside(addFrame("SSPanel1", "MINIMUM", RightHalf, top, HalfWidth, RowHeight), "LblMin",
-           HalfWidth, RowHeight);
+    m_labels.max = inside(addFrame("SSPanel2", "MAXIMUM", Left, top, HalfWidth, RowHeight),
+                          "LblMax", HalfWidth, RowHeight);
+    m_labels.min = inside(addFrame("SSPanel1", "MINIMUM", RightHalf, top, HalfWidth, RowHeight),
+                          "LblMin", HalfWidth, RowHeight);
 
     top = 1890;
-    for (auto* alarmPanel : {addFrame("PlHigh", "HIGHER", Left, top, HalfWidth, RowHeight),
-                             addFrame("PlLow", "LOWER", RightHalf, top, HalfWidth, RowHeight)}) {
-        alarmPanel->setAutoFillBackground(true);
-        inside(alarmPanel, alarmPanel->objectName() == u"PlHigh" ? "LblHighAlarm" : "LblLowAlarm",
-               HalfWidth, RowHeight);
-    }
+    m_highPanel = addFrame("PlHigh", "HIGHER", Left, top, HalfWidth, RowHeight);
+    m_lowPanel = addFrame("PlLow", "LOWER", RightHalf, top, HalfWidth, RowHeight);
+    m_highPanel->setAutoFillBackground(true);
+    m_lowPanel->setAutoFillBackground(true);
+    m_labels.highAlarm = inside(m_highPanel, "LblHighAlarm", HalfWidth, RowHeight);
+    m_labels.lowAlarm = inside(m_lowPanel, "LblLowAlarm", HalfWidth, RowHeight);
 
     top = 2415;
-    inside(addFrame("SSPanel5", "SAMPLING", Left, top, ThirdWidth, RowHeight), "LblSam",
-           ThirdWidth, RowHeight);
-    inside(addFrame("SSPanel6", "TIME", Col2, top, ThirdWidth, RowHeight), "LblTime", ThirdWidth,
-           RowHeight);
-    addLabel(this, "LblCom", Col3, top + 60, ThirdWidth, 240);
-    auto* rec = addLabel(this, "LblRec", Col3, top + 300, ThirdWidth, 180);
-    rec->setText(QStringLiteral("REC"));
-    rec->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+    m_labels.sampling = inside(addFrame("SSPanel5", "SAMPLING", Left, top, ThirdWidth, RowHeight),
+                               "LblSam", ThirdWidth, RowHeight);
+    m_labels.time = inside(addFrame("SSPanel6", "TIME", Col2, top, ThirdWidth, RowHeight),
+                           "LblTime", ThirdWidth, RowHeight);
+    m_labels.com = addLabel(this, "LblCom", Col3, top + 60, ThirdWidth, 240);
+    m_labels.rec = addLabel(this, "LblRec", Col3, top + 300, ThirdWidth, 180);
+    m_labels.rec->setText(QStringLiteral("REC"));
+    m_labels.rec->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
 
     top = 2940;
     auto* fileFrame = addFrame("SSPanel8", "FILE NAME", Left, top, FullWidth, RowHeight);
-    addLabel(fileFrame, "LblFileName", 60, 190, 2400, RowHeight - 220)
-        ->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    auto* recording = addLabel(fileFrame, "LblRecording", 2460, 190, 840, RowHeight - 220);
-    recording->setText(QStringLiteral("Recording"));
-    recording->setStyleSheet(QStringLiteral("color: #c00000;"));
-    addLabel(fileFrame, "LblCount", 3300, 190, 600, RowHeight - 220)
-        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_labels.fileName = addLabel(fileFrame, "LblFileName", 60, 190, 2400, RowHeight - 220);
+    m_labels.fileName->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_labels.recording = addLabel(fileFrame, "LblRecording", 2460, 190, 840, RowHeight - 220);
+    m_labels.recording->setText(QStringLiteral("Recording"));
+    m_labels.recording->setStyleSheet(QStringLiteral("color: #c00000;"));
+    m_labels.count = addLabel(fileFrame, "LblCount", 3300, 190, 600, RowHeight - 220);
+    m_labels.count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    const int rows[] = {3465, 3825, 4185, 4545};
+    // Four rows of three, then a row below the laid-out area.
+    const int rows[] = {3465, 3825, 4185, 4545, HiddenRowTop};
     const int cols[] = {Left, Col2, Col3};
+    Buttons& b = m_buttons;
     const struct {
+        QPushButton** button;
         const char* name;
         const char* caption;
     } buttons[] = {
-        {"CmdReset", "<--RESET-->"}, {"CmdDigital", "DIGITAL"},   {"CmdAnalog", "ANALOG"},
-        {"CmdList", "LIST"},         {"CmdGraph", "GRAPH"},       {"CmdPc", "PC SAMPLING"},
-        {"CmdSaveStop", "SAVE AS"},  {"CmdOpen", "OPEN FILE"},    {"CmdAlarm", "ALARM"},
-        {"CmdMemory", "LOGGER"},     {"CmdSystem", "TIME SET"},
+        {&b.reset, "CmdReset", "<--RESET-->"}, {&b.digital, "CmdDigital", "DIGITAL"},
+        {&b.analog, "CmdAnalog", "ANALOG"},    {&b.list, "CmdList", "LIST"},
+        {&b.graph, "CmdGraph", "GRAPH"},       {&b.pc, "CmdPc", "PC SAMPLING"},
+        {&b.saveStop, "CmdSaveStop", "SAVE AS"}, {&b.open, "CmdOpen", "OPEN FILE"},
+        {&b.alarm, "CmdAlarm", "ALARM"},       {&b.memory, "CmdMemory", "LOGGER"},
+        {&b.system, "CmdSystem", "TIME SET"},  {nullptr, nullptr, nullptr},
+        {&b.meter, "CmdMeter", ""},            {&b.baudRate, "CmdBaudRate", "BAUD RATE"},
+        {&b.update, "CmdUpdate", "REC MODE"},
     };
     int i = 0;
-    for (const auto& b : buttons) {
-        addButton(b.name, b.caption, cols[i % 3], rows[i / 3], ThirdWidth, ButtonHeight);
+    for (const auto& entry : buttons) {
+        if (entry.button)
+            *entry.button = addButton(entry.name, entry.caption, cols[i % 3], rows[i / 3],
+                                      ThirdWidth, ButtonHeight);
         ++i;
     }
-    addButton("CmdMeter", "", Left, HiddenRowTop, ThirdWidth, ButtonHeight);
-    addButton("CmdBaudRate", "BAUD RATE", Col2, HiddenRowTop, ThirdWidth, ButtonHeight);
-    addButton("CmdUpdate", "REC MODE", Col3, HiddenRowTop, ThirdWidth, ButtonHeight);
 
-    connect(m_buttons[QStringLiteral("CmdReset")], &QPushButton::clicked, this, &Panel::resetMaxMin);
-    connect(m_value, &ClickableLabel::clicked, this, &Panel::valueClicked);
-    connect(m_buttons[QStringLiteral("CmdUpdate")], &QPushButton::clicked, this, &Panel::recMode);
-    connect(m_buttons[QStringLiteral("CmdMeter")], &QPushButton::clicked, this,
-            &Panel::modelClicked);
-    connect(m_buttons[QStringLiteral("CmdBaudRate")], &QPushButton::clicked, this,
-            &Panel::changeBaudRate);
-    connect(m_buttons[QStringLiteral("CmdAlarm")], &QPushButton::clicked, this,
-            &Panel::openAlarmSetUp);
-    connect(m_buttons[QStringLiteral("CmdPc")], &QPushButton::clicked, this,
-            &Panel::askSamplingInterval);
-    connect(m_buttons[QStringLiteral("CmdSaveStop")], &QPushButton::clicked, this,
-            &Panel::saveOrStop);
-    connect(m_buttons[QStringLiteral("CmdOpen")], &QPushButton::clicked, this, &Panel::openFile);
-    connect(m_buttons[QStringLiteral("CmdList")], &QPushButton::clicked, this,
-            &Panel::openLiveList);
-    connect(m_buttons[QStringLiteral("CmdSystem")], &QPushButton::clicked, this,
-            &Panel::setLoggerClock);
-    connect(m_buttons[QStringLiteral("CmdMemory")], &QPushButton::clicked, this,
-            &Panel::readLogger);
-    connect(m_buttons[QStringLiteral("CmdDigital")], &QPushButton::clicked, m_views,
-            &views::LiveViews::openDigital);
-    connect(m_buttons[QStringLiteral("CmdAnalog")], &QPushButton::clicked, m_views,
-            &views::LiveViews::openAnalog);
-    connect(m_buttons[QStringLiteral("CmdGraph")], &QPushButton::clicked, m_views,
-            &views::LiveViews::showRangeChart);
+    connect(b.reset, &QPushButton::clicked, this, &Panel::resetMaxMin);
+    connect(m_value, &ClickableLabel::clicked, this, [this] { m_actions.pressValueKey(); });
+    connect(b.update, &QPushButton::clicked, this, [this] { m_actions.pressRecMode(); });
+    connect(b.meter, &QPushButton::clicked, this, [this] { m_actions.pressModelButton(); });
+    connect(b.baudRate, &QPushButton::clicked, this, [this] { m_actions.changeBaudRate(); });
+    connect(b.alarm, &QPushButton::clicked, this, &Panel::openAlarmSetUp);
+    connect(b.pc, &QPushButton::clicked, this, &Panel::askSamplingInterval);
+    connect(b.saveStop, &QPushButton::clicked, this, &Panel::saveOrStop);
+    connect(b.open, &QPushButton::clicked, this, &Panel::openFile);
+    connect(b.list, &QPushButton::clicked, this, &Panel::openLiveList);
+    connect(b.system, &QPushButton::clicked, this, [this] { m_actions.setLoggerClock(); });
+    connect(b.memory, &QPushButton::clicked, this, &Panel::readLogger);
+    connect(b.digital, &QPushButton::clicked, m_views, &views::LiveViews::openDigital);
+    connect(b.analog, &QPushButton::clicked, m_views, &views::LiveViews::openAnalog);
+    connect(b.graph, &QPushButton::clicked, m_views, &views::LiveViews::showRangeChart);
 
     const QSize laidOut = platform::sizeFromTwips(this, InsideWidth, InsideHeight);
     resize(laidOut);
@@ -241,30 +219,30 @@ void Panel::build() {
 
 void Panel::showState() {
     const core::PanelTexts& t = m_state.texts;
-    const auto set = [this](const char* name, const QString& text) {
-        if (QLabel* label = m_labels.value(QString::fromLatin1(name)); label && label->text() != text)
+    const auto set = [](QLabel* label, const QString& text) {
+        if (label->text() != text)
             label->setText(text);
     };
-    set("LblFun", t.function);
-    set("LblRan", t.range);
-    set("LblVal", t.value);
-    set("LblMax", t.max);
-    set("LblMin", t.min);
-    set("LblCom", t.com);
-    set("LblSam", t.sampling);
-    set("LblTime", t.time);
-    set("LblHighAlarm", t.highAlarm);
-    set("LblLowAlarm", t.lowAlarm);
-    m_labels[QStringLiteral("LblRec")]->setVisible(t.recordingShown);
-    set("LblFileName", t.fileName);
-    set("LblCount", t.count);
-    m_labels[QStringLiteral("LblRecording")]->setVisible(t.pcRecordingShown);
-    m_buttons[QStringLiteral("CmdSaveStop")]->setText(t.saveStopCaption);
-    m_buttons[QStringLiteral("CmdMeter")]->setText(t.model);
-    for (const char* name : {"CmdGraph", "CmdList", "CmdAnalog", "CmdPc"})
-        m_buttons[QString::fromLatin1(name)]->setEnabled(t.linkButtonsEnabled);
-    for (const char* name : {"CmdMemory", "CmdSystem"})
-        m_buttons[QString::fromLatin1(name)]->setEnabled(t.linkButtonsEnabled && !t.loggerBusy);
+    set(m_labels.function, t.function);
+    set(m_labels.range, t.range);
+    set(m_value, t.value);
+    set(m_labels.max, t.max);
+    set(m_labels.min, t.min);
+    set(m_labels.com, t.com);
+    set(m_labels.sampling, t.sampling);
+    set(m_labels.time, t.time);
+    set(m_labels.highAlarm, t.highAlarm);
+    set(m_labels.lowAlarm, t.lowAlarm);
+    m_labels.rec->setVisible(t.recordingShown);
+    set(m_labels.fileName, t.fileName);
+    set(m_labels.count, t.count);
+    m_labels.recording->setVisible(t.pcRecordingShown);
+    m_buttons.saveStop->setText(t.saveStopCaption);
+    m_buttons.meter->setText(t.model);
+    for (QPushButton* button : {m_buttons.graph, m_buttons.list, m_buttons.analog, m_buttons.pc})
+        button->setEnabled(t.linkButtonsEnabled);
+    for (QPushButton* button : {m_buttons.memory, m_buttons.system})
+        button->setEnabled(t.linkButtonsEnabled && !t.loggerBusy);
     showAlarmColour(t.alarmColour);
 }
 
@@ -276,13 +254,11 @@ void Panel::showAlarmColour(core::AlarmColour colour) {
     const QColor background = colour == core::AlarmColour::Armed
                                   ? QColor(255, 0, 0)
                                   : palette().color(QPalette::HighlightedText);
-    for (const char* name : {"PlHigh", "PlLow"}) {
-        auto* panel = findChild<QGroupBox*>(QString::fromLatin1(name));
+    for (QGroupBox* panel : {m_highPanel, m_lowPanel})
         panel->setStyleSheet(colour == core::AlarmColour::Unset
                                  ? QString()
                                  : QStringLiteral("QGroupBox { background: %1; }")
                                        .arg(background.name()));
-    }
 }
 
 bool Panel::load() {
@@ -313,14 +289,6 @@ void Panel::resetMaxMin() {
     m_state.texts.min = reset.min;
     m_state.show();
 }
-
-void Panel::valueClicked() { m_actions.pressValueKey(); }
-
-void Panel::recMode() { m_actions.pressRecMode(); }
-
-void Panel::modelClicked() { m_actions.pressModelButton(); }
-
-void Panel::changeBaudRate() { m_actions.changeBaudRate(); }
 
 void Panel::openAlarmSetUp() {
     if (m_state.reading.functionText == QStringView(meter::FrequencyFunction))
@@ -363,8 +331,6 @@ void Panel::openLiveList() {
             });
     m_liveList->show();
 }
-
-void Panel::setLoggerClock() { m_actions.setLoggerClock(); }
 
 logger::Memory* Panel::memoryWindow() const { return m_memory; }
 

@@ -1,11 +1,7 @@
 #pragma once
 
-#include "core/MeterActions.h"
-#include "core/PollingCycle.h"
-#include "core/SamplingClock.h"
-#include "core/SharedState.h"
+#include "core/MeterSession.h"
 
-#include <QHash>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -48,9 +44,9 @@ class Panel : public QWidget {
     Q_OBJECT
 
 public:
-    Panel(link::Rs232& link, platform::Dialogs& dialogs, platform::Printer& printer,
+    // `session` outlives the panel and every window it opens.
+    Panel(core::MeterSession& session, platform::Dialogs& dialogs, platform::Printer& printer,
           QWidget* parent = nullptr);
-    ~Panel() override;
 
     core::SharedState& state() { return m_state; }
     core::PollingCycle& cycle() { return m_cycle; }
@@ -81,29 +77,35 @@ private:
     void showAlarmColour(core::AlarmColour colour);
 
     void resetMaxMin();
-    void valueClicked();
-    void recMode();
-    void modelClicked();
-    void changeBaudRate();
     void openAlarmSetUp();
     void askSamplingInterval();
     void saveOrStop();
     void openFile();
     void openLiveList();
-    void setLoggerClock();
     void readLogger();
     files::ListContext listContext();
 
     link::Rs232& m_link;
     platform::Dialogs& m_dialogs;
     platform::Printer& m_printer;
-    core::SharedState m_state;
-    core::PollingCycle m_cycle;
-    core::SamplingClock m_sampling;
-    core::MeterActions m_actions;
-    QHash<QString, QLabel*> m_labels;
-    QHash<QString, QPushButton*> m_buttons;
+    core::SharedState& m_state;
+    core::PollingCycle& m_cycle;
+    core::SamplingClock& m_sampling;
+    core::MeterActions& m_actions;
+    // The read-outs and buttons, by what they show and do.
+    struct Labels {
+        QLabel *function, *range, *max, *min, *highAlarm, *lowAlarm, *sampling, *time, *com,
+            *rec, *fileName, *recording, *count;
+    };
+    struct Buttons {
+        QPushButton *reset, *digital, *analog, *list, *graph, *pc, *saveStop, *open, *alarm,
+            *memory, *system, *meter, *baudRate, *update;
+    };
+    Labels m_labels{};
+    Buttons m_buttons{};
     ClickableLabel* m_value = nullptr;
+    QGroupBox* m_highPanel = nullptr;
+    QGroupBox* m_lowPanel = nullptr;
     core::AlarmColour m_shownAlarmColour = core::AlarmColour::Unset;
     QPointer<alarm::AlarmSetUp> m_alarmSetUp;
     QPointer<files::FileList> m_fileList;

@@ -10,12 +10,6 @@ using platform::closeAndForget;
 LiveViews::LiveViews(const LiveViewContext& context, QObject* parent)
     : QObject(parent), m_context(context) {}
 
-LiveViews::~LiveViews() {
-    delete m_digital;
-    delete m_analog;
-    delete m_chart;
-}
-
 void LiveViews::openDigital() {
     if (!m_digital)
         m_digital = new Digital(m_context.panel);

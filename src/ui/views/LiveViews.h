@@ -19,7 +19,6 @@ class LiveViews : public QObject {
 
 public:
     explicit LiveViews(const LiveViewContext& context, QObject* parent = nullptr);
-    ~LiveViews() override;
 
     // DIGITAL: shows the view, or brings an open one forward.
     void openDigital();

@@ -13,7 +13,6 @@ namespace tarnix::views {
 
 namespace {
 constexpr int InitialWidth = 6600, InitialHeight = 4800; // outer size, twips
-constexpr int ButtonWidth = 1200, ButtonHeight = 360;
 
 } // namespace
 
@@ -21,12 +20,10 @@ RealTimeList::RealTimeList(const files::ListContext& context, QWidget* parent)
     : ListWindow(context, parent) {
     setObjectName(QStringLiteral("RealTimeList"));
     setWindowTitle(QStringLiteral("Real Time List"));
-    auto* save = new QPushButton(QStringLiteral("Save"), this);
-    save->setObjectName(QStringLiteral("CmdRsave"));
-    auto* print = new QPushButton(QStringLiteral("Print"), this);
-    print->setObjectName(QStringLiteral("CmdRprint"));
-    connect(save, &QPushButton::clicked, this, &ListWindow::saveList);
-    connect(print, &QPushButton::clicked, this, &ListWindow::printList);
+    connect(addButton("CmdRsave", QStringLiteral("Save")), &QPushButton::clicked, this,
+            &ListWindow::saveList);
+    connect(addButton("CmdRprint", QStringLiteral("Print")), &QPushButton::clicked, this,
+            &ListWindow::printList);
     platform::resizeOuterTwips(this, QSizeF(InitialWidth, InitialHeight));
     m_loadedInner = size();
     placeGrid(60, 60, InitialWidth - 200, InitialHeight - 700);
@@ -43,11 +40,7 @@ void RealTimeList::fitGrid() {
     const double inner = platform::pixelsToTwips(height(), dpi);
     const double space = inner - platform::pixelsToTwips(grid()->geometry().bottom() + 1, dpi);
     const int buttonHeight = int(std::clamp(space - 30, 240.0, double(ButtonHeight)));
-    const int buttonsTop = int(inner) - buttonHeight - 15;
-    platform::setGeometryTwips(findChild<QPushButton*>(QStringLiteral("CmdRsave")), 60,
-                               buttonsTop, ButtonWidth, buttonHeight);
-    platform::setGeometryTwips(findChild<QPushButton*>(QStringLiteral("CmdRprint")),
-                               60 + ButtonWidth + 120, buttonsTop, ButtonWidth, buttonHeight);
+    placeButtons(int(inner) - buttonHeight - 15, buttonHeight);
 }
 
 void RealTimeList::addSample(const QDateTime& at, const meter::Reading& reading) {
