@@ -80,8 +80,8 @@ int main(int argc, char* argv[]) {
 
     const auto parsed = core::parseLogCommandLine(QCoreApplication::arguments().mid(1));
     if (const auto* usage = std::get_if<core::UsageError>(&parsed)) {
-        std::fprintf(stderr, "%s: %s\n\n%s", qPrintable(Program), qPrintable(usage->message),
-                     qPrintable(core::logUsage()));
+        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n",
+                     qPrintable(Program), qPrintable(usage->message), qPrintable(Program));
         return ExitUsage;
     }
     const core::LogCommand& command = std::get<core::LogCommand>(parsed);

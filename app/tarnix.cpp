@@ -4,14 +4,25 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cstdio>
+#include <optional>
 
 using tarnix::app::DesktopOptions;
 
-int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tarnix"));
-    QApplication::setApplicationVersion(QStringLiteral(TARNIX_VERSION));
+namespace {
 
+constexpr int ExitUsage = 2;
+
+void setNames() {
+    QCoreApplication::setApplicationName(QStringLiteral("tarnix"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TARNIX_VERSION));
+}
+
+// Reads the command line before any window exists, so that --help,
+// --version and a bad option need no display. nullopt with `exitCode` set
+// when the program ends here.
+std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode) {
+    QCoreApplication reading(argc, argv);
+    setNames();
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("The PC companion of a hand-held multimeter with a data logger.\n"
@@ -25,17 +36,21 @@ int main(int argc, char* argv[]) {
     parser.addOption({QStringLiteral("simulate"),
                       QStringLiteral("Open the main panel on the built-in simulated meter; "
                                      "--simulate=long for the 12-byte model.")});
+    const auto usageError = [&](const QString& message) {
+        std::fprintf(stderr, "tarnix: %s\nTry 'tarnix --help' for more information.\n",
+                     qPrintable(message));
+        exitCode = ExitUsage;
+        return std::nullopt;
+    };
     // --simulate takes an optional value, which QCommandLineParser cannot express.
-    QStringList arguments = QApplication::arguments();
+    QStringList arguments = QCoreApplication::arguments();
     bool simulate = false, longFrames = false;
     for (auto it = arguments.begin(); it != arguments.end();) {
         if (*it == u"--simulate" || it->startsWith(u"--simulate=")) {
             const QString model = it->section(u'=', 1);
-            if (!model.isEmpty() && model != u"short" && model != u"long") {
-                std::fprintf(stderr, "tarnix: --simulate takes short or long, not \"%s\"\n",
-                             qPrintable(model));
-                return 2;
-            }
+            if (!model.isEmpty() && model != u"short" && model != u"long")
+                return usageError(
+                    QStringLiteral("--simulate takes short or long, not \"%1\"").arg(model));
             simulate = true;
             longFrames = model == u"long";
             it = arguments.erase(it);
@@ -43,26 +58,19 @@ int main(int argc, char* argv[]) {
             ++it;
         }
     }
-    // A bad command line is a usage error (2), as in tarnix-log.
-    if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "tarnix: %s\n", qPrintable(parser.errorText()));
-        return 2;
-    }
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
     if (parser.isSet(help))
         parser.showHelp(0);
     if (parser.isSet(version))
         parser.showVersion();
-    if (!parser.positionalArguments().isEmpty()) {
-        std::fprintf(stderr, "tarnix: unexpected argument \"%s\"\n",
-                     qPrintable(parser.positionalArguments().constFirst()));
-        return 2;
-    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("unexpected argument \"%1\"")
+                              .arg(parser.positionalArguments().constFirst()));
+    if (simulate && parser.isSet(port))
+        return usageError(QStringLiteral("give either --port or --simulate"));
 
     DesktopOptions options;
-    if (simulate && parser.isSet(port)) {
-        std::fprintf(stderr, "tarnix: give either --port or --simulate\n");
-        return 2;
-    }
     if (simulate) {
         options.start = DesktopOptions::Start::Simulated;
         options.longFrames = longFrames;
@@ -70,8 +78,20 @@ int main(int argc, char* argv[]) {
         options.start = DesktopOptions::Start::Device;
         options.device = parser.value(port);
     }
+    return options;
+}
 
-    tarnix::app::DesktopProgram program(options);
+} // namespace
+
+int main(int argc, char* argv[]) {
+    int exitCode = 0;
+    const auto options = readOptions(argc, argv, exitCode);
+    if (!options)
+        return exitCode;
+
+    QApplication app(argc, argv);
+    setNames();
+    tarnix::app::DesktopProgram program(*options);
     if (!program.start())
         return 1;
     return QApplication::exec();

@@ -408,7 +408,7 @@ void TestTarnixLog::programExits_data() {
     const QString badFile = m_dir.filePath(QStringLiteral("no/such/folder/x.dat"));
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--interval SECONDS";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "tarnix-log " TARNIX_VERSION;
-    QTest::newRow("nothing") << QStringList{} << 2 << "Usage: tarnix-log record";
+    QTest::newRow("nothing") << QStringList{} << 2 << "Try 'tarnix-log --help' for more information.";
     QTest::newRow("logger without a meter")
         << QStringList{"logger", "status"} << 2
         << "tarnix-log: give the meter's port with --port DEVICE, or --simulate";
