@@ -1,5 +1,6 @@
 #include "core/PollingCycle.h"
 
+#include "platform/Diagnostics.h"
 #include "core/AlarmCheck.h"
 #include "core/MaxMin.h"
 #include "core/SharedState.h"
@@ -94,7 +95,12 @@ void PollingCycle::runAction(std::function<void()> action, std::function<void()>
 bool PollingCycle::reopenAt(const QString& settings) {
     auto& port = m_link.port();
     port.close();
-    return port.open(settings);
+    const bool opened = port.open(settings);
+    if (opened)
+        qCDebug(lcPolling).noquote() << "port open at" << settings;
+    else
+        qCDebug(lcPolling).noquote() << "port not open at" << settings << ":" << port.errorText();
+    return opened;
 }
 
 bool PollingCycle::changeSpeed() {
@@ -158,12 +164,13 @@ PollingCycle::Step PollingCycle::takeFrame(QByteArray& frame, meter::FrameKind& 
             ls.shortFrameSeen = kind == meter::FrameKind::Short;
             ls.longFrameSeen = kind == meter::FrameKind::Long;
             ls.baudRateNumber = link::baudOfSettings(m_link.port().settings());
-            frame = m_link.port().readAll();
+            frame = m_link.receive();
             ls.meterConnected = true;
             if (!m_link.delay(link::AfterFramePause) || shouldEnd())
                 return Step::Ended;
             if (meter::wellFormed(frame, kind))
                 return Step::Next;
+            qCDebug(lcPolling) << "malformed frame" << frame.toHex(' ');
             // A broken long frame is asked for again without counting, up to a point.
             if (++malformed < MalformedFramesPerAttempt)
                 continue;
@@ -222,6 +229,7 @@ PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::Fra
     texts.max = next.max;
     texts.min = next.min;
     m_state.show();
+    qCDebug(lcPolling) << "reading" << texts.function << texts.range << texts.value;
     Q_EMIT readingTaken();
     return Step::Next;
 }
@@ -239,7 +247,7 @@ void PollingCycle::queryRecording() {
         if (!m_link.delay(link::ReplyPause) || shouldEnd())
             return;
     } while (port.bytesWaiting() == 0 && ++queries < RecordingQueries);
-    const QByteArray reply = port.readAll();
+    const QByteArray reply = m_link.receive();
     const bool recording = reply.size() >= 2 && std::uint8_t(reply[reply.size() - 2]) == 1;
     m_state.link.recordingFlag = recording;
     m_state.texts.recordingShown = recording;
@@ -252,6 +260,7 @@ void PollingCycle::restartLink() {
     texts.com = NoCom;
     texts.linkButtonsEnabled = false;
     m_state.show();
+    qCDebug(lcPolling) << "no answer at any speed, or the device went away: No COM";
     Q_EMIT linkLost();
 
     if (!wakeUp())
@@ -267,6 +276,7 @@ void PollingCycle::restartLink() {
     texts.highAlarm.clear();
     texts.lowAlarm.clear();
     m_state.show();
+    qCDebug(lcPolling) << "the meter answers again";
     Q_EMIT linkBack();
     if (!m_yield) // otherwise the waiting action starts it when done
         m_timer.start();

@@ -3,6 +3,7 @@
 #include "files/FieldReader.h"
 #include "files/RecordStore.h"
 #include "platform/AtomicFile.h"
+#include "platform/Diagnostics.h"
 #include "platform/RegularFile.h"
 
 #include <QFile>
@@ -16,6 +17,7 @@ constexpr qint64 ChunkSize = 1 << 20;
 constexpr qint64 BytesPerRecord = 40; // about, for a line the program writes
 
 LoadResult failed(const QString& error) {
+    qCDebug(lcFiles) << "not listed:" << error;
     LoadResult result;
     result.ok = false;
     result.error = error;
@@ -69,6 +71,8 @@ LoadResult loadDataFile(const QString& path, RecordStore& store,
     }
     if (progress)
         progress(result.records);
+    qCDebug(lcFiles) << "listed" << path << result.records << "records," << result.oddLines
+                     << "odd lines";
     return result;
 }
 
@@ -97,15 +101,24 @@ bool saveDataFile(const QString& path, const RecordStore& store, QString* error,
         line += LineEnd;
         written = file.write(line);
     }
-    if (written && file.commit())
+    if (written && file.commit()) {
+        qCDebug(lcFiles) << "saved" << store.size() << "records to" << path;
         return true;
+    }
+    qCDebug(lcFiles) << "save failed:" << file.errorString();
     if (error)
         *error = file.errorString();
     return false;
 }
 
 bool RecordingFile::appendLine(const RecordFields& fields, QString* error) {
-    return m_out.append(recordLine(fields).toLatin1() + LineEnd, error);
+    QString why;
+    if (m_out.append(recordLine(fields).toLatin1() + LineEnd, &why))
+        return true;
+    qCDebug(lcFiles) << "recording line not written:" << why;
+    if (error)
+        *error = why;
+    return false;
 }
 
 } // namespace tarnix::files

@@ -2,6 +2,7 @@
 
 #include "link/Commands.h"
 #include "platform/Clock.h"
+#include "platform/Diagnostics.h"
 #include "platform/Dialogs.h"
 #include "platform/SerialPort.h"
 
@@ -21,9 +22,29 @@ QByteArray addressBytes(int address) {
 Rs232::Rs232(platform::SerialPort& port, platform::Clock& clock, platform::Dialogs& dialogs)
     : m_port(port), m_clock(clock), m_dialogs(dialogs) {}
 
-void Rs232::flush() { m_port.readAll(); }
+void Rs232::note(const char* what, const QByteArray& bytes) const {
+    qCDebug(lcLink).noquote() << QStringLiteral("%1 s").arg(m_clock.monotonic(), 0, 'f', 3) << what
+                              << bytes.size() << "bytes at" << m_port.settings() << ":"
+                              << bytes.toHex(' ');
+}
 
-void Rs232::send(const QByteArray& bytes) { m_port.write(bytes); }
+void Rs232::flush() {
+    const QByteArray dropped = m_port.readAll();
+    if (!dropped.isEmpty())
+        note("dropped", dropped);
+}
+
+void Rs232::send(const QByteArray& bytes) {
+    note("sent", bytes);
+    m_port.write(bytes);
+}
+
+QByteArray Rs232::receive() {
+    QByteArray bytes = m_port.readAll();
+    if (!bytes.isEmpty())
+        note("received", bytes);
+    return bytes;
+}
 
 bool Rs232::stopped() const { return m_clock.stopped() || m_port.isLost(); }
 
@@ -50,7 +71,7 @@ bool Rs232::readByte(int address) {
             if (m_clock.monotonic() - start > ReadTimeout)
                 break;
             if (m_port.bytesWaiting() == ReadReplyLength) {
-                const QByteArray reply = m_port.readAll();
+                const QByteArray reply = receive();
                 if (reply.size() >= 2) {
                     m_lastByte = std::uint8_t(reply[1]);
                     return true;

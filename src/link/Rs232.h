@@ -27,6 +27,8 @@ public:
     // Throws away every waiting byte.
     void flush();
     void send(const QByteArray& bytes);
+    // Takes every byte that has arrived.
+    QByteArray receive();
 
     // Waits `seconds` while the user interface stays alive. A wait that would
     // end at or after midnight returns at once, as the meter protocol always has.
@@ -55,6 +57,9 @@ public:
     bool stopped() const;
 
 private:
+    // One line of the tarnix.link diagnostics: time, direction, speed, bytes.
+    void note(const char* what, const QByteArray& bytes) const;
+
     platform::SerialPort& m_port;
     platform::Clock& m_clock;
     platform::Dialogs& m_dialogs;
