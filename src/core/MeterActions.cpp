@@ -115,6 +115,22 @@ bool MeterActions::readLoggerHeader(
         });
 }
 
+bool MeterActions::writeAlarmLimits(const std::vector<ByteWrite>& writes,
+                                    const std::function<void(bool)>& busy) {
+    return m_cycle.runExclusive([this, writes, busy] {
+        if (busy)
+            busy(true);
+        bool written = true;
+        for (const ByteWrite& w : writes)
+            if (!(written = m_link.writeByte(w.address, w.value)))
+                break;
+        if (written)
+            m_state.link.alarmReloadRequest = true;
+        if (busy)
+            busy(false);
+    });
+}
+
 bool MeterActions::writeLoggerSettings(const logger::ByteWrites& writes, bool flushFirst,
                                        const std::function<void(bool)>& busy) {
     return m_cycle.runExclusive([this, writes, flushFirst, busy] {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AlarmLimits.h"
 #include "logger/LoggerHeader.h"
 #include "logger/LoggerSession.h"
 #include "logger/SettingsWrites.h"
@@ -49,6 +50,10 @@ public:
     // `done` gets the header once the wire is free; it is not called when the
     // read ended early.
     bool readLoggerHeader(std::function<void(const std::array<std::uint8_t, logger::HeaderLength>&)> done);
+    // ENABLE or DISABLE of the alarm set-up: the limit writes, then the limits
+    // are read again with the next reading. `busy` as below.
+    bool writeAlarmLimits(const std::vector<ByteWrite>& writes,
+                          const std::function<void(bool)>& busy);
     // Settings of the Memory window. `busy(true)` before the first write and
     // `busy(false)` after the last.
     bool writeLoggerSettings(const logger::ByteWrites& writes, bool flushFirst,

@@ -1,9 +1,8 @@
 #include "ui/alarm/AlarmSetUp.h"
 
 #include "ui/alarm/CharBox.h"
-#include "link/Rs232.h"
 #include "meter/FunctionRange.h"
-#include "core/PollingCycle.h"
+#include "core/MeterActions.h"
 #include "core/SharedState.h"
 #include "platform/Dialogs.h"
 #include "ui/platform/TwipsGeometry.h"
@@ -32,10 +31,9 @@ QLabel* heading(QWidget* parent, const QString& text, int left, int top, int wid
 }
 } // namespace
 
-AlarmSetUp::AlarmSetUp(core::SharedState& state, core::PollingCycle& cycle, link::Rs232& link,
+AlarmSetUp::AlarmSetUp(core::SharedState& state, core::MeterActions& actions,
                        platform::Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_state(state), m_cycle(cycle), m_link(link),
-      m_dialogs(dialogs) {
+    : QWidget(parent, Qt::Window), m_state(state), m_actions(actions), m_dialogs(dialogs) {
     setObjectName(QStringLiteral("AlarmSetUp"));
     setWindowTitle(QStringLiteral("Alarm SetUp"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -135,14 +133,11 @@ void AlarmSetUp::write(bool arm) {
     QPointer<AlarmSetUp> self(this);
     setEnabled(false);
     // The writes may wait for a running poll, by which time the dialog may be gone.
-    const bool started = m_cycle.runExclusive([&link = m_link, &state = m_state, self, writes] {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        bool written = true;
-        for (const core::ByteWrite& w : writes)
-            if (!(written = link.writeByte(w.address, w.value)))
-                break;
-        if (written)
-            state.link.alarmReloadRequest = true;
+    const bool started = m_actions.writeAlarmLimits(writes, [self](bool busy) {
+        if (busy) {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            return;
+        }
         QGuiApplication::restoreOverrideCursor();
         if (self)
             self->close();

@@ -8,11 +8,8 @@
 class QLabel;
 class QPushButton;
 
-namespace tarnix::link {
-class Rs232;
-}
 namespace tarnix::core {
-class PollingCycle;
+class MeterActions;
 class SharedState;
 } // namespace tarnix::core
 namespace tarnix::platform {
@@ -31,7 +28,7 @@ class AlarmSetUp : public QWidget {
     Q_OBJECT
 
 public:
-    AlarmSetUp(core::SharedState& state, core::PollingCycle& cycle, link::Rs232& link,
+    AlarmSetUp(core::SharedState& state, core::MeterActions& actions,
                platform::Dialogs& dialogs, QWidget* parent = nullptr);
 
     double resolution() const { return m_step; }
@@ -52,8 +49,7 @@ private:
     void write(bool arm);
 
     core::SharedState& m_state;
-    core::PollingCycle& m_cycle;
-    link::Rs232& m_link;
+    core::MeterActions& m_actions;
     platform::Dialogs& m_dialogs;
     Row m_high;
     Row m_low;

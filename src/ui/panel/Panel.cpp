@@ -295,7 +295,7 @@ void Panel::openAlarmSetUp() {
         return;
     if (m_alarmSetUp)
         m_alarmSetUp->close();
-    m_alarmSetUp = new alarm::AlarmSetUp(m_state, m_cycle, m_link, m_dialogs, this);
+    m_alarmSetUp = new alarm::AlarmSetUp(m_state, m_actions, m_dialogs, this);
     m_alarmSetUp->show();
 }
 
