@@ -1,14 +1,9 @@
-// The desktop program over a real pseudo-terminal: the serial adapter, the
-// real clock and the simulated meter on the far side of the wire.
-#include "ui/DesktopProgram.h"
-#include "ui/panel/Panel.h"
+// The desktop program as a process: polling a meter on a real
+// pseudo-terminal, and its command line.
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
 
-#include <QDir>
-#include <QLabel>
 #include <QProcess>
-#include <QPushButton>
 #include <QtTest>
 
 using namespace tarnix;
@@ -17,81 +12,10 @@ class TestTarnixEndToEnd : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void panelShowsTheMetersReading();
-    void deviceGoesAwayAndComesBack();
     void programPollsThroughItsPort();
     void commandLine_data();
     void commandLine();
 };
-
-void TestTarnixEndToEnd::panelShowsTheMetersReading() {
-    sim::SimMeter meter(sim::Model::Long, 2400);
-    meter.setScript({*sim::ScriptedReading::fromValue(sim::Model::Long, 1, "-1.234")});
-    sim::PtyMeter pty(meter);
-    QVERIFY2(pty.open(), qPrintable(pty.errorText()));
-
-    app::DesktopOptions options;
-    options.start = app::DesktopOptions::Start::Device;
-    options.device = pty.devicePath();
-    app::DesktopProgram program(options);
-    QVERIFY(program.start());
-    panel::Panel* panel = program.panel();
-    QVERIFY(panel);
-    auto* value = panel->findChild<QLabel*>(QStringLiteral("LblVal"));
-    // 9600 and 4800 are tried four times each before 2400 answers.
-    QTRY_COMPARE_WITH_TIMEOUT(value->text(), QStringLiteral("-1.234"), 8000);
-    QCOMPARE(panel->findChild<QLabel*>(QStringLiteral("LblFun"))->text(), QStringLiteral("DCV"));
-    QCOMPARE(panel->findChild<QLabel*>(QStringLiteral("LblRan"))->text(), QStringLiteral("2V"));
-    QCOMPARE(panel->findChild<QPushButton*>(QStringLiteral("CmdMeter"))->text(),
-             QStringLiteral("HBQ750"));
-    QCOMPARE(panel->state().link.baudRateNumber, 2400);
-    panel->close();
-}
-
-void TestTarnixEndToEnd::deviceGoesAwayAndComesBack() {
-    const QString link = QDir::temp().filePath(
-        QStringLiteral("tarnix-test-meter-%1").arg(QCoreApplication::applicationPid()));
-    sim::SimMeter meter(sim::Model::Short, 9600);
-    auto pty = std::make_unique<sim::PtyMeter>(meter);
-    QVERIFY2(pty->open(link), qPrintable(pty->errorText()));
-
-    app::DesktopOptions options;
-    options.start = app::DesktopOptions::Start::Device;
-    options.device = link;
-    app::DesktopProgram program(options);
-    QVERIFY(program.start());
-    panel::Panel* panel = program.panel();
-    auto* com = panel->findChild<QLabel*>(QStringLiteral("LblCom"));
-    QTRY_VERIFY_WITH_TIMEOUT(panel->state().link.meterConnected, 5000);
-    const QString label = com->text();
-    QCOMPARE(label, link);
-
-    // The link waits for the device inside the polling tick, so what happens
-    // meanwhile is done from a timer, as the user would do it.
-    sim::SimMeter again(sim::Model::Short, 9600);
-    again.setScript({*sim::ScriptedReading::fromValue(sim::Model::Short, 0, "-42.0")});
-    bool sawNoCom = false, buttonsOff = false;
-    QTimer plugBackIn;
-    connect(&plugBackIn, &QTimer::timeout, this, [&] {
-        if (com->text() != u"No COM")
-            return;
-        sawNoCom = true;
-        buttonsOff = !panel->findChild<QPushButton*>(QStringLiteral("CmdMemory"))->isEnabled();
-        plugBackIn.stop();
-        pty = std::make_unique<sim::PtyMeter>(again);
-        QVERIFY2(pty->open(link), qPrintable(pty->errorText()));
-    });
-    plugBackIn.start(50);
-    pty.reset(); // the cable is pulled
-
-    auto* value = panel->findChild<QLabel*>(QStringLiteral("LblVal"));
-    QTRY_COMPARE_WITH_TIMEOUT(value->text(), QStringLiteral("-42.0"), 15000);
-    QVERIFY(sawNoCom);
-    QVERIFY(buttonsOff);
-    QCOMPARE(com->text(), label);
-    QVERIFY(panel->findChild<QPushButton*>(QStringLiteral("CmdMemory"))->isEnabled());
-    panel->close();
-}
 
 void TestTarnixEndToEnd::programPollsThroughItsPort() {
     sim::SimMeter meter(sim::Model::Short, 9600);
