@@ -309,12 +309,7 @@ void TestDataFiles::recordingKeepsWholeLines() {
 
 void TestDataFiles::recordingToSpecialFiles() {
     const QDateTime at(QDate(2026, 12, 5), QTime(14, 3, 7));
-    // A device that refuses the bytes is reported in the system's words.
-    RecordingFile full;
-    QVERIFY(full.open(QStringLiteral("/dev/full")));
     QString error;
-    QVERIFY(!full.appendLine(sampleRecord(1, at, "DCV", "200mV", "1"), &error));
-    QCOMPARE(error, QStringLiteral("/dev/full: No space left on device"));
     // A FIFO is not waited on: refused while nobody reads it, written once someone does.
     QTemporaryDir dir;
     const QString fifo = dir.filePath("fifo");
@@ -407,40 +402,28 @@ void TestDataFiles::hostileFiles() {
     QCOMPARE(none.size(), 0);
 }
 
+// Good lines with random bytes, separators and quotes thrown in: the reader
+// never makes more records than the text has fields for, and never a longer field.
 void TestDataFiles::randomAndMutatedFiles() {
     std::mt19937 random(5);
-    std::uniform_int_distribution<int> byte(0, 255), pick(0, 99);
     QByteArray good;
     for (int i = 1; i <= 200; ++i)
-        good += "1" + QByteArray::number(i) + ",26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n";
+        good += QByteArray::number(i) + ",26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n";
     const char interesting[] = ",\r\n\" \t\0x";
     for (int round = 0; round < 300; ++round) {
         QByteArray text = good;
-        const int edits = 1 + pick(random);
-        for (int e = 0; e < edits; ++e) {
-            const int at = int(std::uniform_int_distribution<qsizetype>(0, text.size() - 1)(random));
-            switch (pick(random) % 4) {
-            case 0:
-                text[at] = char(byte(random));
-                break;
-            case 1:
-                text[at] = interesting[byte(random) % 8];
-                break;
-            case 2:
-                text.remove(at, pick(random));
-                break;
-            default:
-                text.insert(at, QByteArray(pick(random), interesting[byte(random) % 8]));
-                break;
-            }
-            if (text.isEmpty())
-                text = "x";
-        }
-        int records = 0;
-        FieldReader reader([&](const FieldReader::Fields&) { ++records; });
+        for (int e = 1 + int(random() % 100); e > 0; --e)
+            text[int(random() % text.size())] =
+                random() % 2 ? char(random()) : interesting[random() % 8];
+        qint64 fields = 0;
+        FieldReader reader([&](const FieldReader::Fields& f) {
+            fields += FieldCount;
+            for (const auto& cell : f)
+                QVERIFY(cell.size() <= text.size());
+        });
         reader.feed(text);
         reader.finish();
-        QVERIFY(records <= text.count(',') + text.count('\n') + text.count('\r') + 1);
+        QVERIFY(fields <= text.count(',') + text.count('\n') + text.count('\r') + 1);
     }
 }
 

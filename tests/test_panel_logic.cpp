@@ -18,8 +18,6 @@ private Q_SLOTS:
     void searchOrder();
     void baudAnswer_data();
     void baudAnswer();
-    void baudPrompt();
-    void devicePath_data();
     void devicePath();
 };
 
@@ -27,20 +25,15 @@ void TestPanelLogic::maxMin_data() {
     QTest::addColumn<QStringList>("readings"); // "RESET" resets to the value shown
     QTest::addColumn<QString>("max");
     QTest::addColumn<QString>("min");
-    QTest::newRow("after a reset at 1.5") << QStringList{"1.5", "RESET", "2.0", "0.5"} << "2.0"
-                                          << "0.5";
+    QTest::newRow("after a reset") << QStringList{"1.5", "RESET", "2.0", "0.5"} << "2.0" << "0.5";
     QTest::newRow("numeric, not textual") << QStringList{"9.5", "10.2"} << "10.2" << "9.5";
     QTest::newRow("equal keeps the first") << QStringList{"1.50", "1.5"} << "1.50" << "1.50";
     QTest::newRow("OL stays the maximum") << QStringList{"3.0", "OL", "2.0"} << "OL" << "2.0";
-    QTest::newRow("-OL below a negative maximum") << QStringList{"-2.0", "-OL"} << "-2.0" << "-OL";
     QTest::newRow("-OL stays the minimum") << QStringList{"0.5", "-OL", "1.0"} << "1.0" << "-OL";
-    QTest::newRow("first -OL then a number") << QStringList{"-OL", "3.0"} << "3.0" << "-OL";
-    QTest::newRow("first OL then a number") << QStringList{"OL", "3.0"} << "OL" << "3.0";
+    QTest::newRow("first -OL, then a number") << QStringList{"-OL", "3.0"} << "3.0" << "-OL";
     QTest::newRow("Initial gives zeros") << QStringList{"5.0", "Initial"} << "0" << "0";
-    QTest::newRow("reset during Initial") << QStringList{"Initial", "RESET", "4.0"} << "0" << "0";
-    QTest::newRow("after the zeros") << QStringList{"Initial", "4.0", "-1.0"} << "4.0" << "-1.0";
-    QTest::newRow("numbers from long frames") << QStringList{"123", "-0.123", "12.5"} << "123"
-                                              << "-0.123";
+    QTest::newRow("reset in Initial") << QStringList{"Initial", "RESET", "4.0"} << "0" << "0";
+    QTest::newRow("long frames") << QStringList{"123", "-0.123", "12.5"} << "123" << "-0.123";
 }
 
 void TestPanelLogic::maxMin() {
@@ -57,10 +50,10 @@ void TestPanelLogic::maxMin() {
         shown = reading;
         bounds = core::updateMaxMin(shown, bounds);
     }
-    QCOMPARE(bounds.max, max);
-    QCOMPARE(bounds.min, min);
+    QCOMPARE(bounds.max + u' ' + bounds.min, max + u' ' + min);
 }
 
+// The search starts at 9600 from the opening speed and goes round.
 void TestPanelLogic::searchOrder() {
     QStringList seen;
     QString s = link::StartSettings;
@@ -69,62 +62,38 @@ void TestPanelLogic::searchOrder() {
     QCOMPARE(seen, (QStringList{"9600,n,8,1", "4800,n,8,1", "2400,n,8,1", "1200,n,8,1",
                                 "9600,n,8,1"}));
     QVERIFY(!link::nextSearchSettings(QStringLiteral("19200,n,8,1")));
-    QCOMPARE(link::baudOfSettings(QStringLiteral("4800,n,8,1")), 4800);
-    QCOMPARE(link::baudOfSettings(QStringLiteral("1200,n,8,1")), 1200);
 }
 
 void TestPanelLogic::baudAnswer_data() {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("baud"); // 0: refused
-    QTest::addColumn<QString>("code");
-    QTest::newRow("4800") << "4800" << 4800 << "4";
-    QTest::newRow("short 4") << "4" << 4800 << "4";
-    QTest::newRow("with a comma") << "9,600" << 9600 << "9";
-    QTest::newRow("with a point") << "9600.0" << 9600 << "9";
-    QTest::newRow("blanks") << " 2400 " << 2400 << "2";
-    QTest::newRow("1") << "1" << 1200 << "1";
-    QTest::newRow("1200") << "1200" << 1200 << "1";
-    QTest::newRow("2") << "2" << 2400 << "2";
-    QTest::newRow("19200") << "19200" << 0 << "";
-    QTest::newRow("a word") << "fast" << 0 << "";
-    QTest::newRow("number then word") << "9600 baud" << 0 << "";
-    QTest::newRow("two commas") << "9,6,00" << 0 << "";
-    QTest::newRow("zero") << "0" << 0 << "";
-    QTest::newRow("3") << "3" << 0 << "";
+    QTest::newRow("4800") << "4800" << 4800;
+    QTest::newRow("short 1") << "1" << 1200;
+    QTest::newRow("with a comma") << "9,600" << 9600;
+    QTest::newRow("with a point") << "9600.0" << 9600;
+    QTest::newRow("blanks") << " 2400 " << 2400;
+    QTest::newRow("19200") << "19200" << 0;
+    QTest::newRow("a word") << "fast" << 0;
+    QTest::newRow("number then word") << "9600 baud" << 0;
+    QTest::newRow("3") << "3" << 0;
 }
 
 void TestPanelLogic::baudAnswer() {
     QFETCH(QString, answer);
     QFETCH(int, baud);
-    QFETCH(QString, code);
     const auto choice = link::parseBaudAnswer(answer);
-    QCOMPARE(choice.has_value(), baud != 0);
-    if (!choice)
-        return;
-    QCOMPARE(choice->baud, baud);
-    QCOMPARE(QString(QChar(choice->code)), code);
-    QCOMPARE(choice->settings, QStringLiteral("%1,n,8,1").arg(baud));
+    QCOMPARE(choice ? choice->baud : 0, baud);
+    if (choice) {
+        QCOMPARE(choice->code, QByteArray::number(baud).at(0)); // the speed's first digit
+        QCOMPARE(choice->settings, QStringLiteral("%1,n,8,1").arg(baud));
+    }
 }
 
-void TestPanelLogic::baudPrompt() {
-    QCOMPARE(link::baudPrompt(), QStringLiteral("Enter the Baud Rate\r\n9600-----9 \r\n"
-                                                "4800-----4 \r\n2400-----2 \r\n1200-----1 \r\n"));
-}
-
-void TestPanelLogic::devicePath_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("device");
-    const QString here = QDir::currentPath();
-    QTest::newRow("bare name is in /dev") << "ttyUSB0" << "/dev/ttyUSB0";
-    QTest::newRow("absolute path") << "/dev/pts/7" << "/dev/pts/7";
-    QTest::newRow("explicitly here") << "./meter0" << here + "/meter0";
-    QTest::newRow("relative path") << "bench/meter0" << here + "/bench/meter0";
-}
-
+// A typed name without a slash is a device in /dev; a path is taken as it is.
 void TestPanelLogic::devicePath() {
-    QFETCH(QString, typed);
-    QFETCH(QString, device);
-    QCOMPARE(platform::devicePath(typed), device);
+    QCOMPARE(platform::devicePath("ttyUSB0"), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(platform::devicePath("/dev/pts/7"), QStringLiteral("/dev/pts/7"));
+    QCOMPARE(platform::devicePath("./bench/meter0"), QDir::currentPath() + "/bench/meter0");
 }
 
 QTEST_GUILESS_MAIN(TestPanelLogic)

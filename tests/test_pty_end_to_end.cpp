@@ -8,17 +8,12 @@
 #include "support/ScriptedDialogs.h"
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
+#include "support/ProgramRun.h"
 
-#include <QEventLoop>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
-#include <csignal>
-#include <functional>
 #include <initializer_list>
-#include <memory>
 
 using tarnix::sim::Model;
 
@@ -67,71 +62,6 @@ struct Bench {
     }
 };
 
-// The tarnix-meter-sim program, with its output gathered as it comes.
-class SimProgram {
-public:
-    SimProgram() {
-        QObject::connect(&m_process, &QProcess::readyReadStandardOutput,
-                         [this] { m_out += m_process.readAllStandardOutput(); });
-        QObject::connect(&m_process, &QProcess::readyReadStandardError,
-                         [this] { m_err += m_process.readAllStandardError(); });
-    }
-    ~SimProgram() {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(2000);
-        }
-    }
-
-    QProcess& process() { return m_process; }
-    QByteArray err() const { return m_err; }
-
-    // Starts the program; its device path, or empty when no line came.
-    QString start(const QStringList& arguments) {
-        m_process.start(QStringLiteral(TARNIX_METER_SIM), arguments);
-        if (!waitUntil([this] { return m_out.contains('\n'); }))
-            return {};
-        return QString::fromLocal8Bit(m_out.left(m_out.indexOf('\n')));
-    }
-
-    // Runs the event loop until `done` holds, checking again whenever the
-    // program writes or ends; false after five seconds without it.
-    bool waitUntil(const std::function<bool()>& done) {
-        QEventLoop loop;
-        QTimer limit;
-        limit.setSingleShot(true);
-        QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-        const auto check = [&] {
-            if (done())
-                loop.quit();
-        };
-        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &loop, check,
-                         Qt::QueuedConnection);
-        QObject::connect(&m_process, &QProcess::readyReadStandardError, &loop, check,
-                         Qt::QueuedConnection);
-        QObject::connect(&m_process, &QProcess::finished, &loop, &QEventLoop::quit,
-                         Qt::QueuedConnection);
-        if (done())
-            return true;
-        limit.start(5000);
-        loop.exec();
-        return done();
-    }
-
-    bool saidOnStderr(const QByteArray& text) {
-        return waitUntil([&] { return m_err.contains(text); });
-    }
-
-    bool finished() {
-        return waitUntil([this] { return m_process.state() == QProcess::NotRunning; });
-    }
-
-private:
-    QProcess m_process;
-    QByteArray m_out;
-    QByteArray m_err;
-};
-
 } // namespace
 
 class PtyEndToEnd : public QObject {
@@ -141,8 +71,6 @@ private Q_SLOTS:
     void initTestCase();
     void frameReachesThePort_data();
     void frameReachesThePort();
-    void silentAtAnotherSpeed_data();
-    void silentAtAnotherSpeed();
     void followsTheSpeedOfEachOpen();
     void answerTakesItsWireTime();
     void memoryBytesCrossTheWireUntouched();
@@ -172,8 +100,7 @@ void PtyEndToEnd::initTestCase() {
     m_image = write(QStringLiteral("memory.bin"), image);
     m_badScript = write(QStringLiteral("bad.txt"), "2 1.234\npacked 2 300 0\n");
     m_plainFile = write(QStringLiteral("plain"), "not a device");
-    QVERIFY(!m_image.isEmpty() && !m_badScript.isEmpty() &&
-            !m_plainFile.isEmpty());
+    QVERIFY(!m_image.isEmpty() && !m_badScript.isEmpty() && !m_plainFile.isEmpty());
 }
 
 void PtyEndToEnd::frameReachesThePort_data() {
@@ -210,24 +137,6 @@ void PtyEndToEnd::frameReachesThePort() {
     QCOMPARE(bench.port.bytesWaiting(), frame.size());
     QCOMPARE(bench.port.readAll(), frame);
     QCOMPARE(bench.meter.requestCount(), 1);
-}
-
-void PtyEndToEnd::silentAtAnotherSpeed_data() {
-    QTest::addColumn<int>("portBaud");
-    QTest::addColumn<int>("meterBaud");
-
-    QTest::newRow("port 4800, meter 9600") << 4800 << 9600;
-}
-
-void PtyEndToEnd::silentAtAnotherSpeed() {
-    QFETCH(int, portBaud);
-    QFETCH(int, meterBaud);
-
-    Bench bench(Model::Short, meterBaud);
-    const QString problem = bench.start(settingsAt(portBaud));
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    QCOMPARE(bench.request(), QByteArray());
-    QVERIFY(bench.meter.commands().empty());
 }
 
 void PtyEndToEnd::followsTheSpeedOfEachOpen() {
@@ -303,8 +212,8 @@ void PtyEndToEnd::programRefusesBadSetups() {
     QFETCH(int, exitCode);
     QFETCH(QByteArray, message);
 
-    SimProgram program;
-    QCOMPARE(program.start(arguments), QString());
+    ProgramRun program(QStringLiteral(TARNIX_METER_SIM));
+    program.start(arguments);
     QVERIFY(program.finished());
     QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.process().exitCode(), exitCode);
@@ -314,18 +223,20 @@ void PtyEndToEnd::programRefusesBadSetups() {
 // The simulator program: its memory image and alarm bytes (the option wins
 // over the image), its link, and a meter switched off and on by signals.
 void PtyEndToEnd::programServesItsMeter() {
-    SimProgram program;
+    ProgramRun program(QStringLiteral(TARNIX_METER_SIM));
     const QString linkPath = m_dir.filePath(QStringLiteral("meter-link"));
-    const QString device = program.start(
+    program.start(
         {QStringLiteral("--model"), QStringLiteral("long"), QStringLiteral("--link"), linkPath,
          QStringLiteral("--memory"), m_image, QStringLiteral("--alarm"),
          QStringLiteral("150,2,0x41,0,15,0")});
+    const QString device = program.firstLine();
     QVERIFY2(!device.isEmpty(), program.err().constData());
     QCOMPARE(QFile::symLinkTarget(linkPath), device);
 
     const auto switchTo = [&](bool on) {
         ::kill(program.process().processId(), on ? SIGUSR2 : SIGUSR1);
-        return program.saidOnStderr(on ? "meter on" : "meter off");
+        const QByteArray said = on ? "meter on" : "meter off";
+        return waitUntil([&] { return program.err().contains(said); }, 5000);
     };
     const auto frame = [](const QByteArray& b) {
         return b.size() == 12 && b.front() == '*' && b.back() == '\r';
