@@ -29,6 +29,22 @@ void write(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+// Numbered DCV lines, as a recording holds them.
+QByteArray recordedLines(int count) {
+    QByteArray text;
+    for (int i = 1; i <= count; ++i)
+        text += QByteArray::number(i) + ",26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n";
+    return text;
+}
+
+RecordStore storeOf(int records) {
+    RecordStore store;
+    const QDateTime at(QDate(2026, 12, 6), QTime(13, 7, 18));
+    for (int i = 1; i <= records; ++i)
+        store.append(sampleRecord(i, at, "DCV", "200mV", "-12.34"));
+    return store;
+}
+
 // Every record as its fields joined by "|"; `oddLines` gets the reader's count.
 QStringList parse(const QByteArray& text, int chunk = 7, qint64* oddLines = nullptr) {
     QStringList records;
@@ -187,14 +203,9 @@ void TestDataFiles::fullDiskSaveKeepsTheOldFile() {
     QFETCH(qint64, budget);
     QTemporaryDir dir;
     const QString path = dir.filePath("old.dat");
-    QByteArray old;
-    for (int i = 1; i <= 39; ++i)
-        old += QByteArray::number(i) + ",26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n";
+    const QByteArray old = recordedLines(39);
     write(path, old);
-    RecordStore store;
-    const QDateTime at(QDate(2026, 12, 6), QTime(13, 7, 18));
-    for (int i = 1; i <= 30000; ++i)
-        store.append(sampleRecord(i, at, "DCV", "200mV", "-12.34"));
+    const RecordStore store = storeOf(30000);
     if (budget < 0) { // the whole list but its last byte
         QTemporaryDir measure;
         QVERIFY(saveDataFile(measure.filePath("x"), store));
@@ -337,15 +348,11 @@ void TestDataFiles::realFullDisk() {
         QSKIP("no tmpfs could be mounted here");
     const auto unmount = qScopeGuard([&] { ::umount(mountPoint.constData()); });
     const QString path = dir.filePath("old.dat");
-    QByteArray old;
-    for (int i = 1; i <= 39; ++i)
-        old += QByteArray::number(i) + ",26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n";
+    const QByteArray old = recordedLines(39);
     write(path, old);
     write(dir.filePath("fill"), QByteArray(64 << 10, 'x')); // as much as fits
-    RecordStore store;
+    const RecordStore store = storeOf(200);
     const QDateTime at(QDate(2026, 12, 6), QTime(13, 7, 18));
-    for (int i = 1; i <= 200; ++i)
-        store.append(sampleRecord(i, at, "DCV", "200mV", "-12.34"));
     QString error;
     QVERIFY(!saveDataFile(path, store, &error));
     QCOMPARE(error, path + ": No space left on device");
@@ -406,9 +413,7 @@ void TestDataFiles::hostileFiles() {
 // never makes more records than the text has fields for, and never a longer field.
 void TestDataFiles::randomAndMutatedFiles() {
     std::mt19937 random(5);
-    QByteArray good;
-    for (int i = 1; i <= 200; ++i)
-        good += QByteArray::number(i) + ",26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n";
+    const QByteArray good = recordedLines(200);
     const char interesting[] = ",\r\n\" \t\0x";
     for (int round = 0; round < 300; ++round) {
         QByteArray text = good;

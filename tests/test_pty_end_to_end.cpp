@@ -69,8 +69,7 @@ class PtyEndToEnd : public QObject {
 
 private Q_SLOTS:
     void initTestCase();
-    void frameReachesThePort_data();
-    void frameReachesThePort();
+    void frameReachesThePortUntouched();
     void followsTheSpeedOfEachOpen();
     void answerTakesItsWireTime();
     void memoryBytesCrossTheWireUntouched();
@@ -103,39 +102,18 @@ void PtyEndToEnd::initTestCase() {
     QVERIFY(!m_image.isEmpty() && !m_badScript.isEmpty() && !m_plainFile.isEmpty());
 }
 
-void PtyEndToEnd::frameReachesThePort_data() {
-    QTest::addColumn<Model>("model");
-    QTest::addColumn<int>("baud");
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QByteArray>("frame");
-
-    QTest::newRow("short frame at 9600")
-        << Model::Short << 9600 << "packed 2 128 6" << bytes({0, 2, 6, 128, 13});
-    // Interrupt, flow-control, line-end and erase bytes that a terminal not
-    // set to raw bytes would act on or change.
-    QTest::newRow("control bytes at 2400")
-        << Model::Short << 2400 << "raw 3 17 19 10 13" << bytes({3, 17, 19, 10, 13});
-}
-
-void PtyEndToEnd::frameReachesThePort() {
-    QFETCH(Model, model);
-    QFETCH(int, baud);
-    QFETCH(QString, script);
-    QFETCH(QByteArray, frame);
-
-    Bench bench(model, baud);
+// Interrupt, flow-control, line-end and erase bytes in a frame: a port not set
+// to raw bytes would act on them or change them.
+void PtyEndToEnd::frameReachesThePortUntouched() {
+    Bench bench(Model::Short, 2400);
     tarnix::sim::ScriptError error{};
-    const auto readings = tarnix::sim::parseReadingScript(script, model, &error);
+    const auto readings =
+        tarnix::sim::parseReadingScript(QStringLiteral("raw 3 17 19 10 13"), Model::Short, &error);
     QVERIFY2(readings, qPrintable(error.message));
     bench.meter.setScript(*readings);
-    const QString problem = bench.start(settingsAt(baud));
+    const QString problem = bench.start(settingsAt(2400));
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
-
-    bench.link.flush();
-    bench.link.send(QByteArrayLiteral(" "));
-    QVERIFY(bench.link.delay(0.2));
-    QCOMPARE(bench.port.bytesWaiting(), frame.size());
-    QCOMPARE(bench.port.readAll(), frame);
+    QCOMPARE(bench.request(), bytes({3, 17, 19, 10, 13}));
     QCOMPARE(bench.meter.requestCount(), 1);
 }
 
@@ -197,12 +175,8 @@ void PtyEndToEnd::programRefusesBadSetups_data() {
 
     QTest::newRow("unknown model")
         << QStringList{"--model", "medium"} << 2 << QByteArray("short or long");
-    QTest::newRow("alarm byte over 255")
-        << QStringList{"--alarm", "150,2,1,0,15,256"} << 2 << QByteArray("six numbers");
     QTest::newRow("readings mistake")
         << QStringList{"--readings", m_badScript} << 2 << QByteArray("bad.txt:2:");
-    QTest::newRow("missing memory image")
-        << QStringList{"--memory", m_dir.filePath("none.bin")} << 1 << QByteArray("cannot read");
     QTest::newRow("link over a file")
         << QStringList{"--link", m_plainFile} << 1 << QByteArray("not a symlink");
 }
