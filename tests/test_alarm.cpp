@@ -60,8 +60,11 @@ void TestAlarm::verdict_data() {
     QTest::newRow("negative overload") << "-OL" << "-1.000" << "1.000" << U;
     QTest::newRow("overload") << "OL" << "-1.000" << "1.000" << O;
     QTest::newRow("at the high limit") << "1.000" << "-1.000" << "1.000" << O;
-    QTest::newRow("low -OL still catches 0") << "0.000" << "-OL" << "1.000" << U;
-    QTest::newRow("low -OL passes before high") << "5.0" << "-OL" << "1.0" << P;
+    // "-OL" low and "OL" high only remove their own bound.
+    QTest::newRow("low -OL: 0 passes") << "0.000" << "-OL" << "1.000" << P;
+    QTest::newRow("low -OL: -OL passes") << "-OL" << "-OL" << "1.000" << P;
+    QTest::newRow("low -OL keeps the high check") << "5.0" << "-OL" << "1.0" << O;
+    QTest::newRow("high OL: OL passes") << "OL" << "-1.0" << "OL" << P;
     QTest::newRow("low OL") << "5.0" << "OL" << "9.0" << U;
     QTest::newRow("high -OL") << "0.5" << "-1.0" << "-OL" << O;
     QTest::newRow("high OL") << "150.0" << "-1.0" << "OL" << P;

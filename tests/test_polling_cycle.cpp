@@ -178,6 +178,7 @@ void TestPollingCycle::meterOffAndOnRestartsTheLink() {
     QVERIFY(b.state.texts.linkButtonsEnabled);
     QVERIFY(b.cycle.timer().isActive());
     QVERIFY(b.state.texts.highAlarm.isEmpty());
+    QVERIFY(b.state.link.alarmReloadRequest); // the limits shown are read again
     // The next tick searches from 9600 again and finds the meter at 2400.
     b.tap.clear();
     b.cycle.tick();

@@ -9,23 +9,24 @@ bool negativeOverload(const QString& t) { return t.contains(u'-') && t.contains(
 bool overload(const QString& t) { return t.contains(u'L'); }
 } // namespace
 
+// A low limit of "-OL" means no lower bound and a high limit of "OL" no upper
+// bound: each removes its own check and nothing else.
 AlarmVerdict alarmVerdict(const QString& value, const QString& low, const QString& high) {
     using meter::leadingNumber;
-    if (negativeOverload(value))
-        return AlarmVerdict::Under;
-    if (overload(value))
-        return AlarmVerdict::Over;
-    if (leadingNumber(value) <= leadingNumber(low))
-        return AlarmVerdict::Under;
-    if (negativeOverload(low))
-        return AlarmVerdict::Pass;
-    if (overload(low))
+    const bool noLower = negativeOverload(low);
+    const bool noUpper = overload(high) && !negativeOverload(high);
+    if (negativeOverload(value)) { // below every number
+        if (!noLower)
+            return AlarmVerdict::Under;
+        return negativeOverload(high) ? AlarmVerdict::Over : AlarmVerdict::Pass;
+    }
+    if (overload(value)) // above every number
+        return noUpper ? AlarmVerdict::Pass : AlarmVerdict::Over;
+    if (!noLower && (overload(low) || leadingNumber(value) <= leadingNumber(low)))
         return AlarmVerdict::Under;
     if (negativeOverload(high))
         return AlarmVerdict::Over;
-    if (overload(high))
-        return AlarmVerdict::Pass;
-    if (leadingNumber(value) >= leadingNumber(high))
+    if (!noUpper && leadingNumber(value) >= leadingNumber(high))
         return AlarmVerdict::Over;
     return AlarmVerdict::Pass;
 }

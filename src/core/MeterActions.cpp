@@ -120,12 +120,12 @@ bool MeterActions::writeAlarmLimits(const std::vector<ByteWrite>& writes,
     return m_cycle.runExclusive([this, writes, busy] {
         if (busy)
             busy(true);
-        bool written = true;
         for (const ByteWrite& w : writes)
-            if (!(written = m_link.writeByte(w.address, w.value)))
+            if (!m_link.writeByte(w.address, w.value))
                 break;
-        if (written)
-            m_state.link.alarmReloadRequest = true;
+        // Read back either way: a write that stopped halfway may have left
+        // the meter with half-written limits.
+        m_state.link.alarmReloadRequest = true;
         if (busy)
             busy(false);
     });

@@ -275,6 +275,9 @@ void PollingCycle::restartLink() {
     m_state.link.meterConnected = false;
     texts.highAlarm.clear();
     texts.lowAlarm.clear();
+    // The meter may have been reset meanwhile: its limits are read again
+    // before the next reading is checked against them.
+    m_state.link.alarmReloadRequest = true;
     m_state.show();
     qCDebug(lcPolling) << "the meter answers again";
     Q_EMIT linkBack();
