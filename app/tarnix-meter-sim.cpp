@@ -66,6 +66,7 @@ struct Setup {
     bool recording = false;
     QString linkPath;
     bool verbose = false;
+    bool powerUpByte = false;
 };
 
 std::optional<Setup> parseOptions(QCommandLineParser& parser, const QStringList& arguments,
@@ -106,7 +107,11 @@ std::optional<Setup> parseOptions(QCommandLineParser& parser, const QStringList&
                                   QStringLiteral("PATH"));
     const QCommandLineOption verbose({QStringLiteral("verbose")},
                                      QStringLiteral("Print every command the meter hears."));
-    parser.addOptions({model, baud, memory, readings, alarm, recording, link, verbose});
+    const QCommandLineOption powerUpByte(
+        {QStringLiteral("power-up-byte")},
+        QStringLiteral("Send one byte 0xFF when switched on (by default the meter stays silent "
+                       "until asked)."));
+    parser.addOptions({model, baud, memory, readings, alarm, recording, link, verbose, powerUpByte});
 
     if (!parser.parse(arguments)) {
         failure = {ExitUsage, parser.errorText()};
@@ -162,6 +167,7 @@ std::optional<Setup> parseOptions(QCommandLineParser& parser, const QStringList&
     setup.recording = parser.isSet(recording);
     setup.linkPath = parser.value(link);
     setup.verbose = parser.isSet(verbose);
+    setup.powerUpByte = parser.isSet(powerUpByte);
     return setup;
 }
 
@@ -211,6 +217,7 @@ bool loadMeter(SimMeter& meter, const Setup& setup, Failure& failure) {
         meter.setScript(*script);
     }
     meter.setRecording(setup.recording);
+    meter.setPowerUpByte(setup.powerUpByte);
     return true;
 }
 

@@ -1,6 +1,5 @@
 #include "core/PollingCycle.h"
 
-#include "platform/Diagnostics.h"
 #include "core/AlarmCheck.h"
 #include "core/MaxMin.h"
 #include "core/SharedState.h"
@@ -10,7 +9,10 @@
 #include "meter/FunctionRange.h"
 #include "meter/Frames.h"
 #include "platform/Clock.h"
+#include "platform/Diagnostics.h"
 #include "platform/SerialPort.h"
+
+#include <iterator>
 
 namespace tarnix::core {
 
@@ -27,6 +29,10 @@ constexpr int MalformedFramesPerAttempt = 10;
 constexpr int RecordingQueries = 15;
 // While the device is gone, the wake-up loop tries to open it this often.
 constexpr double ReopenInterval = 1.0;
+// The wake-up probes: one every half second, each at the next speed, so a
+// meter left at any speed is found within about two seconds of coming back.
+constexpr double ProbeInterval = 0.5;
+constexpr int WakeUpSpeeds[] = {1200, 9600, 4800, 2400};
 
 const QString ModelShort = QStringLiteral("MQZ5081");
 const QString ModelLong = QStringLiteral("HBQ750");
@@ -285,11 +291,11 @@ void PollingCycle::restartLink() {
         m_timer.start();
 }
 
-// Probes with a blank until any byte comes back. While the device is gone it
-// is opened again every second.
+// Probes with a blank until any byte comes back, turning through the four
+// speeds. While the device is gone it is opened again every second.
 bool PollingCycle::wakeUp() {
     auto& port = m_link.port();
-    for (;;) {
+    for (int probe = 0;; ++probe) {
         if (m_link.clock().stopped())
             return false;
         if (m_yield)
@@ -305,9 +311,12 @@ bool PollingCycle::wakeUp() {
         }
         if (port.bytesWaiting() > 0)
             return true;
+        const int baud = WakeUpSpeeds[probe % int(std::size(WakeUpSpeeds))];
+        if (!reopenAt(link::settingsForBaud(baud)))
+            continue; // gone meanwhile: seen at the top of the loop
         m_link.flush();
         m_link.send(link::command::ReadingRequest);
-        (void)m_link.delay(link::ReplyPause); // a lost device is seen at the top of the loop
+        (void)m_link.delay(ProbeInterval); // a lost device is seen at the top of the loop
     }
 }
 

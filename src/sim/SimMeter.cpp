@@ -32,7 +32,7 @@ SimMeter::SimMeter(Model model, int baud) : m_model(model), m_baud(baud) {}
 void SimMeter::setPowered(bool on, double time) {
     const bool switchedOn = on && !m_powered;
     m_powered = on;
-    if (switchedOn)
+    if (switchedOn && m_powerUpByte)
         answer(QByteArray(1, char(0xFF)), time);
     if (!on) {
         m_output.clear();

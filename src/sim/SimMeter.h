@@ -28,7 +28,7 @@ inline constexpr int DumpLength = 2 + 2 * MemorySize; // 8194
 //   "1" "2" "4" "9"-> the meter moves to 1200/2400/4800/9600 baud
 //   "A"            -> the REC MODE key: the logger starts or stops recording
 //   "E", "N", "G"  -> noted (the value key, the alarm outputs), no reply
-//   switched on    -> one byte 0xFF
+//   switched on    -> nothing, or one byte 0xFF where asked for
 class SimMeter final : public platform::SerialPeer {
 public:
     explicit SimMeter(Model model = Model::Short, int baud = 9600);
@@ -39,9 +39,11 @@ public:
     void setBaud(int baud) { m_baud = baud; }
 
     // A switched-off meter hears nothing and sends nothing. Switched on at
-    // `time`, it puts one byte on the line, as a real meter's power-up does.
+    // `time`, it stays silent until asked, unless a power-up byte is asked
+    // for: then it puts one 0xFF on the line, as some adapters do.
     bool poweredOn() const { return m_powered; }
     void setPowered(bool on, double time = 0);
+    void setPowerUpByte(bool send) { m_powerUpByte = send; }
 
     bool recording() const { return m_recording; }
     void setRecording(bool on) { m_recording = on; }
@@ -96,6 +98,7 @@ private:
     Model m_model;
     int m_baud;
     bool m_powered = true;
+    bool m_powerUpByte = false;
     bool m_recording = false;
     bool m_frozen = false;
     bool m_hold = false;
