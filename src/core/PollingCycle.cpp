@@ -73,7 +73,7 @@ bool PollingCycle::start(QString* why) {
 bool PollingCycle::shouldEnd() const { return m_yield || m_link.clock().stopped(); }
 
 bool PollingCycle::runExclusive(std::function<void()> action, std::function<void()> then) {
-    if (m_actionRunning || m_pending || m_link.clock().stopped())
+    if (m_actionRunning || m_pending || m_linkDown || m_link.clock().stopped())
         return false;
     if (m_inTick) {
         m_timer.stop();
@@ -265,11 +265,14 @@ void PollingCycle::restartLink() {
     PanelTexts& texts = m_state.texts;
     texts.com = NoCom;
     texts.linkButtonsEnabled = false;
+    m_linkDown = true;
     m_state.show();
     qCDebug(lcPolling) << "no answer at any speed, or the device went away: No COM";
     Q_EMIT linkLost();
 
-    if (!wakeUp())
+    const bool woken = wakeUp();
+    m_linkDown = false;
+    if (!woken)
         return; // the program is ending
     m_link.flush();
     while (!reopenAt(link::StartSettings))

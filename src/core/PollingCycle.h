@@ -54,7 +54,8 @@ public:
     // Runs an action that talks to the meter with the wire to itself:
     // Timer1 stops before and starts again after. When a tick is running, the
     // tick is asked to end at its next wait and the action runs as soon as it
-    // has. False (nothing done) while another action holds the wire.
+    // has. False (nothing done) while another action holds the wire, and
+    // while "No COM" shows: only the meter or its device ends that wait.
     // `then` runs once the wire is free again (it may start actions of its own).
     bool runExclusive(std::function<void()> action, std::function<void()> then = {});
     bool actionRunning() const { return m_actionRunning; }
@@ -91,6 +92,7 @@ private:
     bool m_inTick = false;
     bool m_yield = false; // an action waits for the running tick to end
     bool m_actionRunning = false;
+    bool m_linkDown = false; // "No COM": waiting for the meter to answer again
     std::function<void()> m_pending;
     std::function<void()> m_pendingThen;
 };

@@ -239,7 +239,9 @@ void Panel::showState() {
     m_labels.recording->setVisible(t.pcRecordingShown);
     m_buttons.saveStop->setText(t.saveStopCaption);
     m_buttons.meter->setText(t.model);
-    for (QPushButton* button : {m_buttons.graph, m_buttons.list, m_buttons.analog, m_buttons.pc})
+    // While "No COM" shows, the buttons that would talk to the meter are off too.
+    for (QPushButton* button : {m_buttons.graph, m_buttons.list, m_buttons.analog, m_buttons.pc,
+                                m_buttons.meter, m_buttons.baudRate, m_buttons.update})
         button->setEnabled(t.linkButtonsEnabled);
     for (QPushButton* button : {m_buttons.memory, m_buttons.system})
         button->setEnabled(t.linkButtonsEnabled && !t.loggerBusy);
