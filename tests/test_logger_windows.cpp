@@ -8,6 +8,7 @@
 
 #include <QPushButton>
 #include <QTableWidget>
+#include <QComboBox>
 #include <QtTest>
 
 using namespace tarnix;
@@ -58,6 +59,7 @@ private Q_SLOTS:
     void headerAndSetDownload();
     void settingsWrites_data();
     void settingsWrites();
+    void settingsChangesAreNeverLost();
     void downloadEndsEarly_data();
     void downloadEndsEarly();
     void cancelledHeaderReadOpensNothing();
@@ -118,6 +120,25 @@ void TestLoggerWindows::settingsWrites() {
         button->click();
     QCOMPARE(b.writes(), written);
     QCOMPARE(b.dialogs.messageTexts().join(u'|'), written.isEmpty() ? "Invalid, try again!" : "");
+}
+
+// A resize writes nothing again; a change made while a poll runs waits for
+// it, and the settings stay off meanwhile, so no second change is lost.
+void TestLoggerWindows::settingsChangesAreNeverLost() {
+    Bench b;
+    logger::Memory* memory = b.openLogger();
+    b.meter.clearCommands();
+    auto* mode = memory->findChild<QComboBox*>(QStringLiteral("ComboRecordingMode"));
+    bool offMeanwhile = false;
+    b.clock.at(b.clock.monotonic() + 0.1, [&] {
+        mode->setCurrentIndex(2);
+        offMeanwhile = !mode->isEnabled();
+    });
+    b.panel.cycle().tick();
+    QVERIFY(offMeanwhile);
+    memory->resize(memory->size() + QSize(40, 40));
+    QCOMPARE(b.writes(), QStringList{"5=2"});
+    QVERIFY(mode->isEnabled() && mode->currentIndex() == 2);
 }
 
 void TestLoggerWindows::downloadEndsEarly_data() {

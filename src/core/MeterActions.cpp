@@ -18,6 +18,14 @@ MeterActions::MeterActions(SharedState& state, PollingCycle& cycle, link::Rs232&
                            platform::Dialogs& dialogs)
     : m_state(state), m_cycle(cycle), m_link(link), m_dialogs(dialogs) {}
 
+bool MeterActions::run(std::function<void()> action, std::function<void()> then) {
+    if (m_cycle.runExclusive(std::move(action), std::move(then)))
+        return true;
+    // Never dropped without a word: the user tries again.
+    m_dialogs.message(BusyMessage, platform::MessageIcon::Exclamation);
+    return false;
+}
+
 bool MeterActions::refusedWhileRecording() {
     if (!m_state.link.recordingFlag)
         return false;
@@ -31,7 +39,7 @@ QString MeterActions::portText() const {
 }
 
 bool MeterActions::pressValueKey() {
-    return m_cycle.runExclusive([this] {
+    return run([this] {
         m_link.flush();
         m_link.send(link::command::ValueKey);
         (void)m_link.delay(link::CommandPause);
@@ -39,18 +47,18 @@ bool MeterActions::pressValueKey() {
 }
 
 bool MeterActions::pressRecMode() {
-    return m_cycle.runExclusive([this] { m_link.send(link::command::RecordMode); });
+    return run([this] { m_link.send(link::command::RecordMode); });
 }
 
 bool MeterActions::pressModelButton() {
-    return m_cycle.runExclusive([this] {
+    return run([this] {
         m_link.send(link::command::RecordMode);
         (void)m_link.delay(link::AfterFramePause);
     });
 }
 
 bool MeterActions::changeBaudRate() {
-    return m_cycle.runExclusive([this] {
+    return run([this] {
         m_link.flush();
         const QString answer =
             m_dialogs.input(link::baudPrompt(), QStringLiteral("Input Baud Rate"),
@@ -73,7 +81,7 @@ bool MeterActions::changeBaudRate() {
 bool MeterActions::setLoggerClock() {
     if (refusedWhileRecording())
         return false;
-    return m_cycle.runExclusive([this] {
+    return run([this] {
         PanelTexts& t = m_state.texts;
         t.loggerBusy = true;
         m_link.flush();
@@ -94,7 +102,7 @@ bool MeterActions::readLoggerHeader(
         return false;
     auto header =
         std::make_shared<std::optional<std::array<std::uint8_t, logger::HeaderLength>>>();
-    return m_cycle.runExclusive(
+    return run(
         [this, header] {
             PanelTexts& t = m_state.texts;
             t.loggerBusy = true;
@@ -117,7 +125,7 @@ bool MeterActions::readLoggerHeader(
 
 bool MeterActions::writeAlarmLimits(const std::vector<ByteWrite>& writes,
                                     const std::function<void(bool)>& busy) {
-    return m_cycle.runExclusive([this, writes, busy] {
+    return run([this, writes, busy] {
         if (busy)
             busy(true);
         for (const ByteWrite& w : writes)
@@ -133,7 +141,7 @@ bool MeterActions::writeAlarmLimits(const std::vector<ByteWrite>& writes,
 
 bool MeterActions::writeLoggerSettings(const logger::ByteWrites& writes, bool flushFirst,
                                        const std::function<void(bool)>& busy) {
-    return m_cycle.runExclusive([this, writes, flushFirst, busy] {
+    return run([this, writes, flushFirst, busy] {
         if (busy)
             busy(true);
         if (flushFirst)
@@ -148,7 +156,7 @@ bool MeterActions::writeLoggerSettings(const logger::ByteWrites& writes, bool fl
 
 bool MeterActions::fetchLoggerDump(const std::function<bool(qint64)>& progress,
                                    std::function<void(const logger::DumpResult&)> done) {
-    return m_cycle.runExclusive([this, progress, done = std::move(done)] {
+    return run([this, progress, done = std::move(done)] {
         // It may have waited for a running tick: asked again before "U" goes out.
         if (progress && !progress(0))
             return;

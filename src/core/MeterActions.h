@@ -25,12 +25,16 @@ class SharedState;
 // The logger refuses changes and reads while it records.
 inline const QString RecordingRefusal = QStringLiteral("Invalid, Recording Mode !");
 inline const QString InvalidAnswer = QStringLiteral("Invalid, try again!");
+// An exchange asked for while another holds the wire, or while "No COM" shows.
+inline const QString BusyMessage =
+    QStringLiteral("The meter is busy with another exchange, or not answering. Try again.");
 
 // The exchanges with the meter that the user starts from the panel and the
 // Memory window, besides the polling cycle's own. Each runs with the wire to
 // itself: the polling timer stops before and starts again after. Each returns
-// false when it did not start: another exchange holds the wire, or the
-// meter's logger records (that refusal is shown through the dialogs).
+// false when it did not start: another exchange holds the wire, the link is
+// down, or the meter's logger records; every refusal is said through the
+// dialogs.
 class MeterActions {
 public:
     MeterActions(SharedState& state, PollingCycle& cycle, link::Rs232& link,
@@ -68,6 +72,7 @@ public:
     bool refusedWhileRecording();
 
 private:
+    bool run(std::function<void()> action, std::function<void()> then = {});
     QString portText() const;
 
     SharedState& m_state;

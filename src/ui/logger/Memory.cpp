@@ -166,8 +166,8 @@ void Memory::fill() {
     m_grid->setEnabled(!m_header.sets.empty());
 }
 
-// The lists follow the header at every resize, the first showing included;
-// a changed entry writes itself to the meter like a choice of the user's.
+// The lists take the header's entries; a changed entry writes itself to the
+// meter like a choice of the user's.
 void Memory::preselectLists() {
     if (m_downloading)
         return;
@@ -178,16 +178,15 @@ void Memory::preselectLists() {
             m_baudRate->setCurrentIndex(i);
 }
 
+// Once, when the window first appears: a resize or a restore from the task
+// bar must not write the header's entries to the meter again.
 void Memory::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (std::exchange(m_preselected, true))
+        return;
     preselectLists();
 }
 
-void Memory::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    if (isVisible())
-        preselectLists();
-}
 
 void Memory::closeEvent(QCloseEvent* event) {
     m_cancelRequested = true; // a running download ends at its next look at the port
@@ -201,11 +200,25 @@ void Memory::writeSettings(const std::optional<ByteWrites>& writes, bool flushFi
                                 platform::MessageIcon::Critical);
         return;
     }
+    // The settings stay off until this write is done, also while it waits for
+    // a running poll: a second change cannot overtake or be lost.
     QPointer<Memory> self(this);
-    m_actions.writeLoggerSettings(*writes, flushFirst, [self](bool busy) {
-        if (self)
-            self->m_message->setText(busy ? Wait : QString());
+    setSettingsEnabled(false);
+    const bool started = m_actions.writeLoggerSettings(*writes, flushFirst, [self](bool busy) {
+        if (!self)
+            return;
+        self->m_message->setText(busy ? Wait : QString());
+        if (!busy)
+            self->setSettingsEnabled(true);
     });
+    if (!started)
+        setSettingsEnabled(true);
+}
+
+void Memory::setSettingsEnabled(bool enabled) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_idButton, m_idCode, m_rateButton,
+                                                      m_sampleRate, m_recordingMode, m_baudRate})
+        w->setEnabled(enabled);
 }
 
 void Memory::setControlsEnabled(bool enabled) {

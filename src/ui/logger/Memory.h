@@ -45,7 +45,6 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -54,6 +53,7 @@ private:
     void preselectLists();
     void writeSettings(const std::optional<ByteWrites>& writes, bool flushFirst);
     void setControlsEnabled(bool enabled);
+    void setSettingsEnabled(bool enabled);
     void listDownload(const DumpResult& result, const RecordSet& set, int number);
 
     LoggerHeader m_header;
@@ -77,6 +77,7 @@ private:
     QPushButton* m_cancel = nullptr;
     QPointer<DataList> m_dataList;
     bool m_downloading = false;
+    bool m_preselected = false;
     bool m_cancelRequested = false;
 };
 

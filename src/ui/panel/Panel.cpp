@@ -338,10 +338,8 @@ logger::Memory* Panel::memoryWindow() const { return m_memory; }
 
 // LOGGER: the header, then a fresh Memory window with the logger's status and sets.
 void Panel::readLogger() {
-    if (m_state.link.recordingFlag) {
-        m_actions.refusedWhileRecording();
+    if (m_actions.refusedWhileRecording())
         return;
-    }
     if (m_memory)
         m_memory->close();
     m_actions.readLoggerHeader([this](const std::array<std::uint8_t, logger::HeaderLength>& header) {
