@@ -21,17 +21,10 @@ FileList::FileList(const ListContext& context, QWidget* parent) : ListWindow(con
     connect(addButton("CmdFprint", QStringLiteral("Print")), &QPushButton::clicked, this,
             &ListWindow::printList);
     resize(platform::sizeFromTwips(this, 6600, 5400));
-    layOut();
+    layOutNow();
 }
 
-void FileList::resizeEvent(QResizeEvent* event) {
-    layOut();
-    ListWindow::resizeEvent(event);
-}
-
-void FileList::layOut() {
-    const int w = int(platform::pixelsToTwips(width(), logicalDpiX()));
-    const int h = int(platform::pixelsToTwips(height(), logicalDpiY()));
+void FileList::layOut(int w, int h) {
     placeGrid(60, 60, w - 120, h - ButtonHeight - 240);
     placeButtons(h - ButtonHeight - 90);
 }

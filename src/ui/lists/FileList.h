@@ -16,11 +16,8 @@ public:
     // read so far stay listed.
     void load(const QString& path);
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
-    void layOut();
+    void layOut(int width, int height) override;
 };
 
 } // namespace tarnix::files

@@ -6,6 +6,7 @@
 #include "ui/lists/ListPrinting.h"
 #include "ui/lists/PlotBoard.h"
 #include "platform/Dialogs.h"
+#include "platform/Twips.h"
 #include "ui/platform/TwipsGeometry.h"
 
 #include <QGuiApplication>
@@ -21,6 +22,16 @@ ListWindow::ListWindow(const ListContext& context, QWidget* parent)
 
 void ListWindow::placeGrid(int left, int top, int width, int height) {
     platform::setGeometryTwips(m_grid, left, top, std::max(width, 0), std::max(height, 0));
+}
+
+void ListWindow::layOutNow() {
+    layOut(int(platform::pixelsToTwips(width(), logicalDpiX())),
+           int(platform::pixelsToTwips(height(), logicalDpiY())));
+}
+
+void ListWindow::resizeEvent(QResizeEvent* event) {
+    layOutNow();
+    QWidget::resizeEvent(event);
 }
 
 QPushButton* ListWindow::addButton(const char* name, const QString& caption) {

@@ -63,6 +63,14 @@ protected:
 
     static constexpr int ButtonWidth = 1200, ButtonHeight = 360;
 
+    // Lays the window out for its inner size in twips; called at every resize.
+    virtual void layOut(int width, int height) {
+        Q_UNUSED(width);
+        Q_UNUSED(height);
+    }
+    void layOutNow();
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     ListContext m_context;
     ListModel m_model;

@@ -30,7 +30,7 @@ DataList::DataList(const files::ListContext& context, QWidget* parent)
             &ListWindow::printList);
     servePlots(files::PlotSource::DataList);
     resize(platform::sizeFromTwips(this, 6600, 5400));
-    layOut();
+    layOutNow();
 }
 
 void DataList::listSet(const std::vector<files::RecordFields>& records, int number) {
@@ -46,14 +46,7 @@ void DataList::setTitle(const QString& text) { m_title->setText(text); }
 
 QString DataList::title() const { return m_title->text(); }
 
-void DataList::resizeEvent(QResizeEvent* event) {
-    layOut();
-    ListWindow::resizeEvent(event);
-}
-
-void DataList::layOut() {
-    const int w = int(platform::pixelsToTwips(width(), logicalDpiX()));
-    const int h = int(platform::pixelsToTwips(height(), logicalDpiY()));
+void DataList::layOut(int w, int h) {
     platform::setGeometryTwips(m_title, 60, 60, w - 120, TitleHeight);
     placeGrid(60, TitleHeight + 120, w - 120, h - TitleHeight - ButtonHeight - 300);
     placeButtons(h - ButtonHeight - 90);

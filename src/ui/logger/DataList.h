@@ -23,11 +23,8 @@ public:
     void setTitle(const QString& text);
     QString title() const;
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
-    void layOut();
+    void layOut(int width, int height) override;
     QLabel* m_title = nullptr;
 };
 
