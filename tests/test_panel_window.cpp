@@ -14,7 +14,8 @@ namespace {
 
 struct Bench : SimulatedLink {
     explicit Bench(int meterBaud = 9600) : SimulatedLink(sim::Model::Short, meterBaud) {
-        panel.state().link.portLabel = QStringLiteral("COM3");
+        panel.state().link.portLabel = QStringLiteral("COM1");
+        panel.state().link.comPortNumber = 1;
         QVERIFY(panel.load());
         panel.cycle().tick();
     }
@@ -73,6 +74,7 @@ void TestPanelWindow::buttonsThatTalkToTheMeter() {
     for (int a = 8; a <= 17; ++a)
         clock += char(b.meter.memory(a));
     QCOMPARE(clock, QByteArray("1231235907"));
+    QCOMPARE(b.find("LblCom")->text(), QStringLiteral("Com1")); // as the port window named it
     b.meter.setRecording(true);
     b.panel.cycle().tick();
     b.meter.setMemory(8, 0);
@@ -85,18 +87,18 @@ void TestPanelWindow::baudRate_data() {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("baud"); // the port's and the meter's afterwards
     QTest::newRow("4800") << "4800" << 4800;
-    QTest::newRow("9,600") << "9,600" << 9600;
-    QTest::newRow("19200 is refused") << "19200" << 2400;
-    QTest::newRow("cancel") << "" << 2400;
+    QTest::newRow("2,400") << "2,400" << 2400;
+    QTest::newRow("19200 is refused") << "19200" << 9600;
+    QTest::newRow("cancel") << "" << 9600;
 }
 
 void TestPanelWindow::baudRate() {
     QFETCH(QString, answer);
     QFETCH(int, baud);
-    Bench b(2400); // found at 2400
+    Bench b(9600);
     b.dialogs.answer(answer);
     b.find<QPushButton>("CmdBaudRate")->click();
-    QCOMPARE(b.dialogs.prompts().at(0).defaultAnswer, QStringLiteral("2400"));
+    QCOMPARE(b.dialogs.prompts().at(0).defaultAnswer, QStringLiteral("9600"));
     QCOMPARE(b.port.settings(), QStringLiteral("%1,n,8,1").arg(baud));
     const QStringList refused{"Invalid, try again!"};
     QCOMPARE(b.dialogs.messageTexts(), answer == u"19200" ? refused : QStringList());
