@@ -142,7 +142,9 @@ void TestLoggerDecoding::header_data() {
                                               << "0.8 sec";
     QTest::newRow("Min") << written(recordingModeWrite(2)) << "mode" << "Min";
     QTest::newRow("no mode") << written(recordingModeWrite(-1)) << "mode" << refused;
-    QTest::newRow("1200") << written(baudSettingWrite(1200)) << "baud" << "1200";
+    for (const int baud : {1200, 2400, 4800, 9600})
+        QTest::addRow("%d", baud) << written(baudSettingWrite(baud)) << "baud"
+                                  << QString::number(baud);
     QTest::newRow("time") << written(clockWrites(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 7))))
                           << "clock" << "26/12/31---23:59:07";
 }
