@@ -136,7 +136,7 @@ void TestPlots::curveStaysInThePlot() {
 void TestPlots::timesAndCurves() {
     const auto set = records("DCV", {"200mV"}, QStringList(120, "1"));
     const auto d = draw(Signed, set, 200, 0, 1, 100);
-    QVERIFY(d && d->ys.size() == 100);
+    QVERIFY(d && d->timed && d->ys.size() == 100);
     QCOMPARE((QStringList{d->t1, d->t2, d->t3}),
              (QStringList{set.cell(0, 2), set.cell(49, 2), set.cell(99, 2)}));
     // One record: labels, but no times, unit or curve.
