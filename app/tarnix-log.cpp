@@ -39,8 +39,9 @@ int record(const core::RecordOptions& options) {
     }
     QObject::connect(&stops, &platform::StopSignals::stopAsked, &recorder,
                      [&] { recorder.finish(0); });
-    QObject::connect(&recorder, &core::Recorder::notice, &recorder,
-                     [&](const QString& line) { console.say(Program + QStringLiteral(": ") + line); });
+    QObject::connect(&recorder, &core::Recorder::notice, &recorder, [&](const QString& line) {
+        console.say(Program + QStringLiteral(": ") + line);
+    });
     QObject::connect(&recorder, &core::Recorder::statusChanged, &recorder,
                      [&] { console.show(recorder.status()); });
     QObject::connect(&recorder, &core::Recorder::runFinished, &recorder,
@@ -61,7 +62,7 @@ int record(const core::RecordOptions& options) {
 
 // The logger's header, memory and clock: one exchange after another, each
 // waiting on the clock's own event loop, so no exec() here.
-int logger(const core::LoggerOptions& options) {
+int loggerCommand(const core::LoggerOptions& options) {
     core::StatusLine console(STDERR_FILENO, ::isatty(STDERR_FILENO) != 0);
     std::signal(SIGPIPE, SIG_IGN);
     const int code = core::runLoggerCommand(
@@ -80,8 +81,8 @@ int main(int argc, char* argv[]) {
 
     const auto parsed = core::parseLogCommandLine(QCoreApplication::arguments().mid(1));
     if (const auto* usage = std::get_if<core::UsageError>(&parsed)) {
-        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n",
-                     qPrintable(Program), qPrintable(usage->message), qPrintable(Program));
+        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", qPrintable(Program),
+                     qPrintable(usage->message), qPrintable(Program));
         return ExitUsage;
     }
     const core::LogCommand& command = std::get<core::LogCommand>(parsed);
@@ -95,7 +96,7 @@ int main(int argc, char* argv[]) {
     case core::LogCommand::Kind::Record:
         return record(command.record);
     case core::LogCommand::Kind::Logger:
-        return logger(command.logger);
+        return loggerCommand(command.logger);
     }
     return ExitUsage;
 }

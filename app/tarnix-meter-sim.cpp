@@ -111,7 +111,8 @@ std::optional<Setup> parseOptions(QCommandLineParser& parser, const QStringList&
         {QStringLiteral("power-up-byte")},
         QStringLiteral("Send one byte 0xFF when switched on (by default the meter stays silent "
                        "until asked)."));
-    parser.addOptions({model, baud, memory, readings, alarm, recording, link, verbose, powerUpByte});
+    parser.addOptions(
+        {model, baud, memory, readings, alarm, recording, link, verbose, powerUpByte});
 
     if (!parser.parse(arguments)) {
         failure = {ExitUsage, parser.errorText()};

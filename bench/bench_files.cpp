@@ -2,11 +2,11 @@
 // Usage: bench-files [RECORDS] (default 1000000)
 #include "files/DataChannel.h"
 #include "files/DataFile.h"
-#include "ui/lists/FileList.h"
-#include "ui/lists/ListGrid.h"
 #include "platform/RealClock.h"
 #include "support/RecordingPrinter.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/lists/FileList.h"
+#include "ui/lists/ListGrid.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -7,7 +7,6 @@
 #include "files/DataChannel.h"
 #include "link/MemoryMap.h"
 #include "link/Rs232.h"
-#include "ui/logger/DataList.h"
 #include "logger/LoggerHeader.h"
 #include "logger/LoggerSession.h"
 #include "logger/MemoryDump.h"
@@ -15,6 +14,7 @@
 #include "platform/RealClock.h"
 #include "support/RecordingPrinter.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/logger/DataList.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -91,16 +91,15 @@ DumpRun timeDump(const QString& device) {
 
 void benchDump(int runs, const QString& imagePath) {
     QProcess meter;
-    meter.start(QStringLiteral(TARNIX_METER_SIM),
-                {QStringLiteral("--baud"), QStringLiteral("9600"), QStringLiteral("--memory"),
-                 imagePath});
+    meter.start(QStringLiteral(TARNIX_METER_SIM), {QStringLiteral("--baud"), QStringLiteral("9600"),
+                                                   QStringLiteral("--memory"), imagePath});
     if (!meter.waitForReadyRead(5000)) {
         std::printf("the simulated meter did not start\n");
         return;
     }
     const QString device = QString::fromLocal8Bit(meter.readLine()).trimmed();
-    std::printf("dump of %d bytes at 9600 baud over %s, wire time %.3f s\n",
-                logger::DumpLength, qPrintable(device), WireSeconds);
+    std::printf("dump of %d bytes at 9600 baud over %s, wire time %.3f s\n", logger::DumpLength,
+                qPrintable(device), WireSeconds);
     for (int i = 0; i < runs; ++i) {
         const DumpRun run = timeDump(device);
         std::printf("  run %d: %lld bytes in %.3f s (%+.2f %% of wire time), longest event-loop "

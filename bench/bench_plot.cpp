@@ -3,13 +3,13 @@
 // the same window painted again at twice its size.
 // Usage: bench-plot [RECORDS [PNG]] (default 1000000; PNG: the resized window)
 #include "files/DataChannel.h"
-#include "ui/lists/FileList.h"
-#include "ui/lists/PlotBoard.h"
 #include "files/PlotGeometry.h"
-#include "ui/lists/PlotWindow.h"
 #include "platform/RealClock.h"
 #include "support/RecordingPrinter.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/lists/FileList.h"
+#include "ui/lists/PlotBoard.h"
+#include "ui/lists/PlotWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,10 +3,10 @@
 //     reading requests the meter hears.
 //  2. The panel in this process: how long a click waits while the cycle waits.
 // Usage: bench-polling [SECONDS] (default 60 for the first part, 10 for the second)
-#include "ui/DesktopProgram.h"
-#include "ui/panel/Panel.h"
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
+#include "ui/DesktopProgram.h"
+#include "ui/panel/Panel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -79,8 +79,7 @@ void programCpuAndRequestInterval(double seconds) {
     for (std::size_t i = firstRequest + 1; i < requests.size(); ++i)
         longest = std::max(longest, requests[i] - requests[i - 1]);
     const std::size_t n = requests.size() - firstRequest;
-    const double mean =
-        n > 1 ? (requests.back() - requests[firstRequest]) / double(n - 1) : 0.0;
+    const double mean = n > 1 ? (requests.back() - requests[firstRequest]) / double(n - 1) : 0.0;
     std::printf("tarnix --port, %.0f s of polling a meter at 9600 baud:\n", elapsed);
     std::printf("  CPU use:                   %.2f %% of one core\n", 100.0 * cpu / elapsed);
     std::printf("  reading requests:          %zu\n", n);

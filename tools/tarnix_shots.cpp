@@ -2,18 +2,18 @@
 // simulated meter, driven tick by tick on a virtual clock, each window
 // grabbed to a PNG file in DIR.
 // Usage: tarnix-shots DIR
-#include "ui/lists/PlotWindow.h"
-#include "link/Rs232.h"
-#include "ui/logger/DataList.h"
-#include "ui/logger/Memory.h"
 #include "core/MeterSession.h"
-#include "ui/panel/Panel.h"
+#include "link/Rs232.h"
 #include "platform/MemorySerialPort.h"
+#include "sim/DemoLogger.h"
+#include "sim/SimMeter.h"
 #include "support/RecordingPrinter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
-#include "sim/DemoLogger.h"
-#include "sim/SimMeter.h"
+#include "ui/lists/PlotWindow.h"
+#include "ui/logger/DataList.h"
+#include "ui/logger/Memory.h"
+#include "ui/panel/Panel.h"
 #include "ui/views/LiveViews.h"
 
 #include <QAction>
@@ -90,7 +90,7 @@ private:
         save(v.digital(), "digital-small");
 
         reading(68, "0685"); // TEMP 1370'C
-        sample(); // the dial is rebuilt for the new range
+        sample();            // the dial is rebuilt for the new range
         sample();
         save(v.analog(), "analog-temp-1370c");
         v.analog()->resize(v.analog()->size() * 3 / 2);
@@ -146,7 +146,8 @@ private:
 
     void save(QWidget* window, const char* name) {
         QApplication::processEvents();
-        const QString path = QDir(m_dir).filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
+        const QString path =
+            QDir(m_dir).filePath(QString::fromLatin1(name) + QStringLiteral(".png"));
         if (window->grab().save(path)) {
             std::printf("%s\n", qPrintable(path));
         } else {

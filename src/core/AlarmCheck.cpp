@@ -1,11 +1,11 @@
 #include "core/AlarmCheck.h"
 
+#include "core/AlarmVerdict.h"
+#include "core/SharedState.h"
 #include "link/Commands.h"
 #include "link/MemoryMap.h"
 #include "link/Rs232.h"
 #include "meter/PackedReading.h"
-#include "core/AlarmVerdict.h"
-#include "core/SharedState.h"
 
 #include <array>
 
@@ -51,8 +51,8 @@ bool AlarmCheck::check() {
             if (!alarm.meterArmed)
                 m_link.send(link::command::AlarmInside);
         } else {
-            m_state.texts.value = verdict == AlarmVerdict::Under ? QStringLiteral("UNDER")
-                                                                 : QStringLiteral("OVER");
+            m_state.texts.value =
+                verdict == AlarmVerdict::Under ? QStringLiteral("UNDER") : QStringLiteral("OVER");
             m_state.show();
             if (!m_link.delay(FlashTime))
                 return false;

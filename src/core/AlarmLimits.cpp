@@ -28,7 +28,9 @@ std::optional<Resolution> resolutionForCode(int code) {
     return std::nullopt;
 }
 
-QString timesText(double step) { return QStringLiteral("X  ") + meter::formatNumber(step); }
+QString timesText(double step) {
+    return QStringLiteral("X  ") + meter::formatNumber(step);
+}
 
 namespace {
 
@@ -37,8 +39,7 @@ int boxDigit(const QString& box) {
     return box.size() == 1 && box[0].isDigit() ? box[0].digitValue() : 0;
 }
 
-void addLimit(std::vector<ByteWrite>& writes, int lowAddress, const LimitBoxes& limit,
-              int point) {
+void addLimit(std::vector<ByteWrite>& writes, int lowAddress, const LimitBoxes& limit, int point) {
     const QString text = limit.text();
     if (text.contains(u'L')) {
         writes.push_back({lowAddress, text.contains(u'-') ? meter::NegativeOverloadLowByte

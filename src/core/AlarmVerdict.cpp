@@ -5,8 +5,12 @@
 namespace tarnix::core {
 
 namespace {
-bool negativeOverload(const QString& t) { return t.contains(u'-') && t.contains(u'L'); }
-bool overload(const QString& t) { return t.contains(u'L'); }
+bool negativeOverload(const QString& t) {
+    return t.contains(u'-') && t.contains(u'L');
+}
+bool overload(const QString& t) {
+    return t.contains(u'L');
+}
 } // namespace
 
 // A low limit of "-OL" means no lower bound and a high limit of "OL" no upper

@@ -5,7 +5,9 @@ namespace tarnix::core {
 // Sample ticks come every 950 ms, so an interval of N seconds spaces lines
 // by N ticks; a late tick or a long exchange with the meter stretches one
 // spacing by a second or two. Twice the interval and two seconds more is a gap.
-double LineGaps::allowance() const { return 2.0 * m_interval + 2.0; }
+double LineGaps::allowance() const {
+    return 2.0 * m_interval + 2.0;
+}
 
 QString LineGaps::gapText(const QDateTime& from, const QDateTime& to, bool toEnd) const {
     const qint64 seconds = (from.msecsTo(to) + 500) / 1000;

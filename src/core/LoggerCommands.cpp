@@ -1,5 +1,8 @@
 #include "core/LoggerCommands.h"
 
+#include "core/MeterActions.h"
+#include "core/PollingCycle.h"
+#include "core/SharedState.h"
 #include "files/DataFile.h"
 #include "files/DataRecord.h"
 #include "files/RecordStore.h"
@@ -8,9 +11,6 @@
 #include "logger/LoggerSession.h"
 #include "logger/MemoryDump.h"
 #include "logger/SettingsWrites.h"
-#include "core/MeterActions.h"
-#include "core/PollingCycle.h"
-#include "core/SharedState.h"
 #include "platform/AtomicFile.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/MemorySerialPort.h"
@@ -39,19 +39,17 @@ constexpr int SearchTicks = 3;
 // A meter that answers readings but not memory reads is given up on.
 constexpr int ReadTimeoutsBeforeGivingUp = 3;
 
-
 // The meter over its port, found at its speed by the polling cycle's own
 // search, with nothing polling behind the command's back.
-class MeterSession {
+class CommandLink {
 public:
-    MeterSession(const LoggerOptions& options, const LoggerConsole& console)
+    CommandLink(const LoggerOptions& options, const LoggerConsole& console)
         : m_options(options), m_console(console),
           m_dialogs(QStringLiteral("tarnix-log"), console.message) {
         if (options.simulate) {
             m_meter = std::make_unique<sim::SimMeter>(
                 options.longFrames ? sim::Model::Long : sim::Model::Short, SimulatedBaud);
-            m_meter->loadMemory(
-                sim::demoLoggerMemory(QDateTime::currentDateTime().addSecs(-3600)));
+            m_meter->loadMemory(sim::demoLoggerMemory(QDateTime::currentDateTime().addSecs(-3600)));
             m_port = std::make_unique<platform::MemorySerialPort>(*m_meter, m_clock);
         } else {
             auto port = std::make_unique<platform::QtSerialPort>();
@@ -60,12 +58,12 @@ public:
         }
         m_link = std::make_unique<link::Rs232>(*m_port, m_clock, m_dialogs);
         m_link->setTimeoutLimit(ReadTimeoutsBeforeGivingUp); // nobody is there to cancel
-        m_cycle = std::make_unique<core::PollingCycle>(m_state, *m_link);
+        m_cycle = std::make_unique<PollingCycle>(m_state, *m_link);
         m_cycle->setAlarmSteps(nullptr); // the alarm limits are not this command's business
         m_state.link.portLabel = options.simulate ? QStringLiteral("SIM") : options.device;
         // A meter that answers at no speed makes the cycle restart the link
         // and wait for it for ever; a command gives up instead.
-        QObject::connect(m_cycle.get(), &core::PollingCycle::linkLost, [this] {
+        QObject::connect(m_cycle.get(), &PollingCycle::linkLost, [this] {
             m_lost = true;
             m_clock.stop();
         });
@@ -97,7 +95,7 @@ public:
         }
         m_cycle->timer().stop(); // the command drives every exchange itself
         bool reading = false;
-        const auto taken = QObject::connect(m_cycle.get(), &core::PollingCycle::readingTaken,
+        const auto taken = QObject::connect(m_cycle.get(), &PollingCycle::readingTaken,
                                             [&reading] { reading = true; });
         for (int tick = 0; tick < SearchTicks && !reading && !stopped(); ++tick)
             m_cycle->tick();
@@ -135,8 +133,8 @@ private:
     std::unique_ptr<sim::SimMeter> m_meter;
     std::unique_ptr<platform::SerialPort> m_port;
     std::unique_ptr<link::Rs232> m_link;
-    core::SharedState m_state;
-    std::unique_ptr<core::PollingCycle> m_cycle;
+    SharedState m_state;
+    std::unique_ptr<PollingCycle> m_cycle;
     platform::StopSignals m_stops;
     bool m_lost = false;
     bool m_interrupted = false;
@@ -144,7 +142,7 @@ private:
 
 // The 55 header bytes with their progress, decoded; nothing after a failure
 // already reported.
-std::optional<logger::LoggerHeader> readLoggerHeader(MeterSession& session) {
+std::optional<logger::LoggerHeader> readLoggerHeader(CommandLink& session) {
     const auto bytes = logger::readHeader(session.link(), [&](int address) {
         session.progress(logger::headerReadProgress(address));
         return true;
@@ -161,7 +159,7 @@ std::optional<logger::LoggerHeader> readLoggerHeader(MeterSession& session) {
     return logger::decodeHeader(*bytes);
 }
 
-bool writeOut(const QString& text, MeterSession& session) {
+bool writeOut(const QString& text, CommandLink& session) {
     int code = 0;
     if (platform::writeAll(STDOUT_FILENO, text.toLatin1(), &code))
         return true;
@@ -193,7 +191,7 @@ QString statusText(const logger::LoggerHeader& h, int year) {
     return lines.join(u'\n') + u'\n';
 }
 
-int status(MeterSession& session) {
+int status(CommandLink& session) {
     const auto header = readLoggerHeader(session);
     if (!header)
         return ExitTrouble;
@@ -201,7 +199,7 @@ int status(MeterSession& session) {
     return writeOut(statusText(*header, session.year()), session) ? ExitDone : ExitTrouble;
 }
 
-int download(const LoggerOptions& options, MeterSession& session) {
+int download(const LoggerOptions& options, CommandLink& session) {
     const auto header = readLoggerHeader(session);
     if (!header)
         return ExitTrouble;
@@ -265,7 +263,7 @@ int download(const LoggerOptions& options, MeterSession& session) {
     return ExitDone;
 }
 
-int setClock(MeterSession& session) {
+int setClock(CommandLink& session) {
     for (const logger::ByteWrite& write : logger::clockWrites(session.clock().now())) {
         if (!session.link().writeByte(write.address, write.value)) {
             if (!session.interrupted())
@@ -286,7 +284,7 @@ int runLoggerCommand(const LoggerOptions& options, const LoggerConsole& console)
         console.message(QStringLiteral("tarnix-log: cannot write ") + refusal);
         return ExitTrouble;
     }
-    MeterSession session(options, console);
+    CommandLink session(options, console);
     if (!session.connect())
         return ExitTrouble;
     switch (options.action) {

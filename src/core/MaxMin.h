@@ -18,6 +18,8 @@ struct MaxMin {
 MaxMin updateMaxMin(const QString& shown, const MaxMin& current);
 
 // RESET, and a change of range: both bounds take the value shown.
-inline MaxMin resetMaxMin(const QString& shown) { return {shown, shown}; }
+inline MaxMin resetMaxMin(const QString& shown) {
+    return {shown, shown};
+}
 
 } // namespace tarnix::core

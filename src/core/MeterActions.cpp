@@ -100,8 +100,7 @@ bool MeterActions::readLoggerHeader(
     std::function<void(const std::array<std::uint8_t, logger::HeaderLength>&)> done) {
     if (refusedWhileRecording())
         return false;
-    auto header =
-        std::make_shared<std::optional<std::array<std::uint8_t, logger::HeaderLength>>>();
+    auto header = std::make_shared<std::optional<std::array<std::uint8_t, logger::HeaderLength>>>();
     return run(
         [this, header] {
             PanelTexts& t = m_state.texts;

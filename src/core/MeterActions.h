@@ -53,7 +53,8 @@ public:
     // LOGGER: the 55 header bytes, the progress shown on the port label.
     // `done` gets the header once the wire is free; it is not called when the
     // read ended early.
-    bool readLoggerHeader(std::function<void(const std::array<std::uint8_t, logger::HeaderLength>&)> done);
+    bool readLoggerHeader(
+        std::function<void(const std::array<std::uint8_t, logger::HeaderLength>&)> done);
     // ENABLE or DISABLE of the alarm set-up: the limit writes, then the limits
     // are read again with the next reading. `busy` as below.
     bool writeAlarmLimits(const std::vector<ByteWrite>& writes,

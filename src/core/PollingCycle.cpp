@@ -6,8 +6,8 @@
 #include "link/Commands.h"
 #include "link/Rs232.h"
 #include "link/Speeds.h"
-#include "meter/FunctionRange.h"
 #include "meter/Frames.h"
+#include "meter/FunctionRange.h"
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
 #include "platform/SerialPort.h"
@@ -70,7 +70,9 @@ bool PollingCycle::start(QString* why) {
     return true;
 }
 
-bool PollingCycle::shouldEnd() const { return m_yield || m_link.clock().stopped(); }
+bool PollingCycle::shouldEnd() const {
+    return m_yield || m_link.clock().stopped();
+}
 
 bool PollingCycle::runExclusive(std::function<void()> action, std::function<void()> then) {
     if (m_actionRunning || m_pending || m_linkDown || m_link.clock().stopped())
@@ -304,8 +306,8 @@ bool PollingCycle::wakeUp() {
         if (m_yield)
             return true; // an action wants the wire: give the link back as it is
         if (port.isLost() || !port.isOpen()) {
-            const QString settings = port.settings().isEmpty() ? link::StartSettings
-                                                                : port.settings();
+            const QString settings =
+                port.settings().isEmpty() ? link::StartSettings : port.settings();
             if (!reopenAt(settings)) {
                 if (!m_link.clock().wait(ReopenInterval))
                     return false;

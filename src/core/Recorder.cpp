@@ -44,23 +44,23 @@ Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs, QObject* p
     : QObject(parent), m_options(std::move(options)),
       m_clock(std::make_unique<platform::RealClock>()), m_meter(makeMeter(m_options)),
       m_port(makePort(m_options, m_meter.get(), *m_clock)),
-      m_link(std::make_unique<link::Rs232>(*m_port, *m_clock, dialogs)), m_cycle(m_state, *m_link),
-      m_sampling(m_state, *m_clock), m_gaps(m_options.interval) {
+      m_link(std::make_unique<link::Rs232>(*m_port, *m_clock, dialogs)),
+      m_session(*m_link, dialogs), m_state(m_session.state), m_cycle(m_session.cycle),
+      m_sampling(m_session.sampling), m_gaps(m_options.interval) {
     m_state.link.portLabel = m_options.simulate ? SimulatedLabel : m_options.device;
 
-    connect(&m_cycle, &core::PollingCycle::readingTaken, this, &Recorder::firstReading);
+    connect(&m_cycle, &PollingCycle::readingTaken, this, &Recorder::firstReading);
     // The desktop program's link restart shows "2 sec" again and samples
     // every 2 s from then on. A recorder left alone for days keeps the
     // interval it was given instead: it sets it again whenever the link is
     // back, which also makes the next tick a sample tick.
-    connect(&m_cycle, &core::PollingCycle::linkBack, this,
+    connect(&m_cycle, &PollingCycle::linkBack, this,
             [this] { m_sampling.setInterval(m_options.interval); });
-    connect(&m_sampling, &core::SamplingClock::sampleTaken, this, &Recorder::sampleTaken);
-    connect(&m_sampling, &core::SamplingClock::recordingFailed, this,
-            [this](const QString& error) {
-                finish(1, QStringLiteral("cannot append to %1").arg(error));
-            });
-    connect(&m_state, &core::SharedState::changed, this, &Recorder::statusChanged);
+    connect(&m_sampling, &SamplingClock::sampleTaken, this, &Recorder::sampleTaken);
+    connect(&m_sampling, &SamplingClock::recordingFailed, this, [this](const QString& error) {
+        finish(1, QStringLiteral("cannot append to %1").arg(error));
+    });
+    connect(&m_state, &SharedState::changed, this, &Recorder::statusChanged);
 
     m_endTimer.setSingleShot(true);
     m_endTimer.setTimerType(Qt::PreciseTimer);
@@ -171,7 +171,7 @@ void Recorder::finish(int exitCode, QString message) {
 }
 
 QString Recorder::status() const {
-    const core::PanelTexts& t = m_state.texts;
+    const PanelTexts& t = m_state.texts;
     // The port label reads "No COM" while the link waits for the meter.
     QString text = t.com == m_state.link.portLabel ? QStringLiteral("COM ") + t.com : t.com;
     QStringList reading;

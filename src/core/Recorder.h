@@ -1,10 +1,8 @@
 #pragma once
 
 #include "core/LineGaps.h"
+#include "core/MeterSession.h"
 #include "core/RecorderOptions.h"
-#include "core/PollingCycle.h"
-#include "core/SamplingClock.h"
-#include "core/SharedState.h"
 #include "platform/LineAppender.h"
 
 #include <QDeadlineTimer>
@@ -51,9 +49,9 @@ public:
     // One line for a terminal: port, reading, lines recorded.
     QString status() const;
 
-    core::SharedState& state() { return m_state; }
-    core::PollingCycle& cycle() { return m_cycle; }
-    core::SamplingClock& sampling() { return m_sampling; }
+    SharedState& state() { return m_state; }
+    PollingCycle& cycle() { return m_cycle; }
+    SamplingClock& sampling() { return m_sampling; }
 
 Q_SIGNALS:
     void statusChanged();
@@ -75,9 +73,10 @@ private:
     std::unique_ptr<sim::SimMeter> m_meter;
     std::unique_ptr<platform::SerialPort> m_port;
     std::unique_ptr<link::Rs232> m_link;
-    core::SharedState m_state;
-    core::PollingCycle m_cycle;
-    core::SamplingClock m_sampling;
+    MeterSession m_session; // the desktop program's state, polling cycle and sampling clock
+    SharedState& m_state;
+    PollingCycle& m_cycle;
+    SamplingClock& m_sampling;
     QTimer m_endTimer;
     QDeadlineTimer m_deadline;
     platform::LineAppender m_standardOutput;

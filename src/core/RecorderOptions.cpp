@@ -1,11 +1,11 @@
 #include "core/RecorderOptions.h"
 
-#include "link/MemoryMap.h"
 #include "core/SamplingClock.h"
+#include "link/MemoryMap.h"
 
 #include <QSet>
-#include <functional>
 #include <cmath>
+#include <functional>
 
 namespace tarnix::core {
 
@@ -74,7 +74,7 @@ QString takeValue(RecordOptions& options, const QString& name, const QString& va
         options.device = value;
     } else if (name == u"--interval") {
         // Read as the PC SAMPLING answer is: rounded, then clamped to 1..86400.
-        const auto seconds = core::parseSamplingAnswer(value);
+        const auto seconds = parseSamplingAnswer(value);
         if (!seconds)
             return QStringLiteral("--interval takes a number of seconds, not \"%1\"").arg(value);
         options.interval = *seconds;

@@ -1,8 +1,8 @@
 #include "core/SamplingClock.h"
 
+#include "core/SharedState.h"
 #include "files/DataRecord.h"
 #include "meter/LeadingNumber.h"
-#include "core/SharedState.h"
 #include "platform/Clock.h"
 
 #include <cmath>
@@ -106,6 +106,8 @@ QString samplingPrompt() {
     return QStringLiteral("Enter the SAMPLING TIME in seconds\r\n(1 <= t <= 86400 ) ");
 }
 
-QString samplingText(int seconds) { return QString::number(seconds) + QStringLiteral(" Sec"); }
+QString samplingText(int seconds) {
+    return QString::number(seconds) + QStringLiteral(" Sec");
+}
 
 } // namespace tarnix::core

@@ -10,22 +10,22 @@ namespace tarnix::core {
 
 // The link as the polling cycle keeps it.
 struct LinkState {
-    int comPortNumber = 0;    // 1..8 when chosen in the port window
-    QString portLabel;        // what the port label shows while the port is in use ("COM3")
-    int baudRateNumber = 0;   // the speed of the last frame
+    int comPortNumber = 0;  // 1..8 when chosen in the port window
+    QString portLabel;      // what the port label shows while the port is in use ("COM3")
+    int baudRateNumber = 0; // the speed of the last frame
     bool meterConnected = false;
     bool recordingFlag = false; // the meter's logger records
     bool alarmReloadRequest = false;
-    int speedRounds = 0;        // speed changes since the last restart of the link
+    int speedRounds = 0; // speed changes since the last restart of the link
     bool shortFrameSeen = false;
     bool longFrameSeen = false;
 };
 
 // The alarm limits as last read from the meter.
 struct AlarmState {
-    QString low;           // rendered packed readings: "-1.500", "OL", "-OL"
+    QString low; // rendered packed readings: "-1.500", "OL", "-OL"
     QString high;
-    int functionCode = 0;  // the code the limits were set for
+    int functionCode = 0; // the code the limits were set for
     bool meterArmed = false;
 };
 
@@ -43,7 +43,7 @@ struct PanelTexts {
     QString com = QStringLiteral("No Com");
     QString sampling;
     QString time;
-    QString model;          // the model button's caption
+    QString model;               // the model button's caption
     bool recordingShown = false; // "REC"
     QString highAlarm;
     QString lowAlarm;
@@ -51,8 +51,8 @@ struct PanelTexts {
     bool loggerBusy = false;        // TIME SET and LOGGER are off while either runs
     AlarmColour alarmColour = AlarmColour::Unset;
     // PC recording
-    QString fileName;       // the recording file's name without its folder
-    QString count;          // lines recorded, after one blank
+    QString fileName; // the recording file's name without its folder
+    QString count;    // lines recorded, after one blank
     bool pcRecordingShown = false;
     QString saveStopCaption = QStringLiteral("SAVE AS");
 };

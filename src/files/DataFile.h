@@ -12,10 +12,10 @@ namespace tarnix::files {
 class RecordStore;
 
 struct LoadResult {
-    bool ok = true;       // false: the file could not be opened or read to its end
-    QString error;        // why, in words for the user
+    bool ok = true; // false: the file could not be opened or read to its end
+    QString error;  // why, in words for the user
     qsizetype records = 0;
-    qint64 oddLines = 0;  // lines with text that were not one whole record
+    qint64 oddLines = 0; // lines with text that were not one whole record
 };
 
 // Reads a data file into `store` (appending). `progress` is called with the

@@ -47,8 +47,8 @@ private:
     bool m_afterQuote = false;   // the closing quote was seen; the rest is dropped
     bool m_fieldStarted = false; // a non-blank character is in the field
     bool m_lastWasCR = false;
-    int m_lineFirstField = 0;      // the record field the line started at
-    int m_lineFields = 0;          // fields ended on this line
+    int m_lineFirstField = 0; // the record field the line started at
+    int m_lineFields = 0;     // fields ended on this line
     bool m_lineQuoteLeftOpen = false;
     qint64 m_oddLines = 0;
 };

@@ -46,7 +46,9 @@ QByteArray Rs232::receive() {
     return bytes;
 }
 
-bool Rs232::stopped() const { return m_clock.stopped() || m_port.isLost(); }
+bool Rs232::stopped() const {
+    return m_clock.stopped() || m_port.isLost();
+}
 
 bool Rs232::delay(double seconds) {
     if (m_clock.secondsSinceMidnight() + seconds >= SecondsPerDay)

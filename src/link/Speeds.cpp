@@ -10,7 +10,9 @@ namespace {
 constexpr int SearchOrder[] = {9600, 4800, 2400, 1200};
 }
 
-QString settingsForBaud(int baud) { return QStringLiteral("%1,n,8,1").arg(baud); }
+QString settingsForBaud(int baud) {
+    return QStringLiteral("%1,n,8,1").arg(baud);
+}
 
 std::optional<QString> nextSearchSettings(const QString& current) {
     const int count = int(std::size(SearchOrder));

@@ -22,8 +22,8 @@ int baudOfSettings(const QString& settings);
 
 // An answer to "Input Baud Rate" the meter can follow.
 struct BaudChoice {
-    int baud;       // 1200, 2400, 4800, 9600
-    char code;      // the character that moves the meter: '1', '2', '4', '9'
+    int baud;  // 1200, 2400, 4800, 9600
+    char code; // the character that moves the meter: '1', '2', '4', '9'
     QString settings;
 };
 

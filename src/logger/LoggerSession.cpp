@@ -21,8 +21,9 @@ readHeader(link::Rs232& link, const std::function<bool(int address)>& progress) 
         if (progress && !progress(address))
             return std::nullopt;
     }
-    qCDebug(lcLogger) << "header read:" << QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                                     HeaderLength).toHex(' ');
+    qCDebug(lcLogger)
+        << "header read:"
+        << QByteArray(reinterpret_cast<const char*>(bytes.data()), HeaderLength).toHex(' ');
     return bytes;
 }
 

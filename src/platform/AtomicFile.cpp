@@ -28,9 +28,13 @@ QString resolvedTarget(const QString& path) {
 AtomicFile::AtomicFile(QString path, WriteCall call)
     : m_path(resolvedTarget(path)), m_shown(std::move(path)), m_call(std::move(call)) {}
 
-AtomicFile::~AtomicFile() { cancel(); }
+AtomicFile::~AtomicFile() {
+    cancel();
+}
 
-bool AtomicFile::fail(int code) { return fail(systemErrorText(code)); }
+bool AtomicFile::fail(int code) {
+    return fail(systemErrorText(code));
+}
 
 bool AtomicFile::fail(const QString& reason) {
     if (!m_failed)

@@ -43,8 +43,8 @@ private:
     bool fail(int code);
     bool fail(const QString& reason);
 
-    QString m_path;   // the file to replace (a link's target, resolved)
-    QString m_shown;  // the path as given, for messages
+    QString m_path;  // the file to replace (a link's target, resolved)
+    QString m_shown; // the path as given, for messages
     QString m_temporary;
     WriteCall m_call;
     QByteArray m_buffer;

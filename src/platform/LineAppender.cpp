@@ -65,8 +65,8 @@ bool LineAppender::append(QByteArrayView line, QString* error) {
     off_t start = -1;
     if (m_regular) {
         struct stat st {};
-        start = m_appends ? (::fstat(m_fd, &st) == 0 ? st.st_size : -1)
-                          : ::lseek(m_fd, 0, SEEK_CUR);
+        start =
+            m_appends ? (::fstat(m_fd, &st) == 0 ? st.st_size : -1) : ::lseek(m_fd, 0, SEEK_CUR);
     }
     int code = 0;
     if (writeAll(m_fd, line, &code, m_call))

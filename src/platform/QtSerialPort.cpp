@@ -31,7 +31,9 @@ QtSerialPort::QtSerialPort() {
                      [this](QSerialPort::SerialPortError e) { onError(e); });
 }
 
-QtSerialPort::~QtSerialPort() { close(); }
+QtSerialPort::~QtSerialPort() {
+    close();
+}
 
 void QtSerialPort::setPortName(const QString& name) {
     m_device = name;
@@ -40,7 +42,9 @@ void QtSerialPort::setPortName(const QString& name) {
     m_port.setPortName(devicePath(name));
 }
 
-QString QtSerialPort::portName() const { return m_device; }
+QString QtSerialPort::portName() const {
+    return m_device;
+}
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     // A read with no data waiting reports a time-out: that is not a fault.
@@ -75,8 +79,7 @@ bool QtSerialPort::open(const QString& settingsText) {
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         if (m_errorText.isEmpty())
-            m_errorText = describeSerialError(m_port.error(), m_device,
-                                              m_port.errorString());
+            m_errorText = describeSerialError(m_port.error(), m_device, m_port.errorString());
         return false;
     }
     // errorString() can still say "Unknown error" after a good open.
@@ -89,7 +92,9 @@ void QtSerialPort::close() {
         m_port.close();
 }
 
-bool QtSerialPort::isOpen() const { return m_port.isOpen(); }
+bool QtSerialPort::isOpen() const {
+    return m_port.isOpen();
+}
 
 void QtSerialPort::pullPending() {
     // Takes what the driver holds without waiting, so a count or flush right

@@ -25,6 +25,8 @@ bool writeAll(int fd, QByteArrayView bytes, int* error, const WriteCall& call) {
     return true;
 }
 
-QString systemErrorText(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+QString systemErrorText(int code) {
+    return QString::fromLocal8Bit(std::strerror(code));
+}
 
 } // namespace tarnix::platform

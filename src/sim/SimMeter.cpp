@@ -171,7 +171,8 @@ QByteArray SimMeter::nextFrame() {
 
 ScriptedReading SimMeter::wanderingReading() const {
     // A DC voltage in the 20V range drifting between 2 and 8 volts.
-    const double volts = 5.0 + 3.0 * std::sin(m_requests / 25.0) + 0.05 * std::sin(m_requests * 1.7);
+    const double volts =
+        5.0 + 3.0 * std::sin(m_requests / 25.0) + 0.05 * std::sin(m_requests * 1.7);
     const QString text = QString::number(volts, 'f', 2);
     if (auto reading = ScriptedReading::fromValue(m_model, 2, text))
         return *reading;

@@ -1,17 +1,17 @@
 #include "ui/DesktopProgram.h"
 
-#include "ui/PortWindow.h"
-#include "link/Rs232.h"
 #include "core/MeterSession.h"
-#include "ui/panel/Panel.h"
+#include "link/Rs232.h"
 #include "platform/MemorySerialPort.h"
-#include "ui/platform/QtPrinter.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
 #include "platform/SerialDevices.h"
-#include "ui/platform/WidgetDialogs.h"
 #include "sim/DemoLogger.h"
 #include "sim/SimMeter.h"
+#include "ui/PortWindow.h"
+#include "ui/panel/Panel.h"
+#include "ui/platform/QtPrinter.h"
+#include "ui/platform/WidgetDialogs.h"
 
 #include <QApplication>
 
@@ -22,7 +22,9 @@ DesktopProgram::DesktopProgram(DesktopOptions options)
       m_dialogs(std::make_unique<platform::WidgetDialogs>()),
       m_printer(std::make_unique<platform::QtPrinter>(*m_dialogs)) {}
 
-DesktopProgram::~DesktopProgram() { delete m_portWindow; }
+DesktopProgram::~DesktopProgram() {
+    delete m_portWindow;
+}
 
 bool DesktopProgram::start() {
     switch (m_options.start) {
@@ -52,8 +54,7 @@ void DesktopProgram::portChosen(int comNumber, const QString& typedDevice, bool 
         m_comPortNumber = comNumber;
     const bool typed = comNumber == 0 && !typedDevice.isEmpty();
     const QString device =
-        typed ? typedDevice
-              : (m_portWindow ? m_portWindow->deviceFor(m_comPortNumber) : QString());
+        typed ? typedDevice : (m_portWindow ? m_portWindow->deviceFor(m_comPortNumber) : QString());
     const QString label = typed ? platform::shortDeviceName(typedDevice)
                                 : QStringLiteral("COM%1").arg(m_comPortNumber);
     const bool opened = openPanel(device, label);

@@ -32,7 +32,7 @@ namespace tarnix::app {
 struct DesktopOptions {
     enum class Start { PortWindow, Device, Simulated };
     Start start = Start::PortWindow;
-    QString device;       // Device: a path such as /dev/ttyUSB0
+    QString device;          // Device: a path such as /dev/ttyUSB0
     bool longFrames = false; // Simulated: the 12-byte model
 };
 

@@ -71,7 +71,8 @@ void PortWindow::showDevice() {
     for (int n = 1; n <= 8; ++n)
         if (text == QStringLiteral("COM%1").arg(n)) {
             const QString device = deviceFor(n);
-            m_device->setText(device.isEmpty() ? tr("= no serial device") : QStringLiteral("= ") + device);
+            m_device->setText(device.isEmpty() ? tr("= no serial device")
+                                               : QStringLiteral("= ") + device);
             return;
         }
     m_device->setText(text.startsWith(u'/') ? tr("= %1").arg(text) : QString());

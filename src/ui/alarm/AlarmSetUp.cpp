@@ -1,10 +1,10 @@
 #include "ui/alarm/AlarmSetUp.h"
 
-#include "ui/alarm/CharBox.h"
-#include "meter/FunctionRange.h"
 #include "core/MeterActions.h"
 #include "core/SharedState.h"
+#include "meter/FunctionRange.h"
 #include "platform/Dialogs.h"
+#include "ui/alarm/CharBox.h"
 #include "ui/platform/TwipsGeometry.h"
 
 #include <QGuiApplication>
@@ -40,12 +40,12 @@ AlarmSetUp::AlarmSetUp(core::SharedState& state, core::MeterActions& actions,
 
     heading(this, QStringLiteral("+/-"), 120, 0, BoxWidth);
     heading(this, QStringLiteral("HIGH ALARM"), 600, 0, 1815);
-    m_high = makeRow("TxtHighSign", "TxtHighAlarm", 360,
-                     QStringLiteral("High Alarm value completed!"));
+    m_high =
+        makeRow("TxtHighSign", "TxtHighAlarm", 360, QStringLiteral("High Alarm value completed!"));
     heading(this, QStringLiteral("+/-"), 120, 720, BoxWidth);
     heading(this, QStringLiteral("LOW ALARM"), 600, 720, 1815);
-    m_low = makeRow("TxtLowSign", "TxtLowAlarm", 1080,
-                    QStringLiteral("Low Alarm value completed!"));
+    m_low =
+        makeRow("TxtLowSign", "TxtLowAlarm", 1080, QStringLiteral("Low Alarm value completed!"));
 
     auto* disable = new QPushButton(QStringLiteral("DISABLE"), this);
     disable->setObjectName(QStringLiteral("CmdDisable"));

@@ -28,8 +28,8 @@ class AlarmSetUp : public QWidget {
     Q_OBJECT
 
 public:
-    AlarmSetUp(core::SharedState& state, core::MeterActions& actions,
-               platform::Dialogs& dialogs, QWidget* parent = nullptr);
+    AlarmSetUp(core::SharedState& state, core::MeterActions& actions, platform::Dialogs& dialogs,
+               QWidget* parent = nullptr);
 
     double resolution() const { return m_step; }
     int pointPosition() const { return m_point; }

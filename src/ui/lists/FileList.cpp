@@ -1,10 +1,10 @@
 #include "ui/lists/FileList.h"
 
 #include "files/DataFile.h"
-#include "ui/lists/ListGrid.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Twips.h"
+#include "ui/lists/ListGrid.h"
 #include "ui/platform/TwipsGeometry.h"
 
 #include <QPointer>

@@ -1,8 +1,8 @@
 #include "ui/lists/ListGrid.h"
 
 #include "files/DataRecord.h"
-#include "ui/lists/ListModel.h"
 #include "platform/Twips.h"
+#include "ui/lists/ListModel.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
@@ -18,8 +18,7 @@ ListGrid::ListGrid(ListModel* model, QWidget* parent) : QTableView(parent) {
     setModel(model);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(
-        platform::twipsToPixels(RowTwips, logicalDpiY()));
+    verticalHeader()->setDefaultSectionSize(platform::twipsToPixels(RowTwips, logicalDpiY()));
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setHighlightSections(false);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
@@ -40,6 +39,8 @@ void ListGrid::scrollDownOneRow() {
     verticalScrollBar()->setValue(verticalScrollBar()->value() + 1);
 }
 
-int ListGrid::firstVisibleRow() const { return rowAt(0); }
+int ListGrid::firstVisibleRow() const {
+    return rowAt(0);
+}
 
 } // namespace tarnix::files

@@ -10,8 +10,8 @@ namespace tarnix::files {
 
 namespace {
 const char* const Headings[FieldCount] = {"", "   Date", " Time", "Function", "  Range", "Value"};
-const char* const WidthSamples[FieldCount] = {" 000000 ", "00/00/0000", " 00:00:00.0 ",
-                                              " Function ", " 200KOhm ", "  -1.234  "};
+const char* const WidthSamples[FieldCount] = {" 000000 ",   "00/00/0000", " 00:00:00.0 ",
+                                              " Function ", " 200KOhm ",  "  -1.234  "};
 // A view counts rows in int.
 constexpr qsizetype MaxRows = std::numeric_limits<int>::max() - 1;
 } // namespace

@@ -2,11 +2,11 @@
 
 #include "files/DataChannel.h"
 #include "files/DataFile.h"
+#include "platform/Dialogs.h"
+#include "platform/Twips.h"
 #include "ui/lists/ListGrid.h"
 #include "ui/lists/ListPrinting.h"
 #include "ui/lists/PlotBoard.h"
-#include "platform/Dialogs.h"
-#include "platform/Twips.h"
 #include "ui/platform/TwipsGeometry.h"
 
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/lists/ListModel.h"
 #include "files/PlotLimits.h"
+#include "ui/lists/ListModel.h"
 
 #include <QWidget>
 #include <vector>

@@ -1,11 +1,11 @@
 #include "ui/lists/PlotBoard.h"
 
-#include "ui/lists/ListWindow.h"
 #include "files/PlotGeometry.h"
+#include "platform/Dialogs.h"
+#include "ui/lists/ListWindow.h"
 #include "ui/lists/PlotRange.h"
 #include "ui/lists/PlotWindow.h"
 #include "ui/platform/CloseAndForget.h"
-#include "platform/Dialogs.h"
 
 namespace tarnix::files {
 

@@ -26,6 +26,8 @@ PlotWindow::PlotWindow(PlotKind kind, PlotDrawing drawing, platform::Printer& pr
     resize(canvas->sizeHint() + QSize(0, menuBar()->sizeHint().height()));
 }
 
-void PlotWindow::print() { platform::printWindowImage(m_printer, m_dialogs, this); }
+void PlotWindow::print() {
+    platform::printWindowImage(m_printer, m_dialogs, this);
+}
 
 } // namespace tarnix::files

@@ -42,9 +42,13 @@ void DataList::listSet(const std::vector<files::RecordFields>& records, int numb
     m_title->setText(downloadTitle(QString::number(records.size()), number));
 }
 
-void DataList::setTitle(const QString& text) { m_title->setText(text); }
+void DataList::setTitle(const QString& text) {
+    m_title->setText(text);
+}
 
-QString DataList::title() const { return m_title->text(); }
+QString DataList::title() const {
+    return m_title->text();
+}
 
 void DataList::layOut(int w, int h) {
     platform::setGeometryTwips(m_title, 60, 60, w - 120, TitleHeight);

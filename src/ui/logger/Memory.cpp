@@ -42,14 +42,17 @@ Memory::Memory(const LoggerHeader& header, int pcYear, core::SharedState& state,
     setObjectName(QStringLiteral("Memory"));
     setWindowTitle(QStringLiteral("Logger"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setStyleSheet(QStringLiteral("QGroupBox { font-weight: normal; }")); // captions fit their frames
+    setStyleSheet(
+        QStringLiteral("QGroupBox { font-weight: normal; }")); // captions fit their frames
     build();
     fill();
 }
 
 Memory::~Memory() = default;
 
-DataList* Memory::dataList() const { return m_dataList; }
+DataList* Memory::dataList() const {
+    return m_dataList;
+}
 
 void Memory::build() {
     m_writeCounts = framedLabel(this, "SSPanel1", "Write", "LblWriteCounts", 60, 60, 1800, 480);
@@ -77,8 +80,8 @@ void Memory::build() {
         framedLabel(this, "SSPanel4", "Range Ch", "LblRangeChanges", 60, 1920, 960, 480);
     m_clock = framedLabel(this, "SSPanel5", "Time of Meter", "LblTime", 1080, 1920, 2100, 480);
 
-    const auto list = [this](const char* frameName, const char* caption, const char* name,
-                             int left, const QStringList& entries) {
+    const auto list = [this](const char* frameName, const char* caption, const char* name, int left,
+                             const QStringList& entries) {
         auto* frame = new QGroupBox(QString::fromLatin1(caption), this);
         frame->setObjectName(QString::fromLatin1(frameName));
         frame->setAlignment(Qt::AlignHCenter);
@@ -142,9 +145,8 @@ void Memory::build() {
         if (const auto w = baudSettingWrite(BaudRateEntries[entry]))
             writeSettings(ByteWrites{*w}, true);
     });
-    connect(m_grid, &QTableWidget::cellClicked, this, [this](int row, int) {
-        downloadSet(row + 1);
-    });
+    connect(m_grid, &QTableWidget::cellClicked, this,
+            [this](int row, int) { downloadSet(row + 1); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_cancelRequested = true; });
 }
 
@@ -187,7 +189,6 @@ void Memory::showEvent(QShowEvent* event) {
     preselectLists();
 }
 
-
 void Memory::closeEvent(QCloseEvent* event) {
     m_cancelRequested = true; // a running download ends at its next look at the port
     event->accept();
@@ -222,9 +223,8 @@ void Memory::setSettingsEnabled(bool enabled) {
 }
 
 void Memory::setControlsEnabled(bool enabled) {
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             m_grid, m_idButton, m_rateButton, m_recordingMode,
-             m_baudRate})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_grid, m_idButton, m_rateButton,
+                                                      m_recordingMode, m_baudRate})
         w->setEnabled(enabled);
     m_cancel->setVisible(!enabled);
 }

@@ -32,8 +32,7 @@ class Memory : public QWidget {
 
 public:
     Memory(const LoggerHeader& header, int pcYear, core::SharedState& state,
-           core::MeterActions& actions, const files::ListContext& lists,
-           QWidget* parent = nullptr);
+           core::MeterActions& actions, const files::ListContext& lists, QWidget* parent = nullptr);
     ~Memory() override;
 
     DataList* dataList() const;

@@ -1,21 +1,16 @@
 #include "ui/panel/Panel.h"
 
+#include "core/MaxMin.h"
+#include "link/Rs232.h"
+#include "meter/FunctionRange.h"
+#include "meter/LeadingNumber.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
 #include "ui/alarm/AlarmSetUp.h"
 #include "ui/lists/FileList.h"
 #include "ui/lists/PlotBoard.h"
-#include "link/Commands.h"
-#include "logger/LoggerSession.h"
 #include "ui/logger/Memory.h"
-#include "logger/SettingsWrites.h"
-#include "link/Rs232.h"
-#include "link/Speeds.h"
-#include "meter/FunctionRange.h"
-#include "meter/LeadingNumber.h"
 #include "ui/panel/ClickableLabel.h"
-#include "core/MaxMin.h"
-#include "platform/Clock.h"
-#include "platform/Dialogs.h"
-#include "platform/SerialPort.h"
 #include "ui/platform/TwipsGeometry.h"
 #include "ui/views/LiveViews.h"
 #include "ui/views/RealTimeList.h"
@@ -58,8 +53,8 @@ Panel::Panel(core::MeterSession& session, platform::Dialogs& dialogs, platform::
         m_dialogs.message(QStringLiteral("The recording has stopped: %1").arg(error),
                           platform::MessageIcon::Critical);
     });
-    m_views = new views::LiveViews({m_state, m_sampling, m_link.clock(), m_printer, m_dialogs, this},
-                                   this);
+    m_views = new views::LiveViews(
+        {m_state, m_sampling, m_link.clock(), m_printer, m_dialogs, this}, this);
     m_sampling.setViewStep([this] { return !m_views || m_views->sampleStep(); });
     build();
     connect(&m_state, &core::SharedState::changed, this, &Panel::showState);
@@ -84,8 +79,8 @@ QGroupBox* Panel::addFrame(const char* name, const char* caption, int left, int 
     return frame;
 }
 
-QPushButton* Panel::addButton(const char* name, const char* caption, int left, int top,
-                              int width, int height) {
+QPushButton* Panel::addButton(const char* name, const char* caption, int left, int top, int width,
+                              int height) {
     auto* button = new QPushButton(QString::fromLatin1(caption), this);
     button->setObjectName(QString::fromLatin1(name));
     platform::setGeometryTwips(button, left, top, width, height);
@@ -179,13 +174,20 @@ void Panel::build() {
         const char* name;
         const char* caption;
     } buttons[] = {
-        {&b.reset, "CmdReset", "<--RESET-->"}, {&b.digital, "CmdDigital", "DIGITAL"},
-        {&b.analog, "CmdAnalog", "ANALOG"},    {&b.list, "CmdList", "LIST"},
-        {&b.graph, "CmdGraph", "GRAPH"},       {&b.pc, "CmdPc", "PC SAMPLING"},
-        {&b.saveStop, "CmdSaveStop", "SAVE AS"}, {&b.open, "CmdOpen", "OPEN FILE"},
-        {&b.alarm, "CmdAlarm", "ALARM"},       {&b.memory, "CmdMemory", "LOGGER"},
-        {&b.system, "CmdSystem", "TIME SET"},  {nullptr, nullptr, nullptr},
-        {&b.meter, "CmdMeter", ""},            {&b.baudRate, "CmdBaudRate", "BAUD RATE"},
+        {&b.reset, "CmdReset", "<--RESET-->"},
+        {&b.digital, "CmdDigital", "DIGITAL"},
+        {&b.analog, "CmdAnalog", "ANALOG"},
+        {&b.list, "CmdList", "LIST"},
+        {&b.graph, "CmdGraph", "GRAPH"},
+        {&b.pc, "CmdPc", "PC SAMPLING"},
+        {&b.saveStop, "CmdSaveStop", "SAVE AS"},
+        {&b.open, "CmdOpen", "OPEN FILE"},
+        {&b.alarm, "CmdAlarm", "ALARM"},
+        {&b.memory, "CmdMemory", "LOGGER"},
+        {&b.system, "CmdSystem", "TIME SET"},
+        {nullptr, nullptr, nullptr},
+        {&b.meter, "CmdMeter", ""},
+        {&b.baudRate, "CmdBaudRate", "BAUD RATE"},
         {&b.update, "CmdUpdate", "REC MODE"},
     };
     int i = 0;
@@ -257,10 +259,10 @@ void Panel::showAlarmColour(core::AlarmColour colour) {
                                   ? QColor(255, 0, 0)
                                   : palette().color(QPalette::HighlightedText);
     for (QGroupBox* panel : {m_highPanel, m_lowPanel})
-        panel->setStyleSheet(colour == core::AlarmColour::Unset
-                                 ? QString()
-                                 : QStringLiteral("QGroupBox { background: %1; }")
-                                       .arg(background.name()));
+        panel->setStyleSheet(
+            colour == core::AlarmColour::Unset
+                ? QString()
+                : QStringLiteral("QGroupBox { background: %1; }").arg(background.name()));
 }
 
 bool Panel::load() {
@@ -334,7 +336,9 @@ void Panel::openLiveList() {
     m_liveList->show();
 }
 
-logger::Memory* Panel::memoryWindow() const { return m_memory; }
+logger::Memory* Panel::memoryWindow() const {
+    return m_memory;
+}
 
 // LOGGER: the header, then a fresh Memory window with the logger's status and sets.
 void Panel::readLogger() {
@@ -342,20 +346,21 @@ void Panel::readLogger() {
         return;
     if (m_memory)
         m_memory->close();
-    m_actions.readLoggerHeader([this](const std::array<std::uint8_t, logger::HeaderLength>& header) {
-        // Shown once the wire is free: its lists write their entries as they appear.
-        m_memory = new logger::Memory(logger::decodeHeader(header),
-                                      m_link.clock().now().date().year(), m_state, m_actions,
-                                      listContext(), this);
-        m_memory->show();
-    });
+    m_actions.readLoggerHeader(
+        [this](const std::array<std::uint8_t, logger::HeaderLength>& header) {
+            // Shown once the wire is free: its lists write their entries as they appear.
+            m_memory =
+                new logger::Memory(logger::decodeHeader(header), m_link.clock().now().date().year(),
+                                   m_state, m_actions, listContext(), this);
+            m_memory->show();
+        });
 }
 
 void Panel::askSamplingInterval() {
     const int current = int(meter::leadingNumber(m_state.texts.sampling));
-    const QString answer = m_dialogs.input(core::samplingPrompt(),
-                                           QStringLiteral("Input Sampling Time"),
-                                           current > 0 ? QString::number(current) : QString());
+    const QString answer =
+        m_dialogs.input(core::samplingPrompt(), QStringLiteral("Input Sampling Time"),
+                        current > 0 ? QString::number(current) : QString());
     if (const auto seconds = core::parseSamplingAnswer(answer))
         m_sampling.setInterval(*seconds);
 }

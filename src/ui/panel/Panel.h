@@ -67,8 +67,7 @@ protected:
 
 private:
     void build();
-    QLabel* addLabel(QWidget* parent, const char* name, int left, int top, int width,
-                     int height);
+    QLabel* addLabel(QWidget* parent, const char* name, int left, int top, int width, int height);
     QGroupBox* addFrame(const char* name, const char* caption, int left, int top, int width,
                         int height);
     QPushButton* addButton(const char* name, const char* caption, int left, int top, int width,
@@ -94,8 +93,8 @@ private:
     core::MeterActions& m_actions;
     // The read-outs and buttons, by what they show and do.
     struct Labels {
-        QLabel *function, *range, *max, *min, *highAlarm, *lowAlarm, *sampling, *time, *com,
-            *rec, *fileName, *recording, *count;
+        QLabel *function, *range, *max, *min, *highAlarm, *lowAlarm, *sampling, *time, *com, *rec,
+            *fileName, *recording, *count;
     };
     struct Buttons {
         QPushButton *reset, *digital, *analog, *list, *graph, *pc, *saveStop, *open, *alarm,

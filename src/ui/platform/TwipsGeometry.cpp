@@ -11,8 +11,8 @@ namespace tarnix::platform {
 
 void setGeometryTwips(QWidget* widget, int left, int top, int width, int height) {
     const double dx = widget->logicalDpiX(), dy = widget->logicalDpiY();
-    widget->setGeometry(twipsToPixels(left, dx), twipsToPixels(top, dy),
-                        twipsToPixels(width, dx), twipsToPixels(height, dy));
+    widget->setGeometry(twipsToPixels(left, dx), twipsToPixels(top, dy), twipsToPixels(width, dx),
+                        twipsToPixels(height, dy));
 }
 
 void setGeometryTwips(QWidget* widget, const QRectF& twips) {

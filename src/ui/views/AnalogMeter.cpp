@@ -20,8 +20,8 @@ const QColor DialYellow{255, 255, 0};
 class DialMapping {
 public:
     DialMapping(const DialScale& s, QSizeF pixels)
-        : m_scale(s), m_xPerUnit(pixels.width() / s.width),
-          m_yPerUnit(pixels.height() / s.height) {}
+        : m_scale(s), m_xPerUnit(pixels.width() / s.width), m_yPerUnit(pixels.height() / s.height) {
+    }
 
     QPointF toPixels(QPointF p) const {
         return {(p.x() - m_scale.left) * m_xPerUnit, (m_scale.top - p.y()) * m_yPerUnit};
@@ -96,8 +96,7 @@ void AnalogMeter::redraw() {
     m_redrawn = true;
 }
 
-void AnalogMeter::moveNeedle(const QString& function, const QString& range,
-                             const QString& value) {
+void AnalogMeter::moveNeedle(const QString& function, const QString& range, const QString& value) {
     m_caption->setText(dialCaption(function, range));
     m_caption->adjustSize();
     m_needle = needleAngle(function, range, value);

@@ -52,8 +52,8 @@ private:
     DialFamily m_family;
     QLabel* m_caption;
     DialDrawing m_drawing = DialDrawing::Load;
-    QSizeF m_drawnFor; // outer size in twips the dial was drawn for
-    QSize m_drawnInner; // inner size in pixels then: a late frame is no resize
+    QSizeF m_drawnFor;      // outer size in twips the dial was drawn for
+    QSize m_drawnInner;     // inner size in pixels then: a late frame is no resize
     bool m_redrawn = false; // the last tick redrew the dial
     std::optional<double> m_needle;
     bool m_shownOnce = false;

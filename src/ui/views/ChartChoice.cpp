@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-
 namespace tarnix::views {
 
 namespace {
@@ -91,7 +90,9 @@ void ChartSeries::addPoint(double value, QTime at) {
         m_labels[newest] = chartSecondLabel(at);
 }
 
-double ChartSeries::value(int row) const { return m_values[std::size_t(slot(row))]; }
+double ChartSeries::value(int row) const {
+    return m_values[std::size_t(slot(row))];
+}
 
 QString ChartSeries::label(int row) const {
     if (m_labelled)

@@ -58,32 +58,43 @@ std::vector<NumberMark> marks(DialFamily family, QStringView range, DialDrawing 
     switch (family) {
     case DialFamily::WideTemperature: {
         // The scale's foot, in the range's own degrees.
-        const char* foot = range == u"1370'C"          ? "-50"
+        const char* foot = range == u"1370'C"             ? "-50"
                            : drawing == DialDrawing::Load ? "-58"
                                                           : "-60";
-        return {{0.5, nullptr, 90, 90, true},      {0.75, nullptr, 63, 63, false},
+        return {{0.5, nullptr, 90, 90, true},          {0.75, nullptr, 63, 63, false},
                 {0.25, nullptr, 117, NextLine, false}, {1, nullptr, 39.6, 39.6, false},
-                {0, "0", 140.4, NextLine, false},   {0, foot, 144, 32.4, false}};
+                {0, "0", 140.4, NextLine, false},      {0, foot, 144, 32.4, false}};
     }
     case DialFamily::Celsius200:
     case DialFamily::Fahrenheit200:
-        return {{0.5, nullptr, 90, 90, true},         {0.75, nullptr, 75.6, 75.6, false},
-                {0.25, nullptr, 104.4, NextLine, false}, {1, nullptr, 61.2, 63, false},
-                {0, "0", 118.8, NextLine, false},      {0, "-50", 135, 50.4, false}};
+        return {{0.5, nullptr, 90, 90, true},
+                {0.75, nullptr, 75.6, 75.6, false},
+                {0.25, nullptr, 104.4, NextLine, false},
+                {1, nullptr, 61.2, 63, false},
+                {0, "0", 118.8, NextLine, false},
+                {0, "-50", 135, 50.4, false}};
     case DialFamily::OneSided:
-        return {{0.5, nullptr, 90, 90, true},      {0.75, nullptr, 63, 63, false},
-                {0.25, nullptr, 117, NextLine, false}, {1, nullptr, 39.6, 39.6, false},
+        return {{0.5, nullptr, 90, 90, true},
+                {0.75, nullptr, 63, 63, false},
+                {0.25, nullptr, 117, NextLine, false},
+                {1, nullptr, 39.6, 39.6, false},
                 {0, "0", 140.4, NextLine, false}};
     case DialFamily::CentreZero:
         break;
     }
-    return {{0, "0", 90, 90, true},           {0.5, nullptr, 63, 63, false},
-            {-0.5, nullptr, 117, NextLine, false}, {1, nullptr, 39.6, 39.6, false},
+    return {{0, "0", 90, 90, true},
+            {0.5, nullptr, 63, 63, false},
+            {-0.5, nullptr, 117, NextLine, false},
+            {1, nullptr, 39.6, 39.6, false},
             {-1, nullptr, 140.4, NextLine, false}};
 }
 
-bool negativeOverload(QStringView value) { return value.contains(u'-') && value.contains(u'L'); }
-bool overload(QStringView value) { return value.contains(u'L'); }
+bool negativeOverload(QStringView value) {
+    return value.contains(u'-') && value.contains(u'L');
+}
+bool overload(QStringView value) {
+    return value.contains(u'L');
+}
 
 } // namespace
 
@@ -94,7 +105,9 @@ bool hasDial(QStringView function) {
     return false;
 }
 
-bool closesDial(QStringView function) { return function == u"DIODE" || function == u"FREQ"; }
+bool closesDial(QStringView function) {
+    return function == u"DIODE" || function == u"FREQ";
+}
 
 DialFamily dialFamily(QStringView function, QStringView range) {
     if (range == u"1370'C" || range == u"2000'F")
@@ -151,8 +164,7 @@ std::vector<ScaleNumber> scaleNumbers(DialFamily family, QStringView range, doub
         const bool nextLine = !m.yAngle;
         if (!nextLine)
             y = polar(*m.yAngle, out).y();
-        const QString text =
-            m.text ? QString::fromLatin1(m.text) : dialNumberText(m.ofRange * r);
+        const QString text = m.text ? QString::fromLatin1(m.text) : dialNumberText(m.ofRange * r);
         // Straight above the pivot exactly, without cos 90's rounding residue.
         const double x = m.topCentre ? 0.0 : polar(m.xAngle, out).x();
         numbers.push_back({text, QPointF(x, y), nextLine, m.topCentre});

@@ -60,9 +60,9 @@ std::vector<DialTick> dialTicks(DialFamily family, double radius);
 // its top left corner at a point made from `anchor`: see placeScaleNumbers.
 struct ScaleNumber {
     QString text;
-    QPointF anchor;  // 1.16 R out at the number's angles
-    bool nextLine;   // y is one text line below the number printed before
-    bool topCentre;  // the number above the pivot
+    QPointF anchor; // 1.16 R out at the number's angles
+    bool nextLine;  // y is one text line below the number printed before
+    bool topCentre; // the number above the pivot
 };
 std::vector<ScaleNumber> scaleNumbers(DialFamily family, QStringView range, double radius,
                                       DialDrawing drawing);

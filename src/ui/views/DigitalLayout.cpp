@@ -34,8 +34,8 @@ std::optional<DigitalLayout> digitalLayout(QSizeF window, QSizeF lastSeen) {
 
     const double w = window.width();
     const double valueWidth = w - ValueMarginX;
-    const double valueHeight = w > ProportionalWidthLimit ? valueWidth * 0.4
-                                                          : w * 0.6 - ValueMarginY;
+    const double valueHeight =
+        w > ProportionalWidthLimit ? valueWidth * 0.4 : w * 0.6 - ValueMarginY;
     return DigitalLayout{QSizeF(w, valueHeight + ValueMarginY),
                          QRectF(DigitalValueAtOpen.topLeft(), QSizeF(valueWidth, valueHeight)),
                          digitalValueFontSize(valueWidth)};

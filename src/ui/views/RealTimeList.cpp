@@ -1,9 +1,9 @@
 #include "ui/views/RealTimeList.h"
 
 #include "files/DataRecord.h"
-#include "ui/lists/ListGrid.h"
 #include "meter/Reading.h"
 #include "platform/Twips.h"
+#include "ui/lists/ListGrid.h"
 #include "ui/platform/TwipsGeometry.h"
 
 #include <QPushButton>

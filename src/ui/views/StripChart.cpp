@@ -142,9 +142,9 @@ void StripChart::tick() {
     }
     m_caption->setText(chartCaption(reading.functionText, reading.rangeText));
     m_caption->adjustSize();
-    m_series.addPoint(chartPointValue(reading.value.text(), m_overloads.chartMax,
-                                      m_overloads.chartMin),
-                      m_context.clock.now().time());
+    m_series.addPoint(
+        chartPointValue(reading.value.text(), m_overloads.chartMax, m_overloads.chartMin),
+        m_context.clock.now().time());
     showSeries();
 }
 
