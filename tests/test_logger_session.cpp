@@ -176,7 +176,9 @@ void TestLoggerSession::dump() {
                  qAbs(result.bytes.size() - received) <= 60,
              qPrintable(QStringLiteral("%1 s, %2 bytes").arg(took).arg(result.bytes.size())));
     QVERIFY(holdsPattern(result.bytes));
-    QCOMPARE(s.meter.commands().front(), link::command::MemoryDump);
+    // Switched off at once, the meter never hears the "U".
+    QVERIFY(event == u"off" && at == 0.0 ? s.meter.commands().empty()
+                      : s.meter.commands().front() == link::command::MemoryDump);
     QVERIFY(end == End::Stopped || told == result.bytes.size());
     QVERIFY(!result.complete() || dumpProgress(told) == u"100.0% completed");
     // Bytes beyond the dump are left for whoever reads next.

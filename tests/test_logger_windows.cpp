@@ -34,14 +34,14 @@ struct Bench : SimulatedLink {
         panel.cycle().tick();
     }
     logger::Memory* openLogger() {
-        meter.clearCommands();
+        heard().clearCommands();
         panel.findChild<QPushButton*>(QStringLiteral("CmdMemory"))->click();
         return panel.memoryWindow();
     }
     // The memory writes the meter heard since the last clear: "address=value".
     QStringList writes() {
         QStringList w;
-        for (const QByteArray& c : meter.commands())
+        for (const QByteArray& c : heard().commands())
             if (c.startsWith('W'))
                 w << QStringLiteral("%1=%2").arg(std::uint8_t(c[1])).arg(std::uint8_t(c[3]));
         return w;
@@ -112,7 +112,7 @@ void TestLoggerWindows::settingsWrites() {
     QFETCH(QStringList, written);
     Bench b;
     logger::Memory* memory = b.openLogger();
-    b.meter.clearCommands();
+    b.heard().clearCommands();
     // The text of a field, then its button; or a list's entry.
     auto* input = memory->findChild<QWidget*>(control);
     input->metaObject()->userProperty().write(input, text);
@@ -127,7 +127,7 @@ void TestLoggerWindows::settingsWrites() {
 void TestLoggerWindows::settingsChangesAreNeverLost() {
     Bench b;
     logger::Memory* memory = b.openLogger();
-    b.meter.clearCommands();
+    b.heard().clearCommands();
     auto* mode = memory->findChild<QComboBox*>(QStringLiteral("ComboRecordingMode"));
     bool offMeanwhile = false;
     b.clock.at(b.clock.monotonic() + 0.1, [&] {

@@ -72,7 +72,7 @@ void TestPanelWindow::buttonsThatTalkToTheMeter() {
     b.find<QPushButton>("CmdSystem")->click();
     QByteArray clock;
     for (int a = 8; a <= 17; ++a)
-        clock += char(b.meter.memory(a));
+        clock += char(b.heard().memory(a));
     QCOMPARE(clock, QByteArray("1231235907"));
     QCOMPARE(b.find("LblCom")->text(), QStringLiteral("Com1")); // as the port window named it
     b.meter.setRecording(true);

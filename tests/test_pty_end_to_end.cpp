@@ -2,6 +2,7 @@
 // against the simulated meter on a real pseudo-terminal, in-process and as
 // the tarnix-meter-sim program.
 
+#include "core/MeterSession.h"
 #include "link/Rs232.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
@@ -62,6 +63,39 @@ struct Bench {
     }
 };
 
+// The polling cycle and the user's actions over that port, noting when each
+// reading is shown.
+struct Polling : Bench {
+    tarnix::core::MeterSession session{link, dialogs};
+    std::vector<double> readings; // on the program's clock
+    struct Request {
+        double time;
+        int baud;
+    };
+    std::vector<Request> requests; // each one the meter heard, with the port's speed
+
+    explicit Polling(int meterBaud) : Bench(Model::Short, meterBaud) {
+        QObject::connect(&session.cycle, &tarnix::core::PollingCycle::readingTaken,
+                         [this] { readings.push_back(clock.monotonic()); });
+        QObject::connect(&pty, &tarnix::sim::PtyMeter::received, [this](auto bytes, int baud) {
+            if (bytes == " ")
+                requests.push_back({clock.monotonic(), baud});
+        });
+    }
+    QString start() {
+        if (!pty.open())
+            return pty.errorText();
+        port.setPortName(pty.devicePath());
+        QString why;
+        return session.cycle.start(&why) ? QString() : why;
+    }
+    // Seconds from `since` to the first reading after it (-1: none within 20 s).
+    double firstReadingAfter(double since) {
+        const auto after = [&] { return !readings.empty() && readings.back() > since; };
+        return QTest::qWaitFor(after, 20000) ? *std::upper_bound(readings.begin(), readings.end(), since) - since : -1;
+    }
+};
+
 } // namespace
 
 class PtyEndToEnd : public QObject {
@@ -70,7 +104,8 @@ class PtyEndToEnd : public QObject {
 private Q_SLOTS:
     void initTestCase();
     void frameReachesThePortUntouched();
-    void followsTheSpeedOfEachOpen();
+    void baudRateMovesTheMeter();
+    void meterLeftAt9600WakesTheLink();
     void answerTakesItsWireTime();
     void memoryBytesCrossTheWireUntouched();
     void programRefusesBadSetups_data();
@@ -117,20 +152,48 @@ void PtyEndToEnd::frameReachesThePortUntouched() {
     QCOMPARE(bench.meter.requestCount(), 1);
 }
 
-void PtyEndToEnd::followsTheSpeedOfEachOpen() {
-    // Closing the port puts back the settings it found, so the meter must
-    // look at the speed on every request rather than remember one; and it
-    // must survive a while with the port closed, as during a speed search.
-    Bench bench(Model::Short, 9600);
-    const QString problem = bench.start(settingsAt(9600));
+// The speed byte leaves at the old speed before the port moves, so the meter
+// follows and the next request finds it without a search.
+void PtyEndToEnd::baudRateMovesTheMeter() {
+    Polling p(9600);
+    const QString problem = p.start();
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    QCOMPARE(bench.request().size(), 5);
-    QVERIFY(bench.port.open(settingsAt(4800)));
-    QCOMPARE(bench.request().size(), 0);
-    bench.port.close();
-    QVERIFY(bench.link.delay(0.05));
-    QVERIFY(bench.port.open(settingsAt(9600)));
-    QCOMPARE(bench.request().size(), 5);
+    QVERIFY(p.firstReadingAfter(0) >= 0);
+    p.requests.clear();
+    p.dialogs.answer(QStringLiteral("4"));
+    const double asked = p.clock.monotonic();
+    QVERIFY(p.session.actions.changeBaudRate());
+    const double took = p.firstReadingAfter(asked);
+    qInfo("BAUD RATE 4800: next reading after %.2f s", took);
+    QVERIFY2(took >= 0 && took < 2.0, qPrintable(QString::number(took)));
+    QCOMPARE(p.meter.baud(), 4800);
+    for (const auto& r : p.requests)
+        QCOMPARE(r.baud, 4800);
+}
+
+// Switched off until "No COM" and on again, a meter at 9600 is found by the
+// wake-up probes, which turn through every speed.
+void PtyEndToEnd::meterLeftAt9600WakesTheLink() {
+    Polling p(9600);
+    const QString problem = p.start();
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    QVERIFY(p.firstReadingAfter(0) >= 0);
+    double onAt = -1;
+    QObject::connect(&p.session.cycle, &tarnix::core::PollingCycle::linkLost, [&] {
+        QTimer::singleShot(1000, [&] {
+            p.pty.setPowered(true);
+            onAt = p.clock.monotonic();
+        });
+    });
+    p.pty.setPowered(false);
+    QVERIFY(QTest::qWaitFor([&] { return onAt >= 0; }, 20000));
+    const double shown = p.firstReadingAfter(onAt);
+    const auto polled = std::find_if(p.requests.begin(), p.requests.end(),
+                                     [&](const auto& r) { return r.time > onAt && r.baud == 9600; });
+    QVERIFY(shown >= 0 && polled != p.requests.end());
+    const double took = polled->time - onAt;
+    qInfo("meter at 9600 switched on: polled after %.2f s, reading shown after %.2f s", took, shown);
+    QVERIFY2(took < 3.0, qPrintable(QString::number(took)));
 }
 
 void PtyEndToEnd::answerTakesItsWireTime() {

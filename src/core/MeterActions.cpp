@@ -8,7 +8,6 @@
 #include "logger/LoggerSession.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
-#include "platform/SerialPort.h"
 
 #include <memory>
 
@@ -72,9 +71,8 @@ bool MeterActions::changeBaudRate() {
         }
         m_link.send(QByteArray(1, choice->code));
         m_state.link.baudRateNumber = choice->baud;
-        auto& port = m_link.port();
-        port.close();
-        port.open(choice->settings); // a port that fails here is found by the next tick
+        // A port that fails to open again here is found by the next tick.
+        (void)m_link.reopen(choice->settings);
     });
 }
 

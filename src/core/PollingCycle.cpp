@@ -54,11 +54,9 @@ PollingCycle::PollingCycle(SharedState& state, link::Rs232& link, QObject* paren
 PollingCycle::~PollingCycle() = default;
 
 bool PollingCycle::start(QString* why) {
-    auto& port = m_link.port();
-    port.close();
-    if (!port.open(link::StartSettings)) {
+    if (!m_link.reopen(link::StartSettings)) {
         if (why)
-            *why = port.errorText();
+            *why = m_link.port().errorText();
         return false;
     }
     m_state.texts.com = m_state.link.portLabel;
@@ -101,13 +99,12 @@ void PollingCycle::runAction(std::function<void()> action, std::function<void()>
 }
 
 bool PollingCycle::reopenAt(const QString& settings) {
-    auto& port = m_link.port();
-    port.close();
-    const bool opened = port.open(settings);
+    const bool opened = m_link.reopen(settings);
     if (opened)
         qCDebug(lcPolling).noquote() << "port open at" << settings;
     else
-        qCDebug(lcPolling).noquote() << "port not open at" << settings << ":" << port.errorText();
+        qCDebug(lcPolling).noquote() << "port not open at" << settings << ":"
+                                     << m_link.port().errorText();
     return opened;
 }
 
@@ -272,18 +269,24 @@ void PollingCycle::restartLink() {
     qCDebug(lcPolling) << "no answer at any speed, or the device went away: No COM";
     Q_EMIT linkLost();
 
-    const bool woken = wakeUp();
+    const Wake wake = wakeUp();
     m_linkDown = false;
-    if (!woken)
+    if (wake == Wake::Ended)
         return; // the program is ending
     m_link.flush();
-    while (!reopenAt(link::StartSettings))
-        if (!m_link.clock().wait(ReopenInterval))
-            return;
+    if (wake == Wake::Answered) {
+        // Polling goes on at the speed the meter answered, without a search.
+        m_state.link.meterConnected = true;
+        m_state.link.baudRateNumber = link::baudOfSettings(m_link.port().settings());
+    } else {
+        while (!reopenAt(link::StartSettings))
+            if (!m_link.clock().wait(ReopenInterval))
+                return;
+        m_state.link.meterConnected = false;
+    }
     texts.linkButtonsEnabled = true;
     texts.com = m_state.link.portLabel;
     texts.sampling = InitialSampling;
-    m_state.link.meterConnected = false;
     texts.highAlarm.clear();
     texts.lowAlarm.clear();
     // The meter may have been reset meanwhile: its limits are read again
@@ -298,30 +301,34 @@ void PollingCycle::restartLink() {
 
 // Probes with a blank until any byte comes back, turning through the four
 // speeds. While the device is gone it is opened again every second.
-bool PollingCycle::wakeUp() {
+PollingCycle::Wake PollingCycle::wakeUp() {
     auto& port = m_link.port();
     for (int probe = 0;; ++probe) {
         if (m_link.clock().stopped())
-            return false;
+            return Wake::Ended;
         if (m_yield)
-            return true; // an action wants the wire: give the link back as it is
+            return Wake::Yielded; // an action wants the wire: give the link back as it is
         if (port.isLost() || !port.isOpen()) {
             const QString settings =
                 port.settings().isEmpty() ? link::StartSettings : port.settings();
             if (!reopenAt(settings)) {
                 if (!m_link.clock().wait(ReopenInterval))
-                    return false;
+                    return Wake::Ended;
                 continue;
             }
         }
-        if (port.bytesWaiting() > 0)
-            return true;
         const int baud = WakeUpSpeeds[probe % int(std::size(WakeUpSpeeds))];
         if (!reopenAt(link::settingsForBaud(baud)))
             continue; // gone meanwhile: seen at the top of the loop
         m_link.flush();
         m_link.send(link::command::ReadingRequest);
-        (void)m_link.delay(ProbeInterval); // a lost device is seen at the top of the loop
+        // An answer is looked for as soon as a frame could be in, and the
+        // next probe goes out half a second after this one.
+        if (!m_link.delay(link::ReplyPause))
+            continue; // ending or gone: seen at the top of the loop
+        if (port.bytesWaiting() > 0)
+            return Wake::Answered;
+        (void)m_link.delay(ProbeInterval - link::ReplyPause);
     }
 }
 

@@ -73,6 +73,7 @@ Q_SIGNALS:
 
 private:
     enum class Step { Next, Ended };
+    enum class Wake { Answered, Yielded, Ended };
     void runTick();
     void runAction(std::function<void()> action, std::function<void()> then);
     bool requestFrame(meter::FrameKind& kind);
@@ -82,7 +83,7 @@ private:
     bool changeSpeed();
     bool reopenAt(const QString& settings);
     bool shouldEnd() const;
-    bool wakeUp();
+    Wake wakeUp();
 
     SharedState& m_state;
     link::Rs232& m_link;

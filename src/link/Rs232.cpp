@@ -1,15 +1,22 @@
 #include "link/Rs232.h"
 
 #include "link/Commands.h"
+#include "link/Speeds.h"
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
 #include "platform/Dialogs.h"
 #include "platform/SerialPort.h"
 
+#include <algorithm>
+
 namespace tarnix::link {
 
 namespace {
 constexpr double SecondsPerDay = 86400.0;
+// After its last byte has left the computer, a line is left alone this much
+// longer before it closes or changes speed: the byte's own time in the
+// transmitter, and time for the meter to take it in.
+constexpr double LineSettleTime = 0.1;
 
 QByteArray addressBytes(int address) {
     QByteArray bytes;
@@ -37,6 +44,19 @@ void Rs232::flush() {
 void Rs232::send(const QByteArray& bytes) {
     note("sent", bytes);
     m_port.write(bytes);
+    const int baud = baudOfSettings(m_port.settings());
+    const double wireTime = baud > 0 ? bytes.size() * 10.0 / baud : 0.0;
+    m_sendingUntil = std::max(m_sendingUntil, m_clock.monotonic()) + wireTime;
+}
+
+bool Rs232::reopen(const QString& settings) {
+    if (m_port.isOpen()) {
+        m_port.drain();
+        const double left = m_sendingUntil + LineSettleTime - m_clock.monotonic();
+        if (left > 0 && !m_clock.wait(left))
+            return false;
+    }
+    return m_port.open(settings);
 }
 
 QByteArray Rs232::receive() {

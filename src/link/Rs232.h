@@ -27,6 +27,10 @@ public:
     // Throws away every waiting byte.
     void flush();
     void send(const QByteArray& bytes);
+    // Opens the port at `settings`, or moves an open port to them, once the
+    // bytes sent have left the wire at the old speed, so the meter hears them
+    // whole. False with the port's errorText() when it does not open.
+    bool reopen(const QString& settings);
     // Takes every byte that has arrived.
     QByteArray receive();
 
@@ -63,6 +67,7 @@ private:
     platform::SerialPort& m_port;
     platform::Clock& m_clock;
     platform::Dialogs& m_dialogs;
+    double m_sendingUntil = 0.0; // when the last byte sent is through the line
     std::uint8_t m_lastByte = 0;
     int m_timeoutLimit = 0;
     bool m_gaveUp = false;

@@ -3,6 +3,9 @@
 #include "platform/PortSettings.h"
 #include "platform/SerialDevices.h"
 
+#include <cerrno>
+#include <termios.h>
+
 namespace tarnix::platform {
 
 QString describeSerialError(QSerialPort::SerialPortError error, const QString& device,
@@ -36,6 +39,8 @@ QtSerialPort::~QtSerialPort() {
 }
 
 void QtSerialPort::setPortName(const QString& name) {
+    if (name != m_device)
+        close(); // settings are never carried over to another device
     m_device = name;
     // Spelled out, so that Qt's own guess (which puts /dev/ before a
     // relative path) never applies.
@@ -55,6 +60,18 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
         m_lost = true;
 }
 
+bool QtSerialPort::apply(const PortSettings& settings) {
+    const bool dataBits =
+        m_port.setDataBits(settings.dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8);
+    const bool parity = m_port.setParity(settings.parity == 'e'   ? QSerialPort::EvenParity
+                                         : settings.parity == 'o' ? QSerialPort::OddParity
+                                                                  : QSerialPort::NoParity);
+    const bool stopBits =
+        m_port.setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    const bool flow = m_port.setFlowControl(QSerialPort::NoFlowControl);
+    return m_port.setBaudRate(settings.baud) && dataBits && parity && stopBits && flow;
+}
+
 bool QtSerialPort::open(const QString& settingsText) {
     m_settings = settingsText;
     const auto settings = parsePortSettings(settingsText);
@@ -62,6 +79,11 @@ bool QtSerialPort::open(const QString& settingsText) {
         m_errorText = QStringLiteral("\"%1\" is not a port setting").arg(settingsText);
         return false;
     }
+    // An open port takes the new settings as it is: closing would first put
+    // back the settings it found, resetting the line under a byte that may
+    // still be going out.
+    if (m_port.isOpen() && !m_lost && apply(*settings))
+        return true;
     if (m_port.isOpen())
         m_port.close();
     m_lost = false;
@@ -70,13 +92,7 @@ bool QtSerialPort::open(const QString& settingsText) {
         m_errorText = QStringLiteral("there is no such serial device on this computer");
         return false;
     }
-    m_port.setBaudRate(settings->baud);
-    m_port.setDataBits(settings->dataBits == 7 ? QSerialPort::Data7 : QSerialPort::Data8);
-    m_port.setParity(settings->parity == 'e'   ? QSerialPort::EvenParity
-                     : settings->parity == 'o' ? QSerialPort::OddParity
-                                               : QSerialPort::NoParity);
-    m_port.setStopBits(settings->stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
-    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    apply(*settings);
     if (!m_port.open(QIODevice::ReadWrite)) {
         if (m_errorText.isEmpty())
             m_errorText = describeSerialError(m_port.error(), m_device, m_port.errorString());
@@ -120,6 +136,15 @@ void QtSerialPort::write(const QByteArray& bytes) {
         return;
     m_port.write(bytes);
     m_port.flush();
+}
+
+void QtSerialPort::drain() {
+    if (!m_port.isOpen() || m_lost)
+        return;
+    m_port.flush();
+    // Waits for the driver's queue, not just for Qt's buffer.
+    while (::tcdrain(int(m_port.handle())) != 0 && errno == EINTR) {
+    }
 }
 
 } // namespace tarnix::platform

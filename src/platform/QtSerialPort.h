@@ -6,6 +6,8 @@
 
 namespace tarnix::platform {
 
+struct PortSettings;
+
 // A serial device (a path such as /dev/ttyUSB0 or /dev/pts/7) through QSerialPort.
 class QtSerialPort final : public SerialPort {
 public:
@@ -21,12 +23,15 @@ public:
     int bytesWaiting() override;
     QByteArray readAll() override;
     void write(const QByteArray& bytes) override;
+    void drain() override;
     QString errorText() const override { return m_errorText; }
     bool isLost() const override { return m_lost; }
 
 private:
     void onError(QSerialPort::SerialPortError error);
     void pullPending();
+    // Sets every setting; on an open port they take effect at once.
+    bool apply(const PortSettings& settings);
 
     QSerialPort m_port;
     QString m_device; // as given: QSerialPort shortens /dev/pts/0 to pts/0

@@ -15,8 +15,9 @@ public:
     virtual void setPortName(const QString& name) = 0;
     virtual QString portName() const = 0;
 
-    // Opens at a settings text such as "9600,n,8,1". False with errorText()
-    // set when the port cannot be opened or the text is not valid.
+    // Opens at a settings text such as "9600,n,8,1"; an open port changes to
+    // them. False with errorText() set when the port cannot be opened or the
+    // text is not valid.
     virtual bool open(const QString& settings) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
@@ -27,6 +28,10 @@ public:
     // Every waiting byte; the receive buffer is empty afterwards.
     virtual QByteArray readAll() = 0;
     virtual void write(const QByteArray& bytes) = 0;
+    // Returns once every written byte has left the computer's driver. The last
+    // one may still be in the line's own transmitter: closing or changing the
+    // speed right now would cut it off.
+    virtual void drain() = 0;
 
     // Why the last open failed, or why the port stopped working, in words a
     // user can act on.

@@ -34,7 +34,7 @@ public:
     QString errorText() const { return m_errorText; }
 
     SimMeter& meter() { return m_meter; }
-    // Switches the meter off or on; switched on, its power-up byte goes out.
+    // Switches the meter off or on.
     void setPowered(bool on);
 
 Q_SIGNALS:

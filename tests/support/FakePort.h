@@ -53,6 +53,7 @@ public:
         }
         return out;
     }
+    void drain() override {}
     void write(const QByteArray& bytes) override {
         m_writes.push_back({m_clock.monotonic(), bytes});
         if (m_responder)

@@ -21,4 +21,10 @@ struct SimulatedLink {
     tarnix::platform::ScriptedDialogs dialogs;
     tarnix::platform::RecordingPrinter printer;
     tarnix::link::Rs232 link{port, clock, dialogs};
+
+    // The meter once the wire has handed it every byte that has crossed.
+    tarnix::sim::SimMeter& heard() {
+        port.bytesWaiting();
+        return meter;
+    }
 };

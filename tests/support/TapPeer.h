@@ -5,7 +5,7 @@
 #include <vector>
 
 // Sits on the wire in front of a simulated meter and notes everything the PC
-// sends, with the port's speed and the time.
+// sends, with the port's speed and the time, as it goes out.
 class TapPeer final : public tarnix::platform::SerialPeer {
 public:
     struct Sent {
@@ -16,8 +16,10 @@ public:
 
     explicit TapPeer(tarnix::platform::SerialPeer& meter) : m_meter(meter) {}
 
-    void receive(const QByteArray& bytes, int baud, double time) override {
+    void sending(const QByteArray& bytes, int baud, double time) override {
         m_sent.push_back({bytes, baud, time});
+    }
+    void receive(const QByteArray& bytes, int baud, double time) override {
         m_meter.receive(bytes, baud, time);
     }
     int arrivedCount(double time) const override { return m_meter.arrivedCount(time); }
