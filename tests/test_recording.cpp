@@ -106,6 +106,22 @@ void TestRecording::recordingAppendsNumberedLines() {
     b.find<QPushButton>("CmdSaveStop")->click();
     b.sampleTicks(2);
     QVERIFY(readAll(path).endsWith("\r\n1,26/12/05,14:03:13.0,DCV,200mV,-12.34\r\n"));
+    // A silent meter: no line claims a reading nobody took, and the value is
+    // greyed until the meter answers again.
+    b.meter.setPowered(false, b.clock.monotonic());
+    bool greyed = false;
+    const double off = b.clock.monotonic();
+    for (const double at : {1.0, 1.95, 2.9})
+        b.clock.at(off + at, [&] {
+            b.panel.sampling().tick();
+            greyed = b.find("LblVal")->property("stale").toBool();
+        });
+    b.clock.at(off + 3.0, [&] { b.meter.setPowered(true, b.clock.monotonic()); });
+    b.panel.cycle().tick(); // ends in "No COM", woken by the meter
+    b.panel.cycle().tick();
+    QVERIFY(greyed && !b.find("LblVal")->property("stale").toBool());
+    b.sampleTicks(1);
+    QVERIFY(readAll(path).endsWith("\r\n2,26/12/05,14:03:20.0,DCV,200mV,-12.34\r\n"));
 }
 
 void TestRecording::writeFailureStopsTheRecording() {

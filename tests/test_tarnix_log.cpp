@@ -216,10 +216,12 @@ void TestTarnixLog::programExits_data() {
     QTest::newRow("download to a FIFO")
         << QStringList{"logger", "download", "--set", "1", "--simulate", fifo} << 1
         << QStringLiteral("tarnix-log: cannot write %1: not a regular file").arg(fifo);
+    // Told after 10 s without an answer, and at the end.
     QTest::newRow("a run without a single reading")
-        << QStringList{"record", "--port", m_silentPort, "--duration", "1", "-"} << 1
-        << QStringLiteral("tarnix-log: no reading came from the meter on %1; nothing was "
-                          "recorded").arg(m_silentPort);
+        << QStringList{"record", "--port", m_silentPort, "--duration", "11", "-"} << 1
+        << QStringLiteral("tarnix-log: no meter answering on %1 (tried 9600, 4800, 2400 and 1200 "
+                          "baud); still trying\ntarnix-log: no reading came from the meter on %1; "
+                          "nothing was recorded").arg(m_silentPort);
 }
 
 void TestTarnixLog::programExits() {
@@ -228,7 +230,7 @@ void TestTarnixLog::programExits() {
     QFETCH(QString, said);
     ProgramRun run(QStringLiteral(TARNIX_LOG));
     run.start(arguments);
-    QVERIFY(waitUntil([&] { return !run.running(); }, 5000));
+    QVERIFY(waitUntil([&] { return !run.running(); }, 15000));
     QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
     const QString output = QString::fromLocal8Bit(run.out() + run.err());
     QVERIFY2(output.contains(said), qPrintable(output));

@@ -188,6 +188,10 @@ PollingCycle::Step PollingCycle::takeFrame(QByteArray& frame, meter::FrameKind& 
         // No frame: four requests per speed, then the next speed; after the
         // fourth change of speed the link is restarted.
         ls.meterConnected = false;
+        if (ls.readingCurrent) {
+            ls.readingCurrent = false;
+            m_state.show();
+        }
         if (++attempts < RequestsPerSpeed)
             continue;
         attempts = 0;
@@ -233,6 +237,7 @@ PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::Fra
     const MaxMin next = updateMaxMin(texts.value, {texts.max, texts.min});
     texts.max = next.max;
     texts.min = next.min;
+    m_state.link.readingCurrent = true;
     m_state.show();
     qCDebug(lcPolling) << "reading" << texts.function << texts.range << texts.value;
     Q_EMIT readingTaken();
@@ -265,6 +270,7 @@ void PollingCycle::restartLink() {
     texts.com = NoCom;
     texts.linkButtonsEnabled = false;
     m_linkDown = true;
+    m_state.link.readingCurrent = false;
     m_state.show();
     qCDebug(lcPolling) << "no answer at any speed, or the device went away: No COM";
     Q_EMIT linkLost();

@@ -21,6 +21,8 @@ const QString SimulatedLabel = QStringLiteral("SIM");
 // A QTimer counts in int milliseconds: a long --duration is waited out in
 // steps of a day.
 constexpr qint64 LongestTimerStep = 24LL * 3600 * 1000;
+// A run that gets no reading for this long says so on standard error.
+constexpr int SilenceNoticeMs = 10000;
 
 std::unique_ptr<sim::SimMeter> makeMeter(const RecordOptions& options) {
     if (!options.simulate)
@@ -62,6 +64,21 @@ Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs, QObject* p
     });
     connect(&m_state, &SharedState::changed, this, &Recorder::statusChanged);
 
+    // Nobody answering is told once the meter has been silent a while, and
+    // again whenever the link is lost after that, so a run left alone never
+    // waits without a word.
+    m_silence.setSingleShot(true);
+    m_silence.setInterval(SilenceNoticeMs);
+    connect(&m_silence, &QTimer::timeout, this, &Recorder::tellSilence);
+    connect(&m_cycle, &PollingCycle::readingTaken, this, [this] {
+        m_silenceTold = false;
+        m_silence.start();
+    });
+    connect(&m_cycle, &PollingCycle::linkLost, this, [this] {
+        if (m_silenceTold)
+            tellSilence();
+    });
+
     m_endTimer.setSingleShot(true);
     m_endTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_endTimer, &QTimer::timeout, this, &Recorder::durationCheck);
@@ -77,6 +94,7 @@ bool Recorder::start(QString* error) {
         return false;
     }
     m_sampling.setInterval(m_options.interval); // the cycle's start shows "2 sec"
+    m_silence.start();
     if (m_options.toStandardOutput())
         m_standardOutput.adopt(STDOUT_FILENO, QStringLiteral("standard output"));
     if (!m_options.toStandardOutput() && !m_sampling.startRecording(m_options.output, &why)) {
@@ -96,9 +114,8 @@ bool Recorder::start(QString* error) {
 
 // Sampling starts with the first reading, which is the first sample: a
 // recording that began with lines of empty texts, taken while the speed
-// search runs, would tell nothing. From then on the clock samples whatever
-// the cycle last kept, as the desktop program does, also while the meter is
-// away.
+// search runs, would tell nothing. From then on every sample tick writes the
+// reading, except while the meter is silent.
 void Recorder::firstReading() {
     if (m_samplingStarted || m_finished)
         return;
@@ -108,8 +125,8 @@ void Recorder::firstReading() {
 }
 
 void Recorder::sampleTaken(const QDateTime& at) {
-    if (m_finished)
-        return;
+    if (m_finished || !m_state.link.readingCurrent)
+        return; // no line while the meter is silent: the gap tells of it later
     if (m_options.toStandardOutput()) {
         QString why;
         if (!writeStandardOutput(at, &why)) {
@@ -139,6 +156,13 @@ bool Recorder::writeStandardOutput(const QDateTime& at, QString* error) {
     return true;
 }
 
+void Recorder::tellSilence() {
+    m_silenceTold = true;
+    Q_EMIT notice(QStringLiteral("no meter answering on %1 (tried 9600, 4800, 2400 and 1200 "
+                                 "baud); still trying")
+                      .arg(m_state.link.portLabel));
+}
+
 void Recorder::durationCheck() {
     if (m_finished)
         return;
@@ -157,6 +181,7 @@ void Recorder::finish(int exitCode, QString message) {
     m_cycle.timer().stop();
     m_sampling.timer().stop();
     m_endTimer.stop();
+    m_silence.stop();
     m_clock->stop(); // a tick waiting on the meter gives up at once
     if (m_state.data.pcRecording)
         m_sampling.stopRecording(); // closes the file; every line is already in it

@@ -59,7 +59,7 @@ Q_SIGNALS:
     // without a single line (`message` says why).
     void runFinished(int exitCode, const QString& message);
     // Something worth a line on standard error while the run goes on: a
-    // stretch in which no line was written.
+    // stretch in which no line was written, a meter that does not answer.
     void notice(const QString& message);
 
 private:
@@ -67,6 +67,7 @@ private:
     void sampleTaken(const QDateTime& at);
     bool writeStandardOutput(const QDateTime& at, QString* error);
     void durationCheck();
+    void tellSilence();
 
     RecordOptions m_options;
     std::unique_ptr<platform::RealClock> m_clock;
@@ -78,6 +79,8 @@ private:
     PollingCycle& m_cycle;
     SamplingClock& m_sampling;
     QTimer m_endTimer;
+    QTimer m_silence; // runs out when the meter has not answered for a while
+    bool m_silenceTold = false;
     QDeadlineTimer m_deadline;
     platform::LineAppender m_standardOutput;
     LineGaps m_gaps;

@@ -64,7 +64,8 @@ void SamplingClock::tick() {
     const QDateTime now = m_clock.now();
     m_state.texts.time = now.time().toString(QStringLiteral("HH:mm:ss"));
     files::DataChannel& data = m_state.data;
-    if (data.pcRecording) {
+    // A line claims a measurement: none is written while the meter is silent.
+    if (data.pcRecording && m_state.link.readingCurrent) {
         ++data.recordCount;
         const auto fields =
             files::sampleRecord(data.recordCount, now, m_state.reading.functionText,

@@ -14,6 +14,10 @@ struct LinkState {
     QString portLabel;      // what the port label shows while the port is in use ("COM3")
     int baudRateNumber = 0; // the speed of the last frame
     bool meterConnected = false;
+    // The reading came with the meter's last answer. False from the first
+    // request it leaves unanswered, and during "No COM", until the next
+    // reading: no recording line is written meanwhile.
+    bool readingCurrent = false;
     bool recordingFlag = false; // the meter's logger records
     bool alarmReloadRequest = false;
     int speedRounds = 0; // speed changes since the last restart of the link

@@ -20,6 +20,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 
 namespace tarnix::panel {
 
@@ -98,6 +99,7 @@ QGroupBox > QLabel { background: white; border: 1px solid #c8c8c8; border-radius
                      font-weight: normal; color: black; }
 QLabel#LblVal { background: #0c140c; color: #8cff8c; border: 1px solid #000000;
                 border-radius: 3px; }
+QLabel#LblVal[stale="true"] { color: #4f6a4f; }
 QLabel#LblCom { background: white; border: 1px solid #c8c8c8; border-radius: 2px; }
 )";
 
@@ -228,6 +230,12 @@ void Panel::showState() {
     set(m_labels.function, t.function);
     set(m_labels.range, t.range);
     set(m_value, t.value);
+    // A value the meter has not given again since it went silent is greyed.
+    if (const bool stale = !m_state.link.readingCurrent; m_value->property("stale") != stale) {
+        m_value->setProperty("stale", stale);
+        m_value->style()->unpolish(m_value);
+        m_value->style()->polish(m_value);
+    }
     set(m_labels.max, t.max);
     set(m_labels.min, t.min);
     set(m_labels.com, t.com);
