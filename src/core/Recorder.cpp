@@ -21,8 +21,6 @@ const QString SimulatedLabel = QStringLiteral("SIM");
 // A QTimer counts in int milliseconds: a long --duration is waited out in
 // steps of a day.
 constexpr qint64 LongestTimerStep = 24LL * 3600 * 1000;
-// A run that gets no reading for this long says so on standard error.
-constexpr int SilenceNoticeMs = 10000;
 
 std::unique_ptr<sim::SimMeter> makeMeter(const RecordOptions& options) {
     if (!options.simulate)
@@ -68,7 +66,7 @@ Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs, QObject* p
     // again whenever the link is lost after that, so a run left alone never
     // waits without a word.
     m_silence.setSingleShot(true);
-    m_silence.setInterval(SilenceNoticeMs);
+    m_silence.setInterval(m_options.silenceNoticeMs);
     connect(&m_silence, &QTimer::timeout, this, &Recorder::tellSilence);
     connect(&m_cycle, &PollingCycle::readingTaken, this, [this] {
         m_silenceTold = false;

@@ -16,6 +16,7 @@ struct RecordOptions {
     std::optional<qint64> samples;  // end after this many lines
     std::optional<double> duration; // end after this many seconds
     QString output;                 // the file to append to, or "-"
+    int silenceNoticeMs = 10000;    // without a reading this long, the run says so
 
     bool toStandardOutput() const { return output == u"-"; }
 };
