@@ -48,6 +48,7 @@ private Q_SLOTS:
     void digitalFollowsSampleTicks();
     void analogFollowsTheMeter();
     void chartShiftsAndHandsOver();
+    void viewsOpenClearAndComeBack();
 };
 
 void TestLiveViews::digitalFollowsSampleTicks() {
@@ -59,6 +60,7 @@ void TestLiveViews::digitalFollowsSampleTicks() {
     QCOMPARE(digital->pos().x(), b.panel.frameGeometry().width()); // right of the panel
     auto* value = digital->findChild<QLabel*>("LblValue");
     QVERIFY(value->text().isEmpty()); // nothing until the first sample tick
+    b.panel.state().texts.value = QStringLiteral("OVER"); // the panel flashes an alarm
     b.sampleTick();
     QCOMPARE(value->text(), QStringLiteral("-123.4"));
     QCOMPARE(digital->findChild<QLabel*>("LblFunction")->text(), QStringLiteral("DCV : 200mV"));
@@ -83,9 +85,12 @@ void TestLiveViews::analogFollowsTheMeter() {
     QVERIFY(analog && !analog->needle());
     QCOMPARE(analog->scaleTexts(), (QStringList{"0", " 1", "-1", " 2", "-2"}));
     // A narrow window snaps back to the dial's shape and is redrawn, the needle next tick.
-    analog->resize(50, 200);
-    b.sampleTick();
-    QVERIFY(outerSizeNear(analog, 4605, 2925) && !analog->needle());
+    // So does one the user narrows again right after the snap.
+    for (const QSize narrow : {QSize(50, 200), QSize(80, 90)}) {
+        analog->resize(narrow);
+        b.sampleTick();
+        QVERIFY(outerSizeNear(analog, 4605, 2925) && !analog->needle());
+    }
     b.sampleTick();
     QVERIFY(analog->needle());
     // A width that lands between pixels is redrawn once, not at every tick.
@@ -94,9 +99,10 @@ void TestLiveViews::analogFollowsTheMeter() {
     QVERIFY(!analog->needle());
     b.sampleTick();
     QVERIFY(analog->needle());
-    // A window that keeps its own size (maximised, tiled) gets the dial fitted to it.
+    // A window that keeps its own size (maximised, tiled) when asked twice
+    // gets the dial fitted to it.
     const QSize kept(analog->width() / 2, analog->height() * 2);
-    for (int tick = 0; tick < 2; ++tick) {
+    for (int tick = 0; tick < 3; ++tick) {
         analog->resize(kept); // the window manager says no to the dial's shape
         b.sampleTick();
     }
@@ -144,6 +150,32 @@ void TestLiveViews::chartShiftsAndHandsOver() {
     b.reading(5, "1.000");
     b.click("CmdGraph");
     QVERIFY(!b.panel.views().chart());
+}
+
+// Each view opens where it covers neither the panel nor another view; a
+// minimised one comes back with its button; a chart resized back to the size
+// it opened with is laid out as it opened.
+void TestLiveViews::viewsOpenClearAndComeBack() {
+    Bench b;
+    b.reading(1, "1.234");
+    for (const char* button : {"CmdDigital", "CmdAnalog", "CmdGraph"})
+        b.click(button);
+    const views::LiveViews& v = b.panel.views();
+    const std::vector<QWidget*> windows{&b.panel, v.digital(), v.analog(), v.chart()};
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        for (std::size_t j = i + 1; j < windows.size(); ++j)
+            QVERIFY2(!windows[i]->frameGeometry().intersects(windows[j]->frameGeometry()),
+                     qPrintable(windows[i]->objectName() + u' ' + windows[j]->objectName()));
+    v.digital()->showMinimized();
+    b.click("CmdDigital");
+    QVERIFY(!v.digital()->isMinimized() && v.digital()->isVisible());
+    auto* chart = v.chart()->findChild<QWidget*>("Chart");
+    const QRect opened = chart->geometry();
+    const QSize size = v.chart()->size();
+    v.chart()->resize(size * 2);
+    QVERIFY(chart->geometry() != opened);
+    v.chart()->resize(size);
+    QCOMPARE(chart->geometry(), opened);
 }
 
 QTEST_MAIN(TestLiveViews)

@@ -1,6 +1,7 @@
 // PC sampling and recording on the panel, the live list and OPEN FILE, on
 // the simulated meter and the virtual clock.
 #include "ui/lists/FileList.h"
+#include "ui/lists/ListGrid.h"
 #include "core/MeterSession.h"
 #include "ui/panel/Panel.h"
 #include "support/SimulatedLink.h"
@@ -157,6 +158,16 @@ void TestRecording::liveListKeepsItsOwnNumbers() {
     b.find<QPushButton>("CmdSaveStop")->click();
     save->click();
     QCOMPARE(readAll(b.dir.filePath("list.dat")).count('\n'), 2);
+    // Resized and back, the grid is as it opened; rows past what fits below
+    // the heading scroll, so the newest is always in sight.
+    const QRect opened = list->grid()->geometry();
+    const QSize size = list->size();
+    list->resize(size * 2);
+    list->resize(size);
+    QCOMPARE(list->grid()->geometry(), opened);
+    b.sampleTicks(40);
+    const QModelIndex newest = list->model().index(41, 0);
+    QVERIFY(list->grid()->viewport()->rect().contains(list->grid()->visualRect(newest)));
 }
 
 void TestRecording::openFileStopsTheRecordingAndLists() {

@@ -32,11 +32,15 @@ ListGrid::ListGrid(ListModel* model, QWidget* parent) : QTableView(parent) {
 }
 
 int ListGrid::rowsThatFit() const {
-    return int(platform::pixelsToTwips(height(), logicalDpiY()) / RowTwips);
+    // The heading and a horizontal scroll bar take their share of the height.
+    const QHeaderView* rows = verticalHeader();
+    const int rowHeight = rows->count() > 0 ? rows->sectionSize(0) : rows->defaultSectionSize();
+    return rowHeight > 0 ? viewport()->height() / rowHeight : 0;
 }
 
-void ListGrid::scrollDownOneRow() {
-    verticalScrollBar()->setValue(verticalScrollBar()->value() + 1);
+void ListGrid::bringRowIntoSight(int row) {
+    updateGeometries(); // the scroll bar's range takes in a row appended just now
+    scrollTo(model()->index(row, 0), QAbstractItemView::EnsureVisible);
 }
 
 int ListGrid::firstVisibleRow() const {

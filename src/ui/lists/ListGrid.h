@@ -15,9 +15,10 @@ class ListGrid : public QTableView {
 public:
     explicit ListGrid(ListModel* model, QWidget* parent = nullptr);
 
-    // Rows that fit in the grid's height at 240 twips a row.
+    // Whole rows of 240 twips that fit below the heading.
     int rowsThatFit() const;
-    void scrollDownOneRow();
+    // Moves the view down just as far as it takes to show `row` whole.
+    void bringRowIntoSight(int row);
     int firstVisibleRow() const;
 };
 

@@ -6,6 +6,7 @@
 #include "ui/lists/PlotRange.h"
 #include "ui/lists/PlotWindow.h"
 #include "ui/platform/CloseAndForget.h"
+#include "ui/platform/WindowPlacement.h"
 
 namespace tarnix::files {
 
@@ -89,9 +90,7 @@ void PlotBoard::openRange(PlotKind kind) {
         s.range = new PlotRange(kind, s.limits, m_windowParent);
         connect(s.range, &PlotRange::okClicked, this, [this, kind] { rangeOk(kind); });
     }
-    s.range->show();
-    s.range->raise();
-    s.range->activateWindow();
+    platform::bringForward(s.range);
 }
 
 void PlotBoard::rangeOk(PlotKind kind) {

@@ -12,6 +12,7 @@
 #include "ui/logger/Memory.h"
 #include "ui/panel/ClickableLabel.h"
 #include "ui/platform/TwipsGeometry.h"
+#include "ui/platform/WindowPlacement.h"
 #include "ui/views/LiveViews.h"
 #include "ui/views/RealTimeList.h"
 
@@ -305,10 +306,9 @@ void Panel::resetMaxMin() {
 void Panel::openAlarmSetUp() {
     if (m_state.reading.functionText == QStringView(meter::FrequencyFunction))
         return;
-    if (m_alarmSetUp)
-        m_alarmSetUp->close();
-    m_alarmSetUp = new alarm::AlarmSetUp(m_state, m_actions, m_dialogs, this);
-    m_alarmSetUp->show();
+    if (!m_alarmSetUp) // one already open comes forward with what was typed in it
+        m_alarmSetUp = new alarm::AlarmSetUp(m_state, m_actions, m_dialogs, this);
+    platform::bringForward(m_alarmSetUp);
 }
 
 files::ListContext Panel::listContext() {

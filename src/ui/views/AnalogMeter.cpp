@@ -42,7 +42,7 @@ QPointF onCircle(double degrees, double radius) {
 
 } // namespace
 
-AnalogMeter::AnalogMeter(const QString& function, const QString& range, const QWidget* panel)
+AnalogMeter::AnalogMeter(const QString& function, const QString& range)
     : m_function(function), m_range(range), m_family(dialFamily(function, range)),
       m_caption(new QLabel(this)) {
     setObjectName(QStringLiteral("AnalogMeter"));
@@ -56,7 +56,6 @@ AnalogMeter::AnalogMeter(const QString& function, const QString& range, const QW
     m_caption->setFont(platform::msSansSerif(9.75, true));
     m_caption->move(0, 0);
     resize(platform::sizeFromTwips(this, InnerAtOpen.width(), InnerAtOpen.height()));
-    move(panel->frameGeometry().width(), 0);
 }
 
 void AnalogMeter::showEvent(QShowEvent* event) {
@@ -78,10 +77,12 @@ bool AnalogMeter::resized() {
     const bool redrawn = std::exchange(m_redrawn, false);
     if (size() == m_drawnInner)
         return false;
-    if (redrawn) {
-        layOutDial(DialDrawing::Redraw);
+    if (redrawn && size() == std::exchange(m_refused, size())) {
+        layOutDial(DialDrawing::Redraw); // asked twice, refused twice
         return false;
     }
+    if (!redrawn)
+        m_refused = {};
     return true;
 }
 

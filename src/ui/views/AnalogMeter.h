@@ -19,14 +19,15 @@ class AnalogMeter : public QWidget {
     Q_OBJECT
 
 public:
-    AnalogMeter(const QString& function, const QString& range, const QWidget* panel);
+    AnalogMeter(const QString& function, const QString& range);
 
     QString dialFunction() const { return m_function; }
     QString dialRange() const { return m_range; }
-    // The window was resized since the dial was drawn. A window that did not
-    // take the size a redraw asked for (maximised, or a tiling window
-    // manager) keeps the size it has: the dial is fitted to it and the
-    // needle goes on moving.
+    // The window was resized since the dial was drawn. A window that twice
+    // in a row did not take the size a redraw asked for, but kept the same
+    // other size (maximised, or a tiling window manager), keeps it: the dial
+    // is fitted to it and the needle goes on moving. Any other size is a
+    // resize by the user, snapped again.
     bool resized();
     // Gives a resized window the dial's shape (at least 4605 twips wide) and
     // lays the dial out again; the needle is gone until the next move.
@@ -55,6 +56,7 @@ private:
     QSizeF m_drawnFor;      // outer size in twips the dial was drawn for
     QSize m_drawnInner;     // inner size in pixels then: a late frame is no resize
     bool m_redrawn = false; // the last tick redrew the dial
+    QSize m_refused;        // the size the window kept instead of the one a redraw asked for
     std::optional<double> m_needle;
     bool m_shownOnce = false;
 };

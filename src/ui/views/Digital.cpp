@@ -19,7 +19,7 @@ QLabel* addLabel(QWidget* parent, const char* name, double points) {
 
 } // namespace
 
-Digital::Digital(const QWidget* panel)
+Digital::Digital()
     : m_function(addLabel(this, "LblFunction", DigitalLabelFontPoints)),
       m_range(addLabel(this, "LblRange", DigitalLabelFontPoints)),
       m_value(addLabel(this, "LblValue", DigitalValueFontAtOpen)) {
@@ -33,8 +33,6 @@ Digital::Digital(const QWidget* panel)
     m_value->setAlignment(Qt::AlignCenter);
     resize(platform::sizeFromTwips(this, int(DigitalInnerAtOpen.width()),
                                    int(DigitalInnerAtOpen.height())));
-    // Right beside the panel, at the top of the screen.
-    move(panel->frameGeometry().width(), 0);
     m_lastSeen = platform::outerSizeTwips(this);
     m_lastInner = size();
 }

@@ -15,7 +15,7 @@ class Digital : public QWidget {
 
 public:
     // Opens at the right of `panel` (a top-level window, not its parent).
-    explicit Digital(const QWidget* panel);
+    Digital();
 
     void sampleStep(const QString& function, const QString& range, const QString& value);
 

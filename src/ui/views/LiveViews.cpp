@@ -2,6 +2,7 @@
 
 #include "core/SharedState.h"
 #include "ui/platform/CloseAndForget.h"
+#include "ui/platform/WindowPlacement.h"
 
 namespace tarnix::views {
 
@@ -11,11 +12,15 @@ LiveViews::LiveViews(const LiveViewContext& context, QObject* parent)
     : QObject(parent), m_context(context) {}
 
 void LiveViews::openDigital() {
-    if (!m_digital)
-        m_digital = new Digital(m_context.panel);
-    m_digital->show();
-    m_digital->raise();
-    m_digital->activateWindow();
+    if (!m_digital) {
+        m_digital = new Digital;
+        place(m_digital);
+    }
+    platform::bringForward(m_digital);
+}
+
+void LiveViews::place(QWidget* view) const {
+    platform::placeClear(view, m_context.panel, {m_digital, m_analog, m_chart});
 }
 
 void LiveViews::openAnalog() {
@@ -23,7 +28,8 @@ void LiveViews::openAnalog() {
     const meter::Reading& reading = m_context.state.reading;
     if (!hasDial(reading.functionText))
         return;
-    m_analog = new AnalogMeter(reading.functionText, reading.rangeText, m_context.panel);
+    m_analog = new AnalogMeter(reading.functionText, reading.rangeText);
+    place(m_analog);
     m_analog->show();
 }
 
@@ -37,6 +43,7 @@ void LiveViews::showRangeChart() {
     // Handing over to the next chart from inside this chart's own tick:
     // the old window is closed and deleted once its tick has returned.
     m_chart = new StripChart(*choice, m_context, m_overloads, [this] { showRangeChart(); });
+    place(m_chart);
     m_chart->show();
     m_chart->timer().start();
 }
@@ -45,7 +52,7 @@ bool LiveViews::sampleStep() {
     const core::SharedState& state = m_context.state;
     const meter::Reading& reading = state.reading;
     if (m_digital)
-        m_digital->sampleStep(reading.functionText, reading.rangeText, state.texts.value);
+        m_digital->sampleStep(reading.functionText, reading.rangeText, reading.value.text());
     if (!m_analog)
         return true;
     switch (dialTickStep(reading.functionText, reading.rangeText, m_analog->dialFunction(),

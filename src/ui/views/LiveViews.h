@@ -20,7 +20,7 @@ class LiveViews : public QObject {
 public:
     explicit LiveViews(const LiveViewContext& context, QObject* parent = nullptr);
 
-    // DIGITAL: shows the view, or brings an open one forward.
+    // DIGITAL: shows the view, or brings an open one forward (minimised too).
     void openDigital();
     // ANALOG: closes an open view and opens one with a new dial, for the
     // functions that have one.
@@ -38,6 +38,9 @@ public:
     const ChartOverloads& overloads() const { return m_overloads; }
 
 private:
+    // A new view goes beside the panel, clear of the views already open.
+    void place(QWidget* view) const;
+
     LiveViewContext m_context;
     QPointer<Digital> m_digital;
     QPointer<AnalogMeter> m_analog;

@@ -25,17 +25,22 @@ RealTimeList::RealTimeList(const files::ListContext& context, QWidget* parent)
     connect(addButton("CmdRprint", QStringLiteral("Print")), &QPushButton::clicked, this,
             &ListWindow::printList);
     platform::resizeOuterTwips(this, QSizeF(InitialWidth, InitialHeight));
-    m_loadedInner = size();
+    // Opened, the grid is the window less 200 twips across and 700 down. A
+    // frame the window manager adds later changes no inner size, so the
+    // margins are kept in pixels of the inner area.
     placeGrid(60, 60, InitialWidth - 200, InitialHeight - 700);
+    m_gridMargin = size() - grid()->size();
     fitGrid();
 }
 
-// The grid is the window less 200 twips across and 700 down; the buttons
-// take what is left below it, at the window's bottom edge.
+void RealTimeList::layOut(int, int) {
+    fitGrid();
+}
+
 void RealTimeList::fitGrid() {
-    const QSizeF outer = platform::outerSizeTwips(this);
-    if (size() != m_loadedInner)
-        placeGrid(60, 60, int(outer.width()) - 200, int(outer.height()) - 700);
+    if (!m_gridMargin.isValid())
+        return; // still being built
+    grid()->resize((size() - m_gridMargin).expandedTo(QSize(0, 0)));
     const double dpi = logicalDpiY();
     const double inner = platform::pixelsToTwips(height(), dpi);
     const double space = inner - platform::pixelsToTwips(grid()->geometry().bottom() + 1, dpi);
@@ -44,16 +49,16 @@ void RealTimeList::fitGrid() {
 }
 
 void RealTimeList::addSample(const QDateTime& at, const meter::Reading& reading) {
-    fitGrid();
     ++m_rows;
     const QString row = files::recordRow(files::sampleRecord(
         m_rows, at, reading.functionText, reading.rangeText, reading.value.text()));
-    // The last row so far (the heading counts as row 0): past what fits, the
-    // view moves down one row with the new one.
-    const qsizetype lastRow = model().records().size();
+    // Past the rows that fit below the heading, the view moves down with
+    // each new row (one row at a time, as long as the size stays), so the
+    // newest row is always in sight.
+    const qsizetype rows = model().records().size() + 1;
     model().appendRow(row);
-    if (lastRow > grid()->rowsThatFit())
-        grid()->scrollDownOneRow();
+    if (rows > grid()->rowsThatFit())
+        grid()->bringRowIntoSight(int(rows - 1));
 }
 
 } // namespace tarnix::views

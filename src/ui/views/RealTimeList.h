@@ -21,14 +21,19 @@ public:
 
     qint64 rowCount() const { return m_rows; }
 
-    // The sample-tick step: fits the grid to a resized window, adds the row,
-    // and scrolls one row down once the rows fill the grid.
+    // The sample-tick step: adds the row, and scrolls one row down once the
+    // rows fill the grid.
     void addSample(const QDateTime& at, const meter::Reading& reading);
 
+protected:
+    void layOut(int width, int height) override;
+
 private:
+    // The grid keeps the margins it opened with, whatever the size; the
+    // buttons take what is left below it, at the window's bottom edge.
     void fitGrid();
 
-    QSize m_loadedInner; // the inner size at load: a frame that arrives late is no resize
+    QSize m_gridMargin; // the window's inner size less the grid's, at load
     qint64 m_rows = 0;
 };
 

@@ -66,8 +66,6 @@ StripChart::StripChart(const ChartChoice& choice, const LiveViewContext& context
 
     resize(platform::sizeFromTwips(this, InnerWidth, InnerHeight) +
            QSize(0, menu->sizeHint().height()));
-    const QRect panel = m_context.panel->frameGeometry();
-    move(panel.left() + panel.width(), panel.top());
 }
 
 void StripChart::buildChart() {
@@ -121,7 +119,18 @@ void StripChart::showEvent(QShowEvent* event) {
         return;
     m_shownOnce = true;
     m_loadedInner = size();
-    placeChart(chartLayoutOnLoad(platform::outerSizeTwips(this)));
+    m_loadedLayout = chartLayoutOnLoad(platform::outerSizeTwips(this));
+    placeChart(m_loadedLayout);
+}
+
+// Laid out again whenever the inner area changes; back at the size it
+// opened with, as it opened.
+void StripChart::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_shownOnce)
+        placeChart(size() == m_loadedInner
+                       ? m_loadedLayout
+                       : chartLayoutAfterResize(platform::outerSizeTwips(this)));
 }
 
 void StripChart::closeEvent(QCloseEvent* event) {
@@ -133,8 +142,6 @@ void StripChart::tick() {
     const core::SharedState& state = m_context.state;
     if (!chartTakesPoint(int(m_context.sampling.sampleTickCount()), state.texts.sampling))
         return;
-    if (size() != m_loadedInner)
-        placeChart(chartLayoutAfterResize(platform::outerSizeTwips(this)));
     const meter::Reading& reading = state.reading;
     if (reading.functionText != m_function || reading.rangeText != m_range) {
         m_rangeChanged(); // closes this chart

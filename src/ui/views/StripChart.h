@@ -50,6 +50,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildChart();
@@ -75,6 +76,7 @@ private:
     QAction* m_continue;
     QAction* m_pause;
     QSize m_loadedInner; // inner size at load: a frame that arrives late is no resize
+    ChartLayout m_loadedLayout;
     bool m_shownOnce = false;
 };
 
