@@ -1,5 +1,6 @@
 #!/bin/sh
-# Installs the Debian 12 packages that building, testing and screenshots need,
+# Installs the Debian 12 packages that building, testing (openbox on Xvfb for
+# the window manager tests) and screenshots need,
 # and only those that are missing. Run as root or with sudo available.
 # fonts-liberation2 stands in for Times New Roman with the same metrics, so
 # the big digital value fits its label as designed.
@@ -7,7 +8,7 @@ set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config \
 qt6-base-dev qt6-serialport-dev qt6-charts-dev \
-xvfb xauth imagemagick fonts-dejavu-core fonts-liberation2"
+xvfb xauth openbox x11-utils xdotool imagemagick fonts-dejavu-core fonts-liberation2"
 
 missing=""
 for p in $PACKAGES; do

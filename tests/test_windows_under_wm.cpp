@@ -1,0 +1,134 @@
+// The windows on a real X display under a real window manager (openbox on
+// Xvfb, started by wm/under-openbox.sh): frames, resizes, maximise and
+// minimise, which a frameless offscreen window never meets.
+#include "core/MeterSession.h"
+#include "support/SimulatedLink.h"
+#include "ui/lists/ListGrid.h"
+#include "ui/panel/Panel.h"
+#include "ui/platform/TwipsGeometry.h"
+#include "ui/views/LiveViews.h"
+#include "ui/views/RealTimeList.h"
+
+#include <QPushButton>
+#include <QScreen>
+#include <QtTest>
+
+using namespace tarnix;
+
+namespace {
+
+struct Bench : SimulatedLink {
+    Bench() {
+        meter.setScript({*sim::ScriptedReading::fromValue(sim::Model::Short, 1, "1.234")});
+        [this] { QVERIFY(panel.load()); }();
+        panel.show();
+        panel.cycle().tick();
+        panel.cycle().timer().stop(); // the test drives the clocks by hand
+        panel.sampling().timer().stop();
+        panel.sampling().setInterval(1);
+    }
+    QWidget* open(const char* button) {
+        panel.findChild<QPushButton*>(button)->click();
+        const views::LiveViews& v = panel.views();
+        QWidget* w = button == QByteArray("CmdDigital") ? static_cast<QWidget*>(v.digital())
+            : button == QByteArray("CmdAnalog") ? static_cast<QWidget*>(v.analog())
+            : button == QByteArray("CmdGraph")  ? static_cast<QWidget*>(v.chart())
+                                                 : panel.findChild<views::RealTimeList*>();
+        return w && QTest::qWaitForWindowExposed(w) ? w : nullptr;
+    }
+    core::MeterSession session{link, dialogs};
+    panel::Panel panel{session, dialogs, printer};
+};
+
+// Lets the window manager act on what was asked of it.
+void settle() {
+    QTest::qWait(300);
+}
+
+// Every visible widget inside `window` lies within it: nothing cut off or
+// left where a larger layout put it.
+QString outside(const QWidget* window) {
+    for (const QWidget* child : window->findChildren<QWidget*>()) {
+        if (!child->isVisible() || child->isWindow())
+            continue;
+        const QRect at(child->mapTo(window, QPoint(0, 0)), child->size());
+        if (!window->rect().contains(at))
+            return child->objectName() + u' ' + QString::number(at.right()) + u'x' +
+                   QString::number(at.bottom());
+    }
+    return {};
+}
+
+} // namespace
+
+class TestWindowsUnderWm : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void viewsOpenClearOfEachOther();
+    void windowsHoldUpToResizes();
+};
+
+void TestWindowsUnderWm::viewsOpenClearOfEachOther() {
+    Bench b;
+    QVERIFY(QTest::qWaitForWindowExposed(&b.panel));
+    std::vector<QWidget*> windows{&b.panel};
+    for (const char* button : {"CmdDigital", "CmdAnalog", "CmdGraph"}) {
+        windows.push_back(b.open(button));
+        QVERIFY2(windows.back(), button);
+    }
+    settle();
+    const QRect screen = b.panel.screen()->availableGeometry();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        QVERIFY2(screen.contains(windows[i]->frameGeometry()), qPrintable(windows[i]->objectName()));
+        for (std::size_t j = i + 1; j < windows.size(); ++j)
+            QVERIFY2(!windows[i]->frameGeometry().intersects(windows[j]->frameGeometry()),
+                     qPrintable(windows[i]->objectName() + u' ' + windows[j]->objectName()));
+    }
+    // A minimised view comes back with its button, in front.
+    windows[1]->showMinimized();
+    settle();
+    b.open("CmdDigital");
+    QTRY_VERIFY(!windows[1]->isMinimized() && windows[1]->isActiveWindow());
+}
+
+void TestWindowsUnderWm::windowsHoldUpToResizes() {
+    Bench b;
+    auto* list = static_cast<views::RealTimeList*>(b.open("CmdList"));
+    QWidget* chart = b.open("CmdGraph");
+    QWidget* analog = b.open("CmdAnalog");
+    QVERIFY(list && chart && analog);
+    // Larger and back, maximised and restored: everything inside again.
+    for (QWidget* window : {static_cast<QWidget*>(list), chart}) {
+        const QSize opened = window->size();
+        window->resize(opened * 3 / 2);
+        settle();
+        window->resize(opened);
+        settle();
+        QVERIFY2(outside(window).isEmpty(), qPrintable(outside(window)));
+        window->showMaximized();
+        settle();
+        window->showNormal();
+        settle();
+        QVERIFY2(outside(window).isEmpty(), qPrintable(outside(window)));
+    }
+    // The newest row of the live list is in sight.
+    for (int tick = 0; tick < 30; ++tick)
+        b.panel.sampling().tick();
+    const QModelIndex newest = list->model().index(int(list->rowCount()) - 1, 0);
+    QVERIFY(list->grid()->viewport()->rect().contains(list->grid()->visualRect(newest)));
+    // A user's narrowing of the dial, twice in a row, is snapped both times.
+    for (const int width : {200, 300}) {
+        analog->resize(width, analog->height());
+        settle();
+        b.panel.sampling().tick();
+        settle();
+        const QSizeF outer = platform::outerSizeTwips(analog);
+        QVERIFY2(outer.width() >= 4500, qPrintable(QString::number(outer.width())));
+        b.panel.sampling().tick(); // the needle again
+    }
+    QVERIFY2(outside(analog).isEmpty(), qPrintable(outside(analog)));
+}
+
+QTEST_MAIN(TestWindowsUnderWm)
+#include "test_windows_under_wm.moc"

@@ -1,0 +1,40 @@
+#!/bin/sh
+# Runs a program on a real X display with a real window manager: Xvfb on a
+# free display number, openbox on it, then the program with its arguments.
+# Both are stopped afterwards. Exit 77 (skipped) when either is missing.
+set -u
+for tool in Xvfb openbox xprop; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "$tool is not installed: skipped"; exit 77; }
+done
+
+display=90
+while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
+    display=$((display + 1))
+done
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=":$display"
+wm=""
+cleanup() {
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null
+    kill "$xvfb" 2>/dev/null
+    wait 2>/dev/null
+}
+trap cleanup EXIT INT TERM
+
+# Up to 5 s for the display, then for the window manager to say it runs.
+ready() { xprop -root "$@" >/dev/null 2>&1; }
+tries=0
+until ready; do
+    tries=$((tries + 1)); [ $tries -gt 50 ] && { echo "Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+done
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+tries=0
+until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+    tries=$((tries + 1)); [ $tries -gt 50 ] && { echo "openbox did not start" >&2; exit 1; }
+    sleep 0.1
+done
+
+"$@"
