@@ -94,6 +94,11 @@ void TestPanelLogic::devicePath() {
     QCOMPARE(platform::devicePath("ttyUSB0"), QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(platform::devicePath("/dev/pts/7"), QStringLiteral("/dev/pts/7"));
     QCOMPARE(platform::devicePath("./bench/meter0"), QDir::currentPath() + "/bench/meter0");
+    // COM1.. go to USB-serial cables first, then ACM devices, then the rest, each by number.
+    QCOMPARE(platform::orderSerialDevices({"/dev/ttyS1", "/dev/rfcomm0", "/dev/ttyACM0",
+                                           "/dev/ttyUSB10", "/dev/ttyUSB2", "/dev/ttyS1"}),
+             (QStringList{"/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyACM0", "/dev/rfcomm0",
+                          "/dev/ttyS1"}));
 }
 
 QTEST_GUILESS_MAIN(TestPanelLogic)
