@@ -167,6 +167,8 @@ void TestAlarm::dialogWrites() {
             if (limit[i] != u' ')
                 QTest::keyClicks(boxes[i], (i == 0 ? "5x" : "x+") + limit.mid(i, 1));
     }
+    for (const auto& told : b.dialogs.messages()) // "... value completed!" over the dialog
+        QVERIFY2(told.window == dialog, qPrintable(told.text));
     const char* button = writes.startsWith(u"49=0 ") ? "CmdDisable" : "CmdOK";
     dialog->findChild<QPushButton*>(QString::fromLatin1(button))->click();
     QStringList sent;

@@ -9,8 +9,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <fcntl.h>
-#include <random>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,29 +35,13 @@ QByteArray recordedLines(int count) {
     return text;
 }
 
+// The same records in a list.
 RecordStore storeOf(int records) {
     RecordStore store;
-    const QDateTime at(QDate(2026, 12, 6), QTime(13, 7, 18));
+    const QDateTime at(QDate(2026, 12, 5), QTime(14, 3, 7));
     for (int i = 1; i <= records; ++i)
         store.append(sampleRecord(i, at, "DCV", "200mV", "-12.34"));
     return store;
-}
-
-// Every record as its fields joined by "|"; `oddLines` gets the reader's count.
-QStringList parse(const QByteArray& text, int chunk = 7, qint64* oddLines = nullptr) {
-    QStringList records;
-    FieldReader reader([&](const FieldReader::Fields& fields) {
-        QStringList parts;
-        for (const auto& f : fields)
-            parts << QString::fromLatin1(f);
-        records << parts.join(u'|');
-    });
-    for (qsizetype i = 0; i < text.size(); i += chunk)
-        reader.feed(QByteArrayView(text).sliced(i, std::min<qsizetype>(chunk, text.size() - i))); // lines split across chunks
-    reader.finish();
-    if (oddLines)
-        *oddLines = reader.oddLines();
-    return records;
 }
 
 } // namespace
@@ -68,7 +50,6 @@ class TestDataFiles : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void sampleLine();
     void fieldCounting_data();
     void fieldCounting();
     void saveAndOpenAgain();
@@ -80,20 +61,10 @@ private Q_SLOTS:
     void oversizedFileIsRefusedBeforeReading();
     void recordingKeepsWholeLines_data();
     void recordingKeepsWholeLines();
-    void recordingToSpecialFiles();
-    void realFullDisk();
+    void recordingToAFifo();
     void hostileFiles_data();
     void hostileFiles();
-    void randomAndMutatedFiles();
 };
-
-void TestDataFiles::sampleLine() {
-    const QDateTime at(QDate(2026, 12, 5), QTime(14, 3, 7, 800));
-    const RecordFields r = sampleRecord(1, at, "DCV", "200mV", "-12.34");
-    QCOMPARE(recordLine(r), QStringLiteral("1,26/12/05,14:03:07.0,DCV,200mV,-12.34"));
-    QCOMPARE(recordRow(r), QStringLiteral("1\t26/12/05\t14:03:07.0\tDCV\t200mV\t-12.34"));
-    QCOMPARE(sampleTime(QDateTime(QDate(2026, 1, 2), QTime(9, 5, 3))), QStringLiteral("09:05:03.0"));
-}
 
 void TestDataFiles::fieldCounting_data() {
     QTest::addColumn<QByteArray>("text");
@@ -103,15 +74,12 @@ void TestDataFiles::fieldCounting_data() {
     const QString b = "2|26/12/05|14:03:09.0|DCV|200mV|OL";
     const QByteArray la = "1,26/12/05,14:03:07.0,DCV,200mV,-12.34";
     const QByteArray lb = "2,26/12/05,14:03:09.0,DCV,200mV,OL";
-    QTest::newRow("CR LF") << la + "\r\n" + lb + "\r\n" << QStringList{a, b} << 0;
     QTest::newRow("LF only") << la + "\n" + lb + "\n" << QStringList{a, b} << 0;
     QTest::newRow("CR only") << la + "\r" + lb + "\r" << QStringList{a, b} << 0;
     QTest::newRow("no final line end") << la + "\r\n" + lb << QStringList{a, b} << 0;
-    QTest::newRow("empty file") << QByteArray() << QStringList{} << 0;
-    QTest::newRow("blank lines carry no field") << "\r\n" + la + "\r\n\r\n  \r\n" + lb + "\r\n"
-                                                << QStringList{a, b} << 0;
-    QTest::newRow("last line of four fields dropped") << la + "\r\n1,2,3,4\r\n" << QStringList{a}
-                                                      << 1;
+    QTest::newRow("CR LF, blank lines carry no field")
+        << "\r\n" + la + "\r\n\r\n  \r\n" + lb + "\r\n" << QStringList{a, b} << 0;
+    QTest::newRow("last line of four fields lost") << la + "\r\n1,2,3,4\r\n" << QStringList{a} << 1;
     QTest::newRow("records by fields, not lines")
         << QByteArray("1,2,3\r\n4,5,6,7,8,9\r\n10,11,12\r\n")
         << QStringList{"1|2|3|4|5|6", "7|8|9|10|11|12"} << 3;
@@ -135,9 +103,18 @@ void TestDataFiles::fieldCounting() {
     QFETCH(QStringList, records);
     QFETCH(int, oddLines);
     for (const int chunk : {1, 7, 1 << 20}) { // lines split across chunks read the same
-        qint64 odd = -1;
-        QCOMPARE(parse(text, chunk, &odd), records);
-        QCOMPARE(odd, oddLines);
+        QStringList got; // each record's fields joined by "|"
+        FieldReader reader([&](const FieldReader::Fields& fields) {
+            QStringList parts;
+            for (const auto& f : fields)
+                parts << QString::fromLatin1(f);
+            got << parts.join(u'|');
+        });
+        for (qsizetype i = 0; i < text.size(); i += chunk)
+            reader.feed(text.mid(i, chunk));
+        reader.finish();
+        QCOMPARE(got, records);
+        QCOMPARE(reader.oddLines(), qint64(oddLines));
     }
 }
 
@@ -153,17 +130,12 @@ void TestDataFiles::saveAndOpenAgain() {
     QVERIFY2(saveDataFile(path, store, &error), qPrintable(error));
     const QByteArray bytes = readAll(path);
     QVERIFY(bytes.startsWith("1,26/12/31,23:59:58.0,ACV,750V,-12.34\r\n2,26/12/31,23:59:59.0,"));
-    QCOMPARE(bytes.count('\n'), 6);
-    QCOMPARE(bytes.count(','), 30);
     RecordStore again;
     const LoadResult result = loadDataFile(path, again);
     QVERIFY(result.ok);
     QCOMPARE(result.records, 6);
     for (int i = 0; i < 6; ++i)
         QCOMPARE(again.record(i), store.record(i));
-    // An empty list gives an empty file.
-    QVERIFY(saveDataFile(path, RecordStore{}));
-    QCOMPARE(readAll(path), QByteArray());
 }
 
 void TestDataFiles::saveReplacesAndFailedSaveKeepsTheOldFile() {
@@ -172,31 +144,26 @@ void TestDataFiles::saveReplacesAndFailedSaveKeepsTheOldFile() {
     write(path, "old content that must go\r\n");
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     QVERIFY(QFile::link(path, dir.filePath("link.dat")));
-    RecordStore store;
-    store.append(sampleRecord(1, QDateTime(QDate(2026, 1, 1), QTime(0, 0)), "DCV", "2V", "1.000"));
     // Saved through a link: the file it points to is replaced, with its permissions.
-    QVERIFY(saveDataFile(dir.filePath("link.dat"), store));
-    QCOMPARE(readAll(path), QByteArray("1,26/01/01,00:00:00.0,DCV,2V,1.000\r\n"));
+    QVERIFY(saveDataFile(dir.filePath("link.dat"), storeOf(1)));
+    QCOMPARE(readAll(path), recordedLines(1));
     QVERIFY(QFileInfo(dir.filePath("link.dat")).isSymLink());
     struct stat st {};
-    QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, 0640u);
+    QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0 && (st.st_mode & 0777) == 0640);
     // No temporary file is left beside it.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
              (QStringList{"link.dat", "old.dat"}));
     // A save that cannot be written says why and leaves everything as it was.
     QString error;
-    QVERIFY(!saveDataFile(dir.filePath("no/such/folder/x.dat"), store, &error));
+    QVERIFY(!saveDataFile(dir.filePath("no/such/folder/x.dat"), storeOf(1), &error));
     QVERIFY(error.endsWith("No such file or directory"));
-    QCOMPARE(readAll(path), QByteArray("1,26/01/01,00:00:00.0,DCV,2V,1.000\r\n"));
+    QCOMPARE(readAll(path), recordedLines(1));
 }
 
 void TestDataFiles::fullDiskSaveKeepsTheOldFile_data() {
     QTest::addColumn<qint64>("budget"); // bytes the disk takes before it is full
     QTest::newRow("nothing fits") << qint64(0);
-    QTest::newRow("part of a line") << qint64(37);
-    QTest::newRow("past the first megabyte") << qint64((1 << 20) + 5);
-    QTest::newRow("all but the last byte") << qint64(-1);
+    QTest::newRow("past the first megabyte") << qint64((1 << 20) + 5); // when it is committed
 }
 
 void TestDataFiles::fullDiskSaveKeepsTheOldFile() {
@@ -205,14 +172,8 @@ void TestDataFiles::fullDiskSaveKeepsTheOldFile() {
     const QString path = dir.filePath("old.dat");
     const QByteArray old = recordedLines(39);
     write(path, old);
-    const RecordStore store = storeOf(30000);
-    if (budget < 0) { // the whole list but its last byte
-        QTemporaryDir measure;
-        QVERIFY(saveDataFile(measure.filePath("x"), store));
-        budget = QFileInfo(measure.filePath("x")).size() - 1;
-    }
     QString error;
-    QVERIFY(!saveDataFile(path, store, &error, failingWrite(budget)));
+    QVERIFY(!saveDataFile(path, storeOf(30000), &error, failingWrite(budget)));
     QCOMPARE(error, path + ": No space left on device");
     QCOMPARE(readAll(path), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.dat"});
@@ -221,12 +182,11 @@ void TestDataFiles::fullDiskSaveKeepsTheOldFile() {
 void TestDataFiles::specialFilesAreRefused_data() {
     QTest::addColumn<QString>("kind");
     QTest::newRow("FIFO") << "fifo";
-    QTest::newRow("device node") << "device";
-    QTest::newRow("endless device") << "zero";
     QTest::newRow("folder") << "folder";
 }
 
-// Neither replaced by a save nor waited on or read without end by a load.
+// Neither replaced by a save nor waited on by a load. Made in a temporary folder, never
+// linked to /dev: a save that wrongly replaced a device there, run as root, breaks the system.
 void TestDataFiles::specialFilesAreRefused() {
     QFETCH(QString, kind);
     QTemporaryDir dir;
@@ -234,22 +194,17 @@ void TestDataFiles::specialFilesAreRefused() {
     const QByteArray name = QFile::encodeName(path);
     if (kind == "fifo")
         QCOMPARE(::mkfifo(name.constData(), 0600), 0);
-    else if (kind == "folder")
+    else
         QVERIFY(QDir(dir.path()).mkdir("special"));
-    else // a link stands in for a node made with mknod, which needs root
-        QVERIFY(QFile::link(kind == "zero" ? "/dev/zero" : "/dev/null", path));
     struct stat before {};
     QCOMPARE(::stat(name.constData(), &before), 0);
 
-    RecordStore store;
-    store.append(sampleRecord(1, QDateTime(QDate(2026, 1, 1), QTime(0, 0)), "DCV", "2V", "1.000"));
     QString error;
-    QVERIFY(!saveDataFile(path, store, &error));
+    QVERIFY(!saveDataFile(path, storeOf(1), &error));
     QVERIFY2(error.startsWith(path + ": "), qPrintable(error));
     struct stat after {};
     QCOMPARE(::stat(name.constData(), &after), 0);
-    QCOMPARE(after.st_mode, before.st_mode);
-    QCOMPARE(after.st_ino, before.st_ino);
+    QVERIFY(after.st_mode == before.st_mode && after.st_ino == before.st_ino);
 
     RecordStore loaded;
     const LoadResult result = loadDataFile(path, loaded);
@@ -274,20 +229,14 @@ void TestDataFiles::oversizedFileIsRefusedBeforeReading() {
 }
 
 void TestDataFiles::recordingKeepsWholeLines_data() {
-    QTest::addColumn<qint64>("budget");
     QTest::addColumn<bool>("redirected"); // standard output sent to the file with ">"
-    for (const bool redirected : {false, true}) {
-        const char* how = redirected ? "redirected, " : "appended, ";
-        QTest::addRow("%sno byte of the line", how) << qint64(0) << redirected;
-        QTest::addRow("%spart of the line", how) << qint64(12) << redirected;
-        QTest::addRow("%sall but its line end", how) << qint64(34) << redirected;
-    }
+    QTest::newRow("appended") << false;
+    QTest::newRow("redirected") << true;
 }
 
 // A full disk leaves the file ending at its last whole line, says why, and
 // the next line lands right after it.
 void TestDataFiles::recordingKeepsWholeLines() {
-    QFETCH(qint64, budget);
     QFETCH(bool, redirected);
     QTemporaryDir dir;
     const QString path = dir.filePath("rec.dat");
@@ -305,7 +254,7 @@ void TestDataFiles::recordingKeepsWholeLines() {
         QVERIFY(out.open(path));
     }
     const QString name = redirected ? QStringLiteral("standard output") : path;
-    out.setWriteCall(failingWrite(budget));
+    out.setWriteCall(failingWrite(12)); // part of the line fits
     QString error;
     QVERIFY(!out.append(line, &error));
     QCOMPARE(error, name + ": No space left on device");
@@ -318,58 +267,22 @@ void TestDataFiles::recordingKeepsWholeLines() {
         ::close(fd);
 }
 
-void TestDataFiles::recordingToSpecialFiles() {
-    const QDateTime at(QDate(2026, 12, 5), QTime(14, 3, 7));
-    QString error;
-    // A FIFO is not waited on: refused while nobody reads it, written once someone does.
+// A FIFO that a program reads gets the line at once (test_tarnix_log records to one that
+// nobody reads: refused, not waited on).
+void TestDataFiles::recordingToAFifo() {
+    const QDateTime at(QDate(2026, 12, 5), QTime(9, 3, 7, 800)); // tenths are not kept
     QTemporaryDir dir;
     const QString fifo = dir.filePath("fifo");
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    RecordingFile file;
-    QVERIFY(!file.open(fifo, &error));
-    QCOMPARE(error, fifo + ": a FIFO that no program reads");
     const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
     QVERIFY(reader >= 0);
+    RecordingFile file;
     QVERIFY(file.open(fifo));
     QVERIFY(file.appendLine(sampleRecord(1, at, "DCV", "200mV", "1")));
     char got[64] = {};
     QCOMPARE(::read(reader, got, sizeof got), ssize_t(35));
-    QCOMPARE(QByteArray(got), QByteArray("1,26/12/05,14:03:07.0,DCV,200mV,1\r\n"));
+    QCOMPARE(QByteArray(got), QByteArray("1,26/12/05,09:03:07.0,DCV,200mV,1\r\n"));
     ::close(reader);
-}
-
-// The same on a real full file system: a 64 KiB tmpfs, where root may mount one.
-void TestDataFiles::realFullDisk() {
-    if (::geteuid() != 0)
-        QSKIP("mounting a small tmpfs needs root");
-    QTemporaryDir dir;
-    const QByteArray mountPoint = QFile::encodeName(dir.path());
-    if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
-        QSKIP("no tmpfs could be mounted here");
-    const auto unmount = qScopeGuard([&] { ::umount(mountPoint.constData()); });
-    const QString path = dir.filePath("old.dat");
-    const QByteArray old = recordedLines(39);
-    write(path, old);
-    write(dir.filePath("fill"), QByteArray(64 << 10, 'x')); // as much as fits
-    const RecordStore store = storeOf(200);
-    const QDateTime at(QDate(2026, 12, 6), QTime(13, 7, 18));
-    QString error;
-    QVERIFY(!saveDataFile(path, store, &error));
-    QCOMPARE(error, path + ": No space left on device");
-    QCOMPARE(readAll(path), old);
-    // A recording fills the last free page and stops at a whole line.
-    QVERIFY(QFile::resize(dir.filePath("fill"), (64 << 10) - 2 * 4096 - 100)); // one page free
-    RecordingFile recording;
-    QVERIFY(recording.open(dir.filePath("rec.dat")));
-    int lines = 0;
-    while (recording.appendLine(sampleRecord(lines + 1, at, "DCV", "200mV", "-12.34"), &error))
-        QVERIFY(++lines < 1000);
-    QCOMPARE(error, dir.filePath("rec.dat") + ": No space left on device");
-    recording.close();
-    const QByteArray recorded = readAll(dir.filePath("rec.dat"));
-    QVERIFY(lines > 0);
-    QCOMPARE(recorded.count("\r\n"), lines);
-    QVERIFY(recorded.endsWith("\r\n"));
 }
 
 void TestDataFiles::hostileFiles_data() {
@@ -381,7 +294,6 @@ void TestDataFiles::hostileFiles_data() {
     QTest::newRow("binary") << binary << -1;
     QTest::newRow("10 MB line") << QByteArray(10 << 20, 'x') + "\r\n1,2,3,4,5,6\r\n" << 1;
     QTest::newRow("10 MB of commas") << QByteArray(10 << 20, ',') << -1;
-    QTest::newRow("10 MB of line ends") << QByteArray(10 << 20, '\n') << 0;
     QTest::newRow("only quotes") << QByteArray(100000, '"') << -1;
     QTest::newRow("NUL bytes in fields") << QByteArray("1,\0,3,4,5,6\r\n", 13) << 1;
 }
@@ -401,29 +313,6 @@ void TestDataFiles::hostileFiles() {
     for (qsizetype r = 0; r < store.size(); ++r)
         for (int c = 0; c < FieldCount; ++c)
             QVERIFY(store.cellBytes(r, c).size() <= qsizetype(FieldReader::MaxFieldLength));
-}
-
-// Good lines with random bytes, separators and quotes thrown in: the reader
-// never makes more records than the text has fields for, and never a longer field.
-void TestDataFiles::randomAndMutatedFiles() {
-    std::mt19937 random(5);
-    const QByteArray good = recordedLines(200);
-    const char interesting[] = ",\r\n\" \t\0x";
-    for (int round = 0; round < 300; ++round) {
-        QByteArray text = good;
-        for (int e = 1 + int(random() % 100); e > 0; --e)
-            text[int(random() % text.size())] =
-                random() % 2 ? char(random()) : interesting[random() % 8];
-        qint64 fields = 0;
-        FieldReader reader([&](const FieldReader::Fields& f) {
-            fields += FieldCount;
-            for (const auto& cell : f)
-                QVERIFY(cell.size() <= text.size());
-        });
-        reader.feed(text);
-        reader.finish();
-        QVERIFY(fields <= text.count(',') + text.count('\n') + text.count('\r') + 1);
-    }
 }
 
 QTEST_GUILESS_MAIN(TestDataFiles)

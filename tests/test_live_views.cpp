@@ -126,6 +126,8 @@ void TestLiveViews::chartShiftsAndHandsOver() {
     QVERIFY(!v2->timer().isActive() && v2->findChild<QAction*>("CmdContinue")->isEnabled());
     v2->findChild<QAction*>("CmdContinue")->trigger();
     QVERIFY(v2->timer().isActive() && v2->series().value(views::ChartPoints - 1) == 1.234);
+    v2->findChild<QAction*>("CmdPrint")->trigger(); // the chart, not its menu bar
+    QCOMPARE(b.printer.windowsPrinted(), QStringList{"ChartArea"});
     // 2V -> 20V: the next point closes V2 and opens V20 with all points 0.
     b.reading(2, "12.34");
     v2->tick();

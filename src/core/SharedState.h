@@ -45,6 +45,7 @@ struct PanelTexts {
     QString max;
     QString min;
     QString com = QStringLiteral("No Com");
+    bool comProgress = false; // `com` counts the logger header read on
     QString sampling;
     QString time;
     QString model;               // the model button's caption

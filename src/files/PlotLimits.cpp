@@ -78,15 +78,16 @@ RangeTexts rangeTexts(const PlotLimits& limits) {
 
 std::optional<PlotLimits> signedRange(const PlotLimits& current, const RangeTexts& boxes) {
     const RangeNumbers n = rangeNumbers(boxes);
-    if (n.from <= 0 || n.to <= n.from || n.min < 0 || n.max <= n.min)
+    // A span past the list's last record would draw nothing: refused too.
+    if (n.from <= 0 || n.to <= n.from || n.to > current.records || n.min < 0 || n.max <= n.min)
         return std::nullopt;
     return withRange(current, n);
 }
 
 std::optional<PlotLimits> positiveRange(const PlotLimits& current, const RangeTexts& boxes) {
     const RangeNumbers n = rangeNumbers(boxes);
-    if (n.from <= 0 || n.to <= n.from || n.to - n.from + 1 > current.records ||
-        n.max > current.fullScale || n.min < current.floor)
+    if (n.from <= 0 || n.to <= n.from || n.to > current.records || n.max > current.fullScale ||
+        n.min < current.floor || n.max <= n.min)
         return std::nullopt;
     return withRange(current, n);
 }

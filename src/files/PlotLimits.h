@@ -54,8 +54,8 @@ inline const QString SignedRangeRefusal = QStringLiteral("Invalid, try again !")
 inline const QString PositiveRangeRefusal = QStringLiteral("Invalid, Try again!");
 
 // The limits after OK in a range dialog, or nothing when it refuses the
-// boxes. The signed plot's dialog wants Max above Min; the positive plot's
-// wants the span within the list and Max within the full scale.
+// boxes. Both want the span within the list and Max above Min; the positive
+// plot's also wants Max within the full scale and Min at least the floor.
 std::optional<PlotLimits> signedRange(const PlotLimits& current, const RangeTexts& boxes);
 std::optional<PlotLimits> positiveRange(const PlotLimits& current, const RangeTexts& boxes);
 

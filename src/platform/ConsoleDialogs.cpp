@@ -14,7 +14,7 @@ ConsoleDialogs::ConsoleDialogs(QString program, LineWriter writer)
         };
 }
 
-void ConsoleDialogs::message(const QString& text, MessageIcon, const QString&) {
+void ConsoleDialogs::messageFor(QObject*, const QString& text, MessageIcon, const QString&) {
     m_writer(m_program + QStringLiteral(": ") + messageLine(text));
 }
 

@@ -17,7 +17,8 @@ public:
     // Lines start with "`program`: ". Without a writer they go to standard error.
     explicit ConsoleDialogs(QString program, LineWriter writer = {});
 
-    void message(const QString& text, MessageIcon icon, const QString& title) override;
+    void messageFor(QObject* window, const QString& text, MessageIcon icon,
+                    const QString& title) override;
     QString input(const QString& prompt, const QString& title,
                   const QString& defaultAnswer) override;
     QString saveFileName(const QString& filter) override;

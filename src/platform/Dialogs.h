@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QObject;
+
 namespace tarnix::platform {
 
 enum class MessageIcon { None, Critical, Exclamation, Information };
@@ -11,9 +13,16 @@ enum class MessageIcon { None, Critical, Exclamation, Information };
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    // Shows `text` with an OK button and waits until the user closes it.
-    virtual void message(const QString& text, MessageIcon icon = MessageIcon::None,
-                         const QString& title = {}) = 0;
+    // Shows `text` with an OK button and waits until the user closes it: a
+    // box of the window the user is working in.
+    void message(const QString& text, MessageIcon icon = MessageIcon::None,
+                 const QString& title = {}) {
+        messageFor(nullptr, text, icon, title);
+    }
+    // The same message as a box of `window` (null: as message()): shown over
+    // it, and the focus goes back to it once the box closes.
+    virtual void messageFor(QObject* window, const QString& text,
+                            MessageIcon icon = MessageIcon::None, const QString& title = {}) = 0;
     // Shows `text` with OK and Cancel and waits: true for OK. Where nobody
     // can answer, this is a plain message and OK.
     virtual bool retry(const QString& text) {
@@ -23,8 +32,9 @@ public:
     // Asks for a line of text; empty when the user cancels.
     virtual QString input(const QString& prompt, const QString& title,
                           const QString& defaultAnswer) = 0;
-    // Asks for a file to write or to read. `filter` is Qt's form
-    // ("Data Files (*.dat);;All Files (*.*)"). Empty when the user cancels.
+    // Asks for a file to write or to read. `filter` is Qt's form, as the user
+    // reads it ("Data Files (*.dat);;All Files (*.*)"), where "*.*" stands for
+    // every file, also one without a dot in its name. Empty when the user cancels.
     virtual QString saveFileName(const QString& filter) = 0;
     virtual QString openFileName(const QString& filter) = 0;
 };

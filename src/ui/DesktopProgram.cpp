@@ -78,7 +78,7 @@ bool DesktopProgram::openPanel(const QString& device, const QString& portLabel) 
     m_link = std::make_unique<link::Rs232>(*m_port, *m_clock, *m_dialogs);
     m_session = std::make_unique<core::MeterSession>(*m_link, *m_dialogs);
     m_panel = std::make_unique<panel::Panel>(*m_session, *m_dialogs, *m_printer);
-    m_dialogs->setParent(m_panel.get());
+    m_dialogs->setMainWindow(m_panel.get());
     m_panel->state().link.comPortNumber = m_comPortNumber;
     m_panel->state().link.portLabel = portLabel;
     connect(m_panel.get(), &panel::Panel::closed, qApp, [] {

@@ -2,8 +2,9 @@
 
 namespace tarnix::platform {
 
-void ScriptedDialogs::message(const QString& text, MessageIcon icon, const QString& title) {
-    m_messages.push_back({text, icon, title});
+void ScriptedDialogs::messageFor(QObject* window, const QString& text, MessageIcon icon,
+                                 const QString& title) {
+    m_messages.push_back({text, icon, title, window});
     if (m_onMessage)
         m_onMessage(m_messages.back());
 }

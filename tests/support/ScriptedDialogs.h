@@ -17,6 +17,7 @@ public:
         QString text;
         MessageIcon icon;
         QString title;
+        QObject* window = nullptr; // the window the box belongs to, if named
     };
     struct Prompt {
         QString prompt;
@@ -24,7 +25,8 @@ public:
         QString defaultAnswer;
     };
 
-    void message(const QString& text, MessageIcon icon, const QString& title) override;
+    void messageFor(QObject* window, const QString& text, MessageIcon icon,
+                    const QString& title) override;
     // Recorded as a message; answered OK until cancelRetries() says otherwise.
     bool retry(const QString& text) override;
     QString input(const QString& prompt, const QString& title,

@@ -91,7 +91,7 @@ AlarmSetUp::Row AlarmSetUp::makeRow(const char* signName, const char* digitName,
                 });
     connect(row.digits[3], &QLineEdit::textEdited, this, [this, completed](const QString& t) {
         if (!t.isEmpty())
-            m_dialogs.message(completed);
+            m_dialogs.messageFor(this, completed);
     });
     return row;
 }

@@ -17,7 +17,6 @@ FileList::FileList(const ListContext& context, QWidget* parent) : ListWindow(con
     setWindowTitle(QStringLiteral("FileList"));
     connect(addButton("CmdFplot", QStringLiteral("Plot")), &QPushButton::clicked, this,
             [this] { plotList(PlotSource::FileList); });
-    servePlots(PlotSource::FileList);
     connect(addButton("CmdFprint", QStringLiteral("Print")), &QPushButton::clicked, this,
             &ListWindow::printList);
     resize(platform::sizeFromTwips(this, 6600, 5400));
@@ -51,9 +50,9 @@ void FileList::load(const QString& path) {
     model().announceLoaded(shown);
     setWindowTitle(title);
     if (!result.ok)
-        context().dialogs.message(result.error, platform::MessageIcon::Critical);
+        context().dialogs.messageFor(this, result.error, platform::MessageIcon::Critical);
     else if (const QString odd = oddLinesWarning(path, result.oddLines); !odd.isEmpty())
-        context().dialogs.message(odd, platform::MessageIcon::Exclamation);
+        context().dialogs.messageFor(this, odd, platform::MessageIcon::Exclamation);
 }
 
 } // namespace tarnix::files

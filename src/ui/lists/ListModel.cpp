@@ -78,9 +78,13 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
         return QVariant::fromValue(index.column() == 0 ? Qt::AlignRight | Qt::AlignVCenter
                                                        : Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::BackgroundRole:
-        // The number column is fixed, like the heading row.
+        // The number column is fixed, like the heading row, and in its colours.
         if (index.column() == 0)
             return QGuiApplication::palette().brush(QPalette::Button);
+        return {};
+    case Qt::ForegroundRole:
+        if (index.column() == 0)
+            return QGuiApplication::palette().brush(QPalette::ButtonText);
         return {};
     default:
         return {};

@@ -125,7 +125,7 @@ bool printGridList(QWidget* window, const RecordStore& records, platform::Printe
     }
     // Told only once the window shows its own caption again.
     if (outcome == Outcome::Failed)
-        dialogs.message(failure, platform::MessageIcon::Critical);
+        dialogs.messageFor(window, failure, platform::MessageIcon::Critical);
     return outcome == Outcome::Printed;
 }
 

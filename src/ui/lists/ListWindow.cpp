@@ -49,11 +49,6 @@ void ListWindow::placeButtons(int top, int height) {
     }
 }
 
-void ListWindow::servePlots(PlotSource source) {
-    if (m_context.plots)
-        m_context.plots->setList(source, this);
-}
-
 void ListWindow::plotList(PlotSource source) {
     if (m_context.plots)
         m_context.plots->plot(source, this);
@@ -61,7 +56,8 @@ void ListWindow::plotList(PlotSource source) {
 
 void ListWindow::saveList() {
     if (m_context.data.pcRecording) {
-        m_context.dialogs.message(AlreadyRecordingMessage, platform::MessageIcon::Critical);
+        m_context.dialogs.messageFor(this, AlreadyRecordingMessage,
+                                     platform::MessageIcon::Critical);
         return;
     }
     const QString path = m_context.dialogs.saveFileName(DataFileFilter);
@@ -73,7 +69,7 @@ void ListWindow::saveList() {
     const bool saved = saveDataFile(path, m_model.records(), &error);
     QGuiApplication::restoreOverrideCursor();
     if (!saved)
-        m_context.dialogs.message(error, platform::MessageIcon::Critical);
+        m_context.dialogs.messageFor(this, error, platform::MessageIcon::Critical);
 }
 
 void ListWindow::printList() {

@@ -50,8 +50,6 @@ public:
 
 protected:
     const ListContext& context() const { return m_context; }
-    // The plots of `source` read this window's records from now on.
-    void servePlots(PlotSource source);
     // Plot: the whole list in the plot window its first record calls for.
     void plotList(PlotSource source);
     // Places the grid at (left, top) with the given size, in twips.

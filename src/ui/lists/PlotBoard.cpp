@@ -31,14 +31,9 @@ PlotRange* PlotBoard::rangeDialog(PlotKind kind) const {
     return kind == PlotKind::Signed ? m_signed.range : m_positive.range;
 }
 
-void PlotBoard::setList(PlotSource source, ListWindow* list) {
-    (source == PlotSource::FileList ? m_fileList : m_dataList) = list;
-}
-
 const RecordStore& PlotBoard::sourceRecords() const {
     static const RecordStore none; // the list has been closed: nothing to draw from
-    ListWindow* list = m_source == PlotSource::FileList ? m_fileList : m_dataList;
-    return list ? list->model().records() : none;
+    return m_plotted ? m_plotted->model().records() : none;
 }
 
 void PlotBoard::closeAll() {
@@ -49,14 +44,18 @@ void PlotBoard::closeAll() {
 }
 
 void PlotBoard::plot(PlotSource source, ListWindow* list) {
-    setList(source, list);
     const RecordStore& records = list->model().records();
     if (records.empty()) {
-        m_dialogs.message(NothingToPlot, platform::MessageIcon::Exclamation);
+        m_dialogs.messageFor(list, NothingToPlot, platform::MessageIcon::Exclamation);
         return;
     }
     closeAll();
-    m_source = source;
+    if (m_plotted != list) {
+        if (m_plotted)
+            m_plotted->disconnect(this);
+        m_plotted = list;
+        connect(list, &QObject::destroyed, this, &PlotBoard::closeAll);
+    }
     const QString function = records.cell(0, 3), range = records.cell(0, 4);
     const double count = double(records.size());
     if (source == PlotSource::FileList) {
@@ -100,7 +99,7 @@ void PlotBoard::rangeOk(PlotKind kind) {
     if (kind == PlotKind::Signed) {
         accepted = signedRange(s.limits, boxes);
         if (!accepted) { // the plot stays as it is
-            m_dialogs.message(SignedRangeRefusal, platform::MessageIcon::Critical);
+            m_dialogs.messageFor(s.range, SignedRangeRefusal, platform::MessageIcon::Critical);
             return;
         }
     } else {
@@ -108,7 +107,7 @@ void PlotBoard::rangeOk(PlotKind kind) {
         closeAndForget(s.window);
         accepted = positiveRange(s.limits, boxes);
         if (!accepted) {
-            m_dialogs.message(PositiveRangeRefusal, platform::MessageIcon::Critical);
+            m_dialogs.messageFor(s.range, PositiveRangeRefusal, platform::MessageIcon::Critical);
             return;
         }
     }

@@ -20,9 +20,10 @@ class PlotWindow;
 class RecordStore;
 
 // The plots of the whole program: each plot window's limits, the list they
-// were last opened from, and at most one window and one range dialog of
-// each kind. The list windows open plots through it; the plot windows'
-// "Limit" menus and the range dialogs come back to it.
+// were drawn from, and at most one window and one range dialog of each kind.
+// The list windows open plots through it; the plot windows' "Limit" menus
+// and the range dialogs come back to it and redraw from that same list. The
+// plots close with their list.
 class PlotBoard : public QObject {
     Q_OBJECT
 
@@ -30,15 +31,12 @@ public:
     // Plot windows and range dialogs open as windows of `windowParent`.
     PlotBoard(platform::Dialogs& dialogs, platform::Printer& printer, QWidget* windowParent);
 
-    // The list whose records the plots of `source` read from now on.
-    void setList(PlotSource source, ListWindow* list);
     // "Plot" in a list: closes every plot window and range dialog, sets the
     // limits from the list's first record and draws the whole list. A list
     // without records is refused with a message.
     void plot(PlotSource source, ListWindow* list);
 
     const PlotLimits& limits(PlotKind kind) const;
-    PlotSource source() const { return m_source; }
     PlotWindow* window(PlotKind kind) const;
     PlotRange* rangeDialog(PlotKind kind) const;
 
@@ -61,9 +59,7 @@ private:
     platform::Dialogs& m_dialogs;
     platform::Printer& m_printer;
     QPointer<QWidget> m_windowParent;
-    PlotSource m_source = PlotSource::FileList;
-    QPointer<ListWindow> m_fileList;
-    QPointer<ListWindow> m_dataList;
+    QPointer<ListWindow> m_plotted; // the list the open plots were drawn from
     Slot m_signed;
     Slot m_positive;
 };

@@ -27,7 +27,7 @@ PlotWindow::PlotWindow(PlotKind kind, PlotDrawing drawing, platform::Printer& pr
 }
 
 void PlotWindow::print() {
-    platform::printWindowImage(m_printer, m_dialogs, this);
+    platform::printWindowImage(m_printer, m_dialogs, this, centralWidget());
 }
 
 } // namespace tarnix::files

@@ -28,7 +28,6 @@ DataList::DataList(const files::ListContext& context, QWidget* parent)
             [this] { plotList(files::PlotSource::DataList); });
     connect(addButton("CmdDprint", QStringLiteral("Print")), &QPushButton::clicked, this,
             &ListWindow::printList);
-    servePlots(files::PlotSource::DataList);
     resize(platform::sizeFromTwips(this, 6600, 5400));
     layOutNow();
 }

@@ -197,8 +197,8 @@ void Memory::closeEvent(QCloseEvent* event) {
 
 void Memory::writeSettings(const std::optional<ByteWrites>& writes, bool flushFirst) {
     if (!writes) {
-        m_lists.dialogs.message(QString::fromUtf16(InvalidEntryMessage),
-                                platform::MessageIcon::Critical);
+        m_lists.dialogs.messageFor(this, QString::fromUtf16(InvalidEntryMessage),
+                                   platform::MessageIcon::Critical);
         return;
     }
     // The settings stay off until this write is done, also while it waits for
@@ -261,9 +261,11 @@ void Memory::listDownload(const DumpResult& result, const RecordSet& set, int nu
         m_dataList->listSet(download.records, number);
     }
     if (!result.complete())
-        m_lists.dialogs.message(dumpEndText(result, listed), platform::MessageIcon::Exclamation);
+        m_lists.dialogs.messageFor(this, dumpEndText(result, listed),
+                                   platform::MessageIcon::Exclamation);
     else if (download.leftOut > 0)
-        m_lists.dialogs.message(
+        m_lists.dialogs.messageFor(
+            this,
             QStringLiteral("%1 records of this set lie beyond the meter's memory and could "
                            "not be taken.")
                 .arg(download.leftOut),
@@ -275,8 +277,12 @@ void Memory::downloadSet(int number) {
         return;
     if (m_actions.refusedWhileRecording())
         return;
+    // One DataList at a time: also one an earlier LOGGER's window left open.
     if (m_dataList)
         m_dataList->close();
+    if (QWidget* owner = parentWidget())
+        for (DataList* list : owner->findChildren<DataList*>(Qt::FindDirectChildrenOnly))
+            list->close();
     const RecordSet set = m_header.sets[std::size_t(number - 1)];
     QPointer<Memory> self(this);
     m_downloading = true;

@@ -2,6 +2,7 @@
 
 #include "core/MaxMin.h"
 #include "link/Rs232.h"
+#include "logger/LoggerHeader.h"
 #include "meter/FunctionRange.h"
 #include "meter/LeadingNumber.h"
 #include "platform/Clock.h"
@@ -22,6 +23,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <algorithm>
+#include <utility>
 
 namespace tarnix::panel {
 
@@ -52,8 +55,8 @@ Panel::Panel(core::MeterSession& session, platform::Dialogs& dialogs, platform::
     setWindowTitle(Title);
     setAttribute(Qt::WA_DeleteOnClose, false);
     connect(&m_sampling, &core::SamplingClock::recordingFailed, this, [this](const QString& error) {
-        m_dialogs.message(QStringLiteral("The recording has stopped: %1").arg(error),
-                          platform::MessageIcon::Critical);
+        m_dialogs.messageFor(this, QStringLiteral("The recording has stopped: %1").arg(error),
+                             platform::MessageIcon::Critical);
     });
     m_views = new views::LiveViews(
         {m_state, m_sampling, m_link.clock(), m_printer, m_dialogs, this}, this);
@@ -89,10 +92,72 @@ QPushButton* Panel::addButton(const char* name, const char* caption, int left, i
     return button;
 }
 
+namespace {
+
+// The width `label` needs to show `text` whole: its frame, its margins, and
+// the indent QLabel keeps on the side it aligns a text to.
+int widthFor(QLabel* label, const QString& text) {
+    label->ensurePolished();
+    const QFontMetrics metrics = label->fontMetrics();
+    const bool indented = label->alignment() & (Qt::AlignLeft | Qt::AlignRight);
+    return metrics.horizontalAdvance(text) + (indented ? metrics.horizontalAdvance(u'x') : 0) +
+           2 * label->margin() + label->width() - label->contentsRect().width();
+}
+
+} // namespace
+
+// "Recording" and a count of seven digits (115 days at one line a second)
+// keep their width in whatever font the desktop gives; the file name takes
+// the rest of the row.
+void Panel::fitFileNameRow() {
+    QLabel *name = m_labels.fileName, *recording = m_labels.recording, *count = m_labels.count;
+    const int right = count->geometry().right() + 1;
+    const int countWidth = std::max(count->width(), widthFor(count, QStringLiteral(" 0000000")));
+    const int recordingWidth =
+        std::max(recording->width(), widthFor(recording, recording->text() + u' '));
+    count->setGeometry(right - countWidth, count->y(), countWidth, count->height());
+    recording->setGeometry(count->x() - recordingWidth, recording->y(), recordingWidth,
+                           recording->height());
+    name->resize(std::max(recording->x() - name->x(), 0), name->height());
+}
+
+// The label's font, made smaller until each of `texts` fits the label.
+QFont Panel::fittingFont(QLabel* label, const QStringList& texts) const {
+    const int room = label->width() - widthFor(label, QString()); // inside frame and margins
+    QFont font = label->font();
+    const auto fits = [&] {
+        const QFontMetrics metrics(font, label);
+        return std::all_of(texts.begin(), texts.end(), [&](const QString& text) {
+            return metrics.horizontalAdvance(text) <= room;
+        });
+    };
+    while (font.pointSizeF() > 5 && !fits())
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    return font;
+}
+
+// The port label. The logger header read's progress shows in a smaller font;
+// a device path too long for the label loses its middle, and the tooltip
+// gives it whole.
+void Panel::showCom(const QString& text, bool progress) {
+    QLabel* label = m_labels.com;
+    const QFont wanted = progress ? m_progressFont : font();
+    if (label->font() != wanted)
+        label->setFont(wanted);
+    const int room = label->width() - widthFor(label, QString());
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideMiddle, room);
+    if (label->text() != shown)
+        label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
+}
+
 // A quiet panel look: titled frames, white read-outs, and a dark value
-// display that reads well from across the bench.
+// display that reads well from across the bench. Every colour comes with its
+// background, both fixed or both from the palette, so that the texts read
+// under a light and a dark desktop theme alike. The windows the panel opens
+// take the same frames.
 const char* const PanelStyle = R"(
-QGroupBox { font-weight: bold; color: #404040; border: 1px solid #b0b0b0;
+QGroupBox { font-weight: bold; color: palette(window-text); border: 1px solid #b0b0b0;
             border-radius: 4px; margin-top: 6px; }
 QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; padding: 0 4px;
                    background: palette(window); }
@@ -101,7 +166,9 @@ QGroupBox > QLabel { background: white; border: 1px solid #c8c8c8; border-radius
 QLabel#LblVal { background: #0c140c; color: #8cff8c; border: 1px solid #000000;
                 border-radius: 3px; }
 QLabel#LblVal[stale="true"] { color: #4f6a4f; }
-QLabel#LblCom { background: white; border: 1px solid #c8c8c8; border-radius: 2px; }
+QLabel#LblCom { background: white; color: black; border: 1px solid #c8c8c8; border-radius: 2px; }
+QLabel#LblRec { background: white; color: #c00000; font-weight: bold; }
+QLabel#LblRecording { background: white; color: #c00000; }
 )";
 
 void Panel::build() {
@@ -156,7 +223,6 @@ void Panel::build() {
     m_labels.com = addLabel(this, "LblCom", Col3, top + 60, ThirdWidth, 240);
     m_labels.rec = addLabel(this, "LblRec", Col3, top + 300, ThirdWidth, 180);
     m_labels.rec->setText(QStringLiteral("REC"));
-    m_labels.rec->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
 
     top = 2940;
     auto* fileFrame = addFrame("SSPanel8", "FILE NAME", Left, top, FullWidth, RowHeight);
@@ -164,9 +230,13 @@ void Panel::build() {
     m_labels.fileName->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_labels.recording = addLabel(fileFrame, "LblRecording", 2460, 190, 840, RowHeight - 220);
     m_labels.recording->setText(QStringLiteral("Recording"));
-    m_labels.recording->setStyleSheet(QStringLiteral("color: #c00000;"));
     m_labels.count = addLabel(fileFrame, "LblCount", 3300, 190, 600, RowHeight - 220);
     m_labels.count->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    fitFileNameRow();
+    QStringList progress;
+    for (int address = 0; address < logger::HeaderLength; ++address)
+        progress << logger::headerReadProgress(address);
+    m_progressFont = fittingFont(m_labels.com, progress);
 
     // Four rows of three, then a row below the laid-out area.
     const int rows[] = {3465, 3825, 4185, 4545, HiddenRowTop};
@@ -239,7 +309,7 @@ void Panel::showState() {
     }
     set(m_labels.max, t.max);
     set(m_labels.min, t.min);
-    set(m_labels.com, t.com);
+    showCom(t.com, t.comProgress);
     set(m_labels.sampling, t.sampling);
     set(m_labels.time, t.time);
     set(m_labels.highAlarm, t.highAlarm);
@@ -263,22 +333,27 @@ void Panel::showAlarmColour(core::AlarmColour colour) {
     if (colour == m_shownAlarmColour)
         return;
     m_shownAlarmColour = colour;
-    // Pure red while the meter's alarm is armed, else the highlight-text colour.
-    const QColor background = colour == core::AlarmColour::Armed
-                                  ? QColor(255, 0, 0)
-                                  : palette().color(QPalette::HighlightedText);
+    // Pure red while the meter's alarm is armed, else the highlight-text
+    // colour, with the caption on it in the colour that goes with it.
+    const auto [background, caption] =
+        colour == core::AlarmColour::Armed
+            ? std::pair(QStringLiteral("#ff0000"), QStringLiteral("white"))
+            : std::pair(QStringLiteral("palette(highlighted-text)"),
+                        QStringLiteral("palette(highlight)"));
     for (QGroupBox* panel : {m_highPanel, m_lowPanel})
-        panel->setStyleSheet(
-            colour == core::AlarmColour::Unset
-                ? QString()
-                : QStringLiteral("QGroupBox { background: %1; }").arg(background.name()));
+        panel->setStyleSheet(colour == core::AlarmColour::Unset
+                                 ? QString()
+                                 : QStringLiteral("QGroupBox, QGroupBox::title { background: %1; }"
+                                                  " QGroupBox { color: %2; }")
+                                       .arg(background, caption));
 }
 
 bool Panel::load() {
     move(0, 0);
     QString why;
     if (!m_cycle.start(&why)) {
-        m_dialogs.message(why.isEmpty() ? NoDevice : NoDevice + QStringLiteral("\n\n") + why);
+        m_dialogs.messageFor(this,
+                             why.isEmpty() ? NoDevice : NoDevice + QStringLiteral("\n\n") + why);
         return false;
     }
     m_sampling.timer().start();
@@ -384,7 +459,7 @@ void Panel::saveOrStop() {
         return;
     QString error;
     if (!m_sampling.startRecording(path, &error))
-        m_dialogs.message(error, platform::MessageIcon::Critical);
+        m_dialogs.messageFor(this, error, platform::MessageIcon::Critical);
 }
 
 } // namespace tarnix::panel

@@ -72,7 +72,10 @@ private:
                         int height);
     QPushButton* addButton(const char* name, const char* caption, int left, int top, int width,
                            int height);
+    void fitFileNameRow();
+    QFont fittingFont(QLabel* label, const QStringList& texts) const;
     void showState();
+    void showCom(const QString& text, bool progress);
     void showAlarmColour(core::AlarmColour colour);
 
     void resetMaxMin();
@@ -103,6 +106,7 @@ private:
     Labels m_labels{};
     Buttons m_buttons{};
     ClickableLabel* m_value = nullptr;
+    QFont m_progressFont; // the port label's while the logger header is read
     QGroupBox* m_highPanel = nullptr;
     QGroupBox* m_lowPanel = nullptr;
     core::AlarmColour m_shownAlarmColour = core::AlarmColour::Unset;

@@ -1,8 +1,9 @@
 #include "ui/platform/WidgetDialogs.h"
 
-#include <QFileDialog>
+#include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace tarnix::platform {
 
@@ -26,37 +27,95 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Runs a box made on the heap: should its window go while it is open, the
+// box goes with it instead of being deleted twice.
+template <typename Box> int run(Box* made) {
+    QPointer<Box> box(made);
+    const int result = box->exec();
+    delete box;
+    return result;
+}
+
+// Each filter as Qt's dialog takes it: the text as the user reads it, then
+// the patterns in brackets of their own, which the dialog hides; "*.*" there
+// becomes "*", every file, as on Windows.
+QStringList dialogFilters(const QString& filter) {
+    static const QRegularExpression patterns(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+    QStringList filters;
+    for (const QString& text : filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = patterns.match(text);
+        if (!match.hasMatch()) {
+            filters << text;
+            continue;
+        }
+        QStringList globs = match.captured(1).split(u' ', Qt::SkipEmptyParts);
+        for (QString& glob : globs)
+            if (glob == u"*.*")
+                glob = QStringLiteral("*");
+        filters << text + QStringLiteral(" (") + globs.join(u' ') + u')';
+    }
+    return filters;
+}
+
 } // namespace
 
-void WidgetDialogs::message(const QString& text, MessageIcon icon, const QString& title) {
-    QMessageBox box(boxIcon(icon), windowTitle(title), text, QMessageBox::Ok, m_parent);
-    box.exec();
+QWidget* WidgetDialogs::owner(QObject* window) const {
+    // A window closed meanwhile (a print outlasts it) hands its box on.
+    if (auto* widget = qobject_cast<QWidget*>(window); widget && widget->window()->isVisible())
+        return widget->window();
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    return m_mainWindow;
+}
+
+void WidgetDialogs::messageFor(QObject* window, const QString& text, MessageIcon icon,
+                               const QString& title) {
+    run(new QMessageBox(boxIcon(icon), windowTitle(title), text, QMessageBox::Ok, owner(window)));
 }
 
 bool WidgetDialogs::retry(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, windowTitle({}), text,
-                    QMessageBox::Ok | QMessageBox::Cancel, m_parent);
-    box.setDefaultButton(QMessageBox::Ok);
-    return box.exec() == QMessageBox::Ok;
+    auto* box = new QMessageBox(QMessageBox::NoIcon, windowTitle({}), text,
+                                QMessageBox::Ok | QMessageBox::Cancel, owner(nullptr));
+    box->setDefaultButton(QMessageBox::Ok);
+    return run(box) == QMessageBox::Ok;
 }
 
 QString WidgetDialogs::input(const QString& prompt, const QString& title,
                              const QString& defaultAnswer) {
     bool accepted = false;
-    const QString answer = QInputDialog::getText(m_parent, windowTitle(title), prompt,
+    const QString answer = QInputDialog::getText(owner(nullptr), windowTitle(title), prompt,
                                                  QLineEdit::Normal, defaultAnswer, &accepted);
     return accepted ? answer : QString();
 }
 
-QString WidgetDialogs::saveFileName(const QString& filter) {
+std::unique_ptr<QFileDialog>
+WidgetDialogs::fileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& filter) {
+    auto dialog = std::make_unique<QFileDialog>(parent);
+    dialog->setAcceptMode(mode);
     // No confirmation for an existing file and no extension added: the name
     // is used as typed. The file itself is replaced safely by its writer.
-    return QFileDialog::getSaveFileName(m_parent, QString(), QString(), filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                        : QFileDialog::ExistingFile);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setNameFilters(dialogFilters(filter));
+    return dialog;
+}
+
+QString WidgetDialogs::fileName(QFileDialog::AcceptMode mode, const QString& filter) {
+    QPointer<QFileDialog> dialog(fileDialog(owner(nullptr), mode, filter).release());
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    const QString path = dialog && accepted ? dialog->selectedFiles().value(0) : QString();
+    delete dialog;
+    return path;
+}
+
+QString WidgetDialogs::saveFileName(const QString& filter) {
+    return fileName(QFileDialog::AcceptSave, filter);
 }
 
 QString WidgetDialogs::openFileName(const QString& filter) {
-    return QFileDialog::getOpenFileName(m_parent, QString(), QString(), filter);
+    return fileName(QFileDialog::AcceptOpen, filter);
 }
 
 } // namespace tarnix::platform

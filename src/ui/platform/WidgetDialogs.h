@@ -2,26 +2,40 @@
 
 #include "platform/Dialogs.h"
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 namespace tarnix::platform {
 
-// Dialogs shown as Qt message and input boxes over a parent window.
+// Dialogs shown as Qt message and input boxes, each a box of a window: the
+// one a message names, else the window the user is working in, else the
+// program's main window.
 class WidgetDialogs final : public Dialogs {
 public:
-    explicit WidgetDialogs(QWidget* parent = nullptr) : m_parent(parent) {}
-    void setParent(QWidget* parent) { m_parent = parent; }
+    explicit WidgetDialogs(QWidget* mainWindow = nullptr) : m_mainWindow(mainWindow) {}
+    void setMainWindow(QWidget* window) { m_mainWindow = window; }
 
-    void message(const QString& text, MessageIcon icon, const QString& title) override;
+    void messageFor(QObject* window, const QString& text, MessageIcon icon,
+                    const QString& title) override;
     bool retry(const QString& text) override;
     QString input(const QString& prompt, const QString& title,
                   const QString& defaultAnswer) override;
     QString saveFileName(const QString& filter) override;
     QString openFileName(const QString& filter) override;
 
+    // The file dialog both file boxes show, ready to run. Its filters read
+    // as `filter` gives them, and "All Files (*.*)" lists every file, also
+    // those without a dot, which "*.*" alone hides on Linux.
+    static std::unique_ptr<QFileDialog> fileDialog(QWidget* parent, QFileDialog::AcceptMode mode,
+                                                   const QString& filter);
+
 private:
-    QPointer<QWidget> m_parent;
+    QWidget* owner(QObject* window) const;
+    QString fileName(QFileDialog::AcceptMode mode, const QString& filter);
+
+    QPointer<QWidget> m_mainWindow;
 };
 
 } // namespace tarnix::platform

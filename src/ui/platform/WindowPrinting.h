@@ -12,7 +12,8 @@ class Printer;
 // What a failed print tells the user: the printer's reason, never nothing.
 QString printFailureText(const QString& errorText);
 
-// Prints the image of `window`; a failure is told to the user, a cancel is not.
-void printWindowImage(Printer& printer, Dialogs& dialogs, QWidget* window);
+// Prints the image of `drawing`, the part of `window` below its menu bar; a
+// failure is told to the user, a cancel is not.
+void printWindowImage(Printer& printer, Dialogs& dialogs, QWidget* window, QWidget* drawing);
 
 } // namespace tarnix::platform

@@ -48,8 +48,10 @@ AnalogMeter::AnalogMeter(const QString& function, const QString& range)
     setObjectName(QStringLiteral("AnalogMeter"));
     setWindowTitle(QStringLiteral("Analog"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // Black on the dial's yellow in a dark theme too.
     QPalette yellow = palette();
     yellow.setColor(QPalette::Window, DialYellow);
+    yellow.setColor(QPalette::WindowText, Qt::black);
     setPalette(yellow);
     setAutoFillBackground(true);
     m_caption->setObjectName(QStringLiteral("LblFun"));

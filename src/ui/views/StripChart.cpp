@@ -37,6 +37,7 @@ StripChart::StripChart(const ChartChoice& choice, const LiveViewContext& context
     : m_context(context), m_overloads(overloads), m_rangeChanged(std::move(rangeChanged)),
       m_function(context.state.reading.functionText), m_range(context.state.reading.rangeText),
       m_series(choice.labelled), m_body(new QWidget(this)), m_caption(new QLabel(m_body)) {
+    m_body->setObjectName(QStringLiteral("ChartArea")); // what Print prints
     setObjectName(QString(choice.window));
     setWindowTitle(QStringLiteral("Real Time Chart"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -206,7 +207,7 @@ void StripChart::resume() {
 }
 
 void StripChart::print() {
-    platform::printWindowImage(m_context.printer, m_context.dialogs, this);
+    platform::printWindowImage(m_context.printer, m_context.dialogs, this, m_body);
 }
 
 } // namespace tarnix::views
