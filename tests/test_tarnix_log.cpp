@@ -154,12 +154,7 @@ void TestTarnixLog::commandLine_data() {
     QTest::newRow("interval read like the PC SAMPLING answer")
         << QStringList{"record", "--simulate", "--interval", "86,400.5", "-"}
         << "sim short every 86400 to -";
-    QTest::newRow("interval that is no number")
-        << QStringList{"record", "--simulate", "--interval", "5s", "-"}
-        << "error: --interval takes a number of seconds, not \"5s\"";
-    QTest::newRow("help") << QStringList{"--help"} << "help";
 
-    QTest::newRow("nothing") << QStringList{} << "error: no subcommand given";
     QTest::newRow("two meters") << QStringList{"record", "--simulate", "--port", "/dev/ttyS0", "-"}
                                 << "error: give either --port or --simulate";
     QTest::newRow("no file") << QStringList{"record", "--simulate"}
