@@ -1,10 +1,12 @@
 // The main window on the simulated meter and the virtual clock: its controls,
 // the buttons that talk to the meter, the baud-rate dialog and TIME SET.
 #include "core/MeterSession.h"
+#include "ui/PortWindow.h"
 #include "ui/panel/Panel.h"
 #include "ui/platform/WidgetDialogs.h"
 #include "support/SimulatedLink.h"
 
+#include <QComboBox>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QPushButton>
@@ -41,6 +43,7 @@ private Q_SLOTS:
     void textsFit_data();
     void textsFit();
     void allFilesListsNamesWithoutDot();
+    void portWindowNamesTheDevice();
 };
 
 void TestPanelWindow::windowShowsTheReading() {
@@ -145,6 +148,19 @@ void TestPanelWindow::allFilesListsNamesWithoutDot() {
     dialog->selectNameFilter(dialog->nameFilters().last());
     QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("All Files (*.*)"));
     QVERIFY(QDir::match(dialog->findChild<QFileSystemModel*>()->nameFilters(), "rec1"));
+}
+
+// The first window opens on COM1, the first USB-serial cable; OK says which
+// COM name was picked, and a typed device path is taken as it is.
+void TestPanelWindow::portWindowNamesTheDevice() {
+    link::PortWindow window({"/dev/ttyUSB0", "/dev/ttyS0"});
+    QSignalSpy accepted(&window, &link::PortWindow::accepted);
+    QCOMPARE(window.findChild<QLabel*>("LblDevice")->text(), QStringLiteral("= /dev/ttyUSB0"));
+    window.findChild<QPushButton*>("CmdOK")->click();
+    window.findChild<QComboBox*>("Ports")->setCurrentText(QStringLiteral("/dev/pts/7"));
+    window.findChild<QPushButton*>("CmdOK")->click();
+    QCOMPARE(accepted.value(0), (QVariantList{1, QString()}));
+    QCOMPARE(accepted.value(1), (QVariantList{0, QStringLiteral("/dev/pts/7")}));
 }
 
 QTEST_MAIN(TestPanelWindow)
