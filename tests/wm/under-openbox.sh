@@ -7,13 +7,18 @@ for tool in Xvfb openbox xprop; do
     command -v "$tool" >/dev/null 2>&1 || { echo "$tool is not installed: skipped"; exit 77; }
 done
 
-display=90
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
-    display=$((display + 1))
-done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number: two runs side by
+# side never share one.
+number=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
 xvfb=$!
-export DISPLAY=":$display"
+tries=0
+until [ -s "$number" ]; do
+    tries=$((tries + 1)); [ $tries -gt 50 ] && { echo "Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+done
+export DISPLAY=":$(tr -d '\n' < "$number")"
+rm -f "$number"
 wm=""
 cleanup() {
     [ -n "$wm" ] && kill "$wm" 2>/dev/null
@@ -22,13 +27,7 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-# Up to 5 s for the display, then for the window manager to say it runs.
-ready() { xprop -root "$@" >/dev/null 2>&1; }
-tries=0
-until ready; do
-    tries=$((tries + 1)); [ $tries -gt 50 ] && { echo "Xvfb did not start" >&2; exit 1; }
-    sleep 0.1
-done
+# Up to 5 s for the window manager to say it runs.
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 tries=0
