@@ -84,7 +84,8 @@ void TestViewGeometry::dialShape() {
     // middling.
     QCOMPARE(dialFamily(u"ACV", u"200'C"), DialFamily::Celsius200); // the range decides first
     QCOMPARE(dialFamily(u"TEMP", u"2000'F"), DialFamily::WideTemperature);
-    QCOMPARE(dialFamily(u"ACA", u"20A"), DialFamily::OneSided);
+    for (const char16_t* oneSided : {u"ACV", u"ACA", u"RES", u"CAP"}) // never below zero
+        QCOMPARE(dialFamily(oneSided, u"20A"), DialFamily::OneSided);
     QCOMPARE(dialFamily(u"TEMP", u"300'C"), DialFamily::CentreZero);
     using F = DialFamily;
     const std::pair<F, int> counts[] = {{F::WideTemperature, 42}, {F::Celsius200, 51},
