@@ -1,13 +1,16 @@
 // The data file both ways: the line format, the field-counting reader, safe
 // saving, and a loader that no file can crash or hang.
+#include "files/AnalysisCsv.h"
 #include "files/DataFile.h"
 #include "files/DataRecord.h"
 #include "files/FieldReader.h"
 #include "files/RecordStore.h"
+#include "meter/FunctionRange.h"
 #include "support/FailingWrite.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <QTimeZone>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -64,6 +67,9 @@ private Q_SLOTS:
     void recordingToAFifo();
     void hostileFiles_data();
     void hostileFiles();
+    void everyRangeHasItsUnit();
+    void analysisLines_data();
+    void analysisLines();
 };
 
 void TestDataFiles::fieldCounting_data() {
@@ -313,6 +319,48 @@ void TestDataFiles::hostileFiles() {
     for (qsizetype r = 0; r < store.size(); ++r)
         for (int c = 0; c < FieldCount; ++c)
             QVERIFY(store.cellBytes(r, c).size() <= qsizetype(FieldReader::MaxFieldLength));
+}
+
+void TestDataFiles::analysisLines_data() {
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("line"); // after the time
+    // The value moves its point to the base unit and never rounds.
+    QTest::newRow("mV") << "DCV" << "200mV" << "-12.34" << ",-0.01234,V,DCV,200mV,-12.34";
+    QTest::newRow("uA") << "DCA" << "200uA" << " 0.5" << ",0.0000005,A,DCA,200uA, 0.5";
+    QTest::newRow("KOhm") << "RES" << "20KOhm" << "12.340" << ",12340,Ohm,RES,20KOhm,12.340";
+    QTest::newRow("MHz") << "FREQ" << "1MHz" << "1.2" << ",1200000,Hz,FREQ,1MHz,1.2";
+    QTest::newRow("pF") << "CAP" << "2000pF" << "1999" << ",0.000000001999,F,CAP,2000pF,1999";
+    QTest::newRow("degF") << "TEMP" << "200'F" << "-40.5" << ",-40.5,degF,TEMP,200'F,-40.5";
+    QTest::newRow("Initial") << "DCV" << "2V" << "Initial" << ",,V,DCV,2V,Initial";
+    QTest::newRow("OL") << "DCA" << "20mA" << "-OL" << ",,A,DCA,20mA,-OL";
+    const char* const moved[][3] = {{"20A", "1.5", "A"},        {"200mA", "0.0015", "A"},
+                                    {"200Ohm", "1.5", "Ohm"},   {"2MOhm", "1500000", "Ohm"},
+                                    {"2uF", "0.0000015", "F"},  {"200nF", "0.0000000015", "F"},
+                                    {"1370'C", "1.5", "degC"},  {"1KHz", "1500", "Hz"}};
+    for (const auto& [range, value, unit] : moved)
+        QTest::addRow("%s", range) << "X" << range << "1.5"
+                                   << QStringLiteral(",%1,%2,X,%3,1.5").arg(value, unit, range);
+}
+
+void TestDataFiles::everyRangeHasItsUnit() {
+    const QStringList units{"V", "A", "Ohm", "F", "Hz", "degC", "degF"};
+    for (const auto& code : tarnix::meter::functionRangeTable()) {
+        const auto unit = tarnix::files::rangeUnit(QString::fromLatin1(code.range));
+        const bool none = code.code == 5 || code.code == 255; // frequency before its unit, HOLD
+        QVERIFY2(unit ? units.contains(unit->unit) && !none : none, code.range);
+    }
+}
+
+void TestDataFiles::analysisLines() {
+    QFETCH(QString, function);
+    QFETCH(QString, range);
+    QFETCH(QString, display);
+    QFETCH(QString, line);
+    const QDateTime at(QDate(2026, 12, 6), QTime(14, 7, 18, 12), QTimeZone(3600 + 1800));
+    QCOMPARE(tarnix::files::analysisLine(at, function, range, display),
+             QStringLiteral("2026-12-06T14:07:18.012+01:30") + line);
 }
 
 QTEST_GUILESS_MAIN(TestDataFiles)

@@ -109,15 +109,11 @@ private Q_SLOTS:
     void meterLeftAt9600WakesTheLink();
     void answerTakesItsWireTime();
     void memoryBytesCrossTheWireUntouched();
-    void programRefusesBadSetups_data();
-    void programRefusesBadSetups();
     void programServesItsMeter();
 
 private:
     QTemporaryDir m_dir;
     QString m_image;     // a memory image: byte a holds a % 251
-    QString m_badScript; // a readings script with a mistake on line 2
-    QString m_plainFile; // not a symlink
 };
 
 void PtyEndToEnd::initTestCase() {
@@ -133,9 +129,7 @@ void PtyEndToEnd::initTestCase() {
     for (int a = 0; a < tarnix::sim::MemorySize; ++a)
         image.append(char(a % 251));
     m_image = write(QStringLiteral("memory.bin"), image);
-    m_badScript = write(QStringLiteral("bad.txt"), "2 1.234\npacked 2 300 0\n");
-    m_plainFile = write(QStringLiteral("plain"), "not a device");
-    QVERIFY(!m_image.isEmpty() && !m_badScript.isEmpty() && !m_plainFile.isEmpty());
+    QVERIFY(!m_image.isEmpty());
 }
 
 // Interrupt, flow-control, line-end and erase bytes in a frame: a port not set
@@ -228,32 +222,6 @@ void PtyEndToEnd::memoryBytesCrossTheWireUntouched() {
     QCOMPARE(int(bench.meter.memory(address)), 19);
     QCOMPARE(int(bench.meter.memory(address + 1)), 0);
     QVERIFY(bench.dialogs.messages().empty());
-}
-
-void PtyEndToEnd::programRefusesBadSetups_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QByteArray>("message");
-
-    QTest::newRow("unknown model")
-        << QStringList{"--model", "medium"} << 2 << QByteArray("short or long");
-    QTest::newRow("readings mistake")
-        << QStringList{"--readings", m_badScript} << 2 << QByteArray("bad.txt:2:");
-    QTest::newRow("link over a file")
-        << QStringList{"--link", m_plainFile} << 1 << QByteArray("not a symlink");
-}
-
-void PtyEndToEnd::programRefusesBadSetups() {
-    QFETCH(QStringList, arguments);
-    QFETCH(int, exitCode);
-    QFETCH(QByteArray, message);
-
-    ProgramRun program(QStringLiteral(TARNIX_METER_SIM));
-    program.start(arguments);
-    QVERIFY(program.finished());
-    QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.process().exitCode(), exitCode);
-    QVERIFY2(program.err().contains(message), program.err().constData());
 }
 
 // The simulator program: its memory image and alarm bytes (the option wins
