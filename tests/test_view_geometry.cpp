@@ -2,6 +2,7 @@
 // its needle, and the strip charts' choice, overload values and series.
 #include "meter/FunctionRange.h"
 #include "meter/LeadingNumber.h"
+#include "ui/platform/WindowPlacement.h"
 #include "ui/views/ChartChoice.h"
 #include "ui/views/DialGeometry.h"
 #include "ui/views/DigitalLayout.h"
@@ -34,6 +35,7 @@ private Q_SLOTS:
     void needleFollowsTheValue();
     void chartOverloads();
     void chartSeriesAndLayout();
+    void freeSpots();
 };
 
 void TestViewGeometry::digitalResize() {
@@ -249,6 +251,17 @@ void TestViewGeometry::chartSeriesAndLayout() {
     QCOMPARE(resized.chart, QRectF(0, 0, 7880, 5000));
     QCOMPARE(resized.caption, QPointF(4000, 5000));
     QVERIFY(chartLayoutAfterResize(QSizeF(50, 50)).chart.isNull());
+}
+
+// A new view goes beside the panel, else beside or below an open one, moved
+// onto the screen as far as it fits; a crowded screen puts it where it covers least.
+void TestViewGeometry::freeSpots() {
+    using tarnix::platform::freeSpot;
+    const QRect screen(0, 0, 1280, 900), panel(505, 313, 272, 328);
+    const std::vector<QRect> views{{779, 313, 159, 73}, {940, 313, 299, 168}};
+    QCOMPARE(freeSpot({159, 73}, panel, {}, screen), QPoint(777, 313));
+    QCOMPARE(freeSpot({401, 339}, panel, views, screen), QPoint(879, 481));
+    QVERIFY(screen.contains(QRect(freeSpot({1000, 800}, panel, views, screen), QSize(1000, 800))));
 }
 
 QTEST_GUILESS_MAIN(TestViewGeometry)

@@ -13,17 +13,33 @@ QPoint freeSpot(QSize size, QRect anchor, const std::vector<QRect>& taken, QRect
         spots.push_back({window.left(), window.bottom() + 1});
     }
     spots.push_back({anchor.left(), anchor.bottom() + 1});
-    const auto free = [&](const QRect& rect) {
-        return screen.contains(rect) && !rect.intersects(anchor) &&
-               std::none_of(taken.begin(), taken.end(),
-                            [&](const QRect& window) { return rect.intersects(window); });
+    // Each spot is first moved onto the screen as far as the window fits.
+    const auto onScreen = [&](QPoint spot) {
+        return QPoint(
+            std::clamp(spot.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width())),
+            std::clamp(spot.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height())));
     };
-    for (const QPoint& spot : spots)
-        if (free(QRect(spot, size)))
-            return spot;
-    const QPoint beside = spots.front();
-    return {std::clamp(beside.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width())),
-            std::clamp(beside.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()))};
+    const auto covered = [&](QPoint spot) {
+        const QRect rect(spot, size);
+        qint64 area = 0;
+        for (const QRect& other : taken)
+            area += qint64((rect & other).width()) * (rect & other).height();
+        const QRect onAnchor = rect & anchor;
+        return area + qint64(onAnchor.width()) * onAnchor.height();
+    };
+    // The first spot that covers nothing; failing that, the one that covers least.
+    QPoint best = onScreen(spots.front());
+    qint64 least = covered(best);
+    for (const QPoint& spot : spots) {
+        if (least == 0)
+            break;
+        const QPoint moved = onScreen(spot);
+        if (const qint64 area = covered(moved); area < least) {
+            best = moved;
+            least = area;
+        }
+    }
+    return best;
 }
 
 void placeClear(QWidget* window, const QWidget* anchor, std::initializer_list<const QWidget*> open) {

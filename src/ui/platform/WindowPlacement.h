@@ -12,9 +12,9 @@ namespace tarnix::platform {
 
 // Where a new window of `size` (frame included) goes: beside `anchor` at its
 // top, else beside or below one of the `taken` windows, else below the
-// anchor: the first spot that covers neither the anchor nor a taken window
-// and lies on `screen`. With no such spot, beside the anchor, moved back onto
-// the screen as far as it fits.
+// anchor, each moved onto `screen` as far as it fits. The first spot that
+// covers neither the anchor nor a taken window wins; with none free, the one
+// that covers the least.
 QPoint freeSpot(QSize size, QRect anchor, const std::vector<QRect>& taken, QRect screen);
 
 // Moves a window that is about to be shown to the free spot beside `anchor`
