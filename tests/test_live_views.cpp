@@ -169,6 +169,15 @@ void TestLiveViews::chartLaysOutOnEveryResize() {
     QVERIFY(chart->geometry() != opened);
     v.chart()->resize(size);
     QCOMPARE(chart->geometry(), opened);
+    // A chart outliving its panel would tick on into a state that is gone.
+    QPointer<views::StripChart> left;
+    {
+        Bench gone;
+        gone.reading(1, "1.234");
+        gone.click("CmdGraph");
+        left = gone.panel.views().chart();
+    }
+    QVERIFY(!left || !left->timer().isActive());
 }
 
 QTEST_MAIN(TestLiveViews)

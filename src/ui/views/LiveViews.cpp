@@ -11,6 +11,12 @@ using platform::closeAndForget;
 LiveViews::LiveViews(const LiveViewContext& context, QObject* parent)
     : QObject(parent), m_context(context) {}
 
+LiveViews::~LiveViews() {
+    closeAndForget(m_chart); // its close stops its timer at once
+    closeAndForget(m_analog);
+    closeAndForget(m_digital);
+}
+
 void LiveViews::openDigital() {
     if (!m_digital) {
         m_digital = new Digital;

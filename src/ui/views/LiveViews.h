@@ -19,6 +19,9 @@ class LiveViews : public QObject {
 
 public:
     explicit LiveViews(const LiveViewContext& context, QObject* parent = nullptr);
+    // Closes the views: they are windows of their own, and the chart reads
+    // the panel's state and these views' overloads on every tick of its timer.
+    ~LiveViews() override;
 
     // DIGITAL: shows the view, or brings an open one forward (minimised too).
     void openDigital();
