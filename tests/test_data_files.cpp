@@ -142,6 +142,9 @@ void TestDataFiles::saveAndOpenAgain() {
     QCOMPARE(result.records, 6);
     for (int i = 0; i < 6; ++i)
         QCOMPARE(again.record(i), store.record(i));
+    // More than the write buffer holds: written out on the way, and only once.
+    QVERIFY(saveDataFile(path, storeOf(30000)));
+    QCOMPARE(readAll(path), recordedLines(30000));
 }
 
 void TestDataFiles::saveReplacesAndFailedSaveKeepsTheOldFile() {
@@ -169,7 +172,9 @@ void TestDataFiles::saveReplacesAndFailedSaveKeepsTheOldFile() {
 void TestDataFiles::fullDiskSaveKeepsTheOldFile_data() {
     QTest::addColumn<qint64>("budget"); // bytes the disk takes before it is full
     QTest::newRow("nothing fits") << qint64(0);
-    QTest::newRow("past the first megabyte") << qint64((1 << 20) + 5); // when it is committed
+    QTest::newRow("past the first megabyte") << qint64((1 << 20) + 5);
+    // The whole list is recordedLines(30000): only the last write, at the commit, fails.
+    QTest::newRow("all but the last byte") << qint64(recordedLines(30000).size() - 1);
 }
 
 void TestDataFiles::fullDiskSaveKeepsTheOldFile() {

@@ -47,6 +47,11 @@ void TestMeterDecoding::functionRangeCodes() {
         QCOMPARE(r.functionText + u' ' + r.rangeText, QString::fromLatin1(texts));
         QCOMPARE(r.functionCode, code);
     }
+    // No code is listed twice, with two meanings.
+    QSet<int> listed;
+    for (const FunctionRange& e : functionRangeTable())
+        listed << e.code;
+    QCOMPARE(std::size_t(listed.size()), functionRangeTable().size());
 }
 
 void TestMeterDecoding::packedValue_data() {
