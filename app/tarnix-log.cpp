@@ -1,11 +1,13 @@
 // tarnix-log: the polling cycle and the sampling clock without windows, for
 // benches and headless machines that record for days.
+#include "core/FileCommands.h"
 #include "core/LoggerCommands.h"
 #include "core/Recorder.h"
 #include "core/RecorderOptions.h"
 #include "core/StatusLine.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/StopSignals.h"
+#include "platform/WriteAll.h"
 
 #include <QCoreApplication>
 #include <csignal>
@@ -72,6 +74,15 @@ int loggerCommand(const core::LoggerOptions& options) {
     return code;
 }
 
+// convert and stats: the result on standard output, the rest on standard error.
+core::FileCommandOutput fileCommandOutput() {
+    std::signal(SIGPIPE, SIG_IGN);
+    return {.out = [](QByteArrayView bytes) { return platform::writeAll(STDOUT_FILENO, bytes); },
+            .message = [](const QString& line) {
+                std::fprintf(stderr, "%s: %s\n", qPrintable(Program), qPrintable(line));
+            }};
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -97,6 +108,10 @@ int main(int argc, char* argv[]) {
         return record(command.record);
     case core::LogCommand::Kind::Logger:
         return loggerCommand(command.logger);
+    case core::LogCommand::Kind::Convert:
+        return core::runConvert(command.convert, fileCommandOutput());
+    case core::LogCommand::Kind::Stats:
+        return core::runStats(command.statsFiles, fileCommandOutput());
     }
     return ExitUsage;
 }

@@ -1,6 +1,8 @@
 // The data file both ways: the line format, the field-counting reader, safe
 // saving, and a loader that no file can crash or hang.
 #include "files/AnalysisCsv.h"
+#include "files/CsvSplit.h"
+#include "files/RecordingFormat.h"
 #include "files/DataFile.h"
 #include "files/DataRecord.h"
 #include "files/FieldReader.h"
@@ -70,6 +72,12 @@ private Q_SLOTS:
     void everyRangeHasItsUnit();
     void analysisLines_data();
     void analysisLines();
+    void csvFieldsComeBack_data();
+    void csvFieldsComeBack();
+    void recordTimes_data();
+    void recordTimes();
+    void appendingChecksTheHeader_data();
+    void appendingChecksTheHeader();
 };
 
 void TestDataFiles::fieldCounting_data() {
@@ -366,6 +374,73 @@ void TestDataFiles::analysisLines() {
     const QDateTime at(QDate(2026, 12, 6), QTime(14, 7, 18, 12), QTimeZone(3600 + 1800));
     QCOMPARE(tarnix::files::analysisLine(at, function, range, display),
              QStringLiteral("2026-12-06T14:07:18.012+01:30") + line);
+}
+
+void TestDataFiles::csvFieldsComeBack_data() {
+    QTest::addColumn<QStringList>("fields");
+    QTest::newRow("plain") << QStringList{"DCV", "200mV", "-12.34"};
+    QTest::newRow("empty fields") << QStringList{"", "", ""};
+    QTest::newRow("comma and quotes") << QStringList{"a,b", "say \"OL\"", "\""};
+    QTest::newRow("line breaks and blanks") << QStringList{"one\r\ntwo", " 0.5 ", "\n"};
+}
+
+// What csvField writes, csvSplit reads back field for field.
+void TestDataFiles::csvFieldsComeBack() {
+    QFETCH(QStringList, fields);
+    QStringList written;
+    for (const QString& field : fields)
+        written << csvField(field);
+    QCOMPARE(csvSplit(written.join(u',').toUtf8()), fields);
+}
+
+void TestDataFiles::recordTimes_data() {
+    QTest::addColumn<QString>("date");
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<QString>("expected"); // empty: no time
+    QTest::newRow("PC sample") << "26/12/06" << "13:07:18.0" << "2026-12-06 13:07:18.000";
+    QTest::newRow("logger tenths, blanks") << " 27/02/28" << "23:59:59.4 " << "2027-02-28 23:59:59.400";
+    QTest::newRow("no tenths") << "00/01/01" << "00:00:00" << "2000-01-01 00:00:00.000";
+    QTest::newRow("leap day") << "28/02/29" << "12:00:00.0" << "2028-02-29 12:00:00.000";
+    for (const auto& [date, time] : {std::pair{"27/02/29", "12:00:00.0"}, {"26/13/01", "12:00:00.0"},
+                                     {"2026/12/06", "12:00:00.0"}, {"26/12/06", "24:00:00.0"},
+                                     {"26/12/06", "12:00:60.0"}, {"26/12/06", "12:00"},
+                                     {"26/12/06", "12:00:00.x"}, {"2a/12/06", "12:00:00.0"}})
+        QTest::addRow("%s %s", date, time) << date << time << "";
+}
+
+void TestDataFiles::recordTimes() {
+    QFETCH(QString, date);
+    QFETCH(QString, time);
+    QFETCH(QString, expected);
+    const auto at = recordTime(date, time);
+    QCOMPARE(at ? at->toString("yyyy-MM-dd HH:mm:ss.zzz") : QString(), expected);
+    if (at) // the local time's own offset, so it names the same moment
+        QCOMPARE(at->toMSecsSinceEpoch(),
+                 QDateTime(at->date(), at->time()).toMSecsSinceEpoch());
+}
+
+void TestDataFiles::appendingChecksTheHeader_data() {
+    QTest::addColumn<bool>("csv");
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<bool>("refused");
+    const QByteArray header = "time,value,unit,function,range,display\r\n";
+    const QByteArray line = "1,26/12/06,13:07:18.0,DCV,200mV,-12.34\r\n";
+    QTest::newRow("csv, new file") << true << QByteArray() << false;
+    QTest::newRow("csv, under its header") << true << header + "2026-12-06T1" << false;
+    QTest::newRow("csv, header alone, LF") << true << header.chopped(2) + "\n" << false;
+    QTest::newRow("csv onto data lines") << true << line << true;
+    QTest::newRow("csv under another header") << true << QByteArray("time,value\r\n") << true;
+    QTest::newRow("csv after a blank line") << true << "\r\n" + header << true;
+    QTest::newRow("dat onto data lines") << false << line << false;
+    QTest::newRow("dat onto a csv file") << false << header << true;
+}
+
+void TestDataFiles::appendingChecksTheHeader() {
+    QFETCH(bool, csv);
+    QFETCH(QByteArray, start);
+    QFETCH(bool, refused);
+    const auto format = csv ? RecordingFormat::Csv : RecordingFormat::Dat;
+    QCOMPARE(appendRefusal(format, start).has_value(), refused);
 }
 
 QTEST_GUILESS_MAIN(TestDataFiles)

@@ -158,6 +158,15 @@ void TestRecording::liveListKeepsItsOwnNumbers() {
     b.find<QPushButton>("CmdSaveStop")->click();
     save->click();
     QCOMPARE(readAll(b.dir.filePath("list.dat")).count('\n'), 2);
+    // The second filter saves the analysis CSV: the header, then a line a row.
+    QCOMPARE(b.dialogs.fileFilters().last().split(";;").value(1), "CSV for analysis (*.csv)");
+    b.dialogs.chooseFilter(1);
+    b.dialogs.answerFile(b.dir.filePath("list.csv"));
+    save->click();
+    const QList<QByteArray> csv = readAll(b.dir.filePath("list.csv")).split('\n');
+    QCOMPARE(csv.size(), 4);
+    QCOMPARE(csv[0], "time,value,unit,function,range,display\r");
+    QVERIFY2(csv[2].contains(",V,DCV,"), csv[2].constData());
     // Resized and back, the grid is as it opened; rows past what fits below
     // the heading scroll, so the newest is always in sight.
     const QRect opened = list->grid()->geometry();

@@ -2,6 +2,9 @@
 // pseudo-terminal (in-process and as tarnix-meter-sim) and its own simulated
 // meter, ended by --samples, --duration and signals.
 
+#include "core/DeadlineSchedule.h"
+#include "core/FileCommands.h"
+#include "files/CsvSplit.h"
 #include "core/LineGaps.h"
 #include "core/Recorder.h"
 #include "core/RecorderOptions.h"
@@ -76,6 +79,10 @@ QString summary(const std::variant<core::LogCommand, core::UsageError>& parsed) 
         return QStringLiteral("version");
     case core::LogCommand::Kind::Record:
         break;
+    case core::LogCommand::Kind::Convert:
+        return QStringLiteral("convert %1 to %2").arg(command.convert.input, command.convert.output);
+    case core::LogCommand::Kind::Stats:
+        return QStringLiteral("stats ") + command.statsFiles.join(u' ');
     case core::LogCommand::Kind::Logger: {
         const core::LoggerOptions& l = command.logger;
         static const char* const actions[] = {"status", "download", "set-clock"};
@@ -99,6 +106,8 @@ QString summary(const std::variant<core::LogCommand, core::UsageError>& parsed) 
         text += QStringLiteral(" samples %1").arg(*o.samples);
     if (o.duration)
         text += QStringLiteral(" for %1").arg(*o.duration);
+    if (o.format == files::RecordingFormat::Csv)
+        text += QStringLiteral(" as csv");
     return text + QStringLiteral(" to ") + o.output;
 }
 
@@ -114,10 +123,14 @@ private Q_SLOTS:
     void programExits_data();
     void programExits();
     void saysWhenNobodyAnswers();
-    void keepsIntervalAcrossLinkRestart();
+    void samplesFallOnDeadlines_data();
+    void samplesFallOnDeadlines();
     void appendsToAnExistingFile();
     void runsEndAsAsked();
     void loggerRefusesWhileTheMeterRecords();
+    void convertKeepsOnlyRecords_data();
+    void convertKeepsOnlyRecords();
+    void statsOfDataAndCsvAgree();
     void reportsGapsWithoutLines_data();
     void reportsGapsWithoutLines();
     void cleanupTestCase();
@@ -159,9 +172,24 @@ void TestTarnixLog::commandLine_data() {
                                 << "error: give either --port or --simulate";
     QTest::newRow("no file") << QStringList{"record", "--simulate"}
                              << "error: give a FILE to append to, or - for standard output";
-    QTest::newRow("samples and duration")
+    QTest::newRow("samples and duration, the first reached ends")
         << QStringList{"record", "--simulate", "--samples", "2", "--duration", "9", "-"}
-        << "error: give either --samples or --duration";
+        << "sim short every 2 samples 2 for 9 to -";
+    QTest::newRow("decimal interval, csv")
+        << QStringList{"record", "--simulate", "--interval=2.5", "--format", "csv", "-"}
+        << "sim short every 2.5 as csv to -";
+    QTest::newRow("interval below a second") << QStringList{"record", "--simulate", "--interval",
+                                                            "0.2", "-"}
+                                             << "sim short every 1 to -";
+    QTest::newRow("unknown format")
+        << QStringList{"record", "--simulate", "--format", "xlsx", "-"}
+        << "error: --format takes dat or csv, not \"xlsx\"";
+    QTest::newRow("convert") << QStringList{"convert", "in.dat", "--format", "csv", "-"}
+                             << "convert in.dat to -";
+    QTest::newRow("convert without output") << QStringList{"convert", "in.dat"}
+                                            << "error: give the data file to convert and the CSV "
+                                               "file to write, or - for standard output";
+    QTest::newRow("stats") << QStringList{"stats", "a.dat", "b.csv"} << "stats a.dat b.csv";
 
     QTest::newRow("logger status") << QStringList{"logger", "status", "--port", "/dev/ttyUSB0"}
                                    << "logger status port /dev/ttyUSB0";
@@ -201,6 +229,14 @@ void TestTarnixLog::programExits_data() {
     QTest::newRow("port that cannot open")
         << QStringList{"record", "--port", missingPort, "--samples", "1", "-"} << 1
         << QStringLiteral("tarnix-log: cannot open %1: no such device\n").arg(missingPort);
+    const QString datFile = m_dir.filePath(QStringLiteral("plain.dat"));
+    QFile plain(datFile);
+    QVERIFY(plain.open(QIODevice::WriteOnly) && plain.write("1,26/01/05,12:00:00.0,DCV,2V,0.5\r\n"));
+    plain.close();
+    QTest::newRow("csv appended to a data file")
+        << QStringList{"record", "--simulate", "--format", "csv", datFile} << 1
+        << QStringLiteral("tarnix-log: cannot append to %1: it does not start with the CSV "
+                          "header \"time,value,unit,function,range,display\"").arg(datFile);
     QTest::newRow("file that cannot open")
         << QStringList{"record", "--simulate", badFile} << 1
         << QStringLiteral("tarnix-log: cannot append to %1: ").arg(badFile);
@@ -251,33 +287,45 @@ void TestTarnixLog::saysWhenNobodyAnswers() {
                                                  "and 1200 baud); still trying").arg(m_silentPort)});
 }
 
-// A link restart shows "2 sec" again, as the desktop program does; the
-// recorder must go on at the interval it was given.
-void TestTarnixLog::keepsIntervalAcrossLinkRestart() {
-    core::RecordOptions options;
-    options.simulate = true;
-    options.interval = 7;
-    options.output = m_dir.filePath(QStringLiteral("restart.dat"));
-    platform::ScriptedDialogs dialogs;
-    core::Recorder recorder(options, dialogs);
-    QString error;
-    QVERIFY2(recorder.start(&error), qPrintable(error));
-    QCOMPARE(recorder.state().texts.sampling, QStringLiteral("7 Sec"));
-    // The link comes back when the meter answers at the port's speed: the one found.
-    QVERIFY(waitUntil([&] { return recorder.state().link.meterConnected; }, 5000));
+// Timers that wake late, a little early, or after a stall: each deadline is
+// taken once at most, and after an hour the samples still stand for whole
+// intervals from the start, so nothing drifts.
+void TestTarnixLog::samplesFallOnDeadlines_data() {
+    QTest::addColumn<double>("interval");
+    QTest::addColumn<int>("lateMs");    // the most a wake-up comes late
+    QTest::addColumn<double>("stallAt"); // the program stops 5.5 s there; 0: never
+    QTest::newRow("1 s, late wakes") << 1.0 << 300 << 0.0;
+    QTest::newRow("2.5 s, wakes nearly an interval late") << 2.5 << 2400 << 0.0;
+    QTest::newRow("10 s, wakes a hair early") << 10.0 << -1 << 0.0;
+    QTest::newRow("1 s, a stall") << 1.0 << 50 << 100.0;
+}
 
-    QString statusWhileLost;
-    QTimer::singleShot(5000, &recorder, [&] { recorder.finish(1); }); // a way out of the restart
-    connect(&recorder.cycle(), &core::PollingCycle::linkLost, this,
-            [&] { statusWhileLost = recorder.status(); });
-    recorder.cycle().restartLink(); // returns once the meter answered again
-    QVERIFY2(statusWhileLost.startsWith(u"No COM  "), qPrintable(statusWhileLost));
-    QCOMPARE(recorder.state().texts.sampling, QStringLiteral("7 Sec"));
-    QCOMPARE(recorder.sampling().sampleTickCount(), 0.0);
-    QVERIFY(!recorder.finished());
-    QVERIFY(recorder.status().startsWith(u"COM SIM"));
-    recorder.finish(0);
-    QVERIFY(dialogs.messages().empty());
+void TestTarnixLog::samplesFallOnDeadlines() {
+    QFETCH(double, interval);
+    QFETCH(int, lateMs);
+    QFETCH(double, stallAt);
+    const bool stalls = stallAt > 0;
+    core::DeadlineSchedule schedule(interval);
+    schedule.start(1000.0);
+    double now = 1000.0;
+    QList<qint64> taken{0};
+    for (int wake = 0; now < 1000.0 + 3600.0; ++wake) {
+        const double late = lateMs < 0 ? -0.0004 : double(wake * 37 % (lateMs + 1)) / 1000.0;
+        now += double(schedule.msUntilNext(now)) / 1000.0 + late;
+        if (stallAt > 0 && now > 1000.0 + stallAt) {
+            now += 5.5;
+            stallAt = 0;
+        }
+        if (const auto k = schedule.take(now)) {
+            QVERIFY(*k > taken.last());
+            QVERIFY(now - 1000.0 >= schedule.offset(*k) - 0.001);
+            taken << *k;
+        }
+    }
+    QCOMPARE(taken.last(), std::llround(3600.0 / interval));
+    const qint64 missing = taken.last() + 1 - taken.size();
+    QCOMPARE(missing, stalls ? 5 : 0); // only the deadlines inside the stall
+
 }
 
 void TestTarnixLog::appendsToAnExistingFile() {
@@ -287,9 +335,11 @@ void TestTarnixLog::appendsToAnExistingFile() {
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("1 -1.234\nhold\n");
     }
-    const QString path = m_dir.filePath(QStringLiteral("existing.dat"));
-    const QByteArray before = "1,26/01/05,12:00:00.0,DCV,2V,0.500\r\n"
-                              "2,26/01/05,12:00:02.0,DCV,2V,0.501\r\n";
+    // A CSV file is appended to under its own header; its times are ISO 8601
+    // and exactly one interval apart.
+    const QString path = m_dir.filePath(QStringLiteral("existing.csv"));
+    const QByteArray before = "time,value,unit,function,range,display\r\n"
+                              "2026-01-05T12:00:00.000+00:00,0.5,V,DCV,2V,0.500\r\n";
     {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -301,19 +351,23 @@ void TestTarnixLog::appendsToAnExistingFile() {
     QVERIFY2(!device.isEmpty(), meter.err().constData());
 
     ProgramRun run(QStringLiteral(TARNIX_LOG));
-    run.start({"record", "--port", device, "--interval", "1", "--samples", "1", path});
+    run.start({"record", "--port", device, "--interval", "1", "--samples", "2", "--format", "csv",
+               path});
     QVERIFY2(waitUntil([&] { return !run.running(); }, 15000), run.err().constData());
     QCOMPARE(run.process().exitCode(), 0);
     QVERIFY(run.out().isEmpty());
 
     const QByteArray after = fileBytes(path);
     QVERIFY(after.startsWith(before));
-    qsizetype count = 0;
-    const QString fault = recordingFault(after.mid(before.size()), &count);
-    QVERIFY2(fault.isEmpty(), qPrintable(fault));
-    QCOMPARE(count, 1);
-    for (const QByteArray& line : completeLines(after.mid(before.size())))
-        QVERIFY2(line.endsWith(",DCV,2V,-1.234"), line.constData());
+    const auto lines = completeLines(after.mid(before.size()));
+    QCOMPARE(lines.size(), 2);
+    QList<QDateTime> times;
+    for (const QByteArray& line : lines) {
+        QVERIFY2(line.endsWith(",-1.234,V,DCV,2V,-1.234"), line.constData());
+        times << QDateTime::fromString(QString::fromLatin1(line.left(29)), Qt::ISODateWithMs);
+        QVERIFY2(times.last().isValid(), line.constData());
+    }
+    QCOMPARE(times[0].msecsTo(times[1]), 1000);
 }
 
 // Runs that end in every way, side by side to keep the test short: a signal
@@ -443,6 +497,87 @@ void TestTarnixLog::reportsGapsWithoutLines() {
     if (const QString text = gaps.runEnded(start.addSecs(endSecond)); !text.isEmpty())
         got << text;
     QCOMPARE(got, said);
+}
+
+namespace {
+// A file command run in the test: what it wrote and said, and its exit code.
+struct FileRun {
+    QByteArray out;
+    QStringList said;
+    int code = -1;
+    core::FileCommandOutput output() {
+        return {.out = [this](QByteArrayView bytes) { return out.append(bytes), true; },
+                .message = [this](const QString& line) { said << line; }};
+    }
+};
+} // namespace
+
+void TestTarnixLog::convertKeepsOnlyRecords_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("records");
+    QTest::addColumn<int>("skipped");
+    QTest::newRow("a recording and a logger set, any line ends")
+        << QByteArray("1,26/12/06,13:07:18.0,DCV,200mV,-12.34\r\n2,26/12/06,13:07:19.0,DCV,"
+                      "200mV,OL\n\n3,27/01/01,00:00:00.4,RES,20KOhm,1.234\r")
+        << 3 << 0;
+    QTest::newRow("lines that are not records")
+        << QByteArray("time,value\r\n1,26/12/06,13:07:18.0,DCV,200mV\r\n"
+                      "1,26/12/06,13:07:18.0,DCV,200mV,1,2\r\nx,26/12/06,13:07:18.0,DCV,2V,1\r\n"
+                      "1,26/13/06,13:07:18.0,DCV,2V,1\r\n1,26/12/06,13:07:18.0,\"D,\"\"CV\",2V,1\r\n")
+        << 1 << 5;
+    QByteArray binary(300000, '\0');
+    for (int i = 0; i < binary.size(); ++i)
+        binary[i] = char((i * 7919) % 256);
+    QTest::newRow("binary and a 1 MB line")
+        << binary + QByteArray(1 << 20, ',') + "\n1,26/12/06,13:07:18.0,DCV,2V,1\n" << 1 << -1;
+}
+
+// Only records reach the CSV, each as six fields; the rest is counted.
+void TestTarnixLog::convertKeepsOnlyRecords() {
+    QFETCH(QByteArray, content);
+    QFETCH(int, records);
+    QFETCH(int, skipped);
+    const QString in = m_dir.filePath(QStringLiteral("in.dat"));
+    QFile file(in);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    file.close();
+    FileRun run;
+    QCOMPARE(core::runConvert({in, QStringLiteral("-")}, run.output()), 0);
+    const QList<QByteArray> lines = completeLines(run.out);
+    QCOMPARE(lines.size(), 1 + records);
+    QCOMPARE(lines[0], "time,value,unit,function,range,display");
+    for (const QByteArray& line : lines.mid(1))
+        QCOMPARE(files::csvSplit(line).size(), 6);
+    if (skipped >= 0)
+        QCOMPARE(run.said, skipped ? QStringList{in + QStringLiteral(": %1 lines were not a record, "
+                                                                      "skipped").arg(skipped)}
+                                   : QStringList{});
+    QCOMPARE(core::runConvert({in + "-gone", QStringLiteral("-")}, run.output()), 1);
+}
+
+// The summary of a data file, and of the same readings as CSV, say the same.
+void TestTarnixLog::statsOfDataAndCsvAgree() {
+    const QString dat = m_dir.filePath(QStringLiteral("stats.dat"));
+    const QString csv = m_dir.filePath(QStringLiteral("stats.csv"));
+    QFile file(dat);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("1,26/12/06,10:00:00.0,DCV,200mV,1.00\r\n2,26/12/06,10:00:01.0,DCV,200mV,2.00\r\n"
+               "3,26/12/06,10:00:02.0,DCV,200mV,-OL\r\n4,26/12/06,10:00:03.0,DCV,200mV,3.00\r\n"
+               "5,26/12/06,10:00:09.0,RES,20KOhm,1.5\r\n");
+    file.close();
+    FileRun converted, stats;
+    QCOMPARE(core::runConvert({dat, csv}, converted.output()), 0);
+    QCOMPARE(core::runStats({dat, csv}, stats.output()), 0);
+    const QStringList parts = QString::fromUtf8(stats.out).split(csv + u':');
+    QCOMPARE(parts.size(), 2);
+    QCOMPARE(parts[0].section(u':', 1), parts[1]);
+    QVERIFY2(parts[1].startsWith(QStringLiteral(" 5 readings\nDCV 200mV (V): readings 3, overloads 1\n"
+                                                "  min 0.001  max 0.003  mean 0.002  sd 0.001 V\n")),
+             qPrintable(parts[1]));
+    QVERIFY2(parts[1].contains(u"RES 20KOhm (Ohm): readings 1, overloads 0\n  min 1500  max 1500"),
+             qPrintable(parts[1]));
+    QVERIFY2(parts[1].contains(u"sampling interval 1 s; gaps longer than 2 s: 1\n"),
+             qPrintable(parts[1]));
 }
 
 QTEST_GUILESS_MAIN(TestTarnixLog)

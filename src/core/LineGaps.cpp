@@ -2,9 +2,8 @@
 
 namespace tarnix::core {
 
-// Sample ticks come every 950 ms, so an interval of N seconds spaces lines
-// by N ticks; a late tick or a long exchange with the meter stretches one
-// spacing by a second or two. Twice the interval and two seconds more is a gap.
+// A long exchange with the meter or a late timer stretches one spacing by a
+// second or two. Twice the interval and two seconds more is a gap.
 double LineGaps::allowance() const {
     return 2.0 * m_interval + 2.0;
 }

@@ -11,7 +11,7 @@ namespace tarnix::core {
 // run ends inside it.
 class LineGaps {
 public:
-    explicit LineGaps(int intervalSeconds) : m_interval(intervalSeconds) {}
+    explicit LineGaps(double intervalSeconds) : m_interval(intervalSeconds) {}
 
     // A line was written at `at`: the gap it ends, or empty.
     QString lineWritten(const QDateTime& at);
@@ -24,7 +24,7 @@ public:
 private:
     QString gapText(const QDateTime& from, const QDateTime& to, bool toEnd) const;
 
-    int m_interval;
+    double m_interval;
     QDateTime m_last;
 };
 

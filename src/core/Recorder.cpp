@@ -1,12 +1,14 @@
 #include "core/Recorder.h"
 
-#include "files/DataRecord.h"
+#include "files/RecordingFormat.h"
 #include "link/Rs232.h"
 #include "platform/MemorySerialPort.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
 #include "sim/SimMeter.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -21,6 +23,19 @@ const QString SimulatedLabel = QStringLiteral("SIM");
 // A QTimer counts in int milliseconds: a long --duration is waited out in
 // steps of a day.
 constexpr qint64 LongestTimerStep = 24LL * 3600 * 1000;
+// A sample stamped this far from the wall clock means the clock was set:
+// the deadlines start again from there.
+constexpr qint64 ClockSetMs = 2000;
+
+// The first bytes of a regular file, enough for its first line; nothing for
+// a file that does not exist yet, or one that is not a regular file (a FIFO
+// would wait for a writer).
+QByteArray startOf(const QString& path) {
+    if (!QFileInfo(path).isFile())
+        return {};
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(4096) : QByteArray();
+}
 
 std::unique_ptr<sim::SimMeter> makeMeter(const RecordOptions& options) {
     if (!options.simulate)
@@ -46,20 +61,13 @@ Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs, QObject* p
       m_port(makePort(m_options, m_meter.get(), *m_clock)),
       m_link(std::make_unique<link::Rs232>(*m_port, *m_clock, dialogs)),
       m_session(*m_link, dialogs), m_state(m_session.state), m_cycle(m_session.cycle),
-      m_sampling(m_session.sampling), m_gaps(m_options.interval) {
+      m_schedule(m_options.interval), m_gaps(m_options.interval) {
     m_state.link.portLabel = m_options.simulate ? SimulatedLabel : m_options.device;
 
     connect(&m_cycle, &PollingCycle::readingTaken, this, &Recorder::firstReading);
-    // The desktop program's link restart shows "2 sec" again and samples
-    // every 2 s from then on. A recorder left alone for days keeps the
-    // interval it was given instead: it sets it again whenever the link is
-    // back, which also makes the next tick a sample tick.
-    connect(&m_cycle, &PollingCycle::linkBack, this,
-            [this] { m_sampling.setInterval(m_options.interval); });
-    connect(&m_sampling, &SamplingClock::sampleTaken, this, &Recorder::sampleTaken);
-    connect(&m_sampling, &SamplingClock::recordingFailed, this, [this](const QString& error) {
-        finish(1, QStringLiteral("cannot append to %1").arg(error));
-    });
+    m_sampleTimer.setSingleShot(true);
+    m_sampleTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_sampleTimer, &QTimer::timeout, this, &Recorder::deadlineReached);
     connect(&m_state, &SharedState::changed, this, &Recorder::statusChanged);
 
     // Nobody answering is told once the meter has been silent a while, and
@@ -91,14 +99,11 @@ bool Recorder::start(QString* error) {
             *error = QStringLiteral("cannot open %1").arg(why.isEmpty() ? m_options.device : why);
         return false;
     }
-    m_sampling.setInterval(m_options.interval); // the cycle's start shows "2 sec"
     m_silence.start();
-    if (m_options.toStandardOutput())
-        m_standardOutput.adopt(STDOUT_FILENO, QStringLiteral("standard output"));
-    if (!m_options.toStandardOutput() && !m_sampling.startRecording(m_options.output, &why)) {
+    if (!openOutput(&why)) {
         m_cycle.timer().stop();
         if (error)
-            *error = QStringLiteral("cannot append to %1").arg(why);
+            *error = why;
         return false;
     }
     if (m_options.duration) {
@@ -110,48 +115,84 @@ bool Recorder::start(QString* error) {
     return true;
 }
 
-// Sampling starts with the first reading, which is the first sample: a
-// recording that began with lines of empty texts, taken while the speed
-// search runs, would tell nothing. From then on every sample tick writes the
-// reading, except while the meter is silent.
-void Recorder::firstReading() {
-    if (m_samplingStarted || m_finished)
-        return;
-    m_samplingStarted = true;
-    m_sampling.timer().start();
-    m_sampling.tick();
+// A CSV file gets its header when it is new or empty, and is appended to
+// only under the same header; a data file is never appended to a CSV file.
+bool Recorder::openOutput(QString* error) {
+    const QByteArray header = files::recordingHeader(m_options.format);
+    if (m_options.toStandardOutput()) {
+        m_out.adopt(STDOUT_FILENO, QStringLiteral("standard output"));
+        if (!header.isEmpty() && !m_out.append(header, error))
+            return false;
+        return true;
+    }
+    const QString& path = m_options.output;
+    const QByteArray start = startOf(path);
+    if (const auto refusal = files::appendRefusal(m_options.format, start)) {
+        *error = QStringLiteral("cannot append to %1: %2").arg(path, *refusal);
+        return false;
+    }
+    QString why;
+    if (!m_out.open(path, &why) ||
+        (start.isEmpty() && !header.isEmpty() && QFileInfo(path).size() == 0 &&
+         !m_out.append(header, &why))) {
+        *error = QStringLiteral("cannot append to %1").arg(why);
+        return false;
+    }
+    return true;
 }
 
-void Recorder::sampleTaken(const QDateTime& at) {
+// Sampling starts with the first reading, which is the first sample: a
+// recording that began with lines of empty texts, taken while the speed
+// search runs, would tell nothing. From then on every deadline writes the
+// reading, except while the meter is silent.
+void Recorder::firstReading() {
+    if (m_schedule.started() || m_finished)
+        return;
+    m_schedule.start(m_clock->monotonic());
+    m_startTime = m_clock->now();
+    takeSample(m_startTime);
+    deadlineReached();
+}
+
+void Recorder::deadlineReached() {
+    if (m_finished)
+        return;
+    if (const auto k = m_schedule.take(m_clock->monotonic())) {
+        // The line is stamped with its deadline, so lines are exactly one
+        // interval apart and no second is written twice.
+        QDateTime at = m_startTime.addMSecs(std::llround(m_schedule.offset(*k) * 1000.0));
+        if (const QDateTime now = m_clock->now(); std::abs(at.msecsTo(now)) > ClockSetMs) {
+            m_schedule.start(m_clock->monotonic());
+            m_startTime = at = now;
+        }
+        takeSample(at);
+    }
+    if (!m_finished)
+        m_sampleTimer.start(int(std::min(m_schedule.msUntilNext(m_clock->monotonic()),
+                                         LongestTimerStep)));
+}
+
+void Recorder::takeSample(const QDateTime& at) {
     if (m_finished || !m_state.link.readingCurrent)
         return; // no line while the meter is silent: the gap tells of it later
-    if (m_options.toStandardOutput()) {
-        QString why;
-        if (!writeStandardOutput(at, &why)) {
-            finish(1, QStringLiteral("cannot write to %1").arg(why));
-            return;
-        }
-    } else {
-        if (!m_state.data.pcRecording)
-            return; // the write failed; recordingFailed has ended the run
-        m_lines = m_state.data.recordCount;
+    const meter::Reading& reading = m_state.reading;
+    const QString display = reading.value.text();
+    QString why;
+    if (!m_out.append(files::recordingLine(m_options.format, m_lines + 1, at,
+                                           reading.functionText, reading.rangeText, display),
+                      &why)) {
+        finish(1, (m_options.toStandardOutput() ? QStringLiteral("cannot write to %1")
+                                                : QStringLiteral("cannot append to %1"))
+                      .arg(why));
+        return;
     }
+    ++m_lines;
+    Q_EMIT sampleRecorded(at, reading.functionText, reading.rangeText, display);
     if (const QString gap = m_gaps.lineWritten(at); !gap.isEmpty())
         Q_EMIT notice(gap);
     Q_EMIT statusChanged();
     if (m_options.samples && m_lines >= *m_options.samples)
         finish(0);
-}
-
-// The line the recording would have appended, from the same record builder.
-bool Recorder::writeStandardOutput(const QDateTime& at, QString* error) {
-    const meter::Reading& reading = m_state.reading;
-    const auto fields = files::sampleRecord(m_lines + 1, at, reading.functionText,
-                                            reading.rangeText, reading.value.text());
-    if (!m_standardOutput.append(files::recordLine(fields).toLatin1() + files::LineEnd, error))
-        return false;
-    ++m_lines;
-    return true;
 }
 
 void Recorder::tellSilence() {
@@ -177,12 +218,11 @@ void Recorder::finish(int exitCode, QString message) {
         return;
     m_finished = true;
     m_cycle.timer().stop();
-    m_sampling.timer().stop();
+    m_sampleTimer.stop();
     m_endTimer.stop();
     m_silence.stop();
     m_clock->stop(); // a tick waiting on the meter gives up at once
-    if (m_state.data.pcRecording)
-        m_sampling.stopRecording(); // closes the file; every line is already in it
+    m_out.close();   // every line is already in the file
     if (const QString gap = m_gaps.runEnded(m_clock->now()); !gap.isEmpty())
         Q_EMIT notice(gap);
     if (exitCode == 0 && m_lines == 0) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/DeadlineSchedule.h"
 #include "core/LineGaps.h"
 #include "core/MeterSession.h"
 #include "core/RecorderOptions.h"
@@ -24,10 +25,11 @@ class SimMeter;
 
 namespace tarnix::core {
 
-// The headless recorder: the desktop program's polling cycle and sampling
-// clock over one port, without a window. Each sample becomes one line,
-// appended to the file through the sampling clock's own recording, or
-// written to standard output.
+// The headless recorder: the desktop program's polling cycle over one port,
+// without a window. Samples fall on deadlines of a monotonic clock (the first
+// reading's time plus whole intervals); each becomes one line, a data-file
+// line or an analysis CSV line, appended to the file or written to standard
+// output.
 class Recorder : public QObject {
     Q_OBJECT
 
@@ -51,7 +53,6 @@ public:
 
     SharedState& state() { return m_state; }
     PollingCycle& cycle() { return m_cycle; }
-    SamplingClock& sampling() { return m_sampling; }
 
 Q_SIGNALS:
     void statusChanged();
@@ -61,11 +62,15 @@ Q_SIGNALS:
     // Something worth a line on standard error while the run goes on: a
     // stretch in which no line was written, a meter that does not answer.
     void notice(const QString& message);
+    // A sample's line was written.
+    void sampleRecorded(const QDateTime& at, const QString& function, const QString& range,
+                        const QString& display);
 
 private:
+    bool openOutput(QString* error);
     void firstReading();
-    void sampleTaken(const QDateTime& at);
-    bool writeStandardOutput(const QDateTime& at, QString* error);
+    void deadlineReached();
+    void takeSample(const QDateTime& at);
     void durationCheck();
     void tellSilence();
 
@@ -77,15 +82,16 @@ private:
     MeterSession m_session; // the desktop program's state, polling cycle and sampling clock
     SharedState& m_state;
     PollingCycle& m_cycle;
-    SamplingClock& m_sampling;
+    DeadlineSchedule m_schedule;
+    QDateTime m_startTime; // the wall-clock time of the first deadline
+    QTimer m_sampleTimer;
     QTimer m_endTimer;
     QTimer m_silence; // runs out when the meter has not answered for a while
     bool m_silenceTold = false;
     QDeadlineTimer m_deadline;
-    platform::LineAppender m_standardOutput;
+    platform::LineAppender m_out; // the file, or standard output
     LineGaps m_gaps;
     qint64 m_lines = 0;
-    bool m_samplingStarted = false;
     bool m_finished = false;
 };
 

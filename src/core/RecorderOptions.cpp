@@ -1,9 +1,9 @@
 #include "core/RecorderOptions.h"
 
-#include "core/SamplingClock.h"
 #include "link/MemoryMap.h"
 
 #include <QSet>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -57,6 +57,7 @@ constexpr ValueOption ValueOptions[] = {
     {u"--interval", u"SECONDS"},
     {u"--samples", u"N"},
     {u"--duration", u"SECONDS"},
+    {u"--format", u"FORMAT"},
 };
 
 const ValueOption* findValueOption(const QString& name) {
@@ -73,11 +74,15 @@ QString takeValue(RecordOptions& options, const QString& name, const QString& va
             return QStringLiteral("missing DEVICE after --port");
         options.device = value;
     } else if (name == u"--interval") {
-        // Read as the PC SAMPLING answer is: rounded, then clamped to 1..86400.
-        const auto seconds = parseSamplingAnswer(value);
+        const auto seconds = parseIntervalSeconds(value);
         if (!seconds)
             return QStringLiteral("--interval takes a number of seconds, not \"%1\"").arg(value);
         options.interval = *seconds;
+    } else if (name == u"--format") {
+        const auto format = files::recordingFormatNamed(value);
+        if (!format)
+            return QStringLiteral("--format takes dat or csv, not \"%1\"").arg(value);
+        options.format = *format;
     } else if (name == u"--samples") {
         bool ok = false;
         const qint64 n = value.toLongLong(&ok);
@@ -173,8 +178,6 @@ Result parseRecord(const QStringList& arguments) {
         return error(QStringLiteral("give either --port or --simulate"));
     if (!options.simulate && options.device.isEmpty())
         return error(QStringLiteral("give the meter's port with --port DEVICE, or --simulate"));
-    if (options.samples && options.duration)
-        return error(QStringLiteral("give either --samples or --duration"));
     if (files.isEmpty())
         return error(QStringLiteral("give a FILE to append to, or - for standard output"));
     if (files.size() > 1)
@@ -251,7 +254,71 @@ Result parseLogger(const QStringList& arguments) {
     return command;
 }
 
+// convert IN [--format csv] OUT|-
+Result parseConvert(const QStringList& arguments) {
+    bool simulate = false, longFrames = false; // not options of convert
+    const auto scan = scanWords(
+        arguments, 0, simulate, longFrames,
+        [](const QString& name) -> std::optional<QString> {
+            if (name == u"--format")
+                return QStringLiteral("FORMAT");
+            return std::nullopt;
+        },
+        [](const QString&, const QString& value) -> QString {
+            if (value != u"csv")
+                return QStringLiteral("convert writes --format csv only, not \"%1\"").arg(value);
+            return {};
+        });
+    if (const auto* failed = std::get_if<UsageError>(&scan))
+        return *failed;
+    const auto& [files, seen, help] = std::get<Scanned>(scan);
+    if (help)
+        return LogCommand{LogCommand::Kind::Help};
+    if (simulate)
+        return error(QStringLiteral("unknown option --simulate"));
+    if (files.size() < 2)
+        return error(QStringLiteral("give the data file to convert and the CSV file to write, "
+                                    "or - for standard output"));
+    if (files.size() > 2)
+        return error(QStringLiteral("unexpected argument \"%1\"").arg(files[2]));
+    LogCommand command{LogCommand::Kind::Convert};
+    command.convert = {files[0], files[1]};
+    return command;
+}
+
+// stats FILE...
+Result parseStats(const QStringList& arguments) {
+    bool simulate = false, longFrames = false;
+    const auto scan = scanWords(
+        arguments, 0, simulate, longFrames,
+        [](const QString&) -> std::optional<QString> { return std::nullopt; },
+        [](const QString&, const QString&) { return QString(); });
+    if (const auto* failed = std::get_if<UsageError>(&scan))
+        return *failed;
+    const auto& [files, seen, help] = std::get<Scanned>(scan);
+    if (help)
+        return LogCommand{LogCommand::Kind::Help};
+    if (simulate)
+        return error(QStringLiteral("unknown option --simulate"));
+    if (files.isEmpty())
+        return error(QStringLiteral("give the data or CSV files to sum up"));
+    LogCommand command{LogCommand::Kind::Stats};
+    command.statsFiles = files;
+    return command;
+}
+
 } // namespace
+
+std::optional<double> parseIntervalSeconds(const QString& text) {
+    QString number = text;
+    if (const auto comma = number.indexOf(u','); comma >= 0)
+        number.remove(comma, 1); // "86,400" as a thousands separator
+    bool ok = false;
+    const double seconds = number.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(seconds))
+        return std::nullopt;
+    return std::clamp(seconds, 1.0, 86400.0);
+}
 
 Result parseLogCommandLine(const QStringList& arguments) {
     if (arguments.isEmpty())
@@ -266,16 +333,23 @@ Result parseLogCommandLine(const QStringList& arguments) {
         return parseRecord(arguments.mid(1));
     if (first == u"logger")
         return parseLogger(arguments.mid(1));
+    if (first == u"convert")
+        return parseConvert(arguments.mid(1));
+    if (first == u"stats")
+        return parseStats(arguments.mid(1));
     return error(QStringLiteral("unknown subcommand \"%1\"").arg(first));
 }
 
 QString logUsage() {
     return QStringLiteral(
         "Usage: tarnix-log record --port DEVICE | --simulate[=short|long]\n"
-        "                         [--interval SECONDS] [--samples N | --duration SECONDS] FILE|-\n"
+        "                         [--interval SECONDS] [--samples N] [--duration SECONDS]\n"
+        "                         [--format dat|csv] FILE|-\n"
         "       tarnix-log logger status --port DEVICE | --simulate[=short|long]\n"
         "       tarnix-log logger download --set N (--port DEVICE | --simulate[=MODEL]) FILE|-\n"
         "       tarnix-log logger set-clock --port DEVICE | --simulate[=short|long]\n"
+        "       tarnix-log convert IN.dat [--format csv] OUT.csv|-\n"
+        "       tarnix-log stats FILE...\n"
         "       tarnix-log --help | --version\n"
         "\n"
         "record: polls the multimeter and records its reading on the PC, as the desktop\n"
@@ -286,13 +360,22 @@ QString logUsage() {
         "  --port DEVICE        the meter's serial device, such as /dev/ttyUSB0\n"
         "  --simulate[=MODEL]   the built-in simulated meter: short (5-byte frames,\n"
         "                       the default) or long (12-byte frames)\n"
-        "  --interval SECONDS   seconds between samples (default 2), read like the\n"
-        "                       PC SAMPLING answer: rounded, then kept within 1..86400\n"
+        "  --interval SECONDS   seconds between samples (default 2), decimals allowed,\n"
+        "                       kept within 1..86400; samples fall on the first\n"
+        "                       sample's time plus whole intervals, without drift\n"
         "  --samples N          stop after N lines\n"
-        "  --duration SECONDS   stop after that long\n"
+        "  --duration SECONDS   stop after that long (with --samples: whichever\n"
+        "                       comes first)\n"
+        "  --format dat|csv     dat: the line above (the default); csv: the analysis\n"
+        "                       CSV, under the header\n"
+        "                       time,value,unit,function,range,display\n"
+        "                       with ISO 8601 times and values in V, A, Ohm, F, Hz,\n"
+        "                       degC or degF. A CSV file is appended to only when its\n"
+        "                       header matches.\n"
         "\n"
         "Without --samples or --duration it records until Ctrl-C or SIGTERM; every\n"
-        "line is complete in the file when the sample is taken.\n"
+        "line is complete in the file when the sample is taken. While the meter does\n"
+        "not answer, no line is written.\n"
         "\n"
         "logger: the meter's own logger, as the desktop program's LOGGER and TIME SET.\n"
         "  status      prints the logger's header, one \"Name: value\" a line, and one\n"
@@ -303,6 +386,14 @@ QString logUsage() {
         "  set-clock   sets the logger's clock from the PC's\n"
         "They refuse while the logger records. On a terminal the progress shows on\n"
         "standard error.\n"
+        "\n"
+        "convert: writes a data file (a recording or a downloaded logger set) as the\n"
+        "analysis CSV, to OUT (replaced whole) or standard output. Lines that are not\n"
+        "records are skipped and counted on standard error.\n"
+        "\n"
+        "stats: for each data or CSV file, and each function and range in it: the\n"
+        "numeric readings, the overloads, min, max, mean, standard deviation, the\n"
+        "first and last time, and the gaps longer than twice the sampling interval.\n"
         "\n"
         "Exit status: 0 done, 1 the port, the meter or the file failed, 2 a bad\n"
         "command line.\n");

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/RecordingFormat.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -12,10 +14,11 @@ struct RecordOptions {
     QString device;                 // --port: a path such as /dev/ttyUSB0
     bool simulate = false;          // --simulate: the built-in simulated meter
     bool longFrames = false;        // --simulate=long: the 12-byte model
-    int interval = 2;               // seconds between samples, 1..86400
+    double interval = 2;            // seconds between samples, 1..86400
     std::optional<qint64> samples;  // end after this many lines
-    std::optional<double> duration; // end after this many seconds
+    std::optional<double> duration; // end after this many seconds (the first end reached counts)
     QString output;                 // the file to append to, or "-"
+    files::RecordingFormat format = files::RecordingFormat::Dat;
     int silenceNoticeMs = 10000;    // without a reading this long, the run says so
 
     bool toStandardOutput() const { return output == u"-"; }
@@ -34,12 +37,22 @@ struct LoggerOptions {
     bool toStandardOutput() const { return output == u"-"; }
 };
 
+// What `tarnix-log convert` was asked to do: a data file into analysis CSV.
+struct ConvertOptions {
+    QString input;  // a data file: a recording or a downloaded logger set
+    QString output; // the CSV file to write (replaced whole), or "-"
+
+    bool toStandardOutput() const { return output == u"-"; }
+};
+
 // A tarnix-log command line. The first word picks the subcommand.
 struct LogCommand {
-    enum class Kind { Help, Version, Record, Logger };
+    enum class Kind { Help, Version, Record, Logger, Convert, Stats };
     Kind kind = Kind::Help;
-    RecordOptions record = {}; // Record
-    LoggerOptions logger = {}; // Logger
+    RecordOptions record = {};   // Record
+    LoggerOptions logger = {};   // Logger
+    ConvertOptions convert = {}; // Convert
+    QStringList statsFiles = {}; // Stats: data files or CSV files
 };
 
 // A command line that cannot be run: the program says why, shows the usage
@@ -50,6 +63,10 @@ struct UsageError {
 
 // Reads the arguments after the program name. Prints nothing and never exits.
 std::variant<LogCommand, UsageError> parseLogCommandLine(const QStringList& arguments);
+
+// --interval's value: seconds with decimals, the first comma read as a
+// thousands separator, kept within 1..86400. Nothing when it is not a number.
+std::optional<double> parseIntervalSeconds(const QString& text);
 
 // The text --help prints.
 QString logUsage();

@@ -1,7 +1,7 @@
 #include "files/AnalysisCsv.h"
 
-#include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <array>
 
 namespace tarnix::files {
@@ -46,12 +46,25 @@ std::optional<RangeUnit> rangeUnit(QStringView range) {
 }
 
 QString baseUnitValue(QStringView display, int exponent) {
-    static const QRegularExpression number(QStringLiteral("^([+-]?)(\\d*)(?:\\.(\\d*))?$"));
-    const auto m = number.match(display.trimmed());
-    if (!m.hasMatch() || m.capturedLength(2) + m.capturedLength(3) == 0)
+    // A plain number: a sign, digits, a point and digits, nothing else.
+    const QStringView text = display.trimmed();
+    qsizetype i = 0;
+    const bool negative = i < text.size() && text[i] == u'-';
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        ++i;
+    const qsizetype wholeStart = i;
+    while (i < text.size() && text[i].isDigit())
+        ++i;
+    QString whole = text.mid(wholeStart, i - wholeStart).toString();
+    QString fraction;
+    if (i < text.size() && text[i] == u'.') {
+        const qsizetype fractionStart = ++i;
+        while (i < text.size() && text[i].isDigit())
+            ++i;
+        fraction = text.mid(fractionStart, i - fractionStart).toString();
+    }
+    if (i != text.size() || whole.size() + fraction.size() == 0)
         return {};
-    QString whole = m.captured(2);
-    QString fraction = m.captured(3);
     // Moves the point digit by digit, padding with zeros where it runs out.
     for (; exponent > 0; --exponent) {
         whole += fraction.isEmpty() ? QChar(u'0') : fraction.front();
@@ -67,20 +80,43 @@ QString baseUnitValue(QStringView display, int exponent) {
         whole.remove(0, 1);
     if (whole.isEmpty())
         whole = QStringLiteral("0");
-    const QString sign = m.captured(1) == u"-" ? QStringLiteral("-") : QString();
-    return sign + whole + (fraction.isEmpty() ? QString() : u'.' + fraction);
+    return (negative ? QStringLiteral("-") : QString()) + whole +
+           (fraction.isEmpty() ? QString() : u'.' + fraction);
 }
 
 QString isoTime(const QDateTime& at) {
-    const int offset = at.offsetFromUtc() / 60; // minutes
+    // Written by hand: QDateTime::toString reads its format anew on every
+    // call, which a million-line conversion feels.
+    const QDateTime fixed = at.toOffsetFromUtc(at.offsetFromUtc());
+    const QDate d = fixed.date();
+    const QTime t = fixed.time();
+    const int offset = fixed.offsetFromUtc() / 60; // minutes
     const int size = std::abs(offset);
-    return at.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + (offset < 0 ? u'-' : u'+') +
-           QStringLiteral("%1:%2").arg(size / 60, 2, 10, QChar(u'0')).arg(size % 60, 2, 10, QChar(u'0'));
+    // Fixed-width digits, written straight into the text.
+    QString text = QStringLiteral("0000-00-00T00:00:00.000+00:00");
+    QChar* out = text.data();
+    const auto put = [out](int at, int value, int width) {
+        for (int i = at + width - 1; i >= at; --i, value /= 10)
+            out[i] = QChar(u'0' + value % 10);
+    };
+    put(0, d.year(), 4);
+    put(5, d.month(), 2);
+    put(8, d.day(), 2);
+    put(11, t.hour(), 2);
+    put(14, t.minute(), 2);
+    put(17, t.second(), 2);
+    put(20, t.msec(), 3);
+    out[23] = offset < 0 ? u'-' : u'+';
+    put(24, size / 60, 2);
+    put(27, size % 60, 2);
+    return text;
 }
 
 QString csvField(const QString& text) {
-    static const QRegularExpression special(QStringLiteral("[,\"\\r\\n]"));
-    if (!text.contains(special))
+    const bool plain = std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c == u',' || c == u'"' || c == u'\r' || c == u'\n';
+    });
+    if (plain)
         return text;
     QString quoted = text;
     quoted.replace(u'"', QStringLiteral("\"\""));
@@ -91,9 +127,64 @@ QString analysisLine(const QDateTime& at, const QString& function, const QString
                      const QString& display) {
     const auto unit = rangeUnit(range);
     const QString value = unit ? baseUnitValue(display, unit->exponent) : QString();
-    return QStringList{isoTime(at), value, unit ? unit->unit : QString(), csvField(function),
-                       csvField(range), csvField(display)}
-        .join(u',');
+    return isoTime(at) + u',' + value + u',' + (unit ? unit->unit : QString()) + u',' +
+           csvField(function) + u',' + csvField(range) + u',' + csvField(display);
+}
+
+namespace {
+
+// Two digits at `at`, or -1.
+int twoDigits(QStringView text, qsizetype at) {
+    if (at + 1 >= text.size() || !text[at].isDigit() || !text[at + 1].isDigit())
+        return -1;
+    return text[at].digitValue() * 10 + text[at + 1].digitValue();
+}
+
+// The local offset from UTC of an hour, kept for the next record: records
+// come in order, and asking the system for every one would cost more than
+// the rest of the conversion.
+int localOffsetOf(const QDate& day, int hour) {
+    thread_local QDate lastDay;
+    thread_local int lastHour = -1;
+    thread_local int lastOffset = 0;
+    if (day != lastDay || hour != lastHour) {
+        lastDay = day;
+        lastHour = hour;
+        lastOffset = QDateTime(day, QTime(hour, 0)).offsetFromUtc();
+    }
+    return lastOffset;
+}
+
+} // namespace
+
+std::optional<QDateTime> recordTime(QStringView date, QStringView time) {
+    // Fixed widths: "26/12/06" and "13:07:18" with an optional ".4".
+    date = date.trimmed();
+    time = time.trimmed();
+    const bool dateForm = date.size() == 8 && date[2] == u'/' && date[5] == u'/';
+    const bool timeForm = (time.size() == 8 || (time.size() == 10 && time[8] == u'.')) &&
+                          time[2] == u':' && time[5] == u':';
+    if (!dateForm || !timeForm)
+        return std::nullopt;
+    const int tenths = time.size() == 10 && time[9].isDigit() ? time[9].digitValue()
+                       : time.size() == 10                   ? -1
+                                                             : 0;
+    const int parts[] = {twoDigits(date, 0), twoDigits(date, 3), twoDigits(date, 6),
+                         twoDigits(time, 0), twoDigits(time, 3), twoDigits(time, 6), tenths};
+    if (std::any_of(std::begin(parts), std::end(parts), [](int p) { return p < 0; }))
+        return std::nullopt;
+    const QDate day(2000 + parts[0], parts[1], parts[2]);
+    const QTime clock(parts[3], parts[4], parts[5], parts[6] * 100);
+    if (!day.isValid() || !clock.isValid())
+        return std::nullopt;
+    return QDateTime(day, clock, Qt::OffsetFromUTC, localOffsetOf(day, parts[3]));
+}
+
+std::optional<QString> analysisLineOf(const RecordFields& record) {
+    const auto at = recordTime(record[1], record[2]);
+    if (!at)
+        return std::nullopt;
+    return analysisLine(*at, record[3], record[4], record[5]);
 }
 
 } // namespace tarnix::files

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/DataRecord.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringView>
@@ -37,5 +39,16 @@ QString csvField(const QString& text);
 // One CSV line, without its line end.
 QString analysisLine(const QDateTime& at, const QString& function, const QString& range,
                      const QString& display);
+
+// The moment a data-file record names: "yy/mm/dd" in 20yy and "hh:mm:ss.t",
+// in local time. Nothing when either field is not a real date or time.
+std::optional<QDateTime> recordTime(QStringView date, QStringView time);
+
+// The CSV line of a data-file record (a PC sample or a logger record alike),
+// without its line end; nothing when its date or time cannot be read.
+std::optional<QString> analysisLineOf(const RecordFields& record);
+
+// The CSV line end.
+inline constexpr char CsvLineEnd[] = "\r\n";
 
 } // namespace tarnix::files

@@ -19,6 +19,11 @@ struct DataChannel {
 // The save dialog's filter, as given to every data-file dialog.
 inline const QString DataFileFilter = QStringLiteral("Data Files (*.dat);;All Files (*.*)");
 
+// A list's Save dialog offers the analysis CSV beside the data file.
+inline const QString AnalysisCsvFilter = QStringLiteral("CSV for analysis (*.csv)");
+inline const QString ListSaveFilter =
+    QStringLiteral("Data Files (*.dat);;") + AnalysisCsvFilter + QStringLiteral(";;All Files (*.*)");
+
 inline const QString AlreadyRecordingMessage =
     QStringLiteral("Aready in recording mode, Close it and try again !");
 

@@ -37,6 +37,12 @@ public:
     // every file, also one without a dot in its name. Empty when the user cancels.
     virtual QString saveFileName(const QString& filter) = 0;
     virtual QString openFileName(const QString& filter) = 0;
+    // As saveFileName; `chosen` gets the filter the user picked, as written
+    // in `filter` ("Data Files (*.dat)"). Where nobody can pick, the first.
+    virtual QString saveFileName(const QString& filter, QString* chosen) {
+        *chosen = filter.section(QStringLiteral(";;"), 0, 0);
+        return saveFileName(filter);
+    }
 };
 
 } // namespace tarnix::platform

@@ -33,6 +33,11 @@ QString ScriptedDialogs::saveFileName(const QString& filter) {
     return path;
 }
 
+QString ScriptedDialogs::saveFileName(const QString& filter, QString* chosen) {
+    *chosen = filter.split(QStringLiteral(";;")).value(m_filterIndex);
+    return saveFileName(filter);
+}
+
 QString ScriptedDialogs::openFileName(const QString& filter) { return saveFileName(filter); }
 
 QStringList ScriptedDialogs::messageTexts() const {

@@ -33,9 +33,12 @@ public:
                   const QString& defaultAnswer) override;
     QString saveFileName(const QString& filter) override;
     QString openFileName(const QString& filter) override;
+    QString saveFileName(const QString& filter, QString* chosen) override;
 
     // The next file dialogs answer these paths (empty: cancel).
     void answerFile(const QString& path) { m_files.push_back(path); }
+    // The save dialogs from now on pick the filter at `index` (0: the first).
+    void chooseFilter(int index) { m_filterIndex = index; }
     const QStringList& fileFilters() const { return m_filters; }
 
     void answer(const QString& text) { m_answers.push_back(text); }
@@ -55,6 +58,7 @@ private:
     std::deque<QString> m_answers;
     std::deque<QString> m_files;
     QStringList m_filters;
+    int m_filterIndex = 0;
     bool m_retryAnswer = true;
     std::function<void(const Message&)> m_onMessage;
 };

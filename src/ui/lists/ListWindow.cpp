@@ -1,6 +1,7 @@
 #include "ui/lists/ListWindow.h"
 
 #include "files/DataChannel.h"
+#include "files/AnalysisFile.h"
 #include "files/DataFile.h"
 #include "platform/Dialogs.h"
 #include "platform/Twips.h"
@@ -60,16 +61,24 @@ void ListWindow::saveList() {
                                      platform::MessageIcon::Critical);
         return;
     }
-    const QString path = m_context.dialogs.saveFileName(DataFileFilter);
+    QString chosen;
+    const QString path = m_context.dialogs.saveFileName(ListSaveFilter, &chosen);
     if (path.isEmpty())
         return;
-    m_context.data.dataFileName = path;
+    const bool csv = chosen == AnalysisCsvFilter;
+    if (!csv)
+        m_context.data.dataFileName = path;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     QString error;
-    const bool saved = saveDataFile(path, m_model.records(), &error);
+    qint64 leftOut = 0;
+    const bool saved = csv ? saveAnalysisFile(path, m_model.records(), &leftOut, &error)
+                           : saveDataFile(path, m_model.records(), &error);
     QGuiApplication::restoreOverrideCursor();
     if (!saved)
         m_context.dialogs.messageFor(this, error, platform::MessageIcon::Critical);
+    else if (leftOut > 0)
+        m_context.dialogs.messageFor(this, leftOutMessage(path, leftOut),
+                                     platform::MessageIcon::Exclamation);
 }
 
 void ListWindow::printList() {

@@ -102,16 +102,28 @@ WidgetDialogs::fileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const Q
     return dialog;
 }
 
-QString WidgetDialogs::fileName(QFileDialog::AcceptMode mode, const QString& filter) {
+QString WidgetDialogs::fileName(QFileDialog::AcceptMode mode, const QString& filter,
+                                QString* chosen) {
     QPointer<QFileDialog> dialog(fileDialog(owner(nullptr), mode, filter).release());
     const bool accepted = dialog->exec() == QDialog::Accepted;
     const QString path = dialog && accepted ? dialog->selectedFiles().value(0) : QString();
+    if (dialog && chosen) {
+        // The dialog shows each filter with its patterns spelled out; the
+        // caller gets it back as it was given.
+        const QStringList given = filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+        const qsizetype index = dialogFilters(filter).indexOf(dialog->selectedNameFilter());
+        *chosen = given.value(std::max<qsizetype>(index, 0));
+    }
     delete dialog;
     return path;
 }
 
 QString WidgetDialogs::saveFileName(const QString& filter) {
     return fileName(QFileDialog::AcceptSave, filter);
+}
+
+QString WidgetDialogs::saveFileName(const QString& filter, QString* chosen) {
+    return fileName(QFileDialog::AcceptSave, filter, chosen);
 }
 
 QString WidgetDialogs::openFileName(const QString& filter) {

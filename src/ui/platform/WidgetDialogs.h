@@ -23,6 +23,7 @@ public:
     QString input(const QString& prompt, const QString& title,
                   const QString& defaultAnswer) override;
     QString saveFileName(const QString& filter) override;
+    QString saveFileName(const QString& filter, QString* chosen) override;
     QString openFileName(const QString& filter) override;
 
     // The file dialog both file boxes show, ready to run. Its filters read
@@ -33,7 +34,7 @@ public:
 
 private:
     QWidget* owner(QObject* window) const;
-    QString fileName(QFileDialog::AcceptMode mode, const QString& filter);
+    QString fileName(QFileDialog::AcceptMode mode, const QString& filter, QString* chosen = nullptr);
 
     QPointer<QWidget> m_mainWindow;
 };

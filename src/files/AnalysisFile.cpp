@@ -1,0 +1,37 @@
+#include "files/AnalysisFile.h"
+
+#include "files/AnalysisCsv.h"
+#include "files/RecordStore.h"
+#include "platform/AtomicFile.h"
+
+namespace tarnix::files {
+
+bool saveAnalysisFile(const QString& path, const RecordStore& store, qint64* leftOut,
+                      QString* error, const platform::WriteCall& write) {
+    platform::AtomicFile file(path, write);
+    bool written = file.open() && file.write(AnalysisHeader.toUtf8() + CsvLineEnd);
+    *leftOut = 0;
+    for (qsizetype row = 0; written && row < store.size(); ++row) {
+        const auto line = analysisLineOf(store.record(row));
+        if (!line) {
+            ++*leftOut;
+            continue;
+        }
+        written = file.write(line->toUtf8() + CsvLineEnd);
+    }
+    if (written && file.commit())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
+}
+
+QString leftOutMessage(const QString& path, qint64 leftOut) {
+    return QStringLiteral("%1: %2 %3 without a readable date and time %4 left out")
+        .arg(path)
+        .arg(leftOut)
+        .arg(leftOut == 1 ? QStringLiteral("record") : QStringLiteral("records"),
+             leftOut == 1 ? QStringLiteral("was") : QStringLiteral("were"));
+}
+
+} // namespace tarnix::files
