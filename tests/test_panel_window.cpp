@@ -148,6 +148,18 @@ void TestPanelWindow::allFilesListsNamesWithoutDot() {
     dialog->selectNameFilter(dialog->nameFilters().last());
     QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("All Files (*.*)"));
     QVERIFY(QDir::match(dialog->findChild<QFileSystemModel*>()->nameFilters(), "rec1"));
+    // The save dialog tells which filter was picked, as it was given.
+    platform::WidgetDialogs dialogs;
+    QTimer::singleShot(0, [] {
+        auto* open = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(open);
+        open->selectNameFilter(open->nameFilters().value(1));
+        open->selectFile(QStringLiteral("/tmp/run"));
+        static_cast<QDialog*>(open)->accept(); // the file dialog's own accept
+    });
+    QString chosen;
+    QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), QStringLiteral("/tmp/run"));
+    QCOMPARE(chosen, files::AnalysisCsvFilter);
 }
 
 // The first window opens on COM1, the first USB-serial cable; OK says which

@@ -49,10 +49,11 @@ struct Bench {
     files::PlotBoard* board = new files::PlotBoard(dialogs, printer, &panel);
     files::ListContext context{data, dialogs, printer, clock, nullptr, board};
 
-    // "Plot" in a new file list.
-    files::PlotWindow* plot(const char* function, const char* range, const QStringList& values) {
+    // "Plot" in a new file list; records after the first are in the last range.
+    files::PlotWindow* plot(const char* function, const QStringList& ranges,
+                            const QStringList& values) {
         auto* list = new files::FileList(context, &panel);
-        const files::RecordStore store = records(function, {range}, values);
+        const files::RecordStore store = records(function, ranges, values);
         for (qsizetype row = 0; row < store.size(); ++row)
             list->model().appendRecord(store.record(row));
         list->findChild<QPushButton*>("CmdFplot")->click();
@@ -190,7 +191,7 @@ void TestPlots::fullScalesAndRangeChecks() {
 
 void TestPlots::plotWindows() {
     Bench b;
-    QPointer<files::PlotWindow> plot = b.plot("DCV", "200mV", {"150", "150", "150"});
+    QPointer<files::PlotWindow> plot = b.plot("DCV", {"200mV"}, {"150", "150", "150"});
     QVERIFY(plot && plot->isVisible());
     QCOMPARE(labels(plot, {"LblValTop", "LblValMid", "Lbl0", "MidLbl", "TopLbl", "LblUnit", "LblT1",
                            "LblT3"}),
@@ -205,6 +206,11 @@ void TestPlots::plotWindows() {
         const int darkest = std::min(
             {qGray(image.pixel(x, y - 1)), qGray(image.pixel(x, y)), qGray(image.pixel(x, y + 1))});
         QVERIFY2(darkest < 128, qPrintable(QString::number(size.width())));
+        // Times sit under their ticks: the middle one centred, the last one ending there.
+        const auto* middle = canvas->findChild<QLabel*>("LblT2");
+        const auto* last = canvas->findChild<QLabel*>("LblT3");
+        QVERIFY(std::abs(middle->geometry().center().x() - 2970 * canvas->width() / 6690) <= 1);
+        QVERIFY(std::abs(last->geometry().right() - 5010 * canvas->width() / 6690) <= 1);
     }
     b.printer.failToBegin(QStringLiteral("no printer"));
     plot->findChild<QAction*>("MnuPrint")->trigger();
@@ -220,7 +226,10 @@ void TestPlots::plotWindows() {
     b.enterRange(narrowed, {"2", "9", "0", "100"});
     QCOMPARE(b.dialogs.messageTexts().last(), QStringLiteral("Invalid, try again !"));
     QCOMPARE(b.board->window(Signed), narrowed);
-    b.plot("DCV", "200mV", {});
+    // A list's scale is its first record's range.
+    QCOMPARE(labels(b.plot("DCV", {"2V", "200mV"}, {"1", "100"}), {"LblValTop", "LblUnit"}),
+             "2 DCV:2V");
+    b.plot("DCV", {"200mV"}, {});
     QCOMPARE(b.dialogs.messageTexts().last(), files::PlotBoard::NothingToPlot);
 }
 

@@ -108,10 +108,13 @@ QString WidgetDialogs::fileName(QFileDialog::AcceptMode mode, const QString& fil
     const bool accepted = dialog->exec() == QDialog::Accepted;
     const QString path = dialog && accepted ? dialog->selectedFiles().value(0) : QString();
     if (dialog && chosen) {
-        // The dialog shows each filter with its patterns spelled out; the
-        // caller gets it back as it was given.
+        // The dialog holds each filter with its patterns spelled out, and
+        // answers with or without them; the caller gets it back as given.
         const QStringList given = filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
-        const qsizetype index = dialogFilters(filter).indexOf(dialog->selectedNameFilter());
+        const QString picked = dialog->selectedNameFilter();
+        qsizetype index = dialogFilters(filter).indexOf(picked);
+        if (index < 0)
+            index = given.indexOf(picked);
         *chosen = given.value(std::max<qsizetype>(index, 0));
     }
     delete dialog;
