@@ -95,7 +95,8 @@ bool Recorder::start(QString* error) {
     m_silence.start();
     if (m_options.toStandardOutput())
         m_standardOutput.adopt(STDOUT_FILENO, QStringLiteral("standard output"));
-    if (!m_options.toStandardOutput() && !m_sampling.startRecording(m_options.output, &why)) {
+    if (!m_options.toStandardOutput() && !m_options.output.isEmpty() &&
+        !m_sampling.startRecording(m_options.output, &why)) {
         m_cycle.timer().stop();
         if (error)
             *error = QStringLiteral("cannot append to %1").arg(why);
@@ -131,11 +132,15 @@ void Recorder::sampleTaken(const QDateTime& at) {
             finish(1, QStringLiteral("cannot write to %1").arg(why));
             return;
         }
+    } else if (m_options.output.isEmpty()) {
+        ++m_lines; // no file: the samples go to the broker alone
     } else {
         if (!m_state.data.pcRecording)
             return; // the write failed; recordingFailed has ended the run
         m_lines = m_state.data.recordCount;
     }
+    Q_EMIT sampleRecorded(at, m_state.reading.functionText, m_state.reading.rangeText,
+                          m_state.reading.value.text());
     if (const QString gap = m_gaps.lineWritten(at); !gap.isEmpty())
         Q_EMIT notice(gap);
     Q_EMIT statusChanged();

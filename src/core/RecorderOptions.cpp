@@ -57,6 +57,9 @@ constexpr ValueOption ValueOptions[] = {
     {u"--interval", u"SECONDS"},
     {u"--samples", u"N"},
     {u"--duration", u"SECONDS"},
+    {u"--mqtt", u"URL"},
+    {u"--topic", u"PREFIX"},
+    {u"--cafile", u"FILE"},
 };
 
 const ValueOption* findValueOption(const QString& name) {
@@ -91,6 +94,10 @@ QString takeValue(RecordOptions& options, const QString& name, const QString& va
             return QStringLiteral("--duration takes a number of seconds above 0, not \"%1\"")
                 .arg(value);
         options.duration = seconds;
+    } else {
+        // The broker options are checked by the program that publishes.
+        (name == u"--mqtt" ? options.mqttUrl : name == u"--topic" ? options.mqttTopic
+                                                                  : options.mqttCafile) = value;
     }
     return {};
 }
@@ -175,11 +182,11 @@ Result parseRecord(const QStringList& arguments) {
         return error(QStringLiteral("give the meter's port with --port DEVICE, or --simulate"));
     if (options.samples && options.duration)
         return error(QStringLiteral("give either --samples or --duration"));
-    if (files.isEmpty())
+    if (files.isEmpty() && options.mqttUrl.isEmpty())
         return error(QStringLiteral("give a FILE to append to, or - for standard output"));
     if (files.size() > 1)
         return error(QStringLiteral("unexpected argument \"%1\"").arg(files[1]));
-    options.output = files.first();
+    options.output = files.value(0); // empty: the readings go to the broker only
     return LogCommand{LogCommand::Kind::Record, options};
 }
 
@@ -273,6 +280,7 @@ QString logUsage() {
     return QStringLiteral(
         "Usage: tarnix-log record --port DEVICE | --simulate[=short|long]\n"
         "                         [--interval SECONDS] [--samples N | --duration SECONDS] FILE|-\n"
+        "       tarnix-log record ... --mqtt URL --topic PREFIX [--cafile FILE] [FILE|-]\n"
         "       tarnix-log logger status --port DEVICE | --simulate[=short|long]\n"
         "       tarnix-log logger download --set N (--port DEVICE | --simulate[=MODEL]) FILE|-\n"
         "       tarnix-log logger set-clock --port DEVICE | --simulate[=short|long]\n"
@@ -290,6 +298,11 @@ QString logUsage() {
         "                       PC SAMPLING answer: rounded, then kept within 1..86400\n"
         "  --samples N          stop after N lines\n"
         "  --duration SECONDS   stop after that long\n"
+        "  --mqtt URL           also publish each sample to a broker: mqtt://[user@]host[:port]\n"
+        "                       or mqtts://...; the password is read from TARNIX_MQTT_PASSWORD\n"
+        "  --topic PREFIX       samples go to PREFIX/reading as JSON, the bench to\n"
+        "                       PREFIX/meter, online/offline to PREFIX/status\n"
+        "  --cafile FILE        the CA that signed an mqtts broker (default: the system's)\n"
         "\n"
         "Without --samples or --duration it records until Ctrl-C or SIGTERM; every\n"
         "line is complete in the file when the sample is taken.\n"
