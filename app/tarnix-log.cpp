@@ -83,30 +83,31 @@ int record(const core::RecordOptions& options,
     });
     QObject::connect(&recorder, &core::Recorder::statusChanged, &recorder,
                      [&] { console.show(recorder.status()); });
-    QObject::connect(&recorder, &core::Recorder::runFinished, &recorder,
-                     [&](int code, const QString& message) {
-                         console.show(recorder.status());
-                         console.end();
-                         if (!message.isEmpty())
-                             console.say(Program + QStringLiteral(": ") + message);
-                         if (!publisher) {
-                             QCoreApplication::exit(code);
-                             return;
-                         }
-                         // The queued readings and "offline" go before the exit.
-                         QObject::connect(publisher.get(), &mqtt::ReadingPublisher::closed,
-                                          [&console, &options, code](qint64 undelivered) {
-                                              if (undelivered > 0)
-                                                  console.say(Program + QStringLiteral(
-                                                      ": mqtt: %1 readings never reached the "
-                                                      "broker").arg(undelivered));
-                                              // Without a file they are lost.
-                                              const bool lost =
-                                                  undelivered > 0 && options.output.isEmpty();
-                                              QCoreApplication::exit(lost ? ExitTrouble : code);
-                                          });
-                         publisher->close(PublishGraceMs);
-                     });
+    QObject::connect(
+        &recorder, &core::Recorder::runFinished, &recorder, [&](int code, const QString& message) {
+            console.show(recorder.status());
+            console.end();
+            if (!message.isEmpty())
+                console.say(Program + QStringLiteral(": ") + message);
+            if (!publisher) {
+                QCoreApplication::exit(code);
+                return;
+            }
+            // The queued readings and "offline" go before the exit.
+            QObject::connect(publisher.get(), &mqtt::ReadingPublisher::closed,
+                             [&console, &options, code](qint64 undelivered) {
+                                 if (undelivered > 0)
+                                     console.say(
+                                         Program +
+                                         QStringLiteral(": mqtt: %1 readings never reached the "
+                                                        "broker")
+                                             .arg(undelivered));
+                                 // Without a file they are lost.
+                                 const bool lost = undelivered > 0 && options.output.isEmpty();
+                                 QCoreApplication::exit(lost ? ExitTrouble : code);
+                             });
+            publisher->close(PublishGraceMs);
+        });
     QString error;
     if (!recorder.start(&error)) {
         console.say(Program + QStringLiteral(": ") + error);
@@ -146,8 +147,8 @@ int main(int argc, char* argv[]) {
         std::printf("%s %s\n", qPrintable(Program), TARNIX_VERSION);
         return 0;
     case core::LogCommand::Kind::Record: {
-        const auto publishing = mqtt::publishSettings(
-            command.record, qEnvironmentVariable("TARNIX_MQTT_PASSWORD"));
+        const auto publishing =
+            mqtt::publishSettings(command.record, qEnvironmentVariable("TARNIX_MQTT_PASSWORD"));
         if (const auto* problem = std::get_if<QString>(&publishing))
             return usageError(*problem);
         return record(command.record, std::get<std::optional<mqtt::PublishSettings>>(publishing));

@@ -17,8 +17,9 @@ QString BrokerAddress::label() const {
 }
 
 std::variant<BrokerAddress, QString> parseBrokerUrl(const QString& url) {
-    const QString form = QStringLiteral("--mqtt takes mqtt://host[:port] or mqtts://host[:port], not \"%1\"")
-                             .arg(url);
+    const QString form =
+        QStringLiteral("--mqtt takes mqtt://host[:port] or mqtts://host[:port], not \"%1\"")
+            .arg(url);
     const QUrl parsed(url, QUrl::StrictMode);
     if (!parsed.isValid())
         return form;

@@ -104,19 +104,18 @@ void BrokerConnection::connectNow() {
     mosquitto_publish_callback_set(m_client, &BrokerConnection::publishCallback);
     const BrokerAddress& broker = m_settings.broker;
     if (!broker.user.isEmpty())
-        mosquitto_username_pw_set(m_client, broker.user.toUtf8().constData(),
-                                  m_settings.password.isEmpty()
-                                      ? nullptr
-                                      : m_settings.password.toUtf8().constData());
+        mosquitto_username_pw_set(
+            m_client, broker.user.toUtf8().constData(),
+            m_settings.password.isEmpty() ? nullptr : m_settings.password.toUtf8().constData());
     const QByteArray status = topic("status");
     mosquitto_will_set(m_client, status.constData(), int(std::strlen(Offline)), Offline,
                        AtLeastOnce, true);
     if (broker.tls) {
-        const int rc = m_settings.cafile.isEmpty()
-                           ? mosquitto_int_option(m_client, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
-                           : mosquitto_tls_set(m_client,
-                                               m_settings.cafile.toLocal8Bit().constData(),
-                                               nullptr, nullptr, nullptr, nullptr);
+        const int rc =
+            m_settings.cafile.isEmpty()
+                ? mosquitto_int_option(m_client, MOSQ_OPT_TLS_USE_OS_CERTS, 1)
+                : mosquitto_tls_set(m_client, m_settings.cafile.toLocal8Bit().constData(), nullptr,
+                                    nullptr, nullptr, nullptr);
         if (rc != MOSQ_ERR_SUCCESS) {
             m_phase = Phase::Refused;
             teardown();
@@ -183,8 +182,9 @@ void BrokerConnection::afterLibraryCall(int rc) {
         return;
     }
     if (m_lost || rc != MOSQ_ERR_SUCCESS || mosquitto_socket(m_client) < 0) {
-        lose(rc != MOSQ_ERR_SUCCESS ? libraryError(rc, savedErrno)
-                                    : libraryError(m_lostCode ? m_lostCode : MOSQ_ERR_CONN_LOST, 0));
+        lose(rc != MOSQ_ERR_SUCCESS
+                 ? libraryError(rc, savedErrno)
+                 : libraryError(m_lostCode ? m_lostCode : MOSQ_ERR_CONN_LOST, 0));
         return;
     }
     if (m_phase == Phase::Connected)
@@ -200,10 +200,11 @@ void BrokerConnection::onConnack(int code) {
         m_retryMs = m_settings.firstRetryMs;
         m_toldDown = false;
         m_stillDown.stop();
-        Q_EMIT report(m_outbox.empty() ? QStringLiteral("connected to %1").arg(m_settings.broker.label())
-                                       : QStringLiteral("connected to %1; sending %2 queued readings")
-                                             .arg(m_settings.broker.label())
-                                             .arg(m_outbox.size()));
+        Q_EMIT report(m_outbox.empty()
+                          ? QStringLiteral("connected to %1").arg(m_settings.broker.label())
+                          : QStringLiteral("connected to %1; sending %2 queued readings")
+                                .arg(m_settings.broker.label())
+                                .arg(m_outbox.size()));
         tellDrops();
         publishStatus(true);
         publishMeter();

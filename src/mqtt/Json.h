@@ -17,9 +17,9 @@ QByteArray readingJson(qint64 seq, const QDateTime& at, const QString& function,
 
 // What the meter topic tells about the bench.
 struct MeterFacts {
-    QString model;   // MQZ5081 or HBQ750
-    QString port;    // the device, or SIM
-    int speed = 0;   // baud
+    QString model;       // MQZ5081 or HBQ750
+    QString port;        // the device, or SIM
+    int speed = 0;       // baud
     double interval = 0; // seconds between samples
 
     bool operator==(const MeterFacts&) const = default;

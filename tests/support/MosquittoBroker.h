@@ -3,6 +3,7 @@
 #include "support/ProgramRun.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QString>
 #include <memory>
@@ -14,10 +15,7 @@
 // configuration file in `dir`; any broker the system runs is left alone.
 class MosquittoBroker {
 public:
-    static QString program() {
-        return QStandardPaths::findExecutable(QStringLiteral("mosquitto"),
-                                              {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin")});
-    }
+    static QString program() { return QStandardPaths::findExecutable("mosquitto", {"/usr/sbin"}); }
 
     // `extra` is added to the configuration (a password file, say).
     MosquittoBroker(const QString& dir, const QByteArray& extra = "allow_anonymous true\n")
@@ -25,8 +23,8 @@ public:
         QFile file(m_config);
         if (file.open(QIODevice::WriteOnly))
             // Started by root, it stays root to read the test's own files.
-            file.write("listener " + QByteArray::number(m_port) + " 127.0.0.1\nuser root\n" + extra +
-                       "persistence true\npersistence_location " + QFile::encodeName(dir) +
+            file.write("listener " + QByteArray::number(m_port) + " 127.0.0.1\nuser root\n" +
+                       extra + "persistence true\npersistence_location " + QFile::encodeName(dir) +
                        "/\nlog_dest stderr\n");
     }
 
@@ -42,14 +40,11 @@ public:
         return m_run->finished();
     }
     int port() const { return m_port; }
-    QString url() const { return QStringLiteral("mqtt://127.0.0.1:%1").arg(m_port); }
 
 private:
     static int freePort() {
         const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
         socklen_t size = sizeof address;
         ::bind(s, reinterpret_cast<sockaddr*>(&address), size);
         ::getsockname(s, reinterpret_cast<sockaddr*>(&address), &size);
@@ -68,20 +63,17 @@ public:
     Subscriber(const MosquittoBroker& broker, const QStringList& options)
         : m_run(QStandardPaths::findExecutable(QStringLiteral("stdbuf"))) {
         // Line-buffered: its debug lines say when it has subscribed.
-        m_run.start(QStringList{"-oL", "mosquitto_sub", "-h", "127.0.0.1", "-p", QString::number(broker.port()), "-d",
-                                "-q", "1", "-F", "%r %t %p"} +
+        m_run.start(QStringList{"-oL", "mosquitto_sub", "-h", "127.0.0.1", "-p",
+                                QString::number(broker.port()), "-d", "-q", "1", "-F", "%r %t %p"} +
                     options);
     }
     // Subscribed: what is published from now on reaches it.
     bool ready() {
-        return waitUntil([this] { return m_run.out().contains("SUBACK"); }, 5000);
+        return waitUntil([this] { return m_run.out().contains("SUBACK"); });
     }
     QStringList messages() const {
-        QStringList lines;
-        for (const QByteArray& line : m_run.out().split('\n'))
-            if (line.startsWith("0 ") || line.startsWith("1 "))
-                lines.append(QString::fromUtf8(line));
-        return lines;
+        static const QRegularExpression message(QStringLiteral("^[01] "));
+        return QString::fromUtf8(m_run.out()).split(u'\n').filter(message);
     }
     bool waitFor(const std::function<bool(const QStringList&)>& done, int ms = 5000) {
         return waitUntil([&] { return done(messages()); }, ms);
