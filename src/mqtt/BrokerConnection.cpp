@@ -34,10 +34,15 @@ QString refusal(int code) {
 }
 constexpr int ServerUnavailable = 3; // worth trying again later
 
+// The library's reason as part of a sentence: "connection refused".
 QString libraryError(int rc, int savedErrno) {
-    if (rc == MOSQ_ERR_ERRNO)
-        return QString::fromLocal8Bit(std::strerror(savedErrno));
-    return QString::fromUtf8(mosquitto_strerror(rc));
+    QString text = rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(savedErrno))
+                                        : QString::fromUtf8(mosquitto_strerror(rc));
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    if (text.size() > 1 && !text[1].isUpper()) // "TLS" keeps its capitals
+        text[0] = text[0].toLower();
+    return text;
 }
 
 void dropNotifier(std::unique_ptr<QSocketNotifier>& notifier) {
