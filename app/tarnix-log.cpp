@@ -81,11 +81,18 @@ int record(const core::RecordOptions& options,
     QObject::connect(&recorder, &core::Recorder::notice, &recorder, [&](const QString& line) {
         console.say(Program + QStringLiteral(": ") + line);
     });
-    QObject::connect(&recorder, &core::Recorder::statusChanged, &recorder,
-                     [&] { console.show(recorder.status()); });
+    // The terminal's status line, with the broker's state when publishing.
+    const auto showStatus = [&] {
+        console.show(publisher ? recorder.status() + QStringLiteral("  ") + publisher->stateText()
+                               : recorder.status());
+    };
+    QObject::connect(&recorder, &core::Recorder::statusChanged, &recorder, showStatus);
+    if (publisher)
+        QObject::connect(publisher.get(), &mqtt::ReadingPublisher::stateChanged, &recorder,
+                         showStatus);
     QObject::connect(
         &recorder, &core::Recorder::runFinished, &recorder, [&](int code, const QString& message) {
-            console.show(recorder.status());
+            showStatus();
             console.end();
             if (!message.isEmpty())
                 console.say(Program + QStringLiteral(": ") + message);

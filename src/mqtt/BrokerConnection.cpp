@@ -196,6 +196,7 @@ void BrokerConnection::afterLibraryCall(int rc) {
         sendQueued();
     else
         watchWrites();
+    tellState();
 }
 
 void BrokerConnection::onConnack(int code) {
@@ -245,6 +246,15 @@ void BrokerConnection::lose(const QString& why) {
     }
     m_retry.start(m_retryMs);
     m_retryMs = std::min(m_retryMs * 2, m_settings.longestRetryMs);
+    tellState();
+}
+
+void BrokerConnection::tellState() {
+    const std::pair state{m_phase == Phase::Connected, m_outbox.size()};
+    if (state == m_toldState)
+        return;
+    m_toldState = state;
+    Q_EMIT stateChanged(state.first, state.second);
 }
 
 void BrokerConnection::teardown() {
@@ -267,6 +277,7 @@ void BrokerConnection::enqueue(QByteArray reading) {
                           .arg(m_outbox.size()));
     if (m_phase == Phase::Connected)
         sendQueued();
+    tellState();
 }
 
 void BrokerConnection::sendQueued() {
@@ -338,6 +349,10 @@ void BrokerConnection::close(int graceMs) {
         return;
     }
     m_closeTimeout.start(graceMs);
+    if (!m_outbox.empty())
+        Q_EMIT report(QStringLiteral("%1 readings still queued: up to %2 s to deliver them")
+                          .arg(m_outbox.size())
+                          .arg(graceMs / 1000));
     if (m_phase == Phase::Connected)
         sendQueued();
 }

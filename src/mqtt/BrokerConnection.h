@@ -41,6 +41,8 @@ Q_SIGNALS:
     void refused(const QString& reason);
     // After close(): the readings that never reached the broker.
     void closed(qint64 undelivered);
+    // Connected or not, and the readings waiting for the broker's answer.
+    void stateChanged(bool connected, qsizetype queued);
 
 private:
     enum class Phase { Waiting, Connecting, Connected, Refused, Closed };
@@ -56,6 +58,7 @@ private:
     void watchWrites();
     void tellDrops();
     void finishClose();
+    void tellState();
     QByteArray topic(const char* leaf) const;
 
     static void connectCallback(mosquitto*, void* self, int code);
@@ -81,6 +84,7 @@ private:
     bool m_offlineDelivered = false;
     qint64 m_droppedTold = 0;
     QByteArray m_meter;
+    std::pair<bool, qsizetype> m_toldState{false, 0};
     // What the library's callbacks reported during the last call into it.
     std::optional<int> m_connack;
     bool m_lost = false;

@@ -19,6 +19,12 @@ ReadingPublisher::ReadingPublisher(PublishSettings settings, QObject* parent)
     connect(m_connection, &BrokerConnection::connected, this, &ReadingPublisher::connected);
     connect(m_connection, &BrokerConnection::refused, this, &ReadingPublisher::refused);
     connect(m_connection, &BrokerConnection::closed, this, &ReadingPublisher::closed);
+    connect(m_connection, &BrokerConnection::stateChanged, this,
+            [this](bool connected, qsizetype queued) {
+                m_connected = connected;
+                m_queued = queued;
+                Q_EMIT stateChanged();
+            });
     connect(&m_network, &QThread::finished, m_connection, &QObject::deleteLater);
     connect(&m_network, &QThread::started, m_connection, &BrokerConnection::begin);
     m_network.start();
@@ -27,6 +33,12 @@ ReadingPublisher::ReadingPublisher(PublishSettings settings, QObject* parent)
 ReadingPublisher::~ReadingPublisher() {
     m_network.quit();
     m_network.wait();
+}
+
+QString ReadingPublisher::stateText() const {
+    const QString state =
+        m_connected ? QStringLiteral("mqtt connected") : QStringLiteral("mqtt retrying");
+    return m_queued > 0 ? state + QStringLiteral(", %1 queued").arg(m_queued) : state;
 }
 
 void ReadingPublisher::publishReading(const QDateTime& at, const QString& function,

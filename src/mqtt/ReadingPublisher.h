@@ -33,17 +33,22 @@ public:
     void close(int graceMs);
 
     qint64 published() const { return m_seq; }
+    // For a status line: "mqtt connected", "mqtt retrying, 12 queued".
+    QString stateText() const;
 
 Q_SIGNALS:
     void report(const QString& line);
     void connected();
     void refused(const QString& reason);
     void closed(qint64 undelivered);
+    void stateChanged();
 
 private:
     QThread m_network;
     BrokerConnection* m_connection; // lives in m_network
     qint64 m_seq = 0;
+    bool m_connected = false;
+    qsizetype m_queued = 0;
     std::optional<MeterFacts> m_meter;
 };
 
