@@ -32,7 +32,6 @@ public:
     // after `graceMs`; then closed().
     void close(int graceMs);
 
-    qint64 published() const { return m_seq; }
     // For a status line: "mqtt connected", "mqtt retrying, 12 queued".
     QString stateText() const;
 
