@@ -5,6 +5,8 @@
 #include "core/Recorder.h"
 #include "core/RecorderOptions.h"
 #include "core/StatusLine.h"
+#include "mqtt/PublishSettings.h"
+#include "mqtt/ReadingPublisher.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/StopSignals.h"
 #include "platform/WriteAll.h"
@@ -12,6 +14,7 @@
 #include <QCoreApplication>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 using namespace tarnix;
@@ -22,8 +25,41 @@ constexpr int ExitTrouble = 1; // the port, the file or a line write failed
 constexpr int ExitUsage = 2;
 
 const QString Program = QStringLiteral("tarnix-log");
+// At the end, the readings still queued have this long to reach the broker.
+constexpr int PublishGraceMs = 5000;
 
-int record(const core::RecordOptions& options) {
+int usageError(const QString& message) {
+    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", qPrintable(Program),
+                 qPrintable(message), qPrintable(Program));
+    return ExitUsage;
+}
+
+// Each sample recorded goes on to the broker, and the bench with it; a
+// refused login ends the run.
+std::unique_ptr<mqtt::ReadingPublisher> publishTo(const mqtt::PublishSettings& settings,
+                                                  core::Recorder& recorder,
+                                                  const core::RecordOptions& options,
+                                                  core::StatusLine& console) {
+    auto publisher = std::make_unique<mqtt::ReadingPublisher>(settings);
+    QObject::connect(&recorder, &core::Recorder::sampleRecorded, publisher.get(),
+                     &mqtt::ReadingPublisher::publishReading);
+    QObject::connect(&recorder, &core::Recorder::statusChanged, publisher.get(),
+                     [&recorder, &options, p = publisher.get()] {
+                         const core::SharedState& state = recorder.state();
+                         p->setMeter({state.texts.model, state.link.portLabel,
+                                      state.link.baudRateNumber, double(options.interval)});
+                     });
+    QObject::connect(publisher.get(), &mqtt::ReadingPublisher::report, &recorder,
+                     [&console](const QString& line) {
+                         console.say(Program + QStringLiteral(": mqtt: ") + line);
+                     });
+    QObject::connect(publisher.get(), &mqtt::ReadingPublisher::refused, &recorder,
+                     [&recorder](const QString& reason) { recorder.finish(ExitTrouble, reason); });
+    return publisher;
+}
+
+int record(const core::RecordOptions& options,
+           const std::optional<mqtt::PublishSettings>& publishing) {
     // The status goes on a terminal only, and not when the lines themselves
     // go to the same terminal: rewriting it would garble them.
     const bool live =
@@ -34,6 +70,9 @@ int record(const core::RecordOptions& options) {
     std::signal(SIGPIPE, SIG_IGN);
 
     core::Recorder recorder(options, dialogs);
+    std::unique_ptr<mqtt::ReadingPublisher> publisher;
+    if (publishing)
+        publisher = publishTo(*publishing, recorder, options, console);
     platform::StopSignals stops;
     if (!stops.watch()) {
         console.say(Program + QStringLiteral(": cannot watch for Ctrl-C"));
@@ -44,16 +83,40 @@ int record(const core::RecordOptions& options) {
     QObject::connect(&recorder, &core::Recorder::notice, &recorder, [&](const QString& line) {
         console.say(Program + QStringLiteral(": ") + line);
     });
-    QObject::connect(&recorder, &core::Recorder::statusChanged, &recorder,
-                     [&] { console.show(recorder.status()); });
-    QObject::connect(&recorder, &core::Recorder::runFinished, &recorder,
-                     [&](int code, const QString& message) {
-                         console.show(recorder.status());
-                         console.end();
-                         if (!message.isEmpty())
-                             console.say(Program + QStringLiteral(": ") + message);
-                         QCoreApplication::exit(code);
-                     });
+    // The terminal's status line, with the broker's state when publishing.
+    const auto showStatus = [&] {
+        console.show(publisher ? recorder.status() + QStringLiteral("  ") + publisher->stateText()
+                               : recorder.status());
+    };
+    QObject::connect(&recorder, &core::Recorder::statusChanged, &recorder, showStatus);
+    if (publisher)
+        QObject::connect(publisher.get(), &mqtt::ReadingPublisher::stateChanged, &recorder,
+                         showStatus);
+    QObject::connect(
+        &recorder, &core::Recorder::runFinished, &recorder, [&](int code, const QString& message) {
+            showStatus();
+            console.end();
+            if (!message.isEmpty())
+                console.say(Program + QStringLiteral(": ") + message);
+            if (!publisher) {
+                QCoreApplication::exit(code);
+                return;
+            }
+            // The queued readings and "offline" go before the exit.
+            QObject::connect(publisher.get(), &mqtt::ReadingPublisher::closed,
+                             [&console, &options, code](qint64 undelivered) {
+                                 if (undelivered > 0)
+                                     console.say(
+                                         Program +
+                                         QStringLiteral(": mqtt: %1 readings never reached the "
+                                                        "broker")
+                                             .arg(undelivered));
+                                 // Without a file they are lost.
+                                 const bool lost = undelivered > 0 && options.output.isEmpty();
+                                 QCoreApplication::exit(lost ? ExitTrouble : code);
+                             });
+            publisher->close(PublishGraceMs);
+        });
     QString error;
     if (!recorder.start(&error)) {
         console.say(Program + QStringLiteral(": ") + error);
@@ -91,11 +154,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(QStringLiteral(TARNIX_VERSION));
 
     const auto parsed = core::parseLogCommandLine(QCoreApplication::arguments().mid(1));
-    if (const auto* usage = std::get_if<core::UsageError>(&parsed)) {
-        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", qPrintable(Program),
-                     qPrintable(usage->message), qPrintable(Program));
-        return ExitUsage;
-    }
+    if (const auto* usage = std::get_if<core::UsageError>(&parsed))
+        return usageError(usage->message);
     const core::LogCommand& command = std::get<core::LogCommand>(parsed);
     switch (command.kind) {
     case core::LogCommand::Kind::Help:
@@ -104,8 +164,13 @@ int main(int argc, char* argv[]) {
     case core::LogCommand::Kind::Version:
         std::printf("%s %s\n", qPrintable(Program), TARNIX_VERSION);
         return 0;
-    case core::LogCommand::Kind::Record:
-        return record(command.record);
+    case core::LogCommand::Kind::Record: {
+        const auto publishing =
+            mqtt::publishSettings(command.record, qEnvironmentVariable("TARNIX_MQTT_PASSWORD"));
+        if (const auto* problem = std::get_if<QString>(&publishing))
+            return usageError(*problem);
+        return record(command.record, std::get<std::optional<mqtt::PublishSettings>>(publishing));
+    }
     case core::LogCommand::Kind::Logger:
         return loggerCommand(command.logger);
     case core::LogCommand::Kind::Convert:

@@ -3,12 +3,14 @@
 # the window manager tests) and screenshots need,
 # and only those that are missing. Run as root or with sudo available.
 # fonts-liberation2 stands in for Times New Roman with the same metrics, so
-# the big digital value fits its label as designed.
+# the big digital value fits its label as designed. mosquitto and its clients
+# are the broker the publishing tests start and subscribe to.
 set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config \
 qt6-base-dev qt6-serialport-dev qt6-charts-dev \
-xvfb xauth openbox x11-utils xdotool imagemagick fonts-dejavu-core fonts-liberation2"
+xvfb xauth openbox x11-utils xdotool imagemagick fonts-dejavu-core fonts-liberation2 \
+libmosquitto-dev mosquitto mosquitto-clients"
 
 missing=""
 for p in $PACKAGES; do

@@ -119,6 +119,8 @@ bool Recorder::start(QString* error) {
 // only under the same header; a data file is never appended to a CSV file.
 bool Recorder::openOutput(QString* error) {
     const QByteArray header = files::recordingHeader(m_options.format);
+    if (m_options.output.isEmpty())
+        return true; // the samples go to the broker alone
     if (m_options.toStandardOutput()) {
         m_out.adopt(STDOUT_FILENO, QStringLiteral("standard output"));
         if (!header.isEmpty() && !m_out.append(header, error))
@@ -178,7 +180,9 @@ void Recorder::takeSample(const QDateTime& at) {
     const meter::Reading& reading = m_state.reading;
     const QString display = reading.value.text();
     QString why;
-    if (!m_out.append(files::recordingLine(m_options.format, m_lines + 1, at,
+    // Without a file (publishing only) the sample is counted, not written.
+    if (m_out.isOpen() &&
+        !m_out.append(files::recordingLine(m_options.format, m_lines + 1, at,
                                            reading.functionText, reading.rangeText, display),
                       &why)) {
         finish(1, (m_options.toStandardOutput() ? QStringLiteral("cannot write to %1")

@@ -62,7 +62,8 @@ Q_SIGNALS:
     // Something worth a line on standard error while the run goes on: a
     // stretch in which no line was written, a meter that does not answer.
     void notice(const QString& message);
-    // A sample's line was written.
+    // One sample recorded (written, or counted when the run has no file):
+    // what a publisher sends on.
     void sampleRecorded(const QDateTime& at, const QString& function, const QString& range,
                         const QString& display);
 

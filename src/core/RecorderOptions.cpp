@@ -58,6 +58,9 @@ constexpr ValueOption ValueOptions[] = {
     {u"--samples", u"N"},
     {u"--duration", u"SECONDS"},
     {u"--format", u"FORMAT"},
+    {u"--mqtt", u"URL"},
+    {u"--topic", u"PREFIX"},
+    {u"--cafile", u"FILE"},
 };
 
 const ValueOption* findValueOption(const QString& name) {
@@ -96,6 +99,10 @@ QString takeValue(RecordOptions& options, const QString& name, const QString& va
             return QStringLiteral("--duration takes a number of seconds above 0, not \"%1\"")
                 .arg(value);
         options.duration = seconds;
+    } else {
+        // The broker options are checked by the program that publishes.
+        (name == u"--mqtt" ? options.mqttUrl : name == u"--topic" ? options.mqttTopic
+                                                                  : options.mqttCafile) = value;
     }
     return {};
 }
@@ -178,11 +185,11 @@ Result parseRecord(const QStringList& arguments) {
         return error(QStringLiteral("give either --port or --simulate"));
     if (!options.simulate && options.device.isEmpty())
         return error(QStringLiteral("give the meter's port with --port DEVICE, or --simulate"));
-    if (files.isEmpty())
+    if (files.isEmpty() && options.mqttUrl.isEmpty())
         return error(QStringLiteral("give a FILE to append to, or - for standard output"));
     if (files.size() > 1)
         return error(QStringLiteral("unexpected argument \"%1\"").arg(files[1]));
-    options.output = files.first();
+    options.output = files.value(0); // empty: the readings go to the broker only
     return LogCommand{LogCommand::Kind::Record, options};
 }
 
@@ -345,6 +352,7 @@ QString logUsage() {
         "Usage: tarnix-log record --port DEVICE | --simulate[=short|long]\n"
         "                         [--interval SECONDS] [--samples N] [--duration SECONDS]\n"
         "                         [--format dat|csv] FILE|-\n"
+        "       tarnix-log record ... --mqtt URL --topic PREFIX [--cafile FILE] [FILE|-]\n"
         "       tarnix-log logger status --port DEVICE | --simulate[=short|long]\n"
         "       tarnix-log logger download --set N (--port DEVICE | --simulate[=MODEL]) FILE|-\n"
         "       tarnix-log logger set-clock --port DEVICE | --simulate[=short|long]\n"
@@ -372,6 +380,12 @@ QString logUsage() {
         "                       with ISO 8601 times and values in V, A, Ohm, F, Hz,\n"
         "                       degC or degF. A CSV file is appended to only when its\n"
         "                       header matches.\n"
+        "  --mqtt URL           also publish each sample to the broker at\n"
+        "                       mqtt://[user@]host[:port] or mqtts://...; the password\n"
+        "                       is read from TARNIX_MQTT_PASSWORD only\n"
+        "  --topic PREFIX       samples go to PREFIX/reading as JSON, the bench to\n"
+        "                       PREFIX/meter, online/offline to PREFIX/status\n"
+        "  --cafile FILE        trust this CA for mqtts instead of the system's CAs\n"
         "\n"
         "Without --samples or --duration it records until Ctrl-C or SIGTERM; every\n"
         "line is complete in the file when the sample is taken. While the meter does\n"

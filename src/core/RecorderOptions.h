@@ -20,6 +20,9 @@ struct RecordOptions {
     QString output;                 // the file to append to, or "-"
     files::RecordingFormat format = files::RecordingFormat::Dat;
     int silenceNoticeMs = 10000;    // without a reading this long, the run says so
+    QString mqttUrl;                // --mqtt: the broker readings are published to
+    QString mqttTopic;              // --topic: the prefix of their topics
+    QString mqttCafile;             // --cafile: the CA an mqtts broker is checked with
 
     bool toStandardOutput() const { return output == u"-"; }
 };

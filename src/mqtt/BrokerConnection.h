@@ -1,0 +1,94 @@
+#pragma once
+
+#include "mqtt/Outbox.h"
+#include "mqtt/PublishSettings.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+struct mosquitto;
+class QSocketNotifier;
+
+namespace tarnix::mqtt {
+
+// One broker, kept connected from the network thread: libmosquitto's socket
+// is watched by the thread's event loop, so nothing here ever waits. Each
+// reading waits in the outbox until the broker acknowledges it; a lost
+// connection is tried again with a growing pause, and every reading not yet
+// acknowledged goes again, in order.
+class BrokerConnection : public QObject {
+    Q_OBJECT
+
+public:
+    explicit BrokerConnection(PublishSettings settings, QObject* parent = nullptr);
+    ~BrokerConnection() override;
+
+    // Each of these runs in the network thread.
+    void begin();
+    void enqueue(QByteArray reading);
+    void setMeter(QByteArray meter);
+    // Delivers what is queued and "offline", then disconnects; gives up
+    // after `graceMs`. Ends with closed().
+    void close(int graceMs);
+
+Q_SIGNALS:
+    void report(const QString& line);
+    void connected();
+    // The broker refused the login: trying again will not help.
+    void refused(const QString& reason);
+    // After close(): the readings that never reached the broker.
+    void closed(qint64 undelivered);
+    // Connected or not, and the readings waiting for the broker's answer.
+    void stateChanged(bool connected, qsizetype queued);
+
+private:
+    enum class Phase { Waiting, Connecting, Connected, Refused, Closed };
+
+    void connectNow();
+    void afterLibraryCall(int rc);
+    void onConnack(int code);
+    void lose(const QString& why);
+    void teardown();
+    void sendQueued();
+    void publishStatus(bool online);
+    void publishMeter();
+    void watchWrites();
+    void tellDrops();
+    void finishClose();
+    void tellState();
+    QByteArray topic(const char* leaf) const;
+
+    static void connectCallback(mosquitto*, void* self, int code);
+    static void disconnectCallback(mosquitto*, void* self, int code);
+    static void publishCallback(mosquitto*, void* self, int mid);
+
+    PublishSettings m_settings;
+    Outbox m_outbox;
+    mosquitto* m_client = nullptr;
+    std::unique_ptr<QSocketNotifier> m_readable;
+    std::unique_ptr<QSocketNotifier> m_writable;
+    QTimer m_housekeeping; // keep-alive pings and their answers
+    QTimer m_retry;
+    QTimer m_connectTimeout;
+    QTimer m_stillDown; // says now and then that the broker is still away
+    QTimer m_closeTimeout;
+    Phase m_phase = Phase::Waiting;
+    int m_retryMs;
+    bool m_everConnected = false;
+    bool m_toldDown = false;
+    bool m_closing = false;
+    int m_offlineMid = -1;
+    bool m_offlineDelivered = false;
+    qint64 m_droppedTold = 0;
+    QByteArray m_meter;
+    std::pair<bool, qsizetype> m_toldState{false, 0};
+    // What the library's callbacks reported during the last call into it.
+    std::optional<int> m_connack;
+    bool m_lost = false;
+    int m_lostCode = 0;
+};
+
+} // namespace tarnix::mqtt

@@ -1,0 +1,43 @@
+#include "mqtt/Outbox.h"
+
+namespace tarnix::mqtt {
+
+bool Outbox::push(QByteArray payload) {
+    bool kept = true;
+    if (size() >= m_bound && !m_messages.empty()) {
+        m_messages.pop_front();
+        if (m_sent > 0)
+            --m_sent;
+        ++m_dropped;
+        kept = false;
+    }
+    m_messages.push_back({std::move(payload)});
+    return kept;
+}
+
+const QByteArray* Outbox::nextUnsent() const {
+    return m_sent < size() ? &m_messages[size_t(m_sent)].payload : nullptr;
+}
+
+void Outbox::sent(int mid) {
+    if (m_sent < size())
+        m_messages[size_t(m_sent++)].mid = mid;
+}
+
+void Outbox::acknowledged(int mid) {
+    for (qsizetype i = 0; i < m_sent; ++i)
+        if (m_messages[size_t(i)].mid == mid)
+            m_messages[size_t(i)].acknowledged = true;
+    while (m_sent > 0 && m_messages.front().acknowledged) {
+        m_messages.pop_front();
+        --m_sent;
+    }
+}
+
+void Outbox::resend() {
+    for (qsizetype i = 0; i < m_sent; ++i)
+        m_messages[size_t(i)] = {std::move(m_messages[size_t(i)].payload)};
+    m_sent = 0;
+}
+
+} // namespace tarnix::mqtt

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "mqtt/Json.h"
+#include "mqtt/PublishSettings.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QThread>
+
+namespace tarnix::mqtt {
+
+class BrokerConnection;
+
+// Publishes a run's samples to PREFIX/reading, its bench to PREFIX/meter
+// and its presence to PREFIX/status. The broker is served by a thread of
+// its own: handing a sample over never waits, whatever the network does.
+// Reports, a refused login and the end of close() come back as signals in
+// the caller's thread.
+class ReadingPublisher : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ReadingPublisher(PublishSettings settings, QObject* parent = nullptr);
+    ~ReadingPublisher() override;
+
+    // One sample: numbered from 1 in the order given.
+    void publishReading(const QDateTime& at, const QString& function, const QString& range,
+                        const QString& display);
+    // The bench as it is now; sent again only when it changed.
+    void setMeter(const MeterFacts& facts);
+    // Delivers what is queued, says "offline" and disconnects, giving up
+    // after `graceMs`; then closed().
+    void close(int graceMs);
+
+    // For a status line: "mqtt connected", "mqtt retrying, 12 queued".
+    QString stateText() const;
+
+Q_SIGNALS:
+    void report(const QString& line);
+    void connected();
+    void refused(const QString& reason);
+    void closed(qint64 undelivered);
+    void stateChanged();
+
+private:
+    QThread m_network;
+    BrokerConnection* m_connection; // lives in m_network
+    qint64 m_seq = 0;
+    bool m_connected = false;
+    qsizetype m_queued = 0;
+    std::optional<MeterFacts> m_meter;
+};
+
+} // namespace tarnix::mqtt

@@ -1,0 +1,273 @@
+// Publishing over MQTT: the command line, the messages, the outbox, and the
+// publisher against a real mosquitto the test starts on a port of its own.
+
+#include "core/RecorderOptions.h"
+#include "files/AnalysisCsv.h"
+#include "mqtt/Json.h"
+#include "mqtt/Outbox.h"
+#include "mqtt/PublishSettings.h"
+#include "mqtt/ReadingPublisher.h"
+#include "support/MosquittoBroker.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <QtTest>
+
+using namespace tarnix;
+
+namespace {
+
+QString settingsSummary(const QStringList& arguments) {
+    const auto parsed = core::parseLogCommandLine(QStringList{"record", "--simulate"} + arguments);
+    if (const auto* usage = std::get_if<core::UsageError>(&parsed))
+        return QStringLiteral("usage: ") + usage->message;
+    const auto& options = std::get<core::LogCommand>(parsed).record;
+    const auto settings = mqtt::publishSettings(options, QStringLiteral("pw"));
+    if (const auto* problem = std::get_if<QString>(&settings))
+        return *problem;
+    const auto& s = std::get<std::optional<mqtt::PublishSettings>>(settings);
+    if (!s)
+        return {};
+    return QStringLiteral("%1 %2 user '%3' topic %4 to '%5'")
+        .arg(s->broker.tls ? "tls" : "plain", s->broker.label(), s->broker.user, s->prefix,
+             options.output);
+}
+
+// The sequence numbers of the readings received, a number sent again left
+// out; one that came late is missing from its place.
+QList<int> sequence(const QStringList& messages) {
+    static const QRegularExpression seq(QStringLiteral("/reading \\{.*\"seq\":(\\d+),"));
+    QList<int> seen;
+    for (const QString& message : messages)
+        if (const auto match = seq.match(message); match.hasMatch())
+            if (const int n = match.captured(1).toInt(); seen.isEmpty() || n > seen.last())
+                seen.append(n);
+    return seen;
+}
+
+mqtt::PublishSettings quickSettings(const MosquittoBroker& broker, const QString& prefix) {
+    mqtt::PublishSettings settings;
+    settings.broker = {false, {}, "127.0.0.1", broker.port()};
+    settings.prefix = prefix;
+    settings.firstRetryMs = settings.longestRetryMs = 100;
+    return settings;
+}
+
+} // namespace
+
+class TestMqtt : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void commandLine_data();
+    void commandLine();
+    void readingJson();
+    void outbox_data();
+    void outbox();
+    void publishesReadingsStatusAndMeter();
+    void deliversEverySeqAcrossBrokerRestart();
+    void programEnds_data();
+    void programEnds();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestMqtt::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    if (MosquittoBroker::program().isEmpty())
+        QSKIP("mosquitto is not installed (scripts/setup-debian.sh installs it)");
+}
+
+void TestMqtt::commandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("broker only") << QStringList{"--mqtt", "mqtt://pi.lab", "--topic", "lab/b1"}
+                                 << "plain pi.lab:1883 user '' topic lab/b1 to ''";
+    QTest::newRow("user, port and a file")
+        << QStringList{"--mqtt=mqtt://bench@10.0.0.2:1884", "--topic", "lab", "b.dat"}
+        << "plain 10.0.0.2:1884 user 'bench' topic lab to 'b.dat'";
+    QTest::newRow("tls with a CA")
+        << QStringList{"--mqtt", "mqtts://[::1]", "--topic", "a/b", "--cafile", "ca.pem", "-"}
+        << "tls [::1]:8883 user '' topic a/b to '-'";
+    QTest::newRow("no broker, no file")
+        << QStringList{} << "usage: give a FILE to append to, or - for standard output";
+    QTest::newRow("other scheme")
+        << QStringList{"--mqtt", "http://h", "--topic", "t"}
+        << "--mqtt takes mqtt://host[:port] or mqtts://host[:port], not \"http://h\"";
+    QTest::newRow("password in the URL")
+        << QStringList{"--mqtt", "mqtt://u:secret@h", "--topic", "t"}
+        << "put the broker password in TARNIX_MQTT_PASSWORD, not in the URL, where ps would show "
+           "it";
+    QTest::newRow("plus in the topic")
+        << QStringList{"--mqtt", "mqtt://h", "--topic", "lab/+"}
+        << "--topic cannot hold + or #, which only subscribers use: \"lab/+\"";
+    QTest::newRow("no topic") << QStringList{"--mqtt", "mqtt://h"}
+                              << "--topic needs a PREFIX such as lab/bench1";
+    QTest::newRow("CA without tls")
+        << QStringList{"--mqtt", "mqtt://h", "--topic", "t", "--cafile", "ca.pem"}
+        << "--cafile goes with an mqtts:// URL";
+}
+
+void TestMqtt::commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expected);
+    QCOMPARE(settingsSummary(arguments), expected);
+}
+
+// A number and OL are checked as the broker passes them on; here the time
+// with its offset, a range without a unit, and the escapes.
+void TestMqtt::readingJson() {
+    const QDateTime at(QDate(2026, 12, 6), QTime(14, 7, 18, 12), QTimeZone(3600));
+    QCOMPARE(mqtt::readingJson(17, at, "A\"B\\", "", "x\ty"),
+             R"({"time":"2026-12-06T14:07:18.012+01:00","seq":17,"value":null,"unit":null,)"
+             R"("function":"A\"B\\","range":"","display":"x\u0009y"})");
+}
+
+void TestMqtt::outbox_data() {
+    QTest::addColumn<int>("bound");
+    QTest::addColumn<QString>("script");   // + push the next letter, s send, aN ack N, r resend
+    QTest::addColumn<QString>("expected"); // waiting, in flight, dropped, next to send
+    QTest::newRow("acknowledged in order leave") << 9 << "+ + + s s a1"
+                                                 << "2 1 0 c";
+    QTest::newRow("a later ack waits for the first") << 9 << "+ + s s a2"
+                                                     << "2 2 0 -";
+    QTest::newRow("then both leave") << 9 << "+ + s s a2 a1"
+                                     << "0 0 0 -";
+    QTest::newRow("lost connection: again from the first") << 9 << "+ + + s s a2 r"
+                                                           << "3 0 0 a";
+    QTest::newRow("full: the oldest goes") << 2 << "+ + + +"
+                                           << "2 0 2 c";
+    QTest::newRow("full while in flight") << 2 << "+ s + + a1"
+                                          << "2 0 1 b";
+}
+
+void TestMqtt::outbox() {
+    QFETCH(int, bound);
+    QFETCH(QString, script);
+    QFETCH(QString, expected);
+    mqtt::Outbox outbox(bound);
+    char letter = 'a';
+    int mid = 0;
+    for (const QString& step : script.split(u' ')) {
+        if (step == u"+")
+            outbox.push(QByteArray(1, letter++));
+        else if (step == u"s")
+            outbox.sent(++mid);
+        else if (step == u"r")
+            outbox.resend();
+        else
+            outbox.acknowledged(step.mid(1).toInt());
+    }
+    const QByteArray* next = outbox.nextUnsent();
+    const QList<qint64> counts{outbox.size(), outbox.inFlight(), outbox.dropped()};
+    QCOMPARE(QString::number(counts[0]) + u' ' + QString::number(counts[1]) + u' ' +
+                 QString::number(counts[2]) + u' ' + (next ? QString(*next) : QStringLiteral("-")),
+             expected);
+}
+
+void TestMqtt::publishesReadingsStatusAndMeter() {
+    MosquittoBroker broker(m_dir->path());
+    QVERIFY(broker.start());
+    Subscriber live(broker, {"-t", "lab/b1/#"});
+    QVERIFY(live.ready());
+    mqtt::ReadingPublisher publisher(quickSettings(broker, QStringLiteral("lab/b1")));
+    QSignalSpy connected(&publisher, &mqtt::ReadingPublisher::connected);
+    QVERIFY(connected.wait(5000));
+    const QDateTime at = QDateTime::currentDateTime();
+    publisher.setMeter({"MQZ5081", "/dev/ttyUSB0", 9600, 2});
+    publisher.publishReading(at, "DCV", "200mV", "-12.34");
+    publisher.publishReading(at, "DCV", "200mV", "OL");
+    const QByteArray time = mqtt::jsonString(files::isoTime(at));
+    const QStringList expected{
+        "0 lab/b1/status online",
+        R"(0 lab/b1/meter {"model":"MQZ5081","port":"/dev/ttyUSB0","speed":9600,"interval":2})",
+        R"(0 lab/b1/reading {"time":)" + time +
+            R"(,"seq":1,"value":-0.01234,"unit":"V","function":"DCV","range":"200mV","display":"-12.34"})",
+        R"(0 lab/b1/reading {"time":)" + time +
+            R"(,"seq":2,"value":null,"unit":"V","function":"DCV","range":"200mV","display":"OL"})",
+        "0 lab/b1/status offline"};
+    QSignalSpy closed(&publisher, &mqtt::ReadingPublisher::closed);
+    publisher.close(3000);
+    QVERIFY(closed.wait(5000));
+    QCOMPARE(closed.first().first().toLongLong(), 0);
+    QVERIFY2(live.waitFor([&](const QStringList& m) { return m.size() >= 5; }),
+             qPrintable(live.messages().join(u'\n')));
+    QCOMPARE(live.messages(), expected);
+    // Status and meter stay for whoever subscribes later.
+    Subscriber later(broker, {"-t", "lab/b1/#", "-C", "2"});
+    QVERIFY(later.waitFor([](const QStringList& m) { return m.size() == 2; }));
+    QCOMPARE(later.messages().filter("lab/b1/status"), QStringList{"1 lab/b1/status offline"});
+    QCOMPARE(later.messages().filter("lab/b1/meter").size(), 1);
+}
+
+void TestMqtt::deliversEverySeqAcrossBrokerRestart() {
+    MosquittoBroker broker(m_dir->path());
+    QVERIFY(broker.start());
+    // A lasting session: the broker keeps what comes while it is away.
+    Subscriber subscriber(broker, {"-c", "-i", "tarnix-test", "-t", "lab/b3/reading"});
+    QVERIFY(subscriber.ready());
+    mqtt::ReadingPublisher publisher(quickSettings(broker, QStringLiteral("lab/b3")));
+    QSignalSpy connected(&publisher, &mqtt::ReadingPublisher::connected);
+    QVERIFY(connected.wait(5000));
+    const auto sample = [&] {
+        publisher.publishReading(QDateTime::currentDateTime(), "DCV", "2V", "1.000");
+    };
+    sample();
+    sample();
+    QVERIFY(subscriber.waitFor([](const QStringList& m) { return sequence(m).size() == 2; }));
+    QVERIFY(broker.stop());
+    for (int i = 0; i < 4; ++i)
+        sample(); // sampling goes on while the broker is away
+    QVERIFY(broker.start());
+    QVERIFY2(subscriber.waitFor([](const QStringList& m) { return sequence(m).size() >= 6; }),
+             qPrintable(subscriber.messages().join(u'\n')));
+    QCOMPARE(sequence(subscriber.messages()), (QList<int>{1, 2, 3, 4, 5, 6}));
+}
+
+void TestMqtt::programEnds_data() {
+    QTest::addColumn<QString>("topic");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("wrong password") << "lab/b4"
+                                    << "wrong" << 1 << "refused the login: not authorised";
+    QTest::newRow("killed") << "lab/b4"
+                            << "secret" << -1 << "";
+}
+
+void TestMqtt::programEnds() {
+    QFETCH(QString, topic);
+    QFETCH(QString, password);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    const QString passwords = m_dir->filePath("passwords");
+    QCOMPARE(QProcess::execute("mosquitto_passwd", {"-b", "-c", passwords, "bench", "secret"}), 0);
+    MosquittoBroker broker(m_dir->path(), "allow_anonymous false\npassword_file " +
+                                              QFile::encodeName(passwords) + '\n');
+    QVERIFY(broker.start());
+    ProgramRun run(QStringLiteral(TARNIX_LOG));
+    qputenv("TARNIX_MQTT_PASSWORD", password.toUtf8()); // the program inherits it
+    run.start({"record", "--simulate", "--interval", "1", "--mqtt",
+               QStringLiteral("mqtt://bench@127.0.0.1:%1").arg(broker.port()), "--topic", topic});
+    if (exitCode >= 0) {
+        QVERIFY(run.finished(5000));
+        QCOMPARE(run.process().exitCode(), exitCode);
+        QVERIFY2(run.err().contains(said.toUtf8()), run.err().constData());
+        return;
+    }
+    // Without a file, every sample goes to the broker alone; killed, the
+    // program leaves its last will.
+    Subscriber subscriber(broker, {"-u", "bench", "-P", "secret", "-t", "lab/b4/#"});
+    QVERIFY(
+        subscriber.waitFor([](const QStringList& m) { return !m.filter("/reading").isEmpty(); }));
+    QCOMPARE(subscriber.messages().filter("lab/b4/status online").size(), 1);
+    run.signal(SIGKILL);
+    QVERIFY(subscriber.waitFor(
+        [](const QStringList& m) { return m.contains("0 lab/b4/status offline"); }));
+}
+
+QTEST_GUILESS_MAIN(TestMqtt)
+#include "test_mqtt.moc"
