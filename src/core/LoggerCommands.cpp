@@ -203,13 +203,14 @@ int download(const LoggerOptions& options, CommandLink& session) {
     const auto header = readLoggerHeader(session);
     if (!header)
         return ExitTrouble;
-    if (std::size_t(options.set) > header->sets.size()) {
+    const logger::RecordSet* listed = header->set(options.set);
+    if (!listed) {
         session.fail(QStringLiteral("the logger holds no set %1 (it lists %2)")
                          .arg(options.set)
                          .arg(header->sets.size()));
         return ExitTrouble;
     }
-    const logger::RecordSet& set = header->sets[std::size_t(options.set - 1)];
+    const logger::RecordSet& set = *listed;
 
     const logger::DumpResult result = logger::fetchDump(session.link(), [&](qint64 received) {
         session.progress(logger::dumpProgress(received));

@@ -56,6 +56,12 @@ struct LoggerHeader {
     int failCount = 0;
     int baudCode = 0; // as read
     std::vector<RecordSet> sets;
+
+    // Set `number` as the user counts them, from 1; null when it is not listed.
+    const RecordSet* set(int number) const {
+        return number >= 1 && std::size_t(number) <= sets.size() ? &sets[std::size_t(number - 1)]
+                                                                 : nullptr;
+    }
 };
 
 // Decodes the header bytes of addresses 0 onwards; bytes not given read as 0.

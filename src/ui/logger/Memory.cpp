@@ -273,7 +273,7 @@ void Memory::listDownload(const DumpResult& result, const RecordSet& set, int nu
 }
 
 void Memory::downloadSet(int number) {
-    if (m_downloading || number < 1 || number > int(m_header.sets.size()))
+    if (m_downloading || !m_header.set(number))
         return;
     if (m_actions.refusedWhileRecording())
         return;
@@ -283,7 +283,7 @@ void Memory::downloadSet(int number) {
     if (QWidget* owner = parentWidget())
         for (DataList* list : owner->findChildren<DataList*>(Qt::FindDirectChildrenOnly))
             list->close();
-    const RecordSet set = m_header.sets[std::size_t(number - 1)];
+    const RecordSet set = *m_header.set(number);
     QPointer<Memory> self(this);
     m_downloading = true;
     m_cancelRequested = false;
