@@ -1,6 +1,7 @@
 // tarnix-log: the polling cycle and the sampling clock without windows, for
 // benches and headless machines that record for days.
 #include "core/LoggerCommands.h"
+#include "core/PortListing.h"
 #include "core/Recorder.h"
 #include "core/RecorderOptions.h"
 #include "core/StatusLine.h"
@@ -97,6 +98,9 @@ int main(int argc, char* argv[]) {
         return record(command.record);
     case core::LogCommand::Kind::Logger:
         return loggerCommand(command.logger);
+    case core::LogCommand::Kind::Ports:
+        std::printf("%s", qPrintable(core::portListing(platform::describedSerialDevices())));
+        return 0;
     }
     return ExitUsage;
 }

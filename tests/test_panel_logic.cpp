@@ -1,10 +1,13 @@
 // Maximum and minimum on the shown texts, the speed search order and the
-// answers to the baud-rate prompt, and what a typed port name means.
+// answers to the baud-rate prompt, what a typed port name means and how the
+// serial devices are named.
 #include "link/Speeds.h"
 #include "core/MaxMin.h"
+#include "core/PortListing.h"
 #include "platform/SerialDevices.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace tarnix;
@@ -19,6 +22,10 @@ private Q_SLOTS:
     void baudAnswer_data();
     void baudAnswer();
     void devicePath();
+    void deviceSummary_data();
+    void deviceSummary();
+    void portListing();
+    void byIdLinks();
 };
 
 void TestPanelLogic::maxMin_data() {
@@ -99,6 +106,53 @@ void TestPanelLogic::devicePath() {
                                            "/dev/ttyUSB10", "/dev/ttyUSB2", "/dev/ttyS1"}),
              (QStringList{"/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyACM0", "/dev/rfcomm0",
                           "/dev/ttyS1"}));
+}
+
+void TestPanelLogic::deviceSummary_data() {
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("maker");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("both") << "FT232R USB UART" << "FTDI"
+                          << "/dev/ttyUSB0 \u2014 FT232R USB UART (FTDI)";
+    QTest::newRow("description only") << "CP2102 " << "" << "/dev/ttyUSB0 \u2014 CP2102";
+    QTest::newRow("maker only") << "" << "Prolific" << "/dev/ttyUSB0 \u2014 Prolific";
+    QTest::newRow("neither") << "" << " " << "/dev/ttyUSB0";
+}
+
+void TestPanelLogic::deviceSummary() {
+    QFETCH(QString, description);
+    QFETCH(QString, maker);
+    QFETCH(QString, summary);
+    QCOMPARE(platform::deviceSummary(
+                 {.path = "/dev/ttyUSB0", .description = description, .manufacturer = maker}),
+             summary);
+}
+
+// `tarnix-log ports`: one line a device for scripts, COM names for the first
+// eight only, no field that a tab inside it could split.
+void TestPanelLogic::portListing() {
+    QList<platform::SerialDevice> devices = platform::bareSerialDevices(
+        {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3", "/dev/ttyS4", "/dev/ttyS5",
+         "/dev/ttyS6", "/dev/ttyS7", "/dev/ttyS8"});
+    devices[0] = {"/dev/ttyUSB0", "USB\tUART", "FTDI", "A5", "/dev/serial/by-id/usb-FTDI-A5"};
+    const QStringList lines = core::portListing(devices).split(u'\n');
+    QCOMPARE(lines.size(), 10); // and a final line end
+    QCOMPARE(lines[0], "COM1\t/dev/ttyUSB0\t/dev/serial/by-id/usb-FTDI-A5\tUSB UART\tFTDI\tA5");
+    QCOMPARE(lines[7], "COM8\t/dev/ttyS7\t\t\t\t");
+    QCOMPARE(lines[8], "\t/dev/ttyS8\t\t\t\t");
+}
+
+// Stable links found by what they point to; a dangling one is skipped.
+void TestPanelLogic::byIdLinks() {
+    QTemporaryDir dir;
+    QFile device(dir.filePath("ttyUSB0"));
+    QVERIFY(device.open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(device.fileName(), dir.filePath("usb-FTDI-A5-port0")));
+    QVERIFY(QFile::link(dir.filePath("gone"), dir.filePath("usb-gone")));
+    const auto links = platform::byIdLinks(dir.path());
+    QCOMPARE(links.size(), 1);
+    QCOMPARE(links.value(QFileInfo(device).canonicalFilePath()),
+             dir.filePath("usb-FTDI-A5-port0"));
 }
 
 QTEST_GUILESS_MAIN(TestPanelLogic)

@@ -45,8 +45,10 @@ void TestTarnixEndToEnd::commandLine_data() {
     QTest::newRow("version") << QStringList{"--version"} << 0 << TARNIX_VERSION;
     QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << "Unknown option 'colour'";
     QTest::newRow("port without its device") << QStringList{"--port"} << 2 << "Missing value";
-    QTest::newRow("stray argument") << QStringList{"--simulate", "extra"} << 2
-                                   << "unexpected argument \"extra\"";
+    QTest::newRow("two files") << QStringList{"--simulate", TARNIX_PROGRAM, TARNIX_PROGRAM} << 2
+                               << "unexpected argument \"" TARNIX_PROGRAM "\"";
+    QTest::newRow("no such file") << QStringList{"nothing.dat"} << 2
+                                  << "no data file \"nothing.dat\"";
     QTest::newRow("bad model") << QStringList{"--simulate=medium"} << 2 << "short or long";
     QTest::newRow("both") << QStringList{"--simulate", "--port", "/dev/null"} << 2
                           << "either --port or --simulate";

@@ -266,6 +266,13 @@ Result parseLogCommandLine(const QStringList& arguments) {
         return parseRecord(arguments.mid(1));
     if (first == u"logger")
         return parseLogger(arguments.mid(1));
+    if (first == u"ports") {
+        if (arguments.size() > 1 && isHelp(arguments[1]))
+            return LogCommand{LogCommand::Kind::Help};
+        if (arguments.size() > 1)
+            return error(QStringLiteral("unexpected argument \"%1\"").arg(arguments[1]));
+        return LogCommand{LogCommand::Kind::Ports};
+    }
     return error(QStringLiteral("unknown subcommand \"%1\"").arg(first));
 }
 
@@ -276,6 +283,7 @@ QString logUsage() {
         "       tarnix-log logger status --port DEVICE | --simulate[=short|long]\n"
         "       tarnix-log logger download --set N (--port DEVICE | --simulate[=MODEL]) FILE|-\n"
         "       tarnix-log logger set-clock --port DEVICE | --simulate[=short|long]\n"
+        "       tarnix-log ports\n"
         "       tarnix-log --help | --version\n"
         "\n"
         "record: polls the multimeter and records its reading on the PC, as the desktop\n"
@@ -303,6 +311,11 @@ QString logUsage() {
         "  set-clock   sets the logger's clock from the PC's\n"
         "They refuse while the logger records. On a terminal the progress shows on\n"
         "standard error.\n"
+        "\n"
+        "ports: lists the serial devices, one a line, in the order of the desktop\n"
+        "program's COM1..COM8, with tab-separated fields: COM name, device, its\n"
+        "/dev/serial/by-id link (stable when adapters swap ttyUSB numbers; --port\n"
+        "takes it), description, maker, serial number. Unknown fields are empty.\n"
         "\n"
         "Exit status: 0 done, 1 the port, the meter or the file failed, 2 a bad\n"
         "command line.\n");

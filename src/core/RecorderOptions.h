@@ -36,7 +36,7 @@ struct LoggerOptions {
 
 // A tarnix-log command line. The first word picks the subcommand.
 struct LogCommand {
-    enum class Kind { Help, Version, Record, Logger };
+    enum class Kind { Help, Version, Record, Logger, Ports };
     Kind kind = Kind::Help;
     RecordOptions record = {}; // Record
     LoggerOptions logger = {}; // Logger
