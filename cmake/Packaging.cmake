@@ -4,12 +4,11 @@ set(CPACK_PACKAGE_NAME tarnix)
 set(CPACK_PACKAGE_VENDOR "Tarnix")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "PC companion of a hand-held multimeter with a data logger")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tarnix shows a hand-held multimeter's live reading over its serial cable, records\n"
-    "samples to data files, downloads the meter's logger, plots and prints lists\n"
-    "and sets its alarm limits. tarnix-log records without any window;\n"
-    "tarnix-meter-sim serves a simulated meter on a pseudo-terminal.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_PACKAGE_DESCRIPTION "\
+Tarnix shows a hand-held multimeter's live reading over its serial cable,
+records samples to data files, downloads the meter's logger, plots and prints
+lists and sets its alarm limits. tarnix-log records without any window, and
+tarnix-meter-sim serves a simulated meter on a pseudo-terminal.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_COMPONENTS_ALL Runtime Desktop Documentation)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
