@@ -25,7 +25,11 @@ void TestTarnixEndToEnd::programPollsThroughItsPort() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     tarnix.setProcessEnvironment(env);
-    tarnix.start(QStringLiteral(TARNIX_PROGRAM), {QStringLiteral("--port"), pty.devicePath()});
+    // Named by a link, as /dev/serial/by-id names an adapter.
+    QTemporaryDir byId;
+    const QString link = byId.filePath(QStringLiteral("usb-Tarnix_Meter-if00-port0"));
+    QVERIFY(QFile::link(pty.devicePath(), link));
+    tarnix.start(QStringLiteral(TARNIX_PROGRAM), {QStringLiteral("--port"), link});
     QVERIFY(tarnix.waitForStarted());
     // Readings and the recording query, again and again.
     QTRY_VERIFY_WITH_TIMEOUT(meter.requestCount() >= 3, 6000);
