@@ -14,96 +14,57 @@
 
 using namespace tarnix;
 
-namespace {
-
-// A recording of two lines, as SAVE AS writes them.
-QString writeRecording(const QTemporaryDir& dir) {
-    const QString path = dir.filePath(QStringLiteral("bench.dat"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write("1,26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n"
-                   "2,26/12/05,14:03:09.0,DCV,200mV,-12.30\r\n") < 0)
-        return {};
-    return path;
-}
-
-// Answers the next message box with OK and keeps its text.
-void answerNextBox(QString& text) {
-    QTimer::singleShot(0, qApp, [&text] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            text = box->text();
-            box->accept();
-        }
-    });
-}
-
-} // namespace
-
 class TestDesktopProgram : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void dataFileIsListed_data();
+    void init() {
+        QFile file(m_dir.filePath(QStringLiteral("bench.dat")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("1,26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n2,26/12/05,14:03:09.0,DCV,200mV,-2\r\n");
+        m_recording = file.fileName();
+    }
     void dataFileIsListed();
-    void portThatCannotOpen_data();
     void portThatCannotOpen();
     void panelKeys();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_recording; // two lines, as SAVE AS writes them
 };
 
-void TestDesktopProgram::dataFileIsListed_data() {
-    QTest::addColumn<bool>("simulate");
-    QTest::newRow("alone: no port asked for") << false;
-    QTest::newRow("with the simulated meter: the panel too") << true;
-}
-
+// Alone, a data file opens in its list without asking for a port.
 void TestDesktopProgram::dataFileIsListed() {
-    QFETCH(bool, simulate);
-    QTemporaryDir dir;
-    app::DesktopOptions options;
-    options.dataFile = writeRecording(dir);
-    QVERIFY(!options.dataFile.isEmpty());
-    if (simulate)
-        options.start = app::DesktopOptions::Start::Simulated;
-    app::DesktopProgram program(options);
+    app::DesktopProgram program({.dataFile = m_recording});
     QVERIFY(program.start());
-    QVERIFY(!program.portWindow());
-    QCOMPARE(program.panel() != nullptr, simulate);
-    files::FileList* list = simulate ? program.panel()->findChild<files::FileList*>()
-                                     : program.fileList();
-    QVERIFY(list && list->isVisible());
-    QCOMPARE(list->windowTitle(), QStringLiteral("bench.dat"));
-    QCOMPARE(list->model().rowCount(), 2);
+    QVERIFY(!program.portWindow() && !program.panel() && program.fileList()->isVisible());
+    QCOMPARE(program.fileList()->windowTitle(), QStringLiteral("bench.dat"));
+    QCOMPARE(program.fileList()->model().rowCount(), 2);
 }
 
-void TestDesktopProgram::portThatCannotOpen_data() {
-    QTest::addColumn<bool>("fromPortWindow");
-    QTest::newRow("chosen in the port window: try again") << true;
-    QTest::newRow("given with --port: the program ends") << false;
-}
-
+// Chosen in the port window, a port that cannot open leads back there to try
+// again; given with --port, it ends the program.
 void TestDesktopProgram::portThatCannotOpen() {
-    QFETCH(bool, fromPortWindow);
-    QTemporaryDir dir;
-    const QString missing = dir.filePath(QStringLiteral("ttyUSB9"));
-    app::DesktopOptions options;
-    if (!fromPortWindow) {
-        options.start = app::DesktopOptions::Start::Device;
-        options.device = missing;
-    }
-    app::DesktopProgram program(options);
-    QString said;
-    answerNextBox(said);
-    if (fromPortWindow) {
-        QVERIFY(program.start());
-        program.portWindow()->findChild<QComboBox*>(QStringLiteral("Ports"))->setCurrentText(missing);
-        program.portWindow()->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
-        QVERIFY(program.portWindow() && program.portWindow()->isVisible());
-    } else {
-        QVERIFY(!program.start());
-    }
-    QVERIFY2(said.startsWith(QStringLiteral("No device found, try again!\n\n")), qPrintable(said));
-    QVERIFY2(said.contains(missing), qPrintable(said)); // with its reason
-    QVERIFY(!program.panel() || !program.panel()->isVisible());
+    const QString missing = m_dir.filePath(QStringLiteral("ttyUSB9"));
+    QStringList said; // each message box's text; OK is pressed as soon as it shows
+    const auto answerBox = [this, &said] {
+        QTimer::singleShot(0, this, [&said] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            said << box->text();
+            box->accept();
+        });
+    };
+    app::DesktopProgram chosen({});
+    QVERIFY(chosen.start());
+    chosen.portWindow()->findChild<QComboBox*>(QStringLiteral("Ports"))->setCurrentText(missing);
+    answerBox();
+    chosen.portWindow()->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
+    QVERIFY(chosen.portWindow() && chosen.portWindow()->isVisible() && !chosen.panel());
+
+    app::DesktopProgram given({.start = app::DesktopOptions::Start::Device, .device = missing});
+    answerBox();
+    QVERIFY(!given.start());
+    QCOMPARE(said, QStringList(2, "No device found, try again!\n\n" + missing + ": no such device"));
 }
 
 // Ctrl+O opens a file as OPEN FILE does, F1 shows the version that
@@ -113,29 +74,21 @@ void TestDesktopProgram::panelKeys() {
     core::MeterSession session{bench.link, bench.dialogs};
     panel::Panel panel{session, bench.dialogs, bench.printer};
     QVERIFY(panel.load());
-    const auto press = [&panel](const QKeySequence& keys) {
+    const auto press = [&panel](const QString& keys) {
         for (QShortcut* shortcut : panel.findChildren<QShortcut*>())
-            if (shortcut->key() == keys)
+            if (shortcut->key() == QKeySequence(keys))
                 Q_EMIT shortcut->activated();
     };
-    QTemporaryDir dir;
-    bench.dialogs.answerFile(writeRecording(dir));
-    press(QKeySequence(QStringLiteral("Ctrl+O")));
-    auto* list = panel.findChild<files::FileList*>();
-    QVERIFY(list && list->isVisible());
-    QCOMPARE(list->model().rowCount(), 2);
+    bench.dialogs.answerFile(m_recording);
+    press(QStringLiteral("Ctrl+O"));
+    QCOMPARE(panel.findChild<files::FileList*>()->model().rowCount(), 2);
 
-    press(QKeySequence(Qt::Key_F1));
-    QVERIFY(!bench.dialogs.messages().empty());
-    const auto& about = bench.dialogs.messages().back();
-    QCOMPARE(about.title, QStringLiteral("About Tarnix"));
-    QVERIFY2(about.text.startsWith(QStringLiteral("Tarnix " TARNIX_VERSION "\n")),
-             qPrintable(about.text));
-    QVERIFY(about.text.contains(QStringLiteral("Licence: ")));
-    QVERIFY(about.text.contains(QStringLiteral("man tarnix-log")));
+    press(QStringLiteral("F1"));
+    QCOMPARE(bench.dialogs.messages().at(0).title, QStringLiteral("About Tarnix"));
+    QVERIFY(bench.dialogs.messages().at(0).text.startsWith("Tarnix " TARNIX_VERSION "\n"));
 
     QSignalSpy closed(&panel, &panel::Panel::closed);
-    press(QKeySequence(QStringLiteral("Ctrl+Q")));
+    press(QStringLiteral("Ctrl+Q"));
     QCOMPARE(closed.count(), 1);
 }
 

@@ -7,7 +7,6 @@
 #include "platform/SerialDevices.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace tarnix;
@@ -22,10 +21,7 @@ private Q_SLOTS:
     void baudAnswer_data();
     void baudAnswer();
     void devicePath();
-    void deviceSummary_data();
-    void deviceSummary();
     void portListing();
-    void byIdLinks();
 };
 
 void TestPanelLogic::maxMin_data() {
@@ -108,51 +104,20 @@ void TestPanelLogic::devicePath() {
                           "/dev/ttyS1"}));
 }
 
-void TestPanelLogic::deviceSummary_data() {
-    QTest::addColumn<QString>("description");
-    QTest::addColumn<QString>("maker");
-    QTest::addColumn<QString>("summary");
-    QTest::newRow("both") << "FT232R USB UART" << "FTDI"
-                          << "/dev/ttyUSB0 \u2014 FT232R USB UART (FTDI)";
-    QTest::newRow("description only") << "CP2102 " << "" << "/dev/ttyUSB0 \u2014 CP2102";
-    QTest::newRow("maker only") << "" << "Prolific" << "/dev/ttyUSB0 \u2014 Prolific";
-    QTest::newRow("neither") << "" << " " << "/dev/ttyUSB0";
-}
-
-void TestPanelLogic::deviceSummary() {
-    QFETCH(QString, description);
-    QFETCH(QString, maker);
-    QFETCH(QString, summary);
-    QCOMPARE(platform::deviceSummary(
-                 {.path = "/dev/ttyUSB0", .description = description, .manufacturer = maker}),
-             summary);
-}
-
 // `tarnix-log ports`: one line a device for scripts, COM names for the first
 // eight only, no field that a tab inside it could split.
 void TestPanelLogic::portListing() {
-    QList<platform::SerialDevice> devices = platform::bareSerialDevices(
-        {"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3", "/dev/ttyS4", "/dev/ttyS5",
-         "/dev/ttyS6", "/dev/ttyS7", "/dev/ttyS8"});
+    QStringList paths;
+    for (int n = 0; n <= 8; ++n)
+        paths << QStringLiteral("/dev/ttyS%1").arg(n);
+    QList<platform::SerialDevice> devices = platform::bareSerialDevices(paths);
     devices[0] = {"/dev/ttyUSB0", "USB\tUART", "FTDI", "A5", "/dev/serial/by-id/usb-FTDI-A5"};
+    QCOMPARE(platform::deviceSummary(devices[0]), "/dev/ttyUSB0 \u2014 USB\tUART (FTDI)");
     const QStringList lines = core::portListing(devices).split(u'\n');
     QCOMPARE(lines.size(), 10); // and a final line end
     QCOMPARE(lines[0], "COM1\t/dev/ttyUSB0\t/dev/serial/by-id/usb-FTDI-A5\tUSB UART\tFTDI\tA5");
     QCOMPARE(lines[7], "COM8\t/dev/ttyS7\t\t\t\t");
     QCOMPARE(lines[8], "\t/dev/ttyS8\t\t\t\t");
-}
-
-// Stable links found by what they point to; a dangling one is skipped.
-void TestPanelLogic::byIdLinks() {
-    QTemporaryDir dir;
-    QFile device(dir.filePath("ttyUSB0"));
-    QVERIFY(device.open(QIODevice::WriteOnly));
-    QVERIFY(QFile::link(device.fileName(), dir.filePath("usb-FTDI-A5-port0")));
-    QVERIFY(QFile::link(dir.filePath("gone"), dir.filePath("usb-gone")));
-    const auto links = platform::byIdLinks(dir.path());
-    QCOMPARE(links.size(), 1);
-    QCOMPARE(links.value(QFileInfo(device).canonicalFilePath()),
-             dir.filePath("usb-FTDI-A5-port0"));
 }
 
 QTEST_GUILESS_MAIN(TestPanelLogic)

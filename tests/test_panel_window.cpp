@@ -161,9 +161,7 @@ void TestPanelWindow::portWindowNamesTheDevice() {
     const auto* device = window.findChild<QLabel*>("LblDevice");
     QCOMPARE(device->text(), QStringLiteral("= /dev/ttyUSB0 \u2014 FT232R USB UART (FTDI)"));
     QVERIFY(device->geometry().right() < window.width()); // the whole text is seen
-    const auto* ports = window.findChild<QComboBox*>("Ports");
-    QCOMPARE(ports->itemText(1), QStringLiteral("COM2"));
-    QCOMPARE(ports->itemData(1, Qt::ToolTipRole).toString(), QStringLiteral("/dev/ttyS0"));
+    QCOMPARE(window.findChild<QComboBox*>("Ports")->itemData(1, Qt::ToolTipRole), "/dev/ttyS0");
     window.findChild<QPushButton*>("CmdOK")->click();
     window.findChild<QComboBox*>("Ports")->setCurrentText(QStringLiteral("/dev/pts/7"));
     window.findChild<QPushButton*>("CmdOK")->click();

@@ -174,8 +174,6 @@ void TestTarnixLog::commandLine_data() {
         << QStringList{"logger", "download", "--simulate", "-"}
         << "error: give the set to download with --set N";
     QTest::newRow("ports") << QStringList{"ports"} << "ports";
-    QTest::newRow("ports takes no argument") << QStringList{"ports", "/dev/ttyS0"}
-                                             << "error: unexpected argument \"/dev/ttyS0\"";
 }
 
 void TestTarnixLog::commandLine() {

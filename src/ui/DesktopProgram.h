@@ -37,9 +37,9 @@ namespace tarnix::app {
 struct DesktopOptions {
     enum class Start { PortWindow, Device, Simulated };
     Start start = Start::PortWindow;
-    QString device;          // Device: a path such as /dev/ttyUSB0
+    QString device = {};     // Device: a path such as /dev/ttyUSB0
     bool longFrames = false; // Simulated: the 12-byte model
-    QString dataFile;        // a data file to list at start; empty: none
+    QString dataFile = {};   // a data file to list at start; empty: none
 };
 
 // The desktop program: the port window (unless a device or the simulated
