@@ -13,11 +13,13 @@ _tarnix_log() {
         --set)
             COMPREPLY=($(compgen -W '1 2 3 4 5' -- "$cur"))
             return ;;
+        --simulate)
+            # Only as --simulate=MODEL: a word after a bare --simulate is a file.
+            if $split; then
+                COMPREPLY=($(compgen -W 'short long' -- "$cur"))
+                return
+            fi ;;
     esac
-    if [[ $cur == --simulate=* ]]; then
-        COMPREPLY=($(compgen -W 'short long' -- "${cur#--simulate=}"))
-        return
-    fi
     $split && return
 
     local command=${words[1]-} action=${words[2]-}

@@ -1,5 +1,7 @@
 #include "ui/AboutText.h"
 
+#include "platform/Dialogs.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -19,10 +21,6 @@ QString readmePath() {
 
 } // namespace
 
-QString aboutTitle() {
-    return QStringLiteral("About Tarnix");
-}
-
 QString aboutText() {
     return QStringLiteral("Tarnix %1\n"
                           "The PC companion of a hand-held multimeter with a data logger.\n\n"
@@ -30,6 +28,11 @@ QString aboutText() {
                           "README: %3\n"
                           "Manual pages: man tarnix, man tarnix-log, man tarnix-meter-sim")
         .arg(QStringLiteral(TARNIX_VERSION), QStringLiteral(TARNIX_LICENCE), readmePath());
+}
+
+void showAbout(platform::Dialogs& dialogs, QObject* window) {
+    dialogs.messageFor(window, aboutText(), platform::MessageIcon::Information,
+                       QStringLiteral("About Tarnix"));
 }
 
 } // namespace tarnix::app

@@ -8,6 +8,7 @@
 #include "platform/SerialDevices.h"
 #include "sim/DemoLogger.h"
 #include "sim/SimMeter.h"
+#include "ui/AboutText.h"
 #include "ui/PortWindow.h"
 #include "ui/lists/FileList.h"
 #include "ui/lists/PlotBoard.h"
@@ -88,6 +89,8 @@ void DesktopProgram::showPortWindow() {
             [this](int n, const QString& typed) { portChosen(n, typed, true); });
     connect(m_portWindow, &link::PortWindow::quickChoice, this,
             [this](int n) { portChosen(n, {}, false); });
+    connect(m_portWindow, &link::PortWindow::aboutAsked, this,
+            [this] { showAbout(*m_dialogs, m_portWindow); });
     m_portWindow->show();
 }
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -78,6 +79,8 @@ PortWindow::PortWindow(QList<platform::SerialDevice> devices, QWidget* parent)
     connect(com1, &QPushButton::clicked, this, [this] { Q_EMIT quickChoice(1); });
     connect(com2, &QPushButton::clicked, this, [this] { Q_EMIT quickChoice(2); });
     connect(m_ports, &QComboBox::currentTextChanged, this, &PortWindow::showDevice);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            &PortWindow::aboutAsked);
     resize(platform::sizeFromTwips(this, InsideWidth, InsideHeight));
     showDevice();
 }

@@ -29,6 +29,8 @@ Q_SIGNALS:
     void accepted(int comNumber, const QString& typedDevice);
     // Com1 / Com2: the port window stays open.
     void quickChoice(int comNumber);
+    // F1: the About box, which the program shows.
+    void aboutAsked();
 
 private:
     void accept();

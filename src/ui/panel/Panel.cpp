@@ -422,10 +422,8 @@ void Panel::addShortcuts() {
     });
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this,
             &QWidget::close);
-    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this, [this] {
-        m_dialogs.messageFor(this, app::aboutText(), platform::MessageIcon::Information,
-                             app::aboutTitle());
-    });
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [this] { app::showAbout(m_dialogs, this); });
 }
 
 void Panel::openLiveList() {
