@@ -107,10 +107,9 @@ void TestPanelLogic::devicePath() {
 // `tarnix-log ports`: one line a device for scripts, COM names for the first
 // eight only, no field that a tab inside it could split.
 void TestPanelLogic::portListing() {
-    QStringList paths;
+    QList<platform::SerialDevice> devices;
     for (int n = 0; n <= 8; ++n)
-        paths << QStringLiteral("/dev/ttyS%1").arg(n);
-    QList<platform::SerialDevice> devices = platform::bareSerialDevices(paths);
+        devices.append({.path = QStringLiteral("/dev/ttyS%1").arg(n)});
     devices[0] = {"/dev/ttyUSB0", "USB\tUART", "FTDI", "A5", "/dev/serial/by-id/usb-FTDI-A5"};
     QCOMPARE(platform::deviceSummary(devices[0]), "/dev/ttyUSB0 \u2014 USB\tUART (FTDI)");
     const QStringList lines = core::portListing(devices).split(u'\n');

@@ -56,13 +56,6 @@ QList<SerialDevice> describedSerialDevices() {
     return devices;
 }
 
-QList<SerialDevice> bareSerialDevices(const QStringList& paths) {
-    QList<SerialDevice> devices;
-    for (const QString& path : paths)
-        devices.append({.path = path});
-    return devices;
-}
-
 QString deviceSummary(const SerialDevice& device) {
     QString text = device.path;
     const QString description = device.description.trimmed();

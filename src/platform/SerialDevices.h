@@ -28,9 +28,6 @@ struct SerialDevice {
 // The serial devices with what the system says of each, in the order above.
 QList<SerialDevice> describedSerialDevices();
 
-// The same list for devices known by their path alone.
-QList<SerialDevice> bareSerialDevices(const QStringList& paths);
-
 // "/dev/ttyUSB0 — FT232R USB UART (FTDI)": the path, then the description
 // and the maker where the system knows them.
 QString deviceSummary(const SerialDevice& device);
