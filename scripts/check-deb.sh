@@ -7,7 +7,7 @@ cd "$(dirname "$0")/../build/release"
 if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
 
 rm -f tarnix_*.deb
-cpack -G DEB >/dev/null
+cpack -G DEB >cpack.log 2>&1 || { cat cpack.log >&2; exit 1; }
 deb=$(ls tarnix_*.deb)
 dpkg-deb --info "$deb" | grep -E '^ (Package|Version|Depends):'
 dpkg-deb --contents "$deb"
