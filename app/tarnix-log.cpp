@@ -2,6 +2,7 @@
 // benches and headless machines that record for days.
 #include "core/FileCommands.h"
 #include "core/LoggerCommands.h"
+#include "core/PortListing.h"
 #include "core/Recorder.h"
 #include "core/RecorderOptions.h"
 #include "core/StatusLine.h"
@@ -177,6 +178,9 @@ int main(int argc, char* argv[]) {
         return core::runConvert(command.convert, fileCommandOutput());
     case core::LogCommand::Kind::Stats:
         return core::runStats(command.statsFiles, fileCommandOutput());
+    case core::LogCommand::Kind::Ports:
+        std::printf("%s", qPrintable(core::portListing(platform::describedSerialDevices())));
+        return 0;
     }
     return ExitUsage;
 }

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <cstdio>
 #include <optional>
 
@@ -26,16 +27,24 @@ std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("The PC companion of a hand-held multimeter with a data logger.\n"
-                       "Without options it starts with the port window."));
+                       "Without options it starts with the port window. With a data FILE\n"
+                       "alone it lists that file, as OPEN FILE does, without asking for a\n"
+                       "port; with --port or --simulate as well, the main panel opens too.\n"
+                       "Keys on the main panel: Ctrl+O opens a file, Ctrl+Q quits, F1 shows\n"
+                       "the version and licence."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Open the main panel on DEVICE (/dev/ttyUSB0)."),
+                                  QStringLiteral("Open the main panel on DEVICE (/dev/ttyUSB0, or a "
+                                                 "stable /dev/serial/by-id/... link)."),
                                   QStringLiteral("DEVICE"));
     parser.addOption(port);
     parser.addOption({QStringLiteral("simulate"),
                       QStringLiteral("Open the main panel on the built-in simulated meter; "
                                      "--simulate=long for the 12-byte model.")});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A data file (.dat) to list."),
+                                 QStringLiteral("[FILE]"));
     const auto usageError = [&](const QString& message) {
         std::fprintf(stderr, "tarnix: %s\nTry 'tarnix --help' for more information.\n",
                      qPrintable(message));
@@ -64,13 +73,17 @@ std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode)
         parser.showHelp(0);
     if (parser.isSet(version))
         parser.showVersion();
-    if (!parser.positionalArguments().isEmpty())
-        return usageError(QStringLiteral("unexpected argument \"%1\"")
-                              .arg(parser.positionalArguments().constFirst()));
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1)
+        return usageError(QStringLiteral("unexpected argument \"%1\"").arg(files[1]));
+    if (!files.isEmpty() && !QFileInfo(files.first()).isFile())
+        return usageError(QStringLiteral("no data file \"%1\"").arg(files.first()));
     if (simulate && parser.isSet(port))
         return usageError(QStringLiteral("give either --port or --simulate"));
 
     DesktopOptions options;
+    if (!files.isEmpty())
+        options.dataFile = QFileInfo(files.first()).absoluteFilePath();
     if (simulate) {
         options.start = DesktopOptions::Start::Simulated;
         options.longFrames = longFrames;

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Installs the Debian 12 packages that building, testing (openbox on Xvfb for
-# the window manager tests) and screenshots need,
-# and only those that are missing. Run as root or with sudo available.
+# the window manager tests), screenshots and the Debian package need (help2man
+# writes the manual pages; desktop-file-utils and appstream validate the menu
+# entry and the metainfo; dpkg-dev and file let cpack compute the package's
+# dependencies), and only those that are missing. Run as root or with sudo.
 # fonts-liberation2 stands in for Times New Roman with the same metrics, so
 # the big digital value fits its label as designed. mosquitto and its clients
 # are the broker the publishing tests start and subscribe to.
@@ -10,7 +12,7 @@ set -eu
 PACKAGES="build-essential cmake ninja-build pkg-config \
 qt6-base-dev qt6-serialport-dev qt6-charts-dev \
 xvfb xauth openbox x11-utils xdotool imagemagick fonts-dejavu-core fonts-liberation2 \
-libmosquitto-dev mosquitto mosquitto-clients"
+libmosquitto-dev mosquitto mosquitto-clients help2man desktop-file-utils appstream dpkg-dev file"
 
 missing=""
 for p in $PACKAGES; do

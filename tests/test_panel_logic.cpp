@@ -1,7 +1,9 @@
 // Maximum and minimum on the shown texts, the speed search order and the
-// answers to the baud-rate prompt, and what a typed port name means.
+// answers to the baud-rate prompt, what a typed port name means and how the
+// serial devices are named.
 #include "link/Speeds.h"
 #include "core/MaxMin.h"
+#include "core/PortListing.h"
 #include "platform/SerialDevices.h"
 
 #include <QDir>
@@ -19,6 +21,7 @@ private Q_SLOTS:
     void baudAnswer_data();
     void baudAnswer();
     void devicePath();
+    void portListing();
 };
 
 void TestPanelLogic::maxMin_data() {
@@ -99,6 +102,21 @@ void TestPanelLogic::devicePath() {
                                            "/dev/ttyUSB10", "/dev/ttyUSB2", "/dev/ttyS1"}),
              (QStringList{"/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyACM0", "/dev/rfcomm0",
                           "/dev/ttyS1"}));
+}
+
+// `tarnix-log ports`: one line a device for scripts, COM names for the first
+// eight only, no field that a tab inside it could split.
+void TestPanelLogic::portListing() {
+    QList<platform::SerialDevice> devices;
+    for (int n = 0; n <= 8; ++n)
+        devices.append({.path = QStringLiteral("/dev/ttyS%1").arg(n)});
+    devices[0] = {"/dev/ttyUSB0", "USB\tUART", "FTDI", "A5", "/dev/serial/by-id/usb-FTDI-A5"};
+    QCOMPARE(platform::deviceSummary(devices[0]), "/dev/ttyUSB0 \u2014 USB\tUART (FTDI)");
+    const QStringList lines = core::portListing(devices).split(u'\n');
+    QCOMPARE(lines.size(), 10); // and a final line end
+    QCOMPARE(lines[0], "COM1\t/dev/ttyUSB0\t/dev/serial/by-id/usb-FTDI-A5\tUSB UART\tFTDI\tA5");
+    QCOMPARE(lines[7], "COM8\t/dev/ttyS7\t\t\t\t");
+    QCOMPARE(lines[8], "\t/dev/ttyS8\t\t\t\t");
 }
 
 QTEST_GUILESS_MAIN(TestPanelLogic)

@@ -162,12 +162,18 @@ void TestPanelWindow::allFilesListsNamesWithoutDot() {
     QCOMPARE(chosen, files::AnalysisCsvFilter);
 }
 
-// The first window opens on COM1, the first USB-serial cable; OK says which
-// COM name was picked, and a typed device path is taken as it is.
+// The first window opens on COM1, the first USB-serial cable, named as its
+// maker names it; OK says which COM name was picked, and a typed device path
+// is taken as it is.
 void TestPanelWindow::portWindowNamesTheDevice() {
-    link::PortWindow window({"/dev/ttyUSB0", "/dev/ttyS0"});
+    link::PortWindow window({{.path = "/dev/ttyUSB0", .description = "FT232R USB UART",
+                              .manufacturer = "FTDI"},
+                             {.path = "/dev/ttyS0"}});
     QSignalSpy accepted(&window, &link::PortWindow::accepted);
-    QCOMPARE(window.findChild<QLabel*>("LblDevice")->text(), QStringLiteral("= /dev/ttyUSB0"));
+    const auto* device = window.findChild<QLabel*>("LblDevice");
+    QCOMPARE(device->text(), QStringLiteral("= /dev/ttyUSB0 \u2014 FT232R USB UART (FTDI)"));
+    QVERIFY(device->geometry().right() < window.width()); // the whole text is seen
+    QCOMPARE(window.findChild<QComboBox*>("Ports")->itemData(1, Qt::ToolTipRole), "/dev/ttyS0");
     window.findChild<QPushButton*>("CmdOK")->click();
     window.findChild<QComboBox*>("Ports")->setCurrentText(QStringLiteral("/dev/pts/7"));
     window.findChild<QPushButton*>("CmdOK")->click();

@@ -25,7 +25,11 @@ void TestTarnixEndToEnd::programPollsThroughItsPort() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     tarnix.setProcessEnvironment(env);
-    tarnix.start(QStringLiteral(TARNIX_PROGRAM), {QStringLiteral("--port"), pty.devicePath()});
+    // Named by a link, as /dev/serial/by-id names an adapter.
+    QTemporaryDir byId;
+    const QString link = byId.filePath(QStringLiteral("usb-Tarnix_Meter-if00-port0"));
+    QVERIFY(QFile::link(pty.devicePath(), link));
+    tarnix.start(QStringLiteral(TARNIX_PROGRAM), {QStringLiteral("--port"), link});
     QVERIFY(tarnix.waitForStarted());
     // Readings and the recording query, again and again.
     QTRY_VERIFY_WITH_TIMEOUT(meter.requestCount() >= 3, 6000);
@@ -45,8 +49,10 @@ void TestTarnixEndToEnd::commandLine_data() {
     QTest::newRow("version") << QStringList{"--version"} << 0 << TARNIX_VERSION;
     QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << "Unknown option 'colour'";
     QTest::newRow("port without its device") << QStringList{"--port"} << 2 << "Missing value";
-    QTest::newRow("stray argument") << QStringList{"--simulate", "extra"} << 2
-                                   << "unexpected argument \"extra\"";
+    QTest::newRow("two files") << QStringList{"--simulate", TARNIX_PROGRAM, TARNIX_PROGRAM} << 2
+                               << "unexpected argument \"" TARNIX_PROGRAM "\"";
+    QTest::newRow("no such file") << QStringList{"nothing.dat"} << 2
+                                  << "no data file \"nothing.dat\"";
     QTest::newRow("bad model") << QStringList{"--simulate=medium"} << 2 << "short or long";
     QTest::newRow("both") << QStringList{"--simulate", "--port", "/dev/null"} << 2
                           << "either --port or --simulate";

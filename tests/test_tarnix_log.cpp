@@ -77,6 +77,8 @@ QString summary(const std::variant<core::LogCommand, core::UsageError>& parsed) 
         return QStringLiteral("help");
     case core::LogCommand::Kind::Version:
         return QStringLiteral("version");
+    case core::LogCommand::Kind::Ports:
+        return QStringLiteral("ports");
     case core::LogCommand::Kind::Record:
         break;
     case core::LogCommand::Kind::Convert:
@@ -199,6 +201,7 @@ void TestTarnixLog::commandLine_data() {
     QTest::newRow("logger download without set")
         << QStringList{"logger", "download", "--simulate", "-"}
         << "error: give the set to download with --set N";
+    QTest::newRow("ports") << QStringList{"ports"} << "ports";
 }
 
 void TestTarnixLog::commandLine() {

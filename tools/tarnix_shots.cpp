@@ -10,14 +10,17 @@
 #include "support/RecordingPrinter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
+#include "ui/PortWindow.h"
 #include "ui/lists/PlotWindow.h"
 #include "ui/logger/DataList.h"
 #include "ui/logger/Memory.h"
 #include "ui/panel/Panel.h"
 #include "ui/views/LiveViews.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPushButton>
 #include <cmath>
@@ -35,6 +38,7 @@ public:
     }
 
     bool run() {
+        portWindow();
         if (!m_panel.load())
             return false;
         m_panel.show();
@@ -67,6 +71,23 @@ public:
     }
 
 private:
+    // The port window on two adapters and a built-in port, and its open list.
+    void portWindow() {
+        link::PortWindow port({{.path = QStringLiteral("/dev/ttyUSB0"),
+                                .description = QStringLiteral("FT232R USB UART"),
+                                .manufacturer = QStringLiteral("FTDI")},
+                               {.path = QStringLiteral("/dev/ttyUSB1"),
+                                .description = QStringLiteral("CP2102 USB to UART Bridge Controller"),
+                                .manufacturer = QStringLiteral("Silicon Labs")},
+                               {.path = QStringLiteral("/dev/ttyS0")}});
+        port.show();
+        save(&port, "port");
+        auto* ports = port.findChild<QComboBox*>(QStringLiteral("Ports"));
+        ports->showPopup();
+        save(ports->view()->window(), "port-list");
+        ports->hidePopup();
+    }
+
     // The live views on a few readings and window sizes.
     void views() {
         views::LiveViews& v = m_panel.views();

@@ -344,6 +344,13 @@ Result parseLogCommandLine(const QStringList& arguments) {
         return parseConvert(arguments.mid(1));
     if (first == u"stats")
         return parseStats(arguments.mid(1));
+    if (first == u"ports") {
+        if (arguments.size() > 1 && isHelp(arguments[1]))
+            return LogCommand{LogCommand::Kind::Help};
+        if (arguments.size() > 1)
+            return error(QStringLiteral("unexpected argument \"%1\"").arg(arguments[1]));
+        return LogCommand{LogCommand::Kind::Ports};
+    }
     return error(QStringLiteral("unknown subcommand \"%1\"").arg(first));
 }
 
@@ -358,6 +365,7 @@ QString logUsage() {
         "       tarnix-log logger set-clock --port DEVICE | --simulate[=short|long]\n"
         "       tarnix-log convert IN.dat [--format csv] OUT.csv|-\n"
         "       tarnix-log stats FILE...\n"
+        "       tarnix-log ports\n"
         "       tarnix-log --help | --version\n"
         "\n"
         "record: polls the multimeter and records its reading on the PC, as the desktop\n"
@@ -408,6 +416,10 @@ QString logUsage() {
         "stats: for each data or CSV file, and each function and range in it: the\n"
         "numeric readings, the overloads, min, max, mean, standard deviation, the\n"
         "first and last time, and the gaps longer than twice the sampling interval.\n"
+        "ports: lists the serial devices, one a line, in the order of the desktop\n"
+        "program's COM1..COM8, with tab-separated fields: COM name, device, its\n"
+        "/dev/serial/by-id link (stable when adapters swap ttyUSB numbers; --port\n"
+        "takes it), description, maker, serial number. Unknown fields are empty.\n"
         "\n"
         "Exit status: 0 done, 1 the port, the meter or the file failed, 2 a bad\n"
         "command line.\n");

@@ -50,7 +50,7 @@ struct ConvertOptions {
 
 // A tarnix-log command line. The first word picks the subcommand.
 struct LogCommand {
-    enum class Kind { Help, Version, Record, Logger, Convert, Stats };
+    enum class Kind { Help, Version, Record, Logger, Convert, Stats, Ports };
     Kind kind = Kind::Help;
     RecordOptions record = {};   // Record
     LoggerOptions logger = {};   // Logger

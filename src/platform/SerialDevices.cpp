@@ -1,6 +1,7 @@
 #include "platform/SerialDevices.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <algorithm>
@@ -39,6 +40,43 @@ QStringList serialDevices() {
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         paths << info.systemLocation();
     return orderSerialDevices(paths);
+}
+
+QList<SerialDevice> describedSerialDevices() {
+    const QMap<QString, QString> links = byIdLinks(QStringLiteral("/dev/serial/by-id"));
+    QMap<QString, SerialDevice> byPath;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        const QString path = info.systemLocation();
+        byPath.insert(path, {path, info.description(), info.manufacturer(), info.serialNumber(),
+                             links.value(path)});
+    }
+    QList<SerialDevice> devices;
+    for (const QString& path : orderSerialDevices(byPath.keys()))
+        devices.append(byPath.value(path));
+    return devices;
+}
+
+QString deviceSummary(const SerialDevice& device) {
+    QString text = device.path;
+    const QString description = device.description.trimmed();
+    const QString maker = device.manufacturer.trimmed();
+    if (!description.isEmpty())
+        text += QStringLiteral(" \u2014 ") + description;
+    if (!maker.isEmpty())
+        text += description.isEmpty() ? QStringLiteral(" \u2014 ") + maker
+                                      : QStringLiteral(" (%1)").arg(maker);
+    return text;
+}
+
+QMap<QString, QString> byIdLinks(const QString& byIdFolder) {
+    QMap<QString, QString> links;
+    const QDir folder(byIdFolder);
+    for (const QFileInfo& link : folder.entryInfoList(QDir::System | QDir::Files, QDir::Name)) {
+        const QString target = link.canonicalFilePath();
+        if (link.isSymLink() && !target.isEmpty() && !links.contains(target))
+            links.insert(target, link.absoluteFilePath());
+    }
+    return links;
 }
 
 QString deviceForComNumber(int number, const QStringList& orderedDevices) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QMap>
 #include <QStringList>
 
 namespace tarnix::platform {
@@ -13,6 +15,25 @@ QStringList orderSerialDevices(QStringList paths);
 
 // The serial devices on this computer, in the order above.
 QStringList serialDevices();
+
+// What the system knows of one serial device, for people and scripts.
+struct SerialDevice {
+    QString path = {};         // /dev/ttyUSB0
+    QString description = {};  // the adapter's own name: "FT232R USB UART"
+    QString manufacturer = {}; // "FTDI"
+    QString serialNumber = {};
+    QString byId = {}; // its /dev/serial/by-id/... link, stable across replugging; may be empty
+};
+
+// The serial devices with what the system says of each, in the order above.
+QList<SerialDevice> describedSerialDevices();
+
+// "/dev/ttyUSB0 — FT232R USB UART (FTDI)": the path, then the description
+// and the maker where the system knows them.
+QString deviceSummary(const SerialDevice& device);
+
+// The by-id links of `byIdFolder`, keyed by the device each points to.
+QMap<QString, QString> byIdLinks(const QString& byIdFolder);
 
 // The device COM`number` stands for; empty when there is none.
 QString deviceForComNumber(int number, const QStringList& orderedDevices);

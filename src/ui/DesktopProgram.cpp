@@ -8,12 +8,16 @@
 #include "platform/SerialDevices.h"
 #include "sim/DemoLogger.h"
 #include "sim/SimMeter.h"
+#include "ui/AboutText.h"
 #include "ui/PortWindow.h"
+#include "ui/lists/FileList.h"
+#include "ui/lists/PlotBoard.h"
 #include "ui/panel/Panel.h"
 #include "ui/platform/QtPrinter.h"
 #include "ui/platform/WidgetDialogs.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 namespace tarnix::app {
 
@@ -24,25 +28,70 @@ DesktopProgram::DesktopProgram(DesktopOptions options)
 
 DesktopProgram::~DesktopProgram() {
     delete m_portWindow;
+    delete m_fileList;
 }
 
+namespace {
+
+// The port label names the device itself, also for a stable link to it
+// (/dev/serial/by-id/usb-FTDI_...: "ttyUSB0").
+QString portLabel(const QString& device) {
+    const QFileInfo link(device);
+    const QString target = link.isSymLink() ? link.canonicalFilePath() : QString();
+    return platform::shortDeviceName(target.isEmpty() ? device : target);
+}
+
+} // namespace
+
 bool DesktopProgram::start() {
+    bool opened = true;
     switch (m_options.start) {
     case DesktopOptions::Start::Device:
-        return openPanel(m_options.device, platform::shortDeviceName(m_options.device));
-    case DesktopOptions::Start::Simulated:
-        return openPanel({}, QStringLiteral("SIM"));
-    case DesktopOptions::Start::PortWindow:
+        opened = openPanel(m_options.device, portLabel(m_options.device));
         break;
+    case DesktopOptions::Start::Simulated:
+        opened = openPanel({}, QStringLiteral("SIM"));
+        break;
+    case DesktopOptions::Start::PortWindow:
+        if (m_options.dataFile.isEmpty())
+            showPortWindow();
+        else
+            listDataFileAlone();
+        return true;
     }
-    m_portWindow = new link::PortWindow(platform::serialDevices());
+    if (opened && !m_options.dataFile.isEmpty())
+        m_panel->openDataFile(m_options.dataFile);
+    return opened;
+}
+
+files::FileList* DesktopProgram::fileList() const {
+    return m_fileList;
+}
+
+void DesktopProgram::listDataFileAlone() {
+    m_plots = std::make_unique<files::PlotBoard>(*m_dialogs, *m_printer, nullptr);
+    m_fileList = new files::FileList({m_data, *m_dialogs, *m_printer, *m_clock, nullptr,
+                                      m_plots.get()});
+    m_dialogs->setMainWindow(m_fileList);
+    m_fileList->show();
+    m_fileList->load(m_options.dataFile);
+}
+
+void DesktopProgram::showPortWindow() {
+    if (m_portWindow) {
+        m_portWindow->show();
+        m_portWindow->raise();
+        return;
+    }
+    m_portWindow = new link::PortWindow(platform::describedSerialDevices());
     m_portWindow->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_portWindow, &link::PortWindow::accepted, this,
             [this](int n, const QString& typed) { portChosen(n, typed, true); });
     connect(m_portWindow, &link::PortWindow::quickChoice, this,
             [this](int n) { portChosen(n, {}, false); });
+    connect(m_portWindow, &link::PortWindow::aboutAsked, this,
+            [this] { showAbout(*m_dialogs, m_portWindow); });
     m_portWindow->show();
-    return true;
 }
 
 void DesktopProgram::portChosen(int comNumber, const QString& typedDevice, bool closePortWindow) {
@@ -55,13 +104,25 @@ void DesktopProgram::portChosen(int comNumber, const QString& typedDevice, bool 
     const bool typed = comNumber == 0 && !typedDevice.isEmpty();
     const QString device =
         typed ? typedDevice : (m_portWindow ? m_portWindow->deviceFor(m_comPortNumber) : QString());
-    const QString label = typed ? platform::shortDeviceName(typedDevice)
-                                : QStringLiteral("COM%1").arg(m_comPortNumber);
-    const bool opened = openPanel(device, label);
+    const QString label =
+        typed ? portLabel(typedDevice) : QStringLiteral("COM%1").arg(m_comPortNumber);
+    if (!openPanel(device, label)) {
+        // "No device found, try again!" has been said: the user tries again.
+        closeFailedPanel();
+        showPortWindow();
+        return;
+    }
     if (closePortWindow && m_portWindow)
         m_portWindow->close();
-    if (!opened)
-        QCoreApplication::exit(1);
+}
+
+void DesktopProgram::closeFailedPanel() {
+    m_dialogs->setMainWindow(m_portWindow);
+    m_panel.reset();
+    m_session.reset();
+    m_link.reset();
+    m_port.reset();
+    m_meter.reset();
 }
 
 bool DesktopProgram::openPanel(const QString& device, const QString& portLabel) {

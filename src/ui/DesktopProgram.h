@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/DataChannel.h"
 #include "ui/PortWindow.h"
 
 #include <QObject>
@@ -16,6 +17,10 @@ struct MeterSession;
 namespace tarnix::panel {
 class Panel;
 }
+namespace tarnix::files {
+class FileList;
+class PlotBoard;
+} // namespace tarnix::files
 namespace tarnix::platform {
 class Printer;
 class RealClock;
@@ -32,12 +37,15 @@ namespace tarnix::app {
 struct DesktopOptions {
     enum class Start { PortWindow, Device, Simulated };
     Start start = Start::PortWindow;
-    QString device;          // Device: a path such as /dev/ttyUSB0
+    QString device = {};     // Device: a path such as /dev/ttyUSB0
     bool longFrames = false; // Simulated: the 12-byte model
+    QString dataFile = {};   // a data file to list at start; empty: none
 };
 
 // The desktop program: the port window (unless a device or the simulated
-// meter was given), then the main panel over the chosen port.
+// meter was given), then the main panel over the chosen port. A data file
+// given alone opens in a file list without asking for a port; given with a
+// device or the simulated meter, it opens from the panel.
 class DesktopProgram : public QObject {
     Q_OBJECT
 
@@ -51,9 +59,15 @@ public:
 
     link::PortWindow* portWindow() const { return m_portWindow; }
     panel::Panel* panel() const { return m_panel.get(); }
+    // The list of a data file given alone; null otherwise.
+    files::FileList* fileList() const;
 
 private:
     bool openPanel(const QString& device, const QString& portLabel);
+    // Undoes a panel whose port did not open, back to before openPanel().
+    void closeFailedPanel();
+    void showPortWindow();
+    void listDataFileAlone();
     void portChosen(int comNumber, const QString& typedDevice, bool closePortWindow);
 
     DesktopOptions m_options;
@@ -68,6 +82,10 @@ private:
     std::unique_ptr<core::MeterSession> m_session;
     std::unique_ptr<panel::Panel> m_panel;
     QPointer<link::PortWindow> m_portWindow;
+    // A data file listed without a panel: its channel and plots.
+    files::DataChannel m_data;
+    std::unique_ptr<files::PlotBoard> m_plots;
+    QPointer<files::FileList> m_fileList;
     int m_comPortNumber = 0;
 };
 

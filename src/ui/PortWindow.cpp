@@ -3,10 +3,14 @@
 #include "platform/SerialDevices.h"
 #include "ui/platform/TwipsGeometry.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
+#include <QStyledItemDelegate>
+#include <algorithm>
 
 namespace tarnix::link {
 
@@ -14,10 +18,27 @@ namespace {
 constexpr int InsideWidth = 4680;
 constexpr int InsideHeight = 585;
 constexpr int QuickButtonsTop = 6960; // below the laid-out area, reached with the keyboard
+constexpr int DeviceLeft = 2400, DeviceWidth = 2200;
+
+// The open list shows what each COM name stands for beside it, while the
+// item's own text, which OK compares, stays "COM1".
+class DescribedItems : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QString summary = index.data(Qt::ToolTipRole).toString();
+        option->text += QStringLiteral(" = ") + summary;
+    }
+};
 } // namespace
 
-PortWindow::PortWindow(QStringList devices, QWidget* parent)
+PortWindow::PortWindow(QList<platform::SerialDevice> devices, QWidget* parent)
     : QWidget(parent), m_devices(std::move(devices)) {
+    for (const platform::SerialDevice& device : m_devices)
+        m_paths.append(device.path);
     setObjectName(QStringLiteral("Port"));
     setWindowTitle(QStringLiteral("Port Selection"));
 
@@ -26,10 +47,10 @@ PortWindow::PortWindow(QStringList devices, QWidget* parent)
     m_ports->setEditable(true);
     for (int n = 1; n <= 8; ++n) {
         m_ports->addItem(QStringLiteral("COM%1").arg(n));
-        const QString device = deviceFor(n);
-        m_ports->setItemData(n - 1, device.isEmpty() ? tr("no serial device") : device,
-                             Qt::ToolTipRole);
+        m_ports->setItemData(n - 1, summaryFor(n), Qt::ToolTipRole);
     }
+    m_ports->setItemDelegate(new DescribedItems(m_ports));
+    m_ports->view()->setMinimumWidth(m_ports->view()->sizeHintForColumn(0));
     m_ports->setCurrentIndex(0);
     platform::setGeometryTwips(m_ports, 120, 105, 1200, 375);
 
@@ -40,7 +61,7 @@ PortWindow::PortWindow(QStringList devices, QWidget* parent)
 
     m_device = new QLabel(this);
     m_device->setObjectName(QStringLiteral("LblDevice"));
-    platform::setGeometryTwips(m_device, 2400, 105, 2200, 375);
+    platform::setGeometryTwips(m_device, DeviceLeft, 105, DeviceWidth, 375);
 
     auto* com1 = new QPushButton(QStringLiteral("Com1"), this);
     com1->setObjectName(QStringLiteral("CmdCom1"));
@@ -58,24 +79,40 @@ PortWindow::PortWindow(QStringList devices, QWidget* parent)
     connect(com1, &QPushButton::clicked, this, [this] { Q_EMIT quickChoice(1); });
     connect(com2, &QPushButton::clicked, this, [this] { Q_EMIT quickChoice(2); });
     connect(m_ports, &QComboBox::currentTextChanged, this, &PortWindow::showDevice);
-    showDevice();
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            &PortWindow::aboutAsked);
     resize(platform::sizeFromTwips(this, InsideWidth, InsideHeight));
+    showDevice();
 }
 
 QString PortWindow::deviceFor(int number) const {
-    return platform::deviceForComNumber(number, m_devices);
+    return platform::deviceForComNumber(number, m_paths);
+}
+
+QString PortWindow::summaryFor(int number) const {
+    if (deviceFor(number).isEmpty())
+        return tr("no serial device");
+    return platform::deviceSummary(m_devices[number - 1]);
 }
 
 void PortWindow::showDevice() {
     const QString text = m_ports->currentText().trimmed();
     for (int n = 1; n <= 8; ++n)
         if (text == QStringLiteral("COM%1").arg(n)) {
-            const QString device = deviceFor(n);
-            m_device->setText(device.isEmpty() ? tr("= no serial device")
-                                               : QStringLiteral("= ") + device);
+            setDeviceText(QStringLiteral("= ") + summaryFor(n));
             return;
         }
-    m_device->setText(text.startsWith(u'/') ? tr("= %1").arg(text) : QString());
+    setDeviceText(text.startsWith(u'/') ? tr("= %1").arg(text) : QString());
+}
+
+void PortWindow::setDeviceText(const QString& text) {
+    m_device->setText(text);
+    const int needed = m_device->fontMetrics().horizontalAdvance(text) + 8;
+    const int designed = platform::sizeFromTwips(this, DeviceWidth, 375).width();
+    m_device->resize(std::max(needed, designed), m_device->height());
+    const int right = m_device->geometry().right() + 1 + m_ports->x(); // the same margin as the left
+    if (right > width())
+        resize(right, height());
 }
 
 void PortWindow::accept() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SerialDevices.h"
+
 #include <QStringList>
 #include <QWidget>
 
@@ -10,16 +12,16 @@ namespace tarnix::link {
 
 // The first window: the user picks the serial port as COM1..COM8. Each name
 // stands for a serial device of this computer (see serialDevices()); the
-// window shows which. A device path typed in (/dev/pts/7) is taken as it is.
+// window shows which, with the adapter's own name and maker, in the list and
+// beside it. A device path typed in (/dev/pts/7) is taken as it is.
 class PortWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit PortWindow(QStringList devices, QWidget* parent = nullptr);
+    explicit PortWindow(QList<platform::SerialDevice> devices, QWidget* parent = nullptr);
 
     // The device COM`number` stands for on this computer; empty when none.
     QString deviceFor(int number) const;
-    const QStringList& devices() const { return m_devices; }
 
 Q_SIGNALS:
     // OK: `comNumber` is 1..8 for a COM name, unchanged (`previous`) for any
@@ -27,12 +29,19 @@ Q_SIGNALS:
     void accepted(int comNumber, const QString& typedDevice);
     // Com1 / Com2: the port window stays open.
     void quickChoice(int comNumber);
+    // F1: the About box, which the program shows.
+    void aboutAsked();
 
 private:
     void accept();
     void showDevice();
+    // The device label, widened (and the window with it) to show its whole text.
+    void setDeviceText(const QString& text);
+    // What COM`number` stands for, as the list and the label show it.
+    QString summaryFor(int number) const;
 
-    QStringList m_devices;
+    QList<platform::SerialDevice> m_devices;
+    QStringList m_paths;
     QComboBox* m_ports = nullptr;
     QLabel* m_device = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "meter/LeadingNumber.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
+#include "ui/AboutText.h"
 #include "ui/alarm/AlarmSetUp.h"
 #include "ui/lists/FileList.h"
 #include "ui/lists/PlotBoard.h"
@@ -22,6 +23,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <algorithm>
 #include <utility>
@@ -62,6 +64,7 @@ Panel::Panel(core::MeterSession& session, platform::Dialogs& dialogs, platform::
         {m_state, m_sampling, m_link.clock(), m_printer, m_dialogs, this}, this);
     m_sampling.setViewStep([this] { return !m_views || m_views->sampleStep(); });
     build();
+    addShortcuts();
     connect(&m_state, &core::SharedState::changed, this, &Panel::showState);
     showState();
 }
@@ -399,13 +402,28 @@ void Panel::openFile() {
     const QString filter =
         m_state.data.lastFilter.isEmpty() ? files::DataFileFilter : m_state.data.lastFilter;
     const QString path = m_dialogs.openFileName(filter);
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        openDataFile(path);
+}
+
+void Panel::openDataFile(const QString& path) {
     if (m_fileList)
         m_fileList->close();
     m_fileList = new files::FileList(listContext(), this);
     m_fileList->show();
     m_fileList->load(path);
+}
+
+// The keys a desktop user tries first: open, quit, about.
+void Panel::addShortcuts() {
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, [this] {
+        if (m_buttons.open->isEnabled())
+            openFile();
+    });
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this,
+            &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [this] { app::showAbout(m_dialogs, this); });
 }
 
 void Panel::openLiveList() {

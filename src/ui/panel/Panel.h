@@ -59,6 +59,10 @@ public:
     // program then ends.
     bool load();
 
+    // Lists the data file `path` in a new file list, as OPEN FILE does once
+    // a file is chosen.
+    void openDataFile(const QString& path);
+
 Q_SIGNALS:
     void closed();
 
@@ -83,6 +87,7 @@ private:
     void askSamplingInterval();
     void saveOrStop();
     void openFile();
+    void addShortcuts();
     void openLiveList();
     void readLogger();
     files::ListContext listContext();

@@ -1,0 +1,25 @@
+#!/bin/sh
+# Builds the Debian package from a release build, lists it, installs it with
+# apt as a user would, runs the installed programs and removes it again.
+# Run as root (or with sudo) after the release build.
+set -eu
+cd "$(dirname "$0")/../build/release"
+if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
+
+rm -f tarnix_*.deb
+cpack -G DEB >cpack.log 2>&1 || { cat cpack.log >&2; exit 1; }
+deb=$(ls tarnix_*.deb)
+dpkg-deb --info "$deb" | grep -E '^ (Package|Version|Depends):'
+dpkg-deb --contents "$deb"
+
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get install -y -qq "./$deb"
+/usr/bin/tarnix-log --version
+QT_QPA_PLATFORM=offscreen /usr/bin/tarnix --help | head -3
+/usr/bin/tarnix-meter-sim --version
+$SUDO apt-get remove -y -qq tarnix
+if [ -e /usr/bin/tarnix ]; then
+    echo "check-deb: /usr/bin/tarnix is still there after the removal" >&2
+    exit 1
+fi
+echo "check-deb: $deb built, installed, run and removed"

@@ -1,0 +1,96 @@
+// The desktop program's start: a data file from the command line, a port
+// that cannot be opened, and the keys of the main panel.
+#include "core/MeterSession.h"
+#include "ui/DesktopProgram.h"
+#include "ui/lists/FileList.h"
+#include "ui/panel/Panel.h"
+#include "support/SimulatedLink.h"
+
+#include <QComboBox>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QShortcut>
+#include <QtTest>
+
+using namespace tarnix;
+
+class TestDesktopProgram : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() {
+        QFile file(m_dir.filePath(QStringLiteral("bench.dat")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("1,26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n2,26/12/05,14:03:09.0,DCV,200mV,-2\r\n");
+        m_recording = file.fileName();
+    }
+    void dataFileIsListed();
+    void portThatCannotOpen();
+    void panelKeys();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_recording; // two lines, as SAVE AS writes them
+};
+
+// Alone, a data file opens in its list without asking for a port.
+void TestDesktopProgram::dataFileIsListed() {
+    app::DesktopProgram program({.dataFile = m_recording});
+    QVERIFY(program.start());
+    QVERIFY(!program.portWindow() && !program.panel() && program.fileList()->isVisible());
+    QCOMPARE(program.fileList()->windowTitle(), QStringLiteral("bench.dat"));
+    QCOMPARE(program.fileList()->model().rowCount(), 2);
+}
+
+// Chosen in the port window, a port that cannot open leads back there to try
+// again; given with --port, it ends the program.
+void TestDesktopProgram::portThatCannotOpen() {
+    const QString missing = m_dir.filePath(QStringLiteral("ttyUSB9"));
+    QStringList said; // each message box's text; OK is pressed as soon as it shows
+    const auto answerBox = [this, &said] {
+        QTimer::singleShot(0, this, [&said] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            said << box->text();
+            box->accept();
+        });
+    };
+    app::DesktopProgram chosen({});
+    QVERIFY(chosen.start());
+    chosen.portWindow()->findChild<QComboBox*>(QStringLiteral("Ports"))->setCurrentText(missing);
+    answerBox();
+    chosen.portWindow()->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
+    QVERIFY(chosen.portWindow() && chosen.portWindow()->isVisible() && !chosen.panel());
+
+    app::DesktopProgram given({.start = app::DesktopOptions::Start::Device, .device = missing});
+    answerBox();
+    QVERIFY(!given.start());
+    QCOMPARE(said, QStringList(2, "No device found, try again!\n\n" + missing + ": no such device"));
+}
+
+// Ctrl+O opens a file as OPEN FILE does, F1 shows the version that
+// --version prints, Ctrl+Q ends the program as closing the panel does.
+void TestDesktopProgram::panelKeys() {
+    SimulatedLink bench;
+    core::MeterSession session{bench.link, bench.dialogs};
+    panel::Panel panel{session, bench.dialogs, bench.printer};
+    QVERIFY(panel.load());
+    const auto press = [&panel](const QString& keys) {
+        for (QShortcut* shortcut : panel.findChildren<QShortcut*>())
+            if (shortcut->key() == QKeySequence(keys))
+                Q_EMIT shortcut->activated();
+    };
+    bench.dialogs.answerFile(m_recording);
+    press(QStringLiteral("Ctrl+O"));
+    QCOMPARE(panel.findChild<files::FileList*>()->model().rowCount(), 2);
+
+    press(QStringLiteral("F1"));
+    QCOMPARE(bench.dialogs.messages().at(0).title, QStringLiteral("About Tarnix"));
+    QVERIFY(bench.dialogs.messages().at(0).text.startsWith("Tarnix " TARNIX_VERSION "\n"));
+
+    QSignalSpy closed(&panel, &panel::Panel::closed);
+    press(QStringLiteral("Ctrl+Q"));
+    QCOMPARE(closed.count(), 1);
+}
+
+QTEST_MAIN(TestDesktopProgram)
+#include "test_desktop_program.moc"
