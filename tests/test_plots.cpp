@@ -186,6 +186,10 @@ void TestPlots::fullScalesAndRangeChecks() {
     for (const PlotKind kind : {Signed, Positive}) {
         check(kind, "1|10|10|10", {});   // Min = Max
         check(kind, "50|101|0|200", {}); // past the last record: nothing to draw
+        // The drawing itself reads no record past the list, whatever it is given.
+        const auto store = records("DCV", {"200mV"}, {"1", "2", "3"});
+        for (const auto& [from, to] : {std::pair{1.0, 4.0}, {1.5, 3.0}, {0.0, 2.0}})
+            QVERIFY(!draw(kind, store, 200, 0, from, to));
     }
 }
 

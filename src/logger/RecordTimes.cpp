@@ -16,6 +16,14 @@ bool isLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
+// Days in the month; 0 for a number that is no month.
+int monthLength(int month, int year) {
+    if (month == 2)
+        return isLeapYear(year) ? 29 : 28;
+    constexpr int lengths[] = {31, 0, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month >= 1 && month <= 12 ? lengths[month - 1] : 0;
+}
+
 QString twoDigits(int value) {
     return QStringLiteral("%1").arg(value, 2, 10, QChar(u'0'));
 }
@@ -39,29 +47,9 @@ void RecordClock::advance() {
 
     // One month-end step per record, as the logger's calendar does it: a day
     // beyond the month's length moves on by whole month lengths.
-    int length = 0;
-    switch (m_month) {
-    case 1:
-    case 3:
-    case 5:
-    case 7:
-    case 8:
-    case 10:
-    case 12:
-        length = 31;
-        break;
-    case 4:
-    case 6:
-    case 9:
-    case 11:
-        length = 30;
-        break;
-    case 2:
-        length = isLeapYear(m_year) ? 29 : 28;
-        break;
-    default:
+    const int length = monthLength(m_month, m_year);
+    if (length == 0)
         return; // no calendar for other month numbers
-    }
     const bool december = m_month == 12;
     if (m_day > length) {
         m_month += m_day / length;
