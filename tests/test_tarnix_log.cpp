@@ -566,7 +566,7 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("1,26/12/06,10:00:00.0,DCV,200mV,1.00\r\n2,26/12/06,10:00:01.0,DCV,200mV,2.00\r\n"
                "3,26/12/06,10:00:02.0,DCV,200mV,-OL\r\n4,26/12/06,10:00:03.0,DCV,200mV,3.00\r\n"
-               "5,26/12/06,10:00:09.0,RES,20KOhm,1.5\r\n");
+               "5,26/12/06,10:00:05.5,RES,20KOhm,1.5\r\n"); // 2.5 s after the one before
     file.close();
     FileRun converted, stats;
     QCOMPARE(core::runConvert({dat, csv}, converted.output()), 0);
