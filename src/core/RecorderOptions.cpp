@@ -261,11 +261,28 @@ Result parseLogger(const QStringList& arguments) {
     return command;
 }
 
+// The words of a subcommand that reads files and talks to no meter: its
+// file names, or the command's end (help, or what is wrong).
+std::variant<QStringList, Result>
+scanFileCommand(const QStringList& arguments,
+                const std::function<std::optional<QString>(const QString&)>& metavar,
+                const std::function<QString(const QString&, const QString&)>& take) {
+    bool simulate = false, longFrames = false; // not options here
+    const auto scan = scanWords(arguments, 0, simulate, longFrames, metavar, take);
+    if (const auto* failed = std::get_if<UsageError>(&scan))
+        return Result(*failed);
+    const auto& [files, seen, help] = std::get<Scanned>(scan);
+    if (help)
+        return Result(LogCommand{LogCommand::Kind::Help});
+    if (simulate)
+        return Result(error(QStringLiteral("unknown option --simulate")));
+    return files;
+}
+
 // convert IN [--format csv] OUT|-
 Result parseConvert(const QStringList& arguments) {
-    bool simulate = false, longFrames = false; // not options of convert
-    const auto scan = scanWords(
-        arguments, 0, simulate, longFrames,
+    const auto scanned = scanFileCommand(
+        arguments,
         [](const QString& name) -> std::optional<QString> {
             if (name == u"--format")
                 return QStringLiteral("FORMAT");
@@ -276,13 +293,9 @@ Result parseConvert(const QStringList& arguments) {
                 return QStringLiteral("convert writes --format csv only, not \"%1\"").arg(value);
             return {};
         });
-    if (const auto* failed = std::get_if<UsageError>(&scan))
-        return *failed;
-    const auto& [files, seen, help] = std::get<Scanned>(scan);
-    if (help)
-        return LogCommand{LogCommand::Kind::Help};
-    if (simulate)
-        return error(QStringLiteral("unknown option --simulate"));
+    if (const auto* ended = std::get_if<Result>(&scanned))
+        return *ended;
+    const QStringList& files = std::get<QStringList>(scanned);
     if (files.size() < 2)
         return error(QStringLiteral("give the data file to convert and the CSV file to write, "
                                     "or - for standard output"));
@@ -295,18 +308,12 @@ Result parseConvert(const QStringList& arguments) {
 
 // stats FILE...
 Result parseStats(const QStringList& arguments) {
-    bool simulate = false, longFrames = false;
-    const auto scan = scanWords(
-        arguments, 0, simulate, longFrames,
-        [](const QString&) -> std::optional<QString> { return std::nullopt; },
+    const auto scanned = scanFileCommand(
+        arguments, [](const QString&) -> std::optional<QString> { return std::nullopt; },
         [](const QString&, const QString&) { return QString(); });
-    if (const auto* failed = std::get_if<UsageError>(&scan))
-        return *failed;
-    const auto& [files, seen, help] = std::get<Scanned>(scan);
-    if (help)
-        return LogCommand{LogCommand::Kind::Help};
-    if (simulate)
-        return error(QStringLiteral("unknown option --simulate"));
+    if (const auto* ended = std::get_if<Result>(&scanned))
+        return *ended;
+    const QStringList& files = std::get<QStringList>(scanned);
     if (files.isEmpty())
         return error(QStringLiteral("give the data or CSV files to sum up"));
     LogCommand command{LogCommand::Kind::Stats};
