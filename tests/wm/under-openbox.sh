@@ -14,7 +14,7 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" >/dev/null 2>
 xvfb=$!
 tries=0
 until [ -s "$number" ]; do
-    tries=$((tries + 1)); [ $tries -gt 50 ] && { echo "Xvfb did not start" >&2; exit 1; }
+    tries=$((tries + 1)); [ $tries -gt 300 ] && { echo "Xvfb did not start" >&2; exit 1; }
     sleep 0.1
 done
 export DISPLAY=":$(tr -d '\n' < "$number")"
@@ -27,12 +27,12 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-# Up to 5 s for the window manager to say it runs.
+# Up to 30 s for the window manager to say it runs (a loaded machine is slow).
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 tries=0
 until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-    tries=$((tries + 1)); [ $tries -gt 50 ] && { echo "openbox did not start" >&2; exit 1; }
+    tries=$((tries + 1)); [ $tries -gt 300 ] && { echo "openbox did not start" >&2; exit 1; }
     sleep 0.1
 done
 
