@@ -1,6 +1,7 @@
 #include "files/DataFile.h"
 
 #include "files/FieldReader.h"
+#include "files/FileRecords.h"
 #include "files/RecordStore.h"
 #include "platform/AtomicFile.h"
 #include "platform/Diagnostics.h"
@@ -8,7 +9,11 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <new>
+#include <unistd.h>
 
 namespace tarnix::files {
 
@@ -29,48 +34,85 @@ QString tooLarge(const QString& path) {
 }
 } // namespace
 
+namespace {
+
+// Where each record of the file ends, read through once. False when a read failed.
+bool indexRecords(int fd, qint64 size, std::vector<quint32>& ends, LoadResult& result,
+                  const std::function<bool(qsizetype, int)>& progress) {
+    FieldReader* self = nullptr;
+    FieldReader reader([&](const FieldReader::Fields&) {
+        ends.push_back(quint32(self->recordEnd()));
+    });
+    self = &reader;
+    QByteArray chunk(ChunkSize, Qt::Uninitialized);
+    for (qint64 at = 0; at < size;) {
+        const ssize_t n = ::pread(fd, chunk.data(), std::size_t(std::min(ChunkSize, size - at)), at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break; // cut short meanwhile: what is there is listed
+        reader.feed(QByteArrayView(chunk.constData(), n));
+        at += n;
+        result.records = qsizetype(ends.size());
+        if (progress && !progress(result.records, int(at * 100 / size))) {
+            result.cancelled = true;
+            return true;
+        }
+    }
+    reader.finish();
+    result.records = qsizetype(ends.size());
+    result.oddLines = reader.oddLines();
+    return true;
+}
+
+} // namespace
+
 LoadResult loadDataFile(const QString& path, RecordStore& store,
-                        const std::function<bool(qsizetype)>& progress) {
+                        const std::function<bool(qsizetype, int)>& progress) {
     QFile file;
     QString why;
     if (!platform::openRegularFile(path, file, &why))
         return failed(why);
-    // Refused before anything is read or reserved: the cells alone of a file
-    // larger than this would not fit.
+    // Refused before anything is read or reserved: the records' ends are kept in 32 bits.
+    // What the file holds now is what is listed; lines appended later are not.
     const qint64 size = file.size();
     if (quint64(size) > RecordStore::MaxTextBytes)
         return failed(tooLarge(path));
+    const int fd = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return failed(QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno))));
     LoadResult result;
     try {
-        if (size > 0)
-            store.reserve(store.size() + qsizetype(size / BytesPerRecord), qsizetype(size));
-        bool full = false;
-        FieldReader reader([&](const FieldReader::Fields& fields) {
-            if (!full && store.append(fields))
-                ++result.records;
-            else
-                full = true;
-        });
-        QByteArray chunk(ChunkSize, Qt::Uninitialized);
-        for (;;) {
-            const qint64 n = file.read(chunk.data(), ChunkSize);
-            if (n < 0)
-                return failed(QStringLiteral("%1: %2").arg(path, file.errorString()));
-            if (n == 0)
-                break;
-            reader.feed(QByteArrayView(chunk.constData(), n));
-            if (full)
-                return failed(tooLarge(path));
-            if (progress && !progress(result.records))
-                return result;
+        std::vector<quint32> ends;
+        ends.reserve(std::size_t(size / BytesPerRecord + 1));
+        if (!indexRecords(fd, size, ends, result, progress)) {
+            // The records read so far stay listed.
+            result.ok = false;
+            result.error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
         }
-        reader.finish();
-        result.oddLines = reader.oddLines();
+        if (result.cancelled) {
+            ::close(fd);
+            return result;
+        }
+        ends.shrink_to_fit();
+        auto records = std::make_shared<const FileRecords>(fd, std::move(ends));
+        if (store.empty()) {
+            store.adoptFile(std::move(records));
+        } else { // after records already listed: copied in
+            for (qsizetype row = 0; row < records->size(); ++row) {
+                std::array<QByteArrayView, FieldCount> cells;
+                for (int c = 0; c < FieldCount; ++c)
+                    cells[std::size_t(c)] = records->cellBytes(row, c);
+                if (!store.append(cells))
+                    return failed(tooLarge(path));
+            }
+        }
     } catch (const std::bad_alloc&) {
+        ::close(fd);
         return failed(QStringLiteral("%1: not enough memory to list it whole").arg(path));
     }
-    if (progress)
-        progress(result.records);
     qCDebug(lcFiles) << "listed" << path << result.records << "records," << result.oddLines
                      << "odd lines";
     return result;

@@ -1,26 +1,76 @@
 #include "files/FieldReader.h"
 
+#include <algorithm>
+
 namespace tarnix::files {
 
+namespace {
+// Bytes that end a run of field text: outside quotes a comma or a line end,
+// inside them also the closing quote.
+struct StopTable {
+    bool plain[256] = {};
+    bool quoted[256] = {};
+    constexpr StopTable() {
+        for (const unsigned char c : {',', '\r', '\n'})
+            plain[c] = true;
+        for (const unsigned char c : {'"', '\r', '\n'})
+            quoted[c] = true;
+    }
+};
+constexpr StopTable Stops;
+
+const char* runEnd(const char* p, const char* end, const bool (&stop)[256]) {
+    while (p < end && !stop[static_cast<unsigned char>(*p)])
+        ++p;
+    return p;
+}
+} // namespace
+
+void FieldReader::startMidLine() {
+    m_lineHasText = true;
+}
+
 void FieldReader::feed(QByteArrayView bytes) {
-    for (const char c : bytes) {
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    const char* p = begin;
+    while (p < end) {
         if (m_quoted) { // everything up to the closing quote is the field's
-            if (c == '\r' || c == '\n') {
-                // The line ends the quote; the line end itself is handled below.
+            const char* stop = runEnd(p, end, Stops.quoted);
+            if (stop != p) {
+                putRun(p, stop);
+                m_lastWasCR = false;
+                p = stop;
+                if (p == end)
+                    break;
+            }
+            if (*p == '"') {
                 m_quoted = false;
                 m_afterQuote = true;
-                m_lineQuoteLeftOpen = true;
-            } else {
-                if (c == '"') {
-                    m_quoted = false;
-                    m_afterQuote = true;
-                } else {
-                    put(c);
-                }
                 m_lastWasCR = false;
+                ++p;
                 continue;
             }
+            // The line ends the quote; the line end itself is handled below.
+            m_quoted = false;
+            m_afterQuote = true;
+            m_lineQuoteLeftOpen = true;
+        } else if (m_fieldStarted) {
+            // Inside a field (or after its closing quote, where the rest is
+            // dropped) only a comma or a line end matters; the line has text.
+            const char* stop = runEnd(p, end, Stops.plain);
+            if (stop != p) {
+                if (!m_afterQuote)
+                    putRun(p, stop);
+                m_lastWasCR = false;
+                p = stop;
+                if (p == end)
+                    break;
+            }
         }
+        const char c = *p;
+        m_at = m_fed + (p - begin) + 1;
+        ++p;
         const bool lf = c == '\n';
         if (lf && m_lastWasCR) { // the second half of CR LF
             m_lastWasCR = false;
@@ -48,14 +98,16 @@ void FieldReader::feed(QByteArrayView bytes) {
             continue;
         }
         m_fieldStarted = true;
-        put(c);
+        putRun(p - 1, p);
     }
+    m_fed += bytes.size();
+    m_at = m_fed;
 }
 
-void FieldReader::put(char c) {
+void FieldReader::putRun(const char* from, const char* to) {
     std::string& field = m_fields[std::size_t(m_field)];
-    if (field.size() < MaxFieldLength)
-        field.push_back(c);
+    const std::size_t room = MaxFieldLength - std::min(field.size(), MaxFieldLength);
+    field.append(from, std::min(std::size_t(to - from), room));
 }
 
 void FieldReader::endField() {
@@ -87,6 +139,7 @@ void FieldReader::endLine() {
 }
 
 void FieldReader::finish() {
+    m_at = m_fed;
     if (m_quoted) { // an unclosed quote ends with the text
         m_quoted = false;
         m_lineQuoteLeftOpen = true;

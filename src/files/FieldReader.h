@@ -30,12 +30,19 @@ public:
     // The end of the text: a last line without its line end still counts.
     void finish();
 
+    // Reading starts after a comma rather than at a line start, as when a
+    // record in the middle of a line is read again on its own.
+    void startMidLine();
+    // While a record is handed on: how many bytes were read up to and with
+    // the comma or line end that closed it (all of them when the text ended it).
+    qint64 recordEnd() const { return m_at; }
+
     // Lines with text that were not one whole record: not six fields, not
     // starting where a record starts, or with a quote left open.
     qint64 oddLines() const { return m_oddLines; }
 
 private:
-    void put(char c);
+    void putRun(const char* from, const char* to);
     void endField();
     void endLine();
 
@@ -51,6 +58,8 @@ private:
     int m_lineFields = 0;     // fields ended on this line
     bool m_lineQuoteLeftOpen = false;
     qint64 m_oddLines = 0;
+    qint64 m_fed = 0; // bytes fed before the current feed()
+    qint64 m_at = 0;  // bytes read up to and with the current one
 };
 
 } // namespace tarnix::files

@@ -33,6 +33,11 @@ public:
                   const QString& defaultAnswer) override;
     QString saveFileName(const QString& filter) override;
     QString openFileName(const QString& filter) override;
+    // Cancelled once the work reaches cancelProgressAt().
+    std::unique_ptr<Progress> progressFor(QObject* window, const QString& text) override;
+
+    // Progress boxes are cancelled at this percentage (above 100: never).
+    void cancelProgressAt(int percent) { m_cancelAt = percent; }
 
     // The next file dialogs answer these paths (empty: cancel).
     void answerFile(const QString& path) { m_files.push_back(path); }
@@ -56,6 +61,7 @@ private:
     std::deque<QString> m_files;
     QStringList m_filters;
     bool m_retryAnswer = true;
+    int m_cancelAt = 101;
     std::function<void(const Message&)> m_onMessage;
 };
 

@@ -24,6 +24,7 @@ public:
                   const QString& defaultAnswer) override;
     QString saveFileName(const QString& filter) override;
     QString openFileName(const QString& filter) override;
+    std::unique_ptr<Progress> progressFor(QObject* window, const QString& text) override;
 
     // The file dialog both file boxes show, ready to run. Its filters read
     // as `filter` gives them, and "All Files (*.*)" lists every file, also
