@@ -137,8 +137,18 @@ int main(int argc, char* argv[]) {
         sizes.push_back(std::max(1L, std::atol(argv[i])));
     if (sizes.empty())
         sizes = {1000000L, 10000000L};
-    const bool pandas = QProcess::execute(QStringLiteral("python3"),
-                                          {QStringLiteral("-c"), QStringLiteral("import pandas")}) == 0;
+    // Debian's python3-pandas is for Debian's own python3, which another one on the PATH may hide.
+    QString python;
+    for (const QString& candidate : {QStringLiteral("python3"), QStringLiteral("/usr/bin/python3")}) {
+        QProcess probe;
+        probe.start(candidate, {QStringLiteral("-c"), QStringLiteral("import pandas")});
+        if (probe.waitForFinished(-1) && probe.exitStatus() == QProcess::NormalExit &&
+            probe.exitCode() == 0) {
+            python = candidate;
+            break;
+        }
+    }
+    const bool pandas = !python.isEmpty();
     if (!pandas)
         std::printf("pandas: not installed (apt-get install python3-pandas), left out\n");
     QTemporaryDir dir;
@@ -159,7 +169,7 @@ int main(int argc, char* argv[]) {
                     tarnix["open"], tarnix["openPeak"], tarnix["records"], tarnix["scroll"],
                     tarnix["plot"], tarnix["save"], tarnix["peak"]);
         if (pandas) {
-            const auto p = run(QStringLiteral("python3"), {"-c", PandasScript, path});
+            const auto p = run(python, {"-c", PandasScript, path});
             if (p.isEmpty())
                 std::printf("  pandas: failed\n");
             else

@@ -36,12 +36,13 @@ QString tooLarge(const QString& path) {
 
 namespace {
 
-// Where each record of the file ends, read through once. False when a read failed.
-bool indexRecords(int fd, qint64 size, std::vector<quint32>& ends, LoadResult& result,
-                  const std::function<bool(qsizetype, int)>& progress) {
+// Where each record of the file ends, and its value cell, read through once. False when a read failed.
+bool indexRecords(int fd, qint64 size, std::vector<quint32>& ends, ValueColumn& values,
+                  LoadResult& result, const std::function<bool(qsizetype, int)>& progress) {
     FieldReader* self = nullptr;
-    FieldReader reader([&](const FieldReader::Fields&) {
+    FieldReader reader([&](const FieldReader::Fields& fields) {
         ends.push_back(quint32(self->recordEnd()));
+        values.add(fields[5], fields[4]);
     });
     self = &reader;
     QByteArray chunk(ChunkSize, Qt::Uninitialized);
@@ -87,7 +88,9 @@ LoadResult loadDataFile(const QString& path, RecordStore& store,
     try {
         std::vector<quint32> ends;
         ends.reserve(std::size_t(size / BytesPerRecord + 1));
-        if (!indexRecords(fd, size, ends, result, progress)) {
+        ValueColumn values;
+        values.reserve(ends.capacity());
+        if (!indexRecords(fd, size, ends, values, result, progress)) {
             // The records read so far stay listed.
             result.ok = false;
             result.error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
@@ -96,8 +99,9 @@ LoadResult loadDataFile(const QString& path, RecordStore& store,
             ::close(fd);
             return result;
         }
-        ends.shrink_to_fit();
-        auto records = std::make_shared<const FileRecords>(fd, std::move(ends));
+        // Not shrunk to fit: the copy would double the peak, and the
+        // reserved room never written takes no memory.
+        auto records = std::make_shared<const FileRecords>(fd, std::move(ends), std::move(values));
         if (store.empty()) {
             store.adoptFile(std::move(records));
         } else { // after records already listed: copied in
@@ -132,16 +136,17 @@ bool saveDataFile(const QString& path, const RecordStore& store, QString* error,
                   const platform::WriteCall& write) {
     platform::AtomicFile file(path, write);
     bool written = file.open();
-    QByteArray line;
+    std::string line;
     for (qsizetype row = 0; written && row < store.size(); ++row) {
         line.clear();
         for (int c = 0; c < FieldCount; ++c) {
             if (c)
                 line += ',';
-            line += store.cellBytes(row, c);
+            const QByteArrayView cell = store.cellBytes(row, c);
+            line.append(cell.data(), std::size_t(cell.size()));
         }
         line += LineEnd;
-        written = file.write(line);
+        written = file.write(QByteArrayView(line.data(), qsizetype(line.size())));
     }
     if (written && file.commit()) {
         qCDebug(lcFiles) << "saved" << store.size() << "records to" << path;

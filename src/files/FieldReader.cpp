@@ -1,6 +1,7 @@
 #include "files/FieldReader.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tarnix::files {
 
@@ -10,11 +11,17 @@ namespace {
 struct StopTable {
     bool plain[256] = {};
     bool quoted[256] = {};
+    // For a plain line: 1 a comma, 2 a line end, 3 a byte that needs the
+    // careful reading (quote, blank, tab).
+    unsigned char line[256] = {};
     constexpr StopTable() {
         for (const unsigned char c : {',', '\r', '\n'})
             plain[c] = true;
         for (const unsigned char c : {'"', '\r', '\n'})
             quoted[c] = true;
+        line[','] = 1;
+        line['\r'] = line['\n'] = 2;
+        line['"'] = line[' '] = line['\t'] = 3;
     }
 };
 constexpr StopTable Stops;
@@ -30,11 +37,51 @@ void FieldReader::startMidLine() {
     m_lineHasText = true;
 }
 
+// Most lines are six plain fields: no quotes, no blanks, short. Such a line
+// is one record whichever way it is read, so it is handed on as it lies.
+const char* FieldReader::plainLine(const char* p, const char* end, const char* begin) {
+    const char* cuts[FieldCount - 1];
+    int commas = 0;
+    const char* q = p;
+    for (; q < end; ++q) {
+        const unsigned char kind = Stops.line[static_cast<unsigned char>(*q)];
+        if (kind == 0)
+            continue;
+        if (kind != 1)
+            break;
+        if (commas == FieldCount - 1)
+            return p;
+        cuts[commas++] = q;
+    }
+    if (q == end || Stops.line[static_cast<unsigned char>(*q)] != 2 || commas != FieldCount - 1 ||
+        q - p > qsizetype(MaxFieldLength))
+        return p;
+    Fields views;
+    const char* from = p;
+    for (int i = 0; i < FieldCount - 1; ++i) {
+        views[std::size_t(i)] = QByteArrayView(from, cuts[i] - from);
+        from = cuts[i] + 1;
+    }
+    views[FieldCount - 1] = QByteArrayView(from, q - from);
+    m_at = m_fed + (q - begin) + 1;
+    m_lastWasCR = *q == '\r';
+    m_onRecord(views);
+    return q + 1;
+}
+
 void FieldReader::feed(QByteArrayView bytes) {
     const char* const begin = bytes.data();
     const char* const end = begin + bytes.size();
     const char* p = begin;
     while (p < end) {
+        // At a line start that is also a record start (and past any LF of a CR LF).
+        if (m_field == 0 && !m_lineHasText && !(m_lastWasCR && *p == '\n')) {
+            const char* next = plainLine(p, end, begin);
+            if (next != p) {
+                p = next;
+                continue;
+            }
+        }
         if (m_quoted) { // everything up to the closing quote is the field's
             const char* stop = runEnd(p, end, Stops.quoted);
             if (stop != p) {
@@ -105,26 +152,27 @@ void FieldReader::feed(QByteArrayView bytes) {
 }
 
 void FieldReader::putRun(const char* from, const char* to) {
-    std::string& field = m_fields[std::size_t(m_field)];
-    const std::size_t room = MaxFieldLength - std::min(field.size(), MaxFieldLength);
-    field.append(from, std::min(std::size_t(to - from), room));
+    std::size_t& length = m_lengths[std::size_t(m_field)];
+    const std::size_t n = std::min(std::size_t(to - from), MaxFieldLength - length);
+    std::memcpy(m_text.data() + std::size_t(m_field) * MaxFieldLength + length, from, n);
+    length += n;
 }
 
 void FieldReader::endField() {
-    std::string& field = m_fields[std::size_t(m_field)];
+    std::size_t& length = m_lengths[std::size_t(m_field)];
+    const char* const text = m_text.data() + std::size_t(m_field) * MaxFieldLength;
     if (!m_quoted && !m_afterQuote)
-        while (!field.empty() && (field.back() == ' ' || field.back() == '\t'))
-            field.pop_back(); // trailing blanks
+        while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\t'))
+            --length; // trailing blanks
     m_quoted = m_afterQuote = m_fieldStarted = false;
     ++m_lineFields;
     if (++m_field < FieldCount)
         return;
     Fields views;
     for (std::size_t i = 0; i < FieldCount; ++i)
-        views[i] = QByteArrayView(m_fields[i].data(), qsizetype(m_fields[i].size()));
+        views[i] = QByteArrayView(m_text.data() + i * MaxFieldLength, qsizetype(m_lengths[i]));
     m_onRecord(views);
-    for (auto& f : m_fields)
-        f.clear();
+    m_lengths = {};
     m_field = 0;
 }
 
@@ -146,8 +194,7 @@ void FieldReader::finish() {
     }
     if (m_lineHasText)
         endLine();
-    for (auto& f : m_fields)
-        f.clear(); // fewer than six fields left: dropped
+    m_lengths = {}; // fewer than six fields left: dropped
     m_field = 0;
     m_lineFirstField = 0;
 }

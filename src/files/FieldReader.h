@@ -5,7 +5,7 @@
 #include <QByteArrayView>
 #include <array>
 #include <functional>
-#include <string>
+#include <vector>
 
 namespace tarnix::files {
 
@@ -43,11 +43,16 @@ public:
 
 private:
     void putRun(const char* from, const char* to);
+    // Reads a line of six plain fields at `p`; returns where it ended, or `p`
+    // when the line is not one such.
+    const char* plainLine(const char* p, const char* end, const char* begin);
     void endField();
     void endLine();
 
     std::function<void(const Fields&)> m_onRecord;
-    std::array<std::string, FieldCount> m_fields;
+    // Each field has MaxFieldLength bytes of its own.
+    std::vector<char> m_text = std::vector<char>(FieldCount * MaxFieldLength);
+    std::array<std::size_t, FieldCount> m_lengths{};
     int m_field = 0;
     bool m_lineHasText = false;  // anything since the last line end
     bool m_quoted = false;       // inside "..."

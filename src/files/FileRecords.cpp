@@ -14,7 +14,8 @@ namespace {
 constexpr qint64 ReadSize = 1 << 20; // a record longer than this is read in pieces
 } // namespace
 
-FileRecords::FileRecords(int fd, std::vector<quint32> ends) : m_fd(fd), m_ends(std::move(ends)) {}
+FileRecords::FileRecords(int fd, std::vector<quint32> ends, ValueColumn values)
+    : m_fd(fd), m_ends(std::move(ends)), m_values(std::move(values)) {}
 
 FileRecords::~FileRecords() {
     if (m_fd >= 0)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/RecordStore.h"
+#include "files/ValueColumn.h"
 
 #include <QByteArrayView>
 #include <vector>
@@ -16,8 +17,8 @@ namespace tarnix::files {
 class FileRecords {
 public:
     // `fd` is an open descriptor of the file, now owned; `ends[i]` is the
-    // byte just past record i.
-    FileRecords(int fd, std::vector<quint32> ends);
+    // byte just past record i; `values` their value cells.
+    FileRecords(int fd, std::vector<quint32> ends, ValueColumn values);
     ~FileRecords();
     FileRecords(const FileRecords&) = delete;
     FileRecords& operator=(const FileRecords&) = delete;
@@ -28,7 +29,10 @@ public:
     QByteArrayView cellBytes(qsizetype row, int column) const;
     // The file no longer holds the records that were read from it.
     bool changed() const { return m_changed; }
-    std::size_t memoryUse() const { return m_ends.capacity() * 4 + m_block.memoryUse(); }
+    const ValueColumn& values() const { return m_values; }
+    std::size_t memoryUse() const {
+        return m_ends.capacity() * 4 + m_values.memoryUse() + m_block.memoryUse();
+    }
 
     static constexpr qsizetype BlockRows = 4096;
 
@@ -39,6 +43,7 @@ private:
 
     int m_fd;
     std::vector<quint32> m_ends;
+    ValueColumn m_values;
     mutable RecordStore m_block;      // rows m_blockFirst ... as text
     mutable qsizetype m_blockFirst = -1;
     mutable bool m_changed = false;

@@ -59,6 +59,13 @@ QString RecordStore::cell(qsizetype row, int column) const {
     return QString::fromLatin1(cellBytes(row, column));
 }
 
+ValueCell RecordStore::valueCell(qsizetype row) const {
+    constexpr int RangeColumn = 4, ValueColumn = 5;
+    if (m_file && row >= 0 && row < m_file->size() && m_file->values().usable())
+        return m_file->values().cell(row);
+    return files::valueCell(cellBytes(row, ValueColumn), cellBytes(row, RangeColumn));
+}
+
 RecordFields RecordStore::record(qsizetype row) const {
     RecordFields fields;
     for (int c = 0; c < FieldCount; ++c)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/DataRecord.h"
+#include "files/ValueColumn.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -36,6 +37,8 @@ public:
     QByteArrayView cellBytes(qsizetype row, int column) const;
     QString cell(qsizetype row, int column) const;
     RecordFields record(qsizetype row) const;
+    // The row's value and range as a plot reads them.
+    ValueCell valueCell(qsizetype row) const;
 
     void clear();
     void reserve(qsizetype records, qsizetype textBytes);
