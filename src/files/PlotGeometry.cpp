@@ -163,7 +163,7 @@ std::optional<PlotDrawing> drawSignedPlot(const RecordStore& records, const Plot
     const double negativeOverload = d->reference ? d->reference->y : plot::Under;
     const bool drawn = fillCurve(*d, records, *rows, [&](const ValueCell& cell) {
         if (cell.overload)
-            return cell.minus ? negativeOverload : plot::Over;
+            return cell.overload < 0 ? negativeOverload : plot::Over;
         const double v = cell.number * (cell.range == "1MHz" ? 1000 : 1);
         return v < 0 ? scale.lower(v) : scale.upper(v);
     });

@@ -2,7 +2,10 @@
 
 #include "meter/LeadingNumber.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace tarnix::files {
 
@@ -10,47 +13,48 @@ namespace {
 bool contains(QByteArrayView text, char c) {
     return !text.isEmpty() && std::memchr(text.data(), c, std::size_t(text.size())) != nullptr;
 }
-constexpr quint16 Overload = 1, Minus = 2, RangeShift = 2;
 } // namespace
 
 ValueCell valueCell(QByteArrayView value, QByteArrayView range) {
-    return {meter::leadingNumber(value), contains(value, 'L'), contains(value, '-'), range};
-}
-
-void ValueColumn::reserve(std::size_t records) {
-    m_numbers.reserve(records);
-    m_tags.reserve(records);
+    if (contains(value, 'L'))
+        return {0, contains(value, '-') ? -1 : 1, range};
+    return {meter::leadingNumber(value), 0, range};
 }
 
 void ValueColumn::add(QByteArrayView value, QByteArrayView range) {
     if (!m_usable)
         return;
-    // Consecutive records nearly always share their range.
-    if (m_ranges.empty() || m_ranges[m_lastRange] != range) {
+    if (m_runs.empty() || m_ranges[std::size_t(m_runs.back().range)] != range) {
+        if (m_runs.size() == MaxRuns) {
+            m_usable = false;
+            m_numbers = {};
+            m_runs = {};
+            return;
+        }
         const QByteArray text = range.toByteArray();
         auto known = m_rangeIndex.constFind(text);
         if (known == m_rangeIndex.cend()) {
-            if (m_ranges.size() == MaxRanges) {
-                m_usable = false;
-                m_numbers = {};
-                m_tags = {};
-                return;
-            }
-            known = m_rangeIndex.insert(text, quint16(m_ranges.size()));
+            known = m_rangeIndex.insert(text, int(m_ranges.size()));
             m_ranges.push_back(text);
         }
-        m_lastRange = known.value();
+        m_runs.push_back({qsizetype(m_numbers.size()), known.value()});
     }
     const ValueCell cell = valueCell(value, range);
-    m_numbers.push_back(float(cell.number));
-    m_tags.push_back(quint16((cell.overload ? Overload : 0) | (cell.minus ? Minus : 0) |
-                             (m_lastRange << RangeShift)));
+    constexpr float Largest = std::numeric_limits<float>::max();
+    m_numbers.push_back(cell.overload ? std::copysign(std::numeric_limits<float>::quiet_NaN(),
+                                                      float(cell.overload))
+                                      : float(std::clamp(cell.number, -double(Largest),
+                                                         double(Largest))));
 }
 
 ValueCell ValueColumn::cell(qsizetype row) const {
-    const quint16 tag = m_tags[std::size_t(row)];
-    return {double(m_numbers[std::size_t(row)]), (tag & Overload) != 0, (tag & Minus) != 0,
-            m_ranges[tag >> RangeShift]};
+    const auto run = std::upper_bound(m_runs.begin(), m_runs.end(), row,
+                                      [](qsizetype r, const Run& x) { return r < x.firstRow; });
+    const QByteArrayView range = m_ranges[std::size_t(std::prev(run)->range)];
+    const float number = m_numbers[std::size_t(row)];
+    if (std::isnan(number))
+        return {0, std::signbit(number) ? -1 : 1, range};
+    return {double(number), 0, range};
 }
 
 } // namespace tarnix::files

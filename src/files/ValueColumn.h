@@ -7,37 +7,43 @@
 
 namespace tarnix::files {
 
-// What a plot needs of a record: its value's leading number, whether the
-// value reads as an overload ("OL", "-OL") or has a minus sign, and its range.
+// What a plot needs of a record: its value's leading number or that the
+// value is an overload, and its range.
 struct ValueCell {
     double number = 0;
-    bool overload = false; // the value has an "L"
-    bool minus = false;    // the value has a "-"
+    int overload = 0; // an "L" in the value: +1 for "OL", -1 when it has a "-" too
     QByteArrayView range;
 };
 ValueCell valueCell(QByteArrayView value, QByteArrayView range);
 
 // The value cells of an opened file's records, taken while it is read through
-// once, so that a plot of millions of records need not read the file again:
-// 6 bytes a record, the number kept as a float (a plot draws no finer).
-// Records use few ranges; past MaxRanges different ones the column is given up.
+// once, so that a plot of millions of records need not read the file again.
+// 4 bytes a record: the number as a float (a plot draws no finer, and beyond
+// a float's reach it is drawn off the scale anyway) or an overload as NaN
+// with its sign, and the ranges as runs, since a recording seldom changes
+// range. Past MaxRuns runs the column is given up.
 class ValueColumn {
 public:
-    static constexpr std::size_t MaxRanges = 1 << 14;
+    static constexpr std::size_t MaxRuns = 1 << 20;
 
-    void reserve(std::size_t records);
+    void reserve(std::size_t records) { m_numbers.reserve(records); }
     void add(QByteArrayView value, QByteArrayView range);
-    // False once too many ranges came: the cells must be read from the records.
+    // False once the ranges changed too often: the cells must be read from the records.
     bool usable() const { return m_usable; }
     ValueCell cell(qsizetype row) const;
-    std::size_t memoryUse() const { return m_numbers.capacity() * 4 + m_tags.capacity() * 2; }
+    std::size_t memoryUse() const {
+        return m_numbers.capacity() * sizeof(float) + m_runs.capacity() * sizeof(Run);
+    }
 
 private:
+    struct Run {
+        qsizetype firstRow;
+        int range; // index in m_ranges
+    };
     std::vector<float> m_numbers;
-    std::vector<quint16> m_tags; // overload, minus, then the range's index
+    std::vector<Run> m_runs;
     std::vector<QByteArray> m_ranges;
-    QHash<QByteArray, quint16> m_rangeIndex;
-    quint16 m_lastRange = 0;
+    QHash<QByteArray, int> m_rangeIndex;
     bool m_usable = true;
 };
 
