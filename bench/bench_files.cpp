@@ -149,7 +149,8 @@ int main(int argc, char* argv[]) {
         sizes = {1000000L, 10000000L};
     // Debian's python3-pandas is for Debian's own python3, which another one on the PATH may hide.
     QString python;
-    for (const QString& candidate : {QStringLiteral("python3"), QStringLiteral("/usr/bin/python3")}) {
+    for (const QString& candidate :
+         {QStringLiteral("python3"), QStringLiteral("/usr/bin/python3")}) {
         QProcess probe;
         probe.start(candidate, {QStringLiteral("-c"), QStringLiteral("import pandas")});
         if (probe.waitForFinished(-1) && probe.exitStatus() == QProcess::NormalExit &&
@@ -178,8 +179,7 @@ int main(int argc, char* argv[]) {
                     "records); scroll to the end %.3f s; plot %.3f s; save %.2f s; peak after "
                     "all %.0f MB\n",
                     tarnix["open"], tarnix["openCpu"], tarnix["openPeak"], tarnix["records"],
-                    tarnix["scroll"],
-                    tarnix["plot"], tarnix["save"], tarnix["peak"]);
+                    tarnix["scroll"], tarnix["plot"], tarnix["save"], tarnix["peak"]);
         if (pandas) {
             const auto p = run(python, {"-c", PandasScript, path});
             if (p.isEmpty())

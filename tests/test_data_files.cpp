@@ -339,7 +339,8 @@ void TestDataFiles::openedFileReadsAsItWasRead_data() {
     const QByteArray shifted = "1,2,3\r\n" + recordedLines(2 * FileRecords::BlockRows + 5);
     QTest::newRow("records shifted by half a line") << shifted;
     QTest::newRow("record ends at a CR of CR LF, lines of six") << recordedLines(4100);
-    QTest::newRow("quotes and blanks") << QByteArray("\"a,b\" , \"c\r\n,,\r\n d ,e\n,\"f\"x,g,h,i,j,k");
+    QTest::newRow("quotes and blanks")
+        << QByteArray("\"a,b\" , \"c\r\n,,\r\n d ,e\n,\"f\"x,g,h,i,j,k");
     QTest::newRow("a stray quote") << "1,2,\"3\r\n4,5,6\r\n" + recordedLines(3);
     QTest::newRow("a field over the cap") << QByteArray(5000, 'x') + ",2,3,4,5,6\r\n";
     QTest::newRow("overloads and ranges for the plot")
@@ -358,7 +359,8 @@ void TestDataFiles::openedFileReadsAsItWasRead() {
     RecordStore opened;
     QVERIFY(loadDataFile(dir.filePath("f.dat"), opened).ok);
     QCOMPARE(opened.size(), expected.size());
-    for (const qsizetype row : {qsizetype(0), expected.size() - 1, expected.size() / 2, qsizetype(1)})
+    for (const qsizetype row :
+         {qsizetype(0), expected.size() - 1, expected.size() / 2, qsizetype(1)})
         QCOMPARE(opened.record(row), expected.record(row)); // out of order: blocks read again
     for (qsizetype row = 0; row < expected.size(); ++row) {
         QCOMPARE(opened.record(row), expected.record(row));
@@ -376,8 +378,8 @@ void TestDataFiles::fileChangedWhileOpen_data() {
     QTest::newRow("appended to") << before + recordedLines(7) << true;
     QTest::newRow("cut short") << before.left(before.size() / 2) << false;
     QTest::newRow("emptied") << QByteArray() << false;
-    QTest::newRow("rewritten with other lines") << QByteArray(before).replace(",DCV,", ",AC,") + "x"
-                                                << false;
+    QTest::newRow("rewritten with other lines")
+        << QByteArray(before).replace(",DCV,", ",AC,") + "x" << false;
 }
 
 // What was there when it was opened shows; a file cut short or rewritten is

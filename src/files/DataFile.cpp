@@ -32,11 +32,9 @@ LoadResult failed(const QString& error) {
 QString tooLarge(const QString& path) {
     return QStringLiteral("%1: too large to list whole").arg(path);
 }
-} // namespace
 
-namespace {
-
-// Where each record of the file ends, and its value cell, read through once. False when a read failed.
+// Where each record of the file ends, and its value cell, read through once.
+// False when a read failed.
 bool indexRecords(int fd, qint64 size, std::vector<quint32>& ends, ValueColumn& values,
                   LoadResult& result, const std::function<bool(qsizetype, int)>& progress) {
     FieldReader* self = nullptr;
@@ -47,7 +45,8 @@ bool indexRecords(int fd, qint64 size, std::vector<quint32>& ends, ValueColumn& 
     self = &reader;
     QByteArray chunk(ChunkSize, Qt::Uninitialized);
     for (qint64 at = 0; at < size;) {
-        const ssize_t n = ::pread(fd, chunk.data(), std::size_t(std::min(ChunkSize, size - at)), at);
+        const ssize_t n =
+            ::pread(fd, chunk.data(), std::size_t(std::min(ChunkSize, size - at)), at);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -81,7 +80,7 @@ LoadResult loadDataFile(const QString& path, RecordStore& store,
     const qint64 size = file.size();
     if (quint64(size) > RecordStore::MaxTextBytes)
         return failed(tooLarge(path));
-    const int fd = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
+    int fd = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
     if (fd < 0)
         return failed(QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno))));
     LoadResult result;
@@ -93,7 +92,8 @@ LoadResult loadDataFile(const QString& path, RecordStore& store,
         if (!indexRecords(fd, size, ends, values, result, progress)) {
             // The records read so far stay listed.
             result.ok = false;
-            result.error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+            result.error =
+                QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
         }
         if (result.cancelled) {
             ::close(fd);
@@ -102,6 +102,7 @@ LoadResult loadDataFile(const QString& path, RecordStore& store,
         // Not shrunk to fit: the copy would double the peak, and the
         // reserved room never written takes no memory.
         auto records = std::make_shared<const FileRecords>(fd, std::move(ends), std::move(values));
+        fd = -1; // closed by `records` from now on
         if (store.empty()) {
             store.adoptFile(std::move(records));
         } else { // after records already listed: copied in
@@ -114,7 +115,8 @@ LoadResult loadDataFile(const QString& path, RecordStore& store,
             }
         }
     } catch (const std::bad_alloc&) {
-        ::close(fd);
+        if (fd >= 0)
+            ::close(fd);
         return failed(QStringLiteral("%1: not enough memory to list it whole").arg(path));
     }
     qCDebug(lcFiles) << "listed" << path << result.records << "records," << result.oddLines

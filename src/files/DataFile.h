@@ -12,9 +12,9 @@ namespace tarnix::files {
 class RecordStore;
 
 struct LoadResult {
-    bool ok = true; // false: the file could not be opened or read to its end
+    bool ok = true;         // false: the file could not be opened or read to its end
     bool cancelled = false; // progress said stop: nothing was listed
-    QString error;  // why, in words for the user
+    QString error;          // why, in words for the user
     qsizetype records = 0;
     qint64 oddLines = 0; // lines with text that were not one whole record
 };

@@ -44,7 +44,7 @@ private:
     int m_fd;
     std::vector<quint32> m_ends;
     ValueColumn m_values;
-    mutable RecordStore m_block;      // rows m_blockFirst ... as text
+    mutable RecordStore m_block; // rows m_blockFirst ... as text
     mutable qsizetype m_blockFirst = -1;
     mutable bool m_changed = false;
 };

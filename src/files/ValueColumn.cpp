@@ -41,10 +41,9 @@ void ValueColumn::add(QByteArrayView value, QByteArrayView range) {
     }
     const ValueCell cell = valueCell(value, range);
     constexpr float Largest = std::numeric_limits<float>::max();
-    m_numbers.push_back(cell.overload ? std::copysign(std::numeric_limits<float>::quiet_NaN(),
-                                                      float(cell.overload))
-                                      : float(std::clamp(cell.number, -double(Largest),
-                                                         double(Largest))));
+    m_numbers.push_back(
+        cell.overload ? std::copysign(std::numeric_limits<float>::quiet_NaN(), float(cell.overload))
+                      : float(std::clamp(cell.number, -double(Largest), double(Largest))));
 }
 
 ValueCell ValueColumn::cell(qsizetype row) const {

@@ -44,7 +44,9 @@ QString ScriptedDialogs::saveFileName(const QString& filter) {
     return path;
 }
 
-QString ScriptedDialogs::openFileName(const QString& filter) { return saveFileName(filter); }
+QString ScriptedDialogs::openFileName(const QString& filter) {
+    return saveFileName(filter);
+}
 
 QStringList ScriptedDialogs::messageTexts() const {
     QStringList texts;

@@ -35,15 +35,14 @@ bool FileList::load(const QString& path) {
     RecordStore records;
     const auto progress =
         context().dialogs.progressFor(this, QStringLiteral("Opening %1").arg(title));
-    const LoadResult result =
-        loadDataFile(path, records, [&](qsizetype count, int percent) {
-            // Between chunks: count in the caption, let the window paint and
-            // answer (the user may cancel, or close it meanwhile).
-            if (!self)
-                return false;
-            setWindowTitle(QStringLiteral("%1 Records Completed").arg(count));
-            return progress->update(percent) && context().clock.wait(0) && self;
-        });
+    const LoadResult result = loadDataFile(path, records, [&](qsizetype count, int percent) {
+        // Between chunks: count in the caption, let the window paint and
+        // answer (the user may cancel, or close it meanwhile).
+        if (!self)
+            return false;
+        setWindowTitle(QStringLiteral("%1 Records Completed").arg(count));
+        return progress->update(percent) && context().clock.wait(0) && self;
+    });
     if (!self)
         return false;
     if (result.cancelled) {

@@ -121,7 +121,8 @@ Outcome printRecords(QWidget* window, const RecordStore& records, platform::Prin
 
 bool printGridList(QWidget* window, const RecordStore& records, platform::Printer& printer,
                    platform::Dialogs& dialogs, QTimer* pollingTimer, platform::Clock& clock) {
-    if (const qsizetype pages = printedPages(records.size()); pages > AskAbovePages &&
+    if (const qsizetype pages = printedPages(records.size());
+        pages > AskAbovePages &&
         !dialogs.retry(QStringLiteral("This prints about %1 pages. Print?").arg(pages)))
         return false;
     QString failure;
