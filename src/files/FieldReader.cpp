@@ -9,95 +9,67 @@
 namespace tarnix::files {
 
 namespace {
-// Bytes that end a run of field text: outside quotes a comma or a line end,
-// inside them also the closing quote.
-struct StopTable {
-    bool plain[256] = {};
-    bool quoted[256] = {};
-    // For a plain line: 1 a comma, 2 a line end, 3 a byte that needs the
-    // careful reading (quote, blank, tab).
-    unsigned char line[256] = {};
-    constexpr StopTable() {
-        for (const unsigned char c : {',', '\r', '\n'})
-            plain[c] = true;
-        for (const unsigned char c : {'"', '\r', '\n'})
-            quoted[c] = true;
-        line[','] = 1;
-        line['\r'] = line['\n'] = 2;
-        line['"'] = line[' '] = line['\t'] = 3;
-    }
-};
-constexpr StopTable Stops;
 
-const char* runEnd(const char* p, const char* end, const bool (&stop)[256]) {
-    while (p < end && !stop[static_cast<unsigned char>(*p)])
+// The first of a, b or c in [p, end), or end.
+const char* findFirst(const char* p, const char* end, char a, char b, char c) {
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c);
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hits = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)), _mm_cmpeq_epi8(v, vc));
+        if (const int mask = _mm_movemask_epi8(hits))
+            return p + __builtin_ctz(unsigned(mask));
+    }
+#endif
+    while (p < end && *p != a && *p != b && *p != c)
         ++p;
     return p;
 }
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
 } // namespace
 
 void FieldReader::startMidLine() {
     m_lineHasText = true;
 }
 
-// Most lines are six plain fields: no quotes, no blanks, short. Such a line
-// is one record whichever way it is read, so it is handed on as it lies.
+// Most lines are six short fields, each plain or whole in quotes. Such a
+// line is one record whichever way it is read, so it is handed on as it lies.
 const char* FieldReader::plainLine(const char* p, const char* end, const char* begin) {
-    const char* cuts[FieldCount - 1];
-    int commas = 0;
-    const char* q = p;
-    bool stopped = false; // at a byte that ends the plain line
-#if defined(__SSE2__)
-    // Sixteen bytes at a time: the commas, line ends, quotes and blanks among them.
-    const auto spread = [](char c) { return _mm_set1_epi8(c); };
-    const __m128i comma = spread(','), cr = spread('\r'), lf = spread('\n'), quote = spread('"'),
-                  blank = spread(' '), tab = spread('\t');
-    while (!stopped && end - q >= 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
-        const __m128i hits = _mm_or_si128(
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, comma), _mm_cmpeq_epi8(v, cr)),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, quote))),
-            _mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, tab)));
-        unsigned mask = unsigned(_mm_movemask_epi8(hits));
-        for (; mask != 0; mask &= mask - 1) {
-            const char* at = q + __builtin_ctz(mask);
-            if (*at != ',') {
-                q = at;
-                stopped = true;
-                break;
-            }
-            if (commas == FieldCount - 1)
-                return p;
-            cuts[commas++] = at;
-        }
-        if (!stopped)
-            q += 16;
-    }
-#endif
-    for (; !stopped && q < end; ++q) {
-        const unsigned char kind = Stops.line[static_cast<unsigned char>(*q)];
-        if (kind == 0)
-            continue;
-        if (kind != 1)
-            break;
-        if (commas == FieldCount - 1)
-            return p;
-        cuts[commas++] = q;
-    }
-    if (q == end || Stops.line[static_cast<unsigned char>(*q)] != 2 || commas != FieldCount - 1 ||
-        q - p > qsizetype(MaxFieldLength))
-        return p;
     Fields views;
-    const char* from = p;
-    for (int i = 0; i < FieldCount - 1; ++i) {
-        views[std::size_t(i)] = QByteArrayView(from, cuts[i] - from);
-        from = cuts[i] + 1;
+    const char* q = p;
+    for (std::size_t i = 0; i < FieldCount; ++i) {
+        while (q < end && isBlank(*q))
+            ++q;                    // leading blanks
+        if (q < end && *q == '"') { // up to the closing quote; what follows it is dropped
+            const char* close = findFirst(q + 1, end, '"', '\r', '\n');
+            if (close == end || *close != '"')
+                return p; // left open
+            views[i] = QByteArrayView(q + 1, close - q - 1);
+            q = findFirst(close + 1, end, ',', '\r', '\n');
+        } else {
+            const char* from = q;
+            q = findFirst(q, end, ',', '\r', '\n');
+            const char* to = q;
+            while (to > from && isBlank(to[-1]))
+                --to; // trailing blanks
+            views[i] = QByteArrayView(from, to - from);
+        }
+        // Five fields end at a comma and the sixth at the line end.
+        if (q == end || (*q == ',') != (i + 1 < FieldCount))
+            return p;
+        ++q;
     }
-    views[FieldCount - 1] = QByteArrayView(from, q - from);
-    m_at = m_fed + (q - begin) + 1;
-    m_lastWasCR = *q == '\r';
+    if (q - p > qsizetype(MaxFieldLength))
+        return p; // a field may be too long: the careful reading cuts it
+    m_at = m_fed + (q - begin);
+    m_lastWasCR = q[-1] == '\r';
     m_onRecord(views);
-    return q + 1;
+    return q;
 }
 
 void FieldReader::feed(QByteArrayView bytes) {
@@ -114,7 +86,7 @@ void FieldReader::feed(QByteArrayView bytes) {
             }
         }
         if (m_quoted) { // everything up to the closing quote is the field's
-            const char* stop = runEnd(p, end, Stops.quoted);
+            const char* stop = findFirst(p, end, '"', '\r', '\n');
             if (stop != p) {
                 putRun(p, stop);
                 m_lastWasCR = false;
@@ -136,7 +108,7 @@ void FieldReader::feed(QByteArrayView bytes) {
         } else if (m_fieldStarted) {
             // Inside a field (or after its closing quote, where the rest is
             // dropped) only a comma or a line end matters; the line has text.
-            const char* stop = runEnd(p, end, Stops.plain);
+            const char* stop = findFirst(p, end, ',', '\r', '\n');
             if (stop != p) {
                 if (!m_afterQuote)
                     putRun(p, stop);
