@@ -400,6 +400,9 @@ void TestDataFiles::fileChangedWhileOpen() {
     for (const qsizetype row : {qsizetype(4999), qsizetype(0)})
         QCOMPARE(store.cell(row, 0), shown ? QString::number(row + 1) : QString());
     QCOMPARE(store.fileChanged(), !shown);
+    // Saved, the list would lose the records no longer read: refused, nothing written.
+    QCOMPARE(saveDataFile(dir.filePath("copy.dat"), store), shown);
+    QCOMPARE(QFile::exists(dir.filePath("copy.dat")), shown);
 }
 
 void TestDataFiles::analysisLines_data() {

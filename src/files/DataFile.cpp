@@ -150,13 +150,20 @@ bool saveDataFile(const QString& path, const RecordStore& store, QString* error,
         line += LineEnd;
         written = file.write(QByteArrayView(line.data(), qsizetype(line.size())));
     }
-    if (written && file.commit()) {
+    // Rows of an opened file that has changed meanwhile read as empty: such a
+    // save would lose them, so the old file stays.
+    const bool whole = !store.fileChanged();
+    if (written && whole && file.commit()) {
         qCDebug(lcFiles) << "saved" << store.size() << "records to" << path;
         return true;
     }
-    qCDebug(lcFiles) << "save failed:" << file.errorString();
+    const QString why =
+        whole ? file.errorString()
+              : QStringLiteral("%1: not saved: the file listed has changed since it was opened")
+                    .arg(path);
+    qCDebug(lcFiles) << "save failed:" << why;
     if (error)
-        *error = file.errorString();
+        *error = why;
     return false;
 }
 

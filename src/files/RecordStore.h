@@ -33,7 +33,7 @@ public:
     bool append(const std::array<QByteArrayView, FieldCount>& cells);
 
     // The view lasts until the store changes, and for a file's records until
-    // rows further than FileRecords::BlockRows away are asked for.
+    // a row of another block (FileRecords::BlockRows) is asked for.
     QByteArrayView cellBytes(qsizetype row, int column) const;
     QString cell(qsizetype row, int column) const;
     RecordFields record(qsizetype row) const;
