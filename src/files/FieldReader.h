@@ -46,6 +46,9 @@ private:
     // Reads a line of six plain fields at `p`; returns where it ended, or `p`
     // when the line is not one such.
     const char* plainLine(const char* p, const char* end, const char* begin);
+    const char* quotedLine(const char* p, const char* end, const char* begin);
+    // Hands on the record that ends just before `q`, unless it is too long.
+    const char* handOn(const Fields& views, const char* p, const char* q, const char* begin);
     void endField();
     void endLine();
 
