@@ -1,5 +1,9 @@
-// A million-record data file: OPEN FILE into the list window, then Save.
-// Usage: bench-files [RECORDS] (default 1000000)
+// Big data files side by side: for each size, OPEN FILE into the list window
+// and the list scrolled to its end, the whole list plotted and saved, each
+// run in a fresh process so that its peak memory is its own; then, when
+// python3-pandas is installed, pandas.read_csv on the same file.
+// Usage: bench-files [RECORDS...] (default 1000000 10000000)
+//        bench-files --file PATH   (one file, this program's figures only)
 #include "files/DataChannel.h"
 #include "files/DataFile.h"
 #include "platform/RealClock.h"
@@ -7,69 +11,185 @@
 #include "support/ScriptedDialogs.h"
 #include "ui/lists/FileList.h"
 #include "ui/lists/ListGrid.h"
+#include "ui/lists/PlotBoard.h"
+#include "ui/lists/PlotWindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
+#include <ctime>
 
 using namespace tarnix;
 
 namespace {
+
+// The peak resident memory of this process so far, in MB.
 long peakMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong() / 1024;
+    return -1;
 }
-} // namespace
 
-int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const long records = argc > 1 ? std::max(1L, std::atol(argv[1])) : 1000000L;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("big.dat"));
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return 1;
-        QByteArray block;
-        for (long i = 1; i <= records; ++i) {
-            block += QByteArray::number(qlonglong(i)) + ",26/12/05,14:03:07.0,DCV,200mV,-" +
-                     QByteArray::number(qlonglong(i % 2000) / 100.0, 'f', 2) + "\r\n";
-            if (block.size() > (1 << 20)) {
-                file.write(block);
-                block.clear();
-            }
+bool writeRecords(const QString& path, long records) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray block;
+    for (long i = 1; i <= records; ++i) {
+        block += QByteArray::number(qlonglong(i)) + ",26/12/05,14:03:07.0,DCV,200mV,-" +
+                 QByteArray::number(qlonglong(i % 2000) / 100.0, 'f', 2) + "\r\n";
+        if (block.size() > (1 << 20)) {
+            file.write(block);
+            block.clear();
         }
-        file.write(block);
     }
-    const double megabytes = QFileInfo(path).size() / 1e6;
-    std::printf("file: %ld records, %.1f MB; memory before opening: %ld MB\n", records, megabytes,
-                peakMegabytes());
+    return file.write(block) == block.size();
+}
 
+// Processor time of this process so far: what the work costs on a busy machine.
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+double seconds(QElapsedTimer& timer) {
+    const double s = timer.nsecsElapsed() / 1e9;
+    timer.restart();
+    return s;
+}
+
+// This program's figures for one file, as "name value" lines.
+int measureFile(const QString& path) {
     files::DataChannel data;
     platform::ScriptedDialogs dialogs;
     platform::RecordingPrinter printer;
     platform::RealClock clock;
-    files::FileList list(files::ListContext{data, dialogs, printer, clock, nullptr});
+    QWidget panel;
+    auto* board = new files::PlotBoard(dialogs, printer, &panel);
+    files::FileList list(files::ListContext{data, dialogs, printer, clock, nullptr, board});
     QElapsedTimer timer;
     timer.start();
+    const double cpuStart = cpuSeconds();
     list.show();
-    list.load(path);
+    if (!list.load(path))
+        return 1;
+    list.repaint();
+    QCoreApplication::processEvents();
+    std::printf("open %.3f\nopenCpu %.3f\nrecords %lld\nopenPeak %ld\n", seconds(timer),
+                cpuSeconds() - cpuStart, qlonglong(list.model().records().size()), peakMegabytes());
     list.grid()->scrollToBottom();
     list.repaint();
     QCoreApplication::processEvents();
-    const double openSeconds = timer.nsecsElapsed() / 1e9;
-    std::printf("OPEN FILE: %lld records listed and shown in %.2f s; peak memory %ld MB\n",
-                qlonglong(list.model().records().size()), openSeconds, peakMegabytes());
-
-    timer.restart();
+    std::printf("scroll %.3f\n", seconds(timer));
+    list.findChild<QPushButton*>(QStringLiteral("CmdFplot"))->click();
+    files::PlotWindow* plot = board->window(files::PlotKind::Signed);
+    if (!plot)
+        return 1;
+    plot->grab();
+    std::printf("plot %.3f\n", seconds(timer));
+    QTemporaryDir dir;
     QString error;
-    const bool saved = files::saveDataFile(dir.filePath(QStringLiteral("saved.dat")),
-                                           list.model().records(), &error);
-    std::printf("Save: %s in %.2f s\n", saved ? "written" : qPrintable(error),
-                timer.nsecsElapsed() / 1e9);
-    return saved ? 0 : 1;
+    if (!files::saveDataFile(dir.filePath(QStringLiteral("saved.dat")), list.model().records(),
+                             &error))
+        return 1;
+    std::printf("save %.3f\npeak %ld\n", seconds(timer), peakMegabytes());
+    std::fflush(stdout);
+    return 0;
+}
+
+// The "name value" lines a child printed, or nothing when it failed.
+QMap<QString, double> run(const QString& program, const QStringList& arguments) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(program, arguments);
+    QMap<QString, double> figures;
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0)
+        return figures;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n'))
+        if (const QList<QByteArray> parts = line.split(' '); parts.size() == 2)
+            figures[QString::fromLatin1(parts[0])] = parts[1].toDouble();
+    return figures;
+}
+
+const char PandasScript[] = R"(
+import resource, sys, time
+import pandas
+start, cpu = time.perf_counter(), time.process_time()
+frame = pandas.read_csv(sys.argv[1], header=None)
+print("open %.3f" % (time.perf_counter() - start))
+print("openCpu %.3f" % (time.process_time() - cpu))
+print("records %d" % len(frame))
+print("peak %d" % (resource.getrusage(resource.RUSAGE_SELF).ru_maxrss // 1024))
+)";
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc == 3 && QByteArray(argv[1]) == "--file") {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return measureFile(QString::fromLocal8Bit(argv[2]));
+    }
+    QCoreApplication app(argc, argv);
+    std::vector<long> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::max(1L, std::atol(argv[i])));
+    if (sizes.empty())
+        sizes = {1000000L, 10000000L};
+    // Debian's python3-pandas is for Debian's own python3, which another one on the PATH may hide.
+    QString python;
+    for (const QString& candidate :
+         {QStringLiteral("python3"), QStringLiteral("/usr/bin/python3")}) {
+        QProcess probe;
+        probe.start(candidate, {QStringLiteral("-c"), QStringLiteral("import pandas")});
+        if (probe.waitForFinished(-1) && probe.exitStatus() == QProcess::NormalExit &&
+            probe.exitCode() == 0) {
+            python = candidate;
+            break;
+        }
+    }
+    const bool pandas = !python.isEmpty();
+    if (!pandas)
+        std::printf("pandas: not installed (apt-get install python3-pandas), left out\n");
+    QTemporaryDir dir;
+    int failures = 0;
+    for (const long records : sizes) {
+        const QString path = dir.filePath(QStringLiteral("big.dat"));
+        if (!writeRecords(path, records))
+            return 1;
+        std::printf("\n%ld records, %.1f MB:\n", records, QFileInfo(path).size() / 1e6);
+        const auto tarnix = run(QCoreApplication::applicationFilePath(), {"--file", path});
+        if (tarnix.isEmpty()) {
+            std::printf("  Tarnix: failed\n");
+            ++failures;
+            continue;
+        }
+        std::printf("  Tarnix: open and show %.2f s (processor %.2f s), peak %.0f MB (%.0f "
+                    "records); scroll to the end %.3f s; plot %.3f s; save %.2f s; peak after "
+                    "all %.0f MB\n",
+                    tarnix["open"], tarnix["openCpu"], tarnix["openPeak"], tarnix["records"],
+                    tarnix["scroll"], tarnix["plot"], tarnix["save"], tarnix["peak"]);
+        if (pandas) {
+            const auto p = run(python, {"-c", PandasScript, path});
+            if (p.isEmpty())
+                std::printf("  pandas: failed\n");
+            else
+                std::printf("  pandas: read_csv %.2f s (processor %.2f s), peak %.0f MB (%.0f "
+                            "records)\n",
+                            p["open"], p["openCpu"], p["peak"], p["records"]);
+        }
+        std::fflush(stdout);
+    }
+    return failures;
 }

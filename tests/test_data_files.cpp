@@ -6,6 +6,7 @@
 #include "files/DataFile.h"
 #include "files/DataRecord.h"
 #include "files/FieldReader.h"
+#include "files/FileRecords.h"
 #include "files/RecordStore.h"
 #include "meter/FunctionRange.h"
 #include "support/FailingWrite.h"
@@ -69,6 +70,10 @@ private Q_SLOTS:
     void recordingToAFifo();
     void hostileFiles_data();
     void hostileFiles();
+    void openedFileReadsAsItWasRead_data();
+    void openedFileReadsAsItWasRead();
+    void fileChangedWhileOpen_data();
+    void fileChangedWhileOpen();
     void everyRangeHasItsUnit();
     void analysisLines_data();
     void analysisLines();
@@ -332,6 +337,80 @@ void TestDataFiles::hostileFiles() {
     for (qsizetype r = 0; r < store.size(); ++r)
         for (int c = 0; c < FieldCount; ++c)
             QVERIFY(store.cellBytes(r, c).size() <= qsizetype(FieldReader::MaxFieldLength));
+}
+
+// Records read again from the opened file, a block at a time, are the ones
+// the reader formed in one pass: also where records start mid-line, where a
+// CR LF straddles a block's edge and across several blocks.
+void TestDataFiles::openedFileReadsAsItWasRead_data() {
+    QTest::addColumn<QByteArray>("text");
+    const QByteArray shifted = "1,2,3\r\n" + recordedLines(2 * FileRecords::BlockRows + 5);
+    QTest::newRow("records shifted by half a line") << shifted;
+    QTest::newRow("record ends at a CR of CR LF, lines of six") << recordedLines(4100);
+    QTest::newRow("quotes and blanks")
+        << QByteArray("\"a,b\" , \"c\r\n,,\r\n d ,e\n,\"f\"x,g,h,i,j,k");
+    QTest::newRow("a stray quote") << "1,2,\"3\r\n4,5,6\r\n" + recordedLines(3);
+    QTest::newRow("a field over the cap") << QByteArray(5000, 'x') + ",2,3,4,5,6\r\n";
+    QTest::newRow("overloads and ranges for the plot")
+        << QByteArray("1,d,t,F,2V,-OL\r\n2,d,t,F,2V, OL\r\n3,d,t,F,1MHz,0.1234\r\n"
+                      "4,d,t,F,1MHz,-1.5e9\r\n5,d,t,F,2V,Initial\r\n6,d,t,F,2V,-0.5L\r\n");
+}
+
+void TestDataFiles::openedFileReadsAsItWasRead() {
+    QFETCH(QByteArray, text);
+    QTemporaryDir dir;
+    write(dir.filePath("f.dat"), text);
+    RecordStore expected;
+    FieldReader reader([&](const FieldReader::Fields& f) { expected.append(f); });
+    reader.feed(text);
+    reader.finish();
+    RecordStore opened;
+    QVERIFY(loadDataFile(dir.filePath("f.dat"), opened).ok);
+    QCOMPARE(opened.size(), expected.size());
+    for (const qsizetype row :
+         {qsizetype(0), expected.size() - 1, expected.size() / 2, qsizetype(1)})
+        QCOMPARE(opened.record(row), expected.record(row)); // out of order: blocks read again
+    for (qsizetype row = 0; row < expected.size(); ++row) {
+        QCOMPARE(opened.record(row), expected.record(row));
+        // What a plot reads, kept aside while the file was read: the same, to a float's precision.
+        const ValueCell kept = opened.valueCell(row), read = expected.valueCell(row);
+        QVERIFY(float(kept.number) == float(read.number) && kept.overload == read.overload &&
+                kept.range == read.range);
+    }
+}
+
+void TestDataFiles::fileChangedWhileOpen_data() {
+    QTest::addColumn<QByteArray>("after"); // the file's content once it changed
+    QTest::addColumn<bool>("shown");       // the records opened still show
+    const QByteArray before = recordedLines(5000);
+    QTest::newRow("appended to") << before + recordedLines(7) << true;
+    QTest::newRow("cut short") << before.left(before.size() / 2) << false;
+    QTest::newRow("emptied") << QByteArray() << false;
+    QTest::newRow("rewritten with other lines")
+        << QByteArray(before).replace(",DCV,", ",AC,") + "x" << false;
+}
+
+// What was there when it was opened shows; a file cut short or rewritten is
+// never read as other records.
+void TestDataFiles::fileChangedWhileOpen() {
+    QFETCH(QByteArray, after);
+    QFETCH(bool, shown);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("rec.dat");
+    write(path, recordedLines(5000));
+    RecordStore store;
+    QCOMPARE(loadDataFile(path, store).records, 5000);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::Truncate)); // the same file, rewritten
+    file.write(after);
+    file.close();
+    QCOMPARE(store.size(), 5000);
+    for (const qsizetype row : {qsizetype(4999), qsizetype(0)})
+        QCOMPARE(store.cell(row, 0), shown ? QString::number(row + 1) : QString());
+    QCOMPARE(store.fileChanged(), !shown);
+    // Saved, the list would lose the records no longer read: refused, nothing written.
+    QCOMPARE(saveDataFile(dir.filePath("copy.dat"), store), shown);
+    QCOMPARE(QFile::exists(dir.filePath("copy.dat")), shown);
 }
 
 void TestDataFiles::analysisLines_data() {

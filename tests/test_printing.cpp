@@ -14,7 +14,7 @@
 
 using namespace tarnix;
 
-enum class Stop { None, FailToBegin, FailAfterLines, Cancel, WindowClosed, ProgramEnding };
+enum class Stop { None, FailToBegin, FailAfterLines, Cancel, WindowClosed, ProgramEnding, Refused };
 Q_DECLARE_METATYPE(Stop)
 
 static files::RecordStore samples(int count) {
@@ -56,6 +56,8 @@ void TestPrinting::printGridList_data() {
     QTest::newRow("the PDF choice is cancelled") << 10 << Stop::Cancel << -1 << "";
     QTest::newRow("the window closes at record 3") << 10 << Stop::WindowClosed << 4 << "";
     QTest::newRow("the program ends at record 3") << 10 << Stop::ProgramEnding << 4 << "";
+    QTest::newRow("a long list asks first")
+        << 6100 << Stop::Refused << -1 << "This prints about 102 pages. Print?";
 }
 
 void TestPrinting::printGridList() {
@@ -90,6 +92,7 @@ void TestPrinting::printGridList() {
             clock.stop();
     });
     platform::ScriptedDialogs dialogs;
+    dialogs.answerRetries(stop != Stop::Refused);
     QString atMessage;
     dialogs.onMessage([&](const platform::ScriptedDialogs::Message&) { atMessage = state(); });
 

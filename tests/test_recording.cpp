@@ -196,6 +196,15 @@ void TestRecording::openFileStopsTheRecordingAndLists() {
     QCOMPARE(list->model().rowCount(), 250);
     QCOMPARE(list->model().records().cell(249, 0), QStringLiteral("250"));
     QCOMPARE(b.dialogs.messageTexts().value(0), data + ": 1 line was not a record of six fields");
+    // An open cancelled on its way leaves the list shown as it was.
+    const QPointer<files::FileList> shown(list);
+    b.dialogs.cancelProgressAt(0);
+    b.dialogs.answerFile(data);
+    b.find<QPushButton>("CmdOpen")->click();
+    QVERIFY(shown && shown->isVisible());
+    QCOMPARE(shown->windowTitle(), QStringLiteral("data.dat"));
+    QCOMPARE(shown->model().rowCount(), 250);
+    b.dialogs.cancelProgressAt(101);
     // A file that cannot be read says why.
     b.dialogs.answerFile(b.dir.filePath("gone.dat"));
     b.find<QPushButton>("CmdOpen")->click();

@@ -1,6 +1,7 @@
 #include "files/AnalysisFile.h"
 
 #include "files/AnalysisCsv.h"
+#include "files/DataFile.h"
 #include "files/RecordStore.h"
 #include "platform/AtomicFile.h"
 
@@ -19,10 +20,11 @@ bool saveAnalysisFile(const QString& path, const RecordStore& store, qint64* lef
         }
         written = file.write(line->toUtf8() + CsvLineEnd);
     }
-    if (written && file.commit())
+    const bool whole = !store.fileChanged(); // see saveDataFile
+    if (written && whole && file.commit())
         return true;
     if (error)
-        *error = file.errorString();
+        *error = whole ? file.errorString() : listedFileChanged(path);
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "files/DataFile.h"
 
 #include "files/FieldReader.h"
+#include "files/FileRecords.h"
 #include "files/RecordStore.h"
 #include "platform/AtomicFile.h"
 #include "platform/Diagnostics.h"
@@ -8,7 +9,11 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <new>
+#include <unistd.h>
 
 namespace tarnix::files {
 
@@ -27,50 +32,93 @@ LoadResult failed(const QString& error) {
 QString tooLarge(const QString& path) {
     return QStringLiteral("%1: too large to list whole").arg(path);
 }
+
+// Where each record of the file ends, and its value cell, read through once.
+// False when a read failed.
+bool indexRecords(int fd, qint64 size, std::vector<quint32>& ends, ValueColumn& values,
+                  LoadResult& result, const std::function<bool(qsizetype, int)>& progress) {
+    FieldReader* self = nullptr;
+    FieldReader reader([&](const FieldReader::Fields& fields) {
+        ends.push_back(quint32(self->recordEnd()));
+        values.add(fields[5], fields[4]);
+    });
+    self = &reader;
+    QByteArray chunk(ChunkSize, Qt::Uninitialized);
+    for (qint64 at = 0; at < size;) {
+        const ssize_t n =
+            ::pread(fd, chunk.data(), std::size_t(std::min(ChunkSize, size - at)), at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break; // cut short meanwhile: what is there is listed
+        reader.feed(QByteArrayView(chunk.constData(), n));
+        at += n;
+        result.records = qsizetype(ends.size());
+        if (progress && !progress(result.records, int(at * 100 / size))) {
+            result.cancelled = true;
+            return true;
+        }
+    }
+    reader.finish();
+    result.records = qsizetype(ends.size());
+    result.oddLines = reader.oddLines();
+    return true;
+}
+
 } // namespace
 
 LoadResult loadDataFile(const QString& path, RecordStore& store,
-                        const std::function<bool(qsizetype)>& progress) {
+                        const std::function<bool(qsizetype, int)>& progress) {
     QFile file;
     QString why;
     if (!platform::openRegularFile(path, file, &why))
         return failed(why);
-    // Refused before anything is read or reserved: the cells alone of a file
-    // larger than this would not fit.
+    // Refused before anything is read or reserved: the records' ends are kept in 32 bits.
+    // What the file holds now is what is listed; lines appended later are not.
     const qint64 size = file.size();
     if (quint64(size) > RecordStore::MaxTextBytes)
         return failed(tooLarge(path));
+    int fd = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0)
+        return failed(QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno))));
     LoadResult result;
     try {
-        if (size > 0)
-            store.reserve(store.size() + qsizetype(size / BytesPerRecord), qsizetype(size));
-        bool full = false;
-        FieldReader reader([&](const FieldReader::Fields& fields) {
-            if (!full && store.append(fields))
-                ++result.records;
-            else
-                full = true;
-        });
-        QByteArray chunk(ChunkSize, Qt::Uninitialized);
-        for (;;) {
-            const qint64 n = file.read(chunk.data(), ChunkSize);
-            if (n < 0)
-                return failed(QStringLiteral("%1: %2").arg(path, file.errorString()));
-            if (n == 0)
-                break;
-            reader.feed(QByteArrayView(chunk.constData(), n));
-            if (full)
-                return failed(tooLarge(path));
-            if (progress && !progress(result.records))
-                return result;
+        std::vector<quint32> ends;
+        ends.reserve(std::size_t(size / BytesPerRecord + 1));
+        ValueColumn values;
+        values.reserve(ends.capacity());
+        if (!indexRecords(fd, size, ends, values, result, progress)) {
+            // The records read so far stay listed.
+            result.ok = false;
+            result.error =
+                QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
         }
-        reader.finish();
-        result.oddLines = reader.oddLines();
+        if (result.cancelled) {
+            ::close(fd);
+            return result;
+        }
+        // Not shrunk to fit: the copy would double the peak, and the
+        // reserved room never written takes no memory.
+        auto records = std::make_shared<const FileRecords>(fd, std::move(ends), std::move(values));
+        fd = -1; // closed by `records` from now on
+        if (store.empty()) {
+            store.adoptFile(std::move(records));
+        } else { // after records already listed: copied in
+            for (qsizetype row = 0; row < records->size(); ++row) {
+                std::array<QByteArrayView, FieldCount> cells;
+                for (int c = 0; c < FieldCount; ++c)
+                    cells[std::size_t(c)] = records->cellBytes(row, c);
+                if (!store.append(cells))
+                    return failed(tooLarge(path));
+            }
+        }
     } catch (const std::bad_alloc&) {
+        if (fd >= 0)
+            ::close(fd);
         return failed(QStringLiteral("%1: not enough memory to list it whole").arg(path));
     }
-    if (progress)
-        progress(result.records);
     qCDebug(lcFiles) << "listed" << path << result.records << "records," << result.oddLines
                      << "odd lines";
     return result;
@@ -86,28 +134,38 @@ QString oddLinesWarning(const QString& path, qint64 oddLines) {
              oddLines == 1 ? QStringLiteral("a record") : QStringLiteral("records"));
 }
 
+QString listedFileChanged(const QString& path) {
+    return QStringLiteral("%1: not saved: the file listed has changed since it was opened")
+        .arg(path);
+}
+
 bool saveDataFile(const QString& path, const RecordStore& store, QString* error,
                   const platform::WriteCall& write) {
     platform::AtomicFile file(path, write);
     bool written = file.open();
-    QByteArray line;
+    std::string line;
     for (qsizetype row = 0; written && row < store.size(); ++row) {
         line.clear();
         for (int c = 0; c < FieldCount; ++c) {
             if (c)
                 line += ',';
-            line += store.cellBytes(row, c);
+            const QByteArrayView cell = store.cellBytes(row, c);
+            line.append(cell.data(), std::size_t(cell.size()));
         }
         line += LineEnd;
-        written = file.write(line);
+        written = file.write(QByteArrayView(line.data(), qsizetype(line.size())));
     }
-    if (written && file.commit()) {
+    // Rows of an opened file that has changed meanwhile read as empty: such a
+    // save would lose them, so the old file stays.
+    const bool whole = !store.fileChanged();
+    if (written && whole && file.commit()) {
         qCDebug(lcFiles) << "saved" << store.size() << "records to" << path;
         return true;
     }
-    qCDebug(lcFiles) << "save failed:" << file.errorString();
+    const QString why = whole ? file.errorString() : listedFileChanged(path);
+    qCDebug(lcFiles) << "save failed:" << why;
     if (error)
-        *error = file.errorString();
+        *error = why;
     return false;
 }
 

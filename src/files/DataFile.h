@@ -12,17 +12,21 @@ namespace tarnix::files {
 class RecordStore;
 
 struct LoadResult {
-    bool ok = true; // false: the file could not be opened or read to its end
-    QString error;  // why, in words for the user
+    bool ok = true;         // false: the file could not be opened or read to its end
+    bool cancelled = false; // progress said stop: nothing was listed
+    QString error;          // why, in words for the user
     qsizetype records = 0;
     qint64 oddLines = 0; // lines with text that were not one whole record
 };
 
-// Reads a data file into `store` (appending). `progress` is called with the
-// record count after each chunk; returning false stops the load there. Only
-// regular files are read, and only those the store can hold whole.
+// Lists a data file in `store` (after what it holds). The file is read
+// through once to find its records, which an empty store then reads from the
+// file as they are needed. `progress` is called with the record count and
+// the percentage read after each chunk; returning false stops the load and
+// leaves the store as it was. Only regular files are read, and only those
+// of at most 4 GB.
 LoadResult loadDataFile(const QString& path, RecordStore& store,
-                        const std::function<bool(qsizetype)>& progress = {});
+                        const std::function<bool(qsizetype, int)>& progress = {});
 
 // "N lines were not records of six fields", or empty when every line was one.
 QString oddLinesWarning(const QString& path, qint64 oddLines);
@@ -32,6 +36,10 @@ QString oddLinesWarning(const QString& path, qint64 oddLines);
 // the old file byte for byte as it was; an existing target that is not a
 // regular file is refused. False with `error` set on failure. `write` stands
 // in for the system's write (tests make it fail).
+// Why a list whose opened file has changed under it is not saved: its rows
+// read as empty now, and a save would lose them.
+QString listedFileChanged(const QString& path);
+
 bool saveDataFile(const QString& path, const RecordStore& store, QString* error = nullptr,
                   const platform::WriteCall& write = {});
 

@@ -5,7 +5,7 @@
 #include <QByteArrayView>
 #include <array>
 #include <functional>
-#include <string>
+#include <vector>
 
 namespace tarnix::files {
 
@@ -30,17 +30,32 @@ public:
     // The end of the text: a last line without its line end still counts.
     void finish();
 
+    // Reading starts after a comma rather than at a line start, as when a
+    // record in the middle of a line is read again on its own.
+    void startMidLine();
+    // While a record is handed on: how many bytes were read up to and with
+    // the comma or line end that closed it (all of them when the text ended it).
+    qint64 recordEnd() const { return m_at; }
+
     // Lines with text that were not one whole record: not six fields, not
     // starting where a record starts, or with a quote left open.
     qint64 oddLines() const { return m_oddLines; }
 
 private:
-    void put(char c);
+    void putRun(const char* from, const char* to);
+    // Reads a line of six plain fields at `p`; returns where it ended, or `p`
+    // when the line is not one such.
+    const char* plainLine(const char* p, const char* end, const char* begin);
+    const char* quotedLine(const char* p, const char* end, const char* begin);
+    // Hands on the record that ends just before `q`, unless it is too long.
+    const char* handOn(const Fields& views, const char* p, const char* q, const char* begin);
     void endField();
     void endLine();
 
     std::function<void(const Fields&)> m_onRecord;
-    std::array<std::string, FieldCount> m_fields;
+    // Each field has MaxFieldLength bytes of its own.
+    std::vector<char> m_text = std::vector<char>(FieldCount * MaxFieldLength);
+    std::array<std::size_t, FieldCount> m_lengths{};
     int m_field = 0;
     bool m_lineHasText = false;  // anything since the last line end
     bool m_quoted = false;       // inside "..."
@@ -51,6 +66,8 @@ private:
     int m_lineFields = 0;     // fields ended on this line
     bool m_lineQuoteLeftOpen = false;
     qint64 m_oddLines = 0;
+    qint64 m_fed = 0; // bytes fed before the current feed()
+    qint64 m_at = 0;  // bytes read up to and with the current one
 };
 
 } // namespace tarnix::files

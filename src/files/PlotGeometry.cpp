@@ -1,17 +1,15 @@
 #include "files/PlotGeometry.h"
 
 #include "files/RecordStore.h"
-#include "meter/LeadingNumber.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace tarnix::files {
 
 namespace {
 
-constexpr int TimeColumn = 2, FunctionColumn = 3, RangeColumn = 4, ValueColumn = 5;
+constexpr int TimeColumn = 2, FunctionColumn = 3, RangeColumn = 4;
 
 PlotLayout signedLayout() {
     using namespace plot;
@@ -54,10 +52,6 @@ PlotLayout positiveLayout() {
              {"LblT3", nullptr, {4995, 4080}, LabelAlign::Right},
              {"LblUnit", nullptr, {990, 480}, LabelAlign::Left},
              {nullptr, "TIME", {5040, 3840}, LabelAlign::Left}}};
-}
-
-bool contains(QByteArrayView text, char c) {
-    return !text.isEmpty() && std::memchr(text.data(), c, std::size_t(text.size())) != nullptr;
 }
 
 // Values to y. Not-a-number when the arithmetic overflows.
@@ -121,8 +115,7 @@ template <typename RowY>
 bool fillCurve(PlotDrawing& d, const RecordStore& records, RowSpan rows, RowY rowY) {
     d.ys.reserve(std::size_t(rows.last - rows.first + 1));
     for (qsizetype row = rows.first; row <= rows.last; ++row) {
-        const double y =
-            rowY(records.cellBytes(row, ValueColumn), records.cellBytes(row, RangeColumn));
+        const double y = rowY(records.valueCell(row));
         if (std::isnan(y))
             return false;
         d.ys.push_back(float(y));
@@ -168,10 +161,10 @@ std::optional<PlotDrawing> drawSignedPlot(const RecordStore& records, const Plot
     if (d->reference && std::isnan(d->reference->y))
         return std::nullopt;
     const double negativeOverload = d->reference ? d->reference->y : plot::Under;
-    const bool drawn = fillCurve(*d, records, *rows, [&](QByteArrayView t, QByteArrayView r) {
-        if (contains(t, 'L'))
-            return contains(t, '-') ? negativeOverload : plot::Over;
-        const double v = meter::leadingNumber(t) * (r == "1MHz" ? 1000 : 1);
+    const bool drawn = fillCurve(*d, records, *rows, [&](const ValueCell& cell) {
+        if (cell.overload)
+            return cell.overload < 0 ? negativeOverload : plot::Over;
+        const double v = cell.number * (cell.range == "1MHz" ? 1000 : 1);
         return v < 0 ? scale.lower(v) : scale.upper(v);
     });
     return drawn ? d : std::nullopt;
@@ -193,12 +186,12 @@ std::optional<PlotDrawing> drawPositivePlot(const RecordStore& records, const Pl
     const Scale scale(l);
     const QByteArray firstRange = records.cellBytes(0, RangeColumn).toByteArray();
     const bool inMHz = firstRange == "1MHz";
-    const bool drawn = fillCurve(*d, records, *rows, [&](QByteArrayView t, QByteArrayView r) {
-        if (contains(t, 'L'))
+    const bool drawn = fillCurve(*d, records, *rows, [&](const ValueCell& cell) {
+        if (cell.overload)
             return plot::Over;
-        double v = meter::leadingNumber(t);
-        if (frequency && r != firstRange)
-            v = inMHz && r == "1KHz" ? v / 1000 : v * 1000;
+        double v = cell.number;
+        if (frequency && cell.range != firstRange)
+            v = inMHz && cell.range == "1KHz" ? v / 1000 : v * 1000;
         return scale.upper(v);
     });
     return drawn ? d : std::nullopt;

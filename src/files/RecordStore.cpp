@@ -1,5 +1,7 @@
 #include "files/RecordStore.h"
 
+#include "files/FileRecords.h"
+
 namespace tarnix::files {
 
 bool RecordStore::append(const std::array<QByteArrayView, FieldCount>& cells) {
@@ -25,7 +27,27 @@ bool RecordStore::append(const RecordFields& fields) {
     return append(views);
 }
 
+qsizetype RecordStore::fileRows() const {
+    return m_file ? m_file->size() : 0;
+}
+
+void RecordStore::adoptFile(std::shared_ptr<const FileRecords> file) {
+    clear();
+    m_file = std::move(file);
+}
+
+bool RecordStore::fileChanged() const {
+    return m_file && m_file->changed();
+}
+
+std::size_t RecordStore::memoryUse() const {
+    return m_text.capacity() + m_starts.capacity() * 4 + (m_file ? m_file->memoryUse() : 0);
+}
+
 QByteArrayView RecordStore::cellBytes(qsizetype row, int column) const {
+    if (m_file && row < m_file->size())
+        return m_file->cellBytes(row, column);
+    row -= fileRows();
     const std::size_t i = std::size_t(row) * FieldCount + std::size_t(column);
     if (row < 0 || column < 0 || column >= FieldCount || i >= m_starts.size())
         return {};
@@ -37,6 +59,13 @@ QString RecordStore::cell(qsizetype row, int column) const {
     return QString::fromLatin1(cellBytes(row, column));
 }
 
+ValueCell RecordStore::valueCell(qsizetype row) const {
+    constexpr int RangeColumn = 4, ValueColumn = 5;
+    if (m_file && row >= 0 && row < m_file->size() && m_file->values().usable())
+        return m_file->values().cell(row);
+    return files::valueCell(cellBytes(row, ValueColumn), cellBytes(row, RangeColumn));
+}
+
 RecordFields RecordStore::record(qsizetype row) const {
     RecordFields fields;
     for (int c = 0; c < FieldCount; ++c)
@@ -45,6 +74,7 @@ RecordFields RecordStore::record(qsizetype row) const {
 }
 
 void RecordStore::clear() {
+    m_file.reset();
     m_text.clear();
     m_starts.clear();
 }

@@ -1,12 +1,21 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 class QObject;
 
 namespace tarnix::platform {
 
 enum class MessageIcon { None, Critical, Exclamation, Information };
+
+// Long work shown in a box with a Cancel button, for as long as this lives.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // Shows how far the work has got; false once the user has cancelled.
+    virtual bool update(int percent) = 0;
+};
 
 // Message boxes and input boxes. Windows go through this, never through
 // QMessageBox or QInputDialog, so that tests can answer them.
@@ -43,6 +52,9 @@ public:
         *chosen = filter.section(QStringLiteral(";;"), 0, 0);
         return saveFileName(filter);
     }
+    // A progress box of `window` that says `text`. Where nobody can cancel,
+    // the work just runs to its end.
+    virtual std::unique_ptr<Progress> progressFor(QObject* window, const QString& text);
 };
 
 } // namespace tarnix::platform

@@ -14,6 +14,17 @@ bool ScriptedDialogs::retry(const QString& text) {
     return m_retryAnswer;
 }
 
+std::unique_ptr<Progress> ScriptedDialogs::progressFor(QObject* window, const QString& text) {
+    struct Scripted final : Progress {
+        const int& cancelAt;
+        explicit Scripted(const int& at) : cancelAt(at) {}
+        bool update(int percent) override { return percent < cancelAt; }
+    };
+    Q_UNUSED(window);
+    Q_UNUSED(text);
+    return std::make_unique<Scripted>(m_cancelAt);
+}
+
 QString ScriptedDialogs::input(const QString& prompt, const QString& title,
                                const QString& defaultAnswer) {
     m_prompts.push_back({prompt, title, defaultAnswer});

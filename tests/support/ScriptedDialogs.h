@@ -34,6 +34,11 @@ public:
     QString saveFileName(const QString& filter) override;
     QString openFileName(const QString& filter) override;
     QString saveFileName(const QString& filter, QString* chosen) override;
+    // Cancelled once the work reaches cancelProgressAt().
+    std::unique_ptr<Progress> progressFor(QObject* window, const QString& text) override;
+
+    // Progress boxes are cancelled at this percentage (above 100: never).
+    void cancelProgressAt(int percent) { m_cancelAt = percent; }
 
     // The next file dialogs answer these paths (empty: cancel).
     void answerFile(const QString& path) { m_files.push_back(path); }
@@ -60,6 +65,7 @@ private:
     QStringList m_filters;
     int m_filterIndex = 0;
     bool m_retryAnswer = true;
+    int m_cancelAt = 101;
     std::function<void(const Message&)> m_onMessage;
 };
 

@@ -28,31 +28,34 @@ void FileList::layOut(int w, int h) {
     placeButtons(h - ButtonHeight - 90);
 }
 
-void FileList::load(const QString& path) {
+bool FileList::load(const QString& path) {
     const QString title = path.section(u'/', -1);
-    setWindowTitle(title);
-    model().clear();
+    const QString before = windowTitle();
     QPointer<FileList> self(this);
-    qsizetype shown = 0;
-    const LoadResult result =
-        loadDataFile(path, model().recordsForLoading(), [&](qsizetype records) {
-            // Between chunks: count in the caption, show the rows, let the
-            // window paint and answer (the user may close it meanwhile).
-            if (!self)
-                return false;
-            setWindowTitle(QStringLiteral("%1 Records Completed").arg(records));
-            model().announceLoaded(shown);
-            shown = records;
-            return context().clock.wait(0) && self;
-        });
+    RecordStore records;
+    const auto progress =
+        context().dialogs.progressFor(this, QStringLiteral("Opening %1").arg(title));
+    const LoadResult result = loadDataFile(path, records, [&](qsizetype count, int percent) {
+        // Between chunks: count in the caption, let the window paint and
+        // answer (the user may cancel, or close it meanwhile).
+        if (!self)
+            return false;
+        setWindowTitle(QStringLiteral("%1 Records Completed").arg(count));
+        return progress->update(percent) && context().clock.wait(0) && self;
+    });
     if (!self)
-        return;
-    model().announceLoaded(shown);
+        return false;
+    if (result.cancelled) {
+        setWindowTitle(before);
+        return false;
+    }
+    model().replaceRecords(std::move(records));
     setWindowTitle(title);
     if (!result.ok)
         context().dialogs.messageFor(this, result.error, platform::MessageIcon::Critical);
     else if (const QString odd = oddLinesWarning(path, result.oddLines); !odd.isEmpty())
         context().dialogs.messageFor(this, odd, platform::MessageIcon::Exclamation);
+    return true;
 }
 
 } // namespace tarnix::files

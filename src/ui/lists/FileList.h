@@ -11,10 +11,11 @@ class FileList : public ListWindow {
 public:
     FileList(const ListContext& context, QWidget* parent = nullptr);
 
-    // Reads the file, showing "N Records Completed" while it loads and the
-    // file's name after. A file that cannot be read is reported; the records
-    // read so far stay listed.
-    void load(const QString& path);
+    // Reads the file, showing "N Records Completed" and a progress box with
+    // Cancel while it loads, and the file's name after. A file that cannot be
+    // read is reported; the records read so far stay listed. False when the
+    // load was cancelled: the window is as it was before.
+    bool load(const QString& path);
 
 private:
     void layOut(int width, int height) override;

@@ -53,6 +53,13 @@ void ListModel::announceLoaded(qsizetype rowsBefore) {
     endInsertRows();
 }
 
+void ListModel::replaceRecords(RecordStore records) {
+    beginResetModel();
+    m_records = std::move(records);
+    m_shown = std::min(m_records.size(), MaxRows);
+    endResetModel();
+}
+
 void ListModel::clear() {
     beginResetModel();
     m_records.clear();

@@ -22,6 +22,8 @@ public:
     // Loading many records at once: fill records() through this, then announce them.
     RecordStore& recordsForLoading() { return m_records; }
     void announceLoaded(qsizetype rowsBefore);
+    // The list becomes `records`, at once.
+    void replaceRecords(RecordStore records);
     void clear();
 
     int rowCount(const QModelIndex& parent = {}) const override;

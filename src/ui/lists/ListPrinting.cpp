@@ -33,6 +33,12 @@ QStringList printedListLines(const RecordStore& records) {
     return lines;
 }
 
+qsizetype printedPages(qsizetype records) {
+    constexpr qsizetype LinesPerPage = 60; // about, on A4 or Letter in the printer's font
+    const qsizetype lines = records + printedListHeadings().size();
+    return (lines + LinesPerPage - 1) / LinesPerPage;
+}
+
 namespace {
 
 // The busy pointer, the stopped polling and the window's caption while a
@@ -115,6 +121,10 @@ Outcome printRecords(QWidget* window, const RecordStore& records, platform::Prin
 
 bool printGridList(QWidget* window, const RecordStore& records, platform::Printer& printer,
                    platform::Dialogs& dialogs, QTimer* pollingTimer, platform::Clock& clock) {
+    if (const qsizetype pages = printedPages(records.size());
+        pages > AskAbovePages &&
+        !dialogs.retry(QStringLiteral("This prints about %1 pages. Print?").arg(pages)))
+        return false;
     QString failure;
     Outcome outcome = Outcome::Stopped;
     {

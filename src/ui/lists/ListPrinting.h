@@ -32,7 +32,13 @@ QString printedRecordLine(const RecordFields& fields);
 // The whole printed list: the headings, then one line per record.
 QStringList printedListLines(const RecordStore& records);
 
-// Prints a list window's records as text, showing the progress in the
+// About how many pages a list of `records` prints on, and above how many
+// pages printing asks first.
+qsizetype printedPages(qsizetype records);
+inline constexpr qsizetype AskAbovePages = 100;
+
+// Prints a list window's records as text, first asking "This prints about N
+// pages. Print?" when that is more than AskAbovePages, showing the progress in the
 // window's caption ("12 record(s) completed") and yielding to the user
 // interface once per record. Meanwhile the busy pointer shows and the
 // polling timer (may be null) is stopped; the pointer, the caption and the

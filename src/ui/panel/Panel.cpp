@@ -407,11 +407,17 @@ void Panel::openFile() {
 }
 
 void Panel::openDataFile(const QString& path) {
+    // The list shown so far goes only once the new one has loaded: a cancel keeps it.
+    QPointer<files::FileList> list = new files::FileList(listContext(), this);
+    list->show();
+    if (!list->load(path)) {
+        if (list)
+            list->close();
+        return;
+    }
     if (m_fileList)
         m_fileList->close();
-    m_fileList = new files::FileList(listContext(), this);
-    m_fileList->show();
-    m_fileList->load(path);
+    m_fileList = list;
 }
 
 // The keys a desktop user tries first: open, quit, about.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QRegularExpression>
 
 namespace tarnix::platform {
@@ -78,6 +79,34 @@ bool WidgetDialogs::retry(const QString& text) {
                                 QMessageBox::Ok | QMessageBox::Cancel, owner(nullptr));
     box->setDefaultButton(QMessageBox::Ok);
     return run(box) == QMessageBox::Ok;
+}
+
+namespace {
+// A progress bar with Cancel, shown only once the work has taken a moment.
+class ProgressBox final : public Progress {
+public:
+    ProgressBox(QWidget* owner, const QString& text)
+        : m_box(new QProgressDialog(text, QStringLiteral("Cancel"), 0, 100, owner)) {
+        m_box->setWindowModality(Qt::WindowModal);
+        m_box->setMinimumDuration(300);
+        m_box->setAutoReset(false);
+        m_box->setValue(0);
+    }
+    ~ProgressBox() override { delete m_box; }
+    bool update(int percent) override {
+        if (!m_box)
+            return false;
+        m_box->setValue(percent);
+        return !m_box->wasCanceled();
+    }
+
+private:
+    QPointer<QProgressDialog> m_box;
+};
+} // namespace
+
+std::unique_ptr<Progress> WidgetDialogs::progressFor(QObject* window, const QString& text) {
+    return std::make_unique<ProgressBox>(owner(window), text);
 }
 
 QString WidgetDialogs::input(const QString& prompt, const QString& title,

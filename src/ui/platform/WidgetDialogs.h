@@ -25,6 +25,7 @@ public:
     QString saveFileName(const QString& filter) override;
     QString saveFileName(const QString& filter, QString* chosen) override;
     QString openFileName(const QString& filter) override;
+    std::unique_ptr<Progress> progressFor(QObject* window, const QString& text) override;
 
     // The file dialog both file boxes show, ready to run. Its filters read
     // as `filter` gives them, and "All Files (*.*)" lists every file, also

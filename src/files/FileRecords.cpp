@@ -1,0 +1,86 @@
+#include "files/FileRecords.h"
+
+#include "files/FieldReader.h"
+#include "platform/Diagnostics.h"
+
+#include <QByteArray>
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tarnix::files {
+
+namespace {
+constexpr qint64 ReadSize = 1 << 20; // a record longer than this is read in pieces
+} // namespace
+
+FileRecords::FileRecords(int fd, std::vector<quint32> ends, ValueColumn values)
+    : m_fd(fd), m_ends(std::move(ends)), m_values(std::move(values)) {}
+
+FileRecords::~FileRecords() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+QByteArrayView FileRecords::cellBytes(qsizetype row, int column) const {
+    if (row < 0 || row >= size() || m_changed)
+        return {};
+    const qsizetype first = row - row % BlockRows;
+    if (first != m_blockFirst && !readBlock(first))
+        return {};
+    return m_block.cellBytes(row - first, column);
+}
+
+bool FileRecords::readBytes(qint64 from, qint64 to,
+                            const std::function<void(QByteArrayView)>& use) const {
+    QByteArray buffer(qsizetype(std::min(to - from, ReadSize)), Qt::Uninitialized);
+    while (from < to) {
+        const ssize_t n =
+            ::pread(m_fd, buffer.data(), std::size_t(std::min(to - from, ReadSize)), from);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false; // cut short, or unreadable now
+        use(QByteArrayView(buffer.constData(), n));
+        from += n;
+    }
+    return true;
+}
+
+bool FileRecords::readBlock(qsizetype first) const {
+    m_blockFirst = -1;
+    m_block.clear();
+    const qsizetype last = std::min(first + BlockRows, size()); // one past
+    const qint64 from = start(first), to = m_ends[std::size_t(last - 1)];
+    struct stat st {};
+    bool same = ::fstat(m_fd, &st) == 0 && st.st_size >= m_ends.back();
+    // A record that starts after a comma is read on from the middle of its line.
+    char before = 0;
+    if (same && from > 0)
+        same = readBytes(from - 1, from, [&](QByteArrayView b) { before = b.front(); });
+    FieldReader* self = nullptr;
+    qsizetype row = first;
+    FieldReader reader([&](const FieldReader::Fields& fields) {
+        // Each record must end where it ended when the file was opened.
+        if (row >= last || self->recordEnd() != m_ends[std::size_t(row)] - from)
+            same = false;
+        else if (m_block.append(fields))
+            ++row;
+    });
+    self = &reader;
+    if (before == ',')
+        reader.startMidLine();
+    if (same)
+        same = readBytes(from, to, [&](QByteArrayView bytes) { reader.feed(bytes); });
+    reader.finish();
+    if (!same || row != last) {
+        qCWarning(lcFiles) << "the opened file has changed; its records are no longer shown";
+        m_changed = true;
+        m_block.clear();
+        return false;
+    }
+    m_blockFirst = first;
+    return true;
+}
+
+} // namespace tarnix::files
