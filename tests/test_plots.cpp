@@ -181,6 +181,7 @@ void TestPlots::fullScalesAndRangeChecks() {
         check(kind, "1.4|100|0|200", {1, 100, 0, 200, 100}); // whole records
         check(kind, "5|5|0|200", {});                        // one record is no plot
         check(kind, "0.4|3|-1|200", {});                     // from 1, and Min not below 0
+        check(kind, "0|3|0|200", {});                        // no record 0
     }
     check(Signed, "2 a|8x|0.5V|1.5V", {2, 8, 0.5, 1.5, 7}); // numbers lead the text
     for (const PlotKind kind : {Signed, Positive}) {
