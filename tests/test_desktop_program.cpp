@@ -11,6 +11,9 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QtTest>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace tarnix;
 
@@ -60,6 +63,15 @@ void TestDesktopProgram::portThatCannotOpen() {
     answerBox();
     chosen.portWindow()->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
     QVERIFY(chosen.portWindow() && chosen.portWindow()->isVisible() && !chosen.panel());
+    // A port that opens takes the port window's place (a pseudo-terminal
+    // nobody answers on will do).
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    chosen.portWindow()->findChild<QComboBox*>(QStringLiteral("Ports"))->setCurrentText(
+        QString::fromLocal8Bit(::ptsname(master)));
+    chosen.portWindow()->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
+    QVERIFY(chosen.panel() && (!chosen.portWindow() || !chosen.portWindow()->isVisible()));
+    ::close(master);
 
     app::DesktopProgram given({.start = app::DesktopOptions::Start::Device, .device = missing});
     answerBox();

@@ -183,6 +183,10 @@ void TestTarnixLog::commandLine_data() {
     QTest::newRow("interval below a second") << QStringList{"record", "--simulate", "--interval",
                                                             "0.2", "-"}
                                              << "sim short every 1 to -";
+    QTest::newRow("duration not above 0") << QStringList{"record", "--simulate", "--duration", "0",
+                                                         "-"}
+                                          << "error: --duration takes a number of seconds above "
+                                             "0, not \"0\"";
     QTest::newRow("unknown format")
         << QStringList{"record", "--simulate", "--format", "xlsx", "-"}
         << "error: --format takes dat or csv, not \"xlsx\"";
