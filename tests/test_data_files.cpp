@@ -11,9 +11,11 @@
 #include "meter/FunctionRange.h"
 #include "support/FailingWrite.h"
 
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <QTimeZone>
+#include <cmath>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,6 +79,7 @@ private Q_SLOTS:
     void everyRangeHasItsUnit();
     void analysisLines_data();
     void analysisLines();
+    void baseUnitValuesKeepTheNumber();
     void csvFieldsComeBack_data();
     void csvFieldsComeBack();
     void recordTimes_data();
@@ -453,6 +456,31 @@ void TestDataFiles::analysisLines() {
     const QDateTime at(QDate(2026, 12, 6), QTime(14, 7, 18, 12), QTimeZone(3600 + 1800));
     QCOMPARE(tarnix::files::analysisLine(at, function, range, display),
              QStringLiteral("2026-12-06T14:07:18.012+01:30") + line);
+}
+
+// Any display the meter could show, moved by any range's power of ten: the
+// same number, the same digits, no exponent and no stray zeros in front.
+void TestDataFiles::baseUnitValuesKeepTheNumber() {
+    QRandomGenerator random(7);
+    for (int n = 0; n < 5000; ++n) {
+        QString display = QString::number(random.bounded(100000));
+        const qsizetype point = random.bounded(display.size() + 1);
+        if (point < display.size())
+            display.insert(point, u'.');
+        if (random.bounded(2))
+            display.prepend(u'-');
+        const int exponent = random.bounded(-12, 7);
+        const QString value = baseUnitValue(display, exponent);
+        QVERIFY2(qAbs(value.toDouble() - display.toDouble() * std::pow(10.0, exponent)) <=
+                     1e-9 * qAbs(value.toDouble()) + 1e-300,
+                 qPrintable(display + u' ' + value));
+        QVERIFY2(!value.contains(u'e') && !value.startsWith(u"00") && !value.startsWith(u"-00"),
+                 qPrintable(value));
+        const auto digits = [](QString t) { return t.remove(u'-').remove(u'.').remove(u'0'); };
+        QCOMPARE(digits(value), digits(display));
+    }
+    QVERIFY(baseUnitValue(u"1.2.3", 0).isEmpty() && baseUnitValue(u"-", 0).isEmpty() &&
+            baseUnitValue(u"1e3", 0).isEmpty() && baseUnitValue(u" OL", -3).isEmpty());
 }
 
 void TestDataFiles::csvFieldsComeBack_data() {
