@@ -533,7 +533,7 @@ void TestTarnixLog::convertKeepsOnlyRecords_data() {
                       "1,26/13/06,13:07:18.0,DCV,2V,1\r\n1,26/12/06,13:07:18.0,\"D,\"\"CV\",2V,1\r\n")
         << 1 << 5;
     QByteArray binary(300000, '\0');
-    for (int i = 0; i < binary.size(); ++i)
+    for (qsizetype i = 0; i < binary.size(); ++i)
         binary[i] = char((i * 7919) % 256);
     QTest::newRow("binary and a 1 MB line")
         << binary + QByteArray(1 << 20, ',') + "\n1,26/12/06,13:07:18.0,DCV,2V,1\n" << 1 << -1;

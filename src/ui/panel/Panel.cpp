@@ -213,8 +213,6 @@ void Panel::build() {
     top = 1890;
     m_highPanel = addFrame("PlHigh", "HIGHER", Left, top, HalfWidth, RowHeight);
     m_lowPanel = addFrame("PlLow", "LOWER", RightHalf, top, HalfWidth, RowHeight);
-    m_highPanel->setAutoFillBackground(true);
-    m_lowPanel->setAutoFillBackground(true);
     m_labels.highAlarm = inside(m_highPanel, "LblHighAlarm", HalfWidth, RowHeight);
     m_labels.lowAlarm = inside(m_lowPanel, "LblLowAlarm", HalfWidth, RowHeight);
 
