@@ -10,6 +10,7 @@
 #include "files/RecordStore.h"
 #include "meter/FunctionRange.h"
 #include "support/FailingWrite.h"
+#include "support/NoiseBytes.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -315,10 +316,7 @@ void TestDataFiles::recordingToAFifo() {
 void TestDataFiles::hostileFiles_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("records");
-    QByteArray binary(70000, '\0');
-    for (int i = 0; i < binary.size(); ++i)
-        binary[i] = char((i * 7919) % 256);
-    QTest::newRow("binary") << binary << -1;
+    QTest::newRow("binary") << noiseBytes(70000) << -1;
     QTest::newRow("10 MB line") << QByteArray(10 << 20, 'x') + "\r\n1,2,3,4,5,6\r\n" << 1;
     QTest::newRow("10 MB of commas") << QByteArray(10 << 20, ',') << -1;
     QTest::newRow("only quotes") << QByteArray(100000, '"') << -1;

@@ -11,6 +11,7 @@
 #include "support/ScriptedDialogs.h"
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
+#include "support/NoiseBytes.h"
 #include "support/ProgramRun.h"
 
 #include <QDate>
@@ -532,11 +533,8 @@ void TestTarnixLog::convertKeepsOnlyRecords_data() {
                       "1,26/12/06,13:07:18.0,DCV,200mV,1,2\r\nx,26/12/06,13:07:18.0,DCV,2V,1\r\n"
                       "1,26/13/06,13:07:18.0,DCV,2V,1\r\n1,26/12/06,13:07:18.0,\"D,\"\"CV\",2V,1\r\n")
         << 1 << 5;
-    QByteArray binary(300000, '\0');
-    for (qsizetype i = 0; i < binary.size(); ++i)
-        binary[i] = char((i * 7919) % 256);
     QTest::newRow("binary and a 1 MB line")
-        << binary + QByteArray(1 << 20, ',') + "\n1,26/12/06,13:07:18.0,DCV,2V,1\n" << 1 << -1;
+        << noiseBytes(300000) + QByteArray(1 << 20, ',') + "\n1,26/12/06,13:07:18.0,DCV,2V,1\n" << 1 << -1;
 }
 
 // Only records reach the CSV, each as six fields; the rest is counted.

@@ -178,7 +178,7 @@ bool summarise(const QString& path, const FileCommandOutput& output, QString* er
                 bool ok = false;
                 const double v = f[1].toDouble(&ok);
                 stats.add(at, f[3], f[4], f[2], ok ? std::optional(v) : std::nullopt,
-                          f[5].trimmed().endsWith(u"OL"));
+                          files::isOverload(f[5]));
                 return;
             }
             const auto record = recordOf(line);

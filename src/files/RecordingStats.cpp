@@ -83,9 +83,11 @@ QString RecordingStats::report() const {
     return lines.join(u'\n') + u'\n';
 }
 
+bool isOverload(QStringView display) { return display.trimmed().endsWith(u"OL"); }
+
 RecordValue recordValue(const QString& range, const QString& display) {
     RecordValue r;
-    r.overload = display.trimmed().endsWith(u"OL");
+    r.overload = isOverload(display);
     if (const auto unit = rangeUnit(range)) {
         r.unit = unit->unit;
         bool ok = false;

@@ -43,4 +43,7 @@ struct RecordValue {
 };
 RecordValue recordValue(const QString& range, const QString& display);
 
+// OL and -OL: the meter's display when the input is beyond its range.
+bool isOverload(QStringView display);
+
 } // namespace tarnix::files
