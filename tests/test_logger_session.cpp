@@ -1,10 +1,13 @@
 // The logger's header read and "U" memory dump against the simulated meter on the virtual
 // clock, with their progress, cancel, time-outs, and the set download built on them.
+#include "core/LoggerCommands.h"
+#include "core/MeterActions.h"
 #include "files/DataRecord.h"
 #include "link/Commands.h"
 #include "logger/LoggerHeader.h"
 #include "logger/LoggerSession.h"
 #include "logger/MemoryDump.h"
+#include "sim/DemoLogger.h"
 #include "support/SimulatedLink.h"
 
 #include <QtTest>
@@ -36,6 +39,31 @@ bool holdsPattern(const QByteArray& bytes) {
     return true;
 }
 
+// A tarnix-log logger command run against the simulated meter on the virtual
+// clock: its exit status, what it wrote out and what it said.
+struct CommandRun {
+    int code = -1;
+    QByteArray out;
+    QStringList said;
+};
+
+CommandRun runCommand(const core::LoggerOptions& options, SimulatedLink& s) {
+    QTemporaryFile out;
+    CommandRun run;
+    if (!out.open())
+        return run;
+    run.code = core::runLoggerCommand(
+        options, {.progress = {},
+                  .message = [&](const QString& line) { run.said << line; },
+                  .outputFd = out.handle(),
+                  .clock = &s.clock,
+                  .meter = &s.meter});
+    QFile written(out.fileName());
+    if (written.open(QIODevice::ReadOnly))
+        run.out = written.readAll();
+    return run;
+}
+
 } // namespace
 
 class TestLoggerSession : public QObject {
@@ -49,6 +77,8 @@ private Q_SLOTS:
     void dump_data();
     void dump();
     void setDownloadOverTheLink();
+    void loggerCommands_data();
+    void loggerCommands();
 };
 
 void TestLoggerSession::headerRead_data() {
@@ -216,6 +246,73 @@ void TestLoggerSession::setDownloadOverTheLink() {
     QVERIFY(got.leftOut == 0 && got.dumpComplete);
     QCOMPARE(downloadTitle(set.countText(), set.number),
              QStringLiteral("5  Records In No. 1  Set"));
+}
+
+void TestLoggerSession::loggerCommands_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("set");
+    QTest::addColumn<QString>("meter");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<int>("lines"); // written out
+    const QString tool = QStringLiteral("tarnix-log: ");
+    QTest::newRow("status") << "status" << 0 << "" << 0 << "" << 12;
+    QTest::newRow("download") << "download" << 2 << "" << 0 << "" << 60;
+    QTest::newRow("download a set not there")
+        << "download" << 4 << "" << 1 << tool + "the logger holds no set 4 (it lists 3)" << 0;
+    QTest::newRow("download past the memory's end")
+        << "download" << 3 << "end beyond" << 1
+        << tool + "6 records of set 3 lie beyond the memory and were left out" << 1840;
+    QTest::newRow("set the clock") << "set-clock" << 0 << "" << 0 << "" << 0;
+    QTest::newRow("while recording")
+        << "status" << 0 << "recording" << 1 << tool + core::RecordingRefusal << 0;
+    QTest::newRow("switched off")
+        << "download" << 1 << "off" << 1 << tool + "no meter answers on sim" << 0;
+    QTest::newRow("reads unanswered")
+        << "status" << 0 << "short reads" << 1
+        << QStringLiteral("%1Wait Time Out ! Try again !\n%1Wait Time Out ! Try again !\n%1the "
+                          "meter does not answer memory reads; gave up after 3 time-outs in a row")
+               .arg(tool)
+        << 0;
+}
+
+void TestLoggerSession::loggerCommands() {
+    QFETCH(QString, command);
+    QFETCH(int, set);
+    QFETCH(QString, meter);
+    QFETCH(int, code);
+    QFETCH(QString, said);
+    QFETCH(int, lines);
+    SimulatedLink s;
+    s.clock.setNow(QDateTime(QDate(2026, 3, 14), QTime(9, 5, 7)));
+    s.meter.loadMemory(sim::demoLoggerMemory(QDateTime(QDate(2026, 3, 14), QTime(8, 0))));
+    if (meter == u"end beyond") { // the last set ends 6 records past the 4096-byte memory
+        s.meter.setMemory(link::address::EndAddress, (sim::MemorySize + 12) % 256);
+        s.meter.setMemory(link::address::EndAddress + 1, (sim::MemorySize + 12) / 256);
+    }
+    s.meter.setRecording(meter == u"recording");
+    s.meter.setPowered(meter != u"off");
+    s.meter.setReadReplyLength(meter == u"short reads" ? 2 : 3);
+    core::LoggerOptions options;
+    options.device = QStringLiteral("sim");
+    options.action = command == u"status"     ? core::LoggerOptions::Action::Status
+                     : command == u"download" ? core::LoggerOptions::Action::Download
+                                              : core::LoggerOptions::Action::SetClock;
+    options.set = set;
+    options.output = QStringLiteral("-");
+    const CommandRun run = runCommand(options, s);
+    QCOMPARE(run.said.join(u'\n'), said);
+    QCOMPARE(run.code, code);
+    QCOMPARE(run.out.count('\n'), lines);
+    if (command == u"status" && code == 0)
+        QCOMPARE(run.out, "Write count: 12\nId code: 1001\nRecording mode: Normal\nMemory size: 4 K\n"
+                          "Clock: 26/03/14---08:00:00\nSampling interval: 2 sec\nRange changes: 3\n"
+                          "Fail count: 0\nBaud rate: 9600\nSet 1: DCV, 20V, 120 records\n"
+                          "Set 2: TEMP, 1370'C, 60 records\nSet 3: ACV, 200V, 80 records\n");
+    if (command == u"download" && code == 0)
+        QVERIFY(run.out.startsWith("1,26/03/14,08:00:00.0,TEMP,1370'C,021"));
+    if (command == u"set-clock") // month, day, hours, minutes, seconds
+        QCOMPARE(s.heard().memoryImage().mid(link::address::ClockStamp, 10), "0314090507");
 }
 
 QTEST_GUILESS_MAIN(TestLoggerSession)

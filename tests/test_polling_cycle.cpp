@@ -51,6 +51,7 @@ private Q_SLOTS:
     void meterOffAndOnRestartsTheLink_data();
     void meterOffAndOnRestartsTheLink();
     void lostDeviceComesBack();
+    void tickIsNeverReentered_data();
     void tickIsNeverReentered();
     void actionWaitsForTheRunningTick();
 };
@@ -206,18 +207,31 @@ void TestPollingCycle::lostDeviceComesBack() {
     QVERIFY(b.state.link.meterConnected);
 }
 
+void TestPollingCycle::tickIsNeverReentered_data() {
+    QTest::addColumn<bool>("inAction");
+    QTest::newRow("during a tick") << false;
+    QTest::newRow("during an action") << true;
+}
+
 void TestPollingCycle::tickIsNeverReentered() {
+    QFETCH(bool, inAction);
     Bench b;
     b.cycle.tick();
     b.tap.clear();
-    // A timer tick arriving during the running tick's first wait.
+    bool refused = false;
+    // A timer tick arriving during the first wait; during an action, a click too.
     b.clock.afterEachWait([&] {
         b.clock.afterEachWait({});
         b.cycle.tick();
+        refused = inAction && !b.cycle.runExclusive([] {});
     });
-    b.cycle.tick();
-    QCOMPARE(b.tap.count(" "), 1);
-    QCOMPARE(b.tap.count("X"), 2);
+    if (inAction)
+        QVERIFY(b.cycle.runExclusive([&] { QVERIFY(b.clock.wait(0.5)); }));
+    else
+        b.cycle.tick();
+    QCOMPARE(refused, inAction);
+    QCOMPARE(b.tap.count(" "), inAction ? 0 : 1);
+    QCOMPARE(b.tap.count("X"), inAction ? 0 : 2);
 }
 
 void TestPollingCycle::actionWaitsForTheRunningTick() {

@@ -45,8 +45,11 @@ class CommandLink {
 public:
     CommandLink(const LoggerOptions& options, const LoggerConsole& console)
         : m_options(options), m_console(console),
-          m_dialogs(QStringLiteral("tarnix-log"), console.message) {
-        if (options.simulate) {
+          m_dialogs(QStringLiteral("tarnix-log"), console.message),
+          m_clock(console.clock ? *console.clock : m_realClock) {
+        if (console.meter) {
+            m_port = std::make_unique<platform::MemorySerialPort>(*console.meter, m_clock);
+        } else if (options.simulate) {
             m_meter = std::make_unique<sim::SimMeter>(
                 options.longFrames ? sim::Model::Long : sim::Model::Short, SimulatedBaud);
             m_meter->loadMemory(sim::demoLoggerMemory(QDateTime::currentDateTime().addSecs(-3600)));
@@ -72,6 +75,11 @@ public:
             m_clock.stop();
         });
     }
+
+    // Closed, the port puts the last write on the wire before the program ends.
+    ~CommandLink() { m_port->close(); }
+    CommandLink(const CommandLink&) = delete;
+    CommandLink& operator=(const CommandLink&) = delete;
 
     link::Rs232& link() { return *m_link; }
     platform::Clock& clock() { return m_clock; }
@@ -124,12 +132,14 @@ public:
     }
 
     int year() const { return m_clock.now().date().year(); }
+    int outputFd() const { return m_console.outputFd; }
 
 private:
     const LoggerOptions& m_options;
     const LoggerConsole& m_console;
     platform::ConsoleDialogs m_dialogs;
-    platform::RealClock m_clock;
+    platform::RealClock m_realClock;
+    platform::Clock& m_clock;
     std::unique_ptr<sim::SimMeter> m_meter;
     std::unique_ptr<platform::SerialPort> m_port;
     std::unique_ptr<link::Rs232> m_link;
@@ -161,7 +171,7 @@ std::optional<logger::LoggerHeader> readLoggerHeader(CommandLink& session) {
 
 bool writeOut(const QString& text, CommandLink& session) {
     int code = 0;
-    if (platform::writeAll(STDOUT_FILENO, text.toLatin1(), &code))
+    if (platform::writeAll(session.outputFd(), text.toLatin1(), &code))
         return true;
     session.fail(QStringLiteral("cannot write to standard output: %1")
                      .arg(QString::fromLocal8Bit(std::strerror(code))));

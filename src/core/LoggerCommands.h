@@ -4,6 +4,14 @@
 
 #include <QString>
 #include <functional>
+#include <unistd.h>
+
+namespace tarnix::platform {
+class Clock;
+}
+namespace tarnix::sim {
+class SimMeter;
+}
 
 namespace tarnix::core {
 
@@ -13,6 +21,12 @@ namespace tarnix::core {
 struct LoggerConsole {
     std::function<void(const QString& text)> progress;
     std::function<void(const QString& line)> message;
+    // Where a status and a download to "-" are written.
+    int outputFd = STDOUT_FILENO;
+    // The clock the exchanges wait on and a meter to reach instead of the
+    // port: the real clock and the options' port when unset (tests set them).
+    platform::Clock* clock = nullptr;
+    sim::SimMeter* meter = nullptr;
 };
 
 // Runs `tarnix-log logger ...` to the end, without an event loop of its own

@@ -33,11 +33,9 @@ DataList::DataList(const files::ListContext& context, QWidget* parent)
 }
 
 void DataList::listSet(const std::vector<files::RecordFields>& records, int number) {
-    qsizetype listed = 0;
-    for (const files::RecordFields& fields : records) {
-        m_title->setText(QString::number(++listed));
+    // No event loop runs in between: a count per record would never be seen.
+    for (const files::RecordFields& fields : records)
         model().appendRecord(fields);
-    }
     m_title->setText(downloadTitle(QString::number(records.size()), number));
 }
 
