@@ -6,6 +6,7 @@
 #include "core/MeterSession.h"
 #include "ui/panel/Panel.h"
 #include "support/SimulatedLink.h"
+#include "support/WidgetPlacement.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -105,6 +106,7 @@ void TestLoggerWindows::headerAndSetDownload() {
     list->findChild<QPushButton*>("CmdDplot")->click();
     QPointer<QWidget> plot = b.panel.findChild<files::PlotWindow*>();
     QVERIFY(plot);
+    QCOMPARE(misplacedWidget(memory) + misplacedWidget(list), QString());
     b.openLogger()->downloadSet(1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCOMPARE(b.panel.findChildren<logger::DataList*>().size(), 1);

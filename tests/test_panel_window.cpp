@@ -5,6 +5,7 @@
 #include "ui/panel/Panel.h"
 #include "ui/platform/WidgetDialogs.h"
 #include "support/SimulatedLink.h"
+#include "support/WidgetPlacement.h"
 
 #include <QComboBox>
 #include <QFileSystemModel>
@@ -44,6 +45,7 @@ private Q_SLOTS:
     void textsFit();
     void allFilesListsNamesWithoutDot();
     void portWindowNamesTheDevice();
+    void windowsHoldTheirWidgets();
 };
 
 void TestPanelWindow::windowShowsTheReading() {
@@ -179,6 +181,16 @@ void TestPanelWindow::portWindowNamesTheDevice() {
     window.findChild<QPushButton*>("CmdOK")->click();
     QCOMPARE(accepted.value(0), (QVariantList{1, QString()}));
     QCOMPARE(accepted.value(1), (QVariantList{0, QStringLiteral("/dev/pts/7")}));
+}
+
+void TestPanelWindow::windowsHoldTheirWidgets() {
+    Bench b;
+    b.panel.show();
+    for (const char* name : {"CmdDigital", "CmdAnalog", "CmdList", "CmdGraph", "CmdMemory", "CmdAlarm"})
+        b.find<QPushButton>(name)->click();
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible())
+            QCOMPARE(window->objectName() + misplacedWidget(window), window->objectName());
 }
 
 QTEST_MAIN(TestPanelWindow)

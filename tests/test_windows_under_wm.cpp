@@ -3,6 +3,7 @@
 // minimise, which a frameless offscreen window never meets.
 #include "core/MeterSession.h"
 #include "support/SimulatedLink.h"
+#include "support/WidgetPlacement.h"
 #include "ui/lists/ListGrid.h"
 #include "ui/panel/Panel.h"
 #include "ui/platform/TwipsGeometry.h"
@@ -43,20 +44,6 @@ struct Bench : SimulatedLink {
 // Lets the window manager act on what was asked of it.
 void settle() {
     QTest::qWait(300);
-}
-
-// Every visible widget inside `window` lies within it: nothing cut off or
-// left where a larger layout put it.
-QString outside(const QWidget* window) {
-    for (const QWidget* child : window->findChildren<QWidget*>()) {
-        if (!child->isVisible() || child->isWindow())
-            continue;
-        const QRect at(child->mapTo(window, QPoint(0, 0)), child->size());
-        if (!window->rect().contains(at))
-            return child->objectName() + u' ' + QString::number(at.right()) + u'x' +
-                   QString::number(at.bottom());
-    }
-    return {};
 }
 
 } // namespace
@@ -105,12 +92,12 @@ void TestWindowsUnderWm::windowsHoldUpToResizes() {
         settle();
         window->resize(opened);
         settle();
-        QVERIFY2(outside(window).isEmpty(), qPrintable(outside(window)));
+        QCOMPARE(misplacedWidget(window), QString());
         window->showMaximized();
         settle();
         window->showNormal();
         settle();
-        QVERIFY2(outside(window).isEmpty(), qPrintable(outside(window)));
+        QCOMPARE(misplacedWidget(window), QString());
     }
     // The newest row of the live list is in sight.
     for (int tick = 0; tick < 30; ++tick)
@@ -127,7 +114,7 @@ void TestWindowsUnderWm::windowsHoldUpToResizes() {
         QVERIFY2(outer.width() >= 4500, qPrintable(QString::number(outer.width())));
         b.panel.sampling().tick(); // the needle again
     }
-    QVERIFY2(outside(analog).isEmpty(), qPrintable(outside(analog)));
+    QCOMPARE(misplacedWidget(analog), QString());
 }
 
 QTEST_MAIN(TestWindowsUnderWm)
