@@ -93,38 +93,41 @@ void TestDataFiles::fieldCounting_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QStringList>("records");
     QTest::addColumn<int>("oddLines");
+    QTest::addColumn<int>("whole"); // lines read in one piece when the text comes at once
     const QString a = "1|26/12/05|14:03:07.0|DCV|200mV|-12.34";
     const QString b = "2|26/12/05|14:03:09.0|DCV|200mV|OL";
     const QByteArray la = "1,26/12/05,14:03:07.0,DCV,200mV,-12.34";
     const QByteArray lb = "2,26/12/05,14:03:09.0,DCV,200mV,OL";
-    QTest::newRow("LF only") << la + "\n" + lb + "\n" << QStringList{a, b} << 0;
-    QTest::newRow("CR only") << la + "\r" + lb + "\r" << QStringList{a, b} << 0;
-    QTest::newRow("no final line end") << la + "\r\n" + lb << QStringList{a, b} << 0;
+    QTest::newRow("LF only") << la + "\n" + lb + "\n" << QStringList{a, b} << 0 << 2;
+    QTest::newRow("CR only") << la + "\r" + lb + "\r" << QStringList{a, b} << 0 << 2;
+    QTest::newRow("no final line end") << la + "\r\n" + lb << QStringList{a, b} << 0 << 1;
     QTest::newRow("CR LF, blank lines carry no field")
-        << "\r\n" + la + "\r\n\r\n  \r\n" + lb + "\r\n" << QStringList{a, b} << 0;
-    QTest::newRow("last line of four fields lost") << la + "\r\n1,2,3,4\r\n" << QStringList{a} << 1;
+        << "\r\n" + la + "\r\n\r\n  \r\n" + lb + "\r\n" << QStringList{a, b} << 0 << 2;
+    QTest::newRow("last line of four fields lost")
+        << la + "\r\n1,2,3,4\r\n" << QStringList{a} << 1 << 1;
     QTest::newRow("records by fields, not lines")
         << QByteArray("1,2,3\r\n4,5,6,7,8,9\r\n10,11,12\r\n")
-        << QStringList{"1|2|3|4|5|6", "7|8|9|10|11|12"} << 3;
+        << QStringList{"1|2|3|4|5|6", "7|8|9|10|11|12"} << 3 << 0;
     QTest::newRow("blanks around fields") << QByteArray(" 1 , a b ,c,d,e,  f  \r\n")
-                                          << QStringList{"1|a b|c|d|e|f"} << 0;
+                                          << QStringList{"1|a b|c|d|e|f"} << 0 << 1;
     QTest::newRow("quoted field keeps commas") << QByteArray("\"1,5\",b,\"c\"x,d,e,f\n")
-                                               << QStringList{"1,5|b|c|d|e|f"} << 0;
+                                               << QStringList{"1,5|b|c|d|e|f"} << 0 << 1;
     // A stray quote is closed at its line end: the lines after it still load.
     QTest::newRow("stray quote in a last field") << "1,2,3,4,5,\"6\r\n" + la + "\r\n" + lb
-                                                 << QStringList{"1|2|3|4|5|6", a, b} << 1;
+                                                 << QStringList{"1|2|3|4|5|6", a, b} << 1 << 1;
     QTest::newRow("stray quote in a first field")
         << "\"x\r\n7,8,9,10,11\r\n" + la + "\r\n" + lb + "\r\n"
-        << QStringList{"x|7|8|9|10|11", a, b} << 2;
+        << QStringList{"x|7|8|9|10|11", a, b} << 2 << 2;
     QTest::newRow("unclosed quote ends with the text") << QByteArray("1,2,3,4,5,\"6,7")
-                                                       << QStringList{"1|2|3|4|5|6,7"} << 1;
-    QTest::newRow("empty fields") << QByteArray(",,,,,\r\n") << QStringList{"|||||"} << 0;
+                                                       << QStringList{"1|2|3|4|5|6,7"} << 1 << 0;
+    QTest::newRow("empty fields") << QByteArray(",,,,,\r\n") << QStringList{"|||||"} << 0 << 1;
 }
 
 void TestDataFiles::fieldCounting() {
     QFETCH(QByteArray, text);
     QFETCH(QStringList, records);
     QFETCH(int, oddLines);
+    QFETCH(int, whole);
     for (const int chunk : {1, 7, 1 << 20}) { // lines split across chunks read the same
         QStringList got; // each record's fields joined by "|"
         FieldReader reader([&](const FieldReader::Fields& fields) {
@@ -138,6 +141,8 @@ void TestDataFiles::fieldCounting() {
         reader.finish();
         QCOMPARE(got, records);
         QCOMPARE(reader.oddLines(), qint64(oddLines));
+        if (chunk > text.size())
+            QCOMPARE(reader.linesReadWhole(), qint64(whole));
     }
 }
 

@@ -132,6 +132,7 @@ const char* FieldReader::handOn(const Fields& views, const char* p, const char* 
         return p; // a field may be too long: the careful reading cuts it
     m_at = m_fed + (q - begin);
     m_lastWasCR = q[-1] == '\r';
+    ++m_linesReadWhole;
     m_onRecord(views);
     return q;
 }

@@ -40,6 +40,10 @@ public:
     // Lines with text that were not one whole record: not six fields, not
     // starting where a record starts, or with a quote left open.
     qint64 oddLines() const { return m_oddLines; }
+    // Lines handed on in one piece rather than read field by field: nearly
+    // every line a program wrote, when its chunk holds the whole line. Only
+    // the reading's speed hangs on it.
+    qint64 linesReadWhole() const { return m_linesReadWhole; }
 
 private:
     void putRun(const char* from, const char* to);
@@ -66,6 +70,7 @@ private:
     int m_lineFields = 0;     // fields ended on this line
     bool m_lineQuoteLeftOpen = false;
     qint64 m_oddLines = 0;
+    qint64 m_linesReadWhole = 0;
     qint64 m_fed = 0; // bytes fed before the current feed()
     qint64 m_at = 0;  // bytes read up to and with the current one
 };
