@@ -449,6 +449,7 @@ void TestDataFiles::everyRangeHasItsUnit() {
         const bool none = code.code == 5 || code.code == 255; // frequency before its unit, HOLD
         QVERIFY2(unit ? units.contains(unit->unit) && !none : none, code.range);
     }
+    QVERIFY(!tarnix::files::rangeUnit(u"20W"));
 }
 
 void TestDataFiles::analysisLines() {

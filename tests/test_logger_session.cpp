@@ -11,6 +11,7 @@
 #include "support/SimulatedLink.h"
 
 #include <QtTest>
+#include <csignal>
 
 using namespace tarnix;
 using namespace tarnix::logger;
@@ -266,6 +267,7 @@ void TestLoggerSession::loggerCommands_data() {
     QTest::newRow("set the clock") << "set-clock" << 0 << "" << 0 << "" << 0;
     QTest::newRow("while recording")
         << "status" << 0 << "recording" << 1 << tool + core::RecordingRefusal << 0;
+    QTest::newRow("Ctrl-C") << "download" << 1 << "Ctrl-C" << 1 << tool + "interrupted" << 0;
     QTest::newRow("switched off")
         << "download" << 1 << "off" << 1 << tool + "no meter answers on sim" << 0;
     QTest::newRow("reads unanswered")
@@ -290,6 +292,8 @@ void TestLoggerSession::loggerCommands() {
         s.meter.setMemory(link::address::EndAddress, (sim::MemorySize + 12) % 256);
         s.meter.setMemory(link::address::EndAddress + 1, (sim::MemorySize + 12) / 256);
     }
+    if (meter == u"Ctrl-C") // during the header read
+        s.clock.at(1.0, [] { std::raise(SIGINT), QCoreApplication::processEvents(); });
     s.meter.setRecording(meter == u"recording");
     s.meter.setPowered(meter != u"off");
     s.meter.setReadReplyLength(meter == u"short reads" ? 2 : 3);

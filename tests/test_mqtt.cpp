@@ -267,6 +267,9 @@ void TestMqtt::programEnds() {
     run.signal(SIGKILL);
     QVERIFY(subscriber.waitFor(
         [](const QStringList& m) { return m.contains("0 lab/b4/status offline"); }));
+    Subscriber later(broker, {"-u", "bench", "-P", "secret", "-t", "lab/b4/status", "-C", "1"});
+    QVERIFY(later.waitFor(
+        [](const QStringList& m) { return m == QStringList{"1 lab/b4/status offline"}; }));
 }
 
 QTEST_GUILESS_MAIN(TestMqtt)

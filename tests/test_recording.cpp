@@ -177,6 +177,13 @@ void TestRecording::liveListKeepsItsOwnNumbers() {
     b.sampleTicks(40);
     const QModelIndex newest = list->model().index(41, 0);
     QVERIFY(list->grid()->viewport()->rect().contains(list->grid()->visualRect(newest)));
+    // The number column is right-aligned and in the heading's colours, the others plain.
+    const auto role = [&](int column, int role) { return newest.siblingAtColumn(column).data(role); };
+    QCOMPARE(role(0, Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+    QCOMPARE(role(5, Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft | Qt::AlignVCenter));
+    QVERIFY(role(0, Qt::BackgroundRole).isValid() && !role(1, Qt::ForegroundRole).isValid());
+    QCOMPARE(list->model().headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt(),
+             int(Qt::AlignLeft | Qt::AlignVCenter));
 }
 
 void TestRecording::openFileStopsTheRecordingAndLists() {

@@ -207,6 +207,8 @@ void TestTarnixLog::commandLine_data() {
         << QStringList{"logger", "download", "--simulate", "-"}
         << "error: give the set to download with --set N";
     QTest::newRow("ports") << QStringList{"ports"} << "ports";
+    QTest::newRow("ports help") << QStringList{"ports", "-h"} << "help";
+    QTest::newRow("ports and more") << QStringList{"ports", "x"} << "error: unexpected argument \"x\"";
 }
 
 void TestTarnixLog::commandLine() {
