@@ -10,6 +10,7 @@
 #include "files/RecordStore.h"
 #include "meter/FunctionRange.h"
 #include "support/FailingWrite.h"
+#include "support/FileBytes.h"
 #include "support/NoiseBytes.h"
 
 #include <QRandomGenerator>
@@ -24,17 +25,6 @@
 using namespace tarnix::files;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
-}
-
-void write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // Numbered DCV lines, as a recording holds them.
 QByteArray recordedLines(int count) {
@@ -156,7 +146,7 @@ void TestDataFiles::saveAndOpenAgain() {
     const QString path = dir.filePath("list.dat");
     QString error;
     QVERIFY2(saveDataFile(path, store, &error), qPrintable(error));
-    const QByteArray bytes = readAll(path);
+    const QByteArray bytes = fileBytes(path);
     QVERIFY(bytes.startsWith("1,26/12/31,23:59:58.0,ACV,750V,-12.34\r\n2,26/12/31,23:59:59.0,"));
     RecordStore again;
     const LoadResult result = loadDataFile(path, again);
@@ -166,18 +156,18 @@ void TestDataFiles::saveAndOpenAgain() {
         QCOMPARE(again.record(i), store.record(i));
     // More than the write buffer holds: written out on the way, and only once.
     QVERIFY(saveDataFile(path, storeOf(30000)));
-    QCOMPARE(readAll(path), recordedLines(30000));
+    QCOMPARE(fileBytes(path), recordedLines(30000));
 }
 
 void TestDataFiles::saveReplacesAndFailedSaveKeepsTheOldFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath("old.dat");
-    write(path, "old content that must go\r\n");
+    QVERIFY(writeFile(path, "old content that must go\r\n"));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
     QVERIFY(QFile::link(path, dir.filePath("link.dat")));
     // Saved through a link: the file it points to is replaced, with its permissions.
     QVERIFY(saveDataFile(dir.filePath("link.dat"), storeOf(1)));
-    QCOMPARE(readAll(path), recordedLines(1));
+    QCOMPARE(fileBytes(path), recordedLines(1));
     QVERIFY(QFileInfo(dir.filePath("link.dat")).isSymLink());
     struct stat st {};
     QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0 && (st.st_mode & 0777) == 0640);
@@ -188,7 +178,7 @@ void TestDataFiles::saveReplacesAndFailedSaveKeepsTheOldFile() {
     QString error;
     QVERIFY(!saveDataFile(dir.filePath("no/such/folder/x.dat"), storeOf(1), &error));
     QVERIFY(error.endsWith("No such file or directory"));
-    QCOMPARE(readAll(path), recordedLines(1));
+    QCOMPARE(fileBytes(path), recordedLines(1));
 }
 
 void TestDataFiles::fullDiskSaveKeepsTheOldFile_data() {
@@ -204,11 +194,11 @@ void TestDataFiles::fullDiskSaveKeepsTheOldFile() {
     QTemporaryDir dir;
     const QString path = dir.filePath("old.dat");
     const QByteArray old = recordedLines(39);
-    write(path, old);
+    QVERIFY(writeFile(path, old));
     QString error;
     QVERIFY(!saveDataFile(path, storeOf(30000), &error, failingWrite(budget)));
     QCOMPARE(error, path + ": No space left on device");
-    QCOMPARE(readAll(path), old);
+    QCOMPARE(fileBytes(path), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.dat"});
 }
 
@@ -283,7 +273,7 @@ void TestDataFiles::recordingKeepsWholeLines() {
         out.adopt(fd, "standard output");
         QVERIFY(out.append(first));
     } else {
-        write(path, first);
+        QVERIFY(writeFile(path, first));
         QVERIFY(out.open(path));
     }
     const QString name = redirected ? QStringLiteral("standard output") : path;
@@ -291,11 +281,11 @@ void TestDataFiles::recordingKeepsWholeLines() {
     QString error;
     QVERIFY(!out.append(line, &error));
     QCOMPARE(error, name + ": No space left on device");
-    QCOMPARE(readAll(path), first);
+    QCOMPARE(fileBytes(path), first);
     out.setWriteCall({});
     QVERIFY(out.append(line));
     // On disk before the file is closed: a crash now loses nothing.
-    QCOMPARE(readAll(path), first + line);
+    QCOMPARE(fileBytes(path), first + line);
     if (fd >= 0)
         ::close(fd);
 }
@@ -333,7 +323,7 @@ void TestDataFiles::hostileFiles() {
     QFETCH(int, records);
     QTemporaryDir dir;
     const QString path = dir.filePath("hostile.dat");
-    write(path, content);
+    QVERIFY(writeFile(path, content));
     RecordStore store;
     const LoadResult result = loadDataFile(path, store);
     QVERIFY(result.ok);
@@ -365,7 +355,7 @@ void TestDataFiles::openedFileReadsAsItWasRead_data() {
 void TestDataFiles::openedFileReadsAsItWasRead() {
     QFETCH(QByteArray, text);
     QTemporaryDir dir;
-    write(dir.filePath("f.dat"), text);
+    QVERIFY(writeFile(dir.filePath("f.dat"), text));
     RecordStore expected;
     FieldReader reader([&](const FieldReader::Fields& f) { expected.append(f); });
     reader.feed(text);
@@ -403,7 +393,7 @@ void TestDataFiles::fileChangedWhileOpen() {
     QFETCH(bool, shown);
     QTemporaryDir dir;
     const QString path = dir.filePath("rec.dat");
-    write(path, recordedLines(5000));
+    QVERIFY(writeFile(path, recordedLines(5000)));
     RecordStore store;
     QCOMPARE(loadDataFile(path, store).records, 5000);
     QFile file(path);

@@ -4,6 +4,7 @@
 #include "ui/DesktopProgram.h"
 #include "ui/lists/FileList.h"
 #include "ui/panel/Panel.h"
+#include "support/FileBytes.h"
 #include "support/SimulatedLink.h"
 
 #include <QComboBox>
@@ -22,10 +23,9 @@ class TestDesktopProgram : public QObject {
 
 private Q_SLOTS:
     void init() {
-        QFile file(m_dir.filePath(QStringLiteral("bench.dat")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("1,26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n2,26/12/05,14:03:09.0,DCV,200mV,-2\r\n");
-        m_recording = file.fileName();
+        m_recording = m_dir.filePath(QStringLiteral("bench.dat"));
+        QVERIFY(writeFile(m_recording, "1,26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n"
+                                       "2,26/12/05,14:03:09.0,DCV,200mV,-2\r\n"));
     }
     void dataFileIsListed();
     void portThatCannotOpen();

@@ -8,6 +8,7 @@
 #include "logger/LoggerSession.h"
 #include "logger/MemoryDump.h"
 #include "sim/DemoLogger.h"
+#include "support/FileBytes.h"
 #include "support/SimulatedLink.h"
 
 #include <QtTest>
@@ -59,9 +60,7 @@ CommandRun runCommand(const core::LoggerOptions& options, SimulatedLink& s) {
                   .outputFd = out.handle(),
                   .clock = &s.clock,
                   .meter = &s.meter});
-    QFile written(out.fileName());
-    if (written.open(QIODevice::ReadOnly))
-        run.out = written.readAll();
+    run.out = fileBytes(out.fileName());
     return run;
 }
 

@@ -6,6 +6,7 @@
 #include "link/Rs232.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
+#include "support/FileBytes.h"
 #include "support/ScriptedDialogs.h"
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
@@ -120,10 +121,7 @@ void PtyEndToEnd::initTestCase() {
     QVERIFY(m_dir.isValid());
     const auto write = [this](const QString& name, const QByteArray& contents) {
         const QString path = m_dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
-            return QString();
-        return path;
+        return writeFile(path, contents) ? path : QString();
     };
     QByteArray image;
     for (int a = 0; a < tarnix::sim::MemorySize; ++a)

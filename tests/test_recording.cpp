@@ -4,6 +4,7 @@
 #include "ui/lists/ListGrid.h"
 #include "core/MeterSession.h"
 #include "ui/panel/Panel.h"
+#include "support/FileBytes.h"
 #include "support/SimulatedLink.h"
 #include "ui/views/RealTimeList.h"
 
@@ -15,16 +16,6 @@
 using namespace tarnix;
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
 
 struct Bench : SimulatedLink {
     Bench() {
@@ -87,7 +78,7 @@ void TestRecording::samplingAnswers() {
 void TestRecording::recordingAppendsNumberedLines() {
     Bench b;
     const QString path = b.dir.filePath("rec.dat");
-    writeFile(path, "7,26/01/01,00:00:00.0,DCV,2V,1.000\r\n");
+    QVERIFY(writeFile(path, "7,26/01/01,00:00:00.0,DCV,2V,1.000\r\n"));
     b.panel.sampling().setInterval(2); // a sample every second tick
     b.dialogs.answerFile(path);
     b.find<QPushButton>("CmdSaveStop")->click();
@@ -95,18 +86,18 @@ void TestRecording::recordingAppendsNumberedLines() {
     QVERIFY(!b.find("LblRecording")->isHidden());
     b.sampleTicks(3);
     QCOMPARE(b.find("LblCount")->text(), QStringLiteral(" 2"));
-    QCOMPARE(readAll(path), QByteArray("7,26/01/01,00:00:00.0,DCV,2V,1.000\r\n"
+    QCOMPARE(fileBytes(path), QByteArray("7,26/01/01,00:00:00.0,DCV,2V,1.000\r\n"
                                        "1,26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n"
                                        "2,26/12/05,14:03:09.0,DCV,200mV,-12.34\r\n"));
     b.find<QPushButton>("CmdSaveStop")->click(); // STOP REC
     QVERIFY(b.find("LblRecording")->isHidden());
     b.sampleTicks(2);
-    QCOMPARE(readAll(path).count('\n'), 3); // nothing written while stopped
+    QCOMPARE(fileBytes(path).count('\n'), 3); // nothing written while stopped
     // SAVE AS again: the numbers start at 1 again.
     b.dialogs.answerFile(path);
     b.find<QPushButton>("CmdSaveStop")->click();
     b.sampleTicks(2);
-    QVERIFY(readAll(path).endsWith("\r\n1,26/12/05,14:03:13.0,DCV,200mV,-12.34\r\n"));
+    QVERIFY(fileBytes(path).endsWith("\r\n1,26/12/05,14:03:13.0,DCV,200mV,-12.34\r\n"));
     // A silent meter: no line claims a reading nobody took, and the value is
     // greyed until the meter answers again.
     b.meter.setPowered(false, b.clock.monotonic());
@@ -122,7 +113,7 @@ void TestRecording::recordingAppendsNumberedLines() {
     b.panel.cycle().tick();
     QVERIFY(greyed && !b.find("LblVal")->property("stale").toBool());
     b.sampleTicks(1);
-    QVERIFY(readAll(path).endsWith("\r\n2,26/12/05,14:03:20.0,DCV,200mV,-12.34\r\n"));
+    QVERIFY(fileBytes(path).endsWith("\r\n2,26/12/05,14:03:20.0,DCV,200mV,-12.34\r\n"));
 }
 
 void TestRecording::writeFailureStopsTheRecording() {
@@ -147,7 +138,7 @@ void TestRecording::liveListKeepsItsOwnNumbers() {
     b.sampleTicks(1);
     QCOMPARE(list->model().records().size(), 2);
     QCOMPARE(list->model().records().cell(1, 0), QStringLiteral("2"));
-    QVERIFY(readAll(b.dir.filePath("rec.dat")).startsWith("1,"));
+    QVERIFY(fileBytes(b.dir.filePath("rec.dat")).startsWith("1,"));
     // The list's Save is refused while the panel records, and works once stopped.
     const auto save = list->findChild<QPushButton*>(QStringLiteral("CmdRsave"));
     b.dialogs.answerFile(b.dir.filePath("list.dat"));
@@ -157,13 +148,13 @@ void TestRecording::liveListKeepsItsOwnNumbers() {
     QVERIFY(!QFileInfo::exists(b.dir.filePath("list.dat")));
     b.find<QPushButton>("CmdSaveStop")->click();
     save->click();
-    QCOMPARE(readAll(b.dir.filePath("list.dat")).count('\n'), 2);
+    QCOMPARE(fileBytes(b.dir.filePath("list.dat")).count('\n'), 2);
     // The second filter saves the analysis CSV: the header, then a line a row.
     QCOMPARE(b.dialogs.fileFilters().last().split(";;").value(1), "CSV for analysis (*.csv)");
     b.dialogs.chooseFilter(1);
     b.dialogs.answerFile(b.dir.filePath("list.csv"));
     save->click();
-    const QList<QByteArray> csv = readAll(b.dir.filePath("list.csv")).split('\n');
+    const QList<QByteArray> csv = fileBytes(b.dir.filePath("list.csv")).split('\n');
     QCOMPARE(csv.size(), 4);
     QCOMPARE(csv[0], "time,value,unit,function,range,display\r");
     QVERIFY2(csv[2].contains(",V,DCV,"), csv[2].constData());

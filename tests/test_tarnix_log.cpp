@@ -11,6 +11,7 @@
 #include "support/ScriptedDialogs.h"
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
+#include "support/FileBytes.h"
 #include "support/NoiseBytes.h"
 #include "support/ProgramRun.h"
 
@@ -31,11 +32,6 @@
 using namespace tarnix;
 
 namespace {
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The complete lines (each ended by CR LF) of recorded text; `rest` gets
 // whatever follows the last line end.
@@ -240,9 +236,7 @@ void TestTarnixLog::programExits_data() {
         << QStringList{"record", "--port", missingPort, "--samples", "1", "-"} << 1
         << QStringLiteral("tarnix-log: cannot open %1: no such device\n").arg(missingPort);
     const QString datFile = m_dir.filePath(QStringLiteral("plain.dat"));
-    QFile plain(datFile);
-    QVERIFY(plain.open(QIODevice::WriteOnly) && plain.write("1,26/01/05,12:00:00.0,DCV,2V,0.5\r\n"));
-    plain.close();
+    QVERIFY(writeFile(datFile, "1,26/01/05,12:00:00.0,DCV,2V,0.5\r\n"));
     QTest::newRow("csv appended to a data file")
         << QStringList{"record", "--simulate", "--format", "csv", datFile} << 1
         << QStringLiteral("tarnix-log: cannot append to %1: it does not start with the CSV "
@@ -340,21 +334,13 @@ void TestTarnixLog::samplesFallOnDeadlines() {
 
 void TestTarnixLog::appendsToAnExistingFile() {
     const QString script = m_dir.filePath(QStringLiteral("steady.txt"));
-    {
-        QFile file(script);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("1 -1.234\nhold\n");
-    }
+    QVERIFY(writeFile(script, "1 -1.234\nhold\n"));
     // A CSV file is appended to under its own header; its times are ISO 8601
     // and exactly one interval apart.
     const QString path = m_dir.filePath(QStringLiteral("existing.csv"));
     const QByteArray before = "time,value,unit,function,range,display\r\n"
                               "2026-01-05T12:00:00.000+00:00,0.5,V,DCV,2V,0.500\r\n";
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(before);
-    }
+    QVERIFY(writeFile(path, before));
     ProgramRun meter(QStringLiteral(TARNIX_METER_SIM));
     meter.start({"--model", "long", "--readings", script});
     const QString device = meter.firstLine();
@@ -545,9 +531,7 @@ void TestTarnixLog::convertKeepsOnlyRecords() {
     QFETCH(int, records);
     QFETCH(int, skipped);
     const QString in = m_dir.filePath(QStringLiteral("in.dat"));
-    QFile file(in);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    file.close();
+    QVERIFY(writeFile(in, content));
     FileRun run;
     QCOMPARE(core::runConvert({in, QStringLiteral("-")}, run.output()), 0);
     const QList<QByteArray> lines = completeLines(run.out);
@@ -566,12 +550,9 @@ void TestTarnixLog::convertKeepsOnlyRecords() {
 void TestTarnixLog::statsOfDataAndCsvAgree() {
     const QString dat = m_dir.filePath(QStringLiteral("stats.dat"));
     const QString csv = m_dir.filePath(QStringLiteral("stats.csv"));
-    QFile file(dat);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("1,26/12/06,10:00:00.0,DCV,200mV,1.00\r\n2,26/12/06,10:00:01.0,DCV,200mV,2.00\r\n"
-               "3,26/12/06,10:00:02.0,DCV,200mV,-OL\r\n4,26/12/06,10:00:03.0,DCV,200mV,3.00\r\n"
-               "5,26/12/06,10:00:05.5,RES,20KOhm,1.5\r\n"); // 2.5 s after the one before
-    file.close();
+    QVERIFY(writeFile(dat, "1,26/12/06,10:00:00.0,DCV,200mV,1.00\r\n2,26/12/06,10:00:01.0,DCV,200mV,"
+                           "2.00\r\n3,26/12/06,10:00:02.0,DCV,200mV,-OL\r\n4,26/12/06,10:00:03.0,"
+                           "DCV,200mV,3.00\r\n5,26/12/06,10:00:05.5,RES,20KOhm,1.5\r\n")); // 2.5 s later
     FileRun converted, stats;
     QCOMPARE(core::runConvert({dat, csv}, converted.output()), 0);
     QCOMPARE(core::runStats({dat, csv}, stats.output()), 0);
