@@ -379,27 +379,13 @@ void TestTarnixLog::runsEndAsAsked() {
     };
     const QString fullDisk = QStringLiteral("/dev/full");
     const std::vector<Row> table = {
-        {.name = "SIGINT",
-         .arguments = {"--simulate", "--interval", "1", "int.dat"},
-         .signal = SIGINT},
-        {.name = "SIGTERM",
-         .arguments = {"--simulate=long", "--interval", "1", "term.dat"},
-         .signal = SIGTERM},
-        {.name = "kill -9",
-         .arguments = {"--simulate", "--interval", "1", "kill.dat"},
-         .signal = SIGKILL,
-         .exitCode = -1},
-        {.name = "duration",
-         .arguments = {"--simulate", "--interval", "1", "--duration", "2", "duration.dat"}},
-        {.name = "file full",
-         .arguments = {"--simulate", fullDisk},
-         .exitCode = 1,
-         .said = "tarnix-log: cannot append to /dev/full: "},
-        {.name = "output full",
-         .arguments = {"--simulate", "-"},
-         .exitCode = 1,
-         .said = "tarnix-log: cannot write to standard output: ",
-         .stdoutTo = fullDisk},
+        {"SIGINT", {"--simulate", "--interval", "1", "int.dat"}, SIGINT},
+        {"SIGTERM", {"--simulate=long", "--interval", "1", "term.dat"}, SIGTERM},
+        {"kill -9", {"--simulate", "--interval", "1", "kill.dat"}, SIGKILL, -1},
+        {"duration", {"--simulate", "--interval", "1", "--duration", "2", "duration.dat"}},
+        {"file full", {"--simulate", fullDisk}, 0, 1, "tarnix-log: cannot append to /dev/full: "},
+        {"output full", {"--simulate", "-"}, 0, 1, "tarnix-log: cannot write to standard output: ",
+         fullDisk},
     };
     std::vector<std::unique_ptr<ProgramRun>> runs;
     std::vector<QString> files;
@@ -471,6 +457,7 @@ void TestTarnixLog::reportsGapsWithoutLines_data() {
     QTest::addColumn<QStringList>("said");
     QTest::newRow("steady") << 1 << QList<int>{0, 1, 2, 3} << 4 << QStringList{};
     QTest::newRow("a late line is no gap") << 5 << QList<int>{0, 5, 16} << 17 << QStringList{};
+    QTest::newRow("just no gap") << 1 << QList<int>{0, 4} << 8 << QStringList{};
     QTest::newRow("a gap inside the run")
         << 1 << QList<int>{0, 1, 13, 14} << 15
         << QStringList{"no line written from 10:00:01 to 10:00:13 (12 s)"};
