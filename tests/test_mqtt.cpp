@@ -84,31 +84,25 @@ void TestMqtt::init() {
 void TestMqtt::commandLine_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("broker only") << QStringList{"--mqtt", "mqtt://pi.lab", "--topic", "lab/b1"}
-                                 << "plain pi.lab:1883 user '' topic lab/b1 to ''";
-    QTest::newRow("user, port and a file")
-        << QStringList{"--mqtt=mqtt://bench@10.0.0.2:1884", "--topic", "lab", "b.dat"}
-        << "plain 10.0.0.2:1884 user 'bench' topic lab to 'b.dat'";
-    QTest::newRow("tls with a CA")
-        << QStringList{"--mqtt", "mqtts://[::1]", "--topic", "a/b", "--cafile", "ca.pem", "-"}
-        << "tls [::1]:8883 user '' topic a/b to '-'";
-    QTest::newRow("no broker, no file")
-        << QStringList{} << "usage: give a FILE to append to, or - for standard output";
-    QTest::newRow("other scheme")
-        << QStringList{"--mqtt", "http://h", "--topic", "t"}
-        << "--mqtt takes mqtt://host[:port] or mqtts://host[:port], not \"http://h\"";
-    QTest::newRow("password in the URL")
-        << QStringList{"--mqtt", "mqtt://u:secret@h", "--topic", "t"}
-        << "put the broker password in TARNIX_MQTT_PASSWORD, not in the URL, where ps would show "
-           "it";
-    QTest::newRow("plus in the topic")
-        << QStringList{"--mqtt", "mqtt://h", "--topic", "lab/+"}
-        << "--topic cannot hold + or #, which only subscribers use: \"lab/+\"";
-    QTest::newRow("no topic") << QStringList{"--mqtt", "mqtt://h"}
-                              << "--topic needs a PREFIX such as lab/bench1";
-    QTest::newRow("CA without tls")
-        << QStringList{"--mqtt", "mqtt://h", "--topic", "t", "--cafile", "ca.pem"}
-        << "--cafile goes with an mqtts:// URL";
+    const char* const rows[][2] = {
+        {"--mqtt mqtt://pi.lab --topic lab/b1", "plain pi.lab:1883 user '' topic lab/b1 to ''"},
+        {"--mqtt=mqtt://bench@10.0.0.2:1884 --topic lab b.dat",
+         "plain 10.0.0.2:1884 user 'bench' topic lab to 'b.dat'"},
+        {"--mqtt mqtts://[::1] --topic a/b --cafile ca.pem -",
+         "tls [::1]:8883 user '' topic a/b to '-'"},
+        {"", "usage: give a FILE to append to, or - for standard output"},
+        {"--mqtt http://h --topic t",
+         "--mqtt takes mqtt://host[:port] or mqtts://host[:port], not \"http://h\""},
+        {"--mqtt mqtt://u:secret@h --topic t",
+         "put the broker password in TARNIX_MQTT_PASSWORD, not in the URL, where ps would show it"},
+        {"--mqtt mqtt://h --topic lab/+",
+         "--topic cannot hold + or #, which only subscribers use: \"lab/+\""},
+        {"--mqtt mqtt://h", "--topic needs a PREFIX such as lab/bench1"},
+        {"--mqtt mqtt://h --topic t --cafile ca.pem", "--cafile goes with an mqtts:// URL"},
+    };
+    for (const auto& [arguments, expected] : rows)
+        QTest::addRow("%s", arguments)
+            << QString::fromLatin1(arguments).split(u' ', Qt::SkipEmptyParts) << expected;
 }
 
 void TestMqtt::commandLine() {

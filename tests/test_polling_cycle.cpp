@@ -1,6 +1,7 @@
 // The polling cycle against the simulated meter on the virtual clock: the
 // speed search, frames into the panel texts, the recording query, the
 // restart of the link, and how a tick shares the wire with other actions.
+#include "core/MeterActions.h"
 #include "core/PollingCycle.h"
 #include "core/SharedState.h"
 #include "support/FakePort.h"
@@ -54,6 +55,7 @@ private Q_SLOTS:
     void tickIsNeverReentered_data();
     void tickIsNeverReentered();
     void actionWaitsForTheRunningTick();
+    void actionsSayWhetherTheyStarted();
 };
 
 void TestPollingCycle::speedSearch_data() {
@@ -250,6 +252,33 @@ void TestPollingCycle::actionWaitsForTheRunningTick() {
     QCOMPARE(b.tap.sent().size(), 2u); // the request, then the action, no "X"
     QCOMPARE(b.tap.sent()[1].bytes, QByteArray("A"));
     QVERIFY(b.cycle.timer().isActive());
+}
+
+// Each action says whether it started, and a refused one says why: while the
+// logger records (its clock and header only), or while another holds the wire.
+void TestPollingCycle::actionsSayWhetherTheyStarted() {
+    using Act = std::function<bool(core::MeterActions&)>;
+    const std::pair<Act, bool> actions[] = {{[](auto& a) { return a.pressValueKey(); }, false},
+                                            {[](auto& a) { return a.pressRecMode(); }, false},
+                                            {[](auto& a) { return a.pressModelButton(); }, false},
+                                            {[](auto& a) { return a.setLoggerClock(); }, true},
+                                            {[](auto& a) { return a.readLoggerHeader({}); }, true}};
+    for (const auto& [act, logger] : actions)
+        for (const QString state : {"idle", "recording", "busy"}) {
+            Bench b;
+            b.cycle.tick(); // the meter found at its speed
+            core::MeterActions meterActions(b.state, b.cycle, b.link, b.dialogs);
+            b.state.link.recordingFlag = state == u"recording";
+            bool started = false;
+            if (state == u"busy")
+                QVERIFY(b.cycle.runExclusive([&] { started = act(meterActions); }));
+            else
+                started = act(meterActions);
+            const bool refused = state == u"busy" || (logger && state == u"recording");
+            QCOMPARE(started, !refused);
+            const QString why = state == u"busy" ? core::BusyMessage : core::RecordingRefusal;
+            QCOMPARE(b.dialogs.messageTexts(), refused ? QStringList{why} : QStringList{});
+        }
 }
 
 QTEST_GUILESS_MAIN(TestPollingCycle)

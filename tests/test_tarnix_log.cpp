@@ -157,54 +157,33 @@ void TestTarnixLog::cleanupTestCase() {
 void TestTarnixLog::commandLine_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("expected");
-
-    QTest::newRow("port to file") << QStringList{"record", "--port", "/dev/ttyUSB0", "bench.dat"}
-                                  << "port /dev/ttyUSB0 every 2 to bench.dat";
-    QTest::newRow("long model, samples")
-        << QStringList{"record", "--simulate=long", "--samples", "5", "-"}
-        << "sim long every 2 samples 5 to -";
-    QTest::newRow("interval read like the PC SAMPLING answer")
-        << QStringList{"record", "--simulate", "--interval", "86,400.5", "-"}
-        << "sim short every 86400 to -";
-
-    QTest::newRow("two meters") << QStringList{"record", "--simulate", "--port", "/dev/ttyS0", "-"}
-                                << "error: give either --port or --simulate";
-    QTest::newRow("no file") << QStringList{"record", "--simulate"}
-                             << "error: give a FILE to append to, or - for standard output";
-    QTest::newRow("samples and duration, the first reached ends")
-        << QStringList{"record", "--simulate", "--samples", "2", "--duration", "9", "-"}
-        << "sim short every 2 samples 2 for 9 to -";
-    QTest::newRow("decimal interval, csv")
-        << QStringList{"record", "--simulate", "--interval=2.5", "--format", "csv", "-"}
-        << "sim short every 2.5 as csv to -";
-    QTest::newRow("interval below a second") << QStringList{"record", "--simulate", "--interval",
-                                                            "0.2", "-"}
-                                             << "sim short every 1 to -";
-    QTest::newRow("duration not above 0") << QStringList{"record", "--simulate", "--duration", "0",
-                                                         "-"}
-                                          << "error: --duration takes a number of seconds above "
-                                             "0, not \"0\"";
-    QTest::newRow("unknown format")
-        << QStringList{"record", "--simulate", "--format", "xlsx", "-"}
-        << "error: --format takes dat or csv, not \"xlsx\"";
-    QTest::newRow("convert") << QStringList{"convert", "in.dat", "--format", "csv", "-"}
-                             << "convert in.dat to -";
-    QTest::newRow("convert without output") << QStringList{"convert", "in.dat"}
-                                            << "error: give the data file to convert and the CSV "
-                                               "file to write, or - for standard output";
-    QTest::newRow("stats") << QStringList{"stats", "a.dat", "b.csv"} << "stats a.dat b.csv";
-
-    QTest::newRow("logger status") << QStringList{"logger", "status", "--port", "/dev/ttyUSB0"}
-                                   << "logger status port /dev/ttyUSB0";
-    QTest::newRow("logger download to a file")
-        << QStringList{"logger", "download", "out.dat", "--port=/dev/pts/4", "--set=5"}
-        << "logger download port /dev/pts/4 set 5 to out.dat";
-    QTest::newRow("logger download without set")
-        << QStringList{"logger", "download", "--simulate", "-"}
-        << "error: give the set to download with --set N";
-    QTest::newRow("ports") << QStringList{"ports"} << "ports";
-    QTest::newRow("ports help") << QStringList{"ports", "-h"} << "help";
-    QTest::newRow("ports and more") << QStringList{"ports", "x"} << "error: unexpected argument \"x\"";
+    const char* const rows[][2] = {
+        {"record --port /dev/ttyUSB0 bench.dat", "port /dev/ttyUSB0 every 2 to bench.dat"},
+        {"record --simulate=long --samples 5 -", "sim long every 2 samples 5 to -"},
+        {"record --simulate --interval 86,400.5 -", "sim short every 86400 to -"},
+        {"record --simulate --port /dev/ttyS0 -", "error: give either --port or --simulate"},
+        {"record --simulate", "error: give a FILE to append to, or - for standard output"},
+        // The first of samples and duration reached ends the run.
+        {"record --simulate --samples 2 --duration 9 -", "sim short every 2 samples 2 for 9 to -"},
+        {"record --simulate --interval=2.5 --format csv -", "sim short every 2.5 as csv to -"},
+        {"record --simulate --interval 0.2 -", "sim short every 1 to -"},
+        {"record --simulate --duration 0 -",
+         "error: --duration takes a number of seconds above 0, not \"0\""},
+        {"record --simulate --format xlsx -", "error: --format takes dat or csv, not \"xlsx\""},
+        {"convert in.dat --format csv -", "convert in.dat to -"},
+        {"convert in.dat", "error: give the data file to convert and the CSV file to write, or - "
+                           "for standard output"},
+        {"stats a.dat b.csv", "stats a.dat b.csv"},
+        {"logger status --port /dev/ttyUSB0", "logger status port /dev/ttyUSB0"},
+        {"logger download out.dat --port=/dev/pts/4 --set=5",
+         "logger download port /dev/pts/4 set 5 to out.dat"},
+        {"logger download --simulate -", "error: give the set to download with --set N"},
+        {"ports", "ports"},
+        {"ports -h", "help"},
+        {"ports x", "error: unexpected argument \"x\""},
+    };
+    for (const auto& [arguments, expected] : rows)
+        QTest::addRow("%s", arguments) << QString::fromLatin1(arguments).split(u' ') << expected;
 }
 
 void TestTarnixLog::commandLine() {
