@@ -49,6 +49,8 @@ class TestDataFiles : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Central European time, its summer time in the rules (no time zone files needed).
+    void initTestCase() { qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3"), tzset(); }
     void fieldCounting_data();
     void fieldCounting();
     void saveAndOpenAgain();
@@ -347,6 +349,7 @@ void TestDataFiles::openedFileReadsAsItWasRead_data() {
     QTest::newRow("quotes and blanks")
         << QByteArray("\"a,b\" , \"c\r\n,,\r\n d ,e\n,\"f\"x,g,h,i,j,k");
     QTest::newRow("a stray quote") << "1,2,\"3\r\n4,5,6\r\n" + recordedLines(3);
+    QTest::newRow("no final line end") << recordedLines(3).chopped(2);
     QTest::newRow("a field over the cap") << QByteArray(5000, 'x') + ",2,3,4,5,6\r\n";
     QTest::newRow("overloads and ranges for the plot")
         << QByteArray("1,d,t,F,2V,-OL\r\n2,d,t,F,2V, OL\r\n3,d,t,F,1MHz,0.1234\r\n"
@@ -503,6 +506,8 @@ void TestDataFiles::recordTimes_data() {
     QTest::newRow("logger tenths, blanks") << " 27/02/28" << "23:59:59.4 " << "2027-02-28 23:59:59.400";
     QTest::newRow("no tenths") << "00/01/01" << "00:00:00" << "2000-01-01 00:00:00.000";
     QTest::newRow("leap day") << "28/02/29" << "12:00:00.0" << "2028-02-29 12:00:00.000";
+    QTest::newRow("winter time") << "26/03/29" << "01:30:00.0" << "2026-03-29 01:30:00.000";
+    QTest::newRow("summer time that day") << "26/03/29" << "03:30:00.0" << "2026-03-29 03:30:00.000";
     for (const auto& [date, time] : {std::pair{"27/02/29", "12:00:00.0"}, {"26/13/01", "12:00:00.0"},
                                      {"2026/12/06", "12:00:00.0"}, {"26/12/06", "24:00:00.0"},
                                      {"26/12/06", "12:00:60.0"}, {"26/12/06", "12:00"},
