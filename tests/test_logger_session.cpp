@@ -252,38 +252,31 @@ void TestLoggerSession::loggerCommands_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("set");
     QTest::addColumn<QString>("meter");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("said");
-    QTest::addColumn<int>("lines"); // written out
-    const QString tool = QStringLiteral("tarnix-log: ");
-    QTest::newRow("status") << "status" << 0 << "" << 0 << "" << 12;
-    QTest::newRow("download") << "download" << 2 << "" << 0 << "" << 60;
-    QTest::newRow("download a set not there")
-        << "download" << 4 << "" << 1 << tool + "the logger holds no set 4 (it lists 3)" << 0;
-    QTest::newRow("download past the memory's end")
-        << "download" << 3 << "end beyond" << 1
-        << tool + "6 records of set 3 lie beyond the memory and were left out" << 1840;
-    QTest::newRow("set the clock") << "set-clock" << 0 << "" << 0 << "" << 0;
-    QTest::newRow("while recording")
-        << "status" << 0 << "recording" << 1 << tool + core::RecordingRefusal << 0;
-    QTest::newRow("Ctrl-C") << "download" << 1 << "Ctrl-C" << 1 << tool + "interrupted" << 0;
-    QTest::newRow("switched off")
-        << "download" << 1 << "off" << 1 << tool + "no meter answers on sim" << 0;
+    QTest::addColumn<int>("lines");   // written out
+    QTest::addColumn<QString>("said"); // each line after "tarnix-log: "; none: it worked
+    QTest::newRow("status") << "status" << 0 << "" << 12 << "";
+    QTest::newRow("download") << "download" << 2 << "" << 60 << "";
+    QTest::newRow("a set not there")
+        << "download" << 4 << "" << 0 << "the logger holds no set 4 (it lists 3)";
+    QTest::newRow("past the memory's end") << "download" << 3 << "end beyond" << 1840
+                                           << "6 records of set 3 lie beyond the memory and "
+                                              "were left out";
+    QTest::newRow("set the clock") << "set-clock" << 0 << "" << 0 << "";
+    QTest::newRow("while recording") << "status" << 0 << "recording" << 0 << core::RecordingRefusal;
+    QTest::newRow("Ctrl-C") << "download" << 1 << "Ctrl-C" << 0 << "interrupted";
+    QTest::newRow("switched off") << "download" << 1 << "off" << 0 << "no meter answers on sim";
     QTest::newRow("reads unanswered")
-        << "status" << 0 << "short reads" << 1
-        << QStringLiteral("%1Wait Time Out ! Try again !\n%1Wait Time Out ! Try again !\n%1the "
-                          "meter does not answer memory reads; gave up after 3 time-outs in a row")
-               .arg(tool)
-        << 0;
+        << "status" << 0 << "short reads" << 0
+        << "Wait Time Out ! Try again !|Wait Time Out ! Try again !|the meter does not answer "
+           "memory reads; gave up after 3 time-outs in a row";
 }
 
 void TestLoggerSession::loggerCommands() {
     QFETCH(QString, command);
     QFETCH(int, set);
     QFETCH(QString, meter);
-    QFETCH(int, code);
-    QFETCH(QString, said);
     QFETCH(int, lines);
+    QFETCH(QString, said);
     SimulatedLink s;
     s.clock.setNow(QDateTime(QDate(2026, 3, 14), QTime(9, 5, 7)));
     s.meter.loadMemory(sim::demoLoggerMemory(QDateTime(QDate(2026, 3, 14), QTime(8, 0))));
@@ -304,15 +297,15 @@ void TestLoggerSession::loggerCommands() {
     options.set = set;
     options.output = QStringLiteral("-");
     const CommandRun run = runCommand(options, s);
-    QCOMPARE(run.said.join(u'\n'), said);
-    QCOMPARE(run.code, code);
+    QCOMPARE(run.said.join(u'|').remove(QStringLiteral("tarnix-log: ")), said);
+    QCOMPARE(run.code, said.isEmpty() ? 0 : 1);
     QCOMPARE(run.out.count('\n'), lines);
-    if (command == u"status" && code == 0)
+    if (command == u"status" && said.isEmpty())
         QCOMPARE(run.out, "Write count: 12\nId code: 1001\nRecording mode: Normal\nMemory size: 4 K\n"
                           "Clock: 26/03/14---08:00:00\nSampling interval: 2 sec\nRange changes: 3\n"
                           "Fail count: 0\nBaud rate: 9600\nSet 1: DCV, 20V, 120 records\n"
                           "Set 2: TEMP, 1370'C, 60 records\nSet 3: ACV, 200V, 80 records\n");
-    if (command == u"download" && code == 0)
+    if (command == u"download" && said.isEmpty())
         QVERIFY(run.out.startsWith("1,26/03/14,08:00:00.0,TEMP,1370'C,021"));
     if (command == u"set-clock") // month, day, hours, minutes, seconds
         QCOMPARE(s.heard().memoryImage().mid(link::address::ClockStamp, 10), "0314090507");
