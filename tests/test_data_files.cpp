@@ -9,6 +9,7 @@
 #include "files/FileRecords.h"
 #include "files/RecordStore.h"
 #include "meter/FunctionRange.h"
+#include "platform/AtomicFile.h"
 #include "support/FailingWrite.h"
 #include "support/FileBytes.h"
 #include "support/NoiseBytes.h"
@@ -181,6 +182,12 @@ void TestDataFiles::saveReplacesAndFailedSaveKeepsTheOldFile() {
     QVERIFY(!saveDataFile(dir.filePath("no/such/folder/x.dat"), storeOf(1), &error));
     QVERIFY(error.endsWith("No such file or directory"));
     QCOMPARE(fileBytes(path), recordedLines(1));
+    // One whose last step fails (a folder took the name meanwhile) fails, and tidies up.
+    tarnix::platform::AtomicFile late(dir.filePath("late.dat"));
+    QVERIFY(late.open() && late.write("x") && QDir(dir.path()).mkpath("late.dat/in"));
+    QVERIFY(!late.commit() && !late.errorString().isEmpty());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"link.dat", "old.dat"}));
 }
 
 void TestDataFiles::fullDiskSaveKeepsTheOldFile_data() {

@@ -114,8 +114,6 @@ void TestLoggerSession::headerReadGivesUp_data() {
     QTest::addColumn<int>("reads"); // -1: a few, then the link stopped
     // One answer a byte too long: once the box is closed the meter answers properly again.
     QTest::newRow("one time-out, then the whole header") << "retry" << 1 << HeaderLength + 1;
-    // A meter that answers readings but never a memory read.
-    QTest::newRow("nobody to answer: three time-outs") << "silent" << 2 << 3;
     QTest::newRow("the user cancels the box") << "cancel" << 1 << 1;
     // The program ends two seconds in: no box, as the read did not time out.
     QTest::newRow("program ends") << "stop" << 0 << -1;
@@ -126,11 +124,10 @@ void TestLoggerSession::headerReadGivesUp() {
     QFETCH(int, boxes);
     QFETCH(int, reads);
     Session s;
-    const bool gaveUp = event == u"silent" || event == u"cancel";
+    const bool gaveUp = event == u"cancel";
     s.meter.setReadReplyLength(event == u"retry" ? 4 : gaveUp ? 0 : 3);
     if (event == u"retry")
         s.dialogs.onMessage([&](const auto&) { s.meter.setReadReplyLength(3); });
-    s.link.setTimeoutLimit(event == u"silent" ? 3 : 0);
     s.dialogs.answerRetries(event != u"cancel");
     if (event == u"stop")
         s.clock.at(2.0, [&] { s.clock.stop(); });

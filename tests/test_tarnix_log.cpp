@@ -308,7 +308,6 @@ void TestTarnixLog::samplesFallOnDeadlines() {
     QCOMPARE(taken.last(), std::llround(3600.0 / interval));
     const qint64 missing = taken.last() + 1 - taken.size();
     QCOMPARE(missing, stalls ? 5 : 0); // only the deadlines inside the stall
-
 }
 
 void TestTarnixLog::appendsToAnExistingFile() {
