@@ -192,6 +192,10 @@ void TestAlarm::frequencyKeepsTheDialogShut() {
     b.panel.state().reading.functionText = QStringLiteral("FREQ"); // the meter switched meanwhile
     dialog->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
     QVERIFY(b.tap.sent().empty());
+    // OK while another action holds the wire: told so, and the dialog stays to try again.
+    b.panel.state().reading.functionText = QStringLiteral("DCV");
+    QVERIFY(b.panel.cycle().runExclusive([&] { dialog->findChild<QPushButton*>("CmdOK")->click(); }));
+    QVERIFY(dialog->isEnabled() && b.dialogs.messageTexts() == QStringList{core::BusyMessage});
 }
 
 QTEST_MAIN(TestAlarm)

@@ -1,5 +1,5 @@
 // The logger's header read and "U" memory dump against the simulated meter on the virtual
-// clock, with their progress, cancel, time-outs, and the set download built on them.
+// clock, with their progress, cancel and time-outs, and the tarnix-log logger commands on them.
 #include "core/LoggerCommands.h"
 #include "core/MeterActions.h"
 #include "files/DataRecord.h"
@@ -76,7 +76,6 @@ private Q_SLOTS:
     void headerReadGivesUp();
     void dump_data();
     void dump();
-    void setDownloadOverTheLink();
     void loggerCommands_data();
     void loggerCommands();
 };
@@ -210,39 +209,6 @@ void TestLoggerSession::dump() {
     QVERIFY(!result.complete() || dumpProgress(told) == u"100.0% completed");
     // Bytes beyond the dump are left for whoever reads next.
     QVERIFY(event != u"U" || s.port.bytesWaiting() > 0 || s.meter.nextArrival().has_value());
-}
-
-void TestLoggerSession::setDownloadOverTheLink() {
-    Session s;
-    // One set, DCV 200mV (code 0), from address 100 to the end address 110;
-    // clock stamp 03/14 09:05:00, interval 3 × 0.4 s.
-    QByteArray memory(sim::MemorySize, '\0');
-    memory.replace(link::address::ClockStamp, 10, "0314090500");
-    memory[link::address::SampleInterval] = 3;
-    memory[link::address::EndAddress] = 110;
-    memory[link::address::RangeChanges] = 1;
-    memory[link::address::setStart(1)] = 100;
-    // Five records, and one of another set right behind.
-    memory.replace(100, 12, QByteArray("\x06\x80\x0B\x40\x0F\x00\x0E\x00\x0B\x40\x06\x80", 12));
-    s.meter.loadMemory(memory);
-    const auto bytes = readHeader(s.link);
-    QVERIFY(bytes && decodeHeader(*bytes).sets.size() == 1);
-    const RecordSet set = decodeHeader(*bytes).sets.front();
-    const DumpResult result = fetchDump(s.link);
-    QCOMPARE(result.end, End::Complete);
-    const SetDownload got = downloadSet(result.dump(), set, s.clock.now().date().year());
-    QStringList rows;
-    for (const files::RecordFields& r : got.records)
-        rows << files::recordRow(r);
-    const QString d = QStringLiteral("\t26/03/14\t");
-    QCOMPARE(rows, (QStringList{"1" + d + "09:05:00.0\tDCV\t200mV\t-180.0",
-                                "2" + d + "09:05:01.2\tDCV\t200mV\t14.00",
-                                "3" + d + "09:05:02.4\tDCV\t200mV\tOL",
-                                "4" + d + "09:05:03.6\tDCV\t200mV\t-OL",
-                                "5" + d + "09:05:04.8\tDCV\t200mV\t14.00"}));
-    QVERIFY(got.leftOut == 0 && got.dumpComplete);
-    QCOMPARE(downloadTitle(set.countText(), set.number),
-             QStringLiteral("5  Records In No. 1  Set"));
 }
 
 void TestLoggerSession::loggerCommands_data() {

@@ -79,7 +79,13 @@ void TestPanelWindow::buttonsThatTalkToTheMeter() {
     QCOMPARE(b.tap.count("A"), 2);
     // TIME SET writes the PC's clock into the logger's, refused while it records.
     b.clock.setNow(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 7)));
+    QString meanwhile; // the port label while the clock is written, the buttons held
+    b.clock.afterEachWait([&] {
+        meanwhile = b.find("LblCom")->text() + (b.panel.state().texts.loggerBusy ? " busy" : "");
+    });
     b.find<QPushButton>("CmdSystem")->click();
+    b.clock.afterEachWait({});
+    QCOMPARE(meanwhile, QStringLiteral("Wait busy"));
     QByteArray clock;
     for (int a = 8; a <= 17; ++a)
         clock += char(b.heard().memory(a));

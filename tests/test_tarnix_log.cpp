@@ -69,45 +69,35 @@ QString summary(const std::variant<core::LogCommand, core::UsageError>& parsed) 
     if (const auto* error = std::get_if<core::UsageError>(&parsed))
         return QStringLiteral("error: ") + error->message;
     const auto& command = std::get<core::LogCommand>(parsed);
+    const auto meter = [](bool simulate, bool longFrames, const QString& device) {
+        return simulate ? QStringLiteral("sim ") + (longFrames ? "long" : "short") : "port " + device;
+    };
+    const core::LoggerOptions& l = command.logger;
+    const core::RecordOptions& o = command.record;
+    static const char* const actions[] = {"status", "download", "set-clock"};
     switch (command.kind) {
     case core::LogCommand::Kind::Help:
-        return QStringLiteral("help");
     case core::LogCommand::Kind::Version:
-        return QStringLiteral("version");
     case core::LogCommand::Kind::Ports:
-        return QStringLiteral("ports");
-    case core::LogCommand::Kind::Record:
-        break;
+        return command.kind == core::LogCommand::Kind::Help      ? QStringLiteral("help")
+               : command.kind == core::LogCommand::Kind::Version ? QStringLiteral("version")
+                                                                 : QStringLiteral("ports");
     case core::LogCommand::Kind::Convert:
         return QStringLiteral("convert %1 to %2").arg(command.convert.input, command.convert.output);
     case core::LogCommand::Kind::Stats:
         return QStringLiteral("stats ") + command.statsFiles.join(u' ');
-    case core::LogCommand::Kind::Logger: {
-        const core::LoggerOptions& l = command.logger;
-        static const char* const actions[] = {"status", "download", "set-clock"};
-        QString text = QStringLiteral("logger ") + actions[int(l.action)] + u' ';
-        text += l.simulate
-                    ? (l.longFrames ? QStringLiteral("sim long") : QStringLiteral("sim short"))
-                    : QStringLiteral("port ") + l.device;
-        if (l.set)
-            text += QStringLiteral(" set %1").arg(l.set);
-        if (!l.output.isEmpty())
-            text += QStringLiteral(" to ") + l.output;
-        return text;
+    case core::LogCommand::Kind::Logger:
+        return QStringLiteral("logger ") + actions[int(l.action)] + u' ' +
+               meter(l.simulate, l.longFrames, l.device) +
+               (l.set ? QStringLiteral(" set %1").arg(l.set) : QString()) +
+               (l.output.isEmpty() ? QString() : " to " + l.output);
+    case core::LogCommand::Kind::Record:
+        break;
     }
-    }
-    const core::RecordOptions& o = command.record;
-    QString text = o.simulate
-                       ? (o.longFrames ? QStringLiteral("sim long") : QStringLiteral("sim short"))
-                       : QStringLiteral("port ") + o.device;
-    text += QStringLiteral(" every %1").arg(o.interval);
-    if (o.samples)
-        text += QStringLiteral(" samples %1").arg(*o.samples);
-    if (o.duration)
-        text += QStringLiteral(" for %1").arg(*o.duration);
-    if (o.format == files::RecordingFormat::Csv)
-        text += QStringLiteral(" as csv");
-    return text + QStringLiteral(" to ") + o.output;
+    return meter(o.simulate, o.longFrames, o.device) + QStringLiteral(" every %1").arg(o.interval) +
+           (o.samples ? QStringLiteral(" samples %1").arg(*o.samples) : QString()) +
+           (o.duration ? QStringLiteral(" for %1").arg(*o.duration) : QString()) +
+           (o.format == files::RecordingFormat::Csv ? " as csv" : "") + " to " + o.output;
 }
 
 } // namespace
@@ -361,6 +351,7 @@ void TestTarnixLog::runsEndAsAsked() {
         {"SIGTERM", {"--simulate=long", "--interval", "1", "term.dat"}, SIGTERM},
         {"kill -9", {"--simulate", "--interval", "1", "kill.dat"}, SIGKILL, -1},
         {"duration", {"--simulate", "--interval", "1", "--duration", "2", "duration.dat"}},
+        {"CSV out", {"--simulate", "--format", "csv", "--samples", "1", "-"}},
         {"file full", {"--simulate", fullDisk}, 0, 1, "tarnix-log: cannot append to /dev/full: "},
         {"output full", {"--simulate", "-"}, 0, 1, "tarnix-log: cannot write to standard output: ",
          fullDisk},
@@ -403,6 +394,8 @@ void TestTarnixLog::runsEndAsAsked() {
                                         : run.err().contains(row.said.toLocal8Bit()),
                      name + ": " + run.err());
         }
+        if (row.stdoutTo.isEmpty() && files[i] == u"-")
+            QVERIFY(completeLines(run.out()).first() == "time,value,unit,function,range,display");
         if (files[i] == fullDisk || files[i] == u"-")
             continue;
         // Whatever the ending, only complete lines, and none of those seen lost.
