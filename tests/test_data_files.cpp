@@ -1,6 +1,7 @@
 // The data file both ways: the line format, the field-counting reader, safe
 // saving, and a loader that no file can crash or hang.
 #include "files/AnalysisCsv.h"
+#include "files/AnalysisFile.h"
 #include "files/CsvSplit.h"
 #include "files/RecordingFormat.h"
 #include "files/DataFile.h"
@@ -451,6 +452,9 @@ void TestDataFiles::everyRangeHasItsUnit() {
         QVERIFY2(unit ? units.contains(unit->unit) && !none : none, code.range);
     }
     QVERIFY(!tarnix::files::rangeUnit(u"20W"));
+    // Records a spreadsheet could not place in time are counted, not lost without a word.
+    QCOMPARE(leftOutMessage("a", 1), "a: 1 record without a readable date and time was left out");
+    QCOMPARE(leftOutMessage("a", 2), "a: 2 records without a readable date and time were left out");
 }
 
 void TestDataFiles::analysisLines() {

@@ -102,6 +102,11 @@ void TestPanelLogic::devicePath() {
                                            "/dev/ttyUSB10", "/dev/ttyUSB2", "/dev/ttyS1"}),
              (QStringList{"/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyACM0", "/dev/rfcomm0",
                           "/dev/ttyS1"}));
+    // The stable names are the links in /dev/serial/by-id, by the device they lead to.
+    QTemporaryDir byId;
+    QVERIFY(QFile::link("/dev/null", byId.filePath("usb-x")) && QDir(byId.path()).mkdir("sub"));
+    QCOMPARE(platform::byIdLinks(byId.path()),
+             (QMap<QString, QString>{{"/dev/null", byId.filePath("usb-x")}}));
 }
 
 // `tarnix-log ports`: one line a device for scripts, COM names for the first

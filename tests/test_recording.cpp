@@ -175,6 +175,7 @@ void TestRecording::liveListKeepsItsOwnNumbers() {
     QVERIFY(role(0, Qt::BackgroundRole).isValid() && !role(1, Qt::ForegroundRole).isValid());
     QCOMPARE(list->model().headerData(0, Qt::Horizontal, Qt::TextAlignmentRole).toInt(),
              int(Qt::AlignLeft | Qt::AlignVCenter));
+    QVERIFY(!list->model().headerData(0, Qt::Vertical, Qt::DisplayRole).isValid());
 }
 
 void TestRecording::openFileStopsTheRecordingAndLists() {

@@ -503,6 +503,7 @@ void TestTarnixLog::convertKeepsOnlyRecords() {
                                    : QStringList{});
     QCOMPARE(core::runConvert({in + "-gone", QStringLiteral("-")}, run.output()), 1);
     QCOMPARE(core::runConvert({in, m_dir.filePath("no/such/folder.csv")}, run.output()), 1);
+    QCOMPARE(core::runConvert({in, m_dir.filePath("new.csv")}, run.output()), 0);
 }
 
 // The summary of a data file, and of the same readings as CSV, say the same.
