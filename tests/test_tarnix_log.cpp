@@ -8,6 +8,7 @@
 #include "core/LineGaps.h"
 #include "core/Recorder.h"
 #include "core/RecorderOptions.h"
+#include "core/StatusLine.h"
 #include "support/ScriptedDialogs.h"
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
@@ -26,6 +27,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <pty.h>
 #include <sys/stat.h>
 #include <functional>
 
@@ -122,6 +124,7 @@ private Q_SLOTS:
     void statsOfDataAndCsvAgree();
     void reportsGapsWithoutLines_data();
     void reportsGapsWithoutLines();
+    void statusLine();
     void cleanupTestCase();
 
 private:
@@ -526,6 +529,29 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
              qPrintable(parts[1]));
     QVERIFY2(parts[1].contains(u"sampling interval 1 s; gaps longer than 2 s: 1\n"),
              qPrintable(parts[1]));
+}
+
+// On a terminal ten columns wide the progress is shortened, rewritten in
+// place, steps aside for a message and ends with a line end; elsewhere only
+// the messages are written.
+void TestTarnixLog::statusLine() {
+    int master = -1, slave = -1;
+    winsize size{.ws_row = 5, .ws_col = 10, .ws_xpixel = 0, .ws_ypixel = 0};
+    termios raw{};
+    cfmakeraw(&raw);
+    QVERIFY(::openpty(&master, &slave, nullptr, &raw, &size) == 0);
+    core::StatusLine terminal(slave, true), file(slave, false);
+    for (const char* text : {"0123456789abc", "abc", "abc"})
+        terminal.show(text);
+    terminal.say("hi");
+    terminal.end();
+    file.show("gone");
+    file.say("x");
+    file.end();
+    QByteArray got(100, '\0');
+    got.resize(::read(master, got.data(), got.size()));
+    QCOMPARE(got, "\r012345678\rabc      \r   \rhi\nabc\nx\n");
+    ::close(slave), ::close(master);
 }
 
 QTEST_GUILESS_MAIN(TestTarnixLog)
