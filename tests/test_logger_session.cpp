@@ -263,7 +263,7 @@ void TestLoggerSession::loggerCommands() {
     QCOMPARE(run.said.join(u'|').remove(QStringLiteral("tarnix-log: ")), said);
     QCOMPARE(run.code, said.isEmpty() ? 0 : 1);
     QCOMPARE(run.out.count('\n'), lines);
-    if (command == u"status" && said.isEmpty())
+    if (command == u"status" && said.isEmpty()) // the three sets README promises of --simulate
         QCOMPARE(run.out, "Write count: 12\nId code: 1001\nRecording mode: Normal\nMemory size: 4 K\n"
                           "Clock: 26/03/14---08:00:00\nSampling interval: 2 sec\nRange changes: 3\n"
                           "Fail count: 0\nBaud rate: 9600\nSet 1: DCV, 20V, 120 records\n"

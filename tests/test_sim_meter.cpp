@@ -1,7 +1,5 @@
 // The simulated meter behind the in-memory port, driven by the real link on the virtual clock.
-#include "logger/LoggerHeader.h"
 #include "meter/Frames.h"
-#include "sim/DemoLogger.h"
 #include "support/SimulatedLink.h"
 
 #include <QtTest>
@@ -45,7 +43,6 @@ private Q_SLOTS:
     void answersOnlyAtItsSpeed();
     void memoryAndRecordingCommands();
     void halfHeardCommandIsForgotten();
-    void demoLoggerHoldsItsThreeSets();
 };
 
 void TestSimMeter::scripts_data() {
@@ -136,17 +133,6 @@ void TestSimMeter::halfHeardCommandIsForgotten() {
     w.link.send("R");
     QVERIFY(w.link.delay(2.0));
     QCOMPARE(w.ask().size(), 5); // the blank is a request, not an address byte
-}
-
-// What README promises of --simulate's logger.
-void TestSimMeter::demoLoggerHoldsItsThreeSets() {
-    const QByteArray image = sim::demoLoggerMemory(QDateTime(QDate(2026, 3, 14), QTime(9, 0)));
-    std::array<std::uint8_t, logger::HeaderLength> header{};
-    std::copy_n(image.constData(), logger::HeaderLength, reinterpret_cast<char*>(header.data()));
-    QStringList sets;
-    for (const logger::RecordSet& set : logger::decodeHeader(header).sets)
-        sets << QStringLiteral("%1 %2 %3").arg(set.function, set.range, set.countText());
-    QCOMPARE(sets, (QStringList{"DCV 20V 120", "TEMP 1370'C 60", "ACV 200V 80"}));
 }
 
 QTEST_GUILESS_MAIN(TestSimMeter)
