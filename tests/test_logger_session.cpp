@@ -258,7 +258,7 @@ void TestLoggerSession::loggerCommands() {
                      : command == u"download" ? core::LoggerOptions::Action::Download
                                               : core::LoggerOptions::Action::SetClock;
     options.set = set;
-    options.output = QStringLiteral("-");
+    options.output = command == u"download" ? QStringLiteral("-") : QString(); // as parsed
     const CommandRun run = runCommand(options, s);
     QCOMPARE(run.said.join(u'|').remove(QStringLiteral("tarnix-log: ")), said);
     QCOMPARE(run.code, said.isEmpty() ? 0 : 1);
