@@ -129,6 +129,7 @@ void TestPollingCycle::recordingReply_data() {
     QTest::newRow("0, CR") << QByteArray("\x00\x0d", 2) << false;
     QTest::newRow("one byte") << QByteArray("\x01", 1) << false;
     QTest::newRow("longer, ends in 1") << QByteArray("\x00\x07\x01\x0d", 4) << true;
+    QTest::newRow("none: asked 15 times") << QByteArray() << false;
 }
 
 void TestPollingCycle::recordingReply() {
@@ -153,7 +154,7 @@ void TestPollingCycle::recordingReply() {
     cycle.tick();
     QCOMPARE(state.link.recordingFlag, recording);
     QCOMPARE(state.texts.recordingShown, recording);
-    QCOMPARE(port.writes().size(), 3u); // the request and two "X"
+    QCOMPARE(port.writes().size(), reply.isEmpty() ? 16u : 3u); // the request and two "X"
 }
 
 void TestPollingCycle::meterOffAndOnRestartsTheLink_data() {
