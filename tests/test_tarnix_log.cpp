@@ -484,6 +484,8 @@ void TestTarnixLog::convertKeepsOnlyRecords_data() {
         << 1 << 5;
     QTest::newRow("binary and a 1 MB line")
         << noiseBytes(300000) + QByteArray(1 << 20, ',') + "\n1,26/12/06,13:07:18.0,DCV,2V,1\n" << 1 << -1;
+    QTest::newRow("lines across the 1 MB reads")
+        << QByteArray("1,26/12/06,13:07:18.0,DCV,2V,1\n").repeated(40000) << 40000 << 0;
 }
 
 // Only records reach the CSV, each as six fields; the rest is counted.

@@ -4,12 +4,6 @@
 #include <QString>
 #include <QWidget>
 
-// A widget by its object name, or its class where it has none.
-inline QString widgetName(const QWidget* w) {
-    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
-                                     : w->objectName();
-}
-
 // No visible widget of `window` is cut off by its edge (a row wholly out of
 // sight is meant so), and no two visible widgets side by side overlap:
 // nothing covered or left where another layout put it. Empty when all is
@@ -20,13 +14,13 @@ inline QString misplacedWidget(const QWidget* window) {
             continue;
         const QRect at(child->mapTo(window, QPoint(0, 0)), child->size());
         if (!window->rect().contains(at) && window->rect().intersects(at))
-            return widgetName(child) +
+            return child->objectName() +
                    QStringLiteral(" reaches %1x%2").arg(at.right()).arg(at.bottom());
         for (const QObject* other : child->parentWidget()->children()) {
             const auto* sibling = qobject_cast<const QWidget*>(other);
             if (sibling && sibling != child && sibling->isVisible() && !sibling->isWindow() &&
                 sibling->geometry().intersects(child->geometry()))
-                return widgetName(child) + QStringLiteral(" covers ") + widgetName(sibling);
+                return child->objectName() + QStringLiteral(" covers ") + sibling->objectName();
         }
     }
     return {};
