@@ -96,6 +96,8 @@ void TestLoggerWindows::headerAndSetDownload() {
                  + grid->item(0, 3)->text(), QStringLiteral("DCV 200mV 5"));
     // Shown, the lists take the header's entries (Max, 9600) and write them.
     QCOMPARE(b.writes(), (QStringList{"5=1", "48=0"}));
+    // Refused while another action holds the wire, and taken once it is free.
+    QVERIFY(b.panel.cycle().runExclusive([&] { memory->downloadSet(1); }) && !memory->dataList());
     memory->downloadSet(1);
     logger::DataList* list = memory->dataList();
     QVERIFY(list);
