@@ -473,10 +473,10 @@ void TestTarnixLog::convertKeepsOnlyRecords_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("records");
     QTest::addColumn<int>("skipped");
-    QTest::newRow("a recording and a logger set, any line ends")
+    QTest::newRow("a recording and a logger set, any line ends, one odd line")
         << QByteArray("1,26/12/06,13:07:18.0,DCV,200mV,-12.34\r\n2,26/12/06,13:07:19.0,DCV,"
-                      "200mV,OL\n\n3,27/01/01,00:00:00.4,RES,20KOhm,1.234\r")
-        << 3 << 0;
+                      "200mV,OL\n\n3,27/01/01,00:00:00.4,RES,20KOhm,1.234\rodd\n")
+        << 3 << 1;
     QTest::newRow("lines that are not records")
         << QByteArray("time,value\r\n1,26/12/06,13:07:18.0,DCV,200mV\r\n"
                       "1,26/12/06,13:07:18.0,DCV,200mV,1,2\r\nx,26/12/06,13:07:18.0,DCV,2V,1\r\n"
@@ -502,9 +502,9 @@ void TestTarnixLog::convertKeepsOnlyRecords() {
     QCOMPARE(lines[0], "time,value,unit,function,range,display");
     for (const QByteArray& line : lines.mid(1))
         QCOMPARE(files::csvSplit(line).size(), 6);
+    const QString count = skipped == 1 ? "1 line was" : QString::number(skipped) + " lines were";
     if (skipped >= 0)
-        QCOMPARE(run.said, skipped ? QStringList{in + QStringLiteral(": %1 lines were not a record, "
-                                                                      "skipped").arg(skipped)}
+        QCOMPARE(run.said, skipped ? QStringList{in + ": " + count + " not a record, skipped"}
                                    : QStringList{});
     QCOMPARE(core::runConvert({in + "-gone", QStringLiteral("-")}, run.output()), 1);
     QCOMPARE(core::runConvert({in, m_dir.filePath("no/such/folder.csv")}, run.output()), 1);
