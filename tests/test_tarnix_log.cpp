@@ -17,19 +17,15 @@
 #include "support/ProgramRun.h"
 
 #include <QDate>
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 #include <csignal>
-#include <cstdlib>
 #include <fcntl.h>
 #include <pty.h>
 #include <sys/stat.h>
-#include <functional>
 
 using namespace tarnix;
 
