@@ -47,13 +47,14 @@ public:
         : m_options(options), m_console(console),
           m_dialogs(QStringLiteral("tarnix-log"), console.message),
           m_clock(console.clock ? *console.clock : m_realClock) {
-        if (console.meter) {
-            m_port = std::make_unique<platform::MemorySerialPort>(*console.meter, m_clock);
-        } else if (options.simulate) {
+        if (!console.meter && options.simulate) {
             m_meter = std::make_unique<sim::SimMeter>(
                 options.longFrames ? sim::Model::Long : sim::Model::Short, SimulatedBaud);
             m_meter->loadMemory(sim::demoLoggerMemory(QDateTime::currentDateTime().addSecs(-3600)));
-            m_port = std::make_unique<platform::MemorySerialPort>(*m_meter, m_clock);
+        }
+        // A simulated meter, the tests' or the built-in one, is reached over the in-memory wire.
+        if (sim::SimMeter* meter = console.meter ? console.meter : m_meter.get()) {
+            m_port = std::make_unique<platform::MemorySerialPort>(*meter, m_clock);
         } else {
             auto port = std::make_unique<platform::QtSerialPort>();
             port->setPortName(options.device);
