@@ -1,6 +1,10 @@
 // Alarm limits: the verdict rules, the check in the polling cycle, and the alarm dialog.
 #include "core/AlarmVerdict.h"
 #include "core/MeterSession.h"
+#include "link/Commands.h"
+#include "meter/FunctionRange.h"
+#include "meter/LeadingNumber.h"
+#include "meter/PackedReading.h"
 #include "ui/alarm/AlarmSetUp.h"
 #include "ui/alarm/CharBox.h"
 #include "ui/panel/Panel.h"
@@ -49,6 +53,8 @@ private Q_SLOTS:
     void dialogWrites_data();
     void dialogWrites();
     void frequencyKeepsTheDialogShut();
+    void limitsTheMeterWillNotGiveAreAskedOnce();
+    void everyRangeHasItsLimitsResolution();
 };
 
 void TestAlarm::verdict_data() {
@@ -197,6 +203,30 @@ void TestAlarm::frequencyKeepsTheDialogShut() {
     b.panel.state().reading.functionText = QStringLiteral("DCV");
     QVERIFY(b.panel.cycle().runExclusive([&] { dialog->findChild<QPushButton*>("CmdOK")->click(); }));
     QVERIFY(dialog->isEnabled() && b.dialogs.messageTexts() == QStringList{core::BusyMessage});
+}
+
+// Without its limits the check gives up on them: one time-out, not one every tick.
+void TestAlarm::limitsTheMeterWillNotGiveAreAskedOnce() {
+    Bench b;
+    b.meter.setReadReplyLength(0);
+    b.dialogs.answerRetries(false);
+    for (int i = 0; i < 3; ++i)
+        b.panel.cycle().tick();
+    QCOMPARE(b.dialogs.messageTexts(), QStringList{link::WaitTimeOutMessage});
+}
+
+// A limit's last digit steps by the range's resolution: 1999 counts fill the range.
+void TestAlarm::everyRangeHasItsLimitsResolution() {
+    for (const auto& e : meter::functionRangeTable()) {
+        const auto r = core::resolutionForCode(e.code);
+        QVERIFY2(r.has_value() == (e.function != QLatin1String("HOLD")), e.range);
+        const double full = meter::leadingNumber(QString::fromLatin1(e.range));
+        if (!r || !(full > 0)) // frequencies have no alarm
+            continue;
+        QVERIFY2(r->step * 2000 >= full && r->step * 200 < full, e.range);
+        const meter::PackedFields counts{true, true, 9, 9, 9, r->point};
+        QVERIFY2(qFuzzyCompare(meter::packedDigitsText(counts).toDouble(), 1999 * r->step), e.range);
+    }
 }
 
 QTEST_MAIN(TestAlarm)

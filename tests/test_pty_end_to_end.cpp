@@ -15,21 +15,16 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <initializer_list>
 
 using tarnix::sim::Model;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (const int v : values)
-        b.append(char(v));
-    return b;
-}
-
-QString settingsAt(int baud) {
-    return QStringLiteral("%1,n,8,1").arg(baud);
+// A reading request as the polling cycle makes it: what is waiting after 0.2 s.
+QByteArray request(tarnix::link::Rs232& link, tarnix::platform::SerialPort& port) {
+    link.flush();
+    link.send(QByteArrayLiteral(" "));
+    return link.delay(0.2) ? port.readAll() : QByteArrayLiteral("(the wait was cut short)");
 }
 
 // The meter on its pseudo-terminal and the program's port, link and clock.
@@ -52,15 +47,6 @@ struct Bench {
             return pty.errorText();
         port.setPortName(pty.devicePath());
         return port.open(settings) ? QString() : port.errorText();
-    }
-
-    // A reading request as the polling cycle makes it: what is waiting after 0.2 s.
-    QByteArray request() {
-        link.flush();
-        link.send(QByteArrayLiteral(" "));
-        if (!link.delay(0.2))
-            return QByteArrayLiteral("(the wait was cut short)");
-        return port.readAll();
     }
 };
 
@@ -139,9 +125,9 @@ void PtyEndToEnd::frameReachesThePortUntouched() {
         tarnix::sim::parseReadingScript(QStringLiteral("raw 3 17 19 10 13"), Model::Short, &error);
     QVERIFY2(readings, qPrintable(error.message));
     bench.meter.setScript(*readings);
-    const QString problem = bench.start(settingsAt(2400));
+    const QString problem = bench.start(QStringLiteral("2400,n,8,1"));
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    QCOMPARE(bench.request(), bytes({3, 17, 19, 10, 13}));
+    QCOMPARE(request(bench.link, bench.port), QByteArray("\x03\x11\x13\n\r"));
     QCOMPARE(bench.meter.requestCount(), 1);
 }
 
@@ -193,7 +179,7 @@ void PtyEndToEnd::answerTakesItsWireTime() {
     Bench bench(Model::Short, 9600);
     for (int a = 0; a < 100; ++a)
         bench.meter.setMemory(a, std::uint8_t(3 * a + 1));
-    const QString problem = bench.start(settingsAt(9600));
+    const QString problem = bench.start(QStringLiteral("9600,n,8,1"));
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
 
     bench.link.flush();
@@ -211,7 +197,7 @@ void PtyEndToEnd::memoryBytesCrossTheWireUntouched() {
     Bench bench;
     const int address = 0x0D0A;
     bench.meter.setMemory(address, 17);
-    const QString problem = bench.start(settingsAt(9600));
+    const QString problem = bench.start(QStringLiteral("9600,n,8,1"));
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QVERIFY(bench.link.readByte(address));
     QCOMPARE(int(bench.link.lastByte()), 17);
@@ -249,12 +235,8 @@ void PtyEndToEnd::programServesItsMeter() {
     tarnix::platform::ScriptedDialogs dialogs;
     tarnix::link::Rs232 link(port, clock, dialogs);
     port.setPortName(linkPath);
-    QVERIFY2(port.open(settingsAt(9600)), qPrintable(port.errorText()));
-    const auto request = [&] {
-        link.flush();
-        link.send(QByteArrayLiteral(" "));
-        return link.delay(0.2) ? port.readAll() : QByteArray("(the wait was cut short)");
-    };
+    QVERIFY2(port.open(QStringLiteral("9600,n,8,1")), qPrintable(port.errorText()));
+    const auto request = [&] { return ::request(link, port); };
 
     QVERIFY(frame(request()));
     QVERIFY(link.readByte(1000));
