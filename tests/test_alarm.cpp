@@ -171,6 +171,8 @@ void TestAlarm::dialogWrites() {
     // Each box is first typed a key it refuses.
     for (const auto& [row, limit] : {std::pair{"High", high}, std::pair{"Low", low}}) {
         auto boxes = dialog->findChildren<alarm::CharBox*>(QStringLiteral("Txt%1Alarm").arg(row));
+        for (int i = 0; i < 4; ++i) // four boxes of one name, told apart by their index
+            QCOMPARE(boxes[i]->property("index"), QVariant(i + 1));
         boxes.prepend(dialog->findChild<alarm::CharBox*>(QStringLiteral("Txt%1Sign").arg(row)));
         for (int i = 0; i < limit.size(); ++i)
             if (limit[i] != u' ')

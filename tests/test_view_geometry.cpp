@@ -245,8 +245,11 @@ void TestViewGeometry::chartSeriesAndLayout() {
         }
     }
 
-    QCOMPARE(chartLayoutOnLoad(QSizeF(6135, 5490)).chart, QRectF(0, 0, 6015, 4575));
-    // After a resize the chart fills the window but for its margins, the caption centred below.
+    const ChartLayout loaded = chartLayoutOnLoad(QSizeF(6135, 5490));
+    QCOMPARE(loaded.chart, QRectF(0, 0, 6015, 4575));
+    // After a resize the chart fills the window but for its margins; the caption's
+    // 480 wide text is centred below it, on load as after.
+    QCOMPARE(loaded.caption, QPointF(6135 / 2.0 - 240, 4575));
     const ChartLayout resized = chartLayoutAfterResize(QSizeF(8000, 6000));
     QCOMPARE(resized.chart, QRectF(0, 0, 7880, 5000));
     QCOMPARE(resized.caption, QPointF(4000, 5000));
