@@ -184,7 +184,7 @@ void TestRecording::openFileStopsTheRecordingAndLists() {
     QByteArray lines;
     for (int i = 1; i <= 250; ++i)
         lines += QByteArray::number(i) + ",26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n";
-    writeFile(data, lines + "1,2,3,4\r\n"); // a short last line is dropped
+    QVERIFY(writeFile(data, lines + "1,2,3,4\r\n")); // a short last line is dropped
     b.dialogs.answerFile(b.dir.filePath("rec.dat"));
     b.find<QPushButton>("CmdSaveStop")->click();
     b.dialogs.answerFile(data);

@@ -120,6 +120,7 @@ void TestViewGeometry::scaleNumberPlaces_data() {
     QTest::newRow("1370'C") << "1370'C" << L << " 685| 1027.5| 342.5| 1370|0|-50";
     QTest::newRow("2000'F on load") << "2000'F" << L << " 1000| 1500| 500| 2000|0|-58";
     QTest::newRow("2000'F redrawn") << "2000'F" << D << " 1000| 1500| 500| 2000|0|-60";
+    QTest::newRow("200'C redrawn") << "200'C" << D << " 100| 150| 50| 200|0|-50";
     QTest::newRow("no number in the range") << "" << L << "0| 0| 0| 0| 0";
 }
 
@@ -247,8 +248,8 @@ void TestViewGeometry::chartSeriesAndLayout() {
 
     const ChartLayout loaded = chartLayoutOnLoad(QSizeF(6135, 5490));
     QCOMPARE(loaded.chart, QRectF(0, 0, 6015, 4575));
-    // After a resize the chart fills the window but for its margins; the caption's
-    // 480 wide text is centred below it, on load as after.
+    // After a resize the chart fills the window but for its margins; the caption (480 wide)
+    // is centred below it, as on load.
     QCOMPARE(loaded.caption, QPointF(6135 / 2.0 - 240, 4575));
     const ChartLayout resized = chartLayoutAfterResize(QSizeF(8000, 6000));
     QCOMPARE(resized.chart, QRectF(0, 0, 7880, 5000));

@@ -14,34 +14,32 @@ bool ScriptedDialogs::retry(const QString& text) {
     return m_retryAnswer;
 }
 
-std::unique_ptr<Progress> ScriptedDialogs::progressFor(QObject* window, const QString& text) {
+std::unique_ptr<Progress> ScriptedDialogs::progressFor(QObject*, const QString&) {
     struct Scripted final : Progress {
         const int& cancelAt;
         explicit Scripted(const int& at) : cancelAt(at) {}
         bool update(int percent) override { return percent < cancelAt; }
     };
-    Q_UNUSED(window);
-    Q_UNUSED(text);
     return std::make_unique<Scripted>(m_cancelAt);
+}
+
+// The next scripted answer; none left is a cancel.
+static QString next(std::deque<QString>& answers) {
+    const QString answer = answers.empty() ? QString() : answers.front();
+    if (!answers.empty())
+        answers.pop_front();
+    return answer;
 }
 
 QString ScriptedDialogs::input(const QString& prompt, const QString& title,
                                const QString& defaultAnswer) {
     m_prompts.push_back({prompt, title, defaultAnswer});
-    if (m_answers.empty())
-        return {};
-    QString answer = m_answers.front();
-    m_answers.pop_front();
-    return answer;
+    return next(m_answers);
 }
 
 QString ScriptedDialogs::saveFileName(const QString& filter) {
     m_filters << filter;
-    if (m_files.empty())
-        return {};
-    QString path = m_files.front();
-    m_files.pop_front();
-    return path;
+    return next(m_files);
 }
 
 QString ScriptedDialogs::saveFileName(const QString& filter, QString* chosen) {
@@ -56,14 +54,6 @@ QStringList ScriptedDialogs::messageTexts() const {
     for (const auto& m : m_messages)
         texts << m.text;
     return texts;
-}
-
-void ScriptedDialogs::clear() {
-    m_messages.clear();
-    m_prompts.clear();
-    m_answers.clear();
-    m_files.clear();
-    m_filters.clear();
 }
 
 } // namespace tarnix::platform

@@ -27,7 +27,7 @@ public:
 
     void messageFor(QObject* window, const QString& text, MessageIcon icon,
                     const QString& title) override;
-    // Recorded as a message; answered OK until cancelRetries() says otherwise.
+    // Recorded as a message; answered as answerRetries() says (OK at first).
     bool retry(const QString& text) override;
     QString input(const QString& prompt, const QString& title,
                   const QString& defaultAnswer) override;
@@ -55,7 +55,6 @@ public:
     const std::vector<Message>& messages() const { return m_messages; }
     QStringList messageTexts() const;
     const std::vector<Prompt>& prompts() const { return m_prompts; }
-    void clear();
 
 private:
     std::vector<Message> m_messages;
