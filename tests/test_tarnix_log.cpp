@@ -154,6 +154,7 @@ void TestTarnixLog::commandLine_data() {
          "error: --duration takes a number of seconds above 0, not \"0\""},
         {"record --simulate --format xlsx -", "error: --format takes dat or csv, not \"xlsx\""},
         {"convert in.dat --format csv -", "convert in.dat to -"},
+        {"convert in.dat out.csv more", "error: unexpected argument \"more\""},
         {"convert in.dat", "error: give the data file to convert and the CSV file to write, or - "
                            "for standard output"},
         {"stats a.dat b.csv", "stats a.dat b.csv"},

@@ -248,9 +248,8 @@ void TestViewGeometry::chartSeriesAndLayout() {
 
     const ChartLayout loaded = chartLayoutOnLoad(QSizeF(6135, 5490));
     QCOMPARE(loaded.chart, QRectF(0, 0, 6015, 4575));
-    // After a resize the chart fills the window but for its margins; the caption (480 wide)
-    // is centred below it, as on load.
-    QCOMPARE(loaded.caption, QPointF(6135 / 2.0 - 240, 4575));
+    QCOMPARE(loaded.caption, QPointF(6135 / 2.0 - 240, 4575)); // its 480 wide text centred
+    // After a resize the chart fills the window but for its margins, the caption centred below.
     const ChartLayout resized = chartLayoutAfterResize(QSizeF(8000, 6000));
     QCOMPARE(resized.chart, QRectF(0, 0, 7880, 5000));
     QCOMPARE(resized.caption, QPointF(4000, 5000));
