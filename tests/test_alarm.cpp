@@ -152,7 +152,7 @@ void TestAlarm::dialogWrites_data() {
     // Lowercase letters are digits 0, but box 1 holding anything but "0" is the leading 1.
     QTest::newRow("letters in 2V") << 1 << "+l2o5" << "" << "X  0.001"
                                    << "49=150 50=1 53=19 54=232 51=1 52=192";
-    QTest::newRow("negative low in 20V") << 2 << "" << "- 100" << "X  0.01"
+    QTest::newRow("negative low in 20V") << 2 << "" << "-0100" << "X  0.01"
                                          << "49=150 50=2 53=1 54=64 51=32 52=64";
     QTest::newRow("1000V") << 4 << "" << "" << "X  1" << "49=150 50=4 53=1 54=0 51=1 52=0";
 }
