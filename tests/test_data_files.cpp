@@ -481,8 +481,7 @@ void TestDataFiles::baseUnitValuesKeepTheNumber() {
         const int exponent = random.bounded(-12, 7);
         const QString value = baseUnitValue(display, exponent);
         QVERIFY2(qAbs(value.toDouble() - display.toDouble() * std::pow(10.0, exponent)) <=
-                     1e-9 * qAbs(value.toDouble()) + 1e-300,
-                 qPrintable(display + u' ' + value));
+                     1e-9 * qAbs(value.toDouble()) + 1e-300, qPrintable(display + u' ' + value));
         QVERIFY2(!value.contains(u'e') && !value.startsWith(u"00") && !value.startsWith(u"-00"),
                  qPrintable(value));
         const auto digits = [](QString t) { return t.remove(u'-').remove(u'.').remove(u'0'); };
@@ -534,8 +533,7 @@ void TestDataFiles::recordTimes() {
     QCOMPARE(at.has_value(), !expected.isEmpty());
     QCOMPARE(at ? at->toString("yyyy-MM-dd HH:mm:ss.zzz") : QString(), expected);
     if (at) // the local time's own offset, so it names the same moment
-        QCOMPARE(at->toMSecsSinceEpoch(),
-                 QDateTime(at->date(), at->time()).toMSecsSinceEpoch());
+        QCOMPARE(at->toMSecsSinceEpoch(), QDateTime(at->date(), at->time()).toMSecsSinceEpoch());
 }
 
 void TestDataFiles::appendingChecksTheHeader_data() {

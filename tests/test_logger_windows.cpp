@@ -119,20 +119,32 @@ void TestLoggerWindows::settingsWrites_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("written"); // none: refused
-    QTest::newRow("id 1000") << "TxtIdCode" << "1000" << QStringList{"3=3", "2=232"};
-    QTest::newRow("id too big") << "TxtIdCode" << "70000" << QStringList{};
-    QTest::newRow("rate 2 sec") << "TxtSampleRate" << "2 sec" << QStringList{"19=0", "18=5"};
-    QTest::newRow("rate 1") << "TxtSampleRate" << "1" << QStringList{"19=0", "18=2"};
-    QTest::newRow("mode Min") << "ComboRecordingMode" << "Min" << QStringList{"5=2"};
-    QTest::newRow("baud 2400") << "ComboBaudRate" << "2400" << QStringList{"48=2"};
+    QTest::addColumn<bool>("recording");      // the meter's logger records meanwhile
+    const auto row = [](const char* name, const char* control, const char* text,
+                        QStringList written, bool recording = false) {
+        QTest::newRow(name) << QString(control) << QString(text) << written << recording;
+    };
+    row("id 1000", "TxtIdCode", "1000", {"3=3", "2=232"});
+    row("id too big", "TxtIdCode", "70000", {});
+    row("rate 2 sec", "TxtSampleRate", "2 sec", {"19=0", "18=5"});
+    row("rate 1", "TxtSampleRate", "1", {"19=0", "18=2"});
+    row("mode Min", "ComboRecordingMode", "Min", {"5=2"});
+    row("baud 2400", "ComboBaudRate", "2400", {"48=2"});
+    // Each refused while the logger records.
+    row("id, recording", "TxtIdCode", "1000", {}, true);
+    row("rate, recording", "TxtSampleRate", "2 sec", {}, true);
+    row("mode, recording", "ComboRecordingMode", "Min", {}, true);
+    row("baud, recording", "ComboBaudRate", "2400", {}, true);
 }
 
 void TestLoggerWindows::settingsWrites() {
     QFETCH(QString, control);
     QFETCH(QString, text);
     QFETCH(QStringList, written);
+    QFETCH(bool, recording);
     Bench b;
     logger::Memory* memory = b.openLogger();
+    b.panel.state().link.recordingFlag = recording;
     b.heard().clearCommands();
     // The text of a field, then its button; or a list's entry.
     auto* input = memory->findChild<QWidget*>(control);
@@ -140,7 +152,8 @@ void TestLoggerWindows::settingsWrites() {
     if (auto* button = memory->findChild<QPushButton*>(QString(control).replace("Txt", "Cmd")))
         button->click();
     QCOMPARE(b.writes(), written);
-    QCOMPARE(b.dialogs.messageTexts().join(u'|'), written.isEmpty() ? "Invalid, try again!" : "");
+    const char* refusal = recording ? "Invalid, Recording Mode !" : "Invalid, try again!";
+    QCOMPARE(b.dialogs.messageTexts().join(u'|'), written.isEmpty() ? refusal : "");
 }
 
 // A resize writes nothing again; a change made while a poll runs waits for

@@ -132,8 +132,7 @@ void TestMeterDecoding::longFrame() {
     if (result == int(LongFrameResult::Decoded)) // as the polling cycle does
         applyFrequencyUnit(std::uint8_t(frame[2]), r);
     QCOMPARE(QStringLiteral("%1|%2|%3|%4")
-                 .arg(r.functionCode)
-                 .arg(r.functionText, r.rangeText, r.value.text()),
+                 .arg(r.functionCode).arg(r.functionText, r.rangeText, r.value.text()),
              shown);
 }
 

@@ -124,18 +124,12 @@ void TestMqtt::outbox_data() {
     QTest::addColumn<int>("bound");
     QTest::addColumn<QString>("script");   // + push the next letter, s send, aN ack N, r resend
     QTest::addColumn<QString>("expected"); // waiting, in flight, dropped, next to send
-    QTest::newRow("acknowledged in order leave") << 9 << "+ + + s s a1"
-                                                 << "2 1 0 c";
-    QTest::newRow("a later ack waits for the first") << 9 << "+ + s s a2"
-                                                     << "2 2 0 -";
-    QTest::newRow("then both leave") << 9 << "+ + s s a2 a1"
-                                     << "0 0 0 -";
-    QTest::newRow("lost connection: again from the first") << 9 << "+ + + s s a2 r"
-                                                           << "3 0 0 a";
-    QTest::newRow("full: the oldest goes") << 2 << "+ + + +"
-                                           << "2 0 2 c";
-    QTest::newRow("full while in flight") << 2 << "+ s + + a1"
-                                          << "2 0 1 b";
+    QTest::newRow("acknowledged in order leave") << 9 << "+ + + s s a1" << "2 1 0 c";
+    QTest::newRow("a later ack waits for the first") << 9 << "+ + s s a2" << "2 2 0 -";
+    QTest::newRow("then both leave") << 9 << "+ + s s a2 a1" << "0 0 0 -";
+    QTest::newRow("lost connection: again from the first") << 9 << "+ + + s s a2 r" << "3 0 0 a";
+    QTest::newRow("full: the oldest goes") << 2 << "+ + + +" << "2 0 2 c";
+    QTest::newRow("full while in flight") << 2 << "+ s + + a1" << "2 0 1 b";
 }
 
 void TestMqtt::outbox() {
@@ -226,10 +220,8 @@ void TestMqtt::programEnds_data() {
     QTest::addColumn<QString>("password");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("said");
-    QTest::newRow("wrong password") << "lab/b4"
-                                    << "wrong" << 1 << "refused the login: not authorised";
-    QTest::newRow("killed") << "lab/b4"
-                            << "secret" << -1 << "";
+    QTest::newRow("wrong password") << "lab/b4" << "wrong" << 1 << "refused the login: not authorised";
+    QTest::newRow("killed") << "lab/b4" << "secret" << -1 << "";
 }
 
 void TestMqtt::programEnds() {

@@ -204,8 +204,7 @@ void TestPlots::plotWindows() {
     QPointer<files::PlotWindow> plot = b.plot("DCV", {"200mV"}, {"150", "150", "150"});
     QVERIFY(plot && plot->isVisible());
     QCOMPARE(labels(plot, {"LblValTop", "LblValMid", "Lbl0", "MidLbl", "TopLbl", "LblUnit", "LblT1",
-                           "LblT3"}),
-             "200 100 0 -100 -200 DCV:200mV 14:01:00.0 14:03:00.0");
+                           "LblT3"}), "200 100 0 -100 -200 DCV:200mV 14:01:00.0 14:03:00.0");
     // The flat curve at 150 of 200 (y 1750) is painted where the geometry puts it, at any size.
     QWidget* canvas = plot->centralWidget();
     for (const QSize size : {canvas->size(), canvas->size() * 2, QSize(300, 200)}) {

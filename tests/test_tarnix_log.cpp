@@ -204,8 +204,7 @@ void TestTarnixLog::programExits_data() {
         << QStringList{"record", "--simulate", "--format", "csv", datFile} << 1
         << QStringLiteral("tarnix-log: cannot append to %1: it does not start with the CSV "
                           "header \"time,value,unit,function,range,display\"").arg(datFile);
-    QTest::newRow("file that cannot open")
-        << QStringList{"record", "--simulate", badFile} << 1
+    QTest::newRow("file that cannot open") << QStringList{"record", "--simulate", badFile} << 1
         << QStringLiteral("tarnix-log: cannot append to %1: ").arg(badFile);
     // Special files: never waited on, never replaced.
     const QString fifo = m_dir.filePath(QStringLiteral("fifo"));
@@ -423,11 +422,9 @@ void TestTarnixLog::reportsGapsWithoutLines_data() {
     QTest::newRow("steady") << 1 << QList<int>{0, 1, 2, 3} << 4 << QStringList{};
     QTest::newRow("a late line is no gap") << 5 << QList<int>{0, 5, 16} << 17 << QStringList{};
     QTest::newRow("just no gap") << 1 << QList<int>{0, 4} << 8 << QStringList{};
-    QTest::newRow("a gap inside the run")
-        << 1 << QList<int>{0, 1, 13, 14} << 15
+    QTest::newRow("a gap inside the run") << 1 << QList<int>{0, 1, 13, 14} << 15
         << QStringList{"no line written from 10:00:01 to 10:00:13 (12 s)"};
-    QTest::newRow("a run that ends in a gap")
-        << 2 << QList<int>{0, 2} << 30
+    QTest::newRow("a run that ends in a gap") << 2 << QList<int>{0, 2} << 30
         << QStringList{"no line written from 10:00:02 to 10:00:30, the end of the run (28 s)"};
 }
 
@@ -466,8 +463,7 @@ void TestTarnixLog::convertKeepsOnlyRecords_data() {
     QTest::addColumn<int>("skipped");
     QTest::newRow("a recording and a logger set, any line ends, one odd line")
         << QByteArray("1,26/12/06,13:07:18.0,DCV,200mV,-12.34\r\n2,26/12/06,13:07:19.0,DCV,"
-                      "200mV,OL\n\n3,27/01/01,00:00:00.4,RES,20KOhm,1.234\rodd\n")
-        << 3 << 1;
+                      "200mV,OL\n\n3,27/01/01,00:00:00.4,RES,20KOhm,1.234\rodd\n") << 3 << 1;
     QTest::newRow("lines that are not records")
         << QByteArray("time,value\r\n1,26/12/06,13:07:18.0,DCV,200mV\r\n"
                       "1,26/12/06,13:07:18.0,DCV,200mV,1,2\r\nx,26/12/06,13:07:18.0,DCV,2V,1\r\n"
