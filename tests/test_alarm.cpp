@@ -179,7 +179,9 @@ void TestAlarm::dialogWrites() {
                 QTest::keyClicks(boxes[i], (i == 0 ? "5x" : "x+") + limit.mid(i, 1));
         QTest::keyClick(boxes[0], Qt::Key_Backspace); // the sign is only ever replaced
     }
-    for (const auto& told : b.dialogs.messages()) // "... value completed!" over the dialog
+    // "... value completed!" over the dialog, for each limit whose last box was typed.
+    QCOMPARE(b.dialogs.messages().size(), std::size_t((high.size() == 5) + (low.size() == 5)));
+    for (const auto& told : b.dialogs.messages())
         QVERIFY2(told.window == dialog, qPrintable(told.text));
     const char* button = writes.startsWith(u"49=0 ") ? "CmdDisable" : "CmdOK";
     dialog->findChild<QPushButton*>(QString::fromLatin1(button))->click();

@@ -392,7 +392,7 @@ void TestDataFiles::fileChangedWhileOpen_data() {
     QTest::addColumn<bool>("shown");       // the records opened still show
     const QByteArray before = recordedLines(5000);
     QTest::newRow("appended to") << before + recordedLines(7) << true;
-    QTest::newRow("cut short") << before.left(before.size() / 2) << false;
+    QTest::newRow("cut short") << before.chopped(40) << false; // its first block still whole
     QTest::newRow("emptied") << QByteArray() << false;
     QTest::newRow("rewritten with other lines")
         << QByteArray(before).replace(",DCV,", ",AC,") + "x" << false;
@@ -413,7 +413,7 @@ void TestDataFiles::fileChangedWhileOpen() {
     file.write(after);
     file.close();
     QCOMPARE(store.size(), 5000);
-    for (const qsizetype row : {qsizetype(4999), qsizetype(0)})
+    for (const qsizetype row : {qsizetype(0), qsizetype(4999)})
         QCOMPARE(store.cell(row, 0), shown ? QString::number(row + 1) : QString());
     QCOMPARE(store.fileChanged(), !shown);
     // Saved, the list would lose the records no longer read: refused, nothing written.
