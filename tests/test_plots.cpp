@@ -132,6 +132,7 @@ void TestPlots::curveStaysInThePlot() {
     check(Signed, "TEMP", {"2000'F"}, "-OL", 2000, 4090, "TEMP:2000'F (-OL) -60");
     check(Signed, "FREQ", {"1KHz", "1MHz"}, "1.5", 10000, 3550, "FREQ:KHz ");
     check(Positive, "FREQ", {"1MHz", "1KHz"}, "500", 10, 3850, "FREQ:MHz ");
+    check(Positive, "DCV", {"200mV", "2V"}, "1.5", 200, 3977.5, "DCV:200mV "); // only FREQ converts
     // The line is there only while Max lies above it.
     for (const auto& [range, max, line] : {std::tuple{"200'C", 51, true}, {"1370'C", 50, false},
                                            {"200'F", 61, true}, {"2000'F", 60, false}})
