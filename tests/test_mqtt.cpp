@@ -164,6 +164,7 @@ void TestMqtt::publishesReadingsStatusAndMeter() {
     mqtt::ReadingPublisher publisher(quickSettings(broker, QStringLiteral("lab/b1")));
     QSignalSpy connected(&publisher, &mqtt::ReadingPublisher::connected);
     QVERIFY(connected.wait(5000));
+    QTRY_COMPARE(publisher.stateText(), QStringLiteral("mqtt connected")); // on the status line
     const QDateTime at = QDateTime::currentDateTime();
     publisher.setMeter({"MQZ5081", "/dev/ttyUSB0", 9600, 2});
     publisher.publishReading(at, "DCV", "200mV", "-12.34");
