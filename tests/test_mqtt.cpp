@@ -99,6 +99,7 @@ void TestMqtt::commandLine_data() {
          "--topic cannot hold + or #, which only subscribers use: \"lab/+\""},
         {"--mqtt mqtt://h", "--topic needs a PREFIX such as lab/bench1"},
         {"--mqtt mqtt://h --topic t --cafile ca.pem", "--cafile goes with an mqtts:// URL"},
+        {"--topic lab/b1 -", "--topic and --cafile go with --mqtt URL"},
     };
     for (const auto& [arguments, expected] : rows)
         QTest::addRow("%s", arguments)

@@ -119,6 +119,7 @@ void TestPanelWindow::baudRate() {
     QCOMPARE(b.port.settings(), QStringLiteral("%1,n,8,1").arg(baud));
     const QStringList refused{"Invalid, try again!"};
     QCOMPARE(b.dialogs.messageTexts(), answer == u"19200" ? refused : QStringList());
+    QCOMPARE(b.tap.count(QByteArray::number(baud).left(1)), int(baud != 9600)); // one code byte
     // The meter followed: the next tick reads at the new speed without a search.
     b.tap.clear();
     b.panel.cycle().tick();

@@ -150,6 +150,10 @@ void TestPlots::timesAndCurves() {
     const auto one = draw(Signed, set, 200, 0, 1, 1);
     QVERIFY(one && one->valTop == QStringLiteral("200") && !one->timed && one->ys.empty());
 
+    // A few records: a line from each to the next, across the plot.
+    QCOMPARE(files::curveLines({1, 2, 3}, 500),
+             (std::vector<QLineF>{{1000, 1, 3000, 2}, {3000, 2, 5000, 3}}));
+    QCOMPARE(files::curveLines({1, 2}, 500).size(), 1u);
     // 100,000 records on 500 pixel columns: one-record dips and a spike each survive in
     // their own column, on one unbroken path from the left edge to the right.
     std::vector<float> ys(100000, 2500.f);

@@ -47,8 +47,6 @@ void TestTarnixEndToEnd::commandLine_data() {
     QTest::addColumn<QString>("output"); // a text on stdout or stderr
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--simulate";
     QTest::newRow("version") << QStringList{"--version"} << 0 << TARNIX_VERSION;
-    QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << "Unknown option 'colour'";
-    QTest::newRow("port without its device") << QStringList{"--port"} << 2 << "Missing value";
     QTest::newRow("two files") << QStringList{"--simulate", TARNIX_PROGRAM, TARNIX_PROGRAM} << 2
                                << "unexpected argument \"" TARNIX_PROGRAM "\"";
     QTest::newRow("no such file") << QStringList{"nothing.dat"} << 2
@@ -65,9 +63,8 @@ void TestTarnixEndToEnd::commandLine() {
     QProcess tarnix;
     // None of these needs a display: the program ends before it makes a window.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QString::fromLatin1(name));
     tarnix.setProcessEnvironment(env);
     tarnix.start(QStringLiteral(TARNIX_PROGRAM), arguments);
     QVERIFY(tarnix.waitForFinished(5000));

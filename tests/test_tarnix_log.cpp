@@ -153,6 +153,9 @@ void TestTarnixLog::commandLine_data() {
         {"record --simulate --duration 0 -",
          "error: --duration takes a number of seconds above 0, not \"0\""},
         {"record --simulate --format xlsx -", "error: --format takes dat or csv, not \"xlsx\""},
+        {"record --simulate --samples 0 -", "error: --samples takes a whole number from 1, not \"0\""},
+        {"record --simulate --duration inf -",
+         "error: --duration takes a number of seconds above 0, not \"inf\""},
         {"convert in.dat --format csv -", "convert in.dat to -"},
         {"convert in.dat out.csv more", "error: unexpected argument \"more\""},
         {"convert in.dat", "error: give the data file to convert and the CSV file to write, or - "
