@@ -507,7 +507,7 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     const QString csv = m_dir.filePath(QStringLiteral("stats.csv"));
     QVERIFY(writeFile(dat, "1,26/12/06,10:00:00.0,DCV,200mV,1.00\r\n2,26/12/06,10:00:01.0,DCV,200mV,"
                            "2.00\r\n3,26/12/06,10:00:02.0,DCV,200mV,-OL\r\n4,26/12/06,10:00:03.0,"
-                           "DCV,200mV,3.00\r\n5,26/12/06,10:00:05.5,RES,20KOhm,1.5\r\n")); // 2.5 s later
+                           "DCV,200mV,3.00\r\n5,26/12/06,10:00:05.5,DCV,2V,1.5\r\n")); // 2.5 s later
     FileRun converted, stats;
     QCOMPARE(core::runConvert({dat, csv}, converted.output()), 0);
     QCOMPARE(core::runStats({dat, csv}, stats.output()), 0);
@@ -517,7 +517,7 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     QVERIFY2(parts[1].startsWith(QStringLiteral(" 5 readings\nDCV 200mV (V): readings 3, overloads 1\n"
                                                 "  min 0.001  max 0.003  mean 0.002  sd 0.001 V\n")),
              qPrintable(parts[1]));
-    QVERIFY2(parts[1].contains(u"RES 20KOhm (Ohm): readings 1, overloads 0\n  min 1500  max 1500"),
+    QVERIFY2(parts[1].contains(u"DCV 2V (V): readings 1, overloads 0\n  min 1.5  max 1.5"),
              qPrintable(parts[1]));
     QVERIFY2(parts[1].contains(u"sampling interval 1 s; gaps longer than 2 s: 1\n"),
              qPrintable(parts[1]));
