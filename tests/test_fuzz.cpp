@@ -36,7 +36,8 @@ void TestFuzz::everyPackedValue() {
         const auto high = std::uint8_t(value >> 8), low = std::uint8_t(value);
         const auto f = meter::splitPacked(high, low);
         const bool overload = low == 14 || low == 15;
-        const bool wide = std::max({f.digit1, f.digit2, f.digit3}) > 9;
+        const int wide = (f.digit1 > 9) + (f.digit2 > 9) + (f.digit3 > 9); // "10".."15": two places
+        QCOMPARE(meter::packedDigitsText(f).size(), 3 + wide + f.halfDigit + (f.point > 0));
         for (const int code : {int(high), meter::FrequencyCode}) { // every code, every low byte
             meter::Reading r;
             meter::decodeShortFrame(QByteArray(1, '\0') + char(code) + char(low) + char(high), r);

@@ -93,6 +93,8 @@ void TestMqtt::commandLine_data() {
         {"", "usage: give a FILE to append to, or - for standard output"},
         {"--mqtt http://h --topic t",
          "--mqtt takes mqtt://host[:port] or mqtts://host[:port], not \"http://h\""},
+        {"--mqtt mqtt://h/x --topic t",
+         "--mqtt takes mqtt://host[:port] or mqtts://host[:port], not \"mqtt://h/x\""},
         {"--mqtt mqtt://u:secret@h --topic t",
          "put the broker password in TARNIX_MQTT_PASSWORD, not in the URL, where ps would show it"},
         {"--mqtt mqtt://h --topic lab/+",
