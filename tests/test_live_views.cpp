@@ -123,7 +123,8 @@ void TestLiveViews::chartShiftsAndHandsOver() {
     QCOMPARE(v2->series().value(views::ChartPoints - 1), 1.234); // the newest at the right
     // Paused, its timer stops; continued, it keeps the points it had.
     v2->findChild<QAction*>("CmdPause")->trigger();
-    QVERIFY(!v2->timer().isActive() && v2->findChild<QAction*>("CmdContinue")->isEnabled());
+    QVERIFY(!v2->timer().isActive() && v2->findChild<QAction*>("CmdContinue")->isEnabled() &&
+            !v2->findChild<QAction*>("CmdPause")->isEnabled());
     v2->findChild<QAction*>("CmdContinue")->trigger();
     QVERIFY(v2->timer().isActive() && v2->series().value(views::ChartPoints - 1) == 1.234);
     v2->findChild<QAction*>("CmdPrint")->trigger(); // the chart, not its menu bar

@@ -54,12 +54,10 @@ CommandRun runCommand(const core::LoggerOptions& options, SimulatedLink& s) {
     CommandRun run;
     if (!out.open())
         return run;
-    run.code = core::runLoggerCommand(
-        options, {.progress = {},
-                  .message = [&](const QString& line) { run.said << line; },
-                  .outputFd = out.handle(),
-                  .clock = &s.clock,
-                  .meter = &s.meter});
+    const auto say = [&](const QString& line) { run.said << line; };
+    run.code = core::runLoggerCommand(options, {.progress = {}, .message = say,
+                                                .outputFd = out.handle(), .clock = &s.clock,
+                                                .meter = &s.meter});
     run.out = fileBytes(out.fileName());
     return run;
 }

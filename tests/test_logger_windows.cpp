@@ -98,6 +98,7 @@ void TestLoggerWindows::headerAndSetDownload() {
     QCOMPARE(b.writes(), (QStringList{"5=1", "48=0"}));
     // Refused while another action holds the wire, and taken once it is free.
     QVERIFY(b.panel.cycle().runExclusive([&] { memory->downloadSet(1); }) && !memory->dataList());
+    QVERIFY(grid->isEnabled()); // the refusal leaves the window ready
     memory->downloadSet(1);
     logger::DataList* list = memory->dataList();
     QVERIFY(list);

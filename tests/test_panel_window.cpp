@@ -170,6 +170,9 @@ void TestPanelWindow::allFilesListsNamesWithoutDot() {
     QString chosen;
     QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), QStringLiteral("/tmp/run"));
     QCOMPARE(chosen, files::AnalysisCsvFilter);
+    // Cancelled, it names no file.
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), QString());
 }
 
 // The first window opens on COM1, the first USB-serial cable, named as its

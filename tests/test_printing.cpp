@@ -56,7 +56,6 @@ void TestPrinting::printGridList_data() {
     QTest::newRow("the PDF choice is cancelled") << 10 << Stop::Cancel << -1 << "";
     QTest::newRow("the window closes at record 3") << 10 << Stop::WindowClosed << 4 << "";
     QTest::newRow("the program ends at record 3") << 10 << Stop::ProgramEnding << 4 << "";
-    QTest::newRow("100 pages go unasked") << 5998 << Stop::None << 6000 << "";
     QTest::newRow("a long list asks first")
         << 6100 << Stop::Refused << -1 << "This prints about 102 pages. Print?";
 }
