@@ -235,6 +235,9 @@ void TestDataFiles::specialFilesAreRefused() {
     QString error;
     QVERIFY(!saveDataFile(path, storeOf(1), &error));
     QVERIFY2(error.startsWith(path + ": "), qPrintable(error));
+    using tarnix::platform::AtomicFile; // the check before a logger download is written out
+    QVERIFY(!AtomicFile::targetAllowed(path, &error));
+    QVERIFY(AtomicFile::targetAllowed(path + "x", &error)); // a file yet to be made
     struct stat after {};
     QCOMPARE(::stat(name.constData(), &after), 0);
     QVERIFY(after.st_mode == before.st_mode && after.st_ino == before.st_ino);

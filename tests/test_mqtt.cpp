@@ -121,6 +121,7 @@ void TestMqtt::readingJson() {
     QCOMPARE(mqtt::readingJson(17, at, "A\"B\\", "", "x\ty"),
              R"({"time":"2026-12-06T14:07:18.012+01:00","seq":17,"value":null,"unit":null,)"
              R"("function":"A\"B\\","range":"","display":"x\u0009y"})");
+    QCOMPARE(files::isoTime(QDateTime(at.date(), at.time(), QTimeZone::utc())).right(6), "+00:00");
 }
 
 void TestMqtt::outbox_data() {

@@ -155,7 +155,7 @@ void TestRecording::liveListKeepsItsOwnNumbers() {
     b.dialogs.answerFile(b.dir.filePath("list.csv"));
     save->click();
     const QList<QByteArray> csv = fileBytes(b.dir.filePath("list.csv")).split('\n');
-    QCOMPARE(csv.size(), 4);
+    QVERIFY(csv.size() == 4 && b.dialogs.messageTexts().size() == 1); // saved without a word
     QCOMPARE(csv[0], "time,value,unit,function,range,display\r");
     QVERIFY2(csv[2].contains(",V,DCV,"), csv[2].constData());
     // Resized and back, the grid is as it opened; rows past what fits below
