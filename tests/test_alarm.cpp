@@ -228,8 +228,8 @@ void TestAlarm::everyRangeHasItsLimitsResolution() {
         if (!r || !(full > 0)) // frequencies have no alarm
             continue;
         QVERIFY2(r->step * 2000 >= full && r->step * 200 < full, e.range);
-        const meter::PackedFields counts{true, true, 9, 9, 9, r->point};
-        QVERIFY2(qFuzzyCompare(meter::packedDigitsText(counts).toDouble(), 1999 * r->step), e.range);
+        const meter::PackedFields most{true, true, 9, 9, 9, r->point};
+        QVERIFY2(qFuzzyCompare(meter::packedDigitsText(most).toDouble(), 1999 * r->step), e.range);
     }
 }
 

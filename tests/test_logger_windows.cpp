@@ -131,7 +131,6 @@ void TestLoggerWindows::settingsWrites_data() {
     row("rate 1", "TxtSampleRate", "1", {"19=0", "18=2"});
     row("mode Min", "ComboRecordingMode", "Min", {"5=2"});
     row("baud 2400", "ComboBaudRate", "2400", {"48=2"});
-    // Each refused while the logger records.
     row("id, recording", "TxtIdCode", "1000", {}, true);
     row("rate, recording", "TxtSampleRate", "2 sec", {}, true);
     row("mode, recording", "ComboRecordingMode", "Min", {}, true);

@@ -8,9 +8,9 @@
 #include "support/WidgetPlacement.h"
 
 #include <QComboBox>
-#include <QLineEdit>
 #include <QFileSystemModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -170,9 +170,8 @@ void TestPanelWindow::allFilesListsNamesWithoutDot() {
     QString chosen;
     QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), QStringLiteral("/tmp/run"));
     QCOMPARE(chosen, files::AnalysisCsvFilter);
-    // Cancelled, it names no file.
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
-    QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), QString());
+    QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), QString()); // cancelled: none
 }
 
 // The first window opens on COM1, the first USB-serial cable, named as its

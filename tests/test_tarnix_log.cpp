@@ -153,7 +153,8 @@ void TestTarnixLog::commandLine_data() {
         {"record --simulate --duration 0 -",
          "error: --duration takes a number of seconds above 0, not \"0\""},
         {"record --simulate --format xlsx -", "error: --format takes dat or csv, not \"xlsx\""},
-        {"record --simulate --samples 0 -", "error: --samples takes a whole number from 1, not \"0\""},
+        {"record --simulate --samples 0 -",
+         "error: --samples takes a whole number from 1, not \"0\""},
         {"record --simulate --duration inf -",
          "error: --duration takes a number of seconds above 0, not \"inf\""},
         {"convert in.dat --format csv -", "convert in.dat to -"},
@@ -507,7 +508,7 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     const QString csv = m_dir.filePath(QStringLiteral("stats.csv"));
     QVERIFY(writeFile(dat, "1,26/12/06,10:00:00.0,DCV,200mV,1.00\r\n2,26/12/06,10:00:01.0,DCV,200mV,"
                            "2.00\r\n3,26/12/06,10:00:02.0,DCV,200mV,-OL\r\n4,26/12/06,10:00:03.0,"
-                           "DCV,200mV,3.00\r\n5,26/12/06,10:00:05.5,DCV,2V,1.5\r\n")); // 2.5 s later
+                           "DCV,200mV,3.00\r\n5,26/12/06,10:00:05.5,DCV,2V,1.5\r\n")); // 2.5 s on
     FileRun converted, stats;
     QCOMPARE(core::runConvert({dat, csv}, converted.output()), 0);
     QCOMPARE(core::runStats({dat, csv}, stats.output()), 0);
