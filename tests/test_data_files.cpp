@@ -541,7 +541,7 @@ void TestDataFiles::recordTimes() {
 
 void TestDataFiles::appendingChecksTheHeader_data() {
     QTest::addColumn<bool>("csv");
-    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("refused");
     const QByteArray header = "time,value,unit,function,range,display\r\n";
     const QByteArray line = "1,26/12/06,13:07:18.0,DCV,200mV,-12.34\r\n";
@@ -551,16 +551,25 @@ void TestDataFiles::appendingChecksTheHeader_data() {
     QTest::newRow("csv onto data lines") << true << line << true;
     QTest::newRow("csv under another header") << true << QByteArray("time,value\r\n") << true;
     QTest::newRow("csv after a blank line") << true << "\r\n" + header << true;
-    QTest::newRow("dat onto data lines") << false << line << false;
+    QTest::newRow("dat onto data lines") << false << line + "\r\n\r\n" << false;
     QTest::newRow("dat onto a csv file") << false << header << true;
+    QTest::newRow("dat onto an unfinished record") << false << line + line.chopped(3) << false;
+    QTest::newRow("dat onto a quoted comma") << false << QByteArray("1,\"a,b\",3,4,5,6\n") << false;
+    QTest::newRow("dat onto a passwd file") << false << QByteArray("root:x:0:0::/root:/bin/sh\n")
+                                           << true;
+    QTest::newRow("dat onto a lone torn line") << false << line.first(15) << true;
+    QTest::newRow("dat onto text after records")
+        << false << line.repeated(200) + "7 fields,,,,,,\r\n" << true;
+    QTest::newRow("dat onto a last line longer than what is read")
+        << false << line + QByteArray(5000, 'x') + "\r\n" << true;
 }
 
 void TestDataFiles::appendingChecksTheHeader() {
     QFETCH(bool, csv);
-    QFETCH(QByteArray, start);
+    QFETCH(QByteArray, file);
     QFETCH(bool, refused);
     const auto format = csv ? RecordingFormat::Csv : RecordingFormat::Dat;
-    QCOMPARE(appendRefusal(format, start).has_value(), refused);
+    QCOMPARE(appendRefusal(format, FileEnds::of(file)).has_value(), refused);
 }
 
 QTEST_GUILESS_MAIN(TestDataFiles)

@@ -14,6 +14,10 @@ namespace tarnix::core {
 namespace {
 // How long "UNDER" or "OVER" stays in the value display.
 constexpr double FlashTime = 0.2;
+// The load is the polling cycle's own and asks nobody: after this many
+// time-outs in a row it gives up, so a meter that answers readings but not
+// memory reads still has its readings shown and recorded.
+constexpr int LoadTimeouts = 3;
 } // namespace
 
 bool AlarmCheck::loadIfRequested() {
@@ -21,11 +25,14 @@ bool AlarmCheck::loadIfRequested() {
         return true;
     // 49 mode, 50 code, 51/52 low limit, 53/54 high limit, read in that order.
     std::array<std::uint8_t, 6> bytes{};
+    const link::QuietReads quiet(m_link, LoadTimeouts);
     for (int i = 0; i < 6; ++i) {
         if (!m_link.readByte(link::address::AlarmMode + i)) {
             // Limits the meter will not give are not asked for on every tick.
-            if (m_link.gaveUp())
+            if (m_link.gaveUp()) {
                 m_state.link.alarmReloadRequest = false;
+                m_state.alarm.unread = true;
+            }
             return false;
         }
         bytes[std::size_t(i)] = m_link.lastByte();
@@ -37,6 +44,7 @@ bool AlarmCheck::loadIfRequested() {
     m_state.texts.highAlarm = alarm.high;
     m_state.texts.lowAlarm = alarm.low;
     alarm.meterArmed = bytes[0] == link::AlarmArmed;
+    alarm.unread = false;
     m_state.link.alarmReloadRequest = false;
     m_state.show();
     return true;
@@ -44,6 +52,8 @@ bool AlarmCheck::loadIfRequested() {
 
 bool AlarmCheck::check() {
     const AlarmState& alarm = m_state.alarm;
+    if (alarm.unread)
+        return true;
     if (alarm.functionCode == m_state.reading.functionCode) {
         const AlarmVerdict verdict =
             alarmVerdict(m_state.reading.value.text(), alarm.low, alarm.high);

@@ -49,9 +49,19 @@ PollingCycle::PollingCycle(SharedState& state, link::Rs232& link, QObject* paren
     connect(&m_timer, &QTimer::timeout, this, &PollingCycle::tick);
     m_ownAlarm = std::make_unique<AlarmCheck>(state, link);
     m_alarm = m_ownAlarm.get();
+    m_link.setTimeoutListener([this] { forgetReading(); });
 }
 
-PollingCycle::~PollingCycle() = default;
+PollingCycle::~PollingCycle() {
+    m_link.setTimeoutListener({});
+}
+
+void PollingCycle::forgetReading() {
+    if (!m_state.link.readingCurrent)
+        return;
+    m_state.link.readingCurrent = false;
+    m_state.show();
+}
 
 bool PollingCycle::start(QString* why) {
     if (!m_link.reopen(link::StartSettings)) {
@@ -180,6 +190,9 @@ PollingCycle::Step PollingCycle::takeFrame(QByteArray& frame, meter::FrameKind& 
             if (++malformed < MalformedFramesPerAttempt)
                 continue;
             malformed = 0;
+            Q_EMIT answeredWithoutReading(NoReading::Unframed);
+        } else if (m_link.port().bytesWaiting() > 0) {
+            Q_EMIT answeredWithoutReading(NoReading::Unframed);
         }
         if (m_link.port().isLost()) {
             restartLink();
@@ -188,10 +201,7 @@ PollingCycle::Step PollingCycle::takeFrame(QByteArray& frame, meter::FrameKind& 
         // No frame: four requests per speed, then the next speed; after the
         // fourth change of speed the link is restarted.
         ls.meterConnected = false;
-        if (ls.readingCurrent) {
-            ls.readingCurrent = false;
-            m_state.show();
-        }
+        forgetReading();
         if (++attempts < RequestsPerSpeed)
             continue;
         attempts = 0;
@@ -215,13 +225,22 @@ PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::Fra
     } else {
         if (meter::decodeLongFrame(frame, reading) != meter::LongFrameResult::Decoded) {
             texts.value = reading.value.text(); // "Initial": no reading to check or keep
+            m_state.link.readingCurrent = false;
             m_state.show();
+            Q_EMIT answeredWithoutReading(NoReading::Initial);
             return Step::Ended;
         }
         texts.model = ModelLong;
     }
-    if (m_alarm && m_state.link.alarmReloadRequest && (!m_alarm->loadIfRequested() || shouldEnd()))
-        return Step::Ended;
+    if (m_alarm && m_state.link.alarmReloadRequest) {
+        if (!m_alarm->loadIfRequested()) {
+            if (m_state.alarm.unread)
+                Q_EMIT alarmLimitsUnread();
+            return Step::Ended;
+        }
+        if (shouldEnd())
+            return Step::Ended;
+    }
     meter::applyFrequencyUnit(std::uint8_t(frame[2]), reading);
     if (reading.rangeText != texts.range) { // a new range starts maximum and minimum again
         const MaxMin reset = resetMaxMin(texts.value);
@@ -256,6 +275,8 @@ void PollingCycle::queryRecording() {
         m_link.send(link::command::RecordingQuery);
         if (!m_link.delay(link::ReplyPause) || shouldEnd())
             return;
+        if (port.bytesWaiting() == 0)
+            forgetReading(); // the meter went quiet after its frame
     } while (port.bytesWaiting() == 0 && ++queries < RecordingQueries);
     const QByteArray reply = m_link.receive();
     const bool recording = reply.size() >= 2 && std::uint8_t(reply[reply.size() - 2]) == 1;

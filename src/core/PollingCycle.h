@@ -64,9 +64,20 @@ public:
     // has not answered at any speed, or the device went away.
     void restartLink();
 
+    // What the meter sent when it answered without a reading.
+    enum class NoReading {
+        Initial,  // a frame whose display holds no reading ("Initial")
+        Unframed, // bytes that make no reading frame: a wrong count, or broken
+    };
+
 Q_SIGNALS:
     // A reading was decoded and shown.
     void readingTaken();
+    // The meter answered, but with no reading in its answer.
+    void answeredWithoutReading(tarnix::core::PollingCycle::NoReading what);
+    // The alarm limits could not be read: the meter leaves memory reads
+    // unanswered. Readings go on unchecked until a later load succeeds.
+    void alarmLimitsUnread();
     // The link was lost ("No COM") or found again.
     void linkLost();
     void linkBack();
@@ -83,6 +94,8 @@ private:
     bool changeSpeed();
     bool reopenAt(const QString& settings);
     bool shouldEnd() const;
+    // The meter left a request unanswered: the reading shown is no longer current.
+    void forgetReading();
     Wake wakeUp();
 
     SharedState& m_state;

@@ -1,14 +1,13 @@
 #include "core/Recorder.h"
 
 #include "files/RecordingFormat.h"
+#include "files/RecordingOutput.h"
 #include "link/Rs232.h"
 #include "platform/MemorySerialPort.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
 #include "sim/SimMeter.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -26,16 +25,6 @@ constexpr qint64 LongestTimerStep = 24LL * 3600 * 1000;
 // A sample stamped this far from the wall clock means the clock was set:
 // the deadlines start again from there.
 constexpr qint64 ClockSetMs = 2000;
-
-// The first bytes of a regular file, enough for its first line; nothing for
-// a file that does not exist yet, or one that is not a regular file (a FIFO
-// would wait for a writer).
-QByteArray startOf(const QString& path) {
-    if (!QFileInfo(path).isFile())
-        return {};
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.read(4096) : QByteArray();
-}
 
 std::unique_ptr<sim::SimMeter> makeMeter(const RecordOptions& options) {
     if (!options.simulate)
@@ -78,7 +67,17 @@ Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs, QObject* p
     connect(&m_silence, &QTimer::timeout, this, &Recorder::tellSilence);
     connect(&m_cycle, &PollingCycle::readingTaken, this, [this] {
         m_silenceTold = false;
+        m_answeredWithout.reset();
         m_silence.start();
+    });
+    connect(&m_cycle, &PollingCycle::answeredWithoutReading, this,
+            [this](PollingCycle::NoReading what) { m_answeredWithout = what; });
+    connect(&m_cycle, &PollingCycle::alarmLimitsUnread, this, [this] {
+        tellOnce(m_limitsTold,
+                 QStringLiteral("the alarm limits could not be read from the meter on %1 (it "
+                                "leaves memory reads unanswered); recording without the alarm "
+                                "check, and trying again after the link is lost")
+                     .arg(m_state.link.portLabel));
     });
     connect(&m_cycle, &PollingCycle::linkLost, this, [this] {
         if (m_silenceTold)
@@ -115,31 +114,26 @@ bool Recorder::start(QString* error) {
     return true;
 }
 
-// A CSV file gets its header when it is new or empty, and is appended to
-// only under the same header; a data file is never appended to a CSV file.
+// A CSV file or stream gets its header when it is new or empty, and a file
+// that holds lines is appended to only under the same format.
 bool Recorder::openOutput(QString* error) {
-    const QByteArray header = files::recordingHeader(m_options.format);
     if (m_options.output.isEmpty())
         return true; // the samples go to the broker alone
-    if (m_options.toStandardOutput()) {
-        m_out.adopt(STDOUT_FILENO, QStringLiteral("standard output"));
-        if (!header.isEmpty() && !m_out.append(header, error))
-            return false;
-        return true;
-    }
-    const QString& path = m_options.output;
-    const QByteArray start = startOf(path);
-    if (const auto refusal = files::appendRefusal(m_options.format, start)) {
-        *error = QStringLiteral("cannot append to %1: %2").arg(path, *refusal);
-        return false;
-    }
     QString why;
-    if (!m_out.open(path, &why) ||
-        (start.isEmpty() && !header.isEmpty() && QFileInfo(path).size() == 0 &&
-         !m_out.append(header, &why))) {
+    if (m_options.toStandardOutput())
+        m_out.adopt(STDOUT_FILENO, QStringLiteral("standard output"));
+    else if (!m_out.open(m_options.output, &why)) {
         *error = QStringLiteral("cannot append to %1").arg(why);
         return false;
     }
+    QString ended;
+    if (!files::readyForLines(m_out, m_options.format, &why, &ended)) {
+        m_out.close();
+        *error = QStringLiteral("cannot append to %1").arg(why);
+        return false;
+    }
+    if (!ended.isEmpty())
+        Q_EMIT notice(ended);
     return true;
 }
 
@@ -178,6 +172,16 @@ void Recorder::takeSample(const QDateTime& at) {
     if (m_finished || !m_state.link.readingCurrent)
         return; // no line while the meter is silent: the gap tells of it later
     const meter::Reading& reading = m_state.reading;
+    if (reading.functionText.isEmpty()) {
+        // A code the meter's table lacks keeps the function and range shown
+        // before it; with none shown yet there is nothing to write.
+        ++m_unknownCodeSamples;
+        tellOnce(m_unknownCodeTold,
+                 QStringLiteral("the meter on %1 shows a function code Tarnix does not know; no "
+                                "line is written until it shows a known function")
+                     .arg(m_state.link.portLabel));
+        return;
+    }
     const QString display = reading.value.text();
     QString why;
     // Without a file (publishing only) the sample is counted, not written.
@@ -201,9 +205,29 @@ void Recorder::takeSample(const QDateTime& at) {
 
 void Recorder::tellSilence() {
     m_silenceTold = true;
-    Q_EMIT notice(QStringLiteral("no meter answering on %1 (tried 9600, 4800, 2400 and 1200 "
-                                 "baud); still trying")
-                      .arg(m_state.link.portLabel));
+    const QString& port = m_state.link.portLabel;
+    // A meter that answers without a reading is not silent, and is told so.
+    const auto what = std::exchange(m_answeredWithout, std::nullopt);
+    if (what == PollingCycle::NoReading::Initial)
+        Q_EMIT notice(
+            QStringLiteral("the meter on %1 answers, but its display holds no reading; still "
+                           "waiting")
+                .arg(port));
+    else if (what == PollingCycle::NoReading::Unframed)
+        Q_EMIT notice(QStringLiteral("the meter on %1 answers, but with bytes that make no "
+                                     "reading; still trying")
+                          .arg(port));
+    else
+        Q_EMIT notice(QStringLiteral("no meter answering on %1 (tried 9600, 4800, 2400 and 1200 "
+                                     "baud); still trying")
+                          .arg(port));
+}
+
+void Recorder::tellOnce(bool& told, const QString& message) {
+    if (told)
+        return;
+    told = true;
+    Q_EMIT notice(message);
 }
 
 void Recorder::durationCheck() {
@@ -231,8 +255,13 @@ void Recorder::finish(int exitCode, QString message) {
         Q_EMIT notice(gap);
     if (exitCode == 0 && m_lines == 0) {
         exitCode = 1; // a run that recorded nothing did not do its work
-        message = QStringLiteral("no reading came from the meter on %1; nothing was recorded")
-                      .arg(m_state.link.portLabel);
+        message = m_unknownCodeSamples > 0
+                      ? QStringLiteral("the meter on %1 showed no function Tarnix knows; %2 "
+                                       "samples were not written")
+                            .arg(m_state.link.portLabel)
+                            .arg(m_unknownCodeSamples)
+                      : QStringLiteral("no reading came from the meter on %1; nothing was recorded")
+                            .arg(m_state.link.portLabel);
     }
     Q_EMIT runFinished(exitCode, message);
 }

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 namespace tarnix::link {
 class Rs232;
@@ -74,6 +75,8 @@ private:
     void takeSample(const QDateTime& at);
     void durationCheck();
     void tellSilence();
+    // Tells `message` on standard error once a run, when `told` is still false.
+    void tellOnce(bool& told, const QString& message);
 
     RecordOptions m_options;
     std::unique_ptr<platform::RealClock> m_clock;
@@ -89,6 +92,11 @@ private:
     QTimer m_endTimer;
     QTimer m_silence; // runs out when the meter has not answered for a while
     bool m_silenceTold = false;
+    // What the meter sent since its last reading, when it answered without one.
+    std::optional<PollingCycle::NoReading> m_answeredWithout;
+    bool m_limitsTold = false;
+    bool m_unknownCodeTold = false;
+    qint64 m_unknownCodeSamples = 0; // samples not written: no known function yet
     QDeadlineTimer m_deadline;
     platform::LineAppender m_out; // the file, or standard output
     LineGaps m_gaps;

@@ -64,8 +64,10 @@ void SamplingClock::tick() {
     const QDateTime now = m_clock.now();
     m_state.texts.time = now.time().toString(QStringLiteral("HH:mm:ss"));
     files::DataChannel& data = m_state.data;
-    // A line claims a measurement: none is written while the meter is silent.
-    if (data.pcRecording && m_state.link.readingCurrent) {
+    // A line claims a measurement: none is written while the meter is
+    // silent, nor before it has shown a function the code table knows.
+    if (data.pcRecording && m_state.link.readingCurrent &&
+        !m_state.reading.functionText.isEmpty()) {
         ++data.recordCount;
         const auto fields =
             files::sampleRecord(data.recordCount, now, m_state.reading.functionText,

@@ -31,6 +31,9 @@ struct AlarmState {
     QString high;
     int functionCode = 0; // the code the limits were set for
     bool meterArmed = false;
+    // The last load gave up: the meter answers readings but not memory
+    // reads, so no reading is checked until a load succeeds.
+    bool unread = false;
 };
 
 // The background of the HIGHER and LOWER panels.

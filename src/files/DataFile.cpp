@@ -3,6 +3,7 @@
 #include "files/FieldReader.h"
 #include "files/FileRecords.h"
 #include "files/RecordStore.h"
+#include "files/RecordingOutput.h"
 #include "platform/AtomicFile.h"
 #include "platform/Diagnostics.h"
 #include "platform/RegularFile.h"
@@ -166,6 +167,14 @@ bool saveDataFile(const QString& path, const RecordStore& store, QString* error,
     qCDebug(lcFiles) << "save failed:" << why;
     if (error)
         *error = why;
+    return false;
+}
+
+bool RecordingFile::open(const QString& path, QString* error) {
+    bool ended = false;
+    if (m_out.open(path, error) && endUnfinishedLine(m_out, &ended, error))
+        return true;
+    m_out.close();
     return false;
 }
 

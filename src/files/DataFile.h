@@ -47,7 +47,9 @@ bool saveDataFile(const QString& path, const RecordStore& store, QString* error 
 // appendLine returns, whole or not at all.
 class RecordingFile {
 public:
-    bool open(const QString& path, QString* error = nullptr) { return m_out.open(path, error); }
+    // Opens `path` for appending; a last line that a write cut short left
+    // without its line end is ended first.
+    bool open(const QString& path, QString* error = nullptr);
     bool isOpen() const { return m_out.isOpen(); }
     bool appendLine(const RecordFields& fields, QString* error = nullptr);
     void close() { m_out.close(); }

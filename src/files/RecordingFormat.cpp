@@ -26,18 +26,76 @@ QByteArray recordingHeader(RecordingFormat format) {
     return {};
 }
 
-std::optional<QString> appendRefusal(RecordingFormat format, QByteArrayView start) {
+FileEnds FileEnds::of(const QByteArray& file) {
+    return {file.first(std::min<qsizetype>(file.size(), AppendCheckBytes)),
+            file.last(std::min<qsizetype>(file.size(), AppendCheckBytes)),
+            file.size() <= AppendCheckBytes};
+}
+
+namespace {
+
+bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// The last line of `end` with text in it: the last complete one, or the
+// unfinished one when no line is complete. The first line counts only when
+// `end` is the whole file; otherwise it may start mid-line.
+QByteArrayView lastLine(QByteArrayView end, bool whole) {
+    qsizetype stop = end.size();
+    while (stop > 0 && !isLineEnd(end[stop - 1]))
+        --stop;
+    const QByteArrayView unfinished = end.sliced(stop);
+    for (;;) {
+        while (stop > 0 && isLineEnd(end[stop - 1]))
+            --stop;
+        qsizetype begin = stop;
+        while (begin > 0 && !isLineEnd(end[begin - 1]))
+            --begin;
+        if (begin == 0 && !whole)
+            return {};
+        if (stop > begin && !end.sliced(begin, stop - begin).trimmed().isEmpty())
+            return end.sliced(begin, stop - begin);
+        if (begin == 0)
+            return unfinished;
+        stop = begin;
+    }
+}
+
+// Six fields, commas inside double quotes not counting.
+bool sixFields(QByteArrayView line) {
+    int commas = 0;
+    bool quoted = false;
+    for (const char c : line) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ',' && !quoted)
+            ++commas;
+    }
+    return commas == FieldCount - 1;
+}
+
+} // namespace
+
+std::optional<QString> appendRefusal(RecordingFormat format, const FileEnds& file) {
+    const QByteArrayView start = file.start;
     if (start.isEmpty())
         return std::nullopt;
     qsizetype end = 0;
-    while (end < start.size() && start[end] != '\r' && start[end] != '\n')
+    while (end < start.size() && !isLineEnd(start[end]))
         ++end;
     const bool csv = start.first(end) == AnalysisHeader.toUtf8();
     if (format == RecordingFormat::Csv && !csv)
         return QStringLiteral("it does not start with the CSV header \"%1\"").arg(AnalysisHeader);
     if (format == RecordingFormat::Dat && csv)
         return QStringLiteral("it is a CSV file; record with --format csv to append to it");
+    if (format == RecordingFormat::Dat && !sixFields(lastLine(file.end, file.whole)))
+        return QStringLiteral("its last line is not a data-file record of six fields");
     return std::nullopt;
+}
+
+bool endsUnfinished(const FileEnds& file) {
+    return !file.end.isEmpty() && !isLineEnd(file.end.back());
 }
 
 } // namespace tarnix::files

@@ -22,9 +22,26 @@ QByteArray recordingLine(RecordingFormat format, qint64 number, const QDateTime&
 // What goes at the top of a new or empty file: the CSV header line, or nothing.
 QByteArray recordingHeader(RecordingFormat format);
 
-// Whether a file that starts with `start` (its first kilobytes; empty for an
-// empty file) can take lines of `format`: nothing when it can, otherwise why
-// not. A CSV file must start with this header, and a data file must not.
-std::optional<QString> appendRefusal(RecordingFormat format, QByteArrayView start);
+// How much of each end of a file the append check reads.
+inline constexpr qsizetype AppendCheckBytes = 4096;
+
+// What a file holds at its two ends: enough of its start for its first
+// line, and of its end for its last lines.
+struct FileEnds {
+    QByteArray start;
+    QByteArray end;
+    bool whole = false; // `end` is the whole file, so its first line is whole too
+
+    static FileEnds of(const QByteArray& file); // a file held whole
+};
+
+// Whether a file with these ends can take lines of `format`: nothing when it
+// can, otherwise why not. A CSV file must start with this header; a data file
+// must not, and its last line must be a record of six fields (the
+// unfinished one, when it has no complete line).
+std::optional<QString> appendRefusal(RecordingFormat format, const FileEnds& file);
+
+// The file ends without a line end: a write cut short by a power cut.
+bool endsUnfinished(const FileEnds& file);
 
 } // namespace tarnix::files

@@ -101,10 +101,14 @@ bool Rs232::readByte(int address) {
                 break;
             }
         }
+        if (m_onTimeout)
+            m_onTimeout();
         if (m_timeoutLimit > 0 && timeouts >= m_timeoutLimit) {
             m_gaveUp = true;
             return false;
         }
+        if (!m_askOnTimeout)
+            continue;
         const bool again = m_dialogs.retry(WaitTimeOutMessage);
         if (stopped())
             return false;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <functional>
 
 namespace tarnix::platform {
 class Clock;
@@ -49,9 +50,17 @@ public:
     // Time-outs in a row after which a read gives up without asking (0: ask
     // every time). A program with nobody to answer sets one.
     void setTimeoutLimit(int timeouts) { m_timeoutLimit = timeouts; }
+    // Whether a time-out below that limit asks the user to try again, or
+    // tries again without asking.
+    void setAskOnTimeout(bool ask) { m_askOnTimeout = ask; }
+    int timeoutLimit() const { return m_timeoutLimit; }
+    bool asksOnTimeout() const { return m_askOnTimeout; }
     // The last read ended because the meter did not answer, not because the
     // program is ending or the device went away.
     bool gaveUp() const { return m_gaveUp; }
+    // Called at every read time-out: the meter has gone quiet, whoever is
+    // waiting on it.
+    void setTimeoutListener(std::function<void()> listener) { m_onTimeout = std::move(listener); }
 
     // Writes `value` at `address`: "W", 0.2 s, then low, high, value, then 0.2 s.
     // Nothing comes back.
@@ -70,7 +79,31 @@ private:
     double m_sendingUntil = 0.0; // when the last byte sent is through the line
     std::uint8_t m_lastByte = 0;
     int m_timeoutLimit = 0;
+    bool m_askOnTimeout = true;
     bool m_gaveUp = false;
+    std::function<void()> m_onTimeout;
+};
+
+// Reads that give up after `timeouts` time-outs in a row without asking
+// anybody, for as long as this object lives; the link's own rule comes back after.
+class QuietReads {
+public:
+    QuietReads(Rs232& link, int timeouts)
+        : m_link(link), m_limit(link.timeoutLimit()), m_ask(link.asksOnTimeout()) {
+        link.setTimeoutLimit(timeouts);
+        link.setAskOnTimeout(false);
+    }
+    ~QuietReads() {
+        m_link.setTimeoutLimit(m_limit);
+        m_link.setAskOnTimeout(m_ask);
+    }
+    QuietReads(const QuietReads&) = delete;
+    QuietReads& operator=(const QuietReads&) = delete;
+
+private:
+    Rs232& m_link;
+    int m_limit;
+    bool m_ask;
 };
 
 } // namespace tarnix::link

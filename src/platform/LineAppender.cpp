@@ -47,6 +47,35 @@ void LineAppender::learnKind() {
     m_appends = flags >= 0 && (flags & O_APPEND);
 }
 
+qint64 LineAppender::fileSize() const {
+    struct stat st {};
+    if (m_fd < 0 || !m_regular || ::fstat(m_fd, &st) != 0)
+        return -1;
+    return st.st_size;
+}
+
+QByteArray LineAppender::readBack(qint64 from, qint64 length) const {
+    if (m_fd < 0 || !m_regular || length <= 0)
+        return {};
+    const QByteArray self = QByteArray("/proc/self/fd/") + QByteArray::number(m_fd);
+    const int fd = ::open(self.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QByteArray bytes(length, Qt::Uninitialized);
+    qint64 got = 0;
+    while (got < length) {
+        const ssize_t n = ::pread(fd, bytes.data() + got, std::size_t(length - got), from + got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    bytes.truncate(got);
+    return bytes;
+}
+
 void LineAppender::close() {
     if (m_fd >= 0 && m_owned)
         ::close(m_fd);

@@ -27,6 +27,14 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     void close();
 
+    // The size of the regular file written to, and `length` of its bytes
+    // from `from`, read through a descriptor of their own (the appender's may
+    // be write-only, as standard output is): -1 and nothing for anything
+    // that is not a regular file.
+    qint64 fileSize() const;
+    QByteArray readBack(qint64 from, qint64 length) const;
+    const QString& name() const { return m_name; }
+
     // Writes `line` whole or not at all; false with the system's reason in
     // `error` ("No space left on device").
     bool append(QByteArrayView line, QString* error = nullptr);

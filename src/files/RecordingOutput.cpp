@@ -1,0 +1,53 @@
+#include "files/RecordingOutput.h"
+
+#include "files/DataRecord.h"
+#include "platform/LineAppender.h"
+
+#include <algorithm>
+
+namespace tarnix::files {
+
+namespace {
+
+FileEnds endsOf(const platform::LineAppender& out, qint64 size) {
+    const qint64 length = std::min<qint64>(size, AppendCheckBytes);
+    return {out.readBack(0, length), out.readBack(size - length, length),
+            size <= AppendCheckBytes};
+}
+
+bool endLine(platform::LineAppender& out, const FileEnds& ends, bool* ended, QString* error) {
+    *ended = endsUnfinished(ends);
+    return !*ended || out.append(LineEnd, error);
+}
+
+} // namespace
+
+bool readyForLines(platform::LineAppender& out, RecordingFormat format, QString* error,
+                   QString* notice) {
+    const qint64 size = out.fileSize();
+    if (size <= 0) {
+        const QByteArray header = recordingHeader(format);
+        return header.isEmpty() || out.append(header, error);
+    }
+    const FileEnds ends = endsOf(out, size);
+    if (const auto refusal = appendRefusal(format, ends)) {
+        *error = QStringLiteral("%1: %2").arg(out.name(), *refusal);
+        return false;
+    }
+    bool ended = false;
+    if (!endLine(out, ends, &ended, error))
+        return false;
+    if (ended)
+        *notice = QStringLiteral("%1: its last line had no line end (a write cut short); ended it "
+                                 "so that the new lines start on lines of their own")
+                      .arg(out.name());
+    return true;
+}
+
+bool endUnfinishedLine(platform::LineAppender& out, bool* ended, QString* error) {
+    const qint64 size = out.fileSize();
+    *ended = false;
+    return size <= 0 || endLine(out, endsOf(out, size), ended, error);
+}
+
+} // namespace tarnix::files
