@@ -99,6 +99,7 @@ void TestPollingCycle::unknownDisplayCharacterShowsInitial() {
     b.tap.clear();
     b.cycle.tick();
     QCOMPARE(b.state.texts.value, QStringLiteral("Initial"));
+    QVERIFY(!b.state.link.readingCurrent); // a display without a reading records nothing
     QCOMPARE(b.state.texts.max, QStringLiteral("1.00")); // not compared in that tick
     QCOMPARE(b.tap.count("X"), 0);                       // the tick ends there
     // RESET while "Initial" shows: both bounds become "0" at the next reading.
@@ -151,10 +152,16 @@ void TestPollingCycle::recordingReply() {
     });
     QVERIFY(cycle.start());
     state.texts.recordingShown = !recording;
+    // A meter that goes quiet after its frame leaves no reading current: no
+    // recording line claims one while "X" is asked again.
+    bool currentMeanwhile = true;
+    clock.at(clock.monotonic() + 1.0, [&] { currentMeanwhile = state.link.readingCurrent; });
     cycle.tick();
     QCOMPARE(state.link.recordingFlag, recording);
     QCOMPARE(state.texts.recordingShown, recording);
     QCOMPARE(port.writes().size(), reply.isEmpty() ? 16u : 3u); // the request and two "X"
+    QCOMPARE(currentMeanwhile, !reply.isEmpty());
+    QCOMPARE(state.link.readingCurrent, !reply.isEmpty());
 }
 
 void TestPollingCycle::meterOffAndOnRestartsTheLink_data() {
