@@ -126,16 +126,21 @@ void TestPollingCycle::rangeChangeRestartsMaxMin() {
 void TestPollingCycle::recordingReply_data() {
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<bool>("recording");
-    QTest::newRow("1, CR") << QByteArray("\x01\x0d", 2) << true;
-    QTest::newRow("0, CR") << QByteArray("\x00\x0d", 2) << false;
-    QTest::newRow("one byte") << QByteArray("\x01", 1) << false;
-    QTest::newRow("longer, ends in 1") << QByteArray("\x00\x07\x01\x0d", 4) << true;
-    QTest::newRow("none: asked 15 times") << QByteArray() << false;
+    QTest::addColumn<int>("clickAtWait"); // a click during this wait of the tick; 0: none
+    QTest::addColumn<int>("writes");      // what the PC sent: the request, "X", the click's byte
+    QTest::newRow("1, CR") << QByteArray("\x01\x0d", 2) << true << 0 << 3;
+    QTest::newRow("0, CR") << QByteArray("\x00\x0d", 2) << false << 0 << 3;
+    QTest::newRow("one byte") << QByteArray("\x01", 1) << false << 0 << 3;
+    QTest::newRow("longer, ends in 1") << QByteArray("\x00\x07\x01\x0d", 4) << true << 0 << 3;
+    QTest::newRow("none: asked 15 times") << QByteArray() << false << 0 << 16;
+    QTest::newRow("none, a click at the second X") << QByteArray() << false << 5 << 4;
 }
 
 void TestPollingCycle::recordingReply() {
     QFETCH(QByteArray, reply);
     QFETCH(bool, recording);
+    QFETCH(int, clickAtWait);
+    QFETCH(int, writes);
     platform::VirtualClock clock;
     FakePort port(clock);
     platform::ScriptedDialogs dialogs;
@@ -156,12 +161,24 @@ void TestPollingCycle::recordingReply() {
     // recording line claims one while "X" is asked again.
     bool currentMeanwhile = true;
     clock.at(clock.monotonic() + 1.0, [&] { currentMeanwhile = state.link.readingCurrent; });
+    // A click gets the wire at the end of the wait it came in.
+    double clickedAt = 0, actionAt = 0;
+    clock.afterEachWait([&] {
+        if (clock.waitCount() != clickAtWait)
+            return;
+        clickedAt = clock.monotonic();
+        QVERIFY(cycle.runExclusive([&] {
+            actionAt = clock.monotonic();
+            link.send("A");
+        }));
+    });
     cycle.tick();
-    QCOMPARE(state.link.recordingFlag, recording);
-    QCOMPARE(state.texts.recordingShown, recording);
-    QCOMPARE(port.writes().size(), reply.isEmpty() ? 16u : 3u); // the request and two "X"
-    QCOMPARE(currentMeanwhile, !reply.isEmpty());
-    QCOMPARE(state.link.readingCurrent, !reply.isEmpty());
+    if (!clickAtWait) // otherwise the question is left open
+        QCOMPARE(state.texts.recordingShown && state.link.recordingFlag, recording);
+    QCOMPARE(port.writes().size(), std::size_t(writes));
+    QCOMPARE(actionAt, clickedAt);
+    QCOMPARE(currentMeanwhile, !reply.isEmpty() || clickAtWait);
+    QCOMPARE(state.link.readingCurrent, !reply.isEmpty() || clickAtWait);
 }
 
 void TestPollingCycle::meterOffAndOnRestartsTheLink_data() {
