@@ -168,6 +168,7 @@ void TestLoggerDecoding::recordTime_data() {
     // One month-end step per record; only December's starts a new year.
     QTest::newRow("December day 99") << "1299000000" << 5 << 2026 << 2 << "27/03/06 00:00:02.0";
     QTest::newRow("longest step, April") << apr << 65535 << 2026 << 2 << "26/05/01 07:16:53.0";
+    QTest::newRow("month 13: no calendar") << "1331235959" << 5 << 2026 << 2 << "26/13/32 00:00:01.0";
     QTest::newRow("no drift") << "0101000000" << 1 << 2026 << 90001 << "26/01/01 10:00:00.0";
     for (int month = 1; month <= 11; ++month) { // each month's last day carries into the next
         const auto two = [](int n) { return QStringLiteral("%1").arg(n, 2, 10, QChar(u'0')); };
