@@ -1,7 +1,8 @@
 // tarnix-meter-sim: the simulated meter on a pseudo-terminal. Prints the
-// device to open as its first line, then serves until SIGINT/SIGTERM or
-// "quit" on standard input.
+// device to open as its first line, then serves until SIGINT/SIGTERM,
+// "quit" on standard input or its end (unless --no-stdin).
 
+#include "platform/InputLines.h"
 #include "sim/PtyMeter.h"
 #include "sim/ScriptedReading.h"
 #include "sim/SimMeter.h"
@@ -67,6 +68,7 @@ struct Setup {
     QString linkPath;
     bool verbose = false;
     bool powerUpByte = false;
+    bool readInput = true; // commands on standard input, whose end ends the meter
 };
 
 std::optional<Setup> parseOptions(QCommandLineParser& parser, const QStringList& arguments,
@@ -76,6 +78,7 @@ std::optional<Setup> parseOptions(QCommandLineParser& parser, const QStringList&
         "tarnix --port) as its first line, then answers like the meter until stopped.\n"
         "\n"
         "Standard input takes one command a line: off, on, baud N, record on|off, quit.\n"
+        "Its end (Ctrl-D, or the pipe closed) ends the program too, unless --no-stdin.\n"
         "SIGUSR1 switches the meter off, SIGUSR2 on; SIGINT or SIGTERM end the program."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
@@ -111,8 +114,12 @@ std::optional<Setup> parseOptions(QCommandLineParser& parser, const QStringList&
         {QStringLiteral("power-up-byte")},
         QStringLiteral("Send one byte 0xFF when switched on (by default the meter stays silent "
                        "until asked)."));
+    const QCommandLineOption noStdin(
+        {QStringLiteral("no-stdin")},
+        QStringLiteral("Read no commands from standard input, and serve on when it is closed or "
+                       "/dev/null (a meter started in the background by a script)."));
     parser.addOptions(
-        {model, baud, memory, readings, alarm, recording, link, verbose, powerUpByte});
+        {model, baud, memory, readings, alarm, recording, link, verbose, powerUpByte, noStdin});
 
     if (!parser.parse(arguments)) {
         failure = {ExitUsage, parser.errorText()};
@@ -169,6 +176,7 @@ std::optional<Setup> parseOptions(QCommandLineParser& parser, const QStringList&
     setup.linkPath = parser.value(link);
     setup.verbose = parser.isSet(verbose);
     setup.powerUpByte = parser.isSet(powerUpByte);
+    setup.readInput = !parser.isSet(noStdin);
     return setup;
 }
 
@@ -327,41 +335,10 @@ private:
     bool m_verbose;
 };
 
-// Splits standard input into lines as it comes.
-class LineReader {
-public:
-    template <typename OnLine>
-    LineReader(QObject* parent, OnLine onLine)
-        : m_notifier(new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, parent)) {
-        QObject::connect(m_notifier, &QSocketNotifier::activated, parent, [this, onLine] {
-            char buffer[512];
-            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-            if (n < 0 && (errno == EAGAIN || errno == EINTR))
-                return;
-            if (n <= 0) {
-                // Standard input closed: the meter goes on until a signal ends it.
-                m_notifier->setEnabled(false);
-                return;
-            }
-            m_pending.append(buffer, n);
-            for (qsizetype end; (end = m_pending.indexOf('\n')) >= 0;) {
-                const QByteArray line = m_pending.left(end);
-                m_pending.remove(0, end + 1);
-                onLine(QString::fromUtf8(line));
-            }
-        });
-    }
-    LineReader(const LineReader&) = delete;
-    LineReader& operator=(const LineReader&) = delete;
-
-private:
-    QSocketNotifier* m_notifier;
-    QByteArray m_pending;
-};
-
 } // namespace
 
 int main(int argc, char* argv[]) {
+    tarnix::platform::InputLines::holdOpen(); // before Qt opens anything
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnix-meter-sim"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TARNIX_VERSION));
@@ -408,7 +385,16 @@ int main(int argc, char* argv[]) {
         say(reason);
         QCoreApplication::exit(ExitTrouble);
     });
-    LineReader input(&app, [&](const QString& line) { console.command(line); });
+    tarnix::platform::InputLines input;
+    if (setup->readInput) {
+        QObject::connect(&input, &tarnix::platform::InputLines::lineRead, &app,
+                         [&](const QString& line) { console.command(line); });
+        QObject::connect(&input, &tarnix::platform::InputLines::ended, &app, [] {
+            say(QStringLiteral("standard input ended: the meter stops (--no-stdin serves on)"));
+            QCoreApplication::quit();
+        });
+        input.watch();
+    }
 
     std::printf("%s\n", qPrintable(pty.devicePath()));
     std::fflush(stdout);

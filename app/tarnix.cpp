@@ -1,5 +1,6 @@
 // tarnix: the desktop companion of the multimeter.
 #include "ui/DesktopProgram.h"
+#include "ui/platform/DisplayOpening.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -11,7 +12,10 @@ using tarnix::app::DesktopOptions;
 
 namespace {
 
+constexpr int ExitTrouble = 1; // no display, or the port failed
 constexpr int ExitUsage = 2;
+
+constexpr char NoDisplay[] = "tarnix: no display: set DISPLAY, or run under xvfb-run";
 
 void setNames() {
     QCoreApplication::setApplicationName(QStringLiteral("tarnix"));
@@ -56,8 +60,10 @@ std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode)
     bool simulate = false, longFrames = false;
     for (auto it = arguments.begin(); it != arguments.end();) {
         if (*it == u"--simulate" || it->startsWith(u"--simulate=")) {
-            const QString model = it->section(u'=', 1);
-            if (!model.isEmpty() && model != u"short" && model != u"long")
+            // "--simulate=" names no model: refused, as tarnix-log does.
+            const bool named = it->contains(u'=');
+            const QString model = named ? it->section(u'=', 1) : QStringLiteral("short");
+            if (model != u"short" && model != u"long")
                 return usageError(
                     QStringLiteral("--simulate takes short or long, not \"%1\"").arg(model));
             simulate = true;
@@ -80,6 +86,8 @@ std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode)
         return usageError(QStringLiteral("no data file \"%1\"").arg(files.first()));
     if (simulate && parser.isSet(port))
         return usageError(QStringLiteral("give either --port or --simulate"));
+    if (parser.isSet(port) && parser.value(port).isEmpty())
+        return usageError(QStringLiteral("missing DEVICE after --port"));
 
     DesktopOptions options;
     if (!files.isEmpty())
@@ -102,10 +110,19 @@ int main(int argc, char* argv[]) {
     if (!options)
         return exitCode;
 
+    // Without a display Qt's platform plugin would abort the program.
+    if (tarnix::platform::displayMissing()) {
+        std::fprintf(stderr, "%s\n", NoDisplay);
+        return ExitTrouble;
+    }
+    std::optional<tarnix::platform::DisplayOpening> opening;
+    if (tarnix::platform::needsDisplay())
+        opening.emplace(NoDisplay);
     QApplication app(argc, argv);
+    opening.reset();
     setNames();
     tarnix::app::DesktopProgram program(*options);
     if (!program.start())
-        return 1;
+        return ExitTrouble;
     return QApplication::exec();
 }

@@ -102,10 +102,22 @@ void TestMqtt::commandLine_data() {
         {"--mqtt mqtt://h", "--topic needs a PREFIX such as lab/bench1"},
         {"--mqtt mqtt://h --topic t --cafile ca.pem", "--cafile goes with an mqtts:// URL"},
         {"--topic lab/b1 -", "--topic and --cafile go with --mqtt URL"},
+        {"--mqtt mqtt://@h --topic t",
+         "--mqtt has an empty user name before @: give user@host, or host alone to log in "
+         "without one"},
+        {"--mqtt mqtt://h --topic $SYS/t",
+         "--topic cannot start with $, which marks the broker's own topics: \"$SYS/t\""},
     };
     for (const auto& [arguments, expected] : rows)
         QTest::addRow("%s", arguments)
             << QString::fromLatin1(arguments).split(u' ', Qt::SkipEmptyParts) << expected;
+    // PREFIX/reading fills an MQTT string to its last byte, and one byte more.
+    const QString longest(65527, u'a'), tooLong(32764, u'\u00e9');
+    QTest::addRow("longest topic") << QStringList{"--mqtt", "mqtt://h", "--topic", longest}
+                                   << "plain h:1883 user '' topic " + longest + " to ''";
+    QTest::addRow("topic too long")
+        << QStringList{"--mqtt", "mqtt://h", "--topic", tooLong}
+        << "--topic is 65528 bytes long; PREFIX/reading must fit in 65535 bytes of UTF-8";
 }
 
 void TestMqtt::commandLine() {

@@ -204,7 +204,8 @@ void PtyEndToEnd::memoryBytesCrossTheWireUntouched() {
 }
 
 // The simulator program: its memory image and alarm bytes (the option wins
-// over the image), its link, and a meter switched off and on by signals.
+// over the image), its link, a meter switched off and on by signals, and its
+// end with its standard input.
 void PtyEndToEnd::programServesItsMeter() {
     ProgramRun program(QStringLiteral(TARNIX_METER_SIM));
     const QString linkPath = m_dir.filePath(QStringLiteral("meter-link"));
@@ -244,7 +245,7 @@ void PtyEndToEnd::programServesItsMeter() {
     QCOMPARE(port.readAll(), QByteArray()); // silent until asked
     QVERIFY(frame(request(link, port)));
 
-    program.process().terminate();
+    program.process().closeWriteChannel(); // its standard input ends: so does the meter
     QVERIFY(program.finished());
     QCOMPARE(program.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.process().exitCode(), 0);

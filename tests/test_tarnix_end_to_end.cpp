@@ -54,6 +54,10 @@ void TestTarnixEndToEnd::commandLine_data() {
     QTest::newRow("bad model") << QStringList{"--simulate=medium"} << 2 << "short or long";
     QTest::newRow("both") << QStringList{"--simulate", "--port", "/dev/null"} << 2
                           << "either --port or --simulate";
+    QTest::newRow("empty port") << QStringList{"--port", ""} << 2 << "missing DEVICE after --port";
+    QTest::newRow("empty model") << QStringList{"--simulate="} << 2 << "short or long, not \"\"";
+    QTest::newRow("no display") << QStringList{"--simulate"} << 1
+                                << "tarnix: no display: set DISPLAY, or run under xvfb-run\n";
 }
 
 void TestTarnixEndToEnd::commandLine() {
@@ -61,7 +65,7 @@ void TestTarnixEndToEnd::commandLine() {
     QFETCH(int, exitCode);
     QFETCH(QString, output);
     QProcess tarnix;
-    // None of these needs a display: the program ends before it makes a window.
+    // No display: the program ends before it makes a window, with a word.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
         env.remove(QString::fromLatin1(name));

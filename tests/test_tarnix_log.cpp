@@ -145,7 +145,9 @@ void TestTarnixLog::commandLine_data() {
     const char* const rows[][2] = {
         {"record --port /dev/ttyUSB0 bench.dat", "port /dev/ttyUSB0 every 2 to bench.dat"},
         {"record --simulate=long --samples 5 -", "sim long every 2 samples 5 to -"},
-        {"record --simulate --interval 86,400.5 -", "sim short every 86400 to -"},
+        {"record --simulate --interval 86400.5 -", "sim short every 86400 to -"},
+        {"record --simulate --interval 1,5 -",
+         "error: --interval takes a decimal point, not a comma: \"1,5\""},
         {"record --simulate --port /dev/ttyS0 -", "error: give either --port or --simulate"},
         {"record --simulate", "error: give a FILE to append to, or - for standard output"},
         // The first of samples and duration reached ends the run.

@@ -7,9 +7,12 @@
 #include "ui/lists/ListGrid.h"
 #include "ui/panel/Panel.h"
 #include "ui/platform/TwipsGeometry.h"
+#include "ui/platform/WidgetDialogs.h"
 #include "ui/views/LiveViews.h"
 #include "ui/views/RealTimeList.h"
 
+#include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QtTest>
@@ -54,6 +57,7 @@ class TestWindowsUnderWm : public QObject {
 private Q_SLOTS:
     void viewsOpenClearOfEachOther();
     void windowsHoldUpToResizes();
+    void messageStandsOverItsWindowNotUnderProgress();
 };
 
 void TestWindowsUnderWm::viewsOpenClearOfEachOther() {
@@ -115,6 +119,44 @@ void TestWindowsUnderWm::windowsHoldUpToResizes() {
         b.panel.sampling().tick(); // the needle again
     }
     QCOMPARE(misplacedWidget(analog), QString());
+}
+
+// A message while a progress box is up: the box steps aside, the message
+// sits over its window and takes a click.
+void TestWindowsUnderWm::messageStandsOverItsWindowNotUnderProgress() {
+    QWidget window;
+    window.resize(600, 400);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    platform::WidgetDialogs dialogs(&window);
+    const auto progress = dialogs.progressFor(&window, QStringLiteral("Opening"));
+    QTest::qWait(350);
+    progress->update(40);
+    auto* progressBox = window.findChild<QProgressDialog*>();
+    QTRY_VERIFY(progressBox && progressBox->isVisible());
+    bool progressHidden = false, answered = false;
+    QRect boxAt;
+    QTimer::singleShot(0, this, [&] {
+        QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+        auto* box = static_cast<QMessageBox*>(QApplication::activeModalWidget());
+        settle();
+        progressHidden = !progressBox->isVisible();
+        boxAt = box->frameGeometry();
+        // Through the window system, as a user's click comes, blocks and all.
+        const QWidget* ok = box->button(QMessageBox::Ok);
+        QTest::mouseClick(box->windowHandle(), Qt::LeftButton, {},
+                          ok->mapTo(box, ok->rect().center()));
+        QTRY_VERIFY_WITH_TIMEOUT(!box->isVisible(), 1000);
+        answered = true;
+    });
+    QTimer::singleShot(5000, this, [] { // never left waiting on a box
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    dialogs.messageFor(&window, QStringLiteral("1 line was not a record"), {}, {});
+    QVERIFY(progressHidden && answered);
+    QVERIFY(window.frameGeometry().contains(boxAt.center()));
+    QVERIFY(progressBox->isVisible() && progress->update(50));
 }
 
 QTEST_MAIN(TestWindowsUnderWm)

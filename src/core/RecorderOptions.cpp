@@ -78,6 +78,10 @@ QString takeValue(RecordOptions& options, const QString& name, const QString& va
         options.device = value;
     } else if (name == u"--interval") {
         const auto seconds = parseIntervalSeconds(value);
+        // "1,5" is neither 15 nor, in a script's "C" locale, 1.5: say which is meant.
+        if (!seconds && value.contains(u','))
+            return QStringLiteral("--interval takes a decimal point, not a comma: \"%1\"")
+                .arg(value);
         if (!seconds)
             return QStringLiteral("--interval takes a number of seconds, not \"%1\"").arg(value);
         options.interval = *seconds;
@@ -324,11 +328,8 @@ Result parseStats(const QStringList& arguments) {
 } // namespace
 
 std::optional<double> parseIntervalSeconds(const QString& text) {
-    QString number = text;
-    if (const auto comma = number.indexOf(u','); comma >= 0)
-        number.remove(comma, 1); // "86,400" as a thousands separator
     bool ok = false;
-    const double seconds = number.trimmed().toDouble(&ok);
+    const double seconds = text.trimmed().toDouble(&ok); // "C" locale: no comma at all
     if (!ok || !std::isfinite(seconds))
         return std::nullopt;
     return std::clamp(seconds, 1.0, 86400.0);
@@ -383,9 +384,10 @@ QString logUsage() {
         "  --port DEVICE        the meter's serial device, such as /dev/ttyUSB0\n"
         "  --simulate[=MODEL]   the built-in simulated meter: short (5-byte frames,\n"
         "                       the default) or long (12-byte frames)\n"
-        "  --interval SECONDS   seconds between samples (default 2), decimals allowed,\n"
-        "                       kept within 1..86400; samples fall on the first\n"
-        "                       sample's time plus whole intervals, without drift\n"
+        "  --interval SECONDS   seconds between samples (default 2), decimals with a\n"
+        "                       point (2.5, never 2,5), kept within 1..86400;\n"
+        "                       samples fall on the first sample's time plus\n"
+        "                       whole intervals, without drift\n"
         "  --samples N          stop after N lines\n"
         "  --duration SECONDS   stop after that long (with --samples: whichever\n"
         "                       comes first)\n"

@@ -67,8 +67,8 @@ struct UsageError {
 // Reads the arguments after the program name. Prints nothing and never exits.
 std::variant<LogCommand, UsageError> parseLogCommandLine(const QStringList& arguments);
 
-// --interval's value: seconds with decimals, the first comma read as a
-// thousands separator, kept within 1..86400. Nothing when it is not a number.
+// --interval's value: seconds with a decimal point, kept within 1..86400.
+// Nothing when it is not a number, a comma included.
 std::optional<double> parseIntervalSeconds(const QString& text);
 
 // The text --help prints.

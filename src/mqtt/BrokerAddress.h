@@ -21,7 +21,8 @@ std::variant<BrokerAddress, QString> parseBrokerUrl(const QString& url);
 
 // Why a topic prefix cannot carry readings; empty when it can. A prefix
 // names topics to publish to, so the subscribers' wildcards + and # have no
-// place in it.
+// place in it, nor a leading $ (the broker's own topics); PREFIX/reading
+// must fit in an MQTT string.
 QString topicPrefixProblem(const QString& prefix);
 
 } // namespace tarnix::mqtt

@@ -33,8 +33,7 @@ bool FileList::load(const QString& path) {
     const QString before = windowTitle();
     QPointer<FileList> self(this);
     RecordStore records;
-    const auto progress =
-        context().dialogs.progressFor(this, QStringLiteral("Opening %1").arg(title));
+    auto progress = context().dialogs.progressFor(this, QStringLiteral("Opening %1").arg(title));
     const LoadResult result = loadDataFile(path, records, [&](qsizetype count, int percent) {
         // Between chunks: count in the caption, let the window paint and
         // answer (the user may cancel, or close it meanwhile).
@@ -43,6 +42,7 @@ bool FileList::load(const QString& path) {
         setWindowTitle(QStringLiteral("%1 Records Completed").arg(count));
         return progress->update(percent) && context().clock.wait(0) && self;
     });
+    progress.reset(); // the read is over: no box stands over what is said next
     if (!self)
         return false;
     if (result.cancelled) {

@@ -1,10 +1,12 @@
 #include "ui/platform/WidgetDialogs.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QRegularExpression>
+#include <limits>
 
 namespace tarnix::platform {
 
@@ -64,17 +66,43 @@ QWidget* WidgetDialogs::owner(QObject* window) const {
     // A window closed meanwhile (a print outlasts it) hands its box on.
     if (auto* widget = qobject_cast<QWidget*>(window); widget && widget->window()->isVisible())
         return widget->window();
-    if (QWidget* active = QApplication::activeWindow())
-        return active;
-    return m_mainWindow;
+    QWidget* active = QApplication::activeWindow();
+    // A progress box steps aside for the box: its window has it.
+    if (auto* progress = qobject_cast<QProgressDialog*>(active))
+        active = progress->parentWidget() ? progress->parentWidget()->window() : nullptr;
+    return active ? active : m_mainWindow.data();
 }
+
+// While a box of its own is up, the progress box is hidden: its block on
+// its window would keep the mouse from the box, and it would stand over it.
+// It comes back when the box has gone, should the work still go on.
+class WidgetDialogs::ProgressAside {
+public:
+    explicit ProgressAside(const WidgetDialogs& dialogs)
+        : m_box(dialogs.m_progress), m_hidden(m_box && m_box->isVisible()) {
+        if (m_hidden)
+            m_box->hide();
+    }
+    ~ProgressAside() {
+        if (m_hidden && m_box)
+            m_box->show();
+    }
+    ProgressAside(const ProgressAside&) = delete;
+    ProgressAside& operator=(const ProgressAside&) = delete;
+
+private:
+    QPointer<QProgressDialog> m_box;
+    bool m_hidden;
+};
 
 void WidgetDialogs::messageFor(QObject* window, const QString& text, MessageIcon icon,
                                const QString& title) {
+    const ProgressAside aside(*this);
     run(new QMessageBox(boxIcon(icon), windowTitle(title), text, QMessageBox::Ok, owner(window)));
 }
 
 bool WidgetDialogs::retry(const QString& text) {
+    const ProgressAside aside(*this);
     auto* box = new QMessageBox(QMessageBox::NoIcon, windowTitle({}), text,
                                 QMessageBox::Ok | QMessageBox::Cancel, owner(nullptr));
     box->setDefaultButton(QMessageBox::Ok);
@@ -88,29 +116,43 @@ public:
     ProgressBox(QWidget* owner, const QString& text)
         : m_box(new QProgressDialog(text, QStringLiteral("Cancel"), 0, 100, owner)) {
         m_box->setWindowModality(Qt::WindowModal);
-        m_box->setMinimumDuration(300);
+        // Shown by update() alone, never by the dialog's own timer, which
+        // could put it up over a message that waits for the user.
+        m_box->setMinimumDuration(std::numeric_limits<int>::max());
         m_box->setAutoReset(false);
         m_box->setValue(0);
+        m_since.start();
     }
     ~ProgressBox() override { delete m_box; }
+    QProgressDialog* box() const { return m_box; }
     bool update(int percent) override {
         if (!m_box)
             return false;
+        if (!m_shown && m_since.elapsed() >= ShowAfterMs) {
+            m_box->show();
+            m_shown = true;
+        }
         m_box->setValue(percent);
         return !m_box->wasCanceled();
     }
 
 private:
+    static constexpr int ShowAfterMs = 300; // quick work shows no box
     QPointer<QProgressDialog> m_box;
+    QElapsedTimer m_since;
+    bool m_shown = false;
 };
 } // namespace
 
 std::unique_ptr<Progress> WidgetDialogs::progressFor(QObject* window, const QString& text) {
-    return std::make_unique<ProgressBox>(owner(window), text);
+    auto progress = std::make_unique<ProgressBox>(owner(window), text);
+    m_progress = progress->box();
+    return progress;
 }
 
 QString WidgetDialogs::input(const QString& prompt, const QString& title,
                              const QString& defaultAnswer) {
+    const ProgressAside aside(*this);
     bool accepted = false;
     const QString answer = QInputDialog::getText(owner(nullptr), windowTitle(title), prompt,
                                                  QLineEdit::Normal, defaultAnswer, &accepted);
@@ -133,6 +175,7 @@ WidgetDialogs::fileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const Q
 
 QString WidgetDialogs::fileName(QFileDialog::AcceptMode mode, const QString& filter,
                                 QString* chosen) {
+    const ProgressAside aside(*this);
     QPointer<QFileDialog> dialog(fileDialog(owner(nullptr), mode, filter).release());
     const bool accepted = dialog->exec() == QDialog::Accepted;
     const QString path = dialog && accepted ? dialog->selectedFiles().value(0) : QString();

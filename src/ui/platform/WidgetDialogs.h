@@ -4,6 +4,7 @@
 
 #include <QFileDialog>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QWidget>
 #include <memory>
 
@@ -34,10 +35,12 @@ public:
                                                    const QString& filter);
 
 private:
+    class ProgressAside;
     QWidget* owner(QObject* window) const;
     QString fileName(QFileDialog::AcceptMode mode, const QString& filter, QString* chosen = nullptr);
 
     QPointer<QWidget> m_mainWindow;
+    QPointer<QProgressDialog> m_progress; // the newest progress box, while it lives
 };
 
 } // namespace tarnix::platform
