@@ -142,7 +142,7 @@ void PtyEndToEnd::baudRateMovesTheMeter() {
     QVERIFY(p.session.actions.changeBaudRate());
     const double took = p.firstReadingAfter(asked);
     qInfo("BAUD RATE 4800: next reading after %.2f s", took);
-    QVERIFY2(took >= 0 && took < 2.0, qPrintable(QString::number(took)));
+    QVERIFY2(took >= 0 && took < 10.0, qPrintable(QString::number(took))); // a busy machine
     QCOMPARE(p.meter.baud(), 4800);
     for (const auto& r : p.requests)
         QCOMPARE(r.baud, 4800);
@@ -167,7 +167,10 @@ void PtyEndToEnd::meterLeftAt9600WakesTheLink() {
     QVERIFY(shown >= 0 && polled != p.requests.end());
     const double took = polled->time - onAt;
     qInfo("meter at 9600 switched on: polled after %.2f s, reading shown after %.2f s", took, shown);
-    QVERIFY2(took < 3.0, qPrintable(QString::number(took)));
+    // At most one turn through the four speeds once it is on, on a busy machine too.
+    const auto probes = std::count_if(p.requests.begin(), polled,
+                                      [&](const auto& r) { return r.time > onAt; });
+    QVERIFY2(probes <= 4 && took < 10.0, qPrintable(QString::number(took)));
 }
 
 void PtyEndToEnd::answerTakesItsWireTime() {

@@ -2,6 +2,7 @@
 // pseudo-terminal, and its command line.
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
+#include "support/ProgramRun.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -21,24 +22,28 @@ void TestTarnixEndToEnd::programPollsThroughItsPort() {
     sim::SimMeter meter(sim::Model::Short, 9600);
     sim::PtyMeter pty(meter);
     QVERIFY2(pty.open(), qPrintable(pty.errorText()));
-    QProcess tarnix;
+    ProgramRun tarnix(QStringLiteral(TARNIX_PROGRAM)); // ended by SIGTERM, also on a failure
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    tarnix.setProcessEnvironment(env);
+    tarnix.process().setProcessEnvironment(env);
     // Named by a link, as /dev/serial/by-id names an adapter.
     QTemporaryDir byId;
     const QString link = byId.filePath(QStringLiteral("usb-Tarnix_Meter-if00-port0"));
     QVERIFY(QFile::link(pty.devicePath(), link));
-    tarnix.start(QStringLiteral(TARNIX_PROGRAM), {QStringLiteral("--port"), link});
-    QVERIFY(tarnix.waitForStarted());
+    tarnix.start({QStringLiteral("--port"), link});
+    QVERIFY(tarnix.process().waitForStarted());
     // Readings and the recording query, again and again.
     QTRY_VERIFY_WITH_TIMEOUT(meter.requestCount() >= 3, 6000);
     int queries = 0;
     for (const QByteArray& c : meter.commands())
         queries += c == "X";
     QVERIFY(queries >= 4);
-    tarnix.terminate();
-    QVERIFY(tarnix.waitForFinished(5000));
+    // SIGTERM ends it as closing its window does: the port's lock file goes with it.
+    tarnix.signal(SIGTERM);
+    QVERIFY(tarnix.finished());
+    QCOMPARE(tarnix.process().exitStatus(), QProcess::NormalExit);
+    const QString lock = "LCK.." + QString(byId.path()).replace(u'/', u'_') + u'*';
+    QVERIFY(QDir(QStringLiteral("/run/lock")).entryList({lock}).isEmpty());
 }
 
 void TestTarnixEndToEnd::commandLine_data() {

@@ -6,6 +6,7 @@
 #include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
 #include "platform/SerialDevices.h"
+#include "platform/StopSignals.h"
 #include "sim/DemoLogger.h"
 #include "sim/SimMeter.h"
 #include "ui/AboutText.h"
@@ -44,6 +45,15 @@ QString portLabel(const QString& device) {
 } // namespace
 
 bool DesktopProgram::start() {
+    // SIGTERM (a logout, a service manager, kill) and SIGINT end the program
+    // as closing its windows does: every wait ends, a recording stops with
+    // its lines written, and the port closes, taking its lock file along.
+    auto* stops = new platform::StopSignals(this);
+    if (stops->watch())
+        connect(stops, &platform::StopSignals::stopAsked, this, [] {
+            QApplication::closeAllWindows();
+            QCoreApplication::quit();
+        });
     bool opened = true;
     switch (m_options.start) {
     case DesktopOptions::Start::Device:

@@ -33,9 +33,12 @@ public:
         QObject::connect(&m_process, &QProcess::readyReadStandardError,
                          [this] { m_err += m_process.readAllStandardError(); });
     }
+    // Asked to end first, so that it removes what it made (a port's lock file).
     ~ProgramRun() {
         if (running()) {
-            m_process.kill();
+            m_process.terminate();
+            if (!m_process.waitForFinished(2000))
+                m_process.kill();
             m_process.waitForFinished(2000);
         }
     }
