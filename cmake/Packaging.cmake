@@ -12,7 +12,7 @@ tarnix-meter-sim serves a simulated meter on a pseudo-terminal.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_COMPONENTS_ALL Runtime Desktop Documentation)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tarnix developers <tarnix@localhost>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tarnix developers <developers@tarnix.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so no library link names them: the X11/Wayland

@@ -11,6 +11,11 @@ cpack -G DEB >cpack.log 2>&1 || { cat cpack.log >&2; exit 1; }
 deb=$(ls tarnix_*.deb)
 dpkg-deb --info "$deb" | grep -E '^ (Package|Version|Depends):'
 dpkg-deb --contents "$deb"
+# Debian's own checks: no error and no warning.
+if ! lintian --fail-on error,warning "$deb"; then
+    echo "check-deb: lintian finds errors or warnings in $deb" >&2
+    exit 1
+fi
 
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get install -y -qq "./$deb"

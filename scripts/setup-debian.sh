@@ -3,7 +3,8 @@
 # the window manager tests), screenshots and the Debian package need (help2man
 # writes the manual pages; desktop-file-utils and appstream validate the menu
 # entry and the metainfo; dpkg-dev and file let cpack compute the package's
-# dependencies), and only those that are missing. Run as root or with sudo.
+# dependencies; lintian checks the package; shared-mime-info and gio check the
+# file type as a desktop sees it), and only those that are missing. Run as root or with sudo.
 # fonts-liberation2 stands in for Times New Roman with the same metrics, so
 # the big digital value fits its label as designed. mosquitto and its clients
 # are the broker the publishing tests start and subscribe to.
@@ -12,7 +13,9 @@ set -eu
 PACKAGES="build-essential cmake ninja-build pkg-config \
 qt6-base-dev qt6-serialport-dev qt6-charts-dev \
 xvfb xauth openbox x11-utils xdotool imagemagick fonts-dejavu-core fonts-liberation2 \
-libmosquitto-dev mosquitto mosquitto-clients help2man desktop-file-utils appstream dpkg-dev file"
+libmosquitto-dev mosquitto mosquitto-clients help2man desktop-file-utils appstream dpkg-dev file \
+lintian \
+shared-mime-info libglib2.0-bin"
 
 missing=""
 for p in $PACKAGES; do

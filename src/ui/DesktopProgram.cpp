@@ -25,7 +25,11 @@ namespace tarnix::app {
 DesktopProgram::DesktopProgram(DesktopOptions options)
     : m_options(std::move(options)), m_clock(std::make_unique<platform::RealClock>()),
       m_dialogs(std::make_unique<platform::WidgetDialogs>()),
-      m_printer(std::make_unique<platform::QtPrinter>(*m_dialogs)) {}
+      m_printer(std::make_unique<platform::QtPrinter>(*m_dialogs)) {
+    // The menu entry's name (org.tarnix.tarnix.desktop), so that a dock or a
+    // Wayland compositor shows the windows with the entry's icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnix.tarnix"));
+}
 
 DesktopProgram::~DesktopProgram() {
     delete m_portWindow;

@@ -8,13 +8,17 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-found=$(cd "$prefix" && find . \( -type f -o -type l \) | sort)
+# The databases the install refreshes are the desktop's, not Tarnix's files.
+found=$(cd "$prefix" && find . \( -type f -o -type l \) \
+    ! -path './share/mime/*' ! -name mimeinfo.cache -o -path './share/mime/packages/*' | sort)
 expected="./bin/tarnix
 ./bin/tarnix-log
 ./bin/tarnix-meter-sim
 ./share/applications/org.tarnix.tarnix.desktop
 ./share/bash-completion/completions/tarnix-log
 ./share/doc/tarnix/README.md
+./share/doc/tarnix/changelog.gz
+./share/doc/tarnix/copyright
 ./share/icons/hicolor/scalable/apps/org.tarnix.tarnix.svg
 ./share/man/man1/tarnix-log.1.gz
 ./share/man/man1/tarnix-meter-sim.1.gz
@@ -39,4 +43,15 @@ done
 gzip -dc "$prefix/share/man/man1/tarnix-log.1.gz" | grep -q 'interval'
 # The completion is valid bash and offers the subcommands.
 bash -n "$prefix/share/bash-completion/completions/tarnix-log"
+# The install refreshed the MIME database: a recording is known by its first
+# record, whatever its name, and other bytes named .dat are not taken.
+test -f "$prefix/share/mime/mime.cache"
+if command -v gio >/dev/null 2>&1; then
+    printf '1,26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n' >"$prefix/rec.dat"
+    head -c 200 /dev/urandom >"$prefix/noise.dat"
+    type_of() { XDG_DATA_DIRS="$prefix/share:/usr/share" gio info -a standard::content-type "$1" |
+        sed -n 's/.*standard::content-type: //p'; }
+    [ "$(type_of "$prefix/rec.dat")" = application/x-tarnix-data ]
+    [ "$(type_of "$prefix/noise.dat")" != application/x-tarnix-data ]
+fi
 echo "installed files: $(printf '%s\n' "$found" | wc -l) as expected"

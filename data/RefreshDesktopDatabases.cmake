@@ -1,0 +1,20 @@
+# Run by `cmake --install`: the desktop learns the new file type and menu
+# entry at once, as a package's triggers would do. Skipped when staging into
+# DESTDIR or for a package (CPack), where the installing system runs them.
+if(DEFINED ENV{DESTDIR} AND NOT "$ENV{DESTDIR}" STREQUAL "")
+    return()
+endif()
+if(CMAKE_INSTALL_PREFIX MATCHES "/_CPack_Packages/")
+    return()
+endif()
+set(share "${CMAKE_INSTALL_PREFIX}/share")
+find_program(UPDATE_MIME update-mime-database)
+if(UPDATE_MIME)
+    message(STATUS "Updating the MIME database in ${share}/mime")
+    execute_process(COMMAND ${UPDATE_MIME} "${share}/mime")
+endif()
+find_program(UPDATE_DESKTOP update-desktop-database)
+if(UPDATE_DESKTOP)
+    message(STATUS "Updating the desktop database in ${share}/applications")
+    execute_process(COMMAND ${UPDATE_DESKTOP} -q "${share}/applications")
+endif()
