@@ -1,10 +1,10 @@
 // tarnix-log: the polling cycle and the sampling clock without windows, for
 // benches and headless machines that record for days.
+#include "cli/LogCommandLine.h"
 #include "core/FileCommands.h"
 #include "core/LoggerCommands.h"
 #include "core/PortListing.h"
 #include "core/Recorder.h"
-#include "core/RecorderOptions.h"
 #include "core/StatusLine.h"
 #include "mqtt/PublishSettings.h"
 #include "mqtt/ReadingPublisher.h"
@@ -154,31 +154,31 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(Program);
     QCoreApplication::setApplicationVersion(QStringLiteral(TARNIX_VERSION));
 
-    const auto parsed = core::parseLogCommandLine(QCoreApplication::arguments().mid(1));
-    if (const auto* usage = std::get_if<core::UsageError>(&parsed))
+    const auto parsed = cli::parseLogCommandLine(QCoreApplication::arguments().mid(1));
+    if (const auto* usage = std::get_if<cli::UsageError>(&parsed))
         return usageError(usage->message);
-    const core::LogCommand& command = std::get<core::LogCommand>(parsed);
+    const cli::LogCommand& command = std::get<cli::LogCommand>(parsed);
     switch (command.kind) {
-    case core::LogCommand::Kind::Help:
-        std::printf("%s", qPrintable(core::logUsage()));
+    case cli::LogCommand::Kind::Help:
+        std::printf("%s", qPrintable(cli::logUsage()));
         return 0;
-    case core::LogCommand::Kind::Version:
+    case cli::LogCommand::Kind::Version:
         std::printf("%s %s\n", qPrintable(Program), TARNIX_VERSION);
         return 0;
-    case core::LogCommand::Kind::Record: {
+    case cli::LogCommand::Kind::Record: {
         const auto publishing =
             mqtt::publishSettings(command.record, qEnvironmentVariable("TARNIX_MQTT_PASSWORD"));
         if (const auto* problem = std::get_if<QString>(&publishing))
             return usageError(*problem);
         return record(command.record, std::get<std::optional<mqtt::PublishSettings>>(publishing));
     }
-    case core::LogCommand::Kind::Logger:
+    case cli::LogCommand::Kind::Logger:
         return loggerCommand(command.logger);
-    case core::LogCommand::Kind::Convert:
+    case cli::LogCommand::Kind::Convert:
         return core::runConvert(command.convert, fileCommandOutput());
-    case core::LogCommand::Kind::Stats:
+    case cli::LogCommand::Kind::Stats:
         return core::runStats(command.statsFiles, fileCommandOutput());
-    case core::LogCommand::Kind::Ports:
+    case cli::LogCommand::Kind::Ports:
         std::printf("%s", qPrintable(core::portListing(platform::describedSerialDevices())));
         return 0;
     }
