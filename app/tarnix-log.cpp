@@ -9,14 +9,13 @@
 #include "mqtt/PublishSettings.h"
 #include "mqtt/ReadingPublisher.h"
 #include "platform/ConsoleDialogs.h"
+#include "platform/StandardStreams.h"
 #include "platform/StopSignals.h"
 #include "platform/WriteAll.h"
 
 #include <QCoreApplication>
-#include <csignal>
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 
 using namespace tarnix;
 
@@ -64,11 +63,12 @@ int record(const core::RecordOptions& options,
     // The status goes on a terminal only, and not when the lines themselves
     // go to the same terminal: rewriting it would garble them.
     const bool live =
-        ::isatty(STDERR_FILENO) && !(options.toStandardOutput() && ::isatty(STDOUT_FILENO));
-    core::StatusLine console(STDERR_FILENO, live);
+        platform::isTerminal(platform::standardError()) &&
+        !(options.toStandardOutput() && platform::isTerminal(platform::standardOutput()));
+    core::StatusLine console(platform::standardError(), live);
     platform::ConsoleDialogs dialogs(Program, [&](const QString& line) { console.say(line); });
     // A reader gone from standard output is a failed write, reported as such.
-    std::signal(SIGPIPE, SIG_IGN);
+    platform::ignoreBrokenPipes();
 
     core::Recorder recorder(options, dialogs);
     std::unique_ptr<mqtt::ReadingPublisher> publisher;
@@ -129,8 +129,9 @@ int record(const core::RecordOptions& options,
 // The logger's header, memory and clock: one exchange after another, each
 // waiting on the clock's own event loop, so no exec() here.
 int loggerCommand(const core::LoggerOptions& options) {
-    core::StatusLine console(STDERR_FILENO, ::isatty(STDERR_FILENO) != 0);
-    std::signal(SIGPIPE, SIG_IGN);
+    core::StatusLine console(platform::standardError(),
+                             platform::isTerminal(platform::standardError()));
+    platform::ignoreBrokenPipes();
     const int code = core::runLoggerCommand(
         options, {.progress = [&](const QString& text) { console.show(text); },
                   .message = [&](const QString& line) { console.say(line); }});
@@ -140,11 +141,15 @@ int loggerCommand(const core::LoggerOptions& options) {
 
 // convert and stats: the result on standard output, the rest on standard error.
 core::FileCommandOutput fileCommandOutput() {
-    std::signal(SIGPIPE, SIG_IGN);
-    return {.out = [](QByteArrayView bytes) { return platform::writeAll(STDOUT_FILENO, bytes); },
-            .message = [](const QString& line) {
-                std::fprintf(stderr, "%s: %s\n", qPrintable(Program), qPrintable(line));
-            }};
+    platform::ignoreBrokenPipes();
+    return {.out =
+                [](QByteArrayView bytes) {
+                    return platform::writeAll(platform::standardOutput(), bytes);
+                },
+            .message =
+                [](const QString& line) {
+                    std::fprintf(stderr, "%s: %s\n", qPrintable(Program), qPrintable(line));
+                }};
 }
 
 } // namespace

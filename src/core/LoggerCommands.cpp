@@ -24,7 +24,6 @@
 #include <QStringList>
 #include <cstring>
 #include <memory>
-#include <unistd.h>
 
 namespace tarnix::core {
 

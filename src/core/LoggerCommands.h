@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/RecorderOptions.h"
+#include "platform/StandardStreams.h"
 
 #include <QString>
 #include <functional>
-#include <unistd.h>
 
 namespace tarnix::platform {
 class Clock;
@@ -22,7 +22,7 @@ struct LoggerConsole {
     std::function<void(const QString& text)> progress;
     std::function<void(const QString& line)> message;
     // Where a status and a download to "-" are written.
-    int outputFd = STDOUT_FILENO;
+    int outputFd = platform::standardOutput();
     // The clock the exchanges wait on and a meter to reach instead of the
     // port: the real clock and the options' port when unset (tests set them).
     platform::Clock* clock = nullptr;

@@ -6,12 +6,12 @@
 #include "platform/MemorySerialPort.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
+#include "platform/StandardStreams.h"
 #include "sim/SimMeter.h"
 
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
-#include <unistd.h>
 
 namespace tarnix::core {
 
@@ -121,7 +121,7 @@ bool Recorder::openOutput(QString* error) {
         return true; // the samples go to the broker alone
     QString why;
     if (m_options.toStandardOutput())
-        m_out.adopt(STDOUT_FILENO, QStringLiteral("standard output"));
+        m_out.adopt(platform::standardOutput(), QStringLiteral("standard output"));
     else if (!m_out.open(m_options.output, &why)) {
         *error = QStringLiteral("cannot append to %1").arg(why);
         return false;
