@@ -9,9 +9,12 @@
 #include "mqtt/PublishSettings.h"
 #include "mqtt/ReadingPublisher.h"
 #include "platform/ConsoleDialogs.h"
+#include "platform/MeterPorts.h"
 #include "platform/StandardStreams.h"
 #include "platform/StopSignals.h"
 #include "platform/WriteAll.h"
+#include "sim/DemoLogger.h"
+#include "sim/SimMeter.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -27,11 +30,25 @@ constexpr int ExitUsage = 2;
 const QString Program = QStringLiteral("tarnix-log");
 // At the end, the readings still queued have this long to reach the broker.
 constexpr int PublishGraceMs = 5000;
+constexpr int SimulatedBaud = 9600;
 
 int usageError(const QString& message) {
     std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", qPrintable(Program),
                  qPrintable(message), qPrintable(Program));
     return ExitUsage;
+}
+
+// The built-in simulated meter of --simulate, reached over the in-memory wire
+// as a real meter is over its port; none without the option.
+std::unique_ptr<sim::SimMeter> simulatedMeter(bool simulate, bool longFrames) {
+    if (!simulate)
+        return nullptr;
+    return std::make_unique<sim::SimMeter>(longFrames ? sim::Model::Long : sim::Model::Short,
+                                           SimulatedBaud);
+}
+
+platform::PortMaker portTo(sim::SimMeter* meter) {
+    return meter ? platform::memoryWireTo(*meter) : platform::PortMaker{};
 }
 
 // Each sample recorded goes on to the broker, and the bench with it; a
@@ -70,7 +87,8 @@ int record(const core::RecordOptions& options,
     // A reader gone from standard output is a failed write, reported as such.
     platform::ignoreBrokenPipes();
 
-    core::Recorder recorder(options, dialogs);
+    const auto meter = simulatedMeter(options.simulate, options.longFrames);
+    core::Recorder recorder(options, dialogs, portTo(meter.get()));
     std::unique_ptr<mqtt::ReadingPublisher> publisher;
     if (publishing)
         publisher = publishTo(*publishing, recorder, options, console);
@@ -132,9 +150,14 @@ int loggerCommand(const core::LoggerOptions& options) {
     core::StatusLine console(platform::standardError(),
                              platform::isTerminal(platform::standardError()));
     platform::ignoreBrokenPipes();
+    // The simulated meter's logger holds sets recorded from an hour ago.
+    const auto meter = simulatedMeter(options.simulate, options.longFrames);
+    if (meter)
+        meter->loadMemory(sim::demoLoggerMemory(QDateTime::currentDateTime().addSecs(-3600)));
     const int code = core::runLoggerCommand(
         options, {.progress = [&](const QString& text) { console.show(text); },
-                  .message = [&](const QString& line) { console.say(line); }});
+                  .message = [&](const QString& line) { console.say(line); },
+                  .makePort = portTo(meter.get())});
     console.end();
     return code;
 }
