@@ -1,22 +1,24 @@
 // tarnix-log: the polling cycle and the sampling clock without windows, for
 // benches and headless machines that record for days.
+#include "cli/LogCommandLine.h"
 #include "core/FileCommands.h"
 #include "core/LoggerCommands.h"
 #include "core/PortListing.h"
 #include "core/Recorder.h"
-#include "core/RecorderOptions.h"
 #include "core/StatusLine.h"
 #include "mqtt/PublishSettings.h"
 #include "mqtt/ReadingPublisher.h"
 #include "platform/ConsoleDialogs.h"
+#include "platform/MeterPorts.h"
+#include "platform/StandardStreams.h"
 #include "platform/StopSignals.h"
 #include "platform/WriteAll.h"
+#include "sim/DemoLogger.h"
+#include "sim/SimMeter.h"
 
 #include <QCoreApplication>
-#include <csignal>
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 
 using namespace tarnix;
 
@@ -28,11 +30,25 @@ constexpr int ExitUsage = 2;
 const QString Program = QStringLiteral("tarnix-log");
 // At the end, the readings still queued have this long to reach the broker.
 constexpr int PublishGraceMs = 5000;
+constexpr int SimulatedBaud = 9600;
 
 int usageError(const QString& message) {
     std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", qPrintable(Program),
                  qPrintable(message), qPrintable(Program));
     return ExitUsage;
+}
+
+// The built-in simulated meter of --simulate, reached over the in-memory wire
+// as a real meter is over its port; none without the option.
+std::unique_ptr<sim::SimMeter> simulatedMeter(bool simulate, bool longFrames) {
+    if (!simulate)
+        return nullptr;
+    return std::make_unique<sim::SimMeter>(longFrames ? sim::Model::Long : sim::Model::Short,
+                                           SimulatedBaud);
+}
+
+platform::PortMaker portTo(sim::SimMeter* meter) {
+    return meter ? platform::memoryWireTo(*meter) : platform::PortMaker{};
 }
 
 // Each sample recorded goes on to the broker, and the bench with it; a
@@ -64,13 +80,15 @@ int record(const core::RecordOptions& options,
     // The status goes on a terminal only, and not when the lines themselves
     // go to the same terminal: rewriting it would garble them.
     const bool live =
-        ::isatty(STDERR_FILENO) && !(options.toStandardOutput() && ::isatty(STDOUT_FILENO));
-    core::StatusLine console(STDERR_FILENO, live);
+        platform::isTerminal(platform::standardError()) &&
+        !(options.toStandardOutput() && platform::isTerminal(platform::standardOutput()));
+    core::StatusLine console(platform::standardError(), live);
     platform::ConsoleDialogs dialogs(Program, [&](const QString& line) { console.say(line); });
     // A reader gone from standard output is a failed write, reported as such.
-    std::signal(SIGPIPE, SIG_IGN);
+    platform::ignoreBrokenPipes();
 
-    core::Recorder recorder(options, dialogs);
+    const auto meter = simulatedMeter(options.simulate, options.longFrames);
+    core::Recorder recorder(options, dialogs, portTo(meter.get()));
     std::unique_ptr<mqtt::ReadingPublisher> publisher;
     if (publishing)
         publisher = publishTo(*publishing, recorder, options, console);
@@ -129,22 +147,32 @@ int record(const core::RecordOptions& options,
 // The logger's header, memory and clock: one exchange after another, each
 // waiting on the clock's own event loop, so no exec() here.
 int loggerCommand(const core::LoggerOptions& options) {
-    core::StatusLine console(STDERR_FILENO, ::isatty(STDERR_FILENO) != 0);
-    std::signal(SIGPIPE, SIG_IGN);
+    core::StatusLine console(platform::standardError(),
+                             platform::isTerminal(platform::standardError()));
+    platform::ignoreBrokenPipes();
+    // The simulated meter's logger holds sets recorded from an hour ago.
+    const auto meter = simulatedMeter(options.simulate, options.longFrames);
+    if (meter)
+        meter->loadMemory(sim::demoLoggerMemory(QDateTime::currentDateTime().addSecs(-3600)));
     const int code = core::runLoggerCommand(
         options, {.progress = [&](const QString& text) { console.show(text); },
-                  .message = [&](const QString& line) { console.say(line); }});
+                  .message = [&](const QString& line) { console.say(line); },
+                  .makePort = portTo(meter.get())});
     console.end();
     return code;
 }
 
 // convert and stats: the result on standard output, the rest on standard error.
 core::FileCommandOutput fileCommandOutput() {
-    std::signal(SIGPIPE, SIG_IGN);
-    return {.out = [](QByteArrayView bytes) { return platform::writeAll(STDOUT_FILENO, bytes); },
-            .message = [](const QString& line) {
-                std::fprintf(stderr, "%s: %s\n", qPrintable(Program), qPrintable(line));
-            }};
+    platform::ignoreBrokenPipes();
+    return {.out =
+                [](QByteArrayView bytes) {
+                    return platform::writeAll(platform::standardOutput(), bytes);
+                },
+            .message =
+                [](const QString& line) {
+                    std::fprintf(stderr, "%s: %s\n", qPrintable(Program), qPrintable(line));
+                }};
 }
 
 } // namespace
@@ -154,31 +182,31 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(Program);
     QCoreApplication::setApplicationVersion(QStringLiteral(TARNIX_VERSION));
 
-    const auto parsed = core::parseLogCommandLine(QCoreApplication::arguments().mid(1));
-    if (const auto* usage = std::get_if<core::UsageError>(&parsed))
+    const auto parsed = cli::parseLogCommandLine(QCoreApplication::arguments().mid(1));
+    if (const auto* usage = std::get_if<cli::UsageError>(&parsed))
         return usageError(usage->message);
-    const core::LogCommand& command = std::get<core::LogCommand>(parsed);
+    const cli::LogCommand& command = std::get<cli::LogCommand>(parsed);
     switch (command.kind) {
-    case core::LogCommand::Kind::Help:
-        std::printf("%s", qPrintable(core::logUsage()));
+    case cli::LogCommand::Kind::Help:
+        std::printf("%s", qPrintable(cli::logUsage()));
         return 0;
-    case core::LogCommand::Kind::Version:
+    case cli::LogCommand::Kind::Version:
         std::printf("%s %s\n", qPrintable(Program), TARNIX_VERSION);
         return 0;
-    case core::LogCommand::Kind::Record: {
+    case cli::LogCommand::Kind::Record: {
         const auto publishing =
             mqtt::publishSettings(command.record, qEnvironmentVariable("TARNIX_MQTT_PASSWORD"));
         if (const auto* problem = std::get_if<QString>(&publishing))
             return usageError(*problem);
         return record(command.record, std::get<std::optional<mqtt::PublishSettings>>(publishing));
     }
-    case core::LogCommand::Kind::Logger:
+    case cli::LogCommand::Kind::Logger:
         return loggerCommand(command.logger);
-    case core::LogCommand::Kind::Convert:
+    case cli::LogCommand::Kind::Convert:
         return core::runConvert(command.convert, fileCommandOutput());
-    case core::LogCommand::Kind::Stats:
+    case cli::LogCommand::Kind::Stats:
         return core::runStats(command.statsFiles, fileCommandOutput());
-    case core::LogCommand::Kind::Ports:
+    case cli::LogCommand::Kind::Ports:
         std::printf("%s", qPrintable(core::portListing(platform::describedSerialDevices())));
         return 0;
     }

@@ -2,7 +2,10 @@
 // device to open as its first line, then serves until SIGINT/SIGTERM,
 // "quit" on standard input or its end (unless --no-stdin).
 
+#include "cli/MeterSimOptions.h"
 #include "platform/InputLines.h"
+#include "platform/StandardStreams.h"
+#include "platform/StopSignals.h"
 #include "sim/PtyMeter.h"
 #include "sim/ScriptedReading.h"
 #include "sim/SimMeter.h"
@@ -10,174 +13,25 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QSocketNotifier>
 #include <QStringList>
-#include <cerrno>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
-#include <sys/socket.h>
-#include <unistd.h>
 
+using tarnix::cli::Failure;
+using tarnix::cli::isMeterSpeed;
+using tarnix::cli::MeterSimSetup;
 using tarnix::sim::Model;
 using tarnix::sim::PtyMeter;
 using tarnix::sim::SimMeter;
 
 namespace {
 
-constexpr int ExitTrouble = 1; // no pseudo-terminal, or a file that cannot be read
-constexpr int ExitUsage = 2;   // a bad option or readings script
-
-constexpr int AlarmFirstAddress = 49; // alarm mode, code, low limit, high limit
-constexpr int AlarmByteCount = 6;
+constexpr int ExitTrouble = tarnix::cli::MeterSimTrouble;
+constexpr int ExitUsage = tarnix::cli::MeterSimUsage;
 
 void say(const QString& text) {
     std::fprintf(stderr, "tarnix-meter-sim: %s\n", qPrintable(text));
-}
-
-// A failure that ends the program before it serves.
-struct Failure {
-    int exitCode;
-    QString message;
-};
-
-std::optional<int> byteNumber(const QString& word) {
-    bool ok = false;
-    const QString w = word.trimmed();
-    const int value =
-        w.startsWith(u"0x", Qt::CaseInsensitive) ? w.mid(2).toInt(&ok, 16) : w.toInt(&ok, 10);
-    if (!ok || value < 0 || value > 255)
-        return std::nullopt;
-    return value;
-}
-
-bool isMeterSpeed(int baud) {
-    return baud == 1200 || baud == 2400 || baud == 4800 || baud == 9600;
-}
-
-// --- Options -------------------------------------------------------------
-
-struct Setup {
-    Model model = Model::Short;
-    int baud = 9600;
-    QString memoryFile;
-    QString readingsFile;
-    std::optional<QByteArray> alarm;
-    bool recording = false;
-    QString linkPath;
-    bool verbose = false;
-    bool powerUpByte = false;
-    bool readInput = true; // commands on standard input, whose end ends the meter
-};
-
-std::optional<Setup> parseOptions(QCommandLineParser& parser, const QStringList& arguments,
-                                  Failure& failure) {
-    parser.setApplicationDescription(QStringLiteral(
-        "The simulated meter on a pseudo-terminal. Prints the device to open (for example with\n"
-        "tarnix --port) as its first line, then answers like the meter until stopped.\n"
-        "\n"
-        "Standard input takes one command a line: off, on, baud N, record on|off, quit.\n"
-        "Its end (Ctrl-D, or the pipe closed) ends the program too, unless --no-stdin.\n"
-        "SIGUSR1 switches the meter off, SIGUSR2 on; SIGINT or SIGTERM end the program."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption model(
-        {QStringLiteral("model")},
-        QStringLiteral("short (5-byte frames) or long (12-byte frames)."),
-        QStringLiteral("short|long"), QStringLiteral("short"));
-    const QCommandLineOption baud(
-        {QStringLiteral("baud")},
-        QStringLiteral("The meter's own speed: 1200, 2400, 4800 or 9600."), QStringLiteral("N"),
-        QStringLiteral("9600"));
-    const QCommandLineOption memory({QStringLiteral("memory")},
-                                    QStringLiteral("A binary memory image of up to 4096 bytes."),
-                                    QStringLiteral("FILE"));
-    const QCommandLineOption readings(
-        {QStringLiteral("readings")},
-        QStringLiteral("A readings script, one reading a line: CODE VALUE [MHz|KHz], packed CODE "
-                       "HIGH LOW, chars CODE TEXT, raw BYTE..., hold."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption alarm(
-        {QStringLiteral("alarm")},
-        QStringLiteral("The alarm bytes at addresses 49..54, six numbers separated by commas: "
-                       "MODE (150 = armed),CODE,LOW_LO,LOW_HI,HIGH_LO,HIGH_HI."),
-        QStringLiteral("BYTES"));
-    const QCommandLineOption recording({QStringLiteral("recording")},
-                                       QStringLiteral("The logger reports that it is recording."));
-    const QCommandLineOption link({QStringLiteral("link")},
-                                  QStringLiteral("Also make a symlink PATH to the device."),
-                                  QStringLiteral("PATH"));
-    const QCommandLineOption verbose({QStringLiteral("verbose")},
-                                     QStringLiteral("Print every command the meter hears."));
-    const QCommandLineOption powerUpByte(
-        {QStringLiteral("power-up-byte")},
-        QStringLiteral("Send one byte 0xFF when switched on (by default the meter stays silent "
-                       "until asked)."));
-    const QCommandLineOption noStdin(
-        {QStringLiteral("no-stdin")},
-        QStringLiteral("Read no commands from standard input, and serve on when it is closed or "
-                       "/dev/null (a meter started in the background by a script)."));
-    parser.addOptions(
-        {model, baud, memory, readings, alarm, recording, link, verbose, powerUpByte, noStdin});
-
-    if (!parser.parse(arguments)) {
-        failure = {ExitUsage, parser.errorText()};
-        return std::nullopt;
-    }
-    if (parser.isSet(help))
-        parser.showHelp(0);
-    if (parser.isSet(version))
-        parser.showVersion();
-    if (!parser.positionalArguments().isEmpty()) {
-        failure = {
-            ExitUsage,
-            QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first())};
-        return std::nullopt;
-    }
-
-    Setup setup;
-    const QString modelText = parser.value(model).toLower();
-    if (modelText != u"short" && modelText != u"long") {
-        failure = {ExitUsage,
-                   QStringLiteral("--model is short or long, not \"%1\"").arg(modelText)};
-        return std::nullopt;
-    }
-    setup.model = modelText == u"long" ? Model::Long : Model::Short;
-
-    bool ok = false;
-    setup.baud = parser.value(baud).toInt(&ok);
-    if (!ok || !isMeterSpeed(setup.baud)) {
-        failure = {ExitUsage, QStringLiteral("--baud is 1200, 2400, 4800 or 9600, not \"%1\"")
-                                  .arg(parser.value(baud))};
-        return std::nullopt;
-    }
-
-    if (parser.isSet(alarm)) {
-        const QStringList words = parser.value(alarm).split(u',');
-        QByteArray bytes;
-        for (const QString& word : words) {
-            const auto b = byteNumber(word);
-            if (!b)
-                break;
-            bytes.append(char(*b));
-        }
-        if (words.size() != AlarmByteCount || bytes.size() != AlarmByteCount) {
-            failure = {ExitUsage, QStringLiteral("--alarm takes six numbers 0..255 separated by "
-                                                 "commas, not \"%1\"")
-                                      .arg(parser.value(alarm))};
-            return std::nullopt;
-        }
-        setup.alarm = bytes;
-    }
-    setup.memoryFile = parser.value(memory);
-    setup.readingsFile = parser.value(readings);
-    setup.recording = parser.isSet(recording);
-    setup.linkPath = parser.value(link);
-    setup.verbose = parser.isSet(verbose);
-    setup.powerUpByte = parser.isSet(powerUpByte);
-    setup.readInput = !parser.isSet(noStdin);
-    return setup;
 }
 
 std::optional<QByteArray> readFile(const QString& path, Failure& failure) {
@@ -191,7 +45,7 @@ std::optional<QByteArray> readFile(const QString& path, Failure& failure) {
 
 // Fills the meter as the options say: memory image first, so the alarm
 // bytes given on the command line win over the image's.
-bool loadMeter(SimMeter& meter, const Setup& setup, Failure& failure) {
+bool loadMeter(SimMeter& meter, const MeterSimSetup& setup, Failure& failure) {
     if (!setup.memoryFile.isEmpty()) {
         const auto image = readFile(setup.memoryFile, failure);
         if (!image)
@@ -206,8 +60,8 @@ bool loadMeter(SimMeter& meter, const Setup& setup, Failure& failure) {
         meter.loadMemory(*image);
     }
     if (setup.alarm) {
-        for (int i = 0; i < AlarmByteCount; ++i)
-            meter.setMemory(AlarmFirstAddress + i, std::uint8_t(setup.alarm->at(i)));
+        for (int i = 0; i < tarnix::cli::AlarmByteCount; ++i)
+            meter.setMemory(tarnix::cli::AlarmFirstAddress + i, std::uint8_t(setup.alarm->at(i)));
     }
     if (!setup.readingsFile.isEmpty()) {
         const auto text = readFile(setup.readingsFile, failure);
@@ -227,39 +81,6 @@ bool loadMeter(SimMeter& meter, const Setup& setup, Failure& failure) {
     }
     meter.setRecording(setup.recording);
     meter.setPowerUpByte(setup.powerUpByte);
-    return true;
-}
-
-// --- Signals ---------------------------------------------------------------
-
-// The write end of the self-pipe; only the signal handler uses it.
-int signalPipeWrite = -1;
-
-extern "C" void onSignal(int number) {
-    const int savedErrno = errno;
-    const auto byte = static_cast<unsigned char>(number);
-    if (::write(signalPipeWrite, &byte, 1) < 0) {
-        // A full pipe already holds a signal to handle.
-    }
-    errno = savedErrno;
-}
-
-// Signals arrive as bytes on a socket the event loop watches, so they are
-// handled between events, never inside a handler.
-bool catchSignals(QSocketNotifier*& notifier, QObject* parent) {
-    int ends[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0)
-        return false;
-    signalPipeWrite = ends[1];
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2})
-        ::sigaction(number, &action, nullptr);
-    // A reader gone from standard output must not end the meter.
-    std::signal(SIGPIPE, SIG_IGN);
-    notifier = new QSocketNotifier(ends[0], QSocketNotifier::Read, parent);
     return true;
 }
 
@@ -345,7 +166,8 @@ int main(int argc, char* argv[]) {
 
     Failure failure{};
     QCommandLineParser parser;
-    const auto setup = parseOptions(parser, QCoreApplication::arguments(), failure);
+    const auto setup =
+        tarnix::cli::parseMeterSimOptions(parser, QCoreApplication::arguments(), failure);
     if (!setup) {
         say(failure.message);
         return failure.exitCode;
@@ -356,24 +178,19 @@ int main(int argc, char* argv[]) {
         return failure.exitCode;
     }
 
-    QSocketNotifier* signalNotifier = nullptr;
-    if (!catchSignals(signalNotifier, &app)) {
+    tarnix::platform::StopSignals stops;
+    if (!stops.watch(tarnix::platform::StopSignals::Watch::StopsAndUserSignals)) {
         say(QStringLiteral("cannot watch for signals"));
         return ExitTrouble;
     }
+    // A reader gone from standard output must not end the meter.
+    tarnix::platform::ignoreBrokenPipes();
     PtyMeter pty(meter);
     Console console(pty, setup->verbose);
-    QObject::connect(signalNotifier, &QSocketNotifier::activated, &app, [&] {
-        unsigned char number = 0;
-        while (::read(int(signalNotifier->socket()), &number, 1) == 1) {
-            if (number == SIGUSR1)
-                console.switchPower(false);
-            else if (number == SIGUSR2)
-                console.switchPower(true);
-            else
-                QCoreApplication::quit();
-        }
-    });
+    QObject::connect(&stops, &tarnix::platform::StopSignals::stopAsked, &app,
+                     [] { QCoreApplication::quit(); });
+    QObject::connect(&stops, &tarnix::platform::StopSignals::userSignal, &app,
+                     [&](int which) { console.switchPower(which == 2); });
 
     if (!pty.open(setup->linkPath)) {
         say(pty.errorText());

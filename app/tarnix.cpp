@@ -1,4 +1,5 @@
 // tarnix: the desktop companion of the multimeter.
+#include "cli/QtOwnOptions.h"
 #include "ui/DesktopProgram.h"
 #include "ui/platform/DisplayOpening.h"
 
@@ -23,9 +24,11 @@ void setNames() {
 }
 
 // Reads the command line before any window exists, so that --help,
-// --version and a bad option need no display. nullopt with `exitCode` set
+// --version and a bad option need no display. Qt's own options are left to
+// QApplication, -platform's value in `platform`. nullopt with `exitCode` set
 // when the program ends here.
-std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode) {
+std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode,
+                                          QString& platform) {
     QCoreApplication reading(argc, argv);
     setNames();
     QCommandLineParser parser;
@@ -56,7 +59,9 @@ std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode)
         return std::nullopt;
     };
     // --simulate takes an optional value, which QCommandLineParser cannot express.
-    QStringList arguments = QCoreApplication::arguments();
+    tarnix::cli::QtOwnOptions split = tarnix::cli::splitQtOwnOptions(QCoreApplication::arguments());
+    platform = split.platform;
+    QStringList& arguments = split.rest;
     bool simulate = false, longFrames = false;
     for (auto it = arguments.begin(); it != arguments.end();) {
         if (*it == u"--simulate" || it->startsWith(u"--simulate=")) {
@@ -106,17 +111,18 @@ std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode)
 
 int main(int argc, char* argv[]) {
     int exitCode = 0;
-    const auto options = readOptions(argc, argv, exitCode);
+    QString platform; // -platform on the command line, which wins over QT_QPA_PLATFORM
+    const auto options = readOptions(argc, argv, exitCode, platform);
     if (!options)
         return exitCode;
 
     // Without a display Qt's platform plugin would abort the program.
-    if (tarnix::platform::displayMissing()) {
+    if (tarnix::platform::displayMissing(platform)) {
         std::fprintf(stderr, "%s\n", NoDisplay);
         return ExitTrouble;
     }
     std::optional<tarnix::platform::DisplayOpening> opening;
-    if (tarnix::platform::needsDisplay())
+    if (tarnix::platform::needsDisplay(platform))
         opening.emplace(NoDisplay);
     QApplication app(argc, argv);
     opening.reset();

@@ -57,7 +57,7 @@ CommandRun runCommand(const core::LoggerOptions& options, SimulatedLink& s) {
     const auto say = [&](const QString& line) { run.said << line; };
     run.code = core::runLoggerCommand(options, {.progress = {}, .message = say,
                                                 .outputFd = out.handle(), .clock = &s.clock,
-                                                .meter = &s.meter});
+                                                .makePort = platform::memoryWireTo(s.meter)});
     run.out = fileBytes(out.fileName());
     return run;
 }

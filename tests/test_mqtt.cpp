@@ -1,7 +1,7 @@
 // Publishing over MQTT: the command line, the messages, the outbox, and the
 // publisher against a real mosquitto the test starts on a port of its own.
 
-#include "core/RecorderOptions.h"
+#include "cli/LogCommandLine.h"
 #include "files/AnalysisCsv.h"
 #include "mqtt/Json.h"
 #include "mqtt/Outbox.h"
@@ -19,10 +19,10 @@ using namespace tarnix;
 namespace {
 
 QString settingsSummary(const QStringList& arguments) {
-    const auto parsed = core::parseLogCommandLine(QStringList{"record", "--simulate"} + arguments);
-    if (const auto* usage = std::get_if<core::UsageError>(&parsed))
+    const auto parsed = cli::parseLogCommandLine(QStringList{"record", "--simulate"} + arguments);
+    if (const auto* usage = std::get_if<cli::UsageError>(&parsed))
         return QStringLiteral("usage: ") + usage->message;
-    const auto& options = std::get<core::LogCommand>(parsed).record;
+    const auto& options = std::get<cli::LogCommand>(parsed).record;
     const auto settings = mqtt::publishSettings(options, QStringLiteral("pw"));
     if (const auto* problem = std::get_if<QString>(&settings))
         return *problem;

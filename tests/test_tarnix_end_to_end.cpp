@@ -63,6 +63,11 @@ void TestTarnixEndToEnd::commandLine_data() {
     QTest::newRow("empty model") << QStringList{"--simulate="} << 2 << "short or long, not \"\"";
     QTest::newRow("no display") << QStringList{"--simulate"} << 1
                                 << "tarnix: no display: set DISPLAY, or run under xvfb-run\n";
+    // Qt's own options are QApplication's, not refused as the program's.
+    QTest::newRow("a style") << QStringList{"-style", "Fusion", "--simulate", "-reverse"} << 1
+                             << "tarnix: no display";
+    QTest::newRow("a platform") << QStringList{"--platform", "offscreen", "--bogus"} << 2
+                                << "Unknown option 'bogus'";
 }
 
 void TestTarnixEndToEnd::commandLine() {

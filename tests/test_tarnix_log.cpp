@@ -2,12 +2,12 @@
 // pseudo-terminal (in-process and as tarnix-meter-sim) and its own simulated
 // meter, ended by --samples, --duration and signals.
 
+#include "cli/LogCommandLine.h"
 #include "core/DeadlineSchedule.h"
 #include "core/FileCommands.h"
 #include "files/CsvSplit.h"
 #include "core/LineGaps.h"
 #include "core/Recorder.h"
-#include "core/RecorderOptions.h"
 #include "core/StatusLine.h"
 #include "support/ScriptedDialogs.h"
 #include "sim/PtyMeter.h"
@@ -63,10 +63,10 @@ QString recordingFault(const QByteArray& text, qsizetype* count = nullptr) {
 }
 
 // A command line as a short text the table can compare.
-QString summary(const std::variant<core::LogCommand, core::UsageError>& parsed) {
-    if (const auto* error = std::get_if<core::UsageError>(&parsed))
+QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
+    if (const auto* error = std::get_if<cli::UsageError>(&parsed))
         return QStringLiteral("error: ") + error->message;
-    const auto& command = std::get<core::LogCommand>(parsed);
+    const auto& command = std::get<cli::LogCommand>(parsed);
     const auto meter = [](bool simulate, bool longFrames, const QString& device) {
         return simulate ? QStringLiteral("sim ") + (longFrames ? "long" : "short") : "port " + device;
     };
@@ -74,22 +74,22 @@ QString summary(const std::variant<core::LogCommand, core::UsageError>& parsed) 
     const core::RecordOptions& o = command.record;
     static const char* const actions[] = {"status", "download", "set-clock"};
     switch (command.kind) {
-    case core::LogCommand::Kind::Help:
-    case core::LogCommand::Kind::Version:
-    case core::LogCommand::Kind::Ports:
-        return command.kind == core::LogCommand::Kind::Help      ? QStringLiteral("help")
-               : command.kind == core::LogCommand::Kind::Version ? QStringLiteral("version")
+    case cli::LogCommand::Kind::Help:
+    case cli::LogCommand::Kind::Version:
+    case cli::LogCommand::Kind::Ports:
+        return command.kind == cli::LogCommand::Kind::Help      ? QStringLiteral("help")
+               : command.kind == cli::LogCommand::Kind::Version ? QStringLiteral("version")
                                                                  : QStringLiteral("ports");
-    case core::LogCommand::Kind::Convert:
+    case cli::LogCommand::Kind::Convert:
         return QStringLiteral("convert %1 to %2").arg(command.convert.input, command.convert.output);
-    case core::LogCommand::Kind::Stats:
+    case cli::LogCommand::Kind::Stats:
         return QStringLiteral("stats ") + command.statsFiles.join(u' ');
-    case core::LogCommand::Kind::Logger:
+    case cli::LogCommand::Kind::Logger:
         return QStringLiteral("logger ") + actions[int(l.action)] + u' ' +
                meter(l.simulate, l.longFrames, l.device) +
                (l.set ? QStringLiteral(" set %1").arg(l.set) : QString()) +
                (l.output.isEmpty() ? QString() : " to " + l.output);
-    case core::LogCommand::Kind::Record:
+    case cli::LogCommand::Kind::Record:
         break;
     }
     return meter(o.simulate, o.longFrames, o.device) + QStringLiteral(" every %1").arg(o.interval) +
@@ -181,7 +181,7 @@ void TestTarnixLog::commandLine_data() {
 void TestTarnixLog::commandLine() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, expected);
-    QCOMPARE(summary(core::parseLogCommandLine(arguments)), expected);
+    QCOMPARE(summary(cli::parseLogCommandLine(arguments)), expected);
 }
 
 void TestTarnixLog::programExits_data() {

@@ -13,18 +13,14 @@
 #include "logger/SettingsWrites.h"
 #include "platform/AtomicFile.h"
 #include "platform/ConsoleDialogs.h"
-#include "platform/MemorySerialPort.h"
-#include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
+#include "platform/SerialPort.h"
 #include "platform/StopSignals.h"
 #include "platform/WriteAll.h"
-#include "sim/DemoLogger.h"
-#include "sim/SimMeter.h"
 
 #include <QStringList>
 #include <cstring>
 #include <memory>
-#include <unistd.h>
 
 namespace tarnix::core {
 
@@ -32,7 +28,6 @@ namespace {
 
 constexpr int ExitDone = 0;
 constexpr int ExitTrouble = 1;
-constexpr int SimulatedBaud = 9600;
 // Each tick searches every speed before it gives up; a few of them are
 // enough for a meter that is there.
 constexpr int SearchTicks = 3;
@@ -47,19 +42,8 @@ public:
         : m_options(options), m_console(console),
           m_dialogs(QStringLiteral("tarnix-log"), console.message),
           m_clock(console.clock ? *console.clock : m_realClock) {
-        if (!console.meter && options.simulate) {
-            m_meter = std::make_unique<sim::SimMeter>(
-                options.longFrames ? sim::Model::Long : sim::Model::Short, SimulatedBaud);
-            m_meter->loadMemory(sim::demoLoggerMemory(QDateTime::currentDateTime().addSecs(-3600)));
-        }
-        // A simulated meter, the tests' or the built-in one, is reached over the in-memory wire.
-        if (sim::SimMeter* meter = console.meter ? console.meter : m_meter.get()) {
-            m_port = std::make_unique<platform::MemorySerialPort>(*meter, m_clock);
-        } else {
-            auto port = std::make_unique<platform::QtSerialPort>();
-            port->setPortName(options.device);
-            m_port = std::move(port);
-        }
+        m_port = console.makePort ? console.makePort(m_clock)
+                                  : platform::devicePort(options.device)(m_clock);
         m_link = std::make_unique<link::Rs232>(*m_port, m_clock, m_dialogs);
         m_link->setTimeoutLimit(ReadTimeoutsBeforeGivingUp); // nobody is there to cancel
         m_cycle = std::make_unique<PollingCycle>(m_state, *m_link);
@@ -141,7 +125,6 @@ private:
     platform::ConsoleDialogs m_dialogs;
     platform::RealClock m_realClock;
     platform::Clock& m_clock;
-    std::unique_ptr<sim::SimMeter> m_meter;
     std::unique_ptr<platform::SerialPort> m_port;
     std::unique_ptr<link::Rs232> m_link;
     SharedState m_state;

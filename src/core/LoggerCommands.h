@@ -1,16 +1,14 @@
 #pragma once
 
 #include "core/RecorderOptions.h"
+#include "platform/MeterPorts.h"
+#include "platform/StandardStreams.h"
 
 #include <QString>
 #include <functional>
-#include <unistd.h>
 
 namespace tarnix::platform {
 class Clock;
-}
-namespace tarnix::sim {
-class SimMeter;
 }
 
 namespace tarnix::core {
@@ -22,11 +20,12 @@ struct LoggerConsole {
     std::function<void(const QString& text)> progress;
     std::function<void(const QString& line)> message;
     // Where a status and a download to "-" are written.
-    int outputFd = STDOUT_FILENO;
-    // The clock the exchanges wait on and a meter to reach instead of the
-    // port: the real clock and the options' port when unset (tests set them).
+    int outputFd = platform::standardOutput();
+    // The clock the exchanges wait on and the port to the meter: the real
+    // clock and the options' serial device when unset. A simulated meter,
+    // the program's or a test's, comes in as its port.
     platform::Clock* clock = nullptr;
-    sim::SimMeter* meter = nullptr;
+    platform::PortMaker makePort = {};
 };
 
 // Runs `tarnix-log logger ...` to the end, without an event loop of its own

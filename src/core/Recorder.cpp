@@ -3,21 +3,18 @@
 #include "files/RecordingFormat.h"
 #include "files/RecordingOutput.h"
 #include "link/Rs232.h"
-#include "platform/MemorySerialPort.h"
-#include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
-#include "sim/SimMeter.h"
+#include "platform/SerialPort.h"
+#include "platform/StandardStreams.h"
 
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
-#include <unistd.h>
 
 namespace tarnix::core {
 
 namespace {
 
-constexpr int SimulatedBaud = 9600;
 const QString SimulatedLabel = QStringLiteral("SIM");
 // A QTimer counts in int milliseconds: a long --duration is waited out in
 // steps of a day.
@@ -26,28 +23,13 @@ constexpr qint64 LongestTimerStep = 24LL * 3600 * 1000;
 // the deadlines start again from there.
 constexpr qint64 ClockSetMs = 2000;
 
-std::unique_ptr<sim::SimMeter> makeMeter(const RecordOptions& options) {
-    if (!options.simulate)
-        return nullptr;
-    return std::make_unique<sim::SimMeter>(
-        options.longFrames ? sim::Model::Long : sim::Model::Short, SimulatedBaud);
-}
-
-std::unique_ptr<platform::SerialPort> makePort(const RecordOptions& options, sim::SimMeter* meter,
-                                               const platform::Clock& clock) {
-    if (meter)
-        return std::make_unique<platform::MemorySerialPort>(*meter, clock);
-    auto port = std::make_unique<platform::QtSerialPort>();
-    port->setPortName(options.device);
-    return port;
-}
-
 } // namespace
 
-Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs, QObject* parent)
+Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs,
+                   const platform::PortMaker& makePort, QObject* parent)
     : QObject(parent), m_options(std::move(options)),
-      m_clock(std::make_unique<platform::RealClock>()), m_meter(makeMeter(m_options)),
-      m_port(makePort(m_options, m_meter.get(), *m_clock)),
+      m_clock(std::make_unique<platform::RealClock>()),
+      m_port(makePort ? makePort(*m_clock) : platform::devicePort(m_options.device)(*m_clock)),
       m_link(std::make_unique<link::Rs232>(*m_port, *m_clock, dialogs)),
       m_session(*m_link, dialogs), m_state(m_session.state), m_cycle(m_session.cycle),
       m_schedule(m_options.interval), m_gaps(m_options.interval) {
@@ -121,7 +103,7 @@ bool Recorder::openOutput(QString* error) {
         return true; // the samples go to the broker alone
     QString why;
     if (m_options.toStandardOutput())
-        m_out.adopt(STDOUT_FILENO, QStringLiteral("standard output"));
+        m_out.adopt(platform::standardOutput(), QStringLiteral("standard output"));
     else if (!m_out.open(m_options.output, &why)) {
         *error = QStringLiteral("cannot append to %1").arg(why);
         return false;

@@ -5,6 +5,7 @@
 #include "core/MeterSession.h"
 #include "core/RecorderOptions.h"
 #include "platform/LineAppender.h"
+#include "platform/MeterPorts.h"
 
 #include <QDeadlineTimer>
 #include <QObject>
@@ -20,9 +21,6 @@ class Dialogs;
 class RealClock;
 class SerialPort;
 } // namespace tarnix::platform
-namespace tarnix::sim {
-class SimMeter;
-}
 
 namespace tarnix::core {
 
@@ -35,8 +33,11 @@ class Recorder : public QObject {
     Q_OBJECT
 
 public:
-    // Messages the panel would show in message boxes go to `dialogs`.
-    Recorder(RecordOptions options, platform::Dialogs& dialogs, QObject* parent = nullptr);
+    // Messages the panel would show in message boxes go to `dialogs`. The
+    // meter is reached over the port `makePort` makes (the program's
+    // simulated meter, say), or else over the serial device of the options.
+    Recorder(RecordOptions options, platform::Dialogs& dialogs,
+             const platform::PortMaker& makePort = {}, QObject* parent = nullptr);
     ~Recorder() override;
 
     // Opens the port and the file and starts polling; sampling starts with
@@ -80,7 +81,6 @@ private:
 
     RecordOptions m_options;
     std::unique_ptr<platform::RealClock> m_clock;
-    std::unique_ptr<sim::SimMeter> m_meter;
     std::unique_ptr<platform::SerialPort> m_port;
     std::unique_ptr<link::Rs232> m_link;
     MeterSession m_session; // the desktop program's state, polling cycle and sampling clock

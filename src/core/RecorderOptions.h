@@ -3,9 +3,7 @@
 #include "files/RecordingFormat.h"
 
 #include <QString>
-#include <QStringList>
 #include <optional>
-#include <variant>
 
 namespace tarnix::core {
 
@@ -47,31 +45,5 @@ struct ConvertOptions {
 
     bool toStandardOutput() const { return output == u"-"; }
 };
-
-// A tarnix-log command line. The first word picks the subcommand.
-struct LogCommand {
-    enum class Kind { Help, Version, Record, Logger, Convert, Stats, Ports };
-    Kind kind = Kind::Help;
-    RecordOptions record = {};   // Record
-    LoggerOptions logger = {};   // Logger
-    ConvertOptions convert = {}; // Convert
-    QStringList statsFiles = {}; // Stats: data files or CSV files
-};
-
-// A command line that cannot be run: the program says why, shows the usage
-// and exits with 2.
-struct UsageError {
-    QString message;
-};
-
-// Reads the arguments after the program name. Prints nothing and never exits.
-std::variant<LogCommand, UsageError> parseLogCommandLine(const QStringList& arguments);
-
-// --interval's value: seconds with a decimal point, kept within 1..86400.
-// Nothing when it is not a number, a comma included.
-std::optional<double> parseIntervalSeconds(const QString& text);
-
-// The text --help prints.
-QString logUsage();
 
 } // namespace tarnix::core

@@ -1,22 +1,11 @@
 #include "core/StatusLine.h"
 
+#include "platform/StandardStreams.h"
 #include "platform/WriteAll.h"
 
 #include <algorithm>
-#include <sys/ioctl.h>
 
 namespace tarnix::core {
-
-namespace {
-
-int terminalWidth(int fd) {
-    winsize size{};
-    if (::ioctl(fd, TIOCGWINSZ, &size) != 0)
-        return 0;
-    return size.ws_col;
-}
-
-} // namespace
 
 void StatusLine::put(const QString& text) {
     // Nothing to be done about a console that is gone.
@@ -32,7 +21,7 @@ void StatusLine::show(const QString& text) {
         return;
     QString line = text;
     // The last column stays free: a full row would move the cursor down.
-    if (const int width = terminalWidth(m_fd); width > 1 && line.size() >= width)
+    if (const int width = platform::terminalWidth(m_fd); width > 1 && line.size() >= width)
         line.truncate(width - 1);
     if (line == m_shown)
         return;

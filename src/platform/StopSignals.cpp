@@ -22,7 +22,8 @@ extern "C" void onStopSignal(int number) {
     errno = savedErrno;
 }
 
-constexpr int Watched[] = {SIGINT, SIGTERM};
+constexpr int Stops[] = {SIGINT, SIGTERM};
+constexpr int MoreSignals[] = {SIGHUP, SIGUSR1, SIGUSR2};
 
 } // namespace
 
@@ -31,15 +32,22 @@ StopSignals::StopSignals(QObject* parent) : QObject(parent) {}
 StopSignals::~StopSignals() {
     if (m_read < 0)
         return;
-    for (const int number : Watched)
-        std::signal(number, SIG_DFL);
+    restoreDefaults();
     handlerWrite = -1;
     delete m_notifier;
     ::close(m_read);
     ::close(m_write);
 }
 
-bool StopSignals::watch() {
+void StopSignals::restoreDefaults() {
+    for (const int number : Stops)
+        std::signal(number, SIG_DFL);
+    if (m_watched == Watch::StopsAndUserSignals)
+        for (const int number : MoreSignals)
+            std::signal(number, SIG_DFL);
+}
+
+bool StopSignals::watch(Watch what) {
     if (m_read >= 0)
         return true;
     int ends[2];
@@ -47,13 +55,17 @@ bool StopSignals::watch() {
         return false;
     m_read = ends[0];
     m_write = ends[1];
+    m_watched = what;
     handlerWrite = m_write;
     struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int number : Watched)
+    for (const int number : Stops)
         ::sigaction(number, &action, nullptr);
+    if (what == Watch::StopsAndUserSignals)
+        for (const int number : MoreSignals)
+            ::sigaction(number, &action, nullptr);
     m_notifier = new QSocketNotifier(m_read, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::onReadable);
     return true;
@@ -61,8 +73,12 @@ bool StopSignals::watch() {
 
 void StopSignals::onReadable() {
     unsigned char number = 0;
-    while (::read(m_read, &number, 1) == 1)
-        Q_EMIT stopAsked(number);
+    while (::read(m_read, &number, 1) == 1) {
+        if (number == SIGUSR1 || number == SIGUSR2)
+            Q_EMIT userSignal(number == SIGUSR1 ? 1 : 2);
+        else
+            Q_EMIT stopAsked(number);
+    }
 }
 
 } // namespace tarnix::platform

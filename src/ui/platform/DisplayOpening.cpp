@@ -13,8 +13,9 @@ DisplayOpening* opening = nullptr;
 
 } // namespace
 
-bool needsDisplay() {
-    const QString chosen = qEnvironmentVariable("QT_QPA_PLATFORM");
+bool needsDisplay(const QString& platformOption) {
+    const QString chosen =
+        platformOption.isEmpty() ? qEnvironmentVariable("QT_QPA_PLATFORM") : platformOption;
     // Unset, Qt takes xcb, or wayland in a Wayland session. A list is tried in order.
     const QStringList platforms = chosen.isEmpty() ? QStringList{QStringLiteral("xcb")}
                                                    : chosen.split(u';', Qt::SkipEmptyParts);
@@ -26,8 +27,8 @@ bool needsDisplay() {
     return true;
 }
 
-bool displayMissing() {
-    return needsDisplay() && qEnvironmentVariableIsEmpty("DISPLAY") &&
+bool displayMissing(const QString& platformOption) {
+    return needsDisplay(platformOption) && qEnvironmentVariableIsEmpty("DISPLAY") &&
            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 

@@ -8,10 +8,11 @@
 namespace tarnix::platform {
 
 // True when Qt would put the windows on X or Wayland: the default, or what
-// QT_QPA_PLATFORM names. Other platforms (offscreen, vnc) need no display.
-bool needsDisplay();
+// `platformOption` (-platform on the command line) or else QT_QPA_PLATFORM
+// names. Other platforms (offscreen, vnc) need no display.
+bool needsDisplay(const QString& platformOption = {});
 // True when they would, and neither DISPLAY nor WAYLAND_DISPLAY names one.
-bool displayMissing();
+bool displayMissing(const QString& platformOption = {});
 
 // While it lives, Qt failing to open its display (a DISPLAY that no server
 // answers) ends the program with `line` on standard error and exit status 1

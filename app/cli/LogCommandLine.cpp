@@ -1,4 +1,4 @@
-#include "core/RecorderOptions.h"
+#include "cli/LogCommandLine.h"
 
 #include "link/MemoryMap.h"
 
@@ -7,7 +7,11 @@
 #include <cmath>
 #include <functional>
 
-namespace tarnix::core {
+namespace tarnix::cli {
+
+using core::ConvertOptions;
+using core::LoggerOptions;
+using core::RecordOptions;
 
 namespace {
 
@@ -434,4 +438,4 @@ QString logUsage() {
         "command line.\n");
 }
 
-} // namespace tarnix::core
+} // namespace tarnix::cli
