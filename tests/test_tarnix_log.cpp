@@ -118,6 +118,7 @@ private Q_SLOTS:
     void convertKeepsOnlyRecords_data();
     void convertKeepsOnlyRecords();
     void statsOfDataAndCsvAgree();
+    void interruptedConvertLeavesNoPart();
     void reportsGapsWithoutLines_data();
     void reportsGapsWithoutLines();
     void statusLine();
@@ -523,6 +524,27 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     QVERIFY2(parts[1].contains(QRegularExpression("interval 1 s; gaps longer than 2 s: 1\n  "
                                                   "\\S+T10:00:03.000\\S* to \\S+T10:00:05.500")),
              qPrintable(parts[1]));
+}
+
+// A convert stopped while it writes leaves no temporary file beside its
+// output, and the next one clears those that a killed run left.
+void TestTarnixLog::interruptedConvertLeavesNoPart() {
+    const QString fifo = m_dir.filePath("slow.dat"), out = m_dir.filePath("part.csv");
+    const QByteArray name = QFile::encodeName(fifo);
+    QCOMPARE(::mkfifo(name, 0600), 0);
+    QVERIFY(writeFile(m_dir.filePath(".part.csv.0123abcd.part"), "left by a killed run"));
+    const auto parts = [&] {
+        return QDir(m_dir.path()).entryList({".part.csv.*"}, QDir::Hidden | QDir::Files);
+    };
+    ProgramRun run(QStringLiteral(TARNIX_LOG));
+    run.start({"convert", fifo, out});
+    int writer = -1; // opens once convert reads the input: its output is begun by then
+    QVERIFY(waitUntil([&] { return (writer = ::open(name, O_WRONLY | O_NONBLOCK)) >= 0; }));
+    QCOMPARE(parts().size(), 1);
+    run.signal(SIGTERM); // SIGINT alike, where the shell left it to end the program
+    QVERIFY(run.finished() && run.process().exitStatus() == QProcess::CrashExit);
+    QCOMPARE(parts(), QStringList());
+    ::close(writer);
 }
 
 // On a terminal ten columns wide the progress is shortened, rewritten in
