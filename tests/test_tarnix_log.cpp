@@ -5,16 +5,18 @@
 #include "cli/LogCommandLine.h"
 #include "core/DeadlineSchedule.h"
 #include "core/FileCommands.h"
-#include "files/CsvSplit.h"
 #include "core/LineGaps.h"
 #include "core/Recorder.h"
 #include "core/StatusLine.h"
-#include "support/ScriptedDialogs.h"
+#include "files/AnalysisCsv.h"
+#include "files/DataFile.h"
+#include "files/RecordStore.h"
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
 #include "support/FileBytes.h"
 #include "support/NoiseBytes.h"
 #include "support/ProgramRun.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QDate>
 #include <QFile>
@@ -120,6 +122,7 @@ private Q_SLOTS:
     void convertKeepsOnlyRecords_data();
     void convertKeepsOnlyRecords();
     void statsOfDataAndCsvAgree();
+    void interruptedConvertLeavesNoPart();
     void reportsGapsWithoutLines_data();
     void reportsGapsWithoutLines();
     void statusLine();
@@ -535,15 +538,19 @@ void TestTarnixLog::convertKeepsOnlyRecords_data() {
     QTest::newRow("lines that are not records")
         << QByteArray("time,value\r\n1,26/12/06,13:07:18.0,DCV,200mV\r\n"
                       "1,26/12/06,13:07:18.0,DCV,200mV,1,2\r\nx,26/12/06,13:07:18.0,DCV,2V,1\r\n"
-                      "1,26/13/06,13:07:18.0,DCV,2V,1\r\n1,26/12/06,13:07:18.0,\"D,\"\"CV\",2V,1\r\n")
-        << 1 << 5;
+                      "1,26/12/06,13:07:18.0,\"D,\"\"CV\",2V,1\r\n") << 1 << 4;
+    // A short line, a mid-field quote and NUL bytes: each skipped, the lines after them whole.
+    const char bad[] = "1,26/12/06,13:07:18.0,DCV,200mV,-12.34\r\n2,26/12/06,13:07:19.0,\"DCV\r\n"
+                       "3,26/12/06,13:07:20.0,DCV,200mV,-12\"34\r\n4,26/12/06,13:07:21.0,D\0CV,"
+                       "200mV,1\r\n\0\0\0\0\r\n6,26/12/06,13:07:23.0,DCV,200mV,-12.34\r\n";
+    QTest::newRow("a bad file") << QByteArray(bad, sizeof bad - 1) << 2 << 4;
     QTest::newRow("binary and a 1 MB line")
         << noiseBytes(300000) + QByteArray(1 << 20, ',') + "\n1,26/12/06,13:07:18.0,DCV,2V,1\n" << 1 << -1;
     QTest::newRow("lines across the 1 MB reads")
         << QByteArray("1,26/12/06,13:07:18.0,DCV,2V,1\n").repeated(40000) << 40000 << 0;
 }
 
-// Only records reach the CSV, each as six fields; the rest is counted.
+// Only records reach the CSV, each as six fields; the rest is counted. OPEN FILE lists the same.
 void TestTarnixLog::convertKeepsOnlyRecords() {
     QFETCH(QByteArray, content);
     QFETCH(int, records);
@@ -555,8 +562,13 @@ void TestTarnixLog::convertKeepsOnlyRecords() {
     const QList<QByteArray> lines = completeLines(run.out);
     QCOMPARE(lines.size(), 1 + records);
     QCOMPARE(lines[0], "time,value,unit,function,range,display");
-    for (const QByteArray& line : lines.mid(1))
-        QCOMPARE(files::csvSplit(line).size(), 6);
+    files::RecordStore listed;
+    const qint64 listSkipped = files::loadDataFile(in, listed).skippedLines;
+    QCOMPARE(files::skippedLinesWarning(in, listSkipped), run.said.value(0));
+    QList<QByteArray> fromList;
+    for (qsizetype row = 0; row < listed.size(); ++row)
+        fromList << files::analysisLineOf(listed.record(row)).value_or(QString()).toUtf8();
+    QCOMPARE(fromList, lines.mid(1));
     const QString count = skipped == 1 ? "1 line was" : QString::number(skipped) + " lines were";
     if (skipped >= 0)
         QCOMPARE(run.said, skipped ? QStringList{in + ": " + count + " not a record, skipped"}
@@ -587,6 +599,34 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     QVERIFY2(parts[1].contains(QRegularExpression("interval 1 s; gaps longer than 2 s: 1\n  "
                                                   "\\S+T10:00:03.000\\S* to \\S+T10:00:05.500")),
              qPrintable(parts[1]));
+    // Only the meter's number forms are numbers: no infinity, NaN or exponent.
+    const QByteArray at = "\r\n2026-12-06T10:00:00.000+01:00,";
+    QVERIFY(writeFile(csv, files::AnalysisHeader.toUtf8() + at + "-inf,V,DCV,2V,x" + at +
+                               "nan,V,DCV,2V,x" + at + "1e3,V,DCV,2V,x" + at + "2,V,DCV,2V,2"));
+    FileRun odd;
+    QCOMPARE(core::runStats({csv}, odd.output()), 0);
+    QVERIFY2(odd.out.contains("DCV 2V (V): readings 1, overloads 0\n  min 2  max 2"), odd.out);
+}
+
+// A convert stopped while it writes leaves no temporary file beside its
+// output, and the next one clears those that a killed run left.
+void TestTarnixLog::interruptedConvertLeavesNoPart() {
+    const QString fifo = m_dir.filePath("slow.dat"), out = m_dir.filePath("part.csv");
+    const QByteArray name = QFile::encodeName(fifo);
+    QCOMPARE(::mkfifo(name, 0600), 0);
+    QVERIFY(writeFile(m_dir.filePath(".part.csv.0123abcd.part"), "left by a killed run"));
+    const auto parts = [&] {
+        return QDir(m_dir.path()).entryList({".part.csv.*"}, QDir::Hidden | QDir::Files);
+    };
+    ProgramRun run(QStringLiteral(TARNIX_LOG));
+    run.start({"convert", fifo, out});
+    int writer = -1; // opens once convert reads the input: its output is begun by then
+    QVERIFY(waitUntil([&] { return (writer = ::open(name, O_WRONLY | O_NONBLOCK)) >= 0; }));
+    QCOMPARE(parts().size(), 1);
+    run.signal(SIGTERM); // SIGINT alike, where the shell left it to end the program
+    QVERIFY(run.finished() && run.process().exitStatus() == QProcess::CrashExit);
+    QCOMPARE(parts(), QStringList());
+    ::close(writer);
 }
 
 // On a terminal ten columns wide the progress is shortened, rewritten in

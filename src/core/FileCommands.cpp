@@ -2,25 +2,25 @@
 
 #include "files/AnalysisCsv.h"
 #include "files/CsvSplit.h"
+#include "files/DataFile.h"
+#include "files/RecordReader.h"
 #include "files/RecordingStats.h"
 #include "platform/AtomicFile.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace tarnix::core {
 
 namespace {
 
-// A line longer than this is no record; it is skipped without being held.
-constexpr qsizetype LongestLine = 64 * 1024;
 constexpr qint64 ChunkBytes = 1 << 20;
 
-// Hands a file's lines on one at a time, reading it in chunks. Any run of
-// CR and LF ends a line, so CR LF, LF and CR alone all do. False with the
-// reason when the file cannot be opened or read.
-bool forEachLine(const QString& path, const std::function<void(QByteArrayView)>& onLine,
-                 qint64* longLines, QString* error) {
+// Reads a file through in chunks, never whole, judging its lines as every
+// reader of data files does. False with the reason when the file cannot be
+// opened or read.
+bool readLines(const QString& path, const files::RecordReader::OnLine& onLine, QString* error) {
     if (QFileInfo(path).isDir()) {
         *error = QStringLiteral("%1: a folder, not a file").arg(path);
         return false;
@@ -30,72 +30,24 @@ bool forEachLine(const QString& path, const std::function<void(QByteArrayView)>&
         *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
+    files::RecordReader reader(onLine);
     QByteArray chunk(ChunkBytes, Qt::Uninitialized);
-    QByteArray line;
-    bool tooLong = false;
-    auto endLine = [&] {
-        if (tooLong || line.size() > LongestLine)
-            ++*longLines;
-        else if (!line.isEmpty())
-            onLine(line);
-        line.clear();
-        tooLong = false;
-    };
-    for (;;) {
-        const qint64 n = file.read(chunk.data(), chunk.size());
+    for (qint64 n; (n = file.read(chunk.data(), chunk.size())) != 0;) {
         if (n < 0) {
             *error = QStringLiteral("%1: %2").arg(path, file.errorString());
             return false;
         }
-        if (n == 0)
-            break;
-        qsizetype from = 0;
-        for (qsizetype i = 0; i < n; ++i) {
-            if (chunk[i] != '\r' && chunk[i] != '\n')
-                continue;
-            const QByteArrayView piece(chunk.constData() + from, i - from);
-            if (line.isEmpty() && !tooLong) { // the whole line is in this chunk
-                if (!piece.isEmpty())
-                    piece.size() > LongestLine ? void(++*longLines) : onLine(piece);
-            } else {
-                if (!tooLong)
-                    line.append(piece);
-                endLine();
-            }
-            from = i + 1;
-        }
-        if (!tooLong)
-            line.append(chunk.constData() + from, n - from);
-        if (line.size() > LongestLine) {
-            tooLong = true;
-            line.clear();
-        }
+        reader.feed(QByteArrayView(chunk.constData(), n));
     }
-    endLine();
+    reader.finish();
     return true;
 }
 
-// The fields of a data-file line that is a whole record: six fields, a
-// record number and a readable date and time.
-std::optional<files::RecordFields> recordOf(QByteArrayView line) {
-    const QStringList fields = files::csvSplit(line);
-    if (fields.size() != files::FieldCount)
-        return std::nullopt;
-    bool numbered = false;
-    (void)fields[0].trimmed().toLongLong(&numbered);
-    if (!numbered)
-        return std::nullopt;
+files::RecordFields recordOf(const files::LineFields& fields) {
     files::RecordFields record;
     for (int i = 0; i < files::FieldCount; ++i)
-        record[std::size_t(i)] = fields[i];
+        record[std::size_t(i)] = QString::fromUtf8(fields[std::size_t(i)]);
     return record;
-}
-
-QString skippedText(const QString& path, qint64 skipped) {
-    return QStringLiteral("%1: %2 %3 not a record, skipped")
-        .arg(path)
-        .arg(skipped)
-        .arg(skipped == 1 ? QStringLiteral("line was") : QStringLiteral("lines were"));
 }
 
 } // namespace
@@ -119,11 +71,10 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
     };
     qint64 skipped = 0, records = 0;
     QString error;
-    const bool read = forEachLine(
+    const bool read = readLines(
         options.input,
-        [&](QByteArrayView line) {
-            const auto record = recordOf(line);
-            const auto csv = record ? files::analysisLineOf(*record) : std::nullopt;
+        [&](QByteArrayView, const files::LineFields* record) {
+            const auto csv = record ? files::analysisLineOf(recordOf(*record)) : std::nullopt;
             if (!csv) {
                 ++skipped;
                 return;
@@ -134,7 +85,7 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
             if (pending.size() >= ChunkBytes)
                 flush();
         },
-        &skipped, &error);
+        &error);
     if (!read) {
         output.message(error);
         return 1;
@@ -146,7 +97,7 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
         return 1;
     }
     if (skipped > 0)
-        output.message(skippedText(options.input, skipped));
+        output.message(files::skippedLinesWarning(options.input, skipped));
     return 0;
 }
 
@@ -157,9 +108,9 @@ bool summarise(const QString& path, const FileCommandOutput& output, QString* er
     files::RecordingStats stats;
     bool csv = false, firstLine = true;
     qint64 skipped = 0;
-    const bool read = forEachLine(
+    const bool read = readLines(
         path,
-        [&](QByteArrayView line) {
+        [&](QByteArrayView line, const files::LineFields* fields) {
             if (firstLine) {
                 firstLine = false;
                 if (line == files::AnalysisHeader.toUtf8()) {
@@ -169,19 +120,22 @@ bool summarise(const QString& path, const FileCommandOutput& output, QString* er
             }
             if (csv) {
                 const QStringList f = files::csvSplit(line);
-                const QDateTime at = f.size() == 6 ? QDateTime::fromString(f[0], Qt::ISODateWithMs)
-                                                   : QDateTime();
+                const bool plain = std::none_of(line.begin(), line.end(), files::isControl);
+                const QDateTime at = f.size() == 6 && plain
+                                         ? QDateTime::fromString(f[0], Qt::ISODateWithMs)
+                                         : QDateTime();
                 if (!at.isValid()) {
                     ++skipped;
                     return;
                 }
-                bool ok = false;
-                const double v = f[1].toDouble(&ok);
-                stats.add(at, f[3], f[4], f[2], ok ? std::optional(v) : std::nullopt,
+                // Only what the meter shows is a number: no "inf", "nan" or exponent.
+                const QString value = files::baseUnitValue(f[1], 0);
+                stats.add(at, f[3], f[4], f[2],
+                          value.isEmpty() ? std::nullopt : std::optional(value.toDouble()),
                           files::isOverload(f[5]));
                 return;
             }
-            const auto record = recordOf(line);
+            const auto record = fields ? std::optional(recordOf(*fields)) : std::nullopt;
             const auto at = record ? files::recordTime((*record)[1], (*record)[2]) : std::nullopt;
             if (!at) {
                 ++skipped;
@@ -190,7 +144,7 @@ bool summarise(const QString& path, const FileCommandOutput& output, QString* er
             const auto r = files::recordValue((*record)[4], (*record)[5]);
             stats.add(*at, (*record)[3], (*record)[4], r.unit, r.value, r.overload);
         },
-        &skipped, error);
+        error);
     if (!read)
         return false;
     QString text = QStringLiteral("%1: %2 readings").arg(path).arg(stats.readings());

@@ -1,7 +1,7 @@
 #include "files/DataFile.h"
 
-#include "files/FieldReader.h"
 #include "files/FileRecords.h"
+#include "files/RecordReader.h"
 #include "files/RecordStore.h"
 #include "files/RecordingOutput.h"
 #include "platform/AtomicFile.h"
@@ -38,10 +38,12 @@ QString tooLarge(const QString& path) {
 // False when a read failed.
 bool indexRecords(int fd, qint64 size, std::vector<quint32>& ends, ValueColumn& values,
                   LoadResult& result, const std::function<bool(qsizetype, int)>& progress) {
-    FieldReader* self = nullptr;
-    FieldReader reader([&](const FieldReader::Fields& fields) {
+    RecordReader* self = nullptr;
+    RecordReader reader([&](QByteArrayView, const LineFields* record) {
+        if (!record)
+            return;
         ends.push_back(quint32(self->recordEnd()));
-        values.add(fields[5], fields[4]);
+        values.add((*record)[5], (*record)[4]);
     });
     self = &reader;
     QByteArray chunk(ChunkSize, Qt::Uninitialized);
@@ -64,7 +66,7 @@ bool indexRecords(int fd, qint64 size, std::vector<quint32>& ends, ValueColumn& 
     }
     reader.finish();
     result.records = qsizetype(ends.size());
-    result.oddLines = reader.oddLines();
+    result.skippedLines = reader.skippedLines();
     return true;
 }
 
@@ -120,19 +122,18 @@ LoadResult loadDataFile(const QString& path, RecordStore& store,
             ::close(fd);
         return failed(QStringLiteral("%1: not enough memory to list it whole").arg(path));
     }
-    qCDebug(lcFiles) << "listed" << path << result.records << "records," << result.oddLines
-                     << "odd lines";
+    qCDebug(lcFiles) << "listed" << path << result.records << "records," << result.skippedLines
+                     << "lines skipped";
     return result;
 }
 
-QString oddLinesWarning(const QString& path, qint64 oddLines) {
-    if (oddLines <= 0)
+QString skippedLinesWarning(const QString& path, qint64 skippedLines) {
+    if (skippedLines <= 0)
         return {};
-    return QStringLiteral("%1: %2 %3 not %4 of six fields")
+    return QStringLiteral("%1: %2 %3 not a record, skipped")
         .arg(path)
-        .arg(oddLines)
-        .arg(oddLines == 1 ? QStringLiteral("line was") : QStringLiteral("lines were"),
-             oddLines == 1 ? QStringLiteral("a record") : QStringLiteral("records"));
+        .arg(skippedLines)
+        .arg(skippedLines == 1 ? QStringLiteral("line was") : QStringLiteral("lines were"));
 }
 
 QString listedFileChanged(const QString& path) {

@@ -16,7 +16,7 @@ struct LoadResult {
     bool cancelled = false; // progress said stop: nothing was listed
     QString error;          // why, in words for the user
     qsizetype records = 0;
-    qint64 oddLines = 0; // lines with text that were not one whole record
+    qint64 skippedLines = 0; // lines with text that were not a record
 };
 
 // Lists a data file in `store` (after what it holds). The file is read
@@ -28,8 +28,9 @@ struct LoadResult {
 LoadResult loadDataFile(const QString& path, RecordStore& store,
                         const std::function<bool(qsizetype, int)>& progress = {});
 
-// "N lines were not records of six fields", or empty when every line was one.
-QString oddLinesWarning(const QString& path, qint64 oddLines);
+// "PATH: N lines were not a record, skipped", or empty when none was; every
+// reader of data files says it alike.
+QString skippedLinesWarning(const QString& path, qint64 skippedLines);
 
 // Writes every record of `store`, one line each, replacing the file. The new
 // content goes to a temporary file beside it first, so a failed save leaves

@@ -1,6 +1,6 @@
 #include "files/FileRecords.h"
 
-#include "files/FieldReader.h"
+#include "files/RecordReader.h"
 #include "platform/Diagnostics.h"
 
 #include <QByteArray>
@@ -54,22 +54,18 @@ bool FileRecords::readBlock(qsizetype first) const {
     const qint64 from = start(first), to = m_ends[std::size_t(last - 1)];
     struct stat st {};
     bool same = ::fstat(m_fd, &st) == 0 && st.st_size >= m_ends.back();
-    // A record that starts after a comma is read on from the middle of its line.
-    char before = 0;
-    if (same && from > 0)
-        same = readBytes(from - 1, from, [&](QByteArrayView b) { before = b.front(); });
-    FieldReader* self = nullptr;
+    RecordReader* self = nullptr;
     qsizetype row = first;
-    FieldReader reader([&](const FieldReader::Fields& fields) {
+    RecordReader reader([&](QByteArrayView, const LineFields* record) {
+        if (!record)
+            return;
         // Each record must end where it ended when the file was opened.
         if (row >= last || self->recordEnd() != m_ends[std::size_t(row)] - from)
             same = false;
-        else if (m_block.append(fields))
+        else if (m_block.append(*record))
             ++row;
     });
     self = &reader;
-    if (before == ',')
-        reader.startMidLine();
     if (same)
         same = readBytes(from, to, [&](QByteArrayView bytes) { reader.feed(bytes); });
     reader.finish();

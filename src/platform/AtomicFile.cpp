@@ -1,10 +1,13 @@
 #include "platform/AtomicFile.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +24,70 @@ QString resolvedTarget(const QString& path) {
     for (int depth = 0; depth < 40 && info.isSymLink(); ++depth)
         info.setFile(info.symLinkTarget());
     return info.filePath();
+}
+
+// The name still names the open file: no other run removed it meanwhile.
+bool stillNamed(int fd, const QByteArray& name) {
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd, &held) == 0 && ::lstat(name.constData(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+// ".NAME.1234abcd.part": a temporary file of this target.
+bool isPartOf(const QString& entry, const QString& name) {
+    const QString start = u'.' + name + u'.';
+    const QString digits = entry.mid(start.size(), 8);
+    return entry.size() == start.size() + 13 && entry.startsWith(start) &&
+           entry.endsWith(u".part") && std::all_of(digits.begin(), digits.end(), [](QChar c) {
+               return c.isDigit() || (c >= u'a' && c <= u'f');
+           });
+}
+
+// Removes the temporary files that a run killed before it could tidy up left
+// beside the target. A run still writing one holds it locked; those stay.
+void removeStaleParts(const QString& folder, const QString& name) {
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks); it.hasNext();) {
+        it.next();
+        if (!isPartOf(it.fileName(), name))
+            continue;
+        const QByteArray path = QFile::encodeName(it.filePath());
+        const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            stillNamed(fd, path))
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+}
+
+// A new temporary file beside the target, open for writing and locked while
+// it is written, so that another run does not take it for a stale one. One
+// that came between the making and the lock removes it: then another name is
+// tried. Without locks, none is kept. -1 with the error number in `code`.
+int makeTemporary(const QString& folder, const QString& name, mode_t mode, QString& path,
+                  int& code) {
+    code = EEXIST;
+    for (int attempt = 0; attempt < NameAttempts; ++attempt) {
+        path = QStringLiteral("%1/.%2.%3.part")
+                   .arg(folder, name)
+                   .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+        const QByteArray temporary = QFile::encodeName(path);
+        const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd < 0 && errno != EEXIST) {
+            code = errno;
+            return -1;
+        }
+        if (fd < 0)
+            continue;
+        const bool takenAway = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        if (!takenAway && stillNamed(fd, temporary))
+            return fd;
+        ::close(fd);
+    }
+    return -1;
 }
 
 } // namespace
@@ -66,22 +133,24 @@ bool AtomicFile::open() {
     }
     const QString folder = QFileInfo(m_path).path();
     const QString name = QFileInfo(m_path).fileName();
-    for (int attempt = 0; attempt < NameAttempts; ++attempt) {
-        m_temporary = QStringLiteral("%1/.%2.%3.part")
-                          .arg(folder, name)
-                          .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
-        m_fd = ::open(QFile::encodeName(m_temporary).constData(),
-                      O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (m_fd >= 0 || errno != EEXIST)
-            break;
-    }
+    removeStaleParts(folder, name);
+    int code = 0;
+    m_fd = makeTemporary(folder, name, mode, m_temporary, code);
     if (m_fd < 0) {
         m_temporary.clear();
-        return fail(errno);
+        return fail(code);
     }
-    // The old file's permissions carry over; a new one's come from the umask.
+    m_removeOnStop.emplace(QFile::encodeName(m_temporary));
+    // The old file's owner, group and permissions carry over, as far as this
+    // user may give them away (only root may the owner; then the group is
+    // kept where this user is in it). A new file's come from the umask. The
+    // owner first: a change of owner clears the set-user-ID bits.
+    if (exists && ::fchown(m_fd, old.st_uid, old.st_gid) != 0 &&
+        ::fchown(m_fd, uid_t(-1), old.st_gid) != 0) {
+        // Neither may be given away: the file is this user's, as a new one is.
+    }
     if (exists && ::fchmod(m_fd, mode) != 0) {
-        const int code = errno;
+        code = errno;
         cancel();
         return fail(code);
     }
@@ -123,6 +192,7 @@ bool AtomicFile::commit() {
         return false;
     }
     m_temporary.clear();
+    m_removeOnStop.reset();
     // The new name reaches the disk too; a folder that cannot be synced is no failure.
     const int folder = ::open(QFile::encodeName(QFileInfo(m_path).path()).constData(),
                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -142,6 +212,7 @@ void AtomicFile::cancel() {
         ::unlink(QFile::encodeName(m_temporary).constData());
         m_temporary.clear();
     }
+    m_removeOnStop.reset();
     m_buffer.clear();
 }
 

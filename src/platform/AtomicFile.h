@@ -1,16 +1,20 @@
 #pragma once
 
+#include "platform/RemoveOnStop.h"
 #include "platform/WriteAll.h"
 
 #include <QByteArrayView>
 #include <QString>
+#include <optional>
 
 namespace tarnix::platform {
 
 // Replaces a file whole or not at all. The new bytes go to a temporary file
 // beside it; only when every byte has reached the disk does the temporary
-// file take the old one's name. Any failure removes the temporary file and
-// leaves the old file byte for byte as it was.
+// file take the old one's name, with the old one's owner, group and
+// permissions. Any failure removes the temporary file and leaves the old file
+// byte for byte as it was; so do SIGINT and SIGTERM, and temporary files that
+// a killed run left are removed by the next one to the same target.
 //
 // A target that exists and is not a regular file (a FIFO, a device node, a
 // folder) is refused, so a save never replaces /dev/null or a pipe with a
@@ -46,6 +50,7 @@ private:
     QString m_path;  // the file to replace (a link's target, resolved)
     QString m_shown; // the path as given, for messages
     QString m_temporary;
+    std::optional<RemoveOnStop> m_removeOnStop; // while m_temporary is being written
     WriteCall m_call;
     QByteArray m_buffer;
     QString m_error;

@@ -53,8 +53,9 @@ bool FileList::load(const QString& path) {
     setWindowTitle(title);
     if (!result.ok)
         context().dialogs.messageFor(this, result.error, platform::MessageIcon::Critical);
-    else if (const QString odd = oddLinesWarning(path, result.oddLines); !odd.isEmpty())
-        context().dialogs.messageFor(this, odd, platform::MessageIcon::Exclamation);
+    else if (const QString skipped = skippedLinesWarning(path, result.skippedLines);
+             !skipped.isEmpty())
+        context().dialogs.messageFor(this, skipped, platform::MessageIcon::Exclamation);
     return true;
 }
 
