@@ -13,17 +13,8 @@ class Rs232;
 
 namespace tarnix::core {
 
+class AlarmSteps;
 class SharedState;
-
-// The alarm load and check that the cycle runs with each reading.
-class AlarmSteps {
-public:
-    virtual ~AlarmSteps() = default;
-    // Reads the limits from the meter when a reload was asked for. False when the cycle must end.
-    [[nodiscard]] virtual bool loadIfRequested() = 0;
-    // Checks the reading against the limits and colours the panels. False when the cycle must end.
-    [[nodiscard]] virtual bool check() = 0;
-};
 
 // The polling cycle: every tick of Timer1 (300 ms) searches the meter's speed
 // when needed, asks for a reading, decodes it into the shared state, and asks
