@@ -23,12 +23,10 @@ struct Wire : SimulatedLink {
 
 // A reading frame as the panel shows it: "value range".
 QString shown(const QByteArray& frame) {
-    meter::Reading r;
-    if (frame.size() == meter::ShortFrameLength)
-        meter::decodeShortFrame(frame, r);
-    else if (meter::decodeLongFrame(frame, r) == meter::LongFrameResult::Decoded)
-        meter::applyFrequencyUnit(std::uint8_t(frame[2]), r);
-    return r.value.text() + u' ' + r.rangeText;
+    const bool isShort = frame.size() == meter::ShortFrameLength;
+    const auto d = isShort ? meter::decodeShortFrame(frame, {}) : meter::decodeLongFrame(frame, {});
+    return d.reading.value.text() + u' ' +
+           (d.frequencyRange.isEmpty() ? d.reading.rangeText : d.frequencyRange);
 }
 
 } // namespace

@@ -219,11 +219,14 @@ PollingCycle::Step PollingCycle::takeFrame(QByteArray& frame, meter::FrameKind& 
 PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::FrameKind kind) {
     meter::Reading& reading = m_state.reading;
     PanelTexts& texts = m_state.texts;
+    const meter::FrameReading decoded = kind == meter::FrameKind::Short
+                                            ? meter::decodeShortFrame(frame, reading)
+                                            : meter::decodeLongFrame(frame, reading);
+    reading = decoded.reading;
     if (kind == meter::FrameKind::Short) {
-        meter::decodeShortFrame(frame, reading);
         texts.model = ModelShort;
     } else {
-        if (meter::decodeLongFrame(frame, reading) != meter::LongFrameResult::Decoded) {
+        if (decoded.result != meter::FrameResult::Decoded) {
             texts.value = reading.value.text(); // "Initial": no reading to check or keep
             m_state.link.readingCurrent = false;
             m_state.show();
@@ -241,7 +244,8 @@ PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::Fra
         if (shouldEnd())
             return Step::Ended;
     }
-    meter::applyFrequencyUnit(std::uint8_t(frame[2]), reading);
+    if (!decoded.frequencyRange.isEmpty())
+        reading.rangeText = decoded.frequencyRange;
     if (reading.rangeText != texts.range) { // a new range starts maximum and minimum again
         const MaxMin reset = resetMaxMin(texts.value);
         texts.max = reset.max;

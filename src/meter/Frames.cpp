@@ -27,30 +27,41 @@ bool wellFormed(QByteArrayView frame, FrameKind kind) {
     return false;
 }
 
-void decodeShortFrame(QByteArrayView frame, Reading& reading) {
+namespace {
+QString frequencyRange(QByteArrayView frame, const Reading& reading) {
+    if (reading.functionText != QStringView(FrequencyFunction))
+        return {};
+    return (std::uint8_t(frame[2]) & 1u) ? QStringLiteral("1MHz") : QStringLiteral("1KHz");
+}
+} // namespace
+
+FrameReading decodeShortFrame(QByteArrayView frame, const Reading& before) {
+    FrameReading out{FrameResult::Malformed, before, {}};
     if (frame.size() < 4)
-        return;
+        return out;
     const auto byte = [&](int i) { return std::uint8_t(frame[i]); };
-    decodeFunctionRange(byte(1), reading);
-    decodePackedValue(byte(3), byte(2), reading);
+    decodeFunctionRange(byte(1), out.reading);
+    decodePackedValue(byte(3), byte(2), out.reading);
+    out.result = FrameResult::Decoded;
+    out.frequencyRange = frequencyRange(frame, out.reading);
+    return out;
 }
 
-LongFrameResult decodeLongFrame(QByteArrayView frame, Reading& reading) {
+FrameReading decodeLongFrame(QByteArrayView frame, const Reading& before) {
+    FrameReading out{FrameResult::Malformed, before, {}};
     if (!wellFormed(frame, FrameKind::Long))
-        return LongFrameResult::Malformed;
-    decodeFunctionRange(std::uint8_t(frame[1]), reading);
+        return out;
+    decodeFunctionRange(std::uint8_t(frame[1]), out.reading);
     const auto value = renderDisplayChars(frame.sliced(2, 6));
     if (!value) {
-        reading.value = MeterValue::fromText(QString::fromUtf16(InitialText));
-        return LongFrameResult::UnknownCharacter;
+        out.reading.value = MeterValue::fromText(QString::fromUtf16(InitialText));
+        out.result = FrameResult::UnknownCharacter;
+        return out;
     }
-    reading.value = *value;
-    return LongFrameResult::Decoded;
-}
-
-void applyFrequencyUnit(std::uint8_t frameByte2, Reading& reading) {
-    if (reading.functionText == QStringView(FrequencyFunction))
-        reading.rangeText = (frameByte2 & 1u) ? QStringLiteral("1MHz") : QStringLiteral("1KHz");
+    out.reading.value = *value;
+    out.result = FrameResult::Decoded;
+    out.frequencyRange = frequencyRange(frame, out.reading);
+    return out;
 }
 
 } // namespace tarnix::meter
