@@ -116,7 +116,7 @@ void TestPanelWindow::baudRate() {
     b.dialogs.answer(answer);
     b.find<QPushButton>("CmdBaudRate")->click();
     QCOMPARE(b.dialogs.prompts().at(0).defaultAnswer, QStringLiteral("9600"));
-    QCOMPARE(b.port.settings(), QStringLiteral("%1,n,8,1").arg(baud));
+    QCOMPARE(b.port.settings().text(), QStringLiteral("%1,n,8,1").arg(baud));
     const QStringList refused{"Invalid, try again!"};
     QCOMPARE(b.dialogs.messageTexts(), answer == u"19200" ? refused : QStringList());
     QCOMPARE(b.tap.count(QByteArray::number(baud).left(1)), int(baud != 9600)); // one code byte

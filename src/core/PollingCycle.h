@@ -10,6 +10,9 @@
 namespace tarnix::link {
 class Rs232;
 }
+namespace tarnix::platform {
+struct PortSettings;
+}
 
 namespace tarnix::core {
 
@@ -83,7 +86,7 @@ private:
     Step showReading(const QByteArray& frame, meter::FrameKind kind);
     void queryRecording();
     bool changeSpeed();
-    bool reopenAt(const QString& settings);
+    bool reopenAt(const platform::PortSettings& settings);
     bool shouldEnd() const;
     // The meter left a request unanswered: the reading shown is no longer current.
     void forgetReading();
