@@ -1,5 +1,6 @@
 #include "ui/logger/Memory.h"
 
+#include "core/LoggerDownload.h"
 #include "core/MeterActions.h"
 #include "core/SharedState.h"
 #include "logger/MemoryDump.h"
@@ -125,22 +126,16 @@ void Memory::build() {
     platform::setGeometryTwips(m_grid, 3300, 60, 3840, 3390);
     resize(platform::sizeFromTwips(this, 7200, 3570));
 
-    connect(m_idButton, &QPushButton::clicked, this, [this] {
-        if (!m_actions.refusedWhileRecording())
-            writeSettings(idCodeWrites(QStringView(m_idCode->text())), false);
-    });
-    connect(m_rateButton, &QPushButton::clicked, this, [this] {
-        if (!m_actions.refusedWhileRecording())
-            writeSettings(sampleRateWrites(QStringView(m_sampleRate->text())), false);
-    });
+    connect(m_idButton, &QPushButton::clicked, this,
+            [this] { writeSettings(idCodeWrites(QStringView(m_idCode->text())), false); });
+    connect(m_rateButton, &QPushButton::clicked, this,
+            [this] { writeSettings(sampleRateWrites(QStringView(m_sampleRate->text())), false); });
     connect(m_recordingMode, &QComboBox::currentIndexChanged, this, [this](int entry) {
-        if (m_actions.refusedWhileRecording())
-            return;
         if (const auto w = recordingModeWrite(entry))
             writeSettings(ByteWrites{*w}, true);
     });
     connect(m_baudRate, &QComboBox::currentIndexChanged, this, [this](int entry) {
-        if (m_actions.refusedWhileRecording() || entry < 0)
+        if (entry < 0)
             return;
         if (const auto w = baudSettingWrite(BaudRateEntries[entry]))
             writeSettings(ByteWrites{*w}, true);
@@ -196,11 +191,8 @@ void Memory::closeEvent(QCloseEvent* event) {
 }
 
 void Memory::writeSettings(const std::optional<ByteWrites>& writes, bool flushFirst) {
-    if (!writes) {
-        m_lists.dialogs.messageFor(this, QString::fromUtf16(InvalidEntryMessage),
-                                   platform::MessageIcon::Critical);
+    if (m_actions.refusesSettingsChange(writes, this))
         return;
-    }
     // The settings stay off until this write is done, also while it waits for
     // a running poll: a second change cannot overtake or be lost.
     QPointer<Memory> self(this);
@@ -229,47 +221,19 @@ void Memory::setControlsEnabled(bool enabled) {
     m_cancel->setVisible(!enabled);
 }
 
-namespace {
-// Why a dump ended before its last byte, for the user.
-QString dumpEndText(const DumpResult& result, bool listed) {
-    const QString why = result.end == DumpResult::End::TimedOut
-                            ? QStringLiteral("The meter stopped sending")
-                            : QStringLiteral("The meter's port went away");
-    return QStringLiteral("%1 after %2 of %3 bytes; %4")
-        .arg(why)
-        .arg(result.bytes.size())
-        .arg(DumpLength)
-        .arg(listed ? QStringLiteral("the records received are listed.")
-                    : QStringLiteral("no record of this set arrived."));
-}
-} // namespace
-
 // The end of a download: what came is listed, and an early end said.
 void Memory::listDownload(const DumpResult& result, const RecordSet& set, int number) {
     m_message->clear();
     m_downloading = false;
     setControlsEnabled(true);
-    if (result.end == DumpResult::End::Cancelled)
-        return;
-    const SetDownload download = logger::downloadSet(result.dump(), set, m_year);
-    // A dump that ended early lists what came, and says so; one that brought
-    // no record of the set opens no list.
-    const bool listed = result.complete() || !download.records.empty();
-    if (listed) {
+    const core::DownloadOutcome outcome = core::downloadOutcome(result, set, m_year);
+    if (outcome.records) {
         m_dataList = new DataList(m_lists, parentWidget());
         m_dataList->show();
-        m_dataList->listSet(download.records, number);
+        m_dataList->listSet(*outcome.records, number);
     }
-    if (!result.complete())
-        m_lists.dialogs.messageFor(this, dumpEndText(result, listed),
-                                   platform::MessageIcon::Exclamation);
-    else if (download.leftOut > 0)
-        m_lists.dialogs.messageFor(
-            this,
-            QStringLiteral("%1 records of this set lie beyond the meter's memory and could "
-                           "not be taken.")
-                .arg(download.leftOut),
-            platform::MessageIcon::Exclamation);
+    if (!outcome.warning.isEmpty())
+        m_lists.dialogs.messageFor(this, outcome.warning, platform::MessageIcon::Exclamation);
 }
 
 void Memory::downloadSet(int number) {
