@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <optional>
 
-using tarnix::app::DesktopOptions;
+using tarnix::ui::DesktopOptions;
 
 namespace {
 
@@ -111,17 +111,17 @@ int main(int argc, char* argv[]) {
         return exitCode;
 
     // Without a display Qt's platform plugin would abort the program.
-    if (tarnix::platform::displayMissing()) {
+    if (tarnix::ui::displayMissing()) {
         std::fprintf(stderr, "%s\n", NoDisplay);
         return ExitTrouble;
     }
-    std::optional<tarnix::platform::DisplayOpening> opening;
-    if (tarnix::platform::needsDisplay())
+    std::optional<tarnix::ui::DisplayOpening> opening;
+    if (tarnix::ui::needsDisplay())
         opening.emplace(NoDisplay);
     QApplication app(argc, argv);
     opening.reset();
     setNames();
-    tarnix::app::DesktopProgram program(*options);
+    tarnix::ui::DesktopProgram program(*options);
     if (!program.start())
         return ExitTrouble;
     return QApplication::exec();

@@ -124,8 +124,8 @@ void benchListing(const QByteArray& image) {
     platform::ScriptedDialogs dialogs;
     platform::RecordingPrinter printer;
     platform::RealClock clock;
-    const files::ListContext context{data, dialogs, printer, clock, nullptr};
-    logger::DataList list(context);
+    const ui::ListContext context{data, dialogs, printer, clock, nullptr};
+    ui::DataList list(context);
     list.show();
     QApplication::processEvents();
 

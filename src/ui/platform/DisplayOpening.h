@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-namespace tarnix::platform {
+namespace tarnix::ui {
 
 // True when Qt would put the windows on X or Wayland: the default, or what
 // QT_QPA_PLATFORM names. Other platforms (offscreen, vnc) need no display.
@@ -38,4 +38,4 @@ private:
     std::vector<Held> m_held;
 };
 
-} // namespace tarnix::platform
+} // namespace tarnix::ui
