@@ -78,9 +78,9 @@ void TestMeterDecoding::packedValue() {
     QFETCH(int, low);
     QFETCH(QString, shown);
     QFETCH(QString, stored);
-    Reading r{function, "R", {}, 0};
-    decodePackedValue(std::uint8_t(high), std::uint8_t(low), r);
-    QCOMPARE(r.value.text() + u' ' + r.rangeText, shown);
+    const auto p = decodePackedValue(std::uint8_t(high), std::uint8_t(low), function == u"FREQ");
+    const QString range = p.frequencyRange.isEmpty() ? QStringLiteral("R") : p.frequencyRange;
+    QCOMPARE(p.value.text() + u' ' + range, shown);
     QCOMPARE(decodeStoredValue(std::uint8_t(high), std::uint8_t(low)).text(), stored);
 }
 

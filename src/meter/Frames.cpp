@@ -28,8 +28,12 @@ bool wellFormed(QByteArrayView frame, FrameKind kind) {
 }
 
 namespace {
+bool isFrequency(const Reading& reading) {
+    return reading.functionText == QStringView(FrequencyFunction);
+}
+
 QString frequencyRange(QByteArrayView frame, const Reading& reading) {
-    if (reading.functionText != QStringView(FrequencyFunction))
+    if (!isFrequency(reading))
         return {};
     return (std::uint8_t(frame[2]) & 1u) ? QStringLiteral("1MHz") : QStringLiteral("1KHz");
 }
@@ -41,7 +45,10 @@ FrameReading decodeShortFrame(QByteArrayView frame, const Reading& before) {
         return out;
     const auto byte = [&](int i) { return std::uint8_t(frame[i]); };
     decodeFunctionRange(byte(1), out.reading);
-    decodePackedValue(byte(3), byte(2), out.reading);
+    const PackedValue packed = decodePackedValue(byte(3), byte(2), isFrequency(out.reading));
+    out.reading.value = packed.value;
+    if (!packed.frequencyRange.isEmpty())
+        out.reading.rangeText = packed.frequencyRange;
     out.result = FrameResult::Decoded;
     out.frequencyRange = frequencyRange(frame, out.reading);
     return out;
