@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <optional>
 
-using tarnix::app::DesktopOptions;
+using tarnix::ui::DesktopOptions;
 
 namespace {
 
@@ -117,17 +117,17 @@ int main(int argc, char* argv[]) {
         return exitCode;
 
     // Without a display Qt's platform plugin would abort the program.
-    if (tarnix::platform::displayMissing(platform)) {
+    if (tarnix::ui::displayMissing(platform)) {
         std::fprintf(stderr, "%s\n", NoDisplay);
         return ExitTrouble;
     }
-    std::optional<tarnix::platform::DisplayOpening> opening;
-    if (tarnix::platform::needsDisplay(platform))
+    std::optional<tarnix::ui::DisplayOpening> opening;
+    if (tarnix::ui::needsDisplay(platform))
         opening.emplace(NoDisplay);
     QApplication app(argc, argv);
     opening.reset();
     setNames();
-    tarnix::app::DesktopProgram program(*options);
+    tarnix::ui::DesktopProgram program(*options);
     if (!program.start())
         return ExitTrouble;
     return QApplication::exec();

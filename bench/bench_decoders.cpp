@@ -22,14 +22,14 @@ int main() {
             shortFrame[1] = char(value % 37);
             shortFrame[2] = char(value & 0xFF);
             shortFrame[3] = char(value >> 8);
-            decodeShortFrame(shortFrame, r);
+            r = decodeShortFrame(shortFrame, r).reading;
             ++decoded;
         }
     const double shortNs = double(timer.nsecsElapsed()) / double(decoded);
 
     timer.restart();
     for (int i = 0; i < Rounds * 65536; ++i)
-        decodeLongFrame(longFrame, r);
+        r = decodeLongFrame(longFrame, r).reading;
     const double longNs = double(timer.nsecsElapsed()) / (Rounds * 65536.0);
 
     std::printf("short frame: %.0f ns per reading\nlong frame:  %.0f ns per reading\n", shortNs,

@@ -75,8 +75,8 @@ int measureFile(const QString& path) {
     platform::RecordingPrinter printer;
     platform::RealClock clock;
     QWidget panel;
-    auto* board = new files::PlotBoard(dialogs, printer, &panel);
-    files::FileList list(files::ListContext{data, dialogs, printer, clock, nullptr, board});
+    auto* board = new ui::PlotBoard(dialogs, printer, &panel);
+    ui::FileList list(ui::ListContext{data, dialogs, printer, clock, nullptr, board});
     QElapsedTimer timer;
     timer.start();
     const double cpuStart = cpuSeconds();
@@ -92,7 +92,7 @@ int measureFile(const QString& path) {
     QCoreApplication::processEvents();
     std::printf("scroll %.3f\n", seconds(timer));
     list.findChild<QPushButton*>(QStringLiteral("CmdFplot"))->click();
-    files::PlotWindow* plot = board->window(files::PlotKind::Signed);
+    ui::PlotWindow* plot = board->window(files::PlotKind::Signed);
     if (!plot)
         return 1;
     plot->grab();

@@ -7,6 +7,7 @@
 #include "files/DataChannel.h"
 #include "link/MemoryMap.h"
 #include "link/Rs232.h"
+#include "link/Speeds.h"
 #include "logger/LoggerHeader.h"
 #include "logger/LoggerSession.h"
 #include "logger/MemoryDump.h"
@@ -64,7 +65,7 @@ DumpRun timeDump(const QString& device) {
     platform::ScriptedDialogs dialogs;
     link::Rs232 link(port, clock, dialogs);
     DumpRun run;
-    if (!port.open(QStringLiteral("9600,n,8,1"))) {
+    if (!port.open(link::settingsForBaud(9600))) {
         std::printf("cannot open %s: %s\n", qPrintable(device), qPrintable(port.errorText()));
         return run;
     }
@@ -123,8 +124,8 @@ void benchListing(const QByteArray& image) {
     platform::ScriptedDialogs dialogs;
     platform::RecordingPrinter printer;
     platform::RealClock clock;
-    const files::ListContext context{data, dialogs, printer, clock, nullptr};
-    logger::DataList list(context);
+    const ui::ListContext context{data, dialogs, printer, clock, nullptr};
+    ui::DataList list(context);
     list.show();
     QApplication::processEvents();
 

@@ -29,8 +29,8 @@ int main(int argc, char* argv[]) {
     platform::RecordingPrinter printer;
     platform::RealClock clock;
     QWidget panel;
-    auto* board = new files::PlotBoard(dialogs, printer, &panel);
-    files::FileList list(files::ListContext{data, dialogs, printer, clock, nullptr, board});
+    auto* board = new ui::PlotBoard(dialogs, printer, &panel);
+    ui::FileList list(ui::ListContext{data, dialogs, printer, clock, nullptr, board});
     // A slow wave with noise and one single-record spike in the middle.
     files::RecordStore& store = list.model().recordsForLoading();
     store.reserve(records, records * 50);
@@ -44,7 +44,7 @@ int main(int argc, char* argv[]) {
     QElapsedTimer timer;
     timer.start();
     list.findChild<QPushButton*>(QStringLiteral("CmdFplot"))->click();
-    files::PlotWindow* plot = board->window(files::PlotKind::Signed);
+    ui::PlotWindow* plot = board->window(files::PlotKind::Signed);
     if (!plot)
         return 1;
     const double geometrySeconds = timer.nsecsElapsed() / 1e9;

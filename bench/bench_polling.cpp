@@ -92,10 +92,10 @@ void clickLatency(double seconds) {
     sim::PtyMeter pty(meter);
     if (!pty.open())
         return;
-    app::DesktopOptions options;
-    options.start = app::DesktopOptions::Start::Device;
+    ui::DesktopOptions options;
+    options.start = ui::DesktopOptions::Start::Device;
     options.device = pty.devicePath();
-    app::DesktopProgram program(options);
+    ui::DesktopProgram program(options);
     if (!program.start())
         return;
     auto* reset = program.panel()->findChild<QPushButton*>(QStringLiteral("CmdReset"));

@@ -31,13 +31,13 @@ sim::ScriptedReading reading(int code, const char* value) {
 struct Bench : SimulatedLink {
     Bench() { QVERIFY(panel.load()); } // the port is open: every write is seen
     QLabel* label(const char* name) { return panel.findChild<QLabel*>(QString::fromLatin1(name)); }
-    alarm::AlarmSetUp* openDialog() {
+    ui::AlarmSetUp* openDialog() {
         panel.findChild<QPushButton*>(QStringLiteral("CmdAlarm"))->click();
-        return panel.findChild<alarm::AlarmSetUp*>(QStringLiteral("AlarmSetUp"));
+        return panel.findChild<ui::AlarmSetUp*>(QStringLiteral("AlarmSetUp"));
     }
 
     core::MeterSession session{link, dialogs};
-    panel::Panel panel{session, dialogs, printer};
+    ui::Panel panel{session, dialogs, printer};
 };
 
 } // namespace
@@ -166,14 +166,14 @@ void TestAlarm::dialogWrites() {
     Bench b;
     b.panel.cycle().tick(); // the limits are loaded
     b.panel.state().reading.functionCode = code;
-    QPointer<alarm::AlarmSetUp> dialog = b.openDialog();
+    QPointer<ui::AlarmSetUp> dialog = b.openDialog();
     QCOMPARE(dialog->findChild<QLabel*>(QStringLiteral("LblTimes"))->text(), times);
     // Each box is first typed a key it refuses.
     for (const auto& [row, limit] : {std::pair{"High", high}, std::pair{"Low", low}}) {
-        auto boxes = dialog->findChildren<alarm::CharBox*>(QStringLiteral("Txt%1Alarm").arg(row));
+        auto boxes = dialog->findChildren<ui::CharBox*>(QStringLiteral("Txt%1Alarm").arg(row));
         for (int i = 0; i < 4; ++i) // four boxes of one name, told apart by their index
             QCOMPARE(boxes[i]->property("index"), QVariant(i + 1));
-        boxes.prepend(dialog->findChild<alarm::CharBox*>(QStringLiteral("Txt%1Sign").arg(row)));
+        boxes.prepend(dialog->findChild<ui::CharBox*>(QStringLiteral("Txt%1Sign").arg(row)));
         for (int i = 0; i < limit.size(); ++i)
             if (limit[i] != u' ')
                 QTest::keyClicks(boxes[i], (i == 0 ? "5x" : "x+") + limit.mid(i, 1));
@@ -199,7 +199,7 @@ void TestAlarm::frequencyKeepsTheDialogShut() {
     b.panel.state().reading.functionText = QStringLiteral("FREQ");
     QVERIFY(!b.openDialog());
     b.panel.state().reading.functionText = QStringLiteral("DCV");
-    alarm::AlarmSetUp* dialog = b.openDialog();
+    ui::AlarmSetUp* dialog = b.openDialog();
     b.panel.state().reading.functionText = QStringLiteral("FREQ"); // the meter switched meanwhile
     dialog->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
     QVERIFY(b.tap.sent().empty());

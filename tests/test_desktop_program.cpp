@@ -38,7 +38,7 @@ private:
 
 // Alone, a data file opens in its list without asking for a port.
 void TestDesktopProgram::dataFileIsListed() {
-    app::DesktopProgram program({.dataFile = m_recording});
+    ui::DesktopProgram program({.dataFile = m_recording});
     QVERIFY(program.start());
     QVERIFY(!program.portWindow() && !program.panel() && program.fileList()->isVisible());
     QCOMPARE(program.fileList()->windowTitle(), QStringLiteral("bench.dat"));
@@ -57,7 +57,7 @@ void TestDesktopProgram::portThatCannotOpen() {
             box->accept();
         });
     };
-    app::DesktopProgram chosen({});
+    ui::DesktopProgram chosen({});
     QVERIFY(chosen.start());
     chosen.portWindow()->findChild<QComboBox*>(QStringLiteral("Ports"))->setCurrentText(missing);
     answerBox();
@@ -73,7 +73,7 @@ void TestDesktopProgram::portThatCannotOpen() {
     QVERIFY(chosen.panel() && (!chosen.portWindow() || !chosen.portWindow()->isVisible()));
     ::close(master);
 
-    app::DesktopProgram given({.start = app::DesktopOptions::Start::Device, .device = missing});
+    ui::DesktopProgram given({.start = ui::DesktopOptions::Start::Device, .device = missing});
     answerBox();
     QVERIFY(!given.start());
     QCOMPARE(said, QStringList(2, "No device found, try again!\n\n" + missing + ": no such device"));
@@ -84,7 +84,7 @@ void TestDesktopProgram::portThatCannotOpen() {
 void TestDesktopProgram::panelKeys() {
     SimulatedLink bench;
     core::MeterSession session{bench.link, bench.dialogs};
-    panel::Panel panel{session, bench.dialogs, bench.printer};
+    ui::Panel panel{session, bench.dialogs, bench.printer};
     QVERIFY(panel.load());
     const auto press = [&panel](const QString& keys) {
         for (QShortcut* shortcut : panel.findChildren<QShortcut*>())
@@ -93,13 +93,13 @@ void TestDesktopProgram::panelKeys() {
     };
     bench.dialogs.answerFile(m_recording);
     press(QStringLiteral("Ctrl+O"));
-    QCOMPARE(panel.findChild<files::FileList*>()->model().rowCount(), 2);
+    QCOMPARE(panel.findChild<ui::FileList*>()->model().rowCount(), 2);
 
     press(QStringLiteral("F1"));
     QCOMPARE(bench.dialogs.messages().at(0).title, QStringLiteral("About Tarnix"));
     QVERIFY(bench.dialogs.messages().at(0).text.startsWith("Tarnix " TARNIX_VERSION "\n"));
 
-    QSignalSpy closed(&panel, &panel::Panel::closed);
+    QSignalSpy closed(&panel, &ui::Panel::closed);
     press(QStringLiteral("Ctrl+Q"));
     QCOMPARE(closed.count(), 1);
 }

@@ -39,10 +39,13 @@ void TestFuzz::everyPackedValue() {
         const int wide = (f.digit1 > 9) + (f.digit2 > 9) + (f.digit3 > 9); // "10".."15": two places
         QCOMPARE(meter::packedDigitsText(f).size(), 3 + wide + f.halfDigit + (f.point > 0));
         for (const int code : {int(high), meter::FrequencyCode}) { // every code, every low byte
-            meter::Reading r;
-            meter::decodeShortFrame(QByteArray(1, '\0') + char(code) + char(low) + char(high), r);
+            const auto d = meter::decodeShortFrame(
+                QByteArray(1, '\0') + char(code) + char(low) + char(high), {});
+            const meter::Reading& r = d.reading;
             const bool unit = code == meter::FrequencyCode && !overload; // the flag, not a sign
             QVERIFY(textsFromTheTable(r) && (!unit || r.rangeText == (f.flag ? u"1MHz" : u"1KHz")));
+            const bool freq = r.functionText == QStringView(meter::FrequencyFunction);
+            QCOMPARE(d.frequencyRange, freq ? (low & 1 ? "1MHz" : "1KHz") : ""); // overloads too
             const auto back = sim::packValueText(r.value.text(), !unit || f.flag);
             QVERIFY(wide || (back && back->low == low && (overload || back->high == high)));
         }
@@ -59,11 +62,10 @@ void TestFuzz::randomFrames() {
             frame[k] = k < 2 || k > 7 ? char(random()) : " +-.0123456789OL?\x80"[random() % 18];
         if (i % 5 < 3)
             frame.replace(0, 1, "*").replace(11, 1, "\r");
-        meter::Reading viaLong = r, viaShort = r;
-        const auto result = meter::decodeLongFrame(frame, viaLong);
-        meter::decodeShortFrame(frame, viaShort);
+        const auto [result, viaLong, longUnit] = meter::decodeLongFrame(frame, r);
+        const meter::Reading viaShort = meter::decodeShortFrame(frame, r).reading;
         // Only 12 bytes can make a long frame; a malformed one changes nothing.
-        QVERIFY(result == meter::LongFrameResult::Malformed ? viaLong == r : frame.size() == 12);
+        QVERIFY(result == meter::FrameResult::Malformed ? viaLong == r : frame.size() == 12);
         QVERIFY(frame.size() >= 4 || viaShort == r);
         r = frame.size() == 12 ? viaLong : viaShort;
         QVERIFY2(textsFromTheTable(r), qPrintable(r.functionText + u' ' + r.rangeText));

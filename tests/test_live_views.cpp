@@ -30,12 +30,12 @@ struct Bench : SimulatedLink {
     void click(const char* button) { panel.findChild<QPushButton*>(button)->click(); }
     void sampleTick() { panel.sampling().tick(); }
     tarnix::core::MeterSession session{link, dialogs};
-    panel::Panel panel{session, dialogs, printer};
+    ui::Panel panel{session, dialogs, printer};
 };
 
 // The window's outer size in twips is `w` x `h`, give or take a frame's rounding.
 bool outerSizeNear(QWidget* window, double w, double h) {
-    const QSizeF outer = platform::outerSizeTwips(window);
+    const QSizeF outer = ui::outerSizeTwips(window);
     return std::abs(outer.width() - w) < 20 && std::abs(outer.height() - h) < 20;
 }
 
@@ -55,7 +55,7 @@ void TestLiveViews::digitalFollowsSampleTicks() {
     Bench b;
     b.reading(0, "-123.4");
     b.click("CmdDigital");
-    views::Digital* digital = b.panel.views().digital();
+    ui::Digital* digital = b.panel.views().digital();
     QVERIFY(digital && digital->isVisible());
     QCOMPARE(digital->pos().x(), b.panel.frameGeometry().width()); // right of the panel
     auto* value = digital->findChild<QLabel*>("LblValue");
@@ -74,7 +74,7 @@ void TestLiveViews::analogFollowsTheMeter() {
     Bench b;
     b.reading(0, "100.0");
     b.click("CmdAnalog");
-    views::AnalogMeter* analog = b.panel.views().analog();
+    ui::AnalogMeter* analog = b.panel.views().analog();
     QVERIFY(analog && !analog->needle()); // drawn at the first ordinary sample tick
     b.sampleTick();
     QCOMPARE(*analog->needle(), 63.0); // half way up the right side
@@ -116,25 +116,25 @@ void TestLiveViews::chartShiftsAndHandsOver() {
     Bench b;
     b.reading(1, "1.234");
     b.click("CmdGraph");
-    QPointer<views::StripChart> v2 = b.panel.views().chart();
+    QPointer<ui::StripChart> v2 = b.panel.views().chart();
     QVERIFY(v2 && v2->timer().isActive());
     v2->tick();
     QCOMPARE(v2->findChild<QLabel*>("LblFunction")->text(), QStringLiteral("DCV:2V"));
-    QCOMPARE(v2->series().value(views::ChartPoints - 1), 1.234); // the newest at the right
+    QCOMPARE(v2->series().value(ui::ChartPoints - 1), 1.234); // the newest at the right
     // Paused, its timer stops; continued, it keeps the points it had.
     v2->findChild<QAction*>("CmdPause")->trigger();
     QVERIFY(!v2->timer().isActive() && v2->findChild<QAction*>("CmdContinue")->isEnabled() &&
             !v2->findChild<QAction*>("CmdPause")->isEnabled());
     v2->findChild<QAction*>("CmdContinue")->trigger();
-    QVERIFY(v2->timer().isActive() && v2->series().value(views::ChartPoints - 1) == 1.234);
+    QVERIFY(v2->timer().isActive() && v2->series().value(ui::ChartPoints - 1) == 1.234);
     v2->findChild<QAction*>("CmdPrint")->trigger(); // the chart, not its menu bar
     QCOMPARE(b.printer.windowsPrinted(), QStringList{"ChartArea"});
     // 2V -> 20V: the next point closes V2 and opens V20 with all points 0.
     b.reading(2, "12.34");
     v2->tick();
-    views::StripChart* v20 = b.panel.views().chart();
+    ui::StripChart* v20 = b.panel.views().chart();
     QVERIFY(v20 && v20 != v2 && v20->objectName() == QStringLiteral("V20"));
-    for (int row = 0; row < views::ChartPoints; ++row)
+    for (int row = 0; row < ui::ChartPoints; ++row)
         QCOMPARE(v20->series().value(row), 0.0);
     QVERIFY(!v2 || !v2->isVisible());
     // Overloads plot at the range's ends.
@@ -142,13 +142,13 @@ void TestLiveViews::chartShiftsAndHandsOver() {
     v20->tick();
     b.reading(2, "-OL");
     v20->tick();
-    QCOMPARE(v20->series().value(views::ChartPoints - 2), 20.0);
-    QCOMPARE(v20->series().value(views::ChartPoints - 1), -20.0);
+    QCOMPARE(v20->series().value(ui::ChartPoints - 2), 20.0);
+    QCOMPARE(v20->series().value(ui::ChartPoints - 1), -20.0);
     // Not on a sample tick: no point, nothing moves along.
     b.panel.sampling().setInterval(2);
     b.sampleTick();
     v20->tick();
-    QCOMPARE(v20->series().value(views::ChartPoints - 2), 20.0);
+    QCOMPARE(v20->series().value(ui::ChartPoints - 2), 20.0);
     // GRAPH on a frequency closes the chart and opens none.
     b.reading(5, "1.000");
     b.click("CmdGraph");
@@ -162,7 +162,7 @@ void TestLiveViews::chartLaysOutOnEveryResize() {
     Bench b;
     b.reading(1, "1.234");
     b.click("CmdGraph");
-    const views::LiveViews& v = b.panel.views();
+    const ui::LiveViews& v = b.panel.views();
     auto* chart = v.chart()->findChild<QWidget*>("Chart");
     const QRect opened = chart->geometry();
     const QSize size = v.chart()->size();
@@ -171,7 +171,7 @@ void TestLiveViews::chartLaysOutOnEveryResize() {
     v.chart()->resize(size);
     QCOMPARE(chart->geometry(), opened);
     // A chart outliving its panel would tick on into a state that is gone.
-    QPointer<views::StripChart> left;
+    QPointer<ui::StripChart> left;
     {
         Bench gone;
         gone.reading(1, "1.234");

@@ -4,6 +4,7 @@
 #include "core/MeterActions.h"
 #include "files/DataRecord.h"
 #include "link/Commands.h"
+#include "link/Speeds.h"
 #include "logger/LoggerHeader.h"
 #include "logger/LoggerSession.h"
 #include "logger/MemoryDump.h"
@@ -27,7 +28,7 @@ std::uint8_t patternAt(int address) { return std::uint8_t(address * 7 + 3); }
 // The link with its port open at the meter's speed, a pattern in the meter's memory.
 struct Session : SimulatedLink {
     explicit Session(int baud = 9600) : SimulatedLink(sim::Model::Short, baud) {
-        port.open(QStringLiteral("%1,n,8,1").arg(baud));
+        port.open(link::settingsForBaud(baud));
         for (int a = 0; a < sim::MemorySize; ++a)
             meter.setMemory(a, patternAt(a));
     }

@@ -36,7 +36,7 @@ struct Bench : SimulatedLink {
         QVERIFY(panel.load());
         panel.cycle().tick();
     }
-    logger::Memory* openLogger() {
+    ui::Memory* openLogger() {
         heard().clearCommands();
         panel.findChild<QPushButton*>(QStringLiteral("CmdMemory"))->click();
         return panel.memoryWindow();
@@ -50,7 +50,7 @@ struct Bench : SimulatedLink {
         return w;
     }
     core::MeterSession session{link, dialogs};
-    panel::Panel panel{session, dialogs, printer};
+    ui::Panel panel{session, dialogs, printer};
 };
 
 } // namespace
@@ -82,7 +82,7 @@ void TestLoggerWindows::headerAndSetDownload() {
         progress += com.endsWith(u"completed");
         cut += com.endsWith(u"completed") && b.panel.findChild<QLabel*>("LblCom")->text() != com;
     });
-    logger::Memory* memory = b.openLogger();
+    ui::Memory* memory = b.openLogger();
     QVERIFY(memory);
     QVERIFY(progress > 0 && cut == 0);
     QStringList shown;
@@ -100,19 +100,19 @@ void TestLoggerWindows::headerAndSetDownload() {
     QVERIFY(b.panel.cycle().runExclusive([&] { memory->downloadSet(1); }) && !memory->dataList());
     QVERIFY(grid->isEnabled()); // the refusal leaves the window ready
     memory->downloadSet(1);
-    logger::DataList* list = memory->dataList();
+    ui::DataList* list = memory->dataList();
     QVERIFY(list);
     QCOMPARE(list->title(), QStringLiteral("5  Records In No. 1  Set"));
     QCOMPARE(list->model().records().record(4),
              (files::RecordFields{"5", "26/03/14", "09:05:08.0", "DCV", "200mV", "-180.0"}));
     // A second LOGGER's download replaces the list, and closes the plot drawn from it.
     list->findChild<QPushButton*>("CmdDplot")->click();
-    QPointer<QWidget> plot = b.panel.findChild<files::PlotWindow*>();
+    QPointer<QWidget> plot = b.panel.findChild<ui::PlotWindow*>();
     QVERIFY(plot);
     QCOMPARE(misplacedWidget(memory) + misplacedWidget(list), QString());
     b.openLogger()->downloadSet(1);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(b.panel.findChildren<logger::DataList*>().size(), 1);
+    QCOMPARE(b.panel.findChildren<ui::DataList*>().size(), 1);
     QVERIFY(!plot || !plot->isVisible());
 }
 
@@ -143,7 +143,7 @@ void TestLoggerWindows::settingsWrites() {
     QFETCH(QStringList, written);
     QFETCH(bool, recording);
     Bench b;
-    logger::Memory* memory = b.openLogger();
+    ui::Memory* memory = b.openLogger();
     b.panel.state().link.recordingFlag = recording;
     b.heard().clearCommands();
     // The text of a field, then its button; or a list's entry.
@@ -160,7 +160,7 @@ void TestLoggerWindows::settingsWrites() {
 // it, and the settings stay off meanwhile, so no second change is lost.
 void TestLoggerWindows::settingsChangesAreNeverLost() {
     Bench b;
-    logger::Memory* memory = b.openLogger();
+    ui::Memory* memory = b.openLogger();
     b.heard().clearCommands();
     auto* mode = memory->findChild<QComboBox*>(QStringLiteral("ComboRecordingMode"));
     bool offMeanwhile = false;
@@ -189,7 +189,7 @@ void TestLoggerWindows::downloadEndsEarly() {
     QFETCH(bool, portGoes);
     QFETCH(QString, message);
     Bench b;
-    logger::Memory* memory = b.openLogger();
+    ui::Memory* memory = b.openLogger();
     b.clock.at(b.clock.monotonic() + after,
                [&] { portGoes ? b.port.setLost(true) : b.meter.setPowered(false); });
     memory->downloadSet(1);

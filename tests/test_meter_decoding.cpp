@@ -78,9 +78,9 @@ void TestMeterDecoding::packedValue() {
     QFETCH(int, low);
     QFETCH(QString, shown);
     QFETCH(QString, stored);
-    Reading r{function, "R", {}, 0};
-    decodePackedValue(std::uint8_t(high), std::uint8_t(low), r);
-    QCOMPARE(r.value.text() + u' ' + r.rangeText, shown);
+    const auto p = decodePackedValue(std::uint8_t(high), std::uint8_t(low), function == u"FREQ");
+    const QString range = p.frequencyRange.isEmpty() ? QStringLiteral("R") : p.frequencyRange;
+    QCOMPARE(p.value.text() + u' ' + range, shown);
     QCOMPARE(decodeStoredValue(std::uint8_t(high), std::uint8_t(low)).text(), stored);
 }
 
@@ -101,8 +101,8 @@ void TestMeterDecoding::longFrame_data() {
     const auto frame = [](const char* six, int code = 2, int first = '*', int last = 13) {
         return bytes({first, code}) + QByteArray(six, 6) + bytes({0, 0, 0, last});
     };
-    const int ok = int(LongFrameResult::Decoded), bad = int(LongFrameResult::Malformed);
-    const int unknown = int(LongFrameResult::UnknownCharacter);
+    const int ok = int(FrameResult::Decoded), bad = int(FrameResult::Malformed);
+    const int unknown = int(FrameResult::UnknownCharacter);
     QTest::newRow("leading zero dropped") << frame(" 012.5") << ok << "2|DCV|20V|12.5";
     QTest::newRow("decimals kept") << frame("+1.200") << ok << "2|DCV|20V|1.200";
     QTest::newRow("small negative") << frame("- .050") << ok << "2|DCV|20V|-0.05";
@@ -127,10 +127,11 @@ void TestMeterDecoding::longFrame() {
     QFETCH(QByteArray, frame);
     QFETCH(int, result);
     QFETCH(QString, shown);
-    Reading r{"OLD", "OLD", MeterValue::fromText("old"), 99};
-    QCOMPARE(int(decodeLongFrame(frame, r)), result);
-    if (result == int(LongFrameResult::Decoded)) // as the polling cycle does
-        applyFrequencyUnit(std::uint8_t(frame[2]), r);
+    const FrameReading d = decodeLongFrame(frame, {"OLD", "OLD", MeterValue::fromText("old"), 99});
+    QCOMPARE(int(d.result), result);
+    Reading r = d.reading;
+    if (!d.frequencyRange.isEmpty()) // as the polling cycle does
+        r.rangeText = d.frequencyRange;
     QCOMPARE(QStringLiteral("%1|%2|%3|%4")
                  .arg(r.functionCode).arg(r.functionText, r.rangeText, r.value.text()),
              shown);

@@ -59,12 +59,12 @@ void TestPanelLogic::maxMin() {
 // The search starts at 9600 from the opening speed and goes round.
 void TestPanelLogic::searchOrder() {
     QStringList seen;
-    QString s = link::StartSettings;
+    platform::PortSettings s = link::StartSettings;
     for (int i = 0; i < 5; ++i)
-        seen << (s = link::nextSearchSettings(s).value_or(QString()));
+        seen << (s = link::nextSearchSettings(s).value_or(platform::PortSettings{0})).text();
     QCOMPARE(seen, (QStringList{"9600,n,8,1", "4800,n,8,1", "2400,n,8,1", "1200,n,8,1",
                                 "9600,n,8,1"}));
-    QVERIFY(!link::nextSearchSettings(QStringLiteral("19200,n,8,1")));
+    QVERIFY(!link::nextSearchSettings(link::settingsForBaud(19200)));
 }
 
 void TestPanelLogic::baudAnswer_data() {
@@ -88,7 +88,7 @@ void TestPanelLogic::baudAnswer() {
     QCOMPARE(choice ? choice->baud : 0, baud);
     if (choice) {
         QCOMPARE(choice->code, QByteArray::number(baud).at(0)); // the speed's first digit
-        QCOMPARE(choice->settings, QStringLiteral("%1,n,8,1").arg(baud));
+        QCOMPARE(choice->settings.text(), QStringLiteral("%1,n,8,1").arg(baud));
     }
 }
 

@@ -29,7 +29,7 @@ struct Bench : SimulatedLink {
     W* find(const char* name) { return panel.findChild<W*>(QString::fromLatin1(name)); }
 
     core::MeterSession session{link, dialogs};
-    panel::Panel panel{session, dialogs, printer};
+    ui::Panel panel{session, dialogs, printer};
 };
 
 } // namespace
@@ -116,7 +116,7 @@ void TestPanelWindow::baudRate() {
     b.dialogs.answer(answer);
     b.find<QPushButton>("CmdBaudRate")->click();
     QCOMPARE(b.dialogs.prompts().at(0).defaultAnswer, QStringLiteral("9600"));
-    QCOMPARE(b.port.settings(), QStringLiteral("%1,n,8,1").arg(baud));
+    QCOMPARE(b.port.settings().text(), QStringLiteral("%1,n,8,1").arg(baud));
     const QStringList refused{"Invalid, try again!"};
     QCOMPARE(b.dialogs.messageTexts(), answer == u"19200" ? refused : QStringList());
     QCOMPARE(b.tap.count(QByteArray::number(baud).left(1)), int(baud != 9600)); // one code byte
@@ -154,12 +154,13 @@ void TestPanelWindow::textsFit() {
 
 // A recording saved as "rec1" is listed under "All Files (*.*)", which reads as it did.
 void TestPanelWindow::allFilesListsNamesWithoutDot() {
-    auto dialog = platform::WidgetDialogs::fileDialog(nullptr, QFileDialog::AcceptOpen, files::DataFileFilter);
+    auto dialog =
+        ui::WidgetDialogs::fileDialog(nullptr, QFileDialog::AcceptOpen, files::DataFileFilter);
     dialog->selectNameFilter(dialog->nameFilters().last());
     QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("All Files (*.*)"));
     QVERIFY(QDir::match(dialog->findChild<QFileSystemModel*>()->nameFilters(), "rec1"));
     // The save dialog tells which filter was picked, as it was given.
-    platform::WidgetDialogs dialogs;
+    ui::WidgetDialogs dialogs;
     QTimer::singleShot(0, [] {
         auto* open = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         QVERIFY(open);
@@ -178,10 +179,10 @@ void TestPanelWindow::allFilesListsNamesWithoutDot() {
 // maker names it; OK says which COM name was picked, and a typed device path
 // is taken as it is.
 void TestPanelWindow::portWindowNamesTheDevice() {
-    link::PortWindow window({{.path = "/dev/ttyUSB0", .description = "FT232R USB UART",
+    ui::PortWindow window({{.path = "/dev/ttyUSB0", .description = "FT232R USB UART",
                               .manufacturer = "FTDI"},
                              {.path = "/dev/ttyS0"}});
-    QSignalSpy accepted(&window, &link::PortWindow::accepted);
+    QSignalSpy accepted(&window, &ui::PortWindow::accepted);
     const auto* device = window.findChild<QLabel*>("LblDevice");
     QCOMPARE(device->text(), QStringLiteral("= /dev/ttyUSB0 \u2014 FT232R USB UART (FTDI)"));
     QVERIFY(device->geometry().right() < window.width()); // the whole text is seen

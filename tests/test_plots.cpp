@@ -46,13 +46,13 @@ struct Bench {
     platform::RecordingPrinter printer;
     platform::VirtualClock clock;
     QWidget panel;
-    files::PlotBoard* board = new files::PlotBoard(dialogs, printer, &panel);
-    files::ListContext context{data, dialogs, printer, clock, nullptr, board};
+    ui::PlotBoard* board = new ui::PlotBoard(dialogs, printer, &panel);
+    ui::ListContext context{data, dialogs, printer, clock, nullptr, board};
 
     // "Plot" in a new file list; records after the first are in the last range.
-    files::PlotWindow* plot(const char* function, const QStringList& ranges,
+    ui::PlotWindow* plot(const char* function, const QStringList& ranges,
                             const QStringList& values) {
-        auto* list = new files::FileList(context, &panel);
+        auto* list = new ui::FileList(context, &panel);
         const files::RecordStore store = records(function, ranges, values);
         for (qsizetype row = 0; row < store.size(); ++row)
             list->model().appendRecord(store.record(row));
@@ -60,9 +60,9 @@ struct Bench {
         return board->window(Signed);
     }
     // Opens the window's range dialog, types From, To, Min. and Max. and presses OK.
-    void enterRange(files::PlotWindow* plot, const QStringList& boxes) {
+    void enterRange(ui::PlotWindow* plot, const QStringList& boxes) {
         plot->findChild<QAction*>("MnuLimit")->trigger();
-        files::PlotRange* dialog = board->rangeDialog(Signed);
+        ui::PlotRange* dialog = board->rangeDialog(Signed);
         QVERIFY(dialog && dialog->isVisible());
         int i = 0;
         for (const char* box : {"TxtT1", "TxtT2", "TxtR1", "TxtR2"})
@@ -206,7 +206,7 @@ void TestPlots::fullScalesAndRangeChecks() {
 
 void TestPlots::plotWindows() {
     Bench b;
-    QPointer<files::PlotWindow> plot = b.plot("DCV", {"200mV"}, {"150", "150", "150"});
+    QPointer<ui::PlotWindow> plot = b.plot("DCV", {"200mV"}, {"150", "150", "150"});
     QVERIFY(plot && plot->isVisible());
     QCOMPARE(labels(plot, {"LblValTop", "LblValMid", "Lbl0", "MidLbl", "TopLbl", "LblUnit", "LblT1",
                            "LblT3"}), "200 100 0 -100 -200 DCV:200mV 14:01:00.0 14:03:00.0");
@@ -234,7 +234,7 @@ void TestPlots::plotWindows() {
     QCOMPARE(b.dialogs.messageTexts().last(), QStringLiteral("Invalid, try again !"));
     QCOMPARE(b.board->window(Signed), plot.data());
     b.enterRange(plot, {"2", "3", "0", "100"});
-    files::PlotWindow* narrowed = b.board->window(Signed);
+    ui::PlotWindow* narrowed = b.board->window(Signed);
     QVERIFY(narrowed && narrowed != plot.data() && narrowed->isVisible());
     QCOMPARE(labels(narrowed, {"LblValTop", "LblT1"}), "100 14:02:00.0");
     b.enterRange(narrowed, {"2", "9", "0", "100"});
@@ -244,7 +244,7 @@ void TestPlots::plotWindows() {
     QCOMPARE(labels(b.plot("DCV", {"2V", "200mV"}, {"1", "100"}), {"LblValTop", "LblUnit"}),
              "2 DCV:2V");
     b.plot("DCV", {"200mV"}, {});
-    QCOMPARE(b.dialogs.messageTexts().last(), files::PlotBoard::NothingToPlot);
+    QCOMPARE(b.dialogs.messageTexts().last(), ui::PlotBoard::NothingToPlot);
 }
 
 QTEST_MAIN(TestPlots)

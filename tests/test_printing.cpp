@@ -36,12 +36,12 @@ private Q_SLOTS:
 };
 
 void TestPrinting::recordLines() {
-    QCOMPARE(files::printedListLines(samples(1)),
+    QCOMPARE(ui::printedListLines(samples(1)),
              (QStringList{"         Date        Time    Function/Range   Value",
                           "       --------    --------  --------------   ----- ",
                           "1      26/12/05    14:03:07.0DCV    200mV     -12.34 "}));
     // A longer cell prints whole and pushes the rest of the line along.
-    QCOMPARE(files::printedRecordLine({"12345678", "26/12/05", "1:03", "DCV", "20V", "-1234.5"}),
+    QCOMPARE(ui::printedRecordLine({"12345678", "26/12/05", "1:03", "DCV", "20V", "-1234.5"}),
              "1234567826/12/05    1:03      DCV    20V       -1234.5");
 }
 
@@ -96,7 +96,7 @@ void TestPrinting::printGridList() {
     QString atMessage;
     dialogs.onMessage([&](const platform::ScriptedDialogs::Message&) { atMessage = state(); });
 
-    const bool printed = files::printGridList(window, store, printer, dialogs, &polling, clock);
+    const bool printed = ui::printGridList(window, store, printer, dialogs, &polling, clock);
 
     QCOMPARE(printed, stop == Stop::None);
     QCOMPARE(dialogs.messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
@@ -107,7 +107,7 @@ void TestPrinting::printGridList() {
     // Every record reaches the page in order; a document stopped early is not finished.
     QCOMPARE(printer.documents().size(), std::size_t(lines < 0 ? 0 : 1));
     for (const auto& document : printer.documents())
-        QVERIFY(document.lines == files::printedListLines(store).first(lines) &&
+        QVERIFY(document.lines == ui::printedListLines(store).first(lines) &&
                 document.finished == printed);
     QVERIFY(!window || window->windowTitle() == "list.dat");
     QCOMPARE(polling.isActive(), stop != Stop::ProgramEnding); // none on the way out
@@ -137,13 +137,13 @@ void TestPrinting::qtPrinter() {
     platform::ScriptedDialogs dialogs;
     dialogs.answerFile(answer.isEmpty() ? QString() : dir.filePath(answer));
     // A PDF file where the system has no printer, and never paper where it has one.
-    platform::QtPrinter printer(dialogs, QPrinterInfo::availablePrinterNames().isEmpty()
-                                             ? platform::QtPrinter::Output::SystemPrinter
-                                             : platform::QtPrinter::Output::PdfFile);
+    ui::QtPrinter printer(dialogs, QPrinterInfo::availablePrinterNames().isEmpty()
+                                       ? ui::QtPrinter::Output::SystemPrinter
+                                       : ui::QtPrinter::Output::PdfFile);
     QWidget plot;
     bool done = records < 0 && printer.printWindow(&plot);
     if (auto job = records < 0 ? nullptr : printer.beginText(QStringLiteral("list.dat"))) {
-        for (const QString& line : files::printedListLines(samples(records)))
+        for (const QString& line : ui::printedListLines(samples(records)))
             QVERIFY(job->printLine(line));
         done = job->finish();
     }

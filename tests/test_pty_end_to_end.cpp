@@ -4,6 +4,7 @@
 
 #include "core/MeterSession.h"
 #include "link/Rs232.h"
+#include "link/Speeds.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RealClock.h"
 #include "support/FileBytes.h"
@@ -42,11 +43,11 @@ struct Bench {
     }
 
     // Makes the pseudo-terminal and opens the port on it; empty, or why it could not.
-    QString start(const QString& settings) {
+    QString start(int baud) {
         if (!pty.open())
             return pty.errorText();
         port.setPortName(pty.devicePath());
-        return port.open(settings) ? QString() : port.errorText();
+        return port.open(tarnix::link::settingsForBaud(baud)) ? QString() : port.errorText();
     }
 };
 
@@ -125,7 +126,7 @@ void PtyEndToEnd::frameReachesThePortUntouched() {
         tarnix::sim::parseReadingScript(QStringLiteral("raw 3 17 19 10 13"), Model::Short, &error);
     QVERIFY2(readings, qPrintable(error.message));
     bench.meter.setScript(*readings);
-    QCOMPARE(bench.start(QStringLiteral("2400,n,8,1")), QString());
+    QCOMPARE(bench.start(2400), QString());
     QCOMPARE(request(bench.link, bench.port), QByteArray("\x03\x11\x13\n\r"));
     QCOMPARE(bench.meter.requestCount(), 1);
 }
@@ -179,7 +180,7 @@ void PtyEndToEnd::answerTakesItsWireTime() {
     Bench bench(Model::Short, 9600);
     for (int a = 0; a < 100; ++a)
         bench.meter.setMemory(a, std::uint8_t(3 * a + 1));
-    QCOMPARE(bench.start(QStringLiteral("9600,n,8,1")), QString());
+    QCOMPARE(bench.start(9600), QString());
 
     bench.link.flush();
     bench.link.send(QByteArrayLiteral("U"));
@@ -196,7 +197,7 @@ void PtyEndToEnd::memoryBytesCrossTheWireUntouched() {
     Bench bench;
     const int address = 0x0D0A;
     bench.meter.setMemory(address, 17);
-    QCOMPARE(bench.start(QStringLiteral("9600,n,8,1")), QString());
+    QCOMPARE(bench.start(9600), QString());
     QVERIFY(bench.link.readByte(address));
     QCOMPARE(int(bench.link.lastByte()), 17);
     QCOMPARE(bench.meter.commands().back(), QByteArray("R\x0A\x0D"));
@@ -234,7 +235,7 @@ void PtyEndToEnd::programServesItsMeter() {
     tarnix::platform::ScriptedDialogs dialogs;
     tarnix::link::Rs232 link(port, clock, dialogs);
     port.setPortName(linkPath);
-    QVERIFY2(port.open(QStringLiteral("9600,n,8,1")), qPrintable(port.errorText()));
+    QVERIFY2(port.open(tarnix::link::settingsForBaud(9600)), qPrintable(port.errorText()));
 
     QVERIFY(frame(request(link, port)));
     QVERIFY(link.readByte(1000));

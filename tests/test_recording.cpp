@@ -37,7 +37,7 @@ struct Bench : SimulatedLink {
     W* find(const char* name) { return panel.findChild<W*>(QString::fromLatin1(name)); }
 
     core::MeterSession session{link, dialogs};
-    panel::Panel panel{session, dialogs, printer};
+    ui::Panel panel{session, dialogs, printer};
     QTemporaryDir dir;
 };
 
@@ -130,7 +130,7 @@ void TestRecording::liveListKeepsItsOwnNumbers() {
     Bench b;
     b.panel.sampling().setInterval(1);
     b.find<QPushButton>("CmdList")->click();
-    auto* list = b.panel.findChild<views::RealTimeList*>(QStringLiteral("RealTimeList"));
+    auto* list = b.panel.findChild<ui::RealTimeList*>(QStringLiteral("RealTimeList"));
     QVERIFY(list);
     b.sampleTicks(1);
     // A recording started now counts from 1; the list goes on at 2.
@@ -191,13 +191,13 @@ void TestRecording::openFileStopsTheRecordingAndLists() {
     b.dialogs.answerFile(data);
     b.find<QPushButton>("CmdOpen")->click();
     QVERIFY(!b.panel.state().data.pcRecording);
-    auto* list = b.panel.findChild<files::FileList*>(QStringLiteral("FileList"));
+    auto* list = b.panel.findChild<ui::FileList*>(QStringLiteral("FileList"));
     QVERIFY(list);
     QCOMPARE(list->model().rowCount(), 250);
     QCOMPARE(list->model().records().cell(249, 0), QStringLiteral("250"));
     QCOMPARE(b.dialogs.messageTexts().value(0), data + ": 1 line was not a record, skipped");
     // An open cancelled on its way leaves the list shown as it was.
-    const QPointer<files::FileList> shown(list);
+    const QPointer<ui::FileList> shown(list);
     b.dialogs.cancelProgressAt(0);
     b.dialogs.answerFile(data);
     b.find<QPushButton>("CmdOpen")->click();

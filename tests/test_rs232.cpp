@@ -1,6 +1,5 @@
 // The byte exchange on the virtual clock: the wire, its timing, and what a read takes.
 #include "link/Rs232.h"
-#include "platform/PortSettings.h"
 #include "platform/RealClock.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
@@ -32,7 +31,6 @@ private Q_SLOTS:
     void retriesAcrossMidnightEndWhenStopped();
     void lostDeviceEndsARead();
     void realClockStopsAtOnce();
-    void portSettingsText();
 };
 
 void TestRs232::readAndWriteOnTheWire() {
@@ -126,18 +124,6 @@ void TestRs232::realClockStopsAtOnce() {
     QVERIFY(!quitting.wait(5.0));
     QVERIFY(quitting.stopped());
     QVERIFY(clock.monotonic() < 4.0);
-}
-
-// Each speed, parity, data and stop bit the meter knows reads back as written;
-// anything else is no setting at all.
-void TestRs232::portSettingsText() {
-    for (const char* text : {"1200,n,8,1", "2400,e,7,2", "4800,o,8,1", "9600,n,7,2"})
-        QCOMPARE(platform::parsePortSettings(QString::fromLatin1(text)).value().text(), text);
-    QCOMPARE(platform::parsePortSettings(" 9600 , E , 8 , 1 ").value().text(), "9600,e,8,1");
-    for (const char* text : {"9600,n,8", "9600,n,8,1,1", "x,n,8,1", "9600,n,x,1", "9600,n,8,x",
-                             "9600,,8,1", "9600,no,8,1", "9601,n,8,1", "1200,m,8,1", "1200,n,6,1",
-                             "1200,n,9,1", "1200,n,8,0", "1200,n,8,3", "19200,n,8,1"})
-        QVERIFY2(!platform::parsePortSettings(QString::fromLatin1(text)), text);
 }
 
 QTEST_GUILESS_MAIN(TestRs232)

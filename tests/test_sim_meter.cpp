@@ -1,4 +1,5 @@
 // The simulated meter behind the in-memory port, driven by the real link on the virtual clock.
+#include "link/Speeds.h"
 #include "meter/Frames.h"
 #include "support/SimulatedLink.h"
 
@@ -11,7 +12,7 @@ namespace {
 struct Wire : SimulatedLink {
     explicit Wire(sim::Model model = sim::Model::Short, int baud = 9600)
         : SimulatedLink(model, baud) {
-        port.open(QStringLiteral("%1,n,8,1").arg(baud));
+        port.open(link::settingsForBaud(baud));
     }
     // Sends a command and returns what is waiting 0.2 s later.
     QByteArray ask(const QByteArray& command = " ") {
@@ -23,12 +24,10 @@ struct Wire : SimulatedLink {
 
 // A reading frame as the panel shows it: "value range".
 QString shown(const QByteArray& frame) {
-    meter::Reading r;
-    if (frame.size() == meter::ShortFrameLength)
-        meter::decodeShortFrame(frame, r);
-    else if (meter::decodeLongFrame(frame, r) == meter::LongFrameResult::Decoded)
-        meter::applyFrequencyUnit(std::uint8_t(frame[2]), r);
-    return r.value.text() + u' ' + r.rangeText;
+    const bool isShort = frame.size() == meter::ShortFrameLength;
+    const auto d = isShort ? meter::decodeShortFrame(frame, {}) : meter::decodeLongFrame(frame, {});
+    return d.reading.value.text() + u' ' +
+           (d.frequencyRange.isEmpty() ? d.reading.rangeText : d.frequencyRange);
 }
 
 } // namespace
@@ -102,17 +101,17 @@ void TestSimMeter::scripts() {
 void TestSimMeter::answersOnlyAtItsSpeed() {
     Wire w(sim::Model::Short, 2400);
     for (const int baud : {9600, 4800, 1200, 2400}) {
-        QVERIFY(w.port.open(QStringLiteral("%1,n,8,1").arg(baud)));
+        QVERIFY(w.port.open(link::settingsForBaud(baud)));
         QCOMPARE(w.ask().size(), baud == 2400 ? 5 : 0);
     }
     // A speed byte still on the wire when the port changes speed is cut off;
     // let through, it is heard at the old speed and answered at the new one.
     w.link.send("4");
-    QVERIFY(w.port.open(QStringLiteral("4800,n,8,1")));
+    QVERIFY(w.port.open(link::settingsForBaud(4800)));
     QCOMPARE(w.ask().size(), 0);
-    QVERIFY(w.port.open(QStringLiteral("2400,n,8,1")));
+    QVERIFY(w.port.open(link::settingsForBaud(2400)));
     w.link.send("4");
-    QVERIFY(w.link.reopen(QStringLiteral("4800,n,8,1")));
+    QVERIFY(w.link.reopen(link::settingsForBaud(4800)));
     QCOMPARE(w.ask().size(), 5);
 }
 

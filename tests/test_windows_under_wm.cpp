@@ -33,15 +33,15 @@ struct Bench : SimulatedLink {
     }
     QWidget* open(const char* button) {
         panel.findChild<QPushButton*>(button)->click();
-        const views::LiveViews& v = panel.views();
+        const ui::LiveViews& v = panel.views();
         QWidget* w = button == QByteArray("CmdDigital") ? static_cast<QWidget*>(v.digital())
             : button == QByteArray("CmdAnalog") ? static_cast<QWidget*>(v.analog())
             : button == QByteArray("CmdGraph")  ? static_cast<QWidget*>(v.chart())
-                                                 : panel.findChild<views::RealTimeList*>();
+                                                 : panel.findChild<ui::RealTimeList*>();
         return w && QTest::qWaitForWindowExposed(w) ? w : nullptr;
     }
     core::MeterSession session{link, dialogs};
-    panel::Panel panel{session, dialogs, printer};
+    ui::Panel panel{session, dialogs, printer};
 };
 
 // Lets the window manager act on what was asked of it.
@@ -85,7 +85,7 @@ void TestWindowsUnderWm::viewsOpenClearOfEachOther() {
 
 void TestWindowsUnderWm::windowsHoldUpToResizes() {
     Bench b;
-    auto* list = static_cast<views::RealTimeList*>(b.open("CmdList"));
+    auto* list = static_cast<ui::RealTimeList*>(b.open("CmdList"));
     QWidget* chart = b.open("CmdGraph");
     QWidget* analog = b.open("CmdAnalog");
     QVERIFY(list && chart && analog);
@@ -114,7 +114,7 @@ void TestWindowsUnderWm::windowsHoldUpToResizes() {
         settle();
         b.panel.sampling().tick();
         settle();
-        const QSizeF outer = platform::outerSizeTwips(analog);
+        const QSizeF outer = ui::outerSizeTwips(analog);
         QVERIFY2(outer.width() >= 4500, qPrintable(QString::number(outer.width())));
         b.panel.sampling().tick(); // the needle again
     }
@@ -128,7 +128,7 @@ void TestWindowsUnderWm::messageStandsOverItsWindowNotUnderProgress() {
     window.resize(600, 400);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    platform::WidgetDialogs dialogs(&window);
+    ui::WidgetDialogs dialogs(&window);
     const auto progress = dialogs.progressFor(&window, QStringLiteral("Opening"));
     QTest::qWait(350);
     progress->update(40);

@@ -45,7 +45,7 @@ public:
         poll(3);
         save(&m_panel, "panel");
         m_panel.findChild<QPushButton*>(QStringLiteral("CmdMemory"))->click();
-        logger::Memory* memory = m_panel.memoryWindow();
+        ui::Memory* memory = m_panel.memoryWindow();
         if (!memory)
             return false;
         save(memory, "memory");
@@ -58,7 +58,7 @@ public:
         if (!memory->dataList())
             return false;
         plot(memory->dataList(), "ListPlot1", "plot-positive"); // AC volts
-        if (auto* shown = m_panel.findChild<files::PlotWindow*>(QStringLiteral("ListPlot1"))) {
+        if (auto* shown = m_panel.findChild<ui::PlotWindow*>(QStringLiteral("ListPlot1"))) {
             shown->findChild<QAction*>(QStringLiteral("MnuLimit"))->trigger();
             if (auto* range = m_panel.findChild<QWidget*>(QStringLiteral("Plot1Range")))
                 save(range, "plot-range");
@@ -73,7 +73,7 @@ public:
 private:
     // The port window on two adapters and a built-in port, and its open list.
     void portWindow() {
-        link::PortWindow port({{.path = QStringLiteral("/dev/ttyUSB0"),
+        ui::PortWindow port({{.path = QStringLiteral("/dev/ttyUSB0"),
                                 .description = QStringLiteral("FT232R USB UART"),
                                 .manufacturer = QStringLiteral("FTDI")},
                                {.path = QStringLiteral("/dev/ttyUSB1"),
@@ -90,7 +90,7 @@ private:
 
     // The live views on a few readings and window sizes.
     void views() {
-        views::LiveViews& v = m_panel.views();
+        ui::LiveViews& v = m_panel.views();
         m_panel.sampling().setInterval(1);
         reading(0, "-123.4"); // DCV 200mV
         v.openDigital();
@@ -159,7 +159,7 @@ private:
     void plot(QWidget* list, const char* window, const char* name) {
         list->findChild<QPushButton*>(QStringLiteral("CmdDplot"))->click();
         QApplication::processEvents();
-        if (auto* shown = m_panel.findChild<files::PlotWindow*>(QString::fromLatin1(window)))
+        if (auto* shown = m_panel.findChild<ui::PlotWindow*>(QString::fromLatin1(window)))
             save(shown, name);
         else
             ++m_failures;
@@ -186,7 +186,7 @@ private:
     platform::RecordingPrinter m_printer;
     link::Rs232 m_link{m_port, m_clock, m_dialogs};
     core::MeterSession m_session{m_link, m_dialogs};
-    panel::Panel m_panel{m_session, m_dialogs, m_printer};
+    ui::Panel m_panel{m_session, m_dialogs, m_printer};
 };
 
 } // namespace

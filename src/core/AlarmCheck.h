@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/PollingCycle.h"
+#include "core/AlarmSteps.h"
 
 namespace tarnix::link {
 class Rs232;

@@ -32,6 +32,17 @@ bool MeterActions::refusedWhileRecording() {
     return true;
 }
 
+bool MeterActions::refusesSettingsChange(const std::optional<logger::ByteWrites>& writes,
+                                         QObject* window) {
+    if (refusedWhileRecording())
+        return true;
+    if (writes)
+        return false;
+    m_dialogs.messageFor(window, QString::fromUtf16(logger::InvalidEntryMessage),
+                         platform::MessageIcon::Critical);
+    return true;
+}
+
 QString MeterActions::portText() const {
     return m_state.link.comPortNumber > 0 ? QStringLiteral("Com%1").arg(m_state.link.comPortNumber)
                                           : m_state.link.portLabel;

@@ -9,6 +9,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+
+class QObject;
 
 namespace tarnix::link {
 class Rs232;
@@ -71,6 +74,10 @@ public:
 
     // True, after showing "Invalid, Recording Mode !", while the logger records.
     bool refusedWhileRecording();
+    // A change of the logger's settings in the Memory window (`window`) is
+    // refused while the logger records, then when its entry makes no writes
+    // (nullopt, "Invalid, try again!"). True after saying why.
+    bool refusesSettingsChange(const std::optional<logger::ByteWrites>& writes, QObject* window);
 
 private:
     bool run(std::function<void()> action, std::function<void()> then = {});

@@ -108,12 +108,12 @@ void PollingCycle::runAction(std::function<void()> action, std::function<void()>
         then();
 }
 
-bool PollingCycle::reopenAt(const QString& settings) {
+bool PollingCycle::reopenAt(const platform::PortSettings& settings) {
     const bool opened = m_link.reopen(settings);
     if (opened)
-        qCDebug(lcPolling).noquote() << "port open at" << settings;
+        qCDebug(lcPolling).noquote() << "port open at" << settings.text();
     else
-        qCDebug(lcPolling).noquote() << "port not open at" << settings << ":"
+        qCDebug(lcPolling).noquote() << "port not open at" << settings.text() << ":"
                                      << m_link.port().errorText();
     return opened;
 }
@@ -178,7 +178,7 @@ PollingCycle::Step PollingCycle::takeFrame(QByteArray& frame, meter::FrameKind& 
         if (kind != meter::FrameKind::None) {
             ls.shortFrameSeen = kind == meter::FrameKind::Short;
             ls.longFrameSeen = kind == meter::FrameKind::Long;
-            ls.baudRateNumber = link::baudOfSettings(m_link.port().settings());
+            ls.baudRateNumber = m_link.port().settings().baud;
             frame = m_link.receive();
             ls.meterConnected = true;
             if (!m_link.delay(link::AfterFramePause) || shouldEnd())
@@ -219,11 +219,14 @@ PollingCycle::Step PollingCycle::takeFrame(QByteArray& frame, meter::FrameKind& 
 PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::FrameKind kind) {
     meter::Reading& reading = m_state.reading;
     PanelTexts& texts = m_state.texts;
+    const meter::FrameReading decoded = kind == meter::FrameKind::Short
+                                            ? meter::decodeShortFrame(frame, reading)
+                                            : meter::decodeLongFrame(frame, reading);
+    reading = decoded.reading;
     if (kind == meter::FrameKind::Short) {
-        meter::decodeShortFrame(frame, reading);
         texts.model = ModelShort;
     } else {
-        if (meter::decodeLongFrame(frame, reading) != meter::LongFrameResult::Decoded) {
+        if (decoded.result != meter::FrameResult::Decoded) {
             texts.value = reading.value.text(); // "Initial": no reading to check or keep
             m_state.link.readingCurrent = false;
             m_state.show();
@@ -241,7 +244,8 @@ PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::Fra
         if (shouldEnd())
             return Step::Ended;
     }
-    meter::applyFrequencyUnit(std::uint8_t(frame[2]), reading);
+    if (!decoded.frequencyRange.isEmpty())
+        reading.rangeText = decoded.frequencyRange;
     if (reading.rangeText != texts.range) { // a new range starts maximum and minimum again
         const MaxMin reset = resetMaxMin(texts.value);
         texts.max = reset.max;
@@ -304,7 +308,7 @@ void PollingCycle::restartLink() {
     if (wake == Wake::Answered) {
         // Polling goes on at the speed the meter answered, without a search.
         m_state.link.meterConnected = true;
-        m_state.link.baudRateNumber = link::baudOfSettings(m_link.port().settings());
+        m_state.link.baudRateNumber = m_link.port().settings().baud;
     } else {
         while (!reopenAt(link::StartSettings))
             if (!m_link.clock().wait(ReopenInterval))
@@ -336,9 +340,7 @@ PollingCycle::Wake PollingCycle::wakeUp() {
         if (m_yield)
             return Wake::Yielded; // an action wants the wire: give the link back as it is
         if (port.isLost() || !port.isOpen()) {
-            const QString settings =
-                port.settings().isEmpty() ? link::StartSettings : port.settings();
-            if (!reopenAt(settings)) {
+            if (!reopenAt(port.settings())) { // the start settings, before the first open
                 if (!m_link.clock().wait(ReopenInterval))
                     return Wake::Ended;
                 continue;

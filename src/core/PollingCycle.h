@@ -10,20 +10,14 @@
 namespace tarnix::link {
 class Rs232;
 }
+namespace tarnix::platform {
+struct PortSettings;
+}
 
 namespace tarnix::core {
 
+class AlarmSteps;
 class SharedState;
-
-// The alarm load and check that the cycle runs with each reading.
-class AlarmSteps {
-public:
-    virtual ~AlarmSteps() = default;
-    // Reads the limits from the meter when a reload was asked for. False when the cycle must end.
-    [[nodiscard]] virtual bool loadIfRequested() = 0;
-    // Checks the reading against the limits and colours the panels. False when the cycle must end.
-    [[nodiscard]] virtual bool check() = 0;
-};
 
 // The polling cycle: every tick of Timer1 (300 ms) searches the meter's speed
 // when needed, asks for a reading, decodes it into the shared state, and asks
@@ -92,7 +86,7 @@ private:
     Step showReading(const QByteArray& frame, meter::FrameKind kind);
     void queryRecording();
     bool changeSpeed();
-    bool reopenAt(const QString& settings);
+    bool reopenAt(const platform::PortSettings& settings);
     bool shouldEnd() const;
     // The meter left a request unanswered: the reading shown is no longer current.
     void forgetReading();

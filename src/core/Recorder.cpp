@@ -3,6 +3,7 @@
 #include "files/RecordingFormat.h"
 #include "files/RecordingOutput.h"
 #include "link/Rs232.h"
+#include "platform/Diagnostics.h"
 #include "platform/RealClock.h"
 #include "platform/SerialPort.h"
 #include "platform/StandardStreams.h"
@@ -151,13 +152,18 @@ void Recorder::deadlineReached() {
 }
 
 void Recorder::takeSample(const QDateTime& at) {
-    if (m_finished || !m_state.link.readingCurrent)
+    if (m_finished)
+        return;
+    if (!m_state.link.readingCurrent) {
+        qCDebug(lcRecorder) << "no sample at" << at << ": no current reading";
         return; // no line while the meter is silent: the gap tells of it later
+    }
     const meter::Reading& reading = m_state.reading;
     if (reading.functionText.isEmpty()) {
         // A code the meter's table lacks keeps the function and range shown
         // before it; with none shown yet there is nothing to write.
         ++m_unknownCodeSamples;
+        qCDebug(lcRecorder) << "no sample at" << at << ": no known function yet";
         tellOnce(m_unknownCodeTold,
                  QStringLiteral("the meter on %1 shows a function code Tarnix does not know; no "
                                 "line is written until it shows a known function")
@@ -177,9 +183,13 @@ void Recorder::takeSample(const QDateTime& at) {
         return;
     }
     ++m_lines;
+    qCDebug(lcRecorder) << "sample" << m_lines << "at" << at << reading.functionText
+                        << reading.rangeText << display;
     Q_EMIT sampleRecorded(at, reading.functionText, reading.rangeText, display);
-    if (const QString gap = m_gaps.lineWritten(at); !gap.isEmpty())
+    if (const QString gap = m_gaps.lineWritten(at); !gap.isEmpty()) {
+        qCDebug(lcRecorder).noquote() << "gap:" << gap;
         Q_EMIT notice(gap);
+    }
     Q_EMIT statusChanged();
     if (m_options.samples && m_lines >= *m_options.samples)
         finish(0);

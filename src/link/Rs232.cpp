@@ -1,7 +1,6 @@
 #include "link/Rs232.h"
 
 #include "link/Commands.h"
-#include "link/Speeds.h"
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
 #include "platform/Dialogs.h"
@@ -31,7 +30,7 @@ Rs232::Rs232(platform::SerialPort& port, platform::Clock& clock, platform::Dialo
 
 void Rs232::note(const char* what, const QByteArray& bytes) const {
     qCDebug(lcLink).noquote() << QStringLiteral("%1 s").arg(m_clock.monotonic(), 0, 'f', 3) << what
-                              << bytes.size() << "bytes at" << m_port.settings() << ":"
+                              << bytes.size() << "bytes at" << m_port.settings().text() << ":"
                               << bytes.toHex(' ');
 }
 
@@ -44,12 +43,12 @@ void Rs232::flush() {
 void Rs232::send(const QByteArray& bytes) {
     note("sent", bytes);
     m_port.write(bytes);
-    const int baud = baudOfSettings(m_port.settings());
-    const double wireTime = baud > 0 ? bytes.size() * 10.0 / baud : 0.0;
+    // A closed port sends nothing, so nothing is on the wire.
+    const double wireTime = m_port.isOpen() ? bytes.size() * 10.0 / m_port.settings().baud : 0.0;
     m_sendingUntil = std::max(m_sendingUntil, m_clock.monotonic()) + wireTime;
 }
 
-bool Rs232::reopen(const QString& settings) {
+bool Rs232::reopen(const platform::PortSettings& settings) {
     if (m_port.isOpen()) {
         m_port.drain();
         const double left = m_sendingUntil + LineSettleTime - m_clock.monotonic();

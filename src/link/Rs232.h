@@ -8,6 +8,7 @@ namespace tarnix::platform {
 class Clock;
 class Dialogs;
 class SerialPort;
+struct PortSettings;
 } // namespace tarnix::platform
 
 namespace tarnix::link {
@@ -31,7 +32,7 @@ public:
     // Opens the port at `settings`, or moves an open port to them, once the
     // bytes sent have left the wire at the old speed, so the meter hears them
     // whole. False with the port's errorText() when it does not open.
-    bool reopen(const QString& settings);
+    bool reopen(const platform::PortSettings& settings);
     // Takes every byte that has arrived.
     QByteArray receive();
 

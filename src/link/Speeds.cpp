@@ -1,7 +1,5 @@
 #include "link/Speeds.h"
 
-#include "meter/LeadingNumber.h"
-
 #include <iterator>
 
 namespace tarnix::link {
@@ -10,20 +8,16 @@ namespace {
 constexpr int SearchOrder[] = {9600, 4800, 2400, 1200};
 }
 
-QString settingsForBaud(int baud) {
-    return QStringLiteral("%1,n,8,1").arg(baud);
+platform::PortSettings settingsForBaud(int baud) {
+    return {baud, 'n', 8, 1};
 }
 
-std::optional<QString> nextSearchSettings(const QString& current) {
+std::optional<platform::PortSettings> nextSearchSettings(const platform::PortSettings& current) {
     const int count = int(std::size(SearchOrder));
     for (int i = 0; i < count; ++i)
         if (current == settingsForBaud(SearchOrder[i]))
             return settingsForBaud(SearchOrder[(i + 1) % count]);
     return std::nullopt;
-}
-
-int baudOfSettings(const QString& settings) {
-    return int(meter::leadingNumber(settings.left(4)));
 }
 
 std::optional<BaudChoice> parseBaudAnswer(const QString& answer) {

@@ -62,15 +62,12 @@ SetDownload downloadSet(const MemoryDump& dump, const RecordSet& set, int year) 
         }
         if (k > 1)
             clock.advance();
-        meter::Reading reading;
-        reading.functionText = set.function;
-        reading.rangeText = set.range;
-        meter::decodePackedValue(*high, *low, reading);
+        const meter::MeterValue value = meter::decodePackedValue(*high, *low, frequency).value;
         // The frequency unit is the flag bit, overloads included.
         const QString range =
             frequency ? ((*low & 1) ? QStringLiteral("1MHz") : QStringLiteral("1KHz")) : set.range;
         result.records.push_back({QString::number(k), clock.dateText(), clock.timeText(),
-                                  set.function, range, reading.value.text()});
+                                  set.function, range, value.text()});
     }
     return result;
 }

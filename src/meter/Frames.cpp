@@ -27,30 +27,48 @@ bool wellFormed(QByteArrayView frame, FrameKind kind) {
     return false;
 }
 
-void decodeShortFrame(QByteArrayView frame, Reading& reading) {
-    if (frame.size() < 4)
-        return;
-    const auto byte = [&](int i) { return std::uint8_t(frame[i]); };
-    decodeFunctionRange(byte(1), reading);
-    decodePackedValue(byte(3), byte(2), reading);
+namespace {
+bool isFrequency(const Reading& reading) {
+    return reading.functionText == QStringView(FrequencyFunction);
 }
 
-LongFrameResult decodeLongFrame(QByteArrayView frame, Reading& reading) {
+QString frequencyRange(QByteArrayView frame, const Reading& reading) {
+    if (!isFrequency(reading))
+        return {};
+    return (std::uint8_t(frame[2]) & 1u) ? QStringLiteral("1MHz") : QStringLiteral("1KHz");
+}
+} // namespace
+
+FrameReading decodeShortFrame(QByteArrayView frame, const Reading& before) {
+    FrameReading out{FrameResult::Malformed, before, {}};
+    if (frame.size() < 4)
+        return out;
+    const auto byte = [&](int i) { return std::uint8_t(frame[i]); };
+    decodeFunctionRange(byte(1), out.reading);
+    const PackedValue packed = decodePackedValue(byte(3), byte(2), isFrequency(out.reading));
+    out.reading.value = packed.value;
+    if (!packed.frequencyRange.isEmpty())
+        out.reading.rangeText = packed.frequencyRange;
+    out.result = FrameResult::Decoded;
+    out.frequencyRange = frequencyRange(frame, out.reading);
+    return out;
+}
+
+FrameReading decodeLongFrame(QByteArrayView frame, const Reading& before) {
+    FrameReading out{FrameResult::Malformed, before, {}};
     if (!wellFormed(frame, FrameKind::Long))
-        return LongFrameResult::Malformed;
-    decodeFunctionRange(std::uint8_t(frame[1]), reading);
+        return out;
+    decodeFunctionRange(std::uint8_t(frame[1]), out.reading);
     const auto value = renderDisplayChars(frame.sliced(2, 6));
     if (!value) {
-        reading.value = MeterValue::fromText(QString::fromUtf16(InitialText));
-        return LongFrameResult::UnknownCharacter;
+        out.reading.value = MeterValue::fromText(QString::fromUtf16(InitialText));
+        out.result = FrameResult::UnknownCharacter;
+        return out;
     }
-    reading.value = *value;
-    return LongFrameResult::Decoded;
-}
-
-void applyFrequencyUnit(std::uint8_t frameByte2, Reading& reading) {
-    if (reading.functionText == QStringView(FrequencyFunction))
-        reading.rangeText = (frameByte2 & 1u) ? QStringLiteral("1MHz") : QStringLiteral("1KHz");
+    out.reading.value = *value;
+    out.result = FrameResult::Decoded;
+    out.frequencyRange = frequencyRange(frame, out.reading);
+    return out;
 }
 
 } // namespace tarnix::meter

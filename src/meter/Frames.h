@@ -28,19 +28,28 @@ FrameKind frameKindForLength(qsizetype byteCount);
 // be trusted than the rest.
 bool wellFormed(QByteArrayView frame, FrameKind kind);
 
-// The function/range code, then the packed reading. Frames shorter than
-// 4 bytes change nothing.
-void decodeShortFrame(QByteArrayView frame, Reading& reading);
-
-enum class LongFrameResult {
-    Decoded,          // the value is set
-    Malformed,        // no '*' in front or no CR at the end: nothing changed, ask again
-    UnknownCharacter, // the code is applied and the value is "Initial"
+enum class FrameResult {
+    Decoded,          // the value is new
+    Malformed,        // too short, or no '*' in front or no CR at the end: nothing changed
+    UnknownCharacter, // the code is taken and the value is "Initial"
 };
 
-LongFrameResult decodeLongFrame(QByteArrayView frame, Reading& reading);
+// What a frame makes of the reading before it. A code outside the table
+// keeps that reading's function and range texts.
+struct FrameReading {
+    FrameResult result = FrameResult::Malformed;
+    Reading reading;
+    // For FREQ the unit follows byte 2 of the frame: odd is "1MHz", even
+    // "1KHz". Empty for any other function, and for a frame not decoded. It is
+    // kept apart because the polling cycle puts it in place only once the
+    // alarm limits are loaded.
+    QString frequencyRange;
+};
 
-// For FREQ the unit follows byte 2 of the frame: odd is "1MHz", even "1KHz".
-void applyFrequencyUnit(std::uint8_t frameByte2, Reading& reading);
+// The function/range code, then the packed reading. Frames shorter than
+// 4 bytes change nothing.
+FrameReading decodeShortFrame(QByteArrayView frame, const Reading& before);
+
+FrameReading decodeLongFrame(QByteArrayView frame, const Reading& before);
 
 } // namespace tarnix::meter

@@ -78,20 +78,19 @@ QString packedDigitsText(const PackedFields& f) {
     return QString::fromLatin1(text, n);
 }
 
-void decodePackedValue(std::uint8_t high, std::uint8_t low, Reading& reading) {
+PackedValue decodePackedValue(std::uint8_t high, std::uint8_t low, bool frequency) {
     QString text;
-    if (overloadText(low, text)) {
-        reading.value = MeterValue::fromText(text);
-        return;
-    }
+    if (overloadText(low, text))
+        return {MeterValue::fromText(text), {}};
     const PackedFields f = splitPacked(high, low);
     text = packedDigitsText(f);
-    const bool frequency = reading.functionText == QStringView(FrequencyFunction);
+    PackedValue packed;
     if (frequency)
-        reading.rangeText = f.flag ? QStringLiteral("1MHz") : QStringLiteral("1KHz");
+        packed.frequencyRange = f.flag ? QStringLiteral("1MHz") : QStringLiteral("1KHz");
     else if (!f.flag)
         text.prepend(u'-');
-    reading.value = MeterValue::fromText(text);
+    packed.value = MeterValue::fromText(text);
+    return packed;
 }
 
 MeterValue decodeStoredValue(std::uint8_t high, std::uint8_t low) {

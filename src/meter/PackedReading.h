@@ -1,8 +1,8 @@
 #pragma once
 
 #include "meter/MeterValue.h"
-#include "meter/Reading.h"
 
+#include <QString>
 #include <cstdint>
 
 namespace tarnix::meter {
@@ -47,10 +47,17 @@ PackedBytes composePacked(const PackedFields& fields);
 // The unsigned digits with the point in place, leading zeros kept ("180.0").
 QString packedDigitsText(const PackedFields& fields);
 
-// Renders a packed reading into the reading's value. Needs the function text
-// of the same reading: for FREQ the flag picks the range "1MHz" / "1KHz" and
-// the text stays unsigned; otherwise flag 0 prefixes "-".
-void decodePackedValue(std::uint8_t high, std::uint8_t low, Reading& reading);
+// A packed reading as the display shows it.
+struct PackedValue {
+    MeterValue value;
+    // For FREQ, the range the flag picks: "1MHz" or "1KHz". Empty for any
+    // other function, and for an overload, which names no unit.
+    QString frequencyRange;
+};
+
+// For FREQ (`frequency`) the flag picks the range and the text stays
+// unsigned; otherwise flag 0 prefixes "-".
+PackedValue decodePackedValue(std::uint8_t high, std::uint8_t low, bool frequency);
 
 // Renders a packed reading read from meter memory (alarm limits): flag 0
 // always prefixes "-", whatever the function.

@@ -1,5 +1,7 @@
 #include "mqtt/BrokerConnection.h"
 
+#include "platform/Diagnostics.h"
+
 #include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
@@ -99,6 +101,7 @@ void BrokerConnection::connectNow() {
     if (m_phase == Phase::Refused || m_phase == Phase::Closed)
         return;
     m_phase = Phase::Connecting;
+    qCDebug(lcMqtt).noquote() << "connecting to" << m_settings.broker.label();
     m_client = mosquitto_new(nullptr, true, this);
     if (!m_client) {
         lose(QStringLiteral("out of memory"));
@@ -201,6 +204,7 @@ void BrokerConnection::afterLibraryCall(int rc) {
 
 void BrokerConnection::onConnack(int code) {
     m_connectTimeout.stop();
+    qCDebug(lcMqtt) << "connection answered with code" << code;
     if (code == 0) {
         m_phase = Phase::Connected;
         m_retryMs = m_settings.firstRetryMs;
@@ -244,6 +248,8 @@ void BrokerConnection::lose(const QString& why) {
                                          .arg(m_settings.broker.label(), why));
         m_stillDown.start();
     }
+    qCDebug(lcMqtt).noquote() << "lost or not reached:" << why << "; next try in" << m_retryMs
+                              << "ms," << m_outbox.size() << "readings queued";
     m_retry.start(m_retryMs);
     m_retryMs = std::min(m_retryMs * 2, m_settings.longestRetryMs);
     tellState();

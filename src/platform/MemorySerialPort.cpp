@@ -1,7 +1,6 @@
 #include "platform/MemorySerialPort.h"
 
 #include "platform/Clock.h"
-#include "platform/PortSettings.h"
 #include "platform/SerialPeer.h"
 
 #include <algorithm>
@@ -45,20 +44,15 @@ void MemorySerialPort::close() {
     m_open = false;
 }
 
-bool MemorySerialPort::open(const QString& settingsText) {
+bool MemorySerialPort::open(const PortSettings& settings) {
     cutLine();
-    m_settings = settingsText;
-    const auto settings = parsePortSettings(settingsText);
-    if (!settings) {
-        m_errorText = QStringLiteral("\"%1\" is not a port setting").arg(settingsText);
-        return false;
-    }
+    m_settings = settings;
     if (!m_failReason.isEmpty() || m_lost) {
         m_errorText = m_failReason.isEmpty() ? QStringLiteral("no such device") : m_failReason;
         return false;
     }
     m_errorText.clear();
-    m_baud = settings->baud;
+    m_baud = settings.baud;
     m_open = true;
     return true;
 }

@@ -18,10 +18,10 @@ public:
 
     void setPortName(const QString& name) override { m_name = name; }
     QString portName() const override { return m_name; }
-    bool open(const QString& settings) override;
+    bool open(const PortSettings& settings) override;
     void close() override;
     bool isOpen() const override { return m_open; }
-    QString settings() const override { return m_settings; }
+    PortSettings settings() const override { return m_settings; }
     int bytesWaiting() override;
     QByteArray readAll() override;
     void write(const QByteArray& bytes) override;
@@ -52,7 +52,7 @@ private:
     SerialPeer& m_peer;
     const Clock& m_clock;
     QString m_name = QStringLiteral("simulated meter");
-    QString m_settings;
+    PortSettings m_settings;
     QString m_errorText;
     QString m_failReason;
     int m_baud = 0;

@@ -72,17 +72,12 @@ bool QtSerialPort::apply(const PortSettings& settings) {
     return m_port.setBaudRate(settings.baud) && dataBits && parity && stopBits && flow;
 }
 
-bool QtSerialPort::open(const QString& settingsText) {
-    m_settings = settingsText;
-    const auto settings = parsePortSettings(settingsText);
-    if (!settings) {
-        m_errorText = QStringLiteral("\"%1\" is not a port setting").arg(settingsText);
-        return false;
-    }
+bool QtSerialPort::open(const PortSettings& settings) {
+    m_settings = settings;
     // An open port takes the new settings as it is: closing would first put
     // back the settings it found, resetting the line under a byte that may
     // still be going out.
-    if (m_port.isOpen() && !m_lost && apply(*settings))
+    if (m_port.isOpen() && !m_lost && apply(settings))
         return true;
     if (m_port.isOpen())
         m_port.close();
@@ -92,7 +87,7 @@ bool QtSerialPort::open(const QString& settingsText) {
         m_errorText = QStringLiteral("there is no such serial device on this computer");
         return false;
     }
-    apply(*settings);
+    apply(settings);
     if (!m_port.open(QIODevice::ReadWrite)) {
         if (m_errorText.isEmpty())
             m_errorText = describeSerialError(m_port.error(), m_device, m_port.errorString());

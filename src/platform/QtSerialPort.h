@@ -6,8 +6,6 @@
 
 namespace tarnix::platform {
 
-struct PortSettings;
-
 // A serial device (a path such as /dev/ttyUSB0 or /dev/pts/7) through QSerialPort.
 class QtSerialPort final : public SerialPort {
 public:
@@ -16,10 +14,10 @@ public:
 
     void setPortName(const QString& name) override;
     QString portName() const override;
-    bool open(const QString& settings) override;
+    bool open(const PortSettings& settings) override;
     void close() override;
     bool isOpen() const override;
-    QString settings() const override { return m_settings; }
+    PortSettings settings() const override { return m_settings; }
     int bytesWaiting() override;
     QByteArray readAll() override;
     void write(const QByteArray& bytes) override;
@@ -35,7 +33,7 @@ private:
 
     QSerialPort m_port;
     QString m_device; // as given: QSerialPort shortens /dev/pts/0 to pts/0
-    QString m_settings;
+    PortSettings m_settings;
     QString m_errorText;
     bool m_lost = false;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PortSettings.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -15,14 +17,14 @@ public:
     virtual void setPortName(const QString& name) = 0;
     virtual QString portName() const = 0;
 
-    // Opens at a settings text such as "9600,n,8,1"; an open port changes to
-    // them. False with errorText() set when the port cannot be opened or the
-    // text is not valid.
-    virtual bool open(const QString& settings) = 0;
+    // Opens at `settings`; an open port changes to them. False with
+    // errorText() set when the port cannot be opened.
+    virtual bool open(const PortSettings& settings) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
-    // The settings text the port was last opened (or asked to open) with.
-    virtual QString settings() const = 0;
+    // The settings the port was last opened (or asked to open) with; before
+    // the first open, the defaults the link starts at.
+    virtual PortSettings settings() const = 0;
 
     virtual int bytesWaiting() = 0;
     // Every waiting byte; the receive buffer is empty afterwards.

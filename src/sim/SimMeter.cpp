@@ -1,5 +1,7 @@
 #include "sim/SimMeter.h"
 
+#include "platform/Diagnostics.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -94,6 +96,8 @@ void SimMeter::execute(const QByteArray& command, double time) {
     if (m_commands.size() >= KeptCommands)
         m_commands.pop_front();
     m_commands.push_back(command);
+    qCDebug(lcSim).noquote() << QStringLiteral("%1 s").arg(time, 0, 'f', 3) << "heard"
+                             << command.toHex(' ') << "at" << m_baud << "baud";
     switch (command[0]) {
     case ' ':
         ++m_requests;

@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
-namespace tarnix::app {
+namespace tarnix::ui {
 
 namespace {
 
@@ -35,4 +35,4 @@ void showAbout(platform::Dialogs& dialogs, QObject* window) {
                        QStringLiteral("About Tarnix"));
 }
 
-} // namespace tarnix::app
+} // namespace tarnix::ui

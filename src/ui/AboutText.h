@@ -8,7 +8,7 @@ namespace tarnix::platform {
 class Dialogs;
 }
 
-namespace tarnix::app {
+namespace tarnix::ui {
 
 // The About box's text: the version (the one --version prints), the
 // licence, and where the README and the manual pages are installed.
@@ -17,4 +17,4 @@ QString aboutText();
 // Shows it as a box of `window` (F1).
 void showAbout(platform::Dialogs& dialogs, QObject* window);
 
-} // namespace tarnix::app
+} // namespace tarnix::ui

@@ -20,12 +20,12 @@
 #include <QApplication>
 #include <QFileInfo>
 
-namespace tarnix::app {
+namespace tarnix::ui {
 
 DesktopProgram::DesktopProgram(DesktopOptions options)
     : m_options(std::move(options)), m_clock(std::make_unique<platform::RealClock>()),
-      m_dialogs(std::make_unique<platform::WidgetDialogs>()),
-      m_printer(std::make_unique<platform::QtPrinter>(*m_dialogs)) {
+      m_dialogs(std::make_unique<WidgetDialogs>()),
+      m_printer(std::make_unique<QtPrinter>(*m_dialogs)) {
     // The menu entry's name (org.tarnix.tarnix.desktop), so that a dock or a
     // Wayland compositor shows the windows with the entry's icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarnix.tarnix"));
@@ -78,13 +78,13 @@ bool DesktopProgram::start() {
     return opened;
 }
 
-files::FileList* DesktopProgram::fileList() const {
+FileList* DesktopProgram::fileList() const {
     return m_fileList;
 }
 
 void DesktopProgram::listDataFileAlone() {
-    m_plots = std::make_unique<files::PlotBoard>(*m_dialogs, *m_printer, nullptr);
-    m_fileList = new files::FileList({m_data, *m_dialogs, *m_printer, *m_clock, nullptr,
+    m_plots = std::make_unique<PlotBoard>(*m_dialogs, *m_printer, nullptr);
+    m_fileList = new FileList({m_data, *m_dialogs, *m_printer, *m_clock, nullptr,
                                       m_plots.get()});
     m_dialogs->setMainWindow(m_fileList);
     m_fileList->show();
@@ -97,13 +97,13 @@ void DesktopProgram::showPortWindow() {
         m_portWindow->raise();
         return;
     }
-    m_portWindow = new link::PortWindow(platform::describedSerialDevices());
+    m_portWindow = new PortWindow(platform::describedSerialDevices());
     m_portWindow->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_portWindow, &link::PortWindow::accepted, this,
+    connect(m_portWindow, &PortWindow::accepted, this,
             [this](int n, const QString& typed) { portChosen(n, typed, true); });
-    connect(m_portWindow, &link::PortWindow::quickChoice, this,
+    connect(m_portWindow, &PortWindow::quickChoice, this,
             [this](int n) { portChosen(n, {}, false); });
-    connect(m_portWindow, &link::PortWindow::aboutAsked, this,
+    connect(m_portWindow, &PortWindow::aboutAsked, this,
             [this] { showAbout(*m_dialogs, m_portWindow); });
     m_portWindow->show();
 }
@@ -152,11 +152,11 @@ bool DesktopProgram::openPanel(const QString& device, const QString& portLabel) 
     }
     m_link = std::make_unique<link::Rs232>(*m_port, *m_clock, *m_dialogs);
     m_session = std::make_unique<core::MeterSession>(*m_link, *m_dialogs);
-    m_panel = std::make_unique<panel::Panel>(*m_session, *m_dialogs, *m_printer);
+    m_panel = std::make_unique<Panel>(*m_session, *m_dialogs, *m_printer);
     m_dialogs->setMainWindow(m_panel.get());
     m_panel->state().link.comPortNumber = m_comPortNumber;
     m_panel->state().link.portLabel = portLabel;
-    connect(m_panel.get(), &panel::Panel::closed, qApp, [] {
+    connect(m_panel.get(), &Panel::closed, qApp, [] {
         QApplication::closeAllWindows();
         QCoreApplication::quit();
     });
@@ -168,4 +168,4 @@ bool DesktopProgram::openPanel(const QString& device, const QString& portLabel) 
     return true;
 }
 
-} // namespace tarnix::app
+} // namespace tarnix::ui

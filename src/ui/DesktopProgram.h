@@ -14,24 +14,21 @@ class Rs232;
 namespace tarnix::core {
 struct MeterSession;
 }
-namespace tarnix::panel {
-class Panel;
-}
-namespace tarnix::files {
-class FileList;
-class PlotBoard;
-} // namespace tarnix::files
 namespace tarnix::platform {
 class Printer;
 class RealClock;
 class SerialPort;
-class WidgetDialogs;
 } // namespace tarnix::platform
 namespace tarnix::sim {
 class SimMeter;
 }
 
-namespace tarnix::app {
+namespace tarnix::ui {
+
+class Panel;
+class FileList;
+class PlotBoard;
+class WidgetDialogs;
 
 // How the desktop program reaches its meter.
 struct DesktopOptions {
@@ -57,10 +54,10 @@ public:
     // the program ends.
     bool start();
 
-    link::PortWindow* portWindow() const { return m_portWindow; }
-    panel::Panel* panel() const { return m_panel.get(); }
+    PortWindow* portWindow() const { return m_portWindow; }
+    Panel* panel() const { return m_panel.get(); }
     // The list of a data file given alone; null otherwise.
-    files::FileList* fileList() const;
+    FileList* fileList() const;
 
 private:
     bool openPanel(const QString& device, const QString& portLabel);
@@ -72,7 +69,7 @@ private:
 
     DesktopOptions m_options;
     std::unique_ptr<platform::RealClock> m_clock;
-    std::unique_ptr<platform::WidgetDialogs> m_dialogs;
+    std::unique_ptr<WidgetDialogs> m_dialogs;
     std::unique_ptr<platform::Printer> m_printer;
     std::unique_ptr<sim::SimMeter> m_meter;
     std::unique_ptr<platform::SerialPort> m_port;
@@ -80,13 +77,13 @@ private:
     // Declared in the order they depend on each other: each outlives what
     // is declared after it.
     std::unique_ptr<core::MeterSession> m_session;
-    std::unique_ptr<panel::Panel> m_panel;
-    QPointer<link::PortWindow> m_portWindow;
+    std::unique_ptr<Panel> m_panel;
+    QPointer<PortWindow> m_portWindow;
     // A data file listed without a panel: its channel and plots.
     files::DataChannel m_data;
-    std::unique_ptr<files::PlotBoard> m_plots;
-    QPointer<files::FileList> m_fileList;
+    std::unique_ptr<PlotBoard> m_plots;
+    QPointer<FileList> m_fileList;
     int m_comPortNumber = 0;
 };
 
-} // namespace tarnix::app
+} // namespace tarnix::ui

@@ -12,7 +12,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
-namespace tarnix::link {
+namespace tarnix::ui {
 
 namespace {
 constexpr int InsideWidth = 4680;
@@ -52,23 +52,23 @@ PortWindow::PortWindow(QList<platform::SerialDevice> devices, QWidget* parent)
     m_ports->setItemDelegate(new DescribedItems(m_ports));
     m_ports->view()->setMinimumWidth(m_ports->view()->sizeHintForColumn(0));
     m_ports->setCurrentIndex(0);
-    platform::setGeometryTwips(m_ports, 120, 105, 1200, 375);
+    setGeometryTwips(m_ports, 120, 105, 1200, 375);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("CmdOK"));
     ok->setDefault(true);
-    platform::setGeometryTwips(ok, 1440, 105, 840, 375);
+    setGeometryTwips(ok, 1440, 105, 840, 375);
 
     m_device = new QLabel(this);
     m_device->setObjectName(QStringLiteral("LblDevice"));
-    platform::setGeometryTwips(m_device, DeviceLeft, 105, DeviceWidth, 375);
+    setGeometryTwips(m_device, DeviceLeft, 105, DeviceWidth, 375);
 
     auto* com1 = new QPushButton(QStringLiteral("Com1"), this);
     com1->setObjectName(QStringLiteral("CmdCom1"));
-    platform::setGeometryTwips(com1, 120, QuickButtonsTop, 840, 375);
+    setGeometryTwips(com1, 120, QuickButtonsTop, 840, 375);
     auto* com2 = new QPushButton(QStringLiteral("Com2"), this);
     com2->setObjectName(QStringLiteral("CmdCom2"));
-    platform::setGeometryTwips(com2, 1080, QuickButtonsTop, 840, 375);
+    setGeometryTwips(com2, 1080, QuickButtonsTop, 840, 375);
 
     setTabOrder(m_ports, ok);
     setTabOrder(ok, com1);
@@ -81,7 +81,7 @@ PortWindow::PortWindow(QList<platform::SerialDevice> devices, QWidget* parent)
     connect(m_ports, &QComboBox::currentTextChanged, this, &PortWindow::showDevice);
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
             &PortWindow::aboutAsked);
-    resize(platform::sizeFromTwips(this, InsideWidth, InsideHeight));
+    resize(sizeFromTwips(this, InsideWidth, InsideHeight));
     showDevice();
 }
 
@@ -108,7 +108,7 @@ void PortWindow::showDevice() {
 void PortWindow::setDeviceText(const QString& text) {
     m_device->setText(text);
     const int needed = m_device->fontMetrics().horizontalAdvance(text) + 8;
-    const int designed = platform::sizeFromTwips(this, DeviceWidth, 375).width();
+    const int designed = sizeFromTwips(this, DeviceWidth, 375).width();
     m_device->resize(std::max(needed, designed), m_device->height());
     const int right = m_device->geometry().right() + 1 + m_ports->x(); // the same margin as the left
     if (right > width())
@@ -125,4 +125,4 @@ void PortWindow::accept() {
     Q_EMIT accepted(0, text.startsWith(u'/') ? text : QString());
 }
 
-} // namespace tarnix::link
+} // namespace tarnix::ui

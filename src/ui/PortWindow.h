@@ -8,7 +8,7 @@
 class QComboBox;
 class QLabel;
 
-namespace tarnix::link {
+namespace tarnix::ui {
 
 // The first window: the user picks the serial port as COM1..COM8. Each name
 // stands for a serial device of this computer (see serialDevices()); the
@@ -46,4 +46,4 @@ private:
     QLabel* m_device = nullptr;
 };
 
-} // namespace tarnix::link
+} // namespace tarnix::ui

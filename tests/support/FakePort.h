@@ -31,14 +31,14 @@ public:
 
     void setPortName(const QString& name) override { m_name = name; }
     QString portName() const override { return m_name; }
-    bool open(const QString& settings) override {
+    bool open(const tarnix::platform::PortSettings& settings) override {
         m_settings = settings;
         m_open = true;
         return true;
     }
     void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
-    QString settings() const override { return m_settings; }
+    tarnix::platform::PortSettings settings() const override { return m_settings; }
     int bytesWaiting() override {
         int n = 0;
         for (const auto& b : m_incoming)
@@ -72,7 +72,7 @@ private:
     std::vector<Write> m_writes;
     std::deque<Incoming> m_incoming;
     QString m_name;
-    QString m_settings;
+    tarnix::platform::PortSettings m_settings;
     bool m_open = false;
     bool m_lost = false;
 };

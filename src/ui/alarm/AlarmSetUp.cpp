@@ -12,7 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 
-namespace tarnix::alarm {
+namespace tarnix::ui {
 
 namespace {
 constexpr int InsideWidth = 3585;
@@ -26,7 +26,7 @@ const QString DigitKeys = QStringLiteral("0123456789OLol");
 QLabel* heading(QWidget* parent, const QString& text, int left, int top, int width) {
     auto* label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignCenter);
-    platform::setGeometryTwips(label, left, top, width, 300);
+    setGeometryTwips(label, left, top, width, 300);
     return label;
 }
 } // namespace
@@ -49,17 +49,17 @@ AlarmSetUp::AlarmSetUp(core::SharedState& state, core::MeterActions& actions,
 
     auto* disable = new QPushButton(QStringLiteral("DISABLE"), this);
     disable->setObjectName(QStringLiteral("CmdDisable"));
-    platform::setGeometryTwips(disable, 2520, 120, 960, 360);
+    setGeometryTwips(disable, 2520, 120, 960, 360);
     m_times = new QLabel(this);
     m_times->setObjectName(QStringLiteral("LblTimes"));
-    platform::setGeometryTwips(m_times, 2640, 600, 840, 300);
+    setGeometryTwips(m_times, 2640, 600, 840, 300);
     auto* enable = new QPushButton(QStringLiteral("ENABLE"), this);
     enable->setObjectName(QStringLiteral("CmdOK"));
-    platform::setGeometryTwips(enable, 2520, 960, 960, 360);
+    setGeometryTwips(enable, 2520, 960, 960, 360);
     connect(disable, &QPushButton::clicked, this, [this] { write(false); });
     connect(enable, &QPushButton::clicked, this, [this] { write(true); });
 
-    resize(platform::sizeFromTwips(this, InsideWidth, InsideHeight));
+    resize(sizeFromTwips(this, InsideWidth, InsideHeight));
     layOut();
     m_high.sign->setFocus();
 }
@@ -69,13 +69,13 @@ AlarmSetUp::Row AlarmSetUp::makeRow(const char* signName, const char* digitName,
     Row row;
     row.sign = new CharBox(SignKeys, false, this);
     row.sign->setObjectName(QString::fromLatin1(signName));
-    platform::setGeometryTwips(row.sign, 120, top, BoxWidth, BoxHeight);
+    setGeometryTwips(row.sign, 120, top, BoxWidth, BoxHeight);
     for (int i = 0; i < 4; ++i) {
         // Like a control array: four boxes of one name, told apart by their index.
         auto* box = new CharBox(DigitKeys, true, this);
         box->setObjectName(QString::fromLatin1(digitName));
         box->setProperty("index", i + 1);
-        platform::setGeometryTwips(box, DigitLefts[i], top, BoxWidth, BoxHeight);
+        setGeometryTwips(box, DigitLefts[i], top, BoxWidth, BoxHeight);
         row.digits[std::size_t(i)] = box;
     }
     // A filled box hands the focus on; the last one says the limit is complete.
@@ -146,4 +146,4 @@ void AlarmSetUp::write(bool arm) {
         setEnabled(true); // the meter is busy with another action: try again
 }
 
-} // namespace tarnix::alarm
+} // namespace tarnix::ui

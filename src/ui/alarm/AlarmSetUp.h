@@ -16,7 +16,7 @@ namespace tarnix::platform {
 class Dialogs;
 }
 
-namespace tarnix::alarm {
+namespace tarnix::ui {
 
 class CharBox;
 
@@ -58,4 +58,4 @@ private:
     int m_point = 0;
 };
 
-} // namespace tarnix::alarm
+} // namespace tarnix::ui

@@ -2,7 +2,7 @@
 
 #include <QKeyEvent>
 
-namespace tarnix::alarm {
+namespace tarnix::ui {
 
 CharBox::CharBox(QString accepted, bool editingKeys, QWidget* parent)
     : QLineEdit(parent), m_accepted(std::move(accepted)), m_editingKeys(editingKeys) {
@@ -36,4 +36,4 @@ void CharBox::mousePressEvent(QMouseEvent* event) {
     QLineEdit::mousePressEvent(event);
 }
 
-} // namespace tarnix::alarm
+} // namespace tarnix::ui

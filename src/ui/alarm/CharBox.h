@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-namespace tarnix::alarm {
+namespace tarnix::ui {
 
 // A box for one character: only the given characters are taken (others are
 // ignored), and a click empties it.
@@ -21,4 +21,4 @@ private:
     bool m_editingKeys; // backspace and enter
 };
 
-} // namespace tarnix::alarm
+} // namespace tarnix::ui

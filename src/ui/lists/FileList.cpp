@@ -10,16 +10,16 @@
 #include <QPointer>
 #include <QPushButton>
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
 FileList::FileList(const ListContext& context, QWidget* parent) : ListWindow(context, parent) {
     setObjectName(QStringLiteral("FileList"));
     setWindowTitle(QStringLiteral("FileList"));
     connect(addButton("CmdFplot", QStringLiteral("Plot")), &QPushButton::clicked, this,
-            [this] { plotList(PlotSource::FileList); });
+            [this] { plotList(files::PlotSource::FileList); });
     connect(addButton("CmdFprint", QStringLiteral("Print")), &QPushButton::clicked, this,
             &ListWindow::printList);
-    resize(platform::sizeFromTwips(this, 6600, 5400));
+    resize(sizeFromTwips(this, 6600, 5400));
     layOutNow();
 }
 
@@ -32,9 +32,9 @@ bool FileList::load(const QString& path) {
     const QString title = path.section(u'/', -1);
     const QString before = windowTitle();
     QPointer<FileList> self(this);
-    RecordStore records;
+    files::RecordStore records;
     auto progress = context().dialogs.progressFor(this, QStringLiteral("Opening %1").arg(title));
-    const LoadResult result = loadDataFile(path, records, [&](qsizetype count, int percent) {
+    const files::LoadResult result = loadDataFile(path, records, [&](qsizetype count, int percent) {
         // Between chunks: count in the caption, let the window paint and
         // answer (the user may cancel, or close it meanwhile).
         if (!self)
@@ -53,10 +53,10 @@ bool FileList::load(const QString& path) {
     setWindowTitle(title);
     if (!result.ok)
         context().dialogs.messageFor(this, result.error, platform::MessageIcon::Critical);
-    else if (const QString skipped = skippedLinesWarning(path, result.skippedLines);
+    else if (const QString skipped = files::skippedLinesWarning(path, result.skippedLines);
              !skipped.isEmpty())
         context().dialogs.messageFor(this, skipped, platform::MessageIcon::Exclamation);
     return true;
 }
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

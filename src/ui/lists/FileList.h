@@ -2,7 +2,7 @@
 
 #include "ui/lists/ListWindow.h"
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
 // An opened data file as a list, with Plot and Print.
 class FileList : public ListWindow {
@@ -21,4 +21,4 @@ private:
     void layOut(int width, int height) override;
 };
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

@@ -7,7 +7,7 @@
 #include <QHeaderView>
 #include <QScrollBar>
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
 namespace {
 constexpr int RowTwips = 240;
@@ -27,7 +27,7 @@ ListGrid::ListGrid(ListModel* model, QWidget* parent) : QTableView(parent) {
     setWordWrap(false);
     setShowGrid(true);
     const QFontMetrics metrics(font());
-    for (int c = 0; c < FieldCount; ++c)
+    for (int c = 0; c < files::FieldCount; ++c)
         setColumnWidth(c, metrics.horizontalAdvance(ListModel::widthSample(c)) + 8);
 }
 
@@ -47,4 +47,4 @@ int ListGrid::firstVisibleRow() const {
     return rowAt(0);
 }
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

@@ -2,7 +2,7 @@
 
 #include <QTableView>
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
 class ListModel;
 
@@ -22,4 +22,4 @@ public:
     int firstVisibleRow() const;
 };
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

@@ -6,26 +6,28 @@
 #include <QStringList>
 #include <limits>
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
 namespace {
-const char* const Headings[FieldCount] = {"", "   Date", " Time", "Function", "  Range", "Value"};
-const char* const WidthSamples[FieldCount] = {" 000000 ",   "00/00/0000", " 00:00:00.0 ",
-                                              " Function ", " 200KOhm ",  "  -1.234  "};
+const char* const Headings[files::FieldCount] = {"",         "   Date", " Time",
+                                                 "Function", "  Range", "Value"};
+const char* const WidthSamples[files::FieldCount] = {" 000000 ",   "00/00/0000", " 00:00:00.0 ",
+                                                     " Function ", " 200KOhm ",  "  -1.234  "};
 // A view counts rows in int.
 constexpr qsizetype MaxRows = std::numeric_limits<int>::max() - 1;
 } // namespace
 
 QString ListModel::heading(int column) {
-    return column >= 0 && column < FieldCount ? QString::fromLatin1(Headings[column]) : QString();
+    return column >= 0 && column < files::FieldCount ? QString::fromLatin1(Headings[column])
+                                                     : QString();
 }
 
 QString ListModel::widthSample(int column) {
-    return column >= 0 && column < FieldCount ? QString::fromLatin1(WidthSamples[column])
-                                              : QString();
+    return column >= 0 && column < files::FieldCount ? QString::fromLatin1(WidthSamples[column])
+                                                     : QString();
 }
 
-void ListModel::appendRecord(const RecordFields& fields) {
+void ListModel::appendRecord(const files::RecordFields& fields) {
     const qsizetype before = m_records.size();
     if (before >= MaxRows || !m_records.append(fields))
         return;
@@ -34,10 +36,10 @@ void ListModel::appendRecord(const RecordFields& fields) {
 
 void ListModel::appendRow(const QString& tabSeparated) {
     QStringList cells = tabSeparated.split(u'\t');
-    if (cells.size() > FieldCount && cells.back().isEmpty())
+    if (cells.size() > files::FieldCount && cells.back().isEmpty())
         cells.removeLast();
-    RecordFields fields;
-    for (int c = 0; c < FieldCount && c < cells.size(); ++c)
+    files::RecordFields fields;
+    for (int c = 0; c < files::FieldCount && c < cells.size(); ++c)
         fields[std::size_t(c)] = cells[c];
     appendRecord(fields);
 }
@@ -53,7 +55,7 @@ void ListModel::announceLoaded(qsizetype rowsBefore) {
     endInsertRows();
 }
 
-void ListModel::replaceRecords(RecordStore records) {
+void ListModel::replaceRecords(files::RecordStore records) {
     beginResetModel();
     m_records = std::move(records);
     m_shown = std::min(m_records.size(), MaxRows);
@@ -72,7 +74,7 @@ int ListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : FieldCount;
+    return parent.isValid() ? 0 : files::FieldCount;
 }
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
@@ -106,4 +108,4 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     return {};
 }
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

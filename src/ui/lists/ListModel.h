@@ -4,7 +4,7 @@
 
 #include <QAbstractTableModel>
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
 // The six-column list of records that the live list, the downloaded list and
 // the opened file share: number, date, time, function, range, value.
@@ -14,16 +14,16 @@ class ListModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    const RecordStore& records() const { return m_records; }
+    const files::RecordStore& records() const { return m_records; }
 
-    void appendRecord(const RecordFields& fields);
+    void appendRecord(const files::RecordFields& fields);
     // A row given as its cells separated by tabs; a tab after the last cell is ignored.
     void appendRow(const QString& tabSeparated);
     // Loading many records at once: fill records() through this, then announce them.
-    RecordStore& recordsForLoading() { return m_records; }
+    files::RecordStore& recordsForLoading() { return m_records; }
     void announceLoaded(qsizetype rowsBefore);
     // The list becomes `records`, at once.
-    void replaceRecords(RecordStore records);
+    void replaceRecords(files::RecordStore records);
     void clear();
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -36,8 +36,8 @@ public:
     static QString widthSample(int column);
 
 private:
-    RecordStore m_records;
+    files::RecordStore m_records;
     qsizetype m_shown = 0; // rows the views know of
 };
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

@@ -11,21 +11,21 @@
 #include <QTimer>
 #include <QWidget>
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
 QStringList printedListHeadings() {
     return {QStringLiteral("         Date        Time    Function/Range   Value"),
             QStringLiteral("       --------    --------  --------------   ----- ")};
 }
 
-QString printedRecordLine(const RecordFields& fields) {
+QString printedRecordLine(const files::RecordFields& fields) {
     QString line;
-    for (int c = 0; c < FieldCount; ++c)
+    for (int c = 0; c < files::FieldCount; ++c)
         line += fields[std::size_t(c)].leftJustified(PrintedColumnWidths[c], QLatin1Char(' '));
     return line;
 }
 
-QStringList printedListLines(const RecordStore& records) {
+QStringList printedListLines(const files::RecordStore& records) {
     QStringList lines = printedListHeadings();
     lines.reserve(lines.size() + records.size());
     for (qsizetype row = 0; row < records.size(); ++row)
@@ -77,19 +77,19 @@ enum class Outcome { Printed, Stopped, Failed };
 
 // Prints the list. Stopped: cancelled, the window gone or the program ending,
 // which nobody needs telling; Failed: `failure` says why.
-Outcome printRecords(QWidget* window, const RecordStore& records, platform::Printer& printer,
+Outcome printRecords(QWidget* window, const files::RecordStore& records, platform::Printer& printer,
                      platform::Clock& clock, const QString& documentName, QString& failure) {
     const auto job = printer.beginText(documentName);
     if (!job) {
         if (printer.cancelled())
             return Outcome::Stopped;
-        failure = platform::printFailureText(printer.errorText());
+        failure = printFailureText(printer.errorText());
         return Outcome::Failed;
     }
     const auto print = [&](const QString& line) {
         if (job->printLine(line))
             return true;
-        failure = platform::printFailureText(job->errorText());
+        failure = printFailureText(job->errorText());
         return false;
     };
     for (const QString& heading : printedListHeadings())
@@ -111,7 +111,7 @@ Outcome printRecords(QWidget* window, const RecordStore& records, platform::Prin
             return Outcome::Failed;
     }
     if (!job->finish()) {
-        failure = platform::printFailureText(job->errorText());
+        failure = printFailureText(job->errorText());
         return Outcome::Failed;
     }
     return Outcome::Printed;
@@ -119,7 +119,7 @@ Outcome printRecords(QWidget* window, const RecordStore& records, platform::Prin
 
 } // namespace
 
-bool printGridList(QWidget* window, const RecordStore& records, platform::Printer& printer,
+bool printGridList(QWidget* window, const files::RecordStore& records, platform::Printer& printer,
                    platform::Dialogs& dialogs, QTimer* pollingTimer, platform::Clock& clock) {
     if (const qsizetype pages = printedPages(records.size());
         pages > AskAbovePages &&
@@ -139,4 +139,4 @@ bool printGridList(QWidget* window, const RecordStore& records, platform::Printe
     return outcome == Outcome::Printed;
 }
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

@@ -13,7 +13,7 @@
 #include <QGuiApplication>
 #include <QPushButton>
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
 ListWindow::ListWindow(const ListContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), m_context(context), m_model(this) {
@@ -22,7 +22,7 @@ ListWindow::ListWindow(const ListContext& context, QWidget* parent)
 }
 
 void ListWindow::placeGrid(int left, int top, int width, int height) {
-    platform::setGeometryTwips(m_grid, left, top, std::max(width, 0), std::max(height, 0));
+    setGeometryTwips(m_grid, left, top, std::max(width, 0), std::max(height, 0));
 }
 
 void ListWindow::layOutNow() {
@@ -45,27 +45,27 @@ QPushButton* ListWindow::addButton(const char* name, const QString& caption) {
 void ListWindow::placeButtons(int top, int height) {
     int left = 60;
     for (QPushButton* button : m_buttons) {
-        platform::setGeometryTwips(button, left, top, ButtonWidth, height);
+        setGeometryTwips(button, left, top, ButtonWidth, height);
         left += ButtonWidth + 120;
     }
 }
 
-void ListWindow::plotList(PlotSource source) {
+void ListWindow::plotList(files::PlotSource source) {
     if (m_context.plots)
         m_context.plots->plot(source, this);
 }
 
 void ListWindow::saveList() {
     if (m_context.data.pcRecording) {
-        m_context.dialogs.messageFor(this, AlreadyRecordingMessage,
+        m_context.dialogs.messageFor(this, files::AlreadyRecordingMessage,
                                      platform::MessageIcon::Critical);
         return;
     }
     QString chosen;
-    const QString path = m_context.dialogs.saveFileName(ListSaveFilter, &chosen);
+    const QString path = m_context.dialogs.saveFileName(files::ListSaveFilter, &chosen);
     if (path.isEmpty())
         return;
-    const bool csv = chosen == AnalysisCsvFilter;
+    const bool csv = chosen == files::AnalysisCsvFilter;
     if (!csv)
         m_context.data.dataFileName = path;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -77,7 +77,7 @@ void ListWindow::saveList() {
     if (!saved)
         m_context.dialogs.messageFor(this, error, platform::MessageIcon::Critical);
     else if (leftOut > 0)
-        m_context.dialogs.messageFor(this, leftOutMessage(path, leftOut),
+        m_context.dialogs.messageFor(this, files::leftOutMessage(path, leftOut),
                                      platform::MessageIcon::Exclamation);
 }
 
@@ -86,4 +86,4 @@ void ListWindow::printList() {
                   m_context.pollingTimer, m_context.clock);
 }
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

@@ -16,14 +16,17 @@ class Printer;
 } // namespace tarnix::platform
 
 namespace tarnix::files {
+struct DataChannel;
+} // namespace tarnix::files
+
+namespace tarnix::ui {
 
 class ListGrid;
 class PlotBoard;
-struct DataChannel;
 
 // What a list window needs of the program around it.
 struct ListContext {
-    DataChannel& data;
+    files::DataChannel& data;
     platform::Dialogs& dialogs;
     platform::Printer& printer;
     platform::Clock& clock;
@@ -51,7 +54,7 @@ public:
 protected:
     const ListContext& context() const { return m_context; }
     // Plot: the whole list in the plot window its first record calls for.
-    void plotList(PlotSource source);
+    void plotList(files::PlotSource source);
     // Places the grid at (left, top) with the given size, in twips.
     void placeGrid(int left, int top, int width, int height);
     // A button of the row below the grid, in the order they are added.
@@ -76,4 +79,4 @@ private:
     std::vector<QPushButton*> m_buttons;
 };
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

@@ -8,31 +8,29 @@
 #include "ui/platform/CloseAndForget.h"
 #include "ui/platform/WindowPlacement.h"
 
-namespace tarnix::files {
-
-using platform::closeAndForget;
+namespace tarnix::ui {
 
 PlotBoard::PlotBoard(platform::Dialogs& dialogs, platform::Printer& printer, QWidget* windowParent)
     : QObject(windowParent), m_dialogs(dialogs), m_printer(printer), m_windowParent(windowParent) {}
 
-PlotBoard::Slot& PlotBoard::slot(PlotKind kind) {
-    return kind == PlotKind::Signed ? m_signed : m_positive;
+PlotBoard::Slot& PlotBoard::slot(files::PlotKind kind) {
+    return kind == files::PlotKind::Signed ? m_signed : m_positive;
 }
 
-const PlotLimits& PlotBoard::limits(PlotKind kind) const {
-    return kind == PlotKind::Signed ? m_signed.limits : m_positive.limits;
+const files::PlotLimits& PlotBoard::limits(files::PlotKind kind) const {
+    return kind == files::PlotKind::Signed ? m_signed.limits : m_positive.limits;
 }
 
-PlotWindow* PlotBoard::window(PlotKind kind) const {
-    return kind == PlotKind::Signed ? m_signed.window : m_positive.window;
+PlotWindow* PlotBoard::window(files::PlotKind kind) const {
+    return kind == files::PlotKind::Signed ? m_signed.window : m_positive.window;
 }
 
-PlotRange* PlotBoard::rangeDialog(PlotKind kind) const {
-    return kind == PlotKind::Signed ? m_signed.range : m_positive.range;
+PlotRange* PlotBoard::rangeDialog(files::PlotKind kind) const {
+    return kind == files::PlotKind::Signed ? m_signed.range : m_positive.range;
 }
 
-const RecordStore& PlotBoard::sourceRecords() const {
-    static const RecordStore none; // the list has been closed: nothing to draw from
+const files::RecordStore& PlotBoard::sourceRecords() const {
+    static const files::RecordStore none; // the list has been closed: nothing to draw from
     return m_plotted ? m_plotted->model().records() : none;
 }
 
@@ -43,8 +41,8 @@ void PlotBoard::closeAll() {
     }
 }
 
-void PlotBoard::plot(PlotSource source, ListWindow* list) {
-    const RecordStore& records = list->model().records();
+void PlotBoard::plot(files::PlotSource source, ListWindow* list) {
+    const files::RecordStore& records = list->model().records();
     if (records.empty()) {
         m_dialogs.messageFor(list, NothingToPlot, platform::MessageIcon::Exclamation);
         return;
@@ -58,24 +56,24 @@ void PlotBoard::plot(PlotSource source, ListWindow* list) {
     }
     const QString function = records.cell(0, 3), range = records.cell(0, 4);
     const double count = double(records.size());
-    if (source == PlotSource::FileList) {
-        m_signed.limits = wholeListLimits(fileListFullScale(function, range), count);
-        openPlot(PlotKind::Signed);
+    if (source == files::PlotSource::FileList) {
+        m_signed.limits = files::wholeListLimits(files::fileListFullScale(function, range), count);
+        openPlot(files::PlotKind::Signed);
         return;
     }
-    const DataListPlot choice = dataListPlot(function, range);
-    m_positive.limits = wholeListLimits(choice.positiveFullScale, count);
-    m_signed.limits = wholeListLimits(choice.signedFullScale, count);
+    const files::DataListPlot choice = files::dataListPlot(function, range);
+    m_positive.limits = files::wholeListLimits(choice.positiveFullScale, count);
+    m_signed.limits = files::wholeListLimits(choice.signedFullScale, count);
     openPlot(choice.kind);
 }
 
-void PlotBoard::openPlot(PlotKind kind) {
+void PlotBoard::openPlot(files::PlotKind kind) {
     Slot& s = slot(kind);
     closeAndForget(s.window);
-    const RecordStore& records = sourceRecords();
-    std::optional<PlotDrawing> drawing = kind == PlotKind::Signed
-                                             ? drawSignedPlot(records, s.limits)
-                                             : drawPositivePlot(records, s.limits);
+    const files::RecordStore& records = sourceRecords();
+    std::optional<files::PlotDrawing> drawing = kind == files::PlotKind::Signed
+                                                    ? drawSignedPlot(records, s.limits)
+                                                    : drawPositivePlot(records, s.limits);
     if (!drawing)
         return; // the window closes without a word; the limits stay
     s.window = new PlotWindow(kind, std::move(*drawing), m_printer, m_dialogs, m_windowParent);
@@ -83,23 +81,24 @@ void PlotBoard::openPlot(PlotKind kind) {
     s.window->show();
 }
 
-void PlotBoard::openRange(PlotKind kind) {
+void PlotBoard::openRange(files::PlotKind kind) {
     Slot& s = slot(kind);
     if (!s.range) {
         s.range = new PlotRange(kind, s.limits, m_windowParent);
         connect(s.range, &PlotRange::okClicked, this, [this, kind] { rangeOk(kind); });
     }
-    platform::bringForward(s.range);
+    bringForward(s.range);
 }
 
-void PlotBoard::rangeOk(PlotKind kind) {
+void PlotBoard::rangeOk(files::PlotKind kind) {
     Slot& s = slot(kind);
-    const RangeTexts boxes = s.range->texts();
-    std::optional<PlotLimits> accepted;
-    if (kind == PlotKind::Signed) {
+    const files::RangeTexts boxes = s.range->texts();
+    std::optional<files::PlotLimits> accepted;
+    if (kind == files::PlotKind::Signed) {
         accepted = signedRange(s.limits, boxes);
         if (!accepted) { // the plot stays as it is
-            m_dialogs.messageFor(s.range, SignedRangeRefusal, platform::MessageIcon::Critical);
+            m_dialogs.messageFor(s.range, files::SignedRangeRefusal,
+                                 platform::MessageIcon::Critical);
             return;
         }
     } else {
@@ -107,7 +106,8 @@ void PlotBoard::rangeOk(PlotKind kind) {
         closeAndForget(s.window);
         accepted = positiveRange(s.limits, boxes);
         if (!accepted) {
-            m_dialogs.messageFor(s.range, PositiveRangeRefusal, platform::MessageIcon::Critical);
+            m_dialogs.messageFor(s.range, files::PositiveRangeRefusal,
+                                 platform::MessageIcon::Critical);
             return;
         }
     }
@@ -116,4 +116,4 @@ void PlotBoard::rangeOk(PlotKind kind) {
     closeAndForget(s.range);
 }
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

@@ -13,11 +13,14 @@ class Printer;
 } // namespace tarnix::platform
 
 namespace tarnix::files {
+class RecordStore;
+} // namespace tarnix::files
+
+namespace tarnix::ui {
 
 class ListWindow;
 class PlotRange;
 class PlotWindow;
-class RecordStore;
 
 // The plots of the whole program: each plot window's limits, the list they
 // were drawn from, and at most one window and one range dialog of each kind.
@@ -34,27 +37,27 @@ public:
     // "Plot" in a list: closes every plot window and range dialog, sets the
     // limits from the list's first record and draws the whole list. A list
     // without records is refused with a message.
-    void plot(PlotSource source, ListWindow* list);
+    void plot(files::PlotSource source, ListWindow* list);
 
-    const PlotLimits& limits(PlotKind kind) const;
-    PlotWindow* window(PlotKind kind) const;
-    PlotRange* rangeDialog(PlotKind kind) const;
+    const files::PlotLimits& limits(files::PlotKind kind) const;
+    PlotWindow* window(files::PlotKind kind) const;
+    PlotRange* rangeDialog(files::PlotKind kind) const;
 
     inline static const QString NothingToPlot = QStringLiteral("The list has no records to plot.");
 
 private:
     struct Slot {
-        PlotLimits limits;
+        files::PlotLimits limits;
         QPointer<PlotWindow> window;
         QPointer<PlotRange> range;
     };
-    Slot& slot(PlotKind kind);
-    const RecordStore& sourceRecords() const;
+    Slot& slot(files::PlotKind kind);
+    const files::RecordStore& sourceRecords() const;
     void closeAll();
     // Opens the window and draws it; a drawing that fails leaves it closed.
-    void openPlot(PlotKind kind);
-    void openRange(PlotKind kind);
-    void rangeOk(PlotKind kind);
+    void openPlot(files::PlotKind kind);
+    void openRange(files::PlotKind kind);
+    void rangeOk(files::PlotKind kind);
 
     platform::Dialogs& m_dialogs;
     platform::Printer& m_printer;
@@ -64,4 +67,4 @@ private:
     Slot m_positive;
 };
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

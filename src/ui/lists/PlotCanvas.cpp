@@ -6,20 +6,20 @@
 #include <QPainter>
 #include <cmath>
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
 namespace {
 
-QPen guidePen(GuideStyle style) {
+QPen guidePen(files::GuideStyle style) {
     QPen pen;
     switch (style) {
-    case GuideStyle::Axis:
+    case files::GuideStyle::Axis:
         pen = QPen(Qt::black, 2);
         break;
-    case GuideStyle::Limit:
+    case files::GuideStyle::Limit:
         pen = QPen(Qt::red, 1, Qt::DashLine);
         break;
-    case GuideStyle::Half:
+    case files::GuideStyle::Half:
         pen = QPen(Qt::darkGreen, 1, Qt::DotLine);
         break;
     }
@@ -34,7 +34,7 @@ QPen cosmeticPen(const QColor& colour) {
 }
 
 // The text a label shows from the drawing, by its name.
-QString labelText(const PlotDrawing& d, QStringView name) {
+QString labelText(const files::PlotDrawing& d, QStringView name) {
     const std::pair<const char16_t*, const QString*> texts[] = {
         {u"LblValTop", &d.valTop}, {u"LblValMid", &d.valMid}, {u"Lbl0", &d.zero},
         {u"MidLbl", &d.negMid},    {u"TopLbl", &d.negTop},    {u"LblT1", &d.t1},
@@ -47,7 +47,7 @@ QString labelText(const PlotDrawing& d, QStringView name) {
 
 } // namespace
 
-PlotCanvas::PlotCanvas(PlotKind kind, PlotDrawing drawing, QWidget* parent)
+PlotCanvas::PlotCanvas(files::PlotKind kind, files::PlotDrawing drawing, QWidget* parent)
     : QWidget(parent), m_layout(plotLayout(kind)), m_drawing(std::move(drawing)) {
     setAutoFillBackground(true);
     QPalette palette = this->palette();
@@ -56,7 +56,7 @@ PlotCanvas::PlotCanvas(PlotKind kind, PlotDrawing drawing, QWidget* parent)
     setPalette(palette);
     QFont small = font();
     small.setPointSizeF(8);
-    for (PlotLabelPlace place : m_layout.labels) {
+    for (files::PlotLabelPlace place : m_layout.labels) {
         auto* label = new QLabel(this);
         label->setFont(small);
         if (place.name) {
@@ -78,8 +78,7 @@ PlotCanvas::PlotCanvas(PlotKind kind, PlotDrawing drawing, QWidget* parent)
 }
 
 QSize PlotCanvas::sizeHint() const {
-    return platform::sizeFromTwips(this, int(m_layout.client.width()),
-                                   int(m_layout.client.height()));
+    return sizeFromTwips(this, int(m_layout.client.width()), int(m_layout.client.height()));
 }
 
 void PlotCanvas::resizeEvent(QResizeEvent* event) {
@@ -93,9 +92,9 @@ void PlotCanvas::placeLabels() {
     for (const auto& [label, place] : m_labels) {
         const QSize size = label->sizeHint();
         double left = place.anchor.x() * sx;
-        if (place.align == LabelAlign::Centre)
+        if (place.align == files::LabelAlign::Centre)
             left -= size.width() / 2.0;
-        else if (place.align == LabelAlign::Right)
+        else if (place.align == files::LabelAlign::Right)
             left -= size.width();
         label->setGeometry(int(std::lround(left)), int(std::lround(place.anchor.y() * sy)),
                            size.width(), size.height());
@@ -104,10 +103,11 @@ void PlotCanvas::placeLabels() {
 
 const std::vector<QLineF>& PlotCanvas::curve() {
     // One min/max pair per device pixel across the curve's width.
-    const double span = (plot::Right - plot::Left) * width() / m_layout.client.width();
+    const double span =
+        (files::plot::Right - files::plot::Left) * width() / m_layout.client.width();
     const int columns = std::max(1, int(std::ceil(span * devicePixelRatioF())));
     if (columns != m_curveColumns) {
-        m_curve = curveLines(m_drawing.ys, columns);
+        m_curve = files::curveLines(m_drawing.ys, columns);
         m_curveColumns = columns;
     }
     return m_curve;
@@ -117,18 +117,18 @@ void PlotCanvas::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(width() / m_layout.client.width(), height() / m_layout.client.height());
-    for (const PlotGuide& guide : m_layout.guides) {
+    for (const files::PlotGuide& guide : m_layout.guides) {
         painter.setPen(guidePen(guide.style));
         painter.drawLine(guide.line);
     }
     if (m_drawing.reference) {
         painter.setPen(cosmeticPen(Qt::red));
-        painter.drawLine(
-            QLineF(plot::Left, m_drawing.reference->y, plot::Right, m_drawing.reference->y));
+        painter.drawLine(QLineF(files::plot::Left, m_drawing.reference->y, files::plot::Right,
+                                m_drawing.reference->y));
     }
     const std::vector<QLineF>& lines = curve();
     painter.setPen(cosmeticPen(Qt::black));
     painter.drawLines(lines.data(), int(lines.size()));
 }
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

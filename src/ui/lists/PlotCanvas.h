@@ -6,7 +6,7 @@
 
 class QLabel;
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
 // The drawing area of a plot window: the fixed lines, the labels and the
 // curve, painted from the geometry in twips scaled to the area's size, so
@@ -15,7 +15,7 @@ class PlotCanvas : public QWidget {
     Q_OBJECT
 
 public:
-    PlotCanvas(PlotKind kind, PlotDrawing drawing, QWidget* parent = nullptr);
+    PlotCanvas(files::PlotKind kind, files::PlotDrawing drawing, QWidget* parent = nullptr);
 
     // The area's size at the screen's resolution, as designed.
     QSize sizeHint() const override;
@@ -28,11 +28,11 @@ private:
     void placeLabels();
     const std::vector<QLineF>& curve();
 
-    const PlotLayout& m_layout;
-    PlotDrawing m_drawing;
-    std::vector<std::pair<QLabel*, PlotLabelPlace>> m_labels;
+    const files::PlotLayout& m_layout;
+    files::PlotDrawing m_drawing;
+    std::vector<std::pair<QLabel*, files::PlotLabelPlace>> m_labels;
     std::vector<QLineF> m_curve; // for m_curveColumns pixel columns
     int m_curveColumns = -1;
 };
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
 namespace {
 
@@ -20,13 +20,13 @@ std::pair<QLineEdit*, QLineEdit*> addGroup(QWidget* dialog, const char* heading,
                                            const char* leftName, const char* leftCaption,
                                            const char* rightName, const char* rightCaption) {
     auto* group = new QGroupBox(QString::fromLatin1(heading), dialog);
-    platform::setGeometryTwips(group, left, 60, GroupWidth, GroupHeight);
+    setGeometryTwips(group, left, 60, GroupWidth, GroupHeight);
     const auto addBox = [dialog](const char* name, const char* caption, int boxLeft) {
         auto* label = new QLabel(QString::fromLatin1(caption), dialog);
-        platform::setGeometryTwips(label, boxLeft, 360, BoxWidth, 225);
+        setGeometryTwips(label, boxLeft, 360, BoxWidth, 225);
         auto* box = new QLineEdit(dialog);
         box->setObjectName(QString::fromLatin1(name));
-        platform::setGeometryTwips(box, boxLeft, 600, BoxWidth, BoxHeight);
+        setGeometryTwips(box, boxLeft, 600, BoxWidth, BoxHeight);
         return box;
     };
     return {addBox(leftName, leftCaption, left + 105), addBox(rightName, rightCaption, left + 750)};
@@ -34,12 +34,12 @@ std::pair<QLineEdit*, QLineEdit*> addGroup(QWidget* dialog, const char* heading,
 
 } // namespace
 
-PlotRange::PlotRange(PlotKind kind, const PlotLimits& limits, QWidget* parent)
+PlotRange::PlotRange(files::PlotKind kind, const files::PlotLimits& limits, QWidget* parent)
     : QDialog(parent), m_kind(kind), m_limits(limits) {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
-    setObjectName(kind == PlotKind::Signed ? QStringLiteral("Plot2Range")
-                                           : QStringLiteral("Plot1Range"));
+    setObjectName(kind == files::PlotKind::Signed ? QStringLiteral("Plot2Range")
+                                                  : QStringLiteral("Plot1Range"));
     setWindowTitle(QStringLiteral("Plot Range"));
     QFont small = font();
     small.setPointSizeF(8);
@@ -51,18 +51,18 @@ PlotRange::PlotRange(PlotKind kind, const PlotLimits& limits, QWidget* parent)
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("CmdOk"));
     ok->setDefault(true);
-    platform::setGeometryTwips(ok, 60, 1080, 2835, 450);
+    setGeometryTwips(ok, 60, 1080, 2835, 450);
     connect(ok, &QPushButton::clicked, this, &PlotRange::okClicked);
-    resize(platform::sizeFromTwips(this, 2955, 1650));
+    resize(sizeFromTwips(this, 2955, 1650));
     fill();
 }
 
-RangeTexts PlotRange::texts() const {
+files::RangeTexts PlotRange::texts() const {
     return {m_from->text(), m_to->text(), m_min->text(), m_max->text()};
 }
 
 void PlotRange::fill() {
-    const RangeTexts t = rangeTexts(m_limits);
+    const files::RangeTexts t = rangeTexts(m_limits);
     m_from->setText(t.from);
     m_to->setText(t.to);
     m_min->setText(t.min);
@@ -70,9 +70,9 @@ void PlotRange::fill() {
 }
 
 void PlotRange::resizeEvent(QResizeEvent* event) {
-    if (m_kind == PlotKind::Positive)
+    if (m_kind == files::PlotKind::Positive)
         fill();
     QDialog::resizeEvent(event);
 }
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

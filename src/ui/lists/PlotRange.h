@@ -6,7 +6,7 @@
 
 class QLineEdit;
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
 // "Plot Range": the records to draw (From, To) and the value limits (Min.,
 // Max.) of one plot window, "Plot2Range" for the signed plot and
@@ -17,10 +17,10 @@ class PlotRange : public QDialog {
     Q_OBJECT
 
 public:
-    PlotRange(PlotKind kind, const PlotLimits& limits, QWidget* parent = nullptr);
+    PlotRange(files::PlotKind kind, const files::PlotLimits& limits, QWidget* parent = nullptr);
 
-    PlotKind kind() const { return m_kind; }
-    RangeTexts texts() const;
+    files::PlotKind kind() const { return m_kind; }
+    files::RangeTexts texts() const;
 
 Q_SIGNALS:
     void okClicked();
@@ -31,12 +31,12 @@ protected:
 private:
     void fill();
 
-    PlotKind m_kind;
-    const PlotLimits& m_limits;
+    files::PlotKind m_kind;
+    const files::PlotLimits& m_limits;
     QLineEdit* m_from = nullptr;
     QLineEdit* m_to = nullptr;
     QLineEdit* m_min = nullptr;
     QLineEdit* m_max = nullptr;
 };
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

@@ -6,13 +6,13 @@
 #include <QAction>
 #include <QMenuBar>
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
-PlotWindow::PlotWindow(PlotKind kind, PlotDrawing drawing, platform::Printer& printer,
+PlotWindow::PlotWindow(files::PlotKind kind, files::PlotDrawing drawing, platform::Printer& printer,
                        platform::Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent, Qt::Window), m_kind(kind), m_printer(printer), m_dialogs(dialogs) {
     setAttribute(Qt::WA_DeleteOnClose);
-    const bool isSigned = kind == PlotKind::Signed;
+    const bool isSigned = kind == files::PlotKind::Signed;
     setObjectName(isSigned ? QStringLiteral("ListPlot2") : QStringLiteral("ListPlot1"));
     setWindowTitle(isSigned ? QStringLiteral("Plot Data/File") : QStringLiteral("Plot Data/File "));
     QAction* limit = menuBar()->addAction(QStringLiteral("Limit"));
@@ -27,7 +27,7 @@ PlotWindow::PlotWindow(PlotKind kind, PlotDrawing drawing, platform::Printer& pr
 }
 
 void PlotWindow::print() {
-    platform::printWindowImage(m_printer, m_dialogs, this, centralWidget());
+    printWindowImage(m_printer, m_dialogs, this, centralWidget());
 }
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

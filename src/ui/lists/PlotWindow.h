@@ -9,7 +9,7 @@ class Dialogs;
 class Printer;
 } // namespace tarnix::platform
 
-namespace tarnix::files {
+namespace tarnix::ui {
 
 // A plot window: "ListPlot2" (the signed plot, "Plot Data/File") or
 // "ListPlot1" (the positive plot, "Plot Data/File "), with the menus
@@ -19,10 +19,10 @@ class PlotWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    PlotWindow(PlotKind kind, PlotDrawing drawing, platform::Printer& printer,
+    PlotWindow(files::PlotKind kind, files::PlotDrawing drawing, platform::Printer& printer,
                platform::Dialogs& dialogs, QWidget* parent = nullptr);
 
-    PlotKind kind() const { return m_kind; }
+    files::PlotKind kind() const { return m_kind; }
     // The window's image on the printer; a failure is told, a cancel is not.
     void print();
 
@@ -30,9 +30,9 @@ Q_SIGNALS:
     void limitRequested();
 
 private:
-    PlotKind m_kind;
+    files::PlotKind m_kind;
     platform::Printer& m_printer;
     platform::Dialogs& m_dialogs;
 };
 
-} // namespace tarnix::files
+} // namespace tarnix::ui

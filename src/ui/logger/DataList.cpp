@@ -7,14 +7,13 @@
 #include <QLabel>
 #include <QPushButton>
 
-namespace tarnix::logger {
+namespace tarnix::ui {
 
 namespace {
 constexpr int TitleHeight = 360;
 }
 
-DataList::DataList(const files::ListContext& context, QWidget* parent)
-    : ListWindow(context, parent) {
+DataList::DataList(const ListContext& context, QWidget* parent) : ListWindow(context, parent) {
     setObjectName(QStringLiteral("DataList"));
     setWindowTitle(QStringLiteral("DataList"));
     m_title = new QLabel(this);
@@ -28,7 +27,7 @@ DataList::DataList(const files::ListContext& context, QWidget* parent)
             [this] { plotList(files::PlotSource::DataList); });
     connect(addButton("CmdDprint", QStringLiteral("Print")), &QPushButton::clicked, this,
             &ListWindow::printList);
-    resize(platform::sizeFromTwips(this, 6600, 5400));
+    resize(sizeFromTwips(this, 6600, 5400));
     layOutNow();
 }
 
@@ -36,7 +35,7 @@ void DataList::listSet(const std::vector<files::RecordFields>& records, int numb
     // No event loop runs in between: a count per record would never be seen.
     for (const files::RecordFields& fields : records)
         model().appendRecord(fields);
-    m_title->setText(downloadTitle(QString::number(records.size()), number));
+    m_title->setText(logger::downloadTitle(QString::number(records.size()), number));
 }
 
 void DataList::setTitle(const QString& text) {
@@ -48,9 +47,9 @@ QString DataList::title() const {
 }
 
 void DataList::layOut(int w, int h) {
-    platform::setGeometryTwips(m_title, 60, 60, w - 120, TitleHeight);
+    setGeometryTwips(m_title, 60, 60, w - 120, TitleHeight);
     placeGrid(60, TitleHeight + 120, w - 120, h - TitleHeight - ButtonHeight - 300);
     placeButtons(h - ButtonHeight - 90);
 }
 
-} // namespace tarnix::logger
+} // namespace tarnix::ui

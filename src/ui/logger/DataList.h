@@ -7,14 +7,14 @@
 
 class QLabel;
 
-namespace tarnix::logger {
+namespace tarnix::ui {
 
 // The records of one logger set: a title panel, the list, Save, Plot and Print.
-class DataList : public files::ListWindow {
+class DataList : public ListWindow {
     Q_OBJECT
 
 public:
-    DataList(const files::ListContext& context, QWidget* parent = nullptr);
+    DataList(const ListContext& context, QWidget* parent = nullptr);
 
     // Lists the records of set `number`; the title counts them as they are
     // listed and then gives the total.
@@ -28,4 +28,4 @@ private:
     QLabel* m_title = nullptr;
 };
 
-} // namespace tarnix::logger
+} // namespace tarnix::ui

@@ -1,5 +1,6 @@
 #include "ui/logger/Memory.h"
 
+#include "core/LoggerDownload.h"
 #include "core/MeterActions.h"
 #include "core/SharedState.h"
 #include "logger/MemoryDump.h"
@@ -16,7 +17,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-namespace tarnix::logger {
+namespace tarnix::ui {
 
 namespace {
 const QString Wait = QStringLiteral("Wait");
@@ -26,17 +27,17 @@ QLabel* framedLabel(QWidget* window, const char* frameName, const char* caption,
     auto* frame = new QGroupBox(QString::fromLatin1(caption), window);
     frame->setObjectName(QString::fromLatin1(frameName));
     frame->setAlignment(Qt::AlignHCenter);
-    platform::setGeometryTwips(frame, left, top, width, height);
+    setGeometryTwips(frame, left, top, width, height);
     auto* label = new QLabel(frame);
     label->setObjectName(QString::fromLatin1(labelName));
     label->setAlignment(Qt::AlignCenter);
-    platform::setGeometryTwips(label, 60, 220, width - 120, height - 270);
+    setGeometryTwips(label, 60, 220, width - 120, height - 270);
     return label;
 }
 } // namespace
 
-Memory::Memory(const LoggerHeader& header, int pcYear, core::SharedState& state,
-               core::MeterActions& actions, const files::ListContext& lists, QWidget* parent)
+Memory::Memory(const logger::LoggerHeader& header, int pcYear, core::SharedState& state,
+               core::MeterActions& actions, const ListContext& lists, QWidget* parent)
     : QWidget(parent, Qt::Window), m_header(header), m_year(pcYear), m_state(state),
       m_actions(actions), m_lists(lists) {
     setObjectName(QStringLiteral("Memory"));
@@ -59,13 +60,13 @@ void Memory::build() {
     const auto button = [this](const char* name, const char* caption, int top) {
         auto* b = new QPushButton(QString::fromLatin1(caption), this);
         b->setObjectName(QString::fromLatin1(name));
-        platform::setGeometryTwips(b, 60, top, 1800, 330);
+        setGeometryTwips(b, 60, top, 1800, 330);
         return b;
     };
     const auto field = [this](const char* name, int top) {
         auto* f = new QLineEdit(this);
         f->setObjectName(QString::fromLatin1(name));
-        platform::setGeometryTwips(f, 1920, top, 1200, 330);
+        setGeometryTwips(f, 1920, top, 1200, 330);
         return f;
     };
     m_idButton = button("CmdIdCode", "Id Code", 600);
@@ -85,29 +86,29 @@ void Memory::build() {
         auto* frame = new QGroupBox(QString::fromLatin1(caption), this);
         frame->setObjectName(QString::fromLatin1(frameName));
         frame->setAlignment(Qt::AlignHCenter);
-        platform::setGeometryTwips(frame, left, 2460, 1500, 600);
+        setGeometryTwips(frame, left, 2460, 1500, 600);
         auto* combo = new QComboBox(frame);
         combo->setObjectName(QString::fromLatin1(name));
         combo->addItems(entries);
         combo->setCurrentIndex(-1); // no selection until the header preselects one
-        platform::setGeometryTwips(combo, 60, 230, 1380, 320);
+        setGeometryTwips(combo, 60, 230, 1380, 320);
         return combo;
     };
     QStringList modes;
-    for (const char16_t* name : RecordingModeNames)
+    for (const char16_t* name : logger::RecordingModeNames)
         modes << QString::fromUtf16(name);
     QStringList bauds;
-    for (const int baud : BaudRateEntries)
+    for (const int baud : logger::BaudRateEntries)
         bauds << QString::number(baud);
     m_recordingMode = list("CmdRecordingMode", "Rec Mode", "ComboRecordingMode", 60, modes);
     m_baudRate = list("SSPanel6", "Baud Rate", "ComboBaudRate", 1620, bauds);
 
     m_message = new QLabel(this);
     m_message->setObjectName(QStringLiteral("LblMessage"));
-    platform::setGeometryTwips(m_message, 60, 3120, 2000, 330);
+    setGeometryTwips(m_message, 60, 3120, 2000, 330);
     m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("CmdCancel"));
-    platform::setGeometryTwips(m_cancel, 2160, 3120, 960, 330);
+    setGeometryTwips(m_cancel, 2160, 3120, 960, 330);
     m_cancel->hide();
 
     m_grid = new QTableWidget(0, 4, this);
@@ -122,28 +123,23 @@ void Memory::build() {
     const char* templates[] = {" 00 ", " Function ", " 200K OHM", " 65535 "};
     for (int c = 0; c < 4; ++c)
         m_grid->setColumnWidth(c, metrics.horizontalAdvance(QString::fromLatin1(templates[c])) + 8);
-    platform::setGeometryTwips(m_grid, 3300, 60, 3840, 3390);
-    resize(platform::sizeFromTwips(this, 7200, 3570));
+    setGeometryTwips(m_grid, 3300, 60, 3840, 3390);
+    resize(sizeFromTwips(this, 7200, 3570));
 
-    connect(m_idButton, &QPushButton::clicked, this, [this] {
-        if (!m_actions.refusedWhileRecording())
-            writeSettings(idCodeWrites(QStringView(m_idCode->text())), false);
-    });
+    connect(m_idButton, &QPushButton::clicked, this,
+            [this] { writeSettings(logger::idCodeWrites(QStringView(m_idCode->text())), false); });
     connect(m_rateButton, &QPushButton::clicked, this, [this] {
-        if (!m_actions.refusedWhileRecording())
-            writeSettings(sampleRateWrites(QStringView(m_sampleRate->text())), false);
+        writeSettings(logger::sampleRateWrites(QStringView(m_sampleRate->text())), false);
     });
     connect(m_recordingMode, &QComboBox::currentIndexChanged, this, [this](int entry) {
-        if (m_actions.refusedWhileRecording())
-            return;
-        if (const auto w = recordingModeWrite(entry))
-            writeSettings(ByteWrites{*w}, true);
+        if (const auto w = logger::recordingModeWrite(entry))
+            writeSettings(logger::ByteWrites{*w}, true);
     });
     connect(m_baudRate, &QComboBox::currentIndexChanged, this, [this](int entry) {
-        if (m_actions.refusedWhileRecording() || entry < 0)
+        if (entry < 0)
             return;
-        if (const auto w = baudSettingWrite(BaudRateEntries[entry]))
-            writeSettings(ByteWrites{*w}, true);
+        if (const auto w = logger::baudSettingWrite(logger::BaudRateEntries[entry]))
+            writeSettings(logger::ByteWrites{*w}, true);
     });
     connect(m_grid, &QTableWidget::cellClicked, this,
             [this](int row, int) { downloadSet(row + 1); });
@@ -152,15 +148,15 @@ void Memory::build() {
 
 void Memory::fill() {
     m_writeCounts->setText(QString::number(m_header.writeCount));
-    m_memorySize->setText(memorySizeText(m_header.memorySizeK));
-    m_clock->setText(clockText(m_header.clock, yearDigits(m_year)));
+    m_memorySize->setText(logger::memorySizeText(m_header.memorySizeK));
+    m_clock->setText(clockText(m_header.clock, logger::yearDigits(m_year)));
     m_rangeChanges->setText(QString::number(m_header.rangeChanges));
     m_failCounts->setText(QString::number(m_header.failCount));
     m_idCode->setText(QString::number(m_header.idCode));
-    m_sampleRate->setText(intervalText(m_header.intervalUnits));
+    m_sampleRate->setText(logger::intervalText(m_header.intervalUnits));
     m_grid->setRowCount(int(m_header.sets.size()));
     for (int r = 0; r < int(m_header.sets.size()); ++r) {
-        const RecordSet& s = m_header.sets[std::size_t(r)];
+        const logger::RecordSet& s = m_header.sets[std::size_t(r)];
         const QString cells[] = {QString::number(s.number), s.function, s.range, s.countText()};
         for (int c = 0; c < 4; ++c)
             m_grid->setItem(r, c, new QTableWidgetItem(cells[c]));
@@ -174,9 +170,9 @@ void Memory::preselectLists() {
     if (m_downloading)
         return;
     m_recordingMode->setCurrentIndex(std::clamp(m_header.recordingMode, 0, 2));
-    const int baud = baudRateOfCode(m_header.baudCode);
+    const int baud = logger::baudRateOfCode(m_header.baudCode);
     for (int i = 0; i < 4; ++i)
-        if (BaudRateEntries[i] == baud)
+        if (logger::BaudRateEntries[i] == baud)
             m_baudRate->setCurrentIndex(i);
 }
 
@@ -195,12 +191,9 @@ void Memory::closeEvent(QCloseEvent* event) {
     Q_EMIT closed();
 }
 
-void Memory::writeSettings(const std::optional<ByteWrites>& writes, bool flushFirst) {
-    if (!writes) {
-        m_lists.dialogs.messageFor(this, QString::fromUtf16(InvalidEntryMessage),
-                                   platform::MessageIcon::Critical);
+void Memory::writeSettings(const std::optional<logger::ByteWrites>& writes, bool flushFirst) {
+    if (m_actions.refusesSettingsChange(writes, this))
         return;
-    }
     // The settings stay off until this write is done, also while it waits for
     // a running poll: a second change cannot overtake or be lost.
     QPointer<Memory> self(this);
@@ -229,47 +222,20 @@ void Memory::setControlsEnabled(bool enabled) {
     m_cancel->setVisible(!enabled);
 }
 
-namespace {
-// Why a dump ended before its last byte, for the user.
-QString dumpEndText(const DumpResult& result, bool listed) {
-    const QString why = result.end == DumpResult::End::TimedOut
-                            ? QStringLiteral("The meter stopped sending")
-                            : QStringLiteral("The meter's port went away");
-    return QStringLiteral("%1 after %2 of %3 bytes; %4")
-        .arg(why)
-        .arg(result.bytes.size())
-        .arg(DumpLength)
-        .arg(listed ? QStringLiteral("the records received are listed.")
-                    : QStringLiteral("no record of this set arrived."));
-}
-} // namespace
-
 // The end of a download: what came is listed, and an early end said.
-void Memory::listDownload(const DumpResult& result, const RecordSet& set, int number) {
+void Memory::listDownload(const logger::DumpResult& result, const logger::RecordSet& set,
+                          int number) {
     m_message->clear();
     m_downloading = false;
     setControlsEnabled(true);
-    if (result.end == DumpResult::End::Cancelled)
-        return;
-    const SetDownload download = logger::downloadSet(result.dump(), set, m_year);
-    // A dump that ended early lists what came, and says so; one that brought
-    // no record of the set opens no list.
-    const bool listed = result.complete() || !download.records.empty();
-    if (listed) {
+    const core::DownloadOutcome outcome = core::downloadOutcome(result, set, m_year);
+    if (outcome.records) {
         m_dataList = new DataList(m_lists, parentWidget());
         m_dataList->show();
-        m_dataList->listSet(download.records, number);
+        m_dataList->listSet(*outcome.records, number);
     }
-    if (!result.complete())
-        m_lists.dialogs.messageFor(this, dumpEndText(result, listed),
-                                   platform::MessageIcon::Exclamation);
-    else if (download.leftOut > 0)
-        m_lists.dialogs.messageFor(
-            this,
-            QStringLiteral("%1 records of this set lie beyond the meter's memory and could "
-                           "not be taken.")
-                .arg(download.leftOut),
-            platform::MessageIcon::Exclamation);
+    if (!outcome.warning.isEmpty())
+        m_lists.dialogs.messageFor(this, outcome.warning, platform::MessageIcon::Exclamation);
 }
 
 void Memory::downloadSet(int number) {
@@ -283,7 +249,7 @@ void Memory::downloadSet(int number) {
     if (QWidget* owner = parentWidget())
         for (DataList* list : owner->findChildren<DataList*>(Qt::FindDirectChildrenOnly))
             list->close();
-    const RecordSet set = *m_header.set(number);
+    const logger::RecordSet set = *m_header.set(number);
     QPointer<Memory> self(this);
     m_downloading = true;
     m_cancelRequested = false;
@@ -293,10 +259,10 @@ void Memory::downloadSet(int number) {
         [this, self](qint64 received) {
             if (!self || m_cancelRequested)
                 return false;
-            m_message->setText(dumpProgress(received));
+            m_message->setText(logger::dumpProgress(received));
             return true;
         },
-        [this, self, set, number](const DumpResult& result) {
+        [this, self, set, number](const logger::DumpResult& result) {
             if (self)
                 listDownload(result, set, number);
         });
@@ -306,4 +272,4 @@ void Memory::downloadSet(int number) {
     }
 }
 
-} // namespace tarnix::logger
+} // namespace tarnix::ui

@@ -20,7 +20,7 @@ class MeterActions;
 class SharedState;
 } // namespace tarnix::core
 
-namespace tarnix::logger {
+namespace tarnix::ui {
 
 class DataList;
 
@@ -31,8 +31,8 @@ class Memory : public QWidget {
     Q_OBJECT
 
 public:
-    Memory(const LoggerHeader& header, int pcYear, core::SharedState& state,
-           core::MeterActions& actions, const files::ListContext& lists, QWidget* parent = nullptr);
+    Memory(const logger::LoggerHeader& header, int pcYear, core::SharedState& state,
+           core::MeterActions& actions, const ListContext& lists, QWidget* parent = nullptr);
     ~Memory() override;
 
     DataList* dataList() const;
@@ -50,16 +50,16 @@ private:
     void build();
     void fill();
     void preselectLists();
-    void writeSettings(const std::optional<ByteWrites>& writes, bool flushFirst);
+    void writeSettings(const std::optional<logger::ByteWrites>& writes, bool flushFirst);
     void setControlsEnabled(bool enabled);
     void setSettingsEnabled(bool enabled);
-    void listDownload(const DumpResult& result, const RecordSet& set, int number);
+    void listDownload(const logger::DumpResult& result, const logger::RecordSet& set, int number);
 
-    LoggerHeader m_header;
+    logger::LoggerHeader m_header;
     int m_year;
     core::SharedState& m_state;
     core::MeterActions& m_actions;
-    files::ListContext m_lists;
+    ListContext m_lists;
     QTableWidget* m_grid = nullptr;
     QLineEdit* m_idCode = nullptr;
     QLineEdit* m_sampleRate = nullptr;
@@ -80,4 +80,4 @@ private:
     bool m_cancelRequested = false;
 };
 
-} // namespace tarnix::logger
+} // namespace tarnix::ui

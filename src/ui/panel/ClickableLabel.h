@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-namespace tarnix::panel {
+namespace tarnix::ui {
 
 // A label that reports clicks (the value display sends "EEE" when clicked).
 class ClickableLabel : public QLabel {
@@ -23,4 +23,4 @@ protected:
     }
 };
 
-} // namespace tarnix::panel
+} // namespace tarnix::ui

@@ -28,7 +28,7 @@
 #include <algorithm>
 #include <utility>
 
-namespace tarnix::panel {
+namespace tarnix::ui {
 
 namespace {
 
@@ -60,8 +60,8 @@ Panel::Panel(core::MeterSession& session, platform::Dialogs& dialogs, platform::
         m_dialogs.messageFor(this, QStringLiteral("The recording has stopped: %1").arg(error),
                              platform::MessageIcon::Critical);
     });
-    m_views = new views::LiveViews(
-        {m_state, m_sampling, m_link.clock(), m_printer, m_dialogs, this}, this);
+    m_views =
+        new LiveViews({m_state, m_sampling, m_link.clock(), m_printer, m_dialogs, this}, this);
     m_sampling.setViewStep([this] { return !m_views || m_views->sampleStep(); });
     build();
     addShortcuts();
@@ -73,7 +73,7 @@ QLabel* Panel::addLabel(QWidget* parent, const char* name, int left, int top, in
                         int height) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
-    platform::setGeometryTwips(label, left, top, width, height);
+    setGeometryTwips(label, left, top, width, height);
     label->setAlignment(Qt::AlignCenter);
     return label;
 }
@@ -83,7 +83,7 @@ QGroupBox* Panel::addFrame(const char* name, const char* caption, int left, int 
     auto* frame = new QGroupBox(QString::fromLatin1(caption), this);
     frame->setObjectName(QString::fromLatin1(name));
     frame->setAlignment(Qt::AlignHCenter);
-    platform::setGeometryTwips(frame, left, top, width, height);
+    setGeometryTwips(frame, left, top, width, height);
     return frame;
 }
 
@@ -91,7 +91,7 @@ QPushButton* Panel::addButton(const char* name, const char* caption, int left, i
                               int height) {
     auto* button = new QPushButton(QString::fromLatin1(caption), this);
     button->setObjectName(QString::fromLatin1(name));
-    platform::setGeometryTwips(button, left, top, width, height);
+    setGeometryTwips(button, left, top, width, height);
     return button;
 }
 
@@ -196,7 +196,7 @@ void Panel::build() {
     auto* valueFrame = addFrame("SSPanel4", "VALUE", Left, top, FullWidth, ValueHeight);
     m_value = new ClickableLabel(valueFrame);
     m_value->setObjectName(QStringLiteral("LblVal"));
-    platform::setGeometryTwips(m_value, 60, 190, FullWidth - 120, ValueHeight - 220);
+    setGeometryTwips(m_value, 60, 190, FullWidth - 120, ValueHeight - 220);
     m_value->setAlignment(Qt::AlignCenter);
     QFont big(QStringLiteral("DejaVu Sans Mono"));
     big.setPointSize(20);
@@ -284,11 +284,11 @@ void Panel::build() {
     connect(b.list, &QPushButton::clicked, this, &Panel::openLiveList);
     connect(b.system, &QPushButton::clicked, this, [this] { m_actions.setLoggerClock(); });
     connect(b.memory, &QPushButton::clicked, this, &Panel::readLogger);
-    connect(b.digital, &QPushButton::clicked, m_views, &views::LiveViews::openDigital);
-    connect(b.analog, &QPushButton::clicked, m_views, &views::LiveViews::openAnalog);
-    connect(b.graph, &QPushButton::clicked, m_views, &views::LiveViews::showRangeChart);
+    connect(b.digital, &QPushButton::clicked, m_views, &LiveViews::openDigital);
+    connect(b.analog, &QPushButton::clicked, m_views, &LiveViews::openAnalog);
+    connect(b.graph, &QPushButton::clicked, m_views, &LiveViews::showRangeChart);
 
-    const QSize laidOut = platform::sizeFromTwips(this, InsideWidth, InsideHeight);
+    const QSize laidOut = sizeFromTwips(this, InsideWidth, InsideHeight);
     resize(laidOut);
     setMinimumSize(laidOut);
 }
@@ -383,13 +383,13 @@ void Panel::openAlarmSetUp() {
     if (m_state.reading.functionText == QStringView(meter::FrequencyFunction))
         return;
     if (!m_alarmSetUp) // one already open comes forward with what was typed in it
-        m_alarmSetUp = new alarm::AlarmSetUp(m_state, m_actions, m_dialogs, this);
-    platform::bringForward(m_alarmSetUp);
+        m_alarmSetUp = new AlarmSetUp(m_state, m_actions, m_dialogs, this);
+    bringForward(m_alarmSetUp);
 }
 
-files::ListContext Panel::listContext() {
+ListContext Panel::listContext() {
     if (!m_plots)
-        m_plots = new files::PlotBoard(m_dialogs, m_printer, this);
+        m_plots = new PlotBoard(m_dialogs, m_printer, this);
     return {m_state.data, m_dialogs, m_printer, m_link.clock(), &m_cycle.timer(), m_plots};
 }
 
@@ -406,7 +406,7 @@ void Panel::openFile() {
 
 void Panel::openDataFile(const QString& path) {
     // The list shown so far goes only once the new one has loaded: a cancel keeps it.
-    QPointer<files::FileList> list = new files::FileList(listContext(), this);
+    QPointer<FileList> list = new FileList(listContext(), this);
     list->show();
     if (!list->load(path)) {
         if (list)
@@ -427,13 +427,13 @@ void Panel::addShortcuts() {
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this,
             &QWidget::close);
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
-            [this] { app::showAbout(m_dialogs, this); });
+            [this] { showAbout(m_dialogs, this); });
 }
 
 void Panel::openLiveList() {
     if (m_liveList)
         m_liveList->close(); // a new list starts empty
-    m_liveList = new views::RealTimeList(listContext(), this);
+    m_liveList = new RealTimeList(listContext(), this);
     connect(&m_sampling, &core::SamplingClock::sampleTaken, m_liveList,
             [list = m_liveList.data(), this](const QDateTime& at) {
                 list->addSample(at, m_state.reading);
@@ -441,7 +441,7 @@ void Panel::openLiveList() {
     m_liveList->show();
 }
 
-logger::Memory* Panel::memoryWindow() const {
+Memory* Panel::memoryWindow() const {
     return m_memory;
 }
 
@@ -454,9 +454,8 @@ void Panel::readLogger() {
     m_actions.readLoggerHeader(
         [this](const std::array<std::uint8_t, logger::HeaderLength>& header) {
             // Shown once the wire is free: its lists write their entries as they appear.
-            m_memory =
-                new logger::Memory(logger::decodeHeader(header), m_link.clock().now().date().year(),
-                                   m_state, m_actions, listContext(), this);
+            m_memory = new Memory(logger::decodeHeader(header), m_link.clock().now().date().year(),
+                                  m_state, m_actions, listContext(), this);
             m_memory->show();
         });
 }
@@ -484,4 +483,4 @@ void Panel::saveOrStop() {
         m_dialogs.messageFor(this, error, platform::MessageIcon::Critical);
 }
 
-} // namespace tarnix::panel
+} // namespace tarnix::ui

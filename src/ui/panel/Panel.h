@@ -10,9 +10,6 @@ class QLabel;
 class QPushButton;
 class QGroupBox;
 
-namespace tarnix::alarm {
-class AlarmSetUp;
-}
 namespace tarnix::link {
 class Rs232;
 }
@@ -20,20 +17,15 @@ namespace tarnix::platform {
 class Dialogs;
 class Printer;
 } // namespace tarnix::platform
-namespace tarnix::files {
+namespace tarnix::ui {
+
+class AlarmSetUp;
 class FileList;
 class PlotBoard;
 struct ListContext;
-} // namespace tarnix::files
-namespace tarnix::views {
 class LiveViews;
 class RealTimeList;
-} // namespace tarnix::views
-namespace tarnix::logger {
 class Memory;
-}
-
-namespace tarnix::panel {
 
 class ClickableLabel;
 
@@ -51,8 +43,8 @@ public:
     core::SharedState& state() { return m_state; }
     core::PollingCycle& cycle() { return m_cycle; }
     core::SamplingClock& sampling() { return m_sampling; }
-    logger::Memory* memoryWindow() const;
-    views::LiveViews& views() { return *m_views; }
+    Memory* memoryWindow() const;
+    LiveViews& views() { return *m_views; }
 
     // Opens the port at 1200 baud and starts both timers. On failure shows
     // "No device found, try again!" with the reason and returns false: the
@@ -90,7 +82,7 @@ private:
     void addShortcuts();
     void openLiveList();
     void readLogger();
-    files::ListContext listContext();
+    ListContext listContext();
 
     link::Rs232& m_link;
     platform::Dialogs& m_dialogs;
@@ -115,12 +107,12 @@ private:
     QGroupBox* m_highPanel = nullptr;
     QGroupBox* m_lowPanel = nullptr;
     core::AlarmColour m_shownAlarmColour = core::AlarmColour::Unset;
-    QPointer<alarm::AlarmSetUp> m_alarmSetUp;
-    QPointer<files::FileList> m_fileList;
-    files::PlotBoard* m_plots = nullptr; // made with the first list, a child of the panel
-    QPointer<views::RealTimeList> m_liveList;
-    QPointer<logger::Memory> m_memory;
-    views::LiveViews* m_views = nullptr; // a child: deleted with the panel
+    QPointer<AlarmSetUp> m_alarmSetUp;
+    QPointer<FileList> m_fileList;
+    PlotBoard* m_plots = nullptr; // made with the first list, a child of the panel
+    QPointer<RealTimeList> m_liveList;
+    QPointer<Memory> m_memory;
+    LiveViews* m_views = nullptr; // a child: deleted with the panel
 };
 
-} // namespace tarnix::panel
+} // namespace tarnix::ui

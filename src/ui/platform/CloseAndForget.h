@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-namespace tarnix::platform {
+namespace tarnix::ui {
 
 // Closes a window that deletes itself on close and forgets it at once: the
 // object goes at the next turn of the event loop, and whoever holds the
@@ -13,4 +13,4 @@ template <typename Window> void closeAndForget(QPointer<Window>& window) {
     window = nullptr;
 }
 
-} // namespace tarnix::platform
+} // namespace tarnix::ui

@@ -1,6 +1,6 @@
 #include "ui/platform/DesignFonts.h"
 
-namespace tarnix::platform {
+namespace tarnix::ui {
 
 namespace {
 QFont designFont(const QString& family, QFont::StyleHint hint, double points, bool bold) {
@@ -20,4 +20,4 @@ QFont msSansSerif(double points, bool bold) {
     return designFont(QStringLiteral("MS Sans Serif"), QFont::SansSerif, points, bold);
 }
 
-} // namespace tarnix::platform
+} // namespace tarnix::ui

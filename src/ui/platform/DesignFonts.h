@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-namespace tarnix::platform {
+namespace tarnix::ui {
 
 // The windows' fonts by their designed names. Where a name is not installed,
 // fontconfig picks a look-alike (Liberation Serif for Times New Roman) and
@@ -10,4 +10,4 @@ namespace tarnix::platform {
 QFont timesNewRoman(double points, bool bold);
 QFont msSansSerif(double points, bool bold);
 
-} // namespace tarnix::platform
+} // namespace tarnix::ui

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace tarnix::platform {
+namespace tarnix::ui {
 
 namespace {
 
@@ -58,4 +58,4 @@ void DisplayOpening::handle(QtMsgType type, const QMessageLogContext& context,
     opening->m_held.push_back({type, context.category, text});
 }
 
-} // namespace tarnix::platform
+} // namespace tarnix::ui

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <vector>
 
-namespace tarnix::platform {
+namespace tarnix::ui {
 
 // True when Qt would put the windows on X or Wayland: the default, or what
 // `platformOption` (-platform on the command line) or else QT_QPA_PLATFORM
@@ -39,4 +39,4 @@ private:
     std::vector<Held> m_held;
 };
 
-} // namespace tarnix::platform
+} // namespace tarnix::ui

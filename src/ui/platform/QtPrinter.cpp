@@ -12,7 +12,7 @@
 #include <QSaveFile>
 #include <QWidget>
 
-namespace tarnix::platform {
+namespace tarnix::ui {
 
 namespace {
 
@@ -61,7 +61,7 @@ struct Target {
     }
 };
 
-class QtTextPrintJob final : public TextPrintJob {
+class QtTextPrintJob final : public platform::TextPrintJob {
 public:
     explicit QtTextPrintJob(Target target) : m_target(std::move(target)) {}
     ~QtTextPrintJob() override {
@@ -127,7 +127,7 @@ private:
 // The system's printer, or a PDF file named by the user. False, with
 // `error` set or `cancelled` true, when there is nowhere to print.
 bool openTarget(Target& target, const QString& documentName, QtPrinter::Output output,
-                Dialogs& dialogs, QString& error, bool& cancelled) {
+                platform::Dialogs& dialogs, QString& error, bool& cancelled) {
     error.clear();
     cancelled = false;
     if (output == QtPrinter::Output::SystemPrinter) {
@@ -162,9 +162,10 @@ bool openTarget(Target& target, const QString& documentName, QtPrinter::Output o
 
 } // namespace
 
-QtPrinter::QtPrinter(Dialogs& dialogs, Output output) : m_dialogs(dialogs), m_output(output) {}
+QtPrinter::QtPrinter(platform::Dialogs& dialogs, Output output)
+    : m_dialogs(dialogs), m_output(output) {}
 
-std::unique_ptr<TextPrintJob> QtPrinter::beginText(const QString& documentName) {
+std::unique_ptr<platform::TextPrintJob> QtPrinter::beginText(const QString& documentName) {
     Target target;
     if (!openTarget(target, documentName, m_output, m_dialogs, m_error, m_cancelled))
         return nullptr;
@@ -197,4 +198,4 @@ bool QtPrinter::printWindow(QWidget* window) {
     return m_error.isEmpty();
 }
 
-} // namespace tarnix::platform
+} // namespace tarnix::ui

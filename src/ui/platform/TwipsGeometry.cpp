@@ -7,12 +7,12 @@
 #include <QWidget>
 #include <cmath>
 
-namespace tarnix::platform {
+namespace tarnix::ui {
 
 void setGeometryTwips(QWidget* widget, int left, int top, int width, int height) {
     const double dx = widget->logicalDpiX(), dy = widget->logicalDpiY();
-    widget->setGeometry(twipsToPixels(left, dx), twipsToPixels(top, dy), twipsToPixels(width, dx),
-                        twipsToPixels(height, dy));
+    widget->setGeometry(platform::twipsToPixels(left, dx), platform::twipsToPixels(top, dy),
+                        platform::twipsToPixels(width, dx), platform::twipsToPixels(height, dy));
 }
 
 void setGeometryTwips(QWidget* widget, const QRectF& twips) {
@@ -21,13 +21,13 @@ void setGeometryTwips(QWidget* widget, const QRectF& twips) {
 }
 
 void moveTwips(QWidget* widget, QPointF twips) {
-    widget->move(twipsToPixels(twips.x(), widget->logicalDpiX()),
-                 twipsToPixels(twips.y(), widget->logicalDpiY()));
+    widget->move(platform::twipsToPixels(twips.x(), widget->logicalDpiX()),
+                 platform::twipsToPixels(twips.y(), widget->logicalDpiY()));
 }
 
 QSize sizeFromTwips(const QWidget* widget, int width, int height) {
-    return {twipsToPixels(width, widget->logicalDpiX()),
-            twipsToPixels(height, widget->logicalDpiY())};
+    return {platform::twipsToPixels(width, widget->logicalDpiX()),
+            platform::twipsToPixels(height, widget->logicalDpiY())};
 }
 
 namespace {
@@ -38,22 +38,24 @@ QSizeF frameTwips(const QWidget* window) {
     const QSize px = window->frameGeometry().size() - window->size();
     if (px.width() <= 0 && px.height() <= 0)
         return DesignFrame;
-    return {pixelsToTwips(px.width(), window->logicalDpiX()),
-            pixelsToTwips(px.height(), window->logicalDpiY())};
+    return {platform::pixelsToTwips(px.width(), window->logicalDpiX()),
+            platform::pixelsToTwips(px.height(), window->logicalDpiY())};
 }
 
 } // namespace
 
 QSizeF outerSizeTwips(const QWidget* window) {
     const QSizeF frame = frameTwips(window);
-    return {std::round(pixelsToTwips(window->width(), window->logicalDpiX()) + frame.width()),
-            std::round(pixelsToTwips(window->height(), window->logicalDpiY()) + frame.height())};
+    return {
+        std::round(platform::pixelsToTwips(window->width(), window->logicalDpiX()) + frame.width()),
+        std::round(platform::pixelsToTwips(window->height(), window->logicalDpiY()) +
+                   frame.height())};
 }
 
 void resizeOuterTwips(QWidget* window, QSizeF twips) {
     const QSizeF frame = frameTwips(window);
-    window->resize(twipsToPixels(twips.width() - frame.width(), window->logicalDpiX()),
-                   twipsToPixels(twips.height() - frame.height(), window->logicalDpiY()));
+    window->resize(platform::twipsToPixels(twips.width() - frame.width(), window->logicalDpiX()),
+                   platform::twipsToPixels(twips.height() - frame.height(), window->logicalDpiY()));
 }
 
-} // namespace tarnix::platform
+} // namespace tarnix::ui

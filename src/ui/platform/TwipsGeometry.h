@@ -6,7 +6,7 @@ class QSizeF;
 class QRectF;
 class QPointF;
 
-namespace tarnix::platform {
+namespace tarnix::ui {
 
 // Places a widget at a rectangle given in twips inside its parent, at the
 // screen's logical resolution.
@@ -27,4 +27,4 @@ QSizeF outerSizeTwips(const QWidget* window);
 // the inner area takes the rest.
 void resizeOuterTwips(QWidget* window, QSizeF twips);
 
-} // namespace tarnix::platform
+} // namespace tarnix::ui

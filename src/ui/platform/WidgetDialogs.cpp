@@ -8,7 +8,7 @@
 #include <QRegularExpression>
 #include <limits>
 
-namespace tarnix::platform {
+namespace tarnix::ui {
 
 namespace {
 
@@ -16,15 +16,15 @@ QString windowTitle(const QString& title) {
     return title.isEmpty() ? QStringLiteral("Tarnix") : title;
 }
 
-QMessageBox::Icon boxIcon(MessageIcon icon) {
+QMessageBox::Icon boxIcon(platform::MessageIcon icon) {
     switch (icon) {
-    case MessageIcon::Critical:
+    case platform::MessageIcon::Critical:
         return QMessageBox::Critical;
-    case MessageIcon::Exclamation:
+    case platform::MessageIcon::Exclamation:
         return QMessageBox::Warning;
-    case MessageIcon::Information:
+    case platform::MessageIcon::Information:
         return QMessageBox::Information;
-    case MessageIcon::None:
+    case platform::MessageIcon::None:
         break;
     }
     return QMessageBox::NoIcon;
@@ -95,7 +95,7 @@ private:
     bool m_hidden;
 };
 
-void WidgetDialogs::messageFor(QObject* window, const QString& text, MessageIcon icon,
+void WidgetDialogs::messageFor(QObject* window, const QString& text, platform::MessageIcon icon,
                                const QString& title) {
     const ProgressAside aside(*this);
     run(new QMessageBox(boxIcon(icon), windowTitle(title), text, QMessageBox::Ok, owner(window)));
@@ -111,7 +111,7 @@ bool WidgetDialogs::retry(const QString& text) {
 
 namespace {
 // A progress bar with Cancel, shown only once the work has taken a moment.
-class ProgressBox final : public Progress {
+class ProgressBox final : public platform::Progress {
 public:
     ProgressBox(QWidget* owner, const QString& text)
         : m_box(new QProgressDialog(text, QStringLiteral("Cancel"), 0, 100, owner)) {
@@ -144,7 +144,8 @@ private:
 };
 } // namespace
 
-std::unique_ptr<Progress> WidgetDialogs::progressFor(QObject* window, const QString& text) {
+std::unique_ptr<platform::Progress> WidgetDialogs::progressFor(QObject* window,
+                                                               const QString& text) {
     auto progress = std::make_unique<ProgressBox>(owner(window), text);
     m_progress = progress->box();
     return progress;
@@ -205,4 +206,4 @@ QString WidgetDialogs::openFileName(const QString& filter) {
     return fileName(QFileDialog::AcceptOpen, filter);
 }
 
-} // namespace tarnix::platform
+} // namespace tarnix::ui

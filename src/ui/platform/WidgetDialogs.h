@@ -8,17 +8,17 @@
 #include <QWidget>
 #include <memory>
 
-namespace tarnix::platform {
+namespace tarnix::ui {
 
 // Dialogs shown as Qt message and input boxes, each a box of a window: the
 // one a message names, else the window the user is working in, else the
 // program's main window.
-class WidgetDialogs final : public Dialogs {
+class WidgetDialogs final : public platform::Dialogs {
 public:
     explicit WidgetDialogs(QWidget* mainWindow = nullptr) : m_mainWindow(mainWindow) {}
     void setMainWindow(QWidget* window) { m_mainWindow = window; }
 
-    void messageFor(QObject* window, const QString& text, MessageIcon icon,
+    void messageFor(QObject* window, const QString& text, platform::MessageIcon icon,
                     const QString& title) override;
     bool retry(const QString& text) override;
     QString input(const QString& prompt, const QString& title,
@@ -26,7 +26,7 @@ public:
     QString saveFileName(const QString& filter) override;
     QString saveFileName(const QString& filter, QString* chosen) override;
     QString openFileName(const QString& filter) override;
-    std::unique_ptr<Progress> progressFor(QObject* window, const QString& text) override;
+    std::unique_ptr<platform::Progress> progressFor(QObject* window, const QString& text) override;
 
     // The file dialog both file boxes show, ready to run. Its filters read
     // as `filter` gives them, and "All Files (*.*)" lists every file, also
@@ -43,4 +43,4 @@ private:
     QPointer<QProgressDialog> m_progress; // the newest progress box, while it lives
 };
 
-} // namespace tarnix::platform
+} // namespace tarnix::ui

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <algorithm>
 
-namespace tarnix::platform {
+namespace tarnix::ui {
 
 QPoint freeSpot(QSize size, QRect anchor, const std::vector<QRect>& taken, QRect screen) {
     std::vector<QPoint> spots{{anchor.right() + 1, anchor.top()}};
@@ -61,4 +61,4 @@ void bringForward(QWidget* window) {
     window->activateWindow();
 }
 
-} // namespace tarnix::platform
+} // namespace tarnix::ui

@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace tarnix::platform {
+namespace tarnix::ui {
 
 // Where a new window of `size` (frame included) goes: beside `anchor` at its
 // top, else beside or below one of the `taken` windows, else below the
@@ -25,4 +25,4 @@ void placeClear(QWidget* window, const QWidget* anchor, std::initializer_list<co
 // shown, raised and active.
 void bringForward(QWidget* window);
 
-} // namespace tarnix::platform
+} // namespace tarnix::ui

@@ -8,7 +8,7 @@
 #include <QPainterPath>
 #include <utility>
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 namespace {
 
@@ -55,9 +55,9 @@ AnalogMeter::AnalogMeter(const QString& function, const QString& range)
     setPalette(yellow);
     setAutoFillBackground(true);
     m_caption->setObjectName(QStringLiteral("LblFun"));
-    m_caption->setFont(platform::msSansSerif(9.75, true));
+    m_caption->setFont(msSansSerif(9.75, true));
     m_caption->move(0, 0);
-    resize(platform::sizeFromTwips(this, InnerAtOpen.width(), InnerAtOpen.height()));
+    resize(sizeFromTwips(this, InnerAtOpen.width(), InnerAtOpen.height()));
 }
 
 void AnalogMeter::showEvent(QShowEvent* event) {
@@ -69,7 +69,7 @@ void AnalogMeter::showEvent(QShowEvent* event) {
 
 void AnalogMeter::layOutDial(DialDrawing drawing) {
     m_drawing = drawing;
-    m_drawnFor = platform::outerSizeTwips(this);
+    m_drawnFor = outerSizeTwips(this);
     m_drawnInner = size();
     m_needle.reset();
     update();
@@ -89,8 +89,8 @@ bool AnalogMeter::resized() {
 }
 
 void AnalogMeter::redraw() {
-    const QSizeF shape = dialWindowAfterResize(platform::outerSizeTwips(this));
-    platform::resizeOuterTwips(this, shape);
+    const QSizeF shape = dialWindowAfterResize(outerSizeTwips(this));
+    resizeOuterTwips(this, shape);
     layOutDial(DialDrawing::Redraw);
     // A window manager may take a moment to apply the size, or refuse it:
     // the dial is drawn for the size asked for, and the next tick fits it
@@ -137,7 +137,7 @@ void AnalogMeter::paintEvent(QPaintEvent*) {
     for (const DialTick& tick : dialTicks(m_family, r))
         painter.drawLine(map.toPixels(tick.inner), map.toPixels(tick.outer));
 
-    const QFont numbers = platform::msSansSerif(8.25, false);
+    const QFont numbers = msSansSerif(8.25, false);
     painter.setFont(numbers);
     const QFontMetricsF metrics(numbers);
     const auto placed = placeScaleNumbers(
@@ -154,4 +154,4 @@ void AnalogMeter::paintEvent(QPaintEvent*) {
     }
 }
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

@@ -8,7 +8,7 @@
 
 class QLabel;
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 // The analog view: a needle on a dial drawn for one function and range, like
 // a moving-coil panel meter. The dial is laid out when the window opens and
@@ -61,4 +61,4 @@ private:
     bool m_shownOnce = false;
 };
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 namespace {
 
@@ -113,4 +113,4 @@ ChartLayout chartLayoutAfterResize(QSizeF window) {
     return {chart, QPointF(window.width() / 2, chart.bottom())};
 }
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

@@ -9,7 +9,7 @@
 #include <array>
 #include <optional>
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 // The strip-chart windows, by objectName. At most one is open at a time.
 inline constexpr std::array<QLatin1String, 11> ChartWindowNames{
@@ -78,4 +78,4 @@ struct ChartLayout {
 ChartLayout chartLayoutOnLoad(QSizeF window);
 ChartLayout chartLayoutAfterResize(QSizeF window);
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

@@ -8,7 +8,7 @@
 #include <numbers>
 #include <optional>
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 namespace {
 
@@ -242,4 +242,4 @@ QString dialCaption(const QString& function, const QString& range) {
     return function + QStringLiteral(" : ") + range;
 }
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 // The analog meter's dial in the view's own scale: x to the right, y up,
 // the needle's pivot at (0, 0) just below the window's bottom edge. Angles
@@ -112,4 +112,4 @@ DialTickStep dialTickStep(QStringView function, QStringView range, QStringView d
 // "DCV : 200mV"
 QString dialCaption(const QString& function, const QString& range);
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

@@ -6,14 +6,14 @@
 
 #include <QLabel>
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 namespace {
 
 QLabel* addLabel(QWidget* parent, const char* name, double points) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setFont(platform::timesNewRoman(points, true));
+    label->setFont(timesNewRoman(points, true));
     return label;
 }
 
@@ -27,23 +27,22 @@ Digital::Digital()
     setWindowTitle(QStringLiteral("Digital"));
     setAttribute(Qt::WA_DeleteOnClose);
     m_function->move(DigitalFunctionAt.toPoint());
-    platform::setGeometryTwips(m_range, DigitalRangeAt);
+    setGeometryTwips(m_range, DigitalRangeAt);
     m_range->hide();
-    platform::setGeometryTwips(m_value, DigitalValueAtOpen);
+    setGeometryTwips(m_value, DigitalValueAtOpen);
     m_value->setAlignment(Qt::AlignCenter);
-    resize(platform::sizeFromTwips(this, int(DigitalInnerAtOpen.width()),
-                                   int(DigitalInnerAtOpen.height())));
-    m_lastSeen = platform::outerSizeTwips(this);
+    resize(sizeFromTwips(this, int(DigitalInnerAtOpen.width()), int(DigitalInnerAtOpen.height())));
+    m_lastSeen = outerSizeTwips(this);
     m_lastInner = size();
 }
 
 void Digital::sampleStep(const QString& function, const QString& range, const QString& value) {
-    const QSizeF outer = platform::outerSizeTwips(this);
+    const QSizeF outer = outerSizeTwips(this);
     const QSizeF lastSeen = size() == m_lastInner ? outer : m_lastSeen;
     if (const auto layout = digitalLayout(outer, lastSeen)) {
-        platform::resizeOuterTwips(this, layout->window);
-        platform::setGeometryTwips(m_value, layout->value);
-        m_value->setFont(platform::timesNewRoman(layout->valueFontPoints, true));
+        resizeOuterTwips(this, layout->window);
+        setGeometryTwips(m_value, layout->value);
+        m_value->setFont(timesNewRoman(layout->valueFontPoints, true));
         // What was asked for: a window manager that keeps another size
         // makes the next tick try again.
         m_lastSeen = layout->window;
@@ -57,4 +56,4 @@ void Digital::sampleStep(const QString& function, const QString& range, const QS
     m_value->setText(value);
 }
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

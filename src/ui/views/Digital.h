@@ -5,7 +5,7 @@
 
 class QLabel;
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 // The digital view: the panel's value in large type with function and range
 // above it. It has no timer: the PC sampling clock calls sampleStep() on
@@ -30,4 +30,4 @@ private:
     QSize m_lastInner;
 };
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

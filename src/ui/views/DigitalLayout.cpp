@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 namespace {
 
@@ -45,4 +45,4 @@ QString digitalCaption(const QString& function, const QString& range) {
     return function + QStringLiteral(" : ") + range;
 }
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

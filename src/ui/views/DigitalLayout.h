@@ -6,7 +6,7 @@
 #include <QString>
 #include <optional>
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 // The digital view's layout, all in twips. Only the value label moves with
 // the window; the function label sits at the top left, sized to its text,
@@ -41,4 +41,4 @@ int digitalValueFontSize(double labelWidth);
 // "DCV : 200mV"
 QString digitalCaption(const QString& function, const QString& range);
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

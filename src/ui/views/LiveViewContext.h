@@ -12,7 +12,7 @@ class Dialogs;
 class Printer;
 } // namespace tarnix::platform
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 // What the live views read and use: the panel's state and sampling clock,
 // the time, and the printer with its messages. The panel outlives them all.
@@ -25,4 +25,4 @@ struct LiveViewContext {
     const QWidget* panel; // the views open beside it
 };
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

@@ -4,9 +4,7 @@
 #include "ui/platform/CloseAndForget.h"
 #include "ui/platform/WindowPlacement.h"
 
-namespace tarnix::views {
-
-using platform::closeAndForget;
+namespace tarnix::ui {
 
 LiveViews::LiveViews(const LiveViewContext& context, QObject* parent)
     : QObject(parent), m_context(context) {}
@@ -22,11 +20,11 @@ void LiveViews::openDigital() {
         m_digital = new Digital;
         place(m_digital);
     }
-    platform::bringForward(m_digital);
+    bringForward(m_digital);
 }
 
 void LiveViews::place(QWidget* view) const {
-    platform::placeClear(view, m_context.panel, {m_digital, m_analog, m_chart});
+    placeClear(view, m_context.panel, {m_digital, m_analog, m_chart});
 }
 
 void LiveViews::openAnalog() {
@@ -79,4 +77,4 @@ bool LiveViews::sampleStep() {
     return true;
 }
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

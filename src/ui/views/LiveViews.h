@@ -9,7 +9,7 @@
 #include <QPointer>
 #include <QString>
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 // The digital view, the analog view and the strip chart: opening them from
 // the panel's buttons and their step on each sample tick. At most one of
@@ -51,4 +51,4 @@ private:
     ChartOverloads m_overloads;
 };
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

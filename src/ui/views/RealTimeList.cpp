@@ -9,14 +9,14 @@
 #include <QPushButton>
 #include <algorithm>
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 namespace {
 constexpr int InitialWidth = 6600, InitialHeight = 4800; // outer size, twips
 
 } // namespace
 
-RealTimeList::RealTimeList(const files::ListContext& context, QWidget* parent)
+RealTimeList::RealTimeList(const ListContext& context, QWidget* parent)
     : ListWindow(context, parent) {
     setObjectName(QStringLiteral("RealTimeList"));
     setWindowTitle(QStringLiteral("Real Time List"));
@@ -24,7 +24,7 @@ RealTimeList::RealTimeList(const files::ListContext& context, QWidget* parent)
             &ListWindow::saveList);
     connect(addButton("CmdRprint", QStringLiteral("Print")), &QPushButton::clicked, this,
             &ListWindow::printList);
-    platform::resizeOuterTwips(this, QSizeF(InitialWidth, InitialHeight));
+    resizeOuterTwips(this, QSizeF(InitialWidth, InitialHeight));
     // Opened, the grid is the window less 200 twips across and 700 down. A
     // frame the window manager adds later changes no inner size, so the
     // margins are kept in pixels of the inner area.
@@ -61,4 +61,4 @@ void RealTimeList::addSample(const QDateTime& at, const meter::Reading& reading)
         grid()->bringRowIntoSight(int(rows - 1));
 }
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

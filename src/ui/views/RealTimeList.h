@@ -9,15 +9,15 @@ namespace tarnix::meter {
 struct Reading;
 }
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 // The live list: one row per PC sample while the window is open, numbered by
 // the list itself; Save and Print.
-class RealTimeList : public files::ListWindow {
+class RealTimeList : public ListWindow {
     Q_OBJECT
 
 public:
-    RealTimeList(const files::ListContext& context, QWidget* parent = nullptr);
+    RealTimeList(const ListContext& context, QWidget* parent = nullptr);
 
     qint64 rowCount() const { return m_rows; }
 
@@ -37,4 +37,4 @@ private:
     qint64 m_rows = 0;
 };
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

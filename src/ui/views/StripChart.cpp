@@ -17,7 +17,7 @@
 #include <QValueAxis>
 #include <algorithm>
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 namespace {
 
@@ -65,8 +65,7 @@ StripChart::StripChart(const ChartChoice& choice, const LiveViewContext& context
     m_timer.setInterval(TickMs);
     connect(&m_timer, &QTimer::timeout, this, &StripChart::tick);
 
-    resize(platform::sizeFromTwips(this, InnerWidth, InnerHeight) +
-           QSize(0, menu->sizeHint().height()));
+    resize(sizeFromTwips(this, InnerWidth, InnerHeight) + QSize(0, menu->sizeHint().height()));
 }
 
 void StripChart::buildChart() {
@@ -109,9 +108,9 @@ void StripChart::buildChart() {
 }
 
 void StripChart::placeChart(const ChartLayout& layout) {
-    platform::setGeometryTwips(m_view, layout.chart);
+    setGeometryTwips(m_view, layout.chart);
     m_caption->adjustSize();
-    platform::moveTwips(m_caption, layout.caption);
+    moveTwips(m_caption, layout.caption);
 }
 
 void StripChart::showEvent(QShowEvent* event) {
@@ -120,7 +119,7 @@ void StripChart::showEvent(QShowEvent* event) {
         return;
     m_shownOnce = true;
     m_loadedInner = size();
-    m_loadedLayout = chartLayoutOnLoad(platform::outerSizeTwips(this));
+    m_loadedLayout = chartLayoutOnLoad(outerSizeTwips(this));
     placeChart(m_loadedLayout);
 }
 
@@ -129,9 +128,8 @@ void StripChart::showEvent(QShowEvent* event) {
 void StripChart::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (m_shownOnce)
-        placeChart(size() == m_loadedInner
-                       ? m_loadedLayout
-                       : chartLayoutAfterResize(platform::outerSizeTwips(this)));
+        placeChart(size() == m_loadedInner ? m_loadedLayout
+                                           : chartLayoutAfterResize(outerSizeTwips(this)));
 }
 
 void StripChart::closeEvent(QCloseEvent* event) {
@@ -207,7 +205,7 @@ void StripChart::resume() {
 }
 
 void StripChart::print() {
-    platform::printWindowImage(m_context.printer, m_context.dialogs, this, m_body);
+    printWindowImage(m_context.printer, m_context.dialogs, this, m_body);
 }
 
-} // namespace tarnix::views
+} // namespace tarnix::ui

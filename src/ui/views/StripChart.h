@@ -17,7 +17,7 @@ class QLabel;
 class QLineSeries;
 class QValueAxis;
 
-namespace tarnix::views {
+namespace tarnix::ui {
 
 // The plotted values of the overloads, shared by whichever chart is open.
 struct ChartOverloads {
@@ -80,4 +80,4 @@ private:
     bool m_shownOnce = false;
 };
 
-} // namespace tarnix::views
+} // namespace tarnix::ui
