@@ -10,11 +10,7 @@
 
 #include <QFile>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <new>
-#include <unistd.h>
 
 namespace tarnix::files {
 
@@ -36,8 +32,9 @@ QString tooLarge(const QString& path) {
 
 // Where each record of the file ends, and its value cell, read through once.
 // False when a read failed.
-bool indexRecords(int fd, qint64 size, std::vector<quint32>& ends, ValueColumn& values,
-                  LoadResult& result, const std::function<bool(qsizetype, int)>& progress) {
+bool indexRecords(const platform::PositionalFile& file, qint64 size, std::vector<quint32>& ends,
+                  ValueColumn& values, LoadResult& result,
+                  const std::function<bool(qsizetype, int)>& progress, QString* error) {
     RecordReader* self = nullptr;
     RecordReader reader([&](QByteArrayView, const LineFields* record) {
         if (!record)
@@ -48,10 +45,7 @@ bool indexRecords(int fd, qint64 size, std::vector<quint32>& ends, ValueColumn& 
     self = &reader;
     QByteArray chunk(ChunkSize, Qt::Uninitialized);
     for (qint64 at = 0; at < size;) {
-        const ssize_t n =
-            ::pread(fd, chunk.data(), std::size_t(std::min(ChunkSize, size - at)), at);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const qint64 n = file.readAt(at, chunk.data(), std::min(ChunkSize, size - at), error);
         if (n < 0)
             return false;
         if (n == 0)
@@ -83,29 +77,26 @@ LoadResult loadDataFile(const QString& path, RecordStore& store,
     const qint64 size = file.size();
     if (quint64(size) > RecordStore::MaxTextBytes)
         return failed(tooLarge(path));
-    int fd = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
-    if (fd < 0)
-        return failed(QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno))));
+    platform::PositionalFile positional = platform::PositionalFile::duplicate(file.handle(), &why);
+    if (!positional.isOpen())
+        return failed(QStringLiteral("%1: %2").arg(path, why));
     LoadResult result;
     try {
         std::vector<quint32> ends;
         ends.reserve(std::size_t(size / BytesPerRecord + 1));
         ValueColumn values;
         values.reserve(ends.capacity());
-        if (!indexRecords(fd, size, ends, values, result, progress)) {
+        if (!indexRecords(positional, size, ends, values, result, progress, &why)) {
             // The records read so far stay listed.
             result.ok = false;
-            result.error =
-                QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+            result.error = QStringLiteral("%1: %2").arg(path, why);
         }
-        if (result.cancelled) {
-            ::close(fd);
+        if (result.cancelled)
             return result;
-        }
         // Not shrunk to fit: the copy would double the peak, and the
         // reserved room never written takes no memory.
-        auto records = std::make_shared<const FileRecords>(fd, std::move(ends), std::move(values));
-        fd = -1; // closed by `records` from now on
+        auto records = std::make_shared<const FileRecords>(std::move(positional), std::move(ends),
+                                                           std::move(values));
         if (store.empty()) {
             store.adoptFile(std::move(records));
         } else { // after records already listed: copied in
@@ -118,8 +109,6 @@ LoadResult loadDataFile(const QString& path, RecordStore& store,
             }
         }
     } catch (const std::bad_alloc&) {
-        if (fd >= 0)
-            ::close(fd);
         return failed(QStringLiteral("%1: not enough memory to list it whole").arg(path));
     }
     qCDebug(lcFiles) << "listed" << path << result.records << "records," << result.skippedLines

@@ -4,9 +4,6 @@
 #include "platform/Diagnostics.h"
 
 #include <QByteArray>
-#include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tarnix::files {
 
@@ -14,13 +11,9 @@ namespace {
 constexpr qint64 ReadSize = 1 << 20; // a record longer than this is read in pieces
 } // namespace
 
-FileRecords::FileRecords(int fd, std::vector<quint32> ends, ValueColumn values)
-    : m_fd(fd), m_ends(std::move(ends)), m_values(std::move(values)) {}
-
-FileRecords::~FileRecords() {
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
+FileRecords::FileRecords(platform::PositionalFile file, std::vector<quint32> ends,
+                         ValueColumn values)
+    : m_file(std::move(file)), m_ends(std::move(ends)), m_values(std::move(values)) {}
 
 QByteArrayView FileRecords::cellBytes(qsizetype row, int column) const {
     if (row < 0 || row >= size() || m_changed)
@@ -35,10 +28,7 @@ bool FileRecords::readBytes(qint64 from, qint64 to,
                             const std::function<void(QByteArrayView)>& use) const {
     QByteArray buffer(qsizetype(std::min(to - from, ReadSize)), Qt::Uninitialized);
     while (from < to) {
-        const ssize_t n =
-            ::pread(m_fd, buffer.data(), std::size_t(std::min(to - from, ReadSize)), from);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const qint64 n = m_file.readAt(from, buffer.data(), std::min(to - from, ReadSize));
         if (n <= 0)
             return false; // cut short, or unreadable now
         use(QByteArrayView(buffer.constData(), n));
@@ -52,8 +42,7 @@ bool FileRecords::readBlock(qsizetype first) const {
     m_block.clear();
     const qsizetype last = std::min(first + BlockRows, size()); // one past
     const qint64 from = start(first), to = m_ends[std::size_t(last - 1)];
-    struct stat st {};
-    bool same = ::fstat(m_fd, &st) == 0 && st.st_size >= m_ends.back();
+    bool same = m_file.size() >= qint64(m_ends.back());
     RecordReader* self = nullptr;
     qsizetype row = first;
     RecordReader reader([&](QByteArrayView, const LineFields* record) {

@@ -2,6 +2,7 @@
 
 #include "files/RecordStore.h"
 #include "files/ValueColumn.h"
+#include "platform/PositionalFile.h"
 
 #include <QByteArrayView>
 #include <vector>
@@ -16,10 +17,9 @@ namespace tarnix::files {
 // short or rewritten since reads as empty cells, never as other text.
 class FileRecords {
 public:
-    // `fd` is an open descriptor of the file, now owned; `ends[i]` is the
-    // byte just past record i; `values` their value cells.
-    FileRecords(int fd, std::vector<quint32> ends, ValueColumn values);
-    ~FileRecords();
+    // `file` is the opened file, now owned; `ends[i]` is the byte just past
+    // record i; `values` their value cells.
+    FileRecords(platform::PositionalFile file, std::vector<quint32> ends, ValueColumn values);
     FileRecords(const FileRecords&) = delete;
     FileRecords& operator=(const FileRecords&) = delete;
 
@@ -41,7 +41,7 @@ private:
     bool readBytes(qint64 from, qint64 to, const std::function<void(QByteArrayView)>& use) const;
     qint64 start(qsizetype row) const { return row > 0 ? m_ends[std::size_t(row - 1)] : 0; }
 
-    int m_fd;
+    platform::PositionalFile m_file;
     std::vector<quint32> m_ends;
     ValueColumn m_values;
     mutable RecordStore m_block; // rows m_blockFirst ... as text
