@@ -584,17 +584,21 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     const QString csv = m_dir.filePath(QStringLiteral("stats.csv"));
     QVERIFY(writeFile(dat, "1,26/12/06,10:00:00.0,DCV,200mV,1.00\r\n2,26/12/06,10:00:01.0,DCV,200mV,"
                            "2.00\r\n3,26/12/06,10:00:02.0,DCV,200mV,-OL\r\n4,26/12/06,10:00:03.0,"
-                           "DCV,200mV,3.00\r\n5,26/12/06,10:00:05.5,DCV,2V,1.5\r\n")); // 2.5 s on
+                           "DCV,200mV,3.00\r\n5,26/12/06,10:00:05.5,DCV,2V,1.5\r\n" // 2.5 s on
+                           "6,26/12/06,10:00:06.5,DCV,20V,OL\r\n"));
     FileRun converted, stats;
     QCOMPARE(core::runConvert({dat, csv}, converted.output()), 0);
     QCOMPARE(core::runStats({dat, csv}, stats.output()), 0);
     const QStringList parts = QString::fromUtf8(stats.out).split(csv + u':');
     QCOMPARE(parts.size(), 2);
     QCOMPARE(parts[0].section(u':', 1), parts[1]);
-    QVERIFY2(parts[1].startsWith(QStringLiteral(" 5 readings\nDCV 200mV (V): readings 3, overloads 1\n"
+    QVERIFY2(parts[1].startsWith(QStringLiteral(" 6 readings\nDCV 200mV (V): readings 3, overloads 1\n"
                                                 "  min 0.001  max 0.003  mean 0.002  sd 0.001 V\n")),
              qPrintable(parts[1]));
     QVERIFY2(parts[1].contains(u"DCV 2V (V): readings 1, overloads 0\n  min 1.5  max 1.5"),
+             qPrintable(parts[1]));
+    // A range that held only overloads has no numbers to sum up.
+    QVERIFY2(parts[1].contains(u"DCV 20V (V): readings 0, overloads 1\n  first"),
              qPrintable(parts[1]));
     QVERIFY2(parts[1].contains(QRegularExpression("interval 1 s; gaps longer than 2 s: 1\n  "
                                                   "\\S+T10:00:03.000\\S* to \\S+T10:00:05.500")),
