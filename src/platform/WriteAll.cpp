@@ -1,6 +1,8 @@
 #include "platform/WriteAll.h"
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
@@ -15,6 +17,8 @@ bool writeAll(int fd, QByteArrayView bytes, int* error, const WriteCall& call) {
         const ssize_t n = call ? call(fd, from, left) : ::write(fd, from, left);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0 && errno == EPIPE && fd == STDOUT_FILENO)
+            endOnClosedPipe();
         if (n <= 0) {
             if (error)
                 *error = n < 0 && errno != 0 ? errno : EIO;
@@ -23,6 +27,12 @@ bool writeAll(int fd, QByteArrayView bytes, int* error, const WriteCall& call) {
         done += n;
     }
     return true;
+}
+
+void endOnClosedPipe() {
+    std::signal(SIGPIPE, SIG_DFL);
+    std::raise(SIGPIPE);
+    std::_Exit(128 + SIGPIPE); // the signal was blocked: the same status
 }
 
 QString systemErrorText(int code) {
