@@ -186,6 +186,8 @@ int main(int argc, char* argv[]) {
     if (const auto* usage = std::get_if<cli::UsageError>(&parsed))
         return usageError(usage->message);
     const cli::LogCommand& command = std::get<cli::LogCommand>(parsed);
+    for (const QString& warning : command.warnings)
+        std::fprintf(stderr, "%s: %s\n", qPrintable(Program), qPrintable(warning));
     switch (command.kind) {
     case cli::LogCommand::Kind::Help:
         std::printf("%s", qPrintable(cli::logUsage()));

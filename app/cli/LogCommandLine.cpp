@@ -171,8 +171,35 @@ scanWords(const QStringList& arguments, qsizetype first, bool& simulate, bool& l
     return scanned;
 }
 
+// What the user should hear of values taken otherwise than given: an
+// interval outside what the meter can do, a format that its file name
+// contradicts.
+QStringList recordWarnings(const RecordOptions& options, const QString& interval,
+                           bool formatGiven) {
+    QStringList warnings;
+    const double asked = interval.trimmed().toDouble();
+    if (!interval.isEmpty() && asked < 1.0)
+        warnings << QStringLiteral("--interval %1 is taken as 1 s: the meter gives about one "
+                                   "reading in 0.9 s, so samples cannot come closer")
+                        .arg(interval);
+    else if (asked > 86400.0)
+        warnings << QStringLiteral("--interval %1 is taken as 86400 s, a day, the longest "
+                                   "interval")
+                        .arg(interval);
+    const bool csvName = options.output.endsWith(u".csv", Qt::CaseInsensitive);
+    const bool datName = options.output.endsWith(u".dat", Qt::CaseInsensitive);
+    if (formatGiven && options.format == files::RecordingFormat::Dat && csvName)
+        warnings << QStringLiteral("--format dat writes data-file lines, not CSV, to %1")
+                        .arg(options.output);
+    if (formatGiven && options.format == files::RecordingFormat::Csv && datName)
+        warnings << QStringLiteral("--format csv writes CSV lines, not data-file lines, to %1")
+                        .arg(options.output);
+    return warnings;
+}
+
 Result parseRecord(const QStringList& arguments) {
     RecordOptions options;
+    QString interval;
     const auto scan = scanWords(
         arguments, 0, options.simulate, options.longFrames,
         [](const QString& name) -> std::optional<QString> {
@@ -180,7 +207,9 @@ Result parseRecord(const QStringList& arguments) {
                 return QString::fromUtf16(option->metavar);
             return std::nullopt;
         },
-        [&options](const QString& name, const QString& value) {
+        [&options, &interval](const QString& name, const QString& value) {
+            if (name == u"--interval")
+                interval = value;
             return takeValue(options, name, value);
         });
     if (const auto* failed = std::get_if<UsageError>(&scan))
@@ -198,7 +227,13 @@ Result parseRecord(const QStringList& arguments) {
     if (files.size() > 1)
         return error(QStringLiteral("unexpected argument \"%1\"").arg(files[1]));
     options.output = files.value(0); // empty: the readings go to the broker only
-    return LogCommand{LogCommand::Kind::Record, options};
+    // Without --format the file's name decides: a spreadsheet opens a .csv.
+    const bool formatGiven = seen.contains(QStringLiteral("--format"));
+    if (!formatGiven && options.output.endsWith(u".csv", Qt::CaseInsensitive))
+        options.format = files::RecordingFormat::Csv;
+    LogCommand command{LogCommand::Kind::Record, options};
+    command.warnings = recordWarnings(options, interval, formatGiven);
+    return command;
 }
 
 // The meter options shared by the logger actions, --set, and the words left
@@ -389,13 +424,15 @@ QString logUsage() {
         "  --simulate[=MODEL]   the built-in simulated meter: short (5-byte frames,\n"
         "                       the default) or long (12-byte frames)\n"
         "  --interval SECONDS   seconds between samples (default 2), decimals with a\n"
-        "                       point (2.5, never 2,5), kept within 1..86400;\n"
+        "                       point (2.5, never 2,5), kept within 1..86400 (and\n"
+        "                       said so: the meter reads about once in 0.9 s);\n"
         "                       samples fall on the first sample's time plus\n"
         "                       whole intervals, without drift\n"
         "  --samples N          stop after N lines\n"
         "  --duration SECONDS   stop after that long (with --samples: whichever\n"
         "                       comes first)\n"
-        "  --format dat|csv     dat: the line above (the default); csv: the analysis\n"
+        "  --format dat|csv     dat: the line above (the default, unless FILE's name\n"
+        "                       ends in .csv); csv: the analysis\n"
         "                       CSV, under the header\n"
         "                       time,value,unit,function,range,display\n"
         "                       with ISO 8601 times and values in V, A, Ohm, F, Hz,\n"

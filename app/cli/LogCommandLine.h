@@ -19,6 +19,8 @@ struct LogCommand {
     core::LoggerOptions logger = {};   // Logger
     core::ConvertOptions convert = {}; // Convert
     QStringList statsFiles = {};       // Stats: data files or CSV files
+    // Values taken otherwise than given, each a line for standard error.
+    QStringList warnings = {};
 };
 
 // A command line that cannot be run: the program says why, shows the usage
