@@ -190,7 +190,9 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(Program), qPrintable(warning));
     switch (command.kind) {
     case cli::LogCommand::Kind::Help:
-        std::printf("%s", qPrintable(cli::logUsage()));
+        std::printf("%s", qPrintable(command.helpTopic.isEmpty()
+                                         ? cli::logUsage()
+                                         : cli::subcommandUsage(command.helpTopic)));
         return 0;
     case cli::LogCommand::Kind::Version:
         std::printf("%s %s\n", qPrintable(Program), TARNIX_VERSION);

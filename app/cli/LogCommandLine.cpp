@@ -21,6 +21,13 @@ UsageError error(const QString& text) {
     return UsageError{text};
 }
 
+// --help after a subcommand: that subcommand's own help.
+LogCommand helpOn(const QString& topic) {
+    LogCommand command{LogCommand::Kind::Help};
+    command.helpTopic = topic;
+    return command;
+}
+
 bool isHelp(const QString& word) {
     return word == u"--help" || word == u"-h";
 }
@@ -216,7 +223,7 @@ Result parseRecord(const QStringList& arguments) {
         return *failed;
     const auto& [files, seen, help] = std::get<Scanned>(scan);
     if (help)
-        return LogCommand{LogCommand::Kind::Help, {}};
+        return helpOn(QStringLiteral("record"));
 
     if (options.simulate && seen.contains(QStringLiteral("--port")))
         return error(QStringLiteral("give either --port or --simulate"));
@@ -244,7 +251,7 @@ Result parseLogger(const QStringList& arguments) {
     LoggerOptions options;
     const QString& action = arguments.first();
     if (isHelp(action))
-        return LogCommand{LogCommand::Kind::Help};
+        return helpOn(QStringLiteral("logger"));
     if (action == u"status")
         options.action = LoggerOptions::Action::Status;
     else if (action == u"download")
@@ -284,7 +291,7 @@ Result parseLogger(const QStringList& arguments) {
         return *failed;
     auto [files, seen, help] = std::get<Scanned>(scan);
     if (help)
-        return LogCommand{LogCommand::Kind::Help};
+        return helpOn(QStringLiteral("logger"));
 
     if (options.simulate && seen.contains(QStringLiteral("--port")))
         return error(QStringLiteral("give either --port or --simulate"));
@@ -307,7 +314,7 @@ Result parseLogger(const QStringList& arguments) {
 // The words of a subcommand that reads files and talks to no meter: its
 // file names, or the command's end (help, or what is wrong).
 std::variant<QStringList, Result>
-scanFileCommand(const QStringList& arguments,
+scanFileCommand(const QString& topic, const QStringList& arguments,
                 const std::function<std::optional<QString>(const QString&)>& metavar,
                 const std::function<QString(const QString&, const QString&)>& take) {
     bool simulate = false, longFrames = false; // not options here
@@ -316,7 +323,7 @@ scanFileCommand(const QStringList& arguments,
         return Result(*failed);
     const auto& [files, seen, help] = std::get<Scanned>(scan);
     if (help)
-        return Result(LogCommand{LogCommand::Kind::Help});
+        return Result(helpOn(topic));
     if (simulate)
         return Result(error(QStringLiteral("unknown option --simulate")));
     return files;
@@ -325,7 +332,7 @@ scanFileCommand(const QStringList& arguments,
 // convert IN [--format csv] OUT|-
 Result parseConvert(const QStringList& arguments) {
     const auto scanned = scanFileCommand(
-        arguments,
+        QStringLiteral("convert"), arguments,
         [](const QString& name) -> std::optional<QString> {
             if (name == u"--format")
                 return QStringLiteral("FORMAT");
@@ -352,7 +359,8 @@ Result parseConvert(const QStringList& arguments) {
 // stats FILE...
 Result parseStats(const QStringList& arguments) {
     const auto scanned = scanFileCommand(
-        arguments, [](const QString&) -> std::optional<QString> { return std::nullopt; },
+        QStringLiteral("stats"), arguments,
+        [](const QString&) -> std::optional<QString> { return std::nullopt; },
         [](const QString&, const QString&) { return QString(); });
     if (const auto* ended = std::get_if<Result>(&scanned))
         return *ended;
@@ -393,86 +401,12 @@ Result parseLogCommandLine(const QStringList& arguments) {
         return parseStats(arguments.mid(1));
     if (first == u"ports") {
         if (arguments.size() > 1 && isHelp(arguments[1]))
-            return LogCommand{LogCommand::Kind::Help};
+            return helpOn(QStringLiteral("ports"));
         if (arguments.size() > 1)
             return error(QStringLiteral("unexpected argument \"%1\"").arg(arguments[1]));
         return LogCommand{LogCommand::Kind::Ports};
     }
     return error(QStringLiteral("unknown subcommand \"%1\"").arg(first));
-}
-
-QString logUsage() {
-    return QStringLiteral(
-        "Usage: tarnix-log record --port DEVICE | --simulate[=short|long]\n"
-        "                         [--interval SECONDS] [--samples N] [--duration SECONDS]\n"
-        "                         [--format dat|csv] FILE|-\n"
-        "       tarnix-log record ... --mqtt URL --topic PREFIX [--cafile FILE] [FILE|-]\n"
-        "       tarnix-log logger status --port DEVICE | --simulate[=short|long]\n"
-        "       tarnix-log logger download --set N (--port DEVICE | --simulate[=MODEL]) FILE|-\n"
-        "       tarnix-log logger set-clock --port DEVICE | --simulate[=short|long]\n"
-        "       tarnix-log convert IN.dat [--format csv] OUT.csv|-\n"
-        "       tarnix-log stats FILE...\n"
-        "       tarnix-log ports\n"
-        "       tarnix-log --help | --version\n"
-        "\n"
-        "record: polls the multimeter and records its reading on the PC, as the desktop\n"
-        "program's SAVE AS does, without any window. Each sample is one line such as\n"
-        "  1,26/12/05,14:03:07.0,DCV,200mV,-12.34\n"
-        "appended to FILE (numbered from 1), or written to standard output with -.\n"
-        "\n"
-        "  --port DEVICE        the meter's serial device, such as /dev/ttyUSB0\n"
-        "  --simulate[=MODEL]   the built-in simulated meter: short (5-byte frames,\n"
-        "                       the default) or long (12-byte frames)\n"
-        "  --interval SECONDS   seconds between samples (default 2), decimals with a\n"
-        "                       point (2.5, never 2,5), kept within 1..86400 (and\n"
-        "                       said so: the meter reads about once in 0.9 s);\n"
-        "                       samples fall on the first sample's time plus\n"
-        "                       whole intervals, without drift\n"
-        "  --samples N          stop after N lines\n"
-        "  --duration SECONDS   stop after that long (with --samples: whichever\n"
-        "                       comes first)\n"
-        "  --format dat|csv     dat: the line above (the default, unless FILE's name\n"
-        "                       ends in .csv); csv: the analysis\n"
-        "                       CSV, under the header\n"
-        "                       time,value,unit,function,range,display\n"
-        "                       with ISO 8601 times and values in V, A, Ohm, F, Hz,\n"
-        "                       degC or degF. A CSV file is appended to only when its\n"
-        "                       header matches.\n"
-        "  --mqtt URL           also publish each sample to the broker at\n"
-        "                       mqtt://[user@]host[:port] or mqtts://...; the password\n"
-        "                       is read from TARNIX_MQTT_PASSWORD only\n"
-        "  --topic PREFIX       samples go to PREFIX/reading as JSON, the bench to\n"
-        "                       PREFIX/meter, online/offline to PREFIX/status\n"
-        "  --cafile FILE        trust this CA for mqtts instead of the system's CAs\n"
-        "\n"
-        "Without --samples or --duration it records until Ctrl-C or SIGTERM; every\n"
-        "line is complete in the file when the sample is taken. While the meter does\n"
-        "not answer, no line is written.\n"
-        "\n"
-        "logger: the meter's own logger, as the desktop program's LOGGER and TIME SET.\n"
-        "  status      prints the logger's header, one \"Name: value\" a line, and one\n"
-        "              line per record set\n"
-        "  download    reads the meter's memory and writes the records of set N\n"
-        "              (--set 1..5) as data-file lines to FILE (replaced whole), or\n"
-        "              to standard output with -\n"
-        "  set-clock   sets the logger's clock from the PC's\n"
-        "They refuse while the logger records. On a terminal the progress shows on\n"
-        "standard error.\n"
-        "\n"
-        "convert: writes a data file (a recording or a downloaded logger set) as the\n"
-        "analysis CSV, to OUT (replaced whole) or standard output. Lines that are not\n"
-        "records are skipped and counted on standard error.\n"
-        "\n"
-        "stats: for each data or CSV file, and each function and range in it: the\n"
-        "numeric readings, the overloads, min, max, mean, standard deviation, the\n"
-        "first and last time, and the gaps longer than twice the sampling interval.\n"
-        "ports: lists the serial devices, one a line, in the order of the desktop\n"
-        "program's COM1..COM8, with tab-separated fields: COM name, device, its\n"
-        "/dev/serial/by-id link (stable when adapters swap ttyUSB numbers; --port\n"
-        "takes it), description, maker, serial number. Unknown fields are empty.\n"
-        "\n"
-        "Exit status: 0 done, 1 the port, the meter or the file failed, 2 a bad\n"
-        "command line.\n");
 }
 
 } // namespace tarnix::cli

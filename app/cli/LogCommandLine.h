@@ -21,6 +21,8 @@ struct LogCommand {
     QStringList statsFiles = {};       // Stats: data files or CSV files
     // Values taken otherwise than given, each a line for standard error.
     QStringList warnings = {};
+    QString helpTopic = {}; // Help after a subcommand: its name
+
 };
 
 // A command line that cannot be run: the program says why, shows the usage
@@ -36,7 +38,9 @@ std::variant<LogCommand, UsageError> parseLogCommandLine(const QStringList& argu
 // Nothing when it is not a number, a comma included.
 std::optional<double> parseIntervalSeconds(const QString& text);
 
-// The text --help prints.
+// The text --help prints: every subcommand.
 QString logUsage();
+// The text SUBCOMMAND --help prints: its usage, options and examples.
+QString subcommandUsage(const QString& subcommand);
 
 } // namespace tarnix::cli

@@ -1,0 +1,130 @@
+#include "cli/LogCommandLine.h"
+
+#include <iterator>
+
+namespace tarnix::cli {
+
+namespace {
+
+// One subcommand's part of the help: its usage lines (each after seven
+// blanks, as under "Usage: "), what it does with its options, and examples.
+struct Topic {
+    const char* name;
+    const char* synopsis;
+    const char* text;
+    const char* examples;
+};
+
+constexpr Topic Topics[] = {
+    {"record",
+     "       tarnix-log record --port DEVICE | --simulate[=short|long]\n"
+     "                         [--interval SECONDS] [--samples N] [--duration SECONDS]\n"
+     "                         [--format dat|csv] FILE|-\n"
+     "       tarnix-log record ... --mqtt URL --topic PREFIX [--cafile FILE] [FILE|-]\n",
+     "record: polls the multimeter and records its reading on the PC, as the desktop\n"
+     "program's SAVE AS does, without any window. Each sample is one line such as\n"
+     "  1,26/12/05,14:03:07.0,DCV,200mV,-12.34\n"
+     "appended to FILE (numbered from 1), or written to standard output with -.\n"
+     "\n"
+     "  --port DEVICE        the meter's serial device, such as /dev/ttyUSB0\n"
+     "  --simulate[=MODEL]   the built-in simulated meter: short (5-byte frames,\n"
+     "                       the default) or long (12-byte frames)\n"
+     "  --interval SECONDS   seconds between samples (default 2), decimals with a\n"
+     "                       point (2.5, never 2,5), kept within 1..86400 (and\n"
+     "                       said so: the meter reads about once in 0.9 s);\n"
+     "                       samples fall on the first sample's time plus\n"
+     "                       whole intervals, without drift\n"
+     "  --samples N          stop after N lines\n"
+     "  --duration SECONDS   stop after that long (with --samples: whichever\n"
+     "                       comes first)\n"
+     "  --format dat|csv     dat: the line above (the default, unless FILE's name\n"
+     "                       ends in .csv); csv: the analysis\n"
+     "                       CSV, under the header\n"
+     "                       time,value,unit,function,range,display\n"
+     "                       with ISO 8601 times and values in V, A, Ohm, F, Hz,\n"
+     "                       degC or degF. A CSV file is appended to only when its\n"
+     "                       header matches.\n"
+     "  --mqtt URL           also publish each sample to the broker at\n"
+     "                       mqtt://[user@]host[:port] or mqtts://...; the password\n"
+     "                       is read from TARNIX_MQTT_PASSWORD only\n"
+     "  --topic PREFIX       samples go to PREFIX/reading as JSON, the bench to\n"
+     "                       PREFIX/meter, online/offline to PREFIX/status\n"
+     "  --cafile FILE        trust this CA for mqtts instead of the system's CAs\n"
+     "\n"
+     "Without --samples or --duration it records until Ctrl-C or SIGTERM; every\n"
+     "line is complete in the file when the sample is taken. While the meter does\n"
+     "not answer, no line is written.\n",
+     "  tarnix-log record --port /dev/ttyUSB0 --interval 5 bench.dat\n"
+     "  tarnix-log record --simulate --samples 10 -\n"
+     "  tarnix-log record --port /dev/ttyUSB0 --duration 3600 bench.csv\n"
+     "  TARNIX_MQTT_PASSWORD=... tarnix-log record --port /dev/ttyUSB0 \\\n"
+     "      --mqtt mqtt://lab@broker.local --topic lab/bench1 bench.csv\n"},
+    {"logger",
+     "       tarnix-log logger status --port DEVICE | --simulate[=short|long]\n"
+     "       tarnix-log logger download --set N (--port DEVICE | --simulate[=MODEL]) FILE|-\n"
+     "       tarnix-log logger set-clock --port DEVICE | --simulate[=short|long]\n",
+     "logger: the meter's own logger, as the desktop program's LOGGER and TIME SET.\n"
+     "  status      prints the logger's header, one \"Name: value\" a line, and one\n"
+     "              line per record set\n"
+     "  download    reads the meter's memory and writes the records of set N\n"
+     "              (--set 1..5) as data-file lines to FILE (replaced whole), or\n"
+     "              to standard output with -\n"
+     "  set-clock   sets the logger's clock from the PC's\n"
+     "They refuse while the logger records. On a terminal the progress shows on\n"
+     "standard error.\n",
+     "  tarnix-log logger status --port /dev/ttyUSB0\n"
+     "  tarnix-log logger download --set 2 --port /dev/ttyUSB0 set2.dat\n"
+     "  tarnix-log logger set-clock --port /dev/ttyUSB0\n"},
+    {"convert", "       tarnix-log convert IN.dat [--format csv] OUT.csv|-\n",
+     "convert: writes a data file (a recording or a downloaded logger set) as the\n"
+     "analysis CSV, to OUT (replaced whole) or standard output. Lines that are not\n"
+     "records are skipped and counted on standard error.\n",
+     "  tarnix-log convert bench.dat bench.csv\n"
+     "  tarnix-log convert set2.dat - | head\n"},
+    {"stats", "       tarnix-log stats FILE...\n",
+     "stats: for each data or CSV file, and each function and range in it: the\n"
+     "numeric readings, the overloads, min, max, mean, standard deviation, the\n"
+     "first and last time, and the gaps longer than twice the sampling interval.\n",
+     "  tarnix-log stats bench.dat\n"
+     "  tarnix-log stats bench.dat bench.csv\n"},
+    {"ports", "       tarnix-log ports\n",
+     "ports: lists the serial devices, one a line, in the order of the desktop\n"
+     "program's COM1..COM8, with tab-separated fields: COM name, device, its\n"
+     "/dev/serial/by-id link (stable when adapters swap ttyUSB numbers; --port\n"
+     "takes it), description, maker, serial number. Unknown fields are empty.\n",
+     "  tarnix-log ports\n"},
+};
+
+const char ExitStatus[] = "Exit status: 0 done, 1 the port, the meter or the file failed, 2 a bad\n"
+                          "command line.\n";
+
+// "Usage: " in place of the first line's leading blanks.
+QString usageLines(QString synopsis) {
+    return synopsis.replace(0, 7, QStringLiteral("Usage: "));
+}
+
+} // namespace
+
+QString logUsage() {
+    QString synopsis, texts;
+    for (const Topic& topic : Topics) {
+        synopsis += QLatin1String(topic.synopsis);
+        texts += u'\n' + QLatin1String(topic.text);
+    }
+    synopsis += QLatin1String("       tarnix-log --help | --version\n");
+    return usageLines(synopsis) + texts +
+           QStringLiteral("\nEach subcommand's own help, with examples: tarnix-log SUBCOMMAND "
+                          "--help.\n") +
+           QLatin1String(ExitStatus);
+}
+
+QString subcommandUsage(const QString& subcommand) {
+    for (const Topic& topic : Topics)
+        if (subcommand == QLatin1String(topic.name))
+            return usageLines(QLatin1String(topic.synopsis)) + u'\n' +
+                   QLatin1String(topic.text) + QStringLiteral("\nExamples:\n") +
+                   QLatin1String(topic.examples) + u'\n' + QLatin1String(ExitStatus);
+    return logUsage();
+}
+
+} // namespace tarnix::cli
