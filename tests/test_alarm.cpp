@@ -1,14 +1,12 @@
 // Alarm limits: the verdict rules, the check in the polling cycle, and the alarm dialog.
 #include "core/AlarmVerdict.h"
-#include "core/MeterSession.h"
 #include "link/Commands.h"
 #include "meter/FunctionRange.h"
 #include "meter/LeadingNumber.h"
 #include "meter/PackedReading.h"
 #include "ui/alarm/AlarmSetUp.h"
 #include "ui/alarm/CharBox.h"
-#include "ui/panel/Panel.h"
-#include "support/SimulatedLink.h"
+#include "support/PanelBench.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -28,16 +26,12 @@ sim::ScriptedReading reading(int code, const char* value) {
     return sim::ScriptedReading::fromValue(sim::Model::Short, code, text, code == 5).value();
 }
 
-struct Bench : SimulatedLink {
+struct Bench : PanelBench {
     Bench() { QVERIFY(panel.load()); } // the port is open: every write is seen
-    QLabel* label(const char* name) { return panel.findChild<QLabel*>(QString::fromLatin1(name)); }
     ui::AlarmSetUp* openDialog() {
         panel.findChild<QPushButton*>(QStringLiteral("CmdAlarm"))->click();
         return panel.findChild<ui::AlarmSetUp*>(QStringLiteral("AlarmSetUp"));
     }
-
-    core::MeterSession session{link, dialogs};
-    ui::Panel panel{session, dialogs, printer};
 };
 
 } // namespace
@@ -115,7 +109,7 @@ void TestAlarm::verdictsSentToTheMeter() {
     const char* last = code == 5 ? "1.000" : "-1.500"; // FREQ has no sign
     b.meter.setScript({reading(code, "0.500"), reading(code, "1.500"), reading(code, last)});
     QStringList shown; // the value display after each wait
-    b.clock.afterEachWait([&] { shown << b.label("LblVal")->text(); });
+    b.clock.afterEachWait([&] { shown << b.find("LblVal")->text(); });
     for (int i = 0; i < 3; ++i)
         b.panel.cycle().tick();
     b.clock.afterEachWait({});
@@ -126,7 +120,7 @@ void TestAlarm::verdictsSentToTheMeter() {
     shown.removeDuplicates();
     told << shown.filter(QRegularExpression(QStringLiteral("^(OVER|UNDER)$")));
     QCOMPARE(told.join(u' '), seen);
-    QCOMPARE(b.label("LblVal")->text(), QString::fromLatin1(last)); // the flash ends
+    QCOMPARE(b.find("LblVal")->text(), QString::fromLatin1(last)); // the flash ends
     QCOMPARE(b.panel.state().texts.alarmColour, colour);
     // Red under HIGHER and LOWER only while the meter's own alarm is armed.
     for (const char* name : {"PlHigh", "PlLow"}) { // as painted, not as asked for
@@ -135,7 +129,7 @@ void TestAlarm::verdictsSentToTheMeter() {
         QCOMPARE(bool(red), colour == AlarmColour::Armed);
     }
     // The high limit under HIGHER, the low one under LOWER.
-    QCOMPARE(b.label("LblHighAlarm")->text() + u' ' + b.label("LblLowAlarm")->text(),
+    QCOMPARE(b.find("LblHighAlarm")->text() + u' ' + b.find("LblLowAlarm")->text(),
              QStringLiteral("1.000 -1.000"));
 }
 
@@ -221,7 +215,7 @@ void TestAlarm::limitsTheMeterWillNotGiveAreAskedOnce() {
     QCOMPARE(b.tap.count("R"), 3);
     QCOMPARE(unread.count(), 1);
     QVERIFY(b.panel.state().link.readingCurrent && b.panel.state().alarm.unread);
-    QVERIFY(!b.label("LblVal")->text().isEmpty());
+    QVERIFY(!b.find("LblVal")->text().isEmpty());
 }
 
 // A limit's last digit steps by the range's resolution: 1999 counts fill the range.

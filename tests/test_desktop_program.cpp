@@ -1,11 +1,9 @@
 // The desktop program's start: a data file from the command line, a port
 // that cannot be opened, and the keys of the main panel.
-#include "core/MeterSession.h"
 #include "ui/DesktopProgram.h"
 #include "ui/lists/FileList.h"
-#include "ui/panel/Panel.h"
 #include "support/FileBytes.h"
-#include "support/SimulatedLink.h"
+#include "support/PanelBench.h"
 
 #include <QComboBox>
 #include <QMessageBox>
@@ -82,9 +80,8 @@ void TestDesktopProgram::portThatCannotOpen() {
 // Ctrl+O opens a file as OPEN FILE does, F1 shows the version that
 // --version prints, Ctrl+Q ends the program as closing the panel does.
 void TestDesktopProgram::panelKeys() {
-    SimulatedLink bench;
-    core::MeterSession session{bench.link, bench.dialogs};
-    ui::Panel panel{session, bench.dialogs, bench.printer};
+    PanelBench bench;
+    ui::Panel& panel = bench.panel;
     QVERIFY(panel.load());
     const auto press = [&panel](const QString& keys) {
         for (QShortcut* shortcut : panel.findChildren<QShortcut*>())

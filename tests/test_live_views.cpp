@@ -1,8 +1,6 @@
 // The digital view, the analog view and the strip charts as the panel opens
 // them and the sample ticks drive them, on the simulated meter.
-#include "core/MeterSession.h"
-#include "support/SimulatedLink.h"
-#include "ui/panel/Panel.h"
+#include "support/PanelBench.h"
 #include "ui/platform/TwipsGeometry.h"
 #include "ui/views/LiveViews.h"
 
@@ -15,7 +13,7 @@ using namespace tarnix;
 
 namespace {
 
-struct Bench : SimulatedLink {
+struct Bench : PanelBench {
     Bench() {
         [this] { QVERIFY(panel.load()); }();
         panel.sampling().setInterval(1);
@@ -29,8 +27,6 @@ struct Bench : SimulatedLink {
     }
     void click(const char* button) { panel.findChild<QPushButton*>(button)->click(); }
     void sampleTick() { panel.sampling().tick(); }
-    tarnix::core::MeterSession session{link, dialogs};
-    ui::Panel panel{session, dialogs, printer};
 };
 
 // The window's outer size in twips is `w` x `h`, give or take a frame's rounding.

@@ -224,7 +224,8 @@ void TestLoggerSession::loggerCommands_data() {
                                            << "6 records of set 3 lie beyond the memory and "
                                               "were left out";
     QTest::newRow("set the clock") << "set-clock" << 0 << "" << 0 << "";
-    QTest::newRow("while recording") << "status" << 0 << "recording" << 0 << core::RecordingRefusal;
+    QTest::newRow("while recording") << "download" << 1 << "recording" << 0
+                                     << core::RecordingRefusal;
     QTest::newRow("Ctrl-C") << "download" << 1 << "Ctrl-C" << 0 << "interrupted";
     QTest::newRow("switched off") << "download" << 1 << "off" << 0 << "no meter answers on sim";
     QTest::newRow("reads unanswered")
@@ -262,6 +263,8 @@ void TestLoggerSession::loggerCommands() {
     QCOMPARE(run.said.join(u'|').remove(QStringLiteral("tarnix-log: ")), said);
     QCOMPARE(run.code, said.isEmpty() ? 0 : 1);
     QCOMPARE(run.out.count('\n'), lines);
+    for (const QByteArray& c : s.meter.commands()) // refused: neither a memory read nor a dump
+        QVERIFY(meter != u"recording" || !(c.startsWith('R') || c.startsWith('U')));
     if (command == u"status" && said.isEmpty()) // the three sets README promises of --simulate
         QCOMPARE(run.out, "Write count: 12\nId code: 1001\nRecording mode: Normal\nMemory size: 4 K\n"
                           "Clock: 26/03/14---08:00:00\nSampling interval: 2 sec\nRange changes: 3\n"

@@ -2,10 +2,8 @@
 // the simulated meter and the virtual clock.
 #include "ui/lists/FileList.h"
 #include "ui/lists/ListGrid.h"
-#include "core/MeterSession.h"
-#include "ui/panel/Panel.h"
 #include "support/FileBytes.h"
-#include "support/SimulatedLink.h"
+#include "support/PanelBench.h"
 #include "ui/views/RealTimeList.h"
 
 #include <QLabel>
@@ -17,7 +15,7 @@ using namespace tarnix;
 
 namespace {
 
-struct Bench : SimulatedLink {
+struct Bench : PanelBench {
     Bench() {
         meter.setScript({*sim::ScriptedReading::fromValue(sim::Model::Short, 0, "-12.34")});
         QVERIFY(panel.load());
@@ -33,11 +31,6 @@ struct Bench : SimulatedLink {
             panel.sampling().tick();
         }
     }
-    template <class W = QLabel>
-    W* find(const char* name) { return panel.findChild<W*>(QString::fromLatin1(name)); }
-
-    core::MeterSession session{link, dialogs};
-    ui::Panel panel{session, dialogs, printer};
     QTemporaryDir dir;
 };
 

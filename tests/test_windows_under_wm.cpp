@@ -1,11 +1,9 @@
 // The windows on a real X display under a real window manager (openbox on
 // Xvfb, started by wm/under-openbox.sh): frames, resizes, maximise and
 // minimise, which a frameless offscreen window never meets.
-#include "core/MeterSession.h"
-#include "support/SimulatedLink.h"
+#include "support/PanelBench.h"
 #include "support/WidgetPlacement.h"
 #include "ui/lists/ListGrid.h"
-#include "ui/panel/Panel.h"
 #include "ui/platform/TwipsGeometry.h"
 #include "ui/platform/WidgetDialogs.h"
 #include "ui/views/LiveViews.h"
@@ -21,7 +19,7 @@ using namespace tarnix;
 
 namespace {
 
-struct Bench : SimulatedLink {
+struct Bench : PanelBench {
     Bench() {
         meter.setScript({*sim::ScriptedReading::fromValue(sim::Model::Short, 1, "1.234")});
         [this] { QVERIFY(panel.load()); }();
@@ -40,8 +38,6 @@ struct Bench : SimulatedLink {
                                                  : panel.findChild<ui::RealTimeList*>();
         return w && QTest::qWaitForWindowExposed(w) ? w : nullptr;
     }
-    core::MeterSession session{link, dialogs};
-    ui::Panel panel{session, dialogs, printer};
 };
 
 // Lets the window manager act on what was asked of it.
