@@ -77,7 +77,7 @@ QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
     static const char* const actions[] = {"status", "download", "set-clock"};
     switch (command.kind) {
     case cli::LogCommand::Kind::Help:
-        return QStringLiteral("help");
+        return (QStringLiteral("help ") + command.helpTopic).trimmed();
     case cli::LogCommand::Kind::Version:
         return QStringLiteral("version");
     case cli::LogCommand::Kind::Ports:
@@ -97,7 +97,8 @@ QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
     return meter(o.simulate, o.longFrames, o.device) + QStringLiteral(" every %1").arg(o.interval) +
            (o.samples ? QStringLiteral(" samples %1").arg(*o.samples) : QString()) +
            (o.duration ? QStringLiteral(" for %1").arg(*o.duration) : QString()) +
-           (o.format == files::RecordingFormat::Csv ? " as csv" : "") + " to " + o.output;
+           (o.format == files::RecordingFormat::Csv ? " as csv" : "") + " to " + o.output +
+           (QStringList{QString()} + command.warnings).join(QStringLiteral(" | "));
 }
 
 } // namespace
@@ -111,6 +112,7 @@ private Q_SLOTS:
     void commandLine();
     void programExits_data();
     void programExits();
+    void closedPipeEndsQuietly();
     void saysWhenNobodyAnswers_data();
     void saysWhenNobodyAnswers();
     void recordsAMeterThatAnswersHalf();
@@ -147,7 +149,8 @@ void TestTarnixLog::commandLine_data() {
     const char* const rows[][2] = {
         {"record --port /dev/ttyUSB0 bench.dat", "port /dev/ttyUSB0 every 2 to bench.dat"},
         {"record --simulate=long --samples 5 -", "sim long every 2 samples 5 to -"},
-        {"record --simulate --interval 86400.5 -", "sim short every 86400 to -"},
+        {"record --simulate --interval 86400.5 -", "sim short every 86400 to - | --interval "
+                                                   "86400.5 is taken as 86400 s, a day, the longest interval"},
         {"record --simulate --interval 1,5 -",
          "error: --interval takes a decimal point, not a comma: \"1,5\""},
         {"record --simulate --port /dev/ttyS0 -", "error: give either --port or --simulate"},
@@ -157,7 +160,16 @@ void TestTarnixLog::commandLine_data() {
         // The first of samples and duration reached ends the run.
         {"record --simulate --samples 2 --duration 9 -", "sim short every 2 samples 2 for 9 to -"},
         {"record --simulate --interval=2.5 --format csv -", "sim short every 2.5 as csv to -"},
-        {"record --simulate --interval 0.2 -", "sim short every 1 to -"},
+        {"record --simulate --interval 0.2 -",
+         "sim short every 1 to - | --interval 0.2 is taken as 1 s: the meter gives about one "
+         "reading in 0.9 s, so samples cannot come closer"},
+        // The file's name decides the format, unless --format says otherwise.
+        {"record --simulate n.csv", "sim short every 2 as csv to n.csv"},
+        {"record --simulate --format dat n.CSV",
+         "sim short every 2 to n.CSV | --format dat writes data-file lines, not CSV, to n.CSV"},
+        {"record --simulate --format csv n.dat",
+         "sim short every 2 as csv to n.dat | --format csv writes CSV lines, not data-file lines, "
+         "to n.dat"},
         {"record --simulate --duration 0 -",
          "error: --duration takes a number of seconds above 0, not \"0\""},
         {"record --simulate --format xlsx -", "error: --format takes dat or csv, not \"xlsx\""},
@@ -176,7 +188,8 @@ void TestTarnixLog::commandLine_data() {
         {"logger download --simulate -", "error: give the set to download with --set N"},
         {"logger status", "error: give the meter's port with --port DEVICE, or --simulate"},
         {"ports", "ports"},
-        {"ports -h", "help"},
+        {"ports -h", "help ports"},
+        {"logger download --help", "help logger"},
         {"ports x", "error: unexpected argument \"x\""},
     };
     for (const auto& [arguments, expected] : rows)
@@ -246,6 +259,16 @@ void TestTarnixLog::programExits() {
     const QString output = QString::fromLocal8Bit(run.out() + run.err());
     QVERIFY2(output.contains(said), qPrintable(output));
     QCOMPARE(run.process().exitCode(), exitCode);
+}
+
+// Standard output closed by its reader (| head) ends the run quietly, as it ends cat.
+void TestTarnixLog::closedPipeEndsQuietly() {
+    ProgramRun run(QStringLiteral("bash"));
+    run.start({"-c", QStringLiteral("'%1' record --simulate --interval 1 - | head -1; "
+                                    "echo status ${PIPESTATUS[0]}").arg(TARNIX_LOG)});
+    QVERIFY(run.finished(10000));
+    QVERIFY2(run.out().endsWith("\nstatus 141\n"), run.out().constData()); // by SIGPIPE
+    QVERIFY2(run.err().isEmpty(), run.err().constData());
 }
 
 // Not even off a terminal does a run wait without a word, and the word is
