@@ -1,50 +1,94 @@
-# Bash completion for tarnix-log: subcommands, logger actions, options and
-# their values; --port offers the stable /dev/serial/by-id links first.
+# Bash completion for tarnix-log and tarnix: subcommands, logger actions,
+# each subcommand's options and their fixed values; --port offers the
+# stable /dev/serial/by-id links first. tests/install/completion.sh holds it
+# against each subcommand's --help.
+
+_tarnix_ports() {
+    local ports=(/dev/serial/by-id/* /dev/ttyUSB* /dev/ttyACM* /dev/ttyS*)
+    COMPREPLY=($(compgen -W '$(ls -d "${ports[@]}" 2>/dev/null)' -- "$cur"))
+}
+
+# The value of an option given as --simulate=MODEL; true when it handled one.
+_tarnix_simulate_model() {
+    if [[ $prev == --simulate ]] && $split; then
+        COMPREPLY=($(compgen -W 'short long' -- "$cur"))
+        return 0
+    fi
+    return 1
+}
+
 _tarnix_log() {
-    local cur prev words cword
+    local cur prev words cword split
     _init_completion -s || return
 
+    local command=${words[1]-} action=${words[2]-}
+    _tarnix_simulate_model && return
     case $prev in
-        --port)
-            local ports=(/dev/serial/by-id/* /dev/ttyUSB* /dev/ttyACM* /dev/ttyS*)
-            COMPREPLY=($(compgen -W '$(ls -d "${ports[@]}" 2>/dev/null)' -- "$cur"))
+        --port) _tarnix_ports; return ;;
+        --interval | --duration | --samples | --topic) return ;;
+        --mqtt)
+            COMPREPLY=($(compgen -W 'mqtt:// mqtts://' -- "$cur"))
+            compopt -o nospace
             return ;;
-        --interval | --duration | --samples) return ;;
+        --cafile) _filedir; return ;;
         --set)
             COMPREPLY=($(compgen -W '1 2 3 4 5' -- "$cur"))
             return ;;
-        --simulate)
-            # Only as --simulate=MODEL: a word after a bare --simulate is a file.
-            if $split; then
-                COMPREPLY=($(compgen -W 'short long' -- "$cur"))
-                return
-            fi ;;
+        --format)
+            if [[ $command == convert ]]; then
+                COMPREPLY=($(compgen -W 'csv' -- "$cur"))
+            else
+                COMPREPLY=($(compgen -W 'dat csv' -- "$cur"))
+            fi
+            return ;;
     esac
     $split && return
 
-    local command=${words[1]-} action=${words[2]-}
     if ((cword == 1)); then
-        COMPREPLY=($(compgen -W 'record logger ports --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W 'record logger convert stats ports --help --version' -- "$cur"))
         return
     fi
+    local options=''
     case $command in
         record)
-            if [[ $cur == -* ]]; then
-                COMPREPLY=($(compgen -W '--port --simulate --simulate= --interval --samples
-                    --duration --help' -- "$cur"))
-            else
-                _filedir
-            fi ;;
+            options='--port --simulate --simulate= --interval --samples --duration --format
+                --mqtt --topic --cafile --help' ;;
         logger)
             if ((cword == 2)); then
-                COMPREPLY=($(compgen -W 'status download set-clock' -- "$cur"))
-            elif [[ $cur == -* ]]; then
-                local options='--port --simulate --simulate= --help'
-                [[ $action == download ]] && options+=' --set'
-                COMPREPLY=($(compgen -W "$options" -- "$cur"))
-            elif [[ $action == download ]]; then
-                _filedir
-            fi ;;
+                COMPREPLY=($(compgen -W 'status download set-clock --help' -- "$cur"))
+                return
+            fi
+            options='--port --simulate --simulate= --help'
+            [[ $action == download ]] && options+=' --set' ;;
+        convert) options='--format --help' ;;
+        stats) options='--help' ;;
+        ports) options='--help' ;;
+        *) return ;;
     esac
-    [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
+    elif [[ $command != ports && ($command != logger || $action == download) ]]; then
+        _filedir
+    fi
 } && complete -F _tarnix_log tarnix-log
+
+_tarnix() {
+    local cur prev words cword split
+    _init_completion -s || return
+    _tarnix_simulate_model && return
+    case $prev in
+        --port) _tarnix_ports; return ;;
+        -style | --style)
+            COMPREPLY=($(compgen -W 'Fusion Windows' -- "$cur"))
+            return ;;
+    esac
+    $split && return
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W '--port --simulate --simulate= --help --help-all --version' \
+            -- "$cur"))
+        [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
+    else
+        _filedir dat
+    fi
+} && complete -F _tarnix tarnix

@@ -90,8 +90,9 @@ constexpr Topic Topics[] = {
     {"ports", "       tarnix-log ports\n",
      "ports: lists the serial devices, one a line, in the order of the desktop\n"
      "program's COM1..COM8, with tab-separated fields: COM name, device, its\n"
-     "/dev/serial/by-id link (stable when adapters swap ttyUSB numbers; --port\n"
-     "takes it), description, maker, serial number. Unknown fields are empty.\n",
+     "/dev/serial/by-id link (stable when adapters swap ttyUSB numbers; record\n"
+     "and logger take it as their port), description, maker, serial number.\n"
+     "Unknown fields are empty.\n",
      "  tarnix-log ports\n"},
 };
 

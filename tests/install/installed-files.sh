@@ -15,6 +15,7 @@ expected="./bin/tarnix
 ./bin/tarnix-log
 ./bin/tarnix-meter-sim
 ./share/applications/org.tarnix.tarnix.desktop
+./share/bash-completion/completions/tarnix
 ./share/bash-completion/completions/tarnix-log
 ./share/doc/tarnix/README.md
 ./share/doc/tarnix/changelog.gz
