@@ -15,7 +15,7 @@ qt6-base-dev qt6-serialport-dev qt6-charts-dev \
 xvfb xauth openbox x11-utils xdotool imagemagick fonts-dejavu-core fonts-liberation2 \
 libmosquitto-dev mosquitto mosquitto-clients help2man desktop-file-utils appstream dpkg-dev file \
 lintian \
-shared-mime-info libglib2.0-bin bash-completion"
+shared-mime-info libglib2.0-bin bash-completion man-db"
 
 missing=""
 for p in $PACKAGES; do

@@ -41,7 +41,25 @@ for program in tarnix tarnix-log tarnix-meter-sim; do
     "$prefix/bin/$program" --version | grep -q "^$program "
     gzip -dc "$prefix/share/man/man1/$program.1.gz" | grep -q "^\.TH \"\?$(echo "$program" | tr a-z A-Z)"
 done
-gzip -dc "$prefix/share/man/man1/tarnix-log.1.gz" | grep -q 'interval'
+# The pages read without a warning, and tarnix-log's, written by hand, names
+# every option that a subcommand's help names.
+for program in tarnix tarnix-log tarnix-meter-sim; do
+    warnings=$(man --warnings -l "$prefix/share/man/man1/$program.1.gz" 2>&1 >/dev/null)
+    if [ -n "$warnings" ]; then
+        printf '%s.1:\n%s\n' "$program" "$warnings" >&2
+        exit 1
+    fi
+done
+page=$(gzip -dc "$prefix/share/man/man1/tarnix-log.1.gz" | sed 's/\\-/-/g')
+for subcommand in record logger convert stats ports; do
+    for option in $("$prefix/bin/tarnix-log" $subcommand --help | grep -o -- '--[a-z][a-z-]*' |
+        sort -u); do
+        if ! printf '%s\n' "$page" | grep -q -- "$option"; then
+            echo "tarnix-log.1 does not name $option of $subcommand" >&2
+            exit 1
+        fi
+    done
+done
 # The completion is valid bash and offers the subcommands.
 bash -n "$prefix/share/bash-completion/completions/tarnix-log"
 # The install refreshed the MIME database: a recording is known by its first
