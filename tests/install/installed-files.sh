@@ -41,6 +41,8 @@ for program in tarnix tarnix-log tarnix-meter-sim; do
     "$prefix/bin/$program" --version | grep -q "^$program "
     gzip -dc "$prefix/share/man/man1/$program.1.gz" | grep -q "^\.TH \"\?$(echo "$program" | tr a-z A-Z)"
 done
+# The installed README names the installed programs, not a build's.
+! grep -q 'build/release/app' "$prefix/share/doc/tarnix/README.md"
 # The pages read without a warning, and tarnix-log's, written by hand, names
 # every option that a subcommand's help names.
 for program in tarnix tarnix-log tarnix-meter-sim; do
