@@ -61,7 +61,7 @@ _tarnix_log() {
             options='--port --simulate --simulate= --help'
             [[ $action == download ]] && options+=' --set' ;;
         convert) options='--format --help' ;;
-        stats) options='--help' ;;
+        stats) options='--precise --help' ;;
         ports) options='--help' ;;
         *) return ;;
     esac

@@ -589,8 +589,11 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     QCOMPARE(parts.size(), 2);
     QCOMPARE(parts[0].section(u':', 1), parts[1]);
     QVERIFY2(parts[1].startsWith(QStringLiteral(" 6 readings\nDCV 200mV (V): readings 3, overloads 1\n"
-                                                "  min 0.001  max 0.003  mean 0.002  sd 0.001 V\n")),
-             qPrintable(parts[1]));
+                                                "  min 0.001  max 0.003  mean 0.002000  sd 0.001000 V\n")),
+             qPrintable(parts[1])); // one place finer than 1.00 mV, in V
+    FileRun precise;
+    QCOMPARE(core::runStats({dat}, precise.output(), true), 0);
+    QVERIFY2(precise.out.contains("  mean 0.002  sd 0.001 V\n"), precise.out.constData());
     QVERIFY2(parts[1].contains(u"DCV 2V (V): readings 1, overloads 0\n  min 1.5  max 1.5"),
              qPrintable(parts[1]));
     // A range that held only overloads has no numbers to sum up.

@@ -356,8 +356,9 @@ Result parseConvert(const QStringList& arguments) {
     return command;
 }
 
-// stats FILE...
-Result parseStats(const QStringList& arguments) {
+// stats [--precise] FILE...
+Result parseStats(QStringList arguments) {
+    const bool precise = arguments.removeAll(QStringLiteral("--precise")) > 0;
     const auto scanned = scanFileCommand(
         QStringLiteral("stats"), arguments,
         [](const QString&) -> std::optional<QString> { return std::nullopt; },
@@ -369,6 +370,7 @@ Result parseStats(const QStringList& arguments) {
         return error(QStringLiteral("give the data or CSV files to sum up"));
     LogCommand command{LogCommand::Kind::Stats};
     command.statsFiles = files;
+    command.statsPrecise = precise;
     return command;
 }
 

@@ -81,12 +81,14 @@ constexpr Topic Topics[] = {
      "records are skipped and counted on standard error.\n",
      "  tarnix-log convert bench.dat bench.csv\n"
      "  tarnix-log convert set2.dat - | head\n"},
-    {"stats", "       tarnix-log stats FILE...\n",
+    {"stats", "       tarnix-log stats [--precise] FILE...\n",
      "stats: for each data or CSV file, and each function and range in it: the\n"
      "numeric readings, the overloads, min, max, mean, standard deviation, the\n"
-     "first and last time, and the gaps longer than twice the sampling interval.\n",
+     "first and last time, and the gaps longer than twice the sampling interval.\n"
+     "The mean and the deviation show one place more than the meter's finest\n"
+     "reading; --precise shows ten significant digits.\n",
      "  tarnix-log stats bench.dat\n"
-     "  tarnix-log stats bench.dat bench.csv\n"},
+     "  tarnix-log stats --precise bench.dat bench.csv\n"},
     {"ports", "       tarnix-log ports\n",
      "ports: lists the serial devices, one a line, in the order of the desktop\n"
      "program's COM1..COM8, with tab-separated fields: COM name, device, its\n"

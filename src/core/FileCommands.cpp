@@ -104,7 +104,8 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
 namespace {
 
 // One file's summary; false with the reason when it cannot be read.
-bool summarise(const QString& path, const FileCommandOutput& output, QString* error) {
+bool summarise(const QString& path, const FileCommandOutput& output, bool precise,
+               QString* error) {
     files::RecordingStats stats;
     bool csv = false, firstLine = true;
     qint64 skipped = 0;
@@ -132,7 +133,7 @@ bool summarise(const QString& path, const FileCommandOutput& output, QString* er
                 const QString value = files::baseUnitValue(f[1], 0);
                 stats.add(at, f[3], f[4], f[2],
                           value.isEmpty() ? std::nullopt : std::optional(value.toDouble()),
-                          files::isOverload(f[5]));
+                          files::decimalPlaces(value), files::isOverload(f[5]));
                 return;
             }
             const auto record = fields ? std::optional(recordOf(*fields)) : std::nullopt;
@@ -142,7 +143,7 @@ bool summarise(const QString& path, const FileCommandOutput& output, QString* er
                 return;
             }
             const auto r = files::recordValue((*record)[4], (*record)[5]);
-            stats.add(*at, (*record)[3], (*record)[4], r.unit, r.value, r.overload);
+            stats.add(*at, (*record)[3], (*record)[4], r.unit, r.value, r.decimals, r.overload);
         },
         error);
     if (!read)
@@ -150,16 +151,16 @@ bool summarise(const QString& path, const FileCommandOutput& output, QString* er
     QString text = QStringLiteral("%1: %2 readings").arg(path).arg(stats.readings());
     if (skipped > 0)
         text += QStringLiteral(", %1 other lines skipped").arg(skipped);
-    return output.out((text + u'\n' + stats.report()).toUtf8());
+    return output.out((text + u'\n' + stats.report(precise)).toUtf8());
 }
 
 } // namespace
 
-int runStats(const QStringList& paths, const FileCommandOutput& output) {
+int runStats(const QStringList& paths, const FileCommandOutput& output, bool precise) {
     int code = 0;
     for (const QString& path : paths) {
         QString error;
-        if (!summarise(path, output, &error)) {
+        if (!summarise(path, output, precise, &error)) {
             output.message(error.isEmpty() ? QStringLiteral("cannot write to standard output")
                                            : error);
             code = 1;

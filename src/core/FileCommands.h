@@ -22,6 +22,6 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output);
 
 // The summary of each file, a data file or an analysis CSV file, in turn.
 // 0 done, 1 a file could not be read (the others are still summed up).
-int runStats(const QStringList& files, const FileCommandOutput& output);
+int runStats(const QStringList& files, const FileCommandOutput& output, bool precise = false);
 
 } // namespace tarnix::core

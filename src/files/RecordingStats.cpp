@@ -9,7 +9,8 @@
 namespace tarnix::files {
 
 void RecordingStats::add(const QDateTime& at, const QString& function, const QString& range,
-                         const QString& unit, std::optional<double> value, bool overload) {
+                         const QString& unit, std::optional<double> value, int decimals,
+                         bool overload) {
     auto group = std::find_if(m_groups.begin(), m_groups.end(), [&](const Group& g) {
         return g.function == function && g.range == range && g.unit == unit;
     });
@@ -25,6 +26,7 @@ void RecordingStats::add(const QDateTime& at, const QString& function, const QSt
         // its small digits over millions of readings.
         const double v = *value;
         ++group->count;
+        group->decimals = std::max(group->decimals, decimals);
         group->min = group->count == 1 ? v : std::min(group->min, v);
         group->max = group->count == 1 ? v : std::max(group->max, v);
         const double delta = v - group->mean;
@@ -44,7 +46,7 @@ QString seconds(qint64 ms) {
 
 } // namespace
 
-QString RecordingStats::report() const {
+QString RecordingStats::report(bool precise) const {
     QStringList lines;
     for (const Group& g : m_groups) {
         const QString unit = g.unit.isEmpty() ? QString() : u' ' + g.unit;
@@ -55,8 +57,12 @@ QString RecordingStats::report() const {
                      .arg(g.overloads);
         if (g.count > 0) {
             const double sd = g.count > 1 ? std::sqrt(g.m2 / double(g.count - 1)) : 0.0;
+            // Figures for people: one place finer than the meter reads.
+            const auto figure = [&](double v) {
+                return precise ? number(v) : QString::number(v, 'f', g.decimals + 1);
+            };
             lines << QStringLiteral("  min %1  max %2  mean %3  sd %4%5")
-                         .arg(number(g.min), number(g.max), number(g.mean), number(sd), unit);
+                         .arg(number(g.min), number(g.max), figure(g.mean), figure(sd), unit);
         }
         lines << QStringLiteral("  first %1  last %2").arg(isoTime(g.first), isoTime(g.last));
     }
@@ -83,6 +89,11 @@ QString RecordingStats::report() const {
     return lines.join(u'\n') + u'\n';
 }
 
+int decimalPlaces(QStringView number) {
+    const qsizetype point = number.indexOf(u'.');
+    return point < 0 ? 0 : int(number.size() - point - 1);
+}
+
 bool isOverload(QStringView display) { return display.trimmed().endsWith(u"OL"); }
 
 RecordValue recordValue(const QString& range, const QString& display) {
@@ -91,9 +102,12 @@ RecordValue recordValue(const QString& range, const QString& display) {
     if (const auto unit = rangeUnit(range)) {
         r.unit = unit->unit;
         bool ok = false;
-        const double v = baseUnitValue(display, unit->exponent).toDouble(&ok);
-        if (ok)
+        const QString text = baseUnitValue(display, unit->exponent);
+        const double v = text.toDouble(&ok);
+        if (ok) {
             r.value = v;
+            r.decimals = decimalPlaces(text);
+        }
     }
     return r;
 }
