@@ -52,7 +52,7 @@ _tarnix_log() {
     case $command in
         record)
             options='--port --simulate --simulate= --interval --samples --duration --format
-                --mqtt --topic --cafile --help' ;;
+                --utc --mqtt --topic --cafile --help' ;;
         logger)
             if ((cword == 2)); then
                 COMPREPLY=($(compgen -W 'status download set-clock --help' -- "$cur"))
@@ -60,7 +60,7 @@ _tarnix_log() {
             fi
             options='--port --simulate --simulate= --help'
             [[ $action == download ]] && options+=' --set' ;;
-        convert) options='--format --help' ;;
+        convert) options='--format --utc --help' ;;
         stats) options='--precise --help' ;;
         ports) options='--help' ;;
         *) return ;;

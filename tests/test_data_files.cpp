@@ -474,6 +474,9 @@ void TestDataFiles::analysisLines() {
     const QDateTime at(QDate(2026, 12, 6), QTime(14, 7, 18, 12), QTimeZone(3600 + 1800));
     QCOMPARE(tarnix::files::analysisLine(at, function, range, display),
              QStringLiteral("2026-12-06T14:07:18.012+01:30") + line);
+    QCOMPARE(tarnix::files::analysisLine(at, function, range, display,
+                                         tarnix::files::TimeZoneOut::Utc),
+             QStringLiteral("2026-12-06T12:37:18.012Z") + line);
 }
 
 // Any display the meter could show, moved by any range's power of ten: the

@@ -83,7 +83,8 @@ QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
     case cli::LogCommand::Kind::Ports:
         return QStringLiteral("ports");
     case cli::LogCommand::Kind::Convert:
-        return QStringLiteral("convert %1 to %2").arg(command.convert.input, command.convert.output);
+        return QStringLiteral("convert %1 to %2").arg(command.convert.input, command.convert.output) +
+               (command.convert.utc ? " in UTC" : "");
     case cli::LogCommand::Kind::Stats:
         return QStringLiteral("stats ") + command.statsFiles.join(u' ');
     case cli::LogCommand::Kind::Logger:
@@ -97,7 +98,8 @@ QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
     return meter(o.simulate, o.longFrames, o.device) + QStringLiteral(" every %1").arg(o.interval) +
            (o.samples ? QStringLiteral(" samples %1").arg(*o.samples) : QString()) +
            (o.duration ? QStringLiteral(" for %1").arg(*o.duration) : QString()) +
-           (o.format == files::RecordingFormat::Csv ? " as csv" : "") + " to " + o.output +
+           (o.format == files::RecordingFormat::Csv ? " as csv" : "") + (o.utc ? " in UTC" : "") +
+           " to " + o.output +
            (QStringList{QString()} + command.warnings).join(QStringLiteral(" | "));
 }
 
@@ -164,7 +166,7 @@ void TestTarnixLog::commandLine_data() {
          "sim short every 1 to - | --interval 0.2 is taken as 1 s: the meter gives about one "
          "reading in 0.9 s, so samples cannot come closer"},
         // The file's name decides the format, unless --format says otherwise.
-        {"record --simulate n.csv", "sim short every 2 as csv to n.csv"},
+        {"record --simulate n.csv --utc", "sim short every 2 as csv in UTC to n.csv"},
         {"record --simulate --format dat n.CSV",
          "sim short every 2 to n.CSV | --format dat writes data-file lines, not CSV, to n.CSV"},
         {"record --simulate --format csv n.dat",
@@ -178,6 +180,7 @@ void TestTarnixLog::commandLine_data() {
         {"record --simulate --duration inf -",
          "error: --duration takes a number of seconds above 0, not \"inf\""},
         {"convert in.dat --format csv -", "convert in.dat to -"},
+        {"convert --utc in.dat -", "convert in.dat to - in UTC"},
         {"convert in.dat out.csv more", "error: unexpected argument \"more\""},
         {"convert in.dat", "error: give the data file to convert and the CSV file to write, or - "
                            "for standard output"},

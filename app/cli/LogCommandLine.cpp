@@ -204,8 +204,9 @@ QStringList recordWarnings(const RecordOptions& options, const QString& interval
     return warnings;
 }
 
-Result parseRecord(const QStringList& arguments) {
+Result parseRecord(QStringList arguments) {
     RecordOptions options;
+    options.utc = arguments.removeAll(QStringLiteral("--utc")) > 0;
     QString interval;
     const auto scan = scanWords(
         arguments, 0, options.simulate, options.longFrames,
@@ -330,7 +331,8 @@ scanFileCommand(const QString& topic, const QStringList& arguments,
 }
 
 // convert IN [--format csv] OUT|-
-Result parseConvert(const QStringList& arguments) {
+Result parseConvert(QStringList arguments) {
+    const bool utc = arguments.removeAll(QStringLiteral("--utc")) > 0;
     const auto scanned = scanFileCommand(
         QStringLiteral("convert"), arguments,
         [](const QString& name) -> std::optional<QString> {
@@ -352,7 +354,7 @@ Result parseConvert(const QStringList& arguments) {
     if (files.size() > 2)
         return error(QStringLiteral("unexpected argument \"%1\"").arg(files[2]));
     LogCommand command{LogCommand::Kind::Convert};
-    command.convert = {files[0], files[1]};
+    command.convert = {files[0], files[1], utc};
     return command;
 }
 

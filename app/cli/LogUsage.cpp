@@ -19,7 +19,7 @@ constexpr Topic Topics[] = {
     {"record",
      "       tarnix-log record --port DEVICE | --simulate[=short|long]\n"
      "                         [--interval SECONDS] [--samples N] [--duration SECONDS]\n"
-     "                         [--format dat|csv] FILE|-\n"
+     "                         [--format dat|csv] [--utc] FILE|-\n"
      "       tarnix-log record ... --mqtt URL --topic PREFIX [--cafile FILE] [FILE|-]\n",
      "record: polls the multimeter and records its reading on the PC, as the desktop\n"
      "program's SAVE AS does, without any window. Each sample is one line such as\n"
@@ -44,6 +44,9 @@ constexpr Topic Topics[] = {
      "                       with ISO 8601 times and values in V, A, Ohm, F, Hz,\n"
      "                       degC or degF. A CSV file is appended to only when its\n"
      "                       header matches.\n"
+     "  --utc                CSV times in UTC, ending in Z, rather than local time\n"
+     "                       with its offset: one column of times for pandas or a\n"
+     "                       spreadsheet across a change of daylight saving time\n"
      "  --mqtt URL           also publish each sample to the broker at\n"
      "                       mqtt://[user@]host[:port] or mqtts://...; the password\n"
      "                       is read from TARNIX_MQTT_PASSWORD only\n"
@@ -75,10 +78,11 @@ constexpr Topic Topics[] = {
      "  tarnix-log logger status --port /dev/ttyUSB0\n"
      "  tarnix-log logger download --set 2 --port /dev/ttyUSB0 set2.dat\n"
      "  tarnix-log logger set-clock --port /dev/ttyUSB0\n"},
-    {"convert", "       tarnix-log convert IN.dat [--format csv] OUT.csv|-\n",
+    {"convert", "       tarnix-log convert IN.dat [--format csv] [--utc] OUT.csv|-\n",
      "convert: writes a data file (a recording or a downloaded logger set) as the\n"
      "analysis CSV, to OUT (replaced whole) or standard output. Lines that are not\n"
-     "records are skipped and counted on standard error.\n",
+     "records are skipped and counted on standard error. --utc writes the times\n"
+     "in UTC, ending in Z.\n",
      "  tarnix-log convert bench.dat bench.csv\n"
      "  tarnix-log convert set2.dat - | head\n"},
     {"stats", "       tarnix-log stats [--precise] FILE...\n",

@@ -71,10 +71,11 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
     };
     qint64 skipped = 0, records = 0;
     QString error;
+    const auto zone = options.utc ? files::TimeZoneOut::Utc : files::TimeZoneOut::Local;
     const bool read = readLines(
         options.input,
         [&](QByteArrayView, const files::LineFields* record) {
-            const auto csv = record ? files::analysisLineOf(recordOf(*record)) : std::nullopt;
+            const auto csv = record ? files::analysisLineOf(recordOf(*record), zone) : std::nullopt;
             if (!csv) {
                 ++skipped;
                 return;

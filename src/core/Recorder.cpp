@@ -175,7 +175,8 @@ void Recorder::takeSample(const QDateTime& at) {
     // Without a file (publishing only) the sample is counted, not written.
     if (m_out.isOpen() &&
         !m_out.append(files::recordingLine(m_options.format, m_lines + 1, at,
-                                           reading.functionText, reading.rangeText, display),
+                                           reading.functionText, reading.rangeText, display,
+                                           m_options.utc),
                       &why)) {
         finish(1, (m_options.toStandardOutput() ? QStringLiteral("cannot write to %1")
                                                 : QStringLiteral("cannot append to %1"))

@@ -17,6 +17,7 @@ struct RecordOptions {
     std::optional<double> duration; // end after this many seconds (the first end reached counts)
     QString output;                 // the file to append to, or "-"
     files::RecordingFormat format = files::RecordingFormat::Dat;
+    bool utc = false;               // --utc: CSV times in UTC, ending in Z
     int silenceNoticeMs = 10000;    // without a reading this long, the run says so
     QString mqttUrl;                // --mqtt: the broker readings are published to
     QString mqttTopic;              // --topic: the prefix of their topics
@@ -42,6 +43,7 @@ struct LoggerOptions {
 struct ConvertOptions {
     QString input;  // a data file: a recording or a downloaded logger set
     QString output; // the CSV file to write (replaced whole), or "-"
+    bool utc = false; // --utc: times in UTC, ending in Z
 
     bool toStandardOutput() const { return output == u"-"; }
 };

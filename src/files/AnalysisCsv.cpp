@@ -81,10 +81,11 @@ QString baseUnitValue(QStringView display, int exponent) {
     return (negative ? QStringLiteral("-") : QString()) % QStringView(moved).mid(zeros);
 }
 
-QString isoTime(const QDateTime& at) {
+QString isoTime(const QDateTime& at, TimeZoneOut zone) {
     // Written by hand: QDateTime::toString reads its format anew on every
     // call, which a million-line conversion feels.
-    const QDateTime fixed = at.toOffsetFromUtc(at.offsetFromUtc());
+    const bool utc = zone == TimeZoneOut::Utc;
+    const QDateTime fixed = at.toOffsetFromUtc(utc ? 0 : at.offsetFromUtc());
     const QDate d = fixed.date();
     const QTime t = fixed.time();
     const int offset = fixed.offsetFromUtc() / 60; // minutes
@@ -103,6 +104,10 @@ QString isoTime(const QDateTime& at) {
     put(14, t.minute(), 2);
     put(17, t.second(), 2);
     put(20, t.msec(), 3);
+    if (utc) {
+        text.truncate(23);
+        return text + u'Z';
+    }
     out[23] = offset < 0 ? u'-' : u'+';
     put(24, size / 60, 2);
     put(27, size % 60, 2);
@@ -121,11 +126,11 @@ QString csvField(const QString& text) {
 }
 
 QString analysisLine(const QDateTime& at, const QString& function, const QString& range,
-                     const QString& display) {
+                     const QString& display, TimeZoneOut zone) {
     const auto unit = rangeUnit(range);
     const QString value = unit ? baseUnitValue(display, unit->exponent) : QString();
     // Built in one piece: a million-line conversion feels every allocation.
-    return isoTime(at) % u',' % value % u',' % (unit ? unit->unit : QString()) % u',' %
+    return isoTime(at, zone) % u',' % value % u',' % (unit ? unit->unit : QString()) % u',' %
            csvField(function) % u',' % csvField(range) % u',' % csvField(display);
 }
 
@@ -178,11 +183,11 @@ std::optional<QDateTime> recordTime(QStringView date, QStringView time) {
     return QDateTime(day, clock, Qt::OffsetFromUTC, localOffsetOf(day, parts[3]));
 }
 
-std::optional<QString> analysisLineOf(const RecordFields& record) {
+std::optional<QString> analysisLineOf(const RecordFields& record, TimeZoneOut zone) {
     const auto at = recordTime(record[1], record[2]);
     if (!at)
         return std::nullopt;
-    return analysisLine(*at, record[3], record[4], record[5]);
+    return analysisLine(*at, record[3], record[4], record[5], zone);
 }
 
 } // namespace tarnix::files

@@ -29,8 +29,13 @@ std::optional<RangeUnit> rangeUnit(QStringView range);
 // Empty for anything that is not a plain number (OL, -OL, Initial).
 QString baseUnitValue(QStringView display, int exponent);
 
-// Local time with milliseconds and its offset from UTC: 2026-12-06T14:07:18.012+01:00.
-QString isoTime(const QDateTime& at);
+// How a CSV time is written: local, with its offset from UTC, or in UTC.
+enum class TimeZoneOut { Local, Utc };
+
+// Local time with milliseconds and its offset from UTC,
+// 2026-12-06T14:07:18.012+01:00; or UTC, 2026-12-06T13:07:18.012Z, which a
+// reader takes as one column of times across a change of daylight saving.
+QString isoTime(const QDateTime& at, TimeZoneOut zone = TimeZoneOut::Local);
 
 // A field as RFC 4180 writes it: quoted, with quotes doubled, when it holds
 // a comma, a quote or a line break.
@@ -38,7 +43,7 @@ QString csvField(const QString& text);
 
 // One CSV line, without its line end.
 QString analysisLine(const QDateTime& at, const QString& function, const QString& range,
-                     const QString& display);
+                     const QString& display, TimeZoneOut zone = TimeZoneOut::Local);
 
 // The moment a data-file record names: "yy/mm/dd" in 20yy and "hh:mm:ss.t",
 // in local time. Nothing when either field is not a real date or time.
@@ -46,7 +51,8 @@ std::optional<QDateTime> recordTime(QStringView date, QStringView time);
 
 // The CSV line of a data-file record (a PC sample or a logger record alike),
 // without its line end; nothing when its date or time cannot be read.
-std::optional<QString> analysisLineOf(const RecordFields& record);
+std::optional<QString> analysisLineOf(const RecordFields& record,
+                                      TimeZoneOut zone = TimeZoneOut::Local);
 
 // The CSV line end.
 inline constexpr char CsvLineEnd[] = "\r\n";

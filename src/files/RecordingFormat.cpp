@@ -14,9 +14,13 @@ std::optional<RecordingFormat> recordingFormatNamed(QStringView name) {
 }
 
 QByteArray recordingLine(RecordingFormat format, qint64 number, const QDateTime& at,
-                         const QString& function, const QString& range, const QString& display) {
+                         const QString& function, const QString& range, const QString& display,
+                         bool utc) {
     if (format == RecordingFormat::Csv)
-        return analysisLine(at, function, range, display).toUtf8() + CsvLineEnd;
+        return analysisLine(at, function, range, display,
+                            utc ? TimeZoneOut::Utc : TimeZoneOut::Local)
+                   .toUtf8() +
+               CsvLineEnd;
     return recordLine(sampleRecord(number, at, function, range, display)).toLatin1() + LineEnd;
 }
 

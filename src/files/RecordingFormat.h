@@ -15,9 +15,10 @@ enum class RecordingFormat { Dat, Csv };
 std::optional<RecordingFormat> recordingFormatNamed(QStringView name); // "dat", "csv"
 
 // The sample's line, with its line end. `number` counts the run's lines from 1
-// (only the data-file line shows it).
+// (only the data-file line shows it); `utc` writes a CSV time in UTC.
 QByteArray recordingLine(RecordingFormat format, qint64 number, const QDateTime& at,
-                         const QString& function, const QString& range, const QString& display);
+                         const QString& function, const QString& range, const QString& display,
+                         bool utc = false);
 
 // What goes at the top of a new or empty file: the CSV header line, or nothing.
 QByteArray recordingHeader(RecordingFormat format);
