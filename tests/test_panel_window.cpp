@@ -192,6 +192,14 @@ void TestPanelWindow::windowsHoldTheirWidgets() {
     for (const QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible())
             QCOMPARE(window->objectName() + misplacedWidget(window), window->objectName());
+    // Each button, frame, field and list of these three says what it does.
+    QVERIFY(b.panel.memoryWindow() && b.find<QWidget>("AlarmSetUp"));
+    const QStringList tipped = {"Panel", "Memory", "AlarmSetUp"};
+    for (const QWidget* w : b.panel.findChildren<QWidget*>())
+        if (!w->isWindow() && tipped.contains(w->window()->objectName()) &&
+            !qobject_cast<const QLabel*>(w) && !w->objectName().isEmpty() &&
+            !w->objectName().startsWith(u"qt_"))
+            QVERIFY2(!w->toolTip().isEmpty(), qPrintable(w->objectName()));
 }
 
 QTEST_MAIN(TestPanelWindow)

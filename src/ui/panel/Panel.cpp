@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "ui/AboutText.h"
+#include "ui/ToolTips.h"
 #include "ui/alarm/AlarmSetUp.h"
 #include "ui/lists/FileList.h"
 #include "ui/lists/PlotBoard.h"
@@ -45,6 +46,34 @@ const QString NoDevice = QStringLiteral("No device found, try again!");
 constexpr int Left = 60, FullWidth = 3960, HalfWidth = 1935, RightHalf = 2085;
 constexpr int ThirdWidth = 1290, Col2 = 1395, Col3 = 2730;
 constexpr int RowHeight = 480, ButtonHeight = 330;
+
+// What each button and frame is for, in a line; a label shows its frame's.
+constexpr ToolTip Tips[] = {
+    {"SSPanel7", "What the meter measures"},
+    {"SSPanel3", "The meter's range"},
+    {"SSPanel4", "The meter's current reading; a click sends the meter \"EEE\""},
+    {"SSPanel2", "The highest reading since the last reset"},
+    {"SSPanel1", "The lowest reading since the last reset"},
+    {"PlHigh", "The meter's high alarm limit; red while its alarm is on"},
+    {"PlLow", "The meter's low alarm limit; red while its alarm is on"},
+    {"SSPanel5", "How often the PC takes a reading"},
+    {"SSPanel6", "When the PC took its last reading"},
+    {"SSPanel8", "The file the readings are recorded to, and how many it holds"},
+    {"CmdReset", "Start maximum and minimum again from the current reading"},
+    {"CmdDigital", "Show the reading in large digits"},
+    {"CmdAnalog", "Show the reading as a needle on a dial"},
+    {"CmdList", "List the readings as the PC takes them"},
+    {"CmdGraph", "Chart the latest readings of the current range"},
+    {"CmdPc", "Set how often the PC takes a reading"},
+    {"CmdSaveStop", "Record the readings to a file, or stop recording"},
+    {"CmdOpen", "Open a file of recorded readings"},
+    {"CmdAlarm", "Set the meter's high and low alarm limits"},
+    {"CmdMemory", "Read the meter's logger: its settings and recorded sets"},
+    {"CmdSystem", "Set the logger's clock to the PC's time"},
+    {"CmdMeter", "The connected meter's model; a click works as REC MODE"},
+    {"CmdBaudRate", "Change the speed of the link to the meter"},
+    {"CmdUpdate", "Start or stop the recording of the meter's logger"},
+};
 
 } // namespace
 
@@ -271,6 +300,8 @@ void Panel::build() {
                                       ThirdWidth, ButtonHeight);
         ++i;
     }
+
+    setToolTips(this, Tips);
 
     connect(b.reset, &QPushButton::clicked, this, &Panel::resetMaxMin);
     connect(m_value, &ClickableLabel::clicked, this, [this] { m_actions.pressValueKey(); });
