@@ -43,7 +43,14 @@ private Q_SLOTS:
 };
 
 void TestPanelWindow::windowShowsTheReading() {
+    const QPalette light = QApplication::palette();
+    QPalette dark = light; // a dark desktop theme: dark read-outs
+    dark.setColor(QPalette::Base, Qt::black);
+    QApplication::setPalette(dark);
     Bench b;
+    const QImage maximum = b.find("LblMax")->grab().toImage();
+    QApplication::setPalette(light);
+    QVERIFY(maximum.pixelColor(maximum.rect().center()).lightness() < 64);
     // The panel's other controls are each used by a test of their own.
     for (const char* name : {"CmdReset", "LblMax", "LblMin", "LblTime", "LblFileName"})
         QVERIFY2(b.panel.findChild<QWidget*>(QString::fromLatin1(name)), name);

@@ -183,24 +183,25 @@ void Panel::showCom(const QString& text, bool progress) {
     label->setToolTip(shown == text ? QString() : text);
 }
 
-// A quiet panel look: titled frames, white read-outs, and a dark value
-// display that reads well from across the bench. Every colour comes with its
-// background, both fixed or both from the palette, so that the texts read
-// under a light and a dark desktop theme alike. The windows the panel opens
-// take the same frames.
+// A quiet panel look: titled frames, read-outs in the theme's entry-field
+// colours, and a dark value display that reads well from across the bench.
+// Every colour comes with its background, both fixed or both from the
+// palette, so that the texts read under a light and a dark desktop theme
+// alike. The windows the panel opens take the same frames.
 const char* const PanelStyle = R"(
-QGroupBox { font-weight: bold; color: palette(window-text); border: 1px solid #b0b0b0;
+QGroupBox { font-weight: bold; color: palette(window-text); border: 1px solid palette(mid);
             border-radius: 4px; margin-top: 6px; }
 QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; padding: 0 4px;
                    background: palette(window); }
-QGroupBox > QLabel { background: white; border: 1px solid #c8c8c8; border-radius: 2px;
-                     font-weight: normal; color: black; }
+QGroupBox > QLabel { background: palette(base); border: 1px solid palette(mid); border-radius: 2px;
+                     font-weight: normal; color: palette(text); }
 QLabel#LblVal { background: #0c140c; color: #8cff8c; border: 1px solid #000000;
                 border-radius: 3px; }
 QLabel#LblVal[stale="true"] { color: #4f6a4f; }
-QLabel#LblCom { background: white; color: black; border: 1px solid #c8c8c8; border-radius: 2px; }
-QLabel#LblRec { background: white; color: #c00000; font-weight: bold; }
-QLabel#LblRecording { background: white; color: #c00000; }
+QLabel#LblCom { background: palette(base); color: palette(text); border: 1px solid palette(mid);
+                border-radius: 2px; }
+QLabel#LblRec { background: #c00000; color: white; font-weight: bold; }
+QLabel#LblRecording { background: #c00000; color: white; }
 )";
 
 void Panel::build() {
