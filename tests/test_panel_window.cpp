@@ -43,7 +43,14 @@ private Q_SLOTS:
 };
 
 void TestPanelWindow::windowShowsTheReading() {
+    const QPalette light = QApplication::palette();
+    QPalette dark = light; // a dark desktop theme: dark read-outs
+    dark.setColor(QPalette::Base, Qt::black);
+    QApplication::setPalette(dark);
     Bench b;
+    const QImage maximum = b.find("LblMax")->grab().toImage();
+    QApplication::setPalette(light);
+    QVERIFY(maximum.pixelColor(maximum.rect().center()).lightness() < 64);
     // The panel's other controls are each used by a test of their own.
     for (const char* name : {"CmdReset", "LblMax", "LblMin", "LblTime", "LblFileName"})
         QVERIFY2(b.panel.findChild<QWidget*>(QString::fromLatin1(name)), name);
@@ -192,6 +199,14 @@ void TestPanelWindow::windowsHoldTheirWidgets() {
     for (const QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible())
             QCOMPARE(window->objectName() + misplacedWidget(window), window->objectName());
+    // Each button, frame, field and list of these three says what it does.
+    QVERIFY(b.panel.memoryWindow() && b.find<QWidget>("AlarmSetUp"));
+    const QStringList tipped = {"Panel", "Memory", "AlarmSetUp"};
+    for (const QWidget* w : b.panel.findChildren<QWidget*>())
+        if (!w->isWindow() && tipped.contains(w->window()->objectName()) &&
+            !qobject_cast<const QLabel*>(w) && !w->objectName().isEmpty() &&
+            !w->objectName().startsWith(u"qt_"))
+            QVERIFY2(!w->toolTip().isEmpty(), qPrintable(w->objectName()));
 }
 
 QTEST_MAIN(TestPanelWindow)

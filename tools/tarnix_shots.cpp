@@ -1,7 +1,7 @@
 // Pictures of the windows for the README: the program on its built-in
 // simulated meter, driven tick by tick on a virtual clock, each window
-// grabbed to a PNG file in DIR.
-// Usage: tarnix-shots DIR
+// grabbed to a PNG file in DIR; --dark shows them under a dark theme.
+// Usage: tarnix-shots [--dark] DIR
 #include "core/MeterSession.h"
 #include "link/Rs232.h"
 #include "platform/MemorySerialPort.h"
@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QPalette>
 #include <QPushButton>
 #include <cmath>
 #include <cstdio>
@@ -49,6 +50,11 @@ public:
         if (!memory)
             return false;
         save(memory, "memory");
+        m_panel.findChild<QPushButton*>(QStringLiteral("CmdAlarm"))->click();
+        if (auto* alarm = m_panel.findChild<QWidget*>(QStringLiteral("AlarmSetUp"))) {
+            save(alarm, "alarm");
+            alarm->close();
+        }
         memory->downloadSet(2);
         if (!memory->dataList())
             return false;
@@ -191,15 +197,38 @@ private:
 
 } // namespace
 
+// A dark desktop theme, as Fusion draws one.
+void useDarkTheme() {
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QPalette dark;
+    const QColor window(45, 45, 48), base(30, 30, 32), text(230, 230, 230);
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::Button, window);
+    dark.setColor(QPalette::Base, base);
+    dark.setColor(QPalette::AlternateBase, window);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(role, text);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, QColor(130, 130, 130));
+    dark.setColor(QPalette::Mid, QColor(90, 90, 95));
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    QApplication::setPalette(dark);
+}
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tarnix-shots DIR\n");
+    const bool dark = argc == 3 && qstrcmp(argv[1], "--dark") == 0;
+    if (argc != 2 && !dark) {
+        std::fprintf(stderr, "usage: tarnix-shots [--dark] DIR\n");
         return 2;
     }
-    QDir().mkpath(QString::fromLocal8Bit(argv[1]));
-    Shots shots(QString::fromLocal8Bit(argv[1]));
+    if (dark)
+        useDarkTheme();
+    const QString dir = QString::fromLocal8Bit(argv[argc - 1]);
+    QDir().mkpath(dir);
+    Shots shots(dir);
     return shots.run() ? 0 : 1;
 }

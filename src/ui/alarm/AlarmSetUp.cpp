@@ -4,6 +4,7 @@
 #include "core/SharedState.h"
 #include "meter/FunctionRange.h"
 #include "platform/Dialogs.h"
+#include "ui/ToolTips.h"
 #include "ui/alarm/CharBox.h"
 #include "ui/platform/TwipsGeometry.h"
 
@@ -22,6 +23,17 @@ constexpr int BoxHeight = 330;
 constexpr int DigitLefts[4] = {600, 1080, 1560, 2040};
 const QString SignKeys = QStringLiteral("+-");
 const QString DigitKeys = QStringLiteral("0123456789OLol");
+
+// What each box and button is for, in a line.
+constexpr ToolTip Tips[] = {
+    {"TxtHighSign", "Sign of the high limit: + or -"},
+    {"TxtHighAlarm", "A digit of the high limit (the first takes only 1); O L for overload"},
+    {"TxtLowSign", "Sign of the low limit: + or -"},
+    {"TxtLowAlarm", "A digit of the low limit (the first takes only 1); O L for overload"},
+    {"CmdDisable", "Store both limits in the meter and turn its alarm off"},
+    {"LblTimes", "What one step of the last digit is worth in this range"},
+    {"CmdOK", "Store both limits in the meter and turn its alarm on"},
+};
 
 QLabel* heading(QWidget* parent, const QString& text, int left, int top, int width) {
     auto* label = new QLabel(text, parent);
@@ -56,6 +68,7 @@ AlarmSetUp::AlarmSetUp(core::SharedState& state, core::MeterActions& actions,
     auto* enable = new QPushButton(QStringLiteral("ENABLE"), this);
     enable->setObjectName(QStringLiteral("CmdOK"));
     setGeometryTwips(enable, 2520, 960, 960, 360);
+    setToolTips(this, Tips);
     connect(disable, &QPushButton::clicked, this, [this] { write(false); });
     connect(enable, &QPushButton::clicked, this, [this] { write(true); });
 

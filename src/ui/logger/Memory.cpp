@@ -6,6 +6,7 @@
 #include "logger/MemoryDump.h"
 #include "platform/Dialogs.h"
 #include "ui/logger/DataList.h"
+#include "ui/ToolTips.h"
 #include "ui/platform/TwipsGeometry.h"
 
 #include <QCloseEvent>
@@ -21,6 +22,25 @@ namespace tarnix::ui {
 
 namespace {
 const QString Wait = QStringLiteral("Wait");
+
+// What each button, frame, field and list is for, in a line.
+constexpr ToolTip Tips[] = {
+    {"SSPanel1", "How many times the logger's memory has been written"},
+    {"CmdIdCode", "Store the identification code in the meter"},
+    {"TxtIdCode", "The meter's identification code, 0 to 65535"},
+    {"CmdSampleRate", "Store the logging interval in the meter"},
+    {"TxtSampleRate", "Seconds between the logger's readings, kept in steps of 0.4 s"},
+    {"SSPanel2", "The size of the logger's memory"},
+    {"SSPanel3", "How many failures the logger has counted"},
+    {"SSPanel4", "How many times the range changed while the logger recorded"},
+    {"SSPanel5", "The logger's clock when it was read"},
+    {"CmdRecordingMode", "How the logger records: Normal, Max or Min"},
+    {"ComboRecordingMode", "Choose how the logger records; the choice is stored at once"},
+    {"SSPanel6", "The link speed stored in the meter"},
+    {"ComboBaudRate", "Choose the meter's link speed; the choice is stored at once"},
+    {"CmdCancel", "Stop the download"},
+    {"Grid", "The recorded sets; click one to download and list it"},
+};
 
 QLabel* framedLabel(QWidget* window, const char* frameName, const char* caption,
                     const char* labelName, int left, int top, int width, int height) {
@@ -125,6 +145,8 @@ void Memory::build() {
         m_grid->setColumnWidth(c, metrics.horizontalAdvance(QString::fromLatin1(templates[c])) + 8);
     setGeometryTwips(m_grid, 3300, 60, 3840, 3390);
     resize(sizeFromTwips(this, 7200, 3570));
+
+    setToolTips(this, Tips);
 
     connect(m_idButton, &QPushButton::clicked, this,
             [this] { writeSettings(logger::idCodeWrites(QStringView(m_idCode->text())), false); });

@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "ui/AboutText.h"
+#include "ui/ToolTips.h"
 #include "ui/alarm/AlarmSetUp.h"
 #include "ui/lists/FileList.h"
 #include "ui/lists/PlotBoard.h"
@@ -45,6 +46,34 @@ const QString NoDevice = QStringLiteral("No device found, try again!");
 constexpr int Left = 60, FullWidth = 3960, HalfWidth = 1935, RightHalf = 2085;
 constexpr int ThirdWidth = 1290, Col2 = 1395, Col3 = 2730;
 constexpr int RowHeight = 480, ButtonHeight = 330;
+
+// What each button and frame is for, in a line; a label shows its frame's.
+constexpr ToolTip Tips[] = {
+    {"SSPanel7", "What the meter measures"},
+    {"SSPanel3", "The meter's range"},
+    {"SSPanel4", "The meter's current reading; a click sends the meter \"EEE\""},
+    {"SSPanel2", "The highest reading since the last reset"},
+    {"SSPanel1", "The lowest reading since the last reset"},
+    {"PlHigh", "The meter's high alarm limit; red while its alarm is on"},
+    {"PlLow", "The meter's low alarm limit; red while its alarm is on"},
+    {"SSPanel5", "How often the PC takes a reading"},
+    {"SSPanel6", "When the PC took its last reading"},
+    {"SSPanel8", "The file the readings are recorded to, and how many it holds"},
+    {"CmdReset", "Start maximum and minimum again from the current reading"},
+    {"CmdDigital", "Show the reading in large digits"},
+    {"CmdAnalog", "Show the reading as a needle on a dial"},
+    {"CmdList", "List the readings as the PC takes them"},
+    {"CmdGraph", "Chart the latest readings of the current range"},
+    {"CmdPc", "Set how often the PC takes a reading"},
+    {"CmdSaveStop", "Record the readings to a file, or stop recording"},
+    {"CmdOpen", "Open a file of recorded readings"},
+    {"CmdAlarm", "Set the meter's high and low alarm limits"},
+    {"CmdMemory", "Read the meter's logger: its settings and recorded sets"},
+    {"CmdSystem", "Set the logger's clock to the PC's time"},
+    {"CmdMeter", "The connected meter's model; a click works as REC MODE"},
+    {"CmdBaudRate", "Change the speed of the link to the meter"},
+    {"CmdUpdate", "Start or stop the recording of the meter's logger"},
+};
 
 } // namespace
 
@@ -154,24 +183,25 @@ void Panel::showCom(const QString& text, bool progress) {
     label->setToolTip(shown == text ? QString() : text);
 }
 
-// A quiet panel look: titled frames, white read-outs, and a dark value
-// display that reads well from across the bench. Every colour comes with its
-// background, both fixed or both from the palette, so that the texts read
-// under a light and a dark desktop theme alike. The windows the panel opens
-// take the same frames.
+// A quiet panel look: titled frames, read-outs in the theme's entry-field
+// colours, and a dark value display that reads well from across the bench.
+// Every colour comes with its background, both fixed or both from the
+// palette, so that the texts read under a light and a dark desktop theme
+// alike. The windows the panel opens take the same frames.
 const char* const PanelStyle = R"(
-QGroupBox { font-weight: bold; color: palette(window-text); border: 1px solid #b0b0b0;
+QGroupBox { font-weight: bold; color: palette(window-text); border: 1px solid palette(mid);
             border-radius: 4px; margin-top: 6px; }
 QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top center; padding: 0 4px;
                    background: palette(window); }
-QGroupBox > QLabel { background: white; border: 1px solid #c8c8c8; border-radius: 2px;
-                     font-weight: normal; color: black; }
+QGroupBox > QLabel { background: palette(base); border: 1px solid palette(mid); border-radius: 2px;
+                     font-weight: normal; color: palette(text); }
 QLabel#LblVal { background: #0c140c; color: #8cff8c; border: 1px solid #000000;
                 border-radius: 3px; }
 QLabel#LblVal[stale="true"] { color: #4f6a4f; }
-QLabel#LblCom { background: white; color: black; border: 1px solid #c8c8c8; border-radius: 2px; }
-QLabel#LblRec { background: white; color: #c00000; font-weight: bold; }
-QLabel#LblRecording { background: white; color: #c00000; }
+QLabel#LblCom { background: palette(base); color: palette(text); border: 1px solid palette(mid);
+                border-radius: 2px; }
+QLabel#LblRec { background: #c00000; color: white; font-weight: bold; }
+QLabel#LblRecording { background: #c00000; color: white; }
 )";
 
 void Panel::build() {
@@ -271,6 +301,8 @@ void Panel::build() {
                                       ThirdWidth, ButtonHeight);
         ++i;
     }
+
+    setToolTips(this, Tips);
 
     connect(b.reset, &QPushButton::clicked, this, &Panel::resetMaxMin);
     connect(m_value, &ClickableLabel::clicked, this, [this] { m_actions.pressValueKey(); });

@@ -3,6 +3,7 @@
 #include "core/SamplingClock.h"
 #include "core/SharedState.h"
 #include "platform/Clock.h"
+#include "ui/views/ChartPalette.h"
 #include "ui/platform/TwipsGeometry.h"
 #include "ui/platform/WindowPrinting.h"
 
@@ -101,6 +102,7 @@ void StripChart::buildChart() {
     m_line->attachAxis(m_xAxis);
     m_line->attachAxis(m_yAxis);
 
+    followPalette(*m_chart, palette());
     m_view = new QChartView(m_chart, m_body);
     m_view->setObjectName(QStringLiteral("Chart"));
     m_view->setRenderHint(QPainter::Antialiasing);
