@@ -45,5 +45,7 @@ RecordValue recordValue(const QString& range, const QString& display);
 
 // OL and -OL: the meter's display when the input is beyond its range.
 bool isOverload(QStringView display);
+// -OL: beyond the range's negative end.
+bool isNegativeOverload(QStringView display);
 
 } // namespace tarnix::files
