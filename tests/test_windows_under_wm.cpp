@@ -3,6 +3,8 @@
 // minimise, which a frameless offscreen window never meets.
 #include "support/PanelBench.h"
 #include "support/WidgetPlacement.h"
+#include "ui/DesktopProgram.h"
+#include "ui/panel/Panel.h"
 #include "ui/lists/ListGrid.h"
 #include "ui/platform/TwipsGeometry.h"
 #include "ui/platform/WidgetDialogs.h"
@@ -51,10 +53,19 @@ class TestWindowsUnderWm : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void panelOpensTopLeft();
     void viewsOpenClearOfEachOther();
     void windowsHoldUpToResizes();
     void messageStandsOverItsWindowNotUnderProgress();
 };
+
+// The program shows its panel before loading it; the corner still holds.
+void TestWindowsUnderWm::panelOpensTopLeft() {
+    ui::DesktopProgram program({.start = ui::DesktopOptions::Start::Simulated});
+    QVERIFY(program.start() && QTest::qWaitForWindowExposed(program.panel()));
+    settle();
+    QCOMPARE(program.panel()->frameGeometry().topLeft(), QPoint(0, 0));
+}
 
 void TestWindowsUnderWm::viewsOpenClearOfEachOther() {
     Bench b;
