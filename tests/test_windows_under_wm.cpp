@@ -11,6 +11,8 @@
 #include "ui/views/LiveViews.h"
 #include "ui/views/RealTimeList.h"
 
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsView>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -83,6 +85,12 @@ void TestWindowsUnderWm::viewsOpenClearOfEachOther() {
             QVERIFY2(!windows[i]->frameGeometry().intersects(windows[j]->frameGeometry()),
                      qPrintable(windows[i]->objectName() + u' ' + windows[j]->objectName()));
     }
+    // The freshly opened chart labels every point (R1 to R20, or its second).
+    int labels = 0;
+    for (const QGraphicsItem* item : windows[3]->findChild<QGraphicsView*>()->scene()->items())
+        if (const auto* text = dynamic_cast<const QGraphicsSimpleTextItem*>(item))
+            labels += text->isVisible();
+    QCOMPARE(labels, ui::ChartPoints);
     // A minimised view comes back with its button, in front.
     windows[1]->showMinimized();
     settle();
