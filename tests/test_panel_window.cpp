@@ -148,17 +148,19 @@ void TestPanelWindow::allFilesListsNamesWithoutDot() {
     dialog->selectNameFilter(dialog->nameFilters().last());
     QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("All Files (*.*)"));
     QVERIFY(QDir::match(dialog->findChild<QFileSystemModel*>()->nameFilters(), "rec1"));
-    // The save dialog tells which filter was picked, as it was given.
+    // The save dialog tells which filter was picked, as it was given, and a
+    // new name typed without an extension gets the filter's.
     ui::WidgetDialogs dialogs;
-    QTimer::singleShot(0, [] {
+    const QTemporaryDir dir;
+    QTimer::singleShot(0, [&dir] {
         auto* open = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         QVERIFY(open);
         open->selectNameFilter(open->nameFilters().value(1));
-        open->selectFile(QStringLiteral("/tmp/run"));
+        open->selectFile(dir.filePath("run"));
         static_cast<QDialog*>(open)->accept(); // the file dialog's own accept
     });
     QString chosen;
-    QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), QStringLiteral("/tmp/run"));
+    QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), dir.filePath("run.csv"));
     QCOMPARE(chosen, files::AnalysisCsvFilter);
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
     QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), QString()); // cancelled: none
