@@ -177,8 +177,8 @@ void TestPanelWindow::portWindowNamesTheDevice() {
     const auto* device = window.findChild<QLabel*>("LblDevice");
     QCOMPARE(device->text(), QStringLiteral("= /dev/ttyUSB0 \u2014 FT232R USB UART (FTDI)"));
     QVERIFY(device->geometry().right() < window.width()); // the whole text is seen
-    auto* ports = window.findChild<QComboBox*>("Ports"); // COM1 to COM8
-    QVERIFY(ports->count() == 8 && ports->itemData(1, Qt::ToolTipRole) == "/dev/ttyS0");
+    auto* ports = window.findChild<QComboBox*>("Ports"); // COM1 to COM8, the simulated meter
+    QVERIFY(ports->count() == 9 && ports->itemData(1, Qt::ToolTipRole) == "/dev/ttyS0");
     window.findChild<QPushButton*>("CmdOK")->click();
     ports->setCurrentText(QStringLiteral("/dev/pts/7"));
     QTest::keyClick(ports->lineEdit(), Qt::Key_Return); // Enter is OK
