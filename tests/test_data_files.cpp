@@ -9,6 +9,7 @@
 #include "files/FileRecords.h"
 #include "files/RecordReader.h"
 #include "files/RecordStore.h"
+#include "files/SaveName.h"
 #include "meter/FunctionRange.h"
 #include "platform/AtomicFile.h"
 #include "support/FailingWrite.h"
@@ -77,6 +78,8 @@ private Q_SLOTS:
     void baseUnitValuesKeepTheNumber();
     void csvFieldsComeBack_data();
     void csvFieldsComeBack();
+    void savedNames_data();
+    void savedNames();
     void recordTimes_data();
     void recordTimes();
     void appendingChecksTheHeader_data();
@@ -518,6 +521,22 @@ void TestDataFiles::csvFieldsComeBack() {
     for (const QString& field : fields)
         written << csvField(field);
     QCOMPARE(csvSplit(written.join(u',').toUtf8()), fields);
+}
+
+void TestDataFiles::savedNames_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("CSV") << "/d/list-export" << "CSV for analysis (*.csv)" << "/d/list-export.csv";
+    QTest::newRow("data") << "/d.x/run" << "Data Files (*.dat)" << "/d.x/run.dat";
+    QTest::newRow("has one") << "/d/run.txt" << "Data Files (*.dat)" << "/d/run.txt";
+    QTest::newRow("every file") << "/d/run" << "All Files (*.*)" << "/d/run";
+}
+
+void TestDataFiles::savedNames() {
+    QFETCH(QString, typed);
+    QFETCH(QString, filter);
+    QTEST(withFilterExtension(typed, filter), "saved");
 }
 
 void TestDataFiles::recordTimes_data() {

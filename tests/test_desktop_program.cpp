@@ -27,6 +27,7 @@ private Q_SLOTS:
     }
     void dataFileIsListed();
     void portThatCannotOpen();
+    void simulatedMeterFromThePortWindow();
     void panelKeys();
 
 private:
@@ -75,6 +76,17 @@ void TestDesktopProgram::portThatCannotOpen() {
     answerBox();
     QVERIFY(!given.start());
     QCOMPARE(said, QStringList(2, "No device found, try again!\n\n" + missing + ": no such device"));
+}
+
+// The entry after COM8 opens the panel on the built-in meter, as --simulate does.
+void TestDesktopProgram::simulatedMeterFromThePortWindow() {
+    ui::DesktopProgram program({});
+    QVERIFY(program.start());
+    auto* ports = program.portWindow()->findChild<QComboBox*>(QStringLiteral("Ports"));
+    ports->setCurrentIndex(8);
+    program.portWindow()->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
+    QVERIFY(program.panel() && (!program.portWindow() || !program.portWindow()->isVisible()));
+    QCOMPARE(program.panel()->state().link.portLabel, QStringLiteral("SIM"));
 }
 
 // Ctrl+O opens a file as OPEN FILE does, F1 shows the version that

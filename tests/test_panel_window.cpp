@@ -155,17 +155,19 @@ void TestPanelWindow::allFilesListsNamesWithoutDot() {
     dialog->selectNameFilter(dialog->nameFilters().last());
     QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("All Files (*.*)"));
     QVERIFY(QDir::match(dialog->findChild<QFileSystemModel*>()->nameFilters(), "rec1"));
-    // The save dialog tells which filter was picked, as it was given.
+    // The save dialog tells which filter was picked, as it was given, and a
+    // new name typed without an extension gets the filter's.
     ui::WidgetDialogs dialogs;
-    QTimer::singleShot(0, [] {
+    const QTemporaryDir dir;
+    QTimer::singleShot(0, [&dir] {
         auto* open = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         QVERIFY(open);
         open->selectNameFilter(open->nameFilters().value(1));
-        open->selectFile(QStringLiteral("/tmp/run"));
+        open->selectFile(dir.filePath("run"));
         static_cast<QDialog*>(open)->accept(); // the file dialog's own accept
     });
     QString chosen;
-    QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), QStringLiteral("/tmp/run"));
+    QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), dir.filePath("run.csv"));
     QCOMPARE(chosen, files::AnalysisCsvFilter);
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
     QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), QString()); // cancelled: none
@@ -182,8 +184,8 @@ void TestPanelWindow::portWindowNamesTheDevice() {
     const auto* device = window.findChild<QLabel*>("LblDevice");
     QCOMPARE(device->text(), QStringLiteral("= /dev/ttyUSB0 \u2014 FT232R USB UART (FTDI)"));
     QVERIFY(device->geometry().right() < window.width()); // the whole text is seen
-    auto* ports = window.findChild<QComboBox*>("Ports"); // COM1 to COM8
-    QVERIFY(ports->count() == 8 && ports->itemData(1, Qt::ToolTipRole) == "/dev/ttyS0");
+    auto* ports = window.findChild<QComboBox*>("Ports"); // COM1 to COM8, the simulated meter
+    QVERIFY(ports->count() == 9 && ports->itemData(1, Qt::ToolTipRole) == "/dev/ttyS0");
     window.findChild<QPushButton*>("CmdOK")->click();
     ports->setCurrentText(QStringLiteral("/dev/pts/7"));
     QTest::keyClick(ports->lineEdit(), Qt::Key_Return); // Enter is OK

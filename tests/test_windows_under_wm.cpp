@@ -3,12 +3,16 @@
 // minimise, which a frameless offscreen window never meets.
 #include "support/PanelBench.h"
 #include "support/WidgetPlacement.h"
+#include "ui/DesktopProgram.h"
+#include "ui/panel/Panel.h"
 #include "ui/lists/ListGrid.h"
 #include "ui/platform/TwipsGeometry.h"
 #include "ui/platform/WidgetDialogs.h"
 #include "ui/views/LiveViews.h"
 #include "ui/views/RealTimeList.h"
 
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsView>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -51,10 +55,19 @@ class TestWindowsUnderWm : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void panelOpensTopLeft();
     void viewsOpenClearOfEachOther();
     void windowsHoldUpToResizes();
     void messageStandsOverItsWindowNotUnderProgress();
 };
+
+// The program shows its panel before loading it; the corner still holds.
+void TestWindowsUnderWm::panelOpensTopLeft() {
+    ui::DesktopProgram program({.start = ui::DesktopOptions::Start::Simulated});
+    QVERIFY(program.start() && QTest::qWaitForWindowExposed(program.panel()));
+    settle();
+    QCOMPARE(program.panel()->frameGeometry().topLeft(), QPoint(0, 0));
+}
 
 void TestWindowsUnderWm::viewsOpenClearOfEachOther() {
     Bench b;
@@ -72,6 +85,12 @@ void TestWindowsUnderWm::viewsOpenClearOfEachOther() {
             QVERIFY2(!windows[i]->frameGeometry().intersects(windows[j]->frameGeometry()),
                      qPrintable(windows[i]->objectName() + u' ' + windows[j]->objectName()));
     }
+    // The freshly opened chart labels every point (R1 to R20, or its second).
+    int labels = 0;
+    for (const QGraphicsItem* item : windows[3]->findChild<QGraphicsView*>()->scene()->items())
+        if (const auto* text = dynamic_cast<const QGraphicsSimpleTextItem*>(item))
+            labels += text->isVisible();
+    QCOMPARE(labels, ui::ChartPoints);
     // A minimised view comes back with its button, in front.
     windows[1]->showMinimized();
     settle();

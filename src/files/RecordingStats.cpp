@@ -96,6 +96,10 @@ int decimalPlaces(QStringView number) {
 
 bool isOverload(QStringView display) { return display.trimmed().endsWith(u"OL"); }
 
+bool isNegativeOverload(QStringView display) {
+    return isOverload(display) && display.trimmed().startsWith(u'-');
+}
+
 RecordValue recordValue(const QString& range, const QString& display) {
     RecordValue r;
     r.overload = isOverload(display);

@@ -53,5 +53,7 @@ int decimalPlaces(QStringView number);
 
 // OL and -OL: the meter's display when the input is beyond its range.
 bool isOverload(QStringView display);
+// -OL: beyond the range's negative end.
+bool isNegativeOverload(QStringView display);
 
 } // namespace tarnix::files

@@ -38,6 +38,9 @@ DesktopProgram::~DesktopProgram() {
 
 namespace {
 
+// What the port label shows for the simulated meter.
+const QString SimulatedLabel = QStringLiteral("SIM");
+
 // The port label names the device itself, also for a stable link to it
 // (/dev/serial/by-id/usb-FTDI_...: "ttyUSB0").
 QString portLabel(const QString& device) {
@@ -64,7 +67,7 @@ bool DesktopProgram::start() {
         opened = openPanel(m_options.device, portLabel(m_options.device));
         break;
     case DesktopOptions::Start::Simulated:
-        opened = openPanel({}, QStringLiteral("SIM"));
+        opened = openPanel({}, SimulatedLabel);
         break;
     case DesktopOptions::Start::PortWindow:
         if (m_options.dataFile.isEmpty())
@@ -101,6 +104,7 @@ void DesktopProgram::showPortWindow() {
     m_portWindow->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_portWindow, &PortWindow::accepted, this,
             [this](int n, const QString& typed) { portChosen(n, typed, true); });
+    connect(m_portWindow, &PortWindow::simulatedChosen, this, &DesktopProgram::simulatedChosen);
     connect(m_portWindow, &PortWindow::quickChoice, this,
             [this](int n) { portChosen(n, {}, false); });
     connect(m_portWindow, &PortWindow::aboutAsked, this,
@@ -120,6 +124,21 @@ void DesktopProgram::portChosen(int comNumber, const QString& typedDevice, bool 
         typed ? typedDevice : (m_portWindow ? m_portWindow->deviceFor(m_comPortNumber) : QString());
     const QString label =
         typed ? portLabel(typedDevice) : QStringLiteral("COM%1").arg(m_comPortNumber);
+    openChosenPanel(device, label, closePortWindow);
+}
+
+void DesktopProgram::simulatedChosen() {
+    if (m_panel) {
+        m_panel->raise();
+        return;
+    }
+    // As --simulate: the panel on the built-in meter, reached over the in-memory wire.
+    m_options.start = DesktopOptions::Start::Simulated;
+    openChosenPanel({}, SimulatedLabel, true);
+}
+
+void DesktopProgram::openChosenPanel(const QString& device, const QString& label,
+                                     bool closePortWindow) {
     if (!openPanel(device, label)) {
         // "No device found, try again!" has been said: the user tries again.
         closeFailedPanel();
@@ -137,6 +156,8 @@ void DesktopProgram::closeFailedPanel() {
     m_link.reset();
     m_port.reset();
     m_meter.reset();
+    if (m_options.start == DesktopOptions::Start::Simulated)
+        m_options.start = DesktopOptions::Start::PortWindow;
 }
 
 bool DesktopProgram::openPanel(const QString& device, const QString& portLabel) {

@@ -66,6 +66,9 @@ private:
     void showPortWindow();
     void listDataFileAlone();
     void portChosen(int comNumber, const QString& typedDevice, bool closePortWindow);
+    void simulatedChosen();
+    // The panel on a port chosen in the port window; back to it when the port does not open.
+    void openChosenPanel(const QString& device, const QString& label, bool closePortWindow);
 
     DesktopOptions m_options;
     std::unique_ptr<platform::RealClock> m_clock;

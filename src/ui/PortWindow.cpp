@@ -30,7 +30,8 @@ protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
         const QString summary = index.data(Qt::ToolTipRole).toString();
-        option->text += QStringLiteral(" = ") + summary;
+        if (!summary.isEmpty())
+            option->text += QStringLiteral(" = ") + summary;
     }
 };
 } // namespace
@@ -49,6 +50,7 @@ PortWindow::PortWindow(QList<platform::SerialDevice> devices, QWidget* parent)
         m_ports->addItem(QStringLiteral("COM%1").arg(n));
         m_ports->setItemData(n - 1, summaryFor(n), Qt::ToolTipRole);
     }
+    m_ports->addItem(SimulatedEntry);
     m_ports->setItemDelegate(new DescribedItems(m_ports));
     m_ports->view()->setMinimumWidth(m_ports->view()->sizeHintForColumn(0));
     m_ports->setCurrentIndex(0);
@@ -79,6 +81,10 @@ PortWindow::PortWindow(QList<platform::SerialDevice> devices, QWidget* parent)
     connect(com1, &QPushButton::clicked, this, [this] { Q_EMIT quickChoice(1); });
     connect(com2, &QPushButton::clicked, this, [this] { Q_EMIT quickChoice(2); });
     connect(m_ports, &QComboBox::currentTextChanged, this, &PortWindow::showDevice);
+    // A picked entry wider than the field ("Simulated meter") shows its start.
+    connect(m_ports, &QComboBox::activated, m_ports->lineEdit(), [this] {
+        m_ports->lineEdit()->home(false);
+    });
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
             &PortWindow::aboutAsked);
     resize(sizeFromTwips(this, InsideWidth, InsideHeight));
@@ -102,7 +108,10 @@ void PortWindow::showDevice() {
             setDeviceText(QStringLiteral("= ") + summaryFor(n));
             return;
         }
-    setDeviceText(text.startsWith(u'/') ? tr("= %1").arg(text) : QString());
+    if (text == SimulatedEntry)
+        setDeviceText(tr("= the built-in meter, no cable needed"));
+    else
+        setDeviceText(text.startsWith(u'/') ? tr("= %1").arg(text) : QString());
 }
 
 void PortWindow::setDeviceText(const QString& text) {
@@ -122,6 +131,10 @@ void PortWindow::accept() {
             Q_EMIT accepted(n, {});
             return;
         }
+    if (text == SimulatedEntry) {
+        Q_EMIT simulatedChosen();
+        return;
+    }
     Q_EMIT accepted(0, text.startsWith(u'/') ? text : QString());
 }
 

@@ -85,6 +85,9 @@ Panel::Panel(core::MeterSession& session, platform::Dialogs& dialogs, platform::
     setObjectName(QStringLiteral("Panel"));
     setWindowTitle(Title);
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // The top-left corner of the screen, asked before the window is first
+    // shown: a window manager places a window that is already up itself.
+    move(0, 0);
     connect(&m_sampling, &core::SamplingClock::recordingFailed, this, [this](const QString& error) {
         m_dialogs.messageFor(this, QStringLiteral("The recording has stopped: %1").arg(error),
                              platform::MessageIcon::Critical);
@@ -382,7 +385,6 @@ void Panel::showAlarmColour(core::AlarmColour colour) {
 }
 
 bool Panel::load() {
-    move(0, 0);
     QString why;
     if (!m_cycle.start(&why)) {
         m_dialogs.messageFor(this,

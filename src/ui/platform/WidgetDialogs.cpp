@@ -1,7 +1,10 @@
 #include "ui/platform/WidgetDialogs.h"
 
+#include "files/SaveName.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -164,8 +167,8 @@ std::unique_ptr<QFileDialog>
 WidgetDialogs::fileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& filter) {
     auto dialog = std::make_unique<QFileDialog>(parent);
     dialog->setAcceptMode(mode);
-    // No confirmation for an existing file and no extension added: the name
-    // is used as typed. The file itself is replaced safely by its writer.
+    // No confirmation for an existing file: the file itself is replaced
+    // safely by its writer. A missing extension is added once it returns.
     dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
                                                         : QFileDialog::ExistingFile);
     dialog->setOption(QFileDialog::DontConfirmOverwrite);
@@ -179,18 +182,25 @@ QString WidgetDialogs::fileName(QFileDialog::AcceptMode mode, const QString& fil
     const ProgressAside aside(*this);
     QPointer<QFileDialog> dialog(fileDialog(owner(nullptr), mode, filter).release());
     const bool accepted = dialog->exec() == QDialog::Accepted;
-    const QString path = dialog && accepted ? dialog->selectedFiles().value(0) : QString();
-    if (dialog && chosen) {
+    QString path = dialog && accepted ? dialog->selectedFiles().value(0) : QString();
+    QString picked;
+    if (dialog) {
         // The dialog holds each filter with its patterns spelled out, and
         // answers with or without them; the caller gets it back as given.
         const QStringList given = filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
-        const QString picked = dialog->selectedNameFilter();
-        qsizetype index = dialogFilters(filter).indexOf(picked);
+        const QString shown = dialog->selectedNameFilter();
+        qsizetype index = dialogFilters(filter).indexOf(shown);
         if (index < 0)
-            index = given.indexOf(picked);
-        *chosen = given.value(std::max<qsizetype>(index, 0));
+            index = given.indexOf(shown);
+        picked = given.value(std::max<qsizetype>(index, 0));
     }
     delete dialog;
+    if (chosen)
+        *chosen = picked;
+    // A new file typed without an extension gets its filter's; a file that
+    // exists (a device, a fifo, an earlier recording) is the one pointed at.
+    if (mode == QFileDialog::AcceptSave && !path.isEmpty() && !QFileInfo::exists(path))
+        path = files::withFilterExtension(path, picked);
     return path;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/views/ChartChoice.h"
 
+#include "files/RecordingStats.h"
 #include "meter/LeadingNumber.h"
 
 #include <algorithm>
@@ -59,8 +60,8 @@ std::optional<ChartChoice> chartChoice(QStringView function, QStringView range) 
 }
 
 double chartPointValue(QStringView value, int chartMax, int chartMin) {
-    if (value.contains(u'L'))
-        return value.contains(u'-') ? chartMin : chartMax;
+    if (files::isOverload(value))
+        return files::isNegativeOverload(value) ? chartMin : chartMax;
     return meter::leadingNumber(value);
 }
 

@@ -1,5 +1,6 @@
 #include "ui/views/DialGeometry.h"
 
+#include "files/RecordingStats.h"
 #include "meter/LeadingNumber.h"
 #include "meter/MeterValue.h"
 
@@ -87,13 +88,6 @@ std::vector<NumberMark> marks(DialFamily family, QStringView range, DialDrawing 
             {-0.5, nullptr, 117, NextLine, false},
             {1, nullptr, 39.6, 39.6, false},
             {-1, nullptr, 140.4, NextLine, false}};
-}
-
-bool negativeOverload(QStringView value) {
-    return value.contains(u'-') && value.contains(u'L');
-}
-bool overload(QStringView value) {
-    return value.contains(u'L');
 }
 
 } // namespace
@@ -192,9 +186,9 @@ std::vector<PlacedText> placeScaleNumbers(const std::vector<ScaleNumber>& number
 double needleAngle(QStringView function, QStringView range, QStringView value) {
     const DialFamily family = dialFamily(function, range);
     const FamilyShape s = shape(family);
-    if (negativeOverload(value))
+    if (files::isNegativeOverload(value))
         return s.highestAngle;
-    if (overload(value))
+    if (files::isOverload(value))
         return s.lowestAngle;
 
     const double v = meter::leadingNumber(value);

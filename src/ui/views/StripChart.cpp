@@ -10,6 +10,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
+#include <QFontMetricsF>
 #include <QGraphicsSimpleTextItem>
 #include <QLabel>
 #include <QLineSeries>
@@ -24,6 +25,10 @@ namespace {
 
 constexpr int InnerWidth = 6015, InnerHeight = 4800; // twips
 constexpr int TickMs = 1000;
+// The size of the labels under the points, and the smallest they shrink to
+// when the widest of them ("R20") would run into its neighbours.
+constexpr double LabelPoints = 7, SmallestLabelPoints = 5;
+constexpr double LabelGap = 3; // pixels between two labels
 
 QAction* addMenuItem(QMenuBar* bar, const char* name, const QString& caption) {
     QAction* action = bar->addAction(caption);
@@ -86,7 +91,7 @@ void StripChart::buildChart() {
     m_xAxis->setLabelsVisible(false);
     if (m_series.labelled()) {
         QFont small = m_xAxis->labelsFont();
-        small.setPointSizeF(7);
+        small.setPointSizeF(LabelPoints);
         for (int row = 0; row < ChartPoints; ++row) {
             auto* label = new QGraphicsSimpleTextItem(m_chart);
             label->setFont(small);
@@ -183,14 +188,31 @@ void StripChart::showSeries() {
 
 void StripChart::placeSecondLabels() {
     const QRectF area = m_chart->plotArea();
-    const double slot = area.width() / ChartPoints;
+    const double share = area.width() / ChartPoints;
+    const double room = share - LabelGap;
+    // One size for every label: the designed one, or as much smaller as the
+    // widest needs, down to a size still read.
+    const auto widest = [this](const QFont& font) {
+        const QFontMetricsF metrics(font);
+        double width = 0;
+        for (const QGraphicsSimpleTextItem* label : m_secondLabels)
+            width = std::max(width, metrics.horizontalAdvance(label->text()));
+        return width;
+    };
+    QFont font = m_xAxis->labelsFont();
+    font.setPointSizeF(LabelPoints);
+    while (widest(font) > room && font.pointSizeF() > SmallestLabelPoints)
+        font.setPointSizeF(std::max(SmallestLabelPoints, font.pointSizeF() - 0.5));
+    // Still too wide: a label under every other point, with two shares each.
+    const int step = widest(font) <= room ? 1 : 2;
+    const QFontMetricsF metrics(font);
     for (std::size_t row = 0; row < m_secondLabels.size(); ++row) {
         QGraphicsSimpleTextItem* label = m_secondLabels[row];
+        label->setFont(font);
         const double x = m_chart->mapToPosition(QPointF(double(row), 0), m_line).x();
-        const double width = label->boundingRect().width();
-        label->setPos(x - width / 2, area.bottom() + 2);
-        // A label wider than its point's share would run into its neighbours.
-        label->setVisible(width <= slot - 2);
+        const double width = metrics.horizontalAdvance(label->text());
+        label->setPos(x - label->boundingRect().width() / 2, area.bottom() + 2);
+        label->setVisible(row % step == 0 && width <= step * share - LabelGap);
     }
 }
 
