@@ -528,8 +528,10 @@ void TestDataFiles::savedNames_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("saved");
     QTest::newRow("CSV") << "/d/list-export" << "CSV for analysis (*.csv)" << "/d/list-export.csv";
-    QTest::newRow("data") << "/d.x/run" << "Data Files (*.dat)" << "/d.x/run.dat";
-    QTest::newRow("has one") << "/d/run.txt" << "Data Files (*.dat)" << "/d/run.txt";
+    QTest::newRow("CSV, a dot in a folder") << "/d.x/run" << "CSV for analysis (*.csv)"
+                                            << "/d.x/run.csv";
+    QTest::newRow("data: as typed") << "/d/run" << "Data Files (*.dat)" << "/d/run";
+    QTest::newRow("has one") << "/d/run.txt" << "CSV for analysis (*.csv)" << "/d/run.txt";
     QTest::newRow("every file") << "/d/run" << "All Files (*.*)" << "/d/run";
 }
 

@@ -12,7 +12,7 @@ QString withFilterExtension(const QString& path, QStringView filter) {
     if (open < 0 || close < 0)
         return path;
     const QStringView extension = filter.mid(open + 3, close - open - 3);
-    if (extension.isEmpty() || extension.contains(u'*') || extension.contains(u' '))
+    if (extension != u"csv")
         return path;
     return path + u'.' + extension.toString();
 }

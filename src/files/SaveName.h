@@ -6,9 +6,10 @@
 namespace tarnix::files {
 
 // The name a save dialog's choice is written to. A file name typed without an
-// extension gets the one of the filter the user picked: "list-export" with
-// "CSV for analysis (*.csv)" is written as "list-export.csv". A name with an
-// extension, and any name under a filter of every file ("*.*"), stays as typed.
+// extension under "CSV for analysis (*.csv)" gets ".csv": "list-export" is
+// written as "list-export.csv", which a spreadsheet and pandas then read as
+// CSV. Under the data-file filter a name is used as typed, as that dialog has
+// always done; so is a name with an extension, and any name under "*.*".
 QString withFilterExtension(const QString& path, QStringView filter);
 
 } // namespace tarnix::files
