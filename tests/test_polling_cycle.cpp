@@ -133,6 +133,7 @@ void TestPollingCycle::recordingReply_data() {
     QTest::newRow("one byte") << QByteArray("\x01", 1) << false << 0 << 3;
     QTest::newRow("longer, ends in 1") << QByteArray("\x00\x07\x01\x0d", 4) << true << 0 << 3;
     QTest::newRow("none: asked 15 times") << QByteArray() << false << 0 << 16;
+    QTest::newRow("none, a click at the first X") << QByteArray() << false << 4 << 3;
     QTest::newRow("none, a click at the second X") << QByteArray() << false << 5 << 4;
 }
 
