@@ -229,12 +229,6 @@ void TestTarnixLog::programExits_data() {
     QTest::newRow("dat onto a line cut short")
         << QStringList{"record", "--simulate", "--samples", "1", torn} << 0
         << QStringLiteral("tarnix-log: %1: its last line had no line end").arg(torn);
-    const QString passwd = m_dir.filePath(QStringLiteral("passwd.dat"));
-    QVERIFY(writeFile(passwd, "root:x:0:0:root:/root:/bin/sh\n"));
-    QTest::newRow("dat onto other text")
-        << QStringList{"record", "--simulate", "--samples", "1", passwd} << 1
-        << QStringLiteral("tarnix-log: cannot append to %1: its last line is not a data-file "
-                          "record of six fields").arg(passwd);
     QTest::newRow("file that cannot open") << QStringList{"record", "--simulate", badFile} << 1
         << QStringLiteral("tarnix-log: cannot append to %1: ").arg(badFile);
     // Special files: never waited on, never replaced.
