@@ -161,8 +161,7 @@ bool saveDataFile(const QString& path, const RecordStore& store, QString* error,
 }
 
 bool RecordingFile::open(const QString& path, QString* error) {
-    bool ended = false;
-    if (m_out.open(path, error) && endUnfinishedLine(m_out, &ended, error))
+    if (m_out.open(path, error) && endUnfinishedLine(m_out, error))
         return true;
     m_out.close();
     return false;

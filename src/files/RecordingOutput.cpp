@@ -4,6 +4,7 @@
 #include "platform/LineAppender.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tarnix::files {
 
@@ -15,9 +16,12 @@ FileEnds endsOf(const platform::LineAppender& out, qint64 size) {
             size <= AppendCheckBytes};
 }
 
-bool endLine(platform::LineAppender& out, const FileEnds& ends, bool* ended, QString* error) {
-    *ended = endsUnfinished(ends);
-    return !*ended || out.append(LineEnd, error);
+// Whether the last line had to be ended; nothing when ending it failed.
+std::optional<bool> endLine(platform::LineAppender& out, const FileEnds& ends, QString* error) {
+    const bool unfinished = endsUnfinished(ends);
+    if (unfinished && !out.append(LineEnd, error))
+        return std::nullopt;
+    return unfinished;
 }
 
 } // namespace
@@ -34,20 +38,19 @@ bool readyForLines(platform::LineAppender& out, RecordingFormat format, QString*
         *error = QStringLiteral("%1: %2").arg(out.name(), *refusal);
         return false;
     }
-    bool ended = false;
-    if (!endLine(out, ends, &ended, error))
+    const std::optional<bool> ended = endLine(out, ends, error);
+    if (!ended)
         return false;
-    if (ended)
+    if (*ended)
         *notice = QStringLiteral("%1: its last line had no line end (a write cut short); ended it "
                                  "so that the new lines start on lines of their own")
                       .arg(out.name());
     return true;
 }
 
-bool endUnfinishedLine(platform::LineAppender& out, bool* ended, QString* error) {
+bool endUnfinishedLine(platform::LineAppender& out, QString* error) {
     const qint64 size = out.fileSize();
-    *ended = false;
-    return size <= 0 || endLine(out, endsOf(out, size), ended, error);
+    return size <= 0 || endLine(out, endsOf(out, size), error).has_value();
 }
 
 } // namespace tarnix::files

@@ -22,8 +22,7 @@ bool readyForLines(platform::LineAppender& out, RecordingFormat format, QString*
 // Ends the last line of the file `out` appends to when a write cut short
 // left it without its line end, so that the next line starts a line of its
 // own. No old byte changes, and a reader reads the old lines as before: a
-// last line without its line end counts as a line. `ended` tells whether it
-// did. False, with the reason in `error`, when the line end cannot be written.
-bool endUnfinishedLine(platform::LineAppender& out, bool* ended, QString* error);
+// last line without its line end counts as a line. False, with the reason in `error`, when the line end cannot be written.
+bool endUnfinishedLine(platform::LineAppender& out, QString* error);
 
 } // namespace tarnix::files

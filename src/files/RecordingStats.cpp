@@ -105,7 +105,7 @@ RecordValue recordValue(const QString& range, const QString& display) {
     r.overload = isOverload(display);
     if (const auto unit = rangeUnit(range)) {
         r.unit = unit->unit;
-        bool ok = false;
+        bool ok; // set by toDouble
         const QString text = baseUnitValue(display, unit->exponent);
         const double v = text.toDouble(&ok);
         if (ok) {
