@@ -539,6 +539,10 @@ void TestTarnixLog::convertKeepsOnlyRecords_data() {
     QTest::newRow("a bad file") << QByteArray(bad, sizeof bad - 1) << 2 << 4;
     QTest::newRow("binary and a 1 MB line")
         << noiseBytes(300000) + QByteArray(1 << 20, ',') + "\n1,26/12/06,13:07:18.0,DCV,2V,1\n" << 1 << -1;
+    // Its first 64 KiB would make a record, but the line is longer than any record.
+    QTest::newRow("a long line across the first 1 MB read")
+        << QByteArray("1,26/12/06,13:07:18.0,DCV,2V,1\n").repeated(33000) + "2,26/12/06,13:07:19.0,DCV,"
+               "2V," + QByteArray(70000, '1') + "\n" << 33000 << 1;
     QTest::newRow("lines across the 1 MB reads")
         << QByteArray("1,26/12/06,13:07:18.0,DCV,2V,1\n").repeated(40000) << 40000 << 0;
 }

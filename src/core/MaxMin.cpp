@@ -28,7 +28,8 @@ bool below(const QString& a, const QString& b) {
 
 MaxMin updateMaxMin(const QString& shown, const MaxMin& current) {
     const QString initial = QString::fromUtf16(meter::InitialText);
-    if (shown == initial || current.max == initial || current.min == initial)
+    // A reset sets both texts, so "Initial" is in both or in neither.
+    if (shown == initial || current.max == initial)
         return {QStringLiteral("0"), QStringLiteral("0")};
     MaxMin next = current;
     if (next.max.isEmpty() || below(next.max, shown))

@@ -49,10 +49,8 @@ std::optional<RangeUnit> rangeUnit(QStringView range) {
 QString baseUnitValue(QStringView display, int exponent) {
     // A plain number: a sign, digits, a point and digits, nothing else.
     const QStringView text = display.trimmed();
-    qsizetype i = 0;
-    const bool negative = i < text.size() && text[i] == u'-';
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
-        ++i;
+    const bool negative = text.startsWith(u'-');
+    qsizetype i = negative || text.startsWith(u'+') ? 1 : 0;
     const qsizetype wholeStart = i;
     while (i < text.size() && text[i].isDigit())
         ++i;
