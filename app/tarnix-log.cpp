@@ -10,6 +10,7 @@
 #include "mqtt/ReadingPublisher.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/MeterPorts.h"
+#include "platform/ServiceManager.h"
 #include "platform/StandardStreams.h"
 #include "platform/StopSignals.h"
 #include "platform/WriteAll.h"
@@ -17,6 +18,8 @@
 #include "sim/SimMeter.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -33,8 +36,10 @@ constexpr int PublishGraceMs = 5000;
 constexpr int SimulatedBaud = 9600;
 
 int usageError(const QString& message) {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", qPrintable(Program),
-                 qPrintable(message), qPrintable(Program));
+    // A service's journal files the lines as errors.
+    const char* priority = platform::isJournalStream(platform::standardError()) ? "<3>" : "";
+    std::fprintf(stderr, "%s%s: %s\n%sTry '%s --help' for more information.\n", priority,
+                 qPrintable(Program), qPrintable(message), priority, qPrintable(Program));
     return ExitUsage;
 }
 
@@ -50,6 +55,49 @@ std::unique_ptr<sim::SimMeter> simulatedMeter(bool simulate, bool longFrames) {
 platform::PortMaker portTo(sim::SimMeter* meter) {
     return meter ? platform::memoryWireTo(*meter) : platform::PortMaker{};
 }
+
+// systemd, when it started the recorder as a service: told that the recorder
+// is ready and what it is doing, and its watchdog fed while the event loop
+// that runs the polling cycle runs.
+class ServiceLink {
+public:
+    explicit ServiceLink(core::Recorder& recorder) : m_recorder(recorder) {
+        if (!m_manager.present())
+            return;
+        QObject::connect(&recorder, &core::Recorder::statusChanged, &recorder, [this] {
+            if (m_ready)
+                tellStatus();
+        });
+        if (const int ms = m_manager.watchdogPetMs(); ms > 0) {
+            m_watchdog.setInterval(ms);
+            QObject::connect(&m_watchdog, &QTimer::timeout, &recorder,
+                             [this] { m_manager.petWatchdog(); });
+            m_watchdog.start();
+        }
+    }
+    void ready() {
+        m_ready = true;
+        m_manager.tell("READY=1");
+        tellStatus();
+    }
+    void stopping() {
+        m_watchdog.stop();
+        m_manager.tell("STOPPING=1");
+    }
+
+private:
+    void tellStatus() {
+        const QByteArray status = "STATUS=" + m_recorder.status().toUtf8();
+        if (status != std::exchange(m_told, status))
+            m_manager.tell(status);
+    }
+
+    core::Recorder& m_recorder;
+    platform::ServiceManager m_manager;
+    QTimer m_watchdog;
+    QByteArray m_told;
+    bool m_ready = false;
+};
 
 // Each sample recorded goes on to the broker, and the bench with it; a
 // refused login ends the run.
@@ -79,10 +127,18 @@ int record(const core::RecordOptions& options,
            const std::optional<mqtt::PublishSettings>& publishing) {
     // The status goes on a terminal only, and not when the lines themselves
     // go to the same terminal: rewriting it would garble them.
+    // On the journal each message carries its priority, and no status is drawn.
+    const bool journal = platform::isJournalStream(platform::standardError());
     const bool live =
         platform::isTerminal(platform::standardError()) &&
         !(options.toStandardOutput() && platform::isTerminal(platform::standardOutput()));
-    core::StatusLine console(platform::standardError(), live);
+    core::StatusLine console(platform::standardError(),
+                             journal ? core::StatusLine::Kind::Journal
+                             : live  ? core::StatusLine::Kind::Live
+                                     : core::StatusLine::Kind::Plain);
+    const auto say = [&console](const QString& line, platform::Severity severity) {
+        console.say(Program + QStringLiteral(": ") + line, severity);
+    };
     platform::ConsoleDialogs dialogs(Program, [&](const QString& line) { console.say(line); });
     // A reader gone from standard output is a failed write, reported as such.
     platform::ignoreBrokenPipes();
@@ -93,15 +149,17 @@ int record(const core::RecordOptions& options,
     if (publishing)
         publisher = publishTo(*publishing, recorder, options, console);
     platform::StopSignals stops;
-    if (!stops.watch()) {
-        console.say(Program + QStringLiteral(": cannot watch for Ctrl-C"));
+    if (!stops.watch(platform::StopSignals::Watch::StopsAndReopen)) {
+        say(QStringLiteral("cannot watch for Ctrl-C"), platform::Severity::Error);
         return ExitTrouble;
     }
     QObject::connect(&stops, &platform::StopSignals::stopAsked, &recorder,
                      [&] { recorder.finish(0); });
-    QObject::connect(&recorder, &core::Recorder::notice, &recorder, [&](const QString& line) {
-        console.say(Program + QStringLiteral(": ") + line);
-    });
+    // logrotate moves the file away, then sends SIGHUP.
+    QObject::connect(&stops, &platform::StopSignals::reopenAsked, &recorder,
+                     [&] { recorder.reopenOutput(); });
+    QObject::connect(&recorder, &core::Recorder::notice, &recorder, say);
+    ServiceLink service(recorder);
     // The terminal's status line, with the broker's state when publishing.
     const auto showStatus = [&] {
         console.show(publisher ? recorder.status() + QStringLiteral("  ") + publisher->stateText()
@@ -115,8 +173,9 @@ int record(const core::RecordOptions& options,
         &recorder, &core::Recorder::runFinished, &recorder, [&](int code, const QString& message) {
             showStatus();
             console.end();
+            service.stopping();
             if (!message.isEmpty())
-                console.say(Program + QStringLiteral(": ") + message);
+                say(message, code == 0 ? platform::Severity::Notice : platform::Severity::Error);
             if (!publisher) {
                 QCoreApplication::exit(code);
                 return;
@@ -138,9 +197,16 @@ int record(const core::RecordOptions& options,
         });
     QString error;
     if (!recorder.start(&error)) {
-        console.say(Program + QStringLiteral(": ") + error);
+        say(error, platform::Severity::Error);
         return ExitTrouble;
     }
+    if (journal)
+        say(QStringLiteral("recording from %1 every %2 s to %3")
+                .arg(options.simulate ? QStringLiteral("the simulated meter") : options.device)
+                .arg(options.interval)
+                .arg(options.output.isEmpty() ? QStringLiteral("the broker") : options.output),
+            platform::Severity::Notice);
+    service.ready();
     return QCoreApplication::exec();
 }
 
@@ -175,6 +241,19 @@ core::FileCommandOutput fileCommandOutput() {
                 }};
 }
 
+// The broker's password never comes from the command line or the
+// configuration file: from the environment, or as a service from systemd's
+// credential (LoadCredential=mqtt-password:FILE).
+QString brokerPassword() {
+    if (qEnvironmentVariableIsSet("TARNIX_MQTT_PASSWORD"))
+        return qEnvironmentVariable("TARNIX_MQTT_PASSWORD");
+    const QString folder = qEnvironmentVariable("CREDENTIALS_DIRECTORY");
+    QFile credential(folder + QStringLiteral("/mqtt-password"));
+    if (folder.isEmpty() || !credential.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(credential.readAll()).trimmed();
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -198,8 +277,7 @@ int main(int argc, char* argv[]) {
         std::printf("%s %s\n", qPrintable(Program), TARNIX_VERSION);
         return 0;
     case cli::LogCommand::Kind::Record: {
-        const auto publishing =
-            mqtt::publishSettings(command.record, qEnvironmentVariable("TARNIX_MQTT_PASSWORD"));
+        const auto publishing = mqtt::publishSettings(command.record, brokerPassword());
         if (const auto* problem = std::get_if<QString>(&publishing))
             return usageError(*problem);
         return record(command.record, std::get<std::optional<mqtt::PublishSettings>>(publishing));

@@ -20,4 +20,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
 set(CPACK_STRIP_FILES ON)
+# The service's files go to /lib/systemd/system and /etc, outside the
+# package's prefix, so the package is installed through DESTDIR; the example
+# configuration is the administrator's to change, and an upgrade keeps it.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
+file(WRITE ${CMAKE_BINARY_DIR}/debian/conffiles "/etc/tarnix/bench1.conf\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/conffiles)
 include(CPack)

@@ -22,6 +22,14 @@ $SUDO apt-get install -y -qq "./$deb"
 /usr/bin/tarnix-log --version
 QT_QPA_PLATFORM=offscreen /usr/bin/tarnix --help | head -3
 /usr/bin/tarnix-meter-sim --version
+# The service as systemd reads it, for an instance: no error and no warning.
+verified=$(systemd-analyze verify tarnix-log@bench1.service 2>&1) || {
+    printf '%s\n' "$verified" >&2; exit 1; }
+if [ -n "$verified" ]; then
+    printf 'check-deb: systemd-analyze verify warns:\n%s\n' "$verified" >&2
+    exit 1
+fi
+grep -q '^#port = ' /etc/tarnix/bench1.conf
 $SUDO apt-get remove -y -qq tarnix
 if [ -e /usr/bin/tarnix ]; then
     echo "check-deb: /usr/bin/tarnix is still there after the removal" >&2

@@ -4,7 +4,9 @@
 # writes the manual pages; desktop-file-utils and appstream validate the menu
 # entry and the metainfo; dpkg-dev and file let cpack compute the package's
 # dependencies; lintian checks the package; shared-mime-info and gio check the
-# file type as a desktop sees it; python3-pandas checks the README's recipe),
+# file type as a desktop sees it; python3-pandas checks the README's recipe;
+# systemd's systemd-analyze verifies the service; tzdata gives the tests
+# Europe/Berlin's summer time),
 # and only those that are missing. Run as root or with sudo.
 # fonts-liberation2 stands in for Times New Roman with the same metrics, so
 # the big digital value fits its label as designed. mosquitto and its clients
@@ -15,7 +17,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config \
 qt6-base-dev qt6-serialport-dev qt6-charts-dev \
 xvfb xauth openbox x11-utils xdotool imagemagick fonts-dejavu-core fonts-liberation2 \
 libmosquitto-dev mosquitto mosquitto-clients help2man desktop-file-utils appstream dpkg-dev file \
-lintian \
+lintian systemd tzdata \
 shared-mime-info libglib2.0-bin bash-completion man-db python3-pandas"
 
 missing=""

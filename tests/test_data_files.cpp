@@ -3,6 +3,7 @@
 #include "files/AnalysisCsv.h"
 #include "files/AnalysisFile.h"
 #include "files/CsvSplit.h"
+#include "files/RecordingFiles.h"
 #include "files/RecordingFormat.h"
 #include "files/DataFile.h"
 #include "files/DataRecord.h"
@@ -52,8 +53,7 @@ class TestDataFiles : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Central European time, its summer time in the rules (no time zone files needed).
-    void initTestCase() { qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3"), tzset(); }
+    void initTestCase() { qputenv("TZ", "Europe/Berlin"), tzset(); }
     void lineRules_data();
     void lineRules();
     void saveAndOpenAgain();
@@ -78,6 +78,8 @@ private Q_SLOTS:
     void baseUnitValuesKeepTheNumber();
     void csvFieldsComeBack_data();
     void csvFieldsComeBack();
+    void recordingFilesTurnOver_data();
+    void recordingFilesTurnOver();
     void savedNames_data();
     void savedNames();
     void recordTimes_data();
@@ -600,6 +602,77 @@ void TestDataFiles::appendingChecksTheHeader() {
     QFETCH(bool, refused);
     const auto format = csv ? RecordingFormat::Csv : RecordingFormat::Dat;
     QCOMPARE(appendRefusal(format, FileEnds::of(file)).has_value(), refused);
+}
+
+void TestDataFiles::recordingFilesTurnOver_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("samples"); // times; "move" moves the file away and reopens
+    QTest::addColumn<QStringList>("files");   // each "name lines", in order of creation
+    QTest::newRow("midnight") << "%Y-%m-%d.csv"
+        << QStringList{"2026-12-05T23:59:58+01:00", "2026-12-05T23:59:59+01:00",
+                       "2026-12-06T00:00:00+01:00", "2026-12-06T00:00:01+01:00"}
+        << QStringList{"2026-12-05.csv 2", "2026-12-06.csv 2"};
+    QTest::newRow("spring forward") << "%d-%H.dat"
+        << QStringList{"2026-03-29T01:59:59+01:00", "2026-03-29T03:00:00+02:00"}
+        << QStringList{"29-01.dat 1", "29-03.dat 1"};
+    QTest::newRow("autumn's hour twice") << "%d-%H.csv"
+        << QStringList{"2026-10-25T02:59:59+02:00", "2026-10-25T02:00:00+01:00",
+                       "2026-10-25T02:59:59+01:00", "2026-10-25T03:00:00+01:00"}
+        << QStringList{"25-02.csv 3", "25-03.csv 1"};
+    QTest::newRow("clock set back") << "%M.dat"
+        << QStringList{"2026-12-05T10:01:59+01:00", "2026-12-05T10:02:00+01:00",
+                       "2026-12-05T10:01:30+01:00"}
+        << QStringList{"01.dat 2", "02.dat 1"};
+    QTest::newRow("UTC names") << "utc/%H.csv" << QStringList{"2026-12-06T00:30:00+01:00"}
+                               << QStringList{"utc/23.csv 1"};
+    QTest::newRow("folders made") << "%Y/%m/%d.dat" << QStringList{"2026-12-05T10:00:00+01:00"}
+                                  << QStringList{"2026/12/05.dat 1"};
+    QTest::newRow("moved away") << "r.csv"
+        << QStringList{"2026-12-05T10:00:00+01:00", "2026-12-05T10:00:01+01:00", "move",
+                       "2026-12-05T10:00:02+01:00"}
+        << QStringList{"r.csv.1 2", "r.csv 1"};
+}
+
+// Each sample lands once, in the file its own time names, each file with one
+// header when it is CSV; a missing folder is made; a file moved away and
+// reopened starts again under its name.
+void TestDataFiles::recordingFilesTurnOver() {
+    QFETCH(QString, name);
+    QFETCH(QStringList, samples);
+    QFETCH(QStringList, files);
+    QTemporaryDir dir;
+    const bool utc = name.startsWith(u"utc/");
+    const auto format = name.endsWith(u".csv") ? RecordingFormat::Csv : RecordingFormat::Dat;
+    QStringList notices;
+    RecordingFiles out(dir.filePath(name), format, utc,
+                       [&](const QString& text, auto) { notices << text; });
+    QString error;
+    QVERIFY(out.open(QDateTime::fromString(samples[0], Qt::ISODate), &error));
+    QVERIFY(!out.resumedAfter());
+    for (const QString& sample : samples) {
+        if (sample == u"move") {
+            QVERIFY(QFile::rename(out.fileName(), out.fileName() + QStringLiteral(".1")) && out.reopen(&error));
+            continue;
+        }
+        QVERIFY2(out.write(QDateTime::fromString(sample, Qt::ISODate), "DCV", "2V", "1.000", &error),
+                 qPrintable(error));
+    }
+    out.close();
+    for (const QString& file : files) {
+        const QStringList nameAndCount = file.split(u' ');
+        const QByteArray bytes = fileBytes(dir.filePath(nameAndCount[0]));
+        const bool csv = format == RecordingFormat::Csv;
+        QCOMPARE(bytes.count("time,value,unit"), csv ? 1 : 0);
+        QVERIFY(!csv || bytes.startsWith("time,value,unit"));
+        QCOMPARE(bytes.count("\r\n") - (csv ? 1 : 0), nameAndCount[1].toInt());
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).size(),
+             name.contains(u'/') ? 1 : files.size());
+    // Opened again, a file tells the time of its last record.
+    RecordingFiles again(dir.filePath(name), format, utc, [](auto, auto) {});
+    const QDateTime last = QDateTime::fromString(samples.last(), Qt::ISODate);
+    QVERIFY(again.open(last, &error));
+    QCOMPARE(again.resumedAfter().value_or(QDateTime()), last.toLocalTime());
 }
 
 QTEST_GUILESS_MAIN(TestDataFiles)

@@ -30,6 +30,7 @@
 #include <sys/stat.h>
 
 using namespace tarnix;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -122,6 +123,7 @@ private Q_SLOTS:
     void samplesFallOnDeadlines();
     void appendsToAnExistingFile();
     void runsEndAsAsked();
+    void reopensOnHangUpAndResumesAfterAKill();
     void convertKeepsOnlyRecords_data();
     void convertKeepsOnlyRecords();
     void statsOfDataAndCsvAgree();
@@ -194,7 +196,27 @@ void TestTarnixLog::commandLine_data() {
         {"ports -h", "help ports"},
         {"logger download --help", "help logger"},
         {"ports x", "error: unexpected argument \"x\""},
+        {"record --simulate %Y-%q.dat", "error: a file name takes %Y %m %d %H %M and %%, not \"%q\""},
+        {"record --simulate 50%.dat", "sim short every 2 to 50%.dat"},
+        // Configuration files in the test's folder (@); the command line wins.
+        {"record --config @good.conf",
+         "port /dev/ttyUSB0 every 5 as csv in UTC to /var/lib/tarnix/%Y-%m-%d.csv"},
+        {"record --config @good.conf --simulate --interval 2 x.dat", "sim short every 2 in UTC to x.dat"},
+        {"record --config @bad.conf -", "error: @bad.conf:3: --interval takes a number of seconds, not \"soon\""},
+        {"record --config @key.conf -", "error: @key.conf:2: unknown key \"speed\""},
+        {"record --config @secret.conf -", "error: @secret.conf:1: the MQTT password is not read "
+         "from a file; give it in TARNIX_MQTT_PASSWORD, or as the systemd credential mqtt-password"},
+        {"record --config @gone.conf -", "error: cannot read @gone.conf: No such file or directory"},
     };
+    const std::pair<const char*, const char*> configs[] = {
+        {"good.conf", "# bench 1\nport = /dev/ttyUSB0\ninterval = 5  # seconds\n\n"
+                      "output = \"/var/lib/tarnix/%Y-%m-%d.csv\"\nutc = yes\n"},
+        {"bad.conf", "port = /dev/ttyUSB0\n  # the interval:\ninterval = soon\n"},
+        {"key.conf", "simulate = long\nspeed = 9600\n"},
+        {"secret.conf", "password = hunter2\n"},
+    };
+    for (const auto& [name, text] : configs)
+        QVERIFY(writeFile(m_dir.filePath(name), text));
     for (const auto& [arguments, expected] : rows)
         QTest::addRow("%s", arguments) << QString::fromLatin1(arguments).split(u' ') << expected;
 }
@@ -202,7 +224,9 @@ void TestTarnixLog::commandLine_data() {
 void TestTarnixLog::commandLine() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, expected);
-    QCOMPARE(summary(cli::parseLogCommandLine(arguments)), expected);
+    const QString here = m_dir.path() + u'/';
+    QCOMPARE(summary(cli::parseLogCommandLine(arguments.replaceInStrings(u"@"_s, here))),
+             expected.replace(u'@', here));
 }
 
 void TestTarnixLog::programExits_data() {
@@ -229,6 +253,11 @@ void TestTarnixLog::programExits_data() {
     QTest::newRow("dat onto a line cut short")
         << QStringList{"record", "--simulate", "--samples", "1", torn} << 0
         << QStringLiteral("tarnix-log: %1: its last line had no line end").arg(torn);
+    const QString resumed = m_dir.filePath(QStringLiteral("resumed.dat"));
+    QVERIFY(writeFile(resumed, "1,26/01/05,12:00:00.0,DCV,2V,0.5\r\n"));
+    QTest::newRow("a recording resumed after a crash")
+        << QStringList{"record", "--simulate", "--samples", "1", resumed} << 0
+        << QStringLiteral("tarnix-log: no line written from 12:00:00 to ");
     QTest::newRow("file that cannot open") << QStringList{"record", "--simulate", badFile} << 1
         << QStringLiteral("tarnix-log: cannot append to %1: ").arg(badFile);
     // Special files: never waited on, never replaced.
@@ -478,6 +507,39 @@ void TestTarnixLog::runsEndAsAsked() {
     }
 }
 
+// logrotate moves the file away and sends SIGHUP: the lines go on in a new
+// file of the same name, none lost. Killed with -9 and started again, the
+// recorder appends after the last whole line.
+void TestTarnixLog::reopensOnHangUpAndResumesAfterAKill() {
+    const QString path = m_dir.filePath(QStringLiteral("rotated.dat"));
+    const QStringList arguments{"record", "--simulate", "--interval", "1", path};
+    ProgramRun run(QStringLiteral(TARNIX_LOG));
+    run.start(arguments);
+    const auto lines = [](const QString& file) { return completeLines(fileBytes(file)); };
+    QVERIFY(waitUntil([&] { return lines(path).size() >= 2; }));
+    QVERIFY(QFile::rename(path, path + QStringLiteral(".1")));
+    run.signal(SIGHUP);
+    QVERIFY(waitUntil([&] { return lines(path).size() >= 2; }));
+    run.signal(SIGKILL);
+    QVERIFY(run.finished());
+    QVERIFY2(run.err().contains("reopened " + path.toLocal8Bit()), run.err().constData());
+    const auto moved = lines(path + QStringLiteral(".1")), after = lines(path);
+    QCOMPARE(recordingFault(fileBytes(path)), QString());
+    // One interval from the last line before the move to the first after it.
+    const auto timeOf = [](const QByteArray& line) {
+        return files::recordTime(QString::fromLatin1(line.split(',')[1]),
+                                 QString::fromLatin1(line.split(',')[2]))
+            .value_or(QDateTime());
+    };
+    QCOMPARE(timeOf(moved.last()).msecsTo(timeOf(after.first())), 1000);
+
+    ProgramRun again(QStringLiteral(TARNIX_LOG));
+    again.start(arguments + QStringList{"--samples", "1"});
+    QVERIFY(again.finished());
+    QCOMPARE(lines(path).size(), after.size() + 1);
+    QCOMPARE(lines(path).mid(0, after.size()), after);
+}
+
 void TestTarnixLog::reportsGapsWithoutLines_data() {
     QTest::addColumn<int>("interval");
     QTest::addColumn<QList<int>>("lineSeconds"); // when lines were written
@@ -642,7 +704,8 @@ void TestTarnixLog::statusLine() {
     termios raw{};
     cfmakeraw(&raw);
     QVERIFY(::openpty(&master, &slave, nullptr, &raw, &size) == 0);
-    core::StatusLine terminal(slave, true), file(slave, false);
+    core::StatusLine terminal(slave, true), file(slave, false),
+        journal(slave, core::StatusLine::Kind::Journal);
     for (const char* text : {"0123456789abc", "abc", "abc"})
         terminal.show(text);
     terminal.say("hi");
@@ -650,6 +713,11 @@ void TestTarnixLog::statusLine() {
     file.show("gone");
     file.say("x");
     file.end();
+    // The journal: no status, and each line with its priority.
+    journal.show("gone");
+    journal.say("e", platform::Severity::Error);
+    journal.say("w", platform::Severity::Warning);
+    journal.say("n", platform::Severity::Notice);
     // Closed, the terminal hands over the rest of what was written, then says it is gone.
     ::close(slave);
     QByteArray got;
@@ -657,7 +725,7 @@ void TestTarnixLog::statusLine() {
     for (ssize_t n; (n = ::read(master, chunk, sizeof chunk)) > 0;)
         got.append(chunk, n);
     ::close(master);
-    QCOMPARE(got, "\r012345678\rabc      \r   \rhi\nabc\nx\n");
+    QCOMPARE(got, "\r012345678\rabc      \r   \rhi\nabc\nx\n<3>e\n<4>w\n<6>n\n");
 }
 
 QTEST_GUILESS_MAIN(TestTarnixLog)

@@ -1,7 +1,10 @@
 #include "cli/LogCommandLine.h"
 
+#include "cli/ConfigFile.h"
+#include "files/OutputName.h"
 #include "link/MemoryMap.h"
 
+#include <QFile>
 #include <QSet>
 #include <algorithm>
 #include <cmath>
@@ -72,6 +75,7 @@ constexpr ValueOption ValueOptions[] = {
     {u"--mqtt", u"URL"},
     {u"--topic", u"PREFIX"},
     {u"--cafile", u"FILE"},
+    {u"--config", u"FILE"},
 };
 
 const ValueOption* findValueOption(const QString& name) {
@@ -204,10 +208,81 @@ QStringList recordWarnings(const RecordOptions& options, const QString& interval
     return warnings;
 }
 
+// A yes or no of a configuration file.
+std::optional<bool> switchValue(const QString& value) {
+    const QString v = value.toLower();
+    if (v == u"yes" || v == u"true" || v == u"on" || v == u"1")
+        return true;
+    if (v == u"no" || v == u"false" || v == u"off" || v == u"0")
+        return false;
+    return std::nullopt;
+}
+
+// The values of a configuration file for what the command line left open:
+// an option given there wins. `take` stores a value option's value.
+std::optional<UsageError> takeConfig(const QString& path, RecordOptions& options,
+                                     QStringList& files, QSet<QString>& seen,
+                                     const std::function<QString(const QString&, const QString&)>& take) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return error(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+    const auto read = readConfigText(QString::fromUtf8(file.readAll()), path);
+    if (const auto* problem = std::get_if<QString>(&read))
+        return error(*problem);
+    const bool meterGiven = seen.contains(QStringLiteral("--port")) ||
+                            seen.contains(QStringLiteral("--simulate"));
+    for (const ConfigEntry& entry : std::get<QList<ConfigEntry>>(read)) {
+        const auto refuse = [&](const QString& why) {
+            return error(QStringLiteral("%1:%2: %3").arg(path).arg(entry.line).arg(why));
+        };
+        const QString name = QStringLiteral("--") + entry.key;
+        QString why;
+        // The file's meter counts only when the command line names none.
+        bool taken = true;
+        if (entry.key == u"password")
+            return refuse(QStringLiteral("the MQTT password is not read from a file; give it in "
+                                         "TARNIX_MQTT_PASSWORD, or as the systemd credential "
+                                         "mqtt-password"));
+        if (entry.key == u"output") {
+            if (files.isEmpty())
+                files.append(entry.value);
+        } else if (entry.key == u"utc") {
+            const auto on = switchValue(entry.value);
+            if (!on)
+                return refuse(QStringLiteral("utc takes yes or no, not \"%1\"").arg(entry.value));
+            options.utc = options.utc || *on;
+        } else if (entry.key == u"simulate") {
+            taken = !meterGiven;
+            if (taken)
+                why = takeSimulate(entry.value, options.simulate, options.longFrames);
+        } else if (entry.key == u"config" || !findValueOption(name)) {
+            return refuse(QStringLiteral("unknown key \"%1\"").arg(entry.key));
+        } else {
+            taken = !(entry.key == u"port" ? meterGiven : seen.contains(name));
+            if (taken)
+                why = take(name, entry.value);
+        }
+        if (!why.isEmpty())
+            return refuse(why);
+        if (taken)
+            seen.insert(name);
+    }
+    return std::nullopt;
+}
+
 Result parseRecord(QStringList arguments) {
     RecordOptions options;
     options.utc = arguments.removeAll(QStringLiteral("--utc")) > 0;
-    QString interval;
+    QString interval, config;
+    const auto take = [&options, &interval, &config](const QString& name, const QString& value) {
+        if (name == u"--config") {
+            config = value;
+            return QString();
+        }
+        if (name == u"--interval")
+            interval = value;
+        return takeValue(options, name, value);
+    };
     const auto scan = scanWords(
         arguments, 0, options.simulate, options.longFrames,
         [](const QString& name) -> std::optional<QString> {
@@ -215,16 +290,16 @@ Result parseRecord(QStringList arguments) {
                 return QString::fromUtf16(option->metavar);
             return std::nullopt;
         },
-        [&options, &interval](const QString& name, const QString& value) {
-            if (name == u"--interval")
-                interval = value;
-            return takeValue(options, name, value);
-        });
+        take);
     if (const auto* failed = std::get_if<UsageError>(&scan))
         return *failed;
-    const auto& [files, seen, help] = std::get<Scanned>(scan);
+    auto [files, seen, help] = std::get<Scanned>(scan);
     if (help)
         return helpOn(QStringLiteral("record"));
+    // Both in the file: the file names one meter, as the command line would.
+    if (!config.isEmpty())
+        if (const auto failed = takeConfig(config, options, files, seen, take))
+            return *failed;
 
     if (options.simulate && seen.contains(QStringLiteral("--port")))
         return error(QStringLiteral("give either --port or --simulate"));
@@ -235,6 +310,8 @@ Result parseRecord(QStringList arguments) {
     if (files.size() > 1)
         return error(QStringLiteral("unexpected argument \"%1\"").arg(files[1]));
     options.output = files.value(0); // empty: the readings go to the broker only
+    if (const auto problem = files::outputNameProblem(options.output))
+        return error(*problem);
     // Without --format the file's name decides: a spreadsheet opens a .csv.
     const bool formatGiven = seen.contains(QStringLiteral("--format"));
     if (!formatGiven && options.output.endsWith(u".csv", Qt::CaseInsensitive))

@@ -27,13 +27,19 @@ constexpr qint64 ClockSetMs = 2000;
 } // namespace
 
 Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs,
-                   const platform::PortMaker& makePort, QObject* parent)
+                   const platform::PortMaker& makePort, QObject* parent,
+                   std::unique_ptr<platform::Clock> clock)
     : QObject(parent), m_options(std::move(options)),
-      m_clock(std::make_unique<platform::RealClock>()),
+      m_clock(clock ? std::move(clock) : std::make_unique<platform::RealClock>()),
       m_port(makePort ? makePort(*m_clock) : platform::devicePort(m_options.device)(*m_clock)),
       m_link(std::make_unique<link::Rs232>(*m_port, *m_clock, dialogs)),
       m_session(*m_link, dialogs), m_state(m_session.state), m_cycle(m_session.cycle),
-      m_schedule(m_options.interval), m_gaps(m_options.interval) {
+      m_schedule(m_options.interval),
+      m_files(m_options.output, m_options.format, m_options.utc,
+              [this](const QString& text, platform::Severity severity) {
+                  Q_EMIT notice(text, severity);
+              }),
+      m_gaps(m_options.interval) {
     m_state.link.portLabel = m_options.simulate ? SimulatedLabel : m_options.device;
 
     connect(&m_cycle, &PollingCycle::readingTaken, this, &Recorder::firstReading);
@@ -98,26 +104,23 @@ bool Recorder::start(QString* error) {
 }
 
 // A CSV file or stream gets its header when it is new or empty, and a file
-// that holds lines is appended to only under the same format.
+// that holds lines is appended to only under the same format. A run that
+// starts again after a crash or a power cut tells the gap since the file's
+// last line with its first line.
 bool Recorder::openOutput(QString* error) {
     if (m_options.output.isEmpty())
         return true; // the samples go to the broker alone
-    QString why;
-    if (m_options.toStandardOutput())
-        m_out.adopt(platform::standardOutput(), QStringLiteral("standard output"));
-    else if (!m_out.open(m_options.output, &why)) {
-        *error = QStringLiteral("cannot append to %1").arg(why);
+    if (!m_files.open(m_clock->now(), error))
         return false;
-    }
-    QString ended;
-    if (!files::readyForLines(m_out, m_options.format, &why, &ended)) {
-        m_out.close();
-        *error = QStringLiteral("cannot append to %1").arg(why);
-        return false;
-    }
-    if (!ended.isEmpty())
-        Q_EMIT notice(ended);
+    if (const auto last = m_files.resumedAfter())
+        m_gaps.lineWritten(*last);
     return true;
+}
+
+void Recorder::reopenOutput() {
+    QString why;
+    if (!m_finished && !m_options.output.isEmpty() && !m_files.reopen(&why))
+        finish(1, why);
 }
 
 // Sampling starts with the first reading, which is the first sample: a
@@ -173,14 +176,9 @@ void Recorder::takeSample(const QDateTime& at) {
     const QString display = reading.value.text();
     QString why;
     // Without a file (publishing only) the sample is counted, not written.
-    if (m_out.isOpen() &&
-        !m_out.append(files::recordingLine(m_options.format, m_lines + 1, at,
-                                           reading.functionText, reading.rangeText, display,
-                                           m_options.utc),
-                      &why)) {
-        finish(1, (m_options.toStandardOutput() ? QStringLiteral("cannot write to %1")
-                                                : QStringLiteral("cannot append to %1"))
-                      .arg(why));
+    if (!m_options.output.isEmpty() &&
+        !m_files.write(at, reading.functionText, reading.rangeText, display, &why)) {
+        finish(1, why);
         return;
     }
     ++m_lines;
@@ -189,7 +187,7 @@ void Recorder::takeSample(const QDateTime& at) {
     Q_EMIT sampleRecorded(at, reading.functionText, reading.rangeText, display);
     if (const QString gap = m_gaps.lineWritten(at); !gap.isEmpty()) {
         qCDebug(lcRecorder).noquote() << "gap:" << gap;
-        Q_EMIT notice(gap);
+        Q_EMIT notice(gap, platform::Severity::Warning);
     }
     Q_EMIT statusChanged();
     if (m_options.samples && m_lines >= *m_options.samples)
@@ -201,26 +199,23 @@ void Recorder::tellSilence() {
     const QString& port = m_state.link.portLabel;
     // A meter that answers without a reading is not silent, and is told so.
     const auto what = std::exchange(m_answeredWithout, std::nullopt);
-    if (what == PollingCycle::NoReading::Initial)
-        Q_EMIT notice(
-            QStringLiteral("the meter on %1 answers, but its display holds no reading; still "
-                           "waiting")
-                .arg(port));
-    else if (what == PollingCycle::NoReading::Unframed)
-        Q_EMIT notice(QStringLiteral("the meter on %1 answers, but with bytes that make no "
-                                     "reading; still trying")
-                          .arg(port));
-    else
-        Q_EMIT notice(QStringLiteral("no meter answering on %1 (tried 9600, 4800, 2400 and 1200 "
-                                     "baud); still trying")
-                          .arg(port));
+    const QString text =
+        what == PollingCycle::NoReading::Initial
+            ? QStringLiteral("the meter on %1 answers, but its display holds no reading; still "
+                             "waiting")
+        : what == PollingCycle::NoReading::Unframed
+            ? QStringLiteral("the meter on %1 answers, but with bytes that make no reading; "
+                             "still trying")
+            : QStringLiteral("no meter answering on %1 (tried 9600, 4800, 2400 and 1200 baud); "
+                             "still trying");
+    Q_EMIT notice(text.arg(port), platform::Severity::Warning);
 }
 
 void Recorder::tellOnce(bool& told, const QString& message) {
     if (told)
         return;
     told = true;
-    Q_EMIT notice(message);
+    Q_EMIT notice(message, platform::Severity::Warning);
 }
 
 void Recorder::durationCheck() {
@@ -243,9 +238,9 @@ void Recorder::finish(int exitCode, QString message) {
     m_endTimer.stop();
     m_silence.stop();
     m_clock->stop(); // a tick waiting on the meter gives up at once
-    m_out.close();   // every line is already in the file
+    m_files.close(); // every line is already in the file
     if (const QString gap = m_gaps.runEnded(m_clock->now()); !gap.isEmpty())
-        Q_EMIT notice(gap);
+        Q_EMIT notice(gap, platform::Severity::Warning);
     if (exitCode == 0 && m_lines == 0) {
         exitCode = 1; // a run that recorded nothing did not do its work
         message = m_unknownCodeSamples > 0

@@ -4,8 +4,10 @@
 #include "core/LineGaps.h"
 #include "core/MeterSession.h"
 #include "core/RecorderOptions.h"
-#include "platform/LineAppender.h"
+#include "files/RecordingFiles.h"
+#include "platform/Clock.h"
 #include "platform/MeterPorts.h"
+#include "platform/Severity.h"
 
 #include <QDeadlineTimer>
 #include <QObject>
@@ -18,7 +20,6 @@ class Rs232;
 }
 namespace tarnix::platform {
 class Dialogs;
-class RealClock;
 class SerialPort;
 } // namespace tarnix::platform
 
@@ -36,8 +37,10 @@ public:
     // Messages the panel would show in message boxes go to `dialogs`. The
     // meter is reached over the port `makePort` makes (the program's
     // simulated meter, say), or else over the serial device of the options.
+    // The clock is the computer's own unless one is given (a benchmark's).
     Recorder(RecordOptions options, platform::Dialogs& dialogs,
-             const platform::PortMaker& makePort = {}, QObject* parent = nullptr);
+             const platform::PortMaker& makePort = {}, QObject* parent = nullptr,
+             std::unique_ptr<platform::Clock> clock = {});
     ~Recorder() override;
 
     // Opens the port and the file and starts polling; sampling starts with
@@ -48,6 +51,12 @@ public:
     // closed. Lines written so far are complete. Emits finished(code, message).
     void finish(int exitCode, QString message = {});
     bool finished() const { return m_finished; }
+    // Closes the file and opens it again by its name, between two samples
+    // (logrotate's SIGHUP). A file that cannot be opened again ends the run.
+    void reopenOutput();
+    // Takes the sample whose deadline has come, if any: the sample timer's
+    // work, for a caller that drives the clock itself.
+    void deadlineReached();
 
     qint64 lines() const { return m_lines; }
     // One line for a terminal: port, reading, lines recorded.
@@ -63,7 +72,7 @@ Q_SIGNALS:
     void runFinished(int exitCode, const QString& message);
     // Something worth a line on standard error while the run goes on: a
     // stretch in which no line was written, a meter that does not answer.
-    void notice(const QString& message);
+    void notice(const QString& message, tarnix::platform::Severity severity);
     // One sample recorded (written, or counted when the run has no file):
     // what a publisher sends on.
     void sampleRecorded(const QDateTime& at, const QString& function, const QString& range,
@@ -72,7 +81,6 @@ Q_SIGNALS:
 private:
     bool openOutput(QString* error);
     void firstReading();
-    void deadlineReached();
     void takeSample(const QDateTime& at);
     void durationCheck();
     void tellSilence();
@@ -80,7 +88,7 @@ private:
     void tellOnce(bool& told, const QString& message);
 
     RecordOptions m_options;
-    std::unique_ptr<platform::RealClock> m_clock;
+    std::unique_ptr<platform::Clock> m_clock;
     std::unique_ptr<platform::SerialPort> m_port;
     std::unique_ptr<link::Rs232> m_link;
     MeterSession m_session; // the desktop program's state, polling cycle and sampling clock
@@ -98,7 +106,7 @@ private:
     bool m_unknownCodeTold = false;
     qint64 m_unknownCodeSamples = 0; // samples not written: no known function yet
     QDeadlineTimer m_deadline;
-    platform::LineAppender m_out; // the file, or standard output
+    files::RecordingFiles m_files; // the file, the files that turn over, or standard output
     LineGaps m_gaps;
     qint64 m_lines = 0;
     bool m_finished = false;

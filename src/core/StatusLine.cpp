@@ -30,7 +30,10 @@ void StatusLine::show(const QString& text) {
     m_shown = line;
 }
 
-void StatusLine::say(const QString& line) {
+void StatusLine::say(const QString& text, platform::Severity severity) {
+    // The journal's priorities: err, warning and info.
+    static constexpr const char* Priorities[] = {"<3>", "<4>", "<6>"};
+    const QString line = m_journal ? QLatin1String(Priorities[int(severity)]) + text : text;
     if (m_live && !m_shown.isEmpty()) {
         erase();
         put(line + u'\n' + m_shown);

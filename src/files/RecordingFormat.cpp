@@ -58,7 +58,7 @@ QByteArrayView lastLine(QByteArrayView end, bool whole) {
             --begin;
         if (begin == 0 && !whole)
             return {};
-        if (stop > begin && !end.sliced(begin, stop - begin).trimmed().isEmpty())
+        if (!end.sliced(begin, stop - begin).trimmed().isEmpty())
             return end.sliced(begin, stop - begin);
         if (begin == 0)
             return unfinished;
@@ -96,6 +96,16 @@ std::optional<QString> appendRefusal(RecordingFormat format, const FileEnds& fil
     if (format == RecordingFormat::Dat && !sixFields(lastLine(file.end, file.whole)))
         return QStringLiteral("its last line is not a data-file record of six fields");
     return std::nullopt;
+}
+
+std::optional<QDateTime> lastRecordTime(const FileEnds& file) {
+    const QList<QByteArray> fields = lastLine(file.end, file.whole).toByteArray().split(',');
+    if (fields.size() != FieldCount)
+        return std::nullopt;
+    if (const auto at = recordTime(QString::fromLatin1(fields[1]), QString::fromLatin1(fields[2])))
+        return at;
+    const QDateTime at = QDateTime::fromString(QString::fromLatin1(fields[0]), Qt::ISODateWithMs);
+    return at.isValid() ? std::optional(at) : std::nullopt;
 }
 
 bool endsUnfinished(const FileEnds& file) {

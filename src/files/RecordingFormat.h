@@ -45,4 +45,8 @@ std::optional<QString> appendRefusal(RecordingFormat format, const FileEnds& fil
 // The file ends without a line end: a write cut short by a power cut.
 bool endsUnfinished(const FileEnds& file);
 
+// The time of the file's last record, data-file or CSV line; nothing when
+// its last line is no record.
+std::optional<QDateTime> lastRecordTime(const FileEnds& file);
+
 } // namespace tarnix::files

@@ -25,4 +25,8 @@ bool readyForLines(platform::LineAppender& out, RecordingFormat format, QString*
 // last line without its line end counts as a line. False, with the reason in `error`, when the line end cannot be written.
 bool endUnfinishedLine(platform::LineAppender& out, QString* error);
 
+// The time of the last record in the file `out` appends to; nothing for an
+// empty file, a stream, or a last line that is no record.
+std::optional<QDateTime> lastRecordTime(const platform::LineAppender& out);
+
 } // namespace tarnix::files

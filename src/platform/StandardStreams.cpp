@@ -1,7 +1,9 @@
 #include "platform/StandardStreams.h"
 
+#include <QByteArray>
 #include <csignal>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tarnix::platform {
@@ -12,6 +14,14 @@ int standardOutput() {
 
 int standardError() {
     return STDERR_FILENO;
+}
+
+bool isJournalStream(int fd) {
+    const QByteArray named = qgetenv("JOURNAL_STREAM");
+    struct stat st {};
+    if (named.isEmpty() || ::fstat(fd, &st) != 0)
+        return false;
+    return named == QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino));
 }
 
 bool isTerminal(int fd) {

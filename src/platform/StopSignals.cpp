@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
+#include <span>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -23,7 +24,21 @@ extern "C" void onStopSignal(int number) {
 }
 
 constexpr int Stops[] = {SIGINT, SIGTERM};
-constexpr int MoreSignals[] = {SIGHUP, SIGUSR1, SIGUSR2};
+constexpr int UserSignals[] = {SIGHUP, SIGUSR1, SIGUSR2};
+constexpr int Reopen[] = {SIGHUP};
+
+// The signals watched beside the stops.
+std::span<const int> moreSignals(StopSignals::Watch what) {
+    switch (what) {
+    case StopSignals::Watch::Stops:
+        return {};
+    case StopSignals::Watch::StopsAndUserSignals:
+        return UserSignals;
+    case StopSignals::Watch::StopsAndReopen:
+        return Reopen;
+    }
+    return {};
+}
 
 } // namespace
 
@@ -42,9 +57,8 @@ StopSignals::~StopSignals() {
 void StopSignals::restoreDefaults() {
     for (const int number : Stops)
         std::signal(number, SIG_DFL);
-    if (m_watched == Watch::StopsAndUserSignals)
-        for (const int number : MoreSignals)
-            std::signal(number, SIG_DFL);
+    for (const int number : moreSignals(m_watched))
+        std::signal(number, SIG_DFL);
 }
 
 bool StopSignals::watch(Watch what) {
@@ -63,9 +77,8 @@ bool StopSignals::watch(Watch what) {
     action.sa_flags = SA_RESTART;
     for (const int number : Stops)
         ::sigaction(number, &action, nullptr);
-    if (what == Watch::StopsAndUserSignals)
-        for (const int number : MoreSignals)
-            ::sigaction(number, &action, nullptr);
+    for (const int number : moreSignals(what))
+        ::sigaction(number, &action, nullptr);
     m_notifier = new QSocketNotifier(m_read, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &StopSignals::onReadable);
     return true;
@@ -76,6 +89,8 @@ void StopSignals::onReadable() {
     while (::read(m_read, &number, 1) == 1) {
         if (number == SIGUSR1 || number == SIGUSR2)
             Q_EMIT userSignal(number == SIGUSR1 ? 1 : 2);
+        else if (number == SIGHUP && m_watched == Watch::StopsAndReopen)
+            Q_EMIT reopenAsked();
         else
             Q_EMIT stopAsked(number);
     }

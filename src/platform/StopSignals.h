@@ -7,7 +7,7 @@ class QSocketNotifier;
 namespace tarnix::platform {
 
 // SIGINT and SIGTERM as a Qt signal, and for a program that is driven by
-// signals also SIGHUP, SIGUSR1 and SIGUSR2. The handler only writes the
+// signals also SIGHUP, SIGUSR1 and SIGUSR2, or SIGHUP alone to reopen files. The handler only writes the
 // signal's number to a socket pair; the event loop reads it between events,
 // so the program never stops in the middle of a handler (a line half
 // written). One watcher per program.
@@ -23,6 +23,7 @@ public:
     enum class Watch {
         Stops,               // SIGINT and SIGTERM
         StopsAndUserSignals, // also SIGHUP as a stop, and SIGUSR1 and SIGUSR2
+        StopsAndReopen,      // also SIGHUP, to close and reopen the files written
     };
 
     // Installs the handlers. False when the socket pair cannot be made.
@@ -32,6 +33,8 @@ Q_SIGNALS:
     void stopAsked(int signalNumber);
     // SIGUSR1 (1) or SIGUSR2 (2).
     void userSignal(int which);
+    // SIGHUP under StopsAndReopen.
+    void reopenAsked();
 
 private:
     void onReadable();

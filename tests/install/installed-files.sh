@@ -14,6 +14,8 @@ found=$(cd "$prefix" && find . \( -type f -o -type l \) \
 expected="./bin/tarnix
 ./bin/tarnix-log
 ./bin/tarnix-meter-sim
+./etc/tarnix/bench1.conf
+./lib/systemd/system/tarnix-log@.service
 ./share/applications/org.tarnix.tarnix.desktop
 ./share/bash-completion/completions/tarnix
 ./share/bash-completion/completions/tarnix-log
