@@ -221,7 +221,7 @@ void TestLoggerSession::loggerCommands_data() {
     QTest::newRow("a set not there")
         << "download" << 4 << "" << 0 << "the logger holds no set 4 (it lists 3)";
     QTest::newRow("past the memory's end") << "download" << 3 << "end beyond" << 1840
-                                           << "6 records of set 3 lie beyond the memory and "
+                                           << "1 records of set 3 lie beyond the memory and "
                                               "were left out";
     QTest::newRow("set the clock") << "set-clock" << 0 << "" << 0 << "";
     QTest::newRow("while recording") << "download" << 1 << "recording" << 0
@@ -243,9 +243,9 @@ void TestLoggerSession::loggerCommands() {
     SimulatedLink s;
     s.clock.setNow(QDateTime(QDate(2026, 3, 14), QTime(9, 5, 7)));
     s.meter.loadMemory(sim::demoLoggerMemory(QDateTime(QDate(2026, 3, 14), QTime(8, 0))));
-    if (meter == u"end beyond") { // the last set ends 6 records past the 4096-byte memory
-        s.meter.setMemory(link::address::EndAddress, (sim::MemorySize + 12) % 256);
-        s.meter.setMemory(link::address::EndAddress + 1, (sim::MemorySize + 12) / 256);
+    if (meter == u"end beyond") { // the last set ends 1 record past the 4096-byte memory
+        s.meter.setMemory(link::address::EndAddress, (sim::MemorySize + 2) % 256);
+        s.meter.setMemory(link::address::EndAddress + 1, (sim::MemorySize + 2) / 256);
     }
     if (meter == u"Ctrl-C") // during the header read
         s.clock.at(1.0, [] { std::raise(SIGINT), QCoreApplication::processEvents(); });
