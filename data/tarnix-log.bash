@@ -31,6 +31,7 @@ _tarnix_log() {
             compopt -o nospace
             return ;;
         --cafile) _filedir; return ;;
+        --config) _filedir conf; return ;;
         --set)
             COMPREPLY=($(compgen -W '1 2 3 4 5' -- "$cur"))
             return ;;
@@ -52,7 +53,7 @@ _tarnix_log() {
     case $command in
         record)
             options='--port --simulate --simulate= --interval --samples --duration --format
-                --utc --mqtt --topic --cafile --help' ;;
+                --utc --mqtt --topic --cafile --config --help' ;;
         logger)
             if ((cword == 2)); then
                 COMPREPLY=($(compgen -W 'status download set-clock --help' -- "$cur"))
