@@ -27,7 +27,9 @@
 #include <csignal>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 
 using namespace tarnix;
 using namespace Qt::StringLiterals;
@@ -131,6 +133,7 @@ private Q_SLOTS:
     void reportsGapsWithoutLines_data();
     void reportsGapsWithoutLines();
     void statusLine();
+    void tellsTheServiceManager();
 
 private:
     QTemporaryDir m_dir;
@@ -726,6 +729,37 @@ void TestTarnixLog::statusLine() {
         got.append(chunk, n);
     ::close(master);
     QCOMPARE(got, "\r012345678\rabc      \r   \rhi\nabc\nx\n<3>e\n<4>w\n<6>n\n");
+}
+
+// Started by systemd with Type=notify and a watchdog: ready once the port
+// is open, its status, the watchdog fed, and the stop, over the socket.
+void TestTarnixLog::tellsTheServiceManager() {
+    const QByteArray path = QFile::encodeName(m_dir.filePath(QStringLiteral("notify")));
+    const int manager = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+    QVERIFY(::bind(manager, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+    ProgramRun run(QStringLiteral(TARNIX_LOG));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("NOTIFY_SOCKET"), QString::fromLocal8Bit(path));
+    environment.insert(QStringLiteral("WATCHDOG_USEC"), QStringLiteral("1000000"));
+    run.process().setProcessEnvironment(environment);
+    run.start({"record", "--simulate", "--interval", "1", "--samples", "2", "-"});
+    QByteArrayList told;
+    const auto listen = [&] {
+        char datagram[512];
+        for (ssize_t n; (n = ::recv(manager, datagram, sizeof datagram, 0)) > 0;)
+            told << QByteArray(datagram, n);
+        return !run.running();
+    };
+    QVERIFY(waitUntil(listen, 15000));
+    listen();
+    ::close(manager);
+    QCOMPARE(told.value(0), "READY=1");
+    QVERIFY2(told.value(1).startsWith("STATUS=COM SIM  ") && told.contains("WATCHDOG=1") &&
+                 told.last() == "STOPPING=1",
+             told.join('|').constData());
 }
 
 QTEST_GUILESS_MAIN(TestTarnixLog)

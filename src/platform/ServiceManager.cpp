@@ -33,8 +33,8 @@ void ServiceManager::tell(const QByteArray& state) const {
     if (address.sun_path[0] == '@')
         address.sun_path[0] = '\0'; // an abstract socket
     const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + std::size_t(m_socket.size()));
-    // A manager that does not listen changes nothing in the recording.
-    (void)::sendto(fd, state.constData(), std::size_t(state.size()), MSG_NOSIGNAL,
+    // A manager that does not listen, or lags, never holds up the recording.
+    (void)::sendto(fd, state.constData(), std::size_t(state.size()), MSG_NOSIGNAL | MSG_DONTWAIT,
                    reinterpret_cast<const sockaddr*>(&address), length);
     ::close(fd);
 }
