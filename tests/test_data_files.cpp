@@ -15,7 +15,6 @@
 #include "platform/AtomicFile.h"
 #include "support/FailingWrite.h"
 #include "support/FileBytes.h"
-#include "support/NoiseBytes.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -66,8 +65,6 @@ private Q_SLOTS:
     void recordingKeepsWholeLines_data();
     void recordingKeepsWholeLines();
     void recordingToAFifo();
-    void hostileFiles_data();
-    void hostileFiles();
     void openedFileReadsAsItWasRead_data();
     void openedFileReadsAsItWasRead();
     void fileChangedWhileOpen_data();
@@ -328,33 +325,6 @@ void TestDataFiles::recordingToAFifo() {
     QCOMPARE(::read(reader, got, sizeof got), ssize_t(35));
     QCOMPARE(QByteArray(got), QByteArray("1,26/12/05,09:03:07.0,DCV,200mV,1\r\n"));
     ::close(reader);
-}
-
-void TestDataFiles::hostileFiles_data() {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<int>("records");
-    QTest::newRow("binary") << noiseBytes(70000) << -1;
-    QTest::newRow("10 MB line") << QByteArray(10 << 20, 'x') + "\r\n1,2,3,4,5,6\r\n" << 1;
-    QTest::newRow("10 MB of commas") << QByteArray(10 << 20, ',') << -1;
-    QTest::newRow("only quotes") << QByteArray(100000, '"') << -1;
-    QTest::newRow("NUL bytes in fields") << QByteArray("1,\0,3,4,5,6\r\n", 13) << 0;
-}
-
-void TestDataFiles::hostileFiles() {
-    QFETCH(QByteArray, content);
-    QFETCH(int, records);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("hostile.dat");
-    QVERIFY(writeFile(path, content));
-    RecordStore store;
-    const LoadResult result = loadDataFile(path, store);
-    QVERIFY(result.ok);
-    if (records >= 0)
-        QCOMPARE(result.records, records);
-    QCOMPARE(store.size(), result.records);
-    for (qsizetype r = 0; r < store.size(); ++r)
-        for (int c = 0; c < FieldCount; ++c)
-            QVERIFY(store.cellBytes(r, c).size() <= LongestRecordLine);
 }
 
 // Records read again from the opened file, a block at a time, are the ones

@@ -187,15 +187,13 @@ void TestPlots::fullScalesAndRangeChecks() {
         QCOMPARE((r ? QList<double>{r->from, r->to, r->min, r->max, r->count} : QList<double>()),
                  stored);
     };
+    check(Signed, "2 a|8x|0.5V|1.5V", {2, 8, 0.5, 1.5, 7}); // numbers lead the text
     for (const PlotKind kind : {Signed, Positive}) {
         check(kind, "1.4|100|0|200", {1, 100, 0, 200, 100}); // whole records
         check(kind, "5|5|0|200", {});                        // one record is no plot
         check(kind, "0.4|3|-1|200", {});                     // from 1, and Min not below 0
         check(kind, "0|3|0|200", {});                        // no record 0
-    }
-    check(Signed, "2 a|8x|0.5V|1.5V", {2, 8, 0.5, 1.5, 7}); // numbers lead the text
-    for (const PlotKind kind : {Signed, Positive}) {
-        check(kind, "1|10|10|10", {});   // Min = Max
+        check(kind, "1|10|10|10", {});                       // Min = Max
         check(kind, "50|101|0|200", {}); // past the last record: nothing to draw
         // The drawing itself reads no record past the list, whatever it is given.
         const auto store = records("DCV", {"200mV"}, {"1", "2", "3"});

@@ -40,8 +40,7 @@ private Q_SLOTS:
     void scripts();
     void refusedScriptLines();
     void answersOnlyAtItsSpeed();
-    void memoryAndRecordingCommands();
-    void halfHeardCommandIsForgotten();
+    void recordingAndHalfHeardCommands();
 };
 
 void TestSimMeter::scripts_data() {
@@ -115,15 +114,12 @@ void TestSimMeter::answersOnlyAtItsSpeed() {
     QCOMPARE(w.ask().size(), 5);
 }
 
-void TestSimMeter::memoryAndRecordingCommands() {
+// The recording query and REC MODE; a command heard only in part is forgotten.
+void TestSimMeter::recordingAndHalfHeardCommands() {
     Wire w; // memory reads and writes: test_pty_end_to_end, over a real terminal
     QCOMPARE(w.ask("X"), QByteArray("\x00\x0d", 2));
     w.link.send("A"); // the REC MODE key
     QCOMPARE(w.ask("X"), QByteArray("\x01\x0d", 2));
-}
-
-void TestSimMeter::halfHeardCommandIsForgotten() {
-    Wire w;
     w.link.send("R");
     QVERIFY(w.link.delay(2.0));
     QCOMPARE(w.ask().size(), 5); // the blank is a request, not an address byte

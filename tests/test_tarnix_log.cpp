@@ -1,6 +1,6 @@
 // tarnix-log: its command line, and the program recording a meter on a
-// pseudo-terminal (in-process and as tarnix-meter-sim) and its own simulated
-// meter, ended by --samples, --duration and signals.
+// pseudo-terminal and its own simulated meter, ended by --samples, --duration
+// and signals.
 
 #include "cli/LogCommandLine.h"
 #include "core/DeadlineSchedule.h"
@@ -123,9 +123,8 @@ private Q_SLOTS:
     void recordsAMeterThatAnswersHalf();
     void samplesFallOnDeadlines_data();
     void samplesFallOnDeadlines();
-    void appendsToAnExistingFile();
     void runsEndAsAsked();
-    void reopensOnHangUpAndResumesAfterAKill();
+    void reopensOnHangUp();
     void convertKeepsOnlyRecords_data();
     void convertKeepsOnlyRecords();
     void statsOfDataAndCsvAgree();
@@ -162,8 +161,6 @@ void TestTarnixLog::commandLine_data() {
          "error: --interval takes a decimal point, not a comma: \"1,5\""},
         {"record --simulate --port /dev/ttyS0 -", "error: give either --port or --simulate"},
         {"record --simulate", "error: give a FILE to append to, or - for standard output"},
-        {"record --simulate --interval soon -",
-         "error: --interval takes a number of seconds, not \"soon\""},
         // The first of samples and duration reached ends the run.
         {"record --simulate --samples 2 --duration 9 -", "sim short every 2 samples 2 for 9 to -"},
         {"record --simulate --interval=2.5 --format csv -", "sim short every 2.5 as csv to -"},
@@ -406,43 +403,6 @@ void TestTarnixLog::samplesFallOnDeadlines() {
     QCOMPARE(missing, stalls ? 5 : 0); // only the deadlines inside the stall
 }
 
-void TestTarnixLog::appendsToAnExistingFile() {
-    const QString script = m_dir.filePath(QStringLiteral("steady.txt"));
-    QVERIFY(writeFile(script, "1 -1.234\nhold\n"));
-    // A CSV file is appended to under its own header; its times are ISO 8601
-    // and exactly one interval apart.
-    const QString path = m_dir.filePath(QStringLiteral("existing.csv"));
-    // Standard output appended to it (">>"): no second header, and a last line
-    // cut short of its line end is ended first.
-    const QByteArray before = "time,value,unit,function,range,display\r\n"
-                              "2026-01-05T12:00:00.000+00:00,0.5,V,DCV,2V,0.500";
-    QVERIFY(writeFile(path, before));
-    ProgramRun meter(QStringLiteral(TARNIX_METER_SIM));
-    meter.start({"--model", "long", "--readings", script});
-    const QString device = meter.firstLine();
-    QVERIFY2(!device.isEmpty(), meter.err().constData());
-
-    ProgramRun run(QStringLiteral(TARNIX_LOG));
-    run.process().setStandardOutputFile(path, QIODevice::Append);
-    run.start({"record", "--port", device, "--interval", "1", "--samples", "2", "--format", "csv",
-               "-"});
-    QVERIFY2(waitUntil([&] { return !run.running(); }, 15000), run.err().constData());
-    QCOMPARE(run.process().exitCode(), 0);
-    QVERIFY(run.out().isEmpty());
-
-    const QByteArray after = fileBytes(path);
-    QVERIFY(after.startsWith(before + "\r\n"));
-    const auto lines = completeLines(after.mid(before.size() + 2));
-    QCOMPARE(lines.size(), 2);
-    QList<QDateTime> times;
-    for (const QByteArray& line : lines) {
-        QVERIFY2(line.endsWith(",-1.234,V,DCV,2V,-1.234"), line.constData());
-        times << QDateTime::fromString(QString::fromLatin1(line.left(29)), Qt::ISODateWithMs);
-        QVERIFY2(times.last().isValid(), line.constData());
-    }
-    QCOMPARE(times[0].msecsTo(times[1]), 1000);
-}
-
 // Runs that end in every way, side by side to keep the test short: a signal
 // once a line is in, --duration, or a write that fails.
 void TestTarnixLog::runsEndAsAsked() {
@@ -454,7 +414,12 @@ void TestTarnixLog::runsEndAsAsked() {
         QString said = {};     // on standard error; empty: nothing at all
         QString stdoutTo = {}; // where standard output goes, when not to the test
     };
-    const QString fullDisk = QStringLiteral("/dev/full");
+    const QString fullDisk = QStringLiteral("/dev/full"), appended = m_dir.filePath("out.csv");
+    // Standard output appended to a CSV file (">>"): no second header, and a
+    // last line cut short of its line end is ended first.
+    const QByteArray csvBefore = "time,value,unit,function,range,display\r\n"
+                                 "2026-01-05T12:00:00.000+00:00,0.5,V,DCV,2V,0.500";
+    QVERIFY(writeFile(appended, csvBefore));
     const std::vector<Row> table = {
         {"SIGINT", {"--simulate", "--interval", "1", "int.dat"}, SIGINT},
         {"SIGTERM", {"--simulate=long", "--interval", "1", "term.dat"}, SIGTERM},
@@ -463,6 +428,8 @@ void TestTarnixLog::runsEndAsAsked() {
         {"file full", {"--simulate", fullDisk}, 0, 1, "tarnix-log: cannot append to /dev/full: "},
         {"output full", {"--simulate", "-"}, 0, 1, "tarnix-log: cannot write to standard output: ",
          fullDisk},
+        {"CSV appended to", {"--simulate", "--format", "csv", "--samples", "1", "-"}, 0, 0, {},
+         appended},
     };
     std::vector<std::unique_ptr<ProgramRun>> runs;
     std::vector<QString> files;
@@ -473,7 +440,7 @@ void TestTarnixLog::runsEndAsAsked() {
         files.push_back(arguments.last());
         runs.push_back(std::make_unique<ProgramRun>(QStringLiteral(TARNIX_LOG)));
         if (!row.stdoutTo.isEmpty())
-            runs.back()->process().setStandardOutputFile(row.stdoutTo);
+            runs.back()->process().setStandardOutputFile(row.stdoutTo, QIODevice::Append);
         runs.back()->start(QStringList{"record"} + arguments);
     }
     const auto linesIn = [&](std::size_t i) { return completeLines(fileBytes(files[i])).size(); };
@@ -500,6 +467,9 @@ void TestTarnixLog::runsEndAsAsked() {
                  name + ": " + run.err());
         if (row.stdoutTo.isEmpty() && files[i] == u"-")
             QVERIFY(completeLines(run.out()).first() == "time,value,unit,function,range,display");
+        if (row.stdoutTo == appended)
+            QVERIFY(fileBytes(appended).startsWith(csvBefore + "\r\n") &&
+                    completeLines(fileBytes(appended)).size() == 3);
         if (files[i] == fullDisk || files[i] == u"-")
             continue;
         // Whatever the ending, only complete lines, and none of those seen lost.
@@ -511,13 +481,11 @@ void TestTarnixLog::runsEndAsAsked() {
 }
 
 // logrotate moves the file away and sends SIGHUP: the lines go on in a new
-// file of the same name, none lost. Killed with -9 and started again, the
-// recorder appends after the last whole line.
-void TestTarnixLog::reopensOnHangUpAndResumesAfterAKill() {
+// file of the same name, none lost, and a kill -9 leaves only whole lines.
+void TestTarnixLog::reopensOnHangUp() {
     const QString path = m_dir.filePath(QStringLiteral("rotated.dat"));
-    const QStringList arguments{"record", "--simulate", "--interval", "1", path};
     ProgramRun run(QStringLiteral(TARNIX_LOG));
-    run.start(arguments);
+    run.start({"record", "--simulate", "--interval", "1", path});
     const auto lines = [](const QString& file) { return completeLines(fileBytes(file)); };
     QVERIFY(waitUntil([&] { return lines(path).size() >= 2; }));
     QVERIFY(QFile::rename(path, path + QStringLiteral(".1")));
@@ -535,12 +503,6 @@ void TestTarnixLog::reopensOnHangUpAndResumesAfterAKill() {
             .value_or(QDateTime());
     };
     QCOMPARE(timeOf(moved.last()).msecsTo(timeOf(after.first())), 1000);
-
-    ProgramRun again(QStringLiteral(TARNIX_LOG));
-    again.start(arguments + QStringList{"--samples", "1"});
-    QVERIFY(again.finished());
-    QCOMPARE(lines(path).size(), after.size() + 1);
-    QCOMPARE(lines(path).mid(0, after.size()), after);
 }
 
 void TestTarnixLog::reportsGapsWithoutLines_data() {
@@ -604,6 +566,9 @@ void TestTarnixLog::convertKeepsOnlyRecords_data() {
     QTest::newRow("a bad file") << QByteArray(bad, sizeof bad - 1) << 2 << 4;
     QTest::newRow("binary and a 1 MB line")
         << noiseBytes(300000) + QByteArray(1 << 20, ',') + "\n1,26/12/06,13:07:18.0,DCV,2V,1\n" << 1 << -1;
+    QTest::newRow("a 10 MB line")
+        << QByteArray(10 << 20, 'x') + "\r\n1,26/12/06,13:07:18.0,DCV,2V,1" << 1 << 1;
+    QTest::newRow("only quotes") << QByteArray(100000, '"') << 0 << 1;
     // Its first 64 KiB would make a record, but the line is longer than any record.
     QTest::newRow("a long line across the first 1 MB read")
         << QByteArray("1,26/12/06,13:07:18.0,DCV,2V,1\n").repeated(33000) + "2,26/12/06,13:07:19.0,DCV,"
@@ -612,7 +577,8 @@ void TestTarnixLog::convertKeepsOnlyRecords_data() {
         << QByteArray("1,26/12/06,13:07:18.0,DCV,2V,1\n").repeated(40000) << 40000 << 0;
 }
 
-// Only records reach the CSV, each as six fields; the rest is counted. OPEN FILE lists the same.
+// Only records reach the CSV, each as six fields; the rest is counted. OPEN FILE lists the
+// same, and no file, binary or huge, crashes or hangs either.
 void TestTarnixLog::convertKeepsOnlyRecords() {
     QFETCH(QByteArray, content);
     QFETCH(int, records);
