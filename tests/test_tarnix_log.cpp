@@ -132,7 +132,6 @@ private Q_SLOTS:
     void reportsGapsWithoutLines_data();
     void reportsGapsWithoutLines();
     void statusLine();
-    void tellsTheServiceManager();
 
 private:
     QTemporaryDir m_dir;
@@ -480,21 +479,37 @@ void TestTarnixLog::runsEndAsAsked() {
     }
 }
 
-// logrotate moves the file away and sends SIGHUP: the lines go on in a new
-// file of the same name, none lost, and a kill -9 leaves only whole lines.
+// As a service: logrotate moves the file away and sends SIGHUP, and the lines
+// go on in a new file of the same name, none lost; systemd hears from it.
 void TestTarnixLog::reopensOnHangUp() {
+    const QByteArray socketPath = QFile::encodeName(m_dir.filePath(QStringLiteral("notify")));
+    const int manager = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, socketPath.constData(), std::size_t(socketPath.size()));
+    QVERIFY(::bind(manager, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("NOTIFY_SOCKET"), QString::fromLocal8Bit(socketPath));
+    environment.insert(QStringLiteral("WATCHDOG_USEC"), QStringLiteral("1000000"));
     const QString path = m_dir.filePath(QStringLiteral("rotated.dat"));
     ProgramRun run(QStringLiteral(TARNIX_LOG));
+    run.process().setProcessEnvironment(environment);
     run.start({"record", "--simulate", "--interval", "1", path});
-    const auto lines = [](const QString& file) { return completeLines(fileBytes(file)); };
-    QVERIFY(waitUntil([&] { return lines(path).size() >= 2; }));
+    QByteArrayList told; // what the service manager heard
+    const auto linesIn = [&](const QString& file, qsizetype atLeast) {
+        char datagram[512];
+        for (ssize_t n; (n = ::recv(manager, datagram, sizeof datagram, 0)) > 0;)
+            told << QByteArray(datagram, n);
+        return completeLines(fileBytes(file)).size() >= atLeast;
+    };
+    QVERIFY(waitUntil([&] { return linesIn(path, 2); }));
     QVERIFY(QFile::rename(path, path + QStringLiteral(".1")));
     run.signal(SIGHUP);
-    QVERIFY(waitUntil([&] { return lines(path).size() >= 2; }));
-    run.signal(SIGKILL);
-    QVERIFY(run.finished());
+    QVERIFY(waitUntil([&] { return linesIn(path, 2); }));
+    run.signal(SIGTERM);
+    QVERIFY(waitUntil([&] { return linesIn(path, 0) && !run.running(); }));
+    ::close(manager);
     QVERIFY2(run.err().contains("reopened " + path.toLocal8Bit()), run.err().constData());
-    const auto moved = lines(path + QStringLiteral(".1")), after = lines(path);
     QCOMPARE(recordingFault(fileBytes(path)), QString());
     // One interval from the last line before the move to the first after it.
     const auto timeOf = [](const QByteArray& line) {
@@ -502,7 +517,12 @@ void TestTarnixLog::reopensOnHangUp() {
                                  QString::fromLatin1(line.split(',')[2]))
             .value_or(QDateTime());
     };
-    QCOMPARE(timeOf(moved.last()).msecsTo(timeOf(after.first())), 1000);
+    const auto moved = completeLines(fileBytes(path + QStringLiteral(".1")));
+    QCOMPARE(timeOf(moved.last()).msecsTo(timeOf(completeLines(fileBytes(path)).first())), 1000);
+    // systemd with Type=notify and a watchdog: ready, the status, fed, stopping.
+    QVERIFY2(told.value(0) == "READY=1" && told.value(1).startsWith("STATUS=COM SIM  ") &&
+                 told.contains("WATCHDOG=1") && told.last() == "STOPPING=1",
+             told.join('|').constData());
 }
 
 void TestTarnixLog::reportsGapsWithoutLines_data() {
@@ -695,37 +715,6 @@ void TestTarnixLog::statusLine() {
         got.append(chunk, n);
     ::close(master);
     QCOMPARE(got, "\r012345678\rabc      \r   \rhi\nabc\nx\n<3>e\n<4>w\n<6>n\n");
-}
-
-// Started by systemd with Type=notify and a watchdog: ready once the port
-// is open, its status, the watchdog fed, and the stop, over the socket.
-void TestTarnixLog::tellsTheServiceManager() {
-    const QByteArray path = QFile::encodeName(m_dir.filePath(QStringLiteral("notify")));
-    const int manager = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
-    QVERIFY(::bind(manager, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
-    ProgramRun run(QStringLiteral(TARNIX_LOG));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("NOTIFY_SOCKET"), QString::fromLocal8Bit(path));
-    environment.insert(QStringLiteral("WATCHDOG_USEC"), QStringLiteral("1000000"));
-    run.process().setProcessEnvironment(environment);
-    run.start({"record", "--simulate", "--interval", "1", "--samples", "2", "-"});
-    QByteArrayList told;
-    const auto listen = [&] {
-        char datagram[512];
-        for (ssize_t n; (n = ::recv(manager, datagram, sizeof datagram, 0)) > 0;)
-            told << QByteArray(datagram, n);
-        return !run.running();
-    };
-    QVERIFY(waitUntil(listen, 15000));
-    listen();
-    ::close(manager);
-    QCOMPARE(told.value(0), "READY=1");
-    QVERIFY2(told.value(1).startsWith("STATUS=COM SIM  ") && told.contains("WATCHDOG=1") &&
-                 told.last() == "STOPPING=1",
-             told.join('|').constData());
 }
 
 QTEST_GUILESS_MAIN(TestTarnixLog)
