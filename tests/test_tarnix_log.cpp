@@ -484,8 +484,7 @@ void TestTarnixLog::runsEndAsAsked() {
 void TestTarnixLog::reopensOnHangUp() {
     const QByteArray socketPath = QFile::encodeName(m_dir.filePath(QStringLiteral("notify")));
     const int manager = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
+    sockaddr_un address{AF_UNIX, {}};
     std::memcpy(address.sun_path, socketPath.constData(), std::size_t(socketPath.size()));
     QVERIFY(::bind(manager, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

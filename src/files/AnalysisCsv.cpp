@@ -167,9 +167,9 @@ std::optional<QDateTime> recordTime(QStringView date, QStringView time) {
                           time[2] == u':' && time[5] == u':';
     if (!dateForm || !timeForm)
         return std::nullopt;
-    const int tenths = time.size() == 10 && time[9].isDigit() ? time[9].digitValue()
-                       : time.size() == 10                   ? -1
-                                                             : 0;
+    int tenths = 0; // "13:07:18" has none
+    if (time.size() == 10)
+        tenths = time[9].isDigit() ? time[9].digitValue() : -1;
     const int parts[] = {twoDigits(date, 0), twoDigits(date, 3), twoDigits(date, 6),
                          twoDigits(time, 0), twoDigits(time, 3), twoDigits(time, 6), tenths};
     if (std::any_of(std::begin(parts), std::end(parts), [](int p) { return p < 0; }))
