@@ -57,21 +57,30 @@ platform::PortMaker portTo(sim::SimMeter* meter) {
 }
 
 // systemd, when it started the recorder as a service: told that the recorder
-// is ready and what it is doing, and its watchdog fed while the event loop
-// that runs the polling cycle runs.
+// is ready and what it is doing, and its watchdog fed while the polling cycle
+// moves on: it showed something since the last feed, or it waits for a meter
+// or a device that is gone. A cycle stuck anywhere else is restarted.
 class ServiceLink {
 public:
     explicit ServiceLink(core::Recorder& recorder) : m_recorder(recorder) {
         if (!m_manager.present())
             return;
         QObject::connect(&recorder, &core::Recorder::statusChanged, &recorder, [this] {
+            m_cycleMoved = true;
             if (m_ready)
                 tellStatus();
         });
+        core::PollingCycle& cycle = recorder.cycle();
+        QObject::connect(&cycle, &core::PollingCycle::linkLost, &recorder,
+                         [this] { m_waitingForDevice = true; });
+        QObject::connect(&cycle, &core::PollingCycle::linkBack, &recorder,
+                         [this] { m_waitingForDevice = false; });
         if (const int ms = m_manager.watchdogPetMs(); ms > 0) {
             m_watchdog.setInterval(ms);
-            QObject::connect(&m_watchdog, &QTimer::timeout, &recorder,
-                             [this] { m_manager.petWatchdog(); });
+            QObject::connect(&m_watchdog, &QTimer::timeout, &recorder, [this] {
+                if (std::exchange(m_cycleMoved, false) || m_waitingForDevice)
+                    m_manager.petWatchdog();
+            });
             m_watchdog.start();
         }
     }
@@ -97,6 +106,8 @@ private:
     QTimer m_watchdog;
     QByteArray m_told;
     bool m_ready = false;
+    bool m_cycleMoved = false;
+    bool m_waitingForDevice = false;
 };
 
 // Each sample recorded goes on to the broker, and the bench with it; a
