@@ -698,6 +698,9 @@ void TestTarnixLog::statusLine() {
     for (const char* text : {"0123456789abc", "abc", "abc"})
         terminal.show(text);
     terminal.say("hi");
+    size.ws_col = 0; // a terminal that does not tell its width gets the whole status
+    QVERIFY(::ioctl(slave, TIOCSWINSZ, &size) == 0);
+    terminal.show("wide status");
     terminal.end();
     file.show("gone");
     file.say("x");
@@ -714,7 +717,7 @@ void TestTarnixLog::statusLine() {
     for (ssize_t n; (n = ::read(master, chunk, sizeof chunk)) > 0;)
         got.append(chunk, n);
     ::close(master);
-    QCOMPARE(got, "0\n\r012345678\rabc      \r   \rhi\nabc\nx\n<3>e\n<4>w\n<6>n\n");
+    QCOMPARE(got, "0\n\r012345678\rabc      \r   \rhi\nabc\rwide status\nx\n<3>e\n<4>w\n<6>n\n");
 }
 
 QTEST_GUILESS_MAIN(TestTarnixLog)
