@@ -50,8 +50,6 @@ void TestTarnixEndToEnd::commandLine_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output"); // a text on stdout or stderr
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "--simulate";
-    QTest::newRow("version") << QStringList{"--version"} << 0 << TARNIX_VERSION;
     QTest::newRow("two files") << QStringList{"--simulate", TARNIX_PROGRAM, TARNIX_PROGRAM} << 2
                                << "unexpected argument \"" TARNIX_PROGRAM "\"";
     QTest::newRow("no such file") << QStringList{"nothing.dat"} << 2

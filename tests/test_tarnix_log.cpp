@@ -235,8 +235,6 @@ void TestTarnixLog::programExits_data() {
 
     const QString missingPort = m_dir.filePath(QStringLiteral("ttyUSB9"));
     const QString badFile = m_dir.filePath(QStringLiteral("no/such/folder/x.dat"));
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "--interval SECONDS";
-    QTest::newRow("version") << QStringList{"--version"} << 0 << "tarnix-log " TARNIX_VERSION;
     QTest::newRow("nothing") << QStringList{} << 2 << "Try 'tarnix-log --help' for more information.";
     QTest::newRow("port that cannot open")
         << QStringList{"record", "--port", missingPort, "--samples", "1", "-"} << 1
