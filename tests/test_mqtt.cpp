@@ -90,7 +90,6 @@ void TestMqtt::commandLine_data() {
          "plain 10.0.0.2:1884 user 'bench' topic lab to 'b.dat'"},
         {"--mqtt mqtts://[::1] --topic a/b --cafile ca.pem -",
          "tls [::1]:8883 user '' topic a/b to '-'"},
-        {"", "usage: give a FILE to append to, or - for standard output"},
         {"--mqtt http://h --topic t",
          "--mqtt takes mqtt://host[:port] or mqtts://host[:port], not \"http://h\""},
         {"--mqtt mqtt://h/x --topic t",
