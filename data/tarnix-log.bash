@@ -39,7 +39,7 @@ _tarnix_log() {
             if [[ $command == convert ]]; then
                 COMPREPLY=($(compgen -W 'csv' -- "$cur"))
             else
-                COMPREPLY=($(compgen -W 'dat csv' -- "$cur"))
+                COMPREPLY=($(compgen -W 'dat csv jsonl' -- "$cur"))
             fi
             return ;;
     esac

@@ -543,36 +543,40 @@ void TestDataFiles::recordTimes() {
 }
 
 void TestDataFiles::appendingChecksTheHeader_data() {
-    QTest::addColumn<bool>("csv");
+    QTest::addColumn<QString>("format");
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("refused");
     const QByteArray header = "time,value,unit,function,range,display\r\n";
     const QByteArray line = "1,26/12/06,13:07:18.0,DCV,200mV,-12.34\r\n";
-    QTest::newRow("csv, new file") << true << QByteArray() << false;
-    QTest::newRow("csv, under its header") << true << header + "2026-12-06T1" << false;
-    QTest::newRow("csv, header alone, LF") << true << header.chopped(2) + "\n" << false;
-    QTest::newRow("csv onto data lines") << true << line << true;
-    QTest::newRow("csv under another header") << true << QByteArray("time,value\r\n") << true;
-    QTest::newRow("csv after a blank line") << true << "\r\n" + header << true;
-    QTest::newRow("dat onto data lines") << false << line + "\r\n\r\n" << false;
-    QTest::newRow("dat onto a csv file") << false << header << true;
-    QTest::newRow("dat onto an unfinished record") << false << line + line.chopped(3) << false;
-    QTest::newRow("dat onto a quoted comma") << false << QByteArray("1,\"a,b\",3,4,5,6\n") << false;
-    QTest::newRow("dat onto a passwd file") << false << QByteArray("root:x:0:0::/root:/bin/sh\n")
+    QTest::newRow("csv, new file") << "csv" << QByteArray() << false;
+    QTest::newRow("csv, under its header") << "csv" << header + "2026-12-06T1" << false;
+    QTest::newRow("csv, header alone, LF") << "csv" << header.chopped(2) + "\n" << false;
+    QTest::newRow("csv onto data lines") << "csv" << line << true;
+    QTest::newRow("csv under another header") << "csv" << QByteArray("time,value\r\n") << true;
+    QTest::newRow("csv after a blank line") << "csv" << "\r\n" + header << true;
+    QTest::newRow("dat onto data lines") << "dat" << line + "\r\n\r\n" << false;
+    QTest::newRow("dat onto a csv file") << "dat" << header << true;
+    QTest::newRow("dat onto an unfinished record") << "dat" << line + line.chopped(3) << false;
+    QTest::newRow("dat onto a quoted comma") << "dat" << QByteArray("1,\"a,b\",3,4,5,6\n") << false;
+    QTest::newRow("dat onto a passwd file") << "dat" << QByteArray("root:x:0:0::/root:/bin/sh\n")
                                            << true;
-    QTest::newRow("dat onto a lone torn line") << false << line.first(15) << true;
+    QTest::newRow("dat onto a lone torn line") << "dat" << line.first(15) << true;
     QTest::newRow("dat onto text after records")
-        << false << line.repeated(200) + "7 fields,,,,,,\r\n" << true;
+        << "dat" << line.repeated(200) + "7 fields,,,,,,\r\n" << true;
     QTest::newRow("dat onto a last line longer than what is read")
-        << false << line + QByteArray(5000, 'x') + "\r\n" << true;
+        << "dat" << line + QByteArray(5000, 'x') + "\r\n" << true;
+    const QByteArray json = R"({"time":"2026-12-06T14:07:18.012+01:00","seq":1})" "\n";
+    QTest::newRow("jsonl onto JSON lines") << "jsonl" << json << false;
+    QTest::newRow("jsonl onto a csv file") << "jsonl" << header << true;
+    QTest::newRow("csv onto JSON lines") << "csv" << json << true;
+    QTest::newRow("dat onto JSON lines") << "dat" << json << true;
 }
 
 void TestDataFiles::appendingChecksTheHeader() {
-    QFETCH(bool, csv);
+    QFETCH(QString, format);
     QFETCH(QByteArray, file);
     QFETCH(bool, refused);
-    const auto format = csv ? RecordingFormat::Csv : RecordingFormat::Dat;
-    QCOMPARE(appendRefusal(format, FileEnds::of(file)).has_value(), refused);
+    QCOMPARE(appendRefusal(*recordingFormatNamed(format), FileEnds::of(file)).has_value(), refused);
 }
 
 void TestDataFiles::recordingFilesTurnOver_data() {
@@ -596,6 +600,8 @@ void TestDataFiles::recordingFilesTurnOver_data() {
         << QStringList{"01.dat 2", "02.dat 1"};
     QTest::newRow("UTC names, in a new folder") << "utc/%H.csv"
         << QStringList{"2026-12-06T00:30:00+01:00"} << QStringList{"utc/23.csv 1"};
+    QTest::newRow("JSON lines") << "%d.jsonl" << QStringList{"2026-12-05T23:59:59+01:00",
+        "2026-12-06T00:00:00+01:00"} << QStringList{"05.jsonl 1", "06.jsonl 1"};
     QTest::newRow("moved away") << "r.csv"
         << QStringList{"2026-12-05T10:00:00+01:00", "2026-12-05T10:00:01+01:00", "move",
                        "2026-12-05T10:00:02+01:00"}
@@ -611,7 +617,7 @@ void TestDataFiles::recordingFilesTurnOver() {
     QFETCH(QStringList, files);
     QTemporaryDir dir;
     const bool utc = name.startsWith(u"utc/");
-    const auto format = name.endsWith(u".csv") ? RecordingFormat::Csv : RecordingFormat::Dat;
+    const auto format = recordingFormatOfName(name).value_or(RecordingFormat::Dat);
     RecordingFiles out(dir.filePath(name), format, utc, [](auto, auto) {});
     QString error;
     QVERIFY(out.open(QDateTime::fromString(samples[0], Qt::ISODate), &error));
@@ -628,7 +634,7 @@ void TestDataFiles::recordingFilesTurnOver() {
         const bool csv = format == RecordingFormat::Csv;
         QCOMPARE(bytes.count("time,value,unit"), csv ? 1 : 0);
         QVERIFY(!csv || bytes.startsWith("time,value,unit"));
-        QCOMPARE(bytes.count("\r\n") - (csv ? 1 : 0), nameAndCount[1].toInt());
+        QCOMPARE(bytes.count('\n') - (csv ? 1 : 0), nameAndCount[1].toInt());
     }
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).size(),
              name.contains(u'/') ? 1 : files.size());

@@ -126,13 +126,17 @@ void TestMqtt::commandLine() {
 }
 
 // A number and OL are checked as the broker passes them on; here the time
-// with its offset, a range without a unit, and the escapes.
+// with its offset, a range without a unit, the escapes, and the alarm state
+// with its limits in base units (an open bound is null).
 void TestMqtt::readingJson() {
     const QDateTime at(QDate(2026, 12, 6), QTime(14, 7, 18, 12), QTimeZone(3600));
-    QCOMPARE(mqtt::readingJson(17, at, "A\"B\\", "", "x\ty"),
+    QCOMPARE(files::readingJson(17, at, "A\"B\\", "", "x\ty"),
              R"({"time":"2026-12-06T14:07:18.012+01:00","seq":17,"value":null,"unit":null,)"
-             R"("function":"A\"B\\","range":"","display":"x\u0009y"})");
-    QVERIFY(mqtt::readingJson(1, at.toUTC(), "DCV", "2V", "1").contains(":18.012+00:00\","));
+             R"("function":"A\"B\\","range":"","display":"x\u0009y","alarm":null,"limits":null})");
+    QVERIFY(files::readingJson(1, at.toUTC(), "DCV", "2V", "1").contains(":18.012+00:00\","));
+    const files::SampleAlarm over{files::SampleAlarm::State::Over, "-OL", "-12.00"};
+    QVERIFY(files::readingJson(2, at, "DCV", "200mV", "-11.50", over)
+                .endsWith(R"("alarm":"over","limits":{"low":null,"high":-0.01200}})"));
 }
 
 void TestMqtt::outbox_data() {
@@ -184,14 +188,16 @@ void TestMqtt::publishesReadingsStatusAndMeter() {
     publisher.setMeter({"MQZ5081", "/dev/ttyUSB0", 9600, 2});
     publisher.publishReading(at, "DCV", "200mV", "-12.34");
     publisher.publishReading(at, "DCV", "200mV", "OL");
-    const QByteArray time = mqtt::jsonString(files::isoTime(at));
+    const QByteArray time = files::jsonString(files::isoTime(at));
     const QStringList expected{
         "0 lab/b1/status online",
         R"(0 lab/b1/meter {"model":"MQZ5081","port":"/dev/ttyUSB0","speed":9600,"interval":2})",
         R"(0 lab/b1/reading {"time":)" + time +
-            R"(,"seq":1,"value":-0.01234,"unit":"V","function":"DCV","range":"200mV","display":"-12.34"})",
+            R"(,"seq":1,"value":-0.01234,"unit":"V","function":"DCV","range":"200mV","display":"-12.34",)"
+            R"("alarm":null,"limits":null})",
         R"(0 lab/b1/reading {"time":)" + time +
-            R"(,"seq":2,"value":null,"unit":"V","function":"DCV","range":"200mV","display":"OL"})",
+            R"(,"seq":2,"value":null,"unit":"V","function":"DCV","range":"200mV","display":"OL",)"
+            R"("alarm":null,"limits":null})",
         "0 lab/b1/status offline"};
     QSignalSpy closed(&publisher, &mqtt::ReadingPublisher::closed);
     publisher.close(3000);

@@ -101,7 +101,7 @@ QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
     return meter(o.simulate, o.longFrames, o.device) + QStringLiteral(" every %1").arg(o.interval) +
            (o.samples ? QStringLiteral(" samples %1").arg(*o.samples) : QString()) +
            (o.duration ? QStringLiteral(" for %1").arg(*o.duration) : QString()) +
-           (o.format == files::RecordingFormat::Csv ? " as csv" : "") + (o.utc ? " in UTC" : "") +
+           (QStringList{"", " as csv", " as jsonl"}[int(o.format)]) + (o.utc ? " in UTC" : "") +
            " to " + o.output +
            (QStringList{QString()} + command.warnings).join(QStringLiteral(" | "));
 }
@@ -175,7 +175,10 @@ void TestTarnixLog::commandLine_data() {
          "to n.dat"},
         {"record --simulate --duration 0 -",
          "error: --duration takes a number of seconds above 0, not \"0\""},
-        {"record --simulate --format xlsx -", "error: --format takes dat or csv, not \"xlsx\""},
+        {"record --simulate --format xlsx -", "error: --format takes dat, csv or jsonl, not \"xlsx\""},
+        {"record --simulate n.jsonl", "sim short every 2 as jsonl to n.jsonl"},
+        {"record --simulate --format jsonl n.csv",
+         "sim short every 2 as jsonl to n.csv | --format jsonl writes JSON lines, not CSV, to n.csv"},
         {"record --simulate --samples 0 -",
          "error: --samples takes a whole number from 1, not \"0\""},
         {"record --simulate --duration inf -",

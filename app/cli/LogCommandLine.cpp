@@ -103,7 +103,7 @@ QString takeValue(RecordOptions& options, const QString& name, const QString& va
     } else if (name == u"--format") {
         const auto format = files::recordingFormatNamed(value);
         if (!format)
-            return QStringLiteral("--format takes dat or csv, not \"%1\"").arg(value);
+            return QStringLiteral("--format takes dat, csv or jsonl, not \"%1\"").arg(value);
         options.format = *format;
     } else if (name == u"--samples") {
         bool ok = false;
@@ -197,14 +197,18 @@ QStringList recordWarnings(const RecordOptions& options, const QString& interval
         warnings << QStringLiteral("--interval %1 is taken as 86400 s, a day, the longest "
                                    "interval")
                         .arg(interval);
-    const bool csvName = options.output.endsWith(u".csv", Qt::CaseInsensitive);
-    const bool datName = options.output.endsWith(u".dat", Qt::CaseInsensitive);
-    if (formatGiven && options.format == files::RecordingFormat::Dat && csvName)
-        warnings << QStringLiteral("--format dat writes data-file lines, not CSV, to %1")
-                        .arg(options.output);
-    if (formatGiven && options.format == files::RecordingFormat::Csv && datName)
-        warnings << QStringLiteral("--format csv writes CSV lines, not data-file lines, to %1")
-                        .arg(options.output);
+    // What each format writes, and what a name of its kind leads one to expect.
+    using files::RecordingFormat;
+    static const char* const Writes[] = {"dat writes data-file lines", "csv writes CSV lines",
+                                         "jsonl writes JSON lines"};
+    static const char* const Expected[] = {"data-file lines", "CSV", "JSON lines"};
+    const auto named = options.output.endsWith(u".dat", Qt::CaseInsensitive)
+                           ? std::optional(RecordingFormat::Dat)
+                           : files::recordingFormatOfName(options.output);
+    if (formatGiven && named && *named != options.format)
+        warnings << QStringLiteral("--format %1, not %2, to %3")
+                        .arg(QLatin1String(Writes[int(options.format)]),
+                             QLatin1String(Expected[int(*named)]), options.output);
     return warnings;
 }
 
@@ -314,8 +318,8 @@ Result parseRecord(QStringList arguments) {
         return error(*problem);
     // Without --format the file's name decides: a spreadsheet opens a .csv.
     const bool formatGiven = seen.contains(QStringLiteral("--format"));
-    if (!formatGiven && options.output.endsWith(u".csv", Qt::CaseInsensitive))
-        options.format = files::RecordingFormat::Csv;
+    if (const auto named = files::recordingFormatOfName(options.output); !formatGiven && named)
+        options.format = *named;
     LogCommand command{LogCommand::Kind::Record, options};
     command.warnings = recordWarnings(options, interval, formatGiven);
     return command;

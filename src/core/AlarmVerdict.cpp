@@ -1,5 +1,6 @@
 #include "core/AlarmVerdict.h"
 
+#include "core/SharedState.h"
 #include "meter/LeadingNumber.h"
 
 namespace tarnix::core {
@@ -33,6 +34,14 @@ AlarmVerdict alarmVerdict(const QString& value, const QString& low, const QStrin
     if (!noUpper && leadingNumber(value) >= leadingNumber(high))
         return AlarmVerdict::Over;
     return AlarmVerdict::Pass;
+}
+
+files::SampleAlarm sampleAlarm(const AlarmState& alarm, int functionCode, const QString& value) {
+    if (alarm.unread || alarm.low.isEmpty() || alarm.functionCode != functionCode)
+        return {};
+    using State = files::SampleAlarm::State;
+    static constexpr State States[] = {State::Under, State::Over, State::Ok}; // by AlarmVerdict
+    return {States[int(alarmVerdict(value, alarm.low, alarm.high))], alarm.low, alarm.high};
 }
 
 } // namespace tarnix::core

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/ReadingJson.h"
+
 #include <QString>
 
 namespace tarnix::core {
@@ -15,5 +17,11 @@ enum class AlarmVerdict { Under, Over, Pass };
 //   anything else passes.
 // Numbers are the texts' leading numbers.
 AlarmVerdict alarmVerdict(const QString& value, const QString& low, const QString& high);
+
+struct AlarmState;
+// How a sample of `value`, shown under the function and range `functionCode`,
+// stands against the limits the polling cycle loaded: None when none are
+// loaded for that function and range, or they could not be read.
+files::SampleAlarm sampleAlarm(const AlarmState& alarm, int functionCode, const QString& value);
 
 } // namespace tarnix::core

@@ -1,5 +1,6 @@
 #include "core/Recorder.h"
 
+#include "core/AlarmVerdict.h"
 #include "files/RecordingFormat.h"
 #include "files/RecordingOutput.h"
 #include "link/Rs232.h"
@@ -174,17 +175,18 @@ void Recorder::takeSample(const QDateTime& at) {
         return;
     }
     const QString display = reading.value.text();
+    const files::SampleAlarm alarm = sampleAlarm(m_state.alarm, reading.functionCode, display);
     QString why;
     // Without a file (publishing only) the sample is counted, not written.
-    if (!m_options.output.isEmpty() &&
-        !m_files.write(at, reading.functionText, reading.rangeText, display, &why)) {
+    if (!m_options.output.isEmpty() && !m_files.write(at, reading.functionText, reading.rangeText,
+                                                      display, &why, m_lines + 1, alarm)) {
         finish(1, why);
         return;
     }
     ++m_lines;
     qCDebug(lcRecorder) << "sample" << m_lines << "at" << at << reading.functionText
                         << reading.rangeText << display;
-    Q_EMIT sampleRecorded(at, reading.functionText, reading.rangeText, display);
+    Q_EMIT sampleRecorded(at, reading.functionText, reading.rangeText, display, alarm);
     if (const QString gap = m_gaps.lineWritten(at); !gap.isEmpty()) {
         qCDebug(lcRecorder).noquote() << "gap:" << gap;
         Q_EMIT notice(gap, platform::Severity::Warning);

@@ -76,7 +76,7 @@ Q_SIGNALS:
     // One sample recorded (written, or counted when the run has no file):
     // what a publisher sends on.
     void sampleRecorded(const QDateTime& at, const QString& function, const QString& range,
-                        const QString& display);
+                        const QString& display, const tarnix::files::SampleAlarm& alarm);
 
 private:
     bool openOutput(QString* error);

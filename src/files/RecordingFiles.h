@@ -24,10 +24,12 @@ public:
 
     // Opens the file for a sample taken at `at`. False with the reason.
     bool open(const QDateTime& at, QString* error);
-    // Writes the sample, first turning over to another file when its time
-    // names one. False with the reason; the sample is then not written.
+    // Writes the sample, the run's `seq`-th, with its alarm state, first
+    // turning over to another file when its time names one. False with the
+    // reason; the sample is then not written.
     bool write(const QDateTime& at, const QString& function, const QString& range,
-               const QString& display, QString* error);
+               const QString& display, QString* error, qint64 seq = 0,
+               const SampleAlarm& alarm = {});
     // Closes the file and opens it again by its name: after logrotate moved
     // it, the lines go on in a new file.
     bool reopen(QString* error);

@@ -2,6 +2,7 @@
 
 #include "files/AnalysisCsv.h"
 #include "files/DataRecord.h"
+#include "files/ReadingJson.h"
 
 namespace tarnix::files {
 
@@ -10,12 +11,22 @@ std::optional<RecordingFormat> recordingFormatNamed(QStringView name) {
         return RecordingFormat::Dat;
     if (name == u"csv")
         return RecordingFormat::Csv;
+    if (name == u"jsonl")
+        return RecordingFormat::Jsonl;
     return std::nullopt;
+}
+
+std::optional<RecordingFormat> recordingFormatOfName(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    const QString suffix = dot < 0 ? QString() : fileName.mid(dot + 1).toLower();
+    return suffix == u"dat" ? std::nullopt : recordingFormatNamed(suffix);
 }
 
 QByteArray recordingLine(RecordingFormat format, qint64 number, const QDateTime& at,
                          const QString& function, const QString& range, const QString& display,
-                         bool utc) {
+                         bool utc, qint64 seq, const SampleAlarm& alarm) {
+    if (format == RecordingFormat::Jsonl)
+        return readingJson(seq, at, function, range, display, alarm) + '\n';
     if (format == RecordingFormat::Csv)
         return analysisLine(at, function, range, display,
                             utc ? TimeZoneOut::Utc : TimeZoneOut::Local)
@@ -89,6 +100,12 @@ std::optional<QString> appendRefusal(RecordingFormat format, const FileEnds& fil
     while (end < start.size() && !isLineEnd(start[end]))
         ++end;
     const bool csv = start.first(end) == AnalysisHeader.toUtf8();
+    const bool json = start.startsWith("{\"time\":");
+    if (format == RecordingFormat::Jsonl)
+        return json ? std::nullopt
+                    : std::optional(QStringLiteral("it does not hold JSON lines of readings"));
+    if (json)
+        return QStringLiteral("it holds JSON lines; record with --format jsonl to append to it");
     if (format == RecordingFormat::Csv && !csv)
         return QStringLiteral("it does not start with the CSV header \"%1\"").arg(AnalysisHeader);
     if (format == RecordingFormat::Dat && csv)
@@ -99,13 +116,20 @@ std::optional<QString> appendRefusal(RecordingFormat format, const FileEnds& fil
 }
 
 std::optional<QDateTime> lastRecordTime(const FileEnds& file) {
-    const QList<QByteArray> fields = lastLine(file.end, file.whole).toByteArray().split(',');
+    const auto isoTime = [](const QByteArray& text) -> std::optional<QDateTime> {
+        const QDateTime at = QDateTime::fromString(QString::fromLatin1(text), Qt::ISODateWithMs);
+        return at.isValid() ? std::optional(at) : std::nullopt;
+    };
+    const QByteArray line = lastLine(file.end, file.whole).toByteArray();
+    constexpr qsizetype JsonTimeAt = 9; // after {"time":"
+    if (line.startsWith("{\"time\":\""))
+        return isoTime(line.mid(JsonTimeAt, line.indexOf('"', JsonTimeAt) - JsonTimeAt));
+    const QList<QByteArray> fields = line.split(',');
     if (fields.size() != FieldCount)
         return std::nullopt;
     if (const auto at = recordTime(QString::fromLatin1(fields[1]), QString::fromLatin1(fields[2])))
         return at;
-    const QDateTime at = QDateTime::fromString(QString::fromLatin1(fields[0]), Qt::ISODateWithMs);
-    return at.isValid() ? std::optional(at) : std::nullopt;
+    return isoTime(fields[0]);
 }
 
 bool endsUnfinished(const FileEnds& file) {

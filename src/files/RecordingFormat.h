@@ -3,22 +3,28 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
+#include "files/ReadingJson.h"
+
 #include <QString>
 #include <optional>
 
 namespace tarnix::files {
 
-// What a recording writes a sample as: the data-file line, or the analysis
-// CSV line under its header.
-enum class RecordingFormat { Dat, Csv };
+// What a recording writes a sample as: the data-file line, the analysis CSV
+// line under its header, or the reading's JSON on a line of its own.
+enum class RecordingFormat { Dat, Csv, Jsonl };
 
-std::optional<RecordingFormat> recordingFormatNamed(QStringView name); // "dat", "csv"
+// "dat", "csv", "jsonl"
+std::optional<RecordingFormat> recordingFormatNamed(QStringView name);
+// The format a file's name asks for: .csv and .jsonl; nothing for any other.
+std::optional<RecordingFormat> recordingFormatOfName(const QString& fileName);
 
-// The sample's line, with its line end. `number` counts the run's lines from 1
-// (only the data-file line shows it); `utc` writes a CSV time in UTC.
+// The sample's line, with its line end. `number` counts the file's lines from
+// 1 (only the data-file line shows it), `seq` the run's samples (only the
+// JSON shows it, with `alarm`); `utc` writes a CSV time in UTC.
 QByteArray recordingLine(RecordingFormat format, qint64 number, const QDateTime& at,
                          const QString& function, const QString& range, const QString& display,
-                         bool utc = false);
+                         bool utc = false, qint64 seq = 0, const SampleAlarm& alarm = {});
 
 // What goes at the top of a new or empty file: the CSV header line, or nothing.
 QByteArray recordingHeader(RecordingFormat format);
@@ -45,7 +51,7 @@ std::optional<QString> appendRefusal(RecordingFormat format, const FileEnds& fil
 // The file ends without a line end: a write cut short by a power cut.
 bool endsUnfinished(const FileEnds& file);
 
-// The time of the file's last record, data-file or CSV line; nothing when
+// The time of the file's last record, data-file, CSV or JSON line; nothing when
 // its last line is no record.
 std::optional<QDateTime> lastRecordTime(const FileEnds& file);
 

@@ -42,8 +42,9 @@ QString ReadingPublisher::stateText() const {
 }
 
 void ReadingPublisher::publishReading(const QDateTime& at, const QString& function,
-                                      const QString& range, const QString& display) {
-    QByteArray json = readingJson(++m_seq, at, function, range, display);
+                                      const QString& range, const QString& display,
+                                      const files::SampleAlarm& alarm) {
+    QByteArray json = files::readingJson(++m_seq, at, function, range, display, alarm);
     QMetaObject::invokeMethod(
         m_connection, [connection = m_connection, json] { connection->enqueue(json); },
         Qt::QueuedConnection);

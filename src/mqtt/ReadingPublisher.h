@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/ReadingJson.h"
 #include "mqtt/Json.h"
 #include "mqtt/PublishSettings.h"
 
@@ -25,7 +26,7 @@ public:
 
     // One sample: numbered from 1 in the order given.
     void publishReading(const QDateTime& at, const QString& function, const QString& range,
-                        const QString& display);
+                        const QString& display, const files::SampleAlarm& alarm = {});
     // The bench as it is now; sent again only when it changed.
     void setMeter(const MeterFacts& facts);
     // Delivers what is queued, says "offline" and disconnects, giving up

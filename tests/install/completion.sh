@@ -54,7 +54,7 @@ for words in record "logger download" convert stats ports; do
 done
 expect "logger actions" "$(offered _tarnix_log 'tarnix-log logger ')" \
     "--help download set-clock status "
-expect "record --format" "$(offered _tarnix_log 'tarnix-log record --format ')" "csv dat "
+expect "record --format" "$(offered _tarnix_log 'tarnix-log record --format ')" "csv dat jsonl "
 expect "convert --format" "$(offered _tarnix_log 'tarnix-log convert --format ')" "csv "
 expect "--simulate=" "$(offered _tarnix_log 'tarnix-log record --simulate=')" "long short "
 expect "tarnix options" "$(offered _tarnix 'tarnix --')" \

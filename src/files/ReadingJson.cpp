@@ -1,0 +1,61 @@
+#include "files/ReadingJson.h"
+
+#include "files/AnalysisCsv.h"
+
+namespace tarnix::files {
+
+namespace {
+
+QByteArray nullable(const QString& text) {
+    return text.isEmpty() ? QByteArrayLiteral("null") : jsonString(text);
+}
+
+// A number in the range's base unit as the text has it, or null.
+QByteArray number(const QString& text, const std::optional<RangeUnit>& unit) {
+    const QString value = unit ? baseUnitValue(text, unit->exponent) : QString();
+    return value.isEmpty() ? QByteArrayLiteral("null") : value.toLatin1();
+}
+
+QByteArray alarmFields(const SampleAlarm& alarm, const std::optional<RangeUnit>& unit) {
+    static const char* const States[] = {"null", "\"ok\"", "\"over\"", "\"under\""};
+    const QByteArray state = States[int(alarm.state)];
+    if (alarm.state == SampleAlarm::State::None)
+        return QByteArrayLiteral(",\"alarm\":null,\"limits\":null");
+    return QByteArrayLiteral(",\"alarm\":") + state + QByteArrayLiteral(",\"limits\":{\"low\":") +
+           number(alarm.low, unit) + QByteArrayLiteral(",\"high\":") + number(alarm.high, unit) +
+           '}';
+}
+
+} // namespace
+
+QByteArray jsonString(const QString& text) {
+    QByteArray out = "\"";
+    for (const char c : text.toUtf8()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            out += QByteArrayLiteral("\\u00") + QByteArray::number(byte, 16).rightJustified(2, '0');
+        } else {
+            out += c;
+        }
+    }
+    return out + '"';
+}
+
+QByteArray readingJson(qint64 seq, const QDateTime& at, const QString& function,
+                       const QString& range, const QString& display, const SampleAlarm& alarm) {
+    const auto unit = rangeUnit(range);
+    // The value keeps the digits the meter showed: no trip through a double.
+    return QByteArrayLiteral("{\"time\":") + jsonString(isoTime(at)) +
+           QByteArrayLiteral(",\"seq\":") + QByteArray::number(seq) +
+           QByteArrayLiteral(",\"value\":") + number(display, unit) +
+           QByteArrayLiteral(",\"unit\":") + nullable(unit ? unit->unit : QString()) +
+           QByteArrayLiteral(",\"function\":") + jsonString(function) +
+           QByteArrayLiteral(",\"range\":") + jsonString(range) +
+           QByteArrayLiteral(",\"display\":") + jsonString(display) + alarmFields(alarm, unit) +
+           '}';
+}
+
+} // namespace tarnix::files
