@@ -77,6 +77,15 @@ void TestAlarm::verdict() {
     QFETCH(QString, high);
     QFETCH(AlarmVerdict, verdict);
     QCOMPARE(core::alarmVerdict(value, low, high), verdict);
+    // A recorded sample carries it, under the limits of its own function and range only.
+    core::AlarmState alarm{.low = low, .high = high, .functionCode = 7};
+    const char* const said[] = {"\"alarm\":\"under\"", "\"alarm\":\"over\"", "\"alarm\":\"ok\""};
+    const auto json = [&](int code) {
+        return files::readingJson(1, {}, "DCV", "2V", value, core::sampleAlarm(alarm, code, value));
+    };
+    QVERIFY(json(7).contains(said[int(verdict)]) && json(8).contains("\"alarm\":null"));
+    alarm.unread = true; // limits that could not be read check nothing
+    QVERIFY(json(7).contains("\"alarm\":null"));
 }
 
 void TestAlarm::verdictsSentToTheMeter_data() {
