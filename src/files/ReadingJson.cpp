@@ -6,10 +6,6 @@ namespace tarnix::files {
 
 namespace {
 
-QByteArray nullable(const QString& text) {
-    return text.isEmpty() ? QByteArrayLiteral("null") : jsonString(text);
-}
-
 // A number in the range's base unit as the text has it, or null.
 QByteArray number(const QString& text, const std::optional<RangeUnit>& unit) {
     const QString value = unit ? baseUnitValue(text, unit->exponent) : QString();
@@ -27,6 +23,10 @@ QByteArray alarmFields(const SampleAlarm& alarm, const std::optional<RangeUnit>&
 }
 
 } // namespace
+
+QByteArray jsonNullable(const QString& text) {
+    return text.isEmpty() ? QByteArrayLiteral("null") : jsonString(text);
+}
 
 QByteArray jsonString(const QString& text) {
     QByteArray out = "\"";
@@ -51,7 +51,7 @@ QByteArray readingJson(qint64 seq, const QDateTime& at, const QString& function,
     return QByteArrayLiteral("{\"time\":") + jsonString(isoTime(at)) +
            QByteArrayLiteral(",\"seq\":") + QByteArray::number(seq) +
            QByteArrayLiteral(",\"value\":") + number(display, unit) +
-           QByteArrayLiteral(",\"unit\":") + nullable(unit ? unit->unit : QString()) +
+           QByteArrayLiteral(",\"unit\":") + jsonNullable(unit ? unit->unit : QString()) +
            QByteArrayLiteral(",\"function\":") + jsonString(function) +
            QByteArrayLiteral(",\"range\":") + jsonString(range) +
            QByteArrayLiteral(",\"display\":") + jsonString(display) + alarmFields(alarm, unit) +

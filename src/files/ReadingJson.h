@@ -27,7 +27,8 @@ QByteArray readingJson(qint64 seq, const QDateTime& at, const QString& function,
                        const QString& range, const QString& display,
                        const SampleAlarm& alarm = {});
 
-// A JSON string literal, quotes included.
+// A JSON string literal, quotes included; jsonNullable gives null for an empty text.
 QByteArray jsonString(const QString& text);
+QByteArray jsonNullable(const QString& text);
 
 } // namespace tarnix::files

@@ -13,16 +13,10 @@ RecordingFiles::RecordingFiles(QString output, RecordingFormat format, bool utc,
     : m_output(std::move(output)), m_format(format), m_utc(utc), m_tell(std::move(tell)) {}
 
 bool RecordingFiles::open(const QDateTime& at, QString* error) {
-    if (m_output == u"-") {
-        m_out.adopt(platform::standardOutput(), QStringLiteral("standard output"));
-        QString why, ended;
-        if (readyForLines(m_out, m_format, &why, &ended))
-            return true;
-        m_out.close();
-        *error = QStringLiteral("cannot append to %1").arg(why);
-        return false;
-    }
-    return openNamed(outputNameAt(m_output, at, m_utc), error);
+    if (m_output != u"-")
+        return openNamed(outputNameAt(m_output, at, m_utc), error);
+    m_out.adopt(platform::standardOutput(), QStringLiteral("standard output"));
+    return readyOrClosed(QString(), error);
 }
 
 bool RecordingFiles::openNamed(const QString& name, QString* error) {
@@ -32,15 +26,24 @@ bool RecordingFiles::openNamed(const QString& name, QString* error) {
     // A name that turns over may name a folder of its own each month.
     if (turnsOver(m_output))
         QDir().mkpath(QFileInfo(name).path());
+    if (!readyOrClosed(name, error))
+        return false;
+    m_resumedAfter = lastRecordTime(m_out);
+    return true;
+}
+
+// Opens `name` (none: the stream adopted already) and readies it for lines;
+// closed again, with the reason, when either fails.
+bool RecordingFiles::readyOrClosed(const QString& name, QString* error) {
     QString why, ended;
-    if (!m_out.open(name, &why) || !readyForLines(m_out, m_format, &why, &ended)) {
+    if ((!name.isEmpty() && !m_out.open(name, &why)) ||
+        !readyForLines(m_out, m_format, &why, &ended)) {
         m_out.close();
         *error = QStringLiteral("cannot append to %1").arg(why);
         return false;
     }
     if (!ended.isEmpty())
         m_tell(ended, platform::Severity::Warning);
-    m_resumedAfter = lastRecordTime(m_out);
     return true;
 }
 

@@ -43,6 +43,7 @@ public:
 
 private:
     bool openNamed(const QString& name, QString* error);
+    bool readyOrClosed(const QString& name, QString* error);
 
     QString m_output;
     RecordingFormat m_format;

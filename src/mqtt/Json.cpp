@@ -4,19 +4,9 @@
 
 namespace tarnix::mqtt {
 
-namespace {
-
-using files::jsonString;
-
-QByteArray nullable(const QString& text) {
-    return text.isEmpty() ? QByteArrayLiteral("null") : jsonString(text);
-}
-
-} // namespace
-
 QByteArray meterJson(const MeterFacts& facts) {
-    return QByteArrayLiteral("{\"model\":") + nullable(facts.model) +
-           QByteArrayLiteral(",\"port\":") + nullable(facts.port) +
+    return QByteArrayLiteral("{\"model\":") + files::jsonNullable(facts.model) +
+           QByteArrayLiteral(",\"port\":") + files::jsonNullable(facts.port) +
            QByteArrayLiteral(",\"speed\":") +
            (facts.speed > 0 ? QByteArray::number(facts.speed) : QByteArrayLiteral("null")) +
            QByteArrayLiteral(",\"interval\":") + QByteArray::number(facts.interval) + '}';
