@@ -1,6 +1,7 @@
 // tarnix-log: the polling cycle and the sampling clock without windows, for
 // benches and headless machines that record for days.
 #include "cli/LogCommandLine.h"
+#include "core/AlarmCommand.h"
 #include "core/FileCommands.h"
 #include "core/LoggerCommands.h"
 #include "core/PortListing.h"
@@ -170,6 +171,13 @@ int record(const core::RecordOptions& options,
     QObject::connect(&stops, &platform::StopSignals::reopenAsked, &recorder,
                      [&] { recorder.reopenOutput(); });
     QObject::connect(&recorder, &core::Recorder::notice, &recorder, say);
+    std::unique_ptr<core::AlarmCommand> alarmCommand;
+    if (!options.onAlarm.isEmpty()) {
+        alarmCommand = std::make_unique<core::AlarmCommand>(
+            options.onAlarm, recorder.state().link.portLabel, say);
+        QObject::connect(&recorder, &core::Recorder::sampleRecorded, alarmCommand.get(),
+                         &core::AlarmCommand::sample);
+    }
     ServiceLink service(recorder);
     // The terminal's status line, with the broker's state when publishing.
     const auto showStatus = [&] {
@@ -218,6 +226,40 @@ int record(const core::RecordOptions& options,
                 .arg(options.output.isEmpty() ? QStringLiteral("the broker") : options.output),
             platform::Severity::Notice);
     service.ready();
+    return QCoreApplication::exec();
+}
+
+// --ha-discovery-remove: the configs cleared from the broker, and the run
+// ends; it fails when the broker did not take them all.
+int removeDiscovery(const mqtt::PublishSettings& settings) {
+    core::StatusLine console(platform::standardError(), false);
+    mqtt::ReadingPublisher publisher(settings);
+    QObject::connect(&publisher, &mqtt::ReadingPublisher::report, &publisher,
+                     [&console](const QString& line) {
+                         console.say(Program + QStringLiteral(": mqtt: ") + line);
+                     });
+    int code = 0;
+    QObject::connect(&publisher, &mqtt::ReadingPublisher::refused, &publisher,
+                     [&code, &console](const QString& reason) {
+                         console.say(Program + QStringLiteral(": ") + reason);
+                         code = ExitTrouble;
+                     });
+    QObject::connect(&publisher, &mqtt::ReadingPublisher::closed, &publisher,
+                     [&](qint64 undelivered) {
+                         if (undelivered > 0)
+                             code = ExitTrouble;
+                         console.say(Program + (code == 0 ? QStringLiteral(": removed the Home "
+                                                                           "Assistant configs "
+                                                                           "of %1 under %2/")
+                                                          : QStringLiteral(": the Home Assistant "
+                                                                           "configs of %1 under "
+                                                                           "%2/ were not removed"))
+                                                   .arg(settings.prefix,
+                                                        *settings.discoveryPrefix));
+                         QCoreApplication::exit(code);
+                     });
+    publisher.removeDiscovery();
+    publisher.close(PublishGraceMs);
     return QCoreApplication::exec();
 }
 
@@ -291,6 +333,8 @@ int main(int argc, char* argv[]) {
         const auto publishing = mqtt::publishSettings(command.record, brokerPassword());
         if (const auto* problem = std::get_if<QString>(&publishing))
             return usageError(*problem);
+        if (command.record.haDiscoveryRemove)
+            return removeDiscovery(*std::get<std::optional<mqtt::PublishSettings>>(publishing));
         return record(command.record, std::get<std::optional<mqtt::PublishSettings>>(publishing));
     }
     case cli::LogCommand::Kind::Logger:

@@ -3,12 +3,16 @@
 
 #include "cli/LogCommandLine.h"
 #include "files/AnalysisCsv.h"
+#include "mqtt/HaDiscovery.h"
 #include "mqtt/Json.h"
 #include "mqtt/Outbox.h"
 #include "mqtt/PublishSettings.h"
 #include "mqtt/ReadingPublisher.h"
 #include "support/MosquittoBroker.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -30,8 +34,9 @@ QString settingsSummary(const QStringList& arguments) {
     if (!s)
         return {};
     return QStringLiteral("%1 %2 user '%3' topic %4 to '%5'")
-        .arg(s->broker.tls ? "tls" : "plain", s->broker.label(), s->broker.user, s->prefix,
-             options.output);
+               .arg(s->broker.tls ? "tls" : "plain", s->broker.label(), s->broker.user, s->prefix,
+                    options.output) +
+           (s->discoveryPrefix ? " ha " + *s->discoveryPrefix : QString());
 }
 
 // The sequence numbers of the readings received, a number sent again left
@@ -64,6 +69,8 @@ private Q_SLOTS:
     void commandLine_data();
     void commandLine();
     void readingJson();
+    void discoveryConfigs_data();
+    void discoveryConfigs();
     void outbox_data();
     void outbox();
     void publishesReadingsStatusAndMeter();
@@ -100,12 +107,17 @@ void TestMqtt::commandLine_data() {
          "--topic cannot hold + or #, which only subscribers use: \"lab/+\""},
         {"--mqtt mqtt://h", "--topic needs a PREFIX such as lab/bench1"},
         {"--mqtt mqtt://h --topic t --cafile ca.pem", "--cafile goes with an mqtts:// URL"},
-        {"--topic lab/b1 -", "--topic and --cafile go with --mqtt URL"},
         {"--mqtt mqtt://@h --topic t",
          "--mqtt has an empty user name before @: give user@host, or host alone to log in "
          "without one"},
         {"--mqtt mqtt://h --topic $SYS/t",
          "--topic cannot start with $, which marks the broker's own topics: \"$SYS/t\""},
+        {"--mqtt mqtt://h --topic t --ha-discovery", "plain h:1883 user '' topic t to '' ha homeassistant"},
+        {"--mqtt mqtt://h --topic t --ha-discovery=hass/x", "plain h:1883 user '' topic t to '' ha hass/x"},
+        {"--mqtt mqtt://h --topic t --ha-discovery=ha/#",
+         "--ha-discovery cannot hold + or #, which only subscribers use: \"ha/#\""},
+        {"--ha-discovery -", "--topic, --cafile and --ha-discovery go with --mqtt URL"},
+        {"--mqtt mqtt://h --topic t --ha-discovery --ha-discovery=x", "usage: --ha-discovery is given twice"},
     };
     for (const auto& [arguments, expected] : rows)
         QTest::addRow("%s", arguments)
@@ -134,9 +146,59 @@ void TestMqtt::readingJson() {
              R"({"time":"2026-12-06T14:07:18.012+01:00","seq":17,"value":null,"unit":null,)"
              R"("function":"A\"B\\","range":"","display":"x\u0009y","alarm":null,"limits":null})");
     QVERIFY(files::readingJson(1, at.toUTC(), "DCV", "2V", "1").contains(":18.012+00:00\","));
+    // One type for every value: a whole number keeps its point.
+    QVERIFY(files::readingJson(1, at, "RES", "2MOhm", "1.234").contains(R"("value":1234000.0,)"));
     const files::SampleAlarm over{files::SampleAlarm::State::Over, "-OL", "-12.00"};
     QVERIFY(files::readingJson(2, at, "DCV", "200mV", "-11.50", over)
                 .endsWith(R"("alarm":"over","limits":{"low":null,"high":-0.01200}})"));
+}
+
+// Each function's sensor as Home Assistant's discovery documents it: the
+// unit it knows, a device class only where it has one.
+void TestMqtt::discoveryConfigs_data() {
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("expected"); // unit_of_measurement device_class
+    QTest::newRow("DCV") << "DCV" << "V" << "V voltage";
+    QTest::newRow("ACA") << "ACA" << "A" << "A current";
+    QTest::newRow("FREQ") << "FREQ" << "Hz" << "Hz frequency";
+    QTest::newRow("TEMP in F") << "TEMP" << "degF" << "\u00b0F temperature";
+    QTest::newRow("RES: no class") << "RES" << "Ohm" << "\u03a9 ";
+    QTest::newRow("CAP: no class") << "CAP" << "F" << "F ";
+    QTest::newRow("DIODE: no class") << "DIODE" << "V" << "V ";
+}
+
+void TestMqtt::discoveryConfigs() {
+    QFETCH(QString, function);
+    QFETCH(QString, unit);
+    QFETCH(QString, expected);
+    const mqtt::DiscoveryBench bench{"homeassistant", "Lab/Bench 1", "MQZ5081"};
+    QCOMPARE(mqtt::sensorConfigTopic(bench, function),
+             "homeassistant/sensor/tarnix_lab_bench_1_" + function.toLower().toUtf8() + "/config");
+    QJsonParseError error{};
+    const QJsonObject config =
+        QJsonDocument::fromJson(mqtt::sensorConfig(bench, function, unit), &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QCOMPARE(config["unit_of_measurement"].toString() + u' ' + config["device_class"].toString(),
+             expected);
+    QCOMPARE(config["value_template"].toString(),
+             "{{ value_json.value if value_json.function == '" + function +
+                 "' and value_json.unit == '" + unit + "' else None }}");
+    QCOMPARE(config["name"].toString(), function);
+    QCOMPARE(config["unique_id"].toString(), "tarnix_lab_bench_1_" + function.toLower());
+    QStringList keys = config.keys();
+    keys.removeOne("device_class");
+    QCOMPARE(keys.join(u' '), "availability_topic device json_attributes_topic name object_id "
+                              "payload_available payload_not_available state_class state_topic "
+                              "unique_id unit_of_measurement value_template");
+    QCOMPARE(config["state_topic"].toString() + u' ' + config["json_attributes_topic"].toString() +
+                 u' ' + config["availability_topic"].toString() + u' ' +
+                 config["state_class"].toString(),
+             "Lab/Bench 1/reading Lab/Bench 1/reading Lab/Bench 1/status measurement");
+    const QJsonObject device = config["device"].toObject();
+    QCOMPARE(device["identifiers"].toArray().first().toString() + u' ' + device["model"].toString() +
+                 u' ' + device["name"].toString() + u' ' + device["sw_version"].toString(),
+             "tarnix_lab_bench_1 MQZ5081 Lab/Bench 1 " TARNIX_VERSION);
 }
 
 void TestMqtt::outbox_data() {
@@ -160,7 +222,7 @@ void TestMqtt::outbox() {
     int mid = 0;
     for (const QString& step : script.split(u' ')) {
         if (step == u"+")
-            outbox.push(QByteArray(1, letter++));
+            outbox.push({{}, QByteArray(1, letter++)});
         else if (step == u"s")
             outbox.sent(++mid);
         else if (step == u"r")
@@ -168,58 +230,92 @@ void TestMqtt::outbox() {
         else
             outbox.acknowledged(step.mid(1).toInt());
     }
-    const QByteArray* next = outbox.nextUnsent();
+    const mqtt::Message* next = outbox.nextUnsent();
     const QList<qint64> counts{outbox.size(), outbox.inFlight(), outbox.dropped()};
     QCOMPARE(QString::number(counts[0]) + u' ' + QString::number(counts[1]) + u' ' +
-                 QString::number(counts[2]) + u' ' + (next ? QString(*next) : QStringLiteral("-")),
+                 QString::number(counts[2]) + u' ' + (next ? QString(next->payload) : QStringLiteral("-")),
              expected);
 }
 
+// With discovery: the configs before the first reading of their function,
+// the alarm state after the reading that changed it, all retained.
 void TestMqtt::publishesReadingsStatusAndMeter() {
     MosquittoBroker broker(m_dir->path());
     QVERIFY(broker.start());
-    Subscriber live(broker, {"-t", "lab/b1/#"});
+    Subscriber live(broker, {"-t", "lab/b1/#", "-t", "ha/#"});
     QVERIFY(live.ready());
-    mqtt::ReadingPublisher publisher(quickSettings(broker, QStringLiteral("lab/b1")));
+    mqtt::PublishSettings settings = quickSettings(broker, QStringLiteral("lab/b1"));
+    settings.discoveryPrefix = QStringLiteral("ha");
+    mqtt::ReadingPublisher publisher(settings);
     QSignalSpy connected(&publisher, &mqtt::ReadingPublisher::connected);
     QVERIFY(connected.wait(5000));
     QTRY_COMPARE(publisher.stateText(), QStringLiteral("mqtt connected")); // on the status line
     const QDateTime at = QDateTime::currentDateTime();
     publisher.setMeter({"MQZ5081", "/dev/ttyUSB0", 9600, 2});
     publisher.publishReading(at, "DCV", "200mV", "-12.34");
-    publisher.publishReading(at, "DCV", "200mV", "OL");
+    publisher.publishReading(at, "DCV", "200mV", "OL", {files::SampleAlarm::State::Over, "-OL", "OL"});
+    publisher.publishReading(at, "DCV", "200mV", "OL", {files::SampleAlarm::State::Over, "-OL", "OL"});
     const QByteArray time = files::jsonString(files::isoTime(at));
     const QStringList expected{
         "0 lab/b1/status online",
         R"(0 lab/b1/meter {"model":"MQZ5081","port":"/dev/ttyUSB0","speed":9600,"interval":2})",
+        "0 ha/binary_sensor/tarnix_lab_b1_alarm/config",
+        "0 ha/sensor/tarnix_lab_b1_dcv/config",
         R"(0 lab/b1/reading {"time":)" + time +
             R"(,"seq":1,"value":-0.01234,"unit":"V","function":"DCV","range":"200mV","display":"-12.34",)"
             R"("alarm":null,"limits":null})",
+        "0 lab/b1/alarm none",
         R"(0 lab/b1/reading {"time":)" + time +
             R"(,"seq":2,"value":null,"unit":"V","function":"DCV","range":"200mV","display":"OL",)"
-            R"("alarm":null,"limits":null})",
+            R"("alarm":"over","limits":{"low":null,"high":null}})",
+        "0 lab/b1/alarm over",
+        "0 lab/b1/reading",
         "0 lab/b1/status offline"};
     QSignalSpy closed(&publisher, &mqtt::ReadingPublisher::closed);
     publisher.close(3000);
     QVERIFY(closed.wait(5000));
     QCOMPARE(closed.first().first().toLongLong(), 0);
-    QVERIFY2(live.waitFor([&](const QStringList& m) { return m.size() >= 5; }),
+    // The configs' fields are checked on their own; the third reading by its place.
+    const auto heard = [&live] {
+        QStringList messages = live.messages();
+        for (QString& m : messages)
+            if (m.contains("/config ") || m.contains("\"seq\":3"))
+                m.truncate(m.indexOf(u' ', 2));
+        return messages;
+    };
+    QVERIFY2(live.waitFor([&](const QStringList& m) { return m.size() >= 10; }),
              qPrintable(live.messages().join(u'\n')));
-    QCOMPARE(live.messages(), expected);
-    // Status and meter stay for whoever subscribes later.
-    Subscriber later(broker, {"-t", "lab/b1/#", "-C", "2"});
-    QVERIFY(later.waitFor([](const QStringList& m) { return m.size() == 2; }));
-    QCOMPARE(later.messages().filter("lab/b1/status"), QStringList{"1 lab/b1/status offline"});
-    QCOMPARE(later.messages().filter("lab/b1/meter").size(), 1);
+    QCOMPARE(heard(), expected);
+    // Status, meter, alarm and configs stay for whoever subscribes later.
+    Subscriber later(broker, {"-t", "lab/b1/#", "-t", "ha/#", "-C", "5"});
+    QVERIFY(later.waitFor([](const QStringList& m) { return m.size() == 5; }));
+    QCOMPARE(later.messages().filter("1 lab/b1/status"), QStringList{"1 lab/b1/status offline"});
+    QCOMPARE(later.messages().filter("1 lab/b1/alarm"), QStringList{"1 lab/b1/alarm over"});
+    QCOMPARE(later.messages().filter("1 ha/").size(), 2);
+
+    // Removed by the program, which then ends.
+    ProgramRun removal(QStringLiteral(TARNIX_LOG));
+    removal.start({"record", "--mqtt", QStringLiteral("mqtt://127.0.0.1:%1").arg(broker.port()),
+                   "--topic", "lab/b1", "--ha-discovery=ha", "--ha-discovery-remove"});
+    QVERIFY(removal.finished(5000));
+    QCOMPARE(removal.process().exitCode(), 0);
+    QVERIFY2(removal.err().contains("removed the Home Assistant configs of lab/b1 under ha/"),
+             removal.err().constData());
+    QVERIFY(live.waitFor([](const QStringList& m) {
+        return m.contains("0 ha/sensor/tarnix_lab_b1_dcv/config ") &&
+               m.contains("0 ha/binary_sensor/tarnix_lab_b1_alarm/config ");
+    }));
 }
 
 void TestMqtt::deliversEverySeqAcrossBrokerRestart() {
     MosquittoBroker broker(m_dir->path());
     QVERIFY(broker.start());
     // A lasting session: the broker keeps what comes while it is away.
-    Subscriber subscriber(broker, {"-c", "-i", "tarnix-test", "-t", "lab/b3/reading"});
+    Subscriber subscriber(broker, {"-c", "-i", "tarnix-test", "-t", "lab/b3/reading", "-t", "ha/#"});
     QVERIFY(subscriber.ready());
-    mqtt::ReadingPublisher publisher(quickSettings(broker, QStringLiteral("lab/b3")));
+    mqtt::PublishSettings settings = quickSettings(broker, QStringLiteral("lab/b3"));
+    settings.discoveryPrefix = QStringLiteral("ha");
+    mqtt::ReadingPublisher publisher(settings);
     QSignalSpy connected(&publisher, &mqtt::ReadingPublisher::connected);
     QVERIFY(connected.wait(5000));
     const auto sample = [&] {
@@ -235,6 +331,8 @@ void TestMqtt::deliversEverySeqAcrossBrokerRestart() {
     QVERIFY2(subscriber.waitFor([](const QStringList& m) { return sequence(m).size() >= 6; }),
              qPrintable(subscriber.messages().join(u'\n')));
     QCOMPARE(sequence(subscriber.messages()), (QList<int>{1, 2, 3, 4, 5, 6}));
+    // The configs went again on the new connection.
+    QCOMPARE(subscriber.messages().filter("0 ha/sensor/tarnix_lab_b3_dcv/config {").size(), 2);
 }
 
 void TestMqtt::programEnds_data() {

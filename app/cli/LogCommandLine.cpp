@@ -76,6 +76,7 @@ constexpr ValueOption ValueOptions[] = {
     {u"--topic", u"PREFIX"},
     {u"--cafile", u"FILE"},
     {u"--config", u"FILE"},
+    {u"--on-alarm", u"COMMAND"},
 };
 
 const ValueOption* findValueOption(const QString& name) {
@@ -118,6 +119,10 @@ QString takeValue(RecordOptions& options, const QString& name, const QString& va
             return QStringLiteral("--duration takes a number of seconds above 0, not \"%1\"")
                 .arg(value);
         options.duration = seconds;
+    } else if (name == u"--on-alarm") {
+        if (value.trimmed().isEmpty())
+            return QStringLiteral("--on-alarm needs a COMMAND");
+        options.onAlarm = value;
     } else {
         // The broker options are checked by the program that publishes.
         (name == u"--mqtt" ? options.mqttUrl : name == u"--topic" ? options.mqttTopic
@@ -255,6 +260,10 @@ std::optional<UsageError> takeConfig(const QString& path, RecordOptions& options
             if (!on)
                 return refuse(QStringLiteral("utc takes yes or no, not \"%1\"").arg(entry.value));
             options.utc = options.utc || *on;
+        } else if (entry.key == u"ha-discovery") {
+            taken = !seen.contains(name);
+            if (taken)
+                options.haDiscovery = entry.value;
         } else if (entry.key == u"simulate") {
             taken = !meterGiven;
             if (taken)
@@ -274,9 +283,34 @@ std::optional<UsageError> takeConfig(const QString& path, RecordOptions& options
     return std::nullopt;
 }
 
+// --ha-discovery[=PREFIX] and --ha-discovery-remove, taken out of the words;
+// an error text when one is given twice.
+QString takeDiscovery(QStringList& arguments, RecordOptions& options, QSet<QString>& seen) {
+    const QString discovery = QStringLiteral("--ha-discovery");
+    options.haDiscoveryRemove = arguments.removeAll(discovery + QStringLiteral("-remove")) > 0;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& word = arguments[i];
+        if (word == u"--")
+            break;
+        if (word != discovery && !word.startsWith(discovery + u'='))
+            continue;
+        if (options.haDiscovery)
+            return QStringLiteral("--ha-discovery is given twice");
+        options.haDiscovery = word.size() > discovery.size() ? word.mid(discovery.size() + 1)
+                                                             : QStringLiteral("homeassistant");
+        arguments.removeAt(i--);
+    }
+    if (options.haDiscovery)
+        seen.insert(discovery);
+    return {};
+}
+
 Result parseRecord(QStringList arguments) {
     RecordOptions options;
     options.utc = arguments.removeAll(QStringLiteral("--utc")) > 0;
+    QSet<QString> taken;
+    if (const QString problem = takeDiscovery(arguments, options, taken); !problem.isEmpty())
+        return error(problem);
     QString interval, config;
     const auto take = [&options, &interval, &config](const QString& name, const QString& value) {
         if (name == u"--config") {
@@ -300,11 +334,20 @@ Result parseRecord(QStringList arguments) {
     auto [files, seen, help] = std::get<Scanned>(scan);
     if (help)
         return helpOn(QStringLiteral("record"));
+    seen.unite(taken);
     // Both in the file: the file names one meter, as the command line would.
     if (!config.isEmpty())
         if (const auto failed = takeConfig(config, options, files, seen, take))
             return *failed;
 
+    if (options.haDiscoveryRemove) {
+        // It only clears the broker's configs: a meter or a file would be ignored.
+        if (options.simulate || !options.device.isEmpty() || !files.isEmpty() ||
+            !options.onAlarm.isEmpty())
+            return error(QStringLiteral("--ha-discovery-remove records nothing: give it with "
+                                        "--mqtt, --topic and --ha-discovery[=PREFIX] only"));
+        return LogCommand{LogCommand::Kind::Record, options};
+    }
     if (options.simulate && seen.contains(QStringLiteral("--port")))
         return error(QStringLiteral("give either --port or --simulate"));
     if (!options.simulate && options.device.isEmpty())

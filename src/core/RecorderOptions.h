@@ -22,6 +22,9 @@ struct RecordOptions {
     QString mqttUrl;                // --mqtt: the broker readings are published to
     QString mqttTopic;              // --topic: the prefix of their topics
     QString mqttCafile;             // --cafile: the CA an mqtts broker is checked with
+    std::optional<QString> haDiscovery; // --ha-discovery: the prefix of Home Assistant's configs
+    bool haDiscoveryRemove = false; // --ha-discovery-remove: clear them and record nothing
+    QString onAlarm;                // --on-alarm: a shell command run on each change of alarm state
 
     bool toStandardOutput() const { return output == u"-"; }
 };

@@ -6,23 +6,30 @@ namespace tarnix::files {
 
 namespace {
 
-// A number in the range's base unit as the text has it, or null.
+// A number in the range's base unit as the text has it, or null; a whole
+// number keeps a point, as a typed reader wants one type for every value.
 QByteArray number(const QString& text, const std::optional<RangeUnit>& unit) {
     const QString value = unit ? baseUnitValue(text, unit->exponent) : QString();
-    return value.isEmpty() ? QByteArrayLiteral("null") : value.toLatin1();
+    if (value.isEmpty())
+        return QByteArrayLiteral("null");
+    return value.contains(u'.') ? value.toLatin1() : value.toLatin1() + ".0";
 }
 
 QByteArray alarmFields(const SampleAlarm& alarm, const std::optional<RangeUnit>& unit) {
-    static const char* const States[] = {"null", "\"ok\"", "\"over\"", "\"under\""};
-    const QByteArray state = States[int(alarm.state)];
     if (alarm.state == SampleAlarm::State::None)
         return QByteArrayLiteral(",\"alarm\":null,\"limits\":null");
-    return QByteArrayLiteral(",\"alarm\":") + state + QByteArrayLiteral(",\"limits\":{\"low\":") +
+    return QByteArrayLiteral(",\"alarm\":\"") + alarmWord(alarm.state) +
+           QByteArrayLiteral("\",\"limits\":{\"low\":") +
            number(alarm.low, unit) + QByteArrayLiteral(",\"high\":") + number(alarm.high, unit) +
            '}';
 }
 
 } // namespace
+
+QByteArray alarmWord(SampleAlarm::State state) {
+    static const char* const Words[] = {"none", "ok", "over", "under"};
+    return Words[int(state)];
+}
 
 QByteArray jsonNullable(const QString& text) {
     return text.isEmpty() ? QByteArrayLiteral("null") : jsonString(text);

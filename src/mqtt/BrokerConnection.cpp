@@ -217,7 +217,8 @@ void BrokerConnection::onConnack(int code) {
                                 .arg(m_outbox.size()));
         tellDrops();
         publishStatus(true);
-        publishMeter();
+        for (const auto& [topic, payload] : m_retained)
+            publishRetained(topic, payload);
         Q_EMIT connected();
         return;
     }
@@ -277,8 +278,8 @@ void BrokerConnection::teardown() {
     m_connack.reset();
 }
 
-void BrokerConnection::enqueue(QByteArray reading) {
-    if (!m_outbox.push(std::move(reading)) && m_outbox.dropped() == 1)
+void BrokerConnection::enqueue(Message message) {
+    if (!m_outbox.push(std::move(message)) && m_outbox.dropped() == 1)
         Q_EMIT report(QStringLiteral("%1 readings queued: the oldest are dropped from now on")
                           .arg(m_outbox.size()));
     if (m_phase == Phase::Connected)
@@ -287,14 +288,14 @@ void BrokerConnection::enqueue(QByteArray reading) {
 }
 
 void BrokerConnection::sendQueued() {
-    const QByteArray readings = topic("reading");
     while (m_outbox.inFlight() < Window) {
-        const QByteArray* payload = m_outbox.nextUnsent();
-        if (!payload)
+        const Message* message = m_outbox.nextUnsent();
+        if (!message)
             break;
         int mid = 0;
-        const int rc = mosquitto_publish(m_client, &mid, readings.constData(), int(payload->size()),
-                                         payload->constData(), AtLeastOnce, false);
+        const int rc = mosquitto_publish(m_client, &mid, message->topic.constData(),
+                                         int(message->payload.size()), message->payload.constData(),
+                                         AtLeastOnce, message->retained);
         if (rc != MOSQ_ERR_SUCCESS) {
             lose(libraryError(rc, errno));
             return;
@@ -317,20 +318,18 @@ void BrokerConnection::publishStatus(bool online) {
         m_offlineMid = mid;
 }
 
-void BrokerConnection::setMeter(QByteArray meter) {
-    if (meter == m_meter)
+void BrokerConnection::setRetained(const QByteArray& topic, QByteArray payload) {
+    const auto it = m_retained.find(topic);
+    if (it != m_retained.end() && it->second == payload)
         return;
-    m_meter = std::move(meter);
+    const QByteArray& stored = m_retained.insert_or_assign(topic, std::move(payload)).first->second;
     if (m_phase == Phase::Connected)
-        publishMeter();
+        publishRetained(topic, stored);
 }
 
-void BrokerConnection::publishMeter() {
-    if (m_meter.isEmpty())
-        return;
-    const QByteArray meterTopic = topic("meter");
-    mosquitto_publish(m_client, nullptr, meterTopic.constData(), int(m_meter.size()),
-                      m_meter.constData(), AtLeastOnce, true);
+void BrokerConnection::publishRetained(const QByteArray& topic, const QByteArray& payload) {
+    mosquitto_publish(m_client, nullptr, topic.constData(), int(payload.size()),
+                      payload.constData(), AtLeastOnce, true);
     watchWrites();
 }
 

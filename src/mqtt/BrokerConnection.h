@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QTimer>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -28,8 +29,12 @@ public:
 
     // Each of these runs in the network thread.
     void begin();
-    void enqueue(QByteArray reading);
-    void setMeter(QByteArray meter);
+    // A reading, or a state that must keep its place among them.
+    void enqueue(Message message);
+    // A retained message that stands while the run lasts (the bench, the
+    // Home Assistant configs): sent now and again on every connection; an
+    // empty payload clears the broker's.
+    void setRetained(const QByteArray& topic, QByteArray payload);
     // Delivers what is queued and "offline", then disconnects; gives up
     // after `graceMs`. Ends with closed().
     void close(int graceMs);
@@ -54,7 +59,7 @@ private:
     void teardown();
     void sendQueued();
     void publishStatus(bool online);
-    void publishMeter();
+    void publishRetained(const QByteArray& topic, const QByteArray& payload);
     void watchWrites();
     void tellDrops();
     void finishClose();
@@ -83,7 +88,7 @@ private:
     int m_offlineMid = -1;
     bool m_offlineDelivered = false;
     qint64 m_droppedTold = 0;
-    QByteArray m_meter;
+    std::map<QByteArray, QByteArray> m_retained;
     std::pair<bool, qsizetype> m_toldState{false, 0};
     // What the library's callbacks reported during the last call into it.
     std::optional<int> m_connack;

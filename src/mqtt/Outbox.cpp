@@ -2,7 +2,7 @@
 
 namespace tarnix::mqtt {
 
-bool Outbox::push(QByteArray payload) {
+bool Outbox::push(Message message) {
     bool kept = true;
     if (size() >= m_bound && !m_messages.empty()) {
         m_messages.pop_front();
@@ -11,12 +11,12 @@ bool Outbox::push(QByteArray payload) {
         ++m_dropped;
         kept = false;
     }
-    m_messages.push_back({std::move(payload)});
+    m_messages.push_back({std::move(message)});
     return kept;
 }
 
-const QByteArray* Outbox::nextUnsent() const {
-    return m_sent < size() ? &m_messages[size_t(m_sent)].payload : nullptr;
+const Message* Outbox::nextUnsent() const {
+    return m_sent < size() ? &m_messages[size_t(m_sent)].message : nullptr;
 }
 
 void Outbox::sent(int mid) {
@@ -36,7 +36,7 @@ void Outbox::acknowledged(int mid) {
 
 void Outbox::resend() {
     for (qsizetype i = 0; i < m_sent; ++i)
-        m_messages[size_t(i)] = {std::move(m_messages[size_t(i)].payload)};
+        m_messages[size_t(i)] = {std::move(m_messages[size_t(i)].message)};
     m_sent = 0;
 }
 

@@ -5,6 +5,14 @@
 
 namespace tarnix::mqtt {
 
+// One message for the broker: a reading, or a retained state such as the
+// alarm's, which must arrive in its place among the readings.
+struct Message {
+    QByteArray topic;
+    QByteArray payload;
+    bool retained = false;
+};
+
 // The readings on their way to the broker, oldest first. A message leaves
 // only when the broker has acknowledged it (and everything before it), so
 // a lost connection sends again from the first unacknowledged one: the
@@ -15,7 +23,7 @@ public:
     explicit Outbox(qsizetype bound) : m_bound(bound) {}
 
     // False when the oldest message was dropped to make room.
-    bool push(QByteArray payload);
+    bool push(Message message);
 
     qsizetype size() const { return qsizetype(m_messages.size()); }
     bool empty() const { return m_messages.empty(); }
@@ -24,7 +32,7 @@ public:
     qsizetype inFlight() const { return m_sent; }
 
     // The next message to send; nullptr when all are on their way.
-    const QByteArray* nextUnsent() const;
+    const Message* nextUnsent() const;
     // nextUnsent() went out as message `mid`.
     void sent(int mid);
     // The broker acknowledged `mid`; unknown ones (the status) are ignored.
@@ -34,7 +42,7 @@ public:
 
 private:
     struct Entry {
-        QByteArray payload;
+        Message message;
         int mid = 0;
         bool acknowledged = false;
     };

@@ -18,6 +18,8 @@ struct PublishSettings {
     QString password; // from TARNIX_MQTT_PASSWORD only
     QString prefix;   // readings go to PREFIX/reading
     QString cafile;   // mqtts: the CA to trust instead of the system's
+    // Home Assistant discovery: the prefix its configs go under (homeassistant).
+    std::optional<QString> discoveryPrefix;
     // A day at one sample a second fits, with room to spare.
     qsizetype queueBound = 100000;
     int firstRetryMs = 500;

@@ -1,6 +1,8 @@
 #include "mqtt/ReadingPublisher.h"
 
 #include "mqtt/BrokerConnection.h"
+#include "mqtt/HaDiscovery.h"
+#include "files/AnalysisCsv.h"
 
 #include <mosquitto.h>
 #include <mutex>
@@ -8,7 +10,7 @@
 namespace tarnix::mqtt {
 
 ReadingPublisher::ReadingPublisher(PublishSettings settings, QObject* parent)
-    : QObject(parent), m_connection(new BrokerConnection(std::move(settings))) {
+    : QObject(parent), m_settings(settings), m_connection(new BrokerConnection(std::move(settings))) {
     static std::once_flag libraryReady;
     std::call_once(libraryReady, [] { mosquitto_lib_init(); });
 
@@ -41,12 +43,47 @@ QString ReadingPublisher::stateText() const {
     return m_queued > 0 ? state + QStringLiteral(", %1 queued").arg(m_queued) : state;
 }
 
+QByteArray ReadingPublisher::topic(const char* leaf) const {
+    return m_settings.prefix.toUtf8() + '/' + leaf;
+}
+
+void ReadingPublisher::enqueue(Message message) {
+    QMetaObject::invokeMethod(
+        m_connection,
+        [connection = m_connection, message = std::move(message)] { connection->enqueue(message); },
+        Qt::QueuedConnection);
+}
+
 void ReadingPublisher::publishReading(const QDateTime& at, const QString& function,
                                       const QString& range, const QString& display,
                                       const files::SampleAlarm& alarm) {
-    QByteArray json = files::readingJson(++m_seq, at, function, range, display, alarm);
+    if (const auto unit = files::rangeUnit(range); unit && m_settings.discoveryPrefix)
+        configure(function, unit->unit);
+    enqueue({topic("reading"), files::readingJson(++m_seq, at, function, range, display, alarm)});
+    // The alarm topic follows the reading that changed it, in order.
+    if (m_alarmTold != alarm.state) {
+        m_alarmTold = alarm.state;
+        enqueue({topic("alarm"), files::alarmWord(alarm.state), true});
+    }
+}
+
+// A function's sensor, once it is first shown and again when its unit
+// changes (degrees C to F); sent before its reading.
+void ReadingPublisher::configure(const QString& function, const QString& unit) {
+    if (m_configured.value(function) == unit)
+        return;
+    const DiscoveryBench bench{*m_settings.discoveryPrefix, m_settings.prefix,
+                               m_meter ? m_meter->model : QString()};
+    if (m_configured.isEmpty())
+        setRetained(alarmConfigTopic(bench), alarmConfig(bench));
+    m_configured.insert(function, unit);
+    setRetained(sensorConfigTopic(bench, function), sensorConfig(bench, function, unit));
+}
+
+void ReadingPublisher::setRetained(const QByteArray& topic, const QByteArray& payload) {
     QMetaObject::invokeMethod(
-        m_connection, [connection = m_connection, json] { connection->enqueue(json); },
+        m_connection,
+        [connection = m_connection, topic, payload] { connection->setRetained(topic, payload); },
         Qt::QueuedConnection);
 }
 
@@ -54,10 +91,20 @@ void ReadingPublisher::setMeter(const MeterFacts& facts) {
     if (facts.model.isEmpty() || m_meter == facts)
         return; // nothing to tell before the meter has answered
     m_meter = facts;
-    QMetaObject::invokeMethod(
-        m_connection,
-        [connection = m_connection, json = meterJson(facts)] { connection->setMeter(json); },
-        Qt::QueuedConnection);
+    setRetained(topic("meter"), meterJson(facts));
+    // The device block names the model: configs sent before it was known go again.
+    const auto configured = std::exchange(m_configured, {});
+    for (auto it = configured.begin(); it != configured.end(); ++it)
+        configure(it.key(), it.value());
+}
+
+void ReadingPublisher::removeDiscovery() {
+    const DiscoveryBench bench{m_settings.discoveryPrefix.value_or(QString()), m_settings.prefix,
+                               {}};
+    // Through the outbox: close() counts whatever the broker did not take.
+    enqueue({alarmConfigTopic(bench), {}, true});
+    for (const QString& function : discoveryFunctions())
+        enqueue({sensorConfigTopic(bench, function), {}, true});
 }
 
 void ReadingPublisher::close(int graceMs) {

@@ -2,9 +2,11 @@
 
 #include "files/ReadingJson.h"
 #include "mqtt/Json.h"
+#include "mqtt/Outbox.h"
 #include "mqtt/PublishSettings.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QThread>
 
@@ -12,8 +14,10 @@ namespace tarnix::mqtt {
 
 class BrokerConnection;
 
-// Publishes a run's samples to PREFIX/reading, its bench to PREFIX/meter
-// and its presence to PREFIX/status. The broker is served by a thread of
+// Publishes a run's samples to PREFIX/reading, its bench to PREFIX/meter,
+// its alarm state to PREFIX/alarm (when it changes) and its presence to
+// PREFIX/status; with Home Assistant discovery, a sensor config for each
+// function as it is first shown. The broker is served by a thread of
 // its own: handing a sample over never waits, whatever the network does.
 // Reports, a refused login and the end of close() come back as signals in
 // the caller's thread.
@@ -29,6 +33,9 @@ public:
                         const QString& display, const files::SampleAlarm& alarm = {});
     // The bench as it is now; sent again only when it changed.
     void setMeter(const MeterFacts& facts);
+    // Clears every config Home Assistant discovery may have left under
+    // the settings' discovery prefix; close() tells whether they arrived.
+    void removeDiscovery();
     // Delivers what is queued, says "offline" and disconnects, giving up
     // after `graceMs`; then closed().
     void close(int graceMs);
@@ -44,12 +51,20 @@ Q_SIGNALS:
     void stateChanged();
 
 private:
+    void enqueue(Message message);
+    void configure(const QString& function, const QString& unit);
+    void setRetained(const QByteArray& topic, const QByteArray& payload);
+    QByteArray topic(const char* leaf) const;
+
+    PublishSettings m_settings;
     QThread m_network;
     BrokerConnection* m_connection; // lives in m_network
     qint64 m_seq = 0;
     bool m_connected = false;
     qsizetype m_queued = 0;
     std::optional<MeterFacts> m_meter;
+    std::optional<files::SampleAlarm::State> m_alarmTold;
+    QHash<QString, QString> m_configured; // function: the unit its sensor was configured for
 };
 
 } // namespace tarnix::mqtt

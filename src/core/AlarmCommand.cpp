@@ -1,0 +1,143 @@
+#include "core/AlarmCommand.h"
+
+#include "files/AnalysisCsv.h"
+
+#include <QProcess>
+#include <csignal>
+#include <unistd.h>
+
+namespace tarnix::core {
+
+namespace {
+// What ignores SIGTERM this long gets SIGKILL.
+constexpr int KillGraceMs = 2000;
+} // namespace
+
+AlarmCommand::AlarmCommand(QString command, QString port, Say say, int limitMs, QObject* parent)
+    : QObject(parent), m_command(std::move(command)), m_port(std::move(port)),
+      m_say(std::move(say)), m_limit(this), m_kill(this) {
+    m_limit.setSingleShot(true);
+    m_limit.setInterval(limitMs);
+    connect(&m_limit, &QTimer::timeout, this, [this] {
+        m_stopped = true;
+        m_say(QStringLiteral("on-alarm (%1): still running after %2 s: stopped")
+                  .arg(QString::fromLatin1(m_runningAlarm))
+                  .arg(m_limit.interval() / 1000.0),
+              platform::Severity::Warning);
+        signalGroup(SIGTERM);
+        m_kill.start();
+    });
+    m_kill.setSingleShot(true);
+    m_kill.setInterval(KillGraceMs);
+    connect(&m_kill, &QTimer::timeout, this, [this] { signalGroup(SIGKILL); });
+}
+
+AlarmCommand::~AlarmCommand() {
+    if (m_waiting)
+        m_say(QStringLiteral("on-alarm (%1): not run, the run has ended")
+                  .arg(QString::fromLatin1(m_waiting->alarm)),
+              platform::Severity::Warning);
+    if (!m_running)
+        return;
+    m_running->disconnect(this);
+    m_say(QStringLiteral("on-alarm (%1): stopped, the run has ended")
+              .arg(QString::fromLatin1(m_runningAlarm)),
+          platform::Severity::Warning);
+    signalGroup(SIGTERM);
+    if (!m_running->waitForFinished(KillGraceMs)) {
+        signalGroup(SIGKILL);
+        m_running->waitForFinished(KillGraceMs);
+    }
+}
+
+void AlarmCommand::sample(const QDateTime& at, const QString& function, const QString& range,
+                          const QString& display, const files::SampleAlarm& alarm) {
+    if (m_last == alarm.state || (!m_last && alarm.state == files::SampleAlarm::State::None))
+        return;
+    m_last = alarm.state;
+    const auto unit = files::rangeUnit(range);
+    Change change{files::alarmWord(alarm.state), QProcessEnvironment::systemEnvironment()};
+    QProcessEnvironment& environment = change.environment;
+    environment.insert(QStringLiteral("TARNIX_ALARM"), QString::fromLatin1(change.alarm));
+    environment.insert(QStringLiteral("TARNIX_VALUE"),
+                       unit ? files::baseUnitValue(display, unit->exponent) : QString());
+    environment.insert(QStringLiteral("TARNIX_UNIT"), unit ? unit->unit : QString());
+    environment.insert(QStringLiteral("TARNIX_DISPLAY"), display);
+    environment.insert(QStringLiteral("TARNIX_TIME"), files::isoTime(at));
+    environment.insert(QStringLiteral("TARNIX_PORT"), m_port);
+    environment.insert(QStringLiteral("TARNIX_FUNCTION"), function);
+    environment.insert(QStringLiteral("TARNIX_RANGE"), range);
+    if (m_running)
+        m_waiting = std::move(change); // the latest change wins
+    else
+        start(std::move(change));
+}
+
+void AlarmCommand::start(Change change) {
+    m_running = std::make_unique<QProcess>();
+    m_runningAlarm = change.alarm;
+    m_stopped = false;
+    m_running->setProcessEnvironment(change.environment);
+    // Its output goes to our standard error as lines; standard output may
+    // carry the recording itself.
+    m_running->setProcessChannelMode(QProcess::MergedChannels);
+    m_running->setStandardInputFile(QProcess::nullDevice());
+    // A group of its own: a limit stops the shell and whatever it started.
+    m_running->setChildProcessModifier([] { ::setpgid(0, 0); });
+    connect(m_running.get(), &QProcess::readyRead, this, &AlarmCommand::sayOutput);
+    connect(m_running.get(), &QProcess::finished, this,
+            [this](int exitCode, QProcess::ExitStatus status) {
+                ended(exitCode, status == QProcess::CrashExit);
+            });
+    connect(m_running.get(), &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            ended(-1, false);
+    });
+    m_running->start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), m_command});
+    m_limit.start();
+    Q_EMIT started(m_runningAlarm);
+}
+
+void AlarmCommand::sayOutput() {
+    m_partLine += m_running->readAll();
+    qsizetype end;
+    while ((end = m_partLine.indexOf('\n')) >= 0) {
+        m_say(QStringLiteral("on-alarm (%1): %2")
+                  .arg(QString::fromLatin1(m_runningAlarm), QString::fromUtf8(m_partLine.left(end))),
+              platform::Severity::Warning);
+        m_partLine.remove(0, end + 1);
+    }
+}
+
+void AlarmCommand::ended(int exitCode, bool crashed) {
+    if (!m_running)
+        return;
+    m_limit.stop();
+    m_kill.stop();
+    sayOutput();
+    if (!m_partLine.isEmpty()) {
+        m_partLine += '\n';
+        sayOutput();
+    }
+    const QString label = QStringLiteral("on-alarm (%1): ").arg(QString::fromLatin1(m_runningAlarm));
+    if (exitCode < 0)
+        m_say(label + QStringLiteral("cannot run /bin/sh: ") + m_running->errorString(),
+              platform::Severity::Error);
+    else if (crashed && !m_stopped)
+        m_say(label + QStringLiteral("ended by a signal"), platform::Severity::Warning);
+    else if (!crashed)
+        m_say(label + QStringLiteral("exit status %1").arg(exitCode),
+              exitCode == 0 ? platform::Severity::Notice : platform::Severity::Warning);
+    m_running.release()->deleteLater(); // its signal is being handled
+    if (m_waiting)
+        start(*std::exchange(m_waiting, std::nullopt));
+    else
+        Q_EMIT idle();
+}
+
+void AlarmCommand::signalGroup(int signal) {
+    if (m_running && m_running->processId() > 0)
+        ::kill(-pid_t(m_running->processId()), signal);
+}
+
+} // namespace tarnix::core

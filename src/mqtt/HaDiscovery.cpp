@@ -1,0 +1,122 @@
+#include "mqtt/HaDiscovery.h"
+
+#include "files/ReadingJson.h"
+#include "meter/FunctionRange.h"
+
+namespace tarnix::mqtt {
+
+namespace {
+
+using files::jsonString;
+
+// A topic as part of an identifier: Home Assistant allows letters, digits,
+// "_" and "-" there.
+QString asId(const QString& topic) {
+    QString id = topic.toLower();
+    for (QChar& c : id)
+        if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'-'))
+            c = u'_';
+    return id;
+}
+
+QString deviceId(const DiscoveryBench& bench) {
+    return QStringLiteral("tarnix_") + asId(bench.topic);
+}
+
+QString objectId(const DiscoveryBench& bench, const QString& leaf) {
+    return deviceId(bench) + u'_' + asId(leaf);
+}
+
+// The unit as Home Assistant spells it, and its device class where it has one.
+struct HaUnit {
+    QString unit;
+    const char* deviceClass; // nullptr: none (resistance, capacitance, a diode's drop)
+};
+
+HaUnit haUnit(const QString& function, const QString& unit) {
+    if (unit == u"Ohm")
+        return {QStringLiteral("\u03a9"), nullptr};
+    if (unit == u"degC" || unit == u"degF")
+        return {unit == u"degC" ? QStringLiteral("\u00b0C") : QStringLiteral("\u00b0F"),
+                "temperature"};
+    if (unit == u"V")
+        return {unit, function == u"DIODE" ? nullptr : "voltage"};
+    if (unit == u"A")
+        return {unit, "current"};
+    if (unit == u"Hz")
+        return {unit, "frequency"};
+    return {unit, nullptr};
+}
+
+QByteArray field(const char* name, const QString& text) {
+    return QByteArrayLiteral(",\"") + name + QByteArrayLiteral("\":") + jsonString(text);
+}
+
+// The device block and availability both kinds of entity share.
+QByteArray common(const DiscoveryBench& bench) {
+    QByteArray device = QByteArrayLiteral("{\"identifiers\":[") +
+                        jsonString(deviceId(bench)) + ']' +
+                        field("name", bench.topic) +
+                        field("sw_version", QStringLiteral(TARNIX_VERSION));
+    if (!bench.model.isEmpty())
+        device += field("model", bench.model);
+    return field("availability_topic", bench.topic + QStringLiteral("/status")) +
+           field("payload_available", QStringLiteral("online")) +
+           field("payload_not_available", QStringLiteral("offline")) +
+           QByteArrayLiteral(",\"device\":") + device + '}';
+}
+
+} // namespace
+
+QByteArray sensorConfigTopic(const DiscoveryBench& bench, const QString& function) {
+    return (bench.discoveryPrefix + QStringLiteral("/sensor/") + objectId(bench, function) +
+            QStringLiteral("/config"))
+        .toUtf8();
+}
+
+QByteArray sensorConfig(const DiscoveryBench& bench, const QString& function, const QString& unit) {
+    const QString id = objectId(bench, function);
+    const HaUnit ha = haUnit(function, unit);
+    const QString readings = bench.topic + QStringLiteral("/reading");
+    // Another function's reading, or one without a number (OL), leaves the
+    // sensor unknown: "None" is Home Assistant's word for that.
+    const QString value =
+        QStringLiteral("{{ value_json.value if value_json.function == '%1' and value_json.unit == "
+                       "'%2' else None }}")
+            .arg(function, unit);
+    QByteArray config = QByteArrayLiteral("{\"name\":") + jsonString(function) +
+                        field("unique_id", id) + field("object_id", id) +
+                        field("state_topic", readings) + field("value_template", value) +
+                        field("unit_of_measurement", ha.unit);
+    if (ha.deviceClass)
+        config += field("device_class", QString::fromLatin1(ha.deviceClass));
+    return config + field("state_class", QStringLiteral("measurement")) +
+           field("json_attributes_topic", readings) + common(bench) + '}';
+}
+
+QByteArray alarmConfigTopic(const DiscoveryBench& bench) {
+    return (bench.discoveryPrefix + QStringLiteral("/binary_sensor/") +
+            objectId(bench, QStringLiteral("alarm")) + QStringLiteral("/config"))
+        .toUtf8();
+}
+
+QByteArray alarmConfig(const DiscoveryBench& bench) {
+    const QString id = objectId(bench, QStringLiteral("alarm"));
+    return QByteArrayLiteral("{\"name\":\"Alarm\"") + field("unique_id", id) +
+           field("object_id", id) + field("state_topic", bench.topic + QStringLiteral("/alarm")) +
+           field("value_template",
+                 QStringLiteral("{{ 'ON' if value in ('over', 'under') else 'OFF' }}")) +
+           field("device_class", QStringLiteral("problem")) + common(bench) + '}';
+}
+
+QStringList discoveryFunctions() {
+    QStringList functions;
+    for (const meter::FunctionRange& entry : meter::functionRangeTable()) {
+        const QString function = QString::fromLatin1(entry.function);
+        if (*entry.range && !functions.contains(function))
+            functions.append(function);
+    }
+    return functions;
+}
+
+} // namespace tarnix::mqtt
