@@ -245,8 +245,8 @@ int removeDiscovery(const mqtt::PublishSettings& settings) {
                          code = ExitTrouble;
                      });
     QObject::connect(&publisher, &mqtt::ReadingPublisher::closed, &publisher,
-                     [&](qint64 undelivered) {
-                         if (undelivered > 0)
+                     [&](qint64, bool allDelivered) {
+                         if (!allDelivered)
                              code = ExitTrouble;
                          console.say(Program + (code == 0 ? QStringLiteral(": removed the Home "
                                                                            "Assistant configs "

@@ -25,7 +25,7 @@ _tarnix_log() {
     _tarnix_simulate_model && return
     case $prev in
         --port) _tarnix_ports; return ;;
-        --interval | --duration | --samples | --topic) return ;;
+        --interval | --duration | --samples | --topic | --on-alarm) return ;;
         --mqtt)
             COMPREPLY=($(compgen -W 'mqtt:// mqtts://' -- "$cur"))
             compopt -o nospace
@@ -53,7 +53,8 @@ _tarnix_log() {
     case $command in
         record)
             options='--port --simulate --simulate= --interval --samples --duration --format
-                --utc --mqtt --topic --cafile --config --help' ;;
+                --utc --mqtt --topic --cafile --ha-discovery --ha-discovery=
+                --ha-discovery-remove --on-alarm --config --help' ;;
         logger)
             if ((cword == 2)); then
                 COMPREPLY=($(compgen -W 'status download set-clock --help' -- "$cur"))

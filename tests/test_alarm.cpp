@@ -1,4 +1,6 @@
-// Alarm limits: the verdict rules, the check in the polling cycle, and the alarm dialog.
+// Alarm limits: the verdict rules, the check in the polling cycle, the alarm
+// dialog, and the command a recording runs on a change of state.
+#include "core/AlarmCommand.h"
 #include "core/AlarmVerdict.h"
 #include "link/Commands.h"
 #include "meter/FunctionRange.h"
@@ -10,6 +12,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace tarnix;
@@ -49,6 +52,8 @@ private Q_SLOTS:
     void frequencyKeepsTheDialogShut();
     void limitsTheMeterWillNotGiveAreAskedOnce();
     void everyRangeHasItsLimitsResolution();
+    void alarmCommandRunsForTheLatestState_data();
+    void alarmCommandRunsForTheLatestState();
 };
 
 void TestAlarm::verdict_data() {
@@ -245,6 +250,53 @@ void TestAlarm::everyRangeHasItsLimitsResolution() {
         const meter::PackedFields most{true, true, 9, 9, 9, r->point};
         QVERIFY2(qFuzzyCompare(meter::packedDigitsText(most).toDouble(), 1999 * r->step), e.range);
     }
+}
+
+// One command at a time: changes while it runs leave only the latest waiting;
+// a command past its limit is stopped with everything it started.
+void TestAlarm::alarmCommandRunsForTheLatestState_data() {
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("states"); // each sample's alarm state, fed at once
+    QTest::addColumn<QString>("ran");    // what the commands wrote
+    QTest::addColumn<QString>("said");
+    QTest::newRow("latest wins")
+        << "echo $TARNIX_ALARM $TARNIX_VALUE $TARNIX_UNIT $TARNIX_DISPLAY $TARNIX_PORT >> ran"
+        << "0 2 2 3 1 2" << "over 1234000 Ohm 1.234 SIM\nover 1234000 Ohm 1.234 SIM\n"
+        << "on-alarm (over): exit status 0|on-alarm (over): exit status 0";
+    QTest::newRow("output and status said") << "echo x >> ran; echo oops >&2; exit 3"
+                                            << "3" << "x\n" << "on-alarm (under): oops|on-alarm (under): exit status 3";
+    QTest::newRow("stopped with its children")
+        << "sleep 30 & echo $! > ran; wait" << "1" << "" << "on-alarm (ok): still running after 0.3 s: stopped";
+}
+
+void TestAlarm::alarmCommandRunsForTheLatestState() {
+    QFETCH(QString, command);
+    QFETCH(QString, states);
+    QFETCH(QString, ran);
+    QFETCH(QString, said);
+    QTemporaryDir dir;
+    QStringList lines;
+    core::AlarmCommand alarm("cd " + dir.path() + " || exit; " + command, "SIM",
+                             [&lines](const QString& line, platform::Severity) { lines << line; }, 300);
+    QSignalSpy idle(&alarm, &core::AlarmCommand::idle);
+    using State = files::SampleAlarm::State;
+    for (const QString& state : states.split(u' '))
+        alarm.sample(QDateTime::currentDateTime(), "RES", "2MOhm", "1.234",
+                     {State(state.toInt()), "-OL", "1.000"});
+    QVERIFY(idle.wait(5000));
+    QFile file(dir.filePath("ran"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    QCOMPARE(lines.join(u'|'), said);
+    if (command.startsWith("sleep")) { // the group's sleep is gone too
+        const auto gone = [&written] {
+            QFile stat("/proc/" + QString::fromLatin1(written.trimmed()) + "/stat");
+            return !stat.open(QIODevice::ReadOnly) || stat.readAll().contains(") Z ");
+        };
+        QTRY_VERIFY(gone());
+        return;
+    }
+    QCOMPARE(QString::fromUtf8(written), ran);
 }
 
 QTEST_MAIN(TestAlarm)

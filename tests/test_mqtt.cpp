@@ -203,14 +203,15 @@ void TestMqtt::discoveryConfigs() {
 
 void TestMqtt::outbox_data() {
     QTest::addColumn<int>("bound");
-    QTest::addColumn<QString>("script");   // + push the next letter, s send, aN ack N, r resend
-    QTest::addColumn<QString>("expected"); // waiting, in flight, dropped, next to send
-    QTest::newRow("acknowledged in order leave") << 9 << "+ + + s s a1" << "2 1 0 c";
-    QTest::newRow("a later ack waits for the first") << 9 << "+ + s s a2" << "2 2 0 -";
-    QTest::newRow("then both leave") << 9 << "+ + s s a2 a1" << "0 0 0 -";
-    QTest::newRow("lost connection: again from the first") << 9 << "+ + + s s a2 r" << "3 0 0 a";
-    QTest::newRow("full: the oldest goes") << 2 << "+ + + +" << "2 0 2 c";
-    QTest::newRow("full while in flight") << 2 << "+ s + + a1" << "2 0 1 b";
+    QTest::addColumn<QString>("script");   // + push the next letter (! as a state), s send, aN ack N, r resend
+    QTest::addColumn<QString>("expected"); // waiting, in flight, dropped, next to send, readings
+    QTest::newRow("acknowledged in order leave") << 9 << "+ + + s s a1" << "2 1 0 c 2";
+    QTest::newRow("a later ack waits for the first") << 9 << "+ + s s a2" << "2 2 0 - 2";
+    QTest::newRow("then both leave") << 9 << "+ + s s a2 a1" << "0 0 0 - 0";
+    QTest::newRow("lost connection: again from the first") << 9 << "+ + + s s a2 r" << "3 0 0 a 3";
+    QTest::newRow("full: the oldest goes") << 2 << "+ + + +" << "2 0 2 c 2";
+    QTest::newRow("full while in flight") << 2 << "+ s + + a1" << "2 0 1 b 2";
+    QTest::newRow("states are no readings") << 3 << "! + ! s a1 + +" << "3 0 1 c 2";
 }
 
 void TestMqtt::outbox() {
@@ -221,8 +222,8 @@ void TestMqtt::outbox() {
     char letter = 'a';
     int mid = 0;
     for (const QString& step : script.split(u' ')) {
-        if (step == u"+")
-            outbox.push({{}, QByteArray(1, letter++)});
+        if (step == u"+" || step == u"!")
+            outbox.push({{}, QByteArray(1, letter++), step == u"!"});
         else if (step == u"s")
             outbox.sent(++mid);
         else if (step == u"r")
@@ -233,7 +234,8 @@ void TestMqtt::outbox() {
     const mqtt::Message* next = outbox.nextUnsent();
     const QList<qint64> counts{outbox.size(), outbox.inFlight(), outbox.dropped()};
     QCOMPARE(QString::number(counts[0]) + u' ' + QString::number(counts[1]) + u' ' +
-                 QString::number(counts[2]) + u' ' + (next ? QString(next->payload) : QStringLiteral("-")),
+                 QString::number(counts[2]) + u' ' + (next ? QString(next->payload) : QStringLiteral("-")) +
+                 u' ' + QString::number(outbox.readings()),
              expected);
 }
 

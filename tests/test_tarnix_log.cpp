@@ -20,6 +20,8 @@
 
 #include <QDate>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -121,6 +123,7 @@ private Q_SLOTS:
     void saysWhenNobodyAnswers_data();
     void saysWhenNobodyAnswers();
     void recordsAMeterThatAnswersHalf();
+    void slowAlarmCommandLeavesSamplingAlone();
     void samplesFallOnDeadlines_data();
     void samplesFallOnDeadlines();
     void runsEndAsAsked();
@@ -360,6 +363,53 @@ void TestTarnixLog::recordsAMeterThatAnswersHalf() {
     for (const QByteArray& command : meter.commands())
         reads += command.startsWith('R');
     QCOMPARE(reads, 3);
+}
+
+// A command slower than the changes it is run for: the samples keep their
+// deadlines, the latest change waits while earlier ones are passed over, and
+// the command hears the sample that changed the state.
+void TestTarnixLog::slowAlarmCommandLeavesSamplingAlone() {
+    sim::SimMeter meter(sim::Model::Short, 9600);
+    const std::uint8_t limits[] = {0, 2, 0x11, 0x40, 0x29, 0x40}; // 2.00 .. 5.00 on DCV 20V
+    for (int i = 0; i < 6; ++i)
+        meter.setMemory(49 + i, limits[i]);
+    const auto dcv = [](const char* v) {
+        return *sim::ScriptedReading::fromValue(sim::Model::Short, 2, v);
+    };
+    meter.setScript({dcv("1.00"), dcv("9.00"), dcv("3.00")}); // under, over, ok
+    sim::PtyMeter pty(meter);
+    QVERIFY2(pty.open(), qPrintable(pty.errorText()));
+    const QString heard = m_dir.filePath("heard");
+    ProgramRun run(QStringLiteral(TARNIX_LOG));
+    run.start({"record", "--port", pty.devicePath(), "--samples", "5", "--interval", "1",
+               "--format", "jsonl", "-", "--on-alarm",
+               "env | grep ^TARNIX_ | sort >> '" + heard + "'; echo >> '" + heard + "'; sleep 2.5"});
+    QVERIFY2(waitUntil([&] { return !run.running(); }, 15000), run.err().constData());
+    QCOMPARE(run.process().exitCode(), 0);
+    const QList<QByteArray> lines = run.out().trimmed().split('\n');
+    QCOMPARE(lines.size(), 5);
+    QStringList alarms;
+    QList<QDateTime> times;
+    for (const QByteArray& line : lines) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        alarms << o["alarm"].toString();
+        times << QDateTime::fromString(o["time"].toString(), Qt::ISODateWithMs);
+    }
+    for (qsizetype i = 1; i < times.size(); ++i)
+        QCOMPARE(times[i - 1].msecsTo(times[i]), 1000);
+    const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
+    const QString display = first["display"].toString();
+    const QStringList runs = QString::fromUtf8(fileBytes(heard)).split(QStringLiteral("\n\n"), Qt::SkipEmptyParts);
+    QCOMPARE(runs.first(), QStringLiteral("TARNIX_ALARM=%1\nTARNIX_DISPLAY=%2\nTARNIX_FUNCTION=DCV\n"
+                                          "TARNIX_PORT=%3\nTARNIX_RANGE=20V\nTARNIX_TIME=%4\n"
+                                          "TARNIX_UNIT=V\nTARNIX_VALUE=%2")
+                               .arg(alarms[0], display, pty.devicePath(), first["time"].toString()));
+    qsizetype changes = 1;
+    for (qsizetype i = 1; i < alarms.size(); ++i)
+        changes += alarms[i] != alarms[i - 1];
+    QVERIFY2(runs.size() < changes, run.err().constData());
+    QVERIFY2(run.err().contains("on-alarm (" + alarms[0].toUtf8() + "): exit status 0"),
+             run.err().constData());
 }
 
 // Timers that wake late, a little early, or after a stall: each deadline is

@@ -77,7 +77,7 @@ BrokerConnection::BrokerConnection(PublishSettings settings, QObject* parent)
     connect(&m_stillDown, &QTimer::timeout, this, [this] {
         Q_EMIT report(QStringLiteral("still retrying %1; %2 readings queued")
                           .arg(m_settings.broker.label())
-                          .arg(m_outbox.size()));
+                          .arg(m_outbox.readings()));
         tellDrops();
     });
     m_closeTimeout.setSingleShot(true);
@@ -210,11 +210,11 @@ void BrokerConnection::onConnack(int code) {
         m_retryMs = m_settings.firstRetryMs;
         m_toldDown = false;
         m_stillDown.stop();
-        Q_EMIT report(m_outbox.empty()
+        Q_EMIT report(m_outbox.readings() == 0
                           ? QStringLiteral("connected to %1").arg(m_settings.broker.label())
                           : QStringLiteral("connected to %1; sending %2 queued readings")
                                 .arg(m_settings.broker.label())
-                                .arg(m_outbox.size()));
+                                .arg(m_outbox.readings()));
         tellDrops();
         publishStatus(true);
         for (const auto& [topic, payload] : m_retained)
@@ -244,20 +244,20 @@ void BrokerConnection::lose(const QString& why) {
         m_toldDown = true;
         Q_EMIT report(wasConnected ? QStringLiteral("lost %1 (%2); retrying, %3 readings queued")
                                          .arg(m_settings.broker.label(), why)
-                                         .arg(m_outbox.size())
+                                         .arg(m_outbox.readings())
                                    : QStringLiteral("cannot reach %1 (%2); retrying")
                                          .arg(m_settings.broker.label(), why));
         m_stillDown.start();
     }
     qCDebug(lcMqtt).noquote() << "lost or not reached:" << why << "; next try in" << m_retryMs
-                              << "ms," << m_outbox.size() << "readings queued";
+                              << "ms," << m_outbox.readings() << "readings queued";
     m_retry.start(m_retryMs);
     m_retryMs = std::min(m_retryMs * 2, m_settings.longestRetryMs);
     tellState();
 }
 
 void BrokerConnection::tellState() {
-    const std::pair state{m_phase == Phase::Connected, m_outbox.size()};
+    const std::pair state{m_phase == Phase::Connected, m_outbox.readings()};
     if (state == m_toldState)
         return;
     m_toldState = state;
@@ -281,7 +281,7 @@ void BrokerConnection::teardown() {
 void BrokerConnection::enqueue(Message message) {
     if (!m_outbox.push(std::move(message)) && m_outbox.dropped() == 1)
         Q_EMIT report(QStringLiteral("%1 readings queued: the oldest are dropped from now on")
-                          .arg(m_outbox.size()));
+                          .arg(m_outbox.readings()));
     if (m_phase == Phase::Connected)
         sendQueued();
     tellState();
@@ -354,9 +354,9 @@ void BrokerConnection::close(int graceMs) {
         return;
     }
     m_closeTimeout.start(graceMs);
-    if (!m_outbox.empty())
+    if (m_outbox.readings() > 0)
         Q_EMIT report(QStringLiteral("%1 readings still queued: up to %2 s to deliver them")
-                          .arg(m_outbox.size())
+                          .arg(m_outbox.readings())
                           .arg(graceMs / 1000));
     if (m_phase == Phase::Connected)
         sendQueued();
@@ -371,7 +371,7 @@ void BrokerConnection::finishClose() {
     teardown();
     m_phase = Phase::Closed;
     tellDrops();
-    Q_EMIT closed(m_outbox.size());
+    Q_EMIT closed(m_outbox.readings(), m_outbox.empty());
 }
 
 } // namespace tarnix::mqtt

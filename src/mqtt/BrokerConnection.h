@@ -44,8 +44,9 @@ Q_SIGNALS:
     void connected();
     // The broker refused the login: trying again will not help.
     void refused(const QString& reason);
-    // After close(): the readings that never reached the broker.
-    void closed(qint64 undelivered);
+    // After close(): the readings that never reached the broker, and
+    // whether every message (the alarm states too) did.
+    void closed(qint64 undelivered, bool allDelivered);
     // Connected or not, and the readings waiting for the broker's answer.
     void stateChanged(bool connected, qsizetype queued);
 

@@ -5,14 +5,20 @@ namespace tarnix::mqtt {
 bool Outbox::push(Message message) {
     bool kept = true;
     if (size() >= m_bound && !m_messages.empty()) {
-        m_messages.pop_front();
+        popFront();
         if (m_sent > 0)
             --m_sent;
         ++m_dropped;
         kept = false;
     }
+    m_states += message.retained;
     m_messages.push_back({std::move(message)});
     return kept;
+}
+
+void Outbox::popFront() {
+    m_states -= m_messages.front().message.retained;
+    m_messages.pop_front();
 }
 
 const Message* Outbox::nextUnsent() const {
@@ -29,7 +35,7 @@ void Outbox::acknowledged(int mid) {
         if (m_messages[size_t(i)].mid == mid)
             m_messages[size_t(i)].acknowledged = true;
     while (m_sent > 0 && m_messages.front().acknowledged) {
-        m_messages.pop_front();
+        popFront();
         --m_sent;
     }
 }

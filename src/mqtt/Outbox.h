@@ -26,6 +26,8 @@ public:
     bool push(Message message);
 
     qsizetype size() const { return qsizetype(m_messages.size()); }
+    // The messages that are readings, not retained states.
+    qsizetype readings() const { return size() - m_states; }
     bool empty() const { return m_messages.empty(); }
     qint64 dropped() const { return m_dropped; }
     // Sent and not yet acknowledged.
@@ -41,6 +43,8 @@ public:
     void resend();
 
 private:
+    void popFront();
+
     struct Entry {
         Message message;
         int mid = 0;
@@ -50,6 +54,7 @@ private:
     qsizetype m_sent = 0; // the first m_sent entries are on their way
     qsizetype m_bound;
     qint64 m_dropped = 0;
+    qsizetype m_states = 0; // retained messages among them
 };
 
 } // namespace tarnix::mqtt

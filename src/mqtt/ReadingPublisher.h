@@ -47,7 +47,7 @@ Q_SIGNALS:
     void report(const QString& line);
     void connected();
     void refused(const QString& reason);
-    void closed(qint64 undelivered);
+    void closed(qint64 undelivered, bool allDelivered);
     void stateChanged();
 
 private:
