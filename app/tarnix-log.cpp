@@ -188,6 +188,14 @@ int record(const core::RecordOptions& options,
     if (publisher)
         QObject::connect(publisher.get(), &mqtt::ReadingPublisher::stateChanged, &recorder,
                          showStatus);
+    // At the end the broker's queue and the alarm command both have their
+    // grace, side by side; the program exits once both are done.
+    int exitCode = 0;
+    int stillEnding = 0;
+    const auto oneEnded = [&] {
+        if (--stillEnding == 0)
+            QCoreApplication::exit(exitCode);
+    };
     QObject::connect(
         &recorder, &core::Recorder::runFinished, &recorder, [&](int code, const QString& message) {
             showStatus();
@@ -195,24 +203,29 @@ int record(const core::RecordOptions& options,
             service.stopping();
             if (!message.isEmpty())
                 say(message, code == 0 ? platform::Severity::Notice : platform::Severity::Error);
-            if (!publisher) {
-                QCoreApplication::exit(code);
-                return;
+            exitCode = code;
+            stillEnding = 1 + bool(publisher) + bool(alarmCommand);
+            if (publisher) {
+                // The queued readings and "offline" go before the exit.
+                QObject::connect(publisher.get(), &mqtt::ReadingPublisher::closed,
+                                 [&](qint64 undelivered) {
+                                     if (undelivered > 0)
+                                         say(QStringLiteral("mqtt: %1 readings never reached the "
+                                                            "broker")
+                                                 .arg(undelivered),
+                                             platform::Severity::Warning);
+                                     // Without a file they are lost.
+                                     if (undelivered > 0 && options.output.isEmpty())
+                                         exitCode = ExitTrouble;
+                                     oneEnded();
+                                 });
+                publisher->close(PublishGraceMs);
             }
-            // The queued readings and "offline" go before the exit.
-            QObject::connect(publisher.get(), &mqtt::ReadingPublisher::closed,
-                             [&console, &options, code](qint64 undelivered) {
-                                 if (undelivered > 0)
-                                     console.say(
-                                         Program +
-                                         QStringLiteral(": mqtt: %1 readings never reached the "
-                                                        "broker")
-                                             .arg(undelivered));
-                                 // Without a file they are lost.
-                                 const bool lost = undelivered > 0 && options.output.isEmpty();
-                                 QCoreApplication::exit(lost ? ExitTrouble : code);
-                             });
-            publisher->close(PublishGraceMs);
+            if (alarmCommand) {
+                QObject::connect(alarmCommand.get(), &core::AlarmCommand::idle, oneEnded);
+                alarmCommand->finish(PublishGraceMs);
+            }
+            oneEnded();
         });
     QString error;
     if (!recorder.start(&error)) {

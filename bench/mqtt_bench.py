@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Many benches, one broker: 10 `tarnix-log --simulate --mqtt` processes
-publishing once a second to one local mosquitto, then one publisher through a
-broker outage.
+"""Many benches, one broker: 10 `tarnix-log --simulate --mqtt --ha-discovery`
+processes publishing once a second to one local mosquitto, then one publisher
+through a broker outage, then one bench whose alarm changes every second.
 
 1. Load: loss (sequence numbers missing at the subscriber), CPU per process
    (user + system time over its run) and the delay from the sample's time to
@@ -9,8 +9,14 @@ broker outage.
 2. Outage: the broker stopped for OUTAGE seconds mid-run and started again;
    how long after its return the publisher is connected again and the last
    sample taken during the outage has reached the subscriber.
+3. Alarm: tarnix-meter-sim on a pseudo-terminal with limits of 2 to 5 V and
+   readings of 1, 9 and 3 V in turn, recorded with --ha-discovery and an
+   --on-alarm command that notes when it starts: the delay from the sample's
+   time to the command's start, and from the sample's time to the reading's
+   and the alarm state's arrival at mosquitto_sub.
 
-Usage: bench/mqtt_bench.py [--tarnix-log PATH] [--processes 10] [--seconds 60] [--outage 30]
+Usage: bench/mqtt_bench.py [--tarnix-log PATH] [--meter-sim PATH] [--processes 10]
+                           [--seconds 60] [--outage 30] [--alarm-seconds 60]
 """
 import argparse
 import datetime
@@ -87,10 +93,10 @@ def sample_time(reading):
     return datetime.datetime.fromisoformat(reading["time"]).timestamp()
 
 
-def run_logger(path, port, topic, seconds, stderr_lines):
+def run_logger(path, port, topic, seconds, stderr_lines, meter=("--simulate",), extra=()):
     process = subprocess.Popen(
-        [path, "record", "--simulate", "--interval", "1", "--duration", str(seconds), "--mqtt",
-         f"mqtt://127.0.0.1:{port}", "--topic", topic],
+        [path, "record", *meter, "--interval", "1", "--duration", str(seconds), "--mqtt",
+         f"mqtt://127.0.0.1:{port}", "--topic", topic, "--ha-discovery", *extra],
         stderr=subprocess.PIPE, text=True)
 
     def read():
@@ -133,7 +139,7 @@ def load(args, folder):
     for arrival, _, reading in subscriber.readings():
         delays.append((arrival - sample_time(reading)) * 1000)
     delays.sort()
-    p99 = delays[min(len(delays) - 1, int(len(delays) * 0.99))]
+    p99 = percentile(delays, 0.99)
     per_process = [100 * c / wall for c in cpu.values()]
     print(f"load: {args.processes} processes x {args.seconds} s at 1 s: {received} readings "
           f"received, {lost} lost")
@@ -177,20 +183,85 @@ def outage(args, folder):
         print(f"  [{t - stopped:+7.2f} s] {line}")
 
 
+def percentile(values, p):
+    values = sorted(values)
+    return values[min(len(values) - 1, int(len(values) * p))]
+
+
+def alarm(args, folder):
+    broker = Broker(folder)
+    broker.start()
+    subscriber = Subscriber(broker.port, "alarm/#")
+    readings = os.path.join(folder, "readings.txt")
+    with open(readings, "w") as f:
+        f.write("2 1.00\n2 9.00\n2 3.00\n")  # DCV 20V: under, over, ok
+    link = os.path.join(folder, "meter")
+    # Limits 2.00 and 5.00 on DCV 20V, the meter's own alarm not armed.
+    meter = subprocess.Popen([args.meter_sim, "--link", link, "--readings", readings,
+                              "--alarm", "0,2,0x11,0x40,0x29,0x40", "--no-stdin"],
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    while not os.path.exists(link):
+        time.sleep(0.02)
+    starts = os.path.join(folder, "starts")
+    time.sleep(0.5)
+    lines = []
+    process = run_logger(args.tarnix_log, broker.port, "alarm/1", args.alarm_seconds, lines,
+                         ("--port", link),
+                         ("--on-alarm", f'echo "$TARNIX_TIME $(date +%s.%N)" >> {starts}'))
+    process.wait()
+    meter.terminate()
+    meter.wait()
+    time.sleep(0.5)
+    subscriber.stop()
+    broker.stop()
+
+    with open(starts) as f:
+        runs = [line.split() for line in f]
+    command = [(float(started) - datetime.datetime.fromisoformat(at).timestamp()) * 1000
+               for at, started in runs]
+    sample_at = {}
+    reading = []
+    for arrival, topic, payload in subscriber.messages:
+        if topic.endswith("/reading"):
+            r = json.loads(payload)
+            sample_at[r["seq"]] = sample_time(r)
+            reading.append((arrival - sample_time(r)) * 1000)
+    # Each alarm state follows its reading; its delay counts from that sample.
+    state = []
+    last_sample = None
+    for arrival, topic, payload in subscriber.messages:
+        if topic.endswith("/reading"):
+            last_sample = sample_time(json.loads(payload))
+        elif topic.endswith("/alarm") and last_sample:
+            state.append((arrival - last_sample) * 1000)
+    print(f"alarm: {len(reading)} samples, {len(state)} alarm states, {len(runs)} commands run, "
+          f"exit {process.returncode}")
+    print(f"alarm: sample -> --on-alarm command start: median {percentile(command, 0.5):.1f} ms, "
+          f"99th percentile {percentile(command, 0.99):.1f} ms, max {max(command):.1f} ms")
+    print(f"alarm: sample -> subscriber, reading: median {percentile(reading, 0.5):.1f} ms, "
+          f"99th percentile {percentile(reading, 0.99):.1f} ms; alarm state: median "
+          f"{percentile(state, 0.5):.1f} ms, 99th percentile {percentile(state, 0.99):.1f} ms")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     here = os.path.dirname(os.path.abspath(__file__))
     parser.add_argument("--tarnix-log", default=os.path.join(here, "..", "build", "release",
                                                              "app", "tarnix-log"))
+    parser.add_argument("--meter-sim", default=os.path.join(here, "..", "build", "release",
+                                                            "app", "tarnix-meter-sim"))
     parser.add_argument("--processes", type=int, default=10)
     parser.add_argument("--seconds", type=int, default=60)
     parser.add_argument("--outage", type=int, default=30)
+    parser.add_argument("--alarm-seconds", type=int, default=60)
     args = parser.parse_args()
     with tempfile.TemporaryDirectory() as folder:
         os.mkdir(os.path.join(folder, "load"))
         os.mkdir(os.path.join(folder, "outage"))
+        os.mkdir(os.path.join(folder, "alarm"))
         load(args, os.path.join(folder, "load"))
         outage(args, os.path.join(folder, "outage"))
+        alarm(args, os.path.join(folder, "alarm"))
 
 
 if __name__ == "__main__":

@@ -15,28 +15,22 @@ constexpr int KillGraceMs = 2000;
 
 AlarmCommand::AlarmCommand(QString command, QString port, Say say, int limitMs, QObject* parent)
     : QObject(parent), m_command(std::move(command)), m_port(std::move(port)),
-      m_say(std::move(say)), m_limit(this), m_kill(this) {
+      m_say(std::move(say)), m_limit(this), m_kill(this), m_grace(this) {
     m_limit.setSingleShot(true);
     m_limit.setInterval(limitMs);
     connect(&m_limit, &QTimer::timeout, this, [this] {
-        m_stopped = true;
-        m_say(QStringLiteral("on-alarm (%1): still running after %2 s: stopped")
-                  .arg(QString::fromLatin1(m_runningAlarm))
-                  .arg(m_limit.interval() / 1000.0),
-              platform::Severity::Warning);
-        signalGroup(SIGTERM);
-        m_kill.start();
+        stop(QStringLiteral("still running after %1 s").arg(m_limit.interval() / 1000.0));
     });
+    m_grace.setSingleShot(true);
+    connect(&m_grace, &QTimer::timeout, this,
+            [this] { stop(QStringLiteral("still running at the run's end")); });
     m_kill.setSingleShot(true);
     m_kill.setInterval(KillGraceMs);
     connect(&m_kill, &QTimer::timeout, this, [this] { signalGroup(SIGKILL); });
 }
 
 AlarmCommand::~AlarmCommand() {
-    if (m_waiting)
-        m_say(QStringLiteral("on-alarm (%1): not run, the run has ended")
-                  .arg(QString::fromLatin1(m_waiting->alarm)),
-              platform::Severity::Warning);
+    dropWaiting();
     if (!m_running)
         return;
     m_running->disconnect(this);
@@ -50,9 +44,34 @@ AlarmCommand::~AlarmCommand() {
     }
 }
 
+void AlarmCommand::finish(int graceMs) {
+    m_finishing = true;
+    if (!m_running) {
+        Q_EMIT idle();
+        return;
+    }
+    m_grace.start(graceMs);
+}
+
+void AlarmCommand::stop(const QString& why) {
+    m_stopped = true;
+    m_say(QStringLiteral("on-alarm (%1): %2: stopped").arg(QString::fromLatin1(m_runningAlarm), why),
+          platform::Severity::Warning);
+    signalGroup(SIGTERM);
+    m_kill.start();
+}
+
+void AlarmCommand::dropWaiting() {
+    if (m_waiting)
+        m_say(QStringLiteral("on-alarm (%1): not run, the run has ended")
+                  .arg(QString::fromLatin1(std::exchange(m_waiting, std::nullopt)->alarm)),
+              platform::Severity::Warning);
+}
+
 void AlarmCommand::sample(const QDateTime& at, const QString& function, const QString& range,
                           const QString& display, const files::SampleAlarm& alarm) {
-    if (m_last == alarm.state || (!m_last && alarm.state == files::SampleAlarm::State::None))
+    if (m_finishing || m_last == alarm.state ||
+        (!m_last && alarm.state == files::SampleAlarm::State::None))
         return;
     m_last = alarm.state;
     const auto unit = files::rangeUnit(range);
@@ -129,10 +148,15 @@ void AlarmCommand::ended(int exitCode, bool crashed) {
         m_say(label + QStringLiteral("exit status %1").arg(exitCode),
               exitCode == 0 ? platform::Severity::Notice : platform::Severity::Warning);
     m_running.release()->deleteLater(); // its signal is being handled
-    if (m_waiting)
+    // At the run's end the waiting change still runs, within the grace.
+    if (m_finishing && !m_grace.isActive())
+        dropWaiting();
+    if (m_waiting) {
         start(*std::exchange(m_waiting, std::nullopt));
-    else
-        Q_EMIT idle();
+        return;
+    }
+    m_grace.stop();
+    Q_EMIT idle();
 }
 
 void AlarmCommand::signalGroup(int signal) {

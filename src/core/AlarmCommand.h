@@ -43,6 +43,9 @@ public:
 
     void sample(const QDateTime& at, const QString& function, const QString& range,
                 const QString& display, const files::SampleAlarm& alarm);
+    // The run has ended: the command running, and the change waiting, have
+    // `graceMs` to end before they are stopped; then idle().
+    void finish(int graceMs);
 
 Q_SIGNALS:
     // A command started, for the state `alarm`.
@@ -59,6 +62,8 @@ private:
     void sayOutput();
     void ended(int exitCode, bool crashed);
     void signalGroup(int signal);
+    void stop(const QString& why);
+    void dropWaiting();
 
     QString m_command;
     QString m_port;
@@ -70,7 +75,9 @@ private:
     std::optional<Change> m_waiting;
     QTimer m_limit;
     QTimer m_kill; // after the limit's SIGTERM, SIGKILL for what ignores it
+    QTimer m_grace; // after the run's end
     bool m_stopped = false;
+    bool m_finishing = false;
 };
 
 } // namespace tarnix::core
