@@ -186,10 +186,11 @@ void TestMqtt::discoveryConfigs() {
                  "' and value_json.unit == '" + unit + "' else None }}");
     QCOMPARE(config["name"].toString(), function);
     QCOMPARE(config["unique_id"].toString(), "tarnix_lab_bench_1_" + function.toLower());
+    QCOMPARE(config["default_entity_id"].toString(), "sensor.tarnix_lab_bench_1_" + function.toLower());
     QStringList keys = config.keys();
     keys.removeOne("device_class");
-    QCOMPARE(keys.join(u' '), "availability_topic device json_attributes_topic name object_id "
-                              "payload_available payload_not_available state_class state_topic "
+    QCOMPARE(keys.join(u' '), "availability_topic default_entity_id device json_attributes_topic "
+                              "name payload_available payload_not_available state_class state_topic "
                               "unique_id unit_of_measurement value_template");
     QCOMPARE(config["state_topic"].toString() + u' ' + config["json_attributes_topic"].toString() +
                  u' ' + config["availability_topic"].toString() + u' ' +

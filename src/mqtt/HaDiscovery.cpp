@@ -85,7 +85,8 @@ QByteArray sensorConfig(const DiscoveryBench& bench, const QString& function, co
                        "'%2' else None }}")
             .arg(function, unit);
     QByteArray config = QByteArrayLiteral("{\"name\":") + jsonString(function) +
-                        field("unique_id", id) + field("object_id", id) +
+                        field("unique_id", id) +
+                        field("default_entity_id", QStringLiteral("sensor.") + id) +
                         field("state_topic", readings) + field("value_template", value) +
                         field("unit_of_measurement", ha.unit);
     if (ha.deviceClass)
@@ -103,7 +104,7 @@ QByteArray alarmConfigTopic(const DiscoveryBench& bench) {
 QByteArray alarmConfig(const DiscoveryBench& bench) {
     const QString id = objectId(bench, QStringLiteral("alarm"));
     return QByteArrayLiteral("{\"name\":\"Alarm\"") + field("unique_id", id) +
-           field("object_id", id) + field("state_topic", bench.topic + QStringLiteral("/alarm")) +
+           field("default_entity_id", QStringLiteral("binary_sensor.") + id) + field("state_topic", bench.topic + QStringLiteral("/alarm")) +
            field("value_template",
                  QStringLiteral("{{ 'ON' if value in ('over', 'under') else 'OFF' }}")) +
            field("device_class", QStringLiteral("problem")) + common(bench) + '}';
