@@ -1,5 +1,6 @@
 // The data file both ways: the line format, the field-counting reader, safe
 // saving, and a loader that no file can crash or hang.
+#include "files/AnalysisConverter.h"
 #include "files/AnalysisCsv.h"
 #include "files/AnalysisFile.h"
 #include "files/CsvSplit.h"
@@ -81,6 +82,9 @@ private Q_SLOTS:
     void savedNames();
     void recordTimes_data();
     void recordTimes();
+    void converterWritesWhatEachLineWould();
+    void offsetsFollowTheFileOrder_data();
+    void offsetsFollowTheFileOrder();
     void appendingChecksTheHeader_data();
     void appendingChecksTheHeader();
 };
@@ -540,6 +544,73 @@ void TestDataFiles::recordTimes() {
     QCOMPARE(at ? at->toString("yyyy-MM-dd HH:mm:ss.zzz") : QString(), expected);
     if (at) // the local time's own offset, so it names the same moment
         QCOMPARE(at->toMSecsSinceEpoch(), QDateTime(at->date(), at->time()).toMSecsSinceEpoch());
+}
+
+// The fast converter writes, byte for byte, what each record's own line
+// would be, on every kind of record: quoted fields, other scripts, numbers
+// in odd forms, dates that are none.
+void TestDataFiles::converterWritesWhatEachLineWould() {
+    const char* const times[] = {"26/12/06,13:07:18.0", "\" 27/02/28\",\"23:59:59.4 \"",
+                                 "00/01/01,00:00:00", "28/02/29,12:00:00.0", "27/02/29,12:00:00.0",
+                                 "26/12/06,24:00:00.0", "26/12/06,12:00:00.x", "\u0662\u0666/12/06,12:00:00.0"};
+    const char* const readings[] = {
+        "DCV,200mV,-12.34", "DCA,200uA,\" 0.5 \"", "RES,2MOhm,1.234", "CAP,2000pF,1999",
+        "TEMP,200'F,-40.5", "DCV,2V,Initial", "DCA,20mA,-OL", "X,20A,+007.50", "X,1KHz,.5",
+        "X,20V,-.5", "X,20V,5.", "X,20V,1e3", "X,20V,-0.00", "\"D,\"\"CV\",\" 20V\",1",
+        "\u03a9,20V,1", "DCV,2V,\u0661.5", "HOLD,,12", "FREQ,KHz/MHz,1.2"};
+    for (const TimeZoneOut zone : {TimeZoneOut::Local, TimeZoneOut::Utc}) {
+        AnalysisConverter converter(zone);
+        for (const char* time : times) {
+            for (const char* reading : readings) {
+                const QByteArray line = QByteArray("1,") + time + ',' + reading;
+                LineFields fields;
+                std::string scratch;
+                QVERIFY2(recordFields(line, fields, scratch), line.constData());
+                RecordFields record;
+                for (int i = 0; i < FieldCount; ++i)
+                    record[std::size_t(i)] = QString::fromUtf8(fields[std::size_t(i)]);
+                const auto expected = analysisLineOf(record, zone);
+                QByteArray written;
+                QCOMPARE(converter.append(fields, written), expected.has_value());
+                QCOMPARE(written, expected ? expected->toUtf8() + CsvLineEnd : QByteArray());
+            }
+        }
+    }
+}
+
+// Around a change of daylight saving time in Berlin: the hour skipped takes
+// the offset before it; the hour shown twice the first, until the times go
+// back, then the second.
+void TestDataFiles::offsetsFollowTheFileOrder_data() {
+    QTest::addColumn<QString>("day");
+    QTest::addColumn<QString>("times");
+    QTest::addColumn<QString>("offsets");
+    QTest::addColumn<int>("skipped");
+    QTest::newRow("spring") << "26/03/29" << "01:59 02:00 02:30 03:00" << "+01 +01 +01 +02" << 2;
+    QTest::newRow("autumn, both rounds")
+        << "26/10/25" << "01:59 02:30 02:59 02:00 02:30 03:00" << "+02 +02 +02 +01 +01 +01" << 0;
+    QTest::newRow("autumn, one round") << "26/10/25" << "02:30 03:30" << "+02 +01" << 0;
+    QTest::newRow("autumn, gone back past it") << "26/10/25" << "02:30 01:30 02:10" << "+02 +02 +02" << 0;
+}
+
+void TestDataFiles::offsetsFollowTheFileOrder() {
+    QFETCH(QString, day);
+    QFETCH(QString, times);
+    QFETCH(QString, offsets);
+    QFETCH(int, skipped);
+    AnalysisConverter converter(TimeZoneOut::Local);
+    QStringList seen;
+    for (const QString& time : times.split(u' ')) {
+        const QByteArray line = "1," + day.toLatin1() + ',' + time.toLatin1() + ":00.0,DCV,2V,1";
+        LineFields fields;
+        std::string scratch;
+        QVERIFY(recordFields(line, fields, scratch));
+        QByteArray written;
+        QVERIFY(converter.append(fields, written));
+        seen << QString::fromLatin1(written.mid(23, 3));
+    }
+    QCOMPARE(seen.join(u' '), offsets);
+    QCOMPARE(converter.skippedTimes(), skipped);
 }
 
 void TestDataFiles::appendingChecksTheHeader_data() {

@@ -1,5 +1,6 @@
 #include "core/FileCommands.h"
 
+#include "files/AnalysisConverter.h"
 #include "files/AnalysisCsv.h"
 #include "files/CsvSplit.h"
 #include "files/DataFile.h"
@@ -67,22 +68,20 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
     bool written = true;
     auto flush = [&] {
         written = written && (file ? file->write(pending) : output.out(pending));
-        pending.clear();
+        pending.resize(0); // its room kept for the next chunk
     };
-    qint64 skipped = 0, records = 0;
+    qint64 skipped = 0;
     QString error;
-    const auto zone = options.utc ? files::TimeZoneOut::Utc : files::TimeZoneOut::Local;
+    files::AnalysisConverter converter(options.utc ? files::TimeZoneOut::Utc
+                                                   : files::TimeZoneOut::Local);
+    pending.reserve(ChunkBytes + files::LongestRecordLine * 2);
     const bool read = readLines(
         options.input,
         [&](QByteArrayView, const files::LineFields* record) {
-            const auto csv = record ? files::analysisLineOf(recordOf(*record), zone) : std::nullopt;
-            if (!csv) {
+            if (!record || !converter.append(*record, pending)) {
                 ++skipped;
                 return;
             }
-            ++records;
-            pending += csv->toUtf8();
-            pending += files::CsvLineEnd;
             if (pending.size() >= ChunkBytes)
                 flush();
         },
@@ -99,6 +98,8 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
     }
     if (skipped > 0)
         output.message(files::skippedLinesWarning(options.input, skipped));
+    if (const qint64 skippedTimes = converter.skippedTimes(); skippedTimes > 0)
+        output.message(files::skippedHourWarning(options.input, skippedTimes));
     return 0;
 }
 

@@ -1,6 +1,9 @@
 #include "files/AnalysisCsv.h"
 
+#include "files/LocalOffsets.h"
+
 #include <QStringBuilder>
+#include <QTimeZone>
 #include <QStringList>
 #include <algorithm>
 #include <array>
@@ -151,7 +154,8 @@ int localOffsetOf(const QDate& day, int hour) {
     if (day != lastDay || hour != lastHour) {
         lastDay = day;
         lastHour = hour;
-        lastOffset = QDateTime(day, QTime(hour, 0)).offsetFromUtc();
+        // The hour skipped in spring takes the offset before it.
+        lastOffset = localOffsetAt(QDateTime(day, QTime(hour, 0), QTimeZone::utc()).toMSecsSinceEpoch());
     }
     return lastOffset;
 }

@@ -116,6 +116,14 @@ LoadResult loadDataFile(const QString& path, RecordStore& store,
     return result;
 }
 
+QString skippedHourWarning(const QString& path, qint64 times) {
+    return QStringLiteral("%1: %2 %3 in the hour the clock skipped for daylight saving time; "
+                          "given the offset from UTC before it")
+        .arg(path)
+        .arg(times)
+        .arg(times == 1 ? QStringLiteral("time falls") : QStringLiteral("times fall"));
+}
+
 QString skippedLinesWarning(const QString& path, qint64 skippedLines) {
     if (skippedLines <= 0)
         return {};

@@ -31,6 +31,9 @@ LoadResult loadDataFile(const QString& path, RecordStore& store,
 // "PATH: N lines were not a record, skipped", or empty when none was; every
 // reader of data files says it alike.
 QString skippedLinesWarning(const QString& path, qint64 skippedLines);
+// "big.dat: 3 times fall in the hour the clock skipped ...": such times are
+// read with the offset in force before the skip.
+QString skippedHourWarning(const QString& path, qint64 times);
 
 // Writes every record of `store`, one line each, replacing the file. The new
 // content goes to a temporary file beside it first, so a failed save leaves

@@ -1,0 +1,164 @@
+#include "files/AnalysisConverter.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+#include <algorithm>
+#include <cstring>
+
+namespace tarnix::files {
+
+namespace {
+
+bool isAscii(QByteArrayView text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return (unsigned char)c < 0x80; });
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// As csvField(): quoted, quotes doubled, when it holds a comma, a quote or
+// a line break. At most twice its size plus 2.
+char* writeCsvField(QByteArrayView text, char* out) {
+    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
+        return c == ',' || c == '"' || c == '\r' || c == '\n';
+    });
+    if (plain) {
+        std::memcpy(out, text.data(), size_t(text.size()));
+        return out + text.size();
+    }
+    *out++ = '"';
+    for (const char c : text) {
+        if (c == '"')
+            *out++ = '"';
+        *out++ = c;
+    }
+    *out++ = '"';
+    return out;
+}
+
+char* write(QByteArrayView text, char* out) {
+    std::memcpy(out, text.data(), size_t(text.size()));
+    return out + text.size();
+}
+
+} // namespace
+
+char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out) {
+    const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (!display.isEmpty() && space(display.front()))
+        display = display.sliced(1);
+    while (!display.isEmpty() && space(display.back()))
+        display.chop(1);
+    const char* p = display.data();
+    const char* const end = p + display.size();
+    const bool negative = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+'))
+        ++p;
+    const char* const whole = p;
+    while (p < end && isDigit(*p))
+        ++p;
+    const qsizetype wholeDigits = p - whole;
+    const char* fraction = p;
+    qsizetype fractionDigits = 0;
+    if (p < end && *p == '.') {
+        fraction = ++p;
+        while (p < end && isDigit(*p))
+            ++p;
+        fractionDigits = p - fraction;
+    }
+    if (p != end || wholeDigits + fractionDigits == 0)
+        return out;
+    // Leading zeros of the whole part go, one kept before a point or alone.
+    qsizetype skip = 0;
+    const qsizetype point = wholeDigits + exponent;
+    char* w = out;
+    if (negative)
+        *w++ = '-';
+    if (point <= 0) {
+        *w++ = '0';
+        *w++ = '.';
+        std::memset(w, '0', size_t(-point));
+        w += -point;
+        w = write(QByteArrayView(whole, wholeDigits), w);
+        return write(QByteArrayView(fraction, fractionDigits), w);
+    }
+    // The digits as one run, the point `point` digits in, zeros filling.
+    char* const digits = w;
+    w = write(QByteArrayView(whole, wholeDigits), w);
+    w = write(QByteArrayView(fraction, fractionDigits), w);
+    const qsizetype count = w - digits;
+    if (point >= count) {
+        std::memset(w, '0', size_t(point - count));
+        w += point - count;
+    } else {
+        std::memmove(digits + point + 1, digits + point, size_t(count - point));
+        digits[point] = '.';
+        ++w;
+    }
+    while (skip + 1 < w - digits && digits[skip] == '0' && digits[skip + 1] != '.')
+        ++skip;
+    if (skip > 0) {
+        std::memmove(digits, digits + skip, size_t(w - digits - skip));
+        w -= skip;
+    }
+    return w;
+}
+
+const AnalysisConverter::RangeUnitCache& AnalysisConverter::unitOf(QByteArrayView range) {
+    for (const RangeUnitCache& entry : m_ranges)
+        if (entry.known && entry.range == range)
+            return entry;
+    RangeUnitCache& entry = m_ranges[m_nextRange];
+    m_nextRange = (m_nextRange + 1) % m_ranges.size();
+    const auto unit = rangeUnit(QString::fromLatin1(range));
+    entry = {range.toByteArray(), true, bool(unit), unit ? unit->unit.toLatin1() : QByteArray(),
+             unit ? unit->exponent : 0};
+    return entry;
+}
+
+bool AnalysisConverter::append(const LineFields& record, QByteArray& out) {
+    const auto wall = m_clock.wallMs(record[1], record[2]);
+    if (!wall)
+        return false;
+    const int offset = m_offsets.offsetAt(*wall);
+    const QByteArrayView function = record[3], range = record[4], display = record[5];
+    if (!isAscii(function) || !isAscii(range) || !isAscii(display)) {
+        const QDateTime at =
+            QDateTime::fromMSecsSinceEpoch(*wall - offset * 1000LL, QTimeZone(offset));
+        out += analysisLine(at, QString::fromUtf8(function), QString::fromUtf8(range),
+                            QString::fromUtf8(display),
+                            m_utc ? TimeZoneOut::Utc : TimeZoneOut::Local)
+                   .toUtf8();
+        out += CsvLineEnd;
+        return true;
+    }
+    const RangeUnitCache& unit = unitOf(range);
+    // Room for the longest line these fields make, written in place.
+    const qsizetype start = out.size();
+    const qsizetype room = 48 + 2 * (function.size() + range.size() + display.size()) +
+                           display.size() + std::abs(unit.exponent) + unit.unit.size();
+    if (out.capacity() < start + room)
+        out.reserve(std::max(2 * out.capacity(), start + room));
+    out.resize(start + room);
+    char* w = out.data() + start;
+    w = m_utc ? writeIsoTime(*wall - offset * 1000LL, std::nullopt, w)
+              : writeIsoTime(*wall, offset, w);
+    *w++ = ',';
+    if (unit.hasUnit)
+        w = writeBaseUnitValue(display, unit.exponent, w);
+    *w++ = ',';
+    w = write(unit.unit, w);
+    *w++ = ',';
+    w = writeCsvField(function, w);
+    *w++ = ',';
+    w = writeCsvField(range, w);
+    *w++ = ',';
+    w = writeCsvField(display, w);
+    *w++ = '\r';
+    *w++ = '\n';
+    out.resize(w - out.constData());
+    return true;
+}
+
+} // namespace tarnix::files

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "files/AnalysisCsv.h"
+#include "files/LocalOffsets.h"
+#include "files/RecordClock.h"
+#include "files/RecordLine.h"
+
+#include <QByteArray>
+#include <array>
+
+namespace tarnix::files {
+
+// Data-file records into analysis CSV lines, at the speed the file is read:
+// each field's bytes go out as they came, and the date, the range's unit and
+// the local offset are kept from the record before. The lines are those
+// analysisLine() writes, byte for byte, but for the offset around a change
+// of daylight saving time, which follows the file's order (LocalOffsets.h).
+// A record whose function, range or value holds other than ASCII goes
+// through analysisLine() itself.
+class AnalysisConverter {
+public:
+    explicit AnalysisConverter(TimeZoneOut zone) : m_utc(zone == TimeZoneOut::Utc) {}
+
+    // The record's line and its line end, appended to `out`; false, with
+    // nothing appended, when its date or time cannot be read.
+    bool append(const LineFields& record, QByteArray& out);
+    // Times that fell in an hour the clock skipped.
+    qint64 skippedTimes() const { return m_offsets.skippedTimes(); }
+
+private:
+    // The unit of a range seen lately: a file holds few ranges, taken in turns.
+    struct RangeUnitCache {
+        QByteArray range;
+        bool known = false;
+        bool hasUnit = false;
+        QByteArray unit;
+        int exponent = 0;
+    };
+    const RangeUnitCache& unitOf(QByteArrayView range);
+
+    bool m_utc;
+    RecordClock m_clock;
+    LocalOffsets m_offsets;
+    std::array<RangeUnitCache, 8> m_ranges;
+    std::size_t m_nextRange = 0; // the entry a new range takes
+};
+
+// The display moved into the base unit, as baseUnitValue() writes it, at
+// `out`, which has room for the display's size plus |exponent| plus 3;
+// returns the end of what it wrote: `out` itself when the display is no
+// plain number. ASCII only.
+char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out);
+
+} // namespace tarnix::files
