@@ -131,6 +131,8 @@ private Q_SLOTS:
     void convertKeepsOnlyRecords_data();
     void convertKeepsOnlyRecords();
     void statsOfDataAndCsvAgree();
+    void statsFindTheIntervalAndGaps_data();
+    void statsFindTheIntervalAndGaps();
     void interruptedConvertLeavesNoPart();
     void reportsGapsWithoutLines_data();
     void reportsGapsWithoutLines();
@@ -715,6 +717,38 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     QCOMPARE(core::runStats({csv}, odd.output()), 0);
     QVERIFY2(odd.out.contains("DCV 2V (V): readings 3, overloads 0\n  min 2  max 3") &&
                  odd.out.contains("interval 0.001 s"), odd.out);
+}
+
+// The sampling interval is the middle spacing (the upper of two), from a
+// count per millisecond or, past some 17 minutes, from the spacings kept;
+// gaps at the start, before the spacings shrank, are found by a second read.
+void TestTarnixLog::statsFindTheIntervalAndGaps_data() {
+    QTest::addColumn<QList<int>>("tenths"); // each record's time after 10:00, in 0.1 s
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("steady") << QList<int>{0, 10, 20, 30} << "interval 1 s; gaps longer than 2 s: 0";
+    QTest::newRow("the upper middle") << QList<int>{0, 10, 20, 50, 80} << "interval 3 s; gaps longer than 6 s: 0";
+    QTest::newRow("gaps before the spacings shrank")
+        << QList<int>{0, 100, 200, 300, 310, 320, 330, 340, 350, 351, 352}
+        << "interval 1 s; gaps longer than 2 s: 3\n  2026-12-06T10:00:00.000 to "
+           "2026-12-06T10:00:10.000 (10 s)";
+    QTest::newRow("long spacings") << QList<int>{0, 12000, 24000, 60000}
+                                   << "interval 1200 s; gaps longer than 2400 s: 1\n  "
+                                      "2026-12-06T10:40:00.000 to 2026-12-06T11:40:00.000";
+}
+
+void TestTarnixLog::statsFindTheIntervalAndGaps() {
+    QFETCH(QList<int>, tenths);
+    QFETCH(QString, expected);
+    QByteArray lines;
+    for (const int t : tenths)
+        lines += "1," + QTime(10, 0).addMSecs(t * 100).toString("'26/12/06,'HH:mm:ss.z").toLatin1() +
+                 ",DCV,2V,1\n";
+    const QString dat = m_dir.filePath(QStringLiteral("spacings.dat"));
+    QVERIFY(writeFile(dat, lines));
+    FileRun stats;
+    QCOMPARE(core::runStats({dat}, stats.output()), 0);
+    static const QRegularExpression offset(QStringLiteral("(?<=\\.\\d{3})([+-]\\d\\d:\\d\\d|Z)"));
+    QVERIFY2(QString::fromUtf8(stats.out).remove(offset).contains(expected), stats.out.constData());
 }
 
 // A convert stopped while it writes leaves no temporary file beside its

@@ -2,15 +2,14 @@
 
 #include "files/AnalysisConverter.h"
 #include "files/AnalysisCsv.h"
-#include "files/CsvSplit.h"
 #include "files/DataFile.h"
 #include "files/RecordReader.h"
 #include "files/RecordingStats.h"
+#include "files/StatsLines.h"
 #include "platform/AtomicFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <algorithm>
 
 namespace tarnix::core {
 
@@ -42,13 +41,6 @@ bool readLines(const QString& path, const files::RecordReader::OnLine& onLine, Q
     }
     reader.finish();
     return true;
-}
-
-files::RecordFields recordOf(const files::LineFields& fields) {
-    files::RecordFields record;
-    for (int i = 0; i < files::FieldCount; ++i)
-        record[std::size_t(i)] = QString::fromUtf8(fields[std::size_t(i)]);
-    return record;
 }
 
 } // namespace
@@ -105,54 +97,29 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
 
 namespace {
 
-// One file's summary; false with the reason when it cannot be read.
+// One file's summary; false with the reason when it cannot be read. A file
+// whose spacings shrank far along the way is read a second time for its gaps.
 bool summarise(const QString& path, const FileCommandOutput& output, bool precise,
                QString* error) {
     files::RecordingStats stats;
-    bool csv = false, firstLine = true;
-    qint64 skipped = 0;
-    const bool read = readLines(
-        path,
-        [&](QByteArrayView line, const files::LineFields* fields) {
-            if (firstLine) {
-                firstLine = false;
-                if (line == files::AnalysisHeader.toUtf8()) {
-                    csv = true;
-                    return;
-                }
-            }
-            if (csv) {
-                const QStringList f = files::csvSplit(line);
-                const bool plain = std::none_of(line.begin(), line.end(), files::isControl);
-                const QDateTime at = f.size() == 6 && plain
-                                         ? QDateTime::fromString(f[0], Qt::ISODateWithMs)
-                                         : QDateTime();
-                if (!at.isValid()) {
-                    ++skipped;
-                    return;
-                }
-                // Only what the meter shows is a number: no "inf", "nan" or exponent.
-                const QString value = files::baseUnitValue(f[1], 0);
-                stats.add(at, f[3], f[4], f[2],
-                          value.isEmpty() ? std::nullopt : std::optional(value.toDouble()),
-                          files::decimalPlaces(value), files::isOverload(f[5]));
-                return;
-            }
-            const auto record = fields ? std::optional(recordOf(*fields)) : std::nullopt;
-            const auto at = record ? files::recordTime((*record)[1], (*record)[2]) : std::nullopt;
-            if (!at) {
-                ++skipped;
-                return;
-            }
-            const auto r = files::recordValue((*record)[4], (*record)[5]);
-            stats.add(*at, (*record)[3], (*record)[4], r.unit, r.value, r.decimals, r.overload);
-        },
-        error);
-    if (!read)
+    files::StatsLines lines(stats);
+    const auto read = [&](files::StatsLines& into) {
+        return readLines(
+            path, [&into](QByteArrayView line, const files::LineFields* fields) { into.take(line, fields); },
+            error);
+    };
+    if (!read(lines))
         return false;
+    if (!stats.gapsKnown()) {
+        files::StatsLines again(stats, true);
+        if (!read(again))
+            return false;
+    }
+    if (lines.skippedTimes() > 0)
+        output.message(files::skippedHourWarning(path, lines.skippedTimes()));
     QString text = QStringLiteral("%1: %2 readings").arg(path).arg(stats.readings());
-    if (skipped > 0)
-        text += QStringLiteral(", %1 other lines skipped").arg(skipped);
+    if (lines.skipped() > 0)
+        text += QStringLiteral(", %1 other lines skipped").arg(lines.skipped());
     return output.out((text + u'\n' + stats.report(precise)).toUtf8());
 }
 

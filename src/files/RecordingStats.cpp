@@ -3,40 +3,16 @@
 #include "files/AnalysisCsv.h"
 
 #include <QStringList>
+#include <QTimeZone>
 #include <algorithm>
 #include <cmath>
 
 namespace tarnix::files {
 
-void RecordingStats::add(const QDateTime& at, const QString& function, const QString& range,
-                         const QString& unit, std::optional<double> value, int decimals,
-                         bool overload) {
-    auto group = std::find_if(m_groups.begin(), m_groups.end(), [&](const Group& g) {
-        return g.function == function && g.range == range && g.unit == unit;
-    });
-    if (group == m_groups.end()) {
-        m_groups.push_back(Group{.function = function, .range = range, .unit = unit, .first = at, .last = at});
-        group = m_groups.end() - 1;
-    }
-    group->last = at;
-    if (overload)
-        ++group->overloads;
-    if (value) {
-        // Welford's running mean and squared deviations: no sum that loses
-        // its small digits over millions of readings.
-        const double v = *value;
-        ++group->count;
-        group->decimals = std::max(group->decimals, decimals);
-        group->min = group->count == 1 ? v : std::min(group->min, v);
-        group->max = group->count == 1 ? v : std::max(group->max, v);
-        const double delta = v - group->mean;
-        group->mean += delta / double(group->count);
-        group->m2 += delta * (v - group->mean);
-    }
-    m_times.push_back(at.toMSecsSinceEpoch());
-}
-
 namespace {
+
+constexpr qint64 ShortSpacings = 1 << 20; // ms: some 17 minutes, 4 MB of counts
+constexpr std::size_t MostCandidates = 1 << 16;
 
 QString number(double v) { return QString::number(v, 'g', 10); }
 
@@ -44,7 +20,106 @@ QString seconds(qint64 ms) {
     return QString::number(double(ms) / 1000.0, 'g', 10) + QStringLiteral(" s");
 }
 
+QString isoTimeOf(qint64 ms, int offsetSeconds) {
+    return isoTime(QDateTime::fromMSecsSinceEpoch(ms, QTimeZone(offsetSeconds)));
+}
+
 } // namespace
+
+std::size_t RecordingStats::groupOf(const QString& function, const QString& range,
+                                    const QString& unit) {
+    const auto group = std::find_if(m_groups.begin(), m_groups.end(), [&](const Group& g) {
+        return g.function == function && g.range == range && g.unit == unit;
+    });
+    if (group != m_groups.end())
+        return std::size_t(group - m_groups.begin());
+    m_groups.push_back(Group{.function = function, .range = range, .unit = unit});
+    return m_groups.size() - 1;
+}
+
+void RecordingStats::add(const QDateTime& at, const QString& function, const QString& range,
+                         const QString& unit, std::optional<double> value, int decimals,
+                         bool overload) {
+    add(at.toMSecsSinceEpoch(), at.offsetFromUtc(), groupOf(function, range, unit), value,
+        decimals, overload);
+}
+
+void RecordingStats::add(qint64 utcMs, int offsetSeconds, std::size_t index,
+                         std::optional<double> value, int decimals, bool overload) {
+    Group& group = m_groups[index];
+    if (!std::exchange(group.seen, true)) {
+        group.firstMs = utcMs;
+        group.firstOffset = offsetSeconds;
+    }
+    group.lastMs = utcMs;
+    group.lastOffset = offsetSeconds;
+    if (overload)
+        ++group.overloads;
+    if (value) {
+        // Welford's running mean and squared deviations: no sum that loses
+        // its small digits over millions of readings.
+        const double v = *value;
+        ++group.count;
+        group.decimals = std::max(group.decimals, decimals);
+        group.min = group.count == 1 ? v : std::min(group.min, v);
+        group.max = group.count == 1 ? v : std::max(group.max, v);
+        const double delta = v - group.mean;
+        group.mean += delta / double(group.count);
+        group.m2 += delta * (v - group.mean);
+    }
+    ++m_readings;
+    if (m_lastMs)
+        spacing(*m_lastMs, utcMs);
+    m_lastMs = utcMs;
+}
+
+void RecordingStats::spacing(qint64 fromMs, qint64 toMs) {
+    const qint64 d = toMs - fromMs;
+    if (d <= 0)
+        return;
+    ++m_spacings;
+    if (d < ShortSpacings) {
+        if (m_shortSpacings.empty())
+            m_shortSpacings.resize(std::size_t(ShortSpacings));
+        ++m_shortSpacings[std::size_t(d)];
+    } else {
+        m_longSpacings.push_back(d);
+    }
+    if (m_shortest == 0 || d < m_shortest)
+        m_shortest = d;
+    if (d > 2 * m_shortest && !m_tooManyCandidates) {
+        m_candidates.push_back({fromMs, toMs});
+        if (m_candidates.size() > MostCandidates) {
+            m_tooManyCandidates = true;
+            m_candidates = {};
+        }
+    } else {
+        m_longestPassed = std::max(m_longestPassed, d);
+    }
+}
+
+qint64 RecordingStats::interval() const {
+    // The spacing in the middle of them all, in order: the upper one of two.
+    qint64 left = m_spacings / 2;
+    for (std::size_t d = 1; d < m_shortSpacings.size(); ++d) {
+        if (left < qint64(m_shortSpacings[d]))
+            return qint64(d);
+        left -= m_shortSpacings[d];
+    }
+    std::vector<qint64> longer = m_longSpacings;
+    std::nth_element(longer.begin(), longer.begin() + left, longer.end());
+    return longer[std::size_t(left)];
+}
+
+bool RecordingStats::gapsKnown() const {
+    return m_spacings == 0 || (!m_tooManyCandidates && m_longestPassed <= 2 * interval());
+}
+
+void RecordingStats::gapsAgain(qint64 utcMs) {
+    if (m_againLastMs && utcMs - *m_againLastMs > 2 * interval())
+        m_gapsAgain.push_back({*m_againLastMs, utcMs});
+    m_againLastMs = utcMs;
+}
 
 QString RecordingStats::report(bool precise) const {
     QStringList lines;
@@ -64,24 +139,19 @@ QString RecordingStats::report(bool precise) const {
             lines << QStringLiteral("  min %1  max %2  mean %3  sd %4%5")
                          .arg(number(g.min), number(g.max), figure(g.mean), figure(sd), unit);
         }
-        lines << QStringLiteral("  first %1  last %2").arg(isoTime(g.first), isoTime(g.last));
+        lines << QStringLiteral("  first %1  last %2")
+                     .arg(isoTimeOf(g.firstMs, g.firstOffset), isoTimeOf(g.lastMs, g.lastOffset));
     }
-    std::vector<qint64> spacings;
-    for (std::size_t i = 1; i < m_times.size(); ++i)
-        if (const qint64 d = m_times[i] - m_times[i - 1]; d > 0)
-            spacings.push_back(d);
-    if (spacings.empty())
+    if (m_spacings == 0)
         return lines.join(u'\n') + u'\n';
-    std::vector<qint64> sorted = spacings;
-    std::nth_element(sorted.begin(), sorted.begin() + qsizetype(sorted.size() / 2), sorted.end());
-    const qint64 interval = sorted[sorted.size() / 2];
+    const qint64 interval = this->interval();
     QStringList gaps;
-    for (std::size_t i = 1; i < m_times.size(); ++i)
-        if (m_times[i] - m_times[i - 1] > 2 * interval)
+    for (const Gap& gap : gapsKnown() ? m_candidates : m_gapsAgain)
+        if (gap.toMs - gap.fromMs > 2 * interval)
             gaps << QStringLiteral("  %1 to %2 (%3)")
-                        .arg(isoTime(QDateTime::fromMSecsSinceEpoch(m_times[i - 1])),
-                             isoTime(QDateTime::fromMSecsSinceEpoch(m_times[i])),
-                             seconds(m_times[i] - m_times[i - 1]));
+                        .arg(isoTime(QDateTime::fromMSecsSinceEpoch(gap.fromMs)),
+                             isoTime(QDateTime::fromMSecsSinceEpoch(gap.toMs)),
+                             seconds(gap.toMs - gap.fromMs));
     lines << QStringLiteral("sampling interval %1; gaps longer than %2: %3")
                  .arg(seconds(interval), seconds(2 * interval))
                  .arg(gaps.size());

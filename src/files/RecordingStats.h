@@ -8,10 +8,11 @@
 namespace tarnix::files {
 
 // A summary of one recording, built a reading at a time so any size of file
-// streams through: for each function and range, the numeric readings, the
-// overloads, min, max, mean, standard deviation and the first and last
-// time; and the stretches without a reading longer than twice the sampling
-// interval (the median spacing).
+// streams through in little memory: for each function and range, the
+// numeric readings, the overloads, min, max, mean, standard deviation and
+// the first and last time; and the stretches without a reading longer than
+// twice the sampling interval (the median spacing, read from a histogram of
+// the spacings in milliseconds).
 class RecordingStats {
 public:
     // `value` is the reading in the base unit `unit`, with `decimals` places
@@ -19,8 +20,18 @@ public:
     // `overload` marks OL and -OL.
     void add(const QDateTime& at, const QString& function, const QString& range,
              const QString& unit, std::optional<double> value, int decimals, bool overload);
+    // The same for a reading of group `group` (from groupOf()) at `utcMs`,
+    // its time written with the offset `offsetSeconds`.
+    void add(qint64 utcMs, int offsetSeconds, std::size_t group, std::optional<double> value,
+             int decimals, bool overload);
+    std::size_t groupOf(const QString& function, const QString& range, const QString& unit);
 
-    qint64 readings() const { return qint64(m_times.size()); }
+    qint64 readings() const { return m_readings; }
+    // Whether the gaps are known: a file whose spacings shrank far along
+    // the way needs them looked for again with gapsAgain(), reading it anew.
+    bool gapsKnown() const;
+    // The second reading: each time again, in file order.
+    void gapsAgain(qint64 utcMs);
     // The summary, one group after another, then the gaps. The mean and the
     // standard deviation show one place more than the finest reading, or
     // ten significant digits when `precise`.
@@ -32,10 +43,31 @@ private:
         qint64 count = 0, overloads = 0;
         int decimals = 0; // the most places a reading showed
         double min = 0, max = 0, mean = 0, m2 = 0; // m2: the squared deviations' sum
-        QDateTime first, last;
+        bool seen = false; // first and last hold a reading's time
+        qint64 firstMs = 0, lastMs = 0;
+        int firstOffset = 0, lastOffset = 0;
     };
+    struct Gap {
+        qint64 fromMs, toMs;
+    };
+    void spacing(qint64 fromMs, qint64 toMs);
+    qint64 interval() const;
+
     std::vector<Group> m_groups; // in the order first seen
-    std::vector<qint64> m_times; // ms since the epoch, in file order
+    qint64 m_readings = 0;
+    std::optional<qint64> m_lastMs;
+    // Spacings above 0 ms: the short ones counted per millisecond, the rest kept.
+    std::vector<quint32> m_shortSpacings;
+    std::vector<qint64> m_longSpacings;
+    qint64 m_spacings = 0;
+    // Spacings longer than twice the shortest so far: every gap among them,
+    // unless the shortest shrank after a spacing went by, or too many came.
+    std::vector<Gap> m_candidates;
+    qint64 m_shortest = 0;
+    qint64 m_longestPassed = 0; // the longest spacing not kept as a candidate
+    bool m_tooManyCandidates = false;
+    std::vector<Gap> m_gapsAgain;
+    std::optional<qint64> m_againLastMs;
 };
 
 // The reading of a data-file record for the summary: its value in the base
