@@ -355,7 +355,7 @@ int main(int argc, char* argv[]) {
     case cli::LogCommand::Kind::Convert:
         return core::runConvert(command.convert, fileCommandOutput());
     case cli::LogCommand::Kind::Stats:
-        return core::runStats(command.statsFiles, fileCommandOutput(), command.statsPrecise);
+        return core::runStats(command.stats, fileCommandOutput());
     case cli::LogCommand::Kind::Ports:
         std::printf("%s", qPrintable(core::portListing(platform::describedSerialDevices())));
         return 0;

@@ -1,58 +1,157 @@
-// tarnix-log convert on a large data file: the wall time and the peak memory
-// of the program, as a user runs it.
-// Usage: bench-convert [RECORDS] (default 1000000)
-#include <QCoreApplication>
-#include <QElapsedTimer>
+// tarnix-log convert, stats and a one-hour slice of large recordings, each
+// as a user runs it, beside pandas doing the same work on the same file when
+// python3-pandas is installed: wall and processor time and peak memory of
+// each process, one line per tool and size.
+// Usage: bench-convert [RECORDS...] (default 1000000 10000000)
+#include <QDate>
+#include <QDateTime>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
+#include <chrono>
 #include <cstdio>
+#include <fcntl.h>
+#include <optional>
+#include <spawn.h>
+#include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Measured {
+    double wall = 0, processor = 0;
+    long peakMb = 0;
+    bool ok = false;
+};
+
+// One process, its standard output to `out`, waited for with its own usage.
+Measured measure(const std::vector<std::string>& arguments, const char* out = "/dev/null") {
+    std::vector<char*> argv;
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    Measured m;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+        return m;
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    m.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    m.processor = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                  double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    m.peakMb = usage.ru_maxrss / 1024;
+    m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    return m;
+}
+
+// A recording of one-second samples from 2026-12-01 on, in mV with overloads and in kOhm.
+bool writeRecords(const QString& path, long records) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QDateTime start(QDate(2026, 12, 1), QTime(0, 0));
+    QByteArray block;
+    QDate day;
+    QByteArray date;
+    for (long i = 1; i <= records; ++i) {
+        const QDateTime at = start.addSecs(i);
+        if (at.date() != day) {
+            day = at.date();
+            date = day.toString(QStringLiteral("yy/MM/dd")).toLatin1();
+        }
+        block += QByteArray::number(qlonglong(i)) + ',' + date + ',' +
+                 at.time().toString(QStringLiteral("HH:mm:ss")).toLatin1() + ".0," +
+                 (i % 3 ? "DCV,200mV,-" + QByteArray::number(double(i % 2000) / 100.0, 'f', 2)
+                        : QByteArray(i % 1000 ? "RES,20KOhm,12.345" : "RES,20KOhm,OL")) +
+                 "\r\n";
+        if (block.size() > (1 << 20)) {
+            file.write(block);
+            block.clear();
+        }
+    }
+    return file.write(block) == block.size();
+}
+
+const char PandasConvert[] = R"(
+import sys, pandas
+f = pandas.read_csv(sys.argv[1], header=None, names=["n", "date", "time", "function", "range", "display"])
+f.insert(0, "at", pandas.to_datetime(f["date"] + " " + f["time"], format="%y/%m/%d %H:%M:%S.%f"))
+if len(sys.argv) > 3:
+    f = f[(f["at"] >= sys.argv[3]) & (f["at"] < sys.argv[4])]
+f.to_csv(sys.argv[2], index=False, date_format="%Y-%m-%dT%H:%M:%S.%f")
+)";
+
+const char PandasStats[] = R"(
+import sys, pandas
+f = pandas.read_csv(sys.argv[1], header=None, names=["n", "date", "time", "function", "range", "display"])
+f["value"] = pandas.to_numeric(f["display"], errors="coerce")
+f["at"] = pandas.to_datetime(f["date"] + " " + f["time"], format="%y/%m/%d %H:%M:%S.%f")
+print(f.groupby(["function", "range"])["value"].describe())
+spacing = f["at"].diff()
+print(spacing.median(), (spacing > 2 * spacing.median()).sum())
+)";
+
+void line(const char* what, long records, const Measured& ours, const Measured* pandas) {
+    std::printf("%s: %ld records in %.2f s (processor %.2f s), peak %ld MB%s", what, records,
+                ours.wall, ours.processor, ours.peakMb, ours.ok ? "" : " FAILED");
+    if (pandas)
+        std::printf("; pandas %.1f s, peak %ld MB%s", pandas->wall, pandas->peakMb,
+                    pandas->ok ? "" : " FAILED");
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    const long records = argc > 1 ? std::max(1L, std::atol(argv[1])) : 1000000L;
+    std::vector<long> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::max(1L, std::atol(argv[i])));
+    if (sizes.empty())
+        sizes = {1000000L, 10000000L};
+    // Debian's python3-pandas is for Debian's own python3, which another one on the PATH may hide.
+    std::string python;
+    for (const char* candidate : {"python3", "/usr/bin/python3"})
+        if (python.empty() && measure({candidate, "-c", "import pandas"}).ok)
+            python = candidate;
+    const bool pandas = !python.empty();
+    if (!pandas)
+        std::printf("pandas: not installed (apt-get install python3-pandas), left out\n");
     QTemporaryDir dir;
-    const QString in = dir.filePath(QStringLiteral("big.dat"));
-    const QString out = dir.filePath(QStringLiteral("big.csv"));
-    {
-        QFile file(in);
-        if (!file.open(QIODevice::WriteOnly))
+    const std::string in = dir.filePath(QStringLiteral("big.dat")).toStdString();
+    const std::string out = dir.filePath(QStringLiteral("big.csv")).toStdString();
+    int failures = 0;
+    for (const long records : sizes) {
+        if (!writeRecords(QString::fromStdString(in), records))
             return 1;
-        // A day of one-second samples and on, in mV with overloads, and in kOhm.
-        QByteArray block;
-        for (long i = 1; i <= records; ++i) {
-            const long s = i % 86400;
-            block += QByteArray::number(qlonglong(i)) + ",26/12/" +
-                     QByteArray::number(qlonglong(10 + i / 86400 % 18)) + ',' +
-                     QByteArray::number(qlonglong(100 + s / 3600)).mid(1) + ':' +
-                     QByteArray::number(qlonglong(100 + s / 60 % 60)).mid(1) + ':' +
-                     QByteArray::number(qlonglong(100 + s % 60)).mid(1) + ".0," +
-                     (i % 3 ? QByteArray("DCV,200mV,-") + QByteArray::number(double(i % 2000) / 100.0, 'f', 2)
-                            : QByteArray(i % 1000 ? "RES,20KOhm,12.345" : "RES,20KOhm,OL")) +
-                     "\r\n";
-            if (block.size() > (1 << 20)) {
-                file.write(block);
-                block.clear();
-            }
-        }
-        file.write(block);
+        // The hour in the middle of the recording.
+        const QDateTime middle = QDateTime(QDate(2026, 12, 1), QTime(0, 0)).addSecs(records / 2);
+        const std::string from = middle.toString(Qt::ISODate).toStdString();
+        const std::string to = middle.addSecs(3600).toString(Qt::ISODate).toStdString();
+        std::optional<Measured> p;
+        const Measured convert = measure({TARNIX_LOG, "convert", in, out});
+        if (pandas)
+            p = measure({python, "-c", PandasConvert, in, out});
+        line("convert", records, convert, p ? &*p : nullptr);
+        const Measured stats = measure({TARNIX_LOG, "stats", in});
+        if (pandas)
+            p = measure({python, "-c", PandasStats, in});
+        line("stats", records, stats, p ? &*p : nullptr);
+        const Measured slice =
+            measure({TARNIX_LOG, "convert", "--from", from, "--to", to, in, out});
+        if (pandas)
+            p = measure({python, "-c", PandasConvert, in, out, from, to});
+        line("one-hour slice", records, slice, p ? &*p : nullptr);
+        failures += !convert.ok + !stats.ok + !slice.ok;
     }
-    QProcess run;
-    run.setProcessChannelMode(QProcess::ForwardedChannels);
-    QElapsedTimer timer;
-    timer.start();
-    run.start(QStringLiteral(TARNIX_LOG), {QStringLiteral("convert"), in, out});
-    run.waitForFinished(-1);
-    const double seconds = double(timer.elapsed()) / 1000.0;
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    // The processor time as well: on a busy machine the wall time says little.
-    const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                       double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    std::printf("convert %ld records (%.0f MB): %.2f s wall, %.2f s processor, peak %ld MB, "
-                "exit %d\n",
-                records, double(QFile(in).size()) / 1e6, seconds, cpu, usage.ru_maxrss / 1024,
-                run.exitCode());
-    return run.exitCode();
+    return failures;
 }

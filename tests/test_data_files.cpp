@@ -12,6 +12,7 @@
 #include "files/RecordReader.h"
 #include "files/RecordStore.h"
 #include "files/SaveName.h"
+#include "files/TimeSlice.h"
 #include "meter/FunctionRange.h"
 #include "platform/AtomicFile.h"
 #include "support/FailingWrite.h"
@@ -84,6 +85,7 @@ private Q_SLOTS:
     void recordTimes();
     void converterWritesWhatEachLineWould();
     void offsetsFollowTheFileOrder_data();
+    void seeksOnlyInGrowingRecordings();
     void offsetsFollowTheFileOrder();
     void appendingChecksTheHeader_data();
     void appendingChecksTheHeader();
@@ -611,6 +613,29 @@ void TestDataFiles::offsetsFollowTheFileOrder() {
     }
     QCOMPARE(seen.join(u' '), offsets);
     QCOMPARE(converter.skippedTimes(), skipped);
+}
+
+// A recording whose times grow is read from a line's start at most 64 KiB
+// before the first record wanted; one whose times go back is read whole.
+void TestDataFiles::seeksOnlyInGrowingRecordings() {
+    QByteArray text;
+    QList<qint64> starts;
+    const QDateTime first(QDate(2026, 12, 6), QTime(10, 0));
+    for (int i = 0; i < 20000; ++i) {
+        starts << text.size();
+        text += QByteArray::number(i + 1) + ',' + first.addSecs(i).toString("yy/MM/dd,HH:mm:ss").toLatin1() + ".0,DCV,2V,1\r\n";
+    }
+    QTemporaryDir dir;
+    QFile file(dir.filePath("grows.dat"));
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.write(text) == text.size());
+    QVERIFY(timesGrow(file));
+    for (const int i : {0, 1, 7000, 19999}) {
+        const qint64 at = seekTime(file, first.addSecs(i).toMSecsSinceEpoch());
+        QVERIFY2(starts.contains(at) && at <= starts[i] && starts[i] - at <= 64 * 1024 + 64,
+                 qPrintable(QString::number(i)));
+    }
+    QVERIFY(file.resize(0) && file.seek(0) && file.write(text.mid(starts[10000]) + text.left(starts[10000])));
+    QVERIFY(!timesGrow(file));
 }
 
 void TestDataFiles::appendingChecksTheHeader_data() {

@@ -19,12 +19,14 @@
 #include "support/ScriptedDialogs.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <QtTest>
 #include <csignal>
 #include <fcntl.h>
@@ -77,6 +79,12 @@ QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
     const auto meter = [](bool simulate, bool longFrames, const QString& device) {
         return simulate ? QStringLiteral("sim ") + (longFrames ? "long" : "short") : "port " + device;
     };
+    const auto slice = [](const files::TimeSlice& s) {
+        const auto end = [](const std::optional<qint64>& ms) {
+            return ms ? QDateTime::fromMSecsSinceEpoch(*ms, QTimeZone::utc()).toString(Qt::ISODate) : "-";
+        };
+        return s.whole() ? QString() : " from " + end(s.from) + " to " + end(s.to);
+    };
     const core::LoggerOptions& l = command.logger;
     const core::RecordOptions& o = command.record;
     static const char* const actions[] = {"status", "download", "set-clock"};
@@ -88,10 +96,11 @@ QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
     case cli::LogCommand::Kind::Ports:
         return QStringLiteral("ports");
     case cli::LogCommand::Kind::Convert:
-        return QStringLiteral("convert %1 to %2").arg(command.convert.input, command.convert.output) +
-               (command.convert.utc ? " in UTC" : "");
+        return QStringLiteral("convert %1 to %2").arg(command.convert.inputs.join(u' '), command.convert.output) +
+               (command.convert.utc ? " in UTC" : "") + slice(command.convert.slice);
     case cli::LogCommand::Kind::Stats:
-        return QStringLiteral("stats ") + command.statsFiles.join(u' ');
+        return QStringLiteral("stats ") + command.stats.files.join(u' ') +
+               (command.stats.perFile ? " per file" : "") + slice(command.stats.slice);
     case cli::LogCommand::Kind::Logger:
         return QStringLiteral("logger ") + actions[int(l.action)] + u' ' +
                meter(l.simulate, l.longFrames, l.device) +
@@ -132,6 +141,8 @@ private Q_SLOTS:
     void convertKeepsOnlyRecords();
     void statsOfDataAndCsvAgree();
     void statsFindTheIntervalAndGaps_data();
+    void convertSlicesAndJoinsFiles_data();
+    void convertSlicesAndJoinsFiles();
     void statsFindTheIntervalAndGaps();
     void interruptedConvertLeavesNoPart();
     void reportsGapsWithoutLines_data();
@@ -190,10 +201,14 @@ void TestTarnixLog::commandLine_data() {
          "error: --duration takes a number of seconds above 0, not \"inf\""},
         {"convert in.dat --format csv -", "convert in.dat to -"},
         {"convert --utc in.dat -", "convert in.dat to - in UTC"},
-        {"convert in.dat out.csv more", "error: unexpected argument \"more\""},
-        {"convert in.dat", "error: give the data file to convert and the CSV file to write, or - "
+        {"convert in.dat", "error: give the data files to convert and the CSV file to write, or - "
                            "for standard output"},
         {"stats a.dat b.csv", "stats a.dat b.csv"},
+        {"stats --per-file --from 2026-12-05T08:00Z month/", "stats month/ per file from 2026-12-05T08:00:00+00:00 to -"},
+        {"convert --to=2026-12-05T09:30+01:00 a.dat b.dat -", "convert a.dat b.dat to - from - to 2026-12-05T08:30:00+00:00"},
+        {"convert --from 2026-12-05T09:00Z --to 2026-12-05T08:00Z a.dat -", "error: --from must come before --to"},
+        {"stats --from yesterday a.dat", "error: --from takes an ISO 8601 time such as 2026-12-05T08:00 or "
+                                         "2026-12-05T07:00Z, not \"yesterday\""},
         {"logger status --port /dev/ttyUSB0", "logger status port /dev/ttyUSB0"},
         {"logger download out.dat --port=/dev/pts/4 --set=5",
          "logger download port /dev/pts/4 set 5 to out.dat"},
@@ -659,7 +674,7 @@ void TestTarnixLog::convertKeepsOnlyRecords() {
     const QString in = m_dir.filePath(QStringLiteral("in.dat"));
     QVERIFY(writeFile(in, content));
     FileRun run;
-    QCOMPARE(core::runConvert({in, QStringLiteral("-")}, run.output()), 0);
+    QCOMPARE(core::runConvert({.inputs = {in}, .output = QStringLiteral("-")}, run.output()), 0);
     const QList<QByteArray> lines = completeLines(run.out);
     QCOMPARE(lines.size(), 1 + records);
     QCOMPARE(lines[0], "time,value,unit,function,range,display");
@@ -674,9 +689,9 @@ void TestTarnixLog::convertKeepsOnlyRecords() {
     if (skipped >= 0)
         QCOMPARE(run.said, skipped ? QStringList{in + ": " + count + " not a record, skipped"}
                                    : QStringList{});
-    QCOMPARE(core::runConvert({in + "-gone", QStringLiteral("-")}, run.output()), 1);
-    QCOMPARE(core::runConvert({in, m_dir.filePath("no/such/folder.csv")}, run.output()), 1);
-    QCOMPARE(core::runConvert({in, m_dir.filePath("new.csv")}, run.output()), 0);
+    QCOMPARE(core::runConvert({.inputs = {in + "-gone"}, .output = QStringLiteral("-")}, run.output()), 1);
+    QCOMPARE(core::runConvert({.inputs = {in}, .output = m_dir.filePath("no/such/folder.csv")}, run.output()), 1);
+    QCOMPARE(core::runConvert({.inputs = {in}, .output = m_dir.filePath("new.csv")}, run.output()), 0);
 }
 
 // The summary of a data file, and of the same readings as CSV, say the same.
@@ -688,8 +703,9 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
                            "DCV,200mV,3.00\r\n5,26/12/06,10:00:05.5,DCV,2V,1.5\r\n" // 2.5 s on
                            "6,26/12/06,10:00:06.5,DCV,20V,OL\r\n"));
     FileRun converted, stats;
-    QCOMPARE(core::runConvert({dat, csv}, converted.output()), 0);
-    QCOMPARE(core::runStats({dat, csv}, stats.output()), 0);
+    QCOMPARE(core::runConvert({.inputs = {dat}, .output = csv}, converted.output()), 0);
+    QCOMPARE(core::runStats({.files = {dat}}, stats.output()), 0);
+    QCOMPARE(core::runStats({.files = {csv}}, stats.output()), 0);
     const QStringList parts = QString::fromUtf8(stats.out).split(csv + u':');
     QCOMPARE(parts.size(), 2);
     QCOMPARE(parts[0].section(u':', 1), parts[1]);
@@ -697,7 +713,7 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
                                                 "  min 0.001  max 0.003  mean 0.002000  sd 0.001000 V\n")),
              qPrintable(parts[1])); // one place finer than 1.00 mV, in V
     FileRun precise;
-    QCOMPARE(core::runStats({dat}, precise.output(), true), 0);
+    QCOMPARE(core::runStats({.files = {dat}, .precise = true}, precise.output()), 0);
     QVERIFY2(precise.out.contains("  mean 0.002  sd 0.001 V\n"), precise.out.constData());
     QVERIFY2(parts[1].contains(u"DCV 2V (V): readings 1, overloads 0\n  min 1.5  max 1.5"),
              qPrintable(parts[1]));
@@ -714,7 +730,7 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
                                at + "0" + zone + "2,V,DCV,2V,2" + at + "1" + zone + "3,V,DCV,2V,3" +
                                at + "2" + zone + "3,V,DCV,2V,3"));
     FileRun odd;
-    QCOMPARE(core::runStats({csv}, odd.output()), 0);
+    QCOMPARE(core::runStats({.files = {csv}}, odd.output()), 0);
     QVERIFY2(odd.out.contains("DCV 2V (V): readings 3, overloads 0\n  min 2  max 3") &&
                  odd.out.contains("interval 0.001 s"), odd.out);
 }
@@ -746,9 +762,60 @@ void TestTarnixLog::statsFindTheIntervalAndGaps() {
     const QString dat = m_dir.filePath(QStringLiteral("spacings.dat"));
     QVERIFY(writeFile(dat, lines));
     FileRun stats;
-    QCOMPARE(core::runStats({dat}, stats.output()), 0);
+    QCOMPARE(core::runStats({.files = {dat}}, stats.output()), 0);
     static const QRegularExpression offset(QStringLiteral("(?<=\\.\\d{3})([+-]\\d\\d:\\d\\d|Z)"));
     QVERIFY2(QString::fromUtf8(stats.out).remove(offset).contains(expected), stats.out.constData());
+}
+
+// Three hours of seconds across the autumn change in Berlin, as one file,
+// as three parts given in any order (the middle one the hour shown twice),
+// or as their folder: a slice holds the lines of the whole conversion from
+// its start up to its end.
+void TestTarnixLog::convertSlicesAndJoinsFiles_data() {
+    QTest::addColumn<QString>("inputs");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("parts in any order") << "c a b" << "" << "" << 10800;
+    QTest::newRow("from the first") << "whole" << "2026-10-25T01:30" << "2026-10-25T01:30:10" << 10;
+    QTest::newRow("to the last") << "whole" << "2026-10-25T03:29:55" << "" << 5;
+    QTest::newRow("the hour shown twice") << "whole" << "2026-10-25T02:00+02:00" << "2026-10-25T02:00+01:00" << 3600;
+    QTest::newRow("local: its first round") << "folder" << "2026-10-25T02:30" << "2026-10-25T00:45Z" << 900;
+    QTest::newRow("before it all") << "whole" << "2026-10-24T00:00" << "2026-10-24T01:00" << 0;
+}
+
+void TestTarnixLog::convertSlicesAndJoinsFiles() {
+    QFETCH(QString, inputs);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(int, lines);
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    const QDir parts(m_dir.filePath("parts"));
+    QByteArray whole[3];
+    const QDateTime start(QDate(2026, 10, 25), QTime(1, 30));
+    for (int i = 0; i < 10800; ++i)
+        whole[i < 1800 ? 0 : i < 9000 ? 1 : 2] += QString("%1,%2,DCV,2V,1\n").arg(i + 1).arg(start.addSecs(i).toString("yy/MM/dd,HH:mm:ss.0")).toLatin1();
+    QVERIFY(parts.mkpath(".") && writeFile(m_dir.filePath("whole.dat"), whole[0] + whole[1] + whole[2]));
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(writeFile(parts.filePath(QString(QChar(u'a' + (i + 1) % 3)) + ".dat"), whole[i]));
+    QStringList paths;
+    for (const QString& input : inputs.split(u' '))
+        paths << (input.size() == 1 ? parts.filePath(input + ".dat") : m_dir.filePath(input == u"whole" ? "whole.dat" : "parts"));
+    core::ConvertOptions options{.inputs = paths, .output = "-"};
+    options.slice = {files::sliceTime(from), files::sliceTime(to)};
+    FileRun all, sliced;
+    QCOMPARE(core::runConvert({.inputs = {m_dir.filePath("whole.dat")}, .output = "-"}, all.output()), 0);
+    QCOMPARE(core::runConvert(options, sliced.output()), 0);
+    qunsetenv("TZ");
+    tzset();
+    QByteArray expected;
+    for (const QByteArray& line : all.out.split('\n'))
+        if (const QDateTime at = QDateTime::fromString(QString::fromLatin1(line.left(line.indexOf(','))), Qt::ISODateWithMs);
+            at.isValid() && options.slice.holds(at.toMSecsSinceEpoch()))
+            expected += line + '\n';
+    QCOMPARE(sliced.out.count('\n') - 1, lines);
+    QCOMPARE(sliced.out, all.out.left(all.out.indexOf('\n') + 1) + expected);
 }
 
 // A convert stopped while it writes leaves no temporary file beside its

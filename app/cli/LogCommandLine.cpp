@@ -454,49 +454,73 @@ scanFileCommand(const QString& topic, const QStringList& arguments,
     return files;
 }
 
-// convert IN [--format csv] OUT|-
+// --from and --to, the ends of a slice; an error text when one does not do.
+QString takeSliceEnd(files::TimeSlice& slice, const QString& name, const QString& value) {
+    const auto at = files::sliceTime(value);
+    if (!at)
+        return QStringLiteral("%1 takes an ISO 8601 time such as 2026-12-05T08:00 or "
+                              "2026-12-05T07:00Z, not \"%2\"")
+            .arg(name, value);
+    (name == u"--from" ? slice.from : slice.to) = *at;
+    if (slice.from && slice.to && *slice.from >= *slice.to)
+        return QStringLiteral("--from must come before --to");
+    return {};
+}
+
+std::optional<QString> sliceMetavar(const QString& name) {
+    if (name == u"--from" || name == u"--to")
+        return QStringLiteral("TIME");
+    return std::nullopt;
+}
+
+// convert [--utc] [--from TIME] [--to TIME] IN... OUT|-
 Result parseConvert(QStringList arguments) {
-    const bool utc = arguments.removeAll(QStringLiteral("--utc")) > 0;
+    ConvertOptions options;
+    options.utc = arguments.removeAll(QStringLiteral("--utc")) > 0;
     const auto scanned = scanFileCommand(
         QStringLiteral("convert"), arguments,
         [](const QString& name) -> std::optional<QString> {
             if (name == u"--format")
                 return QStringLiteral("FORMAT");
-            return std::nullopt;
+            return sliceMetavar(name);
         },
-        [](const QString&, const QString& value) -> QString {
+        [&options](const QString& name, const QString& value) -> QString {
+            if (name != u"--format")
+                return takeSliceEnd(options.slice, name, value);
             if (value != u"csv")
                 return QStringLiteral("convert writes --format csv only, not \"%1\"").arg(value);
             return {};
         });
     if (const auto* ended = std::get_if<Result>(&scanned))
         return *ended;
-    const QStringList& files = std::get<QStringList>(scanned);
+    QStringList files = std::get<QStringList>(scanned);
     if (files.size() < 2)
-        return error(QStringLiteral("give the data file to convert and the CSV file to write, "
+        return error(QStringLiteral("give the data files to convert and the CSV file to write, "
                                     "or - for standard output"));
-    if (files.size() > 2)
-        return error(QStringLiteral("unexpected argument \"%1\"").arg(files[2]));
+    options.output = files.takeLast();
+    options.inputs = files;
     LogCommand command{LogCommand::Kind::Convert};
-    command.convert = {files[0], files[1], utc};
+    command.convert = options;
     return command;
 }
 
-// stats [--precise] FILE...
+// stats [--precise] [--per-file] [--from TIME] [--to TIME] FILE...
 Result parseStats(QStringList arguments) {
-    const bool precise = arguments.removeAll(QStringLiteral("--precise")) > 0;
+    core::StatsOptions options;
+    options.precise = arguments.removeAll(QStringLiteral("--precise")) > 0;
+    options.perFile = arguments.removeAll(QStringLiteral("--per-file")) > 0;
     const auto scanned = scanFileCommand(
-        QStringLiteral("stats"), arguments,
-        [](const QString&) -> std::optional<QString> { return std::nullopt; },
-        [](const QString&, const QString&) { return QString(); });
+        QStringLiteral("stats"), arguments, sliceMetavar,
+        [&options](const QString& name, const QString& value) {
+            return takeSliceEnd(options.slice, name, value);
+        });
     if (const auto* ended = std::get_if<Result>(&scanned))
         return *ended;
-    const QStringList& files = std::get<QStringList>(scanned);
-    if (files.isEmpty())
+    options.files = std::get<QStringList>(scanned);
+    if (options.files.isEmpty())
         return error(QStringLiteral("give the data or CSV files to sum up"));
     LogCommand command{LogCommand::Kind::Stats};
-    command.statsFiles = files;
-    command.statsPrecise = precise;
+    command.stats = options;
     return command;
 }
 

@@ -18,8 +18,7 @@ struct LogCommand {
     core::RecordOptions record = {};   // Record
     core::LoggerOptions logger = {};   // Logger
     core::ConvertOptions convert = {}; // Convert
-    QStringList statsFiles = {};       // Stats: data files or CSV files
-    bool statsPrecise = false;         // Stats: every digit of the mean and deviation
+    core::StatsOptions stats = {};     // Stats
     // Values taken otherwise than given, each a line for standard error.
     QStringList warnings = {};
     QString helpTopic = {}; // Help after a subcommand: its name

@@ -6,10 +6,14 @@
 #include "files/RecordReader.h"
 #include "files/RecordingStats.h"
 #include "files/StatsLines.h"
+#include "files/TimeSlice.h"
 #include "platform/AtomicFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <variant>
 
 namespace tarnix::core {
 
@@ -17,16 +21,82 @@ namespace {
 
 constexpr qint64 ChunkBytes = 1 << 20;
 
+bool isAnalysisCsv(QFile& file) {
+    const QByteArray header = files::AnalysisHeader.toUtf8();
+    return file.seek(0) && file.peek(header.size() + 2).startsWith(header);
+}
+
+// The moment of a file's first reading, for putting files in order.
+std::optional<qint64> firstTime(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    if (isAnalysisCsv(file)) {
+        file.readLine();
+        const QDateTime at = QDateTime::fromString(
+            QString::fromUtf8(file.readLine(4096)).section(u',', 0, 0), Qt::ISODateWithMs);
+        return at.isValid() ? std::optional(at.toMSecsSinceEpoch()) : std::nullopt;
+    }
+    const auto record = files::recordAt(file, 0);
+    return record ? std::optional(record->ms) : std::nullopt;
+}
+
+// Files, and the files in folders whose names end in one of `suffixes`, in
+// the order of their first reading's time (one without keeps its place
+// among those without, after the others); or why one cannot be read.
+std::variant<QStringList, QString> inputsInTimeOrder(const QStringList& paths,
+                                                     const QStringList& suffixes) {
+    QStringList files;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (!info.isDir()) {
+            files << path;
+            continue;
+        }
+        const QFileInfoList entries = QDir(path).entryInfoList(QDir::Files, QDir::Name);
+        const qsizetype before = files.size();
+        for (const QFileInfo& entry : entries)
+            if (suffixes.contains(entry.suffix().toLower()))
+                files << entry.filePath();
+        if (files.size() == before)
+            return QStringLiteral("%1: a folder without %2 files")
+                .arg(path, suffixes.join(QStringLiteral(" or .")).prepend(u'.'));
+    }
+    if (files.size() < 2)
+        return files;
+    // A pipe is read once, so it is not looked into for its time.
+    std::vector<std::pair<std::optional<qint64>, QString>> timed;
+    for (const QString& file : files)
+        timed.emplace_back(QFileInfo(file).isFile() ? firstTime(file) : std::nullopt, file);
+    std::stable_sort(timed.begin(), timed.end(), [](const auto& a, const auto& b) {
+        return a.first && (!b.first || *a.first < *b.first);
+    });
+    files.clear();
+    for (const auto& [time, file] : timed)
+        files << file;
+    return files;
+}
+
 // Reads a file through in chunks, never whole, judging its lines as every
-// reader of data files does. False with the reason when the file cannot be
-// opened or read.
-bool readLines(const QString& path, const files::RecordReader::OnLine& onLine, QString* error) {
+// reader of data files does. With a slice, a data file whose times grow is
+// read from the slice's start and no further than its end (`pastSlice`
+// says when the last line read was past it). False with the reason when the
+// file cannot be opened or read.
+bool readLines(const QString& path, const files::TimeSlice& slice,
+               const files::RecordReader::OnLine& onLine, const std::function<bool()>& pastSlice,
+               QString* error) {
     if (QFileInfo(path).isDir()) {
         *error = QStringLiteral("%1: a folder, not a file").arg(path);
         return false;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    const bool seekable = !slice.whole() && file.isSequential() == false &&
+                          !isAnalysisCsv(file) && files::timesGrow(file);
+    if (!file.seek(seekable && slice.from ? files::seekTime(file, *slice.from) : 0)) {
         *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
@@ -38,6 +108,8 @@ bool readLines(const QString& path, const files::RecordReader::OnLine& onLine, Q
             return false;
         }
         reader.feed(QByteArrayView(chunk.constData(), n));
+        if (seekable && pastSlice())
+            return true;
     }
     reader.finish();
     return true;
@@ -46,6 +118,11 @@ bool readLines(const QString& path, const files::RecordReader::OnLine& onLine, Q
 } // namespace
 
 int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
+    const auto inputs = inputsInTimeOrder(options.inputs, {QStringLiteral("dat")});
+    if (const auto* problem = std::get_if<QString>(&inputs)) {
+        output.message(*problem);
+        return 1;
+    }
     // A file is replaced whole only once every line is in it; standard
     // output gets the lines in large writes as they come.
     std::optional<platform::AtomicFile> file;
@@ -57,30 +134,38 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
         }
     }
     QByteArray pending = files::AnalysisHeader.toUtf8() + files::CsvLineEnd;
+    pending.reserve(ChunkBytes + files::LongestRecordLine * 4);
     bool written = true;
     auto flush = [&] {
         written = written && (file ? file->write(pending) : output.out(pending));
         pending.resize(0); // its room kept for the next chunk
     };
-    qint64 skipped = 0;
-    QString error;
-    files::AnalysisConverter converter(options.utc ? files::TimeZoneOut::Utc
-                                                   : files::TimeZoneOut::Local);
-    pending.reserve(ChunkBytes + files::LongestRecordLine * 2);
-    const bool read = readLines(
-        options.input,
-        [&](QByteArrayView, const files::LineFields* record) {
-            if (!record || !converter.append(*record, pending)) {
-                ++skipped;
-                return;
-            }
-            if (pending.size() >= ChunkBytes)
-                flush();
-        },
-        &error);
-    if (!read) {
-        output.message(error);
-        return 1;
+    // The files make one stream: the hour shown twice may span two of them.
+    files::AnalysisConverter converter(
+        options.utc ? files::TimeZoneOut::Utc : files::TimeZoneOut::Local, options.slice);
+    for (const QString& input : std::get<QStringList>(inputs)) {
+        qint64 skipped = 0;
+        const qint64 skippedTimes = converter.skippedTimes();
+        QString error;
+        const bool read = readLines(
+            input, options.slice,
+            [&](QByteArrayView, const files::LineFields* record) {
+                if (!record || !converter.append(*record, pending)) {
+                    ++skipped;
+                    return;
+                }
+                if (pending.size() >= ChunkBytes)
+                    flush();
+            },
+            [&converter] { return converter.pastSlice(); }, &error);
+        if (!read) {
+            output.message(error);
+            return 1;
+        }
+        if (skipped > 0)
+            output.message(files::skippedLinesWarning(input, skipped));
+        if (converter.skippedTimes() > skippedTimes)
+            output.message(files::skippedHourWarning(input, converter.skippedTimes() - skippedTimes));
     }
     flush();
     if (!written || (file && !file->commit())) {
@@ -88,52 +173,60 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
                             : QStringLiteral("cannot write to standard output"));
         return 1;
     }
-    if (skipped > 0)
-        output.message(files::skippedLinesWarning(options.input, skipped));
-    if (const qint64 skippedTimes = converter.skippedTimes(); skippedTimes > 0)
-        output.message(files::skippedHourWarning(options.input, skippedTimes));
     return 0;
 }
 
-namespace {
-
-// One file's summary; false with the reason when it cannot be read. A file
-// whose spacings shrank far along the way is read a second time for its gaps.
-bool summarise(const QString& path, const FileCommandOutput& output, bool precise,
-               QString* error) {
-    files::RecordingStats stats;
-    files::StatsLines lines(stats);
-    const auto read = [&](files::StatsLines& into) {
-        return readLines(
-            path, [&into](QByteArrayView line, const files::LineFields* fields) { into.take(line, fields); },
-            error);
-    };
-    if (!read(lines))
-        return false;
-    if (!stats.gapsKnown()) {
-        files::StatsLines again(stats, true);
-        if (!read(again))
-            return false;
+int runStats(const StatsOptions& options, const FileCommandOutput& output) {
+    const auto inputs = inputsInTimeOrder(options.files, {QStringLiteral("dat"), QStringLiteral("csv")});
+    if (const auto* problem = std::get_if<QString>(&inputs)) {
+        output.message(*problem);
+        return 1;
     }
-    if (lines.skippedTimes() > 0)
-        output.message(files::skippedHourWarning(path, lines.skippedTimes()));
-    QString text = QStringLiteral("%1: %2 readings").arg(path).arg(stats.readings());
-    if (lines.skipped() > 0)
-        text += QStringLiteral(", %1 other lines skipped").arg(lines.skipped());
-    return output.out((text + u'\n' + stats.report(precise)).toUtf8());
-}
-
-} // namespace
-
-int runStats(const QStringList& paths, const FileCommandOutput& output, bool precise) {
+    const QStringList& files = std::get<QStringList>(inputs);
+    files::RecordingStats stats;
+    QString perFile;
+    qint64 skipped = 0;
     int code = 0;
-    for (const QString& path : paths) {
+    // Each file read into the one summary; `again` for its second look at the gaps.
+    const auto read = [&](const QString& path, bool again) {
+        files::StatsLines lines(stats, options.slice, again);
+        const qint64 before = stats.readings();
         QString error;
-        if (!summarise(path, output, precise, &error)) {
-            output.message(error.isEmpty() ? QStringLiteral("cannot write to standard output")
-                                           : error);
+        if (!readLines(
+                path, options.slice,
+                [&lines](QByteArrayView line, const files::LineFields* fields) { lines.take(line, fields); },
+                [&lines] { return lines.pastSlice(); }, &error)) {
+            output.message(error);
             code = 1;
+            return;
         }
+        if (again)
+            return;
+        if (lines.skippedTimes() > 0)
+            output.message(files::skippedHourWarning(path, lines.skippedTimes()));
+        skipped += lines.skipped();
+        perFile += QStringLiteral("%1: %2 readings").arg(path).arg(stats.readings() - before);
+        if (lines.skipped() > 0)
+            perFile += QStringLiteral(", %1 other lines skipped").arg(lines.skipped());
+        perFile += u'\n';
+    };
+    for (const QString& path : files)
+        read(path, false);
+    if (!stats.gapsKnown())
+        for (const QString& path : files)
+            read(path, true);
+    QString text = files.size() == 1 ? perFile
+                                     : (options.perFile ? perFile : QString()) +
+                                           QStringLiteral("%1 files: %2 readings")
+                                               .arg(files.size())
+                                               .arg(stats.readings()) +
+                                           (skipped > 0 ? QStringLiteral(", %1 other lines skipped")
+                                                              .arg(skipped)
+                                                        : QString()) +
+                                           u'\n';
+    if (!output.out((text + stats.report(options.precise)).toUtf8())) {
+        output.message(QStringLiteral("cannot write to standard output"));
+        return 1;
     }
     return code;
 }

@@ -15,13 +15,17 @@ struct FileCommandOutput {
     std::function<void(const QString&)> message;
 };
 
-// Reads a data file line by line, never whole, and writes each record as an
-// analysis CSV line under the header. Lines that are not records are
-// skipped and counted. 0 done, 1 a file could not be read or written.
+// Reads data files line by line, never whole, one after another in the
+// order of their first record's time (a folder stands for its .dat files),
+// and writes each record in the slice as an analysis CSV line under one
+// header. Lines that are not records are skipped and counted. 0 done, 1 a
+// file could not be read or written.
 int runConvert(const ConvertOptions& options, const FileCommandOutput& output);
 
-// The summary of each file, a data file or an analysis CSV file, in turn.
-// 0 done, 1 a file could not be read (the others are still summed up).
-int runStats(const QStringList& files, const FileCommandOutput& output, bool precise = false);
+// One summary of data files and analysis CSV files read as one recording in
+// the order of their first reading's time (a folder stands for its .dat and
+// .csv files). 0 done, 1 a file could not be read (the others are still
+// summed up).
+int runStats(const StatsOptions& options, const FileCommandOutput& output);
 
 } // namespace tarnix::core

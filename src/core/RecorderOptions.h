@@ -1,8 +1,10 @@
 #pragma once
 
 #include "files/RecordingFormat.h"
+#include "files/TimeSlice.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace tarnix::core {
@@ -42,13 +44,22 @@ struct LoggerOptions {
     bool toStandardOutput() const { return output == u"-"; }
 };
 
-// What `tarnix-log convert` was asked to do: a data file into analysis CSV.
+// What `tarnix-log convert` was asked to do: data files into analysis CSV.
 struct ConvertOptions {
-    QString input;  // a data file: a recording or a downloaded logger set
-    QString output; // the CSV file to write (replaced whole), or "-"
-    bool utc = false; // --utc: times in UTC, ending in Z
+    QStringList inputs; // data files (recordings, downloaded logger sets) or folders of them
+    QString output;     // the CSV file to write (replaced whole), or "-"
+    bool utc = false;   // --utc: times in UTC, ending in Z
+    files::TimeSlice slice = {}; // --from, --to
 
     bool toStandardOutput() const { return output == u"-"; }
+};
+
+// What `tarnix-log stats` was asked to do.
+struct StatsOptions {
+    QStringList files;      // data or CSV files, or folders of them
+    bool precise = false;   // --precise: every digit of the mean and deviation
+    bool perFile = false;   // --per-file: a line for each file too
+    files::TimeSlice slice = {}; // --from, --to
 };
 
 } // namespace tarnix::core

@@ -122,10 +122,13 @@ bool AnalysisConverter::append(const LineFields& record, QByteArray& out) {
     if (!wall)
         return false;
     const int offset = m_offsets.offsetAt(*wall);
+    const qint64 utcMs = *wall - offset * 1000LL;
+    m_past = m_slice.isPast(utcMs);
+    if (!m_slice.holds(utcMs))
+        return true;
     const QByteArrayView function = record[3], range = record[4], display = record[5];
     if (!isAscii(function) || !isAscii(range) || !isAscii(display)) {
-        const QDateTime at =
-            QDateTime::fromMSecsSinceEpoch(*wall - offset * 1000LL, QTimeZone(offset));
+        const QDateTime at = QDateTime::fromMSecsSinceEpoch(utcMs, QTimeZone(offset));
         out += analysisLine(at, QString::fromUtf8(function), QString::fromUtf8(range),
                             QString::fromUtf8(display),
                             m_utc ? TimeZoneOut::Utc : TimeZoneOut::Local)
@@ -142,7 +145,7 @@ bool AnalysisConverter::append(const LineFields& record, QByteArray& out) {
         out.reserve(std::max(2 * out.capacity(), start + room));
     out.resize(start + room);
     char* w = out.data() + start;
-    w = m_utc ? writeIsoTime(*wall - offset * 1000LL, std::nullopt, w)
+    w = m_utc ? writeIsoTime(utcMs, std::nullopt, w)
               : writeIsoTime(*wall, offset, w);
     *w++ = ',';
     if (unit.hasUnit)

@@ -4,6 +4,7 @@
 #include "files/LocalOffsets.h"
 #include "files/RecordClock.h"
 #include "files/RecordLine.h"
+#include "files/TimeSlice.h"
 
 #include <QByteArray>
 #include <array>
@@ -19,11 +20,15 @@ namespace tarnix::files {
 // through analysisLine() itself.
 class AnalysisConverter {
 public:
-    explicit AnalysisConverter(TimeZoneOut zone) : m_utc(zone == TimeZoneOut::Utc) {}
+    explicit AnalysisConverter(TimeZoneOut zone, TimeSlice slice = {})
+        : m_utc(zone == TimeZoneOut::Utc), m_slice(slice) {}
 
-    // The record's line and its line end, appended to `out`; false, with
-    // nothing appended, when its date or time cannot be read.
+    // The record's line and its line end, appended to `out` when its time is
+    // in the slice; false, with nothing appended, when its date or time
+    // cannot be read.
     bool append(const LineFields& record, QByteArray& out);
+    // The last record's time was at or past the slice's end.
+    bool pastSlice() const { return m_past; }
     // Times that fell in an hour the clock skipped.
     qint64 skippedTimes() const { return m_offsets.skippedTimes(); }
 
@@ -39,6 +44,8 @@ private:
     const RangeUnitCache& unitOf(QByteArrayView range);
 
     bool m_utc;
+    TimeSlice m_slice;
+    bool m_past = false;
     RecordClock m_clock;
     LocalOffsets m_offsets;
     std::array<RangeUnitCache, 8> m_ranges;

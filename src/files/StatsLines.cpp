@@ -33,6 +33,11 @@ void StatsLines::add(qint64 utcMs, int offset, std::size_t group, std::optional<
         m_stats.add(utcMs, offset, group, value, decimals, overload);
 }
 
+bool StatsLines::inSlice(qint64 utcMs) {
+    m_past = m_slice.isPast(utcMs);
+    return m_slice.holds(utcMs);
+}
+
 void StatsLines::take(QByteArrayView line, const LineFields* fields) {
     if (std::exchange(m_firstLine, false) && line == AnalysisHeader.toUtf8()) {
         m_csv = true;
@@ -55,6 +60,8 @@ void StatsLines::takeCsv(QByteArrayView line) {
         ++m_skipped;
         return;
     }
+    if (!inSlice(at.toMSecsSinceEpoch()))
+        return;
     // Only what the meter shows is a number: no "inf", "nan" or exponent.
     const QString value = baseUnitValue(f[1], 0);
     add(at.toMSecsSinceEpoch(), at.offsetFromUtc(), m_again ? 0 : m_stats.groupOf(f[3], f[4], f[2]),
@@ -87,6 +94,8 @@ void StatsLines::takeRecord(const LineFields& fields) {
     }
     const int offset = m_offsets.offsetAt(*wall);
     const qint64 utcMs = *wall - offset * 1000LL;
+    if (!inSlice(utcMs))
+        return;
     const QByteArrayView function = fields[3], range = fields[4], display = fields[5];
     if (m_again) {
         add(utcMs, offset, 0, std::nullopt, 0, false);

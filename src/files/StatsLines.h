@@ -4,6 +4,7 @@
 #include "files/RecordClock.h"
 #include "files/RecordLine.h"
 #include "files/RecordingStats.h"
+#include "files/TimeSlice.h"
 
 #include <array>
 #include <string>
@@ -19,14 +20,17 @@ class StatsLines {
 public:
     // With `again`, only each reading's time goes to the summary, for the
     // second look for gaps (RecordingStats::gapsAgain()).
-    explicit StatsLines(RecordingStats& stats, bool again = false)
-        : m_stats(stats), m_again(again) {}
+    // Only readings in `slice` count.
+    explicit StatsLines(RecordingStats& stats, TimeSlice slice = {}, bool again = false)
+        : m_stats(stats), m_slice(slice), m_again(again) {}
 
     void take(QByteArrayView line, const LineFields* fields);
     // Lines that were no reading.
     qint64 skipped() const { return m_skipped; }
     // Times that fell in an hour the clock skipped.
     qint64 skippedTimes() const { return m_offsets.skippedTimes(); }
+    // The last reading's time was at or past the slice's end.
+    bool pastSlice() const { return m_past; }
 
 private:
     struct Key {
@@ -36,12 +40,15 @@ private:
         int exponent = 0;
     };
     const Key& keyOf(QByteArrayView function, QByteArrayView range);
+    bool inSlice(qint64 utcMs);
     void takeCsv(QByteArrayView line);
     void takeRecord(const LineFields& fields);
     void add(qint64 utcMs, int offset, std::size_t group, std::optional<double> value,
              int decimals, bool overload);
 
     RecordingStats& m_stats;
+    TimeSlice m_slice;
+    bool m_past = false;
     bool m_again;
     bool m_firstLine = true;
     bool m_csv = false;
