@@ -25,7 +25,7 @@ _tarnix_log() {
     _tarnix_simulate_model && return
     case $prev in
         --port) _tarnix_ports; return ;;
-        --interval | --duration | --samples | --topic | --on-alarm) return ;;
+        --interval | --duration | --samples | --topic | --on-alarm | --from | --to) return ;;
         --mqtt)
             COMPREPLY=($(compgen -W 'mqtt:// mqtts://' -- "$cur"))
             compopt -o nospace
@@ -62,8 +62,8 @@ _tarnix_log() {
             fi
             options='--port --simulate --simulate= --help'
             [[ $action == download ]] && options+=' --set' ;;
-        convert) options='--format --utc --help' ;;
-        stats) options='--precise --help' ;;
+        convert) options='--format --utc --from --to --help' ;;
+        stats) options='--precise --per-file --from --to --help' ;;
         ports) options='--help' ;;
         *) return ;;
     esac

@@ -118,21 +118,42 @@ constexpr Topic Topics[] = {
      "  tarnix-log logger status --port /dev/ttyUSB0\n"
      "  tarnix-log logger download --set 2 --port /dev/ttyUSB0 set2.dat\n"
      "  tarnix-log logger set-clock --port /dev/ttyUSB0\n"},
-    {"convert", "       tarnix-log convert IN.dat [--format csv] [--utc] OUT.csv|-\n",
-     "convert: writes a data file (a recording or a downloaded logger set) as the\n"
-     "analysis CSV, to OUT (replaced whole) or standard output. Lines that are not\n"
-     "records are skipped and counted on standard error. --utc writes the times\n"
-     "in UTC, ending in Z.\n",
+    {"convert",
+     "       tarnix-log convert [--format csv] [--utc] [--from TIME] [--to TIME]\n"
+     "                          IN.dat|FOLDER... OUT.csv|-\n",
+     "convert: writes data files (recordings or downloaded logger sets) as the\n"
+     "analysis CSV, to OUT (replaced whole) or standard output. Several files, or\n"
+     "the .dat files of a FOLDER, make one CSV, in the order of their first\n"
+     "record's time. Lines that are not records are skipped and counted on\n"
+     "standard error. --utc writes the times in UTC, ending in Z. A time in the\n"
+     "hour the clock skipped for daylight saving time takes the offset before it\n"
+     "(and is counted); in the hour shown twice, the first offset holds until the\n"
+     "times go back.\n"
+     "\n"
+     "  --from TIME, --to TIME\n"
+     "                       only the records from TIME on, and before TIME:\n"
+     "                       ISO 8601 local time (2026-12-05T08:00, seconds and a\n"
+     "                       date alone will do) or with an offset or Z. A\n"
+     "                       recording whose times grow is read only where the\n"
+     "                       slice is\n",
      "  tarnix-log convert bench.dat bench.csv\n"
-     "  tarnix-log convert set2.dat - | head\n"},
-    {"stats", "       tarnix-log stats [--precise] FILE...\n",
-     "stats: for each data or CSV file, and each function and range in it: the\n"
-     "numeric readings, the overloads, min, max, mean, standard deviation, the\n"
-     "first and last time, and the gaps longer than twice the sampling interval.\n"
-     "The mean and the deviation show one place more than the meter's finest\n"
-     "reading; --precise shows ten significant digits.\n",
+     "  tarnix-log convert set2.dat - | head\n"
+     "  tarnix-log convert --from 2026-12-05T08:00 --to 2026-12-05T09:00 bench.dat hour.csv\n"
+     "  tarnix-log convert /var/lib/tarnix/bench1/ month.csv\n"},
+    {"stats",
+     "       tarnix-log stats [--precise] [--per-file] [--from TIME] [--to TIME]\n"
+     "                        FILE|FOLDER...\n",
+     "stats: for data and CSV files read as one recording (in the order of their\n"
+     "first reading's time; a FOLDER stands for its .dat and .csv files), and each\n"
+     "function and range in it: the numeric readings, the overloads, min, max,\n"
+     "mean, standard deviation, the first and last time, and the gaps longer than\n"
+     "twice the sampling interval (the median spacing). The mean and the deviation\n"
+     "show one place more than the meter's finest reading; --precise shows ten\n"
+     "significant digits. --per-file adds a line for each file; --from and --to\n"
+     "take a slice, as for convert.\n",
      "  tarnix-log stats bench.dat\n"
-     "  tarnix-log stats --precise bench.dat bench.csv\n"},
+     "  tarnix-log stats --precise bench.dat\n"
+     "  tarnix-log stats --per-file --from 2026-12-01 --to 2027-01-01 /var/lib/tarnix/bench1/\n"},
     {"ports", "       tarnix-log ports\n",
      "ports: lists the serial devices, one a line, in the order of the desktop\n"
      "program's COM1..COM8, with tab-separated fields: COM name, device, its\n"

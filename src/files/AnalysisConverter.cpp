@@ -9,10 +9,6 @@ namespace tarnix::files {
 
 namespace {
 
-bool isAscii(QByteArrayView text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return (unsigned char)c < 0x80; });
-}
-
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -45,11 +41,7 @@ char* write(QByteArrayView text, char* out) {
 } // namespace
 
 char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out) {
-    const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    while (!display.isEmpty() && space(display.front()))
-        display = display.sliced(1);
-    while (!display.isEmpty() && space(display.back()))
-        display.chop(1);
+    display = trimmedAscii(display);
     const char* p = display.data();
     const char* const end = p + display.size();
     const bool negative = p < end && *p == '-';

@@ -2,6 +2,7 @@
 
 #include "files/AnalysisCsv.h"
 #include "files/LocalOffsets.h"
+#include "files/RecordLine.h"
 
 #include <QString>
 #include <algorithm>
@@ -12,20 +13,6 @@
 namespace tarnix::files {
 
 namespace {
-
-bool isAscii(QByteArrayView text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return (unsigned char)c < 0x80; });
-}
-
-// What QString::trimmed() drops, in ASCII.
-QByteArrayView trimmedAscii(QByteArrayView text) {
-    const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    while (!text.isEmpty() && space(text.front()))
-        text = text.sliced(1);
-    while (!text.isEmpty() && space(text.back()))
-        text.chop(1);
-    return text;
-}
 
 int twoDigits(const char* p) {
     if (p[0] < '0' || p[0] > '9' || p[1] < '0' || p[1] > '9')

@@ -41,4 +41,23 @@ inline bool isControl(char c) {
     return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
 }
 
+// Only ASCII: bytes that read the same as text.
+inline bool isAscii(QByteArrayView text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// The text without what QString::trimmed() drops around it, for ASCII:
+// spaces and the control characters from tab to CR.
+inline QByteArrayView trimmedAscii(QByteArrayView text) {
+    const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (!text.isEmpty() && space(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && space(text.back()))
+        text.chop(1);
+    return text;
+}
+
 } // namespace tarnix::files

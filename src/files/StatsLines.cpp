@@ -12,15 +12,9 @@ namespace tarnix::files {
 
 namespace {
 
-bool isAscii(QByteArrayView text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return (unsigned char)c < 0x80; });
-}
-
 // As isOverload(): the trimmed display ends in "OL".
 bool endsInOverload(QByteArrayView display) {
-    while (!display.isEmpty() && (display.back() == ' ' || (display.back() >= '\t' && display.back() <= '\r')))
-        display.chop(1);
-    return display.endsWith("OL");
+    return trimmedAscii(display).endsWith("OL");
 }
 
 } // namespace
