@@ -345,6 +345,10 @@ void TestDataFiles::openedFileReadsAsItWasRead_data() {
         << QByteArray(" 1 , \"a,b\" ,c,d,e,f\r\n,,\r\n2,\"d\"\"\",e,f,g,h\n3,\"f\"x,g,h,i,j,k");
     QTest::newRow("a stray quote") << "1,2,\"3\r\n4,5,6\r\n" + recordedLines(3);
     QTest::newRow("no final line end") << recordedLines(3).chopped(2);
+    // The last read holds one byte: the end of the last record.
+    QByteArray edge = recordedLines(24000);
+    edge += "9,d,t,F,2V," + QByteArray((1 << 20) + 1 - 13 - 14 - edge.size(), ' ') + "5\r\n8,d,t,F,2V,12";
+    QTest::newRow("one byte past 1 MiB") << edge;
     QTest::newRow("a line over the limit") << "1," + QByteArray(70000, 'x') + ",3,4,5,6\r\n2,,,,,";
     QTest::newRow("overloads and ranges for the plot")
         << QByteArray("1,d,t,F,2V,-OL\r\n2,d,t,F,2V, OL\r\n3,d,t,F,1MHz,0.1234\r\n"
@@ -512,6 +516,7 @@ void TestDataFiles::savedNames_data() {
     QTest::newRow("data: as typed") << "/d/run" << "Data Files (*.dat)" << "/d/run";
     QTest::newRow("has one") << "/d/run.txt" << "CSV for analysis (*.csv)" << "/d/run.txt";
     QTest::newRow("every file") << "/d/run" << "All Files (*.*)" << "/d/run";
+    QTest::newRow("a folder ending in a dot") << "/d./run" << "CSV for analysis (*.csv)" << "/d./run.csv";
 }
 
 void TestDataFiles::savedNames() {

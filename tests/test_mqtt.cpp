@@ -19,6 +19,7 @@
 #include <QtTest>
 
 using namespace tarnix;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -126,6 +127,8 @@ void TestMqtt::commandLine_data() {
     const QString longest(65527, u'a'), tooLong(32764, u'\u00e9');
     QTest::addRow("longest topic") << QStringList{"--mqtt", "mqtt://h", "--topic", longest}
                                    << "plain h:1883 user '' topic " + longest + " to ''";
+    QTest::addRow("a C1 control") << QStringList{"--mqtt", "mqtt://h", "--topic", u"lab\u009f"_s}
+                                  << u"--topic takes a PREFIX such as lab/bench1, not \"lab\u009f\""_s;
     QTest::addRow("topic too long")
         << QStringList{"--mqtt", "mqtt://h", "--topic", tooLong}
         << "--topic is 65528 bytes long; PREFIX/reading must fit in 65535 bytes of UTF-8";
