@@ -1,10 +1,10 @@
 #include "core/AlarmCommand.h"
 
 #include "files/AnalysisCsv.h"
+#include "platform/ProcessGroup.h"
 
 #include <QProcess>
 #include <csignal>
-#include <unistd.h>
 
 namespace tarnix::core {
 
@@ -102,7 +102,7 @@ void AlarmCommand::start(Change change) {
     m_running->setProcessChannelMode(QProcess::MergedChannels);
     m_running->setStandardInputFile(QProcess::nullDevice());
     // A group of its own: a limit stops the shell and whatever it started.
-    m_running->setChildProcessModifier([] { ::setpgid(0, 0); });
+    platform::startInOwnGroup(*m_running);
     connect(m_running.get(), &QProcess::readyRead, this, &AlarmCommand::sayOutput);
     connect(m_running.get(), &QProcess::finished, this,
             [this](int exitCode, QProcess::ExitStatus status) {
@@ -160,8 +160,8 @@ void AlarmCommand::ended(int exitCode, bool crashed) {
 }
 
 void AlarmCommand::signalGroup(int signal) {
-    if (m_running && m_running->processId() > 0)
-        ::kill(-pid_t(m_running->processId()), signal);
+    if (m_running)
+        platform::signalGroup(*m_running, signal);
 }
 
 } // namespace tarnix::core
