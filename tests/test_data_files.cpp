@@ -662,6 +662,7 @@ void TestDataFiles::appendingChecksTheHeader_data() {
     QTest::newRow("dat onto a passwd file") << "dat" << QByteArray("root:x:0:0::/root:/bin/sh\n")
                                            << true;
     QTest::newRow("dat onto a lone torn line") << "dat" << line.first(15) << true;
+    QTest::newRow("dat onto more records than are read") << "dat" << line.repeated(200) << false;
     QTest::newRow("dat onto text after records")
         << "dat" << line.repeated(200) + "7 fields,,,,,,\r\n" << true;
     QTest::newRow("dat onto a last line longer than what is read")
