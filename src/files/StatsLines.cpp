@@ -64,15 +64,14 @@ void StatsLines::takeCsv(QByteArrayView line) {
 }
 
 const StatsLines::Key& StatsLines::keyOf(QByteArrayView function, QByteArrayView range) {
-    for (std::size_t i = 0; i < m_keyCount; ++i)
-        if (m_keys[i].function == function && m_keys[i].range == range)
-            return m_keys[i];
+    for (const Key& key : m_keys)
+        if (key.known && key.function == function && key.range == range)
+            return key;
     Key& key = m_keys[m_nextKey];
     m_nextKey = (m_nextKey + 1) % m_keys.size();
-    m_keyCount = std::min(m_keyCount + 1, m_keys.size());
     const QString rangeText = QString::fromLatin1(range);
     const auto unit = rangeUnit(rangeText);
-    key = {function.toByteArray(), range.toByteArray(),
+    key = {true, function.toByteArray(), range.toByteArray(),
            m_again ? 0
                    : m_stats.groupOf(QString::fromLatin1(function), rangeText,
                                      unit ? unit->unit : QString()),

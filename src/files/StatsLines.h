@@ -34,6 +34,7 @@ public:
 
 private:
     struct Key {
+        bool known = false;
         QByteArray function, range;
         std::size_t group = 0;
         bool hasUnit = false;
@@ -56,7 +57,7 @@ private:
     RecordClock m_clock;
     LocalOffsets m_offsets;
     std::array<Key, 8> m_keys;
-    std::size_t m_keyCount = 0, m_nextKey = 0;
+    std::size_t m_nextKey = 0; // the entry a new key takes
     std::string m_value; // room for a value moved into its base unit
 };
 
