@@ -1,6 +1,7 @@
 // The trend view of a recording: the min/max pyramid behind its repaints,
 // and the ticks of its axes.
 #include "files/MinMaxPyramid.h"
+#include "files/TrendSeries.h"
 #include "files/TrendTicks.h"
 
 #include <QRandomGenerator>
@@ -19,6 +20,8 @@ private Q_SLOTS:
     void timeTicks();
     void valueTicks_data();
     void valueTicks();
+    void drawnPaths_data();
+    void drawnPaths();
 };
 
 // Random readings, some no number, appended one by one: every entry of every
@@ -113,6 +116,56 @@ void TestTrend::valueTicks() {
     for (const files::ValueTick& tick : files::valueTicks(from, to, most, unit))
         labels << tick.label;
     QTEST(labels.join(u'|'), "labels");
+}
+
+// Readings a second apart ("|" breaks the line before the next, "xN" repeats
+// a reading), drawn over their whole span: the pieces' point counts, the
+// overload marks, and the highest point.
+void TestTrend::drawnPaths_data() {
+    QTest::addColumn<QString>("readings");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("drawn");
+    QTest::newRow("one line") << "1 2 3 4 5" << 100 << "5 | top 5";
+    QTest::newRow("OL breaks, marked at the top") << "1 OL 3 -OL 4" << 100 << "1 1 1 | +1 -1 | top 4";
+    QTest::newRow("a gap breaks") << "1 2 | 3 4" << 100 << "2 2 | top 4";
+    QTest::newRow("a spike in a column") << "0x500 9 0x499" << 10 << "20 | top 9";
+    QTest::newRow("a column of OL alone") << "1x100 OLx100 1x100" << 3 << "2 2 | +1 | top 1";
+}
+
+void TestTrend::drawnPaths() {
+    QFETCH(QString, readings);
+    QFETCH(int, width);
+    files::TrendSeries series("DCV", "20V", "V", 0);
+    qint64 second = 0;
+    bool joined = true;
+    for (const QString& word : readings.split(u' ')) {
+        if (word == u"|") {
+            joined = false;
+            continue;
+        }
+        const QString value = word.section(u'x', 0, 0);
+        for (int n = word.contains(u'x') ? word.section(u'x', 1).toInt() : 1; n > 0; --n) {
+            const int overload = value == u"OL" ? 1 : value == u"-OL" ? -1 : 0;
+            series.append(second * 1000, value.toFloat(), overload, second + 1, joined);
+            ++second;
+            joined = true;
+        }
+    }
+    const files::TrendView view{0, (second - 1) * 1000, 0, 10, width, 100};
+    const files::TrendPath path = files::trendPath(series, view);
+    QStringList pieces, marks;
+    double top = 100;
+    for (const auto& piece : path.pieces) {
+        pieces << QString::number(piece.size());
+        for (const QPointF& p : piece)
+            top = std::min(top, p.y());
+    }
+    for (const auto& [x, sign] : path.overloads)
+        marks << (sign > 0 ? "+1" : "-1");
+    QTEST(pieces.join(u' ') + (marks.isEmpty() ? "" : " | " + marks.join(u' ')) + " | top " +
+              QString::number(10 - top / 10),
+          "drawn");
+    QCOMPARE(series.row(second - 1), second);
 }
 
 QTEST_GUILESS_MAIN(TestTrend)

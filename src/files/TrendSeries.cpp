@@ -1,0 +1,94 @@
+#include "files/TrendSeries.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tarnix::files {
+
+TrendSeries::TrendSeries(QString function, QString range, QString unit, qint64 originMs)
+    : m_function(std::move(function)), m_range(std::move(range)), m_unit(std::move(unit)),
+      m_origin(originMs) {}
+
+void TrendSeries::append(qint64 ms, float value, int overload, qint64 row, bool joined) {
+    const qsizetype i = size();
+    if (m_runs.empty() || row - m_runs.back().second != i - m_runs.back().first)
+        m_runs.emplace_back(i, row);
+    m_tenths.push_back(qint32((ms - m_origin) / 100));
+    m_values.append(overload != 0 ? NAN : value);
+    m_joined.push_back(joined && i > 0);
+    if (overload != 0)
+        m_overloads.emplace_back(i, overload > 0 ? 1 : -1);
+}
+
+int TrendSeries::overloadIn(qsizetype first, qsizetype last) const {
+    const auto at = std::lower_bound(m_overloads.begin(), m_overloads.end(), first,
+                                     [](const auto& o, qsizetype i) { return o.first < i; });
+    return at != m_overloads.end() && at->first < last ? at->second : 0;
+}
+
+int TrendSeries::overload(qsizetype i) const {
+    return overloadIn(i, i + 1);
+}
+
+qint64 TrendSeries::row(qsizetype i) const {
+    const auto run = std::upper_bound(m_runs.begin(), m_runs.end(), i,
+                                      [](qsizetype at, const auto& r) { return at < r.first; }) - 1;
+    return run->second + (i - run->first);
+}
+
+qsizetype TrendSeries::firstAtOrAfter(qint64 ms) const {
+    return std::partition_point(m_tenths.begin(), m_tenths.end(),
+                                [&](qint32 t) { return m_origin + qint64(t) * 100 < ms; }) -
+           m_tenths.begin();
+}
+
+TrendPath trendPath(const TrendSeries& series, const TrendView& view) {
+    TrendPath path;
+    const qsizetype first = series.firstAtOrAfter(view.fromMs);
+    const qsizetype last = series.firstAtOrAfter(view.toMs + 1); // one past
+    // A line runs on to the readings just outside, as the eye expects.
+    const qsizetype from = std::max<qsizetype>(first - 1, 0);
+    const qsizetype to = std::min(last + 1, series.size());
+    std::vector<QPointF>* piece = nullptr;
+    const auto breakHere = [&] { piece = nullptr; };
+    const auto point = [&](double x, double y) {
+        if (!piece)
+            piece = &path.pieces.emplace_back();
+        piece->emplace_back(x, y);
+    };
+    if (last - first <= view.width) {
+        for (qsizetype i = from; i < to; ++i) {
+            if (!series.joined(i))
+                breakHere();
+            const float v = series.value(i);
+            if (std::isnan(v)) {
+                breakHere();
+                if (const int o = series.overload(i); o != 0 && i >= first && i < last)
+                    path.overloads.emplace_back(view.x(series.time(i)), o);
+                continue;
+            }
+            point(view.x(series.time(i)), view.y(v));
+        }
+        return path;
+    }
+    path.columns = true;
+    qsizetype a = first;
+    for (int column = 0; column < view.width; ++column) {
+        const qint64 end = view.fromMs + (view.toMs - view.fromMs) * (column + 1) / view.width;
+        const qsizetype b = series.firstAtOrAfter(end);
+        const MinMax m = series.values().range(a, b);
+        // A column without a number, or one after a break at its start, breaks the line.
+        if (m.empty() || (a < b && !series.joined(a)))
+            breakHere();
+        if (const int o = series.overloadIn(a, b); o != 0)
+            path.overloads.emplace_back(column + 0.5, o);
+        if (!m.empty()) {
+            point(column + 0.5, view.y(m.max));
+            point(column + 0.5, view.y(m.min));
+        }
+        a = b;
+    }
+    return path;
+}
+
+} // namespace tarnix::files
