@@ -13,16 +13,20 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+char* write(QByteArrayView text, char* out) {
+    if (!text.isEmpty()) // an empty view may hold no address at all
+        std::memcpy(out, text.data(), size_t(text.size()));
+    return out + text.size();
+}
+
 // As csvField(): quoted, quotes doubled, when it holds a comma, a quote or
 // a line break. At most twice its size plus 2.
 char* writeCsvField(QByteArrayView text, char* out) {
     const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
         return c == ',' || c == '"' || c == '\r' || c == '\n';
     });
-    if (plain) {
-        std::memcpy(out, text.data(), size_t(text.size()));
-        return out + text.size();
-    }
+    if (plain)
+        return write(text, out);
     *out++ = '"';
     for (const char c : text) {
         if (c == '"')
@@ -31,11 +35,6 @@ char* writeCsvField(QByteArrayView text, char* out) {
     }
     *out++ = '"';
     return out;
-}
-
-char* write(QByteArrayView text, char* out) {
-    std::memcpy(out, text.data(), size_t(text.size()));
-    return out + text.size();
 }
 
 } // namespace
