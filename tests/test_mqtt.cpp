@@ -127,8 +127,10 @@ void TestMqtt::commandLine_data() {
     const QString longest(65527, u'a'), tooLong(32764, u'\u00e9');
     QTest::addRow("longest topic") << QStringList{"--mqtt", "mqtt://h", "--topic", longest}
                                    << "plain h:1883 user '' topic " + longest + " to ''";
-    QTest::addRow("a C1 control") << QStringList{"--mqtt", "mqtt://h", "--topic", u"lab\u009f"_s}
-                                  << u"--topic takes a PREFIX such as lab/bench1, not \"lab\u009f\""_s;
+    for (const QString& control : {u"\u007f"_s, u"\u009f"_s}) // DEL and the last C1 control
+        QTest::addRow("control %x", control[0].unicode())
+            << QStringList{"--mqtt", "mqtt://h", "--topic", "lab" + control}
+            << "--topic takes a PREFIX such as lab/bench1, not \"lab" + control + "\"";
     QTest::addRow("topic too long")
         << QStringList{"--mqtt", "mqtt://h", "--topic", tooLong}
         << "--topic is 65528 bytes long; PREFIX/reading must fit in 65535 bytes of UTF-8";

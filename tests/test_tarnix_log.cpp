@@ -701,7 +701,8 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     QVERIFY(writeFile(dat, "1,26/12/06,10:00:00.0,DCV,200mV,1.00\r\n2,26/12/06,10:00:01.0,DCV,200mV,"
                            "2.00\r\n3,26/12/06,10:00:02.0,DCV,200mV,-OL\r\n4,26/12/06,10:00:03.0,"
                            "DCV,200mV,3.00\r\n5,26/12/06,10:00:05.5,DCV,2V,1.5\r\n" // 2.5 s on
-                           "6,26/12/06,10:00:06.5,DCV,20V,OL\r\n7,26/12/06,10:00:07.5,,,1\r\n"));
+                           "6,26/12/06,10:00:06.5,DCV,20V,OL\r\n7,26/12/06,10:00:07.5,,,1\r\n"
+                           "8,26/12/06,10:00:08.5,DCV,200V,12\r\n"));
     FileRun converted, stats;
     QCOMPARE(core::runConvert({.inputs = {dat}, .output = csv}, converted.output()), 0);
     QCOMPARE(core::runStats({.files = {dat}}, stats.output()), 0);
@@ -709,7 +710,7 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     const QStringList parts = QString::fromUtf8(stats.out).split(csv + u':');
     QCOMPARE(parts.size(), 2);
     QCOMPARE(parts[0].section(u':', 1), parts[1]);
-    QVERIFY2(parts[1].startsWith(QStringLiteral(" 7 readings\nDCV 200mV (V): readings 3, overloads 1\n"
+    QVERIFY2(parts[1].startsWith(QStringLiteral(" 8 readings\nDCV 200mV (V): readings 3, overloads 1\n"
                                                 "  min 0.001  max 0.003  mean 0.002000  sd 0.001000 V\n")),
              qPrintable(parts[1])); // one place finer than 1.00 mV, in V
     FileRun precise;
