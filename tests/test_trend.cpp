@@ -1,6 +1,7 @@
 // The trend view of a recording: the min/max pyramid behind its repaints,
 // and the ticks of its axes.
 #include "files/MinMaxPyramid.h"
+#include "files/TrendData.h"
 #include "files/TrendSeries.h"
 #include "files/TrendTicks.h"
 
@@ -22,6 +23,7 @@ private Q_SLOTS:
     void valueTicks();
     void drawnPaths_data();
     void drawnPaths();
+    void fileGrowsIntoSeries();
 };
 
 // Random readings, some no number, appended one by one: every entry of every
@@ -166,6 +168,36 @@ void TestTrend::drawnPaths() {
               QString::number(10 - top / 10),
           "drawn");
     QCOMPARE(series.row(second - 1), second);
+}
+
+// A file read in two pieces, cut mid-line: a series per function and range,
+// each reading joined only to its own series' last, and the line broken by
+// the other series, by OL and by a stretch over twice the median spacing.
+void TestTrend::fileGrowsIntoSeries() {
+    const QByteArray text = "1,26/12/06,10:00:00.0,DCV,20V,1.00\r\n2,26/12/06,10:00:01.0,DCV,20V,1.10\r\n"
+                            "3,26/12/06,10:00:02.0,RES,2KOhm,1.000\r\n4,26/12/06,10:00:03.0,DCV,20V,1.20\r\n"
+                            "5,26/12/06,10:00:04.0,DCV,20V,OL\r\n6,26/12/06,10:00:05.0,DCV,20V,1.30\r\n"
+                            "7,26/12/06,10:00:15.0,DCV,20V,1.40\r\nx,bad\r\n9,26/12/06,25:00:00.0,DCV,20V,1\r\n"
+                            "8,26/12/06,10:00:16.0,DCV,20V,1.50";
+    files::TrendData data;
+    data.feed(text.left(100));
+    QCOMPARE(data.records(), 2);
+    data.feed(text.mid(100));
+    data.finish();
+    QCOMPARE(data.series().size(), std::size_t(2));
+    const files::TrendSeries& dcv = data.series()[0];
+    const files::TrendSeries& res = data.series()[1];
+    QCOMPARE(dcv.function() + dcv.range() + dcv.unit() + res.unit(), "DCV20VVOhm");
+    QCOMPARE(res.value(0), 1000.0f);
+    QCOMPARE(dcv.row(6), 8); // the ninth record: one without a time came before
+    QCOMPARE(data.gapMs(), 2000);
+    QCOMPARE(data.skippedLines(), 2);
+    const files::TrendPath path = files::trendPath(
+        dcv, {*data.firstMs(), *data.lastMs(), 0, 2, 100, 100, data.gapMs()});
+    QStringList pieces;
+    for (const auto& piece : path.pieces)
+        pieces << QString::number(piece.size());
+    QCOMPARE(pieces.join(u' ') + QStringLiteral(" | %1").arg(path.overloads.size()), "2 1 1 2 | 1");
 }
 
 QTEST_GUILESS_MAIN(TestTrend)

@@ -11,7 +11,6 @@ namespace tarnix::files {
 
 namespace {
 
-constexpr qint64 ShortSpacings = 1 << 20; // ms: some 17 minutes, 4 MB of counts
 constexpr std::size_t MostCandidates = 1 << 16;
 
 QString number(double v) { return QString::number(v, 'g', 10); }
@@ -77,14 +76,7 @@ void RecordingStats::spacing(qint64 fromMs, qint64 toMs) {
     const qint64 d = toMs - fromMs;
     if (d <= 0)
         return;
-    ++m_spacings;
-    if (d < ShortSpacings) {
-        if (m_shortSpacings.empty())
-            m_shortSpacings.resize(std::size_t(ShortSpacings));
-        ++m_shortSpacings[std::size_t(d)];
-    } else {
-        m_longSpacings.push_back(d);
-    }
+    m_spacings.add(d);
     if (m_shortest == 0 || d < m_shortest)
         m_shortest = d;
     if (d > 2 * m_shortest && !m_tooManyCandidates) {
@@ -99,20 +91,11 @@ void RecordingStats::spacing(qint64 fromMs, qint64 toMs) {
 }
 
 qint64 RecordingStats::interval() const {
-    // The spacing in the middle of them all, in order: the upper one of two.
-    qint64 left = m_spacings / 2;
-    for (std::size_t d = 1; d < m_shortSpacings.size(); ++d) {
-        if (left < qint64(m_shortSpacings[d]))
-            return qint64(d);
-        left -= m_shortSpacings[d];
-    }
-    std::vector<qint64> longer = m_longSpacings;
-    std::nth_element(longer.begin(), longer.begin() + left, longer.end());
-    return longer[std::size_t(left)];
+    return m_spacings.median();
 }
 
 bool RecordingStats::gapsKnown() const {
-    return m_spacings == 0 || (!m_tooManyCandidates && m_longestPassed <= 2 * interval());
+    return m_spacings.count() == 0 || (!m_tooManyCandidates && m_longestPassed <= 2 * interval());
 }
 
 void RecordingStats::gapsAgain(qint64 utcMs) {
@@ -142,7 +125,7 @@ QString RecordingStats::report(bool precise) const {
         lines << QStringLiteral("  first %1  last %2")
                      .arg(isoTimeOf(g.firstMs, g.firstOffset), isoTimeOf(g.lastMs, g.lastOffset));
     }
-    if (m_spacings == 0)
+    if (m_spacings.count() == 0)
         return lines.join(u'\n') + u'\n';
     const qint64 interval = this->interval();
     QStringList gaps;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/SpacingMedian.h"
+
 #include <QDateTime>
 #include <QString>
 #include <optional>
@@ -56,10 +58,7 @@ private:
     std::vector<Group> m_groups; // in the order first seen
     qint64 m_readings = 0;
     std::optional<qint64> m_lastMs;
-    // Spacings above 0 ms: the short ones counted per millisecond, the rest kept.
-    std::vector<quint32> m_shortSpacings;
-    std::vector<qint64> m_longSpacings;
-    qint64 m_spacings = 0;
+    SpacingMedian m_spacings; // above 0 ms
     // Spacings longer than twice the shortest so far: every gap among them,
     // unless the shortest shrank after a spacing went by, or too many came.
     std::vector<Gap> m_candidates;

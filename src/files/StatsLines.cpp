@@ -1,23 +1,12 @@
 #include "files/StatsLines.h"
 
-#include "files/AnalysisConverter.h"
 #include "files/AnalysisCsv.h"
 #include "files/CsvSplit.h"
 
 #include <QStringList>
 #include <algorithm>
-#include <charconv>
 
 namespace tarnix::files {
-
-namespace {
-
-// As isOverload(): the trimmed display ends in "OL".
-bool endsInOverload(QByteArrayView display) {
-    return trimmedAscii(display).endsWith("OL");
-}
-
-} // namespace
 
 void StatsLines::add(qint64 utcMs, int offset, std::size_t group, std::optional<double> value,
                      int decimals, bool overload) {
@@ -63,59 +52,28 @@ void StatsLines::takeCsv(QByteArrayView line) {
         isOverload(f[5]));
 }
 
-const StatsLines::Key& StatsLines::keyOf(QByteArrayView function, QByteArrayView range) {
-    for (const Key& key : m_keys)
-        if (key.known && key.function == function && key.range == range)
-            return key;
-    Key& key = m_keys[m_nextKey];
-    m_nextKey = (m_nextKey + 1) % m_keys.size();
-    const QString rangeText = QString::fromLatin1(range);
-    const auto unit = rangeUnit(rangeText);
-    key = {true, function.toByteArray(), range.toByteArray(),
-           m_again ? 0
-                   : m_stats.groupOf(QString::fromLatin1(function), rangeText,
-                                     unit ? unit->unit : QString()),
-           bool(unit), unit ? unit->exponent : 0};
-    return key;
+std::size_t StatsLines::groupOf(std::size_t kind) {
+    if (m_groups.size() <= kind)
+        m_groups.resize(kind + 1);
+    if (!m_groups[kind]) {
+        const ReadingKind& k = m_readings.kind(kind);
+        m_groups[kind] = m_stats.groupOf(k.function, k.range, k.unit);
+    }
+    return *m_groups[kind];
 }
 
 void StatsLines::takeRecord(const LineFields& fields) {
-    const auto wall = m_clock.wallMs(fields[1], fields[2]);
-    if (!wall) {
+    const auto r = m_readings.read(fields);
+    if (!r) {
         ++m_skipped;
         return;
     }
-    const int offset = m_offsets.offsetAt(*wall);
-    const qint64 utcMs = *wall - offset * 1000LL;
-    if (!inSlice(utcMs))
+    if (!inSlice(r->utcMs))
         return;
-    const QByteArrayView function = fields[3], range = fields[4], display = fields[5];
-    if (m_again) {
-        add(utcMs, offset, 0, std::nullopt, 0, false);
-        return;
-    }
-    if (!isAscii(function) || !isAscii(range) || !isAscii(display)) {
-        const QString rangeText = QString::fromUtf8(range);
-        const RecordValue r = recordValue(rangeText, QString::fromUtf8(display));
-        add(utcMs, offset, m_stats.groupOf(QString::fromUtf8(function), rangeText, r.unit), r.value,
-            r.decimals, r.overload);
-        return;
-    }
-    const Key& key = keyOf(function, range);
-    std::optional<double> value;
-    int decimals = 0;
-    if (key.hasUnit) {
-        m_value.resize(std::size_t(display.size() + std::abs(key.exponent) + 4));
-        char* const begin = m_value.data();
-        const char* const end = writeBaseUnitValue(display, key.exponent, begin);
-        double v = 0;
-        if (end != begin && std::from_chars(begin, end, v).ec == std::errc()) {
-            value = v;
-            const char* point = std::find(static_cast<const char*>(begin), end, '.');
-            decimals = point == end ? 0 : int(end - point - 1);
-        }
-    }
-    add(utcMs, offset, key.group, value, decimals, endsInOverload(display));
+    if (m_again)
+        add(r->utcMs, r->offsetSeconds, 0, std::nullopt, 0, false);
+    else
+        add(r->utcMs, r->offsetSeconds, groupOf(r->kind), r->value, r->decimals, r->overload != 0);
 }
 
 } // namespace tarnix::files

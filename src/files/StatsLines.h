@@ -1,13 +1,12 @@
 #pragma once
 
-#include "files/LocalOffsets.h"
-#include "files/RecordClock.h"
 #include "files/RecordLine.h"
+#include "files/RecordReadings.h"
 #include "files/RecordingStats.h"
 #include "files/TimeSlice.h"
 
-#include <array>
-#include <string>
+#include <optional>
+#include <vector>
 
 namespace tarnix::files {
 
@@ -28,22 +27,16 @@ public:
     // Lines that were no reading.
     qint64 skipped() const { return m_skipped; }
     // Times that fell in an hour the clock skipped.
-    qint64 skippedTimes() const { return m_offsets.skippedTimes(); }
+    qint64 skippedTimes() const { return m_readings.skippedTimes(); }
     // The last reading's time was at or past the slice's end.
     bool pastSlice() const { return m_past; }
 
 private:
-    struct Key {
-        bool known = false;
-        QByteArray function, range;
-        std::size_t group = 0;
-        bool hasUnit = false;
-        int exponent = 0;
-    };
-    const Key& keyOf(QByteArrayView function, QByteArrayView range);
     bool inSlice(qint64 utcMs);
     void takeCsv(QByteArrayView line);
     void takeRecord(const LineFields& fields);
+    // The summary's group of a kind of reading, made when first needed.
+    std::size_t groupOf(std::size_t kind);
     void add(qint64 utcMs, int offset, std::size_t group, std::optional<double> value,
              int decimals, bool overload);
 
@@ -54,11 +47,8 @@ private:
     bool m_firstLine = true;
     bool m_csv = false;
     qint64 m_skipped = 0;
-    RecordClock m_clock;
-    LocalOffsets m_offsets;
-    std::array<Key, 8> m_keys;
-    std::size_t m_nextKey = 0; // the entry a new key takes
-    std::string m_value; // room for a value moved into its base unit
+    RecordReadings m_readings;
+    std::vector<std::optional<std::size_t>> m_groups; // by kind
 };
 
 } // namespace tarnix::files

@@ -42,6 +42,15 @@ qsizetype TrendSeries::firstAtOrAfter(qint64 ms) const {
            m_tenths.begin();
 }
 
+namespace {
+
+// No line from the reading before: another series or a gap came between.
+bool breaksBefore(const TrendSeries& series, qsizetype i, qint64 gapMs) {
+    return !series.joined(i) || (gapMs > 0 && series.time(i) - series.time(i - 1) > gapMs);
+}
+
+} // namespace
+
 TrendPath trendPath(const TrendSeries& series, const TrendView& view) {
     TrendPath path;
     const qsizetype first = series.firstAtOrAfter(view.fromMs);
@@ -58,7 +67,7 @@ TrendPath trendPath(const TrendSeries& series, const TrendView& view) {
     };
     if (last - first <= view.width) {
         for (qsizetype i = from; i < to; ++i) {
-            if (!series.joined(i))
+            if (breaksBefore(series, i, view.gapMs))
                 breakHere();
             const float v = series.value(i);
             if (std::isnan(v)) {
@@ -78,7 +87,7 @@ TrendPath trendPath(const TrendSeries& series, const TrendView& view) {
         const qsizetype b = series.firstAtOrAfter(end);
         const MinMax m = series.values().range(a, b);
         // A column without a number, or one after a break at its start, breaks the line.
-        if (m.empty() || (a < b && !series.joined(a)))
+        if (m.empty() || (a < b && breaksBefore(series, a, view.gapMs)))
             breakHere();
         if (const int o = series.overloadIn(a, b); o != 0)
             path.overloads.emplace_back(column + 0.5, o);

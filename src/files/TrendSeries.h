@@ -53,6 +53,7 @@ struct TrendView {
     qint64 fromMs = 0, toMs = 1;
     double bottom = 0, top = 1;
     int width = 1, height = 1;
+    qint64 gapMs = 0; // a longer stretch without a reading breaks the line; 0: none does
 
     double x(qint64 ms) const { return double(ms - fromMs) * width / double(toMs - fromMs); }
     double y(double value) const { return height - (value - bottom) * height / (top - bottom); }
