@@ -715,6 +715,9 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
              qPrintable(parts[1])); // one place finer than 1.00 mV, in V
     FileRun precise;
     QCOMPARE(core::runStats({.files = {dat}, .precise = true}, precise.output()), 0);
+    FileRun gone; // a file that cannot be read fails the run; the others are still summed up
+    QCOMPARE(core::runStats({.files = {dat, m_dir.filePath("gone.dat")}}, gone.output()), 1);
+    QVERIFY(gone.out.startsWith("2 files: 8 readings"));
     QVERIFY2(precise.out.contains("  mean 0.002  sd 0.001 V\n"), precise.out.constData());
     QVERIFY2(parts[1].contains(u"DCV 2V (V): readings 1, overloads 0\n  min 1.5  max 1.5"),
              qPrintable(parts[1]));
