@@ -39,45 +39,50 @@ char* writeCsvField(QByteArrayView text, char* out) {
 
 } // namespace
 
-char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out) {
+std::optional<PlainNumber> plainNumber(QByteArrayView display) {
     display = trimmedAscii(display);
     const char* p = display.data();
     const char* const end = p + display.size();
-    const bool negative = p < end && *p == '-';
+    PlainNumber n;
+    n.negative = p < end && *p == '-';
     if (p < end && (*p == '-' || *p == '+'))
         ++p;
     const char* const whole = p;
     while (p < end && isDigit(*p))
         ++p;
-    const qsizetype wholeDigits = p - whole;
-    const char* fraction = p;
-    qsizetype fractionDigits = 0;
+    n.whole = QByteArrayView(whole, p - whole);
     if (p < end && *p == '.') {
-        fraction = ++p;
+        const char* const fraction = ++p;
         while (p < end && isDigit(*p))
             ++p;
-        fractionDigits = p - fraction;
+        n.fraction = QByteArrayView(fraction, p - fraction);
     }
-    if (p != end || wholeDigits + fractionDigits == 0)
+    if (p != end || n.whole.size() + n.fraction.size() == 0)
+        return std::nullopt;
+    return n;
+}
+
+char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out) {
+    const auto n = plainNumber(display);
+    if (!n)
         return out;
-    // Leading zeros of the whole part go, one kept before a point or alone.
-    qsizetype skip = 0;
+    const qsizetype wholeDigits = n->whole.size();
     const qsizetype point = wholeDigits + exponent;
     char* w = out;
-    if (negative)
+    if (n->negative)
         *w++ = '-';
     if (point <= 0) {
         *w++ = '0';
         *w++ = '.';
         std::memset(w, '0', size_t(-point));
         w += -point;
-        w = write(QByteArrayView(whole, wholeDigits), w);
-        return write(QByteArrayView(fraction, fractionDigits), w);
+        w = write(n->whole, w);
+        return write(n->fraction, w);
     }
     // The digits as one run, the point `point` digits in, zeros filling.
     char* const digits = w;
-    w = write(QByteArrayView(whole, wholeDigits), w);
-    w = write(QByteArrayView(fraction, fractionDigits), w);
+    w = write(n->whole, w);
+    w = write(n->fraction, w);
     const qsizetype count = w - digits;
     if (point >= count) {
         std::memset(w, '0', size_t(point - count));
@@ -87,6 +92,8 @@ char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out) {
         digits[point] = '.';
         ++w;
     }
+    // Leading zeros of the whole part go, one kept before a point or alone.
+    qsizetype skip = 0;
     while (skip + 1 < w - digits && digits[skip] == '0' && digits[skip + 1] != '.')
         ++skip;
     if (skip > 0) {

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <array>
+#include <optional>
 
 namespace tarnix::files {
 
@@ -51,6 +52,14 @@ private:
     std::array<RangeUnitCache, 8> m_ranges;
     std::size_t m_nextRange = 0; // the entry a new range takes
 };
+
+// A display that is a plain number: a sign, digits, a point and digits,
+// nothing else (blanks around it dropped), with at least one digit.
+struct PlainNumber {
+    bool negative = false;
+    QByteArrayView whole, fraction; // the digits before and after the point
+};
+std::optional<PlainNumber> plainNumber(QByteArrayView display);
 
 // The display moved into the base unit, as baseUnitValue() writes it, at
 // `out`, which has room for the display's size plus |exponent| plus 3;

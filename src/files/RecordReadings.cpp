@@ -11,41 +11,28 @@ namespace tarnix::files {
 
 namespace {
 
-// A display of a sign, up to 15 digits and a point, moved `exponent` places:
-// its digits as one whole number divided or multiplied by an exact power of
-// ten, which rounds as reading the moved text would. False for anything
-// else, which goes the long way; true with no value for no number at all.
+// A plain number of up to 15 digits moved `exponent` places: its digits as
+// one whole number divided or multiplied by an exact power of ten, which
+// rounds as reading the moved text would. False for one longer or further
+// moved, which goes the long way; true with no value for no number at all.
 bool exactValue(QByteArrayView display, int exponent, RecordReading& r) {
     static constexpr double Powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    display = trimmedAscii(display);
-    const char* p = display.data();
-    const char* const end = p + display.size();
-    const bool negative = p < end && *p == '-';
-    if (p < end && (*p == '-' || *p == '+'))
-        ++p;
-    qint64 digits = 0;
-    int count = 0, fraction = -1; // digits after the point; -1: no point
-    for (; p < end; ++p) {
-        if (*p == '.' && fraction < 0) {
-            fraction = 0;
-        } else if (*p >= '0' && *p <= '9') {
-            digits = digits * 10 + (*p - '0');
-            ++count;
-            fraction += fraction >= 0;
-        } else {
-            return false;
-        }
-    }
-    if (count == 0)
+    const auto n = plainNumber(display);
+    if (!n)
         return true; // no number: OL, Initial
-    const int scale = exponent - std::max(fraction, 0);
+    const qsizetype count = n->whole.size() + n->fraction.size();
+    const qint64 scale = exponent - n->fraction.size();
     if (count > 15 || scale < -22 || scale > 22)
         return false;
+    qint64 digits = 0;
+    for (const QByteArrayView part : {n->whole, n->fraction})
+        for (const char c : part)
+            digits = digits * 10 + (c - '0');
     const double magnitude = scale < 0 ? double(digits) / Powers[-scale] : double(digits) * Powers[scale];
-    r.value = negative ? -magnitude : magnitude;
-    r.decimals = std::max(0, -scale);
+    r.value = n->negative ? -magnitude : magnitude;
+    r.decimals = int(std::max<qint64>(0, -scale));
     return true;
 }
 
