@@ -37,8 +37,11 @@ std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode,
                        "Without options it starts with the port window. With a data FILE\n"
                        "alone it lists that file, as OPEN FILE does, without asking for a\n"
                        "port; with --port or --simulate as well, the main panel opens too.\n"
-                       "Keys on the main panel: Ctrl+O opens a file, Ctrl+Q quits, F1 shows\n"
-                       "the version and licence."));
+                       "With --trend, each FILE (or folder of .dat files) opens in a trend\n"
+                       "window instead: its readings over time, zoomed with the wheel,\n"
+                       "panned by dragging; Home shows all, Esc undoes a zoom.\n"
+                       "Keys on the main panel: Ctrl+O opens a file, Ctrl+T shows the running\n"
+                       "recording's trend, Ctrl+Q quits, F1 shows the version and licence."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
@@ -49,9 +52,20 @@ std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode,
     parser.addOption({QStringLiteral("simulate"),
                       QStringLiteral("Open the main panel on the built-in simulated meter; "
                                      "--simulate=long for the 12-byte model.")});
+    const QCommandLineOption trend(
+        QStringLiteral("trend"),
+        QStringLiteral("Show each FILE's readings over time in a trend window of its own; "
+                       "it follows a file that is still being recorded."));
+    parser.addOption(trend);
+    const QCommandLineOption together(
+        QStringLiteral("together"),
+        QStringLiteral("With --trend: all FILEs in one trend window, in the order of their "
+                       "first reading's time."));
+    parser.addOption(together);
     parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("A data file (.dat) to list."),
-                                 QStringLiteral("[FILE]"));
+                                 QStringLiteral("A data file (.dat) to list, or with --trend "
+                                                "data files or folders of them."),
+                                 QStringLiteral("[FILE...]"));
     const auto usageError = [&](const QString& message) {
         std::fprintf(stderr, "tarnix: %s\nTry 'tarnix --help' for more information.\n",
                      qPrintable(message));
@@ -85,18 +99,31 @@ std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode,
     if (parser.isSet(version))
         parser.showVersion();
     const QStringList files = parser.positionalArguments();
-    if (files.size() > 1)
+    const bool trends = parser.isSet(trend);
+    if (parser.isSet(together) && !trends)
+        return usageError(QStringLiteral("--together goes with --trend"));
+    if (trends && files.isEmpty())
+        return usageError(QStringLiteral("--trend needs a data FILE"));
+    if (!trends && files.size() > 1)
         return usageError(QStringLiteral("unexpected argument \"%1\"").arg(files[1]));
-    if (!files.isEmpty() && !QFileInfo(files.first()).isFile())
-        return usageError(QStringLiteral("no data file \"%1\"").arg(files.first()));
+    for (const QString& file : files) {
+        const QFileInfo info(file);
+        if (!info.isFile() && !(trends && info.isDir()))
+            return usageError(QStringLiteral("no data file \"%1\"").arg(file));
+    }
     if (simulate && parser.isSet(port))
         return usageError(QStringLiteral("give either --port or --simulate"));
     if (parser.isSet(port) && parser.value(port).isEmpty())
         return usageError(QStringLiteral("missing DEVICE after --port"));
 
     DesktopOptions options;
-    if (!files.isEmpty())
+    if (trends) {
+        for (const QString& file : files)
+            options.trendFiles << QFileInfo(file).absoluteFilePath();
+        options.trendTogether = parser.isSet(together);
+    } else if (!files.isEmpty()) {
         options.dataFile = QFileInfo(files.first()).absoluteFilePath();
+    }
     if (simulate) {
         options.start = DesktopOptions::Start::Simulated;
         options.longFrames = longFrames;

@@ -87,8 +87,8 @@ _tarnix() {
     esac
     $split && return
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--port --simulate --simulate= --help --help-all --version' \
-            -- "$cur"))
+        COMPREPLY=($(compgen -W '--port --simulate --simulate= --trend --together --help
+            --help-all --version' -- "$cur"))
         [[ ${COMPREPLY-} == *= ]] && compopt -o nospace
     else
         _filedir dat

@@ -14,7 +14,7 @@
 set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config \
-qt6-base-dev qt6-serialport-dev qt6-charts-dev \
+qt6-base-dev qt6-serialport-dev qt6-charts-dev qt6-svg-dev \
 xvfb xauth openbox x11-utils xdotool imagemagick fonts-dejavu-core fonts-liberation2 \
 libmosquitto-dev mosquitto mosquitto-clients help2man desktop-file-utils appstream dpkg-dev file \
 lintian systemd tzdata \

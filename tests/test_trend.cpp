@@ -30,7 +30,7 @@ private Q_SLOTS:
 // level, and every span asked for, holds what a look at each reading gives.
 void TestTrend::pyramidMatchesEveryReading() {
     QRandomGenerator random(33);
-    for (const int size : {0, 1, 2, 7, 64, 1000, 4099}) {
+    for (const int size : {0, 1, 2, 7, 8, 17, 64, 1000, 4099}) {
         files::MinMaxPyramid pyramid;
         pyramid.reserve(size / 2);
         std::vector<float> values;
@@ -45,7 +45,7 @@ void TestTrend::pyramidMatchesEveryReading() {
                     m.add(values[std::size_t(i)]);
             return m;
         };
-        for (int k = 1; k <= pyramid.levels(); ++k) {
+        for (int k = pyramid.FirstLevel; k <= pyramid.levels(); ++k) {
             QCOMPARE(qsizetype(pyramid.level(k).size()), qsizetype(size >> k));
             for (qsizetype i = 0; i < qsizetype(pyramid.level(k).size()); ++i)
                 QVERIFY(pyramid.level(k)[std::size_t(i)] == brute(i << k, (i + 1) << k));

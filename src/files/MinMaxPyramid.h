@@ -28,11 +28,12 @@ struct MinMax {
     bool operator==(const MinMax&) const = default;
 };
 
-// A series of readings and their minimum and maximum at every power of two:
-// level 1 holds each pair of readings, and each level above halves the one
-// below. Any run of readings is summed up from at most two entries a level,
-// so a trend's pixel column costs a few dozen steps whatever the records it
-// covers. A reading that is no number (NaN: OL, HOLD, a gap) counts in no
+// A series of readings and their minimum and maximum at every power of two
+// from eight up: level 3 holds each block of eight readings, and each level
+// above halves the one below. Any run of readings is summed up from at most
+// two entries a level and seven readings at each end, so a trend's pixel
+// column costs a few dozen steps whatever the records it covers. Starting at
+// eight, not two, keeps the levels to a quarter of the readings' own room. A reading that is no number (NaN: OL, HOLD, a gap) counts in no
 // minimum or maximum. Readings may be appended as a recording grows.
 class MinMaxPyramid {
 public:
@@ -44,13 +45,17 @@ public:
     // Readings [first, last).
     MinMax range(qsizetype first, qsizetype last) const;
 
-    // Level 1 and up, for checking: entry i of level k covers readings
-    // [i * 2^k, (i + 1) * 2^k).
-    int levels() const { return int(m_levels.size()); }
-    const std::vector<MinMax>& level(int k) const { return m_levels[std::size_t(k - 1)]; }
+    // Levels FirstLevel up to levels(), for checking: entry i of level k
+    // covers readings [i * 2^k, (i + 1) * 2^k).
+    static constexpr int FirstLevel = 3;
+    int levels() const { return FirstLevel - 1 + int(m_levels.size()); }
+    const std::vector<MinMax>& level(int k) const {
+        return m_levels[std::size_t(k - FirstLevel)];
+    }
 
 private:
-    MinMax entry(int level, qsizetype i) const;
+    static constexpr qsizetype Block = qsizetype(1) << FirstLevel;
+    MinMax readings(qsizetype first, qsizetype last) const;
 
     std::vector<float> m_values;
     std::vector<std::vector<MinMax>> m_levels;

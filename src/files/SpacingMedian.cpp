@@ -19,6 +19,17 @@ void SpacingMedian::add(qint64 ms) {
     ++m_short[std::size_t(ms)];
 }
 
+void SpacingMedian::add(const SpacingMedian& other) {
+    m_count += other.m_count;
+    m_long.insert(m_long.end(), other.m_long.begin(), other.m_long.end());
+    if (other.m_short.empty())
+        return;
+    if (m_short.empty())
+        m_short.resize(std::size_t(ShortSpacings));
+    for (std::size_t d = 0; d < m_short.size(); ++d)
+        m_short[d] += other.m_short[d];
+}
+
 qint64 SpacingMedian::median() const {
     if (m_count == 0)
         return 0;

@@ -12,6 +12,8 @@ class SpacingMedian {
 public:
     // A spacing above 0 ms.
     void add(qint64 ms);
+    // Every spacing `other` holds.
+    void add(const SpacingMedian& other);
     qint64 count() const { return m_count; }
     // The spacing in the middle of them all, in order (the upper one of
     // two); 0 when there is none.

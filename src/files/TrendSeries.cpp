@@ -11,8 +11,13 @@ TrendSeries::TrendSeries(QString function, QString range, QString unit, qint64 o
 
 void TrendSeries::append(qint64 ms, float value, int overload, qint64 row, bool joined) {
     const qsizetype i = size();
-    if (m_runs.empty() || row - m_runs.back().second != i - m_runs.back().first)
-        m_runs.emplace_back(i, row);
+    const qint64 step = row - m_lastRow;
+    if (i % RowMarkEvery == 0)
+        m_rowMarks.push_back(row);
+    else if (step <= 0 || step > 255)
+        m_farRows.emplace_back(i, row);
+    m_rowSteps.push_back(i % RowMarkEvery != 0 && step > 0 && step <= 255 ? quint8(step) : 0);
+    m_lastRow = row;
     m_tenths.push_back(qint32((ms - m_origin) / 100));
     m_values.append(overload != 0 ? NAN : value);
     m_joined.push_back(joined && i > 0);
@@ -30,10 +35,43 @@ int TrendSeries::overload(qsizetype i) const {
     return overloadIn(i, i + 1);
 }
 
+qint64 TrendSeries::rowAfter(qsizetype i, qint64 rowBefore) const {
+    if (i % RowMarkEvery == 0)
+        return m_rowMarks[std::size_t(i / RowMarkEvery)];
+    if (const quint8 step = m_rowSteps[std::size_t(i)]; step != 0)
+        return rowBefore + step;
+    return std::lower_bound(m_farRows.begin(), m_farRows.end(), i,
+                            [](const auto& far, qsizetype at) { return far.first < at; })
+        ->second;
+}
+
 qint64 TrendSeries::row(qsizetype i) const {
-    const auto run = std::upper_bound(m_runs.begin(), m_runs.end(), i,
-                                      [](qsizetype at, const auto& r) { return at < r.first; }) - 1;
-    return run->second + (i - run->first);
+    qsizetype j = i / RowMarkEvery * RowMarkEvery;
+    qint64 row = rowAfter(j, 0);
+    while (j < i)
+        row = rowAfter(++j, row);
+    return row;
+}
+
+void TrendSeries::appendSeries(const TrendSeries& later, qint64 rowBase, bool joinFirst) {
+    m_values.reserve(size() + later.size());
+    m_tenths.reserve(std::size_t(size() + later.size()));
+    qsizetype first = 0;
+    if (size() > 0)
+        first = later.firstAtOrAfter(time(size() - 1));
+    auto overload = std::lower_bound(
+        later.m_overloads.begin(), later.m_overloads.end(), first,
+        [](const auto& o, qsizetype at) { return o.first < at; });
+    qint64 row = first < later.size() ? later.row(first) : 0;
+    for (qsizetype i = first; i < later.size(); ++i) {
+        if (i > first)
+            row = later.rowAfter(i, row);
+        int sign = 0;
+        if (overload != later.m_overloads.end() && overload->first == i)
+            sign = (overload++)->second;
+        const bool joined = i == first ? joinFirst && i == 0 : later.joined(i);
+        append(later.time(i), later.value(i), sign, rowBase + row, joined);
+    }
 }
 
 qsizetype TrendSeries::firstAtOrAfter(qint64 ms) const {

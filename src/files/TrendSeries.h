@@ -35,16 +35,30 @@ public:
     // The first overload among readings [first, last): its sign, or 0.
     int overloadIn(qsizetype first, qsizetype last) const;
     const MinMaxPyramid& values() const { return m_values; }
+    // Appends the readings of `later`, the same function and range read from
+    // after this one's last, its rows counted from `rowBase`; its first
+    // reading joined to this one's last when `joinFirst`. Readings from
+    // before this one's last are left out, as append() would.
+    void appendSeries(const TrendSeries& later, qint64 rowBase, bool joinFirst);
 
 private:
+    static constexpr qsizetype RowMarkEvery = 64;
+    // Reading i's row, given the row of the reading before it.
+    qint64 rowAfter(qsizetype i, qint64 rowBefore) const;
+
     QString m_function, m_range, m_unit;
     qint64 m_origin;
     std::vector<qint32> m_tenths; // since the origin: 0.1 s, as records hold it
     MinMaxPyramid m_values;
     std::vector<bool> m_joined;
     std::vector<std::pair<qsizetype, int>> m_overloads; // reading, +1 OL or -1 -OL; few
-    // Runs of readings from consecutive records: (first reading, its row).
-    std::vector<std::pair<qsizetype, qint64>> m_runs;
+    // Each reading's row: its step from the row before in a byte, 0 for a
+    // step too long for one (those rows are kept apart), and every
+    // RowMarkEvery-th row whole. A byte a reading, however series interleave.
+    std::vector<quint8> m_rowSteps;
+    std::vector<qint64> m_rowMarks;
+    std::vector<std::pair<qsizetype, qint64>> m_farRows; // reading, row
+    qint64 m_lastRow = 0;
 };
 
 // What the trend shows: a span of time across `width` pixels and a span of

@@ -120,6 +120,27 @@ std::vector<TimeTick> timeTicks(qint64 fromMs, qint64 toMs, int most) {
     return ticks;
 }
 
+namespace {
+
+// The SI prefix for values up to `larger`, in thousands from pico to giga,
+// and its scale.
+std::pair<QString, double> prefixFor(double larger) {
+    static const char16_t* const Prefixes[] = {u"p", u"n", u"\u00b5", u"m", u"", u"k", u"M", u"G"};
+    const int thousands =
+        larger > 0 ? std::clamp(int(std::floor(std::log10(larger) / 3)), -4, 3) : 0;
+    return {QString::fromUtf16(Prefixes[thousands + 4]), std::pow(1000.0, thousands)};
+}
+
+} // namespace
+
+QString siValue(double value, const QString& unit, int digits) {
+    const auto [prefix, scale] = prefixFor(std::abs(value));
+    const double scaled = value / scale;
+    const int whole = scaled == 0 ? 1 : int(std::floor(std::log10(std::abs(scaled)))) + 1;
+    const int decimals = std::clamp(digits - whole, 0, digits);
+    return QString::number(scaled, 'f', decimals) + u' ' + prefix + unit;
+}
+
 std::vector<ValueTick> valueTicks(double from, double to, int most, const QString& unit) {
     most = std::max(most, 2);
     if (!(to > from))
@@ -133,12 +154,8 @@ std::vector<ValueTick> valueTicks(double from, double to, int most, const QStrin
             stepSize = m * power;
             break;
         }
-    // The prefix of the larger end, in thousands from pico to giga.
-    static const char16_t* const Prefixes[] = {u"p", u"n", u"\u00b5", u"m", u"", u"k", u"M", u"G"};
-    const double larger = std::max(std::abs(from), std::abs(to));
-    const int thousands =
-        std::clamp(int(std::floor(std::log10(larger) / 3)), -4, 3);
-    const double scale = std::pow(1000.0, thousands);
+    // The prefix of the larger end.
+    const auto [prefix, scale] = prefixFor(std::max(std::abs(from), std::abs(to)));
     const int decimals = std::max(0, int(-std::floor(std::log10(stepSize / scale) + 1e-9)));
     std::vector<ValueTick> ticks;
     for (double n = std::ceil(from / stepSize - 1e-9); n * stepSize <= to + stepSize * 1e-9; ++n) {
@@ -146,7 +163,7 @@ std::vector<ValueTick> valueTicks(double from, double to, int most, const QStrin
         QString number = QString::number(value / scale, 'f', decimals);
         if (number.startsWith(u'-') && number.count(u'0') + number.count(u'.') == number.size() - 1)
             number.remove(0, 1); // no "-0"
-        ticks.push_back({value, number + u' ' + QString::fromUtf16(Prefixes[thousands + 4]) + unit});
+        ticks.push_back({value, number + u' ' + prefix + unit});
     }
     return ticks;
 }

@@ -16,6 +16,8 @@
 #include "ui/panel/Panel.h"
 #include "ui/platform/QtPrinter.h"
 #include "ui/platform/WidgetDialogs.h"
+#include "ui/trend/TrendOpening.h"
+#include "ui/trend/TrendWindow.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -34,6 +36,8 @@ DesktopProgram::DesktopProgram(DesktopOptions options)
 DesktopProgram::~DesktopProgram() {
     delete m_portWindow;
     delete m_fileList;
+    for (const QPointer<QWidget>& trend : m_trends)
+        delete trend;
 }
 
 namespace {
@@ -70,7 +74,9 @@ bool DesktopProgram::start() {
         opened = openPanel({}, SimulatedLabel);
         break;
     case DesktopOptions::Start::PortWindow:
-        if (m_options.dataFile.isEmpty())
+        if (!m_options.trendFiles.isEmpty())
+            openTrends();
+        else if (m_options.dataFile.isEmpty())
             showPortWindow();
         else
             listDataFileAlone();
@@ -78,6 +84,8 @@ bool DesktopProgram::start() {
     }
     if (opened && !m_options.dataFile.isEmpty())
         m_panel->openDataFile(m_options.dataFile);
+    if (opened)
+        openTrends();
     return opened;
 }
 
@@ -92,6 +100,22 @@ void DesktopProgram::listDataFileAlone() {
     m_dialogs->setMainWindow(m_fileList);
     m_fileList->show();
     m_fileList->load(m_options.dataFile);
+}
+
+void DesktopProgram::openTrends() {
+    std::vector<QStringList> windows;
+    if (m_options.trendTogether)
+        windows.push_back(m_options.trendFiles);
+    else
+        for (const QString& file : m_options.trendFiles)
+            windows.push_back({file});
+    for (const QStringList& files : windows) {
+        if (QWidget* trend = openTrend(files, *m_dialogs, *m_printer, nullptr)) {
+            m_trends.emplace_back(trend);
+            if (!m_panel && m_trends.size() == 1)
+                m_dialogs->setMainWindow(trend);
+        }
+    }
 }
 
 void DesktopProgram::showPortWindow() {

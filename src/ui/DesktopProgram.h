@@ -6,7 +6,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <vector>
 
 namespace tarnix::link {
 class Rs232;
@@ -37,6 +39,8 @@ struct DesktopOptions {
     QString device = {};     // Device: a path such as /dev/ttyUSB0
     bool longFrames = false; // Simulated: the 12-byte model
     QString dataFile = {};   // a data file to list at start; empty: none
+    QStringList trendFiles = {}; // data files (or folders) to show as trends at start
+    bool trendTogether = false;  // all in one trend window, in time order
 };
 
 // The desktop program: the port window (unless a device or the simulated
@@ -65,6 +69,7 @@ private:
     void closeFailedPanel();
     void showPortWindow();
     void listDataFileAlone();
+    void openTrends();
     void portChosen(int comNumber, const QString& typedDevice, bool closePortWindow);
     void simulatedChosen();
     // The panel on a port chosen in the port window; back to it when the port does not open.
@@ -86,6 +91,7 @@ private:
     files::DataChannel m_data;
     std::unique_ptr<PlotBoard> m_plots;
     QPointer<FileList> m_fileList;
+    std::vector<QPointer<QWidget>> m_trends; // trend windows of the command line
     int m_comPortNumber = 0;
 };
 

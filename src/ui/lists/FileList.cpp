@@ -6,6 +6,7 @@
 #include "platform/Twips.h"
 #include "ui/lists/ListGrid.h"
 #include "ui/platform/TwipsGeometry.h"
+#include "ui/trend/TrendOpening.h"
 
 #include <QPointer>
 #include <QPushButton>
@@ -26,6 +27,13 @@ FileList::FileList(const ListContext& context, QWidget* parent) : ListWindow(con
 void FileList::layOut(int w, int h) {
     placeGrid(60, 60, w - 120, h - ButtonHeight - 240);
     placeButtons(h - ButtonHeight - 90);
+}
+
+void FileList::openTrend() {
+    if (m_path.isEmpty())
+        ListWindow::openTrend();
+    else
+        ui::openTrend({m_path}, context().dialogs, context().printer, this);
 }
 
 bool FileList::load(const QString& path) {
@@ -50,6 +58,7 @@ bool FileList::load(const QString& path) {
         return false;
     }
     model().replaceRecords(std::move(records));
+    m_path = path;
     setWindowTitle(title);
     if (!result.ok)
         context().dialogs.messageFor(this, result.error, platform::MessageIcon::Critical);

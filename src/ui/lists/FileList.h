@@ -17,8 +17,12 @@ public:
     // load was cancelled: the window is as it was before.
     bool load(const QString& path);
 
+    // The file itself, followed as it grows.
+    void openTrend() override;
+
 private:
     void layOut(int width, int height) override;
+    QString m_path;
 };
 
 } // namespace tarnix::ui

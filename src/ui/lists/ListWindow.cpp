@@ -9,6 +9,7 @@
 #include "ui/lists/ListPrinting.h"
 #include "ui/lists/PlotBoard.h"
 #include "ui/platform/TwipsGeometry.h"
+#include "ui/trend/TrendOpening.h"
 
 #include <QGuiApplication>
 #include <QPushButton>
@@ -19,6 +20,11 @@ ListWindow::ListWindow(const ListContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), m_context(context), m_model(this) {
     setAttribute(Qt::WA_DeleteOnClose);
     m_grid = new ListGrid(&m_model, this);
+    addTrendEntry(this, QStringLiteral("Trend"), [this] { openTrend(); });
+}
+
+void ListWindow::openTrend() {
+    openListTrend(m_model.records(), windowTitle(), m_context.dialogs, m_context.printer, this);
 }
 
 void ListWindow::placeGrid(int left, int top, int width, int height) {

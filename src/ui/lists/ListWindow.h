@@ -50,6 +50,8 @@ public:
     void saveList();
     // Print: the records as text lines on the printer.
     void printList();
+    // Trend (Ctrl+T): the records over time in a trend window.
+    virtual void openTrend();
 
 protected:
     const ListContext& context() const { return m_context; }

@@ -16,6 +16,7 @@
 #include "ui/panel/ClickableLabel.h"
 #include "ui/platform/TwipsGeometry.h"
 #include "ui/platform/WindowPlacement.h"
+#include "ui/trend/TrendOpening.h"
 #include "ui/views/LiveViews.h"
 #include "ui/views/RealTimeList.h"
 
@@ -32,6 +33,10 @@
 namespace tarnix::ui {
 
 namespace {
+
+const QString NoRecordingToTrend =
+    QStringLiteral("No recording is running. Start one with SAVE AS, or open a data file's "
+                   "trend from its list (Ctrl+T).");
 
 // The window's inside as laid out, in twips.
 constexpr int InsideWidth = 4080;
@@ -462,6 +467,12 @@ void Panel::addShortcuts() {
             &QWidget::close);
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
             [this] { showAbout(m_dialogs, this); });
+    addTrendEntry(this, QStringLiteral("Trend of the Recording"), [this] {
+        if (m_state.data.pcRecording)
+            openTrend({m_state.data.dataFileName}, m_dialogs, m_printer, this);
+        else
+            m_dialogs.messageFor(this, NoRecordingToTrend, platform::MessageIcon::Information);
+    });
 }
 
 void Panel::openLiveList() {

@@ -1,0 +1,180 @@
+#include "core/TrendSource.h"
+
+#include "files/RecordLine.h"
+#include "files/RecordReader.h"
+#include "platform/RegularFile.h"
+
+#include <QFile>
+#include <algorithm>
+#include <thread>
+
+namespace tarnix::core {
+
+namespace {
+
+constexpr qint64 ChunkBytes = 1 << 20;
+constexpr qint64 TailBytes = 64;
+// A file smaller than this is read by one thread: a second would gain little.
+constexpr qint64 HalvesFrom = 8 << 20;
+
+// Feeds [from, to) of `file` to `data` in chunks; false with the reason.
+bool feedRange(QFile& file, qint64 from, qint64 to, files::TrendData& data, QString* error) {
+    if (!file.seek(from)) {
+        *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+        return false;
+    }
+    QByteArray chunk(int(ChunkBytes), Qt::Uninitialized);
+    for (qint64 at = from; at < to;) {
+        const qint64 n = file.read(chunk.data(), std::min(ChunkBytes, to - at));
+        if (n < 0) {
+            *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+            return false;
+        }
+        if (n == 0)
+            break;
+        data.feed(QByteArrayView(chunk.data(), n));
+        at += n;
+    }
+    return true;
+}
+
+// Where the second half of a file starts: just after a line feed past its
+// middle; 0 when there is none to split at.
+qint64 halfway(QFile& file, qint64 size) {
+    if (size < HalvesFrom || !file.seek(size / 2))
+        return 0;
+    const QByteArray look = file.read(64 << 10);
+    const qsizetype feed = look.indexOf('\n');
+    return feed < 0 ? 0 : size / 2 + feed + 1;
+}
+
+} // namespace
+
+TrendSource::TrendSource(QStringList paths)
+    : m_paths(std::move(paths)), m_data(std::make_unique<files::TrendData>()) {}
+
+bool TrendSource::load(QString* error) {
+    m_data = std::make_unique<files::TrendData>();
+    m_starts.clear();
+    m_nextStart = 0;
+    m_lastRead = 0;
+    m_lastTail.clear();
+    bool ok = true;
+    for (std::size_t i = 0; ok && i < std::size_t(m_paths.size()); ++i)
+        ok = readFile(i, 0, error);
+    m_gapMs = m_data->gapMs();
+    return ok;
+}
+
+bool TrendSource::readFile(std::size_t index, qint64 from, QString* error) {
+    const QString& path = m_paths[qsizetype(index)];
+    QFile file;
+    if (!platform::openRegularFile(path, file, error))
+        return false;
+    const bool last = index + 1 == std::size_t(m_paths.size());
+    const qint64 size = file.size();
+    if (from == 0)
+        m_starts.push_back(m_nextStart);
+    const qint64 split = from == 0 && m_paths.size() == 1 ? halfway(file, size) : 0;
+    bool ok = true;
+    if (split > 0) {
+        // The first half on a thread of its own, read into a part of its own.
+        files::TrendData earlier;
+        QString earlierError;
+        bool earlierOk = false;
+        std::thread reader([&] {
+            QFile own;
+            earlierOk = platform::openRegularFile(path, own, &earlierError) &&
+                        feedRange(own, 0, split, earlier, &earlierError);
+        });
+        ok = feedRange(file, split, size, *m_data, error);
+        reader.join();
+        if (!earlierOk) {
+            *error = earlierError;
+            return false;
+        }
+        m_data->follow(std::move(earlier), split);
+    } else {
+        ok = feedRange(file, from, size, *m_data, error);
+    }
+    if (!ok)
+        return false;
+    if (!last) {
+        // A file that ends without a line end still ends its last line.
+        m_data->feed("\n");
+        m_nextStart += size + 1;
+        return true;
+    }
+    m_lastRead = size;
+    m_lastTail.clear();
+    if (file.seek(std::max<qint64>(0, size - TailBytes)))
+        m_lastTail = file.read(TailBytes);
+    return true;
+}
+
+TrendSource::Growth TrendSource::readMore(QString* error) {
+    if (m_paths.isEmpty())
+        return Growth::None;
+    const QString& path = m_paths.last();
+    QFile file;
+    if (!platform::openRegularFile(path, file, error))
+        return Growth::Failed;
+    const qint64 size = file.size();
+    bool same = size >= m_lastRead;
+    if (same && !m_lastTail.isEmpty()) {
+        file.seek(m_lastRead - m_lastTail.size());
+        same = file.read(m_lastTail.size()) == m_lastTail;
+    }
+    if (!same)
+        return load(error) ? Growth::Rewritten : Growth::Failed;
+    if (size == m_lastRead)
+        return Growth::None;
+    const qint64 records = m_data->records();
+    const std::size_t last = std::size_t(m_paths.size()) - 1;
+    if (!readFile(last, m_lastRead, error))
+        return Growth::Failed;
+    m_gapMs = m_data->gapMs();
+    return m_data->records() > records ? Growth::Grew : Growth::None;
+}
+
+std::pair<std::size_t, qint64> TrendSource::fileAt(qint64 at) const {
+    const auto after = std::upper_bound(m_starts.begin(), m_starts.end(), at);
+    const std::size_t file = std::size_t(std::max<qsizetype>(after - m_starts.begin() - 1, 0));
+    return {file, at - m_starts[file]};
+}
+
+std::optional<std::vector<QByteArray>> TrendSource::recordFields(qint64 row) const {
+    if (row < 0 || row >= m_data->records() || m_starts.empty())
+        return std::nullopt;
+    const auto [byte, startRow] = m_data->lineBefore(row);
+    const auto [index, at] = fileAt(byte);
+    QFile file(m_paths[qsizetype(index)]);
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(at))
+        return std::nullopt;
+    std::optional<std::vector<QByteArray>> found;
+    qint64 next = startRow;
+    files::RecordReader reader([&](QByteArrayView, const files::LineFields* fields) {
+        if (fields && next++ == row && !found) {
+            found.emplace();
+            for (const QByteArrayView field : *fields)
+                found->emplace_back(field.toByteArray());
+        }
+    });
+    QByteArray chunk(64 << 10, Qt::Uninitialized);
+    while (!found) {
+        const qint64 n = file.read(chunk.data(), chunk.size());
+        if (n <= 0)
+            break;
+        reader.feed(QByteArrayView(chunk.data(), n));
+    }
+    if (!found)
+        reader.finish();
+    return found;
+}
+
+QString trendFileRewritten(const QString& path) {
+    return QStringLiteral("%1 was cut short or rewritten since it was read: read again")
+        .arg(path.section(u'/', -1));
+}
+
+} // namespace tarnix::core

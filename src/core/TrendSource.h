@@ -1,0 +1,62 @@
+#pragma once
+
+#include "files/TrendData.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tarnix::core {
+
+// Data files read as one trend, one after the other, and the last one
+// followed as a recording grows it. A large file alone is read in two
+// halves at once, one on another thread, which halves the wait on two cores.
+class TrendSource {
+public:
+    // `paths` in the order their readings come, as inputsInTimeOrder() gives them.
+    explicit TrendSource(QStringList paths);
+
+    // Reads the files as they are now. False, with "PATH: reason", when one
+    // cannot be read: what was read before it stays.
+    bool load(QString* error);
+
+    enum class Growth {
+        None,      // nothing new
+        Grew,      // readings were added
+        Rewritten, // the last file was cut short or rewritten: it was all read again
+        Failed,    // the file could not be read (`error` says why)
+    };
+    // Reads what the last file gained since. A last line without its line
+    // end waits for it.
+    Growth readMore(QString* error);
+
+    const files::TrendData& data() const { return *m_data; }
+    // Twice the median spacing, kept from the last read.
+    qint64 gapMs() const { return m_gapMs; }
+    const QStringList& paths() const { return m_paths; }
+
+    // The fields of record `row` (counted over all the files, from 0) as
+    // the file holds them now; nothing when it is no longer there.
+    std::optional<std::vector<QByteArray>> recordFields(qint64 row) const;
+
+private:
+    bool readFile(std::size_t file, qint64 from, QString* error);
+    // Where the stream's byte `at` lies: the file, and the byte in it.
+    std::pair<std::size_t, qint64> fileAt(qint64 at) const;
+
+    QStringList m_paths;
+    std::unique_ptr<files::TrendData> m_data;
+    std::vector<qint64> m_starts; // each file's first byte in the stream fed
+    qint64 m_nextStart = 0;       // the next file's, after a line end between
+    qint64 m_lastRead = 0;        // bytes of the last file read
+    QByteArray m_lastTail;        // its last bytes read, to notice a rewrite
+    qint64 m_gapMs = 0;
+};
+
+// What the trend says when its file changed under it.
+QString trendFileRewritten(const QString& path);
+
+} // namespace tarnix::core

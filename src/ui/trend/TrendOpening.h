@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace tarnix::files {
+class RecordStore;
+} // namespace tarnix::files
+
+namespace tarnix::platform {
+class Dialogs;
+class Printer;
+} // namespace tarnix::platform
+
+namespace tarnix::ui {
+
+class TrendWindow;
+
+// A trend window over data files (folders stand for their .dat files), in
+// the order of their first reading's time; shown, then read. `owner` keeps
+// it (null: nobody). Null, said, when a file cannot be found or read.
+TrendWindow* openTrend(const QStringList& paths, platform::Dialogs& dialogs,
+                       platform::Printer& printer, QWidget* owner);
+
+// The records of a list as a trend: written to a data file of its own in
+// the temporary folder, which goes with the window. `name` titles it.
+TrendWindow* openListTrend(const files::RecordStore& records, const QString& name,
+                           platform::Dialogs& dialogs, platform::Printer& printer,
+                           QWidget* owner);
+
+// The "Trend" entry of `window`'s context menu, on Ctrl+T too.
+void addTrendEntry(QWidget* window, const QString& text, std::function<void()> open);
+
+} // namespace tarnix::ui

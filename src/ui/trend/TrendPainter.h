@@ -1,0 +1,54 @@
+#pragma once
+
+#include "files/TrendZoom.h"
+
+#include <QColor>
+#include <QRect>
+#include <optional>
+#include <vector>
+
+class QPainter;
+
+namespace tarnix::files {
+class TrendData;
+} // namespace tarnix::files
+
+namespace tarnix::ui {
+
+// Where a trend's parts go in an area of a given size: the time axis below,
+// and a band (lane) for each series, one above the other, each with its own
+// value axis at the left.
+struct TrendLayout {
+    QRect plot;               // every lane, left to right over the time span
+    std::vector<QRect> lanes; // by series
+    TrendLayout(QSize area, std::size_t series);
+    // The lane at `y`; none between lanes or outside them.
+    std::optional<std::size_t> laneAt(int y) const;
+};
+
+// A reading picked in the trend: its series and its index there.
+struct TrendPick {
+    std::size_t series = 0;
+    qsizetype reading = 0;
+};
+
+// Everything one picture of a trend shows.
+struct TrendScene {
+    const files::TrendData* data = nullptr;
+    files::TrendFrame frame;
+    qint64 gapMs = 0;
+    std::optional<TrendPick> hover, first, second; // the crosshair, and a measurement's ends
+    std::optional<QRect> box;                      // a zoom box being drawn
+    QColor background, text, grid;
+};
+
+// The values each lane's axis shows in `scene`: set, or fitted to what is seen.
+std::vector<files::ValueSpan> laneValues(const TrendScene& scene);
+
+// The colour of series i, told apart on light and dark backgrounds.
+QColor seriesColour(std::size_t i);
+
+// Paints `scene` into an area of `size` at (0, 0).
+void paintTrend(QPainter& painter, QSize size, const TrendScene& scene);
+
+} // namespace tarnix::ui

@@ -1,0 +1,178 @@
+#include "ui/trend/TrendWindow.h"
+
+#include "files/TrendReadout.h"
+#include "platform/Dialogs.h"
+#include "platform/Printer.h"
+#include "ui/trend/TrendCanvas.h"
+#include "ui/trend/TrendExport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace tarnix::ui {
+
+namespace {
+constexpr int FollowEveryMs = 1000;
+} // namespace
+
+QString TrendWindow::titleFor(const QStringList& paths) {
+    QStringList names;
+    for (const QString& path : paths)
+        names << path.section(u'/', -1);
+    return QStringLiteral("Trend - %1").arg(names.join(QStringLiteral(", ")));
+}
+
+TrendWindow::TrendWindow(const QStringList& paths, platform::Dialogs& dialogs,
+                         platform::Printer& printer, QWidget* parent)
+    : QWidget(parent), m_source(paths), m_dialogs(dialogs), m_printer(printer),
+      m_canvas(new TrendCanvas(m_source, m_zoom, this)), m_readout(new QLabel(this)),
+      m_measure(new QLabel(this)), m_status(new QLabel(this)), m_follow(new QTimer(this)) {
+    setObjectName(QStringLiteral("Trend"));
+    setWindowTitle(titleFor(paths));
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_readout->setObjectName(QStringLiteral("TrendReadout"));
+    m_measure->setObjectName(QStringLiteral("TrendMeasure"));
+    m_status->setObjectName(QStringLiteral("TrendStatus"));
+    for (QLabel* label : {m_readout, m_measure, m_status})
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(4, 4, 4, 4);
+    column->addWidget(m_canvas, 1);
+    column->addWidget(m_readout);
+    column->addWidget(m_measure);
+    column->addWidget(m_status);
+
+    const auto action = [this](const QString& text, QKeySequence key, auto slot) {
+        auto* a = new QAction(text, this);
+        a->setShortcut(key);
+        connect(a, &QAction::triggered, this, slot);
+        addAction(a);
+        return a;
+    };
+    action(QStringLiteral("Show All\tHome"), {}, [this] {
+        m_zoom.home();
+        m_canvas->update();
+    });
+    action(QStringLiteral("Undo Zoom\tEsc"), {}, [this] {
+        m_zoom.undo();
+        m_canvas->update();
+    });
+    action(QStringLiteral("Save As..."), QKeySequence::Save, &TrendWindow::askSaveAs);
+    action(QStringLiteral("Print..."), QKeySequence::Print, &TrendWindow::printTrend);
+    action(QStringLiteral("Close"), QKeySequence::Close, &QWidget::close);
+
+    connect(m_canvas, &TrendCanvas::hoverChanged, this, &TrendWindow::showReadout);
+    connect(m_canvas, &TrendCanvas::measureChanged, this, &TrendWindow::showMeasure);
+    connect(m_canvas, &TrendCanvas::menuAsked, this, &TrendWindow::showMenu);
+    connect(m_follow, &QTimer::timeout, this, &TrendWindow::readMore);
+    m_measure->setText(QStringLiteral("Click a reading, then another, to measure between them."));
+    resize(1000, 620);
+    m_canvas->setFocus();
+}
+
+bool TrendWindow::load() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    const bool ok = m_source.load(&error);
+    QApplication::restoreOverrideCursor();
+    extentChanged();
+    if (!ok)
+        m_dialogs.messageFor(this, error, platform::MessageIcon::Critical);
+    m_follow->start(FollowEveryMs);
+    return ok;
+}
+
+void TrendWindow::extentChanged() {
+    const files::TrendData& data = m_source.data();
+    if (data.firstMs())
+        m_zoom.setExtent(*data.firstMs(), *data.lastMs());
+    m_status->setText(QStringLiteral("%1 records, %2 series")
+                          .arg(data.records())
+                          .arg(data.series().size()));
+    m_canvas->update();
+}
+
+void TrendWindow::readMore() {
+    QString error;
+    switch (m_source.readMore(&error)) {
+    case core::TrendSource::Growth::None:
+        return;
+    case core::TrendSource::Growth::Grew:
+        extentChanged();
+        return;
+    case core::TrendSource::Growth::Rewritten:
+        m_canvas->dropPicks();
+        extentChanged();
+        m_status->setText(m_status->text() + QStringLiteral("; ") +
+                          core::trendFileRewritten(m_source.paths().last()));
+        return;
+    case core::TrendSource::Growth::Failed:
+        m_status->setText(error);
+        return;
+    }
+}
+
+void TrendWindow::showReadout() {
+    const auto& pick = m_canvas->hover();
+    if (!pick) {
+        m_readout->clear();
+        return;
+    }
+    const files::TrendSeries& series = m_source.data().series()[pick->series];
+    const auto fields = m_source.recordFields(series.row(pick->reading));
+    m_readout->setText(files::readoutText(
+        series, pick->reading, fields ? QString::fromUtf8(fields->at(5)) : QString(),
+        fields ? QString::fromUtf8(fields->at(0)) : QString::number(series.row(pick->reading) + 1)));
+}
+
+void TrendWindow::showMeasure() {
+    const auto& first = m_canvas->first();
+    const auto& second = m_canvas->second();
+    if (!first) {
+        m_measure->clear();
+        return;
+    }
+    const files::TrendSeries& series = m_source.data().series()[first->series];
+    if (!second) {
+        m_measure->setText(QStringLiteral("From %1: click another reading of %2 %3 to measure.")
+                               .arg(files::readoutText(series, first->reading, {}, {})
+                                        .section(QStringLiteral("  "), 0, 0),
+                                    series.function(), series.range()));
+        return;
+    }
+    m_measure->setText(files::measureText(
+        files::measureBetween(series, first->reading, second->reading), series.unit()));
+}
+
+void TrendWindow::showMenu(QPoint global) {
+    QMenu menu(this);
+    menu.addActions(actions());
+    menu.exec(global);
+}
+
+void TrendWindow::askSaveAs() {
+    const QString path = m_dialogs.saveFileName(trendSaveFilter());
+    if (!path.isEmpty())
+        saveAs(path);
+}
+
+bool TrendWindow::saveAs(const QString& path) {
+    TrendScene scene = m_canvas->scene();
+    scene.hover.reset();
+    QString error;
+    if (saveTrend(path, scene, m_canvas->size(), m_source.paths(), &error))
+        return true;
+    m_dialogs.messageFor(this, error, platform::MessageIcon::Critical);
+    return false;
+}
+
+void TrendWindow::printTrend() {
+    if (!m_printer.printWindow(m_canvas) && !m_printer.cancelled())
+        m_dialogs.messageFor(this, m_printer.errorText(), platform::MessageIcon::Critical);
+}
+
+} // namespace tarnix::ui

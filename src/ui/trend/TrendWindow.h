@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/TrendSource.h"
+#include "files/TrendZoom.h"
+
+#include <QWidget>
+
+class QLabel;
+class QTimer;
+
+namespace tarnix::platform {
+class Dialogs;
+class Printer;
+} // namespace tarnix::platform
+
+namespace tarnix::ui {
+
+class TrendCanvas;
+
+// A recording, or several read as one in time order, over wall-clock time:
+// a lane for each function and range, zoomed and panned with the mouse and
+// keys, a readout of the reading under the pointer and a measurement
+// between two clicked readings. It follows the last file as it grows.
+class TrendWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // `paths` in time order (inputsInTimeOrder()).
+    TrendWindow(const QStringList& paths, platform::Dialogs& dialogs, platform::Printer& printer,
+                QWidget* parent = nullptr);
+
+    // Reads the files; a failure is said, and what was read stays shown.
+    bool load();
+    // Reads what the last file gained since, as the window does every second.
+    void readMore();
+
+    TrendCanvas* canvas() const { return m_canvas; }
+    const files::TrendZoom& zoom() const { return m_zoom; }
+    // Saves the span shown: the picture (.png, .svg) or its readings as
+    // analysis CSV (.csv), by the name's ending. False, said, on a failure.
+    bool saveAs(const QString& path);
+    void printTrend();
+
+    static QString titleFor(const QStringList& paths);
+
+private:
+    void askSaveAs();
+    void showMenu(QPoint global);
+    void showReadout();
+    void showMeasure();
+    void extentChanged();
+
+    core::TrendSource m_source;
+    files::TrendZoom m_zoom;
+    platform::Dialogs& m_dialogs;
+    platform::Printer& m_printer;
+    TrendCanvas* m_canvas;
+    QLabel* m_readout;
+    QLabel* m_measure;
+    QLabel* m_status;
+    QTimer* m_follow;
+};
+
+} // namespace tarnix::ui
