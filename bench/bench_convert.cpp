@@ -3,6 +3,8 @@
 // python3-pandas is installed: wall and processor time and peak memory of
 // each process, one line per tool and size.
 // Usage: bench-convert [RECORDS...] (default 1000000 10000000)
+#include "SampleRecording.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
@@ -51,34 +53,6 @@ Measured measure(const std::vector<std::string>& arguments, const char* out = "/
     m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     posix_spawn_file_actions_destroy(&actions);
     return m;
-}
-
-// A recording of one-second samples from 2026-12-01 on, in mV with overloads and in kOhm.
-bool writeRecords(const QString& path, long records) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QDateTime start(QDate(2026, 12, 1), QTime(0, 0));
-    QByteArray block;
-    QDate day;
-    QByteArray date;
-    for (long i = 1; i <= records; ++i) {
-        const QDateTime at = start.addSecs(i);
-        if (at.date() != day) {
-            day = at.date();
-            date = day.toString(QStringLiteral("yy/MM/dd")).toLatin1();
-        }
-        block += QByteArray::number(qlonglong(i)) + ',' + date + ',' +
-                 at.time().toString(QStringLiteral("HH:mm:ss")).toLatin1() + ".0," +
-                 (i % 3 ? "DCV,200mV,-" + QByteArray::number(double(i % 2000) / 100.0, 'f', 2)
-                        : QByteArray(i % 1000 ? "RES,20KOhm,12.345" : "RES,20KOhm,OL")) +
-                 "\r\n";
-        if (block.size() > (1 << 20)) {
-            file.write(block);
-            block.clear();
-        }
-    }
-    return file.write(block) == block.size();
 }
 
 const char PandasConvert[] = R"(
@@ -131,7 +105,7 @@ int main(int argc, char* argv[]) {
     const std::string out = dir.filePath(QStringLiteral("big.csv")).toStdString();
     int failures = 0;
     for (const long records : sizes) {
-        if (!writeRecords(QString::fromStdString(in), records))
+        if (!bench::writeRecords(QString::fromStdString(in), records))
             return 1;
         // The hour in the middle of the recording.
         const QDateTime middle = QDateTime(QDate(2026, 12, 1), QTime(0, 0)).addSecs(records / 2);

@@ -74,10 +74,17 @@ void TrendSeries::appendSeries(const TrendSeries& later, qint64 rowBase, bool jo
     }
 }
 
-qsizetype TrendSeries::firstAtOrAfter(qint64 ms) const {
-    return std::partition_point(m_tenths.begin(), m_tenths.end(),
-                                [&](qint32 t) { return m_origin + qint64(t) * 100 < ms; }) -
-           m_tenths.begin();
+qsizetype TrendSeries::firstAtOrAfter(qint64 ms, qsizetype from) const {
+    const auto before = [&](qint32 t) { return m_origin + qint64(t) * 100 < ms; };
+    // Steps growing twice as long from `from`, then a search in the last one.
+    qsizetype low = std::clamp<qsizetype>(from, 0, size()), step = 1;
+    while (low + step < size() && before(m_tenths[std::size_t(low + step)])) {
+        low += step;
+        step *= 2;
+    }
+    const auto first = m_tenths.begin() + low;
+    const auto last = m_tenths.begin() + std::min(low + step + 1, size());
+    return std::partition_point(first, last, before) - m_tenths.begin();
 }
 
 namespace {
@@ -122,7 +129,7 @@ TrendPath trendPath(const TrendSeries& series, const TrendView& view) {
     qsizetype a = first;
     for (int column = 0; column < view.width; ++column) {
         const qint64 end = view.fromMs + (view.toMs - view.fromMs) * (column + 1) / view.width;
-        const qsizetype b = series.firstAtOrAfter(end);
+        const qsizetype b = series.firstAtOrAfter(end, a);
         const MinMax m = series.values().range(a, b);
         // A column without a number, or one after a break at its start, breaks the line.
         if (m.empty() || (a < b && breaksBefore(series, a, view.gapMs)))

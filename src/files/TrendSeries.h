@@ -30,8 +30,9 @@ public:
     int overload(qsizetype i) const;
     bool joined(qsizetype i) const { return m_joined[std::size_t(i)]; }
     qint64 row(qsizetype i) const;
-    // The first reading at or after `ms`.
-    qsizetype firstAtOrAfter(qint64 ms) const;
+    // The first reading at or after `ms`; searched for from reading `from`
+    // on, which is quicker when it is near.
+    qsizetype firstAtOrAfter(qint64 ms, qsizetype from = 0) const;
     // The first overload among readings [first, last): its sign, or 0.
     int overloadIn(qsizetype first, qsizetype last) const;
     const MinMaxPyramid& values() const { return m_values; }

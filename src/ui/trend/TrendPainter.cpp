@@ -63,7 +63,8 @@ void paintSeries(QPainter& painter, const TrendScene& scene, const files::TrendS
     painter.setClipRect(lane.adjusted(0, -6, 0, 6));
     painter.translate(lane.topLeft());
     painter.setRenderHint(QPainter::Antialiasing, !path.columns);
-    painter.setPen(QPen(colour, 1.5));
+    // Columns are many short lines: a thin pen, which needs no stroking.
+    painter.setPen(QPen(colour, path.columns ? 0 : 1.5));
     std::size_t points = 0;
     for (const auto& piece : path.pieces) {
         points += piece.size();
@@ -83,16 +84,10 @@ void paintSeries(QPainter& painter, const TrendScene& scene, const files::TrendS
             for (const QPointF& p : piece)
                 painter.drawEllipse(p, 2.5, 2.5);
     }
-    // Overloads: a triangle at the edge they went past.
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(colour);
-    for (const auto& [x, sign] : path.overloads) {
-        const double edge = sign > 0 ? 0 : lane.height();
-        const double tip = sign > 0 ? -5 : 5;
-        const QPointF triangle[] = {{x, edge}, {x - 4, edge - tip}, {x + 4, edge - tip}};
-        painter.drawPolygon(triangle, 3);
-    }
+    // Overloads: a mark standing out of the edge they went past. Solid
+    // rectangles, which cost little however many there are.
+    for (const auto& [x, sign] : path.overloads)
+        painter.fillRect(QRectF(x - 1.5, sign > 0 ? -6 : lane.height(), 3, 6), colour);
     painter.restore();
 }
 
