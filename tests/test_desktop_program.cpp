@@ -2,9 +2,12 @@
 // that cannot be opened, and the keys of the main panel.
 #include "ui/DesktopProgram.h"
 #include "ui/lists/FileList.h"
+#include "ui/trend/TrendCanvas.h"
+#include "ui/trend/TrendWindow.h"
 #include "support/FileBytes.h"
 #include "support/PanelBench.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QMessageBox>
 #include <QPushButton>
@@ -84,11 +87,31 @@ void TestDesktopProgram::panelKeys() {
     };
     bench.dialogs.answerFile(m_recording);
     press(QStringLiteral("Ctrl+O"));
-    QCOMPARE(panel.findChild<ui::FileList*>()->model().rowCount(), 2);
+    auto* list = panel.findChild<ui::FileList*>();
+    QCOMPARE(list->model().rowCount(), 2);
+
+    // Ctrl+T: on the panel, the running recording's trend (there is none);
+    // in the list, its file's, which saves as a picture or CSV and prints.
+    const auto trendOf = [](QWidget* window) {
+        window->findChild<QAction*>(QStringLiteral("TrendAction"))->trigger();
+        return window->findChild<ui::TrendWindow*>();
+    };
+    QVERIFY(!trendOf(&panel));
+    QVERIFY(bench.dialogs.messages().at(0).text.startsWith("No recording is running."));
+    ui::TrendWindow* trend = trendOf(list);
+    QVERIFY(trend && trend->isVisible());
+    QCOMPARE(trend->windowTitle(), "Trend - bench.dat");
+    for (const char* name : {"t.png", "t.svg", "t.csv"})
+        QVERIFY(trend->saveAs(m_dir.filePath(name)));
+    QCOMPARE(QImage(m_dir.filePath("t.png")).size(), trend->canvas()->size());
+    QVERIFY(fileBytes(m_dir.filePath("t.svg")).contains("<svg"));
+    QCOMPARE(fileBytes(m_dir.filePath("t.csv")).count('\n'), 3); // the header and both readings
+    trend->printTrend();
+    QCOMPARE(bench.printer.windowsPrinted().size(), 1);
 
     press(QStringLiteral("F1"));
-    QCOMPARE(bench.dialogs.messages().at(0).title, QStringLiteral("About Tarnix"));
-    QVERIFY(bench.dialogs.messages().at(0).text.startsWith("Tarnix " TARNIX_VERSION "\n"));
+    QCOMPARE(bench.dialogs.messages().at(1).title, QStringLiteral("About Tarnix"));
+    QVERIFY(bench.dialogs.messages().at(1).text.startsWith("Tarnix " TARNIX_VERSION "\n"));
 
     QSignalSpy closed(&panel, &ui::Panel::closed);
     press(QStringLiteral("Ctrl+Q"));

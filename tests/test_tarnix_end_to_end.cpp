@@ -59,6 +59,12 @@ void TestTarnixEndToEnd::commandLine_data() {
                           << "either --port or --simulate";
     QTest::newRow("empty port") << QStringList{"--port", ""} << 2 << "missing DEVICE after --port";
     QTest::newRow("empty model") << QStringList{"--simulate="} << 2 << "short or long, not \"\"";
+    QTest::newRow("trend without a file") << QStringList{"--trend"} << 2
+                                          << "--trend needs a data FILE";
+    QTest::newRow("together without trend") << QStringList{"--together", TARNIX_PROGRAM} << 2
+                                            << "--together goes with --trend";
+    QTest::newRow("trends of two files") << QStringList{"--trend", TARNIX_PROGRAM, TARNIX_PROGRAM}
+                                         << 1 << "tarnix: no display";
     QTest::newRow("no display") << QStringList{"--simulate"} << 1
                                 << "tarnix: no display: set DISPLAY, or run under xvfb-run\n";
     // Qt's own options are QApplication's, not refused as the program's.

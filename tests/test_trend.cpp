@@ -1,11 +1,16 @@
 // The trend view of a recording: the min/max pyramid behind its repaints,
-// and the ticks of its axes.
+// the ticks of its axes, its zoom, readout and measurement, and the reading
+// of its files as they grow, in two halves at once or after a rewrite.
+#include "core/TrendSource.h"
 #include "files/MinMaxPyramid.h"
 #include "files/TrendData.h"
+#include "files/TrendReadout.h"
 #include "files/TrendSeries.h"
 #include "files/TrendTicks.h"
+#include "files/TrendZoom.h"
 
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
 
@@ -24,7 +29,35 @@ private Q_SLOTS:
     void drawnPaths_data();
     void drawnPaths();
     void fileGrowsIntoSeries();
+    void partsReadAtOnceMatchOneRead();
+    void zoomSteps_data();
+    void zoomSteps();
+    void readoutAndMeasure();
+    void sourceFollowsItsFiles();
 };
+
+namespace {
+
+// Every reading of every series, and what the data says of them all.
+QString digest(const files::TrendData& data) {
+    QString text = QStringLiteral("%1 records, %2 skipped, gap %3:")
+                       .arg(data.records()).arg(data.skippedLines()).arg(data.gapMs());
+    for (const files::TrendSeries& s : data.series()) {
+        text += u'\n' + s.function() + u' ' + s.range() + u':';
+        for (qsizetype i = 0; i < s.size(); ++i)
+            text += QStringLiteral(" %1=%2%3%4@%5").arg(s.time(i)).arg(s.value(i))
+                        .arg(s.overload(i)).arg(s.joined(i) ? "j" : "").arg(s.row(i));
+    }
+    return text;
+}
+
+const QByteArray Recording =
+    "1,26/12/06,10:00:00.0,DCV,20V,1.00\r\n2,26/12/06,10:00:01.0,DCV,20V,1.10\r\n"
+    "3,26/12/06,10:00:02.0,RES,2KOhm,1.000\r\n4,26/12/06,10:00:03.0,DCV,20V,1.20\r\n"
+    "5,26/12/06,10:00:04.0,DCV,20V,OL\r\nx,bad\r\n6,26/12/06,10:00:05.0,RES,2KOhm,1.5\r\n"
+    "7,26/12/06,10:00:15.0,ACV,200V,-OL\r\n8,26/12/06,10:00:16.0,DCV,20V,1.50\r\n";
+
+} // namespace
 
 // Random readings, some no number, appended one by one: every entry of every
 // level, and every span asked for, holds what a look at each reading gives.
@@ -200,6 +233,146 @@ void TestTrend::fileGrowsIntoSeries() {
     for (const auto& piece : path.pieces)
         pieces << QString::number(piece.size());
     QCOMPARE(pieces.join(u' ') + QStringLiteral(" | %1").arg(path.overloads.size()), "2 1 1 2 | 1");
+}
+
+// A file read in two parts, each on its own (as two threads do), then put
+// together, holds what one read of it holds, wherever a line splits it.
+void TestTrend::partsReadAtOnceMatchOneRead() {
+    files::TrendData whole;
+    whole.feed(Recording);
+    for (qsizetype split = 0; split < Recording.size(); ++split) {
+        if (split > 0 && Recording[split - 1] != '\n')
+            continue;
+        files::TrendData earlier, later;
+        earlier.feed(Recording.left(split));
+        later.feed(Recording.mid(split));
+        later.follow(std::move(earlier), split);
+        QCOMPARE(digest(later), digest(whole));
+        // Read on from where a row's line is said to start, the records left are the same.
+        for (qint64 row = 0; row < whole.records(); ++row) {
+            const auto [byte, startRow] = later.lineBefore(row);
+            files::TrendData rest;
+            rest.feed(Recording.mid(byte));
+            QVERIFY(startRow <= row && rest.records() == whole.records() - startRow);
+        }
+    }
+}
+
+// A span from 0 to 100 s, zoomed and panned: what the frame shows after.
+void TestTrend::zoomSteps_data() {
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("all at first") << "" << "0..100";
+    QTest::newRow("in around the middle") << "in .5 .5" << "25..75";
+    QTest::newRow("in around the left edge") << "in 0 .5" << "0..50";
+    QTest::newRow("undo") << "in .5 .5, in 0 .5, undo" << "25..75";
+    QTest::newRow("no nearer than a second") << "in .5 .00001" << "49.5..50.5";
+    QTest::newRow("no further than ten times all") << "in .5 1000" << "-450..550";
+    QTest::newRow("pan") << "in 1 .5, pan .1" << "55..105";
+    QTest::newRow("box with values") << "box 20 30 1 2" << "20..30 v 1..2";
+    QTest::newRow("box upside down") << "box 30 20 2 1" << "20..30 v 1..2";
+    QTest::newRow("home clears values") << "box 20 30 1 2, home" << "0..100";
+    QTest::newRow("home is undone") << "in .5 .5, home, undo" << "25..75";
+    QTest::newRow("values panned") << "values 0 10 .5" << "0..100 v 5..15";
+    QTest::newRow("growth followed at the end") << "grow 110" << "10..110";
+    QTest::newRow("growth left alone inside") << "in 0 .5, grow 110" << "0..50";
+}
+
+void TestTrend::zoomSteps() {
+    QFETCH(QString, steps);
+    files::TrendZoom zoom;
+    zoom.setExtent(0, 100000);
+    for (const QString& step : steps.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
+        const QStringList w = step.split(u' ');
+        const auto n = [&](int i) { return w[i].toDouble(); };
+        if (w[0] == u"in")
+            zoom.zoomAt(n(1), n(2));
+        else if (w[0] == u"pan")
+            zoom.pan(n(1));
+        else if (w[0] == u"box")
+            zoom.zoomTo(qint64(n(1) * 1000), qint64(n(2) * 1000),
+                        std::pair(std::size_t(0), files::ValueSpan{n(3), n(4)}));
+        else if (w[0] == u"values")
+            zoom.panValues(0, {n(1), n(2)}, n(3));
+        else if (w[0] == u"home")
+            zoom.home();
+        else if (w[0] == u"undo")
+            QVERIFY(zoom.undo());
+        else if (w[0] == u"grow")
+            zoom.setExtent(0, qint64(n(1) * 1000));
+    }
+    QString shown = QStringLiteral("%1..%2").arg(double(zoom.frame().fromMs) / 1000)
+                        .arg(double(zoom.frame().toMs) / 1000);
+    if (const auto v = zoom.values(0))
+        shown += QStringLiteral(" v %1..%2").arg(v->bottom).arg(v->top);
+    QTEST(shown, "shown");
+}
+
+// Readings at 0 ... 4 s of 1, 2, OL, 4 and 5 V: the nearest to a time, and
+// what lies between two of them.
+void TestTrend::readoutAndMeasure() {
+    files::TrendSeries s("DCV", "20V", "V", 1796637600000);
+    for (const auto& [v, o] : {std::pair(1.0f, 0), {2.0f, 0}, {NAN, 1}, {4.0f, 0}, {5.0f, 0}})
+        s.append(1796637600000 + 1000 * s.size(), v, o, 10 + s.size(), true);
+    QStringList nearest;
+    for (const qint64 at : {-5000, 1400, 1500, 1600, 99000})
+        nearest << QString::number(files::nearestReading(s, 1796637600000 + at));
+    QCOMPARE(nearest.join(u' '), "0 1 1 2 4");
+    QCOMPARE(files::measureText(files::measureBetween(s, 4, 0), s.unit()),
+             "\u0394t -4 s  \u0394 -4.0000 V  mean 3.0000 V  min 1.0000 V  max 5.0000 V  "
+             "(4 readings)");
+    QCOMPARE(files::measureText(files::measureBetween(s, 1, 2), s.unit()),
+             "\u0394t 1 s  mean 2.0000 V  min 2.0000 V  max 2.0000 V  (1 readings)");
+    QCOMPARE(files::readoutText(s, 3, "4.00", "14"),
+             "2026-12-07 10:00:03.0  4.0000 V  DCV 20V \"4.00\"  record 14");
+    QCOMPARE(files::readoutText(s, 2, "OL", "13").section(QStringLiteral("  "), 1, 1), "OL");
+}
+
+// Two files read as one and the last followed: a line waits for its end,
+// a rewrite is noticed and read again, and a record's fields are found in
+// the file that holds it. A file large enough is read in two halves at
+// once, and holds what one read gives.
+void TestTrend::sourceFollowsItsFiles() {
+    QTemporaryDir dir;
+    const auto write = [&](const QString& name, const QByteArray& bytes, bool append = false) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(append ? QIODevice::Append : QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+    };
+    write("a.dat", Recording.left(70)); // two records, the last without its line end
+    write("b.dat", "9,26/12/06,10:00:20.0,DCV,20V,1.6\r\n10,26/12/06,10:00:21.0,DCV,20V,1.");
+    core::TrendSource source({dir.filePath("a.dat"), dir.filePath("b.dat")});
+    QString error;
+    QVERIFY(source.load(&error));
+    QCOMPARE(source.data().records(), 3); // the last line has no end yet
+    QCOMPARE(source.recordFields(1)->at(5), "1.10");
+    QCOMPARE(source.recordFields(2)->at(0), "9");
+    QCOMPARE(source.readMore(&error), core::TrendSource::Growth::None);
+    write("b.dat", "7\r\n", true);
+    QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Grew);
+    QCOMPARE(source.recordFields(3)->at(5), "1.7");
+    QCOMPARE(source.data().series()[0].value(3), 1.7f);
+    write("b.dat", QByteArray("11,26/12/06,10:00:30.0,DCV,20V,2.0\r\n").repeated(3)); // longer
+    QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Rewritten);
+    QCOMPARE(source.data().records(), 5);
+    write("b.dat", "");
+    QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Rewritten);
+    QCOMPARE(source.data().records(), 2);
+
+    QByteArray big;
+    for (int i = 0; big.size() < 9 << 20; ++i)
+        big += QStringLiteral("%1,26/12/%2,%3:%4:%5.0,%6\r\n").arg(i + 1).arg(i / 86400 + 1, 2, 10,
+                   QChar(u'0')).arg(i / 3600 % 24, 2, 10, QChar(u'0')).arg(i / 60 % 60, 2, 10,
+                   QChar(u'0')).arg(i % 60, 2, 10, QChar(u'0')).arg(i % 5 ? "DCV,20V,1.25" :
+                   i % 7 ? "RES,2KOhm,OL" : "ACV,200V,230.1").toLatin1();
+    write("big.dat", big);
+    core::TrendSource halves({dir.filePath("big.dat")});
+    QVERIFY(halves.load(&error));
+    files::TrendData one;
+    one.feed(big);
+    QCOMPARE(digest(halves.data()), digest(one));
+    const qint64 row = halves.data().records() - 3;
+    QCOMPARE(halves.recordFields(row)->at(0), QByteArray::number(row + 1));
 }
 
 QTEST_GUILESS_MAIN(TestTrend)

@@ -7,6 +7,8 @@
 #include "ui/panel/Panel.h"
 #include "ui/platform/TwipsGeometry.h"
 #include "ui/platform/WidgetDialogs.h"
+#include "ui/trend/TrendCanvas.h"
+#include "ui/trend/TrendWindow.h"
 #include "ui/views/LiveViews.h"
 #include "ui/views/RealTimeList.h"
 
@@ -15,7 +17,9 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QProcess>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace tarnix;
@@ -58,6 +62,7 @@ private Q_SLOTS:
     void viewsOpenClearOfEachOther();
     void windowsHoldUpToResizes();
     void messageStandsOverItsWindowNotUnderProgress();
+    void trendAnswersTheServersWheelAndKeys();
 };
 
 // The program shows its panel before loading it; the corner still holds.
@@ -166,6 +171,63 @@ void TestWindowsUnderWm::messageStandsOverItsWindowNotUnderProgress() {
     QVERIFY(progressHidden && answered);
     QVERIFY(window.frameGeometry().contains(boxAt.center()));
     QVERIFY(progressBox->isVisible() && progress->update(50));
+}
+
+// The trend of a file given on the command line, driven through the X
+// server as a user's mouse and keys would: the wheel over the drawing zooms
+// around the pointer, Home shows all again, and the window manager shows
+// the file's name in the title.
+void TestWindowsUnderWm::trendAnswersTheServersWheelAndKeys() {
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        QSKIP("xdotool is not installed");
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("bench 1.dat")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 600; ++i)
+        file.write(QStringLiteral("%1,26/12/07,%2:%3:00.0,DCV,20V,%4\r\n")
+                       .arg(i + 1).arg(i / 60 + 10).arg(i % 60, 2, 10, QChar(u'0')).arg(i % 7)
+                       .toLatin1());
+    file.close();
+    ui::DesktopProgram program({.trendFiles = {file.fileName()}});
+    QVERIFY(program.start());
+    ui::TrendWindow* trend = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        trend = trend ? trend : qobject_cast<ui::TrendWindow*>(w);
+    QVERIFY(trend && QTest::qWaitForWindowExposed(trend));
+    settle();
+    const auto xdotool = [](const QStringList& arguments) {
+        QProcess run;
+        run.start(QStringLiteral("xdotool"), arguments);
+        return run.waitForFinished(10000) && run.exitCode() == 0
+                   ? run.readAllStandardOutput().trimmed()
+                   : QByteArray("failed");
+    };
+    const QString window = QString::number(trend->winId());
+    QCOMPARE(xdotool({QStringLiteral("getwindowname"), window}), "Trend - bench 1.dat");
+
+    const files::TrendFrame all = trend->zoom().frame();
+    QCOMPARE(all.toMs - all.fromMs, 599 * 60000LL);
+    ui::TrendCanvas* canvas = trend->canvas();
+    const QRect plot = ui::TrendLayout(canvas->size(), 1).plot;
+    const QPoint over(plot.left() + plot.width() * 3 / 4, plot.center().y());
+    const QPoint inWindow = canvas->mapTo(trend, over);
+    QCOMPARE(xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window,
+                      QString::number(inWindow.x()), QString::number(inWindow.y())}),
+             "");
+    QTRY_VERIFY(canvas->hover().has_value()); // the readout follows the pointer
+    QCOMPARE(xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("4"),
+                      QStringLiteral("4")}),
+             "");
+    QTRY_VERIFY(trend->zoom().frame().toMs - trend->zoom().frame().fromMs <
+                (all.toMs - all.fromMs) / 2);
+    // Around the pointer: the time under it stays where it was.
+    const files::TrendFrame in = trend->zoom().frame();
+    const auto timeUnder = [](const files::TrendFrame& f) {
+        return double(f.fromMs) + 0.75 * double(f.toMs - f.fromMs);
+    };
+    QVERIFY(std::abs(timeUnder(in) - timeUnder(all)) < 60000);
+    QCOMPARE(xdotool({QStringLiteral("key"), QStringLiteral("Home")}), "");
+    QTRY_COMPARE(trend->zoom().frame(), all);
 }
 
 QTEST_MAIN(TestWindowsUnderWm)

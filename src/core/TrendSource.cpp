@@ -147,10 +147,7 @@ std::optional<std::vector<QByteArray>> TrendSource::recordFields(qint64 row) con
     if (row < 0 || row >= m_data->records() || m_starts.empty())
         return std::nullopt;
     const auto [byte, startRow] = m_data->lineBefore(row);
-    const auto [index, at] = fileAt(byte);
-    QFile file(m_paths[qsizetype(index)]);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(at))
-        return std::nullopt;
+    const auto [first, at] = fileAt(byte);
     std::optional<std::vector<QByteArray>> found;
     qint64 next = startRow;
     files::RecordReader reader([&](QByteArrayView, const files::LineFields* fields) {
@@ -160,15 +157,17 @@ std::optional<std::vector<QByteArray>> TrendSource::recordFields(qint64 row) con
                 found->emplace_back(field.toByteArray());
         }
     });
+    // On from there, into the files after it as loading went on.
     QByteArray chunk(64 << 10, Qt::Uninitialized);
-    while (!found) {
-        const qint64 n = file.read(chunk.data(), chunk.size());
-        if (n <= 0)
-            break;
-        reader.feed(QByteArrayView(chunk.data(), n));
+    for (std::size_t index = first; !found && index < std::size_t(m_paths.size()); ++index) {
+        QFile file(m_paths[qsizetype(index)]);
+        if (!file.open(QIODevice::ReadOnly) || !file.seek(index == first ? at : 0))
+            return std::nullopt;
+        for (qint64 n; !found && (n = file.read(chunk.data(), chunk.size())) > 0;)
+            reader.feed(QByteArrayView(chunk.data(), n));
+        if (index + 1 < std::size_t(m_paths.size()))
+            reader.feed("\n");
     }
-    if (!found)
-        reader.finish();
     return found;
 }
 
