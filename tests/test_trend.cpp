@@ -274,7 +274,8 @@ void TestTrend::zoomSteps_data() {
     QTest::newRow("home clears values") << "box 20 30 1 2, home" << "0..100";
     QTest::newRow("home is undone") << "in .5 .5, home, undo" << "25..75";
     QTest::newRow("values panned") << "values 0 10 .5" << "0..100 v 5..15";
-    QTest::newRow("growth followed at the end") << "grow 110" << "10..110";
+    QTest::newRow("growth shown whole") << "grow 110" << "0..110";
+    QTest::newRow("growth followed at the end") << "in 1 .5, grow 110" << "60..110";
     QTest::newRow("growth left alone inside") << "in 0 .5, grow 110" << "0..50";
 }
 

@@ -15,6 +15,8 @@
 #include "ui/logger/DataList.h"
 #include "ui/logger/Memory.h"
 #include "ui/panel/Panel.h"
+#include "ui/trend/TrendCanvas.h"
+#include "ui/trend/TrendWindow.h"
 #include "ui/views/LiveViews.h"
 
 #include <QAbstractItemView>
@@ -22,8 +24,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <cmath>
 #include <cstdio>
 
@@ -73,10 +78,52 @@ public:
             memory->dataList()->close();
         memory->close();
         views();
+        trend();
         return m_failures == 0;
     }
 
 private:
+    // A two-hour recording with a silent stretch, overloads and a change of
+    // function, as a trend: all of it, then zoomed in to its readings.
+    void trend() {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("bench.dat")));
+        if (!file.open(QIODevice::WriteOnly))
+            return void(++m_failures);
+        const QDateTime start(QDate(2026, 12, 7), QTime(9, 0));
+        for (int i = 0; i < 7200; i += 5) {
+            if (i > 2400 && i < 3000)
+                continue; // the meter was off
+            const QDateTime at = start.addSecs(i);
+            const bool res = i > 6000;
+            const double v = 1.5 + std::sin(i / 600.0) + (i % 1500 == 0 ? 0.8 : 0);
+            const QString value = i % 2000 == 5 ? QStringLiteral("OL")
+                                  : res         ? QString::number(9.8 + v, 'f', 3)
+                                                : QString::number(v, 'f', 3);
+            file.write(QStringLiteral("%1,%2,%3,%4\r\n")
+                           .arg(i / 5 + 1)
+                           .arg(at.toString(QStringLiteral("yy/MM/dd,HH:mm:ss.z")).left(19),
+                                res ? QStringLiteral("RES,20KOhm") : QStringLiteral("DCV,20V"),
+                                value)
+                           .toLatin1());
+        }
+        file.close();
+        ui::TrendWindow window({file.fileName()}, m_dialogs, m_printer);
+        window.resize(900, 560);
+        window.show();
+        window.load();
+        save(&window, "trend");
+        for (const int key : {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Plus}) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(window.canvas(), &press);
+        }
+        const QPointF at(window.canvas()->width() * 0.6, window.canvas()->height() * 0.4);
+        QMouseEvent move(QEvent::MouseMove, at, window.canvas()->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(window.canvas(), &move);
+        save(&window, "trend-zoomed");
+    }
+
     // The port window on two adapters and a built-in port, and its open list.
     void portWindow() {
         ui::PortWindow port({{.path = QStringLiteral("/dev/ttyUSB0"),

@@ -8,14 +8,17 @@ namespace tarnix::files {
 void TrendZoom::setExtent(qint64 firstMs, qint64 lastMs) {
     lastMs = std::max(lastMs, firstMs);
     const bool follow = m_known && followsEnd();
+    const bool all = follow && m_frame.fromMs <= m_firstMs;
     const qint64 grown = lastMs - m_lastMs;
     m_firstMs = firstMs;
     m_lastMs = lastMs;
     if (!m_known) {
         m_known = true;
         setTime(firstMs, lastMs);
+    } else if (all && grown > 0) {
+        setTime(m_frame.fromMs, lastMs); // all of it, as it grows
     } else if (follow && grown > 0) {
-        setTime(m_frame.fromMs + grown, lastMs);
+        setTime(m_frame.fromMs + grown, lastMs); // the newest, at the span shown
     }
 }
 

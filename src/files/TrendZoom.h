@@ -27,7 +27,8 @@ class TrendZoom {
 public:
     // The readings run from `firstMs` to `lastMs`; Home shows them all.
     // The first call shows all; later ones (a growing file) keep the frame,
-    // or move it along with the newest reading when it showed the end.
+    // or move it along with the newest reading when it showed the end, or
+    // widen it when it showed all.
     void setExtent(qint64 firstMs, qint64 lastMs);
 
     const TrendFrame& frame() const { return m_frame; }

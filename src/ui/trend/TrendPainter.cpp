@@ -158,8 +158,21 @@ void paintTrend(QPainter& painter, QSize size, const TrendScene& scene) {
     }
     const std::vector<files::ValueSpan> values = laneValues(scene);
     for (std::size_t i = 0; i < series.size(); ++i) {
-        paintValueAxis(painter, scene, series[i], layout.lanes[i], values[i], seriesColour(i));
-        paintSeries(painter, scene, series[i], layout.lanes[i], values[i], seriesColour(i));
+        const QRect& lane = layout.lanes[i];
+        const bool set = i < scene.frame.values.size() && scene.frame.values[i];
+        if (!set && !files::fitValues(series[i], scene.frame.fromMs, scene.frame.toMs)) {
+            // Nothing to scale the axis to: no ticks that would say otherwise.
+            painter.setPen(seriesColour(i));
+            painter.drawLine(lane.left() - 1, lane.top(), lane.left() - 1, lane.bottom());
+            painter.drawText(lane.adjusted(6, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                             series[i].function() + u' ' + series[i].range());
+            painter.setPen(scene.text);
+            painter.drawText(lane, Qt::AlignCenter, QStringLiteral("No readings in this span"));
+            paintSeries(painter, scene, series[i], lane, values[i], seriesColour(i));
+            continue;
+        }
+        paintValueAxis(painter, scene, series[i], lane, values[i], seriesColour(i));
+        paintSeries(painter, scene, series[i], lane, values[i], seriesColour(i));
     }
     if (scene.first && scene.second) {
         const auto x = [&](const TrendPick& p) {
