@@ -4,6 +4,9 @@
 #include <QDate>
 #include <QDateTime>
 #include <QFile>
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 namespace bench {
 
@@ -33,6 +36,16 @@ inline bool writeRecords(const QString& path, long records) {
         }
     }
     return file.write(block) == block.size();
+}
+
+// The record counts a benchmark is given, or 1 and 10 million.
+inline std::vector<long> recordCounts(int argc, char* argv[]) {
+    std::vector<long> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(std::max(1L, std::atol(argv[i])));
+    if (sizes.empty())
+        sizes = {1000000L, 10000000L};
+    return sizes;
 }
 
 } // namespace bench

@@ -87,11 +87,7 @@ void line(const char* what, long records, const Measured& ours, const Measured* 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    std::vector<long> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.push_back(std::max(1L, std::atol(argv[i])));
-    if (sizes.empty())
-        sizes = {1000000L, 10000000L};
+    const std::vector<long> sizes = bench::recordCounts(argc, argv);
     // Debian's python3-pandas is for Debian's own python3, which another one on the PATH may hide.
     std::string python;
     for (const char* candidate : {"python3", "/usr/bin/python3"})

@@ -4,6 +4,7 @@
 // python3-pandas is installed, pandas.read_csv on the same file.
 // Usage: bench-files [RECORDS...] (default 1000000 10000000)
 //        bench-files --file PATH   (one file, this program's figures only)
+#include "SampleRecording.h"
 #include "files/DataChannel.h"
 #include "files/DataFile.h"
 #include "platform/RealClock.h"
@@ -142,11 +143,7 @@ int main(int argc, char* argv[]) {
         return measureFile(QString::fromLocal8Bit(argv[2]));
     }
     QCoreApplication app(argc, argv);
-    std::vector<long> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.push_back(std::max(1L, std::atol(argv[i])));
-    if (sizes.empty())
-        sizes = {1000000L, 10000000L};
+    const std::vector<long> sizes = bench::recordCounts(argc, argv);
     // Debian's python3-pandas is for Debian's own python3, which another one on the PATH may hide.
     QString python;
     for (const QString& candidate :

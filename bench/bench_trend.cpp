@@ -141,15 +141,13 @@ int measure(const QString& path, bool live) {
 
 int main(int argc, char* argv[]) {
     if (argc == 4 && QByteArray(argv[1]) == "--measure") {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
         return measure(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]) == "live");
     }
     QCoreApplication app(argc, argv);
-    std::vector<long> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes.push_back(std::max(1L, std::atol(argv[i])));
-    if (sizes.empty())
-        sizes = {1000000L, 10000000L};
+    const std::vector<long> sizes = bench::recordCounts(argc, argv);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("big.dat"));
     int failures = 0;
