@@ -69,6 +69,8 @@ void TrendSeries::appendSeries(const TrendSeries& later, qint64 rowBase, bool jo
         int sign = 0;
         if (overload != later.m_overloads.end() && overload->first == i)
             sign = (overload++)->second;
+        if (!reaches(later.time(i)))
+            break; // and so are all after it
         const bool joined = i == first ? joinFirst && i == 0 : later.joined(i);
         append(later.time(i), later.value(i), sign, rowBase + row, joined);
     }

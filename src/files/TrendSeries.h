@@ -4,6 +4,7 @@
 
 #include <QPointF>
 #include <QString>
+#include <limits>
 #include <vector>
 
 namespace tarnix::files {
@@ -16,7 +17,12 @@ class TrendSeries {
 public:
     TrendSeries(QString function, QString range, QString unit, qint64 originMs);
 
-    // A reading at `ms` (not before the last one), its record number in
+    // Whether a reading at `ms` can be held: times are counted in 32 bits of
+    // 0.1 s from the first reading, which reaches some 6.8 years on.
+    bool reaches(qint64 ms) const {
+        return ms >= m_origin && (ms - m_origin) / 100 <= std::numeric_limits<qint32>::max();
+    }
+    // A reading at `ms` (not before the last one, reached), its record number in
     // the file, `overload` +1 for OL and -1 for -OL; `joined` false where a
     // gap or another series comes between it and the reading before.
     void append(qint64 ms, float value, int overload, qint64 row, bool joined);
