@@ -48,16 +48,16 @@ double zoomOrPan(tarnix::ui::TrendCanvas* canvas, int step, QRandomGenerator& ra
                           Qt::LeftButton, Qt::NoModifier);
         QMouseEvent move(QEvent::MouseMove, to, canvas->mapToGlobal(to), Qt::NoButton,
                          Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, to, canvas->mapToGlobal(to),
-                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, to, canvas->mapToGlobal(to), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(canvas, &press);
         QApplication::sendEvent(canvas, &move);
         QApplication::sendEvent(canvas, &release);
         break;
     }
     default: { // keys: an arrow, -, and now and then Home
-        const int key = step % 8 == 5 ? Qt::Key_Right
-                        : step % 8 == 6 ? Qt::Key_Minus
+        const int key = step % 8 == 5    ? Qt::Key_Right
+                        : step % 8 == 6  ? Qt::Key_Minus
                         : step % 40 == 7 ? Qt::Key_Home
                                          : Qt::Key_Left;
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
@@ -141,7 +141,8 @@ int measure(const QString& path, bool live) {
 
 int main(int argc, char* argv[]) {
     if (argc == 4 && QByteArray(argv[1]) == "--measure") {
-        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        if (qEnvironmentVariableIsEmpty("DISPLAY") &&
+            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
         return measure(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]) == "live");

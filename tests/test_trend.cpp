@@ -41,12 +41,18 @@ namespace {
 // Every reading of every series, and what the data says of them all.
 QString digest(const files::TrendData& data) {
     QString text = QStringLiteral("%1 records, %2 skipped, gap %3:")
-                       .arg(data.records()).arg(data.skippedLines()).arg(data.gapMs());
+                       .arg(data.records())
+                       .arg(data.skippedLines())
+                       .arg(data.gapMs());
     for (const files::TrendSeries& s : data.series()) {
         text += u'\n' + s.function() + u' ' + s.range() + u':';
         for (qsizetype i = 0; i < s.size(); ++i)
-            text += QStringLiteral(" %1=%2%3%4@%5").arg(s.time(i)).arg(s.value(i))
-                        .arg(s.overload(i)).arg(s.joined(i) ? "j" : "").arg(s.row(i));
+            text += QStringLiteral(" %1=%2%3%4@%5")
+                        .arg(s.time(i))
+                        .arg(s.value(i))
+                        .arg(s.overload(i))
+                        .arg(s.joined(i) ? "j" : "")
+                        .arg(s.row(i));
     }
     return text;
 }
@@ -73,7 +79,8 @@ void TestTrend::pyramidMatchesEveryReading() {
         }
         const auto brute = [&](qsizetype first, qsizetype last) {
             files::MinMax m;
-            for (qsizetype i = std::max<qsizetype>(first, 0); i < std::min<qsizetype>(last, size); ++i)
+            for (qsizetype i = std::max<qsizetype>(first, 0); i < std::min<qsizetype>(last, size);
+                 ++i)
                 if (!std::isnan(values[std::size_t(i)]))
                     m.add(values[std::size_t(i)]);
             return m;
@@ -97,24 +104,31 @@ void TestTrend::timeTicks_data() {
     QTest::addColumn<QString>("to");
     QTest::addColumn<int>("most");
     QTest::addColumn<QString>("labels");
-    QTest::newRow("seconds") << "2026-12-05T10:00:00.5" << "2026-12-05T10:00:05.5" << 10
+    QTest::newRow("seconds") << "2026-12-05T10:00:00.5"
+                             << "2026-12-05T10:00:05.5" << 10
                              << "10:00:01 10:00:02 10:00:03 10:00:04 10:00:05";
-    QTest::newRow("5 s") << "2026-12-05T10:00:00" << "2026-12-05T10:00:20" << 4
+    QTest::newRow("5 s") << "2026-12-05T10:00:00"
+                         << "2026-12-05T10:00:20" << 4
                          << "10:00:00 10:00:05 10:00:10 10:00:15 10:00:20";
-    QTest::newRow("10 s") << "2026-12-05T10:00:00" << "2026-12-05T10:01:00" << 8
+    QTest::newRow("10 s") << "2026-12-05T10:00:00"
+                          << "2026-12-05T10:01:00" << 8
                           << "10:00:00 10:00:10 10:00:20 10:00:30 10:00:40 10:00:50 10:01:00";
-    QTest::newRow("10 min") << "2026-12-05T10:05" << "2026-12-05T11:00" << 8
-                            << "10:10 10:20 10:30 10:40 10:50 11:00";
-    QTest::newRow("3 h") << "2026-12-05T00:00" << "2026-12-06T00:00" << 10
+    QTest::newRow("10 min") << "2026-12-05T10:05"
+                            << "2026-12-05T11:00" << 8 << "10:10 10:20 10:30 10:40 10:50 11:00";
+    QTest::newRow("3 h") << "2026-12-05T00:00"
+                         << "2026-12-06T00:00" << 10
                          << "00:00 03:00 06:00 09:00 12:00 15:00 18:00 21:00 00:00";
-    QTest::newRow("Mondays") << "2026-12-01T00:00" << "2026-12-31T00:00" << 6
+    QTest::newRow("Mondays") << "2026-12-01T00:00"
+                             << "2026-12-31T00:00" << 6
                              << "2026-12-07 2026-12-14 2026-12-21 2026-12-28";
-    QTest::newRow("quarters") << "2026-01-01T00:00" << "2027-01-01T00:00" << 6
+    QTest::newRow("quarters") << "2026-01-01T00:00"
+                              << "2027-01-01T00:00" << 6
                               << "2026-01 2026-04 2026-07 2026-10 2027-01";
-    QTest::newRow("half years") << "2026-01-01T00:00" << "2028-01-01T00:00" << 5
+    QTest::newRow("half years") << "2026-01-01T00:00"
+                                << "2028-01-01T00:00" << 5
                                 << "2026-01 2026-07 2027-01 2027-07 2028-01";
-    QTest::newRow("2 years") << "2020-03-01T00:00" << "2030-01-01T00:00" << 6
-                             << "2022 2024 2026 2028 2030";
+    QTest::newRow("2 years") << "2020-03-01T00:00"
+                             << "2030-01-01T00:00" << 6 << "2022 2024 2026 2028 2030";
 }
 
 void TestTrend::timeTicks() {
@@ -136,12 +150,16 @@ void TestTrend::valueTicks_data() {
     QTest::addColumn<int>("most");
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QString>("labels");
-    QTest::newRow("mV across 0") << -0.0125 << 0.0125 << 5 << "V" << "-10 mV|-5 mV|0 mV|5 mV|10 mV";
-    QTest::newRow("kOhm") << 0.0 << 1500.0 << 4 << "Ohm" << "0.0 kOhm|0.5 kOhm|1.0 kOhm|1.5 kOhm";
+    QTest::newRow("mV across 0") << -0.0125 << 0.0125 << 5 << "V"
+                                 << "-10 mV|-5 mV|0 mV|5 mV|10 mV";
+    QTest::newRow("kOhm") << 0.0 << 1500.0 << 4 << "Ohm"
+                          << "0.0 kOhm|0.5 kOhm|1.0 kOhm|1.5 kOhm";
     QTest::newRow("micro") << 0.0000005 << 0.000002 << 3 << "A"
                            << "0.5 \u00b5A|1.0 \u00b5A|1.5 \u00b5A|2.0 \u00b5A";
-    QTest::newRow("MHz") << 1.0e6 << 3.0e6 << 2 << "Hz" << "1 MHz|2 MHz|3 MHz";
-    QTest::newRow("one value") << 5.0 << 5.0 << 2 << "V" << "5.000 V|5.005 V";
+    QTest::newRow("MHz") << 1.0e6 << 3.0e6 << 2 << "Hz"
+                         << "1 MHz|2 MHz|3 MHz";
+    QTest::newRow("one value") << 5.0 << 5.0 << 2 << "V"
+                               << "5.000 V|5.005 V";
 }
 
 void TestTrend::valueTicks() {
@@ -163,7 +181,8 @@ void TestTrend::drawnPaths_data() {
     QTest::addColumn<int>("width");
     QTest::addColumn<QString>("drawn");
     QTest::newRow("one line") << "1 2 3 4 5" << 100 << "5 | top 5";
-    QTest::newRow("OL breaks, marked at the top") << "1 OL 3 -OL 4" << 100 << "1 1 1 | +1 -1 | top 4";
+    QTest::newRow("OL breaks, marked at the top")
+        << "1 OL 3 -OL 4" << 100 << "1 1 1 | +1 -1 | top 4";
     QTest::newRow("a gap breaks") << "1 2 | 3 4" << 100 << "2 2 | top 4";
     QTest::newRow("a spike in a column") << "0x500 9 0x499" << 10 << "20 | top 9";
     QTest::newRow("a column of OL alone") << "1x100 OLx100 1x100" << 3 << "2 2 | +1 | top 1";
@@ -209,11 +228,12 @@ void TestTrend::drawnPaths() {
 // each reading joined only to its own series' last, and the line broken by
 // the other series, by OL and by a stretch over twice the median spacing.
 void TestTrend::fileGrowsIntoSeries() {
-    const QByteArray text = "1,26/12/06,10:00:00.0,DCV,20V,1.00\r\n2,26/12/06,10:00:01.0,DCV,20V,1.10\r\n"
-                            "3,26/12/06,10:00:02.0,RES,2KOhm,1.000\r\n4,26/12/06,10:00:03.0,DCV,20V,1.20\r\n"
-                            "5,26/12/06,10:00:04.0,DCV,20V,OL\r\n6,26/12/06,10:00:05.0,DCV,20V,1.30\r\n"
-                            "7,26/12/06,10:00:15.0,DCV,20V,1.40\r\nx,bad\r\n9,26/12/06,25:00:00.0,DCV,20V,1\r\n"
-                            "8,26/12/06,10:00:16.0,DCV,20V,1.50";
+    const QByteArray text =
+        "1,26/12/06,10:00:00.0,DCV,20V,1.00\r\n2,26/12/06,10:00:01.0,DCV,20V,1.10\r\n"
+        "3,26/12/06,10:00:02.0,RES,2KOhm,1.000\r\n4,26/12/06,10:00:03.0,DCV,20V,1.20\r\n"
+        "5,26/12/06,10:00:04.0,DCV,20V,OL\r\n6,26/12/06,10:00:05.0,DCV,20V,1.30\r\n"
+        "7,26/12/06,10:00:15.0,DCV,20V,1.40\r\nx,bad\r\n9,26/12/06,25:00:00.0,DCV,20V,1\r\n"
+        "8,26/12/06,10:00:16.0,DCV,20V,1.50";
     files::TrendData data;
     data.feed(text.left(100));
     QCOMPARE(data.records(), 2);
@@ -227,8 +247,8 @@ void TestTrend::fileGrowsIntoSeries() {
     QCOMPARE(dcv.row(6), 8); // the ninth record: one without a time came before
     QCOMPARE(data.gapMs(), 2000);
     QCOMPARE(data.skippedLines(), 2);
-    const files::TrendPath path = files::trendPath(
-        dcv, {*data.firstMs(), *data.lastMs(), 0, 2, 100, 100, data.gapMs()});
+    const files::TrendPath path =
+        files::trendPath(dcv, {*data.firstMs(), *data.lastMs(), 0, 2, 100, 100, data.gapMs()});
     QStringList pieces;
     for (const auto& piece : path.pieces)
         pieces << QString::number(piece.size());
@@ -267,21 +287,36 @@ void TestTrend::partsReadAtOnceMatchOneRead() {
 void TestTrend::zoomSteps_data() {
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("all at first") << "" << "0..100";
-    QTest::newRow("in around the middle") << "in .5 .5" << "25..75";
-    QTest::newRow("in around the left edge") << "in 0 .5" << "0..50";
-    QTest::newRow("undo") << "in .5 .5, in 0 .5, undo" << "25..75";
-    QTest::newRow("no nearer than a second") << "in .5 .00001" << "49.5..50.5";
-    QTest::newRow("no further than ten times all") << "in .5 1000" << "-450..550";
-    QTest::newRow("pan") << "in 1 .5, pan .1" << "55..105";
-    QTest::newRow("box with values") << "box 20 30 1 2" << "20..30 v 1..2";
-    QTest::newRow("box upside down") << "box 30 20 2 1" << "20..30 v 1..2";
-    QTest::newRow("home clears values") << "box 20 30 1 2, home" << "0..100";
-    QTest::newRow("home is undone") << "in .5 .5, home, undo" << "25..75";
-    QTest::newRow("values panned") << "values 0 10 .5" << "0..100 v 5..15";
-    QTest::newRow("growth shown whole") << "grow 110" << "0..110";
-    QTest::newRow("growth followed at the end") << "in 1 .5, grow 110" << "60..110";
-    QTest::newRow("growth left alone inside") << "in 0 .5, grow 110" << "0..50";
+    QTest::newRow("all at first") << ""
+                                  << "0..100";
+    QTest::newRow("in around the middle") << "in .5 .5"
+                                          << "25..75";
+    QTest::newRow("in around the left edge") << "in 0 .5"
+                                             << "0..50";
+    QTest::newRow("undo") << "in .5 .5, in 0 .5, undo"
+                          << "25..75";
+    QTest::newRow("no nearer than a second") << "in .5 .00001"
+                                             << "49.5..50.5";
+    QTest::newRow("no further than ten times all") << "in .5 1000"
+                                                   << "-450..550";
+    QTest::newRow("pan") << "in 1 .5, pan .1"
+                         << "55..105";
+    QTest::newRow("box with values") << "box 20 30 1 2"
+                                     << "20..30 v 1..2";
+    QTest::newRow("box upside down") << "box 30 20 2 1"
+                                     << "20..30 v 1..2";
+    QTest::newRow("home clears values") << "box 20 30 1 2, home"
+                                        << "0..100";
+    QTest::newRow("home is undone") << "in .5 .5, home, undo"
+                                    << "25..75";
+    QTest::newRow("values panned") << "values 0 10 .5"
+                                   << "0..100 v 5..15";
+    QTest::newRow("growth shown whole") << "grow 110"
+                                        << "0..110";
+    QTest::newRow("growth followed at the end") << "in 1 .5, grow 110"
+                                                << "60..110";
+    QTest::newRow("growth left alone inside") << "in 0 .5, grow 110"
+                                              << "0..50";
 }
 
 void TestTrend::zoomSteps() {
@@ -307,7 +342,8 @@ void TestTrend::zoomSteps() {
         else if (w[0] == u"grow")
             zoom.setExtent(0, qint64(n(1) * 1000));
     }
-    QString shown = QStringLiteral("%1..%2").arg(double(zoom.frame().fromMs) / 1000)
+    QString shown = QStringLiteral("%1..%2")
+                        .arg(double(zoom.frame().fromMs) / 1000)
                         .arg(double(zoom.frame().toMs) / 1000);
     if (const auto v = zoom.values(0))
         shown += QStringLiteral(" v %1..%2").arg(v->bottom).arg(v->top);
@@ -367,10 +403,16 @@ void TestTrend::sourceFollowsItsFiles() {
 
     QByteArray big;
     for (int i = 0; big.size() < 9 << 20; ++i)
-        big += QStringLiteral("%1,26/12/%2,%3:%4:%5.0,%6\r\n").arg(i + 1).arg(i / 86400 + 1, 2, 10,
-                   QChar(u'0')).arg(i / 3600 % 24, 2, 10, QChar(u'0')).arg(i / 60 % 60, 2, 10,
-                   QChar(u'0')).arg(i % 60, 2, 10, QChar(u'0')).arg(i % 5 ? "DCV,20V,1.25" :
-                   i % 7 ? "RES,2KOhm,OL" : "ACV,200V,230.1").toLatin1();
+        big += QStringLiteral("%1,26/12/%2,%3:%4:%5.0,%6\r\n")
+                   .arg(i + 1)
+                   .arg(i / 86400 + 1, 2, 10, QChar(u'0'))
+                   .arg(i / 3600 % 24, 2, 10, QChar(u'0'))
+                   .arg(i / 60 % 60, 2, 10, QChar(u'0'))
+                   .arg(i % 60, 2, 10, QChar(u'0'))
+                   .arg(i % 5   ? "DCV,20V,1.25"
+                        : i % 7 ? "RES,2KOhm,OL"
+                                : "ACV,200V,230.1")
+                   .toLatin1();
     write("big.dat", big);
     core::TrendSource halves({dir.filePath("big.dat")});
     QVERIFY(halves.load(&error));

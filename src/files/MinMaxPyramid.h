@@ -33,8 +33,9 @@ struct MinMax {
 // above halves the one below. Any run of readings is summed up from at most
 // two entries a level and seven readings at each end, so a trend's pixel
 // column costs a few dozen steps whatever the records it covers. Starting at
-// eight, not two, keeps the levels to a quarter of the readings' own room. A reading that is no number (NaN: OL, HOLD, a gap) counts in no
-// minimum or maximum. Readings may be appended as a recording grows.
+// eight, not two, keeps the levels to a quarter of the readings' own room. A reading that is no
+// number (NaN: OL, HOLD, a gap) counts in no minimum or maximum. Readings may be appended as a
+// recording grows.
 class MinMaxPyramid {
 public:
     void reserve(qsizetype readings);
@@ -49,9 +50,7 @@ public:
     // covers readings [i * 2^k, (i + 1) * 2^k).
     static constexpr int FirstLevel = 3;
     int levels() const { return FirstLevel - 1 + int(m_levels.size()); }
-    const std::vector<MinMax>& level(int k) const {
-        return m_levels[std::size_t(k - FirstLevel)];
-    }
+    const std::vector<MinMax>& level(int k) const { return m_levels[std::size_t(k - FirstLevel)]; }
 
 private:
     static constexpr qsizetype Block = qsizetype(1) << FirstLevel;

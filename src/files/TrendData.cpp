@@ -85,9 +85,9 @@ void TrendData::follow(TrendData&& earlier, qint64 bytesBefore) {
         m_lastSeries = moved[*m_lastSeries];
     else
         m_lastSeries = earlier.m_lastSeries;
-    m_firstSeries = earlier.m_firstSeries ? earlier.m_firstSeries
-                                          : (m_firstSeries ? std::optional(moved[*m_firstSeries])
-                                                           : std::nullopt);
+    m_firstSeries = earlier.m_firstSeries
+                        ? earlier.m_firstSeries
+                        : (m_firstSeries ? std::optional(moved[*m_firstSeries]) : std::nullopt);
     m_series = std::move(series);
 
     if (earlier.m_lastMs && m_firstMs && *m_firstMs > *earlier.m_lastMs)
@@ -102,16 +102,16 @@ void TrendData::follow(TrendData&& earlier, qint64 bytesBefore) {
         row += earlier.m_records;
         byte += bytesBefore;
     }
-    m_rowStarts.insert(m_rowStarts.begin(), earlier.m_rowStarts.begin(),
-                       earlier.m_rowStarts.end());
+    m_rowStarts.insert(m_rowStarts.begin(), earlier.m_rowStarts.begin(), earlier.m_rowStarts.end());
     m_records += earlier.m_records;
     m_skipped += earlier.skippedLines();
     m_byteBase += bytesBefore;
 }
 
 std::pair<qint64, qint64> TrendData::lineBefore(qint64 row) const {
-    const auto after = std::upper_bound(m_rowStarts.begin(), m_rowStarts.end(), row,
-                                        [](qint64 r, const auto& start) { return r < start.first; });
+    const auto after =
+        std::upper_bound(m_rowStarts.begin(), m_rowStarts.end(), row,
+                         [](qint64 r, const auto& start) { return r < start.first; });
     if (after == m_rowStarts.begin())
         return {0, 0};
     return {std::prev(after)->second, std::prev(after)->first};

@@ -52,8 +52,8 @@ private:
     std::vector<std::optional<std::size_t>> m_seriesOf; // by kind of reading
     std::optional<std::size_t> m_firstSeries, m_lastSeries;
     std::optional<qint64> m_firstMs, m_lastMs;
-    qint64 m_records = 0; // records read, each its row in the file
-    qint64 m_skipped = 0; // records whose time cannot be read, and lines earlier skipped
+    qint64 m_records = 0;   // records read, each its row in the file
+    qint64 m_skipped = 0;   // records whose time cannot be read, and lines earlier skipped
     qint64 m_lineStart = 0; // of the line being read, in the bytes fed
     qint64 m_byteBase = 0;  // bytes read by an earlier part, before the first fed here
     std::vector<std::pair<qint64, qint64>> m_rowStarts; // (row, byte) every RowStartEvery

@@ -44,7 +44,8 @@ QString spanText(qint64 ms) {
     ms = std::abs(ms);
     const qint64 s = ms / 1000;
     if (s < 60)
-        return sign + QString::number(double(ms) / 1000, 'f', ms % 1000 ? 1 : 0) + QStringLiteral(" s");
+        return sign + QString::number(double(ms) / 1000, 'f', ms % 1000 ? 1 : 0) +
+               QStringLiteral(" s");
     if (s < 3600)
         return sign + QStringLiteral("%1 min %2 s").arg(s / 60).arg(s % 60);
     if (s < 86400)

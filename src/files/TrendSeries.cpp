@@ -59,9 +59,8 @@ void TrendSeries::appendSeries(const TrendSeries& later, qint64 rowBase, bool jo
     qsizetype first = 0;
     if (size() > 0)
         first = later.firstAtOrAfter(time(size() - 1));
-    auto overload = std::lower_bound(
-        later.m_overloads.begin(), later.m_overloads.end(), first,
-        [](const auto& o, qsizetype at) { return o.first < at; });
+    auto overload = std::lower_bound(later.m_overloads.begin(), later.m_overloads.end(), first,
+                                     [](const auto& o, qsizetype at) { return o.first < at; });
     qint64 row = first < later.size() ? later.row(first) : 0;
     for (qsizetype i = first; i < later.size(); ++i) {
         if (i > first)

@@ -88,7 +88,7 @@ struct TrendView {
 struct TrendPath {
     std::vector<std::vector<QPointF>> pieces;
     std::vector<std::pair<double, int>> overloads; // x, and +1 or -1
-    bool columns = false; // drawn as min/max columns
+    bool columns = false;                          // drawn as min/max columns
 };
 TrendPath trendPath(const TrendSeries& series, const TrendView& view);
 

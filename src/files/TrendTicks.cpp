@@ -20,17 +20,17 @@ struct TimeStep {
 constexpr qint64 Minute = 60, Hour = 3600;
 
 constexpr std::array<TimeStep, 23> TimeSteps{{
-    {Unit::Second, 1, "HH:mm:ss"},         {Unit::Second, 2, "HH:mm:ss"},
-    {Unit::Second, 5, "HH:mm:ss"},         {Unit::Second, 10, "HH:mm:ss"},
-    {Unit::Second, 15, "HH:mm:ss"},        {Unit::Second, 30, "HH:mm:ss"},
-    {Unit::Second, Minute, "HH:mm"},       {Unit::Second, 2 * Minute, "HH:mm"},
-    {Unit::Second, 5 * Minute, "HH:mm"},   {Unit::Second, 10 * Minute, "HH:mm"},
-    {Unit::Second, 15 * Minute, "HH:mm"},  {Unit::Second, 30 * Minute, "HH:mm"},
-    {Unit::Second, Hour, "HH:mm"},         {Unit::Second, 2 * Hour, "HH:mm"},
-    {Unit::Second, 3 * Hour, "HH:mm"},     {Unit::Second, 6 * Hour, "HH:mm"},
-    {Unit::Second, 12 * Hour, "HH:mm"},    {Unit::Day, 1, "yyyy-MM-dd"},
-    {Unit::Day, 2, "yyyy-MM-dd"},          {Unit::Week, 1, "yyyy-MM-dd"},
-    {Unit::Month, 1, "yyyy-MM"},           {Unit::Month, 3, "yyyy-MM"},
+    {Unit::Second, 1, "HH:mm:ss"},        {Unit::Second, 2, "HH:mm:ss"},
+    {Unit::Second, 5, "HH:mm:ss"},        {Unit::Second, 10, "HH:mm:ss"},
+    {Unit::Second, 15, "HH:mm:ss"},       {Unit::Second, 30, "HH:mm:ss"},
+    {Unit::Second, Minute, "HH:mm"},      {Unit::Second, 2 * Minute, "HH:mm"},
+    {Unit::Second, 5 * Minute, "HH:mm"},  {Unit::Second, 10 * Minute, "HH:mm"},
+    {Unit::Second, 15 * Minute, "HH:mm"}, {Unit::Second, 30 * Minute, "HH:mm"},
+    {Unit::Second, Hour, "HH:mm"},        {Unit::Second, 2 * Hour, "HH:mm"},
+    {Unit::Second, 3 * Hour, "HH:mm"},    {Unit::Second, 6 * Hour, "HH:mm"},
+    {Unit::Second, 12 * Hour, "HH:mm"},   {Unit::Day, 1, "yyyy-MM-dd"},
+    {Unit::Day, 2, "yyyy-MM-dd"},         {Unit::Week, 1, "yyyy-MM-dd"},
+    {Unit::Month, 1, "yyyy-MM"},          {Unit::Month, 3, "yyyy-MM"},
     {Unit::Month, 6, "yyyy-MM"},
 }};
 
@@ -64,7 +64,8 @@ QDateTime gridStart(const QDateTime& at, Unit unit, qint64 size) {
     case Unit::Week:
         return QDateTime(day.addDays(1 - day.dayOfWeek()), QTime(0, 0));
     case Unit::Month:
-        return QDateTime(QDate(day.year(), int((day.month() - 1) / size * size) + 1, 1), QTime(0, 0));
+        return QDateTime(QDate(day.year(), int((day.month() - 1) / size * size) + 1, 1),
+                         QTime(0, 0));
     case Unit::Year:
         return QDateTime(QDate(int(day.year() / size * size), 1, 1), QTime(0, 0));
     }
@@ -100,7 +101,9 @@ std::vector<TimeTick> timeTicks(qint64 fromMs, qint64 toMs, int most) {
     most = std::max(most, 2);
     const double span = std::max(double(toMs - fromMs) / 1000.0, 1.0);
     TimeStep step{Unit::Year, 1, "yyyy"};
-    const auto fits = [&](Unit unit, qint64 size) { return span / roughSeconds(unit, size) <= most; };
+    const auto fits = [&](Unit unit, qint64 size) {
+        return span / roughSeconds(unit, size) <= most;
+    };
     const auto found = std::find_if(TimeSteps.begin(), TimeSteps.end(),
                                     [&](const TimeStep& s) { return fits(s.unit, s.size); });
     if (found != TimeSteps.end()) {

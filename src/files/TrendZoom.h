@@ -44,7 +44,8 @@ public:
     // Moves the values of `series` by `fraction` of `shown` (positive: higher values come in).
     void panValues(std::size_t series, const ValueSpan& shown, double fraction);
     // Shows [fromMs, toMs], and `values` on the axis of `series` when given.
-    void zoomTo(qint64 fromMs, qint64 toMs, std::optional<std::pair<std::size_t, ValueSpan>> values);
+    void zoomTo(qint64 fromMs, qint64 toMs,
+                std::optional<std::pair<std::size_t, ValueSpan>> values);
     void home();
     // Back to the frame before the last zoom; false when there is none.
     bool undo();

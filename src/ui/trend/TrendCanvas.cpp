@@ -61,8 +61,8 @@ TrendLayout TrendCanvas::layout() const {
 qint64 TrendCanvas::timeAt(double x) const {
     const QRect plot = layout().plot;
     const files::TrendFrame& f = m_zoom.frame();
-    return f.fromMs + qint64(std::llround((x - plot.left()) * double(f.toMs - f.fromMs) /
-                                          plot.width()));
+    return f.fromMs +
+           qint64(std::llround((x - plot.left()) * double(f.toMs - f.fromMs) / plot.width()));
 }
 
 std::optional<TrendPick> TrendCanvas::pickAt(QPoint at) const {
@@ -70,7 +70,8 @@ std::optional<TrendPick> TrendCanvas::pickAt(QPoint at) const {
     const auto lane = l.laneAt(at.y());
     if (!lane || at.x() < l.plot.left() - 4 || at.x() > l.plot.right() + 4)
         return std::nullopt;
-    const qsizetype reading = files::nearestReading(m_source.data().series()[*lane], timeAt(at.x()));
+    const qsizetype reading =
+        files::nearestReading(m_source.data().series()[*lane], timeAt(at.x()));
     if (reading < 0)
         return std::nullopt;
     return TrendPick{*lane, reading};

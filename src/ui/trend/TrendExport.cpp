@@ -52,8 +52,8 @@ QString trendSaveFilter() {
     return QStringLiteral("PNG Image (*.png);;SVG Image (*.svg);;CSV for analysis (*.csv)");
 }
 
-bool saveTrend(const QString& path, const TrendScene& scene, QSize size,
-               const QStringList& sources, QString* error) {
+bool saveTrend(const QString& path, const TrendScene& scene, QSize size, const QStringList& sources,
+               QString* error) {
     const QString lower = path.toLower();
     if (lower.endsWith(u".png"))
         return writeWhole(path, png(scene, size), error);

@@ -26,10 +26,9 @@ TrendWindow* openTrend(const QStringList& paths, platform::Dialogs& dialogs,
 }
 
 TrendWindow* openListTrend(const files::RecordStore& records, const QString& name,
-                           platform::Dialogs& dialogs, platform::Printer& printer,
-                           QWidget* owner) {
-    auto file = std::make_unique<QTemporaryFile>(QDir::temp().filePath(
-        QStringLiteral("tarnix-trend-XXXXXX.dat")));
+                           platform::Dialogs& dialogs, platform::Printer& printer, QWidget* owner) {
+    auto file = std::make_unique<QTemporaryFile>(
+        QDir::temp().filePath(QStringLiteral("tarnix-trend-XXXXXX.dat")));
     QString error;
     if (!file->open() || !files::saveDataFile(file->fileName(), records, &error)) {
         dialogs.messageFor(owner, error.isEmpty() ? file->errorString() : error,

@@ -27,8 +27,7 @@ TrendWindow* openTrend(const QStringList& paths, platform::Dialogs& dialogs,
 // The records of a list as a trend: written to a data file of its own in
 // the temporary folder, which goes with the window. `name` titles it.
 TrendWindow* openListTrend(const files::RecordStore& records, const QString& name,
-                           platform::Dialogs& dialogs, platform::Printer& printer,
-                           QWidget* owner);
+                           platform::Dialogs& dialogs, platform::Printer& printer, QWidget* owner);
 
 // The "Trend" entry of `window`'s context menu, on Ctrl+T too.
 void addTrendEntry(QWidget* window, const QString& text, std::function<void()> open);

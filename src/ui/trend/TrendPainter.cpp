@@ -15,14 +15,14 @@ constexpr int AxisWidth = 78, TimeHeight = 22, Margin = 10, LaneGap = 14;
 
 files::TrendView laneView(const TrendScene& scene, const QRect& lane,
                           const files::ValueSpan& values) {
-    return {scene.frame.fromMs, scene.frame.toMs, values.bottom, values.top,
+    return {scene.frame.fromMs,        scene.frame.toMs,           values.bottom, values.top,
             std::max(lane.width(), 1), std::max(lane.height(), 1), scene.gapMs};
 }
 
 void paintTimeAxis(QPainter& painter, const TrendScene& scene, const TrendLayout& layout) {
     const QRect& plot = layout.plot;
-    const auto ticks = files::timeTicks(scene.frame.fromMs, scene.frame.toMs,
-                                        std::max(2, plot.width() / 110));
+    const auto ticks =
+        files::timeTicks(scene.frame.fromMs, scene.frame.toMs, std::max(2, plot.width() / 110));
     const QFontMetrics metrics = painter.fontMetrics();
     for (const files::TimeTick& tick : ticks) {
         const int x = plot.left() + int(double(tick.ms - scene.frame.fromMs) * plot.width() /
@@ -39,8 +39,8 @@ void paintTimeAxis(QPainter& painter, const TrendScene& scene, const TrendLayout
 void paintValueAxis(QPainter& painter, const TrendScene& scene, const files::TrendSeries& series,
                     const QRect& lane, const files::ValueSpan& values, const QColor& colour) {
     const QFontMetrics metrics = painter.fontMetrics();
-    const auto ticks = files::valueTicks(values.bottom, values.top,
-                                         std::max(2, lane.height() / 40), series.unit());
+    const auto ticks = files::valueTicks(values.bottom, values.top, std::max(2, lane.height() / 40),
+                                         series.unit());
     const files::TrendView view = laneView(scene, lane, values);
     for (const files::ValueTick& tick : ticks) {
         const int y = lane.top() + int(view.y(tick.value));
@@ -176,15 +176,15 @@ void paintTrend(QPainter& painter, QSize size, const TrendScene& scene) {
     }
     if (scene.first && scene.second) {
         const auto x = [&](const TrendPick& p) {
-            return layout.plot.left() +
-                   laneView(scene, layout.plot, values[p.series]).x(series[p.series].time(p.reading));
+            return layout.plot.left() + laneView(scene, layout.plot, values[p.series])
+                                            .x(series[p.series].time(p.reading));
         };
         const double a = x(*scene.first), b = x(*scene.second);
         QColor shade = scene.text;
         shade.setAlpha(28);
-        painter.fillRect(QRectF(std::min(a, b), layout.plot.top(), std::abs(b - a),
-                                layout.plot.height()),
-                         shade);
+        painter.fillRect(
+            QRectF(std::min(a, b), layout.plot.top(), std::abs(b - a), layout.plot.height()),
+            shade);
     }
     for (const auto& pick : {scene.first, scene.second})
         if (pick)

@@ -90,9 +90,8 @@ void TrendWindow::extentChanged() {
     const files::TrendData& data = m_source.data();
     if (data.firstMs())
         m_zoom.setExtent(*data.firstMs(), *data.lastMs());
-    m_status->setText(QStringLiteral("%1 records, %2 series")
-                          .arg(data.records())
-                          .arg(data.series().size()));
+    m_status->setText(
+        QStringLiteral("%1 records, %2 series").arg(data.records()).arg(data.series().size()));
     m_canvas->update();
 }
 
@@ -124,9 +123,10 @@ void TrendWindow::showReadout() {
     }
     const files::TrendSeries& series = m_source.data().series()[pick->series];
     const auto fields = m_source.recordFields(series.row(pick->reading));
-    m_readout->setText(files::readoutText(
-        series, pick->reading, fields ? QString::fromUtf8(fields->at(5)) : QString(),
-        fields ? QString::fromUtf8(fields->at(0)) : QString::number(series.row(pick->reading) + 1)));
+    m_readout->setText(files::readoutText(series, pick->reading,
+                                          fields ? QString::fromUtf8(fields->at(5)) : QString(),
+                                          fields ? QString::fromUtf8(fields->at(0))
+                                                 : QString::number(series.row(pick->reading) + 1)));
 }
 
 void TrendWindow::showMeasure() {
