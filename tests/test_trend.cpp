@@ -233,6 +233,7 @@ void TestTrend::fileGrowsIntoSeries() {
         "3,26/12/06,10:00:02.0,RES,2KOhm,1.000\r\n4,26/12/06,10:00:03.0,DCV,20V,1.20\r\n"
         "5,26/12/06,10:00:04.0,DCV,20V,OL\r\n6,26/12/06,10:00:05.0,DCV,20V,1.30\r\n"
         "7,26/12/06,10:00:15.0,DCV,20V,1.40\r\nx,bad\r\n9,26/12/06,25:00:00.0,DCV,20V,1\r\n"
+        "9,26/12/06,10:00:0;.0,DCV,20V,1\r\n"
         "8,26/12/06,10:00:16.0,DCV,20V,1.50";
     files::TrendData data;
     data.feed(text.left(100));
@@ -244,9 +245,9 @@ void TestTrend::fileGrowsIntoSeries() {
     const files::TrendSeries& res = data.series()[1];
     QCOMPARE(dcv.function() + dcv.range() + dcv.unit() + res.unit(), "DCV20VVOhm");
     QCOMPARE(res.value(0), 1000.0f);
-    QCOMPARE(dcv.row(6), 8); // the ninth record: one without a time came before
+    QCOMPARE(dcv.row(6), 9); // the tenth record: two without a time came before
     QCOMPARE(data.gapMs(), 2000);
-    QCOMPARE(data.skippedLines(), 2);
+    QCOMPARE(data.skippedLines(), 3); // with the line that is no record
     const files::TrendPath path =
         files::trendPath(dcv, {*data.firstMs(), *data.lastMs(), 0, 2, 100, 100, data.gapMs()});
     QStringList pieces;
@@ -410,8 +411,8 @@ void TestTrend::sourceFollowsItsFiles() {
                    .arg(i / 60 % 60, 2, 10, QChar(u'0'))
                    .arg(i % 60, 2, 10, QChar(u'0'))
                    .arg(i % 5   ? "DCV,20V,1.25"
-                        : i % 7 ? "RES,2KOhm,OL"
-                                : "ACV,200V,230.1")
+                        : i % 1000 ? "RES,2KOhm,OL"
+                                   : "ACV,200V,230.1")
                    .toLatin1();
     write("big.dat", big);
     core::TrendSource halves({dir.filePath("big.dat")});
@@ -419,6 +420,8 @@ void TestTrend::sourceFollowsItsFiles() {
     files::TrendData one;
     one.feed(big);
     QCOMPARE(digest(halves.data()), digest(one));
+    const files::TrendSeries& acv = halves.data().series()[0]; // first, then one in a thousand
+    QCOMPARE(acv.row(acv.size() - 1), (acv.size() - 1) * 1000);
     const qint64 row = halves.data().records() - 3;
     QCOMPARE(halves.recordFields(row)->at(0), QByteArray::number(row + 1));
 }

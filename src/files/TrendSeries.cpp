@@ -11,12 +11,13 @@ TrendSeries::TrendSeries(QString function, QString range, QString unit, qint64 o
 
 void TrendSeries::append(qint64 ms, float value, int overload, qint64 row, bool joined) {
     const qsizetype i = size();
-    const qint64 step = row - m_lastRow;
-    if (i % RowMarkEvery == 0)
+    const qint64 step = row - m_lastRow; // rows only grow: 1 and up
+    const bool mark = i % RowMarkEvery == 0, far = step > 255;
+    if (mark)
         m_rowMarks.push_back(row);
-    else if (step <= 0 || step > 255)
+    else if (far)
         m_farRows.emplace_back(i, row);
-    m_rowSteps.push_back(i % RowMarkEvery != 0 && step > 0 && step <= 255 ? quint8(step) : 0);
+    m_rowSteps.push_back(mark || far ? 0 : quint8(step));
     m_lastRow = row;
     m_tenths.push_back(qint32((ms - m_origin) / 100));
     m_values.append(overload != 0 ? NAN : value);
