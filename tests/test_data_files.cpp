@@ -163,6 +163,9 @@ void TestDataFiles::saveAndOpenAgain() {
     QCOMPARE(result.records, 6);
     for (int i = 0; i < 6; ++i)
         QCOMPARE(again.record(i), store.record(i));
+    // Into a list that already holds records: copied in after them.
+    QVERIFY(loadDataFile(path, store).ok);
+    QVERIFY(store.size() == 12 && store.record(11) == again.record(5));
     // More than the write buffer holds: written out on the way, and only once.
     QVERIFY(saveDataFile(path, storeOf(30000)));
     QCOMPARE(fileBytes(path), recordedLines(30000));
