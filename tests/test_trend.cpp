@@ -186,6 +186,7 @@ void TestTrend::drawnPaths_data() {
     QTest::newRow("a gap breaks") << "1 2 | 3 4" << 100 << "2 2 | top 4";
     QTest::newRow("a spike in a column") << "0x500 9 0x499" << 10 << "20 | top 9";
     QTest::newRow("a column of OL alone") << "1x100 OLx100 1x100" << 3 << "2 2 | +1 | top 1";
+    QTest::newRow("columns without readings, joined") << "1x10 +5 1x10" << 10 << "16 | top 1";
 }
 
 void TestTrend::drawnPaths() {
@@ -195,8 +196,9 @@ void TestTrend::drawnPaths() {
     qint64 second = 0;
     bool joined = true;
     for (const QString& word : readings.split(u' ')) {
-        if (word == u"|") {
-            joined = false;
+        if (word == u"|" || word.startsWith(u'+')) { // a break; seconds without a reading
+            joined = word != u"|";
+            second += word.mid(1).toInt();
             continue;
         }
         const QString value = word.section(u'x', 0, 0);
@@ -221,7 +223,7 @@ void TestTrend::drawnPaths() {
     QTEST(pieces.join(u' ') + (marks.isEmpty() ? "" : " | " + marks.join(u' ')) + " | top " +
               QString::number(10 - top / 10),
           "drawn");
-    QCOMPARE(series.row(second - 1), second);
+    QCOMPARE(series.row(series.size() - 1), second);
 }
 
 // A file read in two pieces, cut mid-line: a series per function and range,
@@ -261,11 +263,13 @@ void TestTrend::fileGrowsIntoSeries() {
 void TestTrend::partsReadAtOnceMatchOneRead() {
     files::TrendData whole;
     whole.feed(Recording);
-    // A clock gone eight years ahead is too far from the first reading to hold.
-    files::TrendData wild;
-    wild.feed(Recording + "9,34/12/06,10:00:17.0,DCV,20V,9.99\r\n"
-                          "10,26/12/06,10:00:18.0,DCV,20V,1.6\r\n");
-    QCOMPARE(wild.series()[0].value(wild.series()[0].size() - 1), 1.6f);
+    // A meter's clock reset to 2000, then set: 27 years in 0.1 s counts.
+    files::TrendData reset;
+    reset.feed("1,00/01/01,00:00:00.0,DCV,20V,1\r\n2,00/01/01,00:00:01.0,DCV,20V,2\r\n"
+               "3,26/12/06,10:00:00.0,DCV,20V,3\r\n4,26/12/06,10:00:01.0,DCV,20V,4\r\n");
+    const files::TrendSeries& set = reset.series()[0];
+    QCOMPARE(set.time(3) - set.time(1), 1796551201000 - 946684801000);
+    QCOMPARE(set.firstAtOrAfter(946684800500) * 10 + set.firstAtOrAfter(1796551200500), 13);
     for (qsizetype split = 0; split < Recording.size(); ++split) {
         if (split > 0 && Recording[split - 1] != '\n')
             continue;
@@ -401,27 +405,69 @@ void TestTrend::sourceFollowsItsFiles() {
     write("b.dat", "");
     QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Rewritten);
     QCOMPARE(source.data().records(), 2);
+    // Empty when read, then grown: its records are found in it.
+    write("b.dat", "12,26/12/06,10:00:40.0,DCV,20V,2.4\r\n");
+    QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Grew);
+    QCOMPARE(source.recordFields(2)->at(0), "12");
+    // A read that fails part way is read again whole, not read on from.
+    QVERIFY(QFile::rename(dir.filePath("a.dat"), dir.filePath("a.old")));
+    write("b.dat", "");
+    QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Failed);
+    QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Failed);
+    QVERIFY(QFile::rename(dir.filePath("a.old"), dir.filePath("a.dat")));
+    QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Rewritten);
+    QCOMPARE(source.data().records(), 2);
+    // A last line left without its end is taken as ended once the file is left alone.
+    write("b.dat", "13,26/12/06,10:00:50.0,DCV,20V,2.5");
+    QCOMPARE(source.readMore(&error), core::TrendSource::Growth::None);
+    QFile quiet(dir.filePath("b.dat"));
+    QVERIFY(quiet.open(QIODevice::ReadWrite) &&
+            quiet.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                              QFileDevice::FileModificationTime));
+    QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Grew);
+    QCOMPARE(source.data().series()[0].value(2), 2.5f);
+    write("b.dat", "0\r\n", true); // it went on after all
+    QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Rewritten);
+    QCOMPARE(source.data().series()[0].value(2), 2.5f);
 
-    QByteArray big;
-    for (int i = 0; big.size() < 9 << 20; ++i)
-        big += QStringLiteral("%1,26/12/%2,%3:%4:%5.0,%6\r\n")
-                   .arg(i + 1)
-                   .arg(i / 86400 + 1, 2, 10, QChar(u'0'))
-                   .arg(i / 3600 % 24, 2, 10, QChar(u'0'))
-                   .arg(i / 60 % 60, 2, 10, QChar(u'0'))
-                   .arg(i % 60, 2, 10, QChar(u'0'))
-                   .arg(i % 5   ? "DCV,20V,1.25"
-                        : i % 1000 ? "RES,2KOhm,OL"
-                                   : "ACV,200V,230.1")
-                   .toLatin1();
+    // One second apart, the middle line at 02:30 in the second pass of the
+    // hour Berlin shows twice (2026-10-25).
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    const auto recording = [](qint64 start) {
+        QByteArray bytes;
+        for (int i = 0; i < 240000; ++i)
+            bytes += QStringLiteral("%1,%2,%3\r\n")
+                         .arg(i + 1)
+                         .arg(QDateTime::fromMSecsSinceEpoch(start + i * 1000LL)
+                                  .toString(QStringLiteral("yy/MM/dd,HH:mm:ss.0")),
+                              i % 5      ? "DCV,20V,1.25"
+                              : i % 1000 ? "RES,2KOhm,OL"
+                                         : "ACV,200V,230.1")
+                         .toLatin1();
+        return bytes;
+    };
+    QByteArray big = recording(0);
+    const qint64 middle = big.left(big.size() / 2).count('\n');
+    big = recording(QDateTime::fromString("2026-10-25T01:30:00Z", Qt::ISODate).toMSecsSinceEpoch() -
+                    middle * 1000);
     write("big.dat", big);
-    core::TrendSource halves({dir.filePath("big.dat")});
-    QVERIFY(halves.load(&error));
+    core::TrendSource whole({dir.filePath("big.dat")});
+    QVERIFY(whole.load(&error));
     files::TrendData one;
     one.feed(big);
-    QCOMPARE(digest(halves.data()), digest(one));
+    QCOMPARE(digest(whole.data()), digest(one));
+    // Moved a day on, it is read in two halves at once, to the same.
+    write("big.dat", big.replace("26/10/2", "26/11/0"));
+    core::TrendSource halves({dir.filePath("big.dat")});
+    QVERIFY(halves.load(&error));
+    files::TrendData again;
+    again.feed(big);
+    QCOMPARE(digest(halves.data()), digest(again));
+    qputenv("TZ", "UTC");
+    tzset();
     const files::TrendSeries& acv = halves.data().series()[0]; // first, then one in a thousand
-    QCOMPARE(acv.row(acv.size() - 1), (acv.size() - 1) * 1000);
+    QCOMPARE(halves.recordFields(acv.row(acv.size() - 1))->at(3), "ACV");
     const qint64 row = halves.data().records() - 3;
     QCOMPARE(halves.recordFields(row)->at(0), QByteArray::number(row + 1));
 }

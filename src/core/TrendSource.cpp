@@ -2,9 +2,12 @@
 
 #include "files/RecordLine.h"
 #include "files/RecordReader.h"
+#include "files/TimeSlice.h"
 #include "platform/RegularFile.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <thread>
 
@@ -14,6 +17,9 @@ namespace {
 
 constexpr qint64 ChunkBytes = 1 << 20;
 constexpr qint64 TailBytes = 64;
+// A last line without its line end, in a file left alone this long, is taken
+// as ended: a program that writes lines has written the end with them.
+constexpr qint64 QuietMs = 2000;
 // A file smaller than this is read by one thread: a second would gain little.
 constexpr qint64 HalvesFrom = 8 << 20;
 
@@ -38,14 +44,23 @@ bool feedRange(QFile& file, qint64 from, qint64 to, files::TrendData& data, QStr
     return true;
 }
 
-// Where the second half of a file starts: just after a line feed past its
-// middle; 0 when there is none to split at.
+// Where the second half of a file starts: the first record past its middle;
+// 0 when there is none to split at. Not within two hours of a change of
+// daylight saving time: the half after it would not know which offset the
+// hour shown twice had before.
 qint64 halfway(QFile& file, qint64 size) {
-    if (size < HalvesFrom || !file.seek(size / 2))
+    if (size < HalvesFrom)
         return 0;
-    const QByteArray look = file.read(64 << 10);
-    const qsizetype feed = look.indexOf('\n');
-    return feed < 0 ? 0 : size / 2 + feed + 1;
+    const auto record = files::recordAt(file, size / 2);
+    if (!record || record->lineStart <= 0)
+        return 0;
+    const auto offset = [](qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc(); };
+    constexpr qint64 TwoHours = 2 * 3600 * 1000;
+    return offset(record->ms - TwoHours) == offset(record->ms + TwoHours) ? record->lineStart : 0;
+}
+
+bool endsLine(const QByteArray& bytes) {
+    return bytes.endsWith('\n') || bytes.endsWith('\r');
 }
 
 } // namespace
@@ -59,21 +74,35 @@ bool TrendSource::load(QString* error) {
     m_nextStart = 0;
     m_lastRead = 0;
     m_lastTail.clear();
+    m_tailEnded = false;
     bool ok = true;
     for (std::size_t i = 0; ok && i < std::size_t(m_paths.size()); ++i)
-        ok = readFile(i, 0, error);
+        ok = readFile(i, 0, -1, error);
+    if (ok)
+        endQuietTail();
+    m_failed = !ok;
     m_gapMs = m_data->gapMs();
     return ok;
 }
 
-bool TrendSource::readFile(std::size_t index, qint64 from, QString* error) {
+bool TrendSource::endQuietTail() {
+    const QString& path = m_paths.last();
+    if (m_tailEnded || m_lastTail.isEmpty() || endsLine(m_lastTail) ||
+        QFileInfo(path).lastModified().msecsTo(QDateTime::currentDateTime()) < QuietMs)
+        return false;
+    m_data->feed("\n");
+    m_tailEnded = true;
+    return true;
+}
+
+bool TrendSource::readFile(std::size_t index, qint64 from, qint64 to, QString* error) {
     const QString& path = m_paths[qsizetype(index)];
     QFile file;
     if (!platform::openRegularFile(path, file, error))
         return false;
     const bool last = index + 1 == std::size_t(m_paths.size());
-    const qint64 size = file.size();
-    if (from == 0)
+    const qint64 size = to < 0 ? file.size() : to;
+    if (m_starts.size() <= index)
         m_starts.push_back(m_nextStart);
     const qint64 split = from == 0 && m_paths.size() == 1 ? halfway(file, size) : 0;
     bool ok = true;
@@ -115,6 +144,9 @@ bool TrendSource::readFile(std::size_t index, qint64 from, QString* error) {
 TrendSource::Growth TrendSource::readMore(QString* error) {
     if (m_paths.isEmpty())
         return Growth::None;
+    // After a read that failed, what was read is no base to read on from.
+    if (m_failed)
+        return load(error) ? Growth::Rewritten : Growth::Failed;
     const QString& path = m_paths.last();
     QFile file;
     if (!platform::openRegularFile(path, file, error))
@@ -125,13 +157,14 @@ TrendSource::Growth TrendSource::readMore(QString* error) {
         file.seek(m_lastRead - m_lastTail.size());
         same = file.read(m_lastTail.size()) == m_lastTail;
     }
-    if (!same)
+    // A last line taken as ended that goes on after all is read again whole.
+    if (!same || (m_tailEnded && size > m_lastRead))
         return load(error) ? Growth::Rewritten : Growth::Failed;
-    if (size == m_lastRead)
-        return Growth::None;
     const qint64 records = m_data->records();
+    if (size == m_lastRead)
+        return endQuietTail() && m_data->records() > records ? Growth::Grew : Growth::None;
     const std::size_t last = std::size_t(m_paths.size()) - 1;
-    if (!readFile(last, m_lastRead, error))
+    if (!readFile(last, m_lastRead, size, error))
         return Growth::Failed;
     m_gapMs = m_data->gapMs();
     return m_data->records() > records ? Growth::Grew : Growth::None;
@@ -168,6 +201,8 @@ std::optional<std::vector<QByteArray>> TrendSource::recordFields(qint64 row) con
         if (index + 1 < std::size_t(m_paths.size()))
             reader.feed("\n");
     }
+    if (!found && m_tailEnded)
+        reader.finish();
     return found;
 }
 

@@ -30,7 +30,7 @@ public:
         Failed,    // the file could not be read (`error` says why)
     };
     // Reads what the last file gained since. A last line without its line
-    // end waits for it.
+    // end waits for it, until the file has been left alone for 2 s.
     Growth readMore(QString* error);
 
     const files::TrendData& data() const { return *m_data; }
@@ -43,7 +43,11 @@ public:
     std::optional<std::vector<QByteArray>> recordFields(qint64 row) const;
 
 private:
-    bool readFile(std::size_t file, qint64 from, QString* error);
+    // Bytes [from, to) of a file (to -1: its end).
+    bool readFile(std::size_t file, qint64 from, qint64 to, QString* error);
+    // Takes the last file's unfinished last line as ended once the file is
+    // left alone; true when it did.
+    bool endQuietTail();
     // Where the stream's byte `at` lies: the file, and the byte in it.
     std::pair<std::size_t, qint64> fileAt(qint64 at) const;
 
@@ -53,6 +57,8 @@ private:
     qint64 m_nextStart = 0;       // the next file's, after a line end between
     qint64 m_lastRead = 0;        // bytes of the last file read
     QByteArray m_lastTail;        // its last bytes read, to notice a rewrite
+    bool m_tailEnded = false; // its unfinished last line was taken as ended
+    bool m_failed = false;    // the last load failed part way
     qint64 m_gapMs = 0;
 };
 

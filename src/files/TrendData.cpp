@@ -47,10 +47,8 @@ void TrendData::take(const LineFields& fields) {
     }
     const std::size_t index = seriesFor(r->kind, r->utcMs);
     TrendSeries& series = m_series[index];
-    // A series holds its readings in time order: one from before its last is
-    // left out, and one too far after its first to count (a clock gone wild).
-    if ((series.size() > 0 && r->utcMs < series.time(series.size() - 1)) ||
-        !series.reaches(r->utcMs))
+    // A series holds its readings in time order: one from before its last is left out.
+    if (series.size() > 0 && r->utcMs < series.time(series.size() - 1))
         return;
     if (m_lastMs && r->utcMs > *m_lastMs)
         m_spacings.add(r->utcMs - *m_lastMs);

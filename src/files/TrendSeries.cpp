@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace tarnix::files {
 
 TrendSeries::TrendSeries(QString function, QString range, QString unit, qint64 originMs)
     : m_function(std::move(function)), m_range(std::move(range)), m_unit(std::move(unit)),
-      m_origin(originMs) {}
+      m_origins{{0, originMs}} {}
 
 void TrendSeries::append(qint64 ms, float value, int overload, qint64 row, bool joined) {
     const qsizetype i = size();
@@ -19,7 +20,9 @@ void TrendSeries::append(qint64 ms, float value, int overload, qint64 row, bool 
         m_farRows.emplace_back(i, row);
     m_rowSteps.push_back(mark || far ? 0 : quint8(step));
     m_lastRow = row;
-    m_tenths.push_back(qint32((ms - m_origin) / 100));
+    if ((ms - m_origins.back().second) / 100 > std::numeric_limits<qint32>::max())
+        m_origins.emplace_back(i, ms);
+    m_tenths.push_back(qint32((ms - m_origins.back().second) / 100));
     m_values.append(overload != 0 ? NAN : value);
     m_joined.push_back(joined && i > 0);
     if (overload != 0)
@@ -69,23 +72,35 @@ void TrendSeries::appendSeries(const TrendSeries& later, qint64 rowBase, bool jo
         int sign = 0;
         if (overload != later.m_overloads.end() && overload->first == i)
             sign = (overload++)->second;
-        if (!reaches(later.time(i)))
-            break; // and so are all after it
         const bool joined = i == first ? joinFirst && i == 0 : later.joined(i);
         append(later.time(i), later.value(i), sign, rowBase + row, joined);
     }
 }
 
+qint64 TrendSeries::laterOriginOf(qsizetype i) const {
+    return (std::upper_bound(m_origins.begin(), m_origins.end(), i,
+                             [](qsizetype at, const auto& o) { return at < o.first; }) -
+            1)
+        ->second;
+}
+
 qsizetype TrendSeries::firstAtOrAfter(qint64 ms, qsizetype from) const {
-    const auto before = [&](qint32 t) { return m_origin + qint64(t) * 100 < ms; };
+    // The readings counted from one origin that hold the answer: times grow,
+    // so every reading before the next origin is earlier than it.
+    auto origin = std::upper_bound(m_origins.begin(), m_origins.end(), ms,
+                                   [](qint64 at, const auto& o) { return at < o.second; });
+    if (origin != m_origins.begin())
+        --origin;
+    const qsizetype end = origin + 1 == m_origins.end() ? size() : (origin + 1)->first;
+    const auto before = [&](qint32 t) { return origin->second + qint64(t) * 100 < ms; };
     // Steps growing twice as long from `from`, then a search in the last one.
-    qsizetype low = std::clamp<qsizetype>(from, 0, size()), step = 1;
-    while (low + step < size() && before(m_tenths[std::size_t(low + step)])) {
+    qsizetype low = std::clamp<qsizetype>(from, origin->first, end), step = 1;
+    while (low + step < end && before(m_tenths[std::size_t(low + step)])) {
         low += step;
         step *= 2;
     }
     const auto first = m_tenths.begin() + low;
-    const auto last = m_tenths.begin() + std::min(low + step + 1, size());
+    const auto last = m_tenths.begin() + std::min(low + step + 1, end);
     return std::partition_point(first, last, before) - m_tenths.begin();
 }
 
@@ -133,8 +148,10 @@ TrendPath trendPath(const TrendSeries& series, const TrendView& view) {
         const qint64 end = view.fromMs + (view.toMs - view.fromMs) * (column + 1) / view.width;
         const qsizetype b = series.firstAtOrAfter(end, a);
         const MinMax m = series.values().range(a, b);
-        // A column without a number, or one after a break at its start, breaks the line.
-        if (m.empty() || (a < b && breaksBefore(series, a, view.gapMs)))
+        // A column of readings without a number, or one after a break at its
+        // start, breaks the line; one without readings leaves it as it is
+        // (between readings the gap rule joins, some columns hold none).
+        if (a < b && (m.empty() || breaksBefore(series, a, view.gapMs)))
             breakHere();
         if (const int o = series.overloadIn(a, b); o != 0)
             path.overloads.emplace_back(column + 0.5, o);

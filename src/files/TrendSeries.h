@@ -4,7 +4,6 @@
 
 #include <QPointF>
 #include <QString>
-#include <limits>
 #include <vector>
 
 namespace tarnix::files {
@@ -17,12 +16,7 @@ class TrendSeries {
 public:
     TrendSeries(QString function, QString range, QString unit, qint64 originMs);
 
-    // Whether a reading at `ms` can be held: times are counted in 32 bits of
-    // 0.1 s from the first reading, which reaches some 6.8 years on.
-    bool reaches(qint64 ms) const {
-        return ms >= m_origin && (ms - m_origin) / 100 <= std::numeric_limits<qint32>::max();
-    }
-    // A reading at `ms` (not before the last one, reached), its record number in
+    // A reading at `ms` (not before the last one), its record number in
     // the file, `overload` +1 for OL and -1 for -OL; `joined` false where a
     // gap or another series comes between it and the reading before.
     void append(qint64 ms, float value, int overload, qint64 row, bool joined);
@@ -31,7 +25,7 @@ public:
     const QString& range() const { return m_range; }
     const QString& unit() const { return m_unit; }
     qsizetype size() const { return m_values.size(); }
-    qint64 time(qsizetype i) const { return m_origin + qint64(m_tenths[std::size_t(i)]) * 100; }
+    qint64 time(qsizetype i) const { return originOf(i) + qint64(m_tenths[std::size_t(i)]) * 100; }
     float value(qsizetype i) const { return m_values.value(i); }
     int overload(qsizetype i) const;
     bool joined(qsizetype i) const { return m_joined[std::size_t(i)]; }
@@ -52,9 +46,16 @@ private:
     static constexpr qsizetype RowMarkEvery = 64;
     // Reading i's row, given the row of the reading before it.
     qint64 rowAfter(qsizetype i, qint64 rowBefore) const;
+    qint64 originOf(qsizetype i) const {
+        return m_origins.size() == 1 ? m_origins.front().second : laterOriginOf(i);
+    }
+    qint64 laterOriginOf(qsizetype i) const;
 
     QString m_function, m_range, m_unit;
-    qint64 m_origin;
+    // Where the counts of 0.1 s start: (first reading, its time). 32 bits of
+    // them reach some 6.8 years, so a recording that spans more (a meter's
+    // clock reset to 2000, then set) starts counting again.
+    std::vector<std::pair<qsizetype, qint64>> m_origins;
     std::vector<qint32> m_tenths; // since the origin: 0.1 s, as records hold it
     MinMaxPyramid m_values;
     std::vector<bool> m_joined;

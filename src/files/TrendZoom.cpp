@@ -98,7 +98,8 @@ std::optional<ValueSpan> fitValues(const TrendSeries& series, qint64 fromMs, qin
     if (m.empty())
         return std::nullopt;
     double low = m.min, high = m.max;
-    const double margin = high > low ? (high - low) / 20 : std::max(std::abs(high) / 20, 1e-9);
+    // One value alone: a twentieth of it each way, or a whole unit around 0.
+    const double margin = high > low ? (high - low) / 20 : high != 0 ? std::abs(high) / 20 : 1;
     return ValueSpan{low - margin, high + margin};
 }
 

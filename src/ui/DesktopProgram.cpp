@@ -75,7 +75,7 @@ bool DesktopProgram::start() {
         break;
     case DesktopOptions::Start::PortWindow:
         if (!m_options.trendFiles.isEmpty())
-            openTrends();
+            return openTrends(); // with none open, the program ends
         else if (m_options.dataFile.isEmpty())
             showPortWindow();
         else
@@ -102,7 +102,7 @@ void DesktopProgram::listDataFileAlone() {
     m_fileList->load(m_options.dataFile);
 }
 
-void DesktopProgram::openTrends() {
+bool DesktopProgram::openTrends() {
     std::vector<QStringList> windows;
     if (m_options.trendTogether)
         windows.push_back(m_options.trendFiles);
@@ -116,6 +116,7 @@ void DesktopProgram::openTrends() {
                 m_dialogs->setMainWindow(trend);
         }
     }
+    return !m_trends.empty();
 }
 
 void DesktopProgram::showPortWindow() {

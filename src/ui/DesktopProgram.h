@@ -69,7 +69,8 @@ private:
     void closeFailedPanel();
     void showPortWindow();
     void listDataFileAlone();
-    void openTrends();
+    // The trend windows asked for; false when none could open.
+    bool openTrends();
     void portChosen(int comNumber, const QString& typedDevice, bool closePortWindow);
     void simulatedChosen();
     // The panel on a port chosen in the port window; back to it when the port does not open.

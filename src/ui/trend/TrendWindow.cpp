@@ -37,8 +37,10 @@ TrendWindow::TrendWindow(const QStringList& paths, platform::Dialogs& dialogs,
     m_readout->setObjectName(QStringLiteral("TrendReadout"));
     m_measure->setObjectName(QStringLiteral("TrendMeasure"));
     m_status->setObjectName(QStringLiteral("TrendStatus"));
-    for (QLabel* label : {m_readout, m_measure, m_status})
+    for (QLabel* label : {m_readout, m_measure, m_status}) {
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->setFocusPolicy(Qt::NoFocus); // the keys stay with the drawing
+    }
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(4, 4, 4, 4);
     column->addWidget(m_canvas, 1);
@@ -104,12 +106,16 @@ void TrendWindow::readMore() {
         extentChanged();
         return;
     case core::TrendSource::Growth::Rewritten:
+        // Other readings: picks and set axes of the old ones mean nothing now.
         m_canvas->dropPicks();
+        m_zoom = files::TrendZoom();
         extentChanged();
         m_status->setText(m_status->text() + QStringLiteral("; ") +
                           core::trendFileRewritten(m_source.paths().last()));
         return;
     case core::TrendSource::Growth::Failed:
+        m_canvas->dropPicks(); // what was read may be gone with the failed read
+        extentChanged();
         m_status->setText(error);
         return;
     }
@@ -171,6 +177,7 @@ bool TrendWindow::saveAs(const QString& path) {
 }
 
 void TrendWindow::printTrend() {
+    m_canvas->setWindowTitle(windowTitle()); // the name of what it prints
     if (!m_printer.printWindow(m_canvas) && !m_printer.cancelled())
         m_dialogs.messageFor(this, m_printer.errorText(), platform::MessageIcon::Critical);
 }
