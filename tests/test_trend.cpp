@@ -430,6 +430,22 @@ void TestTrend::sourceFollowsItsFiles() {
     QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Rewritten);
     QCOMPARE(source.data().series()[0].value(2), 2.5f);
 
+    // A record of the second file, from where the 256th record starts in it.
+    QByteArray lines;
+    for (int i = 1; i <= 300; ++i) {
+        lines += QStringLiteral("%1,26/12/06,09:%2:%3.0,DCV,20V,1\r\n")
+                     .arg(i)
+                     .arg(i / 60, 2, 10, QChar(u'0'))
+                     .arg(i % 60, 2, 10, QChar(u'0'))
+                     .toLatin1();
+        if (i == 200)
+            write("m.dat", std::exchange(lines, {}));
+    }
+    write("n.dat", lines);
+    core::TrendSource two({dir.filePath("m.dat"), dir.filePath("n.dat")});
+    QVERIFY(two.load(&error));
+    QCOMPARE(two.recordFields(259)->at(0), "260");
+
     // One second apart, the middle line at 02:30 in the second pass of the
     // hour Berlin shows twice (2026-10-25).
     qputenv("TZ", "Europe/Berlin");
