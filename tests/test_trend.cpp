@@ -366,12 +366,14 @@ void TestTrend::readoutAndMeasure() {
         nearest << QString::number(files::nearestReading(s, 1796637600000 + at));
     QCOMPARE(nearest.join(u' '), "0 1 1 2 4");
     QCOMPARE(files::measureText(files::measureBetween(s, 4, 0), s.unit()),
-             "\u0394t -4 s  \u0394 -4.0000 V  mean 3.0000 V  min 1.0000 V  max 5.0000 V  "
+             "\u0394t -4 s  \u0394 -4.000 V  mean 3.000 V  min 1.000 V  max 5.000 V  "
              "(4 readings)");
     QCOMPARE(files::measureText(files::measureBetween(s, 1, 2), s.unit()),
-             "\u0394t 1 s  mean 2.0000 V  min 2.0000 V  max 2.0000 V  (1 readings)");
+             "\u0394t 1 s  mean 2.000 V  min 2.000 V  max 2.000 V  (1 readings)");
     QCOMPARE(files::readoutText(s, 3, "4.00", "14"),
-             "2026-12-07 10:00:03.0  4.0000 V  DCV 20V \"4.00\"  record 14");
+             "2026-12-07 10:00:03.0  4.000 V  DCV 20V \"4.00\"  record 14");
+    // Floats' last digits are rounded away: a 10 µV step between two readings.
+    QCOMPARE(files::siValue(double(-8.96e-3f) - double(-8.95e-3f), "V"), "-10.00 \u00b5V");
     QCOMPARE(files::readoutText(s, 2, "OL", "13").section(QStringLiteral("  "), 1, 1), "OL");
 }
 

@@ -137,6 +137,11 @@ std::pair<QString, double> prefixFor(double larger) {
 } // namespace
 
 QString siValue(double value, const QString& unit, int digits) {
+    // Rounded first, so that a float's -9.99999e-6 reads as -10.00 µ, not -9.99999.
+    if (value != 0) {
+        const double step = std::pow(10.0, std::floor(std::log10(std::abs(value))) - (digits - 1));
+        value = std::round(value / step) * step;
+    }
     const auto [prefix, scale] = prefixFor(std::abs(value));
     const double scaled = value / scale;
     const int whole = scaled == 0 ? 1 : int(std::floor(std::log10(std::abs(scaled)))) + 1;

@@ -29,8 +29,8 @@ struct ValueTick {
 // prefix fitting the larger end: "-500 mV", "1.5 kOhm", "20 µA".
 std::vector<ValueTick> valueTicks(double from, double to, int most, const QString& unit);
 
-// A value with the SI prefix of its size and `digits` significant digits:
-// "-12.345 mV".
-QString siValue(double value, const QString& unit, int digits = 5);
+// A value with the SI prefix of its size and `digits` significant digits,
+// as many as the meter shows: "-12.35 mV".
+QString siValue(double value, const QString& unit, int digits = 4);
 
 } // namespace tarnix::files

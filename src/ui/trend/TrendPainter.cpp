@@ -60,7 +60,7 @@ void paintSeries(QPainter& painter, const TrendScene& scene, const files::TrendS
                  const QRect& lane, const files::ValueSpan& values, const QColor& colour) {
     const files::TrendPath path = files::trendPath(series, laneView(scene, lane, values));
     painter.save();
-    painter.setClipRect(lane.adjusted(0, -6, 0, 6));
+    painter.setClipRect(lane);
     painter.translate(lane.topLeft());
     painter.setRenderHint(QPainter::Antialiasing, !path.columns);
     // Columns are many short lines: a thin pen, which needs no stroking.
@@ -86,6 +86,7 @@ void paintSeries(QPainter& painter, const TrendScene& scene, const files::TrendS
     }
     // Overloads: a mark standing out of the edge they went past. Solid
     // rectangles, which cost little however many there are.
+    painter.setClipRect(QRect(0, -6, lane.width(), lane.height() + 12));
     for (const auto& [x, sign] : path.overloads)
         painter.fillRect(QRectF(x - 1.5, sign > 0 ? -6 : lane.height(), 3, 6), colour);
     painter.restore();
