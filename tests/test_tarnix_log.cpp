@@ -820,6 +820,10 @@ void TestTarnixLog::convertSlicesAndJoinsFiles() {
             expected += line + '\n';
     QCOMPARE(sliced.out.count('\n') - 1, lines);
     QCOMPARE(sliced.out, all.out.left(all.out.indexOf('\n') + 1) + expected);
+    // A folder without data files is said, with status 1.
+    FileRun none;
+    QVERIFY(QDir(m_dir.path()).mkpath("none"));
+    QCOMPARE(core::runConvert({.inputs = {m_dir.filePath("none")}, .output = "-"}, none.output()), 1);
 }
 
 // A convert stopped while it writes leaves no temporary file beside its
