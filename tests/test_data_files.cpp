@@ -682,6 +682,10 @@ void TestDataFiles::appendingChecksTheHeader() {
     QFETCH(QByteArray, file);
     QFETCH(bool, refused);
     QCOMPARE(appendRefusal(*recordingFormatNamed(format), FileEnds::of(file)).has_value(), refused);
+    // A recording resumed after its last line, which may be its first.
+    if (format == u"jsonl" && !refused)
+        QCOMPARE(lastRecordTime(FileEnds::of(file))->toString(Qt::ISODateWithMs),
+                 "2026-12-06T14:07:18.012+01:00");
 }
 
 void TestDataFiles::recordingFilesTurnOver_data() {

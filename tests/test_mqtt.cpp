@@ -147,9 +147,9 @@ void TestMqtt::commandLine() {
 // with its limits in base units (an open bound is null).
 void TestMqtt::readingJson() {
     const QDateTime at(QDate(2026, 12, 6), QTime(14, 7, 18, 12), QTimeZone(3600));
-    QCOMPARE(files::readingJson(17, at, "A\"B\\", "", "x\ty"),
+    QCOMPARE(files::readingJson(17, at, "A\"B\\", "", "x\ty z"),
              R"({"time":"2026-12-06T14:07:18.012+01:00","seq":17,"value":null,"unit":null,)"
-             R"("function":"A\"B\\","range":"","display":"x\u0009y","alarm":null,"limits":null})");
+             R"("function":"A\"B\\","range":"","display":"x\u0009y z","alarm":null,"limits":null})");
     QVERIFY(files::readingJson(1, at.toUTC(), "DCV", "2V", "1").contains(":18.012+00:00\","));
     // One type for every value: a whole number keeps its point.
     QVERIFY(files::readingJson(1, at, "RES", "2MOhm", "1.234").contains(R"("value":1234000.0,)"));
