@@ -25,17 +25,17 @@ constexpr qint64 HalvesFrom = 8 << 20;
 
 // Feeds [from, to) of `file` to `data` in chunks; false with the reason.
 bool feedRange(QFile& file, qint64 from, qint64 to, files::TrendData& data, QString* error) {
-    if (!file.seek(from)) {
+    const auto failed = [&] {
         *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
         return false;
-    }
+    };
+    if (!file.seek(from))
+        return failed();
     QByteArray chunk(int(ChunkBytes), Qt::Uninitialized);
     for (qint64 at = from; at < to;) {
         const qint64 n = file.read(chunk.data(), std::min(ChunkBytes, to - at));
-        if (n < 0) {
-            *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
-            return false;
-        }
+        if (n < 0)
+            return failed();
         if (n == 0)
             break;
         data.feed(QByteArrayView(chunk.data(), n));
@@ -54,7 +54,9 @@ qint64 halfway(QFile& file, qint64 size) {
     const auto record = files::recordAt(file, size / 2);
     if (!record || record->lineStart <= 0)
         return 0;
-    const auto offset = [](qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc(); };
+    const auto offset = [](qint64 ms) {
+        return QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc();
+    };
     constexpr qint64 TwoHours = 2 * 3600 * 1000;
     return offset(record->ms - TwoHours) == offset(record->ms + TwoHours) ? record->lineStart : 0;
 }
@@ -78,10 +80,10 @@ bool TrendSource::load(QString* error) {
     bool ok = true;
     for (std::size_t i = 0; ok && i < std::size_t(m_paths.size()); ++i)
         ok = readFile(i, 0, -1, error);
+    m_gapMs = m_data->gapMs();
     if (ok)
         endQuietTail();
     m_failed = !ok;
-    m_gapMs = m_data->gapMs();
     return ok;
 }
 
@@ -92,6 +94,7 @@ bool TrendSource::endQuietTail() {
         return false;
     m_data->feed("\n");
     m_tailEnded = true;
+    m_gapMs = m_data->gapMs();
     return true;
 }
 

@@ -20,17 +20,28 @@ void TrendData::finish() {
     m_reader.finish();
 }
 
+namespace {
+
+// The index of the series of `function` and `range`; series.size() when none.
+std::size_t indexOf(const std::vector<TrendSeries>& series, const QString& function,
+                    const QString& range) {
+    return std::size_t(std::find_if(series.begin(), series.end(),
+                                    [&](const TrendSeries& s) {
+                                        return s.function() == function && s.range() == range;
+                                    }) -
+                       series.begin());
+}
+
+} // namespace
+
 std::size_t TrendData::seriesFor(std::size_t kind, qint64 ms) {
     if (m_seriesOf.size() <= kind)
         m_seriesOf.resize(kind + 1);
     if (!m_seriesOf[kind]) {
         const ReadingKind& named = m_readings.kind(kind);
         // An earlier part of the file may have seen it first.
-        const auto same = std::find_if(m_series.begin(), m_series.end(), [&](const auto& s) {
-            return s.function() == named.function && s.range() == named.range;
-        });
-        m_seriesOf[kind] = std::size_t(same - m_series.begin());
-        if (same == m_series.end())
+        m_seriesOf[kind] = indexOf(m_series, named.function, named.range);
+        if (*m_seriesOf[kind] == m_series.size())
             m_series.emplace_back(named.function, named.range, named.unit, ms);
     }
     return *m_seriesOf[kind];
@@ -67,11 +78,8 @@ void TrendData::follow(TrendData&& earlier, qint64 bytesBefore) {
     std::vector<std::size_t> moved(m_series.size());
     for (std::size_t i = 0; i < m_series.size(); ++i) {
         const TrendSeries& later = m_series[i];
-        const auto same = std::find_if(series.begin(), series.end(), [&](const auto& s) {
-            return s.function() == later.function() && s.range() == later.range();
-        });
-        moved[i] = std::size_t(same - series.begin());
-        if (same == series.end())
+        moved[i] = indexOf(series, later.function(), later.range());
+        if (moved[i] == series.size())
             series.emplace_back(later.function(), later.range(), later.unit(), later.time(0));
         const bool joinFirst = earlier.m_lastSeries == moved[i] && m_firstSeries == i;
         series[moved[i]].appendSeries(later, earlier.m_records, joinFirst);

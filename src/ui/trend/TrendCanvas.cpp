@@ -54,6 +54,16 @@ void TrendCanvas::dropPicks() {
     Q_EMIT measureChanged();
 }
 
+void TrendCanvas::showAll() {
+    m_zoom.home();
+    update();
+}
+
+void TrendCanvas::undoZoom() {
+    m_zoom.undo();
+    update();
+}
+
 TrendLayout TrendCanvas::layout() const {
     return TrendLayout(size(), m_source.data().series().size());
 }
@@ -176,11 +186,11 @@ void TrendCanvas::keyPressEvent(QKeyEvent* event) {
         break;
     }
     case Qt::Key_Home:
-        m_zoom.home();
-        break;
+        showAll();
+        return;
     case Qt::Key_Escape:
-        m_zoom.undo();
-        break;
+        undoZoom();
+        return;
     default:
         QWidget::keyPressEvent(event);
         return;

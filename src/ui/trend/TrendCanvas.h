@@ -28,6 +28,9 @@ public:
     const std::optional<TrendPick>& second() const { return m_second; }
     // The readings changed (read again): picks that may point past them go.
     void dropPicks();
+    // Home and Esc: all of it; back to before the last zoom.
+    void showAll();
+    void undoZoom();
 
 Q_SIGNALS:
     void hoverChanged();

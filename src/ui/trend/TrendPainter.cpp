@@ -36,9 +36,22 @@ void paintTimeAxis(QPainter& painter, const TrendScene& scene, const TrendLayout
     }
 }
 
+// The lane's axis and name; its ticks only where a span of values is known,
+// otherwise a word that there is nothing to scale to.
 void paintValueAxis(QPainter& painter, const TrendScene& scene, const files::TrendSeries& series,
-                    const QRect& lane, const files::ValueSpan& values, const QColor& colour) {
+                    const QRect& lane, const std::optional<files::ValueSpan>& known,
+                    const QColor& colour) {
     const QFontMetrics metrics = painter.fontMetrics();
+    painter.setPen(colour);
+    painter.drawLine(lane.left() - 1, lane.top(), lane.left() - 1, lane.bottom());
+    painter.drawText(lane.left() + 6, lane.top() + metrics.ascent() + 2,
+                     series.function() + u' ' + series.range());
+    if (!known) {
+        painter.setPen(scene.text);
+        painter.drawText(lane, Qt::AlignCenter, QStringLiteral("No readings in this span"));
+        return;
+    }
+    const files::ValueSpan& values = *known;
     const auto ticks = files::valueTicks(values.bottom, values.top, std::max(2, lane.height() / 40),
                                          series.unit());
     const files::TrendView view = laneView(scene, lane, values);
@@ -50,10 +63,6 @@ void paintValueAxis(QPainter& painter, const TrendScene& scene, const files::Tre
         painter.drawText(lane.left() - 6 - metrics.horizontalAdvance(tick.label),
                          y + metrics.ascent() / 2 - 1, tick.label);
     }
-    painter.setPen(colour);
-    painter.drawLine(lane.left() - 1, lane.top(), lane.left() - 1, lane.bottom());
-    painter.drawText(lane.left() + 6, lane.top() + metrics.ascent() + 2,
-                     series.function() + u' ' + series.range());
 }
 
 void paintSeries(QPainter& painter, const TrendScene& scene, const files::TrendSeries& series,
@@ -128,15 +137,21 @@ std::optional<std::size_t> TrendLayout::laneAt(int y) const {
     return std::nullopt;
 }
 
-std::vector<files::ValueSpan> laneValues(const TrendScene& scene) {
-    std::vector<files::ValueSpan> values;
+std::vector<std::optional<files::ValueSpan>> knownLaneValues(const TrendScene& scene) {
+    std::vector<std::optional<files::ValueSpan>> values;
     const auto& series = scene.data->series();
     for (std::size_t i = 0; i < series.size(); ++i) {
         const auto set = i < scene.frame.values.size() ? scene.frame.values[i] : std::nullopt;
-        values.push_back(set ? *set
-                             : files::fitValues(series[i], scene.frame.fromMs, scene.frame.toMs)
-                                   .value_or(files::ValueSpan{}));
+        values.push_back(set ? set
+                             : files::fitValues(series[i], scene.frame.fromMs, scene.frame.toMs));
     }
+    return values;
+}
+
+std::vector<files::ValueSpan> laneValues(const TrendScene& scene) {
+    std::vector<files::ValueSpan> values;
+    for (const auto& known : knownLaneValues(scene))
+        values.push_back(known.value_or(files::ValueSpan{}));
     return values;
 }
 
@@ -157,23 +172,12 @@ void paintTrend(QPainter& painter, QSize size, const TrendScene& scene) {
         painter.drawText(layout.plot, Qt::AlignCenter, QStringLiteral("No readings"));
         return;
     }
-    const std::vector<files::ValueSpan> values = laneValues(scene);
+    const auto known = knownLaneValues(scene);
+    std::vector<files::ValueSpan> values;
     for (std::size_t i = 0; i < series.size(); ++i) {
-        const QRect& lane = layout.lanes[i];
-        const bool set = i < scene.frame.values.size() && scene.frame.values[i];
-        if (!set && !files::fitValues(series[i], scene.frame.fromMs, scene.frame.toMs)) {
-            // Nothing to scale the axis to: no ticks that would say otherwise.
-            painter.setPen(seriesColour(i));
-            painter.drawLine(lane.left() - 1, lane.top(), lane.left() - 1, lane.bottom());
-            painter.drawText(lane.adjusted(6, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop,
-                             series[i].function() + u' ' + series[i].range());
-            painter.setPen(scene.text);
-            painter.drawText(lane, Qt::AlignCenter, QStringLiteral("No readings in this span"));
-            paintSeries(painter, scene, series[i], lane, values[i], seriesColour(i));
-            continue;
-        }
-        paintValueAxis(painter, scene, series[i], lane, values[i], seriesColour(i));
-        paintSeries(painter, scene, series[i], lane, values[i], seriesColour(i));
+        values.push_back(known[i].value_or(files::ValueSpan{}));
+        paintValueAxis(painter, scene, series[i], layout.lanes[i], known[i], seriesColour(i));
+        paintSeries(painter, scene, series[i], layout.lanes[i], values[i], seriesColour(i));
     }
     if (scene.first && scene.second) {
         const auto x = [&](const TrendPick& p) {

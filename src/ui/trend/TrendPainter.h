@@ -42,7 +42,10 @@ struct TrendScene {
     QColor background, text, grid;
 };
 
-// The values each lane's axis shows in `scene`: set, or fitted to what is seen.
+// The values each lane's axis shows in `scene`: set, or fitted to what is
+// seen; none where nothing is seen to fit to.
+std::vector<std::optional<files::ValueSpan>> knownLaneValues(const TrendScene& scene);
+// The same, with 0 to 1 where none is known.
 std::vector<files::ValueSpan> laneValues(const TrendScene& scene);
 
 // The colour of series i, told apart on light and dark backgrounds.

@@ -55,14 +55,8 @@ TrendWindow::TrendWindow(const QStringList& paths, platform::Dialogs& dialogs,
         addAction(a);
         return a;
     };
-    action(QStringLiteral("Show All\tHome"), {}, [this] {
-        m_zoom.home();
-        m_canvas->update();
-    });
-    action(QStringLiteral("Undo Zoom\tEsc"), {}, [this] {
-        m_zoom.undo();
-        m_canvas->update();
-    });
+    action(QStringLiteral("Show All\tHome"), {}, [this] { m_canvas->showAll(); });
+    action(QStringLiteral("Undo Zoom\tEsc"), {}, [this] { m_canvas->undoZoom(); });
     action(QStringLiteral("Save As..."), QKeySequence::Save, &TrendWindow::askSaveAs);
     action(QStringLiteral("Print..."), QKeySequence::Print, &TrendWindow::printTrend);
     action(QStringLiteral("Close"), QKeySequence::Close, &QWidget::close);
