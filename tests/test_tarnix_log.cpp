@@ -137,6 +137,8 @@ private Q_SLOTS:
     void samplesFallOnDeadlines();
     void runsEndAsAsked();
     void reopensOnHangUp();
+    void tornJsonLineIsSetAside_data();
+    void tornJsonLineIsSetAside();
     void convertKeepsOnlyRecords_data();
     void convertKeepsOnlyRecords();
     void statsOfDataAndCsvAgree();
@@ -591,6 +593,42 @@ void TestTarnixLog::reopensOnHangUp() {
     QVERIFY2(told.value(0) == "READY=1" && told.value(1).startsWith("STATUS=COM SIM  ") &&
                  told.contains("WATCHDOG=1") && told.last() == "STOPPING=1",
              told.join('|').constData());
+}
+
+void TestTarnixLog::tornJsonLineIsSetAside_data() {
+    QTest::addColumn<bool>("toStandardOutput"); // appended to with ">>"
+    QTest::newRow("the file named") << false;
+    QTest::newRow("standard output") << true;
+}
+
+// A JSON line cut short moves to NAME.torn (after any torn before it); the
+// file keeps whole LF lines, each JSON, and a run to the file named goes on
+// from the last.
+void TestTarnixLog::tornJsonLineIsSetAside() {
+    QFETCH(bool, toStandardOutput);
+    const QString path = m_dir.filePath(QStringLiteral("torn-%1.jsonl").arg(toStandardOutput));
+    const QByteArray whole = R"({"time":"2020-01-05T12:00:00.000+01:00","seq":1})" "\n";
+    const QByteArray torn = R"({"time":"2020-01-05T12:34:56.000+01:00","seq":2,"val)";
+    QVERIFY(writeFile(path, whole + torn) && writeFile(path + ".torn", "before\n"));
+    ProgramRun run(QStringLiteral(TARNIX_LOG));
+    if (toStandardOutput)
+        run.process().setStandardOutputFile(path, QIODevice::Append);
+    run.start({"record", "--simulate", "--samples", "1", "--format", "jsonl",
+               toStandardOutput ? "-" : path});
+    QVERIFY(run.finished() && run.process().exitCode() == 0);
+    QVERIFY2(run.err().contains(QStringLiteral("%1: its last line was cut short (a write that did "
+                                               "not end); moved its %2 bytes to %1.torn")
+                                    .arg(path).arg(torn.size()).toLocal8Bit()) &&
+                 run.err().contains("12:00:00 to ") != toStandardOutput &&
+                 !run.err().contains("12:34:56"),
+             run.err().constData());
+    QCOMPARE(fileBytes(path + ".torn"), "before\n" + torn + "\n");
+    const QByteArray bytes = fileBytes(path);
+    QVERIFY2(bytes.startsWith(whole) && bytes.endsWith('\n') && !bytes.contains('\r'), bytes);
+    const QList<QByteArray> lines = bytes.chopped(1).split('\n');
+    QCOMPARE(lines.size(), 2);
+    for (const QByteArray& line : lines)
+        QVERIFY2(QJsonDocument::fromJson(line).isObject(), line.constData());
 }
 
 void TestTarnixLog::reportsGapsWithoutLines_data() {

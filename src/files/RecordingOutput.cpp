@@ -24,6 +24,40 @@ std::optional<bool> endLine(platform::LineAppender& out, const FileEnds& ends, Q
     return unfinished;
 }
 
+// A JSON line cut short is no JSON, and a reader that takes the file line by
+// line refuses the whole file for it: its bytes go to NAME.torn beside the
+// file, and the file ends at its last whole line again. Said in `notice`.
+bool setTornLineAside(platform::LineAppender& out, const FileEnds& ends, qint64 size,
+                      QString* error, QString* notice) {
+    const qsizetype lastEnd = ends.end.lastIndexOf('\n');
+    const QString path = out.path();
+    QString why;
+    if (lastEnd < 0 && !ends.whole)
+        why = QStringLiteral("its last line is longer than %1 bytes, no JSON line of a reading")
+                  .arg(AppendCheckBytes);
+    else if (path.isEmpty())
+        why = QStringLiteral("its last line was cut short, and it has no name to set it aside by");
+    if (!why.isEmpty()) {
+        *error = QStringLiteral("%1: %2").arg(out.name(), why);
+        return false;
+    }
+    const QByteArray torn = ends.end.mid(lastEnd + 1);
+    const QString aside = path + QStringLiteral(".torn");
+    platform::LineAppender tornFile;
+    if (!tornFile.open(aside, &why) || !tornFile.append(torn + '\n', &why) ||
+        !out.truncate(size - torn.size(), &why)) {
+        *error = QStringLiteral("%1: its last line was cut short and could not be set aside: %2")
+                     .arg(out.name(), why);
+        return false;
+    }
+    *notice = QStringLiteral("%1: its last line was cut short (a write that did not end); moved "
+                             "its %2 bytes to %3, the new lines follow its last whole line")
+                  .arg(path)
+                  .arg(torn.size())
+                  .arg(aside);
+    return true;
+}
+
 } // namespace
 
 bool readyForLines(platform::LineAppender& out, RecordingFormat format, QString* error,
@@ -38,6 +72,8 @@ bool readyForLines(platform::LineAppender& out, RecordingFormat format, QString*
         *error = QStringLiteral("%1: %2").arg(out.name(), *refusal);
         return false;
     }
+    if (format == RecordingFormat::Jsonl)
+        return ends.end.endsWith('\n') || setTornLineAside(out, ends, size, error, notice);
     const std::optional<bool> ended = endLine(out, ends, error);
     if (!ended)
         return false;

@@ -14,8 +14,9 @@ namespace tarnix::files {
 // `format`. A new or empty file, or a stream, gets the CSV header; a file
 // that holds lines must hold lines of the same format (see appendRefusal),
 // and gets no second header. False with the reason in `error`. A last line
-// left without its line end is ended first (see endUnfinishedLine); `notice`
-// then says so.
+// left without its line end is ended first (see endUnfinishedLine), except in
+// JSON lines, where it is moved to NAME.torn beside the file; `notice` then
+// says so.
 bool readyForLines(platform::LineAppender& out, RecordingFormat format, QString* error,
                    QString* notice);
 

@@ -76,6 +76,31 @@ QByteArray LineAppender::readBack(qint64 from, qint64 length) const {
     return bytes;
 }
 
+QString LineAppender::path() const {
+    if (m_fd < 0 || !m_regular)
+        return {};
+    if (m_owned)
+        return m_name;
+    const QByteArray self = QByteArray("/proc/self/fd/") + QByteArray::number(m_fd);
+    char target[4096];
+    const ssize_t n = ::readlink(self.constData(), target, sizeof target);
+    if (n <= 0 || std::size_t(n) == sizeof target)
+        return {};
+    const QString found = QFile::decodeName(QByteArray(target, n));
+    // A file removed meanwhile has no name to put anything beside.
+    return found.startsWith(u'/') && !found.endsWith(u" (deleted)") ? found : QString();
+}
+
+bool LineAppender::truncate(qint64 size, QString* error) {
+    if (m_fd >= 0 && m_regular && ::ftruncate(m_fd, off_t(size)) == 0 &&
+        (m_appends || ::lseek(m_fd, off_t(size), SEEK_SET) == off_t(size)))
+        return true;
+    if (error)
+        *error = QStringLiteral("%1: %2").arg(
+            m_name, m_regular ? systemErrorText(errno) : QStringLiteral("not a regular file"));
+    return false;
+}
+
 void LineAppender::close() {
     if (m_fd >= 0 && m_owned)
         ::close(m_fd);

@@ -34,6 +34,12 @@ public:
     qint64 fileSize() const;
     QByteArray readBack(qint64 from, qint64 length) const;
     const QString& name() const { return m_name; }
+    // Where the regular file written to lies: the path it was opened by, or
+    // for an adopted descriptor the one the system names; empty when unknown.
+    QString path() const;
+    // Cuts the regular file back to its first `size` bytes, so the next line
+    // goes there. False with "NAME: reason" in `error`.
+    bool truncate(qint64 size, QString* error = nullptr);
 
     // Writes `line` whole or not at all; false with the system's reason in
     // `error` ("No space left on device").
