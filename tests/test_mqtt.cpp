@@ -72,10 +72,13 @@ private Q_SLOTS:
     void readingJson();
     void discoveryConfigs_data();
     void discoveryConfigs();
+    void discoveryIds_data();
+    void discoveryIds();
     void outbox_data();
     void outbox();
     void publishesReadingsStatusAndMeter();
     void deliversEverySeqAcrossBrokerRestart();
+    void twoBenchesKeepTheirConfigs();
     void programEnds_data();
     void programEnds();
 
@@ -177,8 +180,8 @@ void TestMqtt::discoveryConfigs() {
     QFETCH(QString, function);
     QFETCH(QString, unit);
     QFETCH(QString, expected);
-    const mqtt::DiscoveryBench bench{"homeassistant", "Lab/Bench 1", "MQZ5081"};
-    const QString id = "tarnix_lab_bench_1_" + function.toLower();
+    const mqtt::DiscoveryBench bench{"homeassistant", "Lab/Bench1", "MQZ5081"};
+    const QString id = "tarnix_lab_bench1_" + function.toLower();
     QCOMPARE(mqtt::sensorConfigTopic(bench, function), "homeassistant/sensor/" + id + "/config");
     const QJsonObject config =
         QJsonDocument::fromJson(mqtt::sensorConfig(bench, function, unit)).object();
@@ -191,13 +194,58 @@ void TestMqtt::discoveryConfigs() {
                             "availability_topic", "payload_available", "payload_not_available",
                             "value_template"})
         fields << config[key].toString();
-    QCOMPARE(fields.join(u'|'), "tarnix_lab_bench_1|MQZ5081|Lab/Bench 1|" TARNIX_VERSION "|" + function +
+    QCOMPARE(fields.join(u'|'), "tarnix_lab_bench1|MQZ5081|Lab/Bench1|" TARNIX_VERSION "|" + function +
                                     u'|' + id + "|sensor." + id + u'|' + expected +
-                                    "|measurement|Lab/Bench 1/reading|Lab/Bench 1/reading|Lab/Bench "
-                                    "1/status|online|offline|{{ value_json.value if value_json.function == '" +
+                                    "|measurement|Lab/Bench1/reading|Lab/Bench1/reading|Lab/"
+                                    "Bench1/status|online|offline|{{ value_json.value if value_json.function == '" +
                                     function + "' and value_json.unit == '" + unit + "' else None }}");
     // Nothing else, and no device class where Home Assistant has none.
     QCOMPARE(config.keys().size(), fields.size() - 3 - !config.contains("device_class"));
+}
+
+// A bench's ids: a topic of letters, digits, "-" and single "/" keeps the
+// id Home Assistant has always known; distinct topics never share one.
+void TestMqtt::discoveryIds_data() {
+    QTest::addColumn<QString>("topic");
+    QTest::addColumn<QString>("other"); // a topic whose ids must differ
+    QTest::addColumn<QString>("id");    // the device's id where it must stay as it was
+    QTest::newRow("plain") << "lab/bench1" << "lab/bench2" << "tarnix_lab_bench1";
+    QTest::newRow("capitals") << "Lab/B1" << "" << "tarnix_lab_b1";
+    QTest::newRow("dash") << "lab-2/b" << "lab_2/b" << "tarnix_lab-2_b";
+    QTest::newRow("not ASCII") << u"lab/温度"_s << u"lab/湿度"_s << "";
+    QTest::newRow("space, slash") << "a b" << "a/b" << "";
+    QTest::newRow("slash, underscore") << "a/b" << "a_b" << "tarnix_a_b";
+    QTest::newRow("space, underscore") << "a b" << "a_b" << "";
+    QTest::newRow("trailing slash") << "a/b/" << "a/b" << "";
+    QTest::newRow("leading slash") << "/a/b" << "a/b" << "";
+    QTest::newRow("double slash") << "a//b" << "a/_/b" << "";
+    QTest::newRow("Kelvin sign") << u"\u212a"_s << "k" << "";
+}
+
+void TestMqtt::discoveryIds() {
+    QFETCH(QString, topic);
+    QFETCH(QString, other);
+    QFETCH(QString, id);
+    // Device, unique_id and both config topics, which the removal clears too.
+    const auto ids = [](const QString& t) {
+        const mqtt::DiscoveryBench bench{"ha", t, {}};
+        const QJsonObject sensor = QJsonDocument::fromJson(mqtt::sensorConfig(bench, "DCV", "V")).object();
+        const QJsonObject alarm = QJsonDocument::fromJson(mqtt::alarmConfig(bench)).object();
+        return QStringList{sensor["device"]["identifiers"][0].toString(), sensor["unique_id"].toString(),
+                           alarm["unique_id"].toString(), mqtt::sensorConfigTopic(bench, "DCV"),
+                           mqtt::alarmConfigTopic(bench)};
+    };
+    const QStringList mine = ids(topic);
+    static const QRegularExpression allowed(QStringLiteral("^tarnix_[a-z0-9_-]+$"));
+    QVERIFY2(allowed.match(mine[0]).hasMatch(), qPrintable(mine[0]));
+    const QStringList expected{mine[0], mine[0] + "_dcv", mine[0] + "_alarm",
+                               "ha/sensor/" + mine[0] + "_dcv/config",
+                               "ha/binary_sensor/" + mine[0] + "_alarm/config"};
+    QCOMPARE(mine, expected);
+    if (!id.isEmpty())
+        QCOMPARE(mine[0], id);
+    if (!other.isEmpty())
+        QVERIFY2(ids(other)[0] != mine[0], qPrintable(mine[0]));
 }
 
 void TestMqtt::outbox_data() {
@@ -334,6 +382,28 @@ void TestMqtt::deliversEverySeqAcrossBrokerRestart() {
     QCOMPARE(sequence(subscriber.messages()), (QList<int>{1, 2, 3, 4, 5, 6}));
     // The configs went again on the new connection.
     QCOMPARE(subscriber.messages().filter("0 ha/sensor/tarnix_lab_b3_dcv/config {").size(), 2);
+}
+
+// Two benches whose topics differ only in letters outside ASCII: removing
+// one bench's configs leaves the other's on the broker.
+void TestMqtt::twoBenchesKeepTheirConfigs() {
+    MosquittoBroker broker(m_dir->path());
+    QVERIFY(broker.start());
+    for (const QString& topic : {u"lab/湿度"_s, u"lab/温度"_s}) {
+        mqtt::PublishSettings settings = quickSettings(broker, topic);
+        settings.discoveryPrefix = QStringLiteral("ha");
+        mqtt::ReadingPublisher publisher(settings);
+        if (topic.endsWith(u"温度"))
+            publisher.removeDiscovery(); // after the other bench's configs
+        else
+            publisher.publishReading(QDateTime::currentDateTime(), "DCV", "2V", "1.000");
+        QSignalSpy closed(&publisher, &mqtt::ReadingPublisher::closed);
+        publisher.close(3000);
+        QVERIFY(closed.wait(5000));
+    }
+    Subscriber later(broker, {"-t", "ha/#", "-C", "2", "-W", "2"});
+    QVERIFY(later.waitFor([](const QStringList& m) { return m.size() == 2; }));
+    QCOMPARE(later.messages().filter(u"lab/湿度/status"_s).size(), 2);
 }
 
 void TestMqtt::programEnds_data() {

@@ -3,6 +3,8 @@
 #include "files/ReadingJson.h"
 #include "meter/FunctionRange.h"
 
+#include <QCryptographicHash>
+
 namespace tarnix::mqtt {
 
 namespace {
@@ -19,8 +21,32 @@ QString asId(const QString& topic) {
     return id;
 }
 
+// Letters, digits and "-" in parts joined by single "/": the topics whose id
+// is their own letters, as Home Assistant has known them all along.
+bool isPlainTopic(const QString& topic) {
+    for (const QString& part : topic.split(u'/')) {
+        if (part.isEmpty())
+            return false;
+        for (QChar c : part) // ASCII only: a Kelvin sign lowers to "k"
+            if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+                  (c >= u'0' && c <= u'9') || c == u'-'))
+                return false;
+    }
+    return true;
+}
+
+// Any other topic would share its id with another ("a b", "a/b", "a_b"; or
+// two names in letters outside ASCII), so its id also carries a hash of its
+// exact bytes. The "__" before it never stands in a plain topic's id.
+QString topicId(const QString& topic) {
+    if (isPlainTopic(topic))
+        return asId(topic);
+    const QByteArray hash = QCryptographicHash::hash(topic.toUtf8(), QCryptographicHash::Sha1);
+    return asId(topic) + QStringLiteral("__") + QString::fromLatin1(hash.toHex().left(8));
+}
+
 QString deviceId(const DiscoveryBench& bench) {
-    return QStringLiteral("tarnix_") + asId(bench.topic);
+    return QStringLiteral("tarnix_") + topicId(bench.topic);
 }
 
 QString objectId(const DiscoveryBench& bench, const QString& leaf) {

@@ -17,7 +17,9 @@ struct DiscoveryBench {
     QString model;           // empty until the meter has answered
 };
 
-// Where a function's config goes: PREFIX/sensor/tarnix_<topic as id>_<function>/config.
+// Where a function's config goes: PREFIX/sensor/tarnix_<topic as id>_<function>/config;
+// a topic of more than letters, digits, "-" and single "/" adds "__" and a hash
+// of its bytes to its id, so distinct topics never share one.
 QByteArray sensorConfigTopic(const DiscoveryBench& bench, const QString& function);
 // The config of a function's sensor for readings in `unit`, the reading's
 // own unit (V, A, Ohm, F, Hz, degC, degF).
