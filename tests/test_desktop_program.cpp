@@ -28,6 +28,8 @@ private Q_SLOTS:
     void dataFileIsListed();
     void portThatCannotOpen();
     void panelKeys();
+    void saveAsOntoAFile_data();
+    void saveAsOntoAFile();
 
 private:
     QTemporaryDir m_dir;
@@ -116,6 +118,41 @@ void TestDesktopProgram::panelKeys() {
     QSignalSpy closed(&panel, &ui::Panel::closed);
     press(QStringLiteral("Ctrl+Q"));
     QCOMPARE(closed.count(), 1);
+}
+
+// SAVE AS appends only where tarnix-log record would: to a new or empty
+// file, or one whose last line is a record; any other file is left as it
+// was, and a box over the panel says why.
+void TestDesktopProgram::saveAsOntoAFile_data() {
+    QTest::addColumn<QByteArray>("held");
+    QTest::addColumn<QString>("refusal"); // empty: the recording starts
+    QTest::newRow("empty") << QByteArray() << QString();
+    QTest::newRow("records") << QByteArray("1,26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n")
+                             << QString();
+    QTest::newRow("password file") << QByteArray("root:x:0:0:root:/root:/bin/bash\n")
+                                   << "its last line is not a data-file record of six fields";
+    QTest::newRow("analysis CSV") << QByteArray("time,value,unit,function,range,display\r\n")
+                                  << "it is a CSV file; record with --format csv to append to it";
+}
+
+void TestDesktopProgram::saveAsOntoAFile() {
+    QFETCH(QByteArray, held);
+    QFETCH(QString, refusal);
+    const QString path = m_dir.filePath(QStringLiteral("target"));
+    QVERIFY(writeFile(path, held));
+    PanelBench bench;
+    QVERIFY(bench.panel.load());
+    bench.dialogs.answerFile(path);
+    auto* button = bench.find<QPushButton>("CmdSaveStop");
+    button->click();
+    QCOMPARE(button->text(), refusal.isEmpty() ? "STOP REC" : "SAVE AS");
+    QCOMPARE(bench.panel.state().data.pcRecording, refusal.isEmpty());
+    QCOMPARE(fileBytes(path), held);
+    QCOMPARE(bench.dialogs.messageTexts(),
+             refusal.isEmpty() ? QStringList()
+                               : QStringList("The recording did not start: " + path + ": " + refusal));
+    if (!refusal.isEmpty())
+        QCOMPARE(bench.dialogs.messages().at(0).window, &bench.panel);
 }
 
 QTEST_MAIN(TestDesktopProgram)

@@ -169,8 +169,13 @@ bool saveDataFile(const QString& path, const RecordStore& store, QString* error,
 }
 
 bool RecordingFile::open(const QString& path, QString* error) {
-    if (m_out.open(path, error) && endUnfinishedLine(m_out, error))
+    // The rule tarnix-log record follows: lines go only to a new or empty
+    // file or after a record, never into a file of another kind.
+    QString why, ended;
+    if (m_out.open(path, &why) && readyForLines(m_out, RecordingFormat::Dat, &why, &ended))
         return true;
+    if (error)
+        *error = why;
     m_out.close();
     return false;
 }

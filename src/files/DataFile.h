@@ -51,8 +51,10 @@ bool saveDataFile(const QString& path, const RecordStore& store, QString* error 
 // appendLine returns, whole or not at all.
 class RecordingFile {
 public:
-    // Opens `path` for appending; a last line that a write cut short left
-    // without its line end is ended first.
+    // Opens `path` for appending as tarnix-log record does (see
+    // readyForLines): a file whose last line is no record, or that holds CSV
+    // or JSON lines, is refused with "PATH: why"; a last line that a write
+    // cut short left without its line end is ended first.
     bool open(const QString& path, QString* error = nullptr);
     bool isOpen() const { return m_out.isOpen(); }
     bool appendLine(const RecordFields& fields, QString* error = nullptr);

@@ -525,7 +525,8 @@ void Panel::saveOrStop() {
         return;
     QString error;
     if (!m_sampling.startRecording(path, &error))
-        m_dialogs.messageFor(this, error, platform::MessageIcon::Critical);
+        m_dialogs.messageFor(this, QStringLiteral("The recording did not start: %1").arg(error),
+                             platform::MessageIcon::Critical);
 }
 
 } // namespace tarnix::ui
