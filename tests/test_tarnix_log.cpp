@@ -789,6 +789,11 @@ void TestTarnixLog::statsFindTheIntervalAndGaps_data() {
         << QList<int>{0, 100, 200, 300, 310, 320, 330, 340, 350, 351, 352}
         << "interval 1 s; gaps longer than 2 s: 3\n  2026-12-06T10:00:00.000 to "
            "2026-12-06T10:00:10.000 (10 s)";
+    QTest::newRow("a block of earlier times after later ones")
+        << QList<int>{0, 100, 200, 300, -300, -200, -100, 400, 500} << "interval 10 s; gaps longer than 20 s: 0";
+    QTest::newRow("a gap among times gone back")
+        << QList<int>{0, 100, 200, 600, 700, -300, -200, -100, 800}
+        << "interval 10 s; gaps longer than 20 s: 1\n  2026-12-06T10:00:20.000 to 2026-12-06T10:01:00.000 (40 s)";
     QTest::newRow("long spacings") << QList<int>{0, 12000, 24000, 60000}
                                    << "interval 1200 s; gaps longer than 2400 s: 1\n  "
                                       "2026-12-06T10:40:00.000 to 2026-12-06T11:40:00.000";
@@ -809,20 +814,22 @@ void TestTarnixLog::statsFindTheIntervalAndGaps() {
     QVERIFY2(QString::fromUtf8(stats.out).remove(offset).contains(expected), stats.out.constData());
 }
 
-// Three hours of seconds across the autumn change in Berlin, as one file,
-// as three parts given in any order (the middle one the hour shown twice),
-// or as their folder: a slice holds the lines of the whole conversion from
-// its start up to its end.
+// Three and a half hours of seconds across the autumn change in Berlin, as
+// one file, as three parts given in any order (cut in the middle of either
+// round of the hour shown twice), or as their folder: a slice holds the
+// lines of the whole conversion from its start up to its end, and its
+// summary is the whole file's.
 void TestTarnixLog::convertSlicesAndJoinsFiles_data() {
     QTest::addColumn<QString>("inputs");
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
     QTest::addColumn<int>("lines");
-    QTest::newRow("parts in any order") << "c a b" << "" << "" << 10800;
+    QTest::newRow("parts in any order") << "c a b" << "" << "" << 12600;
     QTest::newRow("from the first") << "whole" << "2026-10-25T01:30" << "2026-10-25T01:30:10" << 10;
-    QTest::newRow("to the last") << "whole" << "2026-10-25T03:29:55" << "" << 5;
+    QTest::newRow("to the last") << "whole" << "2026-10-25T03:59:55" << "" << 5;
     QTest::newRow("the hour shown twice") << "whole" << "2026-10-25T02:00+02:00" << "2026-10-25T02:00+01:00" << 3600;
     QTest::newRow("local: its first round") << "folder" << "2026-10-25T02:30" << "2026-10-25T00:45Z" << 900;
+    QTest::newRow("its second round, sought in the last part") << "folder" << "2026-10-25T01:00Z" << "2026-10-25T02:00Z" << 3600;
     QTest::newRow("before it all") << "whole" << "2026-10-24T00:00" << "2026-10-24T01:00" << 0;
 }
 
@@ -836,8 +843,8 @@ void TestTarnixLog::convertSlicesAndJoinsFiles() {
     const QDir parts(m_dir.filePath("parts"));
     QByteArray whole[3];
     const QDateTime start(QDate(2026, 10, 25), QTime(1, 30));
-    for (int i = 0; i < 10800; ++i)
-        whole[i < 1800 ? 0 : i < 9000 ? 1 : 2] += QString("%1,%2,DCV,2V,1\n").arg(i + 1).arg(start.addSecs(i).toString("yy/MM/dd,HH:mm:ss.0")).toLatin1();
+    for (int i = 0; i < 12600; ++i) // lines long enough that the second round's half is over 64 KiB
+        whole[i < 3600 ? 0 : i < 7200 ? 1 : 2] += QString("%1,%2,DCV,200mV,-123.45\r\n").arg(i + 1).arg(start.addSecs(i).toString("yy/MM/dd,HH:mm:ss.0")).toLatin1();
     QVERIFY(parts.mkpath(".") && writeFile(m_dir.filePath("whole.dat"), whole[0] + whole[1] + whole[2]));
     for (int i = 0; i < 3; ++i)
         QVERIFY(writeFile(parts.filePath(QString(QChar(u'a' + (i + 1) % 3)) + ".dat"), whole[i]));
@@ -846,9 +853,11 @@ void TestTarnixLog::convertSlicesAndJoinsFiles() {
         paths << (input.size() == 1 ? parts.filePath(input + ".dat") : m_dir.filePath(input == u"whole" ? "whole.dat" : "parts"));
     core::ConvertOptions options{.inputs = paths, .output = "-"};
     options.slice = {files::sliceTime(from), files::sliceTime(to)};
-    FileRun all, sliced;
+    FileRun all, sliced, statsOfWhole, statsOfSlice;
     QCOMPARE(core::runConvert({.inputs = {m_dir.filePath("whole.dat")}, .output = "-"}, all.output()), 0);
     QCOMPARE(core::runConvert(options, sliced.output()), 0);
+    QCOMPARE(core::runStats({.files = {m_dir.filePath("whole.dat")}, .slice = options.slice}, statsOfWhole.output()), 0);
+    QCOMPARE(core::runStats({.files = paths, .slice = options.slice}, statsOfSlice.output()), 0);
     qunsetenv("TZ");
     tzset();
     QByteArray expected;
@@ -858,6 +867,10 @@ void TestTarnixLog::convertSlicesAndJoinsFiles() {
             expected += line + '\n';
     QCOMPARE(sliced.out.count('\n') - 1, lines);
     QCOMPARE(sliced.out, all.out.left(all.out.indexOf('\n') + 1) + expected);
+    const auto summary = [](const QByteArray& out) { // from the count of readings on
+        return out.mid(out.lastIndexOf(' ', out.indexOf(" readings\n") - 1));
+    };
+    QCOMPARE(summary(statsOfSlice.out), summary(statsOfWhole.out));
     // A folder without data files is said, with status 1.
     FileRun none;
     QVERIFY(QDir(m_dir.path()).mkpath("none"));

@@ -25,9 +25,12 @@ constexpr qint64 ChunkBytes = 1 << 20;
 // Reads a file through in chunks, never whole, judging its lines as every
 // reader of data files does. With a slice, a data file whose times grow is
 // read from the slice's start and no further than its end (`pastSlice`
-// says when the last line read was past it). False with the reason when the
-// file cannot be opened or read.
-bool readLines(const QString& path, const files::TimeSlice& slice,
+// says when the last line read was past it). `offsets` is the local offset
+// state of the files read so far as one stream: a file read from further on
+// is sought in that state, and takes the stream past its first record as
+// reading it whole would. False with the reason when the file cannot be
+// opened or read.
+bool readLines(const QString& path, const files::TimeSlice& slice, files::LocalOffsets& offsets,
                const files::RecordReader::OnLine& onLine, const std::function<bool()>& pastSlice,
                QString* error) {
     if (QFileInfo(path).isDir()) {
@@ -39,9 +42,20 @@ bool readLines(const QString& path, const files::TimeSlice& slice,
         *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
-    const bool seekable = !slice.whole() && file.isSequential() == false &&
-                          !isAnalysisCsv(file) && files::timesGrow(file);
-    if (!file.seek(seekable && slice.from ? files::seekTime(file, *slice.from) : 0)) {
+    bool seekable = false;
+    qint64 start = 0;
+    if (!slice.whole() && !file.isSequential() && !isAnalysisCsv(file)) {
+        files::LocalOffsets afterFirst = offsets;
+        const auto first = files::recordAt(file, 0, offsets);
+        if (first)
+            afterFirst.passOver(first->wallMs);
+        seekable = files::timesGrow(file, afterFirst);
+        if (seekable && slice.from)
+            start = files::seekTime(file, *slice.from, afterFirst);
+        if (start > 0 && first)
+            offsets.passOver(first->wallMs);
+    }
+    if (!file.seek(start)) {
         *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
@@ -93,7 +107,7 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
         const qint64 skippedTimes = converter.skippedTimes();
         QString error;
         const bool read = readLines(
-            input, options.slice,
+            input, options.slice, converter.offsets(),
             [&](QByteArrayView, const files::LineFields* record) {
                 if (!record || !converter.append(*record, pending)) {
                     ++skipped;
@@ -132,34 +146,37 @@ int runStats(const StatsOptions& options, const FileCommandOutput& output) {
     QString perFile;
     qint64 skipped = 0;
     int code = 0;
-    // Each file read into the one summary; `again` for its second look at the gaps.
-    const auto read = [&](const QString& path, bool again) {
+    // The files read as one stream into the one summary, as convert reads
+    // them: the hour shown twice may span two of them. `again` for the
+    // second look at the gaps.
+    const auto readAll = [&](bool again) {
         files::StatsLines lines(stats, options.slice, again);
-        const qint64 before = stats.readings();
-        QString error;
-        if (!readLines(
-                path, options.slice,
-                [&lines](QByteArrayView line, const files::LineFields* fields) { lines.take(line, fields); },
-                [&lines] { return lines.pastSlice(); }, &error)) {
-            output.message(error);
-            code = 1;
-            return;
+        for (const QString& path : files) {
+            lines.nextFile();
+            const qint64 before = stats.readings(), skippedTimes = lines.skippedTimes();
+            QString error;
+            if (!readLines(
+                    path, options.slice, lines.offsets(),
+                    [&lines](QByteArrayView line, const files::LineFields* fields) { lines.take(line, fields); },
+                    [&lines] { return lines.pastSlice(); }, &error)) {
+                output.message(error);
+                code = 1;
+                continue;
+            }
+            if (again)
+                continue;
+            if (lines.skippedTimes() > skippedTimes)
+                output.message(files::skippedHourWarning(path, lines.skippedTimes() - skippedTimes));
+            skipped += lines.skipped();
+            perFile += QStringLiteral("%1: %2 readings").arg(path).arg(stats.readings() - before);
+            if (lines.skipped() > 0)
+                perFile += QStringLiteral(", %1 other lines skipped").arg(lines.skipped());
+            perFile += u'\n';
         }
-        if (again)
-            return;
-        if (lines.skippedTimes() > 0)
-            output.message(files::skippedHourWarning(path, lines.skippedTimes()));
-        skipped += lines.skipped();
-        perFile += QStringLiteral("%1: %2 readings").arg(path).arg(stats.readings() - before);
-        if (lines.skipped() > 0)
-            perFile += QStringLiteral(", %1 other lines skipped").arg(lines.skipped());
-        perFile += u'\n';
     };
-    for (const QString& path : files)
-        read(path, false);
+    readAll(false);
     if (!stats.gapsKnown())
-        for (const QString& path : files)
-            read(path, true);
+        readAll(true);
     QString text = files.size() == 1 ? perFile
                                      : (options.perFile ? perFile : QString()) +
                                            QStringLiteral("%1 files: %2 readings")

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace tarnix::core {
@@ -18,19 +19,29 @@ bool isAnalysisCsv(QFile& file) {
 
 namespace {
 
-// The moment of a file's first reading, for putting files in order.
-std::optional<qint64> firstTime(const QString& path) {
+// The moments of a file's first reading and of one near its end, for
+// putting files in order: two files may start at the same time of the hour
+// shown twice, and the one of its first round goes back to the second
+// within it, so it ends earlier on the time read.
+struct FileTimes {
+    std::optional<qint64> first, late;
+};
+
+FileTimes fileTimes(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+        return {};
     if (isAnalysisCsv(file)) {
         file.readLine();
         const QDateTime at = QDateTime::fromString(
             QString::fromUtf8(file.readLine(4096)).section(u',', 0, 0), Qt::ISODateWithMs);
-        return at.isValid() ? std::optional(at.toMSecsSinceEpoch()) : std::nullopt;
+        return {at.isValid() ? std::optional(at.toMSecsSinceEpoch()) : std::nullopt, {}};
     }
-    const auto record = files::recordAt(file, 0);
-    return record ? std::optional(record->ms) : std::nullopt;
+    const auto ms = [&file](qint64 at) {
+        const auto record = files::recordAt(file, at);
+        return record ? std::optional(record->ms) : std::nullopt;
+    };
+    return {ms(0), ms(std::max<qint64>(0, file.size() - 4096))};
 }
 
 } // namespace
@@ -56,11 +67,14 @@ std::variant<QStringList, QString> inputsInTimeOrder(const QStringList& paths,
     if (files.size() < 2)
         return files;
     // A pipe is read once, so it is not looked into for its time.
-    std::vector<std::pair<std::optional<qint64>, QString>> timed;
+    std::vector<std::pair<FileTimes, QString>> timed;
     for (const QString& file : files)
-        timed.emplace_back(QFileInfo(file).isFile() ? firstTime(file) : std::nullopt, file);
+        timed.emplace_back(QFileInfo(file).isFile() ? fileTimes(file) : FileTimes{}, file);
     std::stable_sort(timed.begin(), timed.end(), [](const auto& a, const auto& b) {
-        return a.first && (!b.first || *a.first < *b.first);
+        const FileTimes &x = a.first, &y = b.first;
+        constexpr qint64 None = std::numeric_limits<qint64>::max();
+        return x.first && (!y.first || *x.first < *y.first ||
+                           (*x.first == *y.first && x.late.value_or(None) < y.late.value_or(None)));
     });
     files.clear();
     for (const auto& [time, file] : timed)

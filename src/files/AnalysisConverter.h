@@ -32,6 +32,8 @@ public:
     bool pastSlice() const { return m_past; }
     // Times that fell in an hour the clock skipped.
     qint64 skippedTimes() const { return m_offsets.skippedTimes(); }
+    // The local offset state of the records so far.
+    LocalOffsets& offsets() { return m_offsets; }
 
 private:
     // The unit of a range seen lately: a file holds few ranges, taken in turns.

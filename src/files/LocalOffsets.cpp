@@ -76,4 +76,10 @@ int LocalOffsets::offsetAt(qint64 wallMs) {
     return offset;
 }
 
+void LocalOffsets::passOver(qint64 wallMs) {
+    const qint64 skipped = m_skipped;
+    offsetAt(wallMs);
+    m_skipped = skipped;
+}
+
 } // namespace tarnix::files

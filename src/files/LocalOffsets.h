@@ -23,6 +23,10 @@ int localOffsetAt(qint64 wallMs);
 class LocalOffsets {
 public:
     int offsetAt(qint64 wallMs);
+    // Takes a time into the order without counting it as skipped: the first
+    // record of a file that is read from further on, so that the rest of it
+    // is read in the state its start leaves.
+    void passOver(qint64 wallMs);
     // Times that fell in an hour the clock skipped.
     qint64 skippedTimes() const { return m_skipped; }
 

@@ -41,6 +41,8 @@ public:
     const ReadingKind& kind(std::size_t k) const { return m_kinds[k]; }
     // Times that fell in an hour the clock skipped.
     qint64 skippedTimes() const { return m_offsets.skippedTimes(); }
+    // The local offset state of the records so far.
+    LocalOffsets& offsets() { return m_offsets; }
 
 private:
     struct Cached {

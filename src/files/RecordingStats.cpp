@@ -11,7 +11,7 @@ namespace tarnix::files {
 
 namespace {
 
-constexpr std::size_t MostCandidates = 1 << 16;
+constexpr std::size_t MostStretches = 1 << 16;
 
 QString number(double v) { return QString::number(v, 'g', 10); }
 
@@ -70,6 +70,7 @@ void RecordingStats::add(qint64 utcMs, int offsetSeconds, std::size_t index,
     if (m_lastMs)
         spacing(*m_lastMs, utcMs);
     m_lastMs = utcMs;
+    cover(utcMs);
 }
 
 void RecordingStats::spacing(qint64 fromMs, qint64 toMs) {
@@ -79,14 +80,15 @@ void RecordingStats::spacing(qint64 fromMs, qint64 toMs) {
     m_spacings.add(d);
     if (m_shortest == 0 || d < m_shortest)
         m_shortest = d;
-    if (d > 2 * m_shortest && !m_tooManyCandidates) {
-        m_candidates.push_back({fromMs, toMs});
-        if (m_candidates.size() > MostCandidates) {
-            m_tooManyCandidates = true;
-            m_candidates = {};
-        }
-    } else {
-        m_longestPassed = std::max(m_longestPassed, d);
+}
+
+void RecordingStats::cover(qint64 utcMs) {
+    if (m_tooManyStretches)
+        return;
+    m_cover.add(utcMs, 2 * m_shortest);
+    if (m_cover.stretches() > MostStretches) {
+        m_tooManyStretches = true;
+        m_cover.clear();
     }
 }
 
@@ -95,13 +97,12 @@ qint64 RecordingStats::interval() const {
 }
 
 bool RecordingStats::gapsKnown() const {
-    return m_spacings.count() == 0 || (!m_tooManyCandidates && m_longestPassed <= 2 * interval());
+    return m_spacings.count() == 0 ||
+           (!m_tooManyStretches && m_cover.longestJoined() <= 2 * interval());
 }
 
 void RecordingStats::gapsAgain(qint64 utcMs) {
-    if (m_againLastMs && utcMs - *m_againLastMs > 2 * interval())
-        m_gapsAgain.push_back({*m_againLastMs, utcMs});
-    m_againLastMs = utcMs;
+    m_coverAgain.add(utcMs, 2 * interval());
 }
 
 QString RecordingStats::report(bool precise) const {
@@ -129,9 +130,8 @@ QString RecordingStats::report(bool precise) const {
         return lines.join(u'\n') + u'\n';
     const qint64 interval = this->interval();
     QStringList gaps;
-    for (const Gap& gap : gapsKnown() ? m_candidates : m_gapsAgain)
-        if (gap.toMs - gap.fromMs > 2 * interval)
-            gaps << QStringLiteral("  %1 to %2 (%3)")
+    for (const TimeCover::Space& gap : (gapsKnown() ? m_cover : m_coverAgain).spacesLongerThan(2 * interval))
+        gaps << QStringLiteral("  %1 to %2 (%3)")
                         .arg(isoTime(QDateTime::fromMSecsSinceEpoch(gap.fromMs)),
                              isoTime(QDateTime::fromMSecsSinceEpoch(gap.toMs)),
                              seconds(gap.toMs - gap.fromMs));

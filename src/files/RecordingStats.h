@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/SpacingMedian.h"
+#include "files/TimeCover.h"
 
 #include <QDateTime>
 #include <QString>
@@ -12,9 +13,10 @@ namespace tarnix::files {
 // A summary of one recording, built a reading at a time so any size of file
 // streams through in little memory: for each function and range, the
 // numeric readings, the overloads, min, max, mean, standard deviation and
-// the first and last time; and the stretches without a reading longer than
-// twice the sampling interval (the median spacing, read from a histogram of
-// the spacings in milliseconds).
+// the first and last time; and the stretches of time without a reading
+// longer than twice the sampling interval (the median spacing, read from a
+// histogram of the spacings in milliseconds), wherever in the files the
+// readings around them stand.
 class RecordingStats {
 public:
     // `value` is the reading in the base unit `unit`, with `decimals` places
@@ -32,7 +34,7 @@ public:
     // Whether the gaps are known: a file whose spacings shrank far along
     // the way needs them looked for again with gapsAgain(), reading it anew.
     bool gapsKnown() const;
-    // The second reading: each time again, in file order.
+    // The second reading: each time again.
     void gapsAgain(qint64 utcMs);
     // The summary, one group after another, then the gaps. The mean and the
     // standard deviation show one place more than the finest reading, or
@@ -49,24 +51,21 @@ private:
         qint64 firstMs = 0, lastMs = 0;
         int firstOffset = 0, lastOffset = 0;
     };
-    struct Gap {
-        qint64 fromMs, toMs;
-    };
     void spacing(qint64 fromMs, qint64 toMs);
+    void cover(qint64 utcMs);
     qint64 interval() const;
 
     std::vector<Group> m_groups; // in the order first seen
     qint64 m_readings = 0;
     std::optional<qint64> m_lastMs;
     SpacingMedian m_spacings; // above 0 ms
-    // Spacings longer than twice the shortest so far: every gap among them,
-    // unless the shortest shrank after a spacing went by, or too many came.
-    std::vector<Gap> m_candidates;
     qint64 m_shortest = 0;
-    qint64 m_longestPassed = 0; // the longest spacing not kept as a candidate
-    bool m_tooManyCandidates = false;
-    std::vector<Gap> m_gapsAgain;
-    std::optional<qint64> m_againLastMs;
+    // The times, readings within twice the shortest spacing so far as one
+    // stretch: every gap is among its spaces, unless a space it took in was
+    // longer than the interval found in the end, or too many stretches came.
+    TimeCover m_cover;
+    bool m_tooManyStretches = false;
+    TimeCover m_coverAgain; // at twice the interval found
 };
 
 // The reading of a data-file record for the summary: its value in the base

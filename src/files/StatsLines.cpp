@@ -21,6 +21,13 @@ bool StatsLines::inSlice(qint64 utcMs) {
     return m_slice.holds(utcMs);
 }
 
+void StatsLines::nextFile() {
+    m_firstLine = true;
+    m_csv = false;
+    m_past = false;
+    m_skipped = 0;
+}
+
 void StatsLines::take(QByteArrayView line, const LineFields* fields) {
     if (std::exchange(m_firstLine, false) && line == AnalysisHeader.toUtf8()) {
         m_csv = true;

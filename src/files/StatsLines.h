@@ -23,13 +23,18 @@ public:
     explicit StatsLines(RecordingStats& stats, TimeSlice slice = {}, bool again = false)
         : m_stats(stats), m_slice(slice), m_again(again) {}
 
+    // The lines of the next file: its first line tells its kind. Files are
+    // read as one stream, their local offsets following on (LocalOffsets.h).
+    void nextFile();
     void take(QByteArrayView line, const LineFields* fields);
-    // Lines that were no reading.
+    // Lines of this file that were no reading.
     qint64 skipped() const { return m_skipped; }
-    // Times that fell in an hour the clock skipped.
+    // Times that fell in an hour the clock skipped, in every file so far.
     qint64 skippedTimes() const { return m_readings.skippedTimes(); }
     // The last reading's time was at or past the slice's end.
     bool pastSlice() const { return m_past; }
+    // The local offset state of the records so far.
+    LocalOffsets& offsets() { return m_readings.offsets(); }
 
 private:
     bool inSlice(qint64 utcMs);

@@ -28,7 +28,7 @@ std::optional<qint64> sliceTime(const QString& text) {
     return wall - localOffsetAt(wall) * 1000LL;
 }
 
-std::optional<RecordAt> recordAt(QFile& file, qint64 at) {
+std::optional<RecordAt> recordAt(QFile& file, qint64 at, LocalOffsets offsets) {
     if (!file.seek(at))
         return std::nullopt;
     const QByteArray bytes = file.read(Window);
@@ -45,17 +45,17 @@ std::optional<RecordAt> recordAt(QFile& file, qint64 at) {
         if (!std::exchange(cut, false) && lineEnd > p &&
             recordFields(QByteArrayView(p, lineEnd - p), fields, scratch))
             if (const auto wall = clock.wallMs(fields[1], fields[2]))
-                return RecordAt{at + (p - begin), *wall - localOffsetAt(*wall) * 1000LL};
+                return RecordAt{at + (p - begin), *wall, *wall - offsets.offsetAt(*wall) * 1000LL};
         p = lineEnd + 1;
     }
     return std::nullopt;
 }
 
-bool timesGrow(QFile& file) {
+bool timesGrow(QFile& file, const LocalOffsets& afterFirst) {
     const qint64 size = file.size();
     std::optional<qint64> last;
     for (int i = 0; i <= Probes; ++i) {
-        const auto record = recordAt(file, size * i / Probes);
+        const auto record = recordAt(file, size * i / Probes, afterFirst);
         if (!record)
             continue;
         if (last && record->ms < *last)
@@ -65,11 +65,11 @@ bool timesGrow(QFile& file) {
     return true;
 }
 
-qint64 seekTime(QFile& file, qint64 fromMs) {
+qint64 seekTime(QFile& file, qint64 fromMs, const LocalOffsets& afterFirst) {
     qint64 low = 0, lowLine = 0, high = file.size();
     while (high - low > Window) {
         const qint64 middle = low + (high - low) / 2;
-        if (const auto record = recordAt(file, middle); record && record->ms < fromMs) {
+        if (const auto record = recordAt(file, middle, afterFirst); record && record->ms < fromMs) {
             low = middle;
             lowLine = record->lineStart; // before every record wanted
         } else {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/LocalOffsets.h"
+
 #include <QString>
 #include <optional>
 
@@ -23,20 +25,26 @@ struct TimeSlice {
 std::optional<qint64> sliceTime(const QString& text);
 
 // The first record of a data file at or after byte `at` (the line `at`
-// falls in is passed over, but for `at` 0): where its line starts and its
-// moment. Nothing when the next 64 KiB hold none.
+// falls in is passed over, but for `at` 0): where its line starts, its
+// wall-clock time and its moment, read in the offset state `offsets` (the
+// one a reading of the file in order would be in just before it). Nothing
+// when the next 64 KiB hold none.
 struct RecordAt {
     qint64 lineStart;
+    qint64 wallMs;
     qint64 ms;
 };
-std::optional<RecordAt> recordAt(QFile& file, qint64 at);
+std::optional<RecordAt> recordAt(QFile& file, qint64 at, LocalOffsets offsets = {});
 
 // Whether a data file's times grow from its start to its end, judged by
-// records spread over it: a recording's do, so it can be sought in.
-bool timesGrow(QFile& file);
+// records spread over it: a recording's do, so it can be sought in. Its
+// records are read in the state `afterFirst`, the one its first record
+// leaves: in a file whose times grow, a time in the hour shown twice is of
+// the same round as the file's first.
+bool timesGrow(QFile& file, const LocalOffsets& afterFirst = {});
 
 // Where to read from for the records at or after `fromMs` in a file whose
 // times grow: the start of a line at most 64 KiB before the first of them.
-qint64 seekTime(QFile& file, qint64 fromMs);
+qint64 seekTime(QFile& file, qint64 fromMs, const LocalOffsets& afterFirst = {});
 
 } // namespace tarnix::files
