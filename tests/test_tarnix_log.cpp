@@ -230,13 +230,30 @@ void TestTarnixLog::commandLine_data() {
         {"record --config @secret.conf -", "error: @secret.conf:1: the MQTT password is not read "
          "from a file; give it in TARNIX_MQTT_PASSWORD, or as the systemd credential mqtt-password"},
         {"record --config @gone.conf -", "error: cannot read @gone.conf: No such file or directory"},
+        // Text alone, of a bounded size, from a regular file; CR LF lines are text.
+        {"record --config @nul.conf -", "error: @nul.conf:2: the line holds a control character "
+                                        "(byte 0x00); only text and tabs are read"},
+        {"record --config @bell.conf -", "error: @bell.conf:1: the line holds a control character "
+                                         "(byte 0x07); only text and tabs are read"},
+        {"record --config @latin1.conf -", "error: @latin1.conf:1: the line is not UTF-8 text"},
+        {"record --config @crlf.conf", "sim long every 2 in UTC to x.dat"},
+        {"record --config @big.conf -", "error: cannot read @big.conf: larger than 64 KiB, more "
+                                        "than a configuration file holds"},
+        {"record --config /dev/zero -", "error: cannot read /dev/zero: not a regular file"},
+        {"record --config @fifo -", "error: cannot read @fifo: not a regular file"},
+        {"record --config @ -", "error: cannot read @: a folder, not a configuration file"},
     };
-    const std::pair<const char*, const char*> configs[] = {
+    const std::pair<const char*, QByteArray> configs[] = {
         {"good.conf", "# bench 1\nport = /dev/ttyUSB0\ninterval = 5  # seconds\n\n"
                       "output = \"/var/lib/tarnix/%Y-%m-%d.csv\"\nutc = yes\n"},
         {"bad.conf", "port = /dev/ttyUSB0\n  # the interval:\ninterval = soon\n"},
         {"key.conf", "simulate = long\nspeed = 9600\n"},
         {"secret.conf", "password = hunter2\n"},
+        {"nul.conf", "simulate = short\noutput = n\0ul.dat\n"_ba},
+        {"bell.conf", "port = /dev/tty\aUSB0\n"},
+        {"latin1.conf", "output = gr\xfc\xdf.dat\n"},
+        {"crlf.conf", "simulate = long\r\noutput = x.dat\r\nutc = yes\r\n"},
+        {"big.conf", QByteArray(64 * 1024 + 1, '#')},
     };
     for (const auto& [name, text] : configs)
         QVERIFY(writeFile(m_dir.filePath(name), text));
@@ -260,6 +277,10 @@ void TestTarnixLog::programExits_data() {
     const QString missingPort = m_dir.filePath(QStringLiteral("ttyUSB9"));
     const QString badFile = m_dir.filePath(QStringLiteral("no/such/folder/x.dat"));
     QTest::newRow("nothing") << QStringList{} << 2 << "Try 'tarnix-log --help' for more information.";
+    QVERIFY(writeFile(m_dir.filePath("run-nul.conf"), "simulate = short\noutput = n\0ul.dat\n"_ba));
+    QTest::newRow("a NUL in a configuration file")
+        << QStringList{"record", "--config", m_dir.filePath("run-nul.conf")} << 2
+        << QStringLiteral("run-nul.conf:2: the line holds a control character (byte 0x00)");
     QTest::newRow("port that cannot open")
         << QStringList{"record", "--port", missingPort, "--samples", "1", "-"} << 1
         << QStringLiteral("tarnix-log: cannot open %1: no such device\n").arg(missingPort);

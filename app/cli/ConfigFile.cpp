@@ -1,6 +1,8 @@
 #include "cli/ConfigFile.h"
 
-#include <QStringList>
+#include "platform/RegularFile.h"
+
+#include <QStringDecoder>
 
 namespace tarnix::cli {
 
@@ -27,18 +29,40 @@ bool isKeyWord(const QString& key) {
     return true;
 }
 
+// The line as text, without the CR of a CR LF line end; `why` not, when it
+// is not UTF-8 or holds a control character.
+QString lineText(QByteArrayView bytes, QString* why) {
+    if (bytes.endsWith('\r'))
+        bytes.chop(1);
+    for (const char c : bytes)
+        if ((uchar(c) < 0x20 && c != '\t') || c == 0x7f) {
+            *why = QStringLiteral("the line holds a control character (byte 0x%1); only text and tabs are read")
+                       .arg(uchar(c), 2, 16, QChar(u'0'));
+            return {};
+        }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        *why = QStringLiteral("the line is not UTF-8 text");
+    return text;
+}
+
 } // namespace
 
-std::variant<QList<ConfigEntry>, QString> readConfigText(const QString& text,
+std::variant<QList<ConfigEntry>, QString> readConfigText(const QByteArray& text,
                                                         const QString& fileName) {
     QList<ConfigEntry> entries;
-    const QStringList lines = text.split(u'\n');
+    const QList<QByteArray> lines = text.split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const int number = int(i + 1);
         const auto refuse = [&](const QString& why) {
             return QStringLiteral("%1:%2: %3").arg(fileName).arg(number).arg(why);
         };
-        const QString line = withoutComment(lines[i]).trimmed();
+        QString why;
+        const QString text = lineText(lines[i], &why);
+        if (!why.isEmpty())
+            return refuse(why);
+        const QString line = withoutComment(text).trimmed();
         if (line.isEmpty())
             continue;
         const qsizetype equals = line.indexOf(u'=');
@@ -60,6 +84,15 @@ std::variant<QList<ConfigEntry>, QString> readConfigText(const QString& text,
         entries.append({number, key, value});
     }
     return entries;
+}
+
+std::variant<QList<ConfigEntry>, QString> readConfigFile(const QString& path) {
+    QString why;
+    const auto bytes = platform::readSmallRegularFile(path, ConfigFileMostKiB,
+                                                      QStringLiteral("configuration file"), &why);
+    if (!bytes)
+        return QStringLiteral("cannot read %1").arg(why);
+    return readConfigText(*bytes, path);
 }
 
 } // namespace tarnix::cli

@@ -4,7 +4,6 @@
 #include "files/OutputName.h"
 #include "link/MemoryMap.h"
 
-#include <QFile>
 #include <QSet>
 #include <algorithm>
 #include <cmath>
@@ -232,10 +231,7 @@ std::optional<bool> switchValue(const QString& value) {
 std::optional<UsageError> takeConfig(const QString& path, RecordOptions& options,
                                      QStringList& files, QSet<QString>& seen,
                                      const std::function<QString(const QString&, const QString&)>& take) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return error(QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
-    const auto read = readConfigText(QString::fromUtf8(file.readAll()), path);
+    const auto read = readConfigFile(path);
     if (const auto* problem = std::get_if<QString>(&read))
         return error(*problem);
     const bool meterGiven = seen.contains(QStringLiteral("--port")) ||

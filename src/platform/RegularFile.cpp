@@ -9,7 +9,7 @@
 
 namespace tarnix::platform {
 
-bool openRegularFile(const QString& path, QFile& file, QString* error) {
+bool openRegularFile(const QString& path, QFile& file, QString* error, const QString& kind) {
     auto fail = [&](const QString& reason) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(path, reason);
@@ -27,7 +27,7 @@ bool openRegularFile(const QString& path, QFile& file, QString* error) {
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        return fail(S_ISDIR(st.st_mode) ? QStringLiteral("a folder, not a data file")
+        return fail(S_ISDIR(st.st_mode) ? QStringLiteral("a folder, not a %1").arg(kind)
                                         : QStringLiteral("not a regular file"));
     }
     const int flags = ::fcntl(fd, F_GETFL);
@@ -38,6 +38,29 @@ bool openRegularFile(const QString& path, QFile& file, QString* error) {
         return fail(file.errorString());
     }
     return true;
+}
+
+std::optional<QByteArray> readSmallRegularFile(const QString& path, qint64 mostKiB,
+                                               const QString& kind, QString* error) {
+    QFile file;
+    if (!openRegularFile(path, file, error, kind))
+        return std::nullopt;
+    const qint64 most = mostKiB * 1024;
+    QByteArray bytes = file.read(most + 1);
+    if (bytes.size() > most || file.size() > most) {
+        if (error)
+            *error = QStringLiteral("%1: larger than %2 KiB, more than a %3 holds")
+                         .arg(path)
+                         .arg(mostKiB)
+                         .arg(kind);
+        return std::nullopt;
+    }
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 } // namespace tarnix::platform
