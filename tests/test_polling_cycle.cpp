@@ -97,7 +97,7 @@ void TestPollingCycle::unknownDisplayCharacterShowsInitial() {
     b.tap.clear();
     b.cycle.tick();
     QCOMPARE(b.state.texts.value, QStringLiteral("Initial"));
-    QVERIFY(!b.state.link.readingCurrent); // a display without a reading records nothing
+    QVERIFY(b.state.link.readingCurrent); // what the meter shows now, and is recorded
     QCOMPARE(b.state.texts.max, QStringLiteral("1.00")); // not compared in that tick
     QCOMPARE(b.tap.count("X"), 0);                       // the tick ends there
 }

@@ -1,5 +1,7 @@
 // PC sampling and recording on the panel, the live list and OPEN FILE, on
 // the simulated meter and the virtual clock.
+#include "core/Recorder.h"
+#include "platform/MeterPorts.h"
 #include "ui/lists/FileList.h"
 #include "ui/lists/ListGrid.h"
 #include "support/FileBytes.h"
@@ -46,6 +48,8 @@ private Q_SLOTS:
     void writeFailureStopsTheRecording();
     void liveListKeepsItsOwnNumbers();
     void openFileStopsTheRecordingAndLists();
+    void initialIsRecorded_data();
+    void initialIsRecorded();
 };
 
 void TestRecording::samplingAnswers_data() {
@@ -202,6 +206,51 @@ void TestRecording::openFileStopsTheRecordingAndLists() {
     b.dialogs.answerFile(b.dir.filePath("gone.dat"));
     b.find<QPushButton>("CmdOpen")->click();
     QCOMPARE(b.dialogs.messages().size(), 2u);
+}
+
+// A display the meter shows no number on is recorded as shown, with the
+// frame's function and range, in every format; after a reading has loaded
+// the alarm limits, its leading 0 makes no alarm either.
+void TestRecording::initialIsRecorded_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("first"); // the reading before, or none
+    QTest::addColumn<QByteArray>("tail"); // the file's end, after the last line's time
+    using F = files::RecordingFormat;
+    QTest::newRow("data file") << int(F::Dat) << "" << QByteArray(",DCV,20V,Initial\r\n");
+    QTest::newRow("CSV") << int(F::Csv) << "" << QByteArray(",,V,DCV,20V,Initial\r\n");
+    QTest::newRow("JSON, after a reading in limits")
+        << int(F::Jsonl) << " 3.000"
+        << QByteArray(R"(,"seq":3,"value":null,"unit":"V","function":"DCV","range":"20V",)"
+                      R"("display":"Initial","alarm":null,"limits":null})" "\n");
+}
+
+void TestRecording::initialIsRecorded() {
+    QFETCH(int, format);
+    QFETCH(QString, first);
+    QFETCH(QByteArray, tail);
+    sim::SimMeter meter(sim::Model::Long, 9600);
+    const std::uint8_t limits[] = {0, 2, 0x11, 0x40, 0x29, 0x40}; // 2.00 .. 5.00 on DCV 20V
+    for (int i = 0; i < 6; ++i)
+        meter.setMemory(49 + i, limits[i]);
+    std::vector<sim::ScriptedReading> script{sim::ScriptedReading::display(2, " 1?.00")};
+    if (!first.isEmpty())
+        script.insert(script.begin(), sim::ScriptedReading::display(2, first.toLatin1()));
+    meter.setScript(script, true);
+    QTemporaryDir dir;
+    core::RecordOptions options;
+    options.output = dir.filePath("initial");
+    options.format = files::RecordingFormat(format);
+    options.samples = first.isEmpty() ? 1 : 3;
+    options.interval = 0.01;
+    platform::ScriptedDialogs dialogs;
+    core::Recorder recorder(options, dialogs, platform::memoryWireTo(meter), nullptr,
+                            std::make_unique<platform::VirtualClock>());
+    QSignalSpy finished(&recorder, &core::Recorder::runFinished);
+    QString error;
+    QVERIFY2(recorder.start(&error), qPrintable(error));
+    QVERIFY(finished.size() == 1 || finished.wait(3000));
+    QCOMPARE(finished.first().first().toInt(), 0);
+    QVERIFY2(fileBytes(options.output).endsWith(tail), fileBytes(options.output).constData());
 }
 
 QTEST_MAIN(TestRecording)

@@ -2,6 +2,7 @@
 
 #include "core/SharedState.h"
 #include "meter/LeadingNumber.h"
+#include "meter/MeterValue.h"
 
 namespace tarnix::core {
 
@@ -37,7 +38,9 @@ AlarmVerdict alarmVerdict(const QString& value, const QString& low, const QStrin
 }
 
 files::SampleAlarm sampleAlarm(const AlarmState& alarm, int functionCode, const QString& value) {
-    if (alarm.unread || alarm.low.isEmpty() || alarm.functionCode != functionCode)
+    // "Initial" holds no number to check: its leading 0 is none the meter showed.
+    if (alarm.unread || alarm.low.isEmpty() || alarm.functionCode != functionCode ||
+        value == QStringView(meter::InitialText))
         return {};
     using State = files::SampleAlarm::State;
     static constexpr State States[] = {State::Under, State::Over, State::Ok}; // by AlarmVerdict

@@ -21,7 +21,8 @@ AlarmVerdict alarmVerdict(const QString& value, const QString& low, const QStrin
 struct AlarmState;
 // How a sample of `value`, shown under the function and range `functionCode`,
 // stands against the limits the polling cycle loaded: None when none are
-// loaded for that function and range, or they could not be read.
+// loaded for that function and range, they could not be read, or the value
+// is "Initial".
 files::SampleAlarm sampleAlarm(const AlarmState& alarm, int functionCode, const QString& value);
 
 } // namespace tarnix::core

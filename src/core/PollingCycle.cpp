@@ -227,8 +227,10 @@ PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::Fra
         texts.model = ModelShort;
     } else {
         if (decoded.result != meter::FrameResult::Decoded) {
-            texts.value = reading.value.text(); // "Initial": no reading to check or keep
-            m_state.link.readingCurrent = false;
+            // "Initial": nothing to check or keep, but it is what the meter
+            // shows now, with the frame's function and range, and is recorded so.
+            texts.value = reading.value.text();
+            m_state.link.readingCurrent = true;
             m_state.show();
             Q_EMIT answeredWithoutReading(NoReading::Initial);
             return Step::Ended;

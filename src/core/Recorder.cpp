@@ -60,8 +60,13 @@ Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs,
         m_answeredWithout.reset();
         m_silence.start();
     });
+    // "Initial" is written as the meter shows it, and may be the first sample.
     connect(&m_cycle, &PollingCycle::answeredWithoutReading, this,
-            [this](PollingCycle::NoReading what) { m_answeredWithout = what; });
+            [this](PollingCycle::NoReading what) {
+                m_answeredWithout = what;
+                if (what == PollingCycle::NoReading::Initial)
+                    firstReading();
+            });
     connect(&m_cycle, &PollingCycle::alarmLimitsUnread, this, [this] {
         tellOnce(m_limitsTold,
                  QStringLiteral("the alarm limits could not be read from the meter on %1 (it "
