@@ -8,6 +8,7 @@
 #include "meter/PackedReading.h"
 #include "ui/alarm/AlarmSetUp.h"
 #include "ui/alarm/CharBox.h"
+#include "support/FileBytes.h"
 #include "support/PanelBench.h"
 
 #include <QLabel>
@@ -253,7 +254,8 @@ void TestAlarm::everyRangeHasItsLimitsResolution() {
 }
 
 // One command at a time: changes while it runs leave only the latest waiting;
-// a command past its limit is stopped with everything it started.
+// a command past its limit, or a shell that ends, is stopped with everything
+// it started; its output is said in bounds.
 void TestAlarm::alarmCommandRunsForTheLatestState_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("states"); // each sample's alarm state, fed at once
@@ -267,6 +269,19 @@ void TestAlarm::alarmCommandRunsForTheLatestState_data() {
                                             << "3" << "x\n" << "on-alarm (under): oops|on-alarm (under): exit status 3";
     QTest::newRow("stopped with its children")
         << "sleep 30 & echo $! > ran; wait" << "1" << "" << "on-alarm (ok): still running after 0.3 s: stopped";
+    QTest::newRow("what it leaves running ends with it")
+        << "sleep 30 & echo $! > ran" << "1" << "" << "on-alarm (ok): exit status 0";
+    // A line is cut at 4096 bytes, and past 100 lines in a second the rest is counted.
+    const QString said = "on-alarm (under): ";
+    QTest::newRow("a long line cut between characters")
+        << "head -c 4095 /dev/zero | tr '\\0' x; echo éé; echo after" << "3" << ""
+        << said + QString(4095, u'x') + " [cut at 4096 bytes]|" + said + "after|" + said +
+               "exit status 0";
+    QTest::newRow("a flood of lines dropped")
+        << "yes | head -n 1000" << "3" << ""
+        << QStringList(100, said + "y").join(u'|') + u'|' + said +
+               "1800 bytes of output dropped, past 100 lines or 64 KiB a second|" + said +
+               "exit status 0";
 }
 
 void TestAlarm::alarmCommandRunsForTheLatestState() {
@@ -284,9 +299,7 @@ void TestAlarm::alarmCommandRunsForTheLatestState() {
         alarm.sample(QDateTime::currentDateTime(), "RES", "2MOhm", "1.234",
                      {State(state.toInt()), "-OL", "1.000"});
     QVERIFY(idle.wait(5000));
-    QFile file(dir.filePath("ran"));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray written = file.readAll();
+    const QByteArray written = fileBytes(dir.filePath("ran"));
     QCOMPARE(lines.join(u'|'), said);
     if (command.startsWith("sleep")) { // the group's sleep is gone too
         const auto gone = [&written] {

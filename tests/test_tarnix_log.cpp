@@ -149,6 +149,8 @@ private Q_SLOTS:
     void interruptedConvertLeavesNoPart();
     void reportsGapsWithoutLines_data();
     void reportsGapsWithoutLines();
+    void gapNoticesNameTheDay_data();
+    void gapNoticesNameTheDay();
     void statusLine();
 
 private:
@@ -405,9 +407,10 @@ void TestTarnixLog::recordsAMeterThatAnswersHalf() {
     QCOMPARE(reads, 3);
 }
 
-// A command slower than the changes it is run for: the samples keep their
-// deadlines, the latest change waits while earlier ones are passed over, and
-// the command hears the sample that changed the state.
+// A command slower than the changes it is run for, that floods its output:
+// the samples keep their deadlines and the recorder its size, the latest
+// change waits while earlier ones are passed over, and the command hears the
+// sample that changed the state.
 void TestTarnixLog::slowAlarmCommandLeavesSamplingAlone() {
     sim::SimMeter meter(sim::Model::Short, 9600);
     const std::uint8_t limits[] = {0, 2, 0x11, 0x40, 0x29, 0x40}; // 2.00 .. 5.00 on DCV 20V
@@ -423,9 +426,25 @@ void TestTarnixLog::slowAlarmCommandLeavesSamplingAlone() {
     ProgramRun run(QStringLiteral(TARNIX_LOG));
     run.start({"record", "--port", pty.devicePath(), "--samples", "5", "--interval", "1",
                "--format", "jsonl", "-", "--on-alarm",
-               "env | grep ^TARNIX_ | sort >> '" + heard + "'; echo >> '" + heard + "'; sleep 2.5"});
-    QVERIFY2(waitUntil([&] { return !run.running(); }, 15000), run.err().constData());
+               "env | grep ^TARNIX_ | sort >> '" + heard + "'; echo >> '" + heard +
+                   "'; (yes | head -n 100000; cat /dev/zero) & sleep 2.5"});
+    // The recorder's resident size as the first sample is taken, and the most it grows to.
+    qint64 startKiB = 0, mostKiB = 0;
+    const QString status = QStringLiteral("/proc/%1/status").arg(run.process().processId());
+    QVERIFY2(waitUntil([&] {
+                 static const QRegularExpression rss(QStringLiteral("VmRSS:\\s*(\\d+)"));
+                 const qint64 kiB =
+                     rss.match(QString::fromLatin1(fileBytes(status))).captured(1).toLongLong();
+                 if (run.out().isEmpty())
+                     startKiB = kiB;
+                 mostKiB = std::max(mostKiB, kiB);
+                 return !run.running();
+             }, 15000),
+             run.err().right(2000).constData());
     QCOMPARE(run.process().exitCode(), 0);
+    QVERIFY2(mostKiB - startKiB < 32000, qPrintable(QStringLiteral("%1 KiB").arg(mostKiB - startKiB)));
+    QVERIFY2(run.err().size() < 1000000 && run.err().contains(" bytes of output dropped, past "),
+             run.err().right(2000).constData());
     const QList<QByteArray> lines = run.out().trimmed().split('\n');
     QCOMPARE(lines.size(), 5);
     QStringList alarms;
@@ -684,6 +703,37 @@ void TestTarnixLog::reportsGapsWithoutLines() {
 
 namespace {
 // A file command run in the test: what it wrote and said, and its exit code.
+// A gap whose ends fall on two local days names the days; on one day, even
+// across a change of daylight saving time, the times alone. A time read back
+// from a UTC file is told in local time like the other end.
+void TestTarnixLog::gapNoticesNameTheDay_data() {
+    QTest::addColumn<QString>("from"); // the two lines' times
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("one day, summer time ends")
+        << "2026-10-25T01:30:00+02:00" << "2026-10-25T03:30:00+01:00"
+        << "no line written from 01:30:00 to 03:30:00 (10800 s)";
+    QTest::newRow("past midnight") << "2026-12-06T23:59:50+01:00" << "2026-12-07T00:00:30+01:00"
+        << "no line written from 2026-12-06 23:59:50 to 2026-12-07 00:00:30 (40 s)";
+    QTest::newRow("two years") << "2024-12-07T01:19:41+01:00" << "2026-12-08T02:20:12+01:00"
+        << "no line written from 2024-12-07 01:19:41 to 2026-12-08 02:20:12 (63162031 s)";
+    QTest::newRow("into summer time") << "2026-03-28T23:00:00+01:00" << "2026-03-29T04:00:00+02:00"
+        << "no line written from 2026-03-28 23:00:00 to 2026-03-29 04:00:00 (14400 s)";
+    QTest::newRow("from a UTC file") << "2026-12-06T22:59:50Z" << "2026-12-07T00:00:30+01:00"
+        << "no line written from 2026-12-06 23:59:50 to 2026-12-07 00:00:30 (40 s)";
+}
+
+void TestTarnixLog::gapNoticesNameTheDay() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QString, said);
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    core::LineGaps gaps(1);
+    gaps.lineWritten(QDateTime::fromString(from, Qt::ISODate));
+    QCOMPARE(gaps.lineWritten(QDateTime::fromString(to, Qt::ISODate)), said);
+}
+
 struct FileRun {
     QByteArray out;
     QStringList said;

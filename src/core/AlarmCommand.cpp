@@ -15,7 +15,7 @@ constexpr int KillGraceMs = 2000;
 
 AlarmCommand::AlarmCommand(QString command, QString port, Say say, int limitMs, QObject* parent)
     : QObject(parent), m_command(std::move(command)), m_port(std::move(port)),
-      m_say(std::move(say)), m_limit(this), m_kill(this), m_grace(this) {
+      m_say(std::move(say)), m_limit(this), m_kill(this), m_grace(this), m_second(this) {
     m_limit.setSingleShot(true);
     m_limit.setInterval(limitMs);
     connect(&m_limit, &QTimer::timeout, this, [this] {
@@ -27,6 +27,12 @@ AlarmCommand::AlarmCommand(QString command, QString port, Say say, int limitMs, 
     m_kill.setSingleShot(true);
     m_kill.setInterval(KillGraceMs);
     connect(&m_kill, &QTimer::timeout, this, [this] { signalGroup(SIGKILL); });
+    m_second.setSingleShot(true);
+    m_second.setInterval(1000);
+    connect(&m_second, &QTimer::timeout, this, [this] {
+        if (const QString dropped = m_output.nextSecond(); !dropped.isEmpty())
+            sayLine(dropped);
+    });
 }
 
 AlarmCommand::~AlarmCommand() {
@@ -34,6 +40,8 @@ AlarmCommand::~AlarmCommand() {
     if (!m_running)
         return;
     m_running->disconnect(this);
+    // Nothing reads its output any more: a writer gets EPIPE rather than being buffered.
+    m_running->closeReadChannel(QProcess::StandardOutput);
     m_say(QStringLiteral("on-alarm (%1): stopped, the run has ended")
               .arg(QString::fromLatin1(m_runningAlarm)),
           platform::Severity::Warning);
@@ -96,6 +104,8 @@ void AlarmCommand::start(Change change) {
     m_running = std::make_unique<QProcess>();
     m_runningAlarm = change.alarm;
     m_stopped = false;
+    m_output = {};
+    m_second.stop();
     m_running->setProcessEnvironment(change.environment);
     // Its output goes to our standard error as lines; standard output may
     // carry the recording itself.
@@ -113,19 +123,26 @@ void AlarmCommand::start(Change change) {
             ended(-1, false);
     });
     m_running->start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), m_command});
+    m_group = m_running->processId();
     m_limit.start();
     Q_EMIT started(m_runningAlarm);
 }
 
+// QProcess holds at most what the pipe held when it was ready: taken in
+// chunks, and passed over cheaply past the bounds, so a flood costs neither
+// memory nor a stall of sampling.
 void AlarmCommand::sayOutput() {
-    m_partLine += m_running->readAll();
-    qsizetype end;
-    while ((end = m_partLine.indexOf('\n')) >= 0) {
-        m_say(QStringLiteral("on-alarm (%1): %2")
-                  .arg(QString::fromLatin1(m_runningAlarm), QString::fromUtf8(m_partLine.left(end))),
-              platform::Severity::Warning);
-        m_partLine.remove(0, end + 1);
-    }
+    char chunk[16384];
+    qint64 size;
+    while ((size = m_running->read(chunk, sizeof chunk)) > 0)
+        m_output.take(QByteArrayView(chunk, size), [this](const QString& text) { sayLine(text); });
+    if (m_output.secondRunning() && !m_second.isActive())
+        m_second.start();
+}
+
+void AlarmCommand::sayLine(const QString& text) {
+    m_say(QStringLiteral("on-alarm (%1): %2").arg(QString::fromLatin1(m_runningAlarm), text),
+          platform::Severity::Warning);
 }
 
 void AlarmCommand::ended(int exitCode, bool crashed) {
@@ -133,11 +150,14 @@ void AlarmCommand::ended(int exitCode, bool crashed) {
         return;
     m_limit.stop();
     m_kill.stop();
+    // What the shell left running ends with it.
+    signalGroup(SIGTERM);
+    m_group = 0;
     sayOutput();
-    if (!m_partLine.isEmpty()) {
-        m_partLine += '\n';
-        sayOutput();
-    }
+    m_output.end([this](const QString& text) { sayLine(text); });
+    m_second.stop();
+    if (const QString dropped = m_output.nextSecond(); !dropped.isEmpty())
+        sayLine(dropped);
     const QString label = QStringLiteral("on-alarm (%1): ").arg(QString::fromLatin1(m_runningAlarm));
     if (exitCode < 0)
         m_say(label + QStringLiteral("cannot run /bin/sh: ") + m_running->errorString(),
@@ -161,7 +181,7 @@ void AlarmCommand::ended(int exitCode, bool crashed) {
 
 void AlarmCommand::signalGroup(int signal) {
     if (m_running)
-        platform::signalGroup(*m_running, signal);
+        platform::signalGroup(m_group, signal);
 }
 
 } // namespace tarnix::core

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/CommandOutput.h"
 #include "files/ReadingJson.h"
 #include "platform/Severity.h"
 
@@ -28,7 +29,8 @@ namespace tarnix::core {
 // Sampling never waits for it. One runs at a time: a change while it runs
 // waits for its end, and a later change replaces the waiting one, so the
 // latest state is always acted on. It runs in a process group of its own,
-// stopped whole after `limitMs`. Its output and its end are said as lines.
+// stopped whole after `limitMs`; what it leaves running is ended with the
+// shell. Its output and its end are said as lines, in CommandOutput's bounds.
 class AlarmCommand : public QObject {
     Q_OBJECT
 
@@ -60,6 +62,7 @@ private:
     };
     void start(Change change);
     void sayOutput();
+    void sayLine(const QString& text);
     void ended(int exitCode, bool crashed);
     void signalGroup(int signal);
     void stop(const QString& why);
@@ -71,11 +74,13 @@ private:
     std::optional<files::SampleAlarm::State> m_last;
     std::unique_ptr<QProcess> m_running;
     QByteArray m_runningAlarm;
-    QByteArray m_partLine; // output not yet ended by a newline
+    qint64 m_group = 0; // the running command's process group
+    CommandOutput m_output;
     std::optional<Change> m_waiting;
     QTimer m_limit;
     QTimer m_kill; // after the limit's SIGTERM, SIGKILL for what ignores it
     QTimer m_grace; // after the run's end
+    QTimer m_second; // the second of output that CommandOutput counts
     bool m_stopped = false;
     bool m_finishing = false;
 };

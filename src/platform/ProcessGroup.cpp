@@ -10,9 +10,9 @@ void startInOwnGroup(QProcess& process) {
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
 }
 
-void signalGroup(const QProcess& process, int signal) {
-    if (process.processId() > 0)
-        ::kill(-pid_t(process.processId()), signal);
+void signalGroup(qint64 group, int signal) {
+    if (group > 0)
+        ::kill(-pid_t(group), signal);
 }
 
 } // namespace tarnix::platform
