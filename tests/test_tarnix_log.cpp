@@ -701,8 +701,6 @@ void TestTarnixLog::reportsGapsWithoutLines() {
     QCOMPARE(got, said);
 }
 
-namespace {
-// A file command run in the test: what it wrote and said, and its exit code.
 // A gap whose ends fall on two local days names the days; on one day, even
 // across a change of daylight saving time, the times alone. A time read back
 // from a UTC file is told in local time like the other end.
@@ -734,6 +732,8 @@ void TestTarnixLog::gapNoticesNameTheDay() {
     QCOMPARE(gaps.lineWritten(QDateTime::fromString(to, Qt::ISODate)), said);
 }
 
+namespace {
+// A file command run in the test: what it wrote and said, and its exit code.
 struct FileRun {
     QByteArray out;
     QStringList said;
