@@ -30,12 +30,12 @@ public:
 private:
     void lineEnded(bool cut, const Line& line);
 
-    QByteArray m_line;        // the line being read, at most LineBytes
-    bool m_passing = false;   // passing over the rest of a cut or dropped line
-    bool m_dropping = false;  // and counting it as dropped
-    int m_linesSaid = 0;      // in this second
+    QByteArray m_line;       // the line being read, at most LineBytes
+    bool m_passing = false;  // passing over the rest of a cut or dropped line
+    bool m_dropping = false; // and counting it as dropped
+    int m_linesSaid = 0;     // in this second
     qsizetype m_bytesSaid = 0;
-    qint64 m_dropped = 0;     // bytes
+    qint64 m_dropped = 0; // bytes
 };
 
 } // namespace tarnix::core
