@@ -6,6 +6,8 @@
 #include "ui/trend/TrendWindow.h"
 #include "support/FileBytes.h"
 #include "support/PanelBench.h"
+#include "sim/PtyMeter.h"
+#include "sim/SimMeter.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -27,6 +29,7 @@ private Q_SLOTS:
     }
     void dataFileIsListed();
     void portThatCannotOpen();
+    void portWindowOkWhilePanelRuns();
     void panelKeys();
     void saveAsOntoAFile_data();
     void saveAsOntoAFile();
@@ -74,6 +77,32 @@ void TestDesktopProgram::portThatCannotOpen() {
     answerBox();
     QVERIFY(!given.start());
     QCOMPARE(said, QStringList(2, "No device found, try again!\n\n" + missing + ": no such device"));
+}
+
+// Com1 leaves the port window open beside the panel; OK there brings the
+// panel forward and closes it, and the COM2 chosen is the port the link
+// opens when it restarts.
+void TestDesktopProgram::portWindowOkWhilePanelRuns() {
+    sim::SimMeter meter1(sim::Model::Short, 9600), meter2(sim::Model::Short, 9600);
+    sim::PtyMeter pty1(meter1), pty2(meter2);
+    QVERIFY(pty1.open() && pty2.open());
+    ui::DesktopProgram program({.serialDevices = QList<platform::SerialDevice>{
+                                    {.path = pty1.devicePath()}, {.path = pty2.devicePath()}}});
+    QVERIFY(program.start());
+    QPointer<ui::PortWindow> port = program.portWindow();
+    port->findChild<QPushButton*>(QStringLiteral("CmdCom1"))->click();
+    QVERIFY(program.panel() && port && port->isVisible());
+    port->findChild<QComboBox*>(QStringLiteral("Ports"))->setCurrentText(QStringLiteral("COM2"));
+    port->findChild<QPushButton*>(QStringLiteral("CmdOK"))->click();
+    QVERIFY(!port || !port->isVisible());
+    QVERIFY(program.panel()->isVisible());
+    const core::LinkState& link = program.panel()->state().link;
+    QCOMPARE(link.comPortNumber, 2);
+    QCOMPARE(link.portLabel, QStringLiteral("COM1")); // polled on until the link restarts
+    // The restart wakes the meter on COM2, and the port label names it.
+    program.panel()->cycle().restartLink();
+    QVERIFY(meter2.requestCount() > 0);
+    QCOMPARE(program.panel()->state().texts.com, QStringLiteral("COM2"));
 }
 
 // Ctrl+O opens a file as OPEN FILE does, F1 shows the version that

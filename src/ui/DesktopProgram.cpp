@@ -16,6 +16,7 @@
 #include "ui/panel/Panel.h"
 #include "ui/platform/QtPrinter.h"
 #include "ui/platform/WidgetDialogs.h"
+#include "ui/platform/WindowPlacement.h"
 #include "ui/trend/TrendOpening.h"
 #include "ui/trend/TrendWindow.h"
 
@@ -125,7 +126,8 @@ void DesktopProgram::showPortWindow() {
         m_portWindow->raise();
         return;
     }
-    m_portWindow = new PortWindow(platform::describedSerialDevices());
+    m_portWindow =
+        new PortWindow(m_options.serialDevices.value_or(platform::describedSerialDevices()));
     m_portWindow->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_portWindow, &PortWindow::accepted, this,
             [this](int n, const QString& typed) { portChosen(n, typed, true); });
@@ -138,10 +140,6 @@ void DesktopProgram::showPortWindow() {
 }
 
 void DesktopProgram::portChosen(int comNumber, const QString& typedDevice, bool closePortWindow) {
-    if (m_panel) { // already running: only show it
-        m_panel->raise();
-        return;
-    }
     if (comNumber > 0)
         m_comPortNumber = comNumber;
     const bool typed = comNumber == 0 && !typedDevice.isEmpty();
@@ -149,12 +147,38 @@ void DesktopProgram::portChosen(int comNumber, const QString& typedDevice, bool 
         typed ? typedDevice : (m_portWindow ? m_portWindow->deviceFor(m_comPortNumber) : QString());
     const QString label =
         typed ? portLabel(typedDevice) : QStringLiteral("COM%1").arg(m_comPortNumber);
-    openChosenPanel(device, label, closePortWindow);
+    if (m_panel)
+        showRunningPanel(device, label, closePortWindow);
+    else
+        openChosenPanel(device, label, closePortWindow);
+}
+
+void DesktopProgram::showRunningPanel(const QString& device, const QString& label,
+                                      bool closePortWindow) {
+    m_panel->state().link.comPortNumber = m_comPortNumber;
+    // The built-in meter has no device to turn from.
+    if (!m_meter && !device.isEmpty() && device != m_port->portName()) {
+        m_nextPort = NextPort{device, label};
+        if (m_linkDown)
+            turnToChosenPort();
+    }
+    bringForward(m_panel.get());
+    if (closePortWindow && m_portWindow)
+        m_portWindow->close();
+}
+
+// The wake-up loop finds the port closed and opens the new device.
+void DesktopProgram::turnToChosenPort() {
+    if (!m_nextPort)
+        return;
+    m_port->setPortName(m_nextPort->device);
+    m_panel->state().link.portLabel = m_nextPort->label;
+    m_nextPort.reset();
 }
 
 void DesktopProgram::simulatedChosen() {
     if (m_panel) {
-        m_panel->raise();
+        showRunningPanel({}, {}, true);
         return;
     }
     // As --simulate: the panel on the built-in meter, reached over the in-memory wire.
@@ -202,6 +226,13 @@ bool DesktopProgram::openPanel(const QString& device, const QString& portLabel) 
     m_dialogs->setMainWindow(m_panel.get());
     m_panel->state().link.comPortNumber = m_comPortNumber;
     m_panel->state().link.portLabel = portLabel;
+    m_linkDown = false;
+    m_nextPort.reset();
+    connect(&m_panel->cycle(), &core::PollingCycle::linkLost, this, [this] {
+        m_linkDown = true;
+        turnToChosenPort();
+    });
+    connect(&m_panel->cycle(), &core::PollingCycle::linkBack, this, [this] { m_linkDown = false; });
     connect(m_panel.get(), &Panel::closed, qApp, [] {
         QApplication::closeAllWindows();
         QCoreApplication::quit();

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tarnix::link {
@@ -41,6 +42,8 @@ struct DesktopOptions {
     QString dataFile = {};   // a data file to list at start; empty: none
     QStringList trendFiles = {}; // data files (or folders) to show as trends at start
     bool trendTogether = false;  // all in one trend window, in time order
+    // The devices COM1..COM8 stand for; none: this computer's serial devices.
+    std::optional<QList<platform::SerialDevice>> serialDevices = {};
 };
 
 // The desktop program: the port window (unless a device or the simulated
@@ -72,6 +75,10 @@ private:
     // The trend windows asked for; false when none could open.
     bool openTrends();
     void portChosen(int comNumber, const QString& typedDevice, bool closePortWindow);
+    // The panel that runs already, in front; the link turns to a port chosen
+    // meanwhile at its next restart (or now, while it waits as "No COM").
+    void showRunningPanel(const QString& device, const QString& label, bool closePortWindow);
+    void turnToChosenPort();
     void simulatedChosen();
     // The panel on a port chosen in the port window; back to it when the port does not open.
     void openChosenPanel(const QString& device, const QString& label, bool closePortWindow);
@@ -94,6 +101,12 @@ private:
     QPointer<FileList> m_fileList;
     std::vector<QPointer<QWidget>> m_trends; // trend windows of the command line
     int m_comPortNumber = 0;
+    // A port chosen while the panel runs, and what the port label calls it.
+    struct NextPort {
+        QString device, label;
+    };
+    std::optional<NextPort> m_nextPort;
+    bool m_linkDown = false; // "No COM": the link waits for the meter
 };
 
 } // namespace tarnix::ui
