@@ -62,6 +62,8 @@ private Q_SLOTS:
     void viewsOpenClearOfEachOther();
     void windowsHoldUpToResizes();
     void messageStandsOverItsWindowNotUnderProgress();
+    void fileListBoxStandsOverTheList_data();
+    void fileListBoxStandsOverTheList();
     void trendAnswersTheServersWheelAndKeys();
 };
 
@@ -171,6 +173,46 @@ void TestWindowsUnderWm::messageStandsOverItsWindowNotUnderProgress() {
     QVERIFY(progressHidden && answered);
     QVERIFY(window.frameGeometry().contains(boxAt.center()));
     QVERIFY(progressBox->isVisible() && progress->update(50));
+}
+
+// What the list of a file opened from the panel says of the file stands
+// over that list, not over the panel.
+void TestWindowsUnderWm::fileListBoxStandsOverTheList_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("lines that are not records") << "bad.dat";
+    QTest::newRow("not a regular file") << "/dev/zero";
+}
+
+void TestWindowsUnderWm::fileListBoxStandsOverTheList() {
+    QFETCH(QString, file);
+    QTemporaryDir dir;
+    QFile bad(dir.filePath(file));
+    QVERIFY(file.startsWith(u'/') || (bad.open(QIODevice::WriteOnly) && bad.write("no record\r\n")));
+    bad.close();
+    QRect boxAt, listAt, panelAt;
+    QTimer watch; // the box is looked for while the program opens the file
+    connect(&watch, &QTimer::timeout, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !boxAt.isEmpty())
+            return;
+        settle();
+        boxAt = box->frameGeometry();
+        listAt = box->parentWidget()->frameGeometry();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == u"Panel")
+                panelAt = w->frameGeometry();
+        box->accept();
+    });
+    watch.start(50);
+    ui::DesktopProgram program({.start = ui::DesktopOptions::Start::Simulated,
+                                .dataFile = file.startsWith(u'/') ? file : bad.fileName()});
+    QVERIFY(program.start());
+    QVERIFY(!boxAt.isEmpty());
+    QVERIFY2(listAt.contains(boxAt.center()) && !panelAt.contains(boxAt.center()),
+             qPrintable(QStringLiteral("box at %1,%2, list at %3,%4, panel to %5,%6")
+                            .arg(boxAt.center().x()).arg(boxAt.center().y())
+                            .arg(listAt.x()).arg(listAt.y())
+                            .arg(panelAt.right()).arg(panelAt.bottom())));
 }
 
 // The trend of a file given on the command line, driven through the X

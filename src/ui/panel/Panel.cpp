@@ -446,6 +446,12 @@ void Panel::openFile() {
 void Panel::openDataFile(const QString& path) {
     // The list shown so far goes only once the new one has loaded: a cancel keeps it.
     QPointer<FileList> list = new FileList(listContext(), this);
+    // Placed before it shows, so that a box it shows at once (lines that
+    // were not records, a file it cannot read) stands over it even before
+    // the window manager has placed it.
+    placeClear(list, this,
+               {m_fileList, m_liveList, m_memory, m_views->digital(), m_views->analog(),
+                m_views->chart()});
     list->show();
     if (!list->load(path)) {
         if (list)
