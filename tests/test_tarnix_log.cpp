@@ -149,6 +149,8 @@ private Q_SLOTS:
     void interruptedConvertLeavesNoPart();
     void reportsGapsWithoutLines_data();
     void reportsGapsWithoutLines();
+    void gapNoticesNameTheDay_data();
+    void gapNoticesNameTheDay();
     void statusLine();
 
 private:
@@ -299,7 +301,7 @@ void TestTarnixLog::programExits_data() {
     QVERIFY(writeFile(resumed, "1,26/01/05,12:00:00.0,DCV,2V,0.5\r\n"));
     QTest::newRow("a recording resumed after a crash")
         << QStringList{"record", "--simulate", "--samples", "1", resumed} << 0
-        << QStringLiteral("tarnix-log: no line written from 12:00:00 to ");
+        << QStringLiteral("tarnix-log: no line written from 2026-01-05 12:00:00 to 20");
     QTest::newRow("file that cannot open") << QStringList{"record", "--simulate", badFile} << 1
         << QStringLiteral("tarnix-log: cannot append to %1: ").arg(badFile);
     // Special files: never waited on, never replaced.
@@ -697,6 +699,37 @@ void TestTarnixLog::reportsGapsWithoutLines() {
     if (const QString text = gaps.runEnded(start.addSecs(endSecond)); !text.isEmpty())
         got << text;
     QCOMPARE(got, said);
+}
+
+// A gap whose ends fall on two local days names the days; on one day, even
+// across a change of daylight saving time, the times alone. A time read back
+// from a UTC file is told in local time like the other end.
+void TestTarnixLog::gapNoticesNameTheDay_data() {
+    QTest::addColumn<QString>("from"); // the two lines' times
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("one day, summer time ends")
+        << "2026-10-25T01:30:00+02:00" << "2026-10-25T03:30:00+01:00"
+        << "no line written from 01:30:00 to 03:30:00 (10800 s)";
+    QTest::newRow("past midnight") << "2026-12-06T23:59:50+01:00" << "2026-12-07T00:00:30+01:00"
+        << "no line written from 2026-12-06 23:59:50 to 2026-12-07 00:00:30 (40 s)";
+    QTest::newRow("two years") << "2024-12-07T01:19:41+01:00" << "2026-12-08T02:20:12+01:00"
+        << "no line written from 2024-12-07 01:19:41 to 2026-12-08 02:20:12 (63162031 s)";
+    QTest::newRow("into summer time") << "2026-03-28T23:00:00+01:00" << "2026-03-29T04:00:00+02:00"
+        << "no line written from 2026-03-28 23:00:00 to 2026-03-29 04:00:00 (14400 s)";
+    QTest::newRow("from a UTC file") << "2026-12-06T22:59:50Z" << "2026-12-07T00:00:30+01:00"
+        << "no line written from 2026-12-06 23:59:50 to 2026-12-07 00:00:30 (40 s)";
+}
+
+void TestTarnixLog::gapNoticesNameTheDay() {
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    QFETCH(QString, said);
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    core::LineGaps gaps(1);
+    gaps.lineWritten(QDateTime::fromString(from, Qt::ISODate));
+    QCOMPARE(gaps.lineWritten(QDateTime::fromString(to, Qt::ISODate)), said);
 }
 
 namespace {

@@ -8,11 +8,15 @@ double LineGaps::allowance() const {
     return 2.0 * m_interval + 2.0;
 }
 
+// Both ends in local time; a gap across midnight names the days too, or
+// "01:19:41 to 02:20:12" could hide years.
 QString LineGaps::gapText(const QDateTime& from, const QDateTime& to, bool toEnd) const {
     const qint64 seconds = (from.msecsTo(to) + 500) / 1000;
-    const QString format = QStringLiteral("HH:mm:ss");
+    const QDateTime start = from.toLocalTime(), end = to.toLocalTime();
+    const QString format = start.date() == end.date() ? QStringLiteral("HH:mm:ss")
+                                                      : QStringLiteral("yyyy-MM-dd HH:mm:ss");
     return QStringLiteral("no line written from %1 to %2%3 (%4 s)")
-        .arg(from.toString(format), to.toString(format),
+        .arg(start.toString(format), end.toString(format),
              toEnd ? QStringLiteral(", the end of the run") : QString())
         .arg(seconds);
 }
