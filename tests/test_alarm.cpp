@@ -265,6 +265,9 @@ void TestAlarm::alarmCommandRunsForTheLatestState_data() {
         << "echo $TARNIX_ALARM $TARNIX_VALUE $TARNIX_UNIT $TARNIX_DISPLAY $TARNIX_PORT >> ran"
         << "0 2 2 3 1 2" << "over 1234000 Ohm 1.234 SIM\nover 1234000 Ohm 1.234 SIM\n"
         << "on-alarm (over): exit status 0|on-alarm (over): exit status 0";
+    // "Initial" holds no number: the state before it stands.
+    QTest::newRow("Initial between two overs") << "echo $TARNIX_ALARM >> ran" << "2 I 2" << "over\n"
+                                               << "on-alarm (over): exit status 0";
     QTest::newRow("output and status said") << "echo x >> ran; echo oops >&2; exit 3"
                                             << "3" << "x\n" << "on-alarm (under): oops|on-alarm (under): exit status 3";
     QTest::newRow("stopped with its children")
@@ -296,7 +299,7 @@ void TestAlarm::alarmCommandRunsForTheLatestState() {
     QSignalSpy idle(&alarm, &core::AlarmCommand::idle);
     using State = files::SampleAlarm::State;
     for (const QString& state : states.split(u' '))
-        alarm.sample(QDateTime::currentDateTime(), "RES", "2MOhm", "1.234",
+        alarm.sample(QDateTime::currentDateTime(), "RES", "2MOhm", state == u'I' ? "Initial" : "1.234",
                      {State(state.toInt()), "-OL", "1.000"});
     QVERIFY(idle.wait(5000));
     const QByteArray written = fileBytes(dir.filePath("ran"));

@@ -1,6 +1,7 @@
 #include "core/AlarmCommand.h"
 
 #include "files/AnalysisCsv.h"
+#include "meter/MeterValue.h"
 #include "platform/ProcessGroup.h"
 
 #include <QProcess>
@@ -78,8 +79,10 @@ void AlarmCommand::dropWaiting() {
 
 void AlarmCommand::sample(const QDateTime& at, const QString& function, const QString& range,
                           const QString& display, const files::SampleAlarm& alarm) {
+    // "Initial" shows no number: the meter's state before it stands.
     if (m_finishing || m_last == alarm.state ||
-        (!m_last && alarm.state == files::SampleAlarm::State::None))
+        (!m_last && alarm.state == files::SampleAlarm::State::None) ||
+        display == QStringView(meter::InitialText))
         return;
     m_last = alarm.state;
     const auto unit = files::rangeUnit(range);
