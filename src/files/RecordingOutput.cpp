@@ -89,9 +89,4 @@ std::optional<QDateTime> lastRecordTime(const platform::LineAppender& out) {
     return size > 0 ? lastRecordTime(endsOf(out, size)) : std::nullopt;
 }
 
-bool endUnfinishedLine(platform::LineAppender& out, QString* error) {
-    const qint64 size = out.fileSize();
-    return size <= 0 || endLine(out, endsOf(out, size), error).has_value();
-}
-
 } // namespace tarnix::files

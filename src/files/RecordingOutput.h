@@ -14,17 +14,11 @@ namespace tarnix::files {
 // `format`. A new or empty file, or a stream, gets the CSV header; a file
 // that holds lines must hold lines of the same format (see appendRefusal),
 // and gets no second header. False with the reason in `error`. A last line
-// left without its line end is ended first (see endUnfinishedLine), except in
+// left without its line end is ended first, except in
 // JSON lines, where it is moved to NAME.torn beside the file; `notice` then
 // says so.
 bool readyForLines(platform::LineAppender& out, RecordingFormat format, QString* error,
                    QString* notice);
-
-// Ends the last line of the file `out` appends to when a write cut short
-// left it without its line end, so that the next line starts a line of its
-// own. No old byte changes, and a reader reads the old lines as before: a
-// last line without its line end counts as a line. False, with the reason in `error`, when the line end cannot be written.
-bool endUnfinishedLine(platform::LineAppender& out, QString* error);
 
 // The time of the last record in the file `out` appends to; nothing for an
 // empty file, a stream, or a last line that is no record.
