@@ -5,8 +5,8 @@
 // Usage: bench-files [RECORDS...] (default 1000000 10000000)
 //        bench-files --file PATH   (one file, this program's figures only)
 #include "SampleRecording.h"
-#include "files/DataChannel.h"
-#include "files/DataFile.h"
+#include "records/DataChannel.h"
+#include "records/DataFile.h"
 #include "platform/RealClock.h"
 #include "support/RecordingPrinter.h"
 #include "support/ScriptedDialogs.h"
@@ -71,7 +71,7 @@ double seconds(QElapsedTimer& timer) {
 
 // This program's figures for one file, as "name value" lines.
 int measureFile(const QString& path) {
-    files::DataChannel data;
+    records::DataChannel data;
     platform::ScriptedDialogs dialogs;
     platform::RecordingPrinter printer;
     platform::RealClock clock;
@@ -93,14 +93,14 @@ int measureFile(const QString& path) {
     QCoreApplication::processEvents();
     std::printf("scroll %.3f\n", seconds(timer));
     list.findChild<QPushButton*>(QStringLiteral("CmdFplot"))->click();
-    ui::PlotWindow* plot = board->window(files::PlotKind::Signed);
+    ui::PlotWindow* plot = board->window(plot::PlotKind::Signed);
     if (!plot)
         return 1;
     plot->grab();
     std::printf("plot %.3f\n", seconds(timer));
     QTemporaryDir dir;
     QString error;
-    if (!files::saveDataFile(dir.filePath(QStringLiteral("saved.dat")), list.model().records(),
+    if (!records::saveDataFile(dir.filePath(QStringLiteral("saved.dat")), list.model().records(),
                              &error))
         return 1;
     std::printf("save %.3f\npeak %ld\n", seconds(timer), peakMegabytes());

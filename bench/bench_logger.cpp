@@ -4,7 +4,7 @@
 //     loop went without running a 10 ms timer meanwhile (what a click waits);
 //  2. listing every record of a memory full of one set into DataList.
 // Usage: bench-logger [RUNS] (default 3 dumps)
-#include "files/DataChannel.h"
+#include "records/DataChannel.h"
 #include "link/MemoryMap.h"
 #include "link/Rs232.h"
 #include "link/Speeds.h"
@@ -120,7 +120,7 @@ void benchListing(const QByteArray& image) {
     const auto header = dump.headerBytes();
     const logger::LoggerHeader decoded = logger::decodeHeader(header);
 
-    files::DataChannel data;
+    records::DataChannel data;
     platform::ScriptedDialogs dialogs;
     platform::RecordingPrinter printer;
     platform::RealClock clock;

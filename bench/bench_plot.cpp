@@ -2,8 +2,8 @@
 // signed plot's geometry and opens ListPlot2, which is then painted; then
 // the same window painted again at twice its size.
 // Usage: bench-plot [RECORDS [PNG]] (default 1000000; PNG: the resized window)
-#include "files/DataChannel.h"
-#include "files/PlotGeometry.h"
+#include "records/DataChannel.h"
+#include "plot/PlotGeometry.h"
 #include "platform/RealClock.h"
 #include "support/RecordingPrinter.h"
 #include "support/ScriptedDialogs.h"
@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const long records = argc > 1 ? std::max(1L, std::atol(argv[1])) : 1000000L;
 
-    files::DataChannel data;
+    records::DataChannel data;
     platform::ScriptedDialogs dialogs;
     platform::RecordingPrinter printer;
     platform::RealClock clock;
@@ -32,7 +32,7 @@ int main(int argc, char* argv[]) {
     auto* board = new ui::PlotBoard(dialogs, printer, &panel);
     ui::FileList list(ui::ListContext{data, dialogs, printer, clock, nullptr, board});
     // A slow wave with noise and one single-record spike in the middle.
-    files::RecordStore& store = list.model().recordsForLoading();
+    records::RecordStore& store = list.model().recordsForLoading();
     store.reserve(records, records * 50);
     for (long i = 1; i <= records; ++i) {
         const double v = i == records / 2 ? 199.0 : 80 * std::sin(i / 5000.0) + (i * 7919 % 13) - 6;
@@ -44,7 +44,7 @@ int main(int argc, char* argv[]) {
     QElapsedTimer timer;
     timer.start();
     list.findChild<QPushButton*>(QStringLiteral("CmdFplot"))->click();
-    ui::PlotWindow* plot = board->window(files::PlotKind::Signed);
+    ui::PlotWindow* plot = board->window(plot::PlotKind::Signed);
     if (!plot)
         return 1;
     const double geometrySeconds = timer.nsecsElapsed() / 1e9;

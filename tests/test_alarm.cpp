@@ -87,7 +87,7 @@ void TestAlarm::verdict() {
     core::AlarmState alarm{.low = low, .high = high, .functionCode = 7};
     const char* const said[] = {"\"alarm\":\"under\"", "\"alarm\":\"over\"", "\"alarm\":\"ok\""};
     const auto json = [&](int code) {
-        return files::readingJson(1, {}, "DCV", "2V", value, core::sampleAlarm(alarm, code, value));
+        return records::readingJson(1, {}, "DCV", "2V", value, core::sampleAlarm(alarm, code, value));
     };
     QVERIFY(json(7).contains(said[int(verdict)]) && json(8).contains("\"alarm\":null"));
     alarm.unread = true; // limits that could not be read check nothing
@@ -297,7 +297,7 @@ void TestAlarm::alarmCommandRunsForTheLatestState() {
     core::AlarmCommand alarm("cd " + dir.path() + " || exit; " + command, "SIM",
                              [&lines](const QString& line, platform::Severity) { lines << line; }, 300);
     QSignalSpy idle(&alarm, &core::AlarmCommand::idle);
-    using State = files::SampleAlarm::State;
+    using State = records::SampleAlarm::State;
     for (const QString& state : states.split(u' '))
         alarm.sample(QDateTime::currentDateTime(), "RES", "2MOhm", state == u'I' ? "Initial" : "1.234",
                      {State(state.toInt()), "-OL", "1.000"});

@@ -1,18 +1,18 @@
 // The data file both ways: the line format, the field-counting reader, safe
 // saving, and a loader that no file can crash or hang.
-#include "files/AnalysisConverter.h"
-#include "files/AnalysisCsv.h"
-#include "files/AnalysisFile.h"
-#include "files/CsvSplit.h"
-#include "files/RecordingFiles.h"
-#include "files/RecordingFormat.h"
-#include "files/DataFile.h"
-#include "files/DataRecord.h"
-#include "files/FileRecords.h"
-#include "files/RecordReader.h"
-#include "files/RecordStore.h"
-#include "files/SaveName.h"
-#include "files/TimeSlice.h"
+#include "analysis/AnalysisConverter.h"
+#include "records/AnalysisCsv.h"
+#include "records/AnalysisFile.h"
+#include "records/CsvSplit.h"
+#include "records/RecordingFiles.h"
+#include "records/RecordingFormat.h"
+#include "records/DataFile.h"
+#include "records/DataRecord.h"
+#include "records/FileRecords.h"
+#include "records/RecordReader.h"
+#include "records/RecordStore.h"
+#include "records/SaveName.h"
+#include "analysis/TimeSlice.h"
 #include "meter/FunctionRange.h"
 #include "platform/AtomicFile.h"
 #include "support/FailingWrite.h"
@@ -27,7 +27,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace tarnix::files;
+using namespace tarnix;
+using namespace tarnix::records;
+using namespace tarnix::analysis;
 
 namespace {
 
@@ -444,11 +446,11 @@ void TestDataFiles::analysisLines_data() {
 void TestDataFiles::everyRangeHasItsUnit() {
     const QStringList units{"V", "A", "Ohm", "F", "Hz", "degC", "degF"};
     for (const auto& code : tarnix::meter::functionRangeTable()) {
-        const auto unit = tarnix::files::rangeUnit(QString::fromLatin1(code.range));
+        const auto unit = records::rangeUnit(QString::fromLatin1(code.range));
         const bool none = code.code == 5 || code.code == 255; // frequency before its unit, HOLD
         QVERIFY2(unit ? units.contains(unit->unit) && !none : none, code.range);
     }
-    QVERIFY(!tarnix::files::rangeUnit(u"20W"));
+    QVERIFY(!records::rangeUnit(u"20W"));
     // Records a spreadsheet could not place in time are counted, not lost without a word.
     QCOMPARE(leftOutMessage("a", 1), "a: 1 record without a readable date and time was left out");
     QCOMPARE(leftOutMessage("a", 2), "a: 2 records without a readable date and time were left out");
@@ -460,10 +462,10 @@ void TestDataFiles::analysisLines() {
     QFETCH(QString, display);
     QFETCH(QString, line);
     const QDateTime at(QDate(2026, 12, 6), QTime(14, 7, 18, 12), QTimeZone(3600 + 1800));
-    QCOMPARE(tarnix::files::analysisLine(at, function, range, display),
+    QCOMPARE(records::analysisLine(at, function, range, display),
              QStringLiteral("2026-12-06T14:07:18.012+01:30") + line);
-    QCOMPARE(tarnix::files::analysisLine(at, function, range, display,
-                                         tarnix::files::TimeZoneOut::Utc),
+    QCOMPARE(records::analysisLine(at, function, range, display,
+                                         records::TimeZoneOut::Utc),
              QStringLiteral("2026-12-06T12:37:18.012Z") + line);
 }
 

@@ -1,6 +1,6 @@
 // The logger's header, the settings writes, the record clock and the set
 // download from the memory dump.
-#include "files/DataRecord.h"
+#include "records/DataRecord.h"
 #include "logger/LoggerHeader.h"
 #include "logger/MemoryDump.h"
 #include "logger/RecordTimes.h"
@@ -227,7 +227,7 @@ void TestLoggerDecoding::setDownload() {
     const RecordSet set{1, 0, function, QStringLiteral("R"), start, byteLength};
     const SetDownload got = downloadSet(MemoryDump(dumpOf(memory.bytes(), dumpLength)), set, 2026);
     QStringList shown;
-    for (const files::RecordFields& r : got.records) {
+    for (const records::RecordFields& r : got.records) {
         QVERIFY(r[1] == u"26/03/14" && r[3] == function);
         shown << QStringList{r[0], r[2], r[4], r[5]}.join(u' ');
     }

@@ -2,7 +2,7 @@
 // clock, with their progress, cancel and time-outs, and the tarnix-log logger commands on them.
 #include "core/LoggerCommands.h"
 #include "core/MeterActions.h"
-#include "files/DataRecord.h"
+#include "records/DataRecord.h"
 #include "link/Commands.h"
 #include "link/Speeds.h"
 #include "logger/LoggerHeader.h"

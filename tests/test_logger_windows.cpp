@@ -95,7 +95,7 @@ void TestLoggerWindows::headerAndSetDownload() {
     QVERIFY(list && b.dialogs.messageTexts().size() == 1);
     QCOMPARE(list->title(), QStringLiteral("5  Records In No. 1  Set"));
     QCOMPARE(list->model().records().record(4),
-             (files::RecordFields{"5", "26/03/14", "09:05:08.0", "DCV", "200mV", "-180.0"}));
+             (records::RecordFields{"5", "26/03/14", "09:05:08.0", "DCV", "200mV", "-180.0"}));
     // A second LOGGER's download replaces the list, and closes the plot drawn from it.
     list->findChild<QPushButton*>("CmdDplot")->click();
     QPointer<QWidget> plot = b.panel.findChild<ui::PlotWindow*>();

@@ -2,7 +2,7 @@
 // publisher against a real mosquitto the test starts on a port of its own.
 
 #include "cli/LogCommandLine.h"
-#include "files/AnalysisCsv.h"
+#include "records/AnalysisCsv.h"
 #include "mqtt/HaDiscovery.h"
 #include "mqtt/Json.h"
 #include "mqtt/Outbox.h"
@@ -150,14 +150,14 @@ void TestMqtt::commandLine() {
 // with its limits in base units (an open bound is null).
 void TestMqtt::readingJson() {
     const QDateTime at(QDate(2026, 12, 6), QTime(14, 7, 18, 12), QTimeZone(3600));
-    QCOMPARE(files::readingJson(17, at, "A\"B\\", "", "x\ty z"),
+    QCOMPARE(records::readingJson(17, at, "A\"B\\", "", "x\ty z"),
              R"({"time":"2026-12-06T14:07:18.012+01:00","seq":17,"value":null,"unit":null,)"
              R"("function":"A\"B\\","range":"","display":"x\u0009y z","alarm":null,"limits":null})");
-    QVERIFY(files::readingJson(1, at.toUTC(), "DCV", "2V", "1").contains(":18.012+00:00\","));
+    QVERIFY(records::readingJson(1, at.toUTC(), "DCV", "2V", "1").contains(":18.012+00:00\","));
     // One type for every value: a whole number keeps its point.
-    QVERIFY(files::readingJson(1, at, "RES", "2MOhm", "1.234").contains(R"("value":1234000.0,)"));
-    const files::SampleAlarm over{files::SampleAlarm::State::Over, "-OL", "-12.00"};
-    QVERIFY(files::readingJson(2, at, "DCV", "200mV", "-11.50", over)
+    QVERIFY(records::readingJson(1, at, "RES", "2MOhm", "1.234").contains(R"("value":1234000.0,)"));
+    const records::SampleAlarm over{records::SampleAlarm::State::Over, "-OL", "-12.00"};
+    QVERIFY(records::readingJson(2, at, "DCV", "200mV", "-11.50", over)
                 .endsWith(R"("alarm":"over","limits":{"low":null,"high":-0.01200}})"));
 }
 
@@ -302,9 +302,9 @@ void TestMqtt::publishesReadingsStatusAndMeter() {
     const QDateTime at = QDateTime::currentDateTime();
     publisher.setMeter({"MQZ5081", "/dev/ttyUSB0", 9600, 2});
     publisher.publishReading(at, "DCV", "200mV", "-12.34");
-    publisher.publishReading(at, "DCV", "200mV", "OL", {files::SampleAlarm::State::Over, "-OL", "OL"});
-    publisher.publishReading(at, "DCV", "200mV", "OL", {files::SampleAlarm::State::Over, "-OL", "OL"});
-    const QByteArray time = files::jsonString(files::isoTime(at));
+    publisher.publishReading(at, "DCV", "200mV", "OL", {records::SampleAlarm::State::Over, "-OL", "OL"});
+    publisher.publishReading(at, "DCV", "200mV", "OL", {records::SampleAlarm::State::Over, "-OL", "OL"});
+    const QByteArray time = records::jsonString(records::isoTime(at));
     const QStringList expected{
         "0 lab/b1/status online",
         R"(0 lab/b1/meter {"model":"MQZ5081","port":"/dev/ttyUSB0","speed":9600,"interval":2})",

@@ -145,7 +145,7 @@ void TestPanelWindow::textsFit() {
 // A recording saved as "rec1" is listed under "All Files (*.*)", which reads as it did.
 void TestPanelWindow::allFilesListsNamesWithoutDot() {
     auto dialog =
-        ui::WidgetDialogs::fileDialog(nullptr, QFileDialog::AcceptOpen, files::DataFileFilter);
+        ui::WidgetDialogs::fileDialog(nullptr, QFileDialog::AcceptOpen, records::DataFileFilter);
     dialog->selectNameFilter(dialog->nameFilters().last());
     QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("All Files (*.*)"));
     QVERIFY(QDir::match(dialog->findChild<QFileSystemModel*>()->nameFilters(), "rec1"));
@@ -161,10 +161,10 @@ void TestPanelWindow::allFilesListsNamesWithoutDot() {
         static_cast<QDialog*>(open)->accept(); // the file dialog's own accept
     });
     QString chosen;
-    QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), dir.filePath("run.csv"));
-    QCOMPARE(chosen, files::AnalysisCsvFilter);
+    QCOMPARE(dialogs.saveFileName(records::ListSaveFilter, &chosen), dir.filePath("run.csv"));
+    QCOMPARE(chosen, records::AnalysisCsvFilter);
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
-    QCOMPARE(dialogs.saveFileName(files::ListSaveFilter, &chosen), QString()); // cancelled: none
+    QCOMPARE(dialogs.saveFileName(records::ListSaveFilter, &chosen), QString()); // cancelled: none
 }
 
 // The first window opens on COM1, the first USB-serial cable, named as its

@@ -1,7 +1,7 @@
 // Plots: where records land in the drawing, the full scales of "Plot", the range dialogs'
 // checks, and the plot windows opened, narrowed, printed and painted.
-#include "files/DataChannel.h"
-#include "files/PlotGeometry.h"
+#include "records/DataChannel.h"
+#include "plot/PlotGeometry.h"
 #include "support/RecordingPrinter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
@@ -17,15 +17,15 @@
 #include <QtTest>
 
 using namespace tarnix;
-using files::PlotKind;
+using plot::PlotKind;
 constexpr PlotKind Signed = PlotKind::Signed, Positive = PlotKind::Positive;
 
 namespace {
 
 // Record n at n minutes past 14:00, the later ones in the last of `ranges`.
-files::RecordStore records(const char* function, const QStringList& ranges,
+records::RecordStore storeOf(const char* function, const QStringList& ranges,
                            const QStringList& values) {
-    files::RecordStore store;
+    records::RecordStore store;
     for (int i = 0; i < values.size(); ++i)
         store.append({QString::number(i + 1), "26/12/05",
                       QTime(14, 0).addSecs(60 * (i + 1)).toString(u"hh:mm:ss.z"), function,
@@ -33,15 +33,15 @@ files::RecordStore records(const char* function, const QStringList& ranges,
     return store;
 }
 
-std::optional<files::PlotDrawing> draw(PlotKind kind, const files::RecordStore& store, double max,
+std::optional<plot::PlotDrawing> draw(PlotKind kind, const records::RecordStore& store, double max,
                                        double min, double from, double to) {
-    const files::PlotLimits l{max, 0, to, max, min, from, to, to - from + 1};
-    return kind == Signed ? files::drawSignedPlot(store, l) : files::drawPositivePlot(store, l);
+    const plot::PlotLimits l{max, 0, to, max, min, from, to, to - from + 1};
+    return kind == Signed ? plot::drawSignedPlot(store, l) : plot::drawPositivePlot(store, l);
 }
 
 // The lists and the plot board as the panel puts them together.
 struct Bench {
-    files::DataChannel data;
+    records::DataChannel data;
     platform::ScriptedDialogs dialogs;
     platform::RecordingPrinter printer;
     platform::VirtualClock clock;
@@ -53,7 +53,7 @@ struct Bench {
     ui::PlotWindow* plot(const char* function, const QStringList& ranges,
                             const QStringList& values) {
         auto* list = new ui::FileList(context, &panel);
-        const files::RecordStore store = records(function, ranges, values);
+        const records::RecordStore store = storeOf(function, ranges, values);
         for (qsizetype row = 0; row < store.size(); ++row)
             list->model().appendRecord(store.record(row));
         list->findChild<QPushButton*>("CmdFplot")->click();
@@ -96,7 +96,7 @@ void TestPlots::curveStaysInThePlot() {
     QStringList values;
     for (int k = -60; k <= 60; ++k)
         values << QString::number(5 * k);
-    const auto set = records("DCV", {"200mV"}, values + QStringList{"OL", "-OL"});
+    const auto set = storeOf("DCV", {"200mV"}, values + QStringList{"OL", "-OL"});
     for (const PlotKind kind : {Signed, Positive}) {
         for (const int min : {0, 50}) {
             const auto d = draw(kind, set, 200, min, 1, set.size());
@@ -115,14 +115,14 @@ void TestPlots::curveStaysInThePlot() {
         // Max equal to Min, records beyond the list, values too large to scale.
         QVERIFY(!draw(kind, set, 10, 10, 1, 10) && !draw(kind, set, 10, 10, 1, 1));
         QVERIFY(!draw(kind, set, 200, 0, 120, 124) && !draw(kind, set, 200, 0, 0, 5));
-        QVERIFY(!draw(kind, records("DCV", {"2V"}, {"1", QString(308, u'9')}), 1, 0, 1, 2));
+        QVERIFY(!draw(kind, storeOf("DCV", {"2V"}, {"1", QString(308, u'9')}), 1, 0, 1, 2));
     }
 
     // Temperatures' -OL sit on a labelled reference line; frequencies are converted to
     // the plot's unit.
     const auto check = [](PlotKind kind, const char* function, const QStringList& ranges,
                           const char* value, double max, float y, const char* caption) {
-        const auto d = draw(kind, records(function, ranges, {"0", value}), max, 0, 1, 2);
+        const auto d = draw(kind, storeOf(function, ranges, {"0", value}), max, 0, 1, 2);
         QVERIFY(d);
         QCOMPARE(d->ys[1], y);
         QCOMPARE(d->unit + u' ' + (d->reference ? d->reference->text : QString()), caption);
@@ -136,12 +136,12 @@ void TestPlots::curveStaysInThePlot() {
     // The line is there only while Max lies above it.
     for (const auto& [range, max, line] : {std::tuple{"200'C", 51, true}, {"1370'C", 50, false},
                                            {"200'F", 61, true}, {"2000'F", 60, false}})
-        QCOMPARE(draw(Signed, records("TEMP", {range}, {"0", "-OL"}), max, 0, 1, 2)
+        QCOMPARE(draw(Signed, storeOf("TEMP", {range}, {"0", "-OL"}), max, 0, 1, 2)
                      ->reference.has_value(), line);
 }
 
 void TestPlots::timesAndCurves() {
-    const auto set = records("DCV", {"200mV"}, QStringList(120, "1"));
+    const auto set = storeOf("DCV", {"200mV"}, QStringList(120, "1"));
     const auto d = draw(Signed, set, 200, 0, 1, 100);
     QVERIFY(d && d->timed && d->ys.size() == 100);
     QCOMPARE((QStringList{d->t1, d->t2, d->t3}),
@@ -151,18 +151,18 @@ void TestPlots::timesAndCurves() {
     QVERIFY(one && one->valTop == QStringLiteral("200") && !one->timed && one->ys.empty());
 
     // A few records: a line from each to the next, across the plot.
-    QCOMPARE(files::curveLines({1, 2, 3}, 500),
+    QCOMPARE(plot::curveLines({1, 2, 3}, 500),
              (std::vector<QLineF>{{1000, 1, 3000, 2}, {3000, 2, 5000, 3}}));
-    QCOMPARE(files::curveLines({1, 2}, 500).size(), 1u);
+    QCOMPARE(plot::curveLines({1, 2}, 500).size(), 1u);
     // 100,000 records on 500 pixel columns: one-record dips and a spike each survive in
     // their own column, on one unbroken path from the left edge to the right.
     std::vector<float> ys(100000, 2500.f);
     ys[10000] = ys[43210] = 900.f;
     ys[77777] = 7100.f;
-    const auto lines = files::curveLines(ys, 500);
+    const auto lines = plot::curveLines(ys, 500);
     QVERIFY(lines.size() <= 3 * 500);
     const auto onPath = [&](std::size_t j) {
-        const QPointF p(files::recordX(j, ys.size()), ys[j]);
+        const QPointF p(plot::recordX(j, ys.size()), ys[j]);
         return std::ranges::any_of(lines, [&](const QLineF& l) { return l.p2() == p; });
     };
     QVERIFY(onPath(10000) && onPath(43210) && onPath(77777));
@@ -172,18 +172,18 @@ void TestPlots::timesAndCurves() {
 }
 
 void TestPlots::fullScalesAndRangeChecks() {
-    QCOMPARE(files::fileListFullScale(u"ACV", u"600 V"), 750.0);
-    const files::DataListPlot freq = files::dataListPlot(u"FREQ", u"1MHz"); // never negative
+    QCOMPARE(plot::fileListFullScale(u"ACV", u"600 V"), 750.0);
+    const plot::DataListPlot freq = plot::dataListPlot(u"FREQ", u"1MHz"); // never negative
     QVERIFY(freq.kind == Positive && freq.positiveFullScale == 10);
 
     // 100 records, full scale 200. The boxes From|To|Min.|Max.; the stored From, To, Min,
     // Max and Count, or nothing when refused.
     const auto check = [](PlotKind kind, const char* boxes, const QList<double>& stored) {
         const QStringList b = QString::fromLatin1(boxes).split(u'|');
-        const auto now = files::wholeListLimits(200, 100);
-        const files::RangeTexts texts{b[0], b[1], b[2], b[3]};
+        const auto now = plot::wholeListLimits(200, 100);
+        const plot::RangeTexts texts{b[0], b[1], b[2], b[3]};
         const auto r =
-            kind == Signed ? files::signedRange(now, texts) : files::positiveRange(now, texts);
+            kind == Signed ? plot::signedRange(now, texts) : plot::positiveRange(now, texts);
         QCOMPARE((r ? QList<double>{r->from, r->to, r->min, r->max, r->count} : QList<double>()),
                  stored);
     };
@@ -196,7 +196,7 @@ void TestPlots::fullScalesAndRangeChecks() {
         check(kind, "1|10|10|10", {});                       // Min = Max
         check(kind, "50|101|0|200", {}); // past the last record: nothing to draw
         // The drawing itself reads no record past the list, whatever it is given.
-        const auto store = records("DCV", {"200mV"}, {"1", "2", "3"});
+        const auto store = storeOf("DCV", {"200mV"}, {"1", "2", "3"});
         for (const auto& [from, to] : {std::pair{1.0, 4.0}, {1.5, 3.0}, {0.0, 2.0}})
             QVERIFY(!draw(kind, store, 200, 0, from, to));
     }

@@ -1,6 +1,6 @@
 // Printed lists: the record lines, the print action's progress caption, busy pointer and
 // stopped polling, its failures, and the Qt printer writing PDF files.
-#include "files/RecordStore.h"
+#include "records/RecordStore.h"
 #include "support/RecordingPrinter.h"
 #include "support/ScriptedDialogs.h"
 #include "support/VirtualClock.h"
@@ -17,8 +17,8 @@ using namespace tarnix;
 enum class Stop { None, FailToBegin, FailAfterLines, Cancel, WindowClosed, ProgramEnding, Refused };
 Q_DECLARE_METATYPE(Stop)
 
-static files::RecordStore samples(int count) {
-    files::RecordStore store;
+static records::RecordStore samples(int count) {
+    records::RecordStore store;
     for (int i = 1; i <= count; ++i)
         store.append({QString::number(i), "26/12/05", "14:03:07.0", "DCV", "200mV", "-12.34"});
     return store;
@@ -65,7 +65,7 @@ void TestPrinting::printGridList() {
     QFETCH(Stop, stop);
     QFETCH(int, lines);
     QFETCH(QString, message);
-    const files::RecordStore store = samples(records);
+    const records::RecordStore store = samples(records);
     QPointer<QWidget> window = new QWidget;
     window->setWindowTitle("list.dat");
     QTimer polling;

@@ -215,7 +215,7 @@ void TestRecording::initialIsRecorded_data() {
     QTest::addColumn<int>("format");
     QTest::addColumn<QString>("first"); // the reading before, or none
     QTest::addColumn<QByteArray>("tail"); // the file's end, after the last line's time
-    using F = files::RecordingFormat;
+    using F = records::RecordingFormat;
     QTest::newRow("data file") << int(F::Dat) << "" << QByteArray(",DCV,20V,Initial\r\n");
     QTest::newRow("CSV") << int(F::Csv) << "" << QByteArray(",,V,DCV,20V,Initial\r\n");
     QTest::newRow("JSON, after a reading in limits")
@@ -239,7 +239,7 @@ void TestRecording::initialIsRecorded() {
     QTemporaryDir dir;
     core::RecordOptions options;
     options.output = dir.filePath("initial");
-    options.format = files::RecordingFormat(format);
+    options.format = records::RecordingFormat(format);
     options.samples = first.isEmpty() ? 1 : 3;
     options.interval = 0.01;
     platform::ScriptedDialogs dialogs;

@@ -8,9 +8,9 @@
 #include "core/LineGaps.h"
 #include "core/Recorder.h"
 #include "core/StatusLine.h"
-#include "files/AnalysisCsv.h"
-#include "files/DataFile.h"
-#include "files/RecordStore.h"
+#include "records/AnalysisCsv.h"
+#include "records/DataFile.h"
+#include "records/RecordStore.h"
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
 #include "support/FileBytes.h"
@@ -79,7 +79,7 @@ QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
     const auto meter = [](bool simulate, bool longFrames, const QString& device) {
         return simulate ? QStringLiteral("sim ") + (longFrames ? "long" : "short") : "port " + device;
     };
-    const auto slice = [](const files::TimeSlice& s) {
+    const auto slice = [](const analysis::TimeSlice& s) {
         const auto end = [](const std::optional<qint64>& ms) {
             return ms ? QDateTime::fromMSecsSinceEpoch(*ms, QTimeZone::utc()).toString(Qt::ISODate) : "-";
         };
@@ -623,7 +623,7 @@ void TestTarnixLog::reopensOnHangUp() {
     QCOMPARE(recordingFault(fileBytes(path)), QString());
     // One interval from the last line before the move to the first after it.
     const auto timeOf = [](const QByteArray& line) {
-        return files::recordTime(QString::fromLatin1(line.split(',')[1]),
+        return records::recordTime(QString::fromLatin1(line.split(',')[1]),
                                  QString::fromLatin1(line.split(',')[2]))
             .value_or(QDateTime());
     };
@@ -788,12 +788,12 @@ void TestTarnixLog::convertKeepsOnlyRecords() {
     const QList<QByteArray> lines = completeLines(run.out);
     QCOMPARE(lines.size(), 1 + records);
     QCOMPARE(lines[0], "time,value,unit,function,range,display");
-    files::RecordStore listed;
-    const qint64 listSkipped = files::loadDataFile(in, listed).skippedLines;
-    QCOMPARE(files::skippedLinesWarning(in, listSkipped), run.said.value(0));
+    records::RecordStore listed;
+    const qint64 listSkipped = records::loadDataFile(in, listed).skippedLines;
+    QCOMPARE(records::skippedLinesWarning(in, listSkipped), run.said.value(0));
     QList<QByteArray> fromList;
     for (qsizetype row = 0; row < listed.size(); ++row)
-        fromList << files::analysisLineOf(listed.record(row)).value_or(QString()).toUtf8();
+        fromList << records::analysisLineOf(listed.record(row)).value_or(QString()).toUtf8();
     QCOMPARE(fromList, lines.mid(1));
     const QString count = skipped == 1 ? "1 line was" : QString::number(skipped) + " lines were";
     if (skipped >= 0)
@@ -839,7 +839,7 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
              qPrintable(parts[1]));
     // Numbers only in the meter's forms (no inf, NaN, 1e3); a repeated time makes no spacing.
     const QByteArray at = "\r\n2026-12-06T10:00:00.00", zone = "+01:00,";
-    QVERIFY(writeFile(csv, files::AnalysisHeader.toUtf8() + at + "0" + zone + "-inf,V,DCV,2V,x" +
+    QVERIFY(writeFile(csv, records::AnalysisHeader.toUtf8() + at + "0" + zone + "-inf,V,DCV,2V,x" +
                                at + "0" + zone + "nan,V,DCV,2V,x" + at + "0" + zone + "1e3,V,DCV,2V,x" +
                                at + "0" + zone + "2,V,DCV,2V,2" + at + "1" + zone + "3,V,DCV,2V,3" +
                                at + "2" + zone + "3,V,DCV,2V,3"));
@@ -924,7 +924,7 @@ void TestTarnixLog::convertSlicesAndJoinsFiles() {
     for (const QString& input : inputs.split(u' '))
         paths << (input.size() == 1 ? parts.filePath(input + ".dat") : m_dir.filePath(input == u"whole" ? "whole.dat" : "parts"));
     core::ConvertOptions options{.inputs = paths, .output = "-"};
-    options.slice = {files::sliceTime(from), files::sliceTime(to)};
+    options.slice = {analysis::sliceTime(from), analysis::sliceTime(to)};
     FileRun all, sliced, statsOfWhole, statsOfSlice;
     QCOMPARE(core::runConvert({.inputs = {m_dir.filePath("whole.dat")}, .output = "-"}, all.output()), 0);
     QCOMPARE(core::runConvert(options, sliced.output()), 0);

@@ -2,12 +2,12 @@
 // the ticks of its axes, its zoom, readout and measurement, and the reading
 // of its files as they grow, in two halves at once or after a rewrite.
 #include "core/TrendSource.h"
-#include "files/MinMaxPyramid.h"
-#include "files/TrendData.h"
-#include "files/TrendReadout.h"
-#include "files/TrendSeries.h"
-#include "files/TrendTicks.h"
-#include "files/TrendZoom.h"
+#include "trend/MinMaxPyramid.h"
+#include "trend/TrendData.h"
+#include "trend/TrendReadout.h"
+#include "trend/TrendSeries.h"
+#include "trend/TrendTicks.h"
+#include "trend/TrendZoom.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -39,12 +39,12 @@ private Q_SLOTS:
 namespace {
 
 // Every reading of every series, and what the data says of them all.
-QString digest(const files::TrendData& data) {
+QString digest(const trend::TrendData& data) {
     QString text = QStringLiteral("%1 records, %2 skipped, gap %3:")
                        .arg(data.records())
                        .arg(data.skippedLines())
                        .arg(data.gapMs());
-    for (const files::TrendSeries& s : data.series()) {
+    for (const trend::TrendSeries& s : data.series()) {
         text += u'\n' + s.function() + u' ' + s.range() + u':';
         for (qsizetype i = 0; i < s.size(); ++i)
             text += QStringLiteral(" %1=%2%3%4@%5")
@@ -70,7 +70,7 @@ const QByteArray Recording =
 void TestTrend::pyramidMatchesEveryReading() {
     QRandomGenerator random(33);
     for (const int size : {0, 1, 2, 7, 8, 17, 64, 1000, 4099}) {
-        files::MinMaxPyramid pyramid;
+        trend::MinMaxPyramid pyramid;
         pyramid.reserve(size / 2);
         std::vector<float> values;
         for (int i = 0; i < size; ++i) {
@@ -78,7 +78,7 @@ void TestTrend::pyramidMatchesEveryReading() {
             pyramid.append(values.back());
         }
         const auto brute = [&](qsizetype first, qsizetype last) {
-            files::MinMax m;
+            trend::MinMax m;
             for (qsizetype i = std::max<qsizetype>(first, 0); i < std::min<qsizetype>(last, size);
                  ++i)
                 if (!std::isnan(values[std::size_t(i)]))
@@ -136,8 +136,8 @@ void TestTrend::timeTicks() {
     QFETCH(QString, to);
     QFETCH(int, most);
     QStringList labels;
-    for (const files::TimeTick& tick :
-         files::timeTicks(QDateTime::fromString(from, Qt::ISODateWithMs).toMSecsSinceEpoch(),
+    for (const trend::TimeTick& tick :
+         trend::timeTicks(QDateTime::fromString(from, Qt::ISODateWithMs).toMSecsSinceEpoch(),
                           QDateTime::fromString(to, Qt::ISODateWithMs).toMSecsSinceEpoch(), most))
         labels << tick.label;
     QTEST(labels.join(u' '), "labels");
@@ -168,7 +168,7 @@ void TestTrend::valueTicks() {
     QFETCH(int, most);
     QFETCH(QString, unit);
     QStringList labels;
-    for (const files::ValueTick& tick : files::valueTicks(from, to, most, unit))
+    for (const trend::ValueTick& tick : trend::valueTicks(from, to, most, unit))
         labels << tick.label;
     QTEST(labels.join(u'|'), "labels");
 }
@@ -192,7 +192,7 @@ void TestTrend::drawnPaths_data() {
 void TestTrend::drawnPaths() {
     QFETCH(QString, readings);
     QFETCH(int, width);
-    files::TrendSeries series("DCV", "20V", "V", 0);
+    trend::TrendSeries series("DCV", "20V", "V", 0);
     qint64 second = 0;
     bool joined = true;
     for (const QString& word : readings.split(u' ')) {
@@ -209,8 +209,8 @@ void TestTrend::drawnPaths() {
             joined = true;
         }
     }
-    const files::TrendView view{0, (second - 1) * 1000, 0, 10, width, 100};
-    const files::TrendPath path = files::trendPath(series, view);
+    const trend::TrendView view{0, (second - 1) * 1000, 0, 10, width, 100};
+    const trend::TrendPath path = trend::trendPath(series, view);
     QStringList pieces, marks;
     double top = 100;
     for (const auto& piece : path.pieces) {
@@ -237,21 +237,21 @@ void TestTrend::fileGrowsIntoSeries() {
         "7,26/12/06,10:00:15.0,DCV,20V,1.40\r\nx,bad\r\n9,26/12/06,25:00:00.0,DCV,20V,1\r\n"
         "9,26/12/06,10:00:0;.0,DCV,20V,1\r\n"
         "8,26/12/06,10:00:16.0,DCV,20V,1.50";
-    files::TrendData data;
+    trend::TrendData data;
     data.feed(text.left(100));
     QCOMPARE(data.records(), 2);
     data.feed(text.mid(100));
     data.finish();
     QCOMPARE(data.series().size(), std::size_t(2));
-    const files::TrendSeries& dcv = data.series()[0];
-    const files::TrendSeries& res = data.series()[1];
+    const trend::TrendSeries& dcv = data.series()[0];
+    const trend::TrendSeries& res = data.series()[1];
     QCOMPARE(dcv.function() + dcv.range() + dcv.unit() + res.unit(), "DCV20VVOhm");
     QCOMPARE(res.value(0), 1000.0f);
     QCOMPARE(dcv.row(6), 9); // the tenth record: two without a time came before
     QCOMPARE(data.gapMs(), 2000);
     QCOMPARE(data.skippedLines(), 3); // with the line that is no record
-    const files::TrendPath path =
-        files::trendPath(dcv, {*data.firstMs(), *data.lastMs(), 0, 2, 100, 100, data.gapMs()});
+    const trend::TrendPath path =
+        trend::trendPath(dcv, {*data.firstMs(), *data.lastMs(), 0, 2, 100, 100, data.gapMs()});
     QStringList pieces;
     for (const auto& piece : path.pieces)
         pieces << QString::number(piece.size());
@@ -261,19 +261,19 @@ void TestTrend::fileGrowsIntoSeries() {
 // A file read in two parts, each on its own (as two threads do), then put
 // together, holds what one read of it holds, wherever a line splits it.
 void TestTrend::partsReadAtOnceMatchOneRead() {
-    files::TrendData whole;
+    trend::TrendData whole;
     whole.feed(Recording);
     // A meter's clock reset to 2000, then set: 27 years in 0.1 s counts.
-    files::TrendData reset;
+    trend::TrendData reset;
     reset.feed("1,00/01/01,00:00:00.0,DCV,20V,1\r\n2,00/01/01,00:00:01.0,DCV,20V,2\r\n"
                "3,26/12/06,10:00:00.0,DCV,20V,3\r\n4,26/12/06,10:00:01.0,DCV,20V,4\r\n");
-    const files::TrendSeries& set = reset.series()[0];
+    const trend::TrendSeries& set = reset.series()[0];
     QCOMPARE(set.time(3) - set.time(1), 1796551201000 - 946684801000);
     QCOMPARE(set.firstAtOrAfter(946684800500) * 10 + set.firstAtOrAfter(1796551200500), 13);
     for (qsizetype split = 0; split < Recording.size(); ++split) {
         if (split > 0 && Recording[split - 1] != '\n')
             continue;
-        files::TrendData earlier, later;
+        trend::TrendData earlier, later;
         earlier.feed(Recording.left(split));
         later.feed(Recording.mid(split));
         later.follow(std::move(earlier), split);
@@ -281,7 +281,7 @@ void TestTrend::partsReadAtOnceMatchOneRead() {
         // Read on from where a row's line is said to start, the records left are the same.
         for (qint64 row = 0; row < whole.records(); ++row) {
             const auto [byte, startRow] = later.lineBefore(row);
-            files::TrendData rest;
+            trend::TrendData rest;
             rest.feed(Recording.mid(byte));
             QVERIFY(startRow <= row && rest.records() == whole.records() - startRow);
         }
@@ -326,7 +326,7 @@ void TestTrend::zoomSteps_data() {
 
 void TestTrend::zoomSteps() {
     QFETCH(QString, steps);
-    files::TrendZoom zoom;
+    trend::TrendZoom zoom;
     zoom.setExtent(0, 100000);
     for (const QString& step : steps.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
         const QStringList w = step.split(u' ');
@@ -337,7 +337,7 @@ void TestTrend::zoomSteps() {
             zoom.pan(n(1));
         else if (w[0] == u"box")
             zoom.zoomTo(qint64(n(1) * 1000), qint64(n(2) * 1000),
-                        std::pair(std::size_t(0), files::ValueSpan{n(3), n(4)}));
+                        std::pair(std::size_t(0), trend::ValueSpan{n(3), n(4)}));
         else if (w[0] == u"values")
             zoom.panValues(0, {n(1), n(2)}, n(3));
         else if (w[0] == u"home")
@@ -358,23 +358,23 @@ void TestTrend::zoomSteps() {
 // Readings at 0 ... 4 s of 1, 2, OL, 4 and 5 V: the nearest to a time, and
 // what lies between two of them.
 void TestTrend::readoutAndMeasure() {
-    files::TrendSeries s("DCV", "20V", "V", 1796637600000);
+    trend::TrendSeries s("DCV", "20V", "V", 1796637600000);
     for (const auto& [v, o] : {std::pair(1.0f, 0), {2.0f, 0}, {NAN, 1}, {4.0f, 0}, {5.0f, 0}})
         s.append(1796637600000 + 1000 * s.size(), v, o, 10 + s.size(), true);
     QStringList nearest;
     for (const qint64 at : {-5000, 1400, 1500, 1600, 99000})
-        nearest << QString::number(files::nearestReading(s, 1796637600000 + at));
+        nearest << QString::number(trend::nearestReading(s, 1796637600000 + at));
     QCOMPARE(nearest.join(u' '), "0 1 1 2 4");
-    QCOMPARE(files::measureText(files::measureBetween(s, 4, 0), s.unit()),
+    QCOMPARE(trend::measureText(trend::measureBetween(s, 4, 0), s.unit()),
              "\u0394t -4 s  \u0394 -4.000 V  mean 3.000 V  min 1.000 V  max 5.000 V  "
              "(4 readings)");
-    QCOMPARE(files::measureText(files::measureBetween(s, 1, 2), s.unit()),
+    QCOMPARE(trend::measureText(trend::measureBetween(s, 1, 2), s.unit()),
              "\u0394t 1 s  mean 2.000 V  min 2.000 V  max 2.000 V  (1 readings)");
-    QCOMPARE(files::readoutText(s, 3, "4.00", "14"),
+    QCOMPARE(trend::readoutText(s, 3, "4.00", "14"),
              "2026-12-07 10:00:03.0  4.000 V  DCV 20V \"4.00\"  record 14");
     // Floats' last digits are rounded away: a 10 µV step between two readings.
-    QCOMPARE(files::siValue(double(-8.96e-3f) - double(-8.95e-3f), "V"), "-10.00 \u00b5V");
-    QCOMPARE(files::readoutText(s, 2, "OL", "13").section(QStringLiteral("  "), 1, 1), "OL");
+    QCOMPARE(trend::siValue(double(-8.96e-3f) - double(-8.95e-3f), "V"), "-10.00 \u00b5V");
+    QCOMPARE(trend::readoutText(s, 2, "OL", "13").section(QStringLiteral("  "), 1, 1), "OL");
 }
 
 // Two files read as one and the last followed: a line waits for its end,
@@ -472,19 +472,19 @@ void TestTrend::sourceFollowsItsFiles() {
     write("big.dat", big);
     core::TrendSource whole({dir.filePath("big.dat")});
     QVERIFY(whole.load(&error));
-    files::TrendData one;
+    trend::TrendData one;
     one.feed(big);
     QCOMPARE(digest(whole.data()), digest(one));
     // Moved a day on, it is read in two halves at once, to the same.
     write("big.dat", big.replace("26/10/2", "26/11/0"));
     core::TrendSource halves({dir.filePath("big.dat")});
     QVERIFY(halves.load(&error));
-    files::TrendData again;
+    trend::TrendData again;
     again.feed(big);
     QCOMPARE(digest(halves.data()), digest(again));
     qputenv("TZ", "UTC");
     tzset();
-    const files::TrendSeries& acv = halves.data().series()[0]; // first, then one in a thousand
+    const trend::TrendSeries& acv = halves.data().series()[0]; // first, then one in a thousand
     QCOMPARE(halves.recordFields(acv.row(acv.size() - 1))->at(3), "ACV");
     const qint64 row = halves.data().records() - 3;
     QCOMPARE(halves.recordFields(row)->at(0), QByteArray::number(row + 1));

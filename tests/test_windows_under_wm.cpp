@@ -247,7 +247,7 @@ void TestWindowsUnderWm::trendAnswersTheServersWheelAndKeys() {
     const QString window = QString::number(trend->winId());
     QCOMPARE(xdotool({QStringLiteral("getwindowname"), window}), "Trend - bench 1.dat");
 
-    const files::TrendFrame all = trend->zoom().frame();
+    const trend::TrendFrame all = trend->zoom().frame();
     QCOMPARE(all.toMs - all.fromMs, 599 * 60000LL);
     ui::TrendCanvas* canvas = trend->canvas();
     const QRect plot = ui::TrendLayout(canvas->size(), 1).plot;
@@ -263,8 +263,8 @@ void TestWindowsUnderWm::trendAnswersTheServersWheelAndKeys() {
     QTRY_VERIFY(trend->zoom().frame().toMs - trend->zoom().frame().fromMs <
                 (all.toMs - all.fromMs) / 2);
     // Around the pointer: the time under it stays where it was.
-    const files::TrendFrame in = trend->zoom().frame();
-    const auto timeUnder = [](const files::TrendFrame& f) {
+    const trend::TrendFrame in = trend->zoom().frame();
+    const auto timeUnder = [](const trend::TrendFrame& f) {
         return double(f.fromMs) + 0.75 * double(f.toMs - f.fromMs);
     };
     QVERIFY(std::abs(timeUnder(in) - timeUnder(all)) < 60000);

@@ -1,7 +1,7 @@
 #include "cli/LogCommandLine.h"
 
 #include "cli/ConfigFile.h"
-#include "files/OutputName.h"
+#include "records/OutputName.h"
 #include "link/MemoryMap.h"
 
 #include <QSet>
@@ -101,7 +101,7 @@ QString takeValue(RecordOptions& options, const QString& name, const QString& va
             return QStringLiteral("--interval takes a number of seconds, not \"%1\"").arg(value);
         options.interval = *seconds;
     } else if (name == u"--format") {
-        const auto format = files::recordingFormatNamed(value);
+        const auto format = records::recordingFormatNamed(value);
         if (!format)
             return QStringLiteral("--format takes dat, csv or jsonl, not \"%1\"").arg(value);
         options.format = *format;
@@ -202,13 +202,13 @@ QStringList recordWarnings(const RecordOptions& options, const QString& interval
                                    "interval")
                         .arg(interval);
     // What each format writes, and what a name of its kind leads one to expect.
-    using files::RecordingFormat;
+    using records::RecordingFormat;
     static const char* const Writes[] = {"dat writes data-file lines", "csv writes CSV lines",
                                          "jsonl writes JSON lines"};
     static const char* const Expected[] = {"data-file lines", "CSV", "JSON lines"};
     const auto named = options.output.endsWith(u".dat", Qt::CaseInsensitive)
                            ? std::optional(RecordingFormat::Dat)
-                           : files::recordingFormatOfName(options.output);
+                           : records::recordingFormatOfName(options.output);
     if (formatGiven && named && *named != options.format)
         warnings << QStringLiteral("--format %1, not %2, to %3")
                         .arg(QLatin1String(Writes[int(options.format)]),
@@ -353,11 +353,11 @@ Result parseRecord(QStringList arguments) {
     if (files.size() > 1)
         return error(QStringLiteral("unexpected argument \"%1\"").arg(files[1]));
     options.output = files.value(0); // empty: the readings go to the broker only
-    if (const auto problem = files::outputNameProblem(options.output))
+    if (const auto problem = records::outputNameProblem(options.output))
         return error(*problem);
     // Without --format the file's name decides: a spreadsheet opens a .csv.
     const bool formatGiven = seen.contains(QStringLiteral("--format"));
-    if (const auto named = files::recordingFormatOfName(options.output); !formatGiven && named)
+    if (const auto named = records::recordingFormatOfName(options.output); !formatGiven && named)
         options.format = *named;
     LogCommand command{LogCommand::Kind::Record, options};
     command.warnings = recordWarnings(options, interval, formatGiven);
@@ -451,8 +451,8 @@ scanFileCommand(const QString& topic, const QStringList& arguments,
 }
 
 // --from and --to, the ends of a slice; an error text when one does not do.
-QString takeSliceEnd(files::TimeSlice& slice, const QString& name, const QString& value) {
-    const auto at = files::sliceTime(value);
+QString takeSliceEnd(analysis::TimeSlice& slice, const QString& name, const QString& value) {
+    const auto at = analysis::sliceTime(value);
     if (!at)
         return QStringLiteral("%1 takes an ISO 8601 time such as 2026-12-05T08:00 or "
                               "2026-12-05T07:00Z, not \"%2\"")

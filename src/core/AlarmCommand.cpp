@@ -1,6 +1,6 @@
 #include "core/AlarmCommand.h"
 
-#include "files/AnalysisCsv.h"
+#include "records/AnalysisCsv.h"
 #include "meter/MeterValue.h"
 #include "platform/ProcessGroup.h"
 
@@ -78,22 +78,22 @@ void AlarmCommand::dropWaiting() {
 }
 
 void AlarmCommand::sample(const QDateTime& at, const QString& function, const QString& range,
-                          const QString& display, const files::SampleAlarm& alarm) {
+                          const QString& display, const records::SampleAlarm& alarm) {
     // "Initial" shows no number: the meter's state before it stands.
     if (m_finishing || m_last == alarm.state ||
-        (!m_last && alarm.state == files::SampleAlarm::State::None) ||
+        (!m_last && alarm.state == records::SampleAlarm::State::None) ||
         display == QStringView(meter::InitialText))
         return;
     m_last = alarm.state;
-    const auto unit = files::rangeUnit(range);
-    Change change{files::alarmWord(alarm.state), QProcessEnvironment::systemEnvironment()};
+    const auto unit = records::rangeUnit(range);
+    Change change{records::alarmWord(alarm.state), QProcessEnvironment::systemEnvironment()};
     QProcessEnvironment& environment = change.environment;
     environment.insert(QStringLiteral("TARNIX_ALARM"), QString::fromLatin1(change.alarm));
     environment.insert(QStringLiteral("TARNIX_VALUE"),
-                       unit ? files::baseUnitValue(display, unit->exponent) : QString());
+                       unit ? records::baseUnitValue(display, unit->exponent) : QString());
     environment.insert(QStringLiteral("TARNIX_UNIT"), unit ? unit->unit : QString());
     environment.insert(QStringLiteral("TARNIX_DISPLAY"), display);
-    environment.insert(QStringLiteral("TARNIX_TIME"), files::isoTime(at));
+    environment.insert(QStringLiteral("TARNIX_TIME"), records::isoTime(at));
     environment.insert(QStringLiteral("TARNIX_PORT"), m_port);
     environment.insert(QStringLiteral("TARNIX_FUNCTION"), function);
     environment.insert(QStringLiteral("TARNIX_RANGE"), range);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/CommandOutput.h"
-#include "files/ReadingJson.h"
+#include "records/ReadingJson.h"
 #include "platform/Severity.h"
 
 #include <QDateTime>
@@ -44,7 +44,7 @@ public:
     ~AlarmCommand() override;
 
     void sample(const QDateTime& at, const QString& function, const QString& range,
-                const QString& display, const files::SampleAlarm& alarm);
+                const QString& display, const records::SampleAlarm& alarm);
     // The run has ended: the command running, and the change waiting, have
     // `graceMs` to end before they are stopped; then idle().
     void finish(int graceMs);
@@ -71,7 +71,7 @@ private:
     QString m_command;
     QString m_port;
     Say m_say;
-    std::optional<files::SampleAlarm::State> m_last;
+    std::optional<records::SampleAlarm::State> m_last;
     std::unique_ptr<QProcess> m_running;
     QByteArray m_runningAlarm;
     qint64 m_group = 0; // the running command's process group

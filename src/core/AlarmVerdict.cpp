@@ -37,12 +37,12 @@ AlarmVerdict alarmVerdict(const QString& value, const QString& low, const QStrin
     return AlarmVerdict::Pass;
 }
 
-files::SampleAlarm sampleAlarm(const AlarmState& alarm, int functionCode, const QString& value) {
+records::SampleAlarm sampleAlarm(const AlarmState& alarm, int functionCode, const QString& value) {
     // "Initial" holds no number to check: its leading 0 is none the meter showed.
     if (alarm.unread || alarm.low.isEmpty() || alarm.functionCode != functionCode ||
         value == QStringView(meter::InitialText))
         return {};
-    using State = files::SampleAlarm::State;
+    using State = records::SampleAlarm::State;
     static constexpr State States[] = {State::Under, State::Over, State::Ok}; // by AlarmVerdict
     return {States[int(alarmVerdict(value, alarm.low, alarm.high))], alarm.low, alarm.high};
 }

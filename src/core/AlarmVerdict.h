@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/ReadingJson.h"
+#include "records/ReadingJson.h"
 
 #include <QString>
 
@@ -23,6 +23,6 @@ struct AlarmState;
 // stands against the limits the polling cycle loaded: None when none are
 // loaded for that function and range, they could not be read, or the value
 // is "Initial".
-files::SampleAlarm sampleAlarm(const AlarmState& alarm, int functionCode, const QString& value);
+records::SampleAlarm sampleAlarm(const AlarmState& alarm, int functionCode, const QString& value);
 
 } // namespace tarnix::core

@@ -1,13 +1,13 @@
 #include "core/FileCommands.h"
 
 #include "core/FilesInTimeOrder.h"
-#include "files/AnalysisConverter.h"
-#include "files/AnalysisCsv.h"
-#include "files/DataFile.h"
-#include "files/RecordReader.h"
-#include "files/RecordingStats.h"
-#include "files/StatsLines.h"
-#include "files/TimeSlice.h"
+#include "analysis/AnalysisConverter.h"
+#include "records/AnalysisCsv.h"
+#include "records/DataFile.h"
+#include "records/RecordReader.h"
+#include "analysis/RecordingStats.h"
+#include "analysis/StatsLines.h"
+#include "analysis/TimeSlice.h"
 #include "platform/AtomicFile.h"
 
 #include <QDir>
@@ -30,8 +30,8 @@ constexpr qint64 ChunkBytes = 1 << 20;
 // is sought in that state, and takes the stream past its first record as
 // reading it whole would. False with the reason when the file cannot be
 // opened or read.
-bool readLines(const QString& path, const files::TimeSlice& slice, files::LocalOffsets& offsets,
-               const files::RecordReader::OnLine& onLine, const std::function<bool()>& pastSlice,
+bool readLines(const QString& path, const analysis::TimeSlice& slice, records::LocalOffsets& offsets,
+               const records::RecordReader::OnLine& onLine, const std::function<bool()>& pastSlice,
                QString* error) {
     if (QFileInfo(path).isDir()) {
         *error = QStringLiteral("%1: a folder, not a file").arg(path);
@@ -45,13 +45,13 @@ bool readLines(const QString& path, const files::TimeSlice& slice, files::LocalO
     bool seekable = false;
     qint64 start = 0;
     if (!slice.whole() && !file.isSequential() && !isAnalysisCsv(file)) {
-        files::LocalOffsets afterFirst = offsets;
-        const auto first = files::recordAt(file, 0, offsets);
+        records::LocalOffsets afterFirst = offsets;
+        const auto first = analysis::recordAt(file, 0, offsets);
         if (first)
             afterFirst.passOver(first->wallMs);
-        seekable = files::timesGrow(file, afterFirst);
+        seekable = analysis::timesGrow(file, afterFirst);
         if (seekable && slice.from)
-            start = files::seekTime(file, *slice.from, afterFirst);
+            start = analysis::seekTime(file, *slice.from, afterFirst);
         if (start > 0 && first)
             offsets.passOver(first->wallMs);
     }
@@ -59,7 +59,7 @@ bool readLines(const QString& path, const files::TimeSlice& slice, files::LocalO
         *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
-    files::RecordReader reader(onLine);
+    records::RecordReader reader(onLine);
     QByteArray chunk(ChunkBytes, Qt::Uninitialized);
     for (qint64 n; (n = file.read(chunk.data(), chunk.size())) != 0;) {
         if (n < 0) {
@@ -92,23 +92,23 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
             return 1;
         }
     }
-    QByteArray pending = files::AnalysisHeader.toUtf8() + files::CsvLineEnd;
-    pending.reserve(ChunkBytes + files::LongestRecordLine * 4);
+    QByteArray pending = records::AnalysisHeader.toUtf8() + records::CsvLineEnd;
+    pending.reserve(ChunkBytes + records::LongestRecordLine * 4);
     bool written = true;
     auto flush = [&] {
         written = written && (file ? file->write(pending) : output.out(pending));
         pending.resize(0); // its room kept for the next chunk
     };
     // The files make one stream: the hour shown twice may span two of them.
-    files::AnalysisConverter converter(
-        options.utc ? files::TimeZoneOut::Utc : files::TimeZoneOut::Local, options.slice);
+    analysis::AnalysisConverter converter(
+        options.utc ? records::TimeZoneOut::Utc : records::TimeZoneOut::Local, options.slice);
     for (const QString& input : std::get<QStringList>(inputs)) {
         qint64 skipped = 0;
         const qint64 skippedTimes = converter.skippedTimes();
         QString error;
         const bool read = readLines(
             input, options.slice, converter.offsets(),
-            [&](QByteArrayView, const files::LineFields* record) {
+            [&](QByteArrayView, const records::LineFields* record) {
                 if (!record || !converter.append(*record, pending)) {
                     ++skipped;
                     return;
@@ -122,9 +122,9 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
             return 1;
         }
         if (skipped > 0)
-            output.message(files::skippedLinesWarning(input, skipped));
+            output.message(records::skippedLinesWarning(input, skipped));
         if (converter.skippedTimes() > skippedTimes)
-            output.message(files::skippedHourWarning(input, converter.skippedTimes() - skippedTimes));
+            output.message(records::skippedHourWarning(input, converter.skippedTimes() - skippedTimes));
     }
     flush();
     if (!written || (file && !file->commit())) {
@@ -142,7 +142,7 @@ int runStats(const StatsOptions& options, const FileCommandOutput& output) {
         return 1;
     }
     const QStringList& files = std::get<QStringList>(inputs);
-    files::RecordingStats stats;
+    analysis::RecordingStats stats;
     QString perFile;
     qint64 skipped = 0;
     int code = 0;
@@ -150,14 +150,14 @@ int runStats(const StatsOptions& options, const FileCommandOutput& output) {
     // them: the hour shown twice may span two of them. `again` for the
     // second look at the gaps.
     const auto readAll = [&](bool again) {
-        files::StatsLines lines(stats, options.slice, again);
+        analysis::StatsLines lines(stats, options.slice, again);
         for (const QString& path : files) {
             lines.nextFile();
             const qint64 before = stats.readings(), skippedTimes = lines.skippedTimes();
             QString error;
             if (!readLines(
                     path, options.slice, lines.offsets(),
-                    [&lines](QByteArrayView line, const files::LineFields* fields) { lines.take(line, fields); },
+                    [&lines](QByteArrayView line, const records::LineFields* fields) { lines.take(line, fields); },
                     [&lines] { return lines.pastSlice(); }, &error)) {
                 output.message(error);
                 code = 1;
@@ -166,7 +166,7 @@ int runStats(const StatsOptions& options, const FileCommandOutput& output) {
             if (again)
                 continue;
             if (lines.skippedTimes() > skippedTimes)
-                output.message(files::skippedHourWarning(path, lines.skippedTimes() - skippedTimes));
+                output.message(records::skippedHourWarning(path, lines.skippedTimes() - skippedTimes));
             skipped += lines.skipped();
             perFile += QStringLiteral("%1: %2 readings").arg(path).arg(stats.readings() - before);
             if (lines.skipped() > 0)

@@ -1,7 +1,7 @@
 #include "core/FilesInTimeOrder.h"
 
-#include "files/AnalysisCsv.h"
-#include "files/TimeSlice.h"
+#include "records/AnalysisCsv.h"
+#include "analysis/TimeSlice.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -13,7 +13,7 @@
 namespace tarnix::core {
 
 bool isAnalysisCsv(QFile& file) {
-    const QByteArray header = files::AnalysisHeader.toUtf8();
+    const QByteArray header = records::AnalysisHeader.toUtf8();
     return file.seek(0) && file.peek(header.size() + 2).startsWith(header);
 }
 
@@ -38,7 +38,7 @@ FileTimes fileTimes(const QString& path) {
         return {at.isValid() ? std::optional(at.toMSecsSinceEpoch()) : std::nullopt, {}};
     }
     const auto ms = [&file](qint64 at) {
-        const auto record = files::recordAt(file, at);
+        const auto record = analysis::recordAt(file, at);
         return record ? std::optional(record->ms) : std::nullopt;
     };
     return {ms(0), ms(std::max<qint64>(0, file.size() - 4096))};

@@ -3,9 +3,9 @@
 #include "core/MeterActions.h"
 #include "core/PollingCycle.h"
 #include "core/SharedState.h"
-#include "files/DataFile.h"
-#include "files/DataRecord.h"
-#include "files/RecordStore.h"
+#include "records/DataFile.h"
+#include "records/DataRecord.h"
+#include "records/RecordStore.h"
 #include "link/Rs232.h"
 #include "logger/LoggerHeader.h"
 #include "logger/LoggerSession.h"
@@ -231,20 +231,20 @@ int download(const LoggerOptions& options, CommandLink& session) {
 
     if (options.toStandardOutput()) {
         QString text;
-        for (const files::RecordFields& record : got.records)
-            text += files::recordLine(record) + QString::fromLatin1(files::LineEnd);
+        for (const records::RecordFields& record : got.records)
+            text += records::recordLine(record) + QString::fromLatin1(records::LineEnd);
         if (!writeOut(text, session))
             return ExitTrouble;
     } else {
-        files::RecordStore store;
-        for (const files::RecordFields& record : got.records) {
+        records::RecordStore store;
+        for (const records::RecordFields& record : got.records) {
             if (!store.append(record)) {
                 session.fail(QStringLiteral("too many records to keep"));
                 return ExitTrouble;
             }
         }
         QString why;
-        if (!files::saveDataFile(options.output, store, &why)) {
+        if (!records::saveDataFile(options.output, store, &why)) {
             session.fail(QStringLiteral("cannot write ") + why);
             return ExitTrouble;
         }

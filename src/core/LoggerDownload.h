@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/DataRecord.h"
+#include "records/DataRecord.h"
 #include "logger/LoggerHeader.h"
 #include "logger/LoggerSession.h"
 
@@ -14,7 +14,7 @@ namespace tarnix::core {
 struct DownloadOutcome {
     // The records to list; none when no list opens: a cancelled dump, or one
     // that ended early before a record of the set arrived.
-    std::optional<std::vector<files::RecordFields>> records;
+    std::optional<std::vector<records::RecordFields>> records;
     // An early end or records left out, said with the exclamation icon; empty: nothing to say.
     QString warning;
 };

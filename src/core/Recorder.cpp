@@ -1,8 +1,8 @@
 #include "core/Recorder.h"
 
 #include "core/AlarmVerdict.h"
-#include "files/RecordingFormat.h"
-#include "files/RecordingOutput.h"
+#include "records/RecordingFormat.h"
+#include "records/RecordingOutput.h"
 #include "link/Rs232.h"
 #include "platform/Diagnostics.h"
 #include "platform/RealClock.h"
@@ -180,7 +180,7 @@ void Recorder::takeSample(const QDateTime& at) {
         return;
     }
     const QString display = reading.value.text();
-    const files::SampleAlarm alarm = sampleAlarm(m_state.alarm, reading.functionCode, display);
+    const records::SampleAlarm alarm = sampleAlarm(m_state.alarm, reading.functionCode, display);
     QString why;
     // Without a file (publishing only) the sample is counted, not written.
     if (!m_options.output.isEmpty() && !m_files.write(at, reading.functionText, reading.rangeText,

@@ -4,7 +4,7 @@
 #include "core/LineGaps.h"
 #include "core/MeterSession.h"
 #include "core/RecorderOptions.h"
-#include "files/RecordingFiles.h"
+#include "records/RecordingFiles.h"
 #include "platform/Clock.h"
 #include "platform/MeterPorts.h"
 #include "platform/Severity.h"
@@ -76,7 +76,7 @@ Q_SIGNALS:
     // One sample recorded (written, or counted when the run has no file):
     // what a publisher sends on.
     void sampleRecorded(const QDateTime& at, const QString& function, const QString& range,
-                        const QString& display, const tarnix::files::SampleAlarm& alarm);
+                        const QString& display, const records::SampleAlarm& alarm);
 
 private:
     bool openOutput(QString* error);
@@ -106,7 +106,7 @@ private:
     bool m_unknownCodeTold = false;
     qint64 m_unknownCodeSamples = 0; // samples not written: no known function yet
     QDeadlineTimer m_deadline;
-    files::RecordingFiles m_files; // the file, the files that turn over, or standard output
+    records::RecordingFiles m_files; // the file, the files that turn over, or standard output
     LineGaps m_gaps;
     qint64 m_lines = 0;
     bool m_finished = false;

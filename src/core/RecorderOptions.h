@@ -1,7 +1,7 @@
 #pragma once
 
-#include "files/RecordingFormat.h"
-#include "files/TimeSlice.h"
+#include "records/RecordingFormat.h"
+#include "analysis/TimeSlice.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,7 +18,7 @@ struct RecordOptions {
     std::optional<qint64> samples;  // end after this many lines
     std::optional<double> duration; // end after this many seconds (the first end reached counts)
     QString output;                 // the file to append to, or "-"
-    files::RecordingFormat format = files::RecordingFormat::Dat;
+    records::RecordingFormat format = records::RecordingFormat::Dat;
     bool utc = false;               // --utc: CSV times in UTC, ending in Z
     int silenceNoticeMs = 10000;    // without a reading this long, the run says so
     QString mqttUrl;                // --mqtt: the broker readings are published to
@@ -49,7 +49,7 @@ struct ConvertOptions {
     QStringList inputs; // data files (recordings, downloaded logger sets) or folders of them
     QString output;     // the CSV file to write (replaced whole), or "-"
     bool utc = false;   // --utc: times in UTC, ending in Z
-    files::TimeSlice slice = {}; // --from, --to
+    analysis::TimeSlice slice = {}; // --from, --to
 
     bool toStandardOutput() const { return output == u"-"; }
 };
@@ -59,7 +59,7 @@ struct StatsOptions {
     QStringList files;      // data or CSV files, or folders of them
     bool precise = false;   // --precise: every digit of the mean and deviation
     bool perFile = false;   // --per-file: a line for each file too
-    files::TimeSlice slice = {}; // --from, --to
+    analysis::TimeSlice slice = {}; // --from, --to
 };
 
 } // namespace tarnix::core

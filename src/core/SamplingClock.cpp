@@ -1,7 +1,7 @@
 #include "core/SamplingClock.h"
 
 #include "core/SharedState.h"
-#include "files/DataRecord.h"
+#include "records/DataRecord.h"
 #include "meter/LeadingNumber.h"
 #include "platform/Clock.h"
 
@@ -29,7 +29,7 @@ void SamplingClock::setInterval(int seconds) {
 }
 
 bool SamplingClock::startRecording(const QString& path, QString* error) {
-    files::DataChannel& data = m_state.data;
+    records::DataChannel& data = m_state.data;
     if (!data.recording.open(path, error))
         return false;
     data.dataFileName = path;
@@ -44,7 +44,7 @@ bool SamplingClock::startRecording(const QString& path, QString* error) {
 }
 
 void SamplingClock::stopRecording() {
-    files::DataChannel& data = m_state.data;
+    records::DataChannel& data = m_state.data;
     data.pcRecording = false;
     data.recordCount = 0;
     data.recording.close();
@@ -63,14 +63,14 @@ void SamplingClock::tick() {
     }
     const QDateTime now = m_clock.now();
     m_state.texts.time = now.time().toString(QStringLiteral("HH:mm:ss"));
-    files::DataChannel& data = m_state.data;
+    records::DataChannel& data = m_state.data;
     // A line claims a measurement: none is written while the meter is
     // silent, nor before it has shown a function the code table knows.
     if (data.pcRecording && m_state.link.readingCurrent &&
         !m_state.reading.functionText.isEmpty()) {
         ++data.recordCount;
         const auto fields =
-            files::sampleRecord(data.recordCount, now, m_state.reading.functionText,
+            records::sampleRecord(data.recordCount, now, m_state.reading.functionText,
                                 m_state.reading.rangeText, m_state.reading.value.text());
         QString error;
         if (data.recording.appendLine(fields, &error)) {

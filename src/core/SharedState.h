@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/DataChannel.h"
+#include "records/DataChannel.h"
 #include "meter/Reading.h"
 
 #include <QObject>
@@ -75,7 +75,7 @@ public:
     LinkState link;
     AlarmState alarm;
     PanelTexts texts;
-    files::DataChannel data;
+    records::DataChannel data;
 
     // Tells the windows to show the texts again.
     void show() { Q_EMIT changed(); }

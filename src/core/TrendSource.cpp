@@ -1,8 +1,8 @@
 #include "core/TrendSource.h"
 
-#include "files/RecordLine.h"
-#include "files/RecordReader.h"
-#include "files/TimeSlice.h"
+#include "records/RecordLine.h"
+#include "records/RecordReader.h"
+#include "analysis/TimeSlice.h"
 #include "platform/RegularFile.h"
 
 #include <QDateTime>
@@ -24,7 +24,7 @@ constexpr qint64 QuietMs = 2000;
 constexpr qint64 HalvesFrom = 8 << 20;
 
 // Feeds [from, to) of `file` to `data` in chunks; false with the reason.
-bool feedRange(QFile& file, qint64 from, qint64 to, files::TrendData& data, QString* error) {
+bool feedRange(QFile& file, qint64 from, qint64 to, trend::TrendData& data, QString* error) {
     const auto failed = [&] {
         *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
         return false;
@@ -51,7 +51,7 @@ bool feedRange(QFile& file, qint64 from, qint64 to, files::TrendData& data, QStr
 qint64 halfway(QFile& file, qint64 size) {
     if (size < HalvesFrom)
         return 0;
-    const auto record = files::recordAt(file, size / 2);
+    const auto record = analysis::recordAt(file, size / 2);
     if (!record || record->lineStart <= 0)
         return 0;
     const auto offset = [](qint64 ms) {
@@ -68,10 +68,10 @@ bool endsLine(const QByteArray& bytes) {
 } // namespace
 
 TrendSource::TrendSource(QStringList paths)
-    : m_paths(std::move(paths)), m_data(std::make_unique<files::TrendData>()) {}
+    : m_paths(std::move(paths)), m_data(std::make_unique<trend::TrendData>()) {}
 
 bool TrendSource::load(QString* error) {
-    m_data = std::make_unique<files::TrendData>();
+    m_data = std::make_unique<trend::TrendData>();
     m_starts.clear();
     m_nextStart = 0;
     m_lastRead = 0;
@@ -111,7 +111,7 @@ bool TrendSource::readFile(std::size_t index, qint64 from, qint64 to, QString* e
     bool ok = true;
     if (split > 0) {
         // The first half on a thread of its own, read into a part of its own.
-        files::TrendData earlier;
+        trend::TrendData earlier;
         QString earlierError;
         bool earlierOk = false;
         std::thread reader([&] {
@@ -186,7 +186,7 @@ std::optional<std::vector<QByteArray>> TrendSource::recordFields(qint64 row) con
     const auto [first, at] = fileAt(byte);
     std::optional<std::vector<QByteArray>> found;
     qint64 next = startRow;
-    files::RecordReader reader([&](QByteArrayView, const files::LineFields* fields) {
+    records::RecordReader reader([&](QByteArrayView, const records::LineFields* fields) {
         if (fields && next++ == row && !found) {
             found.emplace();
             for (const QByteArrayView field : *fields)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/TrendData.h"
+#include "trend/TrendData.h"
 
 #include <QByteArray>
 #include <QString>
@@ -33,7 +33,7 @@ public:
     // end waits for it, until the file has been left alone for 2 s.
     Growth readMore(QString* error);
 
-    const files::TrendData& data() const { return *m_data; }
+    const trend::TrendData& data() const { return *m_data; }
     // Twice the median spacing, kept from the last read.
     qint64 gapMs() const { return m_gapMs; }
     const QStringList& paths() const { return m_paths; }
@@ -52,7 +52,7 @@ private:
     std::pair<std::size_t, qint64> fileAt(qint64 at) const;
 
     QStringList m_paths;
-    std::unique_ptr<files::TrendData> m_data;
+    std::unique_ptr<trend::TrendData> m_data;
     std::vector<qint64> m_starts; // each file's first byte in the stream fed
     qint64 m_nextStart = 0;       // the next file's, after a line end between
     qint64 m_lastRead = 0;        // bytes of the last file read

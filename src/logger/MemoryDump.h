@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/DataRecord.h"
+#include "records/DataRecord.h"
 #include "link/MemoryMap.h"
 #include "logger/LoggerHeader.h"
 
@@ -45,7 +45,7 @@ private:
 
 // The records of one set as the list shows them.
 struct SetDownload {
-    std::vector<files::RecordFields> records;
+    std::vector<records::RecordFields> records;
     // Records of the set that lie beyond the memory or beyond what the
     // reply held: not listed.
     int leftOut = 0;

@@ -1,6 +1,6 @@
 #include "mqtt/HaDiscovery.h"
 
-#include "files/ReadingJson.h"
+#include "records/ReadingJson.h"
 #include "meter/FunctionRange.h"
 
 #include <QCryptographicHash>
@@ -9,7 +9,7 @@ namespace tarnix::mqtt {
 
 namespace {
 
-using files::jsonString;
+using records::jsonString;
 
 // A topic as part of an identifier: Home Assistant allows letters, digits,
 // "_" and "-" there.

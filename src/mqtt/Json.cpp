@@ -1,12 +1,12 @@
 #include "mqtt/Json.h"
 
-#include "files/ReadingJson.h"
+#include "records/ReadingJson.h"
 
 namespace tarnix::mqtt {
 
 QByteArray meterJson(const MeterFacts& facts) {
-    return QByteArrayLiteral("{\"model\":") + files::jsonNullable(facts.model) +
-           QByteArrayLiteral(",\"port\":") + files::jsonNullable(facts.port) +
+    return QByteArrayLiteral("{\"model\":") + records::jsonNullable(facts.model) +
+           QByteArrayLiteral(",\"port\":") + records::jsonNullable(facts.port) +
            QByteArrayLiteral(",\"speed\":") +
            (facts.speed > 0 ? QByteArray::number(facts.speed) : QByteArrayLiteral("null")) +
            QByteArrayLiteral(",\"interval\":") + QByteArray::number(facts.interval) + '}';

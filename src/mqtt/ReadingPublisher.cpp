@@ -2,7 +2,7 @@
 
 #include "mqtt/BrokerConnection.h"
 #include "mqtt/HaDiscovery.h"
-#include "files/AnalysisCsv.h"
+#include "records/AnalysisCsv.h"
 
 #include <mosquitto.h>
 #include <mutex>
@@ -56,14 +56,14 @@ void ReadingPublisher::enqueue(Message message) {
 
 void ReadingPublisher::publishReading(const QDateTime& at, const QString& function,
                                       const QString& range, const QString& display,
-                                      const files::SampleAlarm& alarm) {
-    if (const auto unit = files::rangeUnit(range); unit && m_settings.discoveryPrefix)
+                                      const records::SampleAlarm& alarm) {
+    if (const auto unit = records::rangeUnit(range); unit && m_settings.discoveryPrefix)
         configure(function, unit->unit);
-    enqueue({topic("reading"), files::readingJson(++m_seq, at, function, range, display, alarm)});
+    enqueue({topic("reading"), records::readingJson(++m_seq, at, function, range, display, alarm)});
     // The alarm topic follows the reading that changed it, in order.
     if (m_alarmTold != alarm.state) {
         m_alarmTold = alarm.state;
-        enqueue({topic("alarm"), files::alarmWord(alarm.state), true});
+        enqueue({topic("alarm"), records::alarmWord(alarm.state), true});
     }
 }
 

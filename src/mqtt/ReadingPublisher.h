@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/ReadingJson.h"
+#include "records/ReadingJson.h"
 #include "mqtt/Json.h"
 #include "mqtt/Outbox.h"
 #include "mqtt/PublishSettings.h"
@@ -30,7 +30,7 @@ public:
 
     // One sample: numbered from 1 in the order given.
     void publishReading(const QDateTime& at, const QString& function, const QString& range,
-                        const QString& display, const files::SampleAlarm& alarm = {});
+                        const QString& display, const records::SampleAlarm& alarm = {});
     // The bench as it is now; sent again only when it changed.
     void setMeter(const MeterFacts& facts);
     // Clears every config Home Assistant discovery may have left under
@@ -63,7 +63,7 @@ private:
     bool m_connected = false;
     qsizetype m_queued = 0;
     std::optional<MeterFacts> m_meter;
-    std::optional<files::SampleAlarm::State> m_alarmTold;
+    std::optional<records::SampleAlarm::State> m_alarmTold;
     QHash<QString, QString> m_configured; // function: the unit its sensor was configured for
 };
 

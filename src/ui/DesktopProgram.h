@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/DataChannel.h"
+#include "records/DataChannel.h"
 #include "ui/PortWindow.h"
 
 #include <QObject>
@@ -96,7 +96,7 @@ private:
     std::unique_ptr<Panel> m_panel;
     QPointer<PortWindow> m_portWindow;
     // A data file listed without a panel: its channel and plots.
-    files::DataChannel m_data;
+    records::DataChannel m_data;
     std::unique_ptr<PlotBoard> m_plots;
     QPointer<FileList> m_fileList;
     std::vector<QPointer<QWidget>> m_trends; // trend windows of the command line

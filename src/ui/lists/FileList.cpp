@@ -1,6 +1,6 @@
 #include "ui/lists/FileList.h"
 
-#include "files/DataFile.h"
+#include "records/DataFile.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Twips.h"
@@ -17,7 +17,7 @@ FileList::FileList(const ListContext& context, QWidget* parent) : ListWindow(con
     setObjectName(QStringLiteral("FileList"));
     setWindowTitle(QStringLiteral("FileList"));
     connect(addButton("CmdFplot", QStringLiteral("Plot")), &QPushButton::clicked, this,
-            [this] { plotList(files::PlotSource::FileList); });
+            [this] { plotList(plot::PlotSource::FileList); });
     connect(addButton("CmdFprint", QStringLiteral("Print")), &QPushButton::clicked, this,
             &ListWindow::printList);
     resize(sizeFromTwips(this, 6600, 5400));
@@ -40,9 +40,9 @@ bool FileList::load(const QString& path) {
     const QString title = path.section(u'/', -1);
     const QString before = windowTitle();
     QPointer<FileList> self(this);
-    files::RecordStore records;
+    records::RecordStore records;
     auto progress = context().dialogs.progressFor(this, QStringLiteral("Opening %1").arg(title));
-    const files::LoadResult result = loadDataFile(path, records, [&](qsizetype count, int percent) {
+    const records::LoadResult result = loadDataFile(path, records, [&](qsizetype count, int percent) {
         // Between chunks: count in the caption, let the window paint and
         // answer (the user may cancel, or close it meanwhile).
         if (!self)
@@ -62,7 +62,7 @@ bool FileList::load(const QString& path) {
     setWindowTitle(title);
     if (!result.ok)
         context().dialogs.messageFor(this, result.error, platform::MessageIcon::Critical);
-    else if (const QString skipped = files::skippedLinesWarning(path, result.skippedLines);
+    else if (const QString skipped = records::skippedLinesWarning(path, result.skippedLines);
              !skipped.isEmpty())
         context().dialogs.messageFor(this, skipped, platform::MessageIcon::Exclamation);
     return true;

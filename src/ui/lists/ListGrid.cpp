@@ -1,6 +1,6 @@
 #include "ui/lists/ListGrid.h"
 
-#include "files/DataRecord.h"
+#include "records/DataRecord.h"
 #include "platform/Twips.h"
 #include "ui/lists/ListModel.h"
 
@@ -27,7 +27,7 @@ ListGrid::ListGrid(ListModel* model, QWidget* parent) : QTableView(parent) {
     setWordWrap(false);
     setShowGrid(true);
     const QFontMetrics metrics(font());
-    for (int c = 0; c < files::FieldCount; ++c)
+    for (int c = 0; c < records::FieldCount; ++c)
         setColumnWidth(c, metrics.horizontalAdvance(ListModel::widthSample(c)) + 8);
 }
 

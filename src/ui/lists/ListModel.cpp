@@ -9,25 +9,25 @@
 namespace tarnix::ui {
 
 namespace {
-const char* const Headings[files::FieldCount] = {"",         "   Date", " Time",
+const char* const Headings[records::FieldCount] = {"",         "   Date", " Time",
                                                  "Function", "  Range", "Value"};
-const char* const WidthSamples[files::FieldCount] = {" 000000 ",   "00/00/0000", " 00:00:00.0 ",
+const char* const WidthSamples[records::FieldCount] = {" 000000 ",   "00/00/0000", " 00:00:00.0 ",
                                                      " Function ", " 200KOhm ",  "  -1.234  "};
 // A view counts rows in int.
 constexpr qsizetype MaxRows = std::numeric_limits<int>::max() - 1;
 } // namespace
 
 QString ListModel::heading(int column) {
-    return column >= 0 && column < files::FieldCount ? QString::fromLatin1(Headings[column])
+    return column >= 0 && column < records::FieldCount ? QString::fromLatin1(Headings[column])
                                                      : QString();
 }
 
 QString ListModel::widthSample(int column) {
-    return column >= 0 && column < files::FieldCount ? QString::fromLatin1(WidthSamples[column])
+    return column >= 0 && column < records::FieldCount ? QString::fromLatin1(WidthSamples[column])
                                                      : QString();
 }
 
-void ListModel::appendRecord(const files::RecordFields& fields) {
+void ListModel::appendRecord(const records::RecordFields& fields) {
     const qsizetype before = m_records.size();
     if (before >= MaxRows || !m_records.append(fields))
         return;
@@ -36,10 +36,10 @@ void ListModel::appendRecord(const files::RecordFields& fields) {
 
 void ListModel::appendRow(const QString& tabSeparated) {
     QStringList cells = tabSeparated.split(u'\t');
-    if (cells.size() > files::FieldCount && cells.back().isEmpty())
+    if (cells.size() > records::FieldCount && cells.back().isEmpty())
         cells.removeLast();
-    files::RecordFields fields;
-    for (int c = 0; c < files::FieldCount && c < cells.size(); ++c)
+    records::RecordFields fields;
+    for (int c = 0; c < records::FieldCount && c < cells.size(); ++c)
         fields[std::size_t(c)] = cells[c];
     appendRecord(fields);
 }
@@ -55,7 +55,7 @@ void ListModel::announceLoaded(qsizetype rowsBefore) {
     endInsertRows();
 }
 
-void ListModel::replaceRecords(files::RecordStore records) {
+void ListModel::replaceRecords(records::RecordStore records) {
     beginResetModel();
     m_records = std::move(records);
     m_shown = std::min(m_records.size(), MaxRows);
@@ -74,7 +74,7 @@ int ListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : files::FieldCount;
+    return parent.isValid() ? 0 : records::FieldCount;
 }
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {

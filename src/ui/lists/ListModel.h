@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/RecordStore.h"
+#include "records/RecordStore.h"
 
 #include <QAbstractTableModel>
 
@@ -14,16 +14,16 @@ class ListModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    const files::RecordStore& records() const { return m_records; }
+    const records::RecordStore& records() const { return m_records; }
 
-    void appendRecord(const files::RecordFields& fields);
+    void appendRecord(const records::RecordFields& fields);
     // A row given as its cells separated by tabs; a tab after the last cell is ignored.
     void appendRow(const QString& tabSeparated);
     // Loading many records at once: fill records() through this, then announce them.
-    files::RecordStore& recordsForLoading() { return m_records; }
+    records::RecordStore& recordsForLoading() { return m_records; }
     void announceLoaded(qsizetype rowsBefore);
     // The list becomes `records`, at once.
-    void replaceRecords(files::RecordStore records);
+    void replaceRecords(records::RecordStore records);
     void clear();
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -36,7 +36,7 @@ public:
     static QString widthSample(int column);
 
 private:
-    files::RecordStore m_records;
+    records::RecordStore m_records;
     qsizetype m_shown = 0; // rows the views know of
 };
 

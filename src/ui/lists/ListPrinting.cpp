@@ -1,6 +1,6 @@
 #include "ui/lists/ListPrinting.h"
 
-#include "files/RecordStore.h"
+#include "records/RecordStore.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Printer.h"
@@ -18,14 +18,14 @@ QStringList printedListHeadings() {
             QStringLiteral("       --------    --------  --------------   ----- ")};
 }
 
-QString printedRecordLine(const files::RecordFields& fields) {
+QString printedRecordLine(const records::RecordFields& fields) {
     QString line;
-    for (int c = 0; c < files::FieldCount; ++c)
+    for (int c = 0; c < records::FieldCount; ++c)
         line += fields[std::size_t(c)].leftJustified(PrintedColumnWidths[c], QLatin1Char(' '));
     return line;
 }
 
-QStringList printedListLines(const files::RecordStore& records) {
+QStringList printedListLines(const records::RecordStore& records) {
     QStringList lines = printedListHeadings();
     lines.reserve(lines.size() + records.size());
     for (qsizetype row = 0; row < records.size(); ++row)
@@ -77,7 +77,7 @@ enum class Outcome { Printed, Stopped, Failed };
 
 // Prints the list. Stopped: cancelled, the window gone or the program ending,
 // which nobody needs telling; Failed: `failure` says why.
-Outcome printRecords(QWidget* window, const files::RecordStore& records, platform::Printer& printer,
+Outcome printRecords(QWidget* window, const records::RecordStore& records, platform::Printer& printer,
                      platform::Clock& clock, const QString& documentName, QString& failure) {
     const auto job = printer.beginText(documentName);
     if (!job) {
@@ -119,7 +119,7 @@ Outcome printRecords(QWidget* window, const files::RecordStore& records, platfor
 
 } // namespace
 
-bool printGridList(QWidget* window, const files::RecordStore& records, platform::Printer& printer,
+bool printGridList(QWidget* window, const records::RecordStore& records, platform::Printer& printer,
                    platform::Dialogs& dialogs, QTimer* pollingTimer, platform::Clock& clock) {
     if (const qsizetype pages = printedPages(records.size());
         pages > AskAbovePages &&

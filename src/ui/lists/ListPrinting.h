@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/DataRecord.h"
+#include "records/DataRecord.h"
 
 #include <QStringList>
 
@@ -13,15 +13,15 @@ class Dialogs;
 class Printer;
 } // namespace tarnix::platform
 
-namespace tarnix::files {
+namespace tarnix::records {
 class RecordStore;
-} // namespace tarnix::files
+} // namespace tarnix::records
 
 namespace tarnix::ui {
 
 // The printed columns' widths in characters: number, date, time, function,
 // range, value. A record of the program's own data fills exactly 53.
-inline constexpr int PrintedColumnWidths[files::FieldCount] = {7, 12, 10, 7, 10, 7};
+inline constexpr int PrintedColumnWidths[records::FieldCount] = {7, 12, 10, 7, 10, 7};
 
 // The two heading lines above the records of a printed list.
 QStringList printedListHeadings();
@@ -29,10 +29,10 @@ QStringList printedListHeadings();
 // One record as a printed line: each cell left-aligned and filled up with
 // blanks to its column's width. A longer cell is printed whole and pushes
 // the rest of the line to the right.
-QString printedRecordLine(const files::RecordFields& fields);
+QString printedRecordLine(const records::RecordFields& fields);
 
 // The whole printed list: the headings, then one line per record.
-QStringList printedListLines(const files::RecordStore& records);
+QStringList printedListLines(const records::RecordStore& records);
 
 // About how many pages a list of `records` prints on, and above how many
 // pages printing asks first.
@@ -47,7 +47,7 @@ inline constexpr qsizetype AskAbovePages = 100;
 // polling come back however printing ends. A failure is shown in a message
 // box; a cancel, a window closed meanwhile or the program ending stop it
 // quietly, and a document stopped early is dropped. True when it printed.
-bool printGridList(QWidget* window, const files::RecordStore& records, platform::Printer& printer,
+bool printGridList(QWidget* window, const records::RecordStore& records, platform::Printer& printer,
                    platform::Dialogs& dialogs, QTimer* pollingTimer, platform::Clock& clock);
 
 } // namespace tarnix::ui

@@ -1,8 +1,8 @@
 #include "ui/lists/ListWindow.h"
 
-#include "files/DataChannel.h"
-#include "files/AnalysisFile.h"
-#include "files/DataFile.h"
+#include "records/DataChannel.h"
+#include "records/AnalysisFile.h"
+#include "records/DataFile.h"
 #include "platform/Dialogs.h"
 #include "platform/Twips.h"
 #include "ui/lists/ListGrid.h"
@@ -56,22 +56,22 @@ void ListWindow::placeButtons(int top, int height) {
     }
 }
 
-void ListWindow::plotList(files::PlotSource source) {
+void ListWindow::plotList(plot::PlotSource source) {
     if (m_context.plots)
         m_context.plots->plot(source, this);
 }
 
 void ListWindow::saveList() {
     if (m_context.data.pcRecording) {
-        m_context.dialogs.messageFor(this, files::AlreadyRecordingMessage,
+        m_context.dialogs.messageFor(this, records::AlreadyRecordingMessage,
                                      platform::MessageIcon::Critical);
         return;
     }
     QString chosen;
-    const QString path = m_context.dialogs.saveFileName(files::ListSaveFilter, &chosen);
+    const QString path = m_context.dialogs.saveFileName(records::ListSaveFilter, &chosen);
     if (path.isEmpty())
         return;
-    const bool csv = chosen == files::AnalysisCsvFilter;
+    const bool csv = chosen == records::AnalysisCsvFilter;
     if (!csv)
         m_context.data.dataFileName = path;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
@@ -83,7 +83,7 @@ void ListWindow::saveList() {
     if (!saved)
         m_context.dialogs.messageFor(this, error, platform::MessageIcon::Critical);
     else if (leftOut > 0)
-        m_context.dialogs.messageFor(this, files::leftOutMessage(path, leftOut),
+        m_context.dialogs.messageFor(this, records::leftOutMessage(path, leftOut),
                                      platform::MessageIcon::Exclamation);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/PlotLimits.h"
+#include "plot/PlotLimits.h"
 #include "ui/lists/ListModel.h"
 
 #include <QWidget>
@@ -15,9 +15,9 @@ class Dialogs;
 class Printer;
 } // namespace tarnix::platform
 
-namespace tarnix::files {
+namespace tarnix::records {
 struct DataChannel;
-} // namespace tarnix::files
+} // namespace tarnix::records
 
 namespace tarnix::ui {
 
@@ -26,7 +26,7 @@ class PlotBoard;
 
 // What a list window needs of the program around it.
 struct ListContext {
-    files::DataChannel& data;
+    records::DataChannel& data;
     platform::Dialogs& dialogs;
     platform::Printer& printer;
     platform::Clock& clock;
@@ -56,7 +56,7 @@ public:
 protected:
     const ListContext& context() const { return m_context; }
     // Plot: the whole list in the plot window its first record calls for.
-    void plotList(files::PlotSource source);
+    void plotList(plot::PlotSource source);
     // Places the grid at (left, top) with the given size, in twips.
     void placeGrid(int left, int top, int width, int height);
     // A button of the row below the grid, in the order they are added.

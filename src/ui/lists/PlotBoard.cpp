@@ -1,6 +1,6 @@
 #include "ui/lists/PlotBoard.h"
 
-#include "files/PlotGeometry.h"
+#include "plot/PlotGeometry.h"
 #include "platform/Dialogs.h"
 #include "ui/lists/ListWindow.h"
 #include "ui/lists/PlotRange.h"
@@ -13,24 +13,24 @@ namespace tarnix::ui {
 PlotBoard::PlotBoard(platform::Dialogs& dialogs, platform::Printer& printer, QWidget* windowParent)
     : QObject(windowParent), m_dialogs(dialogs), m_printer(printer), m_windowParent(windowParent) {}
 
-PlotBoard::Slot& PlotBoard::slot(files::PlotKind kind) {
-    return kind == files::PlotKind::Signed ? m_signed : m_positive;
+PlotBoard::Slot& PlotBoard::slot(plot::PlotKind kind) {
+    return kind == plot::PlotKind::Signed ? m_signed : m_positive;
 }
 
-const files::PlotLimits& PlotBoard::limits(files::PlotKind kind) const {
-    return kind == files::PlotKind::Signed ? m_signed.limits : m_positive.limits;
+const plot::PlotLimits& PlotBoard::limits(plot::PlotKind kind) const {
+    return kind == plot::PlotKind::Signed ? m_signed.limits : m_positive.limits;
 }
 
-PlotWindow* PlotBoard::window(files::PlotKind kind) const {
-    return kind == files::PlotKind::Signed ? m_signed.window : m_positive.window;
+PlotWindow* PlotBoard::window(plot::PlotKind kind) const {
+    return kind == plot::PlotKind::Signed ? m_signed.window : m_positive.window;
 }
 
-PlotRange* PlotBoard::rangeDialog(files::PlotKind kind) const {
-    return kind == files::PlotKind::Signed ? m_signed.range : m_positive.range;
+PlotRange* PlotBoard::rangeDialog(plot::PlotKind kind) const {
+    return kind == plot::PlotKind::Signed ? m_signed.range : m_positive.range;
 }
 
-const files::RecordStore& PlotBoard::sourceRecords() const {
-    static const files::RecordStore none; // the list has been closed: nothing to draw from
+const records::RecordStore& PlotBoard::sourceRecords() const {
+    static const records::RecordStore none; // the list has been closed: nothing to draw from
     return m_plotted ? m_plotted->model().records() : none;
 }
 
@@ -41,8 +41,8 @@ void PlotBoard::closeAll() {
     }
 }
 
-void PlotBoard::plot(files::PlotSource source, ListWindow* list) {
-    const files::RecordStore& records = list->model().records();
+void PlotBoard::plot(plot::PlotSource source, ListWindow* list) {
+    const records::RecordStore& records = list->model().records();
     if (records.empty()) {
         m_dialogs.messageFor(list, NothingToPlot, platform::MessageIcon::Exclamation);
         return;
@@ -56,22 +56,22 @@ void PlotBoard::plot(files::PlotSource source, ListWindow* list) {
     }
     const QString function = records.cell(0, 3), range = records.cell(0, 4);
     const double count = double(records.size());
-    if (source == files::PlotSource::FileList) {
-        m_signed.limits = files::wholeListLimits(files::fileListFullScale(function, range), count);
-        openPlot(files::PlotKind::Signed);
+    if (source == plot::PlotSource::FileList) {
+        m_signed.limits = plot::wholeListLimits(plot::fileListFullScale(function, range), count);
+        openPlot(plot::PlotKind::Signed);
         return;
     }
-    const files::DataListPlot choice = files::dataListPlot(function, range);
-    m_positive.limits = files::wholeListLimits(choice.positiveFullScale, count);
-    m_signed.limits = files::wholeListLimits(choice.signedFullScale, count);
+    const plot::DataListPlot choice = plot::dataListPlot(function, range);
+    m_positive.limits = plot::wholeListLimits(choice.positiveFullScale, count);
+    m_signed.limits = plot::wholeListLimits(choice.signedFullScale, count);
     openPlot(choice.kind);
 }
 
-void PlotBoard::openPlot(files::PlotKind kind) {
+void PlotBoard::openPlot(plot::PlotKind kind) {
     Slot& s = slot(kind);
     closeAndForget(s.window);
-    const files::RecordStore& records = sourceRecords();
-    std::optional<files::PlotDrawing> drawing = kind == files::PlotKind::Signed
+    const records::RecordStore& records = sourceRecords();
+    std::optional<plot::PlotDrawing> drawing = kind == plot::PlotKind::Signed
                                                     ? drawSignedPlot(records, s.limits)
                                                     : drawPositivePlot(records, s.limits);
     if (!drawing)
@@ -81,7 +81,7 @@ void PlotBoard::openPlot(files::PlotKind kind) {
     s.window->show();
 }
 
-void PlotBoard::openRange(files::PlotKind kind) {
+void PlotBoard::openRange(plot::PlotKind kind) {
     Slot& s = slot(kind);
     if (!s.range) {
         s.range = new PlotRange(kind, s.limits, m_windowParent);
@@ -90,14 +90,14 @@ void PlotBoard::openRange(files::PlotKind kind) {
     bringForward(s.range);
 }
 
-void PlotBoard::rangeOk(files::PlotKind kind) {
+void PlotBoard::rangeOk(plot::PlotKind kind) {
     Slot& s = slot(kind);
-    const files::RangeTexts boxes = s.range->texts();
-    std::optional<files::PlotLimits> accepted;
-    if (kind == files::PlotKind::Signed) {
+    const plot::RangeTexts boxes = s.range->texts();
+    std::optional<plot::PlotLimits> accepted;
+    if (kind == plot::PlotKind::Signed) {
         accepted = signedRange(s.limits, boxes);
         if (!accepted) { // the plot stays as it is
-            m_dialogs.messageFor(s.range, files::SignedRangeRefusal,
+            m_dialogs.messageFor(s.range, plot::SignedRangeRefusal,
                                  platform::MessageIcon::Critical);
             return;
         }
@@ -106,7 +106,7 @@ void PlotBoard::rangeOk(files::PlotKind kind) {
         closeAndForget(s.window);
         accepted = positiveRange(s.limits, boxes);
         if (!accepted) {
-            m_dialogs.messageFor(s.range, files::PositiveRangeRefusal,
+            m_dialogs.messageFor(s.range, plot::PositiveRangeRefusal,
                                  platform::MessageIcon::Critical);
             return;
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/PlotLimits.h"
+#include "plot/PlotLimits.h"
 
 #include <QObject>
 #include <QPointer>
@@ -12,9 +12,9 @@ class Dialogs;
 class Printer;
 } // namespace tarnix::platform
 
-namespace tarnix::files {
+namespace tarnix::records {
 class RecordStore;
-} // namespace tarnix::files
+} // namespace tarnix::records
 
 namespace tarnix::ui {
 
@@ -37,27 +37,27 @@ public:
     // "Plot" in a list: closes every plot window and range dialog, sets the
     // limits from the list's first record and draws the whole list. A list
     // without records is refused with a message.
-    void plot(files::PlotSource source, ListWindow* list);
+    void plot(plot::PlotSource source, ListWindow* list);
 
-    const files::PlotLimits& limits(files::PlotKind kind) const;
-    PlotWindow* window(files::PlotKind kind) const;
-    PlotRange* rangeDialog(files::PlotKind kind) const;
+    const plot::PlotLimits& limits(plot::PlotKind kind) const;
+    PlotWindow* window(plot::PlotKind kind) const;
+    PlotRange* rangeDialog(plot::PlotKind kind) const;
 
     inline static const QString NothingToPlot = QStringLiteral("The list has no records to plot.");
 
 private:
     struct Slot {
-        files::PlotLimits limits;
+        plot::PlotLimits limits;
         QPointer<PlotWindow> window;
         QPointer<PlotRange> range;
     };
-    Slot& slot(files::PlotKind kind);
-    const files::RecordStore& sourceRecords() const;
+    Slot& slot(plot::PlotKind kind);
+    const records::RecordStore& sourceRecords() const;
     void closeAll();
     // Opens the window and draws it; a drawing that fails leaves it closed.
-    void openPlot(files::PlotKind kind);
-    void openRange(files::PlotKind kind);
-    void rangeOk(files::PlotKind kind);
+    void openPlot(plot::PlotKind kind);
+    void openRange(plot::PlotKind kind);
+    void rangeOk(plot::PlotKind kind);
 
     platform::Dialogs& m_dialogs;
     platform::Printer& m_printer;

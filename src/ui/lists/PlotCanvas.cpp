@@ -10,16 +10,16 @@ namespace tarnix::ui {
 
 namespace {
 
-QPen guidePen(files::GuideStyle style) {
+QPen guidePen(plot::GuideStyle style) {
     QPen pen;
     switch (style) {
-    case files::GuideStyle::Axis:
+    case plot::GuideStyle::Axis:
         pen = QPen(Qt::black, 2);
         break;
-    case files::GuideStyle::Limit:
+    case plot::GuideStyle::Limit:
         pen = QPen(Qt::red, 1, Qt::DashLine);
         break;
-    case files::GuideStyle::Half:
+    case plot::GuideStyle::Half:
         pen = QPen(Qt::darkGreen, 1, Qt::DotLine);
         break;
     }
@@ -34,7 +34,7 @@ QPen cosmeticPen(const QColor& colour) {
 }
 
 // The text a label shows from the drawing, by its name.
-QString labelText(const files::PlotDrawing& d, QStringView name) {
+QString labelText(const plot::PlotDrawing& d, QStringView name) {
     const std::pair<const char16_t*, const QString*> texts[] = {
         {u"LblValTop", &d.valTop}, {u"LblValMid", &d.valMid}, {u"Lbl0", &d.zero},
         {u"MidLbl", &d.negMid},    {u"TopLbl", &d.negTop},    {u"LblT1", &d.t1},
@@ -47,7 +47,7 @@ QString labelText(const files::PlotDrawing& d, QStringView name) {
 
 } // namespace
 
-PlotCanvas::PlotCanvas(files::PlotKind kind, files::PlotDrawing drawing, QWidget* parent)
+PlotCanvas::PlotCanvas(plot::PlotKind kind, plot::PlotDrawing drawing, QWidget* parent)
     : QWidget(parent), m_layout(plotLayout(kind)), m_drawing(std::move(drawing)) {
     setAutoFillBackground(true);
     QPalette palette = this->palette();
@@ -56,7 +56,7 @@ PlotCanvas::PlotCanvas(files::PlotKind kind, files::PlotDrawing drawing, QWidget
     setPalette(palette);
     QFont small = font();
     small.setPointSizeF(8);
-    for (files::PlotLabelPlace place : m_layout.labels) {
+    for (plot::PlotLabelPlace place : m_layout.labels) {
         auto* label = new QLabel(this);
         label->setFont(small);
         if (place.name) {
@@ -92,9 +92,9 @@ void PlotCanvas::placeLabels() {
     for (const auto& [label, place] : m_labels) {
         const QSize size = label->sizeHint();
         double left = place.anchor.x() * sx;
-        if (place.align == files::LabelAlign::Centre)
+        if (place.align == plot::LabelAlign::Centre)
             left -= size.width() / 2.0;
-        else if (place.align == files::LabelAlign::Right)
+        else if (place.align == plot::LabelAlign::Right)
             left -= size.width();
         label->setGeometry(int(std::lround(left)), int(std::lround(place.anchor.y() * sy)),
                            size.width(), size.height());
@@ -104,10 +104,10 @@ void PlotCanvas::placeLabels() {
 const std::vector<QLineF>& PlotCanvas::curve() {
     // One min/max pair per device pixel across the curve's width.
     const double span =
-        (files::plot::Right - files::plot::Left) * width() / m_layout.client.width();
+        (plot::Right - plot::Left) * width() / m_layout.client.width();
     const int columns = std::max(1, int(std::ceil(span * devicePixelRatioF())));
     if (columns != m_curveColumns) {
-        m_curve = files::curveLines(m_drawing.ys, columns);
+        m_curve = plot::curveLines(m_drawing.ys, columns);
         m_curveColumns = columns;
     }
     return m_curve;
@@ -117,13 +117,13 @@ void PlotCanvas::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(width() / m_layout.client.width(), height() / m_layout.client.height());
-    for (const files::PlotGuide& guide : m_layout.guides) {
+    for (const plot::PlotGuide& guide : m_layout.guides) {
         painter.setPen(guidePen(guide.style));
         painter.drawLine(guide.line);
     }
     if (m_drawing.reference) {
         painter.setPen(cosmeticPen(Qt::red));
-        painter.drawLine(QLineF(files::plot::Left, m_drawing.reference->y, files::plot::Right,
+        painter.drawLine(QLineF(plot::Left, m_drawing.reference->y, plot::Right,
                                 m_drawing.reference->y));
     }
     const std::vector<QLineF>& lines = curve();

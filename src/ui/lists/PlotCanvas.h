@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/PlotGeometry.h"
+#include "plot/PlotGeometry.h"
 
 #include <QWidget>
 
@@ -15,7 +15,7 @@ class PlotCanvas : public QWidget {
     Q_OBJECT
 
 public:
-    PlotCanvas(files::PlotKind kind, files::PlotDrawing drawing, QWidget* parent = nullptr);
+    PlotCanvas(plot::PlotKind kind, plot::PlotDrawing drawing, QWidget* parent = nullptr);
 
     // The area's size at the screen's resolution, as designed.
     QSize sizeHint() const override;
@@ -28,9 +28,9 @@ private:
     void placeLabels();
     const std::vector<QLineF>& curve();
 
-    const files::PlotLayout& m_layout;
-    files::PlotDrawing m_drawing;
-    std::vector<std::pair<QLabel*, files::PlotLabelPlace>> m_labels;
+    const plot::PlotLayout& m_layout;
+    plot::PlotDrawing m_drawing;
+    std::vector<std::pair<QLabel*, plot::PlotLabelPlace>> m_labels;
     std::vector<QLineF> m_curve; // for m_curveColumns pixel columns
     int m_curveColumns = -1;
 };

@@ -34,11 +34,11 @@ std::pair<QLineEdit*, QLineEdit*> addGroup(QWidget* dialog, const char* heading,
 
 } // namespace
 
-PlotRange::PlotRange(files::PlotKind kind, const files::PlotLimits& limits, QWidget* parent)
+PlotRange::PlotRange(plot::PlotKind kind, const plot::PlotLimits& limits, QWidget* parent)
     : QDialog(parent), m_kind(kind), m_limits(limits) {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
-    setObjectName(kind == files::PlotKind::Signed ? QStringLiteral("Plot2Range")
+    setObjectName(kind == plot::PlotKind::Signed ? QStringLiteral("Plot2Range")
                                                   : QStringLiteral("Plot1Range"));
     setWindowTitle(QStringLiteral("Plot Range"));
     QFont small = font();
@@ -57,12 +57,12 @@ PlotRange::PlotRange(files::PlotKind kind, const files::PlotLimits& limits, QWid
     fill();
 }
 
-files::RangeTexts PlotRange::texts() const {
+plot::RangeTexts PlotRange::texts() const {
     return {m_from->text(), m_to->text(), m_min->text(), m_max->text()};
 }
 
 void PlotRange::fill() {
-    const files::RangeTexts t = rangeTexts(m_limits);
+    const plot::RangeTexts t = rangeTexts(m_limits);
     m_from->setText(t.from);
     m_to->setText(t.to);
     m_min->setText(t.min);
@@ -70,7 +70,7 @@ void PlotRange::fill() {
 }
 
 void PlotRange::resizeEvent(QResizeEvent* event) {
-    if (m_kind == files::PlotKind::Positive)
+    if (m_kind == plot::PlotKind::Positive)
         fill();
     QDialog::resizeEvent(event);
 }

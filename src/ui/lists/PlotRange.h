@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/PlotLimits.h"
+#include "plot/PlotLimits.h"
 
 #include <QDialog>
 
@@ -17,10 +17,10 @@ class PlotRange : public QDialog {
     Q_OBJECT
 
 public:
-    PlotRange(files::PlotKind kind, const files::PlotLimits& limits, QWidget* parent = nullptr);
+    PlotRange(plot::PlotKind kind, const plot::PlotLimits& limits, QWidget* parent = nullptr);
 
-    files::PlotKind kind() const { return m_kind; }
-    files::RangeTexts texts() const;
+    plot::PlotKind kind() const { return m_kind; }
+    plot::RangeTexts texts() const;
 
 Q_SIGNALS:
     void okClicked();
@@ -31,8 +31,8 @@ protected:
 private:
     void fill();
 
-    files::PlotKind m_kind;
-    const files::PlotLimits& m_limits;
+    plot::PlotKind m_kind;
+    const plot::PlotLimits& m_limits;
     QLineEdit* m_from = nullptr;
     QLineEdit* m_to = nullptr;
     QLineEdit* m_min = nullptr;

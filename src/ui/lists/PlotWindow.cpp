@@ -8,11 +8,11 @@
 
 namespace tarnix::ui {
 
-PlotWindow::PlotWindow(files::PlotKind kind, files::PlotDrawing drawing, platform::Printer& printer,
+PlotWindow::PlotWindow(plot::PlotKind kind, plot::PlotDrawing drawing, platform::Printer& printer,
                        platform::Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent, Qt::Window), m_kind(kind), m_printer(printer), m_dialogs(dialogs) {
     setAttribute(Qt::WA_DeleteOnClose);
-    const bool isSigned = kind == files::PlotKind::Signed;
+    const bool isSigned = kind == plot::PlotKind::Signed;
     setObjectName(isSigned ? QStringLiteral("ListPlot2") : QStringLiteral("ListPlot1"));
     setWindowTitle(isSigned ? QStringLiteral("Plot Data/File") : QStringLiteral("Plot Data/File "));
     QAction* limit = menuBar()->addAction(QStringLiteral("Limit"));

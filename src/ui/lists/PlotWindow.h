@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/PlotGeometry.h"
+#include "plot/PlotGeometry.h"
 
 #include <QMainWindow>
 
@@ -19,10 +19,10 @@ class PlotWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    PlotWindow(files::PlotKind kind, files::PlotDrawing drawing, platform::Printer& printer,
+    PlotWindow(plot::PlotKind kind, plot::PlotDrawing drawing, platform::Printer& printer,
                platform::Dialogs& dialogs, QWidget* parent = nullptr);
 
-    files::PlotKind kind() const { return m_kind; }
+    plot::PlotKind kind() const { return m_kind; }
     // The window's image on the printer; a failure is told, a cancel is not.
     void print();
 
@@ -30,7 +30,7 @@ Q_SIGNALS:
     void limitRequested();
 
 private:
-    files::PlotKind m_kind;
+    plot::PlotKind m_kind;
     platform::Printer& m_printer;
     platform::Dialogs& m_dialogs;
 };

@@ -24,16 +24,16 @@ DataList::DataList(const ListContext& context, QWidget* parent) : ListWindow(con
     connect(addButton("CmdDsave", QStringLiteral("Save")), &QPushButton::clicked, this,
             &ListWindow::saveList);
     connect(addButton("CmdDplot", QStringLiteral("Plot")), &QPushButton::clicked, this,
-            [this] { plotList(files::PlotSource::DataList); });
+            [this] { plotList(plot::PlotSource::DataList); });
     connect(addButton("CmdDprint", QStringLiteral("Print")), &QPushButton::clicked, this,
             &ListWindow::printList);
     resize(sizeFromTwips(this, 6600, 5400));
     layOutNow();
 }
 
-void DataList::listSet(const std::vector<files::RecordFields>& records, int number) {
+void DataList::listSet(const std::vector<records::RecordFields>& records, int number) {
     // No event loop runs in between: a count per record would never be seen.
-    for (const files::RecordFields& fields : records)
+    for (const records::RecordFields& fields : records)
         model().appendRecord(fields);
     m_title->setText(logger::downloadTitle(QString::number(records.size()), number));
 }

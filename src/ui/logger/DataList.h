@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/DataRecord.h"
+#include "records/DataRecord.h"
 #include "ui/lists/ListWindow.h"
 
 #include <vector>
@@ -18,7 +18,7 @@ public:
 
     // Lists the records of set `number`; the title counts them as they are
     // listed and then gives the total.
-    void listSet(const std::vector<files::RecordFields>& records, int number);
+    void listSet(const std::vector<records::RecordFields>& records, int number);
 
     void setTitle(const QString& text);
     QString title() const;

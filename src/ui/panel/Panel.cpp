@@ -437,7 +437,7 @@ void Panel::openFile() {
         m_sampling.stopRecording();
     // The filter the record button's dialog set last stays in force.
     const QString filter =
-        m_state.data.lastFilter.isEmpty() ? files::DataFileFilter : m_state.data.lastFilter;
+        m_state.data.lastFilter.isEmpty() ? records::DataFileFilter : m_state.data.lastFilter;
     const QString path = m_dialogs.openFileName(filter);
     if (!path.isEmpty())
         openDataFile(path);
@@ -525,8 +525,8 @@ void Panel::saveOrStop() {
         m_sampling.stopRecording();
         return;
     }
-    m_state.data.lastFilter = files::DataFileFilter;
-    const QString path = m_dialogs.saveFileName(files::DataFileFilter);
+    m_state.data.lastFilter = records::DataFileFilter;
+    const QString path = m_dialogs.saveFileName(records::DataFileFilter);
     if (path.isEmpty() || path.section(u'/', -1).isEmpty())
         return;
     QString error;

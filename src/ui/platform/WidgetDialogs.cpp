@@ -1,6 +1,6 @@
 #include "ui/platform/WidgetDialogs.h"
 
-#include "files/SaveName.h"
+#include "records/SaveName.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -200,7 +200,7 @@ QString WidgetDialogs::fileName(QFileDialog::AcceptMode mode, const QString& fil
     // A new file typed without an extension gets its filter's; a file that
     // exists (a device, a fifo, an earlier recording) is the one pointed at.
     if (mode == QFileDialog::AcceptSave && !path.isEmpty() && !QFileInfo::exists(path))
-        path = files::withFilterExtension(path, picked);
+        path = records::withFilterExtension(path, picked);
     return path;
 }
 

@@ -1,7 +1,7 @@
 #include "ui/trend/TrendCanvas.h"
 
 #include "core/TrendSource.h"
-#include "files/TrendReadout.h"
+#include "trend/TrendReadout.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -15,7 +15,7 @@ namespace {
 constexpr int ClickSlack = 4; // pixels a click may move and stay a click
 } // namespace
 
-TrendCanvas::TrendCanvas(const core::TrendSource& source, files::TrendZoom& zoom, QWidget* parent)
+TrendCanvas::TrendCanvas(const core::TrendSource& source, trend::TrendZoom& zoom, QWidget* parent)
     : QWidget(parent), m_source(source), m_zoom(zoom) {
     setObjectName(QStringLiteral("TrendCanvas"));
     setMouseTracking(true);
@@ -70,7 +70,7 @@ TrendLayout TrendCanvas::layout() const {
 
 qint64 TrendCanvas::timeAt(double x) const {
     const QRect plot = layout().plot;
-    const files::TrendFrame& f = m_zoom.frame();
+    const trend::TrendFrame& f = m_zoom.frame();
     return f.fromMs +
            qint64(std::llround((x - plot.left()) * double(f.toMs - f.fromMs) / plot.width()));
 }
@@ -81,7 +81,7 @@ std::optional<TrendPick> TrendCanvas::pickAt(QPoint at) const {
     if (!lane || at.x() < l.plot.left() - 4 || at.x() > l.plot.right() + 4)
         return std::nullopt;
     const qsizetype reading =
-        files::nearestReading(m_source.data().series()[*lane], timeAt(at.x()));
+        trend::nearestReading(m_source.data().series()[*lane], timeAt(at.x()));
     if (reading < 0)
         return std::nullopt;
     return TrendPick{*lane, reading};
@@ -138,14 +138,14 @@ void TrendCanvas::mouseReleaseEvent(QMouseEvent* event) {
 
 void TrendCanvas::zoomToBox(const QRect& box) {
     const TrendLayout l = layout();
-    std::optional<std::pair<std::size_t, files::ValueSpan>> values;
+    std::optional<std::pair<std::size_t, trend::ValueSpan>> values;
     if (const auto lane = l.laneAt(m_pressAt.y()); lane && box.height() > ClickSlack) {
         const QRect& r = l.lanes[*lane];
-        const files::ValueSpan shown = laneValues(scene())[*lane];
+        const trend::ValueSpan shown = laneValues(scene())[*lane];
         const auto valueAt = [&](int y) {
             return shown.bottom + double(r.bottom() - y) * (shown.top - shown.bottom) / r.height();
         };
-        values.emplace(*lane, files::ValueSpan{valueAt(box.bottom()), valueAt(box.top())});
+        values.emplace(*lane, trend::ValueSpan{valueAt(box.bottom()), valueAt(box.top())});
     }
     m_zoom.zoomTo(timeAt(box.left()), timeAt(box.right()), values);
 }

@@ -19,7 +19,7 @@ class TrendCanvas : public QWidget {
     Q_OBJECT
 
 public:
-    TrendCanvas(const core::TrendSource& source, files::TrendZoom& zoom, QWidget* parent = nullptr);
+    TrendCanvas(const core::TrendSource& source, trend::TrendZoom& zoom, QWidget* parent = nullptr);
 
     // The scene as shown now, for painting elsewhere (a file, a printer).
     TrendScene scene() const;
@@ -55,7 +55,7 @@ private:
     void click(QPoint at);
 
     const core::TrendSource& m_source;
-    files::TrendZoom& m_zoom;
+    trend::TrendZoom& m_zoom;
     std::optional<TrendPick> m_hover, m_first, m_second;
     enum class Drag { None, Pan, Box } m_drag = Drag::None;
     QPoint m_pressAt, m_lastAt;

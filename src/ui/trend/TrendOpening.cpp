@@ -1,7 +1,7 @@
 #include "ui/trend/TrendOpening.h"
 
 #include "core/FilesInTimeOrder.h"
-#include "files/DataFile.h"
+#include "records/DataFile.h"
 #include "platform/Dialogs.h"
 #include "ui/trend/TrendWindow.h"
 
@@ -25,12 +25,12 @@ TrendWindow* openTrend(const QStringList& paths, platform::Dialogs& dialogs,
     return window;
 }
 
-TrendWindow* openListTrend(const files::RecordStore& records, const QString& name,
+TrendWindow* openListTrend(const records::RecordStore& records, const QString& name,
                            platform::Dialogs& dialogs, platform::Printer& printer, QWidget* owner) {
     auto file = std::make_unique<QTemporaryFile>(
         QDir::temp().filePath(QStringLiteral("tarnix-trend-XXXXXX.dat")));
     QString error;
-    if (!file->open() || !files::saveDataFile(file->fileName(), records, &error)) {
+    if (!file->open() || !records::saveDataFile(file->fileName(), records, &error)) {
         dialogs.messageFor(owner, error.isEmpty() ? file->errorString() : error,
                            platform::MessageIcon::Critical);
         return nullptr;

@@ -5,9 +5,9 @@
 
 class QWidget;
 
-namespace tarnix::files {
+namespace tarnix::records {
 class RecordStore;
-} // namespace tarnix::files
+} // namespace tarnix::records
 
 namespace tarnix::platform {
 class Dialogs;
@@ -26,7 +26,7 @@ TrendWindow* openTrend(const QStringList& paths, platform::Dialogs& dialogs,
 
 // The records of a list as a trend: written to a data file of its own in
 // the temporary folder, which goes with the window. `name` titles it.
-TrendWindow* openListTrend(const files::RecordStore& records, const QString& name,
+TrendWindow* openListTrend(const records::RecordStore& records, const QString& name,
                            platform::Dialogs& dialogs, platform::Printer& printer, QWidget* owner);
 
 // The "Trend" entry of `window`'s context menu, on Ctrl+T too.

@@ -1,7 +1,7 @@
 #include "ui/trend/TrendPainter.h"
 
-#include "files/TrendData.h"
-#include "files/TrendTicks.h"
+#include "trend/TrendData.h"
+#include "trend/TrendTicks.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -13,8 +13,8 @@ namespace {
 
 constexpr int AxisWidth = 78, TimeHeight = 22, Margin = 10, LaneGap = 14;
 
-files::TrendView laneView(const TrendScene& scene, const QRect& lane,
-                          const files::ValueSpan& values) {
+trend::TrendView laneView(const TrendScene& scene, const QRect& lane,
+                          const trend::ValueSpan& values) {
     return {scene.frame.fromMs,        scene.frame.toMs,           values.bottom, values.top,
             std::max(lane.width(), 1), std::max(lane.height(), 1), scene.gapMs};
 }
@@ -22,9 +22,9 @@ files::TrendView laneView(const TrendScene& scene, const QRect& lane,
 void paintTimeAxis(QPainter& painter, const TrendScene& scene, const TrendLayout& layout) {
     const QRect& plot = layout.plot;
     const auto ticks =
-        files::timeTicks(scene.frame.fromMs, scene.frame.toMs, std::max(2, plot.width() / 110));
+        trend::timeTicks(scene.frame.fromMs, scene.frame.toMs, std::max(2, plot.width() / 110));
     const QFontMetrics metrics = painter.fontMetrics();
-    for (const files::TimeTick& tick : ticks) {
+    for (const trend::TimeTick& tick : ticks) {
         const int x = plot.left() + int(double(tick.ms - scene.frame.fromMs) * plot.width() /
                                         double(scene.frame.toMs - scene.frame.fromMs));
         painter.setPen(scene.grid);
@@ -38,8 +38,8 @@ void paintTimeAxis(QPainter& painter, const TrendScene& scene, const TrendLayout
 
 // The lane's axis and name; its ticks only where a span of values is known,
 // otherwise a word that there is nothing to scale to.
-void paintValueAxis(QPainter& painter, const TrendScene& scene, const files::TrendSeries& series,
-                    const QRect& lane, const std::optional<files::ValueSpan>& known,
+void paintValueAxis(QPainter& painter, const TrendScene& scene, const trend::TrendSeries& series,
+                    const QRect& lane, const std::optional<trend::ValueSpan>& known,
                     const QColor& colour) {
     const QFontMetrics metrics = painter.fontMetrics();
     painter.setPen(colour);
@@ -51,11 +51,11 @@ void paintValueAxis(QPainter& painter, const TrendScene& scene, const files::Tre
         painter.drawText(lane, Qt::AlignCenter, QStringLiteral("No readings in this span"));
         return;
     }
-    const files::ValueSpan& values = *known;
-    const auto ticks = files::valueTicks(values.bottom, values.top, std::max(2, lane.height() / 40),
+    const trend::ValueSpan& values = *known;
+    const auto ticks = trend::valueTicks(values.bottom, values.top, std::max(2, lane.height() / 40),
                                          series.unit());
-    const files::TrendView view = laneView(scene, lane, values);
-    for (const files::ValueTick& tick : ticks) {
+    const trend::TrendView view = laneView(scene, lane, values);
+    for (const trend::ValueTick& tick : ticks) {
         const int y = lane.top() + int(view.y(tick.value));
         painter.setPen(scene.grid);
         painter.drawLine(lane.left(), y, lane.right(), y);
@@ -65,9 +65,9 @@ void paintValueAxis(QPainter& painter, const TrendScene& scene, const files::Tre
     }
 }
 
-void paintSeries(QPainter& painter, const TrendScene& scene, const files::TrendSeries& series,
-                 const QRect& lane, const files::ValueSpan& values, const QColor& colour) {
-    const files::TrendPath path = files::trendPath(series, laneView(scene, lane, values));
+void paintSeries(QPainter& painter, const TrendScene& scene, const trend::TrendSeries& series,
+                 const QRect& lane, const trend::ValueSpan& values, const QColor& colour) {
+    const trend::TrendPath path = trend::trendPath(series, laneView(scene, lane, values));
     painter.save();
     painter.setClipRect(lane);
     painter.translate(lane.topLeft());
@@ -102,11 +102,11 @@ void paintSeries(QPainter& painter, const TrendScene& scene, const files::TrendS
 }
 
 void paintPick(QPainter& painter, const TrendScene& scene, const TrendLayout& layout,
-               const std::vector<files::ValueSpan>& values, const TrendPick& pick,
+               const std::vector<trend::ValueSpan>& values, const TrendPick& pick,
                const QColor& colour) {
-    const files::TrendSeries& series = scene.data->series()[pick.series];
+    const trend::TrendSeries& series = scene.data->series()[pick.series];
     const QRect& lane = layout.lanes[pick.series];
-    const files::TrendView view = laneView(scene, lane, values[pick.series]);
+    const trend::TrendView view = laneView(scene, lane, values[pick.series]);
     const double x = layout.plot.left() + view.x(series.time(pick.reading));
     painter.setPen(QPen(colour, 1, Qt::DashLine));
     painter.drawLine(QPointF(x, layout.plot.top()), QPointF(x, layout.plot.bottom()));
@@ -137,21 +137,21 @@ std::optional<std::size_t> TrendLayout::laneAt(int y) const {
     return std::nullopt;
 }
 
-std::vector<std::optional<files::ValueSpan>> knownLaneValues(const TrendScene& scene) {
-    std::vector<std::optional<files::ValueSpan>> values;
+std::vector<std::optional<trend::ValueSpan>> knownLaneValues(const TrendScene& scene) {
+    std::vector<std::optional<trend::ValueSpan>> values;
     const auto& series = scene.data->series();
     for (std::size_t i = 0; i < series.size(); ++i) {
         const auto set = i < scene.frame.values.size() ? scene.frame.values[i] : std::nullopt;
         values.push_back(set ? set
-                             : files::fitValues(series[i], scene.frame.fromMs, scene.frame.toMs));
+                             : trend::fitValues(series[i], scene.frame.fromMs, scene.frame.toMs));
     }
     return values;
 }
 
-std::vector<files::ValueSpan> laneValues(const TrendScene& scene) {
-    std::vector<files::ValueSpan> values;
+std::vector<trend::ValueSpan> laneValues(const TrendScene& scene) {
+    std::vector<trend::ValueSpan> values;
     for (const auto& known : knownLaneValues(scene))
-        values.push_back(known.value_or(files::ValueSpan{}));
+        values.push_back(known.value_or(trend::ValueSpan{}));
     return values;
 }
 
@@ -173,9 +173,9 @@ void paintTrend(QPainter& painter, QSize size, const TrendScene& scene) {
         return;
     }
     const auto known = knownLaneValues(scene);
-    std::vector<files::ValueSpan> values;
+    std::vector<trend::ValueSpan> values;
     for (std::size_t i = 0; i < series.size(); ++i) {
-        values.push_back(known[i].value_or(files::ValueSpan{}));
+        values.push_back(known[i].value_or(trend::ValueSpan{}));
         paintValueAxis(painter, scene, series[i], layout.lanes[i], known[i], seriesColour(i));
         paintSeries(painter, scene, series[i], layout.lanes[i], values[i], seriesColour(i));
     }

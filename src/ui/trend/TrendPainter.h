@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/TrendZoom.h"
+#include "trend/TrendZoom.h"
 
 #include <QColor>
 #include <QRect>
@@ -9,9 +9,9 @@
 
 class QPainter;
 
-namespace tarnix::files {
+namespace tarnix::trend {
 class TrendData;
-} // namespace tarnix::files
+} // namespace tarnix::trend
 
 namespace tarnix::ui {
 
@@ -34,8 +34,8 @@ struct TrendPick {
 
 // Everything one picture of a trend shows.
 struct TrendScene {
-    const files::TrendData* data = nullptr;
-    files::TrendFrame frame;
+    const trend::TrendData* data = nullptr;
+    trend::TrendFrame frame;
     qint64 gapMs = 0;
     std::optional<TrendPick> hover, first, second; // the crosshair, and a measurement's ends
     std::optional<QRect> box;                      // a zoom box being drawn
@@ -44,9 +44,9 @@ struct TrendScene {
 
 // The values each lane's axis shows in `scene`: set, or fitted to what is
 // seen; none where nothing is seen to fit to.
-std::vector<std::optional<files::ValueSpan>> knownLaneValues(const TrendScene& scene);
+std::vector<std::optional<trend::ValueSpan>> knownLaneValues(const TrendScene& scene);
 // The same, with 0 to 1 where none is known.
-std::vector<files::ValueSpan> laneValues(const TrendScene& scene);
+std::vector<trend::ValueSpan> laneValues(const TrendScene& scene);
 
 // The colour of series i, told apart on light and dark backgrounds.
 QColor seriesColour(std::size_t i);

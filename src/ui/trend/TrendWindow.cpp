@@ -1,6 +1,6 @@
 #include "ui/trend/TrendWindow.h"
 
-#include "files/TrendReadout.h"
+#include "trend/TrendReadout.h"
 #include "platform/Dialogs.h"
 #include "platform/Printer.h"
 #include "ui/trend/TrendCanvas.h"
@@ -83,7 +83,7 @@ bool TrendWindow::load() {
 }
 
 void TrendWindow::extentChanged() {
-    const files::TrendData& data = m_source.data();
+    const trend::TrendData& data = m_source.data();
     if (data.firstMs())
         m_zoom.setExtent(*data.firstMs(), *data.lastMs());
     m_status->setText(
@@ -102,7 +102,7 @@ void TrendWindow::readMore() {
     case core::TrendSource::Growth::Rewritten:
         // Other readings: picks and set axes of the old ones mean nothing now.
         m_canvas->dropPicks();
-        m_zoom = files::TrendZoom();
+        m_zoom = trend::TrendZoom();
         extentChanged();
         m_status->setText(m_status->text() + QStringLiteral("; ") +
                           core::trendFileRewritten(m_source.paths().last()));
@@ -121,9 +121,9 @@ void TrendWindow::showReadout() {
         m_readout->clear();
         return;
     }
-    const files::TrendSeries& series = m_source.data().series()[pick->series];
+    const trend::TrendSeries& series = m_source.data().series()[pick->series];
     const auto fields = m_source.recordFields(series.row(pick->reading));
-    m_readout->setText(files::readoutText(series, pick->reading,
+    m_readout->setText(trend::readoutText(series, pick->reading,
                                           fields ? QString::fromUtf8(fields->at(5)) : QString(),
                                           fields ? QString::fromUtf8(fields->at(0))
                                                  : QString::number(series.row(pick->reading) + 1)));
@@ -136,16 +136,16 @@ void TrendWindow::showMeasure() {
         m_measure->clear();
         return;
     }
-    const files::TrendSeries& series = m_source.data().series()[first->series];
+    const trend::TrendSeries& series = m_source.data().series()[first->series];
     if (!second) {
         m_measure->setText(QStringLiteral("From %1: click another reading of %2 %3 to measure.")
-                               .arg(files::readoutText(series, first->reading, {}, {})
+                               .arg(trend::readoutText(series, first->reading, {}, {})
                                         .section(QStringLiteral("  "), 0, 0),
                                     series.function(), series.range()));
         return;
     }
-    m_measure->setText(files::measureText(
-        files::measureBetween(series, first->reading, second->reading), series.unit()));
+    m_measure->setText(trend::measureText(
+        trend::measureBetween(series, first->reading, second->reading), series.unit()));
 }
 
 void TrendWindow::showMenu(QPoint global) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/TrendSource.h"
-#include "files/TrendZoom.h"
+#include "trend/TrendZoom.h"
 
 #include <QWidget>
 
@@ -35,7 +35,7 @@ public:
     void readMore();
 
     TrendCanvas* canvas() const { return m_canvas; }
-    const files::TrendZoom& zoom() const { return m_zoom; }
+    const trend::TrendZoom& zoom() const { return m_zoom; }
     // Saves the span shown: the picture (.png, .svg) or its readings as
     // analysis CSV (.csv), by the name's ending. False, said, on a failure.
     bool saveAs(const QString& path);
@@ -51,7 +51,7 @@ private:
     void extentChanged();
 
     core::TrendSource m_source;
-    files::TrendZoom m_zoom;
+    trend::TrendZoom m_zoom;
     platform::Dialogs& m_dialogs;
     platform::Printer& m_printer;
     TrendCanvas* m_canvas;

@@ -1,6 +1,6 @@
 #include "ui/views/ChartChoice.h"
 
-#include "files/RecordingStats.h"
+#include "analysis/RecordingStats.h"
 #include "meter/LeadingNumber.h"
 
 #include <algorithm>
@@ -60,8 +60,8 @@ std::optional<ChartChoice> chartChoice(QStringView function, QStringView range) 
 }
 
 double chartPointValue(QStringView value, int chartMax, int chartMin) {
-    if (files::isOverload(value))
-        return files::isNegativeOverload(value) ? chartMin : chartMax;
+    if (analysis::isOverload(value))
+        return analysis::isNegativeOverload(value) ? chartMin : chartMax;
     return meter::leadingNumber(value);
 }
 

@@ -1,6 +1,6 @@
 #include "ui/views/DialGeometry.h"
 
-#include "files/RecordingStats.h"
+#include "analysis/RecordingStats.h"
 #include "meter/LeadingNumber.h"
 #include "meter/MeterValue.h"
 
@@ -186,9 +186,9 @@ std::vector<PlacedText> placeScaleNumbers(const std::vector<ScaleNumber>& number
 double needleAngle(QStringView function, QStringView range, QStringView value) {
     const DialFamily family = dialFamily(function, range);
     const FamilyShape s = shape(family);
-    if (files::isNegativeOverload(value))
+    if (analysis::isNegativeOverload(value))
         return s.highestAngle;
-    if (files::isOverload(value))
+    if (analysis::isOverload(value))
         return s.lowestAngle;
 
     const double v = meter::leadingNumber(value);

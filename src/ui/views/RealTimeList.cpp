@@ -1,6 +1,6 @@
 #include "ui/views/RealTimeList.h"
 
-#include "files/DataRecord.h"
+#include "records/DataRecord.h"
 #include "meter/Reading.h"
 #include "platform/Twips.h"
 #include "ui/lists/ListGrid.h"
@@ -50,7 +50,7 @@ void RealTimeList::fitGrid() {
 
 void RealTimeList::addSample(const QDateTime& at, const meter::Reading& reading) {
     ++m_rows;
-    const QString row = files::recordRow(files::sampleRecord(
+    const QString row = records::recordRow(records::sampleRecord(
         m_rows, at, reading.functionText, reading.rangeText, reading.value.text()));
     // Past the rows that fit below the heading, the view moves down with
     // each new row (one row at a time, as long as the size stays), so the

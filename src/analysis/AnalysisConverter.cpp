@@ -1,0 +1,165 @@
+#include "analysis/AnalysisConverter.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+#include <algorithm>
+#include <cstring>
+
+namespace tarnix::analysis {
+
+namespace {
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+char* write(QByteArrayView text, char* out) {
+    if (!text.isEmpty()) // an empty view may hold no address at all
+        std::memcpy(out, text.data(), size_t(text.size()));
+    return out + text.size();
+}
+
+// As csvField(): quoted, quotes doubled, when it holds a comma, a quote or
+// a line break. At most twice its size plus 2.
+char* writeCsvField(QByteArrayView text, char* out) {
+    const bool plain = std::none_of(text.begin(), text.end(), [](char c) {
+        return c == ',' || c == '"' || c == '\r' || c == '\n';
+    });
+    if (plain)
+        return write(text, out);
+    *out++ = '"';
+    for (const char c : text) {
+        if (c == '"')
+            *out++ = '"';
+        *out++ = c;
+    }
+    *out++ = '"';
+    return out;
+}
+
+} // namespace
+
+std::optional<PlainNumber> plainNumber(QByteArrayView display) {
+    display = records::trimmedAscii(display);
+    const char* p = display.data();
+    const char* const end = p + display.size();
+    PlainNumber n;
+    n.negative = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+'))
+        ++p;
+    const char* const whole = p;
+    while (p < end && isDigit(*p))
+        ++p;
+    n.whole = QByteArrayView(whole, p - whole);
+    if (p < end && *p == '.') {
+        const char* const fraction = ++p;
+        while (p < end && isDigit(*p))
+            ++p;
+        n.fraction = QByteArrayView(fraction, p - fraction);
+    }
+    if (p != end || n.whole.size() + n.fraction.size() == 0)
+        return std::nullopt;
+    return n;
+}
+
+char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out) {
+    const auto n = plainNumber(display);
+    if (!n)
+        return out;
+    const qsizetype wholeDigits = n->whole.size();
+    const qsizetype point = wholeDigits + exponent;
+    char* w = out;
+    if (n->negative)
+        *w++ = '-';
+    if (point <= 0) {
+        *w++ = '0';
+        *w++ = '.';
+        std::memset(w, '0', size_t(-point));
+        w += -point;
+        w = write(n->whole, w);
+        return write(n->fraction, w);
+    }
+    // The digits as one run, the point `point` digits in, zeros filling.
+    char* const digits = w;
+    w = write(n->whole, w);
+    w = write(n->fraction, w);
+    const qsizetype count = w - digits;
+    if (point >= count) {
+        std::memset(w, '0', size_t(point - count));
+        w += point - count;
+    } else {
+        std::memmove(digits + point + 1, digits + point, size_t(count - point));
+        digits[point] = '.';
+        ++w;
+    }
+    // Leading zeros of the whole part go, one kept before a point or alone.
+    qsizetype skip = 0;
+    while (skip + 1 < w - digits && digits[skip] == '0' && digits[skip + 1] != '.')
+        ++skip;
+    if (skip > 0) {
+        std::memmove(digits, digits + skip, size_t(w - digits - skip));
+        w -= skip;
+    }
+    return w;
+}
+
+const AnalysisConverter::RangeUnitCache& AnalysisConverter::unitOf(QByteArrayView range) {
+    for (const RangeUnitCache& entry : m_ranges)
+        if (entry.known && entry.range == range)
+            return entry;
+    RangeUnitCache& entry = m_ranges[m_nextRange];
+    m_nextRange = (m_nextRange + 1) % m_ranges.size();
+    const auto unit = records::rangeUnit(QString::fromLatin1(range));
+    entry = {range.toByteArray(), true, bool(unit), unit ? unit->unit.toLatin1() : QByteArray(),
+             unit ? unit->exponent : 0};
+    return entry;
+}
+
+bool AnalysisConverter::append(const records::LineFields& record, QByteArray& out) {
+    const auto wall = m_clock.wallMs(record[1], record[2]);
+    if (!wall)
+        return false;
+    const int offset = m_offsets.offsetAt(*wall);
+    const qint64 utcMs = *wall - offset * 1000LL;
+    m_past = m_slice.isPast(utcMs);
+    if (!m_slice.holds(utcMs))
+        return true;
+    const QByteArrayView function = record[3], range = record[4], display = record[5];
+    if (!records::isAscii(function) || !records::isAscii(range) || !records::isAscii(display)) {
+        const QDateTime at = QDateTime::fromMSecsSinceEpoch(utcMs, QTimeZone(offset));
+        out += records::analysisLine(at, QString::fromUtf8(function), QString::fromUtf8(range),
+                            QString::fromUtf8(display),
+                            m_utc ? records::TimeZoneOut::Utc : records::TimeZoneOut::Local)
+                   .toUtf8();
+        out += records::CsvLineEnd;
+        return true;
+    }
+    const RangeUnitCache& unit = unitOf(range);
+    // Room for the longest line these fields make, written in place.
+    const qsizetype start = out.size();
+    const qsizetype room = 48 + 2 * (function.size() + range.size() + display.size()) +
+                           display.size() + std::abs(unit.exponent) + unit.unit.size();
+    if (out.capacity() < start + room)
+        out.reserve(std::max(2 * out.capacity(), start + room));
+    out.resize(start + room);
+    char* w = out.data() + start;
+    w = m_utc ? records::writeIsoTime(utcMs, std::nullopt, w)
+              : records::writeIsoTime(*wall, offset, w);
+    *w++ = ',';
+    if (unit.hasUnit)
+        w = writeBaseUnitValue(display, unit.exponent, w);
+    *w++ = ',';
+    w = write(unit.unit, w);
+    *w++ = ',';
+    w = writeCsvField(function, w);
+    *w++ = ',';
+    w = writeCsvField(range, w);
+    *w++ = ',';
+    w = writeCsvField(display, w);
+    *w++ = '\r';
+    *w++ = '\n';
+    out.resize(w - out.constData());
+    return true;
+}
+
+} // namespace tarnix::analysis

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "records/AnalysisCsv.h"
+#include "records/LocalOffsets.h"
+#include "records/RecordClock.h"
+#include "records/RecordLine.h"
+#include "analysis/TimeSlice.h"
+
+#include <QByteArray>
+#include <array>
+#include <optional>
+
+namespace tarnix::analysis {
+
+// Data-file records into analysis CSV lines, at the speed the file is read:
+// each field's bytes go out as they came, and the date, the range's unit and
+// the local offset are kept from the record before. The lines are those
+// records::analysisLine() writes, byte for byte, but for the offset around a change
+// of daylight saving time, which follows the file's order (records::LocalOffsets.h).
+// A record whose function, range or value holds other than ASCII goes
+// through records::analysisLine() itself.
+class AnalysisConverter {
+public:
+    explicit AnalysisConverter(records::TimeZoneOut zone, TimeSlice slice = {})
+        : m_utc(zone == records::TimeZoneOut::Utc), m_slice(slice) {}
+
+    // The record's line and its line end, appended to `out` when its time is
+    // in the slice; false, with nothing appended, when its date or time
+    // cannot be read.
+    bool append(const records::LineFields& record, QByteArray& out);
+    // The last record's time was at or past the slice's end.
+    bool pastSlice() const { return m_past; }
+    // Times that fell in an hour the clock skipped.
+    qint64 skippedTimes() const { return m_offsets.skippedTimes(); }
+    // The local offset state of the records so far.
+    records::LocalOffsets& offsets() { return m_offsets; }
+
+private:
+    // The unit of a range seen lately: a file holds few ranges, taken in turns.
+    struct RangeUnitCache {
+        QByteArray range;
+        bool known = false;
+        bool hasUnit = false;
+        QByteArray unit;
+        int exponent = 0;
+    };
+    const RangeUnitCache& unitOf(QByteArrayView range);
+
+    bool m_utc;
+    TimeSlice m_slice;
+    bool m_past = false;
+    records::RecordClock m_clock;
+    records::LocalOffsets m_offsets;
+    std::array<RangeUnitCache, 8> m_ranges;
+    std::size_t m_nextRange = 0; // the entry a new range takes
+};
+
+// A display that is a plain number: a sign, digits, a point and digits,
+// nothing else (blanks around it dropped), with at least one digit.
+struct PlainNumber {
+    bool negative = false;
+    QByteArrayView whole, fraction; // the digits before and after the point
+};
+std::optional<PlainNumber> plainNumber(QByteArrayView display);
+
+// The display moved into the base unit, as records::baseUnitValue() writes it, at
+// `out`, which has room for the display's size plus |exponent| plus 3;
+// returns the end of what it wrote: `out` itself when the display is no
+// plain number. ASCII only.
+char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out);
+
+} // namespace tarnix::analysis

@@ -1,0 +1,103 @@
+#include "analysis/RecordReadings.h"
+
+#include "analysis/AnalysisConverter.h"
+#include "records/AnalysisCsv.h"
+#include "analysis/RecordingStats.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace tarnix::analysis {
+
+namespace {
+
+// A plain number of up to 15 digits moved `exponent` places: its digits as
+// one whole number divided or multiplied by an exact power of ten, which
+// rounds as reading the moved text would. False for one longer or further
+// moved, which goes the long way; true with no value for no number at all.
+bool exactValue(QByteArrayView display, int exponent, RecordReading& r) {
+    static constexpr double Powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                        1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const auto n = plainNumber(display);
+    if (!n)
+        return true; // no number: OL, Initial
+    const qsizetype count = n->whole.size() + n->fraction.size();
+    const qint64 scale = exponent - n->fraction.size();
+    if (count > 15 || scale < -22 || scale > 22)
+        return false;
+    qint64 digits = 0;
+    for (const QByteArrayView part : {n->whole, n->fraction})
+        for (const char c : part)
+            digits = digits * 10 + (c - '0');
+    const double magnitude = scale < 0 ? double(digits) / Powers[-scale] : double(digits) * Powers[scale];
+    r.value = n->negative ? -magnitude : magnitude;
+    r.decimals = int(std::max<qint64>(0, -scale));
+    return true;
+}
+
+} // namespace
+
+std::size_t RecordReadings::kindOf(const QString& function, const QString& range,
+                                   const QString& unit) {
+    const auto found = std::find_if(m_kinds.begin(), m_kinds.end(), [&](const ReadingKind& k) {
+        return k.function == function && k.range == range && k.unit == unit;
+    });
+    if (found != m_kinds.end())
+        return std::size_t(found - m_kinds.begin());
+    m_kinds.push_back({function, range, unit});
+    return m_kinds.size() - 1;
+}
+
+const RecordReadings::Cached& RecordReadings::cachedKind(QByteArrayView function,
+                                                         QByteArrayView range) {
+    for (const Cached& entry : m_cache)
+        if (entry.known && entry.function == function && entry.range == range)
+            return entry;
+    Cached& entry = m_cache[m_nextCached];
+    m_nextCached = (m_nextCached + 1) % m_cache.size();
+    const QString rangeText = QString::fromLatin1(range);
+    const auto unit = records::rangeUnit(rangeText);
+    entry = {true, function.toByteArray(), range.toByteArray(),
+             kindOf(QString::fromLatin1(function), rangeText, unit ? unit->unit : QString()),
+             bool(unit), unit ? unit->exponent : 0};
+    return entry;
+}
+
+std::optional<RecordReading> RecordReadings::read(const records::LineFields& fields) {
+    const auto wall = m_clock.wallMs(fields[1], fields[2]);
+    if (!wall)
+        return std::nullopt;
+    RecordReading r;
+    r.offsetSeconds = m_offsets.offsetAt(*wall);
+    r.utcMs = *wall - r.offsetSeconds * 1000LL;
+    const QByteArrayView function = fields[3], range = fields[4], display = fields[5];
+    if (!records::isAscii(function) || !records::isAscii(range) || !records::isAscii(display)) {
+        const QString rangeText = QString::fromUtf8(range), displayText = QString::fromUtf8(display);
+        const RecordValue v = recordValue(rangeText, displayText);
+        r.kind = kindOf(QString::fromUtf8(function), rangeText, v.unit);
+        r.value = v.value;
+        r.decimals = v.decimals;
+        r.overload = v.overload ? (isNegativeOverload(displayText) ? -1 : 1) : 0;
+        return r;
+    }
+    const Cached& kind = cachedKind(function, range);
+    r.kind = kind.kind;
+    if (kind.hasUnit && !exactValue(display, kind.exponent, r)) {
+        m_value.resize(std::size_t(display.size() + std::abs(kind.exponent) + 4));
+        char* const begin = m_value.data();
+        const char* const end = writeBaseUnitValue(display, kind.exponent, begin);
+        double v = 0;
+        if (end != begin && std::from_chars(begin, end, v).ec == std::errc()) {
+            r.value = v;
+            const char* const point = std::find(static_cast<const char*>(begin), end, '.');
+            r.decimals = point == end ? 0 : int(end - point - 1);
+        }
+    }
+    // As isOverload(): the trimmed display ends in "OL", and -OL starts with "-".
+    if (const QByteArrayView shown = records::trimmedAscii(display); shown.endsWith("OL"))
+        r.overload = shown.startsWith('-') ? -1 : 1;
+    return r;
+}
+
+} // namespace tarnix::analysis

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "records/DataRecord.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+namespace tarnix::records {
+
+// The analysis CSV: one reading a line, in base units, with an ISO 8601
+// time, for spreadsheets and pandas. It stands beside the data-file line,
+// which stays as it is.
+inline const QString AnalysisHeader = QStringLiteral("time,value,unit,function,range,display");
+
+// The base unit of a range, and the power of ten its display counts in:
+// "200mV" is V at -3, "20KOhm" Ohm at 3, "1370'C" degC at 0. Nothing for a
+// range without a unit (HOLD's empty one, the frequency before its unit
+// is known).
+struct RangeUnit {
+    QString unit; // V, A, Ohm, F, Hz, degC or degF
+    int exponent;
+};
+std::optional<RangeUnit> rangeUnit(QStringView range);
+
+// The display in the base unit, moved by `exponent` places and otherwise
+// exactly as shown: "-12.34" at -3 is "-0.01234", "1.234" at 3 is "1234".
+// Empty for anything that is not a plain number (OL, -OL, Initial).
+QString baseUnitValue(QStringView display, int exponent);
+
+// How a CSV time is written: local, with its offset from UTC, or in UTC.
+enum class TimeZoneOut { Local, Utc };
+
+// Local time with milliseconds and its offset from UTC,
+// 2026-12-06T14:07:18.012+01:00; or UTC, 2026-12-06T13:07:18.012Z, which a
+// reader takes as one column of times across a change of daylight saving.
+QString isoTime(const QDateTime& at, TimeZoneOut zone = TimeZoneOut::Local);
+
+// A field as RFC 4180 writes it: quoted, with quotes doubled, when it holds
+// a comma, a quote or a line break.
+QString csvField(const QString& text);
+
+// One CSV line, without its line end.
+QString analysisLine(const QDateTime& at, const QString& function, const QString& range,
+                     const QString& display, TimeZoneOut zone = TimeZoneOut::Local);
+
+// The moment a data-file record names: "yy/mm/dd" in 20yy and "hh:mm:ss.t",
+// in local time. Nothing when either field is not a real date or time.
+std::optional<QDateTime> recordTime(QStringView date, QStringView time);
+
+// The CSV line of a data-file record (a PC sample or a logger record alike),
+// without its line end; nothing when its date or time cannot be read.
+std::optional<QString> analysisLineOf(const RecordFields& record,
+                                      TimeZoneOut zone = TimeZoneOut::Local);
+
+// The CSV line end.
+inline constexpr char CsvLineEnd[] = "\r\n";
+
+} // namespace tarnix::records

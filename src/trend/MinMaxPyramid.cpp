@@ -1,0 +1,67 @@
+#include "trend/MinMaxPyramid.h"
+
+#include <algorithm>
+
+namespace tarnix::trend {
+
+void MinMaxPyramid::reserve(qsizetype readings) {
+    m_values.reserve(std::size_t(readings));
+    std::size_t k = 0;
+    for (qsizetype n = readings / Block; n > 0; n /= 2, ++k) {
+        if (k == m_levels.size())
+            m_levels.emplace_back();
+        m_levels[k].reserve(std::size_t(n));
+    }
+}
+
+void MinMaxPyramid::append(float value) {
+    m_values.push_back(value);
+    const qsizetype size = this->size();
+    if (size % Block != 0)
+        return;
+    if (m_levels.empty())
+        m_levels.emplace_back();
+    m_levels[0].push_back(readings(size - Block, size));
+    // Each level above gains an entry when the one below completes a pair.
+    for (std::size_t k = 1; m_levels[k - 1].size() % 2 == 0; ++k) {
+        if (k == m_levels.size())
+            m_levels.emplace_back();
+        const std::vector<MinMax>& below = m_levels[k - 1];
+        MinMax pair = below[below.size() - 2];
+        pair.add(below.back());
+        m_levels[k].push_back(pair);
+    }
+}
+
+MinMax MinMaxPyramid::readings(qsizetype first, qsizetype last) const {
+    MinMax result;
+    for (qsizetype i = first; i < last; ++i)
+        if (const float v = m_values[std::size_t(i)]; v == v) // NaN counts in nothing
+            result.add(MinMax{v, v});
+    return result;
+}
+
+MinMax MinMaxPyramid::range(qsizetype first, qsizetype last) const {
+    first = std::max<qsizetype>(first, 0);
+    last = std::min(last, size());
+    if (last - first < 2 * Block)
+        return readings(first, std::max(first, last));
+    // The readings before the first whole block and after the last, alone.
+    const qsizetype firstBlock = (first + Block - 1) / Block, lastBlock = last / Block;
+    MinMax result = readings(first, firstBlock * Block);
+    result.add(readings(lastBlock * Block, last));
+    // Up the levels: an odd end is taken alone, the rest goes up as pairs.
+    qsizetype a = firstBlock, b = lastBlock;
+    for (std::size_t level = 0; a < b; ++level) {
+        const std::vector<MinMax>& entries = m_levels[level];
+        if (a & 1)
+            result.add(entries[std::size_t(a++)]);
+        if (b & 1)
+            result.add(entries[std::size_t(--b)]);
+        a /= 2;
+        b /= 2;
+    }
+    return result;
+}
+
+} // namespace tarnix::trend

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "trend/TrendSeries.h"
+
+#include <QString>
+#include <optional>
+
+namespace tarnix::trend {
+
+// The reading of `series` nearest in time to `ms`; -1 when it has none.
+qsizetype nearestReading(const TrendSeries& series, qint64 ms);
+
+// What lies between two readings of a series, both counted.
+struct TrendMeasure {
+    qint64 spanMs = 0;
+    std::optional<double> change; // the second's value less the first's
+    qint64 numbers = 0;           // readings that hold a number
+    double mean = 0, min = 0, max = 0;
+};
+TrendMeasure measureBetween(const TrendSeries& series, qsizetype first, qsizetype second);
+
+// The readout's line for reading i: its time, value, display and record.
+// `display` and `record` are the file's own fields of it.
+QString readoutText(const TrendSeries& series, qsizetype i, const QString& display,
+                    const QString& record);
+// "Δt 1 min 5 s  Δ -12.3 mV  mean ... min ... max ..."
+QString measureText(const TrendMeasure& measure, const QString& unit);
+
+} // namespace tarnix::trend

@@ -1,0 +1,179 @@
+#include "trend/TrendTicks.h"
+
+#include <QDateTime>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace tarnix::trend {
+
+namespace {
+
+enum class Unit { Second, Day, Week, Month, Year };
+
+struct TimeStep {
+    Unit unit;
+    qint64 size; // seconds (Second), days, weeks, months or years
+    const char* format;
+};
+
+constexpr qint64 Minute = 60, Hour = 3600;
+
+constexpr std::array<TimeStep, 23> TimeSteps{{
+    {Unit::Second, 1, "HH:mm:ss"},        {Unit::Second, 2, "HH:mm:ss"},
+    {Unit::Second, 5, "HH:mm:ss"},        {Unit::Second, 10, "HH:mm:ss"},
+    {Unit::Second, 15, "HH:mm:ss"},       {Unit::Second, 30, "HH:mm:ss"},
+    {Unit::Second, Minute, "HH:mm"},      {Unit::Second, 2 * Minute, "HH:mm"},
+    {Unit::Second, 5 * Minute, "HH:mm"},  {Unit::Second, 10 * Minute, "HH:mm"},
+    {Unit::Second, 15 * Minute, "HH:mm"}, {Unit::Second, 30 * Minute, "HH:mm"},
+    {Unit::Second, Hour, "HH:mm"},        {Unit::Second, 2 * Hour, "HH:mm"},
+    {Unit::Second, 3 * Hour, "HH:mm"},    {Unit::Second, 6 * Hour, "HH:mm"},
+    {Unit::Second, 12 * Hour, "HH:mm"},   {Unit::Day, 1, "yyyy-MM-dd"},
+    {Unit::Day, 2, "yyyy-MM-dd"},         {Unit::Week, 1, "yyyy-MM-dd"},
+    {Unit::Month, 1, "yyyy-MM"},          {Unit::Month, 3, "yyyy-MM"},
+    {Unit::Month, 6, "yyyy-MM"},
+}};
+
+// A step's rough length in seconds, to count its ticks over a span.
+double roughSeconds(Unit unit, qint64 size) {
+    switch (unit) {
+    case Unit::Second:
+        return double(size);
+    case Unit::Day:
+        return 86400.0 * double(size);
+    case Unit::Week:
+        return 7 * 86400.0 * double(size);
+    case Unit::Month:
+        return 30.44 * 86400.0 * double(size);
+    case Unit::Year:
+        return 365.25 * 86400.0 * double(size);
+    }
+    return 1;
+}
+
+// The first local time of a step's grid at or before `at`.
+QDateTime gridStart(const QDateTime& at, Unit unit, qint64 size) {
+    const QDate day = at.date();
+    switch (unit) {
+    case Unit::Second: {
+        const qint64 second = at.time().msecsSinceStartOfDay() / 1000;
+        return QDateTime(day, QTime::fromMSecsSinceStartOfDay(int(second / size * size * 1000)));
+    }
+    case Unit::Day:
+        return QDateTime(day.addDays(-((day.day() - 1) % size)), QTime(0, 0));
+    case Unit::Week:
+        return QDateTime(day.addDays(1 - day.dayOfWeek()), QTime(0, 0));
+    case Unit::Month:
+        return QDateTime(QDate(day.year(), int((day.month() - 1) / size * size) + 1, 1),
+                         QTime(0, 0));
+    case Unit::Year:
+        return QDateTime(QDate(int(day.year() / size * size), 1, 1), QTime(0, 0));
+    }
+    return at;
+}
+
+QDateTime next(const QDateTime& at, Unit unit, qint64 size) {
+    switch (unit) {
+    case Unit::Second: {
+        // On the wall clock: a day's grid starts again at midnight.
+        const QDateTime later = QDateTime(at.date(), at.time()).addSecs(size);
+        return later.date() != at.date() ? QDateTime(at.date().addDays(1), QTime(0, 0)) : later;
+    }
+    case Unit::Day: {
+        const QDate day = at.date().addDays(size);
+        // Day steps restart on the first of each month.
+        const QDate first(at.date().year(), at.date().month(), 1);
+        return QDateTime(day.month() != at.date().month() ? first.addMonths(1) : day, QTime(0, 0));
+    }
+    case Unit::Week:
+        return QDateTime(at.date().addDays(7 * size), QTime(0, 0));
+    case Unit::Month:
+        return QDateTime(at.date().addMonths(int(size)), QTime(0, 0));
+    case Unit::Year:
+        return QDateTime(at.date().addYears(int(size)), QTime(0, 0));
+    }
+    return at;
+}
+
+} // namespace
+
+std::vector<TimeTick> timeTicks(qint64 fromMs, qint64 toMs, int most) {
+    most = std::max(most, 2);
+    const double span = std::max(double(toMs - fromMs) / 1000.0, 1.0);
+    TimeStep step{Unit::Year, 1, "yyyy"};
+    const auto fits = [&](Unit unit, qint64 size) {
+        return span / roughSeconds(unit, size) <= most;
+    };
+    const auto found = std::find_if(TimeSteps.begin(), TimeSteps.end(),
+                                    [&](const TimeStep& s) { return fits(s.unit, s.size); });
+    if (found != TimeSteps.end()) {
+        step = *found;
+    } else {
+        for (qint64 years = 1; step.size == 1 && !fits(Unit::Year, 1); years *= 10)
+            for (const qint64 size : {years, 2 * years, 5 * years})
+                if (step.size == 1 && fits(Unit::Year, size))
+                    step.size = size;
+    }
+    std::vector<TimeTick> ticks;
+    const QString format = QString::fromLatin1(step.format);
+    for (QDateTime at = gridStart(QDateTime::fromMSecsSinceEpoch(fromMs), step.unit, step.size);
+         at.toMSecsSinceEpoch() <= toMs; at = next(at, step.unit, step.size))
+        if (at.toMSecsSinceEpoch() >= fromMs)
+            ticks.push_back({at.toMSecsSinceEpoch(), at.toString(format)});
+    return ticks;
+}
+
+namespace {
+
+// The SI prefix for values up to `larger`, in thousands from pico to giga,
+// and its scale.
+std::pair<QString, double> prefixFor(double larger) {
+    static const char16_t* const Prefixes[] = {u"p", u"n", u"\u00b5", u"m", u"", u"k", u"M", u"G"};
+    const int thousands =
+        larger > 0 ? std::clamp(int(std::floor(std::log10(larger) / 3)), -4, 3) : 0;
+    return {QString::fromUtf16(Prefixes[thousands + 4]), std::pow(1000.0, thousands)};
+}
+
+} // namespace
+
+QString siValue(double value, const QString& unit, int digits) {
+    // Rounded first, so that a float's -9.99999e-6 reads as -10.00 µ, not -9.99999.
+    if (value != 0) {
+        const double step = std::pow(10.0, std::floor(std::log10(std::abs(value))) - (digits - 1));
+        value = std::round(value / step) * step;
+    }
+    const auto [prefix, scale] = prefixFor(std::abs(value));
+    const double scaled = value / scale;
+    const int whole = scaled == 0 ? 1 : int(std::floor(std::log10(std::abs(scaled)))) + 1;
+    const int decimals = std::clamp(digits - whole, 0, digits);
+    return QString::number(scaled, 'f', decimals) + u' ' + prefix + unit;
+}
+
+std::vector<ValueTick> valueTicks(double from, double to, int most, const QString& unit) {
+    most = std::max(most, 2);
+    if (!(to > from))
+        to = from + (from == 0 ? 1 : std::abs(from) * 1e-3);
+    // The step: 1, 2 or 5 times a power of ten, the smallest that fits.
+    const double rough = (to - from) / most;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    double stepSize = 10 * power;
+    for (const double m : {1.0, 2.0, 5.0})
+        if (m * power >= rough) {
+            stepSize = m * power;
+            break;
+        }
+    // The prefix of the larger end.
+    const auto [prefix, scale] = prefixFor(std::max(std::abs(from), std::abs(to)));
+    const int decimals = std::max(0, int(-std::floor(std::log10(stepSize / scale) + 1e-9)));
+    std::vector<ValueTick> ticks;
+    for (double n = std::ceil(from / stepSize - 1e-9); n * stepSize <= to + stepSize * 1e-9; ++n) {
+        const double value = n * stepSize;
+        QString number = QString::number(value / scale, 'f', decimals);
+        if (number.startsWith(u'-') && number.count(u'0') + number.count(u'.') == number.size() - 1)
+            number.remove(0, 1); // no "-0"
+        ticks.push_back({value, number + u' ' + prefix + unit});
+    }
+    return ticks;
+}
+
+} // namespace tarnix::trend

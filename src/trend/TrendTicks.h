@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+namespace tarnix::trend {
+
+// The ticks of a trend's axes: a few round values with their labels.
+
+struct TimeTick {
+    qint64 ms; // since the epoch
+    QString label;
+};
+
+// Ticks over [fromMs, toMs], about `most` of them (at least 2), at round
+// local times: every 1, 2, 5, 10, 15 or 30 seconds or minutes, 1, 2, 3, 6
+// or 12 hours, each day, 2 days, each Monday, 1, 2, 3 or 6 months, or 1, 2,
+// 5, 10 ... years. Labelled HH:mm:ss, HH:mm, yyyy-MM-dd, yyyy-MM or yyyy as
+// the step asks.
+std::vector<TimeTick> timeTicks(qint64 fromMs, qint64 toMs, int most);
+
+struct ValueTick {
+    double value;
+    QString label;
+};
+
+// Ticks over [from, to] at 1, 2 or 5 times a power of ten, about `most` of
+// them (one more when both ends fall on the step), labelled with an SI
+// prefix fitting the larger end: "-500 mV", "1.5 kOhm", "20 µA".
+std::vector<ValueTick> valueTicks(double from, double to, int most, const QString& unit);
+
+// A value with the SI prefix of its size and `digits` significant digits,
+// as many as the meter shows: "-12.35 mV".
+QString siValue(double value, const QString& unit, int digits = 4);
+
+} // namespace tarnix::trend
