@@ -11,7 +11,7 @@
 
 using namespace tarnix;
 
-class TestPanelLogic : public QObject {
+class TestMaxMinAndPorts : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -24,7 +24,7 @@ private Q_SLOTS:
     void portListing();
 };
 
-void TestPanelLogic::maxMin_data() {
+void TestMaxMinAndPorts::maxMin_data() {
     QTest::addColumn<QStringList>("readings"); // "RESET" resets to the value shown
     QTest::addColumn<QString>("max");
     QTest::addColumn<QString>("min");
@@ -39,7 +39,7 @@ void TestPanelLogic::maxMin_data() {
     QTest::newRow("long frames") << QStringList{"123", "-0.123", "12.5"} << "123" << "-0.123";
 }
 
-void TestPanelLogic::maxMin() {
+void TestMaxMinAndPorts::maxMin() {
     QFETCH(QStringList, readings);
     QFETCH(QString, max);
     QFETCH(QString, min);
@@ -57,7 +57,7 @@ void TestPanelLogic::maxMin() {
 }
 
 // The search starts at 9600 from the opening speed and goes round.
-void TestPanelLogic::searchOrder() {
+void TestMaxMinAndPorts::searchOrder() {
     QStringList seen;
     platform::PortSettings s = link::StartSettings;
     for (int i = 0; i < 5; ++i)
@@ -67,7 +67,7 @@ void TestPanelLogic::searchOrder() {
     QVERIFY(!link::nextSearchSettings(link::settingsForBaud(19200)));
 }
 
-void TestPanelLogic::baudAnswer_data() {
+void TestMaxMinAndPorts::baudAnswer_data() {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<int>("baud"); // 0: refused
     QTest::newRow("4800") << "4800" << 4800;
@@ -81,7 +81,7 @@ void TestPanelLogic::baudAnswer_data() {
     QTest::newRow("3") << "3" << 0;
 }
 
-void TestPanelLogic::baudAnswer() {
+void TestMaxMinAndPorts::baudAnswer() {
     QFETCH(QString, answer);
     QFETCH(int, baud);
     const auto choice = link::parseBaudAnswer(answer);
@@ -93,7 +93,7 @@ void TestPanelLogic::baudAnswer() {
 }
 
 // A typed name without a slash is a device in /dev; a path is taken as it is.
-void TestPanelLogic::devicePath() {
+void TestMaxMinAndPorts::devicePath() {
     QCOMPARE(platform::devicePath("ttyUSB0"), QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(platform::devicePath("/dev/pts/7") + platform::devicePath(""), "/dev/pts/7");
     QCOMPARE(platform::devicePath("./bench/meter0"), QDir::currentPath() + "/bench/meter0");
@@ -111,7 +111,7 @@ void TestPanelLogic::devicePath() {
 
 // `tarnix-log ports`: one line a device for scripts, COM names for the first
 // eight only, no field that a tab inside it could split.
-void TestPanelLogic::portListing() {
+void TestMaxMinAndPorts::portListing() {
     QList<platform::SerialDevice> devices;
     for (int n = 0; n <= 8; ++n)
         devices.append({.path = QStringLiteral("/dev/ttyS%1").arg(n)});
@@ -124,5 +124,5 @@ void TestPanelLogic::portListing() {
     QCOMPARE(lines[8], "\t/dev/ttyS8\t\t\t\t");
 }
 
-QTEST_GUILESS_MAIN(TestPanelLogic)
-#include "test_panel_logic.moc"
+QTEST_GUILESS_MAIN(TestMaxMinAndPorts)
+#include "test_max_min_and_ports.moc"
