@@ -1,5 +1,6 @@
 #include "analysis/AnalysisConverter.h"
 
+#include "meter/Units.h"
 #include <QDateTime>
 #include <QTimeZone>
 #include <algorithm>
@@ -109,7 +110,7 @@ const AnalysisConverter::RangeUnitCache& AnalysisConverter::unitOf(QByteArrayVie
             return entry;
     RangeUnitCache& entry = m_ranges[m_nextRange];
     m_nextRange = (m_nextRange + 1) % m_ranges.size();
-    const auto unit = records::rangeUnit(QString::fromLatin1(range));
+    const auto unit = meter::rangeUnit(QString::fromLatin1(range));
     entry = {range.toByteArray(), true, bool(unit), unit ? unit->unit.toLatin1() : QByteArray(),
              unit ? unit->exponent : 0};
     return entry;

@@ -1,5 +1,6 @@
 #include "analysis/RecordReadings.h"
 
+#include "meter/Units.h"
 #include "analysis/AnalysisConverter.h"
 #include "records/AnalysisCsv.h"
 #include "analysis/RecordingStats.h"
@@ -57,7 +58,7 @@ const RecordReadings::Cached& RecordReadings::cachedKind(QByteArrayView function
     Cached& entry = m_cache[m_nextCached];
     m_nextCached = (m_nextCached + 1) % m_cache.size();
     const QString rangeText = QString::fromLatin1(range);
-    const auto unit = records::rangeUnit(rangeText);
+    const auto unit = meter::rangeUnit(rangeText);
     entry = {true, function.toByteArray(), range.toByteArray(),
              kindOf(QString::fromLatin1(function), rangeText, unit ? unit->unit : QString()),
              bool(unit), unit ? unit->exponent : 0};

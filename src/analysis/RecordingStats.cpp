@@ -1,5 +1,6 @@
 #include "analysis/RecordingStats.h"
 
+#include "meter/Units.h"
 #include "records/AnalysisCsv.h"
 
 #include <QStringList>
@@ -156,10 +157,10 @@ bool isNegativeOverload(QStringView display) {
 RecordValue recordValue(const QString& range, const QString& display) {
     RecordValue r;
     r.overload = isOverload(display);
-    if (const auto unit = records::rangeUnit(range)) {
+    if (const auto unit = meter::rangeUnit(range)) {
         r.unit = unit->unit;
         bool ok; // set by toDouble
-        const QString text = records::baseUnitValue(display, unit->exponent);
+        const QString text = meter::baseUnitValue(display, unit->exponent);
         const double v = text.toDouble(&ok);
         if (ok) {
             r.value = v;

@@ -1,5 +1,6 @@
 #include "core/AlarmCommand.h"
 
+#include "meter/Units.h"
 #include "records/AnalysisCsv.h"
 #include "meter/MeterValue.h"
 #include "platform/ProcessGroup.h"
@@ -85,12 +86,12 @@ void AlarmCommand::sample(const QDateTime& at, const QString& function, const QS
         display == QStringView(meter::InitialText))
         return;
     m_last = alarm.state;
-    const auto unit = records::rangeUnit(range);
+    const auto unit = meter::rangeUnit(range);
     Change change{records::alarmWord(alarm.state), QProcessEnvironment::systemEnvironment()};
     QProcessEnvironment& environment = change.environment;
     environment.insert(QStringLiteral("TARNIX_ALARM"), QString::fromLatin1(change.alarm));
     environment.insert(QStringLiteral("TARNIX_VALUE"),
-                       unit ? records::baseUnitValue(display, unit->exponent) : QString());
+                       unit ? meter::baseUnitValue(display, unit->exponent) : QString());
     environment.insert(QStringLiteral("TARNIX_UNIT"), unit ? unit->unit : QString());
     environment.insert(QStringLiteral("TARNIX_DISPLAY"), display);
     environment.insert(QStringLiteral("TARNIX_TIME"), records::isoTime(at));

@@ -1,5 +1,6 @@
 #include "mqtt/ReadingPublisher.h"
 
+#include "meter/Units.h"
 #include "mqtt/BrokerConnection.h"
 #include "mqtt/HaDiscovery.h"
 #include "records/AnalysisCsv.h"
@@ -57,7 +58,7 @@ void ReadingPublisher::enqueue(Message message) {
 void ReadingPublisher::publishReading(const QDateTime& at, const QString& function,
                                       const QString& range, const QString& display,
                                       const records::SampleAlarm& alarm) {
-    if (const auto unit = records::rangeUnit(range); unit && m_settings.discoveryPrefix)
+    if (const auto unit = meter::rangeUnit(range); unit && m_settings.discoveryPrefix)
         configure(function, unit->unit);
     enqueue({topic("reading"), records::readingJson(++m_seq, at, function, range, display, alarm)});
     // The alarm topic follows the reading that changed it, in order.

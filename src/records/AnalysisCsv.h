@@ -1,5 +1,6 @@
 #pragma once
 
+#include "meter/Units.h"
 #include "records/DataRecord.h"
 
 #include <QDateTime>
@@ -14,20 +15,10 @@ namespace tarnix::records {
 // which stays as it is.
 inline const QString AnalysisHeader = QStringLiteral("time,value,unit,function,range,display");
 
-// The base unit of a range, and the power of ten its display counts in:
-// "200mV" is V at -3, "20KOhm" Ohm at 3, "1370'C" degC at 0. Nothing for a
-// range without a unit (HOLD's empty one, the frequency before its unit
-// is known).
-struct RangeUnit {
-    QString unit; // V, A, Ohm, F, Hz, degC or degF
-    int exponent;
-};
-std::optional<RangeUnit> rangeUnit(QStringView range);
-
-// The display in the base unit, moved by `exponent` places and otherwise
-// exactly as shown: "-12.34" at -3 is "-0.01234", "1.234" at 3 is "1234".
-// Empty for anything that is not a plain number (OL, -OL, Initial).
-QString baseUnitValue(QStringView display, int exponent);
+// Units belong to the meter; the CSV names them.
+using meter::RangeUnit;
+using meter::rangeUnit;
+using meter::baseUnitValue;
 
 // How a CSV time is written: local, with its offset from UTC, or in UTC.
 enum class TimeZoneOut { Local, Utc };
