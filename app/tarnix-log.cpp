@@ -15,8 +15,7 @@
 #include "platform/StandardStreams.h"
 #include "platform/StopSignals.h"
 #include "platform/WriteAll.h"
-#include "sim/DemoLogger.h"
-#include "sim/SimMeter.h"
+#include "sim/BuiltInMeter.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -34,7 +33,6 @@ constexpr int ExitUsage = 2;
 const QString Program = QStringLiteral("tarnix-log");
 // At the end, the readings still queued have this long to reach the broker.
 constexpr int PublishGraceMs = 5000;
-constexpr int SimulatedBaud = 9600;
 
 int usageError(const QString& message) {
     // A service's journal files the lines as errors.
@@ -44,17 +42,15 @@ int usageError(const QString& message) {
     return ExitUsage;
 }
 
-// The built-in simulated meter of --simulate, reached over the in-memory wire
-// as a real meter is over its port; none without the option.
-std::unique_ptr<sim::SimMeter> simulatedMeter(bool simulate, bool longFrames) {
+// The built-in simulated meter of --simulate; none without the option.
+std::unique_ptr<sim::BuiltInMeter> simulatedMeter(bool simulate, bool longFrames) {
     if (!simulate)
         return nullptr;
-    return std::make_unique<sim::SimMeter>(longFrames ? sim::Model::Long : sim::Model::Short,
-                                           SimulatedBaud);
+    return std::make_unique<sim::BuiltInMeter>(longFrames ? sim::Model::Long : sim::Model::Short);
 }
 
-platform::PortMaker portTo(sim::SimMeter* meter) {
-    return meter ? platform::memoryWireTo(*meter) : platform::PortMaker{};
+platform::PortMaker portTo(sim::BuiltInMeter* meter) {
+    return meter ? meter->ports() : platform::PortMaker{};
 }
 
 // systemd, when it started the recorder as a service: told that the recorder
@@ -282,10 +278,7 @@ int loggerCommand(const core::LoggerOptions& options) {
     core::StatusLine console(platform::standardError(),
                              platform::isTerminal(platform::standardError()));
     platform::ignoreBrokenPipes();
-    // The simulated meter's logger holds sets recorded from an hour ago.
     const auto meter = simulatedMeter(options.simulate, options.longFrames);
-    if (meter)
-        meter->loadMemory(sim::demoLoggerMemory(QDateTime::currentDateTime().addSecs(-3600)));
     const int code = core::runLoggerCommand(
         options, {.progress = [&](const QString& text) { console.show(text); },
                   .message = [&](const QString& line) { console.say(line); },

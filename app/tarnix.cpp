@@ -1,5 +1,6 @@
 // tarnix: the desktop companion of the multimeter.
 #include "cli/QtOwnOptions.h"
+#include "sim/BuiltInMeter.h"
 #include "ui/DesktopProgram.h"
 #include "ui/platform/DisplayOpening.h"
 
@@ -25,10 +26,10 @@ void setNames() {
 
 // Reads the command line before any window exists, so that --help,
 // --version and a bad option need no display. Qt's own options are left to
-// QApplication, -platform's value in `platform`. nullopt with `exitCode` set
-// when the program ends here.
+// QApplication, -platform's value in `platform`, the simulated meter's model
+// in `model`. nullopt with `exitCode` set when the program ends here.
 std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode,
-                                          QString& platform) {
+                                          QString& platform, tarnix::sim::Model& model) {
     QCoreApplication reading(argc, argv);
     setNames();
     QCommandLineParser parser;
@@ -124,9 +125,9 @@ std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode,
     } else if (!files.isEmpty()) {
         options.dataFile = QFileInfo(files.first()).absoluteFilePath();
     }
+    model = longFrames ? tarnix::sim::Model::Long : tarnix::sim::Model::Short;
     if (simulate) {
         options.start = DesktopOptions::Start::Simulated;
-        options.longFrames = longFrames;
     } else if (parser.isSet(port)) {
         options.start = DesktopOptions::Start::Device;
         options.device = parser.value(port);
@@ -139,7 +140,8 @@ std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode,
 int main(int argc, char* argv[]) {
     int exitCode = 0;
     QString platform; // -platform on the command line, which wins over QT_QPA_PLATFORM
-    const auto options = readOptions(argc, argv, exitCode, platform);
+    tarnix::sim::Model model = tarnix::sim::Model::Short;
+    auto options = readOptions(argc, argv, exitCode, platform, model);
     if (!options)
         return exitCode;
 
@@ -154,6 +156,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     opening.reset();
     setNames();
+    // The built-in meter, on offer whether or not --simulate chose it.
+    tarnix::sim::BuiltInMeter builtIn(model);
+    options->simulatedPorts = builtIn.ports();
     tarnix::ui::DesktopProgram program(*options);
     if (!program.start())
         return ExitTrouble;

@@ -6,6 +6,7 @@
 #include "ui/trend/TrendWindow.h"
 #include "support/FileBytes.h"
 #include "support/PanelBench.h"
+#include "sim/BuiltInMeter.h"
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
 
@@ -60,7 +61,8 @@ void TestDesktopProgram::portThatCannotOpen() {
             box->accept();
         });
     };
-    ui::DesktopProgram chosen({});
+    sim::BuiltInMeter builtIn;
+    ui::DesktopProgram chosen({.simulatedPorts = builtIn.ports()});
     QVERIFY(chosen.start());
     chosen.portWindow()->findChild<QComboBox*>(QStringLiteral("Ports"))->setCurrentText(missing);
     answerBox();

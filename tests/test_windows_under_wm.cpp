@@ -3,6 +3,7 @@
 // minimise, which a frameless offscreen window never meets.
 #include "support/PanelBench.h"
 #include "support/WidgetPlacement.h"
+#include "sim/BuiltInMeter.h"
 #include "ui/DesktopProgram.h"
 #include "ui/panel/Panel.h"
 #include "ui/platform/TwipsGeometry.h"
@@ -69,7 +70,9 @@ private Q_SLOTS:
 
 // The program shows its panel before loading it; the corner still holds.
 void TestWindowsUnderWm::panelOpensTopLeft() {
-    ui::DesktopProgram program({.start = ui::DesktopOptions::Start::Simulated});
+    sim::BuiltInMeter builtIn;
+    ui::DesktopProgram program(
+        {.start = ui::DesktopOptions::Start::Simulated, .simulatedPorts = builtIn.ports()});
     QVERIFY(program.start() && QTest::qWaitForWindowExposed(program.panel()));
     settle();
     QCOMPARE(program.panel()->frameGeometry().topLeft(), QPoint(0, 0));
@@ -204,8 +207,10 @@ void TestWindowsUnderWm::fileListBoxStandsOverTheList() {
         box->accept();
     });
     watch.start(50);
+    sim::BuiltInMeter builtIn;
     ui::DesktopProgram program({.start = ui::DesktopOptions::Start::Simulated,
-                                .dataFile = file.startsWith(u'/') ? file : bad.fileName()});
+                                .dataFile = file.startsWith(u'/') ? file : bad.fileName(),
+                                .simulatedPorts = builtIn.ports()});
     QVERIFY(program.start());
     QVERIFY(!boxAt.isEmpty());
     QVERIFY2(listAt.contains(boxAt.center()) && !panelAt.contains(boxAt.center()),

@@ -2,13 +2,10 @@
 
 #include "core/MeterSession.h"
 #include "link/Rs232.h"
-#include "platform/MemorySerialPort.h"
-#include "platform/QtSerialPort.h"
+#include "platform/SerialPort.h"
 #include "platform/RealClock.h"
 #include "platform/SerialDevices.h"
 #include "platform/StopSignals.h"
-#include "sim/DemoLogger.h"
-#include "sim/SimMeter.h"
 #include "ui/AboutText.h"
 #include "ui/PortWindow.h"
 #include "ui/lists/FileList.h"
@@ -157,7 +154,7 @@ void DesktopProgram::showRunningPanel(const QString& device, const QString& labe
                                       bool closePortWindow) {
     m_panel->state().link.comPortNumber = m_comPortNumber;
     // The built-in meter has no device to turn from.
-    if (!m_meter && !device.isEmpty() && device != m_port->portName()) {
+    if (!m_simulated && !device.isEmpty() && device != m_port->portName()) {
         m_nextPort = NextPort{device, label};
         if (m_linkDown)
             turnToChosenPort();
@@ -204,22 +201,15 @@ void DesktopProgram::closeFailedPanel() {
     m_session.reset();
     m_link.reset();
     m_port.reset();
-    m_meter.reset();
+    m_simulated = false;
     if (m_options.start == DesktopOptions::Start::Simulated)
         m_options.start = DesktopOptions::Start::PortWindow;
 }
 
 bool DesktopProgram::openPanel(const QString& device, const QString& portLabel) {
-    if (m_options.start == DesktopOptions::Start::Simulated) {
-        m_meter = std::make_unique<sim::SimMeter>(
-            m_options.longFrames ? sim::Model::Long : sim::Model::Short, 9600);
-        m_meter->loadMemory(sim::demoLoggerMemory(QDateTime::currentDateTime().addSecs(-3600)));
-        m_port = std::make_unique<platform::MemorySerialPort>(*m_meter, *m_clock);
-    } else {
-        auto port = std::make_unique<platform::QtSerialPort>();
-        port->setPortName(device);
-        m_port = std::move(port);
-    }
+    m_simulated = m_options.start == DesktopOptions::Start::Simulated;
+    m_port = m_simulated && m_options.simulatedPorts ? m_options.simulatedPorts(*m_clock)
+                                                      : platform::devicePort(device)(*m_clock);
     m_link = std::make_unique<link::Rs232>(*m_port, *m_clock, *m_dialogs);
     m_session = std::make_unique<core::MeterSession>(*m_link, *m_dialogs);
     m_panel = std::make_unique<Panel>(*m_session, *m_dialogs, *m_printer);

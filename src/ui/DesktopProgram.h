@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/MeterPorts.h"
 #include "records/DataChannel.h"
 #include "ui/PortWindow.h"
 
@@ -22,10 +23,6 @@ class Printer;
 class RealClock;
 class SerialPort;
 } // namespace tarnix::platform
-namespace tarnix::sim {
-class SimMeter;
-}
-
 namespace tarnix::ui {
 
 class Panel;
@@ -38,12 +35,15 @@ struct DesktopOptions {
     enum class Start { PortWindow, Device, Simulated };
     Start start = Start::PortWindow;
     QString device = {};     // Device: a path such as /dev/ttyUSB0
-    bool longFrames = false; // Simulated: the 12-byte model
     QString dataFile = {};   // a data file to list at start; empty: none
     QStringList trendFiles = {}; // data files (or folders) to show as trends at start
     bool trendTogether = false;  // all in one trend window, in time order
     // The devices COM1..COM8 stand for; none: this computer's serial devices.
     std::optional<QList<platform::SerialDevice>> serialDevices = {};
+    // Ports to the built-in simulated meter (Simulated, and the port window's
+    // entry after COM8): the program that links the simulator makes it, and
+    // it outlives the program object. None: that entry finds no device.
+    platform::PortMaker simulatedPorts = {};
 };
 
 // The desktop program: the port window (unless a device or the simulated
@@ -87,7 +87,7 @@ private:
     std::unique_ptr<platform::RealClock> m_clock;
     std::unique_ptr<WidgetDialogs> m_dialogs;
     std::unique_ptr<platform::Printer> m_printer;
-    std::unique_ptr<sim::SimMeter> m_meter;
+    bool m_simulated = false; // the panel's port is the wire to the built-in meter
     std::unique_ptr<platform::SerialPort> m_port;
     std::unique_ptr<link::Rs232> m_link;
     // Declared in the order they depend on each other: each outlives what
