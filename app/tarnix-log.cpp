@@ -5,6 +5,7 @@
 #include "core/FileCommands.h"
 #include "core/LoggerCommands.h"
 #include "core/PortListing.h"
+#include "core/RecordEnding.h"
 #include "core/Recorder.h"
 #include "core/StatusLine.h"
 #include "mqtt/PublishSettings.h"
@@ -186,11 +187,10 @@ int record(const core::RecordOptions& options,
                          showStatus);
     // At the end the broker's queue and the alarm command both have their
     // grace, side by side; the program exits once both are done.
-    int exitCode = 0;
-    int stillEnding = 0;
+    core::RecordEnding ending(!options.output.isEmpty());
     const auto oneEnded = [&] {
-        if (--stillEnding == 0)
-            QCoreApplication::exit(exitCode);
+        if (ending.partEnded())
+            QCoreApplication::exit(ending.exitCode());
     };
     QObject::connect(
         &recorder, &core::Recorder::runFinished, &recorder, [&](int code, const QString& message) {
@@ -199,20 +199,14 @@ int record(const core::RecordOptions& options,
             service.stopping();
             if (!message.isEmpty())
                 say(message, code == 0 ? platform::Severity::Notice : platform::Severity::Error);
-            exitCode = code;
-            stillEnding = 1 + bool(publisher) + bool(alarmCommand);
+            ending.recorderFinished(code, bool(publisher) + bool(alarmCommand));
             if (publisher) {
                 // The queued readings and "offline" go before the exit.
                 QObject::connect(publisher.get(), &mqtt::ReadingPublisher::closed,
                                  [&](qint64 undelivered) {
-                                     if (undelivered > 0)
-                                         say(QStringLiteral("mqtt: %1 readings never reached the "
-                                                            "broker")
-                                                 .arg(undelivered),
-                                             platform::Severity::Warning);
-                                     // Without a file they are lost.
-                                     if (undelivered > 0 && options.output.isEmpty())
-                                         exitCode = ExitTrouble;
+                                     if (const QString lost = ending.brokerClosed(undelivered);
+                                         !lost.isEmpty())
+                                         say(lost, platform::Severity::Warning);
                                      oneEnded();
                                  });
                 publisher->close(PublishGraceMs);

@@ -6,6 +6,7 @@
 #include "core/DeadlineSchedule.h"
 #include "core/FileCommands.h"
 #include "core/LineGaps.h"
+#include "core/RecordEnding.h"
 #include "core/Recorder.h"
 #include "core/StatusLine.h"
 #include "records/AnalysisCsv.h"
@@ -128,6 +129,8 @@ private Q_SLOTS:
     void commandLine();
     void programExits_data();
     void programExits();
+    void recordEnding_data();
+    void recordEnding();
     void closedPipeEndsQuietly();
     void saysWhenNobodyAnswers_data();
     void saysWhenNobodyAnswers();
@@ -332,6 +335,43 @@ void TestTarnixLog::programExits() {
 }
 
 // Standard output closed by its reader (| head) ends the run quietly, as it ends cat.
+// The end of a record run: readings the broker never got are said, and fail
+// the run where no file holds them; the run exits with its last part.
+void TestTarnixLog::recordEnding_data() {
+    QTest::addColumn<int>("recorderCode");
+    QTest::addColumn<int>("undelivered"); // -1: no broker
+    QTest::addColumn<bool>("writesFile");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<int>("exitCode");
+    const QString three = "mqtt: 3 readings never reached the broker";
+    QTest::newRow("no broker") << 0 << -1 << false << "" << 0;
+    QTest::newRow("all delivered, no file") << 0 << 0 << false << "" << 0;
+    QTest::newRow("queued, kept in the file") << 0 << 3 << true << three << 0;
+    QTest::newRow("queued, no file") << 0 << 3 << false << three << 1;
+    QTest::newRow("the recorder failed") << 1 << 0 << false << "" << 1;
+    QTest::newRow("the recorder failed, queued") << 1 << 3 << true << three << 1;
+}
+
+void TestTarnixLog::recordEnding() {
+    QFETCH(int, recorderCode);
+    QFETCH(int, undelivered);
+    QFETCH(bool, writesFile);
+    QFETCH(QString, said);
+    QFETCH(int, exitCode);
+    core::RecordEnding ending(writesFile);
+    // With an alarm command too, which ends last.
+    ending.recorderFinished(recorderCode, (undelivered >= 0) + 1);
+    QString told;
+    if (undelivered >= 0) {
+        told = ending.brokerClosed(undelivered);
+        QVERIFY(!ending.partEnded());
+    }
+    QVERIFY(!ending.partEnded()); // the caller, past setting them going
+    QVERIFY(ending.partEnded());
+    QCOMPARE(told, said);
+    QCOMPARE(ending.exitCode(), exitCode);
+}
+
 void TestTarnixLog::closedPipeEndsQuietly() {
     ProgramRun run(QStringLiteral("bash"));
     run.start({"-c", QStringLiteral("'%1' record --simulate --interval 1 - | head -1; "
