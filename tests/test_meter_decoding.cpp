@@ -3,6 +3,7 @@
 #include "meter/Frames.h"
 #include "meter/LeadingNumber.h"
 #include "meter/LongFrameValue.h"
+#include "meter/Measurement.h"
 #include "meter/PackedReading.h"
 
 #include <QtTest>
@@ -32,6 +33,8 @@ private Q_SLOTS:
     void longFrame();
     void leadingNumber_data();
     void leadingNumber();
+    void measurement_data();
+    void measurement();
 };
 
 void TestMeterDecoding::functionRangeCodes() {
@@ -155,6 +158,45 @@ void TestMeterDecoding::leadingNumber() {
     QCOMPARE(tarnix::meter::leadingNumber(text), number);
     // List cells are single-byte text.
     QCOMPARE(tarnix::meter::leadingNumber(QByteArrayView(text.toLatin1())), number);
+}
+
+void TestMeterDecoding::measurement_data() {
+    QTest::addColumn<QString>("range");
+    QTest::addColumn<QString>("display");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<QString>("base"); // the value in the base unit, as files write it
+    QTest::addColumn<double>("shown");
+    QTest::addColumn<int>("overload"); // Overload
+    const auto row = [](const char* name, const char* range, const char* display, const char* unit,
+                        int scale, const char* base, double shown, Overload overload = Overload::None) {
+        QTest::newRow(name) << range << display << unit << scale << base << shown << int(overload);
+    };
+    row("millivolts", "200mV", "-12.34", "V", -3, "-0.01234", -12.34);
+    row("kilo-ohms", "20KOhm", "1.234", "Ohm", 3, "1234", 1.234);
+    row("zeros in front", "1370'C", "0025", "degC", 0, "25", 25);
+    row("picofarads", "2000pF", "1500", "F", -12, "0.000000001500", 1500);
+    row("OL", "200mV", "OL", "V", -3, "", 0, Overload::Over);
+    row("-OL", "2MOhm", " -OL", "Ohm", 6, "", 0, Overload::Under);
+    row("Initial", "2V", "Initial", "V", 0, "", 0);
+    row("HOLD: no unit", "", "1.234", "", 0, "", 1.234);
+    row("frequency before its unit", "KHz/MHz", "1.000", "", 0, "", 1);
+}
+
+void TestMeterDecoding::measurement() {
+    QFETCH(QString, range);
+    QFETCH(QString, display);
+    QFETCH(QString, base);
+    const Measurement m = measurementFromTexts(QStringLiteral("F"), range, display);
+    QCOMPARE(std::tuple(m.function, m.range, m.display), std::tuple(QString("F"), range, display));
+    QTEST(m.unit, "unit");
+    QTEST(m.scale, "scale");
+    QCOMPARE(m.baseText, base);
+    QCOMPARE(m.value.has_value(), !base.isEmpty());
+    if (m.value)
+        QCOMPARE(*m.value, base.toDouble());
+    QTEST(m.shown.number, "shown");
+    QTEST(int(m.shown.overload), "overload");
 }
 
 QTEST_GUILESS_MAIN(TestMeterDecoding)
