@@ -53,6 +53,7 @@ private Q_SLOTS:
     void meterOffAndOnRestartsTheLink();
     void tickIsNeverReentered_data();
     void tickIsNeverReentered();
+    void actionWaitsForTheRunningTick_data();
     void actionWaitsForTheRunningTick();
     void actionsSayWhetherTheyStarted();
 };
@@ -243,13 +244,24 @@ void TestPollingCycle::tickIsNeverReentered() {
     QCOMPARE(b.tap.count("X"), inAction ? 0 : 2);
 }
 
+void TestPollingCycle::actionWaitsForTheRunningTick_data() {
+    QTest::addColumn<int>("wait"); // the wait of the tick the click comes in
+    QTest::newRow("the request's pause") << 1;
+    QTest::newRow("the pause after the frame") << 2;
+}
+
 void TestPollingCycle::actionWaitsForTheRunningTick() {
+    QFETCH(int, wait);
     Bench b;
+    b.meter.setScript({value(5, "1.000")}, true); // FREQ: no alarm check ends the tick
     b.cycle.tick();
     b.tap.clear();
     bool accepted = false, refused = false;
-    // A click during the tick's first wait: the tick ends there, then the action runs.
+    // A click during a wait of the tick: the tick ends there, then the action runs.
+    int waits = 0;
     b.clock.afterEachWait([&] {
+        if (++waits < wait)
+            return;
         b.clock.afterEachWait({});
         accepted = b.cycle.runExclusive([&] { b.link.send("A"); });
         refused = !b.cycle.runExclusive([] {}); // one action at a time
