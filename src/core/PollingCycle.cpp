@@ -223,6 +223,7 @@ PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::Fra
                                             ? meter::decodeShortFrame(frame, reading)
                                             : meter::decodeLongFrame(frame, reading);
     reading = decoded.reading;
+    m_state.measurement = meter::measurementOf(reading);
     if (kind == meter::FrameKind::Short) {
         texts.model = ModelShort;
     } else {
@@ -246,8 +247,10 @@ PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::Fra
         if (shouldEnd())
             return Step::Ended;
     }
-    if (!decoded.frequencyRange.isEmpty())
+    if (!decoded.frequencyRange.isEmpty()) { // the unit comes only now
         reading.rangeText = decoded.frequencyRange;
+        m_state.measurement = meter::measurementOf(reading);
+    }
     if (reading.rangeText != texts.range) { // a new range starts maximum and minimum again
         const MaxMin reset = resetMaxMin(texts.value);
         texts.max = reset.max;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/DataChannel.h"
+#include "meter/Measurement.h"
 #include "meter/Reading.h"
 
 #include <QObject>
@@ -72,6 +73,9 @@ class SharedState : public QObject {
 
 public:
     meter::Reading reading;
+    // The same reading decoded once, for every output: the polling cycle
+    // fills it with each frame.
+    meter::Measurement measurement;
     LinkState link;
     AlarmState alarm;
     PanelTexts texts;
