@@ -101,8 +101,7 @@ bool Recorder::start(QString* error) {
         return false;
     }
     if (m_options.duration) {
-        const double ms = std::ceil(std::min(*m_options.duration * 1000.0, 9.0e18));
-        m_deadline = QDeadlineTimer(qint64(ms), Qt::PreciseTimer);
+        m_endsAt = m_clock->monotonic() + *m_options.duration;
         durationCheck();
     }
     Q_EMIT statusChanged();
@@ -183,8 +182,8 @@ void Recorder::takeSample(const QDateTime& at) {
     const records::SampleAlarm alarm = sampleAlarm(m_state.alarm, reading.functionCode, display);
     QString why;
     // Without a file (publishing only) the sample is counted, not written.
-    if (!m_options.output.isEmpty() && !m_files.write(at, reading.functionText, reading.rangeText,
-                                                      display, &why, m_lines + 1, alarm)) {
+    if (!m_options.output.isEmpty() && !m_files.write(at, m_state.measurement, &why,
+                                                      m_lines + 1, alarm)) {
         finish(1, why);
         return;
     }
@@ -228,12 +227,12 @@ void Recorder::tellOnce(bool& told, const QString& message) {
 void Recorder::durationCheck() {
     if (m_finished)
         return;
-    const qint64 left = m_deadline.remainingTime();
-    if (left == 0) {
+    const double left = m_endsAt - m_clock->monotonic();
+    if (left <= 0) {
         finish(0);
         return;
     }
-    m_endTimer.start(int(std::clamp<qint64>(left, 1, LongestTimerStep)));
+    m_endTimer.start(int(std::clamp(std::ceil(left * 1000), 1.0, double(LongestTimerStep))));
 }
 
 void Recorder::finish(int exitCode, QString message) {

@@ -53,13 +53,15 @@ QString csvField(const QString& text) {
     return u'"' + quoted + u'"';
 }
 
+QString analysisLine(const QDateTime& at, const meter::Measurement& m, TimeZoneOut zone) {
+    // Built in one piece: a million-line conversion feels every allocation.
+    return isoTime(at, zone) % u',' % m.baseText % u',' % m.unit % u',' % csvField(m.function) %
+           u',' % csvField(m.range) % u',' % csvField(m.display);
+}
+
 QString analysisLine(const QDateTime& at, const QString& function, const QString& range,
                      const QString& display, TimeZoneOut zone) {
-    const auto unit = rangeUnit(range);
-    const QString value = unit ? baseUnitValue(display, unit->exponent) : QString();
-    // Built in one piece: a million-line conversion feels every allocation.
-    return isoTime(at, zone) % u',' % value % u',' % (unit ? unit->unit : QString()) % u',' %
-           csvField(function) % u',' % csvField(range) % u',' % csvField(display);
+    return analysisLine(at, meter::measurementFromTexts(function, range, display), zone);
 }
 
 namespace {

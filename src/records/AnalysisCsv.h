@@ -1,5 +1,6 @@
 #pragma once
 
+#include "meter/Measurement.h"
 #include "meter/Units.h"
 #include "records/DataRecord.h"
 
@@ -33,6 +34,9 @@ QString isoTime(const QDateTime& at, TimeZoneOut zone = TimeZoneOut::Local);
 QString csvField(const QString& text);
 
 // One CSV line, without its line end.
+QString analysisLine(const QDateTime& at, const meter::Measurement& measurement,
+                     TimeZoneOut zone = TimeZoneOut::Local);
+// The same for texts read back.
 QString analysisLine(const QDateTime& at, const QString& function, const QString& range,
                      const QString& display, TimeZoneOut zone = TimeZoneOut::Local);
 

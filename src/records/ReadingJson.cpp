@@ -6,22 +6,25 @@ namespace tarnix::records {
 
 namespace {
 
-// A number in the range's base unit as the text has it, or null; a whole
+// A number in the base unit as the display has it, or null; a whole
 // number keeps a point, as a typed reader wants one type for every value.
-QByteArray number(const QString& text, const std::optional<RangeUnit>& unit) {
-    const QString value = unit ? baseUnitValue(text, unit->exponent) : QString();
-    if (value.isEmpty())
+QByteArray number(const QString& baseText) {
+    if (baseText.isEmpty())
         return QByteArrayLiteral("null");
-    return value.contains(u'.') ? value.toLatin1() : value.toLatin1() + ".0";
+    return baseText.contains(u'.') ? baseText.toLatin1() : baseText.toLatin1() + ".0";
 }
 
-QByteArray alarmFields(const SampleAlarm& alarm, const std::optional<RangeUnit>& unit) {
+// A limit is a display of the reading's own range.
+QByteArray limit(const meter::Measurement& m, const QString& text) {
+    return number(meter::measurementFromTexts(m.function, m.range, text).baseText);
+}
+
+QByteArray alarmFields(const SampleAlarm& alarm, const meter::Measurement& m) {
     if (alarm.state == SampleAlarm::State::None)
         return QByteArrayLiteral(",\"alarm\":null,\"limits\":null");
     return QByteArrayLiteral(",\"alarm\":\"") + alarmWord(alarm.state) +
-           QByteArrayLiteral("\",\"limits\":{\"low\":") +
-           number(alarm.low, unit) + QByteArrayLiteral(",\"high\":") + number(alarm.high, unit) +
-           '}';
+           QByteArrayLiteral("\",\"limits\":{\"low\":") + limit(m, alarm.low) +
+           QByteArrayLiteral(",\"high\":") + limit(m, alarm.high) + '}';
 }
 
 } // namespace
@@ -51,18 +54,22 @@ QByteArray jsonString(const QString& text) {
     return out + '"';
 }
 
-QByteArray readingJson(qint64 seq, const QDateTime& at, const QString& function,
-                       const QString& range, const QString& display, const SampleAlarm& alarm) {
-    const auto unit = rangeUnit(range);
+QByteArray readingJson(qint64 seq, const QDateTime& at, const meter::Measurement& m,
+                       const SampleAlarm& alarm) {
     // The value keeps the digits the meter showed: no trip through a double.
     return QByteArrayLiteral("{\"time\":") + jsonString(isoTime(at)) +
            QByteArrayLiteral(",\"seq\":") + QByteArray::number(seq) +
-           QByteArrayLiteral(",\"value\":") + number(display, unit) +
-           QByteArrayLiteral(",\"unit\":") + jsonNullable(unit ? unit->unit : QString()) +
-           QByteArrayLiteral(",\"function\":") + jsonString(function) +
-           QByteArrayLiteral(",\"range\":") + jsonString(range) +
-           QByteArrayLiteral(",\"display\":") + jsonString(display) + alarmFields(alarm, unit) +
+           QByteArrayLiteral(",\"value\":") + number(m.baseText) +
+           QByteArrayLiteral(",\"unit\":") + jsonNullable(m.unit) +
+           QByteArrayLiteral(",\"function\":") + jsonString(m.function) +
+           QByteArrayLiteral(",\"range\":") + jsonString(m.range) +
+           QByteArrayLiteral(",\"display\":") + jsonString(m.display) + alarmFields(alarm, m) +
            '}';
+}
+
+QByteArray readingJson(qint64 seq, const QDateTime& at, const QString& function,
+                       const QString& range, const QString& display, const SampleAlarm& alarm) {
+    return readingJson(seq, at, meter::measurementFromTexts(function, range, display), alarm);
 }
 
 } // namespace tarnix::records

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meter/Measurement.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -27,6 +29,9 @@ QByteArray alarmWord(SampleAlarm::State state);
 // range no unit; a number always has a decimal point (1234000.0), so a
 // reader that types its fields sees one type; alarm and limits are null without limits, and a bound the
 // limits leave open ("-OL" low, "OL" high) is null.
+QByteArray readingJson(qint64 seq, const QDateTime& at, const meter::Measurement& measurement,
+                       const SampleAlarm& alarm = {});
+// The same for texts read back.
 QByteArray readingJson(qint64 seq, const QDateTime& at, const QString& function,
                        const QString& range, const QString& display,
                        const SampleAlarm& alarm = {});

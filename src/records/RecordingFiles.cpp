@@ -50,6 +50,11 @@ bool RecordingFiles::readyOrClosed(const QString& name, QString* error) {
 bool RecordingFiles::write(const QDateTime& at, const QString& function, const QString& range,
                            const QString& display, QString* error, qint64 seq,
                            const SampleAlarm& alarm) {
+    return write(at, meter::measurementFromTexts(function, range, display), error, seq, alarm);
+}
+
+bool RecordingFiles::write(const QDateTime& at, const meter::Measurement& measurement,
+                           QString* error, qint64 seq, const SampleAlarm& alarm) {
     if (turnsOver(m_output)) {
         if (const QString name = outputNameAt(m_output, at, m_utc); name != m_name) {
             if (!openNamed(name, error))
@@ -58,8 +63,7 @@ bool RecordingFiles::write(const QDateTime& at, const QString& function, const Q
         }
     }
     QString why;
-    if (m_out.append(recordingLine(m_format, m_number + 1, at, function, range, display, m_utc,
-                                   seq, alarm),
+    if (m_out.append(recordingLine(m_format, m_number + 1, at, measurement, m_utc, seq, alarm),
                      &why)) {
         ++m_number;
         return true;

@@ -27,6 +27,9 @@ public:
     // Writes the sample, the run's `seq`-th, with its alarm state, first
     // turning over to another file when its time names one. False with the
     // reason; the sample is then not written.
+    bool write(const QDateTime& at, const meter::Measurement& measurement, QString* error,
+               qint64 seq = 0, const SampleAlarm& alarm = {});
+    // The same for texts read back.
     bool write(const QDateTime& at, const QString& function, const QString& range,
                const QString& display, QString* error, qint64 seq = 0,
                const SampleAlarm& alarm = {});

@@ -23,16 +23,15 @@ std::optional<RecordingFormat> recordingFormatOfName(const QString& fileName) {
 }
 
 QByteArray recordingLine(RecordingFormat format, qint64 number, const QDateTime& at,
-                         const QString& function, const QString& range, const QString& display,
-                         bool utc, qint64 seq, const SampleAlarm& alarm) {
+                         const meter::Measurement& m, bool utc, qint64 seq,
+                         const SampleAlarm& alarm) {
     if (format == RecordingFormat::Jsonl)
-        return readingJson(seq, at, function, range, display, alarm) + '\n';
+        return readingJson(seq, at, m, alarm) + '\n';
     if (format == RecordingFormat::Csv)
-        return analysisLine(at, function, range, display,
-                            utc ? TimeZoneOut::Utc : TimeZoneOut::Local)
-                   .toUtf8() +
+        return analysisLine(at, m, utc ? TimeZoneOut::Utc : TimeZoneOut::Local).toUtf8() +
                CsvLineEnd;
-    return recordLine(sampleRecord(number, at, function, range, display)).toLatin1() + LineEnd;
+    return recordLine(sampleRecord(number, at, m.function, m.range, m.display)).toLatin1() +
+           LineEnd;
 }
 
 QByteArray recordingHeader(RecordingFormat format) {

@@ -23,8 +23,7 @@ std::optional<RecordingFormat> recordingFormatOfName(const QString& fileName);
 // 1 (only the data-file line shows it), `seq` the run's samples (only the
 // JSON shows it, with `alarm`); `utc` writes a CSV time in UTC.
 QByteArray recordingLine(RecordingFormat format, qint64 number, const QDateTime& at,
-                         const QString& function, const QString& range, const QString& display,
-                         bool utc = false, qint64 seq = 0, const SampleAlarm& alarm = {});
+                         const meter::Measurement& measurement, bool utc = false, qint64 seq = 0, const SampleAlarm& alarm = {});
 
 // What goes at the top of a new or empty file: the CSV header line, or nothing.
 QByteArray recordingHeader(RecordingFormat format);
