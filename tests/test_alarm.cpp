@@ -280,6 +280,9 @@ void TestAlarm::alarmCommandRunsForTheLatestState_data() {
         << "head -c 4095 /dev/zero | tr '\\0' x; echo éé; echo after" << "3" << ""
         << said + QString(4095, u'x') + " [cut at 4096 bytes]|" + said + "after|" + said +
                "exit status 0";
+    QTest::newRow("a character whole at the cut stays")
+        << "head -c 4094 /dev/zero | tr '\\0' x; echo éé" << "3" << ""
+        << said + QString(4094, u'x') + "é [cut at 4096 bytes]|" + said + "exit status 0";
     QTest::newRow("a flood of lines dropped")
         << "yes | head -n 1000" << "3" << ""
         << QStringList(100, said + "y").join(u'|') + u'|' + said +
