@@ -5,6 +5,7 @@
 // Each size runs in a process of its own, so that its peak is its own.
 // Usage: bench-trend [RECORDS...] (default 1000000 10000000; the last also live)
 #include "SampleRecording.h"
+#include "platform/RealClock.h"
 #include "support/RecordingPrinter.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/trend/TrendCanvas.h"
@@ -85,9 +86,10 @@ void wait(int ms) {
 int measure(const QString& path, bool live) {
     tarnix::platform::ScriptedDialogs dialogs;
     tarnix::platform::RecordingPrinter printer;
+    const tarnix::platform::RealClock clock; // a growing file is followed in real time
     QElapsedTimer opened;
     opened.start();
-    tarnix::ui::TrendWindow window({path}, dialogs, printer);
+    tarnix::ui::TrendWindow window({path}, dialogs, printer, clock);
     window.resize(1600, 1000);
     window.show();
     tarnix::ui::TrendCanvas* canvas = window.canvas();

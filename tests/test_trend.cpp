@@ -2,6 +2,7 @@
 // the ticks of its axes, its zoom, readout and measurement, and the reading
 // of its files as they grow, in two halves at once or after a rewrite.
 #include "core/TrendSource.h"
+#include "support/VirtualClock.h"
 #include "trend/MinMaxPyramid.h"
 #include "trend/TrendData.h"
 #include "trend/TrendReadout.h"
@@ -390,7 +391,9 @@ void TestTrend::sourceFollowsItsFiles() {
     };
     write("a.dat", Recording.left(70)); // two records, the last without its line end
     write("b.dat", "9,26/12/06,10:00:20.0,DCV,20V,1.6\r\n10,26/12/06,10:00:21.0,DCV,20V,1.");
-    core::TrendSource source({dir.filePath("a.dat"), dir.filePath("b.dat")});
+    // The files left alone from the clock's start on, until it moves.
+    platform::VirtualClock clock(QFileInfo(dir.filePath("b.dat")).lastModified());
+    core::TrendSource source({dir.filePath("a.dat"), dir.filePath("b.dat")}, clock);
     QString error;
     QVERIFY(source.load(&error));
     QCOMPARE(source.data().records(), 3); // the last line has no end yet
@@ -422,10 +425,7 @@ void TestTrend::sourceFollowsItsFiles() {
     // A last line left without its end is taken as ended once the file is left alone.
     write("b.dat", "13,26/12/06,10:00:50.0,DCV,20V,2.5");
     QCOMPARE(source.readMore(&error), core::TrendSource::Growth::None);
-    QFile quiet(dir.filePath("b.dat"));
-    QVERIFY(quiet.open(QIODevice::ReadWrite) &&
-            quiet.setFileTime(QDateTime::currentDateTime().addSecs(-60),
-                              QFileDevice::FileModificationTime));
+    clock.advance(60);
     QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Grew);
     QCOMPARE(source.data().series()[0].value(2), 2.5f);
     write("b.dat", "0\r\n", true); // it went on after all
@@ -444,7 +444,7 @@ void TestTrend::sourceFollowsItsFiles() {
             write("m.dat", std::exchange(lines, {}));
     }
     write("n.dat", lines);
-    core::TrendSource two({dir.filePath("m.dat"), dir.filePath("n.dat")});
+    core::TrendSource two({dir.filePath("m.dat"), dir.filePath("n.dat")}, clock);
     QVERIFY(two.load(&error));
     QCOMPARE(two.recordFields(259)->at(0), "260");
 
@@ -470,14 +470,14 @@ void TestTrend::sourceFollowsItsFiles() {
     big = recording(QDateTime::fromString("2026-10-25T01:30:00Z", Qt::ISODate).toMSecsSinceEpoch() -
                     middle * 1000);
     write("big.dat", big);
-    core::TrendSource whole({dir.filePath("big.dat")});
+    core::TrendSource whole({dir.filePath("big.dat")}, clock);
     QVERIFY(whole.load(&error));
     trend::TrendData one;
     one.feed(big);
     QCOMPARE(digest(whole.data()), digest(one));
     // Moved a day on, it is read in two halves at once, to the same.
     write("big.dat", big.replace("26/10/2", "26/11/0"));
-    core::TrendSource halves({dir.filePath("big.dat")});
+    core::TrendSource halves({dir.filePath("big.dat")}, clock);
     QVERIFY(halves.load(&error));
     trend::TrendData again;
     again.feed(big);

@@ -108,7 +108,7 @@ private:
                            .toLatin1());
         }
         file.close();
-        ui::TrendWindow window({file.fileName()}, m_dialogs, m_printer);
+        ui::TrendWindow window({file.fileName()}, m_dialogs, m_printer, m_clock);
         window.resize(900, 560);
         window.show();
         window.load();

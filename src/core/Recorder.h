@@ -9,7 +9,6 @@
 #include "platform/MeterPorts.h"
 #include "platform/Severity.h"
 
-#include <QDeadlineTimer>
 #include <QObject>
 #include <QTimer>
 #include <memory>
@@ -105,7 +104,7 @@ private:
     bool m_limitsTold = false;
     bool m_unknownCodeTold = false;
     qint64 m_unknownCodeSamples = 0; // samples not written: no known function yet
-    QDeadlineTimer m_deadline;
+    double m_endsAt = 0; // --duration's end, in the clock's monotonic seconds
     records::RecordingFiles m_files; // the file, the files that turn over, or standard output
     LineGaps m_gaps;
     qint64 m_lines = 0;

@@ -3,6 +3,7 @@
 #include "records/RecordLine.h"
 #include "records/RecordReader.h"
 #include "analysis/TimeSlice.h"
+#include "platform/Clock.h"
 #include "platform/RegularFile.h"
 
 #include <QDateTime>
@@ -67,8 +68,8 @@ bool endsLine(const QByteArray& bytes) {
 
 } // namespace
 
-TrendSource::TrendSource(QStringList paths)
-    : m_paths(std::move(paths)), m_data(std::make_unique<trend::TrendData>()) {}
+TrendSource::TrendSource(QStringList paths, const platform::Clock& clock)
+    : m_paths(std::move(paths)), m_clock(clock), m_data(std::make_unique<trend::TrendData>()) {}
 
 bool TrendSource::load(QString* error) {
     m_data = std::make_unique<trend::TrendData>();
@@ -90,7 +91,7 @@ bool TrendSource::load(QString* error) {
 bool TrendSource::endQuietTail() {
     const QString& path = m_paths.last();
     if (m_tailEnded || m_lastTail.isEmpty() || endsLine(m_lastTail) ||
-        QFileInfo(path).lastModified().msecsTo(QDateTime::currentDateTime()) < QuietMs)
+        QFileInfo(path).lastModified().msecsTo(m_clock.now()) < QuietMs)
         return false;
     m_data->feed("\n");
     m_tailEnded = true;

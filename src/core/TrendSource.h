@@ -9,6 +9,10 @@
 #include <optional>
 #include <vector>
 
+namespace tarnix::platform {
+class Clock;
+}
+
 namespace tarnix::core {
 
 // Data files read as one trend, one after the other, and the last one
@@ -16,8 +20,9 @@ namespace tarnix::core {
 // halves at once, one on another thread, which halves the wait on two cores.
 class TrendSource {
 public:
-    // `paths` in the order their readings come, as inputsInTimeOrder() gives them.
-    explicit TrendSource(QStringList paths);
+    // `paths` in the order their readings come, as inputsInTimeOrder() gives
+    // them; `clock` tells when a file was left alone.
+    TrendSource(QStringList paths, const platform::Clock& clock);
 
     // Reads the files as they are now. False, with "PATH: reason", when one
     // cannot be read: what was read before it stays.
@@ -52,6 +57,7 @@ private:
     std::pair<std::size_t, qint64> fileAt(qint64 at) const;
 
     QStringList m_paths;
+    const platform::Clock& m_clock;
     std::unique_ptr<trend::TrendData> m_data;
     std::vector<qint64> m_starts; // each file's first byte in the stream fed
     qint64 m_nextStart = 0;       // the next file's, after a line end between

@@ -44,7 +44,6 @@ PtyMeter::PtyMeter(SimMeter& meter, QObject* parent) : QObject(parent), m_meter(
     m_sendTimer.setSingleShot(true);
     m_sendTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_sendTimer, &QTimer::timeout, this, &PtyMeter::onSendTime);
-    m_clock.start();
 }
 
 PtyMeter::~PtyMeter() {

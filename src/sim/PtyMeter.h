@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/RealClock.h"
+
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -50,7 +51,7 @@ private:
     void writeBacklog();
     void schedule();
     int portBaud() const;
-    double now() const { return m_clock.nsecsElapsed() / 1e9; }
+    double now() const { return m_clock.monotonic(); }
     void fail(const QString& what);
     void stopOnError();
     bool makeLink(const QString& linkPath);
@@ -66,7 +67,7 @@ private:
     QSocketNotifier* m_readNotifier = nullptr;
     QSocketNotifier* m_writeNotifier = nullptr;
     QTimer m_sendTimer;
-    QElapsedTimer m_clock;
+    platform::RealClock m_clock; // a pseudo-terminal's bytes cross in real time
     QByteArray m_backlog; // answer bytes due but not yet taken by the terminal
     bool m_broken = false;
 };

@@ -108,7 +108,7 @@ bool DesktopProgram::openTrends() {
         for (const QString& file : m_options.trendFiles)
             windows.push_back({file});
     for (const QStringList& files : windows) {
-        if (QWidget* trend = openTrend(files, *m_dialogs, *m_printer, nullptr)) {
+        if (QWidget* trend = openTrend(files, *m_dialogs, *m_printer, *m_clock, nullptr)) {
             m_trends.emplace_back(trend);
             if (!m_panel && m_trends.size() == 1)
                 m_dialogs->setMainWindow(trend);

@@ -33,7 +33,7 @@ void FileList::openTrend() {
     if (m_path.isEmpty())
         ListWindow::openTrend();
     else
-        ui::openTrend({m_path}, context().dialogs, context().printer, this);
+        ui::openTrend({m_path}, context().dialogs, context().printer, context().clock, this);
 }
 
 bool FileList::load(const QString& path) {

@@ -24,7 +24,8 @@ ListWindow::ListWindow(const ListContext& context, QWidget* parent)
 }
 
 void ListWindow::openTrend() {
-    openListTrend(m_model.records(), windowTitle(), m_context.dialogs, m_context.printer, this);
+    openListTrend(m_model.records(), windowTitle(), m_context.dialogs, m_context.printer,
+                  m_context.clock, this);
 }
 
 void ListWindow::placeGrid(int left, int top, int width, int height) {

@@ -475,7 +475,7 @@ void Panel::addShortcuts() {
             [this] { showAbout(m_dialogs, this); });
     addTrendEntry(this, QStringLiteral("Trend of the Recording"), [this] {
         if (m_state.data.pcRecording)
-            openTrend({m_state.data.dataFileName}, m_dialogs, m_printer, this);
+            openTrend({m_state.data.dataFileName}, m_dialogs, m_printer, m_link.clock(), this);
         else
             m_dialogs.messageFor(this, NoRecordingToTrend, platform::MessageIcon::Information);
     });

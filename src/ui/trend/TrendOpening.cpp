@@ -12,13 +12,14 @@
 namespace tarnix::ui {
 
 TrendWindow* openTrend(const QStringList& paths, platform::Dialogs& dialogs,
-                       platform::Printer& printer, QWidget* owner) {
+                       platform::Printer& printer, const platform::Clock& clock, QWidget* owner) {
     const auto ordered = core::inputsInTimeOrder(paths, {QStringLiteral("dat")});
     if (const QString* error = std::get_if<QString>(&ordered)) {
         dialogs.messageFor(owner, *error, platform::MessageIcon::Critical);
         return nullptr;
     }
-    auto* window = new TrendWindow(std::get<QStringList>(ordered), dialogs, printer, owner);
+    auto* window =
+        new TrendWindow(std::get<QStringList>(ordered), dialogs, printer, clock, owner);
     window->setWindowFlag(Qt::Window);
     window->show();
     window->load();
@@ -26,7 +27,8 @@ TrendWindow* openTrend(const QStringList& paths, platform::Dialogs& dialogs,
 }
 
 TrendWindow* openListTrend(const records::RecordStore& records, const QString& name,
-                           platform::Dialogs& dialogs, platform::Printer& printer, QWidget* owner) {
+                           platform::Dialogs& dialogs, platform::Printer& printer,
+                           const platform::Clock& clock, QWidget* owner) {
     auto file = std::make_unique<QTemporaryFile>(
         QDir::temp().filePath(QStringLiteral("tarnix-trend-XXXXXX.dat")));
     QString error;
@@ -35,7 +37,7 @@ TrendWindow* openListTrend(const records::RecordStore& records, const QString& n
                            platform::MessageIcon::Critical);
         return nullptr;
     }
-    auto* window = new TrendWindow({file->fileName()}, dialogs, printer, owner);
+    auto* window = new TrendWindow({file->fileName()}, dialogs, printer, clock, owner);
     window->setWindowFlag(Qt::Window);
     window->setWindowTitle(TrendWindow::titleFor({name}));
     file.release()->setParent(window); // removed when the window goes

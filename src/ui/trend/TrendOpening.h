@@ -10,6 +10,7 @@ class RecordStore;
 } // namespace tarnix::records
 
 namespace tarnix::platform {
+class Clock;
 class Dialogs;
 class Printer;
 } // namespace tarnix::platform
@@ -22,12 +23,13 @@ class TrendWindow;
 // the order of their first reading's time; shown, then read. `owner` keeps
 // it (null: nobody). Null, said, when a file cannot be found or read.
 TrendWindow* openTrend(const QStringList& paths, platform::Dialogs& dialogs,
-                       platform::Printer& printer, QWidget* owner);
+                       platform::Printer& printer, const platform::Clock& clock, QWidget* owner);
 
 // The records of a list as a trend: written to a data file of its own in
 // the temporary folder, which goes with the window. `name` titles it.
 TrendWindow* openListTrend(const records::RecordStore& records, const QString& name,
-                           platform::Dialogs& dialogs, platform::Printer& printer, QWidget* owner);
+                           platform::Dialogs& dialogs, platform::Printer& printer,
+                           const platform::Clock& clock, QWidget* owner);
 
 // The "Trend" entry of `window`'s context menu, on Ctrl+T too.
 void addTrendEntry(QWidget* window, const QString& text, std::function<void()> open);

@@ -27,8 +27,8 @@ QString TrendWindow::titleFor(const QStringList& paths) {
 }
 
 TrendWindow::TrendWindow(const QStringList& paths, platform::Dialogs& dialogs,
-                         platform::Printer& printer, QWidget* parent)
-    : QWidget(parent), m_source(paths), m_dialogs(dialogs), m_printer(printer),
+                         platform::Printer& printer, const platform::Clock& clock, QWidget* parent)
+    : QWidget(parent), m_source(paths, clock), m_dialogs(dialogs), m_printer(printer),
       m_canvas(new TrendCanvas(m_source, m_zoom, this)), m_readout(new QLabel(this)),
       m_measure(new QLabel(this)), m_status(new QLabel(this)), m_follow(new QTimer(this)) {
     setObjectName(QStringLiteral("Trend"));

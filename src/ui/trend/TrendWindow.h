@@ -9,6 +9,7 @@ class QLabel;
 class QTimer;
 
 namespace tarnix::platform {
+class Clock;
 class Dialogs;
 class Printer;
 } // namespace tarnix::platform
@@ -27,7 +28,7 @@ class TrendWindow : public QWidget {
 public:
     // `paths` in time order (inputsInTimeOrder()).
     TrendWindow(const QStringList& paths, platform::Dialogs& dialogs, platform::Printer& printer,
-                QWidget* parent = nullptr);
+                const platform::Clock& clock, QWidget* parent = nullptr);
 
     // Reads the files; a failure is said, and what was read stays shown.
     bool load();
