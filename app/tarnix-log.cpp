@@ -116,7 +116,7 @@ std::unique_ptr<mqtt::ReadingPublisher> publishTo(const mqtt::PublishSettings& s
                                                   core::StatusLine& console) {
     auto publisher = std::make_unique<mqtt::ReadingPublisher>(settings);
     QObject::connect(&recorder, &core::Recorder::sampleRecorded, publisher.get(),
-                     &mqtt::ReadingPublisher::publishReading);
+                     &mqtt::ReadingPublisher::publish);
     QObject::connect(&recorder, &core::Recorder::statusChanged, publisher.get(),
                      [&recorder, &options, p = publisher.get()] {
                          const core::SharedState& state = recorder.state();
@@ -173,7 +173,7 @@ int record(const core::RecordOptions& options,
         alarmCommand = std::make_unique<core::AlarmCommand>(
             options.onAlarm, recorder.state().link.portLabel, say);
         QObject::connect(&recorder, &core::Recorder::sampleRecorded, alarmCommand.get(),
-                         &core::AlarmCommand::sample);
+                         &core::AlarmCommand::measured);
     }
     ServiceLink service(recorder);
     // The terminal's status line, with the broker's state when publishing.

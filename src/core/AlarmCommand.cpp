@@ -1,6 +1,5 @@
 #include "core/AlarmCommand.h"
 
-#include "meter/Units.h"
 #include "records/AnalysisCsv.h"
 #include "meter/MeterValue.h"
 #include "platform/ProcessGroup.h"
@@ -80,24 +79,26 @@ void AlarmCommand::dropWaiting() {
 
 void AlarmCommand::sample(const QDateTime& at, const QString& function, const QString& range,
                           const QString& display, const records::SampleAlarm& alarm) {
+    measured(at, meter::measurementFromTexts(function, range, display), alarm);
+}
+
+void AlarmCommand::measured(const QDateTime& at, const meter::Measurement& m,
+                            const records::SampleAlarm& alarm) {
     // "Initial" shows no number: the meter's state before it stands.
     if (m_finishing || m_last == alarm.state ||
-        (!m_last && alarm.state == records::SampleAlarm::State::None) ||
-        display == QStringView(meter::InitialText))
+        (!m_last && alarm.state == records::SampleAlarm::State::None) || m.isInitial())
         return;
     m_last = alarm.state;
-    const auto unit = meter::rangeUnit(range);
     Change change{records::alarmWord(alarm.state), QProcessEnvironment::systemEnvironment()};
     QProcessEnvironment& environment = change.environment;
     environment.insert(QStringLiteral("TARNIX_ALARM"), QString::fromLatin1(change.alarm));
-    environment.insert(QStringLiteral("TARNIX_VALUE"),
-                       unit ? meter::baseUnitValue(display, unit->exponent) : QString());
-    environment.insert(QStringLiteral("TARNIX_UNIT"), unit ? unit->unit : QString());
-    environment.insert(QStringLiteral("TARNIX_DISPLAY"), display);
+    environment.insert(QStringLiteral("TARNIX_VALUE"), m.baseText);
+    environment.insert(QStringLiteral("TARNIX_UNIT"), m.unit);
+    environment.insert(QStringLiteral("TARNIX_DISPLAY"), m.display);
     environment.insert(QStringLiteral("TARNIX_TIME"), records::isoTime(at));
     environment.insert(QStringLiteral("TARNIX_PORT"), m_port);
-    environment.insert(QStringLiteral("TARNIX_FUNCTION"), function);
-    environment.insert(QStringLiteral("TARNIX_RANGE"), range);
+    environment.insert(QStringLiteral("TARNIX_FUNCTION"), m.function);
+    environment.insert(QStringLiteral("TARNIX_RANGE"), m.range);
     if (m_running)
         m_waiting = std::move(change); // the latest change wins
     else

@@ -43,6 +43,9 @@ public:
     // A command still running is stopped: the run is over.
     ~AlarmCommand() override;
 
+    void measured(const QDateTime& at, const meter::Measurement& measurement,
+                  const records::SampleAlarm& alarm);
+    // The same for texts read back.
     void sample(const QDateTime& at, const QString& function, const QString& range,
                 const QString& display, const records::SampleAlarm& alarm);
     // The run has ended: the command running, and the change waiting, have

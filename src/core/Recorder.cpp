@@ -190,7 +190,7 @@ void Recorder::takeSample(const QDateTime& at) {
     ++m_lines;
     qCDebug(lcRecorder) << "sample" << m_lines << "at" << at << reading.functionText
                         << reading.rangeText << display;
-    Q_EMIT sampleRecorded(at, reading.functionText, reading.rangeText, display, alarm);
+    Q_EMIT sampleRecorded(at, m_state.measurement, alarm);
     if (const QString gap = m_gaps.lineWritten(at); !gap.isEmpty()) {
         qCDebug(lcRecorder).noquote() << "gap:" << gap;
         Q_EMIT notice(gap, platform::Severity::Warning);

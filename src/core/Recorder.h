@@ -74,8 +74,8 @@ Q_SIGNALS:
     void notice(const QString& message, tarnix::platform::Severity severity);
     // One sample recorded (written, or counted when the run has no file):
     // what a publisher sends on.
-    void sampleRecorded(const QDateTime& at, const QString& function, const QString& range,
-                        const QString& display, const records::SampleAlarm& alarm);
+    void sampleRecorded(const QDateTime& at, const meter::Measurement& measurement,
+                        const records::SampleAlarm& alarm);
 
 private:
     bool openOutput(QString* error);

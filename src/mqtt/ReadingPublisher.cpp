@@ -1,6 +1,5 @@
 #include "mqtt/ReadingPublisher.h"
 
-#include "meter/Units.h"
 #include "mqtt/BrokerConnection.h"
 #include "mqtt/HaDiscovery.h"
 #include "records/AnalysisCsv.h"
@@ -58,9 +57,14 @@ void ReadingPublisher::enqueue(Message message) {
 void ReadingPublisher::publishReading(const QDateTime& at, const QString& function,
                                       const QString& range, const QString& display,
                                       const records::SampleAlarm& alarm) {
-    if (const auto unit = meter::rangeUnit(range); unit && m_settings.discoveryPrefix)
-        configure(function, unit->unit);
-    enqueue({topic("reading"), records::readingJson(++m_seq, at, function, range, display, alarm)});
+    publish(at, meter::measurementFromTexts(function, range, display), alarm);
+}
+
+void ReadingPublisher::publish(const QDateTime& at, const meter::Measurement& measurement,
+                               const records::SampleAlarm& alarm) {
+    if (!measurement.unit.isEmpty() && m_settings.discoveryPrefix)
+        configure(measurement.function, measurement.unit);
+    enqueue({topic("reading"), records::readingJson(++m_seq, at, measurement, alarm)});
     // The alarm topic follows the reading that changed it, in order.
     if (m_alarmTold != alarm.state) {
         m_alarmTold = alarm.state;
