@@ -6,6 +6,7 @@
 #include "support/PanelBench.h"
 #include "support/WidgetPlacement.h"
 
+#include <QAbstractItemModelTester>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -94,6 +95,7 @@ void TestLoggerWindows::headerAndSetDownload() {
     // A whole set comes without a word beyond the refusal's.
     QVERIFY(list && b.dialogs.messageTexts().size() == 1);
     QCOMPARE(list->title(), QStringLiteral("5  Records In No. 1  Set"));
+    QAbstractItemModelTester(&list->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(list->model().records().record(4),
              (records::RecordFields{"5", "26/03/14", "09:05:08.0", "DCV", "200mV", "-180.0"}));
     // A second LOGGER's download replaces the list, and closes the plot drawn from it.

@@ -8,6 +8,7 @@
 #include "support/PanelBench.h"
 #include "ui/views/RealTimeList.h"
 
+#include <QAbstractItemModelTester>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -129,6 +130,9 @@ void TestRecording::liveListKeepsItsOwnNumbers() {
     b.find<QPushButton>("CmdList")->click();
     auto* list = b.panel.findChild<ui::RealTimeList*>(QStringLiteral("RealTimeList"));
     QVERIFY(list);
+    // Each row the samples add keeps the model sound for its views.
+    QAbstractItemModelTester sound(&list->model(),
+                                   QAbstractItemModelTester::FailureReportingMode::QtTest);
     b.sampleTicks(1);
     // A recording started now counts from 1; the list goes on at 2.
     b.dialogs.answerFile(b.dir.filePath("rec.dat"));
@@ -192,6 +196,9 @@ void TestRecording::openFileStopsTheRecordingAndLists() {
     QVERIFY(list);
     QCOMPARE(list->model().rowCount(), 250);
     QCOMPARE(list->model().records().cell(249, 0), QStringLiteral("250"));
+    // A shorter file loaded in its place keeps the model sound for its views.
+    QAbstractItemModelTester sound(&list->model(),
+                                   QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(b.dialogs.messageTexts().value(0), data + ": 1 line was not a record, skipped");
     // An open cancelled on its way leaves the list shown as it was.
     const QPointer<ui::FileList> shown(list);
@@ -206,6 +213,8 @@ void TestRecording::openFileStopsTheRecordingAndLists() {
     b.dialogs.answerFile(b.dir.filePath("gone.dat"));
     b.find<QPushButton>("CmdOpen")->click();
     QCOMPARE(b.dialogs.messages().size(), 2u);
+    QVERIFY(writeFile(data, lines.first(41)) && shown->load(data));
+    QCOMPARE(shown->model().rowCount(), 1);
 }
 
 // A display the meter shows no number on is recorded as shown, with the
