@@ -179,9 +179,9 @@ void Memory::fill() {
     m_grid->setRowCount(int(m_header.sets.size()));
     for (int r = 0; r < int(m_header.sets.size()); ++r) {
         const logger::RecordSet& s = m_header.sets[std::size_t(r)];
-        const QString cells[] = {QString::number(s.number), s.function, s.range, s.countText()};
-        for (int c = 0; c < 4; ++c)
-            m_grid->setItem(r, c, new QTableWidgetItem(cells[c]));
+        int c = 0; // the cells walked as they stand: no count to run past them
+        for (const QString& cell : {QString::number(s.number), s.function, s.range, s.countText()})
+            m_grid->setItem(r, c++, new QTableWidgetItem(cell));
     }
     m_grid->setEnabled(!m_header.sets.empty());
 }
