@@ -54,9 +54,8 @@ bool AlarmCheck::check() {
     const AlarmState& alarm = m_state.alarm;
     if (alarm.unread)
         return true;
-    if (alarm.functionCode == m_state.reading.functionCode) {
-        const AlarmVerdict verdict =
-            alarmVerdict(m_state.reading.value.text(), alarm.low, alarm.high);
+    if (alarm.functionCode == m_state.measurement.functionCode) {
+        const AlarmVerdict verdict = alarmVerdict(m_state.measurement.shown, alarm);
         if (verdict == AlarmVerdict::Pass) {
             if (!alarm.meterArmed)
                 m_link.send(link::command::AlarmInside);

@@ -1,50 +1,55 @@
 #include "core/AlarmVerdict.h"
 
 #include "core/SharedState.h"
-#include "meter/LeadingNumber.h"
-#include "meter/MeterValue.h"
 
 namespace tarnix::core {
 
-namespace {
-bool negativeOverload(const QString& t) {
-    return t.contains(u'-') && t.contains(u'L');
-}
-bool overload(const QString& t) {
-    return t.contains(u'L');
-}
-} // namespace
-
 // A low limit of "-OL" means no lower bound and a high limit of "OL" no upper
 // bound: each removes its own check and nothing else.
-AlarmVerdict alarmVerdict(const QString& value, const QString& low, const QString& high) {
-    using meter::leadingNumber;
-    const bool noLower = negativeOverload(low);
-    const bool noUpper = overload(high) && !negativeOverload(high);
-    if (negativeOverload(value)) { // below every number
+AlarmVerdict alarmVerdict(const meter::Shown& value, const meter::Shown& low,
+                          const meter::Shown& high) {
+    using meter::Overload;
+    const bool noLower = low.overload == Overload::Under;
+    const bool noUpper = high.overload == Overload::Over;
+    if (value.overload == Overload::Under) { // below every number
         if (!noLower)
             return AlarmVerdict::Under;
-        return negativeOverload(high) ? AlarmVerdict::Over : AlarmVerdict::Pass;
+        return high.overload == Overload::Under ? AlarmVerdict::Over : AlarmVerdict::Pass;
     }
-    if (overload(value)) // above every number
+    if (value.overload == Overload::Over) // above every number
         return noUpper ? AlarmVerdict::Pass : AlarmVerdict::Over;
-    if (!noLower && (overload(low) || leadingNumber(value) <= leadingNumber(low)))
+    if (!noLower && (low.overload == Overload::Over || value.number <= low.number))
         return AlarmVerdict::Under;
-    if (negativeOverload(high))
+    if (high.overload == Overload::Under)
         return AlarmVerdict::Over;
-    if (!noUpper && leadingNumber(value) >= leadingNumber(high))
+    if (!noUpper && value.number >= high.number)
         return AlarmVerdict::Over;
     return AlarmVerdict::Pass;
 }
 
-records::SampleAlarm sampleAlarm(const AlarmState& alarm, int functionCode, const QString& value) {
+AlarmVerdict alarmVerdict(const QString& value, const QString& low, const QString& high) {
+    return alarmVerdict(meter::shownOf(value), meter::shownOf(low), meter::shownOf(high));
+}
+
+AlarmVerdict alarmVerdict(const meter::Shown& value, const AlarmState& alarm) {
+    // The limits are displays the meter keeps in its memory.
+    return alarmVerdict(value, meter::shownOf(alarm.low), meter::shownOf(alarm.high));
+}
+
+records::SampleAlarm sampleAlarm(const AlarmState& alarm, const meter::Measurement& m) {
     // "Initial" holds no number to check: its leading 0 is none the meter showed.
-    if (alarm.unread || alarm.low.isEmpty() || alarm.functionCode != functionCode ||
-        value == QStringView(meter::InitialText))
+    if (alarm.unread || alarm.low.isEmpty() || alarm.functionCode != m.functionCode ||
+        m.isInitial())
         return {};
     using State = records::SampleAlarm::State;
     static constexpr State States[] = {State::Under, State::Over, State::Ok}; // by AlarmVerdict
-    return {States[int(alarmVerdict(value, alarm.low, alarm.high))], alarm.low, alarm.high};
+    return {States[int(alarmVerdict(m.shown, alarm))], alarm.low, alarm.high};
+}
+
+records::SampleAlarm sampleAlarm(const AlarmState& alarm, int functionCode, const QString& value) {
+    meter::Measurement m = meter::measurementFromTexts({}, {}, value);
+    m.functionCode = functionCode;
+    return sampleAlarm(alarm, m);
 }
 
 } // namespace tarnix::core

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "meter/Measurement.h"
 #include "records/ReadingJson.h"
 
 #include <QString>
@@ -15,14 +16,20 @@ enum class AlarmVerdict { Under, Over, Pass };
 //   a value at or below the low limit is Under (a low limit of OL: everything);
 //   a value at or above the high limit is Over (a high limit of -OL: everything);
 //   anything else passes.
-// Numbers are the texts' leading numbers.
+AlarmVerdict alarmVerdict(const meter::Shown& value, const meter::Shown& low,
+                          const meter::Shown& high);
+// The same for texts; numbers are the texts' leading numbers.
 AlarmVerdict alarmVerdict(const QString& value, const QString& low, const QString& high);
 
 struct AlarmState;
+// The value against the limits the polling cycle loaded.
+AlarmVerdict alarmVerdict(const meter::Shown& value, const AlarmState& alarm);
 // How a sample of `value`, shown under the function and range `functionCode`,
 // stands against the limits the polling cycle loaded: None when none are
 // loaded for that function and range, they could not be read, or the value
 // is "Initial".
+records::SampleAlarm sampleAlarm(const AlarmState& alarm, const meter::Measurement& measurement);
+// The same for a display text.
 records::SampleAlarm sampleAlarm(const AlarmState& alarm, int functionCode, const QString& value);
 
 } // namespace tarnix::core

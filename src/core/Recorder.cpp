@@ -166,8 +166,8 @@ void Recorder::takeSample(const QDateTime& at) {
         qCDebug(lcRecorder) << "no sample at" << at << ": no current reading";
         return; // no line while the meter is silent: the gap tells of it later
     }
-    const meter::Reading& reading = m_state.reading;
-    if (reading.functionText.isEmpty()) {
+    const meter::Measurement& measurement = m_state.measurement;
+    if (measurement.function.isEmpty()) {
         // A code the meter's table lacks keeps the function and range shown
         // before it; with none shown yet there is nothing to write.
         ++m_unknownCodeSamples;
@@ -178,19 +178,18 @@ void Recorder::takeSample(const QDateTime& at) {
                      .arg(m_state.link.portLabel));
         return;
     }
-    const QString display = reading.value.text();
-    const records::SampleAlarm alarm = sampleAlarm(m_state.alarm, reading.functionCode, display);
+    const records::SampleAlarm alarm = sampleAlarm(m_state.alarm, measurement);
     QString why;
     // Without a file (publishing only) the sample is counted, not written.
-    if (!m_options.output.isEmpty() && !m_files.write(at, m_state.measurement, &why,
+    if (!m_options.output.isEmpty() && !m_files.write(at, measurement, &why,
                                                       m_lines + 1, alarm)) {
         finish(1, why);
         return;
     }
     ++m_lines;
-    qCDebug(lcRecorder) << "sample" << m_lines << "at" << at << reading.functionText
-                        << reading.rangeText << display;
-    Q_EMIT sampleRecorded(at, m_state.measurement, alarm);
+    qCDebug(lcRecorder) << "sample" << m_lines << "at" << at << measurement.function
+                        << measurement.range << measurement.display;
+    Q_EMIT sampleRecorded(at, measurement, alarm);
     if (const QString gap = m_gaps.lineWritten(at); !gap.isEmpty()) {
         qCDebug(lcRecorder).noquote() << "gap:" << gap;
         Q_EMIT notice(gap, platform::Severity::Warning);
