@@ -63,7 +63,7 @@ struct PlainNumber {
 };
 std::optional<PlainNumber> plainNumber(QByteArrayView display);
 
-// The display moved into the base unit, as meter::baseUnitValue() writes it, at
+// The display moved into the base unit, as meter::baseUnitValue writes it, at
 // `out`, which has room for the display's size plus |exponent| plus 3;
 // returns the end of what it wrote: `out` itself when the display is no
 // plain number. ASCII only.
