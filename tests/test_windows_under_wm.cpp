@@ -2,6 +2,7 @@
 // Xvfb, started by wm/under-openbox.sh): frames, resizes, maximise and
 // minimise, which a frameless offscreen window never meets.
 #include "support/PanelBench.h"
+#include "support/RunApart.h"
 #include "support/WidgetPlacement.h"
 #include "sim/BuiltInMeter.h"
 #include "ui/DesktopProgram.h"
@@ -59,6 +60,7 @@ class TestWindowsUnderWm : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init();
     void panelOpensTopLeft();
     void viewsOpenClearOfEachOther();
     void windowsHoldUpToResizes();
@@ -67,6 +69,11 @@ private Q_SLOTS:
     void fileListBoxStandsOverTheList();
     void trendAnswersTheServersWheelAndKeys();
 };
+
+void TestWindowsUnderWm::init() {
+    if (runsApart())
+        QSKIP("runs in a CTest entry of its own, side by side with the rest");
+}
 
 // The program shows its panel before loading it; the corner still holds.
 void TestWindowsUnderWm::panelOpensTopLeft() {
