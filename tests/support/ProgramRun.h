@@ -49,7 +49,9 @@ public:
     const QByteArray& err() const { return m_err; }
     bool running() const { return m_process.state() != QProcess::NotRunning; }
     void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
-    bool finished(int ms = 5000) { return waitUntil([this] { return !running(); }, ms); }
+    // Long enough for a run of a few seconds of the meter's own timing on a
+    // loaded machine; a run that ends sooner is not waited for.
+    bool finished(int ms = 15000) { return waitUntil([this] { return !running(); }, ms); }
 
     // The first line on standard output (the simulator's device path), once it is there.
     QString firstLine(int ms = 5000) {
