@@ -116,6 +116,11 @@ void TestPollingCycle::rangeChangeRestartsMaxMin() {
     }
     QCOMPARE(seen, (QStringList{"20V 1.00/1.00", "20V 3.00/1.00", "200V 10.0/3.00",
                                 "1MHz 10.0/1.000", "1MHz 10.0/1.000", "1KHz 123.4/1.500"}));
+    // A long frame's frequency takes its unit after the alarm load; the measurement too.
+    Bench l(sim::Model::Long);
+    l.meter.setScript({value(5, "123.4", sim::Model::Long)});
+    l.cycle.tick();
+    QCOMPARE(l.state.measurement.baseText + l.state.measurement.unit, QStringLiteral("123400Hz"));
 }
 
 void TestPollingCycle::recordingReply_data() {
