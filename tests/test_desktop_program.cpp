@@ -2,7 +2,9 @@
 // that cannot be opened, and the keys of the main panel.
 #include "ui/DesktopProgram.h"
 #include "ui/lists/FileList.h"
+#include "core/FileCommands.h"
 #include "ui/trend/TrendCanvas.h"
+#include "ui/trend/TrendOpening.h"
 #include "ui/trend/TrendWindow.h"
 #include "support/FileBytes.h"
 #include "support/PanelBench.h"
@@ -32,6 +34,7 @@ private Q_SLOTS:
     void portThatCannotOpen();
     void portWindowOkWhilePanelRuns();
     void panelKeys();
+    void listTrendWritesNoFile();
     void saveAsOntoAFile_data();
     void saveAsOntoAFile();
 
@@ -149,6 +152,36 @@ void TestDesktopProgram::panelKeys() {
     QSignalSpy closed(&panel, &ui::Panel::closed);
     press(QStringLiteral("Ctrl+Q"));
     QCOMPARE(closed.count(), 1);
+}
+
+// A list's trend (the live list's, a downloaded set's) reads the records
+// where the list keeps them and writes no file of its own; it saves as the
+// file's trend does, the CSV as convert writes it, and it prints.
+void TestDesktopProgram::listTrendWritesNoFile() {
+    PanelBench bench;
+    records::RecordStore list;
+    for (const QByteArray& line : fileBytes(m_recording).trimmed().split('\n')) {
+        records::RecordFields fields;
+        const QList<QByteArray> cells = line.trimmed().split(',');
+        std::copy(cells.begin(), cells.end(), fields.begin());
+        QVERIFY(list.append(fields));
+    }
+    const auto temporary = [] { return QDir::temp().entryList({"tarnix-trend-*"}); };
+    const QStringList before = temporary();
+    ui::TrendWindow* trend =
+        ui::openListTrend(list, "Set 1", bench.dialogs, bench.printer, bench.clock, &bench.panel);
+    QVERIFY(trend && trend->isVisible());
+    QCOMPARE(temporary(), before);
+    QCOMPARE(trend->windowTitle(), "Trend - Set 1");
+    list.clear(); // the list goes on without the trend
+    for (const char* name : {"t.png", "t.svg", "t.csv"})
+        QVERIFY(trend->saveAs(m_dir.filePath(name)));
+    QVERIFY(fileBytes(m_dir.filePath("t.svg")).contains("<svg"));
+    const core::ConvertOptions convert{{m_recording}, m_dir.filePath("c.csv")};
+    QCOMPARE(core::runConvert(convert, {{}, [](const QString&) {}}), 0);
+    QCOMPARE(fileBytes(m_dir.filePath("t.csv")), fileBytes(convert.output));
+    trend->printTrend();
+    QCOMPARE(bench.printer.windowsPrinted().size(), 1);
 }
 
 // SAVE AS appends only where tarnix-log record would: to a new or empty

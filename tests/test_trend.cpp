@@ -1,7 +1,9 @@
 // The trend view of a recording: the min/max pyramid behind its repaints,
 // the ticks of its axes, its zoom, readout and measurement, and the reading
 // of its files as they grow, in two halves at once or after a rewrite.
+#include "core/FileCommands.h"
 #include "core/TrendSource.h"
+#include "support/FileBytes.h"
 #include "support/VirtualClock.h"
 #include "trend/MinMaxPyramid.h"
 #include "trend/TrendData.h"
@@ -35,6 +37,7 @@ private Q_SLOTS:
     void zoomSteps();
     void readoutAndMeasure();
     void sourceFollowsItsFiles();
+    void listSourceReadsItsRecords();
 };
 
 namespace {
@@ -488,6 +491,44 @@ void TestTrend::sourceFollowsItsFiles() {
     QCOMPARE(halves.recordFields(acv.row(acv.size() - 1))->at(3), "ACV");
     const qint64 row = halves.data().records() - 3;
     QCOMPARE(halves.recordFields(row)->at(0), QByteArray::number(row + 1));
+}
+
+// A list's records read where they are kept, as a data file of them reads:
+// the same series, the readout's fields from the list as it was, nothing to
+// follow, and the CSV that convert writes of the file, whole or sliced.
+void TestTrend::listSourceReadsItsRecords() {
+    records::RecordStore list;
+    records::RecordReader reader([&](QByteArrayView, const records::LineFields* fields) {
+        QVERIFY(!fields || list.append(*fields));
+    });
+    reader.feed(Recording);
+    platform::VirtualClock clock;
+    core::TrendSource source(list, clock);
+    list.clear(); // the list goes on; the trend keeps what it was opened on
+    QString error;
+    QVERIFY(source.load(&error));
+    trend::TrendData file;
+    file.feed(QByteArray(Recording).replace("x,bad\r\n", ""));
+    QCOMPARE(digest(source.data()), digest(file));
+    QCOMPARE(source.readMore(&error), core::TrendSource::Growth::None);
+    QCOMPARE(*source.recordFields(5),
+             (std::vector<QByteArray>{"6", "26/12/06", "10:00:05.0", "RES", "2KOhm", "1.5"}));
+    QVERIFY(!source.recordFields(8));
+
+    QTemporaryDir dir;
+    QVERIFY(writeFile(dir.filePath("in.dat"), Recording));
+    for (const analysis::TimeSlice slice : {analysis::TimeSlice{}, {1796551202000, 1796551205000}}) {
+        QByteArray ofList, ofFile;
+        const auto into = [](QByteArray& out) {
+            return core::FileCommandOutput{[&out](QByteArrayView bytes) { return out += bytes, true; },
+                                           [](const QString&) {}};
+        };
+        const core::ConvertOptions options{{dir.filePath("in.dat")}, "-", false, slice};
+        QCOMPARE(core::runConvert(*source.records(), "list", options, into(ofList)), 0);
+        QCOMPARE(core::runConvert(options, into(ofFile)), 0);
+        QCOMPARE(ofList, ofFile);
+        QCOMPARE(ofList.count('\n'), slice.whole() ? 9 : 4);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTrend)

@@ -5,6 +5,7 @@
 #include "records/AnalysisCsv.h"
 #include "records/DataFile.h"
 #include "records/RecordReader.h"
+#include "records/RecordStore.h"
 #include "analysis/RecordingStats.h"
 #include "analysis/StatsLines.h"
 #include "analysis/TimeSlice.h"
@@ -74,16 +75,14 @@ bool readLines(const QString& path, const analysis::TimeSlice& slice, records::L
     return true;
 }
 
-} // namespace
-
-int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
-    const auto inputs = inputsInTimeOrder(options.inputs, {QStringLiteral("dat")});
-    if (const auto* problem = std::get_if<QString>(&inputs)) {
-        output.message(*problem);
-        return 1;
-    }
-    // A file is replaced whole only once every line is in it; standard
-    // output gets the lines in large writes as they come.
+// The analysis CSV lines of the records `read` hands on, under one header.
+// `read(converter, take)` hands each record to `take` (false: skipped) and
+// says what it skipped; it returns false, said, when it cannot read on.
+// A file is replaced whole only once every line is in it; standard output
+// gets the lines in large writes as they come.
+template <class Read>
+int writeConverted(const ConvertOptions& options, const FileCommandOutput& output,
+                   const Read& read) {
     std::optional<platform::AtomicFile> file;
     if (!options.toStandardOutput()) {
         file.emplace(options.output);
@@ -99,33 +98,17 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
         written = written && (file ? file->write(pending) : output.out(pending));
         pending.resize(0); // its room kept for the next chunk
     };
-    // The files make one stream: the hour shown twice may span two of them.
     analysis::AnalysisConverter converter(
         options.utc ? records::TimeZoneOut::Utc : records::TimeZoneOut::Local, options.slice);
-    for (const QString& input : std::get<QStringList>(inputs)) {
-        qint64 skipped = 0;
-        const qint64 skippedTimes = converter.skippedTimes();
-        QString error;
-        const bool read = readLines(
-            input, options.slice, converter.offsets(),
-            [&](QByteArrayView, const records::LineFields* record) {
-                if (!record || !converter.append(*record, pending)) {
-                    ++skipped;
-                    return;
-                }
-                if (pending.size() >= ChunkBytes)
-                    flush();
-            },
-            [&converter] { return converter.pastSlice(); }, &error);
-        if (!read) {
-            output.message(error);
-            return 1;
-        }
-        if (skipped > 0)
-            output.message(records::skippedLinesWarning(input, skipped));
-        if (converter.skippedTimes() > skippedTimes)
-            output.message(records::skippedHourWarning(input, converter.skippedTimes() - skippedTimes));
-    }
+    const bool readAll = read(converter, [&](const records::LineFields* record) {
+        if (!record || !converter.append(*record, pending))
+            return false;
+        if (pending.size() >= ChunkBytes)
+            flush();
+        return true;
+    });
+    if (!readAll)
+        return 1;
     flush();
     if (!written || (file && !file->commit())) {
         output.message(file ? file->errorString()
@@ -133,6 +116,58 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
         return 1;
     }
     return 0;
+}
+
+// What was skipped in `input` since `skippedTimes` times were.
+void saySkipped(const FileCommandOutput& output, const QString& input, qint64 skipped,
+                const analysis::AnalysisConverter& converter, qint64 skippedTimes) {
+    if (skipped > 0)
+        output.message(records::skippedLinesWarning(input, skipped));
+    if (converter.skippedTimes() > skippedTimes)
+        output.message(records::skippedHourWarning(input, converter.skippedTimes() - skippedTimes));
+}
+
+} // namespace
+
+int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
+    const auto inputs = inputsInTimeOrder(options.inputs, {QStringLiteral("dat")});
+    if (const auto* problem = std::get_if<QString>(&inputs)) {
+        output.message(*problem);
+        return 1;
+    }
+    // The files make one stream: the hour shown twice may span two of them.
+    return writeConverted(options, output, [&](analysis::AnalysisConverter& converter,
+                                               const auto& take) {
+        for (const QString& input : std::get<QStringList>(inputs)) {
+            qint64 skipped = 0;
+            const qint64 skippedTimes = converter.skippedTimes();
+            QString error;
+            const bool read = readLines(
+                input, options.slice, converter.offsets(),
+                [&](QByteArrayView, const records::LineFields* record) { skipped += !take(record); },
+                [&converter] { return converter.pastSlice(); }, &error);
+            if (!read) {
+                output.message(error);
+                return false;
+            }
+            saySkipped(output, input, skipped, converter, skippedTimes);
+        }
+        return true;
+    });
+}
+
+int runConvert(const records::RecordStore& list, const QString& name,
+               const ConvertOptions& options, const FileCommandOutput& output) {
+    return writeConverted(options, output, [&](analysis::AnalysisConverter& converter,
+                                               const auto& take) {
+        qint64 skipped = 0;
+        for (qsizetype row = 0; row < list.size(); ++row) {
+            const records::LineFields fields = list.lineFields(row);
+            skipped += !take(&fields);
+        }
+        saySkipped(output, name, skipped, converter, 0);
+        return true;
+    });
 }
 
 int runStats(const StatsOptions& options, const FileCommandOutput& output) {

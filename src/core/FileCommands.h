@@ -6,6 +6,10 @@
 #include <QStringList>
 #include <functional>
 
+namespace tarnix::records {
+class RecordStore;
+}
+
 namespace tarnix::core {
 
 // Where the file commands put their words: `out` the result (standard
@@ -21,6 +25,10 @@ struct FileCommandOutput {
 // header. Lines that are not records are skipped and counted. 0 done, 1 a
 // file could not be read or written.
 int runConvert(const ConvertOptions& options, const FileCommandOutput& output);
+// The records of the list called `name`, as runConvert() writes a data
+// file of them; options.inputs is not read.
+int runConvert(const records::RecordStore& list, const QString& name,
+               const ConvertOptions& options, const FileCommandOutput& output);
 
 // One summary of data files and analysis CSV files read as one recording in
 // the order of their first reading's time (a folder stands for its .dat and

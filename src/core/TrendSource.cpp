@@ -71,8 +71,17 @@ bool endsLine(const QByteArray& bytes) {
 TrendSource::TrendSource(QStringList paths, const platform::Clock& clock)
     : m_paths(std::move(paths)), m_clock(clock), m_data(std::make_unique<trend::TrendData>()) {}
 
+TrendSource::TrendSource(records::RecordStore records, const platform::Clock& clock)
+    : m_records(std::move(records)), m_clock(clock), m_data(std::make_unique<trend::TrendData>()) {}
+
 bool TrendSource::load(QString* error) {
     m_data = std::make_unique<trend::TrendData>();
+    if (m_records) {
+        for (qsizetype row = 0; row < m_records->size(); ++row)
+            m_data->take(m_records->lineFields(row));
+        m_gapMs = m_data->gapMs();
+        return true;
+    }
     m_starts.clear();
     m_nextStart = 0;
     m_lastRead = 0;
@@ -181,6 +190,14 @@ std::pair<std::size_t, qint64> TrendSource::fileAt(qint64 at) const {
 }
 
 std::optional<std::vector<QByteArray>> TrendSource::recordFields(qint64 row) const {
+    if (m_records) {
+        if (row < 0 || row >= m_records->size() || m_records->fileChanged())
+            return std::nullopt;
+        std::vector<QByteArray> fields;
+        for (const QByteArrayView field : m_records->lineFields(qsizetype(row)))
+            fields.push_back(field.toByteArray());
+        return fields;
+    }
     if (row < 0 || row >= m_data->records() || m_starts.empty())
         return std::nullopt;
     const auto [byte, startRow] = m_data->lineBefore(row);

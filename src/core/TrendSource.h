@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/RecordStore.h"
 #include "trend/TrendData.h"
 
 #include <QByteArray>
@@ -18,11 +19,15 @@ namespace tarnix::core {
 // Data files read as one trend, one after the other, and the last one
 // followed as a recording grows it. A large file alone is read in two
 // halves at once, one on another thread, which halves the wait on two cores.
+// Or the records of a list, read where they are kept, as they were when the
+// trend was opened.
 class TrendSource {
 public:
     // `paths` in the order their readings come, as inputsInTimeOrder() gives
     // them; `clock` tells when a file was left alone.
     TrendSource(QStringList paths, const platform::Clock& clock);
+    // A copy of a list's records: the list goes on without the trend.
+    TrendSource(records::RecordStore records, const platform::Clock& clock);
 
     // Reads the files as they are now. False, with "PATH: reason", when one
     // cannot be read: what was read before it stays.
@@ -34,7 +39,7 @@ public:
         Rewritten, // the last file was cut short or rewritten: it was all read again
         Failed,    // the file could not be read (`error` says why)
     };
-    // Reads what the last file gained since. A last line without its line
+    // Reads what the last file gained since (a list's records: None). A last line without its line
     // end waits for it, until the file has been left alone for 2 s.
     Growth readMore(QString* error);
 
@@ -42,9 +47,11 @@ public:
     // Twice the median spacing, kept from the last read.
     qint64 gapMs() const { return m_gapMs; }
     const QStringList& paths() const { return m_paths; }
+    // The list's records; nullptr for files.
+    const records::RecordStore* records() const { return m_records ? &*m_records : nullptr; }
 
     // The fields of record `row` (counted over all the files, from 0) as
-    // the file holds them now; nothing when it is no longer there.
+    // the file or list holds them now; nothing when it is no longer there.
     std::optional<std::vector<QByteArray>> recordFields(qint64 row) const;
 
 private:
@@ -57,6 +64,7 @@ private:
     std::pair<std::size_t, qint64> fileAt(qint64 at) const;
 
     QStringList m_paths;
+    std::optional<records::RecordStore> m_records;
     const platform::Clock& m_clock;
     std::unique_ptr<trend::TrendData> m_data;
     std::vector<qint64> m_starts; // each file's first byte in the stream fed

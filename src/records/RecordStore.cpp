@@ -66,6 +66,20 @@ ValueCell RecordStore::valueCell(qsizetype row) const {
     return records::valueCell(cellBytes(row, ValueColumn), cellBytes(row, RangeColumn));
 }
 
+LineFields RecordStore::lineFields(qsizetype row) const {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    LineFields fields;
+    for (int c = 0; c < FieldCount; ++c) {
+        QByteArrayView cell = cellBytes(row, c);
+        while (!cell.isEmpty() && blank(cell.front()))
+            cell = cell.sliced(1);
+        while (!cell.isEmpty() && blank(cell.back()))
+            cell.chop(1);
+        fields[std::size_t(c)] = cell;
+    }
+    return fields;
+}
+
 RecordFields RecordStore::record(qsizetype row) const {
     RecordFields fields;
     for (int c = 0; c < FieldCount; ++c)

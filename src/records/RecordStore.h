@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/DataRecord.h"
+#include "records/RecordLine.h"
 #include "records/ValueColumn.h"
 
 #include <QByteArrayView>
@@ -37,6 +38,9 @@ public:
     QByteArrayView cellBytes(qsizetype row, int column) const;
     QString cell(qsizetype row, int column) const;
     RecordFields record(qsizetype row) const;
+    // The row's cells as a data-file reader hands a record's fields, the
+    // blanks around them dropped; views that last as cellBytes()'s do.
+    LineFields lineFields(qsizetype row) const;
     // The row's value and range as a plot reads them.
     ValueCell valueCell(qsizetype row) const;
 

@@ -22,6 +22,9 @@ public:
     TrendData& operator=(const TrendData&) = delete;
 
     void feed(QByteArrayView bytes);
+    // The next record, its fields as a data-file reader hands them: records
+    // kept in memory come in without a text to read them from.
+    void take(const records::LineFields& fields);
     // The end of what there is: a last line without its line end counts.
     void finish();
     // This was read from the bytes just after the `bytesBefore` bytes that
@@ -42,7 +45,6 @@ public:
     std::pair<qint64, qint64> lineBefore(qint64 row) const;
 
 private:
-    void take(const records::LineFields& fields);
     std::size_t seriesFor(std::size_t kind, qint64 ms);
 
     records::RecordReader m_reader;

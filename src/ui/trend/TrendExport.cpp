@@ -1,6 +1,7 @@
 #include "ui/trend/TrendExport.h"
 
 #include "core/FileCommands.h"
+#include "core/TrendSource.h"
 #include "platform/AtomicFile.h"
 
 #include <QBuffer>
@@ -52,8 +53,8 @@ QString trendSaveFilter() {
     return QStringLiteral("PNG Image (*.png);;SVG Image (*.svg);;CSV for analysis (*.csv)");
 }
 
-bool saveTrend(const QString& path, const TrendScene& scene, QSize size, const QStringList& sources,
-               QString* error) {
+bool saveTrend(const QString& path, const TrendScene& scene, QSize size,
+               const core::TrendSource& source, QString* error) {
     const QString lower = path.toLower();
     if (lower.endsWith(u".png"))
         return writeWhole(path, png(scene, size), error);
@@ -65,12 +66,15 @@ bool saveTrend(const QString& path, const TrendScene& scene, QSize size, const Q
     }
     // The readings of the span, as `tarnix-log convert --from --to` writes them.
     core::ConvertOptions options;
-    options.inputs = sources;
+    options.inputs = source.paths();
     options.output = path;
     options.slice = {scene.frame.fromMs, scene.frame.toMs + 1};
     QStringList said;
-    const int status = core::runConvert(
-        options, {[](QByteArrayView) { return true; }, [&](const QString& line) { said << line; }});
+    const core::FileCommandOutput output{[](QByteArrayView) { return true; },
+                                         [&](const QString& line) { said << line; }};
+    const int status = source.records()
+                           ? core::runConvert(*source.records(), {}, options, output)
+                           : core::runConvert(options, output);
     if (status != 0)
         *error = said.join(u'\n');
     return status == 0;

@@ -25,8 +25,8 @@ class TrendWindow;
 TrendWindow* openTrend(const QStringList& paths, platform::Dialogs& dialogs,
                        platform::Printer& printer, const platform::Clock& clock, QWidget* owner);
 
-// The records of a list as a trend: written to a data file of its own in
-// the temporary folder, which goes with the window. `name` titles it.
+// The records of a list as a trend, read from a copy of them as they are
+// now: the list goes on without it. `name` titles it.
 TrendWindow* openListTrend(const records::RecordStore& records, const QString& name,
                            platform::Dialogs& dialogs, platform::Printer& printer,
                            const platform::Clock& clock, QWidget* owner);

@@ -28,11 +28,21 @@ QString TrendWindow::titleFor(const QStringList& paths) {
 
 TrendWindow::TrendWindow(const QStringList& paths, platform::Dialogs& dialogs,
                          platform::Printer& printer, const platform::Clock& clock, QWidget* parent)
-    : QWidget(parent), m_source(paths, clock), m_dialogs(dialogs), m_printer(printer),
+    : TrendWindow(core::TrendSource(paths, clock), titleFor(paths), dialogs, printer, parent) {}
+
+TrendWindow::TrendWindow(records::RecordStore records, const QString& name,
+                         platform::Dialogs& dialogs, platform::Printer& printer,
+                         const platform::Clock& clock, QWidget* parent)
+    : TrendWindow(core::TrendSource(std::move(records), clock), titleFor({name}), dialogs,
+                  printer, parent) {}
+
+TrendWindow::TrendWindow(core::TrendSource source, const QString& title,
+                         platform::Dialogs& dialogs, platform::Printer& printer, QWidget* parent)
+    : QWidget(parent), m_source(std::move(source)), m_dialogs(dialogs), m_printer(printer),
       m_canvas(new TrendCanvas(m_source, m_zoom, this)), m_readout(new QLabel(this)),
       m_measure(new QLabel(this)), m_status(new QLabel(this)), m_follow(new QTimer(this)) {
     setObjectName(QStringLiteral("Trend"));
-    setWindowTitle(titleFor(paths));
+    setWindowTitle(title);
     setAttribute(Qt::WA_DeleteOnClose);
     m_readout->setObjectName(QStringLiteral("TrendReadout"));
     m_measure->setObjectName(QStringLiteral("TrendMeasure"));
@@ -164,7 +174,7 @@ bool TrendWindow::saveAs(const QString& path) {
     TrendScene scene = m_canvas->scene();
     scene.hover.reset();
     QString error;
-    if (saveTrend(path, scene, m_canvas->size(), m_source.paths(), &error))
+    if (saveTrend(path, scene, m_canvas->size(), m_source, &error))
         return true;
     m_dialogs.messageFor(this, error, platform::MessageIcon::Critical);
     return false;

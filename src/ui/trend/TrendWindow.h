@@ -29,6 +29,10 @@ public:
     // `paths` in time order (inputsInTimeOrder()).
     TrendWindow(const QStringList& paths, platform::Dialogs& dialogs, platform::Printer& printer,
                 const platform::Clock& clock, QWidget* parent = nullptr);
+    // The records of the list called `name`, as they are now.
+    TrendWindow(records::RecordStore records, const QString& name, platform::Dialogs& dialogs,
+                platform::Printer& printer, const platform::Clock& clock,
+                QWidget* parent = nullptr);
 
     // Reads the files; a failure is said, and what was read stays shown.
     bool load();
@@ -45,6 +49,8 @@ public:
     static QString titleFor(const QStringList& paths);
 
 private:
+    TrendWindow(core::TrendSource source, const QString& title, platform::Dialogs& dialogs,
+                platform::Printer& printer, QWidget* parent);
     void askSaveAs();
     void showMenu(QPoint global);
     void showReadout();
