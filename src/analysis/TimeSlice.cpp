@@ -79,4 +79,17 @@ qint64 seekTime(QFile& file, qint64 fromMs, const records::LocalOffsets& afterFi
     return lowLine;
 }
 
+SliceRead sliceRead(QFile& file, const TimeSlice& slice, records::LocalOffsets& stream) {
+    records::LocalOffsets afterFirst = stream;
+    const auto first = recordAt(file, 0, stream);
+    if (first)
+        afterFirst.passOver(first->wallMs);
+    SliceRead read{.grows = timesGrow(file, afterFirst)};
+    if (read.grows && slice.from)
+        read.start = seekTime(file, *slice.from, afterFirst);
+    if (read.start > 0 && first)
+        stream.passOver(first->wallMs);
+    return read;
+}
+
 } // namespace tarnix::analysis

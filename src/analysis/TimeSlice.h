@@ -47,4 +47,15 @@ bool timesGrow(QFile& file, const records::LocalOffsets& afterFirst = {});
 // times grow: the start of a line at most 64 KiB before the first of them.
 qint64 seekTime(QFile& file, qint64 fromMs, const records::LocalOffsets& afterFirst = {});
 
+// How a data file is read for the records of `slice`: from `start`, and,
+// when its times grow, no further than the slice's end. `stream` is the
+// local offset state of the files read before it as one stream; a file read
+// from further on is sought in that state, and `stream` is moved past its
+// first record, as reading it whole would.
+struct SliceRead {
+    bool grows = false;
+    qint64 start = 0;
+};
+SliceRead sliceRead(QFile& file, const TimeSlice& slice, records::LocalOffsets& stream);
+
 } // namespace tarnix::analysis

@@ -26,11 +26,9 @@ constexpr qint64 ChunkBytes = 1 << 20;
 // Reads a file through in chunks, never whole, judging its lines as every
 // reader of data files does. With a slice, a data file whose times grow is
 // read from the slice's start and no further than its end (`pastSlice`
-// says when the last line read was past it). `offsets` is the local offset
-// state of the files read so far as one stream: a file read from further on
-// is sought in that state, and takes the stream past its first record as
-// reading it whole would. False with the reason when the file cannot be
-// opened or read.
+// says when the last line read was past it), in the local offset state
+// `offsets` of the files read so far (sliceRead()). False with the reason
+// when the file cannot be opened or read.
 bool readLines(const QString& path, const analysis::TimeSlice& slice, records::LocalOffsets& offsets,
                const records::RecordReader::OnLine& onLine, const std::function<bool()>& pastSlice,
                QString* error) {
@@ -43,20 +41,10 @@ bool readLines(const QString& path, const analysis::TimeSlice& slice, records::L
         *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
-    bool seekable = false;
-    qint64 start = 0;
-    if (!slice.whole() && !file.isSequential() && !isAnalysisCsv(file)) {
-        records::LocalOffsets afterFirst = offsets;
-        const auto first = analysis::recordAt(file, 0, offsets);
-        if (first)
-            afterFirst.passOver(first->wallMs);
-        seekable = analysis::timesGrow(file, afterFirst);
-        if (seekable && slice.from)
-            start = analysis::seekTime(file, *slice.from, afterFirst);
-        if (start > 0 && first)
-            offsets.passOver(first->wallMs);
-    }
-    if (!file.seek(start)) {
+    analysis::SliceRead plan;
+    if (!slice.whole() && !file.isSequential() && !isAnalysisCsv(file))
+        plan = analysis::sliceRead(file, slice, offsets);
+    if (!file.seek(plan.start)) {
         *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
@@ -68,7 +56,7 @@ bool readLines(const QString& path, const analysis::TimeSlice& slice, records::L
             return false;
         }
         reader.feed(QByteArrayView(chunk.constData(), n));
-        if (seekable && pastSlice())
+        if (plan.grows && pastSlice())
             return true;
     }
     reader.finish();
