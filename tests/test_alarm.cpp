@@ -4,6 +4,7 @@
 #include "core/AlarmVerdict.h"
 #include "link/Commands.h"
 #include "meter/FunctionRange.h"
+#include "meter/Measurement.h"
 #include "meter/LeadingNumber.h"
 #include "meter/PackedReading.h"
 #include "ui/alarm/AlarmSetUp.h"
@@ -82,12 +83,16 @@ void TestAlarm::verdict() {
     QFETCH(QString, low);
     QFETCH(QString, high);
     QFETCH(AlarmVerdict, verdict);
-    QCOMPARE(core::alarmVerdict(value, low, high), verdict);
+    QCOMPARE(core::alarmVerdict(meter::shownOf(value), meter::shownOf(low), meter::shownOf(high)),
+             verdict);
     // A recorded sample carries it, under the limits of its own function and range only.
-    core::AlarmState alarm{.low = low, .high = high, .functionCode = 7};
+    core::AlarmState alarm{.low = low, .high = high, .lowShown = meter::shownOf(low),
+                           .highShown = meter::shownOf(high), .functionCode = 7};
     const char* const said[] = {"\"alarm\":\"under\"", "\"alarm\":\"over\"", "\"alarm\":\"ok\""};
     const auto json = [&](int code) {
-        return records::readingJson(1, {}, "DCV", "2V", value, core::sampleAlarm(alarm, code, value));
+        meter::Measurement m = meter::measurementFromTexts("DCV", "2V", value);
+        m.functionCode = code;
+        return records::readingJson(1, {}, m, core::sampleAlarm(alarm, m));
     };
     QVERIFY(json(7).contains(said[int(verdict)]) && json(8).contains("\"alarm\":null"));
     alarm.unread = true; // limits that could not be read check nothing
@@ -306,8 +311,9 @@ void TestAlarm::alarmCommandRunsForTheLatestState() {
     QSignalSpy idle(&alarm, &core::AlarmCommand::idle);
     using State = records::SampleAlarm::State;
     for (const QString& state : states.split(u' '))
-        alarm.sample(QDateTime::currentDateTime(), "RES", "2MOhm", state == u'I' ? "Initial" : "1.234",
-                     {State(state.toInt()), "-OL", "1.000"});
+        alarm.measured(QDateTime::currentDateTime(),
+                       meter::measurementFromTexts("RES", "2MOhm", state == u'I' ? "Initial" : "1.234"),
+                       {State(state.toInt()), "-OL", "1.000"});
     QVERIFY(idle.wait(5000));
     const QByteArray written = fileBytes(dir.filePath("ran"));
     QCOMPARE(lines.join(u'|'), said);

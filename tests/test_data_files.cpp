@@ -14,6 +14,7 @@
 #include "records/SaveName.h"
 #include "analysis/TimeSlice.h"
 #include "meter/FunctionRange.h"
+#include "meter/Measurement.h"
 #include "platform/AtomicFile.h"
 #include "support/FailingWrite.h"
 #include "support/FileBytes.h"
@@ -462,10 +463,9 @@ void TestDataFiles::analysisLines() {
     QFETCH(QString, display);
     QFETCH(QString, line);
     const QDateTime at(QDate(2026, 12, 6), QTime(14, 7, 18, 12), QTimeZone(3600 + 1800));
-    QCOMPARE(records::analysisLine(at, function, range, display),
-             QStringLiteral("2026-12-06T14:07:18.012+01:30") + line);
-    QCOMPARE(records::analysisLine(at, function, range, display,
-                                         records::TimeZoneOut::Utc),
+    const meter::Measurement m = meter::measurementFromTexts(function, range, display);
+    QCOMPARE(records::analysisLine(at, m), QStringLiteral("2026-12-06T14:07:18.012+01:30") + line);
+    QCOMPARE(records::analysisLine(at, m, records::TimeZoneOut::Utc),
              QStringLiteral("2026-12-06T12:37:18.012Z") + line);
 }
 
@@ -736,7 +736,7 @@ void TestDataFiles::recordingFilesTurnOver() {
         const bool moved = sample == u"move" &&
                            QFile::rename(out.fileName(), out.fileName() + QStringLiteral(".1"));
         const QDateTime at = QDateTime::fromString(sample, Qt::ISODate);
-        QVERIFY2(moved ? out.reopen(&error) : out.write(at, "DCV", "2V", "1.000", &error),
+        QVERIFY2(moved ? out.reopen(&error) : out.write(at, meter::measurementFromTexts("DCV", "2V", "1.000"), &error),
                  qPrintable(error));
     }
     for (const QString& file : files) {

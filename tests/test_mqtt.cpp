@@ -150,14 +150,17 @@ void TestMqtt::commandLine() {
 // with its limits in base units (an open bound is null).
 void TestMqtt::readingJson() {
     const QDateTime at(QDate(2026, 12, 6), QTime(14, 7, 18, 12), QTimeZone(3600));
-    QCOMPARE(records::readingJson(17, at, "A\"B\\", "", "x\ty z"),
-             R"({"time":"2026-12-06T14:07:18.012+01:00","seq":17,"value":null,"unit":null,)"
-             R"("function":"A\"B\\","range":"","display":"x\u0009y z","alarm":null,"limits":null})");
-    QVERIFY(records::readingJson(1, at.toUTC(), "DCV", "2V", "1").contains(":18.012+00:00\","));
+    QCOMPARE(
+        records::readingJson(17, at, meter::measurementFromTexts("A\"B\\", "", "x\ty z")),
+        R"({"time":"2026-12-06T14:07:18.012+01:00","seq":17,"value":null,"unit":null,)"
+        R"("function":"A\"B\\","range":"","display":"x\u0009y z","alarm":null,"limits":null})");
+    QVERIFY(records::readingJson(1, at.toUTC(), meter::measurementFromTexts("DCV", "2V", "1"))
+                .contains(":18.012+00:00\","));
     // One type for every value: a whole number keeps its point.
-    QVERIFY(records::readingJson(1, at, "RES", "2MOhm", "1.234").contains(R"("value":1234000.0,)"));
+    QVERIFY(records::readingJson(1, at, meter::measurementFromTexts("RES", "2MOhm", "1.234"))
+                .contains(R"("value":1234000.0,)"));
     const records::SampleAlarm over{records::SampleAlarm::State::Over, "-OL", "-12.00"};
-    QVERIFY(records::readingJson(2, at, "DCV", "200mV", "-11.50", over)
+    QVERIFY(records::readingJson(2, at, meter::measurementFromTexts("DCV", "200mV", "-11.50"), over)
                 .endsWith(R"("alarm":"over","limits":{"low":null,"high":-0.01200}})"));
 }
 
@@ -301,9 +304,11 @@ void TestMqtt::publishesReadingsStatusAndMeter() {
     QTRY_COMPARE(publisher.stateText(), QStringLiteral("mqtt connected")); // on the status line
     const QDateTime at = QDateTime::currentDateTime();
     publisher.setMeter({"MQZ5081", "/dev/ttyUSB0", 9600, 2});
-    publisher.publishReading(at, "DCV", "200mV", "-12.34");
-    publisher.publishReading(at, "DCV", "200mV", "OL", {records::SampleAlarm::State::Over, "-OL", "OL"});
-    publisher.publishReading(at, "DCV", "200mV", "OL", {records::SampleAlarm::State::Over, "-OL", "OL"});
+    publisher.publish(at, meter::measurementFromTexts("DCV", "200mV", "-12.34"));
+    publisher.publish(at, meter::measurementFromTexts("DCV", "200mV", "OL"),
+                      {records::SampleAlarm::State::Over, "-OL", "OL"});
+    publisher.publish(at, meter::measurementFromTexts("DCV", "200mV", "OL"),
+                      {records::SampleAlarm::State::Over, "-OL", "OL"});
     const QByteArray time = records::jsonString(records::isoTime(at));
     const QStringList expected{
         "0 lab/b1/status online",
@@ -368,7 +373,8 @@ void TestMqtt::deliversEverySeqAcrossBrokerRestart() {
     QSignalSpy connected(&publisher, &mqtt::ReadingPublisher::connected);
     QVERIFY(connected.wait(5000));
     const auto sample = [&] {
-        publisher.publishReading(QDateTime::currentDateTime(), "DCV", "2V", "1.000");
+        publisher.publish(QDateTime::currentDateTime(),
+                          meter::measurementFromTexts("DCV", "2V", "1.000"));
     };
     sample();
     sample();
@@ -396,7 +402,8 @@ void TestMqtt::twoBenchesKeepTheirConfigs() {
         if (topic.endsWith(u"温度"))
             publisher.removeDiscovery(); // after the other bench's configs
         else
-            publisher.publishReading(QDateTime::currentDateTime(), "DCV", "2V", "1.000");
+            publisher.publish(QDateTime::currentDateTime(),
+                              meter::measurementFromTexts("DCV", "2V", "1.000"));
         QSignalSpy closed(&publisher, &mqtt::ReadingPublisher::closed);
         publisher.close(3000);
         QVERIFY(closed.wait(5000));

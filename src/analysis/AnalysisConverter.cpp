@@ -1,5 +1,6 @@
 #include "analysis/AnalysisConverter.h"
 
+#include "meter/Measurement.h"
 #include "meter/Units.h"
 #include <QDateTime>
 #include <QTimeZone>
@@ -128,9 +129,10 @@ bool AnalysisConverter::append(const records::LineFields& record, QByteArray& ou
     const QByteArrayView function = record[3], range = record[4], display = record[5];
     if (!records::isAscii(function) || !records::isAscii(range) || !records::isAscii(display)) {
         const QDateTime at = QDateTime::fromMSecsSinceEpoch(utcMs, QTimeZone(offset));
-        out += records::analysisLine(at, QString::fromUtf8(function), QString::fromUtf8(range),
-                            QString::fromUtf8(display),
-                            m_utc ? records::TimeZoneOut::Utc : records::TimeZoneOut::Local)
+        const meter::Measurement m = meter::measurementFromTexts(
+            QString::fromUtf8(function), QString::fromUtf8(range), QString::fromUtf8(display));
+        out += records::analysisLine(at, m,
+                                     m_utc ? records::TimeZoneOut::Utc : records::TimeZoneOut::Local)
                    .toUtf8();
         out += records::CsvLineEnd;
         return true;

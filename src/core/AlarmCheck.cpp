@@ -39,8 +39,12 @@ bool AlarmCheck::loadIfRequested() {
     }
     AlarmState& alarm = m_state.alarm;
     alarm.functionCode = bytes[1];
-    alarm.low = meter::decodeStoredValue(bytes[3], bytes[2]).text();
-    alarm.high = meter::decodeStoredValue(bytes[5], bytes[4]).text();
+    const meter::MeterValue low = meter::decodeStoredValue(bytes[3], bytes[2]);
+    const meter::MeterValue high = meter::decodeStoredValue(bytes[5], bytes[4]);
+    alarm.low = low.text();
+    alarm.high = high.text();
+    alarm.lowShown = meter::shownOfValue(low);
+    alarm.highShown = meter::shownOfValue(high);
     m_state.texts.highAlarm = alarm.high;
     m_state.texts.lowAlarm = alarm.low;
     alarm.meterArmed = bytes[0] == link::AlarmArmed;

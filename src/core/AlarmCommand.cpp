@@ -77,11 +77,6 @@ void AlarmCommand::dropWaiting() {
               platform::Severity::Warning);
 }
 
-void AlarmCommand::sample(const QDateTime& at, const QString& function, const QString& range,
-                          const QString& display, const records::SampleAlarm& alarm) {
-    measured(at, meter::measurementFromTexts(function, range, display), alarm);
-}
-
 void AlarmCommand::measured(const QDateTime& at, const meter::Measurement& m,
                             const records::SampleAlarm& alarm) {
     // "Initial" shows no number: the meter's state before it stands.

@@ -45,9 +45,6 @@ public:
 
     void measured(const QDateTime& at, const meter::Measurement& measurement,
                   const records::SampleAlarm& alarm);
-    // The same for texts read back.
-    void sample(const QDateTime& at, const QString& function, const QString& range,
-                const QString& display, const records::SampleAlarm& alarm);
     // The run has ended: the command running, and the change waiting, have
     // `graceMs` to end before they are stopped; then idle().
     void finish(int graceMs);

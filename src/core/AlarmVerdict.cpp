@@ -27,13 +27,9 @@ AlarmVerdict alarmVerdict(const meter::Shown& value, const meter::Shown& low,
     return AlarmVerdict::Pass;
 }
 
-AlarmVerdict alarmVerdict(const QString& value, const QString& low, const QString& high) {
-    return alarmVerdict(meter::shownOf(value), meter::shownOf(low), meter::shownOf(high));
-}
-
 AlarmVerdict alarmVerdict(const meter::Shown& value, const AlarmState& alarm) {
     // The limits are displays the meter keeps in its memory.
-    return alarmVerdict(value, meter::shownOf(alarm.low), meter::shownOf(alarm.high));
+    return alarmVerdict(value, alarm.lowShown, alarm.highShown);
 }
 
 records::SampleAlarm sampleAlarm(const AlarmState& alarm, const meter::Measurement& m) {
@@ -44,12 +40,6 @@ records::SampleAlarm sampleAlarm(const AlarmState& alarm, const meter::Measureme
     using State = records::SampleAlarm::State;
     static constexpr State States[] = {State::Under, State::Over, State::Ok}; // by AlarmVerdict
     return {States[int(alarmVerdict(m.shown, alarm))], alarm.low, alarm.high};
-}
-
-records::SampleAlarm sampleAlarm(const AlarmState& alarm, int functionCode, const QString& value) {
-    meter::Measurement m = meter::measurementFromTexts({}, {}, value);
-    m.functionCode = functionCode;
-    return sampleAlarm(alarm, m);
 }
 
 } // namespace tarnix::core

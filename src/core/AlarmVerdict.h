@@ -18,8 +18,6 @@ enum class AlarmVerdict { Under, Over, Pass };
 //   anything else passes.
 AlarmVerdict alarmVerdict(const meter::Shown& value, const meter::Shown& low,
                           const meter::Shown& high);
-// The same for texts; numbers are the texts' leading numbers.
-AlarmVerdict alarmVerdict(const QString& value, const QString& low, const QString& high);
 
 struct AlarmState;
 // The value against the limits the polling cycle loaded.
@@ -29,7 +27,5 @@ AlarmVerdict alarmVerdict(const meter::Shown& value, const AlarmState& alarm);
 // loaded for that function and range, they could not be read, or the value
 // is "Initial".
 records::SampleAlarm sampleAlarm(const AlarmState& alarm, const meter::Measurement& measurement);
-// The same for a display text.
-records::SampleAlarm sampleAlarm(const AlarmState& alarm, int functionCode, const QString& value);
 
 } // namespace tarnix::core

@@ -30,6 +30,8 @@ struct LinkState {
 struct AlarmState {
     QString low; // rendered packed readings: "-1.500", "OL", "-OL"
     QString high;
+    meter::Shown lowShown; // the same, as the checks compare them
+    meter::Shown highShown;
     int functionCode = 0; // the code the limits were set for
     bool meterArmed = false;
     // The last load gave up: the meter answers readings but not memory

@@ -23,6 +23,7 @@ Measurement measurementFromTexts(const QString& function, const QString& range,
                                  const QString& display) {
     Measurement m{function, range, display};
     m.shown = shownOf(display);
+    m.fullScale = leadingNumber(range);
     if (const auto unit = rangeUnit(range)) {
         m.unit = unit->unit;
         m.scale = unit->exponent;
@@ -31,6 +32,14 @@ Measurement measurementFromTexts(const QString& function, const QString& range,
             m.value = m.baseText.toDouble();
     }
     return m;
+}
+
+QString Measurement::baseTextOf(QStringView otherDisplay) const {
+    return unit.isEmpty() ? QString() : baseUnitValue(otherDisplay, scale);
+}
+
+Shown shownOfValue(const MeterValue& value) {
+    return shownOf(value.text());
 }
 
 Measurement measurementOf(const Reading& reading) {

@@ -32,6 +32,7 @@ struct Measurement {
     Shown shown;
     QString unit; // V, A, Ohm, F, Hz, degC, degF; empty for a range without one
     int scale = 0; // the power of ten the range counts in: 200mV is -3
+    double fullScale = 0; // the range's own number: 200 for 200mV, 0 without one
     // The display moved into the base unit with the digits it showed
     // ("-0.01234"), as files write it; empty for OL, -OL, "Initial" and
     // a range without a unit.
@@ -40,11 +41,16 @@ struct Measurement {
     std::optional<double> value;
 
     bool isInitial() const { return display == QStringView(InitialText); }
+    // Another display of this range (an alarm limit) in the base unit, as
+    // baseText has it.
+    QString baseTextOf(QStringView otherDisplay) const;
 };
 
 // Texts read back from a file, or a reading's texts, as a measurement.
 Measurement measurementFromTexts(const QString& function, const QString& range,
                                  const QString& display);
+// A value the meter keeps (an alarm limit) as a display.
+Shown shownOfValue(const MeterValue& value);
 // A decoded frame as a measurement, with its function code.
 Measurement measurementOf(const Reading& reading);
 

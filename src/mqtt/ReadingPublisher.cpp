@@ -54,12 +54,6 @@ void ReadingPublisher::enqueue(Message message) {
         Qt::QueuedConnection);
 }
 
-void ReadingPublisher::publishReading(const QDateTime& at, const QString& function,
-                                      const QString& range, const QString& display,
-                                      const records::SampleAlarm& alarm) {
-    publish(at, meter::measurementFromTexts(function, range, display), alarm);
-}
-
 void ReadingPublisher::publish(const QDateTime& at, const meter::Measurement& measurement,
                                const records::SampleAlarm& alarm) {
     if (!measurement.unit.isEmpty() && m_settings.discoveryPrefix)

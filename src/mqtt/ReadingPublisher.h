@@ -31,9 +31,6 @@ public:
     // One sample: numbered from 1 in the order given.
     void publish(const QDateTime& at, const meter::Measurement& measurement,
                  const records::SampleAlarm& alarm = {});
-    // The same for texts read back.
-    void publishReading(const QDateTime& at, const QString& function, const QString& range,
-                        const QString& display, const records::SampleAlarm& alarm = {});
     // The bench as it is now; sent again only when it changed.
     void setMeter(const MeterFacts& facts);
     // Clears every config Home Assistant discovery may have left under

@@ -59,11 +59,6 @@ QString analysisLine(const QDateTime& at, const meter::Measurement& m, TimeZoneO
            u',' % csvField(m.range) % u',' % csvField(m.display);
 }
 
-QString analysisLine(const QDateTime& at, const QString& function, const QString& range,
-                     const QString& display, TimeZoneOut zone) {
-    return analysisLine(at, meter::measurementFromTexts(function, range, display), zone);
-}
-
 namespace {
 
 // Two digits at `at`, or -1.
@@ -118,7 +113,7 @@ std::optional<QString> analysisLineOf(const RecordFields& record, TimeZoneOut zo
     const auto at = recordTime(record[1], record[2]);
     if (!at)
         return std::nullopt;
-    return analysisLine(*at, record[3], record[4], record[5], zone);
+    return analysisLine(*at, meter::measurementFromTexts(record[3], record[4], record[5]), zone);
 }
 
 } // namespace tarnix::records

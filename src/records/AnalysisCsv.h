@@ -36,9 +36,6 @@ QString csvField(const QString& text);
 // One CSV line, without its line end.
 QString analysisLine(const QDateTime& at, const meter::Measurement& measurement,
                      TimeZoneOut zone = TimeZoneOut::Local);
-// The same for texts read back.
-QString analysisLine(const QDateTime& at, const QString& function, const QString& range,
-                     const QString& display, TimeZoneOut zone = TimeZoneOut::Local);
 
 // The moment a data-file record names: "yy/mm/dd" in 20yy and "hh:mm:ss.t",
 // in local time. Nothing when either field is not a real date or time.

@@ -16,7 +16,7 @@ QByteArray number(const QString& baseText) {
 
 // A limit is a display of the reading's own range.
 QByteArray limit(const meter::Measurement& m, const QString& text) {
-    return number(meter::measurementFromTexts(m.function, m.range, text).baseText);
+    return number(m.baseTextOf(text));
 }
 
 QByteArray alarmFields(const SampleAlarm& alarm, const meter::Measurement& m) {
@@ -65,11 +65,6 @@ QByteArray readingJson(qint64 seq, const QDateTime& at, const meter::Measurement
            QByteArrayLiteral(",\"range\":") + jsonString(m.range) +
            QByteArrayLiteral(",\"display\":") + jsonString(m.display) + alarmFields(alarm, m) +
            '}';
-}
-
-QByteArray readingJson(qint64 seq, const QDateTime& at, const QString& function,
-                       const QString& range, const QString& display, const SampleAlarm& alarm) {
-    return readingJson(seq, at, meter::measurementFromTexts(function, range, display), alarm);
 }
 
 } // namespace tarnix::records

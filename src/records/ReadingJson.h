@@ -31,10 +31,6 @@ QByteArray alarmWord(SampleAlarm::State state);
 // limits leave open ("-OL" low, "OL" high) is null.
 QByteArray readingJson(qint64 seq, const QDateTime& at, const meter::Measurement& measurement,
                        const SampleAlarm& alarm = {});
-// The same for texts read back.
-QByteArray readingJson(qint64 seq, const QDateTime& at, const QString& function,
-                       const QString& range, const QString& display,
-                       const SampleAlarm& alarm = {});
 
 // A JSON string literal, quotes included; jsonNullable gives null for an empty text.
 QByteArray jsonString(const QString& text);

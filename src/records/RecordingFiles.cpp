@@ -47,12 +47,6 @@ bool RecordingFiles::readyOrClosed(const QString& name, QString* error) {
     return true;
 }
 
-bool RecordingFiles::write(const QDateTime& at, const QString& function, const QString& range,
-                           const QString& display, QString* error, qint64 seq,
-                           const SampleAlarm& alarm) {
-    return write(at, meter::measurementFromTexts(function, range, display), error, seq, alarm);
-}
-
 bool RecordingFiles::write(const QDateTime& at, const meter::Measurement& measurement,
                            QString* error, qint64 seq, const SampleAlarm& alarm) {
     if (turnsOver(m_output)) {

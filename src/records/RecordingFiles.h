@@ -29,10 +29,6 @@ public:
     // reason; the sample is then not written.
     bool write(const QDateTime& at, const meter::Measurement& measurement, QString* error,
                qint64 seq = 0, const SampleAlarm& alarm = {});
-    // The same for texts read back.
-    bool write(const QDateTime& at, const QString& function, const QString& range,
-               const QString& display, QString* error, qint64 seq = 0,
-               const SampleAlarm& alarm = {});
     // Closes the file and opens it again by its name: after logrotate moved
     // it, the lines go on in a new file.
     bool reopen(QString* error);
