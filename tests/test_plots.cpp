@@ -88,6 +88,7 @@ private Q_SLOTS:
     void timesAndCurves();
     void fullScalesAndRangeChecks();
     void plotWindows();
+    void labelsReadInADarkTheme();
 };
 
 // Every point stays inside the plot, higher values higher up, Max on the top line, Min on
@@ -238,6 +239,34 @@ void TestPlots::plotWindows() {
              "2 DCV:2V");
     b.plot("DCV", {"200mV"}, {});
     QCOMPARE(b.dialogs.messageTexts().last(), ui::PlotBoard::NothingToPlot);
+}
+
+// The plot's texts stand out from its white background under a dark theme (WCAG's 4.5:1).
+void TestPlots::labelsReadInADarkTheme() {
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    Bench b;
+    QPalette dark;
+    for (const auto role : {QPalette::Window, QPalette::Base})
+        dark.setColor(role, QColor(45, 45, 48));
+    for (const auto role : {QPalette::WindowText, QPalette::Text})
+        dark.setColor(role, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    const auto restore = qScopeGuard([] { QApplication::setPalette(QPalette()); });
+    b.panel.setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; }")); // as the panel has
+    ui::PlotWindow* plot = b.plot("TEMP", {"1370'C"}, {"20", "30"});
+    QWidget* canvas = plot->centralWidget();
+    const double ground = luminance(canvas->palette().color(canvas->backgroundRole()));
+    for (QLabel* label : canvas->findChildren<QLabel*>()) {
+        label->ensurePolished();
+        const double text = luminance(label->palette().color(label->foregroundRole()));
+        const double ratio = (std::max(text, ground) + 0.05) / (std::min(text, ground) + 0.05);
+        QVERIFY2(ratio >= 4.5, qPrintable(label->text()));
+    }
 }
 
 QTEST_MAIN(TestPlots)

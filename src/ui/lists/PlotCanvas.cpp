@@ -49,6 +49,8 @@ QString labelText(const plot::PlotDrawing& d, QStringView name) {
 
 PlotCanvas::PlotCanvas(plot::PlotKind kind, plot::PlotDrawing drawing, QWidget* parent)
     : QWidget(parent), m_layout(plotLayout(kind)), m_drawing(std::move(drawing)) {
+    // Black on white under any theme, as the plot prints. The labels take the
+    // colours themselves: under a style sheet they no longer inherit them.
     setAutoFillBackground(true);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Qt::white);
@@ -58,6 +60,7 @@ PlotCanvas::PlotCanvas(plot::PlotKind kind, plot::PlotDrawing drawing, QWidget* 
     small.setPointSizeF(8);
     for (plot::PlotLabelPlace place : m_layout.labels) {
         auto* label = new QLabel(this);
+        label->setPalette(palette);
         label->setFont(small);
         if (place.name) {
             const QString name = QString::fromLatin1(place.name);
