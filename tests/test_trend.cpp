@@ -157,7 +157,11 @@ void TestTrend::valueTicks_data() {
     QTest::newRow("mV across 0") << -0.0125 << 0.0125 << 5 << "V"
                                  << "-10 mV|-5 mV|0 mV|5 mV|10 mV";
     QTest::newRow("kOhm") << 0.0 << 1500.0 << 4 << "Ohm"
-                          << "0.0 kOhm|0.5 kOhm|1.0 kOhm|1.5 kOhm";
+                          << "0.0 k\u03a9|0.5 k\u03a9|1.0 k\u03a9|1.5 k\u03a9";
+    QTest::newRow("degrees, no prefix") << -50.0 << 1370.0 << 3 << "degC"
+                                        << "0 \u00b0C|500 \u00b0C|1000 \u00b0C";
+    QTest::newRow("Fahrenheit") << 2000.0 << 2500.0 << 2 << "degF"
+                                << "2000 \u00b0F|2500 \u00b0F";
     QTest::newRow("micro") << 0.0000005 << 0.000002 << 3 << "A"
                            << "0.5 \u00b5A|1.0 \u00b5A|1.5 \u00b5A|2.0 \u00b5A";
     QTest::newRow("MHz") << 1.0e6 << 3.0e6 << 2 << "Hz"
@@ -378,6 +382,7 @@ void TestTrend::readoutAndMeasure() {
              "2026-12-07 10:00:03.0  4.000 V  DCV 20V \"4.00\"  record 14");
     // Floats' last digits are rounded away: a 10 µV step between two readings.
     QCOMPARE(trend::siValue(double(-8.96e-3f) - double(-8.95e-3f), "V"), "-10.00 \u00b5V");
+    QCOMPARE(trend::siValue(1370, "degC") + trend::siValue(10500, "Ohm"), "1370 \u00b0C10.50 k\u03a9");
     QCOMPARE(trend::readoutText(s, 2, "OL", "13").section(QStringLiteral("  "), 1, 1), "OL");
 }
 

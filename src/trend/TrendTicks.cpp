@@ -125,16 +125,30 @@ std::vector<TimeTick> timeTicks(qint64 fromMs, qint64 toMs, int most) {
 
 namespace {
 
-// The SI prefix for values up to `larger`, in thousands from pico to giga,
-// and its scale.
-std::pair<QString, double> prefixFor(double larger) {
+bool isTemperature(const QString& unit) {
+    return unit == u"degC" || unit == u"degF";
+}
+
+// The unit with the SI prefix for values up to `larger`, in thousands from
+// pico to giga, and its scale; no prefix for a temperature, read in degrees.
+std::pair<QString, double> unitFor(double larger, const QString& unit) {
     static const char16_t* const Prefixes[] = {u"p", u"n", u"\u00b5", u"m", u"", u"k", u"M", u"G"};
-    const int thousands =
-        larger > 0 ? std::clamp(int(std::floor(std::log10(larger) / 3)), -4, 3) : 0;
-    return {QString::fromUtf16(Prefixes[thousands + 4]), std::pow(1000.0, thousands)};
+    const int thousands = larger > 0 && !isTemperature(unit)
+                              ? std::clamp(int(std::floor(std::log10(larger) / 3)), -4, 3)
+                              : 0;
+    return {QString::fromUtf16(Prefixes[thousands + 4]) + unitSymbol(unit),
+            std::pow(1000.0, thousands)};
 }
 
 } // namespace
+
+QString unitSymbol(const QString& unit) {
+    if (unit == u"Ohm")
+        return QStringLiteral("\u03a9");
+    if (isTemperature(unit))
+        return unit == u"degC" ? QStringLiteral("\u00b0C") : QStringLiteral("\u00b0F");
+    return unit;
+}
 
 QString siValue(double value, const QString& unit, int digits) {
     // Rounded first, so that a float's -9.99999e-6 reads as -10.00 µ, not -9.99999.
@@ -142,11 +156,11 @@ QString siValue(double value, const QString& unit, int digits) {
         const double step = std::pow(10.0, std::floor(std::log10(std::abs(value))) - (digits - 1));
         value = std::round(value / step) * step;
     }
-    const auto [prefix, scale] = prefixFor(std::abs(value));
+    const auto [symbol, scale] = unitFor(std::abs(value), unit);
     const double scaled = value / scale;
     const int whole = scaled == 0 ? 1 : int(std::floor(std::log10(std::abs(scaled)))) + 1;
     const int decimals = std::clamp(digits - whole, 0, digits);
-    return QString::number(scaled, 'f', decimals) + u' ' + prefix + unit;
+    return QString::number(scaled, 'f', decimals) + u' ' + symbol;
 }
 
 std::vector<ValueTick> valueTicks(double from, double to, int most, const QString& unit) {
@@ -163,7 +177,7 @@ std::vector<ValueTick> valueTicks(double from, double to, int most, const QStrin
             break;
         }
     // The prefix of the larger end.
-    const auto [prefix, scale] = prefixFor(std::max(std::abs(from), std::abs(to)));
+    const auto [symbol, scale] = unitFor(std::max(std::abs(from), std::abs(to)), unit);
     const int decimals = std::max(0, int(-std::floor(std::log10(stepSize / scale) + 1e-9)));
     std::vector<ValueTick> ticks;
     for (double n = std::ceil(from / stepSize - 1e-9); n * stepSize <= to + stepSize * 1e-9; ++n) {
@@ -171,7 +185,7 @@ std::vector<ValueTick> valueTicks(double from, double to, int most, const QStrin
         QString number = QString::number(value / scale, 'f', decimals);
         if (number.startsWith(u'-') && number.count(u'0') + number.count(u'.') == number.size() - 1)
             number.remove(0, 1); // no "-0"
-        ticks.push_back({value, number + u' ' + prefix + unit});
+        ticks.push_back({value, number + u' ' + symbol});
     }
     return ticks;
 }

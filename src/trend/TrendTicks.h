@@ -24,13 +24,18 @@ struct ValueTick {
     QString label;
 };
 
+// The symbol a reader expects for a data file's unit: "°C", "°F" and "Ω"
+// for degC, degF and Ohm; any other unit as it is.
+QString unitSymbol(const QString& unit);
+
 // Ticks over [from, to] at 1, 2 or 5 times a power of ten, about `most` of
 // them (one more when both ends fall on the step), labelled with an SI
-// prefix fitting the larger end: "-500 mV", "1.5 kOhm", "20 µA".
+// prefix fitting the larger end: "-500 mV", "1.5 kΩ", "20 µA"; a
+// temperature in plain degrees, "1200 °C".
 std::vector<ValueTick> valueTicks(double from, double to, int most, const QString& unit);
 
 // A value with the SI prefix of its size and `digits` significant digits,
-// as many as the meter shows: "-12.35 mV".
+// as many as the meter shows: "-12.35 mV", "23.50 °C".
 QString siValue(double value, const QString& unit, int digits = 4);
 
 } // namespace tarnix::trend
