@@ -35,6 +35,13 @@ if [ "$found" != "$expected" ]; then
     exit 1
 fi
 
+# The service runs the installed program on the configuration installed
+# beside it, and systemd reads it without a complaint.
+unit="$prefix/lib/systemd/system/tarnix-log@.service"
+grep -qxF "ExecStart=$prefix/bin/tarnix-log record --config $prefix/etc/tarnix/%i.conf" "$unit"
+if command -v systemd-analyze >/dev/null 2>&1; then
+    (cd "${unit%/*}" && systemd-analyze verify --man=no ./tarnix-log@bench1.service)
+fi
 # The menu entry starts a program that is installed, with the installed icon.
 grep -qx 'Exec=tarnix %f' "$prefix/share/applications/org.tarnix.tarnix.desktop"
 grep -qx 'Icon=org.tarnix.tarnix' "$prefix/share/applications/org.tarnix.tarnix.desktop"
