@@ -2,7 +2,7 @@
 // answers to the baud-rate prompt, what a typed port name means and how the
 // serial devices are named.
 #include "link/Speeds.h"
-#include "core/MaxMin.h"
+#include "meter/MaxMin.h"
 #include "core/PortListing.h"
 #include "platform/SerialDevices.h"
 
@@ -43,15 +43,15 @@ void TestMaxMinAndPorts::maxMin() {
     QFETCH(QStringList, readings);
     QFETCH(QString, max);
     QFETCH(QString, min);
-    core::MaxMin bounds;
+    meter::MaxMin bounds;
     QString shown;
     for (const QString& reading : readings) {
         if (reading == u"RESET") {
-            bounds = core::resetMaxMin(shown);
+            bounds = meter::resetMaxMin(shown);
             continue;
         }
         shown = reading;
-        bounds = core::updateMaxMin(shown, bounds);
+        bounds = meter::updateMaxMin(shown, bounds);
     }
     QCOMPARE(bounds.max + u' ' + bounds.min, max + u' ' + min);
 }

@@ -1,13 +1,13 @@
 #include "core/PollingCycle.h"
 
 #include "core/AlarmCheck.h"
-#include "core/MaxMin.h"
 #include "core/SharedState.h"
 #include "link/Commands.h"
 #include "link/Rs232.h"
 #include "link/Speeds.h"
 #include "meter/Frames.h"
 #include "meter/FunctionRange.h"
+#include "meter/MaxMin.h"
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
 #include "platform/SerialPort.h"
@@ -38,6 +38,7 @@ const QString ModelShort = QStringLiteral("MQZ5081");
 const QString ModelLong = QStringLiteral("HBQ750");
 const QString NoCom = QStringLiteral("No COM");
 const QString InitialSampling = QStringLiteral("2 sec");
+constexpr int InitialSamplingSeconds = 2;
 
 } // namespace
 
@@ -71,6 +72,7 @@ bool PollingCycle::start(QString* why) {
     }
     m_state.texts.com = m_state.link.portLabel;
     m_state.texts.sampling = InitialSampling;
+    m_state.texts.samplingSeconds = InitialSamplingSeconds;
     m_state.link.meterConnected = false;
     m_state.link.alarmReloadRequest = true;
     m_state.show();
@@ -252,7 +254,7 @@ PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::Fra
         m_state.measurement = meter::measurementOf(reading);
     }
     if (reading.rangeText != texts.range) { // a new range starts maximum and minimum again
-        const MaxMin reset = resetMaxMin(texts.value);
+        const meter::MaxMin reset = meter::resetMaxMin(texts.value);
         texts.max = reset.max;
         texts.min = reset.min;
     }
@@ -262,7 +264,7 @@ PollingCycle::Step PollingCycle::showReading(const QByteArray& frame, meter::Fra
     texts.range = reading.rangeText;
     texts.function = reading.functionText;
     texts.value = reading.value.text();
-    const MaxMin next = updateMaxMin(texts.value, {texts.max, texts.min});
+    const meter::MaxMin next = meter::updateMaxMin(texts.value, {texts.max, texts.min});
     texts.max = next.max;
     texts.min = next.min;
     m_state.link.readingCurrent = true;
@@ -323,6 +325,7 @@ void PollingCycle::restartLink() {
     texts.linkButtonsEnabled = true;
     texts.com = m_state.link.portLabel;
     texts.sampling = InitialSampling;
+    texts.samplingSeconds = InitialSamplingSeconds;
     texts.highAlarm.clear();
     texts.lowAlarm.clear();
     // The meter may have been reset meanwhile: its limits are read again

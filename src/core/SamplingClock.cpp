@@ -2,7 +2,6 @@
 
 #include "core/SharedState.h"
 #include "records/DataRecord.h"
-#include "meter/LeadingNumber.h"
 #include "platform/Clock.h"
 
 #include <cmath>
@@ -24,6 +23,7 @@ SamplingClock::SamplingClock(SharedState& state, platform::Clock& clock, QObject
 
 void SamplingClock::setInterval(int seconds) {
     m_state.texts.sampling = samplingText(seconds);
+    m_state.texts.samplingSeconds = seconds;
     m_count = 0;
     m_state.show();
 }
@@ -56,7 +56,7 @@ void SamplingClock::stopRecording() {
 }
 
 void SamplingClock::tick() {
-    const double interval = meter::leadingNumber(m_state.texts.sampling);
+    const int interval = m_state.texts.samplingSeconds;
     if (m_count != 0 && m_count != interval) {
         m_count += 1;
         return;

@@ -53,6 +53,7 @@ struct PanelTexts {
     QString com = QStringLiteral("No Com");
     bool comProgress = false; // `com` counts the logger header read on
     QString sampling;
+    int samplingSeconds = 2; // the interval `sampling` shows
     QString time;
     QString model;               // the model button's caption
     bool recordingShown = false; // "REC"

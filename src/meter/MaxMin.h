@@ -2,7 +2,7 @@
 
 #include <QString>
 
-namespace tarnix::core {
+namespace tarnix::meter {
 
 // Maximum and minimum, kept as the texts the panel shows.
 struct MaxMin {
@@ -22,4 +22,4 @@ inline MaxMin resetMaxMin(const QString& shown) {
     return {shown, shown};
 }
 
-} // namespace tarnix::core
+} // namespace tarnix::meter

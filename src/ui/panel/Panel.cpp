@@ -1,10 +1,9 @@
 #include "ui/panel/Panel.h"
 
-#include "core/MaxMin.h"
 #include "link/Rs232.h"
 #include "logger/LoggerHeader.h"
 #include "meter/FunctionRange.h"
-#include "meter/LeadingNumber.h"
+#include "meter/MaxMin.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "ui/AboutText.h"
@@ -412,7 +411,7 @@ void Panel::closeEvent(QCloseEvent* event) {
 }
 
 void Panel::resetMaxMin() {
-    const core::MaxMin reset = core::resetMaxMin(m_value->text());
+    const meter::MaxMin reset = meter::resetMaxMin(m_value->text());
     m_state.texts.max = reset.max;
     m_state.texts.min = reset.min;
     m_state.show();
@@ -512,7 +511,7 @@ void Panel::readLogger() {
 }
 
 void Panel::askSamplingInterval() {
-    const int current = int(meter::leadingNumber(m_state.texts.sampling));
+    const int current = m_state.texts.samplingSeconds;
     const QString answer =
         m_dialogs.input(core::samplingPrompt(), QStringLiteral("Input Sampling Time"),
                         current > 0 ? QString::number(current) : QString());

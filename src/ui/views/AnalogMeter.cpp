@@ -42,8 +42,9 @@ QPointF onCircle(double degrees, double radius) {
 
 } // namespace
 
-AnalogMeter::AnalogMeter(const QString& function, const QString& range)
-    : m_function(function), m_range(range), m_family(dialFamily(function, range)),
+AnalogMeter::AnalogMeter(const meter::Measurement& reading)
+    : m_function(reading.function), m_range(reading.range), m_fullScale(reading.fullScale),
+      m_family(dialFamily(reading.function, reading.range)),
       m_caption(new QLabel(this)) {
     setObjectName(QStringLiteral("AnalogMeter"));
     setWindowTitle(QStringLiteral("Analog"));
@@ -99,16 +100,16 @@ void AnalogMeter::redraw() {
     m_redrawn = true;
 }
 
-void AnalogMeter::moveNeedle(const QString& function, const QString& range, const QString& value) {
-    m_caption->setText(dialCaption(function, range));
+void AnalogMeter::moveNeedle(const meter::Measurement& reading) {
+    m_caption->setText(dialCaption(reading.function, reading.range));
     m_caption->adjustSize();
-    m_needle = needleAngle(function, range, value);
+    m_needle = needleAngle(reading);
     update();
 }
 
 QStringList AnalogMeter::scaleTexts() const {
     QStringList texts;
-    for (const ScaleNumber& n : scaleNumbers(m_family, m_range, scale().radius, m_drawing))
+    for (const ScaleNumber& n : scaleNumbers(m_family, m_range, m_fullScale, scale().radius, m_drawing))
         texts << n.text;
     return texts;
 }
@@ -141,7 +142,7 @@ void AnalogMeter::paintEvent(QPaintEvent*) {
     painter.setFont(numbers);
     const QFontMetricsF metrics(numbers);
     const auto placed = placeScaleNumbers(
-        scaleNumbers(m_family, m_range, r, m_drawing), m_drawing,
+        scaleNumbers(m_family, m_range, m_fullScale, r, m_drawing), m_drawing,
         [&](const QString& text) { return metrics.horizontalAdvance(text) * map.unitsPerPixelX(); },
         metrics.height() * map.unitsPerPixelY());
     for (const PlacedText& text : placed)

@@ -19,7 +19,7 @@ class AnalogMeter : public QWidget {
     Q_OBJECT
 
 public:
-    AnalogMeter(const QString& function, const QString& range);
+    explicit AnalogMeter(const meter::Measurement& reading);
 
     QString dialFunction() const { return m_function; }
     QString dialRange() const { return m_range; }
@@ -32,7 +32,7 @@ public:
     // Gives a resized window the dial's shape (at least 4605 twips wide) and
     // lays the dial out again; the needle is gone until the next move.
     void redraw();
-    void moveNeedle(const QString& function, const QString& range, const QString& value);
+    void moveNeedle(const meter::Measurement& reading);
 
     // What is drawn, for tests: the dial's scale, its numbers' texts and the
     // needle's angle (none before the first move after the dial was drawn).
@@ -50,6 +50,7 @@ private:
 
     QString m_function;
     QString m_range;
+    double m_fullScale;
     DialFamily m_family;
     QLabel* m_caption;
     DialDrawing m_drawing = DialDrawing::Load;

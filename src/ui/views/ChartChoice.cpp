@@ -1,7 +1,5 @@
 #include "ui/views/ChartChoice.h"
 
-#include "analysis/RecordingStats.h"
-#include "meter/LeadingNumber.h"
 
 #include <algorithm>
 
@@ -59,14 +57,14 @@ std::optional<ChartChoice> chartChoice(QStringView function, QStringView range) 
     return std::nullopt;
 }
 
-double chartPointValue(QStringView value, int chartMax, int chartMin) {
-    if (analysis::isOverload(value))
-        return analysis::isNegativeOverload(value) ? chartMin : chartMax;
-    return meter::leadingNumber(value);
+double chartPointValue(const meter::Shown& value, int chartMax, int chartMin) {
+    if (value.overload != meter::Overload::None)
+        return value.overload == meter::Overload::Under ? chartMin : chartMax;
+    return value.number;
 }
 
-bool chartTakesPoint(int sampleTickCount, QStringView samplingInterval) {
-    return sampleTickCount == 0 || sampleTickCount == meter::leadingNumber(samplingInterval);
+bool chartTakesPoint(int sampleTickCount, int samplingSeconds) {
+    return sampleTickCount == 0 || sampleTickCount == samplingSeconds;
 }
 
 QString chartSecondLabel(QTime time) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meter/Measurement.h"
+
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -31,12 +33,12 @@ struct ChartChoice {
 std::optional<ChartChoice> chartChoice(QStringView function, QStringView range);
 
 // The value a reading is plotted at.
-double chartPointValue(QStringView value, int chartMax, int chartMin);
+double chartPointValue(const meter::Shown& value, int chartMax, int chartMin);
 
 // A chart ticks every second but takes a point only on a sample tick of the
 // PC sampling clock: when its count is 0 or has reached the interval (the
 // leading number of the sampling field, e.g. "2 sec").
-bool chartTakesPoint(int sampleTickCount, QStringView samplingInterval);
+bool chartTakesPoint(int sampleTickCount, int samplingSeconds);
 
 // "07": the second of `time`, two digits.
 QString chartSecondLabel(QTime time);

@@ -1,7 +1,5 @@
 #include "ui/views/DialGeometry.h"
 
-#include "analysis/RecordingStats.h"
-#include "meter/LeadingNumber.h"
 #include "meter/MeterValue.h"
 
 #include <algorithm>
@@ -148,9 +146,9 @@ QString dialNumberText(double value) {
     return QStringLiteral(" ") + meter::formatNumber(value);
 }
 
-std::vector<ScaleNumber> scaleNumbers(DialFamily family, QStringView range, double radius,
-                                      DialDrawing drawing) {
-    const double r = meter::leadingNumber(range);
+std::vector<ScaleNumber> scaleNumbers(DialFamily family, QStringView range, double fullScale,
+                                      double radius, DialDrawing drawing) {
+    const double r = fullScale;
     const double out = 1.16 * radius;
     std::vector<ScaleNumber> numbers;
     double y = 0;
@@ -183,16 +181,16 @@ std::vector<PlacedText> placeScaleNumbers(const std::vector<ScaleNumber>& number
     return placed;
 }
 
-double needleAngle(QStringView function, QStringView range, QStringView value) {
-    const DialFamily family = dialFamily(function, range);
+double needleAngle(const meter::Measurement& reading) {
+    const DialFamily family = dialFamily(reading.function, reading.range);
     const FamilyShape s = shape(family);
-    if (analysis::isNegativeOverload(value))
+    if (reading.shown.overload == meter::Overload::Under)
         return s.highestAngle;
-    if (analysis::isOverload(value))
+    if (reading.shown.overload == meter::Overload::Over)
         return s.lowestAngle;
 
-    const double v = meter::leadingNumber(value);
-    const double r = meter::leadingNumber(range);
+    const double v = reading.shown.number;
+    const double r = reading.fullScale;
     // A range without a number has no full scale: the needle rests at zero.
     const double ofRange = r == 0 ? 0 : v / r;
     double angle = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meter/Measurement.h"
+
 #include <QPointF>
 #include <QSizeF>
 #include <QString>
@@ -64,8 +66,9 @@ struct ScaleNumber {
     bool nextLine;  // y is one text line below the number printed before
     bool topCentre; // the number above the pivot
 };
-std::vector<ScaleNumber> scaleNumbers(DialFamily family, QStringView range, double radius,
-                                      DialDrawing drawing);
+// `fullScale` is the range's own number (200 for 200mV).
+std::vector<ScaleNumber> scaleNumbers(DialFamily family, QStringView range, double fullScale,
+                                      double radius, DialDrawing drawing);
 
 // A number's text in the dial's own writing: " 100", "-1", " 1.5".
 QString dialNumberText(double value);
@@ -84,7 +87,7 @@ std::vector<PlacedText> placeScaleNumbers(const std::vector<ScaleNumber>& number
 
 // The needle's angle for a reading: overloads stop at the dial's ends and
 // every value is held inside them.
-double needleAngle(QStringView function, QStringView range, QStringView value);
+double needleAngle(const meter::Measurement& reading);
 
 // The needle is drawn from its tip to the pivot.
 struct NeedleLine {

@@ -32,7 +32,7 @@ void LiveViews::openAnalog() {
     const meter::Reading& reading = m_context.state.reading;
     if (!hasDial(reading.functionText))
         return;
-    m_analog = new AnalogMeter(reading.functionText, reading.rangeText);
+    m_analog = new AnalogMeter(m_context.state.measurement);
     place(m_analog);
     m_analog->show();
 }
@@ -71,7 +71,7 @@ bool LiveViews::sampleStep() {
         m_analog->redraw();
         return false;
     case DialTickStep::MoveNeedle:
-        m_analog->moveNeedle(reading.functionText, reading.rangeText, reading.value.text());
+        m_analog->moveNeedle(m_context.state.measurement);
         break;
     }
     return true;

@@ -146,7 +146,7 @@ void StripChart::closeEvent(QCloseEvent* event) {
 
 void StripChart::tick() {
     const core::SharedState& state = m_context.state;
-    if (!chartTakesPoint(int(m_context.sampling.sampleTickCount()), state.texts.sampling))
+    if (!chartTakesPoint(int(m_context.sampling.sampleTickCount()), state.texts.samplingSeconds))
         return;
     const meter::Reading& reading = state.reading;
     if (reading.functionText != m_function || reading.rangeText != m_range) {
@@ -156,7 +156,7 @@ void StripChart::tick() {
     m_caption->setText(chartCaption(reading.functionText, reading.rangeText));
     m_caption->adjustSize();
     m_series.addPoint(
-        chartPointValue(reading.value.text(), m_overloads.chartMax, m_overloads.chartMin),
+        chartPointValue(state.measurement.shown, m_overloads.chartMax, m_overloads.chartMin),
         m_context.clock.now().time());
     showSeries();
 }
