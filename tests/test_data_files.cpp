@@ -518,6 +518,8 @@ void TestDataFiles::savedNames_data() {
     QTest::newRow("CSV") << "/d/list-export" << "CSV for analysis (*.csv)" << "/d/list-export.csv";
     QTest::newRow("CSV, a dot in a folder") << "/d.x/run" << "CSV for analysis (*.csv)"
                                             << "/d.x/run.csv";
+    QTest::newRow("trend picture") << "/d/trend" << "PNG Image (*.png)" << "/d/trend.png";
+    QTest::newRow("trend drawing") << "/d/trend" << "SVG Image (*.svg)" << "/d/trend.svg";
     QTest::newRow("data: as typed") << "/d/run" << "Data Files (*.dat)" << "/d/run";
     QTest::newRow("has one") << "/d/run.txt" << "CSV for analysis (*.csv)" << "/d/run.txt";
     QTest::newRow("every file") << "/d/run" << "All Files (*.*)" << "/d/run";

@@ -12,7 +12,7 @@ QString withFilterExtension(const QString& path, QStringView filter) {
     if (open < 0 || close < 0)
         return path;
     const QStringView extension = filter.mid(open + 3, close - open - 3);
-    if (extension != u"csv")
+    if (extension == u"dat" || extension == u"*")
         return path;
     return path + u'.' + extension.toString();
 }
