@@ -77,11 +77,28 @@ bash -n "$prefix/share/bash-completion/completions/tarnix-log"
 # record, whatever its name, and other bytes named .dat are not taken.
 test -f "$prefix/share/mime/mime.cache"
 if command -v gio >/dev/null 2>&1; then
-    printf '1,26/12/05,14:03:07.0,DCV,200mV,-12.34\r\n' >"$prefix/rec.dat"
-    head -c 200 /dev/urandom >"$prefix/noise.dat"
     type_of() { XDG_DATA_DIRS="$prefix/share:/usr/share" gio info -a standard::content-type "$1" |
         sed -n 's/.*standard::content-type: //p'; }
-    [ "$(type_of "$prefix/rec.dat")" = application/x-tarnix-data ]
+    # Each row: yes when the first line is a recording's, then the line.
+    while IFS='|' read -r recording line; do
+        printf '%s\r\n' "$line" >"$prefix/first.dat"
+        if [ "$(type_of "$prefix/first.dat")" = application/x-tarnix-data ]; then seen=yes; else seen=no; fi
+        if [ "$seen" != "$recording" ]; then
+            echo "a recording: $seen, but $recording expected, for $line" >&2
+            exit 1
+        fi
+    done <<'ROWS'
+yes|1,26/12/05,14:03:07.0,DCV,200mV,-12.34
+yes|1234567,99/01/31,23:59:59.0,DIODE,1V,OL
+yes|42,00/09/19,00:00:00.0,FREQ,KHz/MHz,1.234
+no|12345,99/99/99,other
+no|1,26/13/05,14:03:07.0,DCV,200mV,-12.34
+no|1,26/00/05,14:03:07.0,DCV,200mV,-12.34
+no|1,26/12/32,14:03:07.0,DCV,200mV,-12.34
+no|1,26/12/05,14:03:07.0
+no|x1,26/12/05,14:03:07.0,DCV,200mV,-12.34
+ROWS
+    head -c 200 /dev/urandom >"$prefix/noise.dat"
     [ "$(type_of "$prefix/noise.dat")" != application/x-tarnix-data ]
 fi
 echo "installed files: $(printf '%s\n' "$found" | wc -l) as expected"
