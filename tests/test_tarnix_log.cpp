@@ -324,6 +324,30 @@ void TestTarnixLog::programExits_data() {
     QTest::newRow("download to a FIFO")
         << QStringList{"logger", "download", "--set", "1", "--simulate", fifo} << 1
         << QStringLiteral("tarnix-log: cannot write %1: not a regular file").arg(fifo);
+    // A file with lines and no record is no recording; an empty one, or a slice of
+    // a recording that holds nothing, is an empty recording.
+    const auto file = [this](const char* name, const QByteArray& bytes) {
+        const QString path = m_dir.filePath(QString::fromLatin1(name));
+        return writeFile(path, bytes) ? path : QString();
+    };
+    const QString foreign = file("foreign.dat", "[settings]\nrate=5\n12.5;3.1\n");
+    const QString recording = file("one.dat", "1,26/12/06,13:07:18.0,DCV,2V,1\r\n");
+    const QString noRecord = QStringLiteral("tarnix-log: %1: not a recording: no line in it is a data-file record");
+    QTest::newRow("convert of another program's file")
+        << QStringList{"convert", foreign, "-"} << 1 << noRecord.arg(foreign) + "\n";
+    QTest::newRow("convert of a binary file") << QStringList{"convert", file("b.dat", noiseBytes(5000)), "-"}
+        << 1 << noRecord.arg(m_dir.filePath("b.dat"));
+    QTest::newRow("convert of an analysis CSV")
+        << QStringList{"convert", file("a.csv", "time,value,unit,function,range,display\r\n"), "-"} << 1
+        << QStringLiteral("tarnix-log: %1: an analysis CSV file, not a data file").arg(m_dir.filePath("a.csv"));
+    QTest::newRow("stats of a password file")
+        << QStringList{"stats", recording, file("passwd", "root:x:0:0:root:/root:/bin/bash\n")} << 1
+        << noRecord.arg(m_dir.filePath("passwd")) + " or an analysis CSV line\n";
+    QTest::newRow("stats of an empty file") << QStringList{"stats", file("empty.dat", "")} << 0
+        << m_dir.filePath("empty.dat") + ": 0 readings";
+    QTest::newRow("convert of a slice that holds nothing")
+        << QStringList{"convert", "--from", "2030-01-01", recording, "-"} << 0
+        << "time,value,unit,function,range,display\r\n";
     QTest::newRow("a run without a single reading")
         << QStringList{"record", "--port", m_silentPort, "--duration", "1", "-"} << 1
         << QStringLiteral("tarnix-log: no reading came from the meter on %1; nothing was "
@@ -832,7 +856,7 @@ void TestTarnixLog::convertKeepsOnlyRecords_data() {
         << noiseBytes(300000) + QByteArray(1 << 20, ',') + "\n1,26/12/06,13:07:18.0,DCV,2V,1\n" << 1 << -1;
     QTest::newRow("a 10 MB line")
         << QByteArray(10 << 20, 'x') + "\r\n1,26/12/06,13:07:18.0,DCV,2V,1" << 1 << 1;
-    QTest::newRow("only quotes") << QByteArray(100000, '"') << 0 << 1;
+    QTest::newRow("a line of quotes") << QByteArray(100000, '"') + "\n1,26/12/06,13:07:18.0,DCV,2V,1\n" << 1 << 1;
     // Its first 64 KiB would make a record, but the line is longer than any record.
     QTest::newRow("a long line across the first 1 MB read")
         << QByteArray("1,26/12/06,13:07:18.0,DCV,2V,1\n").repeated(33000) + "2,26/12/06,13:07:19.0,DCV,"

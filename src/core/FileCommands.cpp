@@ -23,15 +23,20 @@ namespace {
 
 constexpr qint64 ChunkBytes = 1 << 20;
 
+// Whether an analysis CSV file is read as readings (stats) or refused (convert).
+enum class CsvInput { Taken, Refused };
+
 // Reads a file through in chunks, never whole, judging its lines as every
 // reader of data files does. With a slice, a data file whose times grow is
 // read from the slice's start and no further than its end (`pastSlice`
 // says when the last line read was past it), in the local offset state
 // `offsets` of the files read so far (sliceRead()). False with the reason
-// when the file cannot be opened or read.
+// when the file cannot be opened or read, or when it is no recording: it
+// has lines, and none is a record nor, where `csv` allows one, the header of
+// an analysis CSV file. An empty file is an empty recording.
 bool readLines(const QString& path, const analysis::TimeSlice& slice, records::LocalOffsets& offsets,
                const records::RecordReader::OnLine& onLine, const std::function<bool()>& pastSlice,
-               QString* error) {
+               CsvInput csv, QString* error) {
     if (QFileInfo(path).isDir()) {
         *error = QStringLiteral("%1: a folder, not a file").arg(path);
         return false;
@@ -48,7 +53,14 @@ bool readLines(const QString& path, const analysis::TimeSlice& slice, records::L
         *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
-    records::RecordReader reader(onLine);
+    // A read that starts past the file's start was placed by its records.
+    bool anyLine = false, csvHeader = false, recording = plan.start > 0;
+    records::RecordReader reader([&](QByteArrayView line, const records::LineFields* record) {
+        if (!std::exchange(anyLine, true))
+            csvHeader = line == records::AnalysisHeader.toUtf8();
+        recording = recording || record || (csvHeader && csv == CsvInput::Taken);
+        onLine(line, record);
+    });
     QByteArray chunk(ChunkBytes, Qt::Uninitialized);
     for (qint64 n; (n = file.read(chunk.data(), chunk.size())) != 0;) {
         if (n < 0) {
@@ -60,6 +72,15 @@ bool readLines(const QString& path, const analysis::TimeSlice& slice, records::L
             return true;
     }
     reader.finish();
+    if (anyLine && !recording) {
+        *error = csvHeader ? QStringLiteral("%1: an analysis CSV file, not a data file").arg(path)
+                 : csv == CsvInput::Taken
+                     ? QStringLiteral("%1: not a recording: no line in it is a data-file record "
+                                      "or an analysis CSV line").arg(path)
+                     : QStringLiteral("%1: not a recording: no line in it is a data-file record")
+                           .arg(path);
+        return false;
+    }
     return true;
 }
 
@@ -133,7 +154,7 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
             const bool read = readLines(
                 input, options.slice, converter.offsets(),
                 [&](QByteArrayView, const records::LineFields* record) { skipped += !take(record); },
-                [&converter] { return converter.pastSlice(); }, &error);
+                [&converter] { return converter.pastSlice(); }, CsvInput::Refused, &error);
             if (!read) {
                 output.message(error);
                 return false;
@@ -169,6 +190,7 @@ int runStats(const StatsOptions& options, const FileCommandOutput& output) {
     QString perFile;
     qint64 skipped = 0;
     int code = 0;
+    qsizetype filesRead = 0;
     // The files read as one stream into the one summary, as convert reads
     // them: the hour shown twice may span two of them. `again` for the
     // second look at the gaps.
@@ -181,13 +203,15 @@ int runStats(const StatsOptions& options, const FileCommandOutput& output) {
             if (!readLines(
                     path, options.slice, lines.offsets(),
                     [&lines](QByteArrayView line, const records::LineFields* fields) { lines.take(line, fields); },
-                    [&lines] { return lines.pastSlice(); }, &error)) {
-                output.message(error);
+                    [&lines] { return lines.pastSlice(); }, CsvInput::Taken, &error)) {
+                if (!again) // said once, on the first look
+                    output.message(error);
                 code = 1;
                 continue;
             }
             if (again)
                 continue;
+            ++filesRead;
             if (lines.skippedTimes() > skippedTimes)
                 output.message(records::skippedHourWarning(path, lines.skippedTimes() - skippedTimes));
             skipped += lines.skipped();
@@ -198,6 +222,8 @@ int runStats(const StatsOptions& options, const FileCommandOutput& output) {
         }
     };
     readAll(false);
+    if (filesRead == 0) // no summary of nothing
+        return code;
     if (!stats.gapsKnown())
         readAll(true);
     QString text = files.size() == 1 ? perFile
