@@ -95,6 +95,11 @@ std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode,
     }
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help-all"))) {
+        std::printf("%s", qPrintable(parser.helpText() + tarnix::cli::qtOwnOptionsHelp()));
+        exitCode = 0;
+        return std::nullopt;
+    }
     if (parser.isSet(help))
         parser.showHelp(0);
     if (parser.isSet(version))

@@ -65,6 +65,7 @@ void TestTarnixEndToEnd::commandLine_data() {
                                             << "--together goes with --trend";
     QTest::newRow("trends of two files") << QStringList{"--trend", TARNIX_PROGRAM, TARNIX_PROGRAM}
                                          << 1 << "tarnix: no display";
+    QTest::newRow("all help, no display") << QStringList{"--help-all"} << 0 << "  -style VALUE";
     QTest::newRow("no display") << QStringList{"--simulate"} << 1
                                 << "tarnix: no display: set DISPLAY, or run under xvfb-run\n";
     // Qt's own options are QApplication's, not refused as the program's.

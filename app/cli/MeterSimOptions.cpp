@@ -78,7 +78,8 @@ std::optional<MeterSimSetup> parseMeterSimOptions(QCommandLineParser& parser,
         failure = {ExitUsage, parser.errorText()};
         return std::nullopt;
     }
-    if (parser.isSet(help))
+    // A program without windows has no Qt options of note: --help-all is --help.
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
         parser.showHelp(0);
     if (parser.isSet(version))
         parser.showVersion();

@@ -54,4 +54,24 @@ QtOwnOptions splitQtOwnOptions(const QStringList& arguments) {
     return split;
 }
 
+QString qtOwnOptionsHelp() {
+    QStringList names;
+    for (const char16_t* name : ValueOptions)
+        names << QStringLiteral("-%1 VALUE").arg(QStringView(name));
+    for (const char16_t* name : Flags)
+        names << QStringLiteral("-%1").arg(QStringView(name));
+    names << QStringLiteral("-qmljsdebugger=VALUE");
+    QString text = QStringLiteral("\nQt's own options, taken anywhere on the line (the X11 ones "
+                                  "under xcb only):\n");
+    QString line = QStringLiteral(" ");
+    for (const QString& name : names) {
+        if (line.size() + name.size() + 2 > 79) {
+            text += line + u'\n';
+            line = QStringLiteral(" ");
+        }
+        line += u' ' + name;
+    }
+    return text + line + u'\n';
+}
+
 } // namespace tarnix::cli

@@ -18,4 +18,7 @@ struct QtOwnOptions {
 // anywhere.
 QtOwnOptions splitQtOwnOptions(const QStringList& arguments);
 
+// The paragraph --help-all adds to the help: the Qt options above, by name.
+QString qtOwnOptionsHelp();
+
 } // namespace tarnix::cli

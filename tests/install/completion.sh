@@ -59,4 +59,10 @@ expect "convert --format" "$(offered _tarnix_log 'tarnix-log convert --format ')
 expect "--simulate=" "$(offered _tarnix_log 'tarnix-log record --simulate=')" "long short "
 expect "tarnix options" "$(offered _tarnix 'tarnix --')" \
     "$({ "$build/app/tarnix" --help | grep -o -- '--[a-z][a-z-]*'; } | sort -u | tr '\n' ' ')"
+# --help-all is help without a display, in both programs that offer it.
+for program in tarnix tarnix-meter-sim; do
+    help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$build/app/$program" \
+        --help-all) && status=0 || status=$?
+    expect "$program --help-all" "$(grep -c -- '--version' <<<"$help") $status" "1 0"
+done
 exit $failed
