@@ -189,9 +189,20 @@ void TestRecording::openFileStopsTheRecordingAndLists() {
     QVERIFY(writeFile(data, lines + "1,2,3,4\r\n")); // a short last line is dropped
     b.dialogs.answerFile(b.dir.filePath("rec.dat"));
     b.find<QPushButton>("CmdSaveStop")->click();
+    b.sampleTicks(3);
     b.dialogs.answerFile(data);
     b.find<QPushButton>("CmdOpen")->click();
     QVERIFY(!b.panel.state().data.pcRecording);
+    // The panel says what ended it; the next SAVE AS clears that, and a
+    // cancelled OPEN FILE ends a recording as well.
+    const auto ended = [&] { return b.find("LblFileName")->toolTip(); };
+    QCOMPARE(ended(), "OPEN FILE ended the recording to rec.dat after 2 lines");
+    b.dialogs.answerFile(b.dir.filePath("rec2.dat"));
+    b.find<QPushButton>("CmdSaveStop")->click();
+    QCOMPARE(ended(), QString());
+    b.find<QPushButton>("CmdOpen")->click();
+    QVERIFY(!b.panel.state().data.pcRecording);
+    QCOMPARE(ended(), "OPEN FILE ended the recording to rec2.dat after 0 lines");
     auto* list = b.panel.findChild<ui::FileList*>(QStringLiteral("FileList"));
     QVERIFY(list);
     QCOMPARE(list->model().rowCount(), 250);

@@ -432,8 +432,17 @@ ListContext Panel::listContext() {
 }
 
 void Panel::openFile() {
-    if (m_state.data.pcRecording)
+    // OPEN FILE ends a running recording, even when its dialog is then
+    // cancelled; the file name's tooltip says so until the next SAVE AS.
+    if (m_state.data.pcRecording) {
+        const qint64 lines = m_state.data.recordCount;
+        const QString ended = QStringLiteral("OPEN FILE ended the recording to %1 after %2 %3")
+                                  .arg(m_state.texts.fileName)
+                                  .arg(lines)
+                                  .arg(lines == 1 ? u"line" : u"lines");
         m_sampling.stopRecording();
+        m_labels.fileName->setToolTip(ended);
+    }
     // The filter the record button's dialog set last stays in force.
     const QString filter =
         m_state.data.lastFilter.isEmpty() ? records::DataFileFilter : m_state.data.lastFilter;
@@ -520,6 +529,7 @@ void Panel::askSamplingInterval() {
 }
 
 void Panel::saveOrStop() {
+    m_labels.fileName->setToolTip(QString()); // the frame's own tooltip again
     if (m_state.data.pcRecording) {
         m_sampling.stopRecording();
         return;
