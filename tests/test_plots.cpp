@@ -1,5 +1,6 @@
 // Plots: where records land in the drawing, the full scales of "Plot", the range dialogs'
 // checks, and the plot windows opened, narrowed, printed and painted.
+#include "meter/Measurement.h"
 #include "records/DataChannel.h"
 #include "plot/PlotGeometry.h"
 #include "support/RecordingPrinter.h"
@@ -173,8 +174,9 @@ void TestPlots::timesAndCurves() {
 }
 
 void TestPlots::fullScalesAndRangeChecks() {
-    QCOMPARE(plot::fileListFullScale(u"ACV", u"600 V"), 750.0);
-    const plot::DataListPlot freq = plot::dataListPlot(u"FREQ", u"1MHz"); // never negative
+    QCOMPARE(plot::fileListFullScale(meter::measurementFromTexts("ACV", "600 V", "1")), 750.0);
+    const plot::DataListPlot freq =
+        plot::dataListPlot(meter::measurementFromTexts("FREQ", "1MHz", "1")); // never negative
     QVERIFY(freq.kind == Positive && freq.positiveFullScale == 10);
 
     // 100 records, full scale 200. The boxes From|To|Min.|Max.; the stored From, To, Min,

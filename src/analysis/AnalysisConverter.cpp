@@ -1,7 +1,6 @@
 #include "analysis/AnalysisConverter.h"
 
-#include "meter/Measurement.h"
-#include "meter/Units.h"
+#include "records/RecordMeasurement.h"
 #include <QDateTime>
 #include <QTimeZone>
 #include <algorithm>
@@ -105,18 +104,6 @@ char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out) {
     return w;
 }
 
-const AnalysisConverter::RangeUnitCache& AnalysisConverter::unitOf(QByteArrayView range) {
-    for (const RangeUnitCache& entry : m_ranges)
-        if (entry.known && entry.range == range)
-            return entry;
-    RangeUnitCache& entry = m_ranges[m_nextRange];
-    m_nextRange = (m_nextRange + 1) % m_ranges.size();
-    const auto unit = meter::rangeUnit(QString::fromLatin1(range));
-    entry = {range.toByteArray(), true, bool(unit), unit ? unit->unit.toLatin1() : QByteArray(),
-             unit ? unit->exponent : 0};
-    return entry;
-}
-
 bool AnalysisConverter::append(const records::LineFields& record, QByteArray& out) {
     const auto wall = m_clock.wallMs(record[1], record[2]);
     if (!wall)
@@ -129,7 +116,7 @@ bool AnalysisConverter::append(const records::LineFields& record, QByteArray& ou
     const QByteArrayView function = record[3], range = record[4], display = record[5];
     if (!records::isAscii(function) || !records::isAscii(range) || !records::isAscii(display)) {
         const QDateTime at = QDateTime::fromMSecsSinceEpoch(utcMs, QTimeZone(offset));
-        const meter::Measurement m = meter::measurementFromTexts(
+        const meter::Measurement m = records::measurementOfRecord(
             QString::fromUtf8(function), QString::fromUtf8(range), QString::fromUtf8(display));
         out += records::analysisLine(at, m,
                                      m_utc ? records::TimeZoneOut::Utc : records::TimeZoneOut::Local)
@@ -137,7 +124,7 @@ bool AnalysisConverter::append(const records::LineFields& record, QByteArray& ou
         out += records::CsvLineEnd;
         return true;
     }
-    const RangeUnitCache& unit = unitOf(range);
+    const RangeUnitBytes& unit = m_units.of(range);
     // Room for the longest line these fields make, written in place.
     const qsizetype start = out.size();
     const qsizetype room = 48 + 2 * (function.size() + range.size() + display.size()) +

@@ -4,6 +4,7 @@
 #include "records/LocalOffsets.h"
 #include "records/RecordClock.h"
 #include "records/RecordLine.h"
+#include "analysis/RecordValue.h"
 #include "analysis/TimeSlice.h"
 
 #include <QByteArray>
@@ -36,23 +37,12 @@ public:
     records::LocalOffsets& offsets() { return m_offsets; }
 
 private:
-    // The unit of a range seen lately: a file holds few ranges, taken in turns.
-    struct RangeUnitCache {
-        QByteArray range;
-        bool known = false;
-        bool hasUnit = false;
-        QByteArray unit;
-        int exponent = 0;
-    };
-    const RangeUnitCache& unitOf(QByteArrayView range);
-
     bool m_utc;
     TimeSlice m_slice;
     bool m_past = false;
     records::RecordClock m_clock;
     records::LocalOffsets m_offsets;
-    std::array<RangeUnitCache, 8> m_ranges;
-    std::size_t m_nextRange = 0; // the entry a new range takes
+    RangeUnits m_units;
 };
 
 // A display that is a plain number: a sign, digits, a point and digits,

@@ -1,9 +1,8 @@
 #include "analysis/RecordReadings.h"
 
-#include "meter/Units.h"
 #include "analysis/AnalysisConverter.h"
 #include "records/AnalysisCsv.h"
-#include "analysis/RecordingStats.h"
+#include "analysis/RecordValue.h"
 
 #include <algorithm>
 #include <charconv>
@@ -57,11 +56,11 @@ const RecordReadings::Cached& RecordReadings::cachedKind(QByteArrayView function
             return entry;
     Cached& entry = m_cache[m_nextCached];
     m_nextCached = (m_nextCached + 1) % m_cache.size();
-    const QString rangeText = QString::fromLatin1(range);
-    const auto unit = meter::rangeUnit(rangeText);
+    const RangeUnitBytes& unit = m_units.of(range);
     entry = {true, function.toByteArray(), range.toByteArray(),
-             kindOf(QString::fromLatin1(function), rangeText, unit ? unit->unit : QString()),
-             bool(unit), unit ? unit->exponent : 0};
+             kindOf(QString::fromLatin1(function), QString::fromLatin1(range),
+                    QString::fromLatin1(unit.unit)),
+             unit.hasUnit, unit.exponent};
     return entry;
 }
 

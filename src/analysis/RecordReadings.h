@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/RecordValue.h"
 #include "records/LocalOffsets.h"
 #include "records/RecordClock.h"
 #include "records/RecordLine.h"
@@ -60,6 +61,7 @@ private:
     std::vector<ReadingKind> m_kinds;
     std::array<Cached, 8> m_cache; // a file holds few ranges, taken in turns
     std::size_t m_nextCached = 0;
+    RangeUnits m_units;
     std::string m_value; // room for a value moved into its base unit
 };
 

@@ -1,6 +1,5 @@
 #include "analysis/RecordingStats.h"
 
-#include "meter/Units.h"
 #include "records/AnalysisCsv.h"
 
 #include <QStringList>
@@ -141,33 +140,6 @@ QString RecordingStats::report(bool precise) const {
                  .arg(gaps.size());
     lines += gaps;
     return lines.join(u'\n') + u'\n';
-}
-
-int decimalPlaces(QStringView number) {
-    const qsizetype point = number.indexOf(u'.');
-    return point < 0 ? 0 : int(number.size() - point - 1);
-}
-
-bool isOverload(QStringView display) { return display.trimmed().endsWith(u"OL"); }
-
-bool isNegativeOverload(QStringView display) {
-    return isOverload(display) && display.trimmed().startsWith(u'-');
-}
-
-RecordValue recordValue(const QString& range, const QString& display) {
-    RecordValue r;
-    r.overload = isOverload(display);
-    if (const auto unit = meter::rangeUnit(range)) {
-        r.unit = unit->unit;
-        bool ok; // set by toDouble
-        const QString text = meter::baseUnitValue(display, unit->exponent);
-        const double v = text.toDouble(&ok);
-        if (ok) {
-            r.value = v;
-            r.decimals = decimalPlaces(text);
-        }
-    }
-    return r;
 }
 
 } // namespace tarnix::analysis

@@ -68,22 +68,4 @@ private:
     TimeCover m_coverAgain; // at twice the interval found
 };
 
-// The reading of a data-file record for the summary: its value in the base
-// unit, if it is a number, and whether it is an overload.
-struct RecordValue {
-    QString unit;
-    std::optional<double> value;
-    int decimals = 0; // places of the value in the base unit
-    bool overload = false;
-};
-RecordValue recordValue(const QString& range, const QString& display);
-
-// The places after the point of a number's text ("0.01234": 5).
-int decimalPlaces(QStringView number);
-
-// OL and -OL: the meter's display when the input is beyond its range.
-bool isOverload(QStringView display);
-// -OL: beyond the range's negative end.
-bool isNegativeOverload(QStringView display);
-
 } // namespace tarnix::analysis

@@ -1,6 +1,6 @@
 #include "analysis/StatsLines.h"
 
-#include "meter/Units.h"
+#include "analysis/RecordValue.h"
 #include "records/AnalysisCsv.h"
 #include "records/CsvSplit.h"
 
@@ -54,7 +54,7 @@ void StatsLines::takeCsv(QByteArrayView line) {
     if (!inSlice(at.toMSecsSinceEpoch()))
         return;
     // Only what the meter shows is a number: no "inf", "nan" or exponent.
-    const QString value = meter::baseUnitValue(f[1], 0);
+    const QString value = shownNumberText(f[1]);
     add(at.toMSecsSinceEpoch(), at.offsetFromUtc(), m_again ? 0 : m_stats.groupOf(f[3], f[4], f[2]),
         value.isEmpty() ? std::nullopt : std::optional(value.toDouble()), decimalPlaces(value),
         isOverload(f[5]));

@@ -52,7 +52,8 @@ PlotLimits wholeListLimits(double fullScale, double records) {
     return l;
 }
 
-double fileListFullScale(QStringView function, QStringView range) {
+double fileListFullScale(const meter::Measurement& first) {
+    const QStringView function = first.function, range = first.range;
     if (function == u"FREQ")
         return 10000; // drawn in kHz, as if the range were "10000KHz"
     if (range == u"600 V") {
@@ -61,11 +62,12 @@ double fileListFullScale(QStringView function, QStringView range) {
         if (function == u"ACV")
             return 750;
     }
-    return leadingNumber(range);
+    return first.fullScale;
 }
 
-DataListPlot dataListPlot(QStringView function, QStringView range) {
-    const double number = leadingNumber(range);
+DataListPlot dataListPlot(const meter::Measurement& first) {
+    const QStringView function = first.function, range = first.range;
+    const double number = first.fullScale;
     const double positive = range == u"1MHz" ? 10 : range == u"1KHz" ? 10000 : number;
     const bool neverNegative = isOneOf(function, {u"ACA", u"ACV", u"RES", u"CAP", u"FREQ"});
     return {neverNegative ? PlotKind::Positive : PlotKind::Signed, positive, number};

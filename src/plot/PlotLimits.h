@@ -1,5 +1,7 @@
 #pragma once
 
+#include "meter/Measurement.h"
+
 #include <QString>
 #include <QStringView>
 #include <optional>
@@ -32,7 +34,8 @@ PlotLimits wholeListLimits(double fullScale, double records);
 
 // "Plot" in the opened-file list: always the signed plot; frequency in kHz up
 // to 10000, the 600 V ranges at 1000 (DCV) and 750 (ACV).
-double fileListFullScale(QStringView function, QStringView range);
+// `first` is the list's first record.
+double fileListFullScale(const meter::Measurement& first);
 
 // "Plot" in the downloaded-data list sets both windows' full scales and opens
 // the positive plot for the functions that are never negative.
@@ -41,7 +44,7 @@ struct DataListPlot {
     double positiveFullScale; // 10 for "1MHz", 10000 for "1KHz"
     double signedFullScale;
 };
-DataListPlot dataListPlot(QStringView function, QStringView range);
+DataListPlot dataListPlot(const meter::Measurement& first);
 
 // The four boxes of a range dialog.
 struct RangeTexts {

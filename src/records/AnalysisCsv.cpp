@@ -1,6 +1,7 @@
 #include "records/AnalysisCsv.h"
 
 #include "records/LocalOffsets.h"
+#include "records/RecordMeasurement.h"
 
 #include <QStringBuilder>
 #include <QTimeZone>
@@ -113,7 +114,7 @@ std::optional<QString> analysisLineOf(const RecordFields& record, TimeZoneOut zo
     const auto at = recordTime(record[1], record[2]);
     if (!at)
         return std::nullopt;
-    return analysisLine(*at, meter::measurementFromTexts(record[3], record[4], record[5]), zone);
+    return analysisLine(*at, measurementOfRecord(record[3], record[4], record[5]), zone);
 }
 
 } // namespace tarnix::records

@@ -1,25 +1,10 @@
 #include "records/ValueColumn.h"
 
-#include "meter/LeadingNumber.h"
-
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace tarnix::records {
-
-namespace {
-bool contains(QByteArrayView text, char c) {
-    return !text.isEmpty() && std::memchr(text.data(), c, std::size_t(text.size())) != nullptr;
-}
-} // namespace
-
-ValueCell valueCell(QByteArrayView value, QByteArrayView range) {
-    if (contains(value, 'L'))
-        return {0, contains(value, '-') ? -1 : 1, range};
-    return {meter::leadingNumber(value), 0, range};
-}
 
 void ValueColumn::add(QByteArrayView value, QByteArrayView range) {
     if (!m_usable)

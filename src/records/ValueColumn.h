@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/RecordMeasurement.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
@@ -7,14 +9,6 @@
 
 namespace tarnix::records {
 
-// What a plot needs of a record: its value's leading number or that the
-// value is an overload, and its range.
-struct ValueCell {
-    double number = 0;
-    int overload = 0; // an "L" in the value: +1 for "OL", -1 when it has a "-" too
-    QByteArrayView range;
-};
-ValueCell valueCell(QByteArrayView value, QByteArrayView range);
 
 // The value cells of an opened file's records, taken while it is read through
 // once, so that a plot of millions of records need not read the file again.

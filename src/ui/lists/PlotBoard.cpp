@@ -2,6 +2,7 @@
 
 #include "plot/PlotGeometry.h"
 #include "platform/Dialogs.h"
+#include "records/RecordMeasurement.h"
 #include "ui/lists/ListWindow.h"
 #include "ui/lists/PlotRange.h"
 #include "ui/lists/PlotWindow.h"
@@ -54,14 +55,15 @@ void PlotBoard::plot(plot::PlotSource source, ListWindow* list) {
         m_plotted = list;
         connect(list, &QObject::destroyed, this, &PlotBoard::closeAll);
     }
-    const QString function = records.cell(0, 3), range = records.cell(0, 4);
+    const meter::Measurement first =
+        records::measurementOfRecord(records.cell(0, 3), records.cell(0, 4), records.cell(0, 5));
     const double count = double(records.size());
     if (source == plot::PlotSource::FileList) {
-        m_signed.limits = plot::wholeListLimits(plot::fileListFullScale(function, range), count);
+        m_signed.limits = plot::wholeListLimits(plot::fileListFullScale(first), count);
         openPlot(plot::PlotKind::Signed);
         return;
     }
-    const plot::DataListPlot choice = plot::dataListPlot(function, range);
+    const plot::DataListPlot choice = plot::dataListPlot(first);
     m_positive.limits = plot::wholeListLimits(choice.positiveFullScale, count);
     m_signed.limits = plot::wholeListLimits(choice.signedFullScale, count);
     openPlot(choice.kind);
