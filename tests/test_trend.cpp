@@ -195,6 +195,8 @@ void TestTrend::drawnPaths_data() {
     QTest::newRow("a spike in a column") << "0x500 9 0x499" << 10 << "20 | top 9";
     QTest::newRow("a column of OL alone") << "1x100 OLx100 1x100" << 3 << "2 2 | +1 | top 1";
     QTest::newRow("columns without readings, joined") << "1x10 +5 1x10" << 10 << "16 | top 1";
+    QTest::newRow("cut at the top edge") << "5 20 5" << 100 << "2 2 | top 10";
+    QTest::newRow("cut at the bottom edge") << "5 -20 5 -20" << 100 << "2 3 | top 5";
 }
 
 void TestTrend::drawnPaths() {

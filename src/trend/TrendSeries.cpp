@@ -1,5 +1,7 @@
 #include "trend/TrendSeries.h"
 
+#include "trend/LineClip.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -113,6 +115,25 @@ bool breaksBefore(const TrendSeries& series, qsizetype i, qint64 gapMs) {
 
 } // namespace
 
+namespace {
+
+// The path cut at the view's edges; zoomed in, its readings in view are dots.
+TrendPath clipped(TrendPath path, const TrendView& view) {
+    const QRectF box(0, 0, view.width, view.height);
+    std::vector<std::vector<QPointF>> pieces;
+    for (const std::vector<QPointF>& piece : path.pieces) {
+        for (const QPointF& p : piece)
+            if (!path.columns && box.contains(p))
+                path.dots.push_back(p);
+        for (std::vector<QPointF>& part : clipLine(piece, box))
+            pieces.push_back(std::move(part));
+    }
+    path.pieces = std::move(pieces);
+    return path;
+}
+
+} // namespace
+
 TrendPath trendPath(const TrendSeries& series, const TrendView& view) {
     TrendPath path;
     const qsizetype first = series.firstAtOrAfter(view.fromMs);
@@ -140,7 +161,7 @@ TrendPath trendPath(const TrendSeries& series, const TrendView& view) {
             }
             point(view.x(series.time(i)), view.y(v));
         }
-        return path;
+        return clipped(std::move(path), view);
     }
     path.columns = true;
     qsizetype a = first;
@@ -156,12 +177,19 @@ TrendPath trendPath(const TrendSeries& series, const TrendView& view) {
         if (const int o = series.overloadIn(a, b); o != 0)
             path.overloads.emplace_back(column + 0.5, o);
         if (!m.empty()) {
-            point(column + 0.5, view.y(m.max));
-            point(column + 0.5, view.y(m.min));
+            double high = view.y(m.max), low = view.y(m.min);
+            if (low - high < 1) { // a column of one value is still a pixel tall, in view
+                if (high + 1 <= view.height)
+                    low = high + 1;
+                else
+                    high = low - 1;
+            }
+            point(column + 0.5, high);
+            point(column + 0.5, low);
         }
         a = b;
     }
-    return path;
+    return clipped(std::move(path), view);
 }
 
 } // namespace tarnix::trend

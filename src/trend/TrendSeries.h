@@ -85,11 +85,13 @@ struct TrendView {
 // the overloads, marked at the top (+1) or bottom (-1) edge. Zoomed in, each
 // reading is a point; zoomed out, each pixel column holds the minimum and
 // maximum of its readings, so no spike is lost. A break (no number, a gap,
-// another series) ends a piece.
+// another series) ends a piece, and so does the view's edge: the pieces
+// stay inside it.
 struct TrendPath {
     std::vector<std::vector<QPointF>> pieces;
     std::vector<std::pair<double, int>> overloads; // x, and +1 or -1
     bool columns = false;                          // drawn as min/max columns
+    std::vector<QPointF> dots;                     // not columns: the readings in view
 };
 TrendPath trendPath(const TrendSeries& series, const TrendView& view);
 

@@ -74,24 +74,17 @@ void paintSeries(QPainter& painter, const TrendScene& scene, const trend::TrendS
     painter.setRenderHint(QPainter::Antialiasing, !path.columns);
     // Columns are many short lines: a thin pen, which needs no stroking.
     painter.setPen(QPen(colour, path.columns ? 0 : 1.5));
-    std::size_t points = 0;
     for (const auto& piece : path.pieces) {
-        points += piece.size();
         if (piece.size() == 1)
             painter.drawPoint(piece.front());
         else
             painter.drawPolyline(piece.data(), int(piece.size()));
-        // A column whose readings are all one value is still a pixel tall.
-        for (std::size_t i = 1; path.columns && i < piece.size(); i += 2)
-            if (piece[i].y() - piece[i - 1].y() < 1)
-                painter.drawLine(piece[i - 1], piece[i - 1] + QPointF(0, 1));
     }
     // Zoomed in so far that readings stand apart: each one is a dot.
-    if (!path.columns && points > 0 && points * 6 < std::size_t(lane.width())) {
+    if (!path.dots.empty() && path.dots.size() * 6 < std::size_t(lane.width())) {
         painter.setBrush(colour);
-        for (const auto& piece : path.pieces)
-            for (const QPointF& p : piece)
-                painter.drawEllipse(p, 2.5, 2.5);
+        for (const QPointF& p : path.dots)
+            painter.drawEllipse(p, 2.5, 2.5);
     }
     // Overloads: a mark standing out of the edge they went past. Solid
     // rectangles, which cost little however many there are.
