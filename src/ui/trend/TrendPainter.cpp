@@ -101,9 +101,12 @@ void paintPick(QPainter& painter, const TrendScene& scene, const TrendLayout& la
     const QRect& lane = layout.lanes[pick.series];
     const trend::TrendView view = laneView(scene, lane, values[pick.series]);
     const double x = layout.plot.left() + view.x(series.time(pick.reading));
+    if (const QRectF plot(layout.plot); x < plot.left() || x > plot.right())
+        return; // panned out of view: nothing over the value axes
     painter.setPen(QPen(colour, 1, Qt::DashLine));
     painter.drawLine(QPointF(x, layout.plot.top()), QPointF(x, layout.plot.bottom()));
-    if (const float v = series.value(pick.reading); v == v) {
+    if (const float v = series.value(pick.reading);
+        v == v && view.y(v) >= 0 && view.y(v) <= lane.height()) {
         const QPointF at(x, lane.top() + view.y(v));
         painter.drawLine(QPointF(lane.left(), at.y()), QPointF(lane.right(), at.y()));
         painter.setPen(QPen(colour, 2));
@@ -180,8 +183,10 @@ void paintTrend(QPainter& painter, QSize size, const TrendScene& scene) {
         const double a = x(*scene.first), b = x(*scene.second);
         QColor shade = scene.text;
         shade.setAlpha(28);
+        // Only the part of the span in view, clear of the value axes.
         painter.fillRect(
-            QRectF(std::min(a, b), layout.plot.top(), std::abs(b - a), layout.plot.height()),
+            QRectF(std::min(a, b), layout.plot.top(), std::abs(b - a), layout.plot.height())
+                .intersected(QRectF(layout.plot)),
             shade);
     }
     for (const auto& pick : {scene.first, scene.second})
