@@ -3,6 +3,7 @@
 #include "ui/PortWindow.h"
 #include "ui/platform/WidgetDialogs.h"
 #include "support/PanelBench.h"
+#include "support/VirtualClock.h"
 #include "support/WidgetPlacement.h"
 
 #include <QComboBox>
@@ -151,7 +152,8 @@ void TestPanelWindow::allFilesListsNamesWithoutDot() {
     QVERIFY(QDir::match(dialog->findChild<QFileSystemModel*>()->nameFilters(), "rec1"));
     // The save dialog tells which filter was picked, as it was given, and a
     // new name typed without an extension gets the filter's.
-    ui::WidgetDialogs dialogs;
+    const platform::VirtualClock clock;
+    ui::WidgetDialogs dialogs(clock);
     const QTemporaryDir dir;
     QTimer::singleShot(0, [&dir] {
         auto* open = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());

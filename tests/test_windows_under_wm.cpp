@@ -3,6 +3,7 @@
 // minimise, which a frameless offscreen window never meets.
 #include "support/PanelBench.h"
 #include "support/RunApart.h"
+#include "support/VirtualClock.h"
 #include "support/WidgetPlacement.h"
 #include "sim/BuiltInMeter.h"
 #include "ui/DesktopProgram.h"
@@ -154,9 +155,11 @@ void TestWindowsUnderWm::messageStandsOverItsWindowNotUnderProgress() {
     window.resize(600, 400);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    ui::WidgetDialogs dialogs(&window);
+    platform::VirtualClock clock;
+    ui::WidgetDialogs dialogs(clock, &window);
     const auto progress = dialogs.progressFor(&window, QStringLiteral("Opening"));
-    QTest::qWait(350);
+    QVERIFY(progress->update(20) && !window.findChild<QProgressDialog*>()->isVisible());
+    clock.advance(0.35);
     progress->update(40);
     auto* progressBox = window.findChild<QProgressDialog*>();
     QTRY_VERIFY(progressBox && progressBox->isVisible());

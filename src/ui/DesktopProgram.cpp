@@ -24,7 +24,7 @@ namespace tarnix::ui {
 
 DesktopProgram::DesktopProgram(DesktopOptions options)
     : m_options(std::move(options)), m_clock(std::make_unique<platform::RealClock>()),
-      m_dialogs(std::make_unique<WidgetDialogs>()),
+      m_dialogs(std::make_unique<WidgetDialogs>(*m_clock)),
       m_printer(std::make_unique<QtPrinter>(*m_dialogs)) {
     // The menu entry's name (org.tarnix.tarnix.desktop), so that a dock or a
     // Wayland compositor shows the windows with the entry's icon.

@@ -3,7 +3,6 @@
 #include "records/SaveName.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -116,22 +115,22 @@ namespace {
 // A progress bar with Cancel, shown only once the work has taken a moment.
 class ProgressBox final : public platform::Progress {
 public:
-    ProgressBox(QWidget* owner, const QString& text)
-        : m_box(new QProgressDialog(text, QStringLiteral("Cancel"), 0, 100, owner)) {
+    ProgressBox(QWidget* owner, const QString& text, const platform::Clock& clock)
+        : m_box(new QProgressDialog(text, QStringLiteral("Cancel"), 0, 100, owner)),
+          m_clock(clock), m_since(clock.monotonic()) {
         m_box->setWindowModality(Qt::WindowModal);
         // Shown by update() alone, never by the dialog's own timer, which
         // could put it up over a message that waits for the user.
         m_box->setMinimumDuration(std::numeric_limits<int>::max());
         m_box->setAutoReset(false);
         m_box->setValue(0);
-        m_since.start();
     }
     ~ProgressBox() override { delete m_box; }
     QProgressDialog* box() const { return m_box; }
     bool update(int percent) override {
         if (!m_box)
             return false;
-        if (!m_shown && m_since.elapsed() >= ShowAfterMs) {
+        if (!m_shown && m_clock.monotonic() - m_since >= ShowAfter) {
             m_box->show();
             m_shown = true;
         }
@@ -140,16 +139,17 @@ public:
     }
 
 private:
-    static constexpr int ShowAfterMs = 300; // quick work shows no box
+    static constexpr double ShowAfter = 0.3; // seconds: quick work shows no box
     QPointer<QProgressDialog> m_box;
-    QElapsedTimer m_since;
+    const platform::Clock& m_clock;
+    double m_since;
     bool m_shown = false;
 };
 } // namespace
 
 std::unique_ptr<platform::Progress> WidgetDialogs::progressFor(QObject* window,
                                                                const QString& text) {
-    auto progress = std::make_unique<ProgressBox>(owner(window), text);
+    auto progress = std::make_unique<ProgressBox>(owner(window), text, m_clock);
     m_progress = progress->box();
     return progress;
 }

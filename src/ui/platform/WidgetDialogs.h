@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Clock.h"
 #include "platform/Dialogs.h"
 
 #include <QFileDialog>
@@ -15,7 +16,9 @@ namespace tarnix::ui {
 // program's main window.
 class WidgetDialogs final : public platform::Dialogs {
 public:
-    explicit WidgetDialogs(QWidget* mainWindow = nullptr) : m_mainWindow(mainWindow) {}
+    // `clock` times how long work runs before its progress box shows.
+    explicit WidgetDialogs(const platform::Clock& clock, QWidget* mainWindow = nullptr)
+        : m_clock(clock), m_mainWindow(mainWindow) {}
     void setMainWindow(QWidget* window) { m_mainWindow = window; }
 
     void messageFor(QObject* window, const QString& text, platform::MessageIcon icon,
@@ -35,6 +38,7 @@ public:
                                                    const QString& filter);
 
 private:
+    const platform::Clock& m_clock;
     class ProgressAside;
     QWidget* owner(QObject* window) const;
     QString fileName(QFileDialog::AcceptMode mode, const QString& filter, QString* chosen = nullptr);
