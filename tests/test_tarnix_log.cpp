@@ -348,6 +348,20 @@ void TestTarnixLog::programExits_data() {
     QTest::newRow("convert of a slice that holds nothing")
         << QStringList{"convert", "--from", "2030-01-01", recording, "-"} << 0
         << "time,value,unit,function,range,display\r\n";
+    // Standard output goes where the user sent it (">>FILE": appended to FILE),
+    // after other text, in whole lines; a file named is kept from it.
+    const QString notes = QStringLiteral("tarnix-log: standard output: %1; the new lines follow it on lines of their own");
+    QTest::newRow("dat to standard output after other text")
+        << QStringList{"record", "--simulate", "--samples", "1", "-", ">>" + file("n1", "# notes")} << 0
+        << notes.arg("its last line is not a data-file record of six fields");
+    QTest::newRow("csv to standard output after other text")
+        << QStringList{"record", "--simulate", "--samples", "1", "--format", "csv", "-",
+                       ">>" + file("n2", "# notes")} << 0
+        << notes.arg(R"(it does not start with the CSV header "time,value,unit,function,range,display")");
+    QTest::newRow("dat to a file named after other text")
+        << QStringList{"record", "--simulate", "--samples", "1", file("n3", "# notes")} << 1
+        << QStringLiteral("tarnix-log: cannot append to %1: its last line is not a data-file record of six fields")
+               .arg(m_dir.filePath("n3"));
     QTest::newRow("a run without a single reading")
         << QStringList{"record", "--port", m_silentPort, "--duration", "1", "-"} << 1
         << QStringLiteral("tarnix-log: no reading came from the meter on %1; nothing was "
@@ -359,12 +373,21 @@ void TestTarnixLog::programExits() {
     QFETCH(int, exitCode);
     QFETCH(QString, said);
     ProgramRun run(QStringLiteral(TARNIX_LOG));
+    const QString appendedTo = arguments.value(arguments.size() - 1).startsWith(">>")
+                                   ? arguments.takeLast().mid(2) : QString();
+    if (!appendedTo.isEmpty())
+        run.process().setStandardOutputFile(appendedTo, QIODevice::Append);
     run.start(arguments);
     QVERIFY(run.finished());
     QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
     const QString output = QString::fromLocal8Bit(run.out() + run.err());
     QVERIFY2(output.contains(said), qPrintable(output));
     QCOMPARE(run.process().exitCode(), exitCode);
+    // The text there keeps a line of its own, and no CSV header follows it.
+    const QByteArray bytes = appendedTo.isEmpty() ? QByteArray() : fileBytes(appendedTo);
+    QVERIFY2(appendedTo.isEmpty() || (completeLines(bytes).value(0) == "# notes" &&
+                                      bytes.endsWith('\n') && !bytes.contains("time,value")),
+             bytes.constData());
 }
 
 // Standard output closed by its reader (| head) ends the run quietly, as it ends cat.

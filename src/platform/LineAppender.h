@@ -25,6 +25,8 @@ public:
     // Appends to a descriptor that stays open after close() (standard output).
     void adopt(int fd, const QString& name);
     bool isOpen() const { return m_fd >= 0; }
+    // Writes to a descriptor it adopted: standard output, where the user sent the lines.
+    bool adopted() const { return isOpen() && !m_owned; }
     void close();
 
     // The size of the regular file written to, and `length` of its bytes

@@ -69,8 +69,17 @@ bool readyForLines(platform::LineAppender& out, RecordingFormat format, QString*
     }
     const FileEnds ends = endsOf(out, size);
     if (const auto refusal = appendRefusal(format, ends)) {
-        *error = QStringLiteral("%1: %2").arg(out.name(), *refusal);
-        return false;
+        // A named file is kept from lines of another kind; standard output
+        // goes where the user sent it, so the lines follow what is there.
+        if (!out.adopted()) {
+            *error = QStringLiteral("%1: %2").arg(out.name(), *refusal);
+            return false;
+        }
+        if (!endLine(out, ends, error))
+            return false;
+        *notice = QStringLiteral("%1: %2; the new lines follow it on lines of their own")
+                      .arg(out.name(), *refusal);
+        return true;
     }
     if (format == RecordingFormat::Jsonl)
         return ends.end.endsWith('\n') || setTornLineAside(out, ends, size, error, notice);
