@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds the Debian package from a release build, lists it, installs it with
-# apt as a user would, runs the installed programs and removes it again.
+# apt as a user would, runs the installed programs, removes and purges it.
 # Run as root (or with sudo) after the release build.
 set -eu
 cd "$(dirname "$0")/../build/release"
@@ -43,4 +43,14 @@ if [ -e /usr/bin/tarnix ]; then
     echo "check-deb: /usr/bin/tarnix is still there after the removal" >&2
     exit 1
 fi
-echo "check-deb: $deb built, installed, run and removed"
+# The example configuration is a conffile: a removal keeps it, a purge not.
+if [ ! -f /etc/tarnix/bench1.conf ]; then
+    echo "check-deb: the removal took /etc/tarnix/bench1.conf as well" >&2
+    exit 1
+fi
+$SUDO apt-get purge -y -qq tarnix
+if [ -e /etc/tarnix ]; then
+    echo "check-deb: /etc/tarnix is still there after the purge" >&2
+    exit 1
+fi
+echo "check-deb: $deb built, installed, run, removed and purged"
