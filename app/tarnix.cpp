@@ -46,8 +46,9 @@ std::optional<DesktopOptions> readOptions(int argc, char* argv[], int& exitCode,
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption port(QStringLiteral("port"),
-                                  QStringLiteral("Open the main panel on DEVICE (/dev/ttyUSB0, or a "
-                                                 "stable /dev/serial/by-id/... link)."),
+                                  QStringLiteral("Open the main panel on DEVICE (/dev/ttyUSB0, a "
+                                                 "stable /dev/serial/by-id/... link, or "
+                                                 "COM1..COM8)."),
                                   QStringLiteral("DEVICE"));
     parser.addOption(port);
     parser.addOption({QStringLiteral("simulate"),

@@ -22,6 +22,8 @@ private Q_SLOTS:
     void baudAnswer();
     void devicePath();
     void portListing();
+    void comNames_data();
+    void comNames();
 };
 
 void TestMaxMinAndPorts::maxMin_data() {
@@ -122,6 +124,28 @@ void TestMaxMinAndPorts::portListing() {
     QCOMPARE(lines[0], "COM1\t/dev/ttyUSB0\t/dev/serial/by-id/usb-FTDI-A5\tUSB UART\tFTDI\tA5");
     QCOMPARE(lines[7], "COM8\t/dev/ttyS7\t\t\t\t");
     QCOMPARE(lines[8], "\t/dev/ttyS8\t\t\t\t");
+}
+
+void TestMaxMinAndPorts::comNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("shownAs");
+    QTest::newRow("COM1, the cable") << "COM1" << "/dev/ttyUSB0" << "COM1 (/dev/ttyUSB0)";
+    QTest::newRow("COM2, the built-in port") << "COM2" << "/dev/ttyS0" << "COM2 (/dev/ttyS0)";
+    QTest::newRow("COM8, no device") << "COM8" << "" << "COM8 (no serial device)";
+    QTest::newRow("COM9, a name in /dev") << "COM9" << "COM9" << "COM9";
+    QTest::newRow("a path") << "/dev/ttyS0" << "/dev/ttyS0" << "/dev/ttyS0";
+}
+
+// --port COM1..COM8 and `port = COM1` mean the devices `tarnix-log ports`
+// and the port window list under those names, and messages say which.
+void TestMaxMinAndPorts::comNames() {
+    QFETCH(QString, name);
+    QFETCH(QString, device);
+    QFETCH(QString, shownAs);
+    const QStringList found = platform::orderSerialDevices({"/dev/ttyS0", "/dev/ttyUSB0"});
+    QCOMPARE(platform::portDevice(name, found), device);
+    QCOMPARE(platform::portShownAs(name, found), shownAs);
 }
 
 QTEST_GUILESS_MAIN(TestMaxMinAndPorts)

@@ -362,6 +362,14 @@ void TestTarnixLog::programExits_data() {
         << QStringList{"record", "--simulate", "--samples", "1", file("n3", "# notes")} << 1
         << QStringLiteral("tarnix-log: cannot append to %1: its last line is not a data-file record of six fields")
                .arg(m_dir.filePath("n3"));
+    // COM8 stands for no device here, or one without a meter: either way the message names it.
+    QVERIFY(writeFile(m_dir.filePath("com.conf"), "port = COM8\nduration = 1\noutput = -\n"));
+    QTest::newRow("a COM name") << QStringList{"record", "--port", "COM8", "--duration", "1", "-"} << 1
+                                << "COM8 (";
+    QTest::newRow("a COM name in a configuration file")
+        << QStringList{"record", "--config", m_dir.filePath("com.conf")} << 1 << "COM8 (";
+    QTest::newRow("a COM name for the logger") << QStringList{"logger", "status", "--port", "COM8"} << 1
+                                               << "COM8 (";
     QTest::newRow("a run without a single reading")
         << QStringList{"record", "--port", m_silentPort, "--duration", "1", "-"} << 1
         << QStringLiteral("tarnix-log: no reading came from the meter on %1; nothing was "

@@ -14,6 +14,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/ConsoleDialogs.h"
 #include "platform/RealClock.h"
+#include "platform/SerialDevices.h"
 #include "platform/SerialPort.h"
 #include "platform/StopSignals.h"
 #include "platform/WriteAll.h"
@@ -48,7 +49,8 @@ public:
         m_link->setTimeoutLimit(ReadTimeoutsBeforeGivingUp); // nobody is there to cancel
         m_cycle = std::make_unique<PollingCycle>(m_state, *m_link);
         m_cycle->setAlarmSteps(nullptr); // the alarm limits are not this command's business
-        m_state.link.portLabel = options.simulate ? QStringLiteral("SIM") : options.device;
+        m_state.link.portLabel =
+            options.simulate ? QStringLiteral("SIM") : platform::portShownAs(options.device);
         // A meter that answers at no speed makes the cycle restart the link
         // and wait for it for ever; a command gives up instead.
         QObject::connect(m_cycle.get(), &PollingCycle::linkLost, [this] {

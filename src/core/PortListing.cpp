@@ -3,7 +3,6 @@
 namespace tarnix::core {
 
 namespace {
-constexpr int ComNames = 8;
 
 // Tabs and line ends inside a field would split it for the reader.
 QString field(const QString& text) {
@@ -17,7 +16,7 @@ QString portListing(const QList<platform::SerialDevice>& devices) {
     QString text;
     for (qsizetype i = 0; i < devices.size(); ++i) {
         const platform::SerialDevice& d = devices[i];
-        const QString com = i < ComNames ? QStringLiteral("COM%1").arg(i + 1) : QString();
+        const QString com = i < platform::ComNames ? QStringLiteral("COM%1").arg(i + 1) : QString();
         text += QStringList{com,
                             field(d.path),
                             field(d.byId),

@@ -6,6 +6,7 @@
 #include "link/Rs232.h"
 #include "platform/Diagnostics.h"
 #include "platform/RealClock.h"
+#include "platform/SerialDevices.h"
 #include "platform/SerialPort.h"
 #include "platform/StandardStreams.h"
 
@@ -41,7 +42,8 @@ Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs,
                   Q_EMIT notice(text, severity);
               }),
       m_gaps(m_options.interval) {
-    m_state.link.portLabel = m_options.simulate ? SimulatedLabel : m_options.device;
+    m_state.link.portLabel =
+        m_options.simulate ? SimulatedLabel : platform::portShownAs(m_options.device);
 
     connect(&m_cycle, &PollingCycle::readingTaken, this, &Recorder::firstReading);
     m_sampleTimer.setSingleShot(true);

@@ -42,9 +42,12 @@ void QtSerialPort::setPortName(const QString& name) {
     if (name != m_device)
         close(); // settings are never carried over to another device
     m_device = name;
+    // COM1..COM8 stand for the devices found now, as in the port window.
+    const QStringList found = comNumber(name) > 0 ? serialDevices() : QStringList();
+    m_shownAs = portShownAs(name, found);
     // Spelled out, so that Qt's own guess (which puts /dev/ before a
     // relative path) never applies.
-    m_port.setPortName(devicePath(name));
+    m_port.setPortName(devicePath(portDevice(name, found)));
 }
 
 QString QtSerialPort::portName() const {
@@ -55,7 +58,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     // A read with no data waiting reports a time-out: that is not a fault.
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
         return;
-    m_errorText = describeSerialError(error, m_device, m_port.errorString());
+    m_errorText = describeSerialError(error, m_shownAs, m_port.errorString());
     if (error == QSerialPort::ResourceError && m_port.isOpen())
         m_lost = true;
 }
@@ -87,10 +90,14 @@ bool QtSerialPort::open(const PortSettings& settings) {
         m_errorText = QStringLiteral("there is no such serial device on this computer");
         return false;
     }
+    if (m_port.portName().isEmpty()) { // a COM name that stands for no device
+        m_errorText = describeSerialError(QSerialPort::DeviceNotFoundError, m_shownAs, {});
+        return false;
+    }
     apply(settings);
     if (!m_port.open(QIODevice::ReadWrite)) {
         if (m_errorText.isEmpty())
-            m_errorText = describeSerialError(m_port.error(), m_device, m_port.errorString());
+            m_errorText = describeSerialError(m_port.error(), m_shownAs, m_port.errorString());
         return false;
     }
     // errorString() can still say "Unknown error" after a good open.

@@ -33,6 +33,7 @@ private:
 
     QSerialPort m_port;
     QString m_device; // as given: QSerialPort shortens /dev/pts/0 to pts/0
+    QString m_shownAs; // in messages: "COM1 (/dev/ttyS0)" for a COM name
     PortSettings m_settings;
     QString m_errorText;
     bool m_lost = false;

@@ -85,6 +85,30 @@ QString deviceForComNumber(int number, const QStringList& orderedDevices) {
     return orderedDevices[number - 1];
 }
 
+int comNumber(const QString& name) {
+    for (int n = 1; n <= ComNames; ++n)
+        if (name == QStringLiteral("COM%1").arg(n))
+            return n;
+    return 0;
+}
+
+QString portDevice(const QString& name, const QStringList& orderedDevices) {
+    const int number = comNumber(name);
+    return number > 0 ? deviceForComNumber(number, orderedDevices) : name;
+}
+
+QString portShownAs(const QString& name, const QStringList& orderedDevices) {
+    if (comNumber(name) == 0)
+        return name;
+    const QString device = portDevice(name, orderedDevices);
+    return QStringLiteral("%1 (%2)").arg(name, device.isEmpty() ? QStringLiteral("no serial device")
+                                                                : device);
+}
+
+QString portShownAs(const QString& name) {
+    return portShownAs(name, comNumber(name) > 0 ? serialDevices() : QStringList());
+}
+
 QString devicePath(const QString& name) {
     if (name.isEmpty() || name.startsWith(u'/'))
         return name;

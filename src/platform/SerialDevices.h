@@ -38,6 +38,20 @@ QMap<QString, QString> byIdLinks(const QString& byIdFolder);
 // The device COM`number` stands for; empty when there is none.
 QString deviceForComNumber(int number, const QStringList& orderedDevices);
 
+// The COM names the programs take: COM1..COM8.
+inline constexpr int ComNames = 8;
+// The number of a COM name, "COM3" 3; 0 for any other name.
+int comNumber(const QString& name);
+// The device a port name given on a command line or in a configuration
+// means: a COM name the device it stands for among `orderedDevices` (empty
+// when none), any other name itself.
+QString portDevice(const QString& name, const QStringList& orderedDevices);
+// How messages name that port: "COM1 (/dev/ttyS0)", "COM5 (no serial
+// device)", any other name as given.
+QString portShownAs(const QString& name, const QStringList& orderedDevices);
+// The same among this computer's serial devices (looked for only for a COM name).
+QString portShownAs(const QString& name);
+
 // The device a typed port name means: a bare name ("ttyUSB0") is a device in
 // /dev, never a file of that name in the current folder; a name with a slash
 // is a path, and a relative one is taken from the current folder.
