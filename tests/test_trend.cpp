@@ -102,7 +102,9 @@ void TestTrend::pyramidMatchesEveryReading() {
     }
 }
 
-// From a second to years: round local times, labelled as the step asks.
+// From a second to years: round local times, labelled as the step asks,
+// the date before the first time of day and each new day's; in Berlin on
+// the days the clocks go forward and back.
 void TestTrend::timeTicks_data() {
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
@@ -110,18 +112,29 @@ void TestTrend::timeTicks_data() {
     QTest::addColumn<QString>("labels");
     QTest::newRow("seconds") << "2026-12-05T10:00:00.5"
                              << "2026-12-05T10:00:05.5" << 10
-                             << "10:00:01 10:00:02 10:00:03 10:00:04 10:00:05";
+                             << "2026-12-05 10:00:01 10:00:02 10:00:03 10:00:04 10:00:05";
     QTest::newRow("5 s") << "2026-12-05T10:00:00"
                          << "2026-12-05T10:00:20" << 4
-                         << "10:00:00 10:00:05 10:00:10 10:00:15 10:00:20";
-    QTest::newRow("10 s") << "2026-12-05T10:00:00"
-                          << "2026-12-05T10:01:00" << 8
-                          << "10:00:00 10:00:10 10:00:20 10:00:30 10:00:40 10:00:50 10:01:00";
+                         << "2026-12-05 10:00:00 10:00:05 10:00:10 10:00:15 10:00:20";
     QTest::newRow("10 min") << "2026-12-05T10:05"
-                            << "2026-12-05T11:00" << 8 << "10:10 10:20 10:30 10:40 10:50 11:00";
+                            << "2026-12-05T11:00" << 8
+                            << "2026-12-05 10:10 10:20 10:30 10:40 10:50 11:00";
+    QTest::newRow("hours over midnight: each day's date")
+        << "2026-12-05T23:00"
+        << "2026-12-06T01:00" << 5 << "2026-12-05 23:00 23:30 2026-12-06 00:00 00:30 01:00";
     QTest::newRow("3 h") << "2026-12-05T00:00"
                          << "2026-12-06T00:00" << 10
-                         << "00:00 03:00 06:00 09:00 12:00 15:00 18:00 21:00 00:00";
+                         << "2026-12-05 00:00 03:00 06:00 09:00 12:00 15:00 18:00 21:00 "
+                            "2026-12-06 00:00";
+    QTest::newRow("Berlin, clocks forward: no 02:00")
+        << "Berlin 2026-03-28T22:00"
+        << "2026-03-29T06:00" << 4 << "2026-03-28 22:00 2026-03-29 00:00 04:00 06:00";
+    QTest::newRow("Berlin, clocks back: round hours")
+        << "Berlin 2026-10-25T00:00"
+        << "2026-10-26T00:00" << 5 << "2026-10-25 00:00 06:00 12:00 18:00 2026-10-26 00:00";
+    QTest::newRow("Berlin, the hour shown twice")
+        << "Berlin 2026-10-25T01:00"
+        << "2026-10-25T04:00" << 4 << "2026-10-25 01:00 02:00 CEST 02:00 CET 03:00 04:00";
     QTest::newRow("Mondays") << "2026-12-01T00:00"
                              << "2026-12-31T00:00" << 6
                              << "2026-12-07 2026-12-14 2026-12-21 2026-12-28";
@@ -139,15 +152,22 @@ void TestTrend::timeTicks() {
     QFETCH(QString, from);
     QFETCH(QString, to);
     QFETCH(int, most);
+    const bool berlin = from.startsWith(u"Berlin ");
+    qputenv("TZ", berlin ? "Europe/Berlin" : "UTC");
+    tzset();
+    const auto ms = [](const QString& text) {
+        return QDateTime::fromString(text.section(u' ', -1), Qt::ISODateWithMs).toMSecsSinceEpoch();
+    };
     QStringList labels;
-    for (const trend::TimeTick& tick :
-         trend::timeTicks(QDateTime::fromString(from, Qt::ISODateWithMs).toMSecsSinceEpoch(),
-                          QDateTime::fromString(to, Qt::ISODateWithMs).toMSecsSinceEpoch(), most))
-        labels << tick.label;
+    for (const trend::TimeTick& tick : trend::timeTicks(ms(from), ms(to), most))
+        labels << (tick.day.isEmpty() ? tick.label : tick.day + u' ' + tick.label);
+    qputenv("TZ", "UTC");
+    tzset();
     QTEST(labels.join(u' '), "labels");
 }
 
-// 1, 2 or 5 times a power of ten, with the prefix of the larger end.
+// 1, 2 or 5 times a power of ten, with the prefix of the larger end; three
+// at least where there is room for them.
 void TestTrend::valueTicks_data() {
     QTest::addColumn<double>("from");
     QTest::addColumn<double>("to");
@@ -168,6 +188,10 @@ void TestTrend::valueTicks_data() {
                          << "1 MHz|2 MHz|3 MHz";
     QTest::newRow("one value") << 5.0 << 5.0 << 2 << "V"
                                << "5.000 V|5.005 V";
+    QTest::newRow("a narrow lane holds three") << 6e-6 << 94e-6 << 3 << "A"
+                                               << "25 \u00b5A|50 \u00b5A|75 \u00b5A";
+    QTest::newRow("three at 0.25") << 0.9 << 1.6 << 3 << "V"
+                                   << "1.00 V|1.25 V|1.50 V";
 }
 
 void TestTrend::valueTicks() {

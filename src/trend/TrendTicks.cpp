@@ -55,10 +55,8 @@ double roughSeconds(Unit unit, qint64 size) {
 QDateTime gridStart(const QDateTime& at, Unit unit, qint64 size) {
     const QDate day = at.date();
     switch (unit) {
-    case Unit::Second: {
-        const qint64 second = at.time().msecsSinceStartOfDay() / 1000;
-        return QDateTime(day, QTime::fromMSecsSinceStartOfDay(int(second / size * size * 1000)));
-    }
+    case Unit::Second: // on the wall clock instead (clockTicks)
+        return at;
     case Unit::Day:
         return QDateTime(day.addDays(-((day.day() - 1) % size)), QTime(0, 0));
     case Unit::Week:
@@ -74,11 +72,8 @@ QDateTime gridStart(const QDateTime& at, Unit unit, qint64 size) {
 
 QDateTime next(const QDateTime& at, Unit unit, qint64 size) {
     switch (unit) {
-    case Unit::Second: {
-        // On the wall clock: a day's grid starts again at midnight.
-        const QDateTime later = QDateTime(at.date(), at.time()).addSecs(size);
-        return later.date() != at.date() ? QDateTime(at.date().addDays(1), QTime(0, 0)) : later;
-    }
+    case Unit::Second: // on the wall clock instead (clockTicks)
+        return at.addSecs(size);
     case Unit::Day: {
         const QDate day = at.date().addDays(size);
         // Day steps restart on the first of each month.
@@ -93,6 +88,48 @@ QDateTime next(const QDateTime& at, Unit unit, qint64 size) {
         return QDateTime(at.date().addYears(int(size)), QTime(0, 0));
     }
     return at;
+}
+
+qint64 offsetMsAt(qint64 ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc() * 1000LL;
+}
+
+qint64 floorDiv(qint64 a, qint64 b) {
+    return a / b - (a % b != 0 && (a < 0) != (b < 0));
+}
+
+// Ticks at round times of day, every `stepMs` on the wall clock: the wall
+// times of each local offset in force over the span that are read with
+// that offset. A wall time the clock skipped has none; one it showed twice
+// has two, named by their zones. Every step divides a day, so the grid
+// starts again at each midnight.
+std::vector<TimeTick> clockTicks(qint64 fromMs, qint64 toMs, qint64 stepMs, const QString& format) {
+    struct Found {
+        qint64 ms, wall;
+    };
+    std::vector<Found> found;
+    std::vector<qint64> offsets{offsetMsAt(fromMs), offsetMsAt(toMs)};
+    if (offsets[0] == offsets[1])
+        offsets.pop_back();
+    for (const qint64 offset : offsets)
+        for (qint64 wall = (floorDiv(fromMs + offset - 1, stepMs) + 1) * stepMs;
+             wall <= toMs + offset; wall += stepMs)
+            if (offsetMsAt(wall - offset) == offset)
+                found.push_back({wall - offset, wall});
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.ms < b.ms; });
+    std::vector<TimeTick> ticks;
+    QDate lastDay;
+    for (const Found& f : found) {
+        const QDateTime wall = QDateTime::fromMSecsSinceEpoch(f.wall, Qt::UTC);
+        QString label = wall.toString(format);
+        if (offsets.size() > 1 && offsetMsAt(f.wall - offsets[0]) == offsets[0] &&
+            offsetMsAt(f.wall - offsets[1]) == offsets[1])
+            label += u' ' + QDateTime::fromMSecsSinceEpoch(f.ms).timeZoneAbbreviation();
+        const QString day = wall.date() != lastDay ? wall.toString(u"yyyy-MM-dd") : QString();
+        lastDay = wall.date();
+        ticks.push_back({f.ms, label, day});
+    }
+    return ticks;
 }
 
 } // namespace
@@ -114,12 +151,14 @@ std::vector<TimeTick> timeTicks(qint64 fromMs, qint64 toMs, int most) {
                 if (step.size == 1 && fits(Unit::Year, size))
                     step.size = size;
     }
-    std::vector<TimeTick> ticks;
     const QString format = QString::fromLatin1(step.format);
+    if (step.unit == Unit::Second)
+        return clockTicks(fromMs, toMs, step.size * 1000, format);
+    std::vector<TimeTick> ticks;
     for (QDateTime at = gridStart(QDateTime::fromMSecsSinceEpoch(fromMs), step.unit, step.size);
          at.toMSecsSinceEpoch() <= toMs; at = next(at, step.unit, step.size))
         if (at.toMSecsSinceEpoch() >= fromMs)
-            ticks.push_back({at.toMSecsSinceEpoch(), at.toString(format)});
+            ticks.push_back({at.toMSecsSinceEpoch(), at.toString(format), {}});
     return ticks;
 }
 
@@ -169,18 +208,31 @@ std::vector<ValueTick> valueTicks(double from, double to, int most, const QStrin
         to = from + (from == 0 ? 1 : std::abs(from) * 1e-3);
     // The step: 1, 2 or 5 times a power of ten, the smallest that fits.
     const double rough = (to - from) / most;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    double stepSize = 10 * power;
+    double power = std::pow(10.0, std::floor(std::log10(rough))), times = 10;
     for (const double m : {1.0, 2.0, 5.0})
         if (m * power >= rough) {
-            stepSize = m * power;
+            times = m;
             break;
         }
+    const auto first = [&] { return std::ceil(from / (times * power) - 1e-9); };
+    const auto count = [&] { return std::floor(to / (times * power) + 1e-9) - first() + 1; };
+    // Fewer than three where there is room for three (the ends fell between
+    // steps): finer steps, 2.5 among them, until three fit.
+    while (count() < std::min(most, 3)) {
+        if (times == 1) {
+            power /= 10;
+            times = 5;
+        } else {
+            times = times == 10 ? 5 : times == 5 ? 2.5 : times == 2.5 ? 2 : 1;
+        }
+    }
+    const double stepSize = times * power;
     // The prefix of the larger end.
     const auto [symbol, scale] = unitFor(std::max(std::abs(from), std::abs(to)), unit);
-    const int decimals = std::max(0, int(-std::floor(std::log10(stepSize / scale) + 1e-9)));
+    const int decimals =
+        std::max(0, int(-std::floor(std::log10(stepSize / scale) + 1e-9)) + (times == 2.5));
     std::vector<ValueTick> ticks;
-    for (double n = std::ceil(from / stepSize - 1e-9); n * stepSize <= to + stepSize * 1e-9; ++n) {
+    for (double n = first(); n * stepSize <= to + stepSize * 1e-9; ++n) {
         const double value = n * stepSize;
         QString number = QString::number(value / scale, 'f', decimals);
         if (number.startsWith(u'-') && number.count(u'0') + number.count(u'.') == number.size() - 1)
