@@ -218,6 +218,8 @@ void TestTrend::drawnPaths_data() {
     QTest::newRow("a gap breaks") << "1 2 | 3 4" << 100 << "2 2 | top 4";
     QTest::newRow("a spike in a column") << "0x500 9 0x499" << 10 << "20 | top 9";
     QTest::newRow("a column of OL alone") << "1x100 OLx100 1x100" << 3 << "2 2 | +1 | top 1";
+    QTest::newRow("OL and -OL in a column: both marked")
+        << "1x100 OL -OL 1x100" << 3 << "6 | +1 -1 | top 1";
     QTest::newRow("columns without readings, joined") << "1x10 +5 1x10" << 10 << "16 | top 1";
     QTest::newRow("cut at the top edge") << "5 20 5" << 100 << "2 2 | top 10";
     QTest::newRow("cut at the bottom edge") << "5 -20 5 -20" << 100 << "2 3 | top 5";

@@ -28,17 +28,17 @@ void TrendSeries::append(qint64 ms, float value, int overload, qint64 row, bool 
     m_values.append(overload != 0 ? NAN : value);
     m_joined.push_back(joined && i > 0);
     if (overload != 0)
-        m_overloads.emplace_back(i, overload > 0 ? 1 : -1);
+        m_overloads[overload > 0 ? 0 : 1].push_back(i);
 }
 
-int TrendSeries::overloadIn(qsizetype first, qsizetype last) const {
-    const auto at = std::lower_bound(m_overloads.begin(), m_overloads.end(), first,
-                                     [](const auto& o, qsizetype i) { return o.first < i; });
-    return at != m_overloads.end() && at->first < last ? at->second : 0;
+bool TrendSeries::holdsOverload(int sign, qsizetype first, qsizetype last) const {
+    const std::vector<qsizetype>& of = m_overloads[sign > 0 ? 0 : 1];
+    const auto at = std::lower_bound(of.begin(), of.end(), first);
+    return at != of.end() && *at < last;
 }
 
 int TrendSeries::overload(qsizetype i) const {
-    return overloadIn(i, i + 1);
+    return holdsOverload(1, i, i + 1) ? 1 : holdsOverload(-1, i, i + 1) ? -1 : 0;
 }
 
 qint64 TrendSeries::rowAfter(qsizetype i, qint64 rowBefore) const {
@@ -65,15 +65,18 @@ void TrendSeries::appendSeries(const TrendSeries& later, qint64 rowBase, bool jo
     qsizetype first = 0;
     if (size() > 0)
         first = later.firstAtOrAfter(time(size() - 1));
-    auto overload = std::lower_bound(later.m_overloads.begin(), later.m_overloads.end(), first,
-                                     [](const auto& o, qsizetype at) { return o.first < at; });
+    auto ol = std::lower_bound(later.m_overloads[0].begin(), later.m_overloads[0].end(), first);
+    auto negative =
+        std::lower_bound(later.m_overloads[1].begin(), later.m_overloads[1].end(), first);
     qint64 row = first < later.size() ? later.row(first) : 0;
     for (qsizetype i = first; i < later.size(); ++i) {
         if (i > first)
             row = later.rowAfter(i, row);
         int sign = 0;
-        if (overload != later.m_overloads.end() && overload->first == i)
-            sign = (overload++)->second;
+        if (ol != later.m_overloads[0].end() && *ol == i)
+            sign = 1, ++ol;
+        else if (negative != later.m_overloads[1].end() && *negative == i)
+            sign = -1, ++negative;
         const bool joined = i == first ? joinFirst && i == 0 : later.joined(i);
         append(later.time(i), later.value(i), sign, rowBase + row, joined);
     }
@@ -174,8 +177,9 @@ TrendPath trendPath(const TrendSeries& series, const TrendView& view) {
         // (between readings the gap rule joins, some columns hold none).
         if (a < b && (m.empty() || breaksBefore(series, a, view.gapMs)))
             breakHere();
-        if (const int o = series.overloadIn(a, b); o != 0)
-            path.overloads.emplace_back(column + 0.5, o);
+        for (const int sign : {1, -1})
+            if (series.holdsOverload(sign, a, b))
+                path.overloads.emplace_back(column + 0.5, sign);
         if (!m.empty()) {
             double high = view.y(m.max), low = view.y(m.min);
             if (low - high < 1) { // a column of one value is still a pixel tall, in view

@@ -33,8 +33,8 @@ public:
     // The first reading at or after `ms`; searched for from reading `from`
     // on, which is quicker when it is near.
     qsizetype firstAtOrAfter(qint64 ms, qsizetype from = 0) const;
-    // The first overload among readings [first, last): its sign, or 0.
-    int overloadIn(qsizetype first, qsizetype last) const;
+    // Whether readings [first, last) hold an overload of `sign` (+1 OL, -1 -OL).
+    bool holdsOverload(int sign, qsizetype first, qsizetype last) const;
     const MinMaxPyramid& values() const { return m_values; }
     // Appends the readings of `later`, the same function and range read from
     // after this one's last, its rows counted from `rowBase`; its first
@@ -59,7 +59,7 @@ private:
     std::vector<qint32> m_tenths; // since the origin: 0.1 s, as records hold it
     MinMaxPyramid m_values;
     std::vector<bool> m_joined;
-    std::vector<std::pair<qsizetype, int>> m_overloads; // reading, +1 OL or -1 -OL; few
+    std::vector<qsizetype> m_overloads[2]; // the readings of OL, and of -OL; few
     // Each reading's row: its step from the row before in a byte, 0 for a
     // step too long for one (those rows are kept apart), and every
     // RowMarkEvery-th row whole. A byte a reading, however series interleave.
@@ -89,7 +89,7 @@ struct TrendView {
 // stay inside it.
 struct TrendPath {
     std::vector<std::vector<QPointF>> pieces;
-    std::vector<std::pair<double, int>> overloads; // x, and +1 or -1
+    std::vector<std::pair<double, int>> overloads; // x, and +1 or -1; both in a column of both
     bool columns = false;                          // drawn as min/max columns
     std::vector<QPointF> dots;                     // not columns: the readings in view
 };
