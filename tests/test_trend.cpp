@@ -324,7 +324,8 @@ void TestTrend::partsReadAtOnceMatchOneRead() {
     }
 }
 
-// A span from 0 to 100 s, zoomed and panned: what the frame shows after.
+// A span from 0 to 100 s, zoomed and panned: what the frame shows after,
+// and the measurement kept with it.
 void TestTrend::zoomSteps_data() {
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("shown");
@@ -358,12 +359,24 @@ void TestTrend::zoomSteps_data() {
                                                 << "60..110";
     QTest::newRow("growth left alone inside") << "in 0 .5, grow 110"
                                               << "0..50";
+    QTest::newRow("panned past the end: as wide as it was")
+        << "in 1 .5, pan .2, grow 110, grow 120"
+        << "60..110 then 70..120";
+    QTest::newRow("a measurement stays through a pan") << "measure 20 30, pan .5"
+                                                       << "50..150 m 20..30";
+    QTest::newRow("Home drops the measurement") << "in .5 .5, measure 40 45, home"
+                                                << "0..100";
+    QTest::newRow("a zoom elsewhere drops it") << "measure 20 30, in 1 .5"
+                                               << "50..100";
+    QTest::newRow("a zoom that shows it keeps it") << "measure 20 30, in 0 .5"
+                                                   << "0..50 m 20..30";
 }
 
 void TestTrend::zoomSteps() {
     QFETCH(QString, steps);
     trend::TrendZoom zoom;
     zoom.setExtent(0, 100000);
+    QString grown; // the frame after each growth
     for (const QString& step : steps.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
         const QStringList w = step.split(u' ');
         const auto n = [&](int i) { return w[i].toDouble(); };
@@ -380,14 +393,26 @@ void TestTrend::zoomSteps() {
             zoom.home();
         else if (w[0] == u"undo")
             QVERIFY(zoom.undo());
-        else if (w[0] == u"grow")
+        else if (w[0] == u"measure")
+            zoom.measure(trend::TrendPick{0, 0, qint64(n(1) * 1000)},
+                         trend::TrendPick{0, 1, qint64(n(2) * 1000)});
+        else if (w[0] == u"grow" && !grown.isEmpty())
+            grown += QStringLiteral(" then ");
+        if (w[0] == u"grow") {
             zoom.setExtent(0, qint64(n(1) * 1000));
+            grown += QStringLiteral("%1..%2")
+                         .arg(double(zoom.frame().fromMs) / 1000)
+                         .arg(double(zoom.frame().toMs) / 1000);
+        }
     }
-    QString shown = QStringLiteral("%1..%2")
-                        .arg(double(zoom.frame().fromMs) / 1000)
-                        .arg(double(zoom.frame().toMs) / 1000);
+    QString shown = steps.contains(u"grow ") ? grown
+                                             : QStringLiteral("%1..%2")
+                                                   .arg(double(zoom.frame().fromMs) / 1000)
+                                                   .arg(double(zoom.frame().toMs) / 1000);
     if (const auto v = zoom.values(0))
         shown += QStringLiteral(" v %1..%2").arg(v->bottom).arg(v->top);
+    if (zoom.first() && zoom.second())
+        shown += QStringLiteral(" m %1..%2").arg(zoom.first()->ms / 1000).arg(zoom.second()->ms / 1000);
     QTEST(shown, "shown");
 }
 

@@ -16,9 +16,11 @@ void TrendZoom::setExtent(qint64 firstMs, qint64 lastMs) {
         m_known = true;
         setTime(firstMs, lastMs);
     } else if (all && grown > 0) {
-        setTime(m_frame.fromMs, lastMs); // all of it, as it grows
-    } else if (follow && grown > 0) {
-        setTime(m_frame.fromMs + grown, lastMs); // the newest, at the span shown
+        setTime(m_frame.fromMs, std::max(m_frame.toMs, lastMs)); // all of it, as it grows
+    } else if (follow && lastMs > m_frame.toMs) {
+        // The newest at the right edge, at the span shown (panned past the
+        // end, the frame waits for the readings to reach its edge).
+        setTime(lastMs - (m_frame.toMs - m_frame.fromMs), lastMs);
     }
 }
 
@@ -51,6 +53,7 @@ void TrendZoom::zoomAt(double at, double factor) {
     push();
     const double from = pivot - (pivot - double(m_frame.fromMs)) * wanted / span;
     setTime(qint64(std::llround(from)), qint64(std::llround(from + wanted)));
+    dropMeasureOutOfView();
 }
 
 void TrendZoom::pan(double fraction) {
@@ -76,12 +79,14 @@ void TrendZoom::zoomTo(qint64 fromMs, qint64 toMs,
         m_frame.values[values->first] =
             ValueSpan{std::min(v.bottom, v.top), std::max(v.bottom, v.top)};
     }
+    dropMeasureOutOfView();
 }
 
 void TrendZoom::home() {
     push();
     m_frame.values.clear();
     setTime(m_firstMs, m_lastMs);
+    measure(std::nullopt);
 }
 
 bool TrendZoom::undo() {
@@ -89,7 +94,21 @@ bool TrendZoom::undo() {
         return false;
     m_frame = m_before.back();
     m_before.pop_back();
+    dropMeasureOutOfView();
     return true;
+}
+
+void TrendZoom::measure(std::optional<TrendPick> first, std::optional<TrendPick> second) {
+    m_first = first;
+    m_second = first ? second : std::nullopt;
+}
+
+void TrendZoom::dropMeasureOutOfView() {
+    if (!m_first)
+        return;
+    const qint64 a = m_first->ms, b = m_second ? m_second->ms : a;
+    if (std::max(a, b) < m_frame.fromMs || std::min(a, b) > m_frame.toMs)
+        measure(std::nullopt);
 }
 
 std::optional<ValueSpan> fitValues(const TrendSeries& series, qint64 fromMs, qint64 toMs) {

@@ -21,14 +21,23 @@ struct TrendFrame {
     bool operator==(const TrendFrame&) const = default;
 };
 
+// A reading picked in the trend: its series, its index there and its time.
+struct TrendPick {
+    std::size_t series = 0;
+    qsizetype reading = 0;
+    qint64 ms = 0;
+};
+
 // The zoom and pan of a trend, and the zooms to go back through. A zoom
-// keeps the frame before it; a pan moves the frame as it is.
+// keeps the frame before it; a pan moves the frame as it is. It keeps a
+// measurement between two readings while it is in view: Home, or a zoom to
+// where none of it shows, drops it.
 class TrendZoom {
 public:
     // The readings run from `firstMs` to `lastMs`; Home shows them all.
     // The first call shows all; later ones (a growing file) keep the frame,
-    // or move it along with the newest reading when it showed the end, or
-    // widen it when it showed all.
+    // or move it along, as wide as it is, once the newest reading passes
+    // its right edge when it showed the end, or widen it when it showed all.
     void setExtent(qint64 firstMs, qint64 lastMs);
 
     const TrendFrame& frame() const { return m_frame; }
@@ -50,17 +59,25 @@ public:
     // Back to the frame before the last zoom; false when there is none.
     bool undo();
 
+    // The measurement's first end alone, or both ends; none: no measurement.
+    void measure(std::optional<TrendPick> first, std::optional<TrendPick> second = {});
+    const std::optional<TrendPick>& first() const { return m_first; }
+    const std::optional<TrendPick>& second() const { return m_second; }
+
     // The shortest span shown: a second.
     static constexpr qint64 ShortestMs = 1000;
 
 private:
     void push();
     void setTime(qint64 fromMs, qint64 toMs);
+    // After a zoom: a measurement none of which is in view goes.
+    void dropMeasureOutOfView();
 
     TrendFrame m_frame;
     std::vector<TrendFrame> m_before;
     qint64 m_firstMs = 0, m_lastMs = 0;
     bool m_known = false;
+    std::optional<TrendPick> m_first, m_second;
 };
 
 // The values a series' axis shows when it fits its readings in

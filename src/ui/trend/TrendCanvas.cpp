@@ -32,8 +32,8 @@ TrendScene TrendCanvas::scene() const {
     scene.frame = m_zoom.frame();
     scene.gapMs = m_source.gapMs();
     scene.hover = m_hover;
-    scene.first = m_first;
-    scene.second = m_second;
+    scene.first = m_zoom.first();
+    scene.second = m_zoom.second();
     scene.background = palette().color(QPalette::Base);
     scene.text = palette().color(QPalette::Text);
     // Solid, not see-through: a line that blends costs far more to draw.
@@ -48,19 +48,26 @@ TrendScene TrendCanvas::scene() const {
 
 void TrendCanvas::dropPicks() {
     m_hover.reset();
-    m_first.reset();
-    m_second.reset();
+    m_zoom.measure(std::nullopt);
     Q_EMIT hoverChanged();
     Q_EMIT measureChanged();
 }
 
 void TrendCanvas::showAll() {
+    const bool measured = m_zoom.first().has_value();
     m_zoom.home();
-    update();
+    zoomed(measured);
 }
 
 void TrendCanvas::undoZoom() {
+    const bool measured = m_zoom.first().has_value();
     m_zoom.undo();
+    zoomed(measured);
+}
+
+void TrendCanvas::zoomed(bool measured) {
+    if (measured && !m_zoom.first())
+        Q_EMIT measureChanged();
     update();
 }
 
@@ -84,7 +91,7 @@ std::optional<TrendPick> TrendCanvas::pickAt(QPoint at) const {
         trend::nearestReading(m_source.data().series()[*lane], timeAt(at.x()));
     if (reading < 0)
         return std::nullopt;
-    return TrendPick{*lane, reading};
+    return TrendPick{*lane, reading, m_source.data().series()[*lane].time(reading)};
 }
 
 void TrendCanvas::paintEvent(QPaintEvent*) {
@@ -97,8 +104,9 @@ void TrendCanvas::wheelEvent(QWheelEvent* event) {
     if (steps == 0)
         return;
     const QRect plot = layout().plot;
+    const bool measured = m_zoom.first().has_value();
     m_zoom.zoomAt((event->position().x() - plot.left()) / plot.width(), std::pow(0.8, steps));
-    update();
+    zoomed(measured);
 }
 
 void TrendCanvas::mousePressEvent(QMouseEvent* event) {
@@ -127,8 +135,11 @@ void TrendCanvas::mouseMoveEvent(QMouseEvent* event) {
 
 void TrendCanvas::mouseReleaseEvent(QMouseEvent* event) {
     const Drag drag = std::exchange(m_drag, Drag::None);
+    const bool measured = m_zoom.first().has_value();
     if (drag == Drag::Box && m_moved)
         zoomToBox(QRect(m_pressAt, event->position().toPoint()).normalized());
+    if (measured && !m_zoom.first())
+        Q_EMIT measureChanged();
     else if (drag == Drag::Box && event->button() == Qt::RightButton)
         Q_EMIT menuAsked(event->globalPosition().toPoint());
     else if (drag == Drag::Pan && !m_moved)
@@ -154,16 +165,16 @@ void TrendCanvas::click(QPoint at) {
     const auto pick = pickAt(at);
     if (!pick)
         return;
-    if (!m_first || m_second || pick->series != m_first->series) {
-        m_first = pick;
-        m_second.reset();
-    } else {
-        m_second = pick;
-    }
+    const auto& first = m_zoom.first();
+    if (!first || m_zoom.second() || pick->series != first->series)
+        m_zoom.measure(pick);
+    else
+        m_zoom.measure(first, pick);
     Q_EMIT measureChanged();
 }
 
 void TrendCanvas::keyPressEvent(QKeyEvent* event) {
+    const bool measured = m_zoom.first().has_value();
     switch (event->key()) {
     case Qt::Key_Plus:
     case Qt::Key_Equal:
@@ -180,9 +191,11 @@ void TrendCanvas::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_Up:
     case Qt::Key_Down: {
-        const auto values = laneValues(scene());
+        // A lane without readings in view has no values to move.
+        const auto values = knownLaneValues(scene());
         for (std::size_t i = 0; i < values.size(); ++i)
-            m_zoom.panValues(i, values[i], event->key() == Qt::Key_Up ? 0.1 : -0.1);
+            if (values[i])
+                m_zoom.panValues(i, *values[i], event->key() == Qt::Key_Up ? 0.1 : -0.1);
         break;
     }
     case Qt::Key_Home:
@@ -195,7 +208,7 @@ void TrendCanvas::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    update();
+    zoomed(measured);
 }
 
 void TrendCanvas::leaveEvent(QEvent*) {

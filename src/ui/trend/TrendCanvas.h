@@ -24,8 +24,8 @@ public:
     // The scene as shown now, for painting elsewhere (a file, a printer).
     TrendScene scene() const;
     const std::optional<TrendPick>& hover() const { return m_hover; }
-    const std::optional<TrendPick>& first() const { return m_first; }
-    const std::optional<TrendPick>& second() const { return m_second; }
+    const std::optional<TrendPick>& first() const { return m_zoom.first(); }
+    const std::optional<TrendPick>& second() const { return m_zoom.second(); }
     // The readings changed (read again): picks that may point past them go.
     void dropPicks();
     // Home and Esc: all of it; back to before the last zoom.
@@ -52,11 +52,13 @@ private:
     qint64 timeAt(double x) const;
     std::optional<TrendPick> pickAt(QPoint at) const;
     void zoomToBox(const QRect& box);
+    // After a zoom, which may have dropped the measurement: said, and shown.
+    void zoomed(bool measured);
     void click(QPoint at);
 
     const core::TrendSource& m_source;
     trend::TrendZoom& m_zoom;
-    std::optional<TrendPick> m_hover, m_first, m_second;
+    std::optional<TrendPick> m_hover;
     enum class Drag { None, Pan, Box } m_drag = Drag::None;
     QPoint m_pressAt, m_lastAt;
     bool m_moved = false;

@@ -26,11 +26,7 @@ struct TrendLayout {
     std::optional<std::size_t> laneAt(int y) const;
 };
 
-// A reading picked in the trend: its series and its index there.
-struct TrendPick {
-    std::size_t series = 0;
-    qsizetype reading = 0;
-};
+using trend::TrendPick;
 
 // Everything one picture of a trend shows.
 struct TrendScene {
