@@ -9,7 +9,7 @@ set(TARNIX_LAYERS
     logger+analysis # the meter's data logger; convert, stats, slices of time
     trend+plot      # the trend window's model; the list plots' geometry
     core            # the objects on platform::Clock: polling, recording, alarms
-    mqtt+sim+ui     # the broker, the simulated meter, the windows: joined by the programs only
+    mqtt+sim+ui+http # the broker, the simulated meter, the windows, the web server: joined by the programs only
     cli             # the programs' command lines (app/cli/)
     app)            # the programs (app/*.cpp)
 
