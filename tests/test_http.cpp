@@ -5,6 +5,7 @@
 #include "http/BenchRoutes.h"
 #include "http/HttpServer.h"
 #include "http/MetricsText.h"
+#include "http/PageRoutes.h"
 #include "meter/Measurement.h"
 
 #include <QTcpSocket>
@@ -56,6 +57,7 @@ private Q_SLOTS:
     void badRequests_data();
     void badRequests();
     void metrics();
+    void pageComesFromTheProgram();
     void eventsFollowTheBench();
 };
 
@@ -219,6 +221,23 @@ void TestHttp::metrics() {
     QVERIFY(check.waitForFinished(10000));
     QCOMPARE(check.readAllStandardOutput() + check.readAllStandardError(), QByteArray());
     QCOMPARE(check.exitCode(), 0);
+}
+
+// The page, its script and its style are built in; the page may run only
+// them and talk only to this server.
+void TestHttp::pageComesFromTheProgram() {
+    const auto page = [](const char* path) {
+        return http::pageResponse({"GET", path, [](const char*) { return QByteArray(); }});
+    };
+    QVERIFY(page("/")->body.contains("<script src=\"/app.js\" defer></script>"));
+    QCOMPARE(page("/")->contentType, "text/html; charset=utf-8");
+    QCOMPARE(page("/app.js")->contentType, "text/javascript; charset=utf-8");
+    QVERIFY(page("/app.css")->body.contains("prefers-color-scheme: dark"));
+    QVERIFY(!page("/index.html") && !page("/page/app.js"));
+    const auto policy = page("/")->headers.front();
+    QCOMPARE(policy.first, "Content-Security-Policy");
+    QVERIFY(policy.second.contains("script-src 'self'") &&
+            policy.second.contains("default-src 'none'"));
 }
 
 // A client on the event stream hears each post at once, and a stopping
