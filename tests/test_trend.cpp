@@ -265,6 +265,7 @@ void TestTrend::drawnPaths() {
 // A file read in two pieces, cut mid-line: a series per function and range,
 // each reading joined only to its own series' last, and the line broken by
 // the other series, by OL and by a stretch over twice the median spacing.
+// Its status counts the records and skipped lines as convert does.
 void TestTrend::fileGrowsIntoSeries() {
     const QByteArray text =
         "1,26/12/06,10:00:00.0,DCV,20V,1.00\r\n2,26/12/06,10:00:01.0,DCV,20V,1.10\r\n"
@@ -286,6 +287,18 @@ void TestTrend::fileGrowsIntoSeries() {
     QCOMPARE(dcv.row(6), 9); // the tenth record: two without a time came before
     QCOMPARE(data.gapMs(), 2000);
     QCOMPARE(data.skippedLines(), 3); // with the line that is no record
+    // The records convert writes of it, and the lines it says it skipped.
+    QTemporaryDir dir;
+    QVERIFY(writeFile(dir.filePath("in.dat"), text));
+    QByteArray csv;
+    QString said;
+    QCOMPARE(core::runConvert({{dir.filePath("in.dat")}, "-", false, {}},
+                              {[&](QByteArrayView bytes) { return csv += bytes, true; },
+                               [&](const QString& message) { said += message; }}),
+             0);
+    QVERIFY2(said.contains(": 3 lines were not a record"), qPrintable(said));
+    QCOMPARE(trend::statusText(data),
+             QStringLiteral("%1 records, 2 series; 3 lines skipped").arg(csv.count('\n') - 1));
     const trend::TrendPath path =
         trend::trendPath(dcv, {*data.firstMs(), *data.lastMs(), 0, 2, 100, 100, data.gapMs()});
     QStringList pieces;

@@ -53,7 +53,7 @@ void TrendData::take(const records::LineFields& fields) {
         m_rowStarts.emplace_back(row, m_byteBase + m_lineStart);
     const auto r = m_readings.read(fields);
     if (!r) {
-        ++m_skipped;
+        ++m_untimed;
         return;
     }
     const std::size_t index = seriesFor(r->kind, r->utcMs);
@@ -110,7 +110,8 @@ void TrendData::follow(TrendData&& earlier, qint64 bytesBefore) {
     }
     m_rowStarts.insert(m_rowStarts.begin(), earlier.m_rowStarts.begin(), earlier.m_rowStarts.end());
     m_records += earlier.m_records;
-    m_skipped += earlier.skippedLines();
+    m_skipped += earlier.m_reader.skippedLines() + earlier.m_skipped;
+    m_untimed += earlier.m_untimed;
     m_byteBase += bytesBefore;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "records/RecordReader.h"
 #include "analysis/RecordReadings.h"
 #include "analysis/SpacingMedian.h"
+#include "records/RecordReader.h"
 #include "trend/TrendSeries.h"
 
 #include <optional>
@@ -37,7 +37,10 @@ public:
     // It counts every spacing: keep it, not ask it at every paint.
     qint64 gapMs() const { return 2 * m_spacings.median(); }
     qint64 records() const { return m_records; }
-    qint64 skippedLines() const { return m_reader.skippedLines() + m_skipped; }
+    // The records whose date and time can be read: those convert writes.
+    qint64 timedRecords() const { return m_records - m_untimed; }
+    // Lines that are no record, and records without a time that can be read.
+    qint64 skippedLines() const { return m_reader.skippedLines() + m_skipped + m_untimed; }
     std::optional<qint64> firstMs() const { return m_firstMs; }
     std::optional<qint64> lastMs() const { return m_lastMs; }
     // Where in the bytes fed a line at or before record `row` starts, and
@@ -55,7 +58,8 @@ private:
     std::optional<std::size_t> m_firstSeries, m_lastSeries;
     std::optional<qint64> m_firstMs, m_lastMs;
     qint64 m_records = 0;   // records read, each its row in the file
-    qint64 m_skipped = 0;   // records whose time cannot be read, and lines earlier skipped
+    qint64 m_skipped = 0;   // lines an earlier part skipped as no record
+    qint64 m_untimed = 0;   // records whose time cannot be read
     qint64 m_lineStart = 0; // of the line being read, in the bytes fed
     qint64 m_byteBase = 0;  // bytes read by an earlier part, before the first fed here
     std::vector<std::pair<qint64, qint64>> m_rowStarts; // (row, byte) every RowStartEvery

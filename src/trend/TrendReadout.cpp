@@ -1,5 +1,6 @@
 #include "trend/TrendReadout.h"
 
+#include "trend/TrendData.h"
 #include "trend/TrendTicks.h"
 
 #include <QDateTime>
@@ -74,6 +75,14 @@ QString measureText(const TrendMeasure& measure, const QString& unit) {
                     .arg(siValue(measure.mean, unit), siValue(measure.min, unit),
                          siValue(measure.max, unit))
                     .arg(measure.numbers);
+    return text;
+}
+
+QString statusText(const TrendData& data) {
+    QString text =
+        QStringLiteral("%1 records, %2 series").arg(data.timedRecords()).arg(data.series().size());
+    if (const qint64 skipped = data.skippedLines(); skipped > 0)
+        text += QStringLiteral("; %1 %2 skipped").arg(skipped).arg(skipped == 1 ? "line" : "lines");
     return text;
 }
 

@@ -7,6 +7,8 @@
 
 namespace tarnix::trend {
 
+class TrendData;
+
 // The reading of `series` nearest in time to `ms`; -1 when it has none.
 qsizetype nearestReading(const TrendSeries& series, qint64 ms);
 
@@ -23,6 +25,9 @@ TrendMeasure measureBetween(const TrendSeries& series, qsizetype first, qsizetyp
 // `display` and `record` are the file's own fields of it.
 QString readoutText(const TrendSeries& series, qsizetype i, const QString& display,
                     const QString& record);
+// The trend's status: its records, counted as convert counts them, its
+// series, and the lines skipped: "1200 records, 2 series; 3 lines skipped".
+QString statusText(const TrendData& data);
 // "Δt 1 min 5 s  Δ -12.3 mV  mean ... min ... max ..."
 QString measureText(const TrendMeasure& measure, const QString& unit);
 

@@ -17,6 +17,7 @@ namespace tarnix::ui {
 
 namespace {
 constexpr int FollowEveryMs = 1000;
+constexpr int NoticeReads = 10; // reads of the file a notice stays for
 } // namespace
 
 QString TrendWindow::titleFor(const QStringList& paths) {
@@ -96,12 +97,16 @@ void TrendWindow::extentChanged() {
     const trend::TrendData& data = m_source.data();
     if (data.firstMs())
         m_zoom.setExtent(*data.firstMs(), *data.lastMs());
-    m_status->setText(
-        QStringLiteral("%1 records, %2 series").arg(data.records()).arg(data.series().size()));
+    m_status->setText(trend::statusText(data) +
+                      (m_notice.isEmpty() ? QString() : QStringLiteral("; ") + m_notice));
     m_canvas->update();
 }
 
 void TrendWindow::readMore() {
+    if (m_noticeReads > 0 && --m_noticeReads == 0) {
+        m_notice.clear();
+        extentChanged();
+    }
     QString error;
     switch (m_source.readMore(&error)) {
     case core::TrendSource::Growth::None:
@@ -113,14 +118,15 @@ void TrendWindow::readMore() {
         // Other readings: picks and set axes of the old ones mean nothing now.
         m_canvas->dropPicks();
         m_zoom = trend::TrendZoom();
+        m_notice = core::trendFileRewritten(m_source.paths().last());
+        m_noticeReads = NoticeReads;
         extentChanged();
-        m_status->setText(m_status->text() + QStringLiteral("; ") +
-                          core::trendFileRewritten(m_source.paths().last()));
         return;
     case core::TrendSource::Growth::Failed:
         m_canvas->dropPicks(); // what was read may be gone with the failed read
+        m_notice = error;
+        m_noticeReads = NoticeReads;
         extentChanged();
-        m_status->setText(error);
         return;
     }
 }

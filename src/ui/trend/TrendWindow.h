@@ -66,6 +66,10 @@ private:
     QLabel* m_measure;
     QLabel* m_status;
     QTimer* m_follow;
+    // What happened to the file, said after the counts for a few seconds of
+    // following, however it grows meanwhile.
+    QString m_notice;
+    int m_noticeReads = 0;
 };
 
 } // namespace tarnix::ui
