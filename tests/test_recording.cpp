@@ -1,16 +1,22 @@
-// PC sampling and recording on the panel, the live list and OPEN FILE, on
-// the simulated meter and the virtual clock.
+// PC sampling and recording on the panel, the live list and OPEN FILE, and
+// tarnix-log's conditions, on the simulated meter and the virtual clock.
 #include "core/Recorder.h"
 #include "platform/MeterPorts.h"
+#include "records/RecordCondition.h"
+#include "sim/SimMeter.h"
 #include "ui/lists/FileList.h"
 #include "ui/lists/ListGrid.h"
 #include "support/FileBytes.h"
 #include "support/PanelBench.h"
+#include "support/ScriptedDialogs.h"
+#include "support/VirtualClock.h"
 #include "ui/views/RealTimeList.h"
 
 #include <QAbstractItemModelTester>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -51,6 +57,10 @@ private Q_SLOTS:
     void openFileStopsTheRecordingAndLists();
     void initialIsRecorded_data();
     void initialIsRecorded();
+    void conditionGrammar_data();
+    void conditionGrammar();
+    void conditionsGateTheLines_data();
+    void conditionsGateTheLines();
 };
 
 void TestRecording::samplingAnswers_data() {
@@ -271,6 +281,205 @@ void TestRecording::initialIsRecorded() {
     QVERIFY(finished.size() == 1 || finished.wait(3000));
     QCOMPARE(finished.first().first().toInt(), 0);
     QVERIFY2(fileBytes(options.output).endsWith(tail), fileBytes(options.output).constData());
+}
+
+// Conditions good and bad, each on a reading "FUNCTION RANGE DISPLAY ALARM".
+// A bad one names the word it fails on by its start and length.
+void TestRecording::conditionGrammar_data() {
+    QTest::addColumn<QString>("condition");
+    QTest::addColumn<QString>("reading");
+    QTest::addColumn<QString>("result"); // holds, fails, or "AT LENGTH" of the wrong word
+    const auto row = [](const char* name, const char* condition, const char* reading,
+                        const char* result) {
+        QTest::newRow(name) << condition << reading << result;
+    };
+    row("above", "value > 5V", "DCV 20V 5.01 none", "holds");
+    row("not above at the limit", "value > 5V", "DCV 20V 5.00 none", "fails");
+    row("at least at the limit", "value>=5V", "DCV 20V 5.00 none", "holds");
+    row("milli in base units", "value <= -20mA", "DCA 200mA -20.0 none", "holds");
+    row("milli, short of it", "value <= -20mA", "DCA 200mA -19.9 none", "fails");
+    row("another unit is false", "value < 1V", "DCA 200mA -20.0 none", "fails");
+    row("kilo as the meter writes it", "value = 4.7KOhm", "RES 20KOhm 4.700 none", "holds");
+    row("micro", "value > 1.5\u00b5F", "CAP 2uF 1.600 none", "holds");
+    row("degrees", "value >= 25\u00b0C", "TEMP 200'C 25.0 none", "holds");
+    row("inside takes its ends", "value inside 4.9V..5.1V", "DCV 20V 4.90 none", "holds");
+    row("outside, at an end", "value outside 4.9V..5.1V", "DCV 20V 5.10 none", "fails");
+    row("OL is above every number", "value outside 4.9V..5.1V", "DCV 20V OL none", "holds");
+    row("-OL is below every number", "value > 100mV", "DCV 200mV -OL none", "fails");
+    row("no number", "value < 1V", "DCV 20V Initial none", "fails");
+    row("overload", "overload", "DCV 20V -OL none", "holds");
+    row("no overload", "overload", "DCV 20V 5.00 none", "fails");
+    row("alarm", "alarm = over", "DCV 20V 9.00 over", "holds");
+    row("no limits is not ok", "alarm != ok", "DCV 20V 9.00 none", "holds");
+    row("function, any case", "function = dcv", "DCV 20V 1.00 none", "holds");
+    row("another function", "function != DCV", "ACV 20V 1.00 none", "holds");
+    row("and binds tighter than or", "alarm = under or value > 5V and function = ACV",
+        "DCV 20V 1.00 under", "holds");
+    row("and needs both", "value > 5V and alarm = over", "DCV 20V 9.00 ok", "fails");
+    row("empty", "  ", "", "0 0");
+    row("unknown unit", "value > 5X", "", "8 2");
+    row("no unit", "value > 5", "", "8 1");
+    row("no number", "value > V", "", "8 1");
+    row("nothing to compare with", "value >", "", "7 0");
+    row("unknown word", "voltage > 5V", "", "0 7");
+    row("unknown comparison", "value => 5V", "", "7 1");
+    row("unknown alarm state", "alarm = high", "", "8 4");
+    row("unknown function", "function = VOLT", "", "11 4");
+    row("a function compared", "function > DCV", "", "9 1");
+    row("range the wrong way round", "value outside 5.1V..4.9V", "", "14 10");
+    row("range in two units", "value inside 4.9V..5.1A", "", "13 10");
+    row("range without its ends", "value inside 5V", "", "13 2");
+    row("a test missing", "value > 5V and", "", "14 0");
+    row("no joint", "value > 5V alarm = ok", "", "11 5");
+}
+
+void TestRecording::conditionGrammar() {
+    QFETCH(QString, condition);
+    QFETCH(QString, reading);
+    QFETCH(QString, result);
+    const auto parsed = records::parseRecordCondition(condition);
+    if (const auto* wrong = std::get_if<records::ConditionError>(&parsed)) {
+        QCOMPARE(QStringLiteral("%1 %2").arg(wrong->at).arg(wrong->length), result);
+        QVERIFY(!wrong->why.isEmpty());
+        return;
+    }
+    const QStringList r = reading.split(u' ');
+    QCOMPARE(r.size(), 4);
+    const auto alarm = records::SampleAlarm::State(
+        QStringList{"none", "ok", "over", "under"}.indexOf(r[3]));
+    const bool holds = std::get<records::RecordCondition>(parsed).holds(
+        meter::measurementFromTexts(r[0], r[1], r[2]), alarm);
+    QCOMPARE(QString::fromLatin1(holds ? "holds" : "fails"), result);
+}
+
+namespace {
+
+// What a run wrote: the displays of its lines, equal neighbours as "6.00*3",
+// with "|" where a segment's gap notice came.
+struct GatedRun {
+    QString lines;
+    int code = -1;
+    QString message;
+};
+
+// tarnix-log's recorder on the virtual clock: the meter shows each "T:VALUE"
+// from T seconds on (DCV 20V, or another function's code after "@"), with
+// alarm limits 2.00 .. 5.00 on DCV 20V; sampled every second for `seconds`.
+GatedRun runGated(core::RecordOptions options, const QString& shows, double seconds) {
+    sim::SimMeter meter(sim::Model::Short, 9600);
+    const std::uint8_t limits[] = {0, 2, 0x11, 0x40, 0x29, 0x40};
+    for (int i = 0; i < 6; ++i)
+        meter.setMemory(49 + i, limits[i]);
+    auto* clock = new platform::VirtualClock;
+    for (const QString& show : shows.split(u' ')) {
+        const QStringList parts = show.split(QRegularExpression(QStringLiteral("[:@]")));
+        const auto reading = sim::ScriptedReading::fromValue(
+            sim::Model::Short, parts.size() > 2 ? parts[2].toInt() : 2, parts[1]);
+        clock->at(parts[0].toDouble(), [&meter, reading] { meter.setScript({*reading}, true); });
+    }
+    QTemporaryDir dir;
+    options.output = dir.filePath(QStringLiteral("gated.dat"));
+    options.interval = 1;
+    platform::ScriptedDialogs dialogs;
+    core::Recorder recorder(options, dialogs, platform::memoryWireTo(meter), nullptr,
+                            std::unique_ptr<platform::Clock>(clock));
+    QStringList lines;
+    GatedRun run;
+    QObject::connect(&recorder, &core::Recorder::sampleRecorded,
+                     [&](const QDateTime&, const meter::Measurement& m) { lines << m.display; });
+    QObject::connect(&recorder, &core::Recorder::notice, [&](const QString& text) {
+        if (text.contains(u": waiting for "))
+            lines.insert(lines.size() - 1, QStringLiteral("|"));
+    });
+    QObject::connect(&recorder, &core::Recorder::runFinished, [&](int code, const QString& message) {
+        run.code = code;
+        run.message = message;
+    });
+    // Sample deadlines come while the cycle waits on the meter, as a timer would.
+    clock->afterEachWait([&recorder] { recorder.deadlineReached(); });
+    QString error;
+    if (!recorder.start(&error))
+        return {error, 1, {}};
+    while (clock->monotonic() < seconds && !recorder.finished()) {
+        clock->advance(0.3);
+        recorder.cycle().tick();
+        recorder.deadlineReached();
+    }
+    recorder.finish(0);
+    QStringList runs;
+    for (qsizetype i = 0, n; i < lines.size(); i += n) {
+        for (n = 1; i + n < lines.size() && lines[i + n] == lines[i];)
+            ++n;
+        runs << (n > 1 ? QStringLiteral("%1*%2").arg(lines[i]).arg(n) : lines[i]);
+    }
+    run.lines = runs.join(u' ');
+    if (QFileInfo(options.output).size() == 0 && !lines.isEmpty())
+        run.lines = QStringLiteral("nothing in the file");
+    return run;
+}
+
+} // namespace
+
+// Starts and stops on each kind of condition, --pre and --post at their
+// edges, and --repeat's segments.
+void TestRecording::conditionsGateTheLines_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("stop");
+    QTest::addColumn<double>("pre");
+    QTest::addColumn<double>("post");
+    QTest::addColumn<bool>("repeat");
+    QTest::addColumn<QString>("shows");
+    QTest::addColumn<QString>("lines");
+    QTest::addColumn<QString>("message"); // the run's end, with exit code 0
+    QTest::newRow("start on a value") << "value > 5V" << "" << 0.0 << 0.0 << false
+                                      << "0:4.00 4:6.00" << "6.00*11" << "";
+    QTest::newRow("start in the first second, with --pre")
+        << "value > 5V" << "" << 3.0 << 0.0 << false << "0:6.00 3:7.00" << "6.00*3 7.00*11" << "";
+    QTest::newRow("--pre: the samples of its span, then the start")
+        << "value > 5V" << "" << 2.0 << 0.0 << false << "0:1.00 1:2.00 2:3.00 3:4.00 4:6.00"
+        << "3.00 4.00 6.00*11" << "";
+    QTest::newRow("stop on the alarm, --post 2 s")
+        << "" << "alarm = over" << 0.0 << 2.0 << false << "0:3.00 3:9.00" << "3.00*2 9.00*3"
+        << "alarm = over held at 12:00:03; the recording ends";
+    QTest::newRow("--post shorter than the interval")
+        << "" << "function = ACV" << 0.0 << 0.5 << false << "0:3.00 3:1.00@130" << "3.00*2 1.00"
+        << "function = ACV held at 12:00:03; the recording ends";
+    QTest::newRow("stop on an overload") << "" << "overload" << 0.0 << 0.0 << false
+                                         << "0:3.00 2:OL" << "3.00 OL"
+                                         << "overload held at 12:00:02; the recording ends";
+    QTest::newRow("start and stop on one reading")
+        << "alarm != ok" << "value > 5V" << 2.0 << 0.0 << false << "0:3.00 3:9.00"
+        << "3.00*2 9.00" << "value > 5V held at 12:00:03; the recording ends";
+    QTest::newRow("never started") << "value > 50V" << "" << 2.0 << 0.0 << false << "0:3.00" << ""
+                                   << "value > 50V never held; nothing was recorded";
+    QTest::newRow("--repeat: a stop during the next --pre")
+        << "value > 5V" << "value < 5V" << 3.0 << 1.0 << true
+        << "0:6.00 2:4.00 4:3.00 5:6.00 7:4.00 11:6.00" << "6.00 4.00*2 | 3.00 6.00*3 4.00*2 | 4.00*2 6.00*4" << "";
+    QTest::newRow("--repeat: a start that still holds is no new one")
+        << "value > 5V" << "value > 7V" << 0.0 << 0.0 << true << "0:6.00 2:8.00 4:6.00 6:4.00 8:6.00"
+        << "6.00 8.00 | 6.00*8" << "";
+}
+
+void TestRecording::conditionsGateTheLines() {
+    QFETCH(QString, start);
+    QFETCH(QString, stop);
+    QFETCH(double, pre);
+    QFETCH(double, post);
+    QFETCH(bool, repeat);
+    QFETCH(QString, shows);
+    QFETCH(QString, lines);
+    QFETCH(QString, message);
+    core::RecordOptions options;
+    for (auto [text, condition] : {std::pair{start, &options.startWhen}, {stop, &options.stopWhen}})
+        if (!text.isEmpty())
+            *condition = std::get<records::RecordCondition>(records::parseRecordCondition(text));
+    options.pre = pre;
+    options.post = post;
+    options.repeat = repeat;
+    const GatedRun run = runGated(options, shows, 15);
+    QCOMPARE(run.lines, lines);
+    QCOMPARE(run.message, message);
+    QCOMPARE(run.code, 0);
 }
 
 QTEST_MAIN(TestRecording)

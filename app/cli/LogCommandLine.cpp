@@ -1,6 +1,8 @@
 #include "cli/LogCommandLine.h"
 
 #include "cli/ConfigFile.h"
+#include "cli/Duration.h"
+#include "records/RecordCondition.h"
 #include "records/OutputName.h"
 #include "link/MemoryMap.h"
 
@@ -76,6 +78,10 @@ constexpr ValueOption ValueOptions[] = {
     {u"--cafile", u"FILE"},
     {u"--config", u"FILE"},
     {u"--on-alarm", u"COMMAND"},
+    {u"--start-when", u"COND"},
+    {u"--stop-when", u"COND"},
+    {u"--pre", u"DURATION"},
+    {u"--post", u"DURATION"},
 };
 
 const ValueOption* findValueOption(const QString& name) {
@@ -83,6 +89,14 @@ const ValueOption* findValueOption(const QString& name) {
         if (name == QStringView(option.name))
             return &option;
     return nullptr;
+}
+
+// A condition that cannot be read, with a line that points at the word.
+QString conditionProblem(const QString& name, const QString& text,
+                         const records::ConditionError& wrong) {
+    return QStringLiteral("%1: %2\n  %3\n  %4%5")
+        .arg(name, wrong.why, text, QString(wrong.at, u' '),
+             QString(std::max<qsizetype>(wrong.length, 1), u'^'));
 }
 
 // Stores one option's value; an error text when the value does not do.
@@ -118,6 +132,18 @@ QString takeValue(RecordOptions& options, const QString& name, const QString& va
             return QStringLiteral("--duration takes a number of seconds above 0, not \"%1\"")
                 .arg(value);
         options.duration = seconds;
+    } else if (name == u"--start-when" || name == u"--stop-when") {
+        auto parsed = records::parseRecordCondition(value);
+        if (const auto* wrong = std::get_if<records::ConditionError>(&parsed))
+            return conditionProblem(name, value, *wrong);
+        (name == u"--start-when" ? options.startWhen : options.stopWhen) =
+            std::move(std::get<records::RecordCondition>(parsed));
+    } else if (name == u"--pre" || name == u"--post") {
+        const auto seconds = durationSeconds(value);
+        if (!seconds)
+            return QStringLiteral("%1 takes a span of time such as 30, 30s, 5m or 1h, not \"%2\"")
+                .arg(name, value);
+        (name == u"--pre" ? options.pre : options.post) = *seconds;
     } else if (name == u"--on-alarm") {
         if (value.trimmed().isEmpty())
             return QStringLiteral("--on-alarm needs a COMMAND");
@@ -256,6 +282,11 @@ std::optional<UsageError> takeConfig(const QString& path, RecordOptions& options
             if (!on)
                 return refuse(QStringLiteral("utc takes yes or no, not \"%1\"").arg(entry.value));
             options.utc = options.utc || *on;
+        } else if (entry.key == u"repeat") {
+            const auto on = switchValue(entry.value);
+            if (!on)
+                return refuse(QStringLiteral("repeat takes yes or no, not \"%1\"").arg(entry.value));
+            options.repeat = options.repeat || *on;
         } else if (entry.key == u"ha-discovery") {
             taken = !seen.contains(name);
             if (taken)
@@ -301,9 +332,22 @@ QString takeDiscovery(QStringList& arguments, RecordOptions& options, QSet<QStri
     return {};
 }
 
+// The spans and --repeat each belong to a condition.
+QString conditionsProblem(const RecordOptions& options) {
+    if (options.pre > 0 && !options.startWhen)
+        return QStringLiteral("--pre keeps the samples before a start: give --start-when too");
+    if (options.post > 0 && !options.stopWhen)
+        return QStringLiteral("--post goes on after a stop: give --stop-when too");
+    if (options.repeat && !(options.startWhen && options.stopWhen))
+        return QStringLiteral("--repeat waits for the next start after a stop: give "
+                              "--start-when and --stop-when");
+    return {};
+}
+
 Result parseRecord(QStringList arguments) {
     RecordOptions options;
     options.utc = arguments.removeAll(QStringLiteral("--utc")) > 0;
+    options.repeat = arguments.removeAll(QStringLiteral("--repeat")) > 0;
     QSet<QString> taken;
     if (const QString problem = takeDiscovery(arguments, options, taken); !problem.isEmpty())
         return error(problem);
@@ -352,6 +396,8 @@ Result parseRecord(QStringList arguments) {
         return error(QStringLiteral("give a FILE to append to, or - for standard output"));
     if (files.size() > 1)
         return error(QStringLiteral("unexpected argument \"%1\"").arg(files[1]));
+    if (const QString problem = conditionsProblem(options); !problem.isEmpty())
+        return error(problem);
     options.output = files.value(0); // empty: the readings go to the broker only
     if (const auto problem = records::outputNameProblem(options.output))
         return error(*problem);

@@ -23,8 +23,11 @@ QString LineGaps::gapText(const QDateTime& from, const QDateTime& to, bool toEnd
 
 QString LineGaps::lineWritten(const QDateTime& at) {
     QString text;
-    if (m_last.isValid() && m_last.msecsTo(at) > qint64(allowance() * 1000))
+    if (m_last.isValid() && !m_segmentWhy.isEmpty())
+        text = gapText(m_last, at, false) + QStringLiteral(": ") + m_segmentWhy;
+    else if (m_last.isValid() && m_last.msecsTo(at) > qint64(allowance() * 1000))
         text = gapText(m_last, at, false);
+    m_segmentWhy.clear();
     m_last = at;
     return text;
 }

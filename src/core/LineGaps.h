@@ -15,6 +15,9 @@ public:
 
     // A line was written at `at`: the gap it ends, or empty.
     QString lineWritten(const QDateTime& at);
+    // The next line starts a new segment of the run: its gap is told however
+    // short, with `why` after it.
+    void segmentEnded(const QString& why) { m_segmentWhy = why; }
     // The run ends at `at`: the gap it ends in, or empty.
     QString runEnded(const QDateTime& at) const;
 
@@ -26,6 +29,7 @@ private:
 
     double m_interval;
     QDateTime m_last;
+    QString m_segmentWhy; // since the last line, the run waited for this
 };
 
 } // namespace tarnix::core

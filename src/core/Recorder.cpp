@@ -41,11 +41,12 @@ Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs,
               [this](const QString& text, platform::Severity severity) {
                   Q_EMIT notice(text, severity);
               }),
-      m_gaps(m_options.interval) {
+      m_gaps(m_options.interval), m_gate(m_options) {
     m_state.link.portLabel =
         m_options.simulate ? SimulatedLabel : platform::portShownAs(m_options.device);
 
     connect(&m_cycle, &PollingCycle::readingTaken, this, &Recorder::firstReading);
+    connect(&m_cycle, &PollingCycle::readingTaken, this, &Recorder::conditionCheck);
     m_sampleTimer.setSingleShot(true);
     m_sampleTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_sampleTimer, &QTimer::timeout, this, &Recorder::deadlineReached);
@@ -66,8 +67,10 @@ Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs,
     connect(&m_cycle, &PollingCycle::answeredWithoutReading, this,
             [this](PollingCycle::NoReading what) {
                 m_answeredWithout = what;
-                if (what == PollingCycle::NoReading::Initial)
+                if (what == PollingCycle::NoReading::Initial) {
                     firstReading();
+                    conditionCheck();
+                }
             });
     connect(&m_cycle, &PollingCycle::alarmLimitsUnread, this, [this] {
         tellOnce(m_limitsTold,
@@ -137,14 +140,57 @@ void Recorder::reopenOutput() {
 void Recorder::firstReading() {
     if (m_schedule.started() || m_finished)
         return;
+    sampleNow(m_clock->now());
+}
+
+void Recorder::sampleNow(const QDateTime& now) {
     m_schedule.start(m_clock->monotonic());
-    m_startTime = m_clock->now();
+    m_startTime = now;
     takeSample(m_startTime);
     deadlineReached();
 }
 
+// Every reading is judged, not only the samples: a start writes its line
+// at once, and a spike between two deadlines is not missed. A start or a
+// stop takes its own sample, and the deadlines go on from it.
+void Recorder::conditionCheck() {
+    const meter::Measurement& measurement = m_state.measurement;
+    if (m_finished || !m_gate.gated() || !m_schedule.started() || measurement.function.isEmpty())
+        return;
+    const QDateTime now = m_clock->now();
+    // A deadline that came while the cycle still waited on the meter after
+    // showing this reading has sampled it already: that sample is its line.
+    const bool sampled = std::exchange(m_sampledSinceReading, false) &&
+                         m_lastSampled.function == measurement.function &&
+                         m_lastSampled.range == measurement.range &&
+                         m_lastSampled.display == measurement.display;
+    const records::SampleAlarm alarm = sampleAlarm(m_state.alarm, measurement);
+    switch (m_gate.reading(now, measurement, alarm.state)) {
+    case RecordGate::Turn::None:
+        return;
+    case RecordGate::Turn::Started: {
+        const QDateTime startAt = sampled ? m_lastSampledAt : now;
+        for (const RecordGate::Sample& kept : m_gate.takeKept(startAt))
+            if (!writeLine(kept.at, kept.measurement, kept.alarm))
+                return;
+        if (!sampled)
+            sampleNow(now);
+        else if (writeLine(startAt, measurement, alarm))
+            lineDone(startAt);
+        break;
+    }
+    case RecordGate::Turn::Stopped:
+        if (sampled)
+            lineDone(m_lastSampledAt);
+        else
+            sampleNow(now);
+        break;
+    }
+    Q_EMIT statusChanged();
+}
+
 void Recorder::deadlineReached() {
-    if (m_finished)
+    if (m_finished || !m_schedule.started())
         return;
     if (const auto k = m_schedule.take(m_clock->monotonic())) {
         // The line is stamped with its deadline, so lines are exactly one
@@ -181,12 +227,23 @@ void Recorder::takeSample(const QDateTime& at) {
         return;
     }
     const records::SampleAlarm alarm = sampleAlarm(m_state.alarm, measurement);
+    m_sampledSinceReading = true;
+    m_lastSampled = measurement;
+    m_lastSampledAt = at;
+    if (!m_gate.admit({at, measurement, alarm}))
+        return; // kept for --pre while the start is waited for
+    if (writeLine(at, measurement, alarm))
+        lineDone(at);
+}
+
+bool Recorder::writeLine(const QDateTime& at, const meter::Measurement& measurement,
+                         const records::SampleAlarm& alarm) {
     QString why;
     // Without a file (publishing only) the sample is counted, not written.
     if (!m_options.output.isEmpty() && !m_files.write(at, measurement, &why,
                                                       m_lines + 1, alarm)) {
         finish(1, why);
-        return;
+        return false;
     }
     ++m_lines;
     qCDebug(lcRecorder) << "sample" << m_lines << "at" << at << measurement.function
@@ -197,9 +254,25 @@ void Recorder::takeSample(const QDateTime& at) {
         Q_EMIT notice(gap, platform::Severity::Warning);
     }
     Q_EMIT statusChanged();
-    if (m_options.samples && m_lines >= *m_options.samples)
+    if (m_options.samples && m_lines >= *m_options.samples) {
         finish(0);
+        return false;
+    }
+    return true;
 }
+
+void Recorder::lineDone(const QDateTime& at) {
+    if (!m_gate.segmentEnds(at, m_options.interval))
+        return;
+    if (!m_options.repeat) {
+        finish(0, m_gate.stoppedText());
+        return;
+    }
+    // The next segment's first line tells the gap, and what it waited for.
+    m_gaps.segmentEnded(m_gate.statusText());
+    Q_EMIT statusChanged();
+}
+
 
 void Recorder::tellSilence() {
     m_silenceTold = true;
@@ -248,7 +321,9 @@ void Recorder::finish(int exitCode, QString message) {
     m_files.close(); // every line is already in the file
     if (const QString gap = m_gaps.runEnded(m_clock->now()); !gap.isEmpty())
         Q_EMIT notice(gap, platform::Severity::Warning);
-    if (exitCode == 0 && m_lines == 0) {
+    if (exitCode == 0 && m_lines == 0 && m_schedule.started() && m_options.startWhen) {
+        message = m_gate.neverStarted(); // the meter answered; what was waited for never came
+    } else if (exitCode == 0 && m_lines == 0) {
         exitCode = 1; // a run that recorded nothing did not do its work
         message = m_unknownCodeSamples > 0
                       ? QStringLiteral("the meter on %1 showed no function Tarnix knows; %2 "
@@ -273,6 +348,8 @@ QString Recorder::status() const {
             (reading.isEmpty() ? QStringLiteral("waiting for the meter") : reading.join(u' '));
     if (t.recordingShown)
         text += QStringLiteral("  REC"); // the meter's own logger records
+    if (const QString gate = m_gate.statusText(); !gate.isEmpty())
+        text += QStringLiteral("  ") + gate;
     text += QStringLiteral("  lines %1").arg(m_lines);
     return text;
 }

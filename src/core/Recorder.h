@@ -3,6 +3,7 @@
 #include "core/DeadlineSchedule.h"
 #include "core/LineGaps.h"
 #include "core/MeterSession.h"
+#include "core/RecordGate.h"
 #include "core/RecorderOptions.h"
 #include "records/RecordingFiles.h"
 #include "platform/Clock.h"
@@ -81,6 +82,15 @@ private:
     bool openOutput(QString* error);
     void firstReading();
     void takeSample(const QDateTime& at);
+    // Writes one line; false when the run ended with it.
+    bool writeLine(const QDateTime& at, const meter::Measurement& measurement,
+                   const records::SampleAlarm& alarm);
+    // After a line at `at`: a stop's --post may end with it.
+    void lineDone(const QDateTime& at);
+    // Starts or stops the lines when a condition holds for the reading just taken.
+    void conditionCheck();
+    // A sample at `now`, from which the deadlines start again.
+    void sampleNow(const QDateTime& now);
     void durationCheck();
     void tellSilence();
     // Tells `message` on standard error once a run, when `told` is still false.
@@ -107,6 +117,10 @@ private:
     double m_endsAt = 0; // --duration's end, in the clock's monotonic seconds
     records::RecordingFiles m_files; // the file, the files that turn over, or standard output
     LineGaps m_gaps;
+    RecordGate m_gate; // --start-when, --stop-when and their spans
+    meter::Measurement m_lastSampled; // the last sample, written or kept, and its time
+    QDateTime m_lastSampledAt;
+    bool m_sampledSinceReading = false; // since the last reading was judged
     qint64 m_lines = 0;
     bool m_finished = false;
 };

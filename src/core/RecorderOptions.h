@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/RecordCondition.h"
 #include "records/RecordingFormat.h"
 #include "analysis/TimeSlice.h"
 
@@ -27,6 +28,11 @@ struct RecordOptions {
     std::optional<QString> haDiscovery; // --ha-discovery: the prefix of Home Assistant's configs
     bool haDiscoveryRemove = false; // --ha-discovery-remove: clear them and record nothing
     QString onAlarm;                // --on-alarm: a shell command run on each change of alarm state
+    std::optional<records::RecordCondition> startWhen; // --start-when: lines wait until it holds
+    std::optional<records::RecordCondition> stopWhen;  // --stop-when: the lines end when it holds
+    double pre = 0;                 // --pre: seconds of samples before a start, written with it
+    double post = 0;                // --post: seconds the lines go on after a stop
+    bool repeat = false;            // --repeat: after a stop, wait for the next start
 
     bool toStandardOutput() const { return output == u"-"; }
 };
