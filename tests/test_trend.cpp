@@ -135,6 +135,9 @@ void TestTrend::timeTicks_data() {
     QTest::newRow("Berlin, the hour shown twice")
         << "Berlin 2026-10-25T01:00"
         << "2026-10-25T04:00" << 4 << "2026-10-25 01:00 02:00 CEST 02:00 CET 03:00 04:00";
+    QTest::newRow("Berlin, inside its second pass")
+        << "Berlin 2026-10-25T01:20:00Z"
+        << "2026-10-25T01:40:00Z" << 3 << "2026-10-25 02:20 CET 02:30 CET 02:40 CET";
     QTest::newRow("Mondays") << "2026-12-01T00:00"
                              << "2026-12-31T00:00" << 6
                              << "2026-12-07 2026-12-14 2026-12-21 2026-12-28";

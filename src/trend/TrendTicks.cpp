@@ -99,8 +99,8 @@ qint64 floorDiv(qint64 a, qint64 b) {
 }
 
 // Ticks at round times of day, every `stepMs` on the wall clock: the wall
-// times of each local offset in force over the span that are read with
-// that offset. A wall time the clock skipped has none; one it showed twice
+// times of each local offset in force over the span (and a little around
+// it) that are read with that offset. A wall time the clock skipped has none; one it showed twice
 // has two, named by their zones. Every step divides a day, so the grid
 // starts again at each midnight.
 std::vector<TimeTick> clockTicks(qint64 fromMs, qint64 toMs, qint64 stepMs, const QString& format) {
@@ -108,7 +108,10 @@ std::vector<TimeTick> clockTicks(qint64 fromMs, qint64 toMs, qint64 stepMs, cons
         qint64 ms, wall;
     };
     std::vector<Found> found;
-    std::vector<qint64> offsets{offsetMsAt(fromMs), offsetMsAt(toMs)};
+    // Looked at a little way out, so that a span inside the hour shown
+    // twice still knows it is.
+    constexpr qint64 Around = 3 * 3600 * 1000;
+    std::vector<qint64> offsets{offsetMsAt(fromMs - Around), offsetMsAt(toMs + Around)};
     if (offsets[0] == offsets[1])
         offsets.pop_back();
     for (const qint64 offset : offsets)
