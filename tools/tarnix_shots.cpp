@@ -79,6 +79,7 @@ public:
         memory->close();
         views();
         trend();
+        trendLanes();
         return m_failures == 0;
     }
 
@@ -122,6 +123,60 @@ private:
                          Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(window.canvas(), &move);
         save(&window, "trend-zoomed");
+    }
+
+    // Ten ranges taken in turns over the night the clocks go back (in the
+    // time zone the shots run in), as lanes: hours around it, zoomed in to
+    // minutes with a measurement, and shown whole again.
+    void trendLanes() {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("lanes.dat")));
+        if (!file.open(QIODevice::WriteOnly))
+            return void(++m_failures);
+        static const char* const Ranges[] = {"DCV,20V",      "ACV,200V",   "DCA,200uA", "RES,2KOhm",
+                                             "TEMP,1370'C", "DCV,200mV", "FREQ,2kHz", "ACA,20mA",
+                                             "DCV,2V",       "CAP,2uF"};
+        const qint64 start = QDateTime(QDate(2026, 10, 25), QTime(0, 30)).toMSecsSinceEpoch();
+        for (int i = 0; i < 4 * 3600; i += 2) {
+            const QDateTime at = QDateTime::fromMSecsSinceEpoch(start + i * 1000LL);
+            const int k = i / 2 % 10;
+            const double wave = std::sin(i / 900.0 + k);
+            const QString value = k == 2   ? QString::number(50 + 40 * wave, 'f', 1)
+                                  : k == 3 ? QString::number(1.2 + 0.05 * wave, 'f', 3)
+                                           : QString::number(1.5 + wave, 'f', 3);
+            file.write(QStringLiteral("%1,%2,%3,%4\r\n")
+                           .arg(i / 2 + 1)
+                           .arg(at.toString(QStringLiteral("yy/MM/dd,HH:mm:ss.0")),
+                                QString::fromLatin1(Ranges[k]), value)
+                           .toLatin1());
+        }
+        file.close();
+        ui::TrendWindow window({file.fileName()}, m_dialogs, m_printer, m_clock);
+        window.resize(1000, 720);
+        window.show();
+        window.load();
+        save(&window, "trend-lanes");
+        ui::TrendCanvas* canvas = window.canvas();
+        const auto send = [&](QEvent::Type type, QPointF at) {
+            QMouseEvent event(type, at, canvas->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(canvas, &event);
+        };
+        for (int n = 0; n < 9; ++n) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Plus, Qt::NoModifier);
+            QApplication::sendEvent(canvas, &press);
+        }
+        const QRect lane = ui::TrendLayout(canvas->size(), 10).lanes[2];
+        for (const double x : {0.3, 0.7}) {
+            const QPointF at(lane.left() + lane.width() * x, lane.center().y());
+            send(QEvent::MouseButtonPress, at);
+            send(QEvent::MouseButtonRelease, at);
+        }
+        save(&window, "trend-lanes-measured");
+        QKeyEvent home(QEvent::KeyPress, Qt::Key_Home, Qt::NoModifier);
+        QApplication::sendEvent(canvas, &home);
+        save(&window, "trend-lanes-home");
     }
 
     // The port window on two adapters and a built-in port, and its open list.
