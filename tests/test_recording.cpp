@@ -360,6 +360,7 @@ struct GatedRun {
     QString lines;
     int code = -1;
     QString message;
+    QString status; // the status line before the first reading
 };
 
 // tarnix-log's recorder on the virtual clock: the meter shows each "T:VALUE"
@@ -399,7 +400,8 @@ GatedRun runGated(core::RecordOptions options, const QString& shows, double seco
     clock->afterEachWait([&recorder] { recorder.deadlineReached(); });
     QString error;
     if (!recorder.start(&error))
-        return {error, 1, {}};
+        return {error, 1, {}, {}};
+    run.status = recorder.status();
     while (clock->monotonic() < seconds && !recorder.finished()) {
         clock->advance(0.3);
         recorder.cycle().tick();
@@ -480,6 +482,9 @@ void TestRecording::conditionsGateTheLines() {
     QCOMPARE(run.lines, lines);
     QCOMPARE(run.message, message);
     QCOMPARE(run.code, 0);
+    QVERIFY2(run.status.endsWith(start.isEmpty() ? "  until " + stop + "  lines 0"
+                                                 : "  waiting for " + start + "  lines 0"),
+             qPrintable(run.status));
 }
 
 QTEST_MAIN(TestRecording)

@@ -117,6 +117,11 @@ QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
            (o.samples ? QStringLiteral(" samples %1").arg(*o.samples) : QString()) +
            (o.duration ? QStringLiteral(" for %1").arg(*o.duration) : QString()) +
            (QStringList{"", " as csv", " as jsonl"}[int(o.format)]) + (o.utc ? " in UTC" : "") +
+           (o.startWhen ? " when " + o.startWhen->text() : QString()) +
+           (o.stopWhen ? " until " + o.stopWhen->text() : QString()) +
+           (o.pre > 0 ? QStringLiteral(" pre %1").arg(o.pre) : QString()) +
+           (o.post > 0 ? QStringLiteral(" post %1").arg(o.post) : QString()) +
+           (o.repeat ? " repeated" : "") +
            " to " + o.output +
            (QStringList{QString()} + command.warnings).join(QStringLiteral(" | "));
 }
@@ -233,6 +238,19 @@ void TestTarnixLog::commandLine_data() {
         {"ports", "ports"},
         {"ports -h", "help ports"},
         {"logger download --help", "help logger"},
+        // Conditions; a bad one points at its word.
+        {"record --simulate --start-when value>5V --stop-when alarm=ok --pre 1.5m --post 10 --repeat -",
+         "sim short every 2 when value > 5V until alarm = ok pre 90 post 10 repeated to -"},
+        {"record --simulate --start-when value>5X -", "error: --start-when: \"X\" has no unit Tarnix "
+         "knows: V, A, Ohm, F, Hz, degC or degF, with p, n, u, m, k, M or G before it if need be\n"
+         "  value>5X\n        ^^"},
+        {"record --simulate --pre 10s -", "error: --pre keeps the samples before a start: give --start-when too"},
+        {"record --simulate --stop-when overload --post 1x -",
+         "error: --post takes a span of time such as 30, 30s, 5m or 1h, not \"1x\""},
+        {"record --simulate --start-when overload --repeat -", "error: --repeat waits for the next start "
+         "after a stop: give --start-when and --stop-when"},
+        {"record --config @when.conf", "sim short every 2 when value outside 4.9V..5.1V until overload "
+         "pre 30 repeated to x.dat"},
         {"record --simulate %Y-%q.dat", "error: a file name takes %Y %m %d %H %M and %%, not \"%q\""},
         {"record --simulate 50%.dat", "sim short every 2 to 50%.dat"},
         // Configuration files in the test's folder (@); the command line wins.
@@ -268,6 +286,8 @@ void TestTarnixLog::commandLine_data() {
         {"latin1.conf", "output = gr\xfc\xdf.dat\n"},
         {"crlf.conf", "simulate = long\r\noutput = x.dat\r\nutc = yes\r\n"},
         {"big.conf", QByteArray(64 * 1024 + 1, '#')},
+        {"when.conf", "simulate = short\nstart-when = value outside 4.9V..5.1V\npre = 30s\n"
+                      "stop-when = overload\nrepeat = yes\noutput = x.dat\n"},
     };
     for (const auto& [name, text] : configs)
         QVERIFY(writeFile(m_dir.filePath(name), text));
