@@ -1,6 +1,7 @@
 // The data file both ways: the line format, the field-counting reader, safe
 // saving, and a loader that no file can crash or hang.
 #include "analysis/AnalysisConverter.h"
+#include "analysis/SummaryLines.h"
 #include "records/AnalysisCsv.h"
 #include "records/AnalysisFile.h"
 #include "records/CsvSplit.h"
@@ -92,6 +93,8 @@ private Q_SLOTS:
     void offsetsFollowTheFileOrder();
     void appendingChecksTheHeader_data();
     void appendingChecksTheHeader();
+    void summaryIntervalsFollowTheWallClock_data();
+    void summaryIntervalsFollowTheWallClock();
 };
 
 void TestDataFiles::lineRules_data() {
@@ -751,6 +754,73 @@ void TestDataFiles::recordingFilesTurnOver() {
     }
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).size(),
              name.contains(u'/') ? 1 : files.size());
+}
+
+using Numbers = QPair<int, int>; // from the first, up to the second
+
+// Readings every `step` seconds from `first`, `count` of them but for those
+// numbered in `silent`, summed up every `every` seconds in Berlin: each line
+// "start count seconds-unread".
+void TestDataFiles::summaryIntervalsFollowTheWallClock_data() {
+    QTest::addColumn<int>("every");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<Numbers>("silent");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("an hour over midnight") << 3600 << "2026-12-06T23:00:00+01:00" << 600 << 12 << QPair(0, 0)
+        << QStringList{"2026-12-06T23:00:00+01:00 6 0", "2026-12-07T00:00:00+01:00 6 0"};
+    QTest::newRow("an hour into summer time") << 3600 << "2026-03-29T01:00:00+01:00" << 600 << 12 << QPair(0, 0)
+        << QStringList{"2026-03-29T01:00:00+01:00 6 0", "2026-03-29T03:00:00+02:00 6 0"};
+    QTest::newRow("two hours into summer time") << 7200 << "2026-03-29T00:00:00+01:00" << 600 << 24 << QPair(0, 0)
+        << QStringList{"2026-03-29T00:00:00+01:00 12 0", "2026-03-29T03:00:00+02:00 6 0",
+                       "2026-03-29T04:00:00+02:00 6 3600"};
+    QTest::newRow("the day of 23 hours") << 86400 << "2026-03-28T00:00:00+01:00" << 3600 << 48 << QPair(0, 0)
+        << QStringList{"2026-03-28T00:00:00+01:00 24 0", "2026-03-29T00:00:00+01:00 23 0",
+                       "2026-03-30T00:00:00+02:00 1 82800"};
+    QTest::newRow("the hour shown twice") << 3600 << "2026-10-25T01:00:00+02:00" << 600 << 24 << QPair(0, 0)
+        << QStringList{"2026-10-25T01:00:00+02:00 6 0", "2026-10-25T02:00:00+02:00 6 0",
+                       "2026-10-25T02:00:00+01:00 6 0", "2026-10-25T03:00:00+01:00 6 0"};
+    QTest::newRow("two hours over the hour shown twice") << 7200 << "2026-10-25T00:00:00+02:00" << 600 << 30 << QPair(0, 0)
+        << QStringList{"2026-10-25T00:00:00+02:00 12 0", "2026-10-25T02:00:00+02:00 6 0",
+                       "2026-10-25T02:00:00+01:00 12 0"};
+    QTest::newRow("the day of 25 hours") << 86400 << "2026-10-25T00:00:00+02:00" << 3600 << 26 << QPair(0, 0)
+        << QStringList{"2026-10-25T00:00:00+02:00 25 0", "2026-10-26T00:00:00+01:00 1 82800"};
+    QTest::newRow("minutes over the hour shown twice") << 60 << "2026-10-25T02:59:30+02:00" << 30 << 4 << QPair(0, 0)
+        << QStringList{"2026-10-25T02:59:00+02:00 1 30", "2026-10-25T02:00:00+01:00 2 0",
+                       "2026-10-25T02:01:00+01:00 1 30"};
+    QTest::newRow("a quarter of an hour from 23:50") << 900 << "2026-12-06T23:50:00+01:00" << 300 << 4 << QPair(0, 0)
+        << QStringList{"2026-12-06T23:45:00+01:00 2 300", "2026-12-07T00:00:00+01:00 2 300"};
+    // A line of count 0 for each interval without a reading, under the last series.
+    QTest::newRow("silent minutes") << 60 << "2026-12-07T12:00:00+01:00" << 10 << 30
+        << QPair(7, 24) << QStringList{"2026-12-07T12:00:00+01:00 6 0", "2026-12-07T12:01:00+01:00 1 50",
+                       "2026-12-07T12:02:00+01:00 0 60", "2026-12-07T12:03:00+01:00 0 60",
+                       "2026-12-07T12:04:00+01:00 6 0"};
+}
+
+void TestDataFiles::summaryIntervalsFollowTheWallClock() {
+    QFETCH(int, every);
+    QFETCH(QString, first);
+    QFETCH(int, step);
+    QFETCH(int, count);
+    QFETCH(Numbers, silent);
+    QFETCH(QStringList, lines);
+    QStringList written;
+    analysis::IntervalSummary summary(
+        analysis::SummaryIntervals(every * 1000LL, analysis::SummaryIntervals::localOffsets()),
+        true, [&](const analysis::SummaryLine& line) {
+            written << QStringLiteral("%1 %2 %3")
+                           .arg(analysis::summaryStart(line, TimeZoneOut::Local))
+                           .arg(line.count)
+                           .arg(line.unreadSeconds);
+        });
+    const qint64 start = QDateTime::fromString(first, Qt::ISODate).toMSecsSinceEpoch();
+    const std::size_t series = summary.seriesOf("DCV", "2V", "V");
+    for (int i = 0; i < count; ++i)
+        if (i < silent.first || i >= silent.second)
+            summary.add(start + i * step * 1000LL, series, 1.5, false);
+    summary.finish();
+    QCOMPARE(written, lines);
 }
 
 QTEST_GUILESS_MAIN(TestDataFiles)

@@ -101,7 +101,11 @@ QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
         return QStringLiteral("ports");
     case cli::LogCommand::Kind::Convert:
         return QStringLiteral("convert %1 to %2").arg(command.convert.inputs.join(u' '), command.convert.output) +
-               (command.convert.utc ? " in UTC" : "") + slice(command.convert.slice);
+               (command.convert.utc ? " in UTC" : "") + slice(command.convert.slice) +
+               (command.convert.every ? QStringLiteral(" summed every %1%2%3").arg(*command.convert.every)
+                                            .arg(command.convert.jsonLines ? " as jsonl" : "")
+                                            .arg(command.convert.skipEmpty ? " skipping empty" : "")
+                                      : QString());
     case cli::LogCommand::Kind::Stats:
         return QStringLiteral("stats ") + command.stats.files.join(u' ') +
                (command.stats.perFile ? " per file" : "") + slice(command.stats.slice);
@@ -122,6 +126,8 @@ QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
            (o.pre > 0 ? QStringLiteral(" pre %1").arg(o.pre) : QString()) +
            (o.post > 0 ? QStringLiteral(" post %1").arg(o.post) : QString()) +
            (o.repeat ? " repeated" : "") +
+           (o.every ? QStringLiteral(" summed every %1%2").arg(*o.every).arg(o.skipEmpty ? " skipping empty" : "")
+                    : QString()) +
            " to " + o.output +
            (QStringList{QString()} + command.warnings).join(QStringLiteral(" | "));
 }
@@ -164,6 +170,8 @@ private Q_SLOTS:
     void gapNoticesNameTheDay_data();
     void gapNoticesNameTheDay();
     void statusLine();
+    void recordEveryIsConvertEvery_data();
+    void recordEveryIsConvertEvery();
 
 private:
     QTemporaryDir m_dir;
@@ -221,6 +229,19 @@ void TestTarnixLog::commandLine_data() {
         {"record --simulate --duration inf -",
          "error: --duration takes a number of seconds above 0, not \"inf\""},
         {"convert in.dat --format csv -", "convert in.dat to -"},
+        {"record --simulate --every 15m --skip-empty n.csv", "sim short every 2 as csv summed every 900 skipping empty to n.csv"},
+        {"record --simulate --every=1h --mqtt mqtt://h", "sim short every 2 summed every 3600 to "},
+        {"record --simulate --every 1m n.dat", "error: --every writes summary lines as CSV or JSON lines, not as data-file "
+                                               "lines: give --format csv or jsonl, or a .csv or .jsonl file"},
+        {"record --simulate --every 1.5 -", "error: --every takes whole seconds from 1 s to a day, such as 60, 1m, "
+                                            "15m or 1h, not \"1.5\""},
+        {"record --simulate --skip-empty n.csv", "error: --skip-empty leaves out empty summary intervals: give --every too"},
+        {"convert --every 1m --format jsonl in.dat -", "convert in.dat to - summed every 60 as jsonl"},
+        {"convert --format jsonl in.dat -", "error: convert writes --format csv only, not \"jsonl\""},
+        {"convert --every 2d in.dat -", "error: --every takes whole seconds from 1 s to a day, such as 60, 1m, "
+                                        "15m or 1h, not \"2d\""},
+        {"convert --every 1m --format dat in.dat -", "error: --every writes summary lines as CSV or JSON lines, not as "
+                                                     "data-file lines: give --format csv or jsonl, or a .csv or .jsonl file"},
         {"convert --utc in.dat -", "convert in.dat to - in UTC"},
         {"convert in.dat", "error: give the data files to convert and the CSV file to write, or - "
                            "for standard output"},
@@ -1150,4 +1171,73 @@ void TestTarnixLog::statusLine() {
 }
 
 QTEST_GUILESS_MAIN(TestTarnixLog)
+// The recorder's summaries on the virtual clock, over midnight and both
+// changes of daylight saving time in Berlin: the interval starts, and the
+// lines convert makes of a data file of the same samples.
+void TestTarnixLog::recordEveryIsConvertEvery_data() {
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<int>("every");
+    QTest::addColumn<QStringList>("starts");
+    QTest::newRow("midnight") << "2026-12-06T23:58:50+01:00" << 60
+        << QStringList{"2026-12-06T23:58:00+01:00", "2026-12-06T23:59:00+01:00", "2026-12-07T00:00:00+01:00",
+                       "2026-12-07T00:01:00+01:00", "2026-12-07T00:02:00+01:00"};
+    QTest::newRow("into summer time") << "2026-03-29T01:58:50+01:00" << 60
+        << QStringList{"2026-03-29T01:58:00+01:00", "2026-03-29T01:59:00+01:00", "2026-03-29T03:00:00+02:00",
+                       "2026-03-29T03:01:00+02:00", "2026-03-29T03:02:00+02:00"};
+    QTest::newRow("the hour shown twice") << "2026-10-25T02:58:50+02:00" << 60
+        << QStringList{"2026-10-25T02:58:00+02:00", "2026-10-25T02:59:00+02:00", "2026-10-25T02:00:00+01:00",
+                       "2026-10-25T02:01:00+01:00", "2026-10-25T02:02:00+01:00"};
+    QTest::newRow("hours over it") << "2026-10-25T02:58:50+02:00" << 3600
+        << QStringList{"2026-10-25T02:00:00+02:00", "2026-10-25T02:00:00+01:00"};
+}
+
+void TestTarnixLog::recordEveryIsConvertEvery() {
+    QFETCH(QString, start);
+    QFETCH(int, every);
+    QFETCH(QStringList, starts);
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    sim::SimMeter meter(sim::Model::Short, 9600);
+    std::vector<sim::ScriptedReading> script;
+    for (const char* value : {"1.23", "4.56", "OL", "-0.78", "9.99", "2.00", "3.1"})
+        script.push_back(*sim::ScriptedReading::fromValue(sim::Model::Short, 2, value));
+    meter.setScript(script);
+    core::RecordOptions options;
+    options.interval = 1;
+    options.every = every;
+    options.format = records::RecordingFormat::Csv;
+    options.output = m_dir.filePath(QTest::currentDataTag() + QStringLiteral(".csv"));
+    platform::ScriptedDialogs dialogs;
+    auto* clock = new platform::VirtualClock(QDateTime::fromString(start, Qt::ISODate).toLocalTime());
+    core::Recorder recorder(options, dialogs, platform::memoryWireTo(meter), nullptr,
+                            std::unique_ptr<platform::Clock>(clock));
+    QByteArray dat;
+    connect(&recorder, &core::Recorder::sampleRecorded, this, [&](const QDateTime& at, const meter::Measurement& m) {
+        dat += records::recordingLine(records::RecordingFormat::Dat, dat.count('\n') + 1, at, m);
+    });
+    QString error;
+    QVERIFY2(recorder.start(&error), qPrintable(error));
+    while (clock->monotonic() < 200) {
+        clock->advance(0.3);
+        recorder.cycle().tick();
+        recorder.deadlineReached();
+    }
+    recorder.finish(0);
+    const QString datPath = options.output + ".dat";
+    QVERIFY(writeFile(datPath, dat));
+    core::ConvertOptions convert{.inputs = {datPath}, .output = "-"};
+    convert.every = every;
+    FileRun converted;
+    QCOMPARE(core::runConvert(convert, converted.output()), 0);
+    qunsetenv("TZ");
+    tzset();
+    const QByteArray recorded = fileBytes(options.output);
+    QCOMPARE(recorded, converted.out);
+    QStringList written;
+    for (const QByteArray& line : recorded.trimmed().split('\n').mid(1))
+        written << QString::fromLatin1(line.left(line.indexOf(',')));
+    QCOMPARE(written, starts);
+    QVERIFY2(dat.count('\n') > 190 && dat.contains(",OL\r\n"), dat.right(300).constData());
+}
+
 #include "test_tarnix_log.moc"

@@ -82,6 +82,7 @@ constexpr ValueOption ValueOptions[] = {
     {u"--stop-when", u"COND"},
     {u"--pre", u"DURATION"},
     {u"--post", u"DURATION"},
+    {u"--every", u"DURATION"},
 };
 
 const ValueOption* findValueOption(const QString& name) {
@@ -97,6 +98,28 @@ QString conditionProblem(const QString& name, const QString& text,
     return QStringLiteral("%1: %2\n  %3\n  %4%5")
         .arg(name, wrong.why, text, QString(wrong.at, u' '),
              QString(std::max<qsizetype>(wrong.length, 1), u'^'));
+}
+
+// --every: whole seconds from 1 s to a day; an error text when not.
+QString takeEvery(std::optional<int>& every, const QString& value) {
+    const auto seconds = durationSeconds(value);
+    if (!seconds || *seconds < 1 || *seconds > 86400 || *seconds != std::floor(*seconds))
+        return QStringLiteral("--every takes whole seconds from 1 s to a day, such as 60, 1m, 15m "
+                              "or 1h, not \"%1\"")
+            .arg(value);
+    every = int(*seconds);
+    return {};
+}
+
+// Summaries are CSV or JSON lines: the data file keeps one sample a line.
+QString everyProblem(std::optional<int> every, bool dataFile, bool skipEmpty) {
+    if (every && dataFile)
+        return QStringLiteral("--every writes summary lines as CSV or JSON lines, not as "
+                              "data-file lines: give --format csv or jsonl, or a .csv or .jsonl "
+                              "file");
+    if (skipEmpty && !every)
+        return QStringLiteral("--skip-empty leaves out empty summary intervals: give --every too");
+    return {};
 }
 
 // Stores one option's value; an error text when the value does not do.
@@ -144,6 +167,8 @@ QString takeValue(RecordOptions& options, const QString& name, const QString& va
             return QStringLiteral("%1 takes a span of time such as 30, 30s, 5m or 1h, not \"%2\"")
                 .arg(name, value);
         (name == u"--pre" ? options.pre : options.post) = *seconds;
+    } else if (name == u"--every") {
+        return takeEvery(options.every, value);
     } else if (name == u"--on-alarm") {
         if (value.trimmed().isEmpty())
             return QStringLiteral("--on-alarm needs a COMMAND");
@@ -287,6 +312,12 @@ std::optional<UsageError> takeConfig(const QString& path, RecordOptions& options
             if (!on)
                 return refuse(QStringLiteral("repeat takes yes or no, not \"%1\"").arg(entry.value));
             options.repeat = options.repeat || *on;
+        } else if (entry.key == u"skip-empty") {
+            const auto on = switchValue(entry.value);
+            if (!on)
+                return refuse(
+                    QStringLiteral("skip-empty takes yes or no, not \"%1\"").arg(entry.value));
+            options.skipEmpty = options.skipEmpty || *on;
         } else if (entry.key == u"ha-discovery") {
             taken = !seen.contains(name);
             if (taken)
@@ -348,6 +379,7 @@ Result parseRecord(QStringList arguments) {
     RecordOptions options;
     options.utc = arguments.removeAll(QStringLiteral("--utc")) > 0;
     options.repeat = arguments.removeAll(QStringLiteral("--repeat")) > 0;
+    options.skipEmpty = arguments.removeAll(QStringLiteral("--skip-empty")) > 0;
     QSet<QString> taken;
     if (const QString problem = takeDiscovery(arguments, options, taken); !problem.isEmpty())
         return error(problem);
@@ -405,6 +437,12 @@ Result parseRecord(QStringList arguments) {
     const bool formatGiven = seen.contains(QStringLiteral("--format"));
     if (const auto named = records::recordingFormatOfName(options.output); !formatGiven && named)
         options.format = *named;
+    if (const QString problem =
+            everyProblem(options.every, !options.output.isEmpty() &&
+                                            options.format == records::RecordingFormat::Dat,
+                         options.skipEmpty);
+        !problem.isEmpty())
+        return error(problem);
     LogCommand command{LogCommand::Kind::Record, options};
     command.warnings = recordWarnings(options, interval, formatGiven);
     return command;
@@ -515,26 +553,42 @@ std::optional<QString> sliceMetavar(const QString& name) {
     return std::nullopt;
 }
 
-// convert [--utc] [--from TIME] [--to TIME] IN... OUT|-
+// convert [--utc] [--from TIME] [--to TIME] [--every DURATION [--skip-empty]]
+//         [--format csv|jsonl] IN... OUT|-
 Result parseConvert(QStringList arguments) {
     ConvertOptions options;
     options.utc = arguments.removeAll(QStringLiteral("--utc")) > 0;
+    options.skipEmpty = arguments.removeAll(QStringLiteral("--skip-empty")) > 0;
+    QString format = QStringLiteral("csv");
     const auto scanned = scanFileCommand(
         QStringLiteral("convert"), arguments,
         [](const QString& name) -> std::optional<QString> {
             if (name == u"--format")
                 return QStringLiteral("FORMAT");
+            if (name == u"--every")
+                return QStringLiteral("DURATION");
             return sliceMetavar(name);
         },
-        [&options](const QString& name, const QString& value) -> QString {
+        [&options, &format](const QString& name, const QString& value) -> QString {
+            if (name == u"--every")
+                return takeEvery(options.every, value);
             if (name != u"--format")
                 return takeSliceEnd(options.slice, name, value);
-            if (value != u"csv")
-                return QStringLiteral("convert writes --format csv only, not \"%1\"").arg(value);
+            format = value;
             return {};
         });
     if (const auto* ended = std::get_if<Result>(&scanned))
         return *ended;
+    if (const QString problem = everyProblem(options.every, format == u"dat", options.skipEmpty);
+        !problem.isEmpty())
+        return error(problem);
+    options.jsonLines = format == u"jsonl";
+    if (format != u"csv" && !(options.every && options.jsonLines))
+        return error(options.every
+                         ? QStringLiteral("convert --every writes --format csv or jsonl, not \"%1\"")
+                               .arg(format)
+                         : QStringLiteral("convert writes --format csv only, not \"%1\"")
+                               .arg(format));
     QStringList files = std::get<QStringList>(scanned);
     if (files.size() < 2)
         return error(QStringLiteral("give the data files to convert and the CSV file to write, "

@@ -6,7 +6,10 @@
 #include "records/DataFile.h"
 #include "records/RecordReader.h"
 #include "records/RecordStore.h"
+#include "analysis/IntervalSummary.h"
+#include "analysis/RecordReadings.h"
 #include "analysis/RecordingStats.h"
+#include "analysis/SummaryLines.h"
 #include "analysis/StatsLines.h"
 #include "analysis/TimeSlice.h"
 #include "platform/AtomicFile.h"
@@ -84,56 +87,136 @@ bool readLines(const QString& path, const analysis::TimeSlice& slice, records::L
     return true;
 }
 
+// Where convert's lines go: a file, replaced whole only once every line is
+// in it, or standard output, in large writes as the lines come.
+class ConvertedLines {
+public:
+    ConvertedLines(const ConvertOptions& options, const FileCommandOutput& output)
+        : m_output(output) {
+        if (!options.toStandardOutput())
+            m_file.emplace(options.output);
+        pending.reserve(ChunkBytes + records::LongestRecordLine * 4);
+    }
+    bool open() {
+        if (m_file && !m_file->open()) {
+            m_output.message(m_file->errorString());
+            return false;
+        }
+        return true;
+    }
+    // After a line was added to `pending`.
+    void added() {
+        if (pending.size() >= ChunkBytes)
+            flush();
+    }
+    // 0 when every line is written, 1 said when not.
+    int finish() {
+        flush();
+        if (!m_written || (m_file && !m_file->commit())) {
+            m_output.message(m_file ? m_file->errorString()
+                                    : QStringLiteral("cannot write to standard output"));
+            return 1;
+        }
+        return 0;
+    }
+
+    QByteArray pending; // the lines not written yet
+
+private:
+    void flush() {
+        m_written = m_written && (m_file ? m_file->write(pending) : m_output.out(pending));
+        pending.resize(0); // its room kept for the next chunk
+    }
+
+    const FileCommandOutput& m_output;
+    std::optional<platform::AtomicFile> m_file;
+    bool m_written = true;
+};
+
 // The analysis CSV lines of the records `read` hands on, under one header.
 // `read(converter, take)` hands each record to `take` (false: skipped) and
 // says what it skipped; it returns false, said, when it cannot read on.
-// A file is replaced whole only once every line is in it; standard output
-// gets the lines in large writes as they come.
 template <class Read>
 int writeConverted(const ConvertOptions& options, const FileCommandOutput& output,
                    const Read& read) {
-    std::optional<platform::AtomicFile> file;
-    if (!options.toStandardOutput()) {
-        file.emplace(options.output);
-        if (!file->open()) {
-            output.message(file->errorString());
-            return 1;
-        }
-    }
-    QByteArray pending = records::AnalysisHeader.toUtf8() + records::CsvLineEnd;
-    pending.reserve(ChunkBytes + records::LongestRecordLine * 4);
-    bool written = true;
-    auto flush = [&] {
-        written = written && (file ? file->write(pending) : output.out(pending));
-        pending.resize(0); // its room kept for the next chunk
-    };
+    ConvertedLines lines(options, output);
+    if (!lines.open())
+        return 1;
+    lines.pending += records::AnalysisHeader.toUtf8() + records::CsvLineEnd;
     analysis::AnalysisConverter converter(
         options.utc ? records::TimeZoneOut::Utc : records::TimeZoneOut::Local, options.slice);
     const bool readAll = read(converter, [&](const records::LineFields* record) {
-        if (!record || !converter.append(*record, pending))
+        if (!record || !converter.append(*record, lines.pending))
             return false;
-        if (pending.size() >= ChunkBytes)
-            flush();
+        lines.added();
         return true;
     });
-    if (!readAll)
-        return 1;
-    flush();
-    if (!written || (file && !file->commit())) {
-        output.message(file ? file->errorString()
-                            : QStringLiteral("cannot write to standard output"));
-        return 1;
-    }
-    return 0;
+    return readAll ? lines.finish() : 1;
 }
 
-// What was skipped in `input` since `skippedTimes` times were.
+// What was skipped in `input` since `skippedTimes` times were; `converter`
+// reads the records (an AnalysisConverter or RecordReadings).
+template <class Converter>
 void saySkipped(const FileCommandOutput& output, const QString& input, qint64 skipped,
-                const analysis::AnalysisConverter& converter, qint64 skippedTimes) {
+                const Converter& converter, qint64 skippedTimes) {
     if (skipped > 0)
         output.message(records::skippedLinesWarning(input, skipped));
     if (converter.skippedTimes() > skippedTimes)
         output.message(records::skippedHourWarning(input, converter.skippedTimes() - skippedTimes));
+}
+
+// The records of the files as summary lines, those the recorder writes
+// with --every for the same readings.
+int writeSummaries(const QStringList& inputs, const ConvertOptions& options,
+                   const FileCommandOutput& output) {
+    ConvertedLines lines(options, output);
+    if (!lines.open())
+        return 1;
+    const auto zone = options.utc ? records::TimeZoneOut::Utc : records::TimeZoneOut::Local;
+    if (!options.jsonLines)
+        lines.pending += analysis::SummaryHeader.toUtf8() + records::CsvLineEnd;
+    analysis::IntervalSummary summary(
+        analysis::SummaryIntervals(*options.every * 1000LL,
+                                   options.utc ? analysis::SummaryIntervals::utcOffsets()
+                                               : analysis::SummaryIntervals::localOffsets()),
+        !options.skipEmpty, [&](const analysis::SummaryLine& line) {
+            if (options.jsonLines)
+                lines.pending += analysis::summaryJsonLine(line, zone) + '\n';
+            else
+                lines.pending += analysis::summaryCsvLine(line, zone) + records::CsvLineEnd;
+            lines.added();
+        });
+    analysis::RecordReadings readings;
+    std::vector<std::size_t> seriesOfKind; // the readings' kinds as the summary's series
+    bool past = false;
+    for (const QString& input : inputs) {
+        qint64 skipped = 0;
+        const qint64 skippedTimes = readings.skippedTimes();
+        const auto take = [&](QByteArrayView, const records::LineFields* record) {
+            const auto r = record ? readings.read(*record) : std::nullopt;
+            if (!r) {
+                ++skipped;
+                return;
+            }
+            past = options.slice.isPast(r->utcMs);
+            if (!options.slice.holds(r->utcMs))
+                return;
+            while (seriesOfKind.size() <= r->kind) {
+                const analysis::ReadingKind& kind = readings.kind(seriesOfKind.size());
+                seriesOfKind.push_back(summary.seriesOf(kind.function, kind.range, kind.unit));
+            }
+            summary.add(r->utcMs, seriesOfKind[r->kind], r->value, r->overload != 0);
+        };
+        QString error;
+        if (!readLines(input, options.slice, readings.offsets(), take, [&past] { return past; },
+                       CsvInput::Refused, &error)) {
+            output.message(error);
+            return 1;
+        }
+        saySkipped(output, input, skipped, readings, skippedTimes);
+    }
+    summary.finish();
+    return lines.finish();
 }
 
 } // namespace
@@ -144,6 +227,8 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
         output.message(*problem);
         return 1;
     }
+    if (options.every)
+        return writeSummaries(std::get<QStringList>(inputs), options, output);
     // The files make one stream: the hour shown twice may span two of them.
     return writeConverted(options, output, [&](analysis::AnalysisConverter& converter,
                                                const auto& take) {

@@ -1,6 +1,7 @@
 #include "core/Recorder.h"
 
 #include "core/AlarmVerdict.h"
+#include "core/SummaryRecording.h"
 #include "records/RecordingFormat.h"
 #include "records/RecordingOutput.h"
 #include "link/Rs232.h"
@@ -44,6 +45,8 @@ Recorder::Recorder(RecordOptions options, platform::Dialogs& dialogs,
       m_gaps(m_options.interval), m_gate(m_options) {
     m_state.link.portLabel =
         m_options.simulate ? SimulatedLabel : platform::portShownAs(m_options.device);
+    if (m_options.every)
+        m_summaries = std::make_unique<SummaryRecording>(m_options);
 
     connect(&m_cycle, &PollingCycle::readingTaken, this, &Recorder::firstReading);
     connect(&m_cycle, &PollingCycle::readingTaken, this, &Recorder::conditionCheck);
@@ -118,6 +121,8 @@ bool Recorder::start(QString* error) {
 // starts again after a crash or a power cut tells the gap since the file's
 // last line with its first line.
 bool Recorder::openOutput(QString* error) {
+    if (m_summaries) // --every: summary lines, in files of their own
+        return m_summaries->open(m_clock->now(), error);
     if (m_options.output.isEmpty())
         return true; // the samples go to the broker alone
     if (!m_files.open(m_clock->now(), error))
@@ -129,7 +134,8 @@ bool Recorder::openOutput(QString* error) {
 
 void Recorder::reopenOutput() {
     QString why;
-    if (!m_finished && !m_options.output.isEmpty() && !m_files.reopen(&why))
+    if (!m_finished && !m_options.output.isEmpty() &&
+        !(m_summaries ? m_summaries->reopen(&why) : m_files.reopen(&why)))
         finish(1, why);
 }
 
@@ -201,6 +207,9 @@ void Recorder::deadlineReached() {
             m_startTime = at = now;
         }
         takeSample(at);
+        // A silent meter's intervals are written when they are over.
+        if (QString why; m_summaries && !m_finished && !m_summaries->reach(at, &why))
+            finish(1, why);
     }
     if (!m_finished)
         m_sampleTimer.start(int(std::min(m_schedule.msUntilNext(m_clock->monotonic()),
@@ -240,8 +249,9 @@ bool Recorder::writeLine(const QDateTime& at, const meter::Measurement& measurem
                          const records::SampleAlarm& alarm) {
     QString why;
     // Without a file (publishing only) the sample is counted, not written.
-    if (!m_options.output.isEmpty() && !m_files.write(at, measurement, &why,
-                                                      m_lines + 1, alarm)) {
+    if (m_summaries ? !m_summaries->add(at, measurement, &why)
+                    : !m_options.output.isEmpty() &&
+                          !m_files.write(at, measurement, &why, m_lines + 1, alarm)) {
         finish(1, why);
         return false;
     }
@@ -319,6 +329,10 @@ void Recorder::finish(int exitCode, QString message) {
     m_silence.stop();
     m_clock->stop(); // a tick waiting on the meter gives up at once
     m_files.close(); // every line is already in the file
+    if (QString why; m_summaries && !m_summaries->finish(&why) && exitCode == 0) {
+        exitCode = 1;
+        message = why;
+    }
     if (const QString gap = m_gaps.runEnded(m_clock->now()); !gap.isEmpty())
         Q_EMIT notice(gap, platform::Severity::Warning);
     if (exitCode == 0 && m_lines == 0 && m_schedule.started() && m_options.startWhen) {

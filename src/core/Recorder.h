@@ -18,6 +18,9 @@
 namespace tarnix::link {
 class Rs232;
 }
+namespace tarnix::core {
+class SummaryRecording;
+}
 namespace tarnix::platform {
 class Dialogs;
 class SerialPort;
@@ -64,6 +67,8 @@ public:
 
     SharedState& state() { return m_state; }
     PollingCycle& cycle() { return m_cycle; }
+    // --every's summaries; none without it.
+    SummaryRecording* summaries() { return m_summaries.get(); }
 
 Q_SIGNALS:
     void statusChanged();
@@ -117,6 +122,7 @@ private:
     double m_endsAt = 0; // --duration's end, in the clock's monotonic seconds
     records::RecordingFiles m_files; // the file, the files that turn over, or standard output
     LineGaps m_gaps;
+    std::unique_ptr<SummaryRecording> m_summaries; // --every
     RecordGate m_gate; // --start-when, --stop-when and their spans
     meter::Measurement m_lastSampled; // the last sample, written or kept, and its time
     QDateTime m_lastSampledAt;

@@ -33,6 +33,8 @@ struct RecordOptions {
     double pre = 0;                 // --pre: seconds of samples before a start, written with it
     double post = 0;                // --post: seconds the lines go on after a stop
     bool repeat = false;            // --repeat: after a stop, wait for the next start
+    std::optional<int> every;       // --every: seconds of a summary line instead of each sample
+    bool skipEmpty = false;         // --skip-empty: no summary line for an interval without a reading
 
     bool toStandardOutput() const { return output == u"-"; }
 };
@@ -56,6 +58,9 @@ struct ConvertOptions {
     QString output;     // the CSV file to write (replaced whole), or "-"
     bool utc = false;   // --utc: times in UTC, ending in Z
     analysis::TimeSlice slice = {}; // --from, --to
+    std::optional<int> every = {};  // --every: summary lines of this many seconds, CSV or JSON lines
+    bool jsonLines = {};            // --format jsonl: the summaries as JSON lines
+    bool skipEmpty = {};            // --skip-empty: no line for an interval without a reading
 
     bool toStandardOutput() const { return output == u"-"; }
 };

@@ -12,7 +12,7 @@ constexpr double SecondsPerDay = 86400.0;
 VirtualClock::VirtualClock(QDateTime start) { setNow(start); }
 
 void VirtualClock::setNow(const QDateTime& dateTime) {
-    m_startDate = dateTime.date();
+    m_start = dateTime;
     m_startSeconds = dateTime.time().msecsSinceStartOfDay() / 1000.0;
     m_startElapsed = m_elapsed;
 }
@@ -21,12 +21,10 @@ double VirtualClock::secondsSinceMidnight() const {
     return std::fmod(m_startSeconds + (m_elapsed - m_startElapsed), SecondsPerDay);
 }
 
+// Real time: across a change of daylight saving time the wall clock jumps,
+// as the computer's does.
 QDateTime VirtualClock::now() const {
-    const double total = m_startSeconds + (m_elapsed - m_startElapsed);
-    const auto days = qint64(std::floor(total / SecondsPerDay));
-    const double rest = total - double(days) * SecondsPerDay;
-    return QDateTime(m_startDate.addDays(days),
-                     QTime::fromMSecsSinceStartOfDay(int(std::floor(rest * 1000.0 + 1e-6))));
+    return m_start.addMSecs(qint64(std::floor((m_elapsed - m_startElapsed) * 1000.0 + 1e-6)));
 }
 
 void VirtualClock::at(double elapsed, std::function<void()> action) {

@@ -32,8 +32,8 @@ public:
     int waitCount() const { return m_waits; }
 
 private:
-    QDate m_startDate;
-    double m_startSeconds = 0; // seconds since midnight of m_startDate at m_startElapsed
+    QDateTime m_start; // now() at m_startElapsed
+    double m_startSeconds = 0; // seconds since midnight at m_startElapsed
     double m_startElapsed = 0;
     double m_elapsed = 0;
     std::multimap<double, std::function<void()>> m_actions;
