@@ -148,6 +148,7 @@ void TestHttp::tokens() {
     QTemporaryDir credentials;
     const http::ListenAddress lan{QHostAddress(QStringLiteral("0.0.0.0")), 80, true};
     QVERIFY(!http::serverToken(lan, {}, &error) && error.contains("TARNIX_HTTP_TOKEN"));
+    QVERIFY(http::serverToken({QHostAddress(QHostAddress::LocalHost), 80, true}, {}, &error));
     QFile file(credentials.filePath("http-token"));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write("from-systemd\n"));
     file.close();

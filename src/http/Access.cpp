@@ -55,7 +55,7 @@ std::optional<QByteArray> serverToken(const ListenAddress& listen, const TokenSo
         if (credential.open(QIODevice::ReadOnly))
             token = credential.read(4096).trimmed();
     }
-    if (listen.addressGiven && token.isEmpty()) {
+    if (!listen.address.isLoopback() && token.isEmpty()) {
         *error = QStringLiteral("--http %1: a server on an address of its own wants a token: "
                                 "set TARNIX_HTTP_TOKEN, or the service's credential http-token")
                      .arg(listen.address.toString());

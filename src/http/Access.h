@@ -8,9 +8,9 @@
 
 namespace tarnix::http {
 
-// Where the server listens: --http [ADDR:]PORT. An address of the user's
-// own, even the loopback one written out, asks for a token; none given is
-// 127.0.0.1 and is open to the programs of this machine.
+// Where the server listens: --http [ADDR:]PORT. None given is 127.0.0.1,
+// open to the programs of this machine; any other address but a loopback
+// one asks for a token.
 struct ListenAddress {
     QHostAddress address = QHostAddress(QHostAddress::LocalHost);
     quint16 port = 0;
@@ -28,7 +28,7 @@ bool tokenAccepted(QByteArrayView expected, QByteArrayView authorization,
 
 // The token the server wants, from TARNIX_HTTP_TOKEN or else systemd's
 // credential "http-token" ($CREDENTIALS_DIRECTORY/http-token); empty when
-// neither is set. An address of the user's own with no token is refused.
+// neither is set. An address beyond this machine with no token is refused.
 struct TokenSource {
     QByteArray environment; // TARNIX_HTTP_TOKEN
     QString credentialsDir; // $CREDENTIALS_DIRECTORY
