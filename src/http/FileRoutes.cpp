@@ -1,0 +1,118 @@
+#include "http/FileRoutes.h"
+
+#include "core/TrendSource.h"
+#include "http/ProducedBody.h"
+#include "http/SliceReadings.h"
+#include "http/TrendColumns.h"
+
+namespace tarnix::http {
+
+namespace {
+
+// A few trends are kept: the whole recording and some files of it.
+constexpr std::size_t KeptTrends = 4;
+
+Response json(const QByteArray& body) {
+    Response r;
+    r.contentType = "application/json";
+    r.body = body + '\n';
+    return r;
+}
+
+// ?from= and ?to=, as convert's --from and --to take them; a "+" of an
+// offset that the query made a blank is taken back. An error text when one
+// does not do.
+QByteArray takeSlice(const Request& request, analysis::TimeSlice& slice) {
+    for (const char* end : {"from", "to"}) {
+        QByteArray text = request.argument(end);
+        if (text.isEmpty())
+            continue;
+        const auto ms = analysis::sliceTime(QString::fromUtf8(text.replace(' ', '+')));
+        if (!ms)
+            return "400 " + QByteArray(end) +
+                   " takes an ISO 8601 time such as 2026-12-05T08:00 or 2026-12-05T07:00Z";
+        (end[0] == 'f' ? slice.from : slice.to) = *ms;
+    }
+    if (slice.from && slice.to && *slice.from >= *slice.to)
+        return "400 from must come before to";
+    return {};
+}
+
+} // namespace
+
+FileRoutes::FileRoutes(ServedFiles files, const platform::Clock& clock)
+    : m_files(std::move(files)), m_clock(clock) {}
+
+FileRoutes::~FileRoutes() = default;
+
+std::optional<Response> FileRoutes::respond(const Request& request) {
+    const bool files = request.path == "/api/files", readings = request.path == "/api/readings",
+               trended = request.path == "/api/trend";
+    if (!files && !readings && !trended)
+        return std::nullopt;
+    const QByteArray name = request.argument("file");
+    const auto paths = m_files.paths(name);
+    if (!paths)
+        return plainAnswer(404, "404 no file named " + name + ": /api/files lists them");
+    if (files) {
+        std::vector<FileFacts> facts;
+        for (const QString& path : *paths)
+            facts.push_back(fileFacts(path));
+        return json(filesJson(facts));
+    }
+    if (trended)
+        return trend(*paths, request);
+    analysis::TimeSlice slice;
+    if (const QByteArray problem = takeSlice(request, slice); !problem.isEmpty())
+        return plainAnswer(400, problem);
+    const QByteArray formatName = request.argument("format");
+    const auto format = readingsFormatNamed(formatName.isEmpty() ? "csv" : formatName);
+    if (!format)
+        return plainAnswer(400, "400 format takes csv, jsonl or dat, not \"" + formatName + '"');
+    static const char* const Types[] = {"text/csv; charset=utf-8", "application/jsonl",
+                                        "text/plain; charset=utf-8"};
+    Response r;
+    r.contentType = Types[int(*format)];
+    r.stream = std::make_shared<ProducedBody>(
+        [paths = *paths, slice, format = *format](const ProducedBody::Write& write) {
+            writeReadings(paths, slice, format, write);
+        });
+    return r;
+}
+
+Response FileRoutes::trend(const QStringList& paths, const Request& request) {
+    analysis::TimeSlice slice;
+    if (const QByteArray problem = takeSlice(request, slice); !problem.isEmpty())
+        return plainAnswer(400, problem);
+    int columns = DefaultColumns;
+    if (const QByteArray text = request.argument("columns"); !text.isEmpty()) {
+        bool ok = false;
+        columns = text.toInt(&ok);
+        if (!ok || columns < 1 || columns > MaxColumns || text.startsWith('+'))
+            return plainAnswer(400, "400 columns takes a whole number from 1 to " +
+                                        QByteArray::number(MaxColumns));
+    }
+    const std::lock_guard lock(m_trendMutex);
+    if (!m_trends.contains(paths) && m_trends.size() >= KeptTrends)
+        m_trends.clear();
+    auto& source = m_trends[paths];
+    QString error;
+    if (!source) {
+        source = std::make_unique<core::TrendSource>(paths, m_clock);
+        if (!source->load(&error)) {
+            m_trends.erase(paths);
+            return plainAnswer(500, "500 " + error.toUtf8());
+        }
+    } else if (source->readMore(&error) == core::TrendSource::Growth::Failed) {
+        m_trends.erase(paths);
+        return plainAnswer(500, "500 " + error.toUtf8());
+    }
+    const trend::TrendData& data = source->data();
+    const qint64 from = slice.from.value_or(data.firstMs().value_or(0));
+    const qint64 to = slice.to.value_or(data.lastMs() ? *data.lastMs() + 1 : from + 1);
+    if (to <= from)
+        return plainAnswer(400, "400 from must come before to");
+    return json(trendColumnsJson(data, from, to, columns));
+}
+
+} // namespace tarnix::http

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "http/Exchange.h"
+#include "http/ServedFiles.h"
+
+#include <QStringList>
+#include <map>
+#include <memory>
+#include <mutex>
+
+namespace tarnix::core {
+class TrendSource;
+}
+namespace tarnix::platform {
+class Clock;
+}
+
+namespace tarnix::http {
+
+// What the server answers about the recorded files: /api/files,
+// /api/readings and /api/trend. Anything else is for the next handler.
+class FileRoutes {
+public:
+    FileRoutes(ServedFiles files, const platform::Clock& clock);
+    ~FileRoutes();
+    // Nothing when the path is not one of these.
+    std::optional<Response> respond(const Request& request);
+
+    static constexpr int MaxColumns = 4000;
+    static constexpr int DefaultColumns = 1000;
+
+private:
+    Response trend(const QStringList& paths, const Request& request);
+
+    ServedFiles m_files;
+    const platform::Clock& m_clock;
+    // The trends asked for, by their files: read once, then followed as the
+    // last file grows. One request at a time reads them.
+    std::mutex m_trendMutex;
+    std::map<QStringList, std::unique_ptr<core::TrendSource>> m_trends;
+};
+
+} // namespace tarnix::http

@@ -1,0 +1,84 @@
+#include "http/ServedFiles.h"
+
+#include "analysis/RecordReadings.h"
+#include "analysis/TimeSlice.h"
+#include "records/ReadingJson.h"
+#include "records/RecordReader.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+namespace tarnix::http {
+
+namespace {
+
+// The last record of a file is found in its last bytes: a line is short.
+constexpr qint64 TailBytes = 64 * 1024;
+
+// The moment of the last record in the file's tail, read in the offset
+// state its first record leaves.
+std::optional<qint64> lastRecordMs(QFile& file) {
+    const qint64 from = std::max<qint64>(0, file.size() - TailBytes);
+    if (!file.seek(from))
+        return std::nullopt;
+    analysis::RecordReadings readings;
+    std::optional<qint64> last;
+    bool cut = from > 0; // the line the tail starts in is not whole
+    records::RecordReader reader([&](QByteArrayView, const records::LineFields* record) {
+        if (!std::exchange(cut, false) && record)
+            if (const auto r = readings.read(*record))
+                last = r->utcMs;
+    });
+    reader.feed(file.read(TailBytes));
+    reader.finish();
+    return last;
+}
+
+} // namespace
+
+std::optional<QStringList> ServedFiles::paths(const QByteArray& name) const {
+    const QStringList all = m_lister();
+    if (name.isEmpty())
+        return all;
+    for (const QString& path : all)
+        if (QFileInfo(path).fileName().toUtf8() == name)
+            return QStringList{path};
+    return std::nullopt;
+}
+
+FileFacts fileFacts(const QString& path) {
+    FileFacts facts;
+    facts.name = QFileInfo(path).fileName();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return facts;
+    facts.bytes = file.size();
+    if (const auto first = analysis::recordAt(file, 0))
+        facts.firstMs = first->ms;
+    facts.lastMs = lastRecordMs(file);
+    return facts;
+}
+
+QByteArray isoTime(qint64 ms) {
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC)
+        .toString(Qt::ISODateWithMs)
+        .toUtf8();
+}
+
+QByteArray filesJson(const std::vector<FileFacts>& files) {
+    const auto time = [](const std::optional<qint64>& ms) {
+        return ms ? '"' + isoTime(*ms) + '"' : QByteArray("null");
+    };
+    QByteArray json = "[";
+    for (const FileFacts& f : files) {
+        if (json.size() > 1)
+            json += ',';
+        json += "{\"name\":" + records::jsonString(f.name) +
+                ",\"bytes\":" + QByteArray::number(f.bytes) + ",\"first\":" + time(f.firstMs) +
+                ",\"last\":" + time(f.lastMs) + '}';
+    }
+    return json + ']';
+}
+
+} // namespace tarnix::http
