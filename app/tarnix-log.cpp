@@ -1,8 +1,10 @@
 // tarnix-log: the polling cycle and the sampling clock without windows, for
 // benches and headless machines that record for days.
+#include "LogServer.h"
 #include "cli/LogCommandLine.h"
 #include "core/AlarmCommand.h"
 #include "core/FileCommands.h"
+#include "core/FilesInTimeOrder.h"
 #include "core/LoggerCommands.h"
 #include "core/PortListing.h"
 #include "core/RecordEnding.h"
@@ -133,7 +135,8 @@ std::unique_ptr<mqtt::ReadingPublisher> publishTo(const mqtt::PublishSettings& s
 }
 
 int record(const core::RecordOptions& options,
-           const std::optional<mqtt::PublishSettings>& publishing) {
+           const std::optional<mqtt::PublishSettings>& publishing,
+           const std::optional<app::ServerPlan>& serving) {
     // The status goes on a terminal only, and not when the lines themselves
     // go to the same terminal: rewriting it would garble them.
     // On the journal each message carries its priority, and no status is drawn.
@@ -176,6 +179,16 @@ int record(const core::RecordOptions& options,
                          &core::AlarmCommand::measured);
     }
     ServiceLink service(recorder);
+    // --http: the server is up before the meter, so a taken address ends the run at once.
+    std::unique_ptr<app::RecordingServer> server;
+    if (serving) {
+        server = std::make_unique<app::RecordingServer>(*serving, recorder, options,
+                                                        publisher.get(), alarmCommand.get());
+        if (QString error; !server->start(&error)) {
+            say(error, platform::Severity::Error);
+            return ExitTrouble;
+        }
+    }
     // The terminal's status line, with the broker's state when publishing.
     const auto showStatus = [&] {
         console.show(publisher ? recorder.status() + QStringLiteral("  ") + publisher->stateText()
@@ -230,6 +243,36 @@ int record(const core::RecordOptions& options,
             platform::Severity::Notice);
     service.ready();
     return QCoreApplication::exec();
+}
+
+// serve: the recorded files over HTTP, with no meter, until Ctrl-C or SIGTERM.
+int serve(const QStringList& inputs, const app::ServerPlan& plan) {
+    app::LogServer server(plan, [inputs] {
+        const auto files = core::inputsInTimeOrder(inputs, {QStringLiteral("dat")});
+        return std::holds_alternative<QStringList>(files) ? std::get<QStringList>(files)
+                                                          : QStringList();
+    });
+    server.board().post({});
+    platform::StopSignals stops;
+    QString error;
+    if (!stops.watch(platform::StopSignals::Watch::Stops) || !server.start(&error)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(Program),
+                     qPrintable(error.isEmpty() ? QStringLiteral("cannot watch for Ctrl-C") : error));
+        return ExitTrouble;
+    }
+    QObject::connect(&stops, &platform::StopSignals::stopAsked, [] { QCoreApplication::exit(0); });
+    std::fprintf(stderr, "%s: serving on port %d\n", qPrintable(Program), int(server.port()));
+    return QCoreApplication::exec();
+}
+
+// --http's plan, when given; a usage error's text when it does not do.
+std::variant<std::optional<app::ServerPlan>, QString> serving(const QString& http) {
+    if (http.isEmpty())
+        return std::nullopt;
+    auto plan = app::serverPlan(http);
+    if (const auto* problem = std::get_if<QString>(&plan))
+        return *problem;
+    return std::get<app::ServerPlan>(plan);
 }
 
 // --ha-discovery-remove: the configs cleared from the broker, and the run
@@ -335,7 +378,18 @@ int main(int argc, char* argv[]) {
             return usageError(*problem);
         if (command.record.haDiscoveryRemove)
             return removeDiscovery(*std::get<std::optional<mqtt::PublishSettings>>(publishing));
-        return record(command.record, std::get<std::optional<mqtt::PublishSettings>>(publishing));
+        const auto plan = serving(command.http);
+        if (const auto* problem = std::get_if<QString>(&plan))
+            return usageError(*problem);
+        return record(command.record, std::get<std::optional<mqtt::PublishSettings>>(publishing),
+                      std::get<std::optional<app::ServerPlan>>(plan));
+    }
+    case cli::LogCommand::Kind::Serve: {
+        const auto plan = serving(command.http.isEmpty() ? QString::number(app::ServePort)
+                                                         : command.http);
+        if (const auto* problem = std::get_if<QString>(&plan))
+            return usageError(*problem);
+        return serve(command.serveFiles, **std::get_if<std::optional<app::ServerPlan>>(&plan));
     }
     case cli::LogCommand::Kind::Logger:
         return loggerCommand(command.logger);

@@ -114,6 +114,8 @@ QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
                meter(l.simulate, l.longFrames, l.device) +
                (l.set ? QStringLiteral(" set %1").arg(l.set) : QString()) +
                (l.output.isEmpty() ? QString() : " to " + l.output);
+    case cli::LogCommand::Kind::Serve:
+        return "serve " + command.serveFiles.join(u' ') + " on " + command.http;
     case cli::LogCommand::Kind::Record:
         break;
     }
@@ -128,7 +130,7 @@ QString summary(const std::variant<cli::LogCommand, cli::UsageError>& parsed) {
            (o.repeat ? " repeated" : "") +
            (o.every ? QStringLiteral(" summed every %1%2").arg(*o.every).arg(o.skipEmpty ? " skipping empty" : "")
                     : QString()) +
-           " to " + o.output +
+           " to " + o.output + (command.http.isEmpty() ? "" : " serving " + command.http) +
            (QStringList{QString()} + command.warnings).join(QStringLiteral(" | "));
 }
 
@@ -229,6 +231,11 @@ void TestTarnixLog::commandLine_data() {
         {"record --simulate --duration inf -",
          "error: --duration takes a number of seconds above 0, not \"inf\""},
         {"convert in.dat --format csv -", "convert in.dat to -"},
+        {"record --simulate --http 0.0.0.0:80 a.dat", "sim short every 2 to a.dat serving 0.0.0.0:80"},
+        {"serve --http=8080 a.dat logs/", "serve a.dat logs/ on 8080"},
+        {"serve a.dat", "serve a.dat on "},
+        {"serve", "error: give the data files or folders to serve"},
+        {"serve --simulate a.dat", "error: unknown option --simulate"},
         {"record --simulate --every 15m --skip-empty n.csv", "sim short every 2 as csv summed every 900 skipping empty to n.csv"},
         {"record --simulate --every=1h --mqtt mqtt://h", "sim short every 2 summed every 3600 to "},
         {"record --simulate --every 1m n.dat", "error: --every writes summary lines as CSV or JSON lines, not as data-file "

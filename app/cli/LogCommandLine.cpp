@@ -83,6 +83,7 @@ constexpr ValueOption ValueOptions[] = {
     {u"--pre", u"DURATION"},
     {u"--post", u"DURATION"},
     {u"--every", u"DURATION"},
+    {u"--http", u"[ADDR:]PORT"},
 };
 
 const ValueOption* findValueOption(const QString& name) {
@@ -383,10 +384,11 @@ Result parseRecord(QStringList arguments) {
     QSet<QString> taken;
     if (const QString problem = takeDiscovery(arguments, options, taken); !problem.isEmpty())
         return error(problem);
-    QString interval, config;
-    const auto take = [&options, &interval, &config](const QString& name, const QString& value) {
-        if (name == u"--config") {
-            config = value;
+    QString interval, config, http;
+    const auto take = [&options, &interval, &config, &http](const QString& name,
+                                                            const QString& value) {
+        if (name == u"--config" || name == u"--http") {
+            (name == u"--config" ? config : http) = value;
             return QString();
         }
         if (name == u"--interval")
@@ -445,6 +447,7 @@ Result parseRecord(QStringList arguments) {
         return error(problem);
     LogCommand command{LogCommand::Kind::Record, options};
     command.warnings = recordWarnings(options, interval, formatGiven);
+    command.http = http;
     return command;
 }
 
@@ -620,6 +623,28 @@ Result parseStats(QStringList arguments) {
     return command;
 }
 
+// serve [--http [ADDR:]PORT] FILE|DIR...
+Result parseServe(const QStringList& arguments) {
+    LogCommand command{LogCommand::Kind::Serve};
+    const auto scanned = scanFileCommand(
+        QStringLiteral("serve"), arguments,
+        [](const QString& name) -> std::optional<QString> {
+            if (name == u"--http")
+                return QStringLiteral("[ADDR:]PORT");
+            return std::nullopt;
+        },
+        [&command](const QString&, const QString& value) {
+            command.http = value;
+            return QString();
+        });
+    if (const auto* ended = std::get_if<Result>(&scanned))
+        return *ended;
+    command.serveFiles = std::get<QStringList>(scanned);
+    if (command.serveFiles.isEmpty())
+        return error(QStringLiteral("give the data files or folders to serve"));
+    return command;
+}
+
 } // namespace
 
 std::optional<double> parseIntervalSeconds(const QString& text) {
@@ -647,6 +672,8 @@ Result parseLogCommandLine(const QStringList& arguments) {
         return parseConvert(arguments.mid(1));
     if (first == u"stats")
         return parseStats(arguments.mid(1));
+    if (first == u"serve")
+        return parseServe(arguments.mid(1));
     if (first == u"ports") {
         if (arguments.size() > 1 && isHelp(arguments[1]))
             return helpOn(QStringLiteral("ports"));

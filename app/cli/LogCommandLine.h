@@ -13,7 +13,7 @@ namespace tarnix::cli {
 
 // A tarnix-log command line. The first word picks the subcommand.
 struct LogCommand {
-    enum class Kind { Help, Version, Record, Logger, Convert, Stats, Ports };
+    enum class Kind { Help, Version, Record, Logger, Convert, Stats, Ports, Serve };
     Kind kind = Kind::Help;
     core::RecordOptions record = {};   // Record
     core::LoggerOptions logger = {};   // Logger
@@ -22,6 +22,9 @@ struct LogCommand {
     // Values taken otherwise than given, each a line for standard error.
     QStringList warnings = {};
     QString helpTopic = {}; // Help after a subcommand: its name
+    // --http [ADDR:]PORT of record and serve, as given; empty: record serves nothing.
+    QString http = {};
+    QStringList serveFiles = {}; // Serve: the data files and folders it offers
 
 };
 

@@ -191,6 +191,30 @@ constexpr Topic Topics[] = {
      "  tarnix-log stats bench.dat\n"
      "  tarnix-log stats --precise bench.dat\n"
      "  tarnix-log stats --per-file --from 2026-12-01 --to 2027-01-01 /var/lib/tarnix/bench1/\n"},
+    {"serve", "       tarnix-log serve [--http [ADDR:]PORT] FILE|DIR...\n",
+     "serve: serves recorded data files (a folder stands for its .dat files)\n"
+     "read-only over HTTP, with no meter; record --http serves the same while it\n"
+     "records, its own files and the bench's live state. GET and HEAD only:\n"
+     "  /metrics             the bench in Prometheus' text format\n"
+     "  /api/status          the last reading as MQTT's JSON, and the recorder's state\n"
+     "  /events              each reading as a server-sent event\n"
+     "  /api/files           the files as JSON: name, bytes, first and last time\n"
+     "  /api/readings?from=TIME&to=TIME&format=csv|jsonl|dat[&file=NAME]\n"
+     "                       the readings of a span: csv as convert writes it\n"
+     "  /api/trend?from=TIME&to=TIME&columns=N[&file=NAME]\n"
+     "                       min, max, first and last of each of N columns\n"
+     "                       (1..4000, default 1000) of each series, as JSON\n"
+     "\n"
+     "  --http [ADDR:]PORT   where to listen: 127.0.0.1 unless ADDR is given\n"
+     "                       (0.0.0.0 for every address, [::] for IPv6); serve's\n"
+     "                       port is 8470 unless given. An address other than\n"
+     "                       the loopback one wants a token, from\n"
+     "                       TARNIX_HTTP_TOKEN or the systemd credential\n"
+     "                       http-token; requests carry it as\n"
+     "                       \"Authorization: Bearer TOKEN\" (or ?token=TOKEN)\n",
+     "  tarnix-log serve /var/lib/tarnix/bench1/\n"
+     "  TARNIX_HTTP_TOKEN=... tarnix-log serve --http 0.0.0.0:8470 bench.dat\n"
+     "  tarnix-log record --port /dev/ttyUSB0 --http 8470 bench.dat\n"},
     {"ports", "       tarnix-log ports\n",
      "ports: lists the serial devices, one a line, in the order of the desktop\n"
      "program's COM1..COM8, with tab-separated fields: COM name, device, its\n"

@@ -42,6 +42,8 @@ public:
 
     // For a status line: "mqtt connected", "mqtt retrying, 12 queued".
     QString stateText() const;
+    // Readings waiting for the broker.
+    qsizetype queued() const { return m_queued; }
 
 Q_SIGNALS:
     void report(const QString& line);
