@@ -455,7 +455,7 @@ void TestTrend::readoutAndMeasure() {
     QCOMPARE(trend::readoutText(s, 2, "OL", "13").section(QStringLiteral("  "), 1, 1), "OL");
 }
 
-// Two files read as one and the last followed: a line waits for its end,
+// Two files read as one and each followed: a line waits for its end,
 // a rewrite is noticed and read again, and a record's fields are found in
 // the file that holds it. A file large enough is read in two halves at
 // once, and holds what one read gives.
@@ -524,6 +524,11 @@ void TestTrend::sourceFollowsItsFiles() {
     core::TrendSource two({dir.filePath("m.dat"), dir.filePath("n.dat")}, clock);
     QVERIFY(two.load(&error));
     QCOMPARE(two.recordFields(259)->at(0), "260");
+    // The first file grows too: all read again, its new record before the second's.
+    write("m.dat", "201,26/12/06,09:03:20.5,DCV,20V,2\r\n", true);
+    QCOMPARE(two.readMore(&error), core::TrendSource::Growth::Reread);
+    QCOMPARE(two.data().records(), 301);
+    QCOMPARE(two.recordFields(200)->at(2), "09:03:20.5");
 
     // One second apart, the middle line at 02:30 in the second pass of the
     // hour Berlin shows twice (2026-10-25).

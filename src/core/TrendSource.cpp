@@ -83,6 +83,7 @@ bool TrendSource::load(QString* error) {
         return true;
     }
     m_starts.clear();
+    m_sizes.clear();
     m_nextStart = 0;
     m_lastRead = 0;
     m_lastTail.clear();
@@ -145,6 +146,7 @@ bool TrendSource::readFile(std::size_t index, qint64 from, qint64 to, QString* e
         // A file that ends without a line end still ends its last line.
         m_data->feed("\n");
         m_nextStart += size + 1;
+        m_sizes.push_back(size);
         return true;
     }
     m_lastRead = size;
@@ -160,6 +162,11 @@ TrendSource::Growth TrendSource::readMore(QString* error) {
     // After a read that failed, what was read is no base to read on from.
     if (m_failed)
         return load(error) ? Growth::Rewritten : Growth::Failed;
+    // Another recording may grow an earlier file: its readings come before
+    // the later files', so all are read again.
+    for (std::size_t i = 0; i < m_sizes.size(); ++i)
+        if (QFileInfo(m_paths[qsizetype(i)]).size() != m_sizes[i])
+            return load(error) ? Growth::Reread : Growth::Failed;
     const QString& path = m_paths.last();
     QFile file;
     if (!platform::openRegularFile(path, file, error))

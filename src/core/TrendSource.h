@@ -16,8 +16,8 @@ class Clock;
 
 namespace tarnix::core {
 
-// Data files read as one trend, one after the other, and the last one
-// followed as a recording grows it. A large file alone is read in two
+// Data files read as one trend, one after the other, and each followed as
+// a recording grows it. A large file alone is read in two
 // halves at once, one on another thread, which halves the wait on two cores.
 // Or the records of a list, read where they are kept, as they were when the
 // trend was opened.
@@ -37,9 +37,11 @@ public:
         None,      // nothing new
         Grew,      // readings were added
         Rewritten, // the last file was cut short or rewritten: it was all read again
+        Reread,    // an earlier file changed: all were read again
         Failed,    // the file could not be read (`error` says why)
     };
-    // Reads what the last file gained since (a list's records: None). A last line without its line
+    // Reads what the last file gained since (a list's records: None); all
+    // the files again when an earlier one changed size. A last line without its line
     // end waits for it, until the file has been left alone for 2 s.
     Growth readMore(QString* error);
 
@@ -68,6 +70,7 @@ private:
     const platform::Clock& m_clock;
     std::unique_ptr<trend::TrendData> m_data;
     std::vector<qint64> m_starts; // each file's first byte in the stream fed
+    std::vector<qint64> m_sizes;  // each earlier file's size as read
     qint64 m_nextStart = 0;       // the next file's, after a line end between
     qint64 m_lastRead = 0;        // bytes of the last file read
     QByteArray m_lastTail;        // its last bytes read, to notice a rewrite

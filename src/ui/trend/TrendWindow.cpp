@@ -114,6 +114,10 @@ void TrendWindow::readMore() {
     case core::TrendSource::Growth::Grew:
         extentChanged();
         return;
+    case core::TrendSource::Growth::Reread:
+        m_canvas->dropPicks(); // readings came in before those picked
+        extentChanged();
+        return;
     case core::TrendSource::Growth::Rewritten:
         // Other readings: picks and set axes of the old ones mean nothing now.
         m_canvas->dropPicks();

@@ -21,7 +21,7 @@ class TrendCanvas;
 // A recording, or several read as one in time order, over wall-clock time:
 // a lane for each function and range, zoomed and panned with the mouse and
 // keys, a readout of the reading under the pointer and a measurement
-// between two clicked readings. It follows the last file as it grows.
+// between two clicked readings. It follows its files as they grow.
 class TrendWindow : public QWidget {
     Q_OBJECT
 
@@ -36,7 +36,7 @@ public:
 
     // Reads the files; a failure is said, and what was read stays shown.
     bool load();
-    // Reads what the last file gained since, as the window does every second.
+    // Reads what the files gained since, as the window does every second.
     void readMore();
 
     TrendCanvas* canvas() const { return m_canvas; }
