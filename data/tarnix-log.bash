@@ -25,7 +25,7 @@ _tarnix_log() {
     _tarnix_simulate_model && return
     case $prev in
         --port) _tarnix_ports; return ;;
-        --interval | --duration | --samples | --topic | --on-alarm | --from | --to) return ;;
+        --interval | --duration | --samples | --topic | --on-alarm | --from | --to | --http) return ;;
         --mqtt)
             COMPREPLY=($(compgen -W 'mqtt:// mqtts://' -- "$cur"))
             compopt -o nospace
@@ -46,7 +46,7 @@ _tarnix_log() {
     $split && return
 
     if ((cword == 1)); then
-        COMPREPLY=($(compgen -W 'record logger convert stats ports --help --version' -- "$cur"))
+        COMPREPLY=($(compgen -W 'record logger convert stats serve ports --help --version' -- "$cur"))
         return
     fi
     local options=''
@@ -54,7 +54,7 @@ _tarnix_log() {
         record)
             options='--port --simulate --simulate= --interval --samples --duration --format
                 --utc --mqtt --topic --cafile --ha-discovery --ha-discovery=
-                --ha-discovery-remove --on-alarm --config --help' ;;
+                --ha-discovery-remove --on-alarm --config --http --help' ;;
         logger)
             if ((cword == 2)); then
                 COMPREPLY=($(compgen -W 'status download set-clock --help' -- "$cur"))
@@ -64,6 +64,7 @@ _tarnix_log() {
             [[ $action == download ]] && options+=' --set' ;;
         convert) options='--format --utc --from --to --help' ;;
         stats) options='--precise --per-file --from --to --help' ;;
+        serve) options='--http --help' ;;
         ports) options='--help' ;;
         *) return ;;
     esac

@@ -22,7 +22,7 @@ constexpr Topic Topics[] = {
      "                         [--format dat|csv|jsonl] [--utc] [--on-alarm COMMAND]\n"
      "                         [--start-when COND] [--stop-when COND] [--pre DURATION]\n"
      "                         [--post DURATION] [--repeat]\n"
-     "                         FILE|-\n"
+     "                         [--http [ADDR:]PORT] FILE|-\n"
      "       tarnix-log record ... --mqtt URL --topic PREFIX [--cafile FILE]\n"
      "                         [--ha-discovery[=PREFIX]] [FILE|-]\n"
      "       tarnix-log record --mqtt URL --topic PREFIX [--ha-discovery=PREFIX]\n"
@@ -39,7 +39,8 @@ constexpr Topic Topics[] = {
      "  --config FILE        read \"key = value\" lines: port, simulate, interval,\n"
      "                       samples, duration, format, utc (yes/no), mqtt, topic,\n"
      "                       start-when, stop-when, pre, post, repeat (yes/no),\n"
-     "                       cafile, ha-discovery (its PREFIX), on-alarm, output\n"
+     "                       cafile, ha-discovery (its PREFIX), on-alarm, http,\n"
+     "                       output\n"
      "                       (the FILE); # starts a comment. A regular file of\n"
      "                       UTF-8 text, 64 KiB at most; an option on the\n"
      "                       command line wins over the file\n"
@@ -104,6 +105,9 @@ constexpr Topic Topics[] = {
      "                       with it. Its output and exit status go to standard\n"
      "                       error: lines cut at 4096 bytes, at most 100 lines or\n"
      "                       64 KiB a second, the rest dropped and counted\n"
+     "  --http [ADDR:]PORT   serve the bench read-only over HTTP while recording\n"
+     "                       (see serve): /metrics, /api/status, /events and\n"
+     "                       the recorded files; sampling never waits for it\n"
      "\n"
      "Without --samples or --duration it records until Ctrl-C or SIGTERM; every\n"
      "line is complete in the file when the sample is taken. While the meter does\n"
@@ -213,8 +217,7 @@ constexpr Topic Topics[] = {
      "                       http-token; requests carry it as\n"
      "                       \"Authorization: Bearer TOKEN\" (or ?token=TOKEN)\n",
      "  tarnix-log serve /var/lib/tarnix/bench1/\n"
-     "  TARNIX_HTTP_TOKEN=... tarnix-log serve --http 0.0.0.0:8470 bench.dat\n"
-     "  tarnix-log record --port /dev/ttyUSB0 --http 8470 bench.dat\n"},
+     "  TARNIX_HTTP_TOKEN=... tarnix-log serve --http 0.0.0.0:8470 bench.dat\n"},
     {"ports", "       tarnix-log ports\n",
      "ports: lists the serial devices, one a line, in the order of the desktop\n"
      "program's COM1..COM8, with tab-separated fields: COM name, device, its\n"

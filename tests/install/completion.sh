@@ -47,7 +47,7 @@ subcommands=$("$log" --help | sed -n 's/^\(Usage:\)\? *tarnix-log \([a-z][a-z-]*
     sort -u | tr '\n' ' ')
 expect "subcommands" "$(offered _tarnix_log 'tarnix-log ' | tr ' ' '\n' | grep -v '^-' | sort -u |
     tr '\n' ' ')" "$subcommands"
-for words in record "logger download" convert stats ports; do
+for words in record "logger download" convert stats serve ports; do
     # shellcheck disable=SC2086
     expect "$words options" "$(offered _tarnix_log "tarnix-log $words --")" \
         "$(options_in_help $words)"
