@@ -25,7 +25,8 @@ _tarnix_log() {
     _tarnix_simulate_model && return
     case $prev in
         --port) _tarnix_ports; return ;;
-        --interval | --duration | --samples | --topic | --on-alarm | --from | --to | --http) return ;;
+        --interval | --duration | --samples | --topic | --on-alarm | --from | --to | --http | \
+            --start-when | --stop-when | --pre | --post) return ;;
         --mqtt)
             COMPREPLY=($(compgen -W 'mqtt:// mqtts://' -- "$cur"))
             compopt -o nospace
@@ -54,7 +55,8 @@ _tarnix_log() {
         record)
             options='--port --simulate --simulate= --interval --samples --duration --format
                 --utc --mqtt --topic --cafile --ha-discovery --ha-discovery=
-                --ha-discovery-remove --on-alarm --config --http --help' ;;
+                --ha-discovery-remove --on-alarm --start-when --stop-when --pre --post
+                --repeat --config --http --help' ;;
         logger)
             if ((cword == 2)); then
                 COMPREPLY=($(compgen -W 'status download set-clock --help' -- "$cur"))
