@@ -422,6 +422,12 @@ void TestTarnixLog::programExits_data() {
         << QStringList{"record", "--port", m_silentPort, "--duration", "1", "-"} << 1
         << QStringLiteral("tarnix-log: no reading came from the meter on %1; nothing was "
                           "recorded").arg(m_silentPort);
+    QTest::newRow("a stop ends the run")
+        << QStringList{"record", "--simulate", "--stop-when", "function = DCV", "-"} << 0
+        << "DCV,20V,5.17\r\ntarnix-log: function = DCV held at ";
+    QTest::newRow("a start that never came")
+        << QStringList{"record", "--simulate", "--duration", "2", "--start-when", "value>50V", "-"}
+        << 0 << "tarnix-log: value > 50V never held; nothing was recorded";
 }
 
 void TestTarnixLog::programExits() {
