@@ -47,8 +47,8 @@ std::optional<Took> oneRun(const QString& folder, int run) {
     options.device = pty.devicePath();
     options.interval = 60;
     options.output = QStringLiteral("%1/run%2.dat").arg(folder).arg(run);
-    options.startWhen =
-        std::get<records::RecordCondition>(records::parseRecordCondition(QStringLiteral("value > 5V")));
+    options.startWhen = std::get<records::RecordCondition>(
+        records::parseRecordCondition(QStringLiteral("value > 5V")));
     platform::ScriptedDialogs dialogs;
     core::Recorder recorder(options, dialogs);
     QElapsedTimer clock;

@@ -6,8 +6,7 @@ namespace tarnix::core {
 
 RecordGate::RecordGate(const RecordOptions& options)
     : m_start(options.startWhen), m_stop(options.stopWhen), m_pre(options.pre),
-      m_post(options.post),
-      m_state(options.startWhen ? State::Waiting : State::Recording) {}
+      m_post(options.post), m_state(options.startWhen ? State::Waiting : State::Recording) {}
 
 RecordGate::Turn RecordGate::reading(const QDateTime& at, const meter::Measurement& measurement,
                                      records::SampleAlarm::State alarm) {

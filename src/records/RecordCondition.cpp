@@ -54,7 +54,7 @@ struct UnitSpelling {
     QStringView unit;
 };
 constexpr UnitSpelling Units[] = {
-    {u"degC", u"degC"}, {u"\u00b0C", u"degC"}, {u"degF", u"degF"}, {u"\u00b0F", u"degF"},
+    {u"degC", u"degC"}, {u"\u00b0C", u"degC"}, {u"degF", u"degF"},  {u"\u00b0F", u"degF"},
     {u"Ohm", u"Ohm"},   {u"\u03a9", u"Ohm"},   {u"\u2126", u"Ohm"}, {u"Hz", u"Hz"},
     {u"V", u"V"},       {u"A", u"A"},          {u"F", u"F"},
 };
@@ -65,14 +65,25 @@ std::optional<int> prefixExponent(QStringView prefix) {
     if (prefix.size() != 1)
         return std::nullopt;
     switch (prefix.front().unicode()) {
-    case u'p': return -12;
-    case u'n': return -9;
-    case u'u': case 0x00b5: case 0x03bc: return -6;
-    case u'm': return -3;
-    case u'k': case u'K': return 3; // the meter's own ranges write K
-    case u'M': return 6;
-    case u'G': return 9;
-    default: return std::nullopt;
+    case u'p':
+        return -12;
+    case u'n':
+        return -9;
+    case u'u':
+    case 0x00b5:
+    case 0x03bc:
+        return -6;
+    case u'm':
+        return -3;
+    case u'k':
+    case u'K':
+        return 3; // the meter's own ranges write K
+    case u'M':
+        return 6;
+    case u'G':
+        return 9;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -134,8 +145,9 @@ public:
             if (joint.text == u"or")
                 anyOf.emplace_back();
             else if (joint.text != u"and")
-                return wrong(joint, QStringLiteral("expected and, or or the end, not \"%1\"")
-                                        .arg(joint.text));
+                return wrong(
+                    joint,
+                    QStringLiteral("expected and, or or the end, not \"%1\"").arg(joint.text));
         }
         QStringList words;
         for (const Word& word : m_words)
@@ -164,7 +176,8 @@ private:
         if (word.text == u"alarm" || word.text == u"function")
             return stateTest(word.text == u"alarm");
         return wrong(word, QStringLiteral("a test starts with value, alarm, function or overload, "
-                                          "not \"%1\"").arg(word.text));
+                                          "not \"%1\"")
+                               .arg(word.text));
     }
 
     std::variant<Test, ConditionError> valueTest() {
@@ -177,7 +190,8 @@ private:
         const bool range = sign.text == u"inside" || sign.text == u"outside";
         if (index < 0 && !range)
             return wrong(sign, QStringLiteral("value takes <, <=, >, >=, =, !=, inside or "
-                                              "outside, not \"%1\"").arg(sign.text));
+                                              "outside, not \"%1\"")
+                                   .arg(sign.text));
         if (atEnd())
             return missing(QStringLiteral("a value after \"%1\"").arg(sign.text));
         const Word& operand = take();
@@ -194,7 +208,8 @@ private:
         const QStringList ends = operand.text.split(QStringLiteral(".."));
         if (ends.size() != 2)
             return wrong(operand, QStringLiteral("%1 takes a range LOW..HIGH, such as 4.9V..5.1V, "
-                                                 "not \"%2\"").arg(sign.text, operand.text));
+                                                 "not \"%2\"")
+                                      .arg(sign.text, operand.text));
         const auto low = quantityOf(ends[0]), high = quantityOf(ends[1]);
         for (const auto* q : {&low, &high})
             if (const auto* why = std::get_if<QString>(q))
@@ -202,9 +217,11 @@ private:
         const Quantity& l = std::get<Quantity>(low);
         const Quantity& h = std::get<Quantity>(high);
         if (l.unit != h.unit)
-            return wrong(operand, QStringLiteral("both ends of \"%1\" take one unit").arg(operand.text));
+            return wrong(operand,
+                         QStringLiteral("both ends of \"%1\" take one unit").arg(operand.text));
         if (l.value > h.value)
-            return wrong(operand, QStringLiteral("the low end of \"%1\" comes first").arg(operand.text));
+            return wrong(operand,
+                         QStringLiteral("the low end of \"%1\" comes first").arg(operand.text));
         test.kind = sign.text == u"inside" ? Kind::Inside : Kind::Outside;
         test.low = l.value;
         test.high = h.value;
@@ -219,7 +236,8 @@ private:
             return missing(QStringLiteral("= or != after \"%1\"").arg(subject));
         const Word& sign = take();
         if (sign.text != u"=" && sign.text != u"!=")
-            return wrong(sign, QStringLiteral("%1 takes = or !=, not \"%2\"").arg(subject, sign.text));
+            return wrong(sign,
+                         QStringLiteral("%1 takes = or !=, not \"%2\"").arg(subject, sign.text));
         const bool equal = sign.text == u"=";
         if (atEnd())
             return missing(QStringLiteral("a %1 after \"%2\"")
@@ -231,8 +249,9 @@ private:
             static const QStringList States = QStringLiteral("none ok over under").split(u' ');
             const qsizetype state = States.indexOf(name.text.toLower());
             if (state < 0)
-                return wrong(name, QStringLiteral("alarm is ok, over, under or none, not \"%1\"")
-                                       .arg(name.text));
+                return wrong(
+                    name,
+                    QStringLiteral("alarm is ok, over, under or none, not \"%1\"").arg(name.text));
             test.kind = equal ? Kind::Alarm : Kind::NotAlarm;
             test.alarm = SampleAlarm::State(state);
             return test;
@@ -264,7 +283,8 @@ std::optional<double> valueOf(const meter::Measurement& m) {
 
 } // namespace
 
-bool RecordCondition::Test::holds(const meter::Measurement& m, SampleAlarm::State alarmState) const {
+bool RecordCondition::Test::holds(const meter::Measurement& m,
+                                  SampleAlarm::State alarmState) const {
     switch (kind) {
     case Kind::Overload:
         return m.shown.overload != meter::Overload::None;
@@ -283,14 +303,22 @@ bool RecordCondition::Test::holds(const meter::Measurement& m, SampleAlarm::Stat
     if (m.unit != unit || !v)
         return false; // a reading in another unit, or without a number
     switch (kind) {
-    case Kind::Less: return *v < low;
-    case Kind::LessOrEqual: return *v <= low;
-    case Kind::Greater: return *v > low;
-    case Kind::GreaterOrEqual: return *v >= low;
-    case Kind::Equal: return *v == low;
-    case Kind::NotEqual: return *v != low;
-    case Kind::Inside: return *v >= low && *v <= high;
-    default: return *v < low || *v > high; // outside
+    case Kind::Less:
+        return *v < low;
+    case Kind::LessOrEqual:
+        return *v <= low;
+    case Kind::Greater:
+        return *v > low;
+    case Kind::GreaterOrEqual:
+        return *v >= low;
+    case Kind::Equal:
+        return *v == low;
+    case Kind::NotEqual:
+        return *v != low;
+    case Kind::Inside:
+        return *v >= low && *v <= high;
+    default:
+        return *v < low || *v > high; // outside
     }
 }
 

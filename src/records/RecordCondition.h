@@ -29,8 +29,21 @@ namespace tarnix::records {
 class RecordCondition {
 public:
     struct Test {
-        enum class Kind { Less, LessOrEqual, Greater, GreaterOrEqual, Equal, NotEqual, Inside,
-                          Outside, Alarm, NotAlarm, Function, NotFunction, Overload };
+        enum class Kind {
+            Less,
+            LessOrEqual,
+            Greater,
+            GreaterOrEqual,
+            Equal,
+            NotEqual,
+            Inside,
+            Outside,
+            Alarm,
+            NotAlarm,
+            Function,
+            NotFunction,
+            Overload
+        };
         Kind kind = Kind::Overload;
         double low = 0, high = 0; // the value compared with, in `unit`; inside: both ends
         QString unit;
