@@ -335,7 +335,8 @@ void Recorder::finish(int exitCode, QString message) {
     }
     if (const QString gap = m_gaps.runEnded(m_clock->now()); !gap.isEmpty())
         Q_EMIT notice(gap, platform::Severity::Warning);
-    if (exitCode == 0 && m_lines == 0 && m_schedule.started() && m_options.startWhen) {
+    if (exitCode == 0 && m_lines == 0 && m_schedule.started() && m_options.startWhen &&
+        m_unknownCodeSamples == 0) {
         message = m_gate.neverStarted(); // the meter answered; what was waited for never came
     } else if (exitCode == 0 && m_lines == 0) {
         exitCode = 1; // a run that recorded nothing did not do its work
