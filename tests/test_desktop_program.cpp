@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void portWindowOkWhilePanelRuns();
     void panelKeys();
     void listTrendWritesNoFile();
+    void trendKeepsItsNoticeAndEmptyLanes();
     void saveAsOntoAFile_data();
     void saveAsOntoAFile();
 
@@ -152,6 +154,28 @@ void TestDesktopProgram::panelKeys() {
     QSignalSpy closed(&panel, &ui::Panel::closed);
     press(QStringLiteral("Ctrl+Q"));
     QCOMPARE(closed.count(), 1);
+}
+
+// A trend says a rewrite of its file after the counts, and still once the
+// file grows again; Up leaves lanes without readings in view as they are.
+void TestDesktopProgram::trendKeepsItsNoticeAndEmptyLanes() {
+    PanelBench bench;
+    const QString path = m_dir.filePath(QStringLiteral("grow.dat"));
+    const QByteArray lines = "1,26/12/06,10:00:00.0,DCV,20V,1.00\r\n"
+                             "2,26/12/06,10:00:01.0,RES,2KOhm,1.0\r\n"
+                             "3,26/12/06,10:10:00.0,DCV,20V,1.10\r\n";
+    QVERIFY(writeFile(path, lines));
+    ui::TrendWindow trend({path}, bench.dialogs, bench.printer, bench.clock);
+    QVERIFY(trend.load());
+    QTest::keyClick(trend.canvas(), Qt::Key_Plus); // the middle minutes: no reading
+    QTest::keyClick(trend.canvas(), Qt::Key_Up);
+    QVERIFY(!trend.zoom().values(0) && !trend.zoom().values(1));
+    const auto* status = trend.findChild<QLabel*>(QStringLiteral("TrendStatus"));
+    QVERIFY(writeFile(path, lines.left(72)));
+    trend.readMore();
+    QVERIFY(writeFile(path, lines));
+    trend.readMore();
+    QCOMPARE(status->text(), "3 records, 2 series; " + core::trendFileRewritten(path));
 }
 
 // A list's trend (the live list's, a downloaded set's) reads the records
