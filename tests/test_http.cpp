@@ -3,10 +3,13 @@
 #include "http/Access.h"
 #include "http/BenchBoard.h"
 #include "http/BenchRoutes.h"
+#include "http/FileRoutes.h"
 #include "http/HttpServer.h"
 #include "http/MetricsText.h"
 #include "http/PageRoutes.h"
+#include "core/FileCommands.h"
 #include "meter/Measurement.h"
+#include "platform/RealClock.h"
 
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -44,21 +47,74 @@ http::BenchStatus dcvStatus(const QString& display) {
     return s;
 }
 
+// A GET as HTTP/1.0, so that the body comes whole, not in chunks, and the
+// server closes: its status line, and the body in `body`.
+QByteArray fetch(quint16 port, const QByteArray& target, QByteArray* body = nullptr) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(2000))
+        return "no connection";
+    socket.write("GET " + target + " HTTP/1.0\r\n\r\n");
+    QByteArray got;
+    while (socket.waitForReadyRead(3000))
+        got += socket.readAll();
+    got += socket.readAll();
+    if (body)
+        *body = got.mid(got.indexOf("\r\n\r\n") + 4);
+    return got.left(got.indexOf("\r\n"));
+}
+
+// Two recordings in a folder: a.dat, four DCV readings from 08:00:00 local
+// time, one of them OL; b.dat, two ACV readings an hour later.
+const QByteArray RecordingA = "1,26/12/05,08:00:00.0,DCV,200mV,1.00\r\n"
+                              "2,26/12/05,08:00:01.0,DCV,200mV,2.00\r\n"
+                              "3,26/12/05,08:00:02.0,DCV,200mV,OL\r\n"
+                              "4,26/12/05,08:00:03.0,DCV,200mV,4.00\r\n";
+const QByteArray RecordingB = "1,26/12/05,09:00:00.0,ACV,2V,1.500\r\n"
+                              "2,26/12/05,09:00:01.0,ACV,2V,1.600\r\n";
+
+// The bench's routes, then the recorded files' of `folder`: what tarnix-log serves.
+struct ServedBench {
+    explicit ServedBench(const QString& folder)
+        : files(http::ServedFiles([folder] {
+                    return QStringList{folder + "/a.dat", folder + "/b.dat"};
+                }),
+                clock),
+          server({QHostAddress(QHostAddress::LocalHost), 0, false}, {},
+                 [this](const http::Request& r) {
+                     if (auto bench = routes.respond(r))
+                         return *bench;
+                     return files.respond(r).value_or(http::plainAnswer(404, "404 not found"));
+                 }) {}
+    http::BenchBoard board;
+    const http::BenchRoutes routes{board};
+    platform::RealClock clock;
+    http::FileRoutes files;
+    http::HttpServer server;
+};
+
 } // namespace
 
 class TestHttp : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void listenAddresses_data();
     void listenAddresses();
     void tokens_data();
     void tokens();
     void badRequests_data();
     void badRequests();
+    void readingsAsConvertWritesThem_data();
+    void readingsAsConvertWritesThem();
+    void trendColumns();
     void metrics();
     void pageComesFromTheProgram();
     void eventsFollowTheBench();
+
+private:
+    QTemporaryDir m_dir;
 };
 
 void TestHttp::listenAddresses_data() {
@@ -175,6 +231,22 @@ void TestHttp::badRequests_data() {
         << QByteArray("\x01\x02\xff junk\r\n\r\n") << QByteArray("400 Bad Request");
     QTest::newRow("no host") << QByteArray("GET / HTTP/1.1\r\n\r\n")
                              << QByteArray("400 Bad Request");
+    QTest::newRow("files") << "GET /api/files" + host << QByteArray("200 OK");
+    QTest::newRow("one file") << "GET /api/readings?file=b.dat" + host << QByteArray("200 OK");
+    QTest::newRow("file by path") << "GET /api/readings?file=..%2Fa.dat" + host
+                                  << QByteArray("404 Not Found");
+    QTest::newRow("unknown file") << "GET /api/trend?file=c.dat" + host << QByteArray("404 Not Found");
+    QTest::newRow("bad time") << "GET /api/readings?from=yesterday" + host
+                              << QByteArray("400 Bad Request");
+    QTest::newRow("ends swapped") << "GET /api/trend?from=2026-12-05T09:00&to=2026-12-05T08:00" + host
+                                  << QByteArray("400 Bad Request");
+    QTest::newRow("bad format") << "GET /api/readings?format=xml" + host
+                                << QByteArray("400 Bad Request");
+    QTest::newRow("columns=10^9") << "GET /api/trend?columns=1000000000" + host
+                                  << QByteArray("400 Bad Request");
+    QTest::newRow("no columns") << "GET /api/trend?columns=0" + host << QByteArray("400 Bad Request");
+    QTest::newRow("100 years") << "GET /api/trend?from=1970-01-01&to=2070-01-01&columns=4000" + host
+                               << QByteArray("200 OK");
     QTest::newRow("huge header") << "GET / HTTP/1.1\r\nHost: b\r\nX-Big: " +
                                         QByteArray(64 * 1024, 'x') + "\r\n\r\n"
                                  << QByteArray("431 Request Header Fields Too Large");
@@ -184,17 +256,82 @@ void TestHttp::badRequests_data() {
 void TestHttp::badRequests() {
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, status);
-    http::BenchBoard board;
-    const http::BenchRoutes routes(board);
-    http::HttpServer server(
-        {QHostAddress(QHostAddress::LocalHost), 0, false}, {}, [&routes](const http::Request& r) {
-            return routes.respond(r).value_or(http::plainAnswer(404, "404 not found"));
-        });
+    ServedBench bench(m_dir.path());
     QString error;
-    QVERIFY2(server.start(&error), qPrintable(error));
-    QCOMPARE(statusLine(server.port(), request), "HTTP/1.1 " + status);
-    QCOMPARE(statusLine(server.port(), "GET /metrics HTTP/1.1\r\nHost: b\r\n\r\n"),
+    QVERIFY2(bench.server.start(&error), qPrintable(error));
+    QElapsedTimer answered;
+    answered.start();
+    QCOMPARE(statusLine(bench.server.port(), request), "HTTP/1.1 " + status);
+    QVERIFY(answered.elapsed() < 2000);
+    QCOMPARE(statusLine(bench.server.port(), "GET /metrics HTTP/1.1\r\nHost: b\r\n\r\n"),
              QByteArray("HTTP/1.1 200 OK"));
+}
+
+void TestHttp::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    for (const auto& [name, text] : {std::pair{"a.dat", RecordingA}, {"b.dat", RecordingB}}) {
+        QFile file(m_dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    }
+}
+
+void TestHttp::readingsAsConvertWritesThem_data() {
+    QTest::addColumn<QByteArray>("query");
+    QTest::addColumn<QByteArray>("expected"); // "convert": convert's CSV of the same span
+    QTest::newRow("all, as CSV") << QByteArray("") << QByteArray("convert");
+    QTest::newRow("a span, as CSV") << QByteArray("from=2026-12-05T08:00:01&to=2026-12-05T09:00:01")
+                                    << QByteArray("convert");
+    QTest::newRow("the data file's lines")
+        << QByteArray("format=dat&from=2026-12-05T08:00:03&to=2026-12-05T09:00:01")
+        << RecordingA.mid(RecordingA.lastIndexOf("4,")) + RecordingB.left(RecordingB.indexOf("2,"));
+    QTest::newRow("one file as JSON lines") << QByteArray("format=jsonl&file=b.dat&to=2026-12-05T09:00:01")
+                                            << QByteArray("{\"time\":\"2026-12-05T09:00:00.000");
+}
+
+// The readings of a span: CSV byte for byte as convert writes it.
+void TestHttp::readingsAsConvertWritesThem() {
+    QFETCH(QByteArray, query);
+    QFETCH(QByteArray, expected);
+    ServedBench bench(m_dir.path());
+    QString error;
+    QVERIFY2(bench.server.start(&error), qPrintable(error));
+    QByteArray body;
+    QCOMPARE(fetch(bench.server.port(), "/api/readings?" + query, &body),
+             QByteArray("HTTP/1.1 200 OK"));
+    if (expected != "convert") {
+        QVERIFY2(body.startsWith(expected), body.constData());
+        QCOMPARE(body.count('\n'), expected.count('\n') ? expected.count('\n') : 1);
+        return;
+    }
+    core::ConvertOptions options;
+    options.inputs = QStringList{m_dir.filePath("a.dat"), m_dir.filePath("b.dat")};
+    options.output = "-";
+    for (const QByteArray& pair : query.split('&'))
+        if (pair.contains('='))
+            (pair.startsWith("from") ? options.slice.from : options.slice.to) =
+                analysis::sliceTime(QString::fromUtf8(pair.mid(pair.indexOf('=') + 1)));
+    QByteArray converted;
+    QCOMPARE(core::runConvert(options, {.out = [&](QByteArrayView b) { return converted += b, true; },
+                                        .message = [](const QString&) {}}),
+             0);
+    QCOMPARE(body, converted);
+    QVERIFY(body.count('\n') > 2);
+}
+
+// Columns of equal time, each with its readings' extremes, first and last;
+// OL is no number, an empty column null.
+void TestHttp::trendColumns() {
+    ServedBench bench(m_dir.path());
+    QString error;
+    QVERIFY2(bench.server.start(&error), qPrintable(error));
+    QByteArray body;
+    QCOMPARE(fetch(bench.server.port(),
+                   "/api/trend?file=a.dat&from=2026-12-05T08:00:00&to=2026-12-05T08:00:06&columns=3",
+                   &body),
+             QByteArray("HTTP/1.1 200 OK"));
+    QVERIFY2(body.contains(R"("function":"DCV","range":"200mV","unit":"V","min":[0.001,0.004,null],)"
+                           R"("max":[0.002,0.004,null],"first":[0.001,null,null],"last":[0.002,0.004,null]})"),
+             body.constData());
 }
 
 void TestHttp::metrics() {
