@@ -152,7 +152,7 @@ void TrendCanvas::zoomToBox(const QRect& box) {
     std::optional<std::pair<std::size_t, trend::ValueSpan>> values;
     if (const auto lane = l.laneAt(m_pressAt.y()); lane && box.height() > ClickSlack) {
         const QRect& r = l.lanes[*lane];
-        const trend::ValueSpan shown = laneValues(scene())[*lane];
+        const trend::ValueSpan shown = laneValues(scene(), l)[*lane];
         const auto valueAt = [&](int y) {
             return shown.bottom + double(r.bottom() - y) * (shown.top - shown.bottom) / r.height();
         };
@@ -192,7 +192,7 @@ void TrendCanvas::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Up:
     case Qt::Key_Down: {
         // A lane without readings in view has no values to move.
-        const auto values = knownLaneValues(scene());
+        const auto values = knownLaneValues(scene(), layout());
         for (std::size_t i = 0; i < values.size(); ++i)
             if (values[i])
                 m_zoom.panValues(i, *values[i], event->key() == Qt::Key_Up ? 0.1 : -0.1);

@@ -182,20 +182,30 @@ std::optional<std::size_t> TrendLayout::laneAt(int y) const {
     return std::nullopt;
 }
 
-std::vector<std::optional<trend::ValueSpan>> knownLaneValues(const TrendScene& scene) {
+std::vector<std::optional<trend::ValueSpan>> knownLaneValues(const TrendScene& scene,
+                                                             const TrendLayout& layout) {
     std::vector<std::optional<trend::ValueSpan>> values;
     const auto& series = scene.data->series();
     for (std::size_t i = 0; i < series.size(); ++i) {
-        const auto set = i < scene.frame.values.size() ? scene.frame.values[i] : std::nullopt;
-        values.push_back(set ? set
-                             : trend::fitValues(series[i], scene.frame.fromMs, scene.frame.toMs));
+        if (i < scene.frame.values.size() && scene.frame.values[i]) {
+            values.push_back(scene.frame.values[i]);
+            continue;
+        }
+        auto fitted = trend::fitValues(series[i], scene.frame.fromMs, scene.frame.toMs);
+        if (fitted) {
+            const int height = layout.lanes[i].height();
+            const double room = (fitted->top - fitted->bottom) * DotRoom /
+                                std::max(height - 2 * DotRoom, 1);
+            fitted = trend::ValueSpan{fitted->bottom - room, fitted->top + room};
+        }
+        values.push_back(fitted);
     }
     return values;
 }
 
-std::vector<trend::ValueSpan> laneValues(const TrendScene& scene) {
+std::vector<trend::ValueSpan> laneValues(const TrendScene& scene, const TrendLayout& layout) {
     std::vector<trend::ValueSpan> values;
-    for (const auto& known : knownLaneValues(scene))
+    for (const auto& known : knownLaneValues(scene, layout))
         values.push_back(known.value_or(trend::ValueSpan{}));
     return values;
 }
@@ -224,7 +234,7 @@ void paintTrend(QPainter& painter, QSize size, const TrendScene& scene) {
         painter.drawText(layout.plot, Qt::AlignCenter, QStringLiteral("No readings"));
         return;
     }
-    const auto known = knownLaneValues(scene);
+    const auto known = knownLaneValues(scene, layout);
     std::vector<trend::ValueSpan> values;
     for (std::size_t i = 0; i < series.size(); ++i) {
         values.push_back(known[i].value_or(trend::ValueSpan{}));

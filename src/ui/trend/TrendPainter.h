@@ -38,11 +38,13 @@ struct TrendScene {
     QColor background, text, grid;
 };
 
-// The values each lane's axis shows in `scene`: set, or fitted to what is
-// seen; none where nothing is seen to fit to.
-std::vector<std::optional<trend::ValueSpan>> knownLaneValues(const TrendScene& scene);
+// The values each lane of `layout` shows in `scene`: set, or fitted to what
+// is seen with room for a reading's dot at either edge; none where nothing
+// is seen to fit to.
+std::vector<std::optional<trend::ValueSpan>> knownLaneValues(const TrendScene& scene,
+                                                             const TrendLayout& layout);
 // The same, with 0 to 1 where none is known.
-std::vector<trend::ValueSpan> laneValues(const TrendScene& scene);
+std::vector<trend::ValueSpan> laneValues(const TrendScene& scene, const TrendLayout& layout);
 
 // The colour of series i, told apart on light and dark backgrounds.
 QColor seriesColour(std::size_t i);
