@@ -76,7 +76,7 @@ TrendWindow::TrendWindow(core::TrendSource source, const QString& title,
     connect(m_canvas, &TrendCanvas::measureChanged, this, &TrendWindow::showMeasure);
     connect(m_canvas, &TrendCanvas::menuAsked, this, &TrendWindow::showMenu);
     connect(m_follow, &QTimer::timeout, this, &TrendWindow::readMore);
-    m_measure->setText(QStringLiteral("Click a reading, then another, to measure between them."));
+    showMeasure();
     resize(1000, 620);
     m_canvas->setFocus();
 }
@@ -152,8 +152,9 @@ void TrendWindow::showReadout() {
 void TrendWindow::showMeasure() {
     const auto& first = m_canvas->first();
     const auto& second = m_canvas->second();
-    if (!first) {
-        m_measure->clear();
+    if (!first) { // none yet, or ended by Home or a zoom elsewhere
+        m_measure->setText(
+            QStringLiteral("Click a reading, then another, to measure between them."));
         return;
     }
     const trend::TrendSeries& series = m_source.data().series()[first->series];
