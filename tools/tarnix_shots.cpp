@@ -134,7 +134,7 @@ private:
         if (!file.open(QIODevice::WriteOnly))
             return void(++m_failures);
         static const char* const Ranges[] = {"DCV,20V",      "ACV,200V",   "DCA,200uA", "RES,2KOhm",
-                                             "TEMP,1370'C", "DCV,200mV", "FREQ,2kHz", "ACA,20mA",
+                                             "TEMP,1370'C", "DCV,200mV", "FREQ,1KHz", "ACA,20mA",
                                              "DCV,2V",       "CAP,2uF"};
         const qint64 start = QDateTime(QDate(2026, 10, 25), QTime(0, 30)).toMSecsSinceEpoch();
         for (int i = 0; i < 4 * 3600; i += 2) {
