@@ -12,13 +12,14 @@
 # the big digital value fits its label as designed. mosquitto and its clients
 # are the broker the publishing tests start and subscribe to. libmicrohttpd
 # serves tarnix-log's read-only web pages; prometheus' promtool checks its
-# metrics and its server scrapes them.
+# metrics and its server scrapes them; chromium, driven headless by selenium,
+# shows the live page to its test.
 set -eu
 
 PACKAGES="build-essential cmake ninja-build pkg-config \
 qt6-base-dev qt6-serialport-dev qt6-charts-dev qt6-svg-dev \
 xvfb xauth openbox x11-utils xdotool imagemagick fonts-dejavu-core fonts-liberation2 \
-libmosquitto-dev mosquitto mosquitto-clients libmicrohttpd-dev prometheus help2man desktop-file-utils appstream dpkg-dev file \
+libmosquitto-dev mosquitto mosquitto-clients libmicrohttpd-dev prometheus chromium chromium-driver python3-selenium help2man desktop-file-utils appstream dpkg-dev file \
 lintian systemd tzdata \
 shared-mime-info libglib2.0-bin bash-completion man-db python3-pandas"
 
