@@ -25,10 +25,13 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <QtTest>
@@ -174,6 +177,7 @@ private Q_SLOTS:
     void statusLine();
     void recordEveryIsConvertEvery_data();
     void recordEveryIsConvertEvery();
+    void prometheusScrapesTheRecorder();
 
 private:
     QTemporaryDir m_dir;
@@ -425,6 +429,12 @@ void TestTarnixLog::programExits_data() {
     QTest::newRow("a stop ends the run")
         << QStringList{"record", "--simulate", "--stop-when", "function = DCV", "-"} << 0
         << "DCV,20V,5.17\r\ntarnix-log: function = DCV held at ";
+    QTest::newRow("a server beyond this machine without a token")
+        << QStringList{"record", "--simulate", "--http", "0.0.0.0:8470", "-"} << 2
+        << "--http 0.0.0.0: a server on an address of its own wants a token";
+    QTest::newRow("serve on no port")
+        << QStringList{"serve", "--http", "70000", "."} << 2
+        << "--http 70000: the port is a number from 1 to 65535";
     QTest::newRow("a start that never came")
         << QStringList{"record", "--simulate", "--duration", "2", "--start-when", "value>50V", "-"}
         << 0 << "tarnix-log: value > 50V never held; nothing was recorded";
@@ -1251,6 +1261,91 @@ void TestTarnixLog::recordEveryIsConvertEvery() {
         written << QString::fromLatin1(line.left(line.indexOf(',')));
     QCOMPARE(written, starts);
     QVERIFY2(dat.count('\n') > 190 && dat.contains(",OL\r\n"), dat.right(300).constData());
+}
+
+namespace {
+
+// A port nobody listens on just now.
+quint16 freePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+// The body of a GET on this machine's `port`; empty unless it answered 200.
+QByteArray httpGet(quint16 port, const QByteArray& target) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(1000))
+        return {};
+    socket.write("GET " + target + " HTTP/1.0\r\n\r\n");
+    QByteArray got;
+    while (socket.waitForReadyRead(3000))
+        got += socket.readAll();
+    if (!got.startsWith("HTTP/1.1 200") && !got.startsWith("HTTP/1.0 200"))
+        return {};
+    return got.mid(got.indexOf("\r\n\r\n") + 4);
+}
+
+} // namespace
+
+// A real Prometheus scrapes a recorder every second and answers with its
+// reading; promtool finds nothing to say of the metrics; the readings of a
+// span are the bytes convert writes of it.
+void TestTarnixLog::prometheusScrapesTheRecorder() {
+    const QString prometheus = QStandardPaths::findExecutable(QStringLiteral("prometheus"));
+    const QString promtool = QStandardPaths::findExecutable(QStringLiteral("promtool"));
+    if (prometheus.isEmpty() || promtool.isEmpty())
+        QSKIP("Prometheus is not installed");
+    const quint16 port = freePort(), scraperPort = freePort();
+    const QString data = m_dir.filePath(QStringLiteral("served.dat"));
+    ProgramRun recorder(QStringLiteral(TARNIX_LOG));
+    recorder.start({"record", "--simulate", "--interval", "1", "--http",
+                    QStringLiteral("127.0.0.1:%1").arg(port), data});
+    QByteArray metrics;
+    QVERIFY2(waitUntil([&] { return (metrics = httpGet(port, "/metrics")).contains("tarnix_reading_"); }),
+             recorder.err().constData());
+    ProgramRun check(promtool);
+    check.start({"check", "metrics"});
+    check.process().write(metrics);
+    check.process().closeWriteChannel();
+    QVERIFY(check.finished());
+    QCOMPARE(check.out() + check.err(), QByteArray());
+    QCOMPARE(check.process().exitCode(), 0);
+
+    QTemporaryDir storage;
+    QFile config(storage.filePath("prometheus.yml"));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(QStringLiteral("global: {scrape_interval: 1s}\n"
+                                "scrape_configs:\n"
+                                "  - job_name: bench\n"
+                                "    static_configs: [{targets: ['127.0.0.1:%1']}]\n")
+                     .arg(port)
+                     .toUtf8());
+    config.close();
+    ProgramRun scraper(prometheus);
+    scraper.start({"--config.file=" + config.fileName(), "--storage.tsdb.path=" + storage.filePath("tsdb"),
+                   QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(scraperPort)});
+    QByteArray answer;
+    QVERIFY2(waitUntil([&] {
+                 answer = httpGet(scraperPort, "/api/v1/query?query=tarnix_reading_volts");
+                 return answer.contains(R"("__name__":"tarnix_reading_volts")");
+             }, 40000),
+             answer + scraper.err().right(1000));
+    QVERIFY(answer.contains(R"("job":"bench")"));
+
+    // Two seconds from the first record: the recording grows past them meanwhile.
+    QVERIFY(waitUntil([&] { return fileBytes(data).count('\n') >= 3; }));
+    const QByteArray files = httpGet(port, "/api/files");
+    const auto first = QJsonDocument::fromJson(files).array().at(0).toObject().value("first").toString();
+    const QString to = QDateTime::fromString(first, Qt::ISODateWithMs).addSecs(2).toString(Qt::ISODateWithMs);
+    QVERIFY2(!first.isEmpty(), files.constData());
+    ProgramRun convert(QStringLiteral(TARNIX_LOG));
+    convert.start({"convert", "--from", first, "--to", to, data, "-"});
+    QVERIFY(convert.finished());
+    const QByteArray served = httpGet(port, "/api/readings?from=" + first.toUtf8() + "&to=" + to.toUtf8());
+    QCOMPARE(served, convert.out());
+    QCOMPARE(served.count('\n'), 3);
 }
 
 #include "test_tarnix_log.moc"
