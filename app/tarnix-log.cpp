@@ -10,6 +10,7 @@
 #include "core/RecordEnding.h"
 #include "core/Recorder.h"
 #include "core/StatusLine.h"
+#include "core/SummaryRecording.h"
 #include "mqtt/PublishSettings.h"
 #include "mqtt/ReadingPublisher.h"
 #include "platform/ConsoleDialogs.h"
@@ -119,6 +120,12 @@ std::unique_ptr<mqtt::ReadingPublisher> publishTo(const mqtt::PublishSettings& s
     auto publisher = std::make_unique<mqtt::ReadingPublisher>(settings);
     QObject::connect(&recorder, &core::Recorder::sampleRecorded, publisher.get(),
                      &mqtt::ReadingPublisher::publish);
+    if (core::SummaryRecording* summaries = recorder.summaries())
+        QObject::connect(summaries, &core::SummaryRecording::lineWritten, publisher.get(),
+                         [p = publisher.get(), &options](const analysis::SummaryLine& line) {
+                             p->publishSummary(line, options.utc ? records::TimeZoneOut::Utc
+                                                                 : records::TimeZoneOut::Local);
+                         });
     QObject::connect(&recorder, &core::Recorder::statusChanged, publisher.get(),
                      [&recorder, &options, p = publisher.get()] {
                          const core::SharedState& state = recorder.state();

@@ -1,4 +1,5 @@
-// tarnix-log convert, stats and a one-hour slice of large recordings, each
+// tarnix-log convert, stats, a one-hour slice and minute summaries
+// (convert --every 1m) of large recordings, each
 // as a user runs it, beside pandas doing the same work on the same file when
 // python3-pandas is installed: wall and processor time and peak memory of
 // each process, one line per tool and size.
@@ -127,7 +128,9 @@ int main(int argc, char* argv[]) {
         if (pandas)
             p = fresh({python, "-c", PandasConvert, in, out, from, to});
         line("one-hour slice", records, slice, p ? &*p : nullptr);
-        failures += !convert.ok + !stats.ok + !slice.ok;
+        const Measured minutes = fresh({TARNIX_LOG, "convert", "--every", "1m", in, out});
+        line("minute summaries", records, minutes, nullptr);
+        failures += !convert.ok + !stats.ok + !slice.ok + !minutes.ok;
     }
     return failures;
 }

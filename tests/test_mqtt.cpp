@@ -204,6 +204,13 @@ void TestMqtt::discoveryConfigs() {
                                     function + "' and value_json.unit == '" + unit + "' else None }}");
     // Nothing else, and no device class where Home Assistant has none.
     QCOMPARE(config.keys().size(), fields.size() - 3 - !config.contains("device_class"));
+    // The mean of --every's summaries: a sensor of its own on the summary topic.
+    const QJsonObject mean = QJsonDocument::fromJson(mqtt::meanConfig(bench, function, unit)).object();
+    QCOMPARE(mqtt::meanConfigTopic(bench, function), "homeassistant/sensor/" + id + "_mean/config");
+    QCOMPARE(mean["state_topic"].toString() + u'|' + mean["unit_of_measurement"].toString() + u'|' +
+                 mean["value_template"].toString(),
+             "Lab/Bench1/summary|" + expected.section(u'|', 0, 0) + "|{{ value_json.mean if value_json.function == '" +
+                 function + "' and value_json.unit == '" + unit + "' else None }}");
 }
 
 // A bench's ids: a topic of letters, digits, "-" and single "/" keeps the
@@ -309,6 +316,9 @@ void TestMqtt::publishesReadingsStatusAndMeter() {
                       {records::SampleAlarm::State::Over, "-OL", "OL"});
     publisher.publish(at, meter::measurementFromTexts("DCV", "200mV", "OL"),
                       {records::SampleAlarm::State::Over, "-OL", "OL"});
+    analysis::SummaryLine line{.startMs = 1796083200000, .function = "DCV", .range = "200mV", .unit = "V", .count = 2};
+    line.overloads = 1;
+    publisher.publishSummary(line, records::TimeZoneOut::Utc);
     const QByteArray time = records::jsonString(records::isoTime(at));
     const QStringList expected{
         "0 lab/b1/status online",
@@ -324,6 +334,9 @@ void TestMqtt::publishesReadingsStatusAndMeter() {
             R"("alarm":"over","limits":{"low":null,"high":null}})",
         "0 lab/b1/alarm over",
         "0 lab/b1/reading",
+        "0 ha/sensor/tarnix_lab_b1_dcv_mean/config",
+        R"(0 lab/b1/summary {"start":"2026-12-01T00:00:00Z","function":"DCV","range":"200mV","unit":"V",)"
+        R"("count":2,"min":null,"mean":null,"max":null,"last":null,"overloads":1,"no_reading_s":0.0})",
         "0 lab/b1/status offline"};
     QSignalSpy closed(&publisher, &mqtt::ReadingPublisher::closed);
     publisher.close(3000);
@@ -337,15 +350,15 @@ void TestMqtt::publishesReadingsStatusAndMeter() {
                 m.truncate(m.indexOf(u' ', 2));
         return messages;
     };
-    QVERIFY2(live.waitFor([&](const QStringList& m) { return m.size() >= 10; }),
+    QVERIFY2(live.waitFor([&](const QStringList& m) { return m.size() >= 12; }),
              qPrintable(live.messages().join(u'\n')));
     QCOMPARE(heard(), expected);
-    // Status, meter, alarm and configs stay for whoever subscribes later.
-    Subscriber later(broker, {"-t", "lab/b1/#", "-t", "ha/#", "-C", "5"});
-    QVERIFY(later.waitFor([](const QStringList& m) { return m.size() == 5; }));
+    // Status, meter, alarm and configs stay for whoever subscribes later; summaries do not.
+    Subscriber later(broker, {"-t", "lab/b1/#", "-t", "ha/#", "-C", "6"});
+    QVERIFY(later.waitFor([](const QStringList& m) { return m.size() == 6; }));
     QCOMPARE(later.messages().filter("1 lab/b1/status"), QStringList{"1 lab/b1/status offline"});
     QCOMPARE(later.messages().filter("1 lab/b1/alarm"), QStringList{"1 lab/b1/alarm over"});
-    QCOMPARE(later.messages().filter("1 ha/").size(), 2);
+    QCOMPARE(later.messages().filter("1 ha/").size(), 3);
 
     // Removed by the program, which then ends.
     ProgramRun removal(QStringLiteral(TARNIX_LOG));
@@ -357,6 +370,7 @@ void TestMqtt::publishesReadingsStatusAndMeter() {
              removal.err().constData());
     QVERIFY(live.waitFor([](const QStringList& m) {
         return m.contains("0 ha/sensor/tarnix_lab_b1_dcv/config ") &&
+               m.contains("0 ha/sensor/tarnix_lab_b1_dcv_mean/config ") &&
                m.contains("0 ha/binary_sensor/tarnix_lab_b1_alarm/config ");
     }));
 }

@@ -13,10 +13,10 @@ namespace tarnix::analysis {
 struct SummaryLine {
     qint64 startMs = 0;    // the interval's start
     int offsetSeconds = 0; // the wall clock's offset from UTC there
-    QString function, range, unit;
-    qint64 count = 0;      // readings, numbers and overloads alike
-    std::optional<double> min, mean, max; // of the numbers, in the base unit
-    std::optional<double> last;           // the last reading's number; none for OL
+    QString function = {}, range = {}, unit = {};
+    qint64 count = 0; // readings, numbers and overloads alike
+    std::optional<double> min = {}, mean = {}, max = {}; // of the numbers, in the base unit
+    std::optional<double> last = {}; // the last reading's number; none for OL
     qint64 overloads = 0;
     double unreadSeconds = 0; // the interval's time no reading stood for
 };

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <algorithm>
+#include <memory>
 
 namespace tarnix::analysis {
 
@@ -18,8 +19,25 @@ qint64 floorDiv(qint64 a, qint64 b) {
 SummaryIntervals::SummaryIntervals(qint64 everyMs, OffsetAt offsetAt)
     : m_every(std::clamp<qint64>(everyMs, 1000, records::DayMs)), m_offsetAt(std::move(offsetAt)) {}
 
+// Asking the system costs a read of the zone's file: the offset is kept for
+// the span of two days around a moment whose day before and after have
+// its offset, as no zone changes twice in two days.
 SummaryIntervals::OffsetAt SummaryIntervals::localOffsets() {
-    return [](qint64 utcMs) { return QDateTime::fromMSecsSinceEpoch(utcMs).offsetFromUtc(); };
+    struct Kept {
+        qint64 from = 0, to = 0; // [from, to) has `offset`
+        int offset = 0;
+    };
+    return [kept = std::make_shared<Kept>()](qint64 utcMs) {
+        if (utcMs >= kept->from && utcMs < kept->to)
+            return kept->offset;
+        const auto offsetAt = [](qint64 ms) {
+            return QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc();
+        };
+        const int offset = offsetAt(utcMs);
+        if (offsetAt(utcMs - records::DayMs) == offset && offsetAt(utcMs + records::DayMs) == offset)
+            *kept = {utcMs - records::DayMs, utcMs + records::DayMs, offset};
+        return offset;
+    };
 }
 
 SummaryIntervals::OffsetAt SummaryIntervals::utcOffsets() {

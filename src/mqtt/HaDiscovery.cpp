@@ -92,6 +92,30 @@ QByteArray common(const DiscoveryBench& bench) {
            QByteArrayLiteral(",\"device\":") + device + '}';
 }
 
+// A sensor of `function` in `unit` that reads the field `key` of the JSON
+// on the bench's topic `leaf`, named and identified by `name`.
+QByteArray numberSensor(const DiscoveryBench& bench, const QString& name, const char* leaf,
+                        const char* key, const QString& function, const QString& unit) {
+    const QString id = objectId(bench, name);
+    const HaUnit ha = haUnit(function, unit);
+    const QString readings = bench.topic + u'/' + QString::fromLatin1(leaf);
+    // Another function's line, or one without a number (OL), leaves the
+    // sensor unknown: "None" is Home Assistant's word for that.
+    const QString value =
+        QStringLiteral("{{ value_json.%3 if value_json.function == '%1' and value_json.unit == "
+                       "'%2' else None }}")
+            .arg(function, unit, QString::fromLatin1(key));
+    QByteArray config = QByteArrayLiteral("{\"name\":") + jsonString(name) +
+                        field("unique_id", id) +
+                        field("default_entity_id", QStringLiteral("sensor.") + id) +
+                        field("state_topic", readings) + field("value_template", value) +
+                        field("unit_of_measurement", ha.unit);
+    if (ha.deviceClass)
+        config += field("device_class", QString::fromLatin1(ha.deviceClass));
+    return config + field("state_class", QStringLiteral("measurement")) +
+           field("json_attributes_topic", readings) + common(bench) + '}';
+}
+
 } // namespace
 
 QByteArray sensorConfigTopic(const DiscoveryBench& bench, const QString& function) {
@@ -101,24 +125,16 @@ QByteArray sensorConfigTopic(const DiscoveryBench& bench, const QString& functio
 }
 
 QByteArray sensorConfig(const DiscoveryBench& bench, const QString& function, const QString& unit) {
-    const QString id = objectId(bench, function);
-    const HaUnit ha = haUnit(function, unit);
-    const QString readings = bench.topic + QStringLiteral("/reading");
-    // Another function's reading, or one without a number (OL), leaves the
-    // sensor unknown: "None" is Home Assistant's word for that.
-    const QString value =
-        QStringLiteral("{{ value_json.value if value_json.function == '%1' and value_json.unit == "
-                       "'%2' else None }}")
-            .arg(function, unit);
-    QByteArray config = QByteArrayLiteral("{\"name\":") + jsonString(function) +
-                        field("unique_id", id) +
-                        field("default_entity_id", QStringLiteral("sensor.") + id) +
-                        field("state_topic", readings) + field("value_template", value) +
-                        field("unit_of_measurement", ha.unit);
-    if (ha.deviceClass)
-        config += field("device_class", QString::fromLatin1(ha.deviceClass));
-    return config + field("state_class", QStringLiteral("measurement")) +
-           field("json_attributes_topic", readings) + common(bench) + '}';
+    return numberSensor(bench, function, "reading", "value", function, unit);
+}
+
+QByteArray meanConfigTopic(const DiscoveryBench& bench, const QString& function) {
+    return sensorConfigTopic(bench, function + QStringLiteral(" mean"));
+}
+
+QByteArray meanConfig(const DiscoveryBench& bench, const QString& function, const QString& unit) {
+    return numberSensor(bench, function + QStringLiteral(" mean"), "summary", "mean", function,
+                        unit);
 }
 
 QByteArray alarmConfigTopic(const DiscoveryBench& bench) {

@@ -25,6 +25,11 @@ QByteArray sensorConfigTopic(const DiscoveryBench& bench, const QString& functio
 // own unit (V, A, Ohm, F, Hz, degC, degF).
 QByteArray sensorConfig(const DiscoveryBench& bench, const QString& function, const QString& unit);
 
+// The sensor of a function's mean under --every, reading the bench's
+// summary topic: PREFIX/sensor/tarnix_<topic as id>_<function>_mean/config.
+QByteArray meanConfigTopic(const DiscoveryBench& bench, const QString& function);
+QByteArray meanConfig(const DiscoveryBench& bench, const QString& function, const QString& unit);
+
 // The alarm's binary sensor: on while the bench's alarm topic says over or under.
 QByteArray alarmConfigTopic(const DiscoveryBench& bench);
 QByteArray alarmConfig(const DiscoveryBench& bench);

@@ -2,6 +2,7 @@
 
 #include "mqtt/BrokerConnection.h"
 #include "mqtt/HaDiscovery.h"
+#include "analysis/SummaryLines.h"
 #include "records/AnalysisCsv.h"
 
 #include <mosquitto.h>
@@ -79,6 +80,22 @@ void ReadingPublisher::configure(const QString& function, const QString& unit) {
     setRetained(sensorConfigTopic(bench, function), sensorConfig(bench, function, unit));
 }
 
+void ReadingPublisher::publishSummary(const analysis::SummaryLine& line,
+                                      records::TimeZoneOut zone) {
+    if (!line.unit.isEmpty() && m_settings.discoveryPrefix)
+        configureMean(line.function, line.unit);
+    enqueue({topic("summary"), analysis::summaryJsonLine(line, zone)});
+}
+
+void ReadingPublisher::configureMean(const QString& function, const QString& unit) {
+    if (m_meansConfigured.value(function) == unit)
+        return;
+    const DiscoveryBench bench{*m_settings.discoveryPrefix, m_settings.prefix,
+                               m_meter ? m_meter->model : QString()};
+    m_meansConfigured.insert(function, unit);
+    setRetained(meanConfigTopic(bench, function), meanConfig(bench, function, unit));
+}
+
 void ReadingPublisher::setRetained(const QByteArray& topic, const QByteArray& payload) {
     QMetaObject::invokeMethod(
         m_connection,
@@ -95,6 +112,9 @@ void ReadingPublisher::setMeter(const MeterFacts& facts) {
     const auto configured = std::exchange(m_configured, {});
     for (auto it = configured.begin(); it != configured.end(); ++it)
         configure(it.key(), it.value());
+    const auto means = std::exchange(m_meansConfigured, {});
+    for (auto it = means.begin(); it != means.end(); ++it)
+        configureMean(it.key(), it.value());
 }
 
 void ReadingPublisher::removeDiscovery() {
@@ -102,8 +122,10 @@ void ReadingPublisher::removeDiscovery() {
                                {}};
     // Through the outbox: close() counts whatever the broker did not take.
     enqueue({alarmConfigTopic(bench), {}, true});
-    for (const QString& function : discoveryFunctions())
+    for (const QString& function : discoveryFunctions()) {
         enqueue({sensorConfigTopic(bench, function), {}, true});
+        enqueue({meanConfigTopic(bench, function), {}, true});
+    }
 }
 
 void ReadingPublisher::close(int graceMs) {

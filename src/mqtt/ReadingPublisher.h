@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/IntervalSummary.h"
+#include "records/AnalysisCsv.h"
 #include "records/ReadingJson.h"
 #include "mqtt/Json.h"
 #include "mqtt/Outbox.h"
@@ -16,9 +18,11 @@ class BrokerConnection;
 
 // Publishes a run's samples to PREFIX/reading, its bench to PREFIX/meter,
 // its alarm state to PREFIX/alarm (when it changes) and its presence to
-// PREFIX/status; with Home Assistant discovery, a sensor config for each
-// function as it is first shown. The broker is served by a thread of
-// its own: handing a sample over never waits, whatever the network does.
+// PREFIX/status, and --every's summary lines to PREFIX/summary; with Home
+// Assistant discovery, a sensor config for each function as it is first
+// shown, and one for its mean when its first summary comes. The broker is
+// served by a thread of its own: handing a sample over never waits,
+// whatever the network does.
 // Reports, a refused login and the end of close() come back as signals in
 // the caller's thread.
 class ReadingPublisher : public QObject {
@@ -31,6 +35,8 @@ public:
     // One sample: numbered from 1 in the order given.
     void publish(const QDateTime& at, const meter::Measurement& measurement,
                  const records::SampleAlarm& alarm = {});
+    // One summary line of --every, not retained: a line is of its interval.
+    void publishSummary(const analysis::SummaryLine& line, records::TimeZoneOut zone);
     // The bench as it is now; sent again only when it changed.
     void setMeter(const MeterFacts& facts);
     // Clears every config Home Assistant discovery may have left under
@@ -55,6 +61,7 @@ Q_SIGNALS:
 private:
     void enqueue(Message message);
     void configure(const QString& function, const QString& unit);
+    void configureMean(const QString& function, const QString& unit);
     void setRetained(const QByteArray& topic, const QByteArray& payload);
     QByteArray topic(const char* leaf) const;
 
@@ -67,6 +74,7 @@ private:
     std::optional<MeterFacts> m_meter;
     std::optional<records::SampleAlarm::State> m_alarmTold;
     QHash<QString, QString> m_configured; // function: the unit its sensor was configured for
+    QHash<QString, QString> m_meansConfigured; // the same for the sensors of the means
 };
 
 } // namespace tarnix::mqtt
