@@ -22,6 +22,7 @@ constexpr Topic Topics[] = {
      "                         [--format dat|csv|jsonl] [--utc] [--on-alarm COMMAND]\n"
      "                         [--start-when COND] [--stop-when COND] [--pre DURATION]\n"
      "                         [--post DURATION] [--repeat]\n"
+     "                         [--every DURATION [--skip-empty]]\n"
      "                         [--http [ADDR:]PORT] FILE|-\n"
      "       tarnix-log record ... --mqtt URL --topic PREFIX [--cafile FILE]\n"
      "                         [--ha-discovery[=PREFIX]] [FILE|-]\n"
@@ -39,6 +40,7 @@ constexpr Topic Topics[] = {
      "  --config FILE        read \"key = value\" lines: port, simulate, interval,\n"
      "                       samples, duration, format, utc (yes/no), mqtt, topic,\n"
      "                       start-when, stop-when, pre, post, repeat (yes/no),\n"
+     "                       every, skip-empty (yes/no),\n"
      "                       cafile, ha-discovery (its PREFIX), on-alarm, http,\n"
      "                       output\n"
      "                       (the FILE); # starts a comment. A regular file of\n"
@@ -67,6 +69,18 @@ constexpr Topic Topics[] = {
      "  --repeat             a stop waits for the next start (the start condition\n"
      "                       failing once, then holding again); each new segment's\n"
      "                       first line tells the gap before it on standard error\n"
+     "  --every DURATION     a summary line per interval and series (function,\n"
+     "                       range, unit) instead of each sample: whole seconds\n"
+     "                       up to a day (60, 1m, 15m, 1h); intervals start on\n"
+     "                       round local times (1m at :00). As CSV under the\n"
+     "                       header\n"
+     "                       start,function,range,unit,count,min,mean,max,last,\n"
+     "                       overloads,no_reading_s\n"
+     "                       or as JSON lines; not as data-file lines. Sampling\n"
+     "                       goes on at --interval; with --mqtt the lines also\n"
+     "                       go to PREFIX/summary (see Summaries)\n"
+     "  --skip-empty         no line for an interval without a reading (else a\n"
+     "                       line of count 0 under the series last read)\n"
      "  --format dat|csv|jsonl\n"
      "                       dat: the line above (the default, unless FILE's name\n"
      "                       ends in .csv or .jsonl); csv: the analysis\n"
@@ -129,7 +143,18 @@ constexpr Topic Topics[] = {
      "makes the test false. OL counts above every number, -OL below. A condition\n"
      "that cannot be read is refused with a line that points at the word. The\n"
      "status line says what the run waits for; a run whose --start-when never\n"
-     "held ends with exit status 0.\n",
+     "held ends with exit status 0.\n"
+     "\n"
+     "Summaries (--every): an interval is a span of real time from one round\n"
+     "local time to the next, each midnight starting afresh. The day the clock\n"
+     "skips 02:00..03:00 an hour's interval runs from 01:00+01:00 to 03:00+02:00;\n"
+     "the hour shown twice makes two intervals, 02:00:00+02:00 and\n"
+     "02:00:00+01:00, told apart by the offset in start. count is the readings,\n"
+     "OL included; min, mean, max and last (the last reading's value) are in the\n"
+     "base unit, empty (null in JSON) without a number; no_reading_s is the\n"
+     "interval's seconds no reading stood for, a reading standing for the time\n"
+     "to the next one, at most the shortest spacing seen. A line is written\n"
+     "when its interval is over, the last one at the end of the run.\n",
      "  tarnix-log record --port /dev/ttyUSB0 --interval 5 bench.dat\n"
      "  tarnix-log record --simulate --samples 10 -\n"
      "  tarnix-log record --port /dev/ttyUSB0 --duration 3600 bench.csv\n"
@@ -160,7 +185,10 @@ constexpr Topic Topics[] = {
      "  tarnix-log logger set-clock --port /dev/ttyUSB0\n"},
     {"convert",
      "       tarnix-log convert [--format csv] [--utc] [--from TIME] [--to TIME]\n"
-     "                          IN.dat|FOLDER... OUT.csv|-\n",
+     "                          IN.dat|FOLDER... OUT.csv|-\n"
+     "       tarnix-log convert --every DURATION [--skip-empty] [--format csv|jsonl]\n"
+     "                          [--utc] [--from TIME] [--to TIME]\n"
+     "                          IN.dat|FOLDER... OUT|-\n",
      "convert: writes data files (recordings or downloaded logger sets) as the\n"
      "analysis CSV, to OUT (replaced whole) or standard output. Several files, or\n"
      "the .dat files of a FOLDER, make one CSV, in the order of their first\n"
@@ -176,11 +204,15 @@ constexpr Topic Topics[] = {
      "                       ISO 8601 local time (2026-12-05T08:00, seconds and a\n"
      "                       date alone will do) or with an offset or Z. A\n"
      "                       recording whose times grow is read only where the\n"
-     "                       slice is\n",
+     "                       slice is\n"
+     "  --every DURATION     the summary lines record --every writes for the same\n"
+     "                       samples, as CSV or, with --format jsonl, JSON lines\n"
+     "  --skip-empty         no line for an interval without a reading\n",
      "  tarnix-log convert bench.dat bench.csv\n"
      "  tarnix-log convert set2.dat - | head\n"
      "  tarnix-log convert --from 2026-12-05T08:00 --to 2026-12-05T09:00 bench.dat hour.csv\n"
-     "  tarnix-log convert /var/lib/tarnix/bench1/ month.csv\n"},
+     "  tarnix-log convert /var/lib/tarnix/bench1/ month.csv\n"
+     "  tarnix-log convert --every 1m /var/lib/tarnix/bench1/ year-minutes.csv\n"},
     {"stats",
      "       tarnix-log stats [--precise] [--per-file] [--from TIME] [--to TIME]\n"
      "                        FILE|FOLDER...\n",
