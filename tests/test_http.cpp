@@ -109,6 +109,7 @@ private Q_SLOTS:
     void readingsAsConvertWritesThem_data();
     void readingsAsConvertWritesThem();
     void trendColumns();
+    void scraperKeepsItsConnection();
     void metrics();
     void pageComesFromTheProgram();
     void eventsFollowTheBench();
@@ -332,6 +333,24 @@ void TestHttp::trendColumns() {
     QVERIFY2(body.contains(R"("function":"DCV","range":"200mV","unit":"V","min":[0.001,0.004,null],)"
                            R"("max":[0.002,0.004,null],"first":[0.001,null,null],"last":[0.002,0.004,null]})"),
              body.constData());
+}
+
+// Prometheus scrapes on one connection: the next request is answered on it.
+void TestHttp::scraperKeepsItsConnection() {
+    ServedBench bench(m_dir.path());
+    QString error;
+    QVERIFY2(bench.server.start(&error), qPrintable(error));
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, bench.server.port());
+    QVERIFY(socket.waitForConnected(2000));
+    QByteArray got;
+    for (int i = 0; i < 2; ++i) {
+        socket.write("GET /metrics HTTP/1.1\r\nHost: b\r\n\r\n");
+        while (got.count("tarnix_build_info{") <= i && socket.waitForReadyRead(3000))
+            got += socket.readAll();
+    }
+    QCOMPARE(got.count("HTTP/1.1 200 OK"), 2);
+    QVERIFY(!got.contains("Connection: close"));
 }
 
 void TestHttp::metrics() {

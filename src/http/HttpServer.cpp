@@ -13,9 +13,19 @@ constexpr std::size_t PieceBytes = 32 * 1024;
 constexpr std::size_t ThreadStackBytes = 512 * 1024;
 
 MHD_Result answer(void* self, MHD_Connection* connection, const char* url, const char* method,
-                  const char*, const char*, std::size_t* uploadSize, void**) {
-    // Answered at once, on the headers: a body sent with a request is never
-    // read, as every method that carries one is refused.
+                  const char*, const char*, std::size_t* uploadSize, void** seen) {
+    // GET and HEAD are answered on the second call, once the request is
+    // whole, which keeps the connection open for the next one (a scraper's).
+    // Any other method is refused at once, on its headers, and its body
+    // never read: the connection closes after the answer.
+    static char headersSeen;
+    const bool reads = std::strcmp(method, "GET") == 0 || std::strcmp(method, "HEAD") == 0;
+    if (reads && !std::exchange(*seen, &headersSeen))
+        return MHD_YES;
+    if (reads && *uploadSize > 0) { // a body with a GET: dropped
+        *uploadSize = 0;
+        return MHD_YES;
+    }
     *uploadSize = 0;
     return static_cast<HttpServer*>(self)->respond(connection, url, method) ? MHD_YES : MHD_NO;
 }
