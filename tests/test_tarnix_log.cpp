@@ -16,6 +16,7 @@
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
 #include "support/FileBytes.h"
+#include "support/HttpGet.h"
 #include "support/NoiseBytes.h"
 #include "support/ProgramRun.h"
 #include "support/RunApart.h"
@@ -30,8 +31,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <QtTest>
@@ -1262,32 +1261,6 @@ void TestTarnixLog::recordEveryIsConvertEvery() {
     QCOMPARE(written, starts);
     QVERIFY2(dat.count('\n') > 190 && dat.contains(",OL\r\n"), dat.right(300).constData());
 }
-
-namespace {
-
-// A port nobody listens on just now.
-quint16 freePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-// The body of a GET on this machine's `port`; empty unless it answered 200.
-QByteArray httpGet(quint16 port, const QByteArray& target) {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    if (!socket.waitForConnected(1000))
-        return {};
-    socket.write("GET " + target + " HTTP/1.0\r\n\r\n");
-    QByteArray got;
-    while (socket.waitForReadyRead(3000))
-        got += socket.readAll();
-    if (!got.startsWith("HTTP/1.1 200") && !got.startsWith("HTTP/1.0 200"))
-        return {};
-    return got.mid(got.indexOf("\r\n\r\n") + 4);
-}
-
-} // namespace
 
 // A real Prometheus scrapes a recorder every second and answers with its
 // reading; promtool finds nothing to say of the metrics; the readings of a
