@@ -102,8 +102,10 @@ void BenchPoster::post() {
     m_status.meterAnswers = state.link.readingCurrent;
     m_status.lines = m_recorder.lines();
     m_status.state = m_recorder.status();
-    if (m_publisher)
+    if (m_publisher) {
         m_status.mqttQueued = m_publisher->queued();
+        m_status.mqttLost = m_publisher->lost();
+    }
     m_board.post(m_status);
 }
 

@@ -257,11 +257,11 @@ void BrokerConnection::lose(const QString& why) {
 }
 
 void BrokerConnection::tellState() {
-    const std::pair state{m_phase == Phase::Connected, m_outbox.readings()};
+    const std::tuple state{m_phase == Phase::Connected, m_outbox.readings(), m_outbox.dropped()};
     if (state == m_toldState)
         return;
     m_toldState = state;
-    Q_EMIT stateChanged(state.first, state.second);
+    Q_EMIT stateChanged(std::get<0>(state), std::get<1>(state), std::get<2>(state));
 }
 
 void BrokerConnection::teardown() {

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <tuple>
 
 struct mosquitto;
 class QSocketNotifier;
@@ -48,7 +49,8 @@ Q_SIGNALS:
     // whether every message (the alarm states too) did.
     void closed(qint64 undelivered, bool allDelivered);
     // Connected or not, and the readings waiting for the broker's answer.
-    void stateChanged(bool connected, qsizetype queued);
+    // Connected or not, readings queued, and readings dropped from a full queue so far.
+    void stateChanged(bool connected, qsizetype queued, qint64 dropped);
 
 private:
     enum class Phase { Waiting, Connecting, Connected, Refused, Closed };
@@ -90,7 +92,7 @@ private:
     bool m_offlineDelivered = false;
     qint64 m_droppedTold = 0;
     std::map<QByteArray, QByteArray> m_retained;
-    std::pair<bool, qsizetype> m_toldState{false, 0};
+    std::tuple<bool, qsizetype, qint64> m_toldState{false, 0, 0};
     // What the library's callbacks reported during the last call into it.
     std::optional<int> m_connack;
     bool m_lost = false;

@@ -23,9 +23,10 @@ ReadingPublisher::ReadingPublisher(PublishSettings settings, QObject* parent)
     connect(m_connection, &BrokerConnection::refused, this, &ReadingPublisher::refused);
     connect(m_connection, &BrokerConnection::closed, this, &ReadingPublisher::closed);
     connect(m_connection, &BrokerConnection::stateChanged, this,
-            [this](bool connected, qsizetype queued) {
+            [this](bool connected, qsizetype queued, qint64 dropped) {
                 m_connected = connected;
                 m_queued = queued;
+                m_dropped = dropped;
                 Q_EMIT stateChanged();
             });
     connect(&m_network, &QThread::finished, m_connection, &QObject::deleteLater);

@@ -50,6 +50,8 @@ public:
     QString stateText() const;
     // Readings waiting for the broker.
     qsizetype queued() const { return m_queued; }
+    // Readings dropped, the oldest first, while the queue was full.
+    qint64 lost() const { return m_dropped; }
 
 Q_SIGNALS:
     void report(const QString& line);
@@ -71,6 +73,7 @@ private:
     qint64 m_seq = 0;
     bool m_connected = false;
     qsizetype m_queued = 0;
+    qint64 m_dropped = 0;
     std::optional<MeterFacts> m_meter;
     std::optional<records::SampleAlarm::State> m_alarmTold;
     QHash<QString, QString> m_configured; // function: the unit its sensor was configured for
