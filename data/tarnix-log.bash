@@ -26,7 +26,7 @@ _tarnix_log() {
     case $prev in
         --port) _tarnix_ports; return ;;
         --interval | --duration | --samples | --topic | --on-alarm | --from | --to | --http | \
-            --start-when | --stop-when | --pre | --post) return ;;
+            --start-when | --stop-when | --pre | --post | --every) return ;;
         --mqtt)
             COMPREPLY=($(compgen -W 'mqtt:// mqtts://' -- "$cur"))
             compopt -o nospace
@@ -56,7 +56,7 @@ _tarnix_log() {
             options='--port --simulate --simulate= --interval --samples --duration --format
                 --utc --mqtt --topic --cafile --ha-discovery --ha-discovery=
                 --ha-discovery-remove --on-alarm --start-when --stop-when --pre --post
-                --repeat --config --http --help' ;;
+                --repeat --every --skip-empty --config --http --help' ;;
         logger)
             if ((cword == 2)); then
                 COMPREPLY=($(compgen -W 'status download set-clock --help' -- "$cur"))
@@ -64,7 +64,7 @@ _tarnix_log() {
             fi
             options='--port --simulate --simulate= --help'
             [[ $action == download ]] && options+=' --set' ;;
-        convert) options='--format --utc --from --to --help' ;;
+        convert) options='--format --utc --from --to --every --skip-empty --help' ;;
         stats) options='--precise --per-file --from --to --help' ;;
         serve) options='--http --help' ;;
         ports) options='--help' ;;
