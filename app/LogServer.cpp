@@ -59,9 +59,13 @@ void RecordedFiles::sampleAt(const QDateTime& at) {
 }
 
 QStringList RecordedFiles::paths() const {
-    const std::lock_guard lock(m_mutex);
+    QStringList named;
+    {
+        const std::lock_guard lock(m_mutex); // a copy only: sampling never waits on a disk
+        named = m_paths;
+    }
     QStringList there;
-    for (const QString& path : m_paths)
+    for (const QString& path : named)
         if (QFileInfo::exists(path))
             there.append(path);
     return there;

@@ -109,6 +109,7 @@ private Q_SLOTS:
     void readingsAsConvertWritesThem_data();
     void readingsAsConvertWritesThem();
     void trendColumns();
+    void trendFollowsAGrowingRecording();
     void scraperKeepsItsConnection();
     void metrics();
     void pageComesFromTheProgram();
@@ -351,6 +352,23 @@ void TestHttp::scraperKeepsItsConnection() {
     }
     QCOMPARE(got.count("HTTP/1.1 200 OK"), 2);
     QVERIFY(!got.contains("Connection: close"));
+}
+
+// While a recording grows, its trend follows: a line appended is in the next answer.
+void TestHttp::trendFollowsAGrowingRecording() {
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(m_dir.filePath("a.dat"), dir.filePath("a.dat")));
+    ServedBench bench(dir.path());
+    QString error;
+    QVERIFY2(bench.server.start(&error), qPrintable(error));
+    QByteArray body;
+    fetch(bench.server.port(), "/api/trend?file=a.dat&columns=1", &body);
+    QVERIFY2(body.contains(R"("last":[0.004])"), body.constData());
+    QFile file(dir.filePath("a.dat"));
+    QVERIFY(file.open(QIODevice::Append) && file.write("5,26/12/05,08:00:04.0,DCV,200mV,5.00\r\n"));
+    file.close();
+    fetch(bench.server.port(), "/api/trend?file=a.dat&columns=1", &body);
+    QVERIFY2(body.contains(R"("max":[0.005],"first":[0.001],"last":[0.005])"), body.constData());
 }
 
 void TestHttp::metrics() {
