@@ -300,6 +300,8 @@ void TestTarnixLog::commandLine_data() {
                                          "(byte 0x07); only text and tabs are read"},
         {"record --config @latin1.conf -", "error: @latin1.conf:1: the line is not UTF-8 text"},
         {"record --config @crlf.conf", "sim long every 2 in UTC to x.dat"},
+        {"record --config @web.conf", "sim short every 2 to x.dat serving 0.0.0.0:8470"},
+        {"record --config @web.conf --http 9000", "sim short every 2 to x.dat serving 9000"},
         {"record --config @big.conf -", "error: cannot read @big.conf: larger than 64 KiB, more "
                                         "than a configuration file holds"},
         {"record --config /dev/zero -", "error: cannot read /dev/zero: not a regular file"},
@@ -317,6 +319,7 @@ void TestTarnixLog::commandLine_data() {
         {"latin1.conf", "output = gr\xfc\xdf.dat\n"},
         {"crlf.conf", "simulate = long\r\noutput = x.dat\r\nutc = yes\r\n"},
         {"big.conf", QByteArray(64 * 1024 + 1, '#')},
+        {"web.conf", "simulate = short\nhttp = 0.0.0.0:8470\noutput = x.dat\n"},
         {"when.conf", "simulate = short\nstart-when = value outside 4.9V..5.1V\npre = 30s\n"
                       "stop-when = overload\nrepeat = yes\noutput = x.dat\n"},
     };
