@@ -69,12 +69,21 @@ std::optional<Response> FileRoutes::respond(const Request& request) {
     const auto format = readingsFormatNamed(formatName.isEmpty() ? "csv" : formatName);
     if (!format)
         return plainAnswer(400, "400 format takes csv, jsonl or dat, not \"" + formatName + '"');
+    if (++*m_streams > MaxStreams) {
+        --*m_streams;
+        Response busy = plainAnswer(503, "503 " + QByteArray::number(MaxStreams) +
+                                             " downloads of readings run already: try again");
+        busy.headers.emplace_back("Retry-After", "5");
+        return busy;
+    }
+    // The slot is given back when the writer is done with it.
+    const std::shared_ptr<void> slot(nullptr, [streams = m_streams](void*) { --*streams; });
     static const char* const Types[] = {"text/csv; charset=utf-8", "application/jsonl",
                                         "text/plain; charset=utf-8"};
     Response r;
     r.contentType = Types[int(*format)];
     r.stream = std::make_shared<ProducedBody>(
-        [paths = *paths, slice, format = *format](const ProducedBody::Write& write) {
+        [paths = *paths, slice, format = *format, slot](const ProducedBody::Write& write) {
             writeReadings(paths, slice, format, write);
         });
     return r;

@@ -4,6 +4,7 @@
 #include "http/ServedFiles.h"
 
 #include <QStringList>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -28,11 +29,14 @@ public:
 
     static constexpr int MaxColumns = 4000;
     static constexpr int DefaultColumns = 1000;
+    // Readings streamed at once, each some 3 MiB of buffers; more wait their turn (503).
+    static constexpr int MaxStreams = 8;
 
 private:
     Response trend(const QStringList& paths, const Request& request);
 
     ServedFiles m_files;
+    std::shared_ptr<std::atomic<int>> m_streams = std::make_shared<std::atomic<int>>(0);
     const platform::Clock& m_clock;
     // The trends asked for, by their files: read once, then followed as the
     // last file grows. One request at a time reads them.
