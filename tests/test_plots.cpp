@@ -130,6 +130,9 @@ void TestPlots::curveStaysInThePlot() {
         QCOMPARE(d->unit + u' ' + (d->reference ? d->reference->text : QString()), caption);
     };
     check(Signed, "TEMP", {"200'C"}, "-OL", 200, 4750, "TEMP:200'C (-OL) -50");
+    // Its label stands 60 twips above the line, 380 in.
+    const auto ref = draw(Signed, storeOf("TEMP", {"200'C"}, {"0", "-OL"}), 200, 0, 1, 2)->reference;
+    QCOMPARE(ref->labelTopLeft, QPointF(380, ref->y - 60));
     check(Signed, "TEMP", {"200'C"}, "-OL", 40, 7100, "TEMP:200'C "); // below the line: none
     check(Signed, "TEMP", {"2000'F"}, "-OL", 2000, 4090, "TEMP:2000'F (-OL) -60");
     check(Signed, "FREQ", {"1KHz", "1MHz"}, "1.5", 10000, 3550, "FREQ:KHz ");
