@@ -78,6 +78,7 @@ private Q_SLOTS:
     void outbox();
     void publishesReadingsStatusAndMeter();
     void deliversEverySeqAcrossBrokerRestart();
+    void countsReadingsDroppedFromAFullQueue();
     void twoBenchesKeepTheirConfigs();
     void programEnds_data();
     void programEnds();
@@ -402,6 +403,19 @@ void TestMqtt::deliversEverySeqAcrossBrokerRestart() {
     QCOMPARE(sequence(subscriber.messages()), (QList<int>{1, 2, 3, 4, 5, 6}));
     // The configs went again on the new connection.
     QCOMPARE(subscriber.messages().filter("0 ha/sensor/tarnix_lab_b3_dcv/config {").size(), 2);
+}
+
+// With no broker, a full queue drops the oldest: the count the web server
+// shows grows with each, though the queue's length stays.
+void TestMqtt::countsReadingsDroppedFromAFullQueue() {
+    const MosquittoBroker absent(m_dir->path()); // never started
+    mqtt::PublishSettings settings = quickSettings(absent, QStringLiteral("lab/b4"));
+    settings.queueBound = 2;
+    mqtt::ReadingPublisher publisher(settings);
+    for (int i = 0; i < 5; ++i)
+        publisher.publish(QDateTime::currentDateTime(), meter::measurementFromTexts("DCV", "2V", "1.000"));
+    QTRY_VERIFY(publisher.lost() >= 3); // and the bench's own message, if it went first
+    QVERIFY(publisher.queued() <= 2);
 }
 
 // Two benches whose topics differ only in letters outside ASCII: removing
