@@ -23,6 +23,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -254,6 +255,13 @@ int record(const core::RecordOptions& options,
 
 // serve: the recorded files over HTTP, with no meter, until Ctrl-C or SIGTERM.
 int serve(const QStringList& inputs, const app::ServerPlan& plan) {
+    // A name that is not there is said at once; a folder's files are looked for at each request.
+    for (const QString& input : inputs)
+        if (!QFileInfo::exists(input)) {
+            std::fprintf(stderr, "%s: %s: no such file or folder\n", qPrintable(Program),
+                         qPrintable(input));
+            return ExitTrouble;
+        }
     app::LogServer server(plan, [inputs] {
         const auto files = core::inputsInTimeOrder(inputs, {QStringLiteral("dat")});
         return std::holds_alternative<QStringList>(files) ? std::get<QStringList>(files)

@@ -434,6 +434,8 @@ void TestTarnixLog::programExits_data() {
     QTest::newRow("a server beyond this machine without a token")
         << QStringList{"record", "--simulate", "--http", "0.0.0.0:8470", "-"} << 2
         << "--http 0.0.0.0: a server on an address of its own wants a token";
+    QTest::newRow("serve a file that is not there")
+        << QStringList{"serve", "no/such.dat"} << 1 << "no/such.dat: no such file or folder";
     QTest::newRow("serve on no port")
         << QStringList{"serve", "--http", "70000", "."} << 2
         << "--http 70000: the port is a number from 1 to 65535";
