@@ -283,7 +283,6 @@ void Recorder::lineDone(const QDateTime& at) {
     Q_EMIT statusChanged();
 }
 
-
 void Recorder::tellSilence() {
     m_silenceTold = true;
     const QString& port = m_state.link.portLabel;
