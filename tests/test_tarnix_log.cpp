@@ -1226,8 +1226,8 @@ void TestTarnixLog::recordEveryIsConvertEvery() {
     tzset();
     sim::SimMeter meter(sim::Model::Short, 9600);
     std::vector<sim::ScriptedReading> script;
-    for (const char* value : {"1.23", "4.56", "OL", "-0.78", "9.99", "2.00", "3.1"})
-        script.push_back(*sim::ScriptedReading::fromValue(sim::Model::Short, 2, value));
+    for (const char* value : {"1.23", "4.56", "OL", "-0.78", "9.99", "2.00", "3.10"})
+        script.push_back(sim::ScriptedReading::fromValue(sim::Model::Short, 2, value).value());
     meter.setScript(script);
     core::RecordOptions options;
     options.interval = 1;
