@@ -27,12 +27,18 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-# Up to 30 s for the window manager to say it runs (a loaded machine is slow).
+# Up to 60 s for the window manager to say it runs (a loaded machine is
+# slow). An openbox that gave up meanwhile (it can, while the machine is
+# busy starting its display) is started again.
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 tries=0
 until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-    tries=$((tries + 1)); [ $tries -gt 300 ] && { echo "openbox did not start" >&2; exit 1; }
+    tries=$((tries + 1)); [ $tries -gt 600 ] && { echo "openbox did not start" >&2; exit 1; }
+    if ! kill -0 "$wm" 2>/dev/null; then
+        openbox --sm-disable >/dev/null 2>&1 &
+        wm=$!
+    fi
     sleep 0.1
 done
 
