@@ -90,7 +90,9 @@ try:
         """a trend of at least 3 s"""
         text = driver.find_element(By.ID, "trendSpan").text
         return text if text and not text.startswith(("· 1 s", "· 2 s")) else None
-    before = until(spanned)
+    until(spanned)
+    span = lambda: float(driver.execute_script("return document.getElementById('trend').dataset.span"))
+    before = span()
     driver.execute_script(
         "const c = document.getElementById('trend'), r = c.getBoundingClientRect();"
         "c.dispatchEvent(new WheelEvent('wheel', {deltaY: -100, clientX: r.right - 20,"
@@ -98,8 +100,7 @@ try:
 
     def zoomed():
         """the trend zoomed in"""
-        text = driver.find_element(By.ID, "trendSpan").text
-        return text.split(" to ")[0] != before.split(" to ")[0]
+        return span() <= 0.81 * before
     until(zoomed, 3)
 
     # A file downloads as CSV: the lines convert writes of the same file.

@@ -155,6 +155,7 @@ function drawTrend() {
     g.fillText("No recording yet", 10, 20);
     return;
   }
+  canvas.dataset.span = String(trend.view.to - trend.view.from); // ms, for the page's test
   $("trendSpan").textContent = "· " + spanText(trend.view.to - trend.view.from) + " to " +
     new Date(trend.view.to).toLocaleString();
   if (!data) return;
