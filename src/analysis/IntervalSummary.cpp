@@ -1,5 +1,7 @@
 #include "analysis/IntervalSummary.h"
 
+#include "analysis/RecordValue.h"
+
 #include <algorithm>
 
 namespace tarnix::analysis {
@@ -9,14 +11,10 @@ IntervalSummary::IntervalSummary(SummaryIntervals intervals, bool writeEmpty, Wr
 
 std::size_t IntervalSummary::seriesOf(const QString& function, const QString& range,
                                       const QString& unit) {
-    const auto found = std::find_if(m_series.begin(), m_series.end(), [&](const Series& s) {
-        return s.function == function && s.range == range && s.unit == unit;
-    });
-    if (found != m_series.end())
-        return std::size_t(found - m_series.begin());
-    m_series.push_back({function, range, unit});
-    m_sums.emplace_back();
-    return m_series.size() - 1;
+    const std::size_t index = seriesIndex(m_series, function, range, unit);
+    if (m_sums.size() < m_series.size())
+        m_sums.emplace_back();
+    return index;
 }
 
 void IntervalSummary::open(qint64 startMs) {

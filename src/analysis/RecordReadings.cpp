@@ -40,13 +40,7 @@ bool exactValue(QByteArrayView display, int exponent, RecordReading& r) {
 
 std::size_t RecordReadings::kindOf(const QString& function, const QString& range,
                                    const QString& unit) {
-    const auto found = std::find_if(m_kinds.begin(), m_kinds.end(), [&](const ReadingKind& k) {
-        return k.function == function && k.range == range && k.unit == unit;
-    });
-    if (found != m_kinds.end())
-        return std::size_t(found - m_kinds.begin());
-    m_kinds.push_back({function, range, unit});
-    return m_kinds.size() - 1;
+    return seriesIndex(m_kinds, function, range, unit);
 }
 
 const RecordReadings::Cached& RecordReadings::cachedKind(QByteArrayView function,

@@ -6,6 +6,7 @@
 #include <QStringView>
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace tarnix::analysis {
 
@@ -30,6 +31,18 @@ int decimalPlaces(QStringView number);
 bool isOverload(QStringView display);
 // -OL: beyond the range's negative end.
 bool isNegativeOverload(QStringView display);
+
+// Where the series of a function, range and unit stands among `series`
+// (anything with those three fields), added at the end when it is new.
+template <class Series>
+std::size_t seriesIndex(std::vector<Series>& series, const QString& function,
+                        const QString& range, const QString& unit) {
+    for (std::size_t i = 0; i < series.size(); ++i)
+        if (series[i].function == function && series[i].range == range && series[i].unit == unit)
+            return i;
+    series.push_back({function, range, unit});
+    return series.size() - 1;
+}
 
 // The unit of a range as file readers need it, for the ranges seen lately:
 // a file holds few ranges, taken in turns, and millions of records.
