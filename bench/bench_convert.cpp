@@ -88,6 +88,7 @@ void line(const char* what, long records, const Measured& ours, const Measured* 
 } // namespace
 
 int main(int argc, char* argv[]) {
+    bench::useBerlinTime();
     const std::vector<long> sizes = bench::recordCounts(argc, argv);
     // Debian's python3-pandas is for Debian's own python3, which another one on the PATH may hide.
     std::string python;
@@ -105,7 +106,7 @@ int main(int argc, char* argv[]) {
         if (!bench::writeRecords(QString::fromStdString(in), records))
             return 1;
         // The hour in the middle of the recording.
-        const QDateTime middle = QDateTime(QDate(2026, 12, 1), QTime(0, 0)).addSecs(records / 2);
+        const QDateTime middle = bench::recordingStart().addSecs(records / 2);
         const std::string from = middle.toString(Qt::ISODate).toStdString();
         const std::string to = middle.addSecs(3600).toString(Qt::ISODate).toStdString();
         // Each writes a file of its own, removed after the measure: replacing

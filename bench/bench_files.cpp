@@ -40,22 +40,6 @@ long peakMegabytes() {
     return -1;
 }
 
-bool writeRecords(const QString& path, long records) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QByteArray block;
-    for (long i = 1; i <= records; ++i) {
-        block += QByteArray::number(qlonglong(i)) + ",26/12/05,14:03:07.0,DCV,200mV,-" +
-                 QByteArray::number(qlonglong(i % 2000) / 100.0, 'f', 2) + "\r\n";
-        if (block.size() > (1 << 20)) {
-            file.write(block);
-            block.clear();
-        }
-    }
-    return file.write(block) == block.size();
-}
-
 // Processor time of this process so far: what the work costs on a busy machine.
 double cpuSeconds() {
     timespec t{};
@@ -137,6 +121,7 @@ print("peak %d" % (resource.getrusage(resource.RUSAGE_SELF).ru_maxrss // 1024))
 } // namespace
 
 int main(int argc, char* argv[]) {
+    bench::useBerlinTime();
     if (argc == 3 && QByteArray(argv[1]) == "--file") {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
@@ -163,7 +148,7 @@ int main(int argc, char* argv[]) {
     int failures = 0;
     for (const long records : sizes) {
         const QString path = dir.filePath(QStringLiteral("big.dat"));
-        if (!writeRecords(path, records))
+        if (!bench::writeRecords(path, records))
             return 1;
         std::printf("\n%ld records, %.1f MB:\n", records, QFileInfo(path).size() / 1e6);
         const auto tarnix = run(QCoreApplication::applicationFilePath(), {"--file", path});

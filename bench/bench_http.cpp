@@ -198,6 +198,7 @@ void trendOfALargeRecording(long records, const QString& folder) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    bench::useBerlinTime();
     QCoreApplication application(argc, argv);
     const long records = argc > 1 ? std::max(1L, std::atol(argv[1])) : 10000000L;
     QTemporaryDir folder;

@@ -142,6 +142,7 @@ int measure(const QString& path, bool live) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    bench::useBerlinTime();
     if (argc == 4 && QByteArray(argv[1]) == "--measure") {
         if (qEnvironmentVariableIsEmpty("DISPLAY") &&
             qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
