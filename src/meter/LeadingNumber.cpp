@@ -3,12 +3,37 @@
 #include <QByteArray>
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace tarnix::meter {
 
 namespace {
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// [from, to) as a number without the general parser, when it has at most 15
+// digits: then both the digits and the power of ten are exact doubles, and
+// one division rounds as the parser does.
+std::optional<double> shortDecimal(const char* from, const char* to) {
+    static constexpr double Tens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const bool negative = from < to && *from == '-';
+    quint64 digits = 0;
+    int count = 0, fraction = -1;
+    for (const char* p = from + negative; p < to; ++p) {
+        if (*p == '.') {
+            fraction = 0;
+            continue;
+        }
+        if (++count > 15)
+            return std::nullopt;
+        digits = digits * 10 + quint64(*p - '0');
+        if (fraction >= 0)
+            ++fraction;
+    }
+    const double value = double(digits) / Tens[std::max(fraction, 0)];
+    return negative ? -value : value;
 }
 } // namespace
 
@@ -37,6 +62,8 @@ double leadingNumber(QByteArrayView text) {
     }
     if (!digits)
         return 0.0;
+    if (const auto exact = shortDecimal(start, p))
+        return *exact;
     // Only the span found above is read: no exponents, no "inf".
     double value = 0.0;
     const auto result = std::from_chars(start, p, value);

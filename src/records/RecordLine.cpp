@@ -28,6 +28,12 @@ bool isWholeNumber(QByteArrayView text) {
     const char* const end = p + text.size();
     if (p < end && (*p == '+' || *p == '-'))
         ++p;
+    // Up to 19 digits always fit: only longer ones are read to know.
+    const char* q = p;
+    while (q < end && *q >= '0' && *q <= '9')
+        ++q;
+    if (q == end && q > p && q - p <= 19)
+        return true;
     unsigned long long number = 0;
     const auto [stop, error] = std::from_chars(p, end, number);
     return p < end && error == std::errc() && stop == end;
