@@ -169,6 +169,8 @@ private Q_SLOTS:
     void convertSlicesAndJoinsFiles();
     void statsFindTheIntervalAndGaps();
     void interruptedConvertLeavesNoPart();
+    void chunksReadAsOneReader_data();
+    void chunksReadAsOneReader();
     void reportsGapsWithoutLines_data();
     void reportsGapsWithoutLines();
     void gapNoticesNameTheDay_data();
@@ -1142,6 +1144,56 @@ void TestTarnixLog::convertSlicesAndJoinsFiles() {
     FileRun none;
     QVERIFY(QDir(m_dir.path()).mkpath("none"));
     QCOMPARE(core::runConvert({.inputs = {m_dir.filePath("none")}, .output = "-"}, none.output()), 1);
+}
+
+// Files are read in chunks on a thread a core, and put together in file
+// order: however a file is cut, convert, summaries and stats come out as one
+// reader going through it whole would make them, around the night of a
+// change of daylight saving time too.
+void TestTarnixLog::chunksReadAsOneReader_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    const auto night = [](QDate day, int seconds, int step) {
+        QByteArray text;
+        const QDateTime start(day, QTime(0, 30), QTimeZone::utc());
+        for (int i = 0; i < seconds; i += step) // the wall clock of a recorder that follows the zone
+            text += QString("%1,%2,DCV,200mV,-%3\r\n").arg(i + 1).arg(start.addSecs(i).toTimeZone(QTimeZone("Europe/Berlin")).toString("yy/MM/dd,HH:mm:ss.0")).arg(i % 1000 / 10.0).toLatin1();
+        return text;
+    };
+    const QByteArray autumn = night(QDate(2026, 10, 25), 4 * 3600, 1);
+    QTest::newRow("the autumn night") << autumn << "" << "";
+    QTest::newRow("its second round, sliced") << autumn << "2026-10-25T01:10Z" << "2026-10-25T01:50Z";
+    QTest::newRow("the spring night, a clock that did not change")
+        << QByteArray("1,26/03/29,01:59:59.0,DCV,2V,1\r\n2,26/03/29,02:30:00.0,DCV,2V,2\r\n").repeated(400) + night(QDate(2026, 3, 29), 3 * 3600, 7) << "" << "";
+    const char bad[] = "1,26/12/06,13:07:18.0,DCV,200mV,-12.34\r\n2,26/12/06,13:07:19.0,\"DCV\r\n"
+                       "4,26/12/06,13:07:21.0,D\0CV,200mV,1\r\n\0\0\r5,26/13/06,13:07:21.0,DCV,2V,1\n\n";
+    QTest::newRow("odd lines, every line end, a line longer than a record")
+        << QByteArray(bad, sizeof bad - 1).repeated(50) + QByteArray(70000, '7') + "\r" + QByteArray(bad, sizeof bad - 1).repeated(50) << "" << "";
+    QTest::newRow("an analysis CSV file") << QByteArray("time,value,unit,function,range,display\r\n2026-12-06T13:07:18.000+01:00,1,V,DCV,2V,1\r\n").repeated(3) << "" << "";
+}
+
+void TestTarnixLog::chunksReadAsOneReader() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    const QString dat = m_dir.filePath("chunks.dat");
+    QVERIFY(writeFile(dat, content));
+    const analysis::TimeSlice slice{analysis::sliceTime(from), analysis::sliceTime(to)};
+    const auto runs = [&](qint64 chunkBytes) {
+        FileRun convert, every, stats;
+        convert.code = core::runConvert({.inputs = {dat}, .output = "-", .slice = slice, .chunkBytes = chunkBytes}, convert.output());
+        every.code = core::runConvert({.inputs = {dat}, .output = "-", .slice = slice, .every = 60, .chunkBytes = chunkBytes}, every.output());
+        stats.code = core::runStats({.files = {dat}, .slice = slice, .chunkBytes = chunkBytes}, stats.output());
+        return QList<QVariant>{convert.code, convert.out, convert.said, every.code, every.out, every.said, stats.code, stats.out, stats.said};
+    };
+    const QList<QVariant> whole = runs(qint64(1) << 40);
+    for (const qint64 chunkBytes : {997, 4096, 65537})
+        QCOMPARE(runs(chunkBytes), whole);
+    qunsetenv("TZ");
+    tzset();
 }
 
 // A convert stopped while it writes leaves no temporary file beside its

@@ -40,6 +40,11 @@ public:
     std::optional<RecordReading> read(const records::LineFields& fields);
 
     const ReadingKind& kind(std::size_t k) const { return m_kinds[k]; }
+    const std::vector<ReadingKind>& kinds() const { return m_kinds; }
+    // The number of a kind another reader found, given one here if new.
+    std::size_t kindOf(const ReadingKind& kind) {
+        return kindOf(kind.function, kind.range, kind.unit);
+    }
     // Times that fell in an hour the clock skipped.
     qint64 skippedTimes() const { return m_offsets.skippedTimes(); }
     // The local offset state of the records so far.

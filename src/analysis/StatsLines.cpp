@@ -71,17 +71,33 @@ std::size_t StatsLines::groupOf(std::size_t kind) {
 }
 
 void StatsLines::takeRecord(const records::LineFields& fields) {
-    const auto r = m_readings.read(fields);
-    if (!r) {
+    if (const auto r = m_readings.read(fields))
+        takeReading(*r);
+    else
         ++m_skipped;
-        return;
-    }
-    if (!inSlice(r->utcMs))
+}
+
+void StatsLines::takeReading(const RecordReading& r) {
+    if (!inSlice(r.utcMs))
         return;
     if (m_again)
-        add(r->utcMs, r->offsetSeconds, 0, std::nullopt, 0, false);
+        add(r.utcMs, r.offsetSeconds, 0, std::nullopt, 0, false);
     else
-        add(r->utcMs, r->offsetSeconds, groupOf(r->kind), r->value, r->decimals, r->overload != 0);
+        add(r.utcMs, r.offsetSeconds, groupOf(r.kind), r.value, r.decimals, r.overload != 0);
+}
+
+void StatsLines::takeChunk(const ReadingsChunk& chunk) {
+    // The file's first line was no analysis CSV header: the reader of chunks
+    // leaves those files to take().
+    m_firstLine = m_firstLine && !chunk.anyLine;
+    m_skipped += chunk.skipped;
+    std::vector<std::size_t> kinds;
+    for (const ReadingKind& kind : chunk.kinds)
+        kinds.push_back(m_readings.kindOf(kind));
+    for (RecordReading r : chunk.readings) {
+        r.kind = kinds[r.kind];
+        takeReading(r);
+    }
 }
 
 } // namespace tarnix::analysis

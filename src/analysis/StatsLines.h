@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/RecordLine.h"
+#include "analysis/ChunkResults.h"
 #include "analysis/RecordReadings.h"
 #include "analysis/RecordingStats.h"
 #include "analysis/TimeSlice.h"
@@ -27,6 +28,8 @@ public:
     // read as one stream, their local offsets following on (LocalOffsets.h).
     void nextFile();
     void take(QByteArrayView line, const records::LineFields* fields);
+    // The readings of a chunk of a data file, read by another reader.
+    void takeChunk(const ReadingsChunk& chunk);
     // Lines of this file that were no reading.
     qint64 skipped() const { return m_skipped; }
     // Times that fell in an hour the clock skipped, in every file so far.
@@ -35,11 +38,14 @@ public:
     bool pastSlice() const { return m_past; }
     // The local offset state of the records so far.
     records::LocalOffsets& offsets() { return m_readings.offsets(); }
+    // The reader of the records so far, for a chunk read in its state.
+    RecordReadings& readings() { return m_readings; }
 
 private:
     bool inSlice(qint64 utcMs);
     void takeCsv(QByteArrayView line);
     void takeRecord(const records::LineFields& fields);
+    void takeReading(const RecordReading& r);
     // The summary's group of a kind of reading, made when first needed.
     std::size_t groupOf(std::size_t kind);
     void add(qint64 utcMs, int offset, std::size_t group, std::optional<double> value,

@@ -1,6 +1,9 @@
 #include "core/FileCommands.h"
 
+#include "core/ChunkedRecording.h"
 #include "core/FilesInTimeOrder.h"
+#include "core/RecordingRead.h"
+#include "analysis/ChunkResults.h"
 #include "analysis/AnalysisConverter.h"
 #include "records/AnalysisCsv.h"
 #include "records/DataFile.h"
@@ -26,36 +29,16 @@ namespace {
 
 constexpr qint64 ChunkBytes = 1 << 20;
 
-// Whether an analysis CSV file is read as readings (stats) or refused (convert).
-enum class CsvInput { Taken, Refused };
-
-// Reads a file through in chunks, never whole, judging its lines as every
-// reader of data files does. With a slice, a data file whose times grow is
-// read from the slice's start and no further than its end (`pastSlice`
-// says when the last line read was past it), in the local offset state
-// `offsets` of the files read so far (sliceRead()). False with the reason
-// when the file cannot be opened or read, or when it is no recording: it
-// has lines, and none is a record nor, where `csv` allows one, the header of
-// an analysis CSV file. An empty file is an empty recording.
-bool readLines(const QString& path, const analysis::TimeSlice& slice, records::LocalOffsets& offsets,
+// Reads a recording opened by openRecording() through in chunks, never
+// whole, one thread judging its lines as every reader of data files does;
+// with plan.grows, no further than the chunk where `pastSlice` says the
+// last line read was past the slice. False with the reason when it cannot
+// be read, or when it is no recording: it has lines, and none is a record
+// nor, where `csv` allows one, the header of an analysis CSV file. An
+// empty file is an empty recording. Pipes and CSV files are read so.
+bool readLines(QFile& file, const QString& path, const analysis::SliceRead& plan,
                const records::RecordReader::OnLine& onLine, const std::function<bool()>& pastSlice,
                CsvInput csv, QString* error) {
-    if (QFileInfo(path).isDir()) {
-        *error = QStringLiteral("%1: a folder, not a file").arg(path);
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    analysis::SliceRead plan;
-    if (!slice.whole() && !file.isSequential() && !isAnalysisCsv(file))
-        plan = analysis::sliceRead(file, slice, offsets);
-    if (!file.seek(plan.start)) {
-        *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
     // A read that starts past the file's start was placed by its records.
     bool anyLine = false, csvHeader = false, recording = plan.start > 0;
     records::RecordReader reader([&](QByteArrayView line, const records::LineFields* record) {
@@ -76,12 +59,7 @@ bool readLines(const QString& path, const analysis::TimeSlice& slice, records::L
     }
     reader.finish();
     if (anyLine && !recording) {
-        *error = csvHeader ? QStringLiteral("%1: an analysis CSV file, not a data file").arg(path)
-                 : csv == CsvInput::Taken
-                     ? QStringLiteral("%1: not a recording: no line in it is a data-file record "
-                                      "or an analysis CSV line").arg(path)
-                     : QStringLiteral("%1: not a recording: no line in it is a data-file record")
-                           .arg(path);
+        *error = notARecording(path, csvHeader, csv);
         return false;
     }
     return true;
@@ -109,6 +87,11 @@ public:
         if (pending.size() >= ChunkBytes)
             flush();
     }
+    // Lines made elsewhere, after those pending.
+    void write(const QByteArray& lines) {
+        flush();
+        m_written = m_written && (m_file ? m_file->write(lines) : m_output.out(lines));
+    }
     // 0 when every line is written, 1 said when not.
     int finish() {
         flush();
@@ -133,27 +116,6 @@ private:
     bool m_written = true;
 };
 
-// The analysis CSV lines of the records `read` hands on, under one header.
-// `read(converter, take)` hands each record to `take` (false: skipped) and
-// says what it skipped; it returns false, said, when it cannot read on.
-template <class Read>
-int writeConverted(const ConvertOptions& options, const FileCommandOutput& output,
-                   const Read& read) {
-    ConvertedLines lines(options, output);
-    if (!lines.open())
-        return 1;
-    lines.pending += records::AnalysisHeader.toUtf8() + records::CsvLineEnd;
-    analysis::AnalysisConverter converter(
-        options.utc ? records::TimeZoneOut::Utc : records::TimeZoneOut::Local, options.slice);
-    const bool readAll = read(converter, [&](const records::LineFields* record) {
-        if (!record || !converter.append(*record, lines.pending))
-            return false;
-        lines.added();
-        return true;
-    });
-    return readAll ? lines.finish() : 1;
-}
-
 // What was skipped in `input` since `skippedTimes` times were; `converter`
 // reads the records (an AnalysisConverter or RecordReadings).
 template <class Converter>
@@ -163,6 +125,30 @@ void saySkipped(const FileCommandOutput& output, const QString& input, qint64 sk
         output.message(records::skippedLinesWarning(input, skipped));
     if (converter.skippedTimes() > skippedTimes)
         output.message(records::skippedHourWarning(input, converter.skippedTimes() - skippedTimes));
+}
+
+// Reads one recording for convert, stats or summaries: a data file in
+// chunks on a thread a core, made by `fresh` and `carried` and taken in
+// file order by `takeChunk` (readInChunks()); a pipe, or a CSV file where
+// `csv` takes one, line by line to `onLine`. False with the reason.
+template <class Chunk, class Fresh, class Carried, class TakeChunk>
+bool readRecording(const QString& path, const analysis::TimeSlice& slice,
+                   records::LocalOffsets& offsets, qint64 chunkBytes, CsvInput csv,
+                   const Fresh& fresh, const Carried& carried, const TakeChunk& takeChunk,
+                   const records::RecordReader::OnLine& onLine,
+                   const std::function<bool()>& pastSlice, QString* error) {
+    QFile file;
+    analysis::SliceRead plan;
+    if (!openRecording(path, file, slice, offsets, plan, error))
+        return false;
+    if (!file.isSequential()) {
+        const ChunkedRead read = readInChunks<Chunk>(file, path, plan.grows, csv, offsets,
+                                                     chunkBytes, fresh, carried, takeChunk, error);
+        if (read != ChunkedRead::AnalysisCsv)
+            return read == ChunkedRead::Read;
+        file.seek(plan.start);
+    }
+    return readLines(file, path, plan, onLine, pastSlice, csv, error);
 }
 
 // The records of the files as summary lines, those the recorder writes
@@ -189,27 +175,48 @@ int writeSummaries(const QStringList& inputs, const ConvertOptions& options,
     analysis::RecordReadings readings;
     std::vector<std::size_t> seriesOfKind; // the readings' kinds as the summary's series
     bool past = false;
+    // A reading, its kind numbered by `readings`.
+    const auto add = [&](const analysis::RecordReading& r) {
+        past = options.slice.isPast(r.utcMs);
+        if (!options.slice.holds(r.utcMs))
+            return;
+        while (seriesOfKind.size() <= r.kind) {
+            const analysis::ReadingKind& kind = readings.kind(seriesOfKind.size());
+            seriesOfKind.push_back(summary.seriesOf(kind.function, kind.range, kind.unit));
+        }
+        summary.add(r.utcMs, seriesOfKind[r.kind], r.value, r.overload != 0);
+    };
     for (const QString& input : inputs) {
         qint64 skipped = 0;
         const qint64 skippedTimes = readings.skippedTimes();
-        const auto take = [&](QByteArrayView, const records::LineFields* record) {
-            const auto r = record ? readings.read(*record) : std::nullopt;
-            if (!r) {
-                ++skipped;
-                return;
-            }
-            past = options.slice.isPast(r->utcMs);
-            if (!options.slice.holds(r->utcMs))
-                return;
-            while (seriesOfKind.size() <= r->kind) {
-                const analysis::ReadingKind& kind = readings.kind(seriesOfKind.size());
-                seriesOfKind.push_back(summary.seriesOf(kind.function, kind.range, kind.unit));
-            }
-            summary.add(r->utcMs, seriesOfKind[r->kind], r->value, r->overload != 0);
-        };
         QString error;
-        if (!readLines(input, options.slice, readings.offsets(), take, [&past] { return past; },
-                       CsvInput::Refused, &error)) {
+        const bool read = readRecording<analysis::ReadingsChunk>(
+            input, options.slice, readings.offsets(), options.chunkBytes, CsvInput::Refused,
+            [&](const records::LineChunk& chunk, analysis::ReadingsChunk& result) {
+                analysis::RecordReadings own;
+                analysis::readingsOfChunk(chunk, own, options.slice, result);
+            },
+            [&](const records::LineChunk& chunk, analysis::ReadingsChunk& result) {
+                analysis::readingsOfChunk(chunk, readings, options.slice, result);
+            },
+            [&](const analysis::ReadingsChunk& chunk) {
+                skipped += chunk.skipped;
+                std::vector<std::size_t> kinds;
+                for (const analysis::ReadingKind& kind : chunk.kinds)
+                    kinds.push_back(readings.kindOf(kind));
+                for (analysis::RecordReading r : chunk.readings) {
+                    r.kind = kinds[r.kind];
+                    add(r);
+                }
+            },
+            [&](QByteArrayView, const records::LineFields* record) {
+                if (const auto r = record ? readings.read(*record) : std::nullopt)
+                    add(*r);
+                else
+                    ++skipped;
+            },
+            [&past] { return past; }, &error);
+        if (!read) {
             output.message(error);
             return 1;
         }
@@ -217,6 +224,28 @@ int writeSummaries(const QStringList& inputs, const ConvertOptions& options,
     }
     summary.finish();
     return lines.finish();
+}
+
+// The analysis CSV lines of the records `read` hands on, under one header.
+// `read(converter, lines, take)` hands each record to `take` (false:
+// skipped), or lines made elsewhere to `lines`, and says what it skipped;
+// it returns false, said, when it cannot read on.
+template <class Read>
+int writeConverted(const ConvertOptions& options, const FileCommandOutput& output,
+                   const Read& read) {
+    ConvertedLines lines(options, output);
+    if (!lines.open())
+        return 1;
+    lines.pending += records::AnalysisHeader.toUtf8() + records::CsvLineEnd;
+    analysis::AnalysisConverter converter(
+        options.utc ? records::TimeZoneOut::Utc : records::TimeZoneOut::Local, options.slice);
+    const bool readAll = read(converter, lines, [&](const records::LineFields* record) {
+        if (!record || !converter.append(*record, lines.pending))
+            return false;
+        lines.added();
+        return true;
+    });
+    return readAll ? lines.finish() : 1;
 }
 
 } // namespace
@@ -229,17 +258,29 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
     }
     if (options.every)
         return writeSummaries(std::get<QStringList>(inputs), options, output);
+    const auto zone = options.utc ? records::TimeZoneOut::Utc : records::TimeZoneOut::Local;
     // The files make one stream: the hour shown twice may span two of them.
     return writeConverted(options, output, [&](analysis::AnalysisConverter& converter,
-                                               const auto& take) {
+                                               ConvertedLines& lines, const auto& take) {
         for (const QString& input : std::get<QStringList>(inputs)) {
             qint64 skipped = 0;
             const qint64 skippedTimes = converter.skippedTimes();
             QString error;
-            const bool read = readLines(
-                input, options.slice, converter.offsets(),
+            const bool read = readRecording<analysis::ConvertedChunk>(
+                input, options.slice, converter.offsets(), options.chunkBytes, CsvInput::Refused,
+                [&](const records::LineChunk& chunk, analysis::ConvertedChunk& result) {
+                    analysis::AnalysisConverter own(zone, options.slice);
+                    analysis::convertChunk(chunk, own, result);
+                },
+                [&](const records::LineChunk& chunk, analysis::ConvertedChunk& result) {
+                    analysis::convertChunk(chunk, converter, result);
+                },
+                [&](const analysis::ConvertedChunk& chunk) {
+                    skipped += chunk.skipped;
+                    lines.write(chunk.out);
+                },
                 [&](QByteArrayView, const records::LineFields* record) { skipped += !take(record); },
-                [&converter] { return converter.pastSlice(); }, CsvInput::Refused, &error);
+                [&converter] { return converter.pastSlice(); }, &error);
             if (!read) {
                 output.message(error);
                 return false;
@@ -253,7 +294,7 @@ int runConvert(const ConvertOptions& options, const FileCommandOutput& output) {
 int runConvert(const records::RecordStore& list, const QString& name,
                const ConvertOptions& options, const FileCommandOutput& output) {
     return writeConverted(options, output, [&](analysis::AnalysisConverter& converter,
-                                               const auto& take) {
+                                               ConvertedLines&, const auto& take) {
         qint64 skipped = 0;
         for (qsizetype row = 0; row < list.size(); ++row) {
             const records::LineFields fields = list.lineFields(row);
@@ -285,10 +326,19 @@ int runStats(const StatsOptions& options, const FileCommandOutput& output) {
             lines.nextFile();
             const qint64 before = stats.readings(), skippedTimes = lines.skippedTimes();
             QString error;
-            if (!readLines(
-                    path, options.slice, lines.offsets(),
-                    [&lines](QByteArrayView line, const records::LineFields* fields) { lines.take(line, fields); },
-                    [&lines] { return lines.pastSlice(); }, CsvInput::Taken, &error)) {
+            const bool read = readRecording<analysis::ReadingsChunk>(
+                path, options.slice, lines.offsets(), options.chunkBytes, CsvInput::Taken,
+                [&](const records::LineChunk& chunk, analysis::ReadingsChunk& result) {
+                    analysis::RecordReadings own;
+                    analysis::readingsOfChunk(chunk, own, options.slice, result);
+                },
+                [&](const records::LineChunk& chunk, analysis::ReadingsChunk& result) {
+                    analysis::readingsOfChunk(chunk, lines.readings(), options.slice, result);
+                },
+                [&lines](const analysis::ReadingsChunk& chunk) { lines.takeChunk(chunk); },
+                [&lines](QByteArrayView line, const records::LineFields* fields) { lines.take(line, fields); },
+                [&lines] { return lines.pastSlice(); }, &error);
+            if (!read) {
                 if (!again) // said once, on the first look
                     output.message(error);
                 code = 1;

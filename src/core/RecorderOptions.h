@@ -61,6 +61,7 @@ struct ConvertOptions {
     std::optional<int> every = {};  // --every: summary lines of this many seconds, CSV or JSON lines
     bool jsonLines = {};            // --format jsonl: the summaries as JSON lines
     bool skipEmpty = {};            // --skip-empty: no line for an interval without a reading
+    qint64 chunkBytes = 1 << 20;    // what a reading thread takes at a time (tests take less)
 
     bool toStandardOutput() const { return output == u"-"; }
 };
@@ -71,6 +72,7 @@ struct StatsOptions {
     bool precise = false;   // --precise: every digit of the mean and deviation
     bool perFile = false;   // --per-file: a line for each file too
     analysis::TimeSlice slice = {}; // --from, --to
+    qint64 chunkBytes = 1 << 20;    // what a reading thread takes at a time (tests take less)
 };
 
 } // namespace tarnix::core

@@ -29,6 +29,16 @@ public:
     void passOver(qint64 wallMs);
     // Times that fell in an hour the clock skipped.
     qint64 skippedTimes() const { return m_skipped; }
+    // The last time given lies on a day without a change of offset. After
+    // such a time the state is the one a fresh LocalOffsets would be in.
+    bool onPlainDay() const { return m_plainDay; }
+    // Takes on the state `later` reached reading on from a time on a plain
+    // day, adding the skipped times it counted.
+    void follow(const LocalOffsets& later) {
+        const qint64 skipped = m_skipped + later.m_skipped;
+        *this = later;
+        m_skipped = skipped;
+    }
 
 private:
     qint64 m_day = std::numeric_limits<qint64>::min();

@@ -25,6 +25,9 @@ public:
     void feed(QByteArrayView bytes);
     // The end of the text: a last line without its line end still counts.
     void finish();
+    // A line that began before the text fed here and is too long to be a
+    // record: handed on empty, as a line this reader found too long is.
+    void skipLongLine() { handOn({}, false); }
 
     // While a line is handed on: how many bytes were read up to and with its
     // line end (all of them when the text ended it).

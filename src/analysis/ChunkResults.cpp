@@ -1,0 +1,58 @@
+#include "analysis/ChunkResults.h"
+
+#include "records/RecordReader.h"
+
+namespace tarnix::analysis {
+
+namespace {
+
+// Reads the chunk's lines, each record to `take`, which returns where its
+// time put the offsets, or nothing when it had none.
+template <class Take>
+void readChunk(const records::LineChunk& chunk, ChunkLines& lines, const Take& take) {
+    records::RecordReader reader([&](QByteArrayView line, const records::LineFields* record) {
+        if (!std::exchange(lines.anyLine, true))
+            lines.firstLine = line.toByteArray();
+        lines.anyRecord = lines.anyRecord || record;
+        const records::LocalOffsets* offsets = record ? take(*record) : nullptr;
+        if (!offsets) {
+            ++lines.skipped;
+            return;
+        }
+        if (!std::exchange(lines.timed, true))
+            lines.plainStart = offsets->onPlainDay();
+    });
+    records::feedLineChunk(chunk, reader);
+}
+
+} // namespace
+
+void convertChunk(const records::LineChunk& chunk, AnalysisConverter& converter,
+                  ConvertedChunk& result) {
+    static_cast<ChunkLines&>(result) = {};
+    result.out.resize(0); // its room kept
+    result.out.reserve(chunk.bytes.size() * 3 / 2);
+    readChunk(chunk, result, [&](const records::LineFields& record) {
+        return converter.append(record, result.out) ? &converter.offsets() : nullptr;
+    });
+    result.past = converter.pastSlice();
+    result.offsets = converter.offsets();
+}
+
+void readingsOfChunk(const records::LineChunk& chunk, RecordReadings& readings,
+                     const TimeSlice& slice, ReadingsChunk& result) {
+    static_cast<ChunkLines&>(result) = {};
+    result.readings.clear(); // its room kept
+    readChunk(chunk, result, [&](const records::LineFields& record) -> const records::LocalOffsets* {
+        const auto r = readings.read(record);
+        if (!r)
+            return nullptr;
+        result.past = slice.isPast(r->utcMs);
+        result.readings.push_back(*r);
+        return &readings.offsets();
+    });
+    result.kinds = readings.kinds();
+    result.offsets = readings.offsets();
+}
+
+} // namespace tarnix::analysis
