@@ -43,6 +43,17 @@ QByteArray recordedLines(int count) {
     return text;
 }
 
+// Some 9 MB of records around `middle`, the whole file's middle byte being
+// its byte `at`: a file read in two halves at once, split near there.
+QByteArray halvedAt(const QByteArray& middle, qsizetype at) {
+    const QByteArray filler = recordedLines(110000);
+    const qsizetype longer = 2 * at - middle.size(); // how much longer the end is than the start
+    const auto padded = [](qsizetype blanks) {
+        return "0,d,t,DCV,200mV," + QByteArray(std::max<qsizetype>(blanks, 0), ' ') + "1\r\n";
+    };
+    return padded(-longer) + filler + middle + filler + padded(longer);
+}
+
 // The same records in a list.
 RecordStore storeOf(int records) {
     RecordStore store;
@@ -359,6 +370,13 @@ void TestDataFiles::openedFileReadsAsItWasRead_data() {
     edge += "9,d,t,F,2V," + QByteArray((1 << 20) + 1 - 13 - 14 - edge.size(), ' ') + "5\r\n8,d,t,F,2V,12";
     QTest::newRow("one byte past 1 MiB") << edge;
     QTest::newRow("a line over the limit") << "1," + QByteArray(70000, 'x') + ",3,4,5,6\r\n2,,,,,";
+    const QByteArray two = "7,d,t,RES,20KOhm,OL\r\n8,d,t,RES,20KOhm,1.5\r\n";
+    QTest::newRow("halves split between CR and LF") << halvedAt(two, two.indexOf('\r'));
+    QTest::newRow("halves split in a range of their own") << halvedAt(two, 3);
+    const QByteArray lf = "7,d,t,DCV,2V,1\n8,d,t,DCV,2V,2\n";
+    QTest::newRow("halves split at an LF alone") << halvedAt(lf, lf.indexOf('\n'));
+    const QByteArray odd = "no record\r\n9," + QByteArray(70000, 'x') + ",3,4,5,6\r\nnor this\r\n";
+    QTest::newRow("halves split in a line over the limit") << halvedAt(odd, 40);
     QTest::newRow("overloads and ranges for the plot")
         << QByteArray("1,d,t,F,2V,-OL\r\n2,d,t,F,2V, OL\r\n3,d,t,F,1MHz,0.1234\r\n"
                       "4,d,t,F,1MHz,-1.5e9\r\n5,d,t,F,2V,Initial\r\n6,d,t,F,2V,-0.5L\r\n");
@@ -376,7 +394,13 @@ void TestDataFiles::openedFileReadsAsItWasRead() {
     reader.feed(text);
     reader.finish();
     RecordStore opened;
-    QVERIFY(loadDataFile(dir.filePath("f.dat"), opened).ok);
+    // Stopped at the first progress, nothing is listed.
+    QVERIFY(loadDataFile(dir.filePath("f.dat"), opened, [](qsizetype, int) { return false; })
+                .cancelled);
+    QVERIFY(opened.empty());
+    const LoadResult result = loadDataFile(dir.filePath("f.dat"), opened);
+    QVERIFY(result.ok);
+    QCOMPARE(result.skippedLines, reader.skippedLines());
     QCOMPARE(opened.size(), expected.size());
     for (const qsizetype row :
          {qsizetype(0), expected.size() - 1, expected.size() / 2, qsizetype(1)})

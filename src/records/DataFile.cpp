@@ -10,13 +10,19 @@
 
 #include <QFile>
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <new>
+#include <thread>
 
 namespace tarnix::records {
 
 namespace {
 constexpr qint64 ChunkSize = 1 << 20;
-constexpr qint64 BytesPerRecord = 40; // about, for a line the program writes
+// A file smaller than this is read by one thread: a second would gain little.
+constexpr qint64 HalvesFrom = 8 << 20;
 
 LoadResult failed(const QString& error) {
     qCDebug(lcFiles) << "not listed:" << error;
@@ -30,38 +36,127 @@ QString tooLarge(const QString& path) {
     return QStringLiteral("%1: too large to list whole").arg(path);
 }
 
-// Where each record of the file ends, and its value cell, read through once.
-// False when a read failed.
-bool indexRecords(const platform::PositionalFile& file, qint64 size, std::vector<quint32>& ends,
-                  ValueColumn& values, LoadResult& result,
-                  const std::function<bool(qsizetype, int)>& progress, QString* error) {
+// The records of bytes [from, to) of the file, read through once: where each
+// ends and its value cell, and how far the read has come (for progress, read
+// by another thread while this part is read).
+struct FilePart {
+    Segments<quint32> ends;
+    ValueColumn values;
+    qint64 skippedLines = 0;
+    bool failed = false;
+    QString error;
+    std::atomic<qint64> bytesRead{0};
+    std::atomic<qsizetype> records{0};
+};
+
+// Reads [from, to) into `part`, calling `chunkRead` after each chunk; it
+// returning false stops the read.
+void indexPart(const platform::PositionalFile& file, qint64 from, qint64 to, FilePart& part,
+               const std::function<bool()>& chunkRead) {
     RecordReader* self = nullptr;
     RecordReader reader([&](QByteArrayView, const LineFields* record) {
         if (!record)
             return;
-        ends.push_back(quint32(self->recordEnd()));
-        values.add((*record)[5], (*record)[4]);
+        part.ends.push_back(quint32(from + self->recordEnd()));
+        part.values.add((*record)[5], (*record)[4]);
     });
     self = &reader;
     QByteArray chunk(ChunkSize, Qt::Uninitialized);
-    for (qint64 at = 0; at < size;) {
-        const qint64 n = file.readAt(at, chunk.data(), std::min(ChunkSize, size - at), error);
-        if (n < 0)
-            return false;
+    for (qint64 at = from; at < to;) {
+        const qint64 n = file.readAt(at, chunk.data(), std::min(ChunkSize, to - at), &part.error);
+        if (n < 0) {
+            part.failed = true;
+            return;
+        }
         if (n == 0)
             break; // cut short meanwhile: what is there is listed
         reader.feed(QByteArrayView(chunk.constData(), n));
         at += n;
-        result.records = qsizetype(ends.size());
-        if (progress && !progress(result.records, int(at * 100 / size))) {
-            result.cancelled = true;
-            return true;
-        }
+        part.bytesRead = at - from;
+        part.records = qsizetype(part.ends.size());
+        if (!chunkRead())
+            return;
     }
     reader.finish();
-    result.records = qsizetype(ends.size());
-    result.skippedLines = reader.skippedLines();
-    return true;
+    part.records = qsizetype(part.ends.size());
+    part.skippedLines = reader.skippedLines();
+}
+
+// Where a large file is split in two for two threads: just after the first
+// line end past its middle (a line end there is one wherever it stands, and
+// a line start after it reads the same as in one read of the whole). 0 when
+// the file is small or no line ends near its middle.
+qint64 splitPoint(const platform::PositionalFile& file, qint64 size) {
+    if (size < HalvesFrom)
+        return 0;
+    QByteArray chunk(64 << 10, Qt::Uninitialized);
+    for (qint64 at = size / 2; at < size / 2 + ChunkSize;) {
+        const qint64 n = file.readAt(at, chunk.data(), chunk.size());
+        if (n <= 0)
+            return 0;
+        const char* const end = chunk.constData() + n;
+        if (const char* lineEnd = findLineEnd(chunk.constData(), end); lineEnd != end)
+            return at + (lineEnd - chunk.constData()) + 1;
+        at += n;
+    }
+    return 0;
+}
+
+// Reads the file in `parts` (one, or two halves at once: the second on a
+// thread of its own), telling `progress` about both on this thread.
+void indexParts(const platform::PositionalFile& file, qint64 size, qint64 split,
+                std::array<FilePart, 2>& parts, LoadResult& result,
+                const std::function<bool(qsizetype, int)>& progress) {
+    const auto report = [&] {
+        const qint64 read = parts[0].bytesRead + parts[1].bytesRead;
+        result.records = parts[0].records + parts[1].records;
+        if (!progress || progress(result.records, int(read * 100 / size)))
+            return true;
+        result.cancelled = true;
+        return false;
+    };
+    if (split <= 0) {
+        indexPart(file, 0, size, parts[0], report);
+        return;
+    }
+    std::mutex lock;
+    std::condition_variable told;
+    bool news = false, done = false;
+    std::atomic<bool> stop{false};
+    const auto tell = [&](bool last) {
+        const std::lock_guard guard(lock);
+        news = true;
+        done = done || last;
+        told.notify_one();
+    };
+    std::thread second([&] {
+        try {
+            indexPart(file, split, size, parts[1], [&] {
+                tell(false);
+                return !stop;
+            });
+        } catch (const std::bad_alloc&) {
+            parts[1].failed = true;
+            parts[1].error = QStringLiteral("not enough memory to list it whole");
+        }
+        tell(true);
+    });
+    try {
+        indexPart(file, 0, split, parts[0], report);
+        // The first half is read: the count goes on as the second's does.
+        for (bool last = parts[0].failed; !result.cancelled && !last && report();) {
+            std::unique_lock guard(lock);
+            told.wait(guard, [&] { return news; });
+            news = false;
+            last = done;
+        }
+    } catch (...) {
+        stop = true;
+        second.join();
+        throw;
+    }
+    stop = result.cancelled || parts[0].failed;
+    second.join();
 }
 
 } // namespace
@@ -82,19 +177,24 @@ LoadResult loadDataFile(const QString& path, RecordStore& store,
         return failed(QStringLiteral("%1: %2").arg(path, why));
     LoadResult result;
     try {
-        std::vector<quint32> ends;
-        ends.reserve(std::size_t(size / BytesPerRecord + 1));
-        ValueColumn values;
-        values.reserve(ends.capacity());
-        if (!indexRecords(positional, size, ends, values, result, progress, &why)) {
-            // The records read so far stay listed.
-            result.ok = false;
-            result.error = QStringLiteral("%1: %2").arg(path, why);
-        }
+        std::array<FilePart, 2> parts;
+        indexParts(positional, size, splitPoint(positional, size), parts, result, progress);
         if (result.cancelled)
             return result;
-        // Not shrunk to fit: the copy would double the peak, and the
-        // reserved room never written takes no memory.
+        Segments<quint32> ends = std::move(parts[0].ends);
+        ValueColumn values = std::move(parts[0].values);
+        // A read that failed ends what is listed: the records read before it stay.
+        if (!parts[0].failed) {
+            ends.append(std::move(parts[1].ends));
+            values.append(std::move(parts[1].values));
+        }
+        if (const FilePart& part = parts[0].failed ? parts[0] : parts[1]; part.failed) {
+            result.ok = false;
+            result.error = QStringLiteral("%1: %2").arg(path, part.error);
+        } else {
+            result.skippedLines = parts[0].skippedLines + parts[1].skippedLines;
+        }
+        result.records = qsizetype(ends.size());
         auto records = std::make_shared<const FileRecords>(std::move(positional), std::move(ends),
                                                            std::move(values));
         if (store.empty()) {

@@ -21,9 +21,10 @@ struct LoadResult {
 
 // Lists a data file in `store` (after what it holds). The file is read
 // through once to find its records, which an empty store then reads from the
-// file as they are needed. `progress` is called with the record count and
-// the percentage read after each chunk; returning false stops the load and
-// leaves the store as it was. Only regular files are read, and only those
+// file as they are needed. A large file is read in two halves at once, the
+// second on a thread of its own. `progress` is called on this thread with
+// the record count and the percentage read after each chunk; returning
+// false stops the load and leaves the store as it was. Only regular files are read, and only those
 // of at most 4 GB.
 LoadResult loadDataFile(const QString& path, RecordStore& store,
                         const std::function<bool(qsizetype, int)>& progress = {});

@@ -11,7 +11,7 @@ namespace {
 constexpr qint64 ReadSize = 1 << 20; // a record longer than this is read in pieces
 } // namespace
 
-FileRecords::FileRecords(platform::PositionalFile file, std::vector<quint32> ends,
+FileRecords::FileRecords(platform::PositionalFile file, Segments<quint32> ends,
                          ValueColumn values)
     : m_file(std::move(file)), m_ends(std::move(ends)), m_values(std::move(values)) {}
 

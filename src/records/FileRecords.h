@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/RecordStore.h"
+#include "records/Segments.h"
 #include "records/ValueColumn.h"
 #include "platform/PositionalFile.h"
 
@@ -19,7 +20,7 @@ class FileRecords {
 public:
     // `file` is the opened file, now owned; `ends[i]` is the byte just past
     // record i; `values` their value cells.
-    FileRecords(platform::PositionalFile file, std::vector<quint32> ends, ValueColumn values);
+    FileRecords(platform::PositionalFile file, Segments<quint32> ends, ValueColumn values);
     FileRecords(const FileRecords&) = delete;
     FileRecords& operator=(const FileRecords&) = delete;
 
@@ -31,7 +32,7 @@ public:
     bool changed() const { return m_changed; }
     const ValueColumn& values() const { return m_values; }
     std::size_t memoryUse() const {
-        return m_ends.capacity() * 4 + m_values.memoryUse() + m_block.memoryUse();
+        return m_ends.memoryUse() + m_values.memoryUse() + m_block.memoryUse();
     }
 
     static constexpr qsizetype BlockRows = 4096;
@@ -42,7 +43,7 @@ private:
     qint64 start(qsizetype row) const { return row > 0 ? m_ends[std::size_t(row - 1)] : 0; }
 
     platform::PositionalFile m_file;
-    std::vector<quint32> m_ends;
+    Segments<quint32> m_ends;
     ValueColumn m_values;
     mutable RecordStore m_block; // rows m_blockFirst ... as text
     mutable qsizetype m_blockFirst = -1;

@@ -2,33 +2,65 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace tarnix::records {
 
+void ValueColumn::giveUp() {
+    m_usable = false;
+    m_numbers = {};
+    m_runs = {};
+}
+
+bool ValueColumn::startRun(QByteArrayView range) {
+    if (m_runs.size() == MaxRuns) {
+        giveUp();
+        return false;
+    }
+    m_lastRange = range.toByteArray();
+    auto known = m_rangeIndex.constFind(m_lastRange);
+    if (known == m_rangeIndex.cend()) {
+        known = m_rangeIndex.insert(m_lastRange, int(m_ranges.size()));
+        m_ranges.push_back(m_lastRange);
+    }
+    m_runs.push_back({qsizetype(m_numbers.size()), known.value()});
+    return true;
+}
+
 void ValueColumn::add(QByteArrayView value, QByteArrayView range) {
     if (!m_usable)
         return;
-    if (m_runs.empty() || m_ranges[std::size_t(m_runs.back().range)] != range) {
-        if (m_runs.size() == MaxRuns) {
-            m_usable = false;
-            m_numbers = {};
-            m_runs = {};
-            return;
-        }
-        const QByteArray text = range.toByteArray();
-        auto known = m_rangeIndex.constFind(text);
-        if (known == m_rangeIndex.cend()) {
-            known = m_rangeIndex.insert(text, int(m_ranges.size()));
-            m_ranges.push_back(text);
-        }
-        m_runs.push_back({qsizetype(m_numbers.size()), known.value()});
-    }
+    const bool sameRange =
+        !m_runs.empty() && range.size() == m_lastRange.size() &&
+        std::memcmp(range.data(), m_lastRange.constData(), std::size_t(range.size())) == 0;
+    if (!sameRange && !startRun(range))
+        return;
     const ValueCell cell = valueCell(value, range);
     constexpr float Largest = std::numeric_limits<float>::max();
     m_numbers.push_back(
         cell.overload ? std::copysign(std::numeric_limits<float>::quiet_NaN(), float(cell.overload))
                       : float(std::clamp(cell.number, -double(Largest), double(Largest))));
+}
+
+void ValueColumn::append(ValueColumn&& later) {
+    if (!m_usable)
+        return;
+    if (!later.m_usable) {
+        giveUp();
+        return;
+    }
+    const qsizetype rowBase = qsizetype(m_numbers.size());
+    for (const Run& run : later.m_runs) {
+        const QByteArray& range = later.m_ranges[std::size_t(run.range)];
+        if (!m_runs.empty() && range == m_lastRange)
+            continue; // the run before goes on
+        if (!startRun(range))
+            return;
+        m_runs.back().firstRow = rowBase + run.firstRow;
+    }
+    m_numbers.append(std::move(later.m_numbers));
+    later = ValueColumn();
 }
 
 ValueCell ValueColumn::cell(qsizetype row) const {

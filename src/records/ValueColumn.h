@@ -1,6 +1,7 @@
 #pragma once
 
 #include "records/RecordMeasurement.h"
+#include "records/Segments.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -8,7 +9,6 @@
 #include <vector>
 
 namespace tarnix::records {
-
 
 // The value cells of an opened file's records, taken while it is read through
 // once, so that a plot of millions of records need not read the file again.
@@ -20,24 +20,30 @@ class ValueColumn {
 public:
     static constexpr std::size_t MaxRuns = 1 << 20;
 
-    void reserve(std::size_t records) { m_numbers.reserve(records); }
     void add(QByteArrayView value, QByteArrayView range);
+    // Puts the cells of `later`, the records read just after these, after them.
+    void append(ValueColumn&& later);
     // False once the ranges changed too often: the cells must be read from the records.
     bool usable() const { return m_usable; }
     ValueCell cell(qsizetype row) const;
     std::size_t memoryUse() const {
-        return m_numbers.capacity() * sizeof(float) + m_runs.capacity() * sizeof(Run);
+        return m_numbers.memoryUse() + m_runs.capacity() * sizeof(Run);
     }
 
 private:
+    void giveUp();
+    // Starts a run of `range` at the next row; false when there were too many.
+    bool startRun(QByteArrayView range);
+
     struct Run {
         qsizetype firstRow;
         int range; // index in m_ranges
     };
-    std::vector<float> m_numbers;
+    Segments<float> m_numbers;
     std::vector<Run> m_runs;
     std::vector<QByteArray> m_ranges;
     QHash<QByteArray, int> m_rangeIndex;
+    QByteArray m_lastRange; // the range of the last run, compared with each record's
     bool m_usable = true;
 };
 
