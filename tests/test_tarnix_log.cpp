@@ -1157,8 +1157,9 @@ void TestTarnixLog::chunksReadAsOneReader_data() {
     const auto night = [](QDate day, int seconds, int step) {
         QByteArray text;
         const QDateTime start(day, QTime(0, 30), QTimeZone::utc());
-        for (int i = 0; i < seconds; i += step) // the wall clock of a recorder that follows the zone
-            text += QString("%1,%2,DCV,200mV,-%3\r\n").arg(i + 1).arg(start.addSecs(i).toTimeZone(QTimeZone("Europe/Berlin")).toString("yy/MM/dd,HH:mm:ss.0")).arg(i % 1000 / 10.0).toLatin1();
+        const QTimeZone berlin("Europe/Berlin");
+        for (int i = 0; i < seconds; i += i == 5000 ? 600 : step) // a pause; the function changes
+            text += QString("%1,%2,%3,-%4\r\n").arg(i + 1).arg(start.addSecs(i).toTimeZone(berlin).toString("yy/MM/dd,HH:mm:ss.0"), i / 1000 % 3 ? "DCV,200mV" : "RES,20KOhm").arg(i % 1000 / 10.0).toLatin1();
         return text;
     };
     const QByteArray autumn = night(QDate(2026, 10, 25), 4 * 3600, 1);
