@@ -564,6 +564,14 @@ void TestTrend::sourceFollowsItsFiles() {
     trend::TrendData again;
     again.feed(big);
     QCOMPARE(digest(halves.data()), digest(again));
+    // Followed as it grows, read on from its end alone: as a fresh read of it.
+    const QByteArray more = "240001,26/12/24,10:00:00.0,DCV,20V,1.5\r\n"
+                            "240002,26/12/24,10:00:01.0,RES,2KOhm,OL\r\n";
+    write("big.dat", more, true);
+    QCOMPARE(halves.readMore(&error), core::TrendSource::Growth::Grew);
+    trend::TrendData grown;
+    grown.feed(big + more);
+    QCOMPARE(digest(halves.data()), digest(grown));
     qputenv("TZ", "UTC");
     tzset();
     const trend::TrendSeries& acv = halves.data().series()[0]; // first, then one in a thousand
