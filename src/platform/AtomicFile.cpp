@@ -16,6 +16,16 @@ namespace tarnix::platform {
 namespace {
 
 constexpr qsizetype BufferSize = 1 << 20;
+constexpr qint64 HandToDiskEvery = 16 << 20;
+
+// Asks the disk to start writing a range, without waiting for it.
+void startWriteBack(int fd, qint64 from, qint64 length) {
+#if defined(__linux__)
+    ::sync_file_range(fd, from, length, SYNC_FILE_RANGE_WRITE);
+#else
+    Q_UNUSED(fd) Q_UNUSED(from) Q_UNUSED(length)
+#endif
+}
 constexpr int NameAttempts = 100;
 
 // The file a path ends at: links followed, even to a file not there yet.
@@ -158,19 +168,37 @@ bool AtomicFile::open() {
     return true;
 }
 
-bool AtomicFile::flushBuffer() {
+bool AtomicFile::writeOut(QByteArrayView bytes) {
     int code = 0;
-    if (!writeAll(m_fd, m_buffer, &code, m_call))
+    if (!writeAll(m_fd, bytes, &code, m_call))
         return fail(code);
-    m_buffer.clear();
+    // The disk starts on what was written while more is made, so that the
+    // sync before the rename is left little to wait for.
+    m_written += bytes.size();
+    if (m_written - m_handedToDisk >= HandToDiskEvery) {
+        startWriteBack(m_fd, m_handedToDisk, m_written - m_handedToDisk);
+        m_handedToDisk = m_written;
+    }
+    return true;
+}
+
+bool AtomicFile::flushBuffer() {
+    if (!writeOut(m_buffer))
+        return false;
+    m_buffer.resize(0); // its room kept
     return true;
 }
 
 bool AtomicFile::write(QByteArrayView bytes) {
     if (m_failed || m_fd < 0)
         return false;
-    m_buffer.append(bytes);
-    return m_buffer.size() < BufferSize || flushBuffer();
+    if (m_buffer.size() + bytes.size() < BufferSize) {
+        m_buffer.append(bytes);
+        return true;
+    }
+    // Large writes go straight out, not through the buffer.
+    return flushBuffer() && (bytes.size() < BufferSize ? (m_buffer.append(bytes), true)
+                                                       : writeOut(bytes));
 }
 
 bool AtomicFile::commit() {

@@ -44,6 +44,7 @@ public:
 
 private:
     bool flushBuffer();
+    bool writeOut(QByteArrayView bytes);
     bool fail(int code);
     bool fail(const QString& reason);
 
@@ -56,6 +57,7 @@ private:
     QString m_error;
     int m_fd = -1;
     bool m_failed = false;
+    qint64 m_written = 0, m_handedToDisk = 0; // bytes in the file; those the disk was asked to write
 };
 
 } // namespace tarnix::platform
