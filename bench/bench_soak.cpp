@@ -6,6 +6,8 @@
 // the samples against the deadlines, the gaps told and the processor time.
 // Usage: bench-soak [DAYS] (default 30), in a time zone without summer time
 // (the check reads the files' local times back on a grid of seconds).
+//        bench-soak --every SECONDS [DAYS]: summary lines instead of samples,
+// into one CSV file; prints the lines for each series and the memory.
 #include "core/Recorder.h"
 #include "platform/MemorySerialPort.h"
 #include "sim/SimMeter.h"
@@ -18,6 +20,8 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <optional>
 #include <set>
 #include <sys/resource.h>
 
@@ -76,10 +80,31 @@ double cpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+// Summary lines for each series (function and range) of a summary CSV file.
+std::map<QByteArray, qint64> summaryLines(const QString& path) {
+    std::map<QByteArray, qint64> lines;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return lines;
+    file.readLine(); // the header
+    while (!file.atEnd()) {
+        const QList<QByteArray> f = file.readLine().split(',');
+        if (f.size() > 2)
+            ++lines[f[1] + ' ' + f[2]];
+    }
+    return lines;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    std::optional<int> every;
+    if (argc > 2 && QByteArrayView(argv[1]) == "--every") {
+        every = std::max(1, std::atoi(argv[2]));
+        argc -= 2;
+        argv += 2;
+    }
     const int days = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
     QTemporaryDir folder;
     const QDateTime start(QDate(2026, 10, 1), QTime(0, 0, 0, 500));
@@ -97,6 +122,11 @@ int main(int argc, char* argv[]) {
     options.simulate = true;
     options.interval = Interval;
     options.output = folder.filePath(QStringLiteral("%Y-%m-%d.dat"));
+    if (every) {
+        options.every = every;
+        options.format = records::RecordingFormat::Csv;
+        options.output = folder.filePath(QStringLiteral("summaries.csv"));
+    }
     platform::ScriptedDialogs dialogs;
     core::Recorder recorder(options, dialogs, makePort, nullptr,
                             std::unique_ptr<platform::Clock>(clock));
@@ -145,6 +175,20 @@ int main(int argc, char* argv[]) {
     const double cpu = cpuSeconds() - cpuStart;
     recorder.finish(0);
     const long peakKb = statusKb("VmHWM:"), endKb = statusKb("VmRSS:");
+    const auto memory = [&] {
+        std::printf("soak: memory peak %.1f MB, %.1f MB after the first day, %.1f MB at the end "
+                    "(growth %.2f MB); processor %.2f s a simulated day\n",
+                    double(peakKb) / 1024, double(firstDayKb) / 1024, double(endKb) / 1024,
+                    double(endKb - firstDayKb) / 1024, cpu / days);
+    };
+    if (every) {
+        std::printf("soak: %d days of --every %d s:", days, *every);
+        for (const auto& [series, lines] : summaryLines(options.output))
+            std::printf(" %lld lines of %s;", qlonglong(lines), series.constData());
+        std::printf("\n");
+        memory();
+        return 0;
+    }
 
     // Every line on the grid of whole seconds from the first, once; the
     // seconds without a line all inside a trouble or the link's recovery.
@@ -190,9 +234,6 @@ int main(int argc, char* argv[]) {
     std::printf("soak: %lld gaps told for %lld troubles, %lld reopens; first gap: %s\n",
                 qlonglong(gaps.size()), qlonglong(troubles.size()), qlonglong(reopens),
                 qPrintable(gaps.value(0)));
-    std::printf("soak: memory peak %.1f MB, %.1f MB after the first day, %.1f MB at the end "
-                "(growth %.2f MB); processor %.2f s a simulated day\n",
-                double(peakKb) / 1024, double(firstDayKb) / 1024, double(endKb) / 1024,
-                double(endKb - firstDayKb) / 1024, cpu / days);
+    memory();
     return missingOutside == 0 && duplicates == 0 && offGrid == 0 ? 0 : 1;
 }
