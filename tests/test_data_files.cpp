@@ -572,7 +572,8 @@ void TestDataFiles::recordTimes_data() {
     for (const auto& [date, time] : {std::pair{"27/02/29", "12:00:00.0"}, {"26/13/01", "12:00:00.0"},
                                      {"2026/12/06", "12:00:00.0"}, {"26/12/06", "24:00:00.0"},
                                      {"26/12/06", "12:00:60.0"}, {"26/12/06", "12:00"},
-                                     {"26/12/06", "12:00:00.x"}, {"2a/12/06", "12:00:00.0"}})
+                                     {"26/12/06", "12:00:00.x"}, {"2a/12/06", "12:00:00.0"},
+                                     {"26/12/2006", "12:00:00.0"}})
         QTest::addRow("%s %s", date, time) << date << time << "";
 }
 
@@ -588,8 +589,8 @@ void TestDataFiles::recordTimes() {
 }
 
 // The fast converter writes, byte for byte, what each record's own line
-// would be, on every kind of record: quoted fields, other scripts, numbers
-// in odd forms, dates that are none.
+// would be, on every kind of record: quoted fields, other scripts, a Latin-1
+// byte, numbers in odd forms, dates that are none.
 void TestDataFiles::converterWritesWhatEachLineWould() {
     const char* const times[] = {"26/12/06,13:07:18.0", "\" 27/02/28\",\"23:59:59.4 \"",
                                  "00/01/01,00:00:00", "28/02/29,12:00:00.0", "27/02/29,12:00:00.0",
@@ -598,7 +599,7 @@ void TestDataFiles::converterWritesWhatEachLineWould() {
         "DCV,200mV,-12.34", "DCA,200uA,\" 0.5 \"", "RES,2MOhm,1.234", "CAP,2000pF,1999",
         "TEMP,200'F,-40.5", "DCV,2V,Initial", "DCA,20mA,-OL", "X,20A,+007.50", "X,1KHz,.5",
         "X,20V,-.5", "X,20V,5.", "X,20V,1e3", "X,20V,-0.00", "\"D,\"\"CV\",\" 20V\",1",
-        "\u03a9,20V,1", "DCV,2V,\u0661.5", "HOLD,,12", "FREQ,KHz/MHz,1.2"};
+        "\u03a9,20V,1", "\xb5" "A,200uA,1", "DCV,2V,\u0661.5", "HOLD,,12", "FREQ,KHz/MHz,1.2"};
     for (const TimeZoneOut zone : {TimeZoneOut::Local, TimeZoneOut::Utc}) {
         AnalysisConverter converter(zone);
         for (const char* time : times) {

@@ -266,6 +266,7 @@ void TestMqtt::outbox_data() {
     QTest::newRow("acknowledged in order leave") << 9 << "+ + + s s a1" << "2 1 0 c 2";
     QTest::newRow("a later ack waits for the first") << 9 << "+ + s s a2" << "2 2 0 - 2";
     QTest::newRow("then both leave") << 9 << "+ + s s a2 a1" << "0 0 0 - 0";
+    QTest::newRow("an unknown ack leaves the unsent alone") << 9 << "+ + s a0 s a1" << "1 1 0 - 1";
     QTest::newRow("lost connection: again from the first") << 9 << "+ + + s s a2 r" << "3 0 0 a 3";
     QTest::newRow("full: the oldest goes") << 2 << "+ + + +" << "2 0 2 c 2";
     QTest::newRow("full while in flight") << 2 << "+ s + + a1" << "2 0 1 b 2";

@@ -226,6 +226,8 @@ void TestTrend::drawnPaths_data() {
     QTest::newRow("columns without readings, joined") << "1x10 +5 1x10" << 10 << "16 | top 1";
     QTest::newRow("cut at the top edge") << "5 20 5" << 100 << "2 2 | top 10";
     QTest::newRow("cut at the bottom edge") << "5 -20 5 -20" << 100 << "2 3 | top 5";
+    QTest::newRow("falling less than a pixel") << "5 4.95 4.9" << 100 << "3 | top 5";
+    QTest::newRow("one value a pixel tall, above the bottom") << "0.15x200" << 2 << "4 | top 0.15";
 }
 
 void TestTrend::drawnPaths() {
@@ -476,6 +478,10 @@ void TestTrend::sourceFollowsItsFiles() {
     QCOMPARE(source.data().records(), 3); // the last line has no end yet
     QCOMPARE(source.recordFields(1)->at(5), "1.10");
     QCOMPARE(source.recordFields(2)->at(0), "9");
+    // One in the first file is found with the second gone.
+    QVERIFY(QFile::rename(dir.filePath("b.dat"), dir.filePath("b.old")));
+    QCOMPARE(source.recordFields(1).value_or(std::vector<QByteArray>(6)).at(5), "1.10");
+    QVERIFY(QFile::rename(dir.filePath("b.old"), dir.filePath("b.dat")));
     QCOMPARE(source.readMore(&error), core::TrendSource::Growth::None);
     write("b.dat", "7\r\n", true);
     QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Grew);
