@@ -1263,23 +1263,28 @@ void TestTarnixLog::recordEveryIsConvertEvery_data() {
     QTest::addColumn<QString>("start");
     QTest::addColumn<int>("every");
     QTest::addColumn<QStringList>("starts");
+    QTest::addColumn<bool>("skipEmpty"); // with the meter off from 15 s to 140 s
     QTest::newRow("midnight") << "2026-12-06T23:58:50+01:00" << 60
         << QStringList{"2026-12-06T23:58:00+01:00", "2026-12-06T23:59:00+01:00", "2026-12-07T00:00:00+01:00",
-                       "2026-12-07T00:01:00+01:00", "2026-12-07T00:02:00+01:00"};
+                       "2026-12-07T00:01:00+01:00", "2026-12-07T00:02:00+01:00"} << false;
+    QTest::newRow("a silent minute skipped") << "2026-12-06T23:58:50+01:00" << 60
+        << QStringList{"2026-12-06T23:58:00+01:00", "2026-12-06T23:59:00+01:00", "2026-12-07T00:01:00+01:00",
+                       "2026-12-07T00:02:00+01:00"} << true;
     QTest::newRow("into summer time") << "2026-03-29T01:58:50+01:00" << 60
         << QStringList{"2026-03-29T01:58:00+01:00", "2026-03-29T01:59:00+01:00", "2026-03-29T03:00:00+02:00",
-                       "2026-03-29T03:01:00+02:00", "2026-03-29T03:02:00+02:00"};
+                       "2026-03-29T03:01:00+02:00", "2026-03-29T03:02:00+02:00"} << false;
     QTest::newRow("the hour shown twice") << "2026-10-25T02:58:50+02:00" << 60
         << QStringList{"2026-10-25T02:58:00+02:00", "2026-10-25T02:59:00+02:00", "2026-10-25T02:00:00+01:00",
-                       "2026-10-25T02:01:00+01:00", "2026-10-25T02:02:00+01:00"};
+                       "2026-10-25T02:01:00+01:00", "2026-10-25T02:02:00+01:00"} << false;
     QTest::newRow("hours over it") << "2026-10-25T02:58:50+02:00" << 3600
-        << QStringList{"2026-10-25T02:00:00+02:00", "2026-10-25T02:00:00+01:00"};
+        << QStringList{"2026-10-25T02:00:00+02:00", "2026-10-25T02:00:00+01:00"} << false;
 }
 
 void TestTarnixLog::recordEveryIsConvertEvery() {
     QFETCH(QString, start);
     QFETCH(int, every);
     QFETCH(QStringList, starts);
+    QFETCH(bool, skipEmpty);
     qputenv("TZ", "Europe/Berlin");
     tzset();
     sim::SimMeter meter(sim::Model::Short, 9600);
@@ -1290,6 +1295,7 @@ void TestTarnixLog::recordEveryIsConvertEvery() {
     core::RecordOptions options;
     options.interval = 1;
     options.every = every;
+    options.skipEmpty = skipEmpty;
     options.format = records::RecordingFormat::Csv;
     options.output = m_dir.filePath(QTest::currentDataTag() + QStringLiteral(".csv"));
     platform::ScriptedDialogs dialogs;
@@ -1300,6 +1306,10 @@ void TestTarnixLog::recordEveryIsConvertEvery() {
     connect(&recorder, &core::Recorder::sampleRecorded, this, [&](const QDateTime& at, const meter::Measurement& m) {
         dat += records::recordingLine(records::RecordingFormat::Dat, dat.count('\n') + 1, at, m);
     });
+    if (skipEmpty) {
+        clock->at(15, [&] { meter.setPowered(false, clock->monotonic()); });
+        clock->at(140, [&] { meter.setPowered(true, clock->monotonic()); });
+    }
     QString error;
     QVERIFY2(recorder.start(&error), qPrintable(error));
     while (clock->monotonic() < 200) {
@@ -1312,6 +1322,7 @@ void TestTarnixLog::recordEveryIsConvertEvery() {
     QVERIFY(writeFile(datPath, dat));
     core::ConvertOptions convert{.inputs = {datPath}, .output = "-"};
     convert.every = every;
+    convert.skipEmpty = skipEmpty;
     FileRun converted;
     QCOMPARE(core::runConvert(convert, converted.output()), 0);
     qunsetenv("TZ");
@@ -1322,7 +1333,7 @@ void TestTarnixLog::recordEveryIsConvertEvery() {
     for (const QByteArray& line : recorded.trimmed().split('\n').mid(1))
         written << QString::fromLatin1(line.left(line.indexOf(',')));
     QCOMPARE(written, starts);
-    QVERIFY2(dat.count('\n') > 190 && dat.contains(",OL\r\n"), dat.right(300).constData());
+    QVERIFY2(dat.count('\n') > (skipEmpty ? 60 : 190) && dat.contains(",OL\r\n"), dat.right(300).constData());
 }
 
 // A real Prometheus scrapes a recorder every second and answers with its
