@@ -61,6 +61,19 @@ QString digest(const trend::TrendData& data) {
     return text;
 }
 
+// A drawn path's points and overload marks.
+QString pathText(const trend::TrendPath& path) {
+    QString text;
+    for (const auto& piece : path.pieces) {
+        for (const QPointF& p : piece)
+            text += QStringLiteral("%1,%2 ").arg(p.x()).arg(p.y());
+        text += u'|';
+    }
+    for (const auto& [x, sign] : path.overloads)
+        text += QStringLiteral(" %1%2").arg(sign > 0 ? "OL@" : "-OL@").arg(x);
+    return text;
+}
+
 const QByteArray Recording =
     "1,26/12/06,10:00:00.0,DCV,20V,1.00\r\n2,26/12/06,10:00:01.0,DCV,20V,1.10\r\n"
     "3,26/12/06,10:00:02.0,RES,2KOhm,1.000\r\n4,26/12/06,10:00:03.0,DCV,20V,1.20\r\n"
@@ -332,6 +345,13 @@ void TestTrend::partsReadAtOnceMatchOneRead() {
         later.feed(Recording.mid(split));
         later.follow(std::move(earlier), split);
         QCOMPARE(digest(later), digest(whole));
+        // Drawn zoomed out (pixel columns of several readings) and in: the same.
+        for (std::size_t i = 0; i < whole.series().size(); ++i)
+            for (const int width : {3, 100}) {
+                const trend::TrendView view{*whole.firstMs(), *whole.lastMs(), 0, 2, width, 100, 0};
+                QCOMPARE(pathText(trend::trendPath(later.series()[i], view)),
+                         pathText(trend::trendPath(whole.series()[i], view)));
+            }
         // Read on from where a row's line is said to start, the records left are the same.
         for (qint64 row = 0; row < whole.records(); ++row) {
             const auto [byte, startRow] = later.lineBefore(row);

@@ -22,7 +22,7 @@ QByteArray seriesJson(const trend::TrendSeries& series, qint64 fromMs, qint64 to
         const qsizetype next = series.firstAtOrAfter(end, at);
         const char* comma = c ? "," : "";
         if (next > at) {
-            const trend::MinMax m = series.values().range(at, next);
+            const trend::MinMax m = series.span(at, next);
             min += comma + (m.empty() ? QByteArray("null") : number(m.min));
             max += comma + (m.empty() ? QByteArray("null") : number(m.max));
             first += comma + number(series.value(at));

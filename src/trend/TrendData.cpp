@@ -77,12 +77,12 @@ void TrendData::follow(TrendData&& earlier, qint64 bytesBefore) {
     std::vector<TrendSeries> series = std::move(earlier.m_series);
     std::vector<std::size_t> moved(m_series.size());
     for (std::size_t i = 0; i < m_series.size(); ++i) {
-        const TrendSeries& later = m_series[i];
+        TrendSeries& later = m_series[i];
         moved[i] = indexOf(series, later.function(), later.range());
         if (moved[i] == series.size())
-            series.emplace_back(later.function(), later.range(), later.unit(), later.time(0));
+            series.emplace_back(later.function(), later.range(), later.unit(), 0);
         const bool joinFirst = earlier.m_lastSeries == moved[i] && m_firstSeries == i;
-        series[moved[i]].appendSeries(later, earlier.m_records, joinFirst);
+        series[moved[i]].appendSeries(std::move(later), earlier.m_records, joinFirst);
     }
     for (auto& index : m_seriesOf)
         if (index)

@@ -1,17 +1,20 @@
 #pragma once
 
 #include "trend/MinMaxPyramid.h"
+#include "trend/SeriesReadings.h"
 
 #include <QPointF>
 #include <QString>
+#include <algorithm>
 #include <vector>
 
 namespace tarnix::trend {
 
 // One function and range of a recording, as the trend draws it: each
 // reading's time, its value in the base unit (no number for OL, -OL, HOLD
-// and "Initial"), and whether a line joins it to the reading before. Some
-// 12 bytes a reading, so a year of seconds fits with room to spare.
+// and "Initial"), and whether a line joins it to the reading before. Kept
+// as the parts it was read in (two halves read at once are put together by
+// moving the second's readings in, never by copying them), seen as one.
 class TrendSeries {
 public:
     TrendSeries(QString function, QString range, QString unit, qint64 originMs);
@@ -24,49 +27,61 @@ public:
     const QString& function() const { return m_function; }
     const QString& range() const { return m_range; }
     const QString& unit() const { return m_unit; }
-    qsizetype size() const { return m_values.size(); }
-    qint64 time(qsizetype i) const { return originOf(i) + qint64(m_tenths[std::size_t(i)]) * 100; }
-    float value(qsizetype i) const { return m_values.value(i); }
-    int overload(qsizetype i) const;
-    bool joined(qsizetype i) const { return m_joined[std::size_t(i)]; }
+    qsizetype size() const { return m_size; }
+    qint64 time(qsizetype i) const { return at(i, &SeriesReadings::time); }
+    float value(qsizetype i) const { return at(i, &SeriesReadings::value); }
+    int overload(qsizetype i) const { return at(i, &SeriesReadings::overload); }
+    bool joined(qsizetype i) const { return at(i, &SeriesReadings::joined); }
     qint64 row(qsizetype i) const;
     // The first reading at or after `ms`; searched for from reading `from`
     // on, which is quicker when it is near.
     qsizetype firstAtOrAfter(qint64 ms, qsizetype from = 0) const;
     // Whether readings [first, last) hold an overload of `sign` (+1 OL, -1 -OL).
     bool holdsOverload(int sign, qsizetype first, qsizetype last) const;
-    const MinMaxPyramid& values() const { return m_values; }
-    // Appends the readings of `later`, the same function and range read from
-    // after this one's last, its rows counted from `rowBase`; its first
+    // The smallest and largest value of readings [first, last).
+    MinMax span(qsizetype first, qsizetype last) const;
+    // Moves in the readings of `later`, the same function and range read
+    // from after this one's last, its rows counted from `rowBase`; its first
     // reading joined to this one's last when `joinFirst`. Readings from
     // before this one's last are left out, as append() would.
-    void appendSeries(const TrendSeries& later, qint64 rowBase, bool joinFirst);
+    void appendSeries(TrendSeries&& later, qint64 rowBase, bool joinFirst);
 
 private:
-    static constexpr qsizetype RowMarkEvery = 64;
-    // Reading i's row, given the row of the reading before it.
-    qint64 rowAfter(qsizetype i, qint64 rowBefore) const;
-    qint64 originOf(qsizetype i) const {
-        return m_origins.size() == 1 ? m_origins.front().second : laterOriginOf(i);
+    struct Part {
+        SeriesReadings readings;
+        qsizetype first = 0;   // its first reading shown, as the series counts
+        qsizetype skipped = 0; // its readings left out before that
+        qint64 rowBase = 0;
+    };
+    // The part that holds reading i.
+    const Part& partOf(qsizetype i) const {
+        if (m_parts.size() == 1)
+            return m_parts.front();
+        auto part = m_parts.end() - 1;
+        while (part->first > i)
+            --part;
+        return *part;
     }
-    qint64 laterOriginOf(qsizetype i) const;
+    template <typename Value>
+    Value at(qsizetype i, Value (SeriesReadings::*get)(qsizetype) const) const {
+        const Part& part = partOf(i);
+        return (part.readings.*get)(i - part.first + part.skipped);
+    }
+    // Calls `use(part, first, last)` with the readings of each part in [first, last), its own count.
+    template <typename Use>
+    void eachPart(qsizetype first, qsizetype last, Use use) const {
+        for (const Part& part : m_parts) {
+            const qsizetype from = std::max(first, part.first) - part.first + part.skipped;
+            const qsizetype to = std::min(last, part.first + part.readings.size() - part.skipped) -
+                                 part.first + part.skipped;
+            if (from < to && use(part, from, to))
+                return;
+        }
+    }
 
     QString m_function, m_range, m_unit;
-    // Where the counts of 0.1 s start: (first reading, its time). 32 bits of
-    // them reach some 6.8 years, so a recording that spans more (a meter's
-    // clock reset to 2000, then set) starts counting again.
-    std::vector<std::pair<qsizetype, qint64>> m_origins;
-    std::vector<qint32> m_tenths; // since the origin: 0.1 s, as records hold it
-    MinMaxPyramid m_values;
-    std::vector<bool> m_joined;
-    std::vector<qsizetype> m_overloads[2]; // the readings of OL, and of -OL; few
-    // Each reading's row: its step from the row before in a byte, 0 for a
-    // step too long for one (those rows are kept apart), and every
-    // RowMarkEvery-th row whole. A byte a reading, however series interleave.
-    std::vector<quint8> m_rowSteps;
-    std::vector<qint64> m_rowMarks;
-    std::vector<std::pair<qsizetype, qint64>> m_farRows; // reading, row
-    qint64 m_lastRow = 0;
+    std::vector<Part> m_parts;
+    qsizetype m_size = 0;
 };
 
 // What the trend shows: a span of time across `width` pixels and a span of

@@ -113,7 +113,7 @@ void TrendZoom::dropMeasureOutOfView() {
 
 std::optional<ValueSpan> fitValues(const TrendSeries& series, qint64 fromMs, qint64 toMs) {
     const MinMax m =
-        series.values().range(series.firstAtOrAfter(fromMs), series.firstAtOrAfter(toMs + 1));
+        series.span(series.firstAtOrAfter(fromMs), series.firstAtOrAfter(toMs + 1));
     if (m.empty())
         return std::nullopt;
     double low = m.min, high = m.max;

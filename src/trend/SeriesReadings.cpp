@@ -1,0 +1,83 @@
+#include "trend/SeriesReadings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace tarnix::trend {
+
+void SeriesReadings::append(qint64 ms, float value, int overload, qint64 row, bool joined) {
+    const qsizetype i = size();
+    const qint64 step = row - m_lastRow; // rows only grow: 1 and up
+    const bool mark = i % RowMarkEvery == 0, far = step > 255;
+    if (mark)
+        m_rowMarks.push_back(row);
+    else if (far)
+        m_farRows.emplace_back(i, row);
+    m_rowSteps.push_back(mark || far ? 0 : quint8(step));
+    m_lastRow = row;
+    if ((ms - m_origins.back().second) / 100 > std::numeric_limits<qint32>::max())
+        m_origins.emplace_back(i, ms);
+    m_tenths.push_back(qint32((ms - m_origins.back().second) / 100));
+    m_values.append(overload != 0 ? NAN : value);
+    m_joined.push_back(joined && i > 0);
+    if (overload != 0)
+        m_overloads[overload > 0 ? 0 : 1].push_back(i);
+}
+
+bool SeriesReadings::holdsOverload(int sign, qsizetype first, qsizetype last) const {
+    const std::vector<qsizetype>& of = m_overloads[sign > 0 ? 0 : 1];
+    const auto at = std::lower_bound(of.begin(), of.end(), first);
+    return at != of.end() && *at < last;
+}
+
+int SeriesReadings::overload(qsizetype i) const {
+    return holdsOverload(1, i, i + 1) ? 1 : holdsOverload(-1, i, i + 1) ? -1 : 0;
+}
+
+qint64 SeriesReadings::rowAfter(qsizetype i, qint64 rowBefore) const {
+    if (i % RowMarkEvery == 0)
+        return m_rowMarks[std::size_t(i / RowMarkEvery)];
+    if (const quint8 step = m_rowSteps[std::size_t(i)]; step != 0)
+        return rowBefore + step;
+    return std::lower_bound(m_farRows.begin(), m_farRows.end(), i,
+                            [](const auto& far, qsizetype at) { return far.first < at; })
+        ->second;
+}
+
+qint64 SeriesReadings::row(qsizetype i) const {
+    qsizetype j = i / RowMarkEvery * RowMarkEvery;
+    qint64 row = rowAfter(j, 0);
+    while (j < i)
+        row = rowAfter(++j, row);
+    return row;
+}
+
+qint64 SeriesReadings::laterOriginOf(qsizetype i) const {
+    return (std::upper_bound(m_origins.begin(), m_origins.end(), i,
+                             [](qsizetype at, const auto& o) { return at < o.first; }) -
+            1)
+        ->second;
+}
+
+qsizetype SeriesReadings::firstAtOrAfter(qint64 ms, qsizetype from) const {
+    // The readings counted from one origin that hold the answer: times grow,
+    // so every reading before the next origin is earlier than it.
+    auto origin = std::upper_bound(m_origins.begin(), m_origins.end(), ms,
+                                   [](qint64 at, const auto& o) { return at < o.second; });
+    if (origin != m_origins.begin())
+        --origin;
+    const qsizetype end = origin + 1 == m_origins.end() ? size() : (origin + 1)->first;
+    const auto before = [&](qint32 t) { return origin->second + qint64(t) * 100 < ms; };
+    // Steps growing twice as long from `from`, then a search in the last one.
+    qsizetype low = std::clamp<qsizetype>(from, origin->first, end), step = 1;
+    while (low + step < end && before(m_tenths[std::size_t(low + step)])) {
+        low += step;
+        step *= 2;
+    }
+    const auto first = m_tenths.begin() + low;
+    const auto last = m_tenths.begin() + std::min(low + step + 1, end);
+    return std::partition_point(first, last, before) - m_tenths.begin();
+}
+
+} // namespace tarnix::trend
