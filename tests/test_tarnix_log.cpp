@@ -569,9 +569,10 @@ void TestTarnixLog::saysWhenNobodyAnswers() {
 void TestTarnixLog::recordsAMeterThatAnswersHalf() {
     sim::SimMeter meter(sim::Model::Short, 9600);
     meter.setReadReplyLength(0);
-    const auto unknown = sim::ScriptedReading::packed(7, 0x40, 0x0b);
-    meter.setScript({unknown, unknown, *sim::ScriptedReading::fromValue(sim::Model::Short, 2,
-                                                                        "1.23")});
+    // Unknown over several samples, then known.
+    std::vector<sim::ScriptedReading> script(7, sim::ScriptedReading::packed(7, 0x40, 0x0b));
+    script.push_back(*sim::ScriptedReading::fromValue(sim::Model::Short, 2, "1.23"));
+    meter.setScript(script, true);
     core::RecordOptions options;
     options.output = m_dir.filePath(QStringLiteral("half.dat"));
     options.samples = 2;
@@ -725,6 +726,10 @@ void TestTarnixLog::runsEndAsAsked() {
     const QByteArray csvBefore = "time,value,unit,function,range,display\r\n"
                                  "2026-01-05T12:00:00.000+00:00,0.5,V,DCV,2V,0.500";
     QVERIFY(writeFile(appended, csvBefore));
+    // A JSON line cut short where it cannot be set aside: NAME.torn is a folder.
+    const QString torn = m_dir.filePath("kept.jsonl");
+    QVERIFY(writeFile(torn, "{\"time\":\"2020-01-05T12:00:00.000+01:00\"}\n{\"time\"") &&
+            QDir().mkpath(torn + ".torn"));
     const std::vector<Row> table = {
         {"SIGINT", {"--simulate", "--interval", "1", "int.dat"}, SIGINT},
         {"SIGTERM", {"--simulate=long", "--interval", "1", "term.dat"}, SIGTERM},
@@ -732,6 +737,10 @@ void TestTarnixLog::runsEndAsAsked() {
         {"duration", {"--simulate", "--interval", "1", "--duration", "5", "duration.dat"}},
         {"CSV out", {"--simulate", "--format", "csv", "--samples", "1", "-"}},
         {"file full", {"--simulate", fullDisk}, 0, 1, "tarnix-log: cannot append to /dev/full: "},
+        {"summaries full", {"--simulate", "--interval", "1", "--every", "1", "--format", "jsonl",
+                            "--samples", "3", fullDisk}, 0, 1, "tarnix-log: cannot append to /dev/full: "},
+        {"torn line kept", {"--simulate", "--format", "jsonl", "--samples", "1", torn}, 0, 1,
+         "kept.jsonl: its last line was cut short and could not be set aside: "},
         {"output full", {"--simulate", "-"}, 0, 1, "tarnix-log: cannot write to standard output: ",
          fullDisk},
         {"CSV appended to", {"--simulate", "--format", "csv", "--samples", "1", "-"}, 0, 0,
@@ -776,7 +785,7 @@ void TestTarnixLog::runsEndAsAsked() {
         if (row.stdoutTo == appended)
             QVERIFY(fileBytes(appended).startsWith(csvBefore + "\r\n") &&
                     completeLines(fileBytes(appended)).size() == 3);
-        if (files[i] == fullDisk || files[i] == u"-")
+        if (row.exitCode != 0 || files[i] == u"-")
             continue;
         // Whatever the ending, only complete lines, and none of those seen lost.
         qsizetype count = 0;
