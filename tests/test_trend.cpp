@@ -88,7 +88,6 @@ void TestTrend::pyramidMatchesEveryReading() {
     QRandomGenerator random(33);
     for (const int size : {0, 1, 2, 7, 8, 17, 64, 1000, 4099}) {
         trend::MinMaxPyramid pyramid;
-        pyramid.reserve(size / 2);
         std::vector<float> values;
         for (int i = 0; i < size; ++i) {
             values.push_back(random.bounded(8) == 0 ? NAN : float(random.bounded(2000) - 1000) / 8);

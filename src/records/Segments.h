@@ -13,10 +13,9 @@ namespace tarnix::records {
 // halves of a file) are put one after the other by moving their blocks, so
 // that no join holds two copies at once. Each column joined on keeps its
 // blocks as a part of its own; a value is found by its part, then its block.
-template <typename T>
+template <typename T, int BlockBits = 16>
 class Segments {
 public:
-    static constexpr int BlockBits = 16;
     static constexpr std::size_t Block = std::size_t(1) << BlockBits;
 
     std::size_t size() const { return m_size; }

@@ -4,16 +4,6 @@
 
 namespace tarnix::trend {
 
-void MinMaxPyramid::reserve(qsizetype readings) {
-    m_values.reserve(std::size_t(readings));
-    std::size_t k = 0;
-    for (qsizetype n = readings / Block; n > 0; n /= 2, ++k) {
-        if (k == m_levels.size())
-            m_levels.emplace_back();
-        m_levels[k].reserve(std::size_t(n));
-    }
-}
-
 void MinMaxPyramid::append(float value) {
     m_values.push_back(value);
     const qsizetype size = this->size();
@@ -26,7 +16,7 @@ void MinMaxPyramid::append(float value) {
     for (std::size_t k = 1; m_levels[k - 1].size() % 2 == 0; ++k) {
         if (k == m_levels.size())
             m_levels.emplace_back();
-        const std::vector<MinMax>& below = m_levels[k - 1];
+        const Column<MinMax>& below = m_levels[k - 1];
         MinMax pair = below[below.size() - 2];
         pair.add(below.back());
         m_levels[k].push_back(pair);
@@ -53,7 +43,7 @@ MinMax MinMaxPyramid::range(qsizetype first, qsizetype last) const {
     // Up the levels: an odd end is taken alone, the rest goes up as pairs.
     qsizetype a = firstBlock, b = lastBlock;
     for (std::size_t level = 0; a < b; ++level) {
-        const std::vector<MinMax>& entries = m_levels[level];
+        const Column<MinMax>& entries = m_levels[level];
         if (a & 1)
             result.add(entries[std::size_t(a++)]);
         if (b & 1)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/Segments.h"
+
 #include <QtGlobal>
 #include <limits>
 #include <vector>
@@ -38,7 +40,11 @@ struct MinMax {
 // recording grows.
 class MinMaxPyramid {
 public:
-    void reserve(qsizetype readings);
+    // Grown without copying what is there: a year of readings never holds
+    // two copies of a level on its way.
+    template <typename T>
+    using Column = records::Segments<T, 12>;
+
     void append(float value);
 
     qsizetype size() const { return qsizetype(m_values.size()); }
@@ -50,14 +56,14 @@ public:
     // covers readings [i * 2^k, (i + 1) * 2^k).
     static constexpr int FirstLevel = 3;
     int levels() const { return FirstLevel - 1 + int(m_levels.size()); }
-    const std::vector<MinMax>& level(int k) const { return m_levels[std::size_t(k - FirstLevel)]; }
+    const Column<MinMax>& level(int k) const { return m_levels[std::size_t(k - FirstLevel)]; }
 
 private:
     static constexpr qsizetype Block = qsizetype(1) << FirstLevel;
     MinMax readings(qsizetype first, qsizetype last) const;
 
-    std::vector<float> m_values;
-    std::vector<std::vector<MinMax>> m_levels;
+    Column<float> m_values;
+    std::vector<Column<MinMax>> m_levels;
 };
 
 } // namespace tarnix::trend

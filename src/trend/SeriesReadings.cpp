@@ -75,9 +75,15 @@ qsizetype SeriesReadings::firstAtOrAfter(qint64 ms, qsizetype from) const {
         low += step;
         step *= 2;
     }
-    const auto first = m_tenths.begin() + low;
-    const auto last = m_tenths.begin() + std::min(low + step + 1, end);
-    return std::partition_point(first, last, before) - m_tenths.begin();
+    qsizetype last = std::min(low + step + 1, end);
+    while (low < last) {
+        const qsizetype middle = low + (last - low) / 2;
+        if (before(m_tenths[std::size_t(middle)]))
+            low = middle + 1;
+        else
+            last = middle;
+    }
+    return low;
 }
 
 } // namespace tarnix::trend

@@ -50,14 +50,14 @@ private:
     // them reach some 6.8 years, so a recording that spans more (a meter's
     // clock reset to 2000, then set) starts counting again.
     std::vector<std::pair<qsizetype, qint64>> m_origins;
-    std::vector<qint32> m_tenths; // since the origin: 0.1 s, as records hold it
+    MinMaxPyramid::Column<qint32> m_tenths; // since the origin: 0.1 s, as records hold it
     MinMaxPyramid m_values;
     std::vector<bool> m_joined;
     std::vector<qsizetype> m_overloads[2]; // the readings of OL, and of -OL; few
     // Each reading's row: its step from the row before in a byte, 0 for a
     // step too long for one (those rows are kept apart), and every
     // RowMarkEvery-th row whole. A byte a reading, however series interleave.
-    std::vector<quint8> m_rowSteps;
+    MinMaxPyramid::Column<quint8> m_rowSteps;
     std::vector<qint64> m_rowMarks;
     std::vector<std::pair<qsizetype, qint64>> m_farRows; // reading, row
     qint64 m_lastRow = 0;
