@@ -122,4 +122,8 @@ inline std::vector<long> recordCounts(int argc, char* argv[]) {
 // A year at one reading a second.
 inline constexpr long YearRecords = 31536000L;
 
+// pandas holds a whole file in memory, some 8 GB for a year: beside
+// recordings up to this size only.
+inline constexpr long PandasRecordsAtMost = 10000000L;
+
 } // namespace bench

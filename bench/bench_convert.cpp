@@ -118,15 +118,15 @@ int main(int argc, char* argv[]) {
         };
         std::optional<Measured> p;
         const Measured convert = fresh({TARNIX_LOG, "convert", in, out});
-        if (pandas)
+        if (pandas && records <= bench::PandasRecordsAtMost)
             p = fresh({python, "-c", PandasConvert, in, out});
         line("convert", records, convert, p ? &*p : nullptr);
         const Measured stats = measure({TARNIX_LOG, "stats", in});
-        if (pandas)
+        if (pandas && records <= bench::PandasRecordsAtMost)
             p = measure({python, "-c", PandasStats, in});
         line("stats", records, stats, p ? &*p : nullptr);
         const Measured slice = fresh({TARNIX_LOG, "convert", "--from", from, "--to", to, in, out});
-        if (pandas)
+        if (pandas && records <= bench::PandasRecordsAtMost)
             p = fresh({python, "-c", PandasConvert, in, out, from, to});
         line("one-hour slice", records, slice, p ? &*p : nullptr);
         const Measured minutes = fresh({TARNIX_LOG, "convert", "--every", "1m", in, out});

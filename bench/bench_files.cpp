@@ -162,7 +162,7 @@ int main(int argc, char* argv[]) {
                     "all %.0f MB\n",
                     tarnix["open"], tarnix["openCpu"], tarnix["openPeak"], tarnix["records"],
                     tarnix["scroll"], tarnix["plot"], tarnix["save"], tarnix["peak"]);
-        if (pandas) {
+        if (pandas && records <= bench::PandasRecordsAtMost) {
             const auto p = run(python, {"-c", PandasScript, path});
             if (p.isEmpty())
                 std::printf("  pandas: failed\n");
