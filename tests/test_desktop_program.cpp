@@ -37,6 +37,7 @@ private Q_SLOTS:
     void panelKeys();
     void listTrendWritesNoFile();
     void trendKeepsItsNoticeAndEmptyLanes();
+    void trendReadCanBeCancelled();
     void saveAsOntoAFile_data();
     void saveAsOntoAFile();
 
@@ -176,6 +177,25 @@ void TestDesktopProgram::trendKeepsItsNoticeAndEmptyLanes() {
     QVERIFY(writeFile(path, lines));
     trend.readMore();
     QCOMPARE(status->text(), "3 records, 2 series; " + core::trendFileRewritten(path));
+}
+
+// A trend's read shows a progress box; cancelled, the read stops and the
+// window closes.
+void TestDesktopProgram::trendReadCanBeCancelled() {
+    PanelBench bench;
+    const QString path = m_dir.filePath(QStringLiteral("cancelled.dat"));
+    QVERIFY(writeFile(path, QByteArray("1,26/12/06,10:00:00.0,DCV,20V,1.00\r\n").repeated(40000)));
+    bench.dialogs.cancelProgressAt(0);
+    QCOMPARE(ui::openTrend({path}, bench.dialogs, bench.printer, bench.clock, &bench.panel), nullptr);
+    const auto shown = [&] {
+        const auto trends = bench.panel.findChildren<ui::TrendWindow*>();
+        return std::count_if(trends.begin(), trends.end(), [](QWidget* w) { return w->isVisible(); });
+    };
+    QCOMPARE(shown(), 0);
+    bench.dialogs.cancelProgressAt(101);
+    ui::TrendWindow* trend = ui::openTrend({path}, bench.dialogs, bench.printer, bench.clock, &bench.panel);
+    QVERIFY(trend && trend->isVisible() && shown() == 1);
+    QCOMPARE(trend->findChild<QLabel*>(QStringLiteral("TrendStatus"))->text().section(u',', 0, 0), "40000 records");
 }
 
 // A list's trend (the live list's, a downloaded set's) reads the records

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <atomic>
 #include <thread>
 
 namespace tarnix::core {
@@ -24,8 +25,11 @@ constexpr qint64 QuietMs = 2000;
 // A file smaller than this is read by one thread: a second would gain little.
 constexpr qint64 HalvesFrom = 8 << 20;
 
-// Feeds [from, to) of `file` to `data` in chunks; false with the reason.
-bool feedRange(QFile& file, qint64 from, qint64 to, trend::TrendData& data, QString* error) {
+// Feeds [from, to) of `file` to `data` in chunks; false with the reason, or
+// without one when `goOn`, asked after each chunk with the bytes fed, said
+// to stop.
+bool feedRange(QFile& file, qint64 from, qint64 to, trend::TrendData& data, QString* error,
+               const std::function<bool(qint64)>& goOn) {
     const auto failed = [&] {
         *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
         return false;
@@ -41,6 +45,8 @@ bool feedRange(QFile& file, qint64 from, qint64 to, trend::TrendData& data, QStr
             break;
         data.feed(QByteArrayView(chunk.data(), n));
         at += n;
+        if (!goOn(at - from))
+            return false;
     }
     return true;
 }
@@ -74,8 +80,9 @@ TrendSource::TrendSource(QStringList paths, const platform::Clock& clock)
 TrendSource::TrendSource(records::RecordStore records, const platform::Clock& clock)
     : m_records(std::move(records)), m_clock(clock), m_data(std::make_unique<trend::TrendData>()) {}
 
-bool TrendSource::load(QString* error) {
+bool TrendSource::load(QString* error, const Progress& progress) {
     m_data = std::make_unique<trend::TrendData>();
+    m_stopped = false;
     if (m_records) {
         for (qsizetype row = 0; row < m_records->size(); ++row)
             m_data->take(m_records->lineFields(row));
@@ -88,9 +95,14 @@ bool TrendSource::load(QString* error) {
     m_lastRead = 0;
     m_lastTail.clear();
     m_tailEnded = false;
+    m_progress = progress;
+    m_loadBytes = m_loadedBytes = 0;
+    for (const QString& path : m_paths)
+        m_loadBytes += QFileInfo(path).size();
     bool ok = true;
     for (std::size_t i = 0; ok && i < std::size_t(m_paths.size()); ++i)
         ok = readFile(i, 0, -1, error);
+    m_progress = {};
     m_gapMs = m_data->gapMs();
     if (ok)
         endQuietTail();
@@ -119,6 +131,18 @@ bool TrendSource::readFile(std::size_t index, qint64 from, qint64 to, QString* e
     if (m_starts.size() <= index)
         m_starts.push_back(m_nextStart);
     const qint64 split = from == 0 && m_paths.size() == 1 ? halfway(file, size) : 0;
+    // Progress is told by this thread: with halves, the other half is taken
+    // to have got as far as this one.
+    std::atomic<bool> stop = false;
+    const qint64 start = split > 0 ? split : from;
+    const auto told = [&](qint64 fed) {
+        if (!m_progress || stop)
+            return !stop;
+        const qint64 done = m_loadedBytes + (size - from) * fed / std::max<qint64>(1, size - start);
+        stop = !m_progress(int(std::min<qint64>(100, done * 100 / std::max<qint64>(1, m_loadBytes))));
+        m_stopped = stop;
+        return !stop;
+    };
     bool ok = true;
     if (split > 0) {
         // The first half on a thread of its own, read into a part of its own.
@@ -128,20 +152,23 @@ bool TrendSource::readFile(std::size_t index, qint64 from, qint64 to, QString* e
         std::thread reader([&] {
             QFile own;
             earlierOk = platform::openRegularFile(path, own, &earlierError) &&
-                        feedRange(own, 0, split, earlier, &earlierError);
+                        feedRange(own, 0, split, earlier, &earlierError, [&](qint64) { return !stop; });
         });
-        ok = feedRange(file, split, size, *m_data, error);
+        ok = feedRange(file, split, size, *m_data, error, told);
         reader.join();
+        if (m_stopped)
+            return false;
         if (!earlierOk) {
             *error = earlierError;
             return false;
         }
         m_data->follow(std::move(earlier), split);
     } else {
-        ok = feedRange(file, from, size, *m_data, error);
+        ok = feedRange(file, from, size, *m_data, error, told);
     }
     if (!ok)
         return false;
+    m_loadedBytes += size - from;
     if (!last) {
         // A file that ends without a line end still ends its last line.
         m_data->feed("\n");

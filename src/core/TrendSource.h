@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -29,9 +30,14 @@ public:
     // A copy of a list's records: the list goes on without the trend.
     TrendSource(records::RecordStore records, const platform::Clock& clock);
 
+    // Told between chunks of a load how far it has got, in percent of all
+    // the files' bytes; false stops the load.
+    using Progress = std::function<bool(int percent)>;
     // Reads the files as they are now. False, with "PATH: reason", when one
-    // cannot be read: what was read before it stays.
-    bool load(QString* error);
+    // cannot be read: what was read before it stays. False, without a
+    // reason, when `progress` stopped it (stopped()).
+    bool load(QString* error, const Progress& progress = {});
+    bool stopped() const { return m_stopped; }
 
     enum class Growth {
         None,      // nothing new
@@ -76,6 +82,9 @@ private:
     QByteArray m_lastTail;        // its last bytes read, to notice a rewrite
     bool m_tailEnded = false; // its unfinished last line was taken as ended
     bool m_failed = false;    // the last load failed part way
+    bool m_stopped = false;   // the last load was stopped by its progress
+    Progress m_progress;      // during a load
+    qint64 m_loadBytes = 0, m_loadedBytes = 0; // of all files, and of those before the one read
     qint64 m_gapMs = 0;
 };
 

@@ -10,11 +10,11 @@ namespace tarnix::ui {
 
 namespace {
 
+// Null when the read was stopped: the window closes.
 TrendWindow* shownAndRead(TrendWindow* window) {
     window->setWindowFlag(Qt::Window);
     window->show();
-    window->load();
-    return window;
+    return window->load() || window->isVisible() ? window : nullptr;
 }
 
 } // namespace

@@ -21,7 +21,8 @@ class TrendWindow;
 
 // A trend window over data files (folders stand for their .dat files), in
 // the order of their first reading's time; shown, then read. `owner` keeps
-// it (null: nobody). Null, said, when a file cannot be found or read.
+// it (null: nobody). Null, said, when a file cannot be found or read;
+// null when the read was cancelled.
 TrendWindow* openTrend(const QStringList& paths, platform::Dialogs& dialogs,
                        platform::Printer& printer, const platform::Clock& clock, QWidget* owner);
 

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
@@ -83,14 +84,39 @@ TrendWindow::TrendWindow(core::TrendSource source, const QString& title,
 
 bool TrendWindow::load() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    auto progress = m_dialogs.progressFor(this, QStringLiteral("Reading %1").arg(windowTitle()));
     QString error;
-    const bool ok = m_source.load(&error);
+    m_loading = true;
+    m_canvas->setEnabled(false); // no zoom over readings half read
+    const bool ok = m_source.load(&error, [&](int percent) {
+        // Between chunks the window paints and answers: cancelling the box,
+        // or closing the window, stops the read.
+        QCoreApplication::processEvents();
+        return progress->update(percent) && !m_closeAsked;
+    });
+    m_canvas->setEnabled(true);
+    m_canvas->setFocus(); // disabled, it had given the keys away
+    m_loading = false;
+    progress.reset();
     QApplication::restoreOverrideCursor();
+    if (m_source.stopped()) {
+        close();
+        return false;
+    }
     extentChanged();
     if (!ok)
         m_dialogs.messageFor(this, error, platform::MessageIcon::Critical);
     m_follow->start(FollowEveryMs);
     return ok;
+}
+
+void TrendWindow::closeEvent(QCloseEvent* event) {
+    if (m_loading) { // the read stops at its next chunk, and the window closes then
+        m_closeAsked = true;
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void TrendWindow::extentChanged() {

@@ -34,7 +34,9 @@ public:
                 platform::Printer& printer, const platform::Clock& clock,
                 QWidget* parent = nullptr);
 
-    // Reads the files; a failure is said, and what was read stays shown.
+    // Reads the files, with a progress box; a failure is said, and what was
+    // read stays shown. Cancelled, or the window closed meanwhile, the read
+    // stops and the window closes.
     bool load();
     // Reads what the files gained since, as the window does every second.
     void readMore();
@@ -47,6 +49,9 @@ public:
     void printTrend();
 
     static QString titleFor(const QStringList& paths);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     TrendWindow(core::TrendSource source, const QString& title, platform::Dialogs& dialogs,
@@ -70,6 +75,7 @@ private:
     // following, however it grows meanwhile.
     QString m_notice;
     int m_noticeReads = 0;
+    bool m_loading = false, m_closeAsked = false;
 };
 
 } // namespace tarnix::ui
