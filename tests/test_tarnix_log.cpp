@@ -1219,7 +1219,7 @@ void TestTarnixLog::interruptedConvertLeavesNoPart() {
     ProgramRun run(QStringLiteral(TARNIX_LOG));
     run.start({"convert", fifo, out});
     int writer = -1; // opens once convert reads the input: its output is begun by then
-    QVERIFY(waitUntil([&] { return (writer = ::open(name, O_WRONLY | O_NONBLOCK)) >= 0; }));
+    QVERIFY(waitUntil([&] { return (writer = ::open(name, O_WRONLY | O_NONBLOCK)) >= 0; }, 30000));
     QCOMPARE(parts().size(), 1);
     run.signal(SIGTERM); // SIGINT alike, where the shell left it to end the program
     QVERIFY(run.finished() && run.process().exitStatus() == QProcess::CrashExit);
