@@ -291,6 +291,8 @@ void TestAlarm::alarmCommandRunsForTheLatestState_data() {
     QTest::newRow("a four-byte character cut")
         << "head -c 4093 /dev/zero | tr '\\0' x; echo 😀" << "3" << ""
         << said + QString(4093, u'x') + " [cut at 4096 bytes]|" + said + "exit status 0";
+    QTest::newRow("a last line without its end is whole")
+        << "printf last" << "3" << "" << said + "last|" + said + "exit status 0";
     QTest::newRow("a flood of lines dropped")
         << "yes | head -n 1000" << "3" << ""
         << QStringList(100, said + "y").join(u'|') + u'|' + said +

@@ -599,15 +599,18 @@ void TestDataFiles::converterWritesWhatEachLineWould() {
         "DCV,200mV,-12.34", "DCA,200uA,\" 0.5 \"", "RES,2MOhm,1.234", "CAP,2000pF,1999",
         "TEMP,200'F,-40.5", "DCV,2V,Initial", "DCA,20mA,-OL", "X,20A,+007.50", "X,1KHz,.5",
         "X,20V,-.5", "X,20V,5.", "X,20V,1e3", "X,20V,-0.00", "\"D,\"\"CV\",\" 20V\",1",
-        "\u03a9,20V,1", "\xb5" "A,200uA,1", "DCV,2V,\u0661.5", "HOLD,,12", "FREQ,KHz/MHz,1.2"};
+        "\u03a9,20V,1", "\xb5" "A,200uA,1", "DCV,2V,\u0661.5", "HOLD,,12", "FREQ,KHz/MHz,1.2",
+        "DCV,2V,"};
     for (const TimeZoneOut zone : {TimeZoneOut::Local, TimeZoneOut::Utc}) {
         AnalysisConverter converter(zone);
         for (const char* time : times) {
             for (const char* reading : readings) {
                 const QByteArray line = QByteArray("1,") + time + ',' + reading;
+                const QByteArray blanksAfter = line + " \t"; // outside the line: not read
                 LineFields fields;
                 std::string scratch;
-                QVERIFY2(recordFields(line, fields, scratch), line.constData());
+                QVERIFY2(recordFields(QByteArrayView(blanksAfter).first(line.size()), fields, scratch),
+                         line.constData());
                 RecordFields record;
                 for (int i = 0; i < FieldCount; ++i)
                     record[std::size_t(i)] = QString::fromUtf8(fields[std::size_t(i)]);
@@ -809,6 +812,10 @@ void TestDataFiles::summaryIntervalsFollowTheWallClock_data() {
     QTest::newRow("two hours over the hour shown twice") << 7200 << "2026-10-25T00:00:00+02:00" << 600 << 30 << QPair(0, 0)
         << QStringList{"2026-10-25T00:00:00+02:00 12 0", "2026-10-25T02:00:00+02:00 6 0",
                        "2026-10-25T02:00:00+01:00 12 0"};
+    // The change falls inside an interval: the clock jumps over its end, 02:30.
+    QTest::newRow("2.5 hours into summer time") << 9000 << "2026-03-29T00:00:00+01:00" << 1800 << 13 << QPair(0, 0)
+        << QStringList{"2026-03-29T00:00:00+01:00 4 0", "2026-03-29T03:00:00+02:00 4 0",
+                       "2026-03-29T05:00:00+02:00 5 0"};
     QTest::newRow("the day of 25 hours") << 86400 << "2026-10-25T00:00:00+02:00" << 3600 << 26 << QPair(0, 0)
         << QStringList{"2026-10-25T00:00:00+02:00 25 0", "2026-10-26T00:00:00+01:00 1 82800"};
     QTest::newRow("minutes over the hour shown twice") << 60 << "2026-10-25T02:59:30+02:00" << 30 << 4 << QPair(0, 0)

@@ -150,6 +150,9 @@ void TestTrend::timeTicks_data() {
     QTest::newRow("Berlin, inside its second pass")
         << "Berlin 2026-10-25T01:20:00Z"
         << "2026-10-25T01:40:00Z" << 3 << "2026-10-25 02:20 CET 02:30 CET 02:40 CET";
+    QTest::newRow("2 days, from each month's first")
+        << "2026-11-26T00:00" << "2026-12-06T00:00" << 6
+        << "2026-11-27 2026-11-29 2026-12-01 2026-12-03 2026-12-05";
     QTest::newRow("Mondays") << "2026-12-01T00:00"
                              << "2026-12-31T00:00" << 6
                              << "2026-12-07 2026-12-14 2026-12-21 2026-12-28";
@@ -205,6 +208,7 @@ void TestTrend::valueTicks_data() {
                                << "5.000 V|5.005 V";
     QTest::newRow("a narrow lane holds three") << 6e-6 << 94e-6 << 3 << "A"
                                                << "25 \u00b5A|50 \u00b5A|75 \u00b5A";
+    QTest::newRow("a tick below 0 keeps its sign") << -1.2 << 1.2 << 3 << "V" << "-1 V|0 V|1 V";
     QTest::newRow("three at 0.25") << 0.9 << 1.6 << 3 << "V"
                                    << "1.00 V|1.25 V|1.50 V";
 }
@@ -322,6 +326,11 @@ void TestTrend::fileGrowsIntoSeries() {
     for (const auto& piece : path.pieces)
         pieces << QString::number(piece.size());
     QCOMPARE(pieces.join(u' ') + QStringLiteral(" | %1").arg(path.overloads.size()), "2 1 1 2 | 1");
+    // A file that starts with its latest reading knows no spacing: no gap breaks its lines.
+    trend::TrendData later;
+    later.feed("1,26/12/06,12:00:00.0,DCV,20V,1\r\n2,26/12/06,10:00:00.0,ACV,20V,1\r\n"
+               "3,26/12/06,10:00:02.0,ACV,20V,1\r\n");
+    QCOMPARE(later.gapMs(), 0);
 }
 
 // A file read in two parts, each on its own (as two threads do), then put
@@ -472,6 +481,7 @@ void TestTrend::readoutAndMeasure() {
              "2026-12-07 10:00:03.0  4.000 V  DCV 20V \"4.00\"  record 14");
     // Floats' last digits are rounded away: a 10 µV step between two readings.
     QCOMPARE(trend::siValue(double(-8.96e-3f) - double(-8.95e-3f), "V"), "-10.00 \u00b5V");
+    QCOMPARE(trend::siValue(0, "V"), "0.000 V");
     QCOMPARE(trend::siValue(1370, "degC") + trend::siValue(10500, "Ohm"), "1370 \u00b0C10.50 k\u03a9");
     QCOMPARE(trend::readoutText(s, 2, "OL", "13").section(QStringLiteral("  "), 1, 1), "OL");
 }
@@ -488,7 +498,7 @@ void TestTrend::sourceFollowsItsFiles() {
         QCOMPARE(file.write(bytes), bytes.size());
     };
     write("a.dat", Recording.left(70)); // two records, the last without its line end
-    write("b.dat", "9,26/12/06,10:00:20.0,DCV,20V,1.6\r\n10,26/12/06,10:00:21.0,DCV,20V,1.");
+    write("b.dat", "9,26/12/06,10:00:20.0,DCV,20V,1.6\r\n10,26/12/06,10:00:21.0,DCV,20V,1.7");
     // The files left alone from the clock's start on, until it moves.
     platform::VirtualClock clock(QFileInfo(dir.filePath("b.dat")).lastModified());
     core::TrendSource source({dir.filePath("a.dat"), dir.filePath("b.dat")}, clock);
@@ -502,7 +512,7 @@ void TestTrend::sourceFollowsItsFiles() {
     QCOMPARE(source.recordFields(1).value_or(std::vector<QByteArray>(6)).at(5), "1.10");
     QVERIFY(QFile::rename(dir.filePath("b.old"), dir.filePath("b.dat")));
     QCOMPARE(source.readMore(&error), core::TrendSource::Growth::None);
-    write("b.dat", "7\r\n", true);
+    write("b.dat", "\n", true); // the line end alone
     QCOMPARE(source.readMore(&error), core::TrendSource::Growth::Grew);
     QCOMPARE(source.recordFields(3)->at(5), "1.7");
     QCOMPARE(source.data().series()[0].value(3), 1.7f);
@@ -549,6 +559,10 @@ void TestTrend::sourceFollowsItsFiles() {
     core::TrendSource two({dir.filePath("m.dat"), dir.filePath("n.dat")}, clock);
     QVERIFY(two.load(&error));
     QCOMPARE(two.recordFields(259)->at(0), "260");
+    // From the line kept for the 257th, in the second file: found with the first gone.
+    QVERIFY(QFile::rename(dir.filePath("m.dat"), dir.filePath("m.old")));
+    QCOMPARE(two.recordFields(256).value_or(std::vector<QByteArray>(6)).at(0), "257");
+    QVERIFY(QFile::rename(dir.filePath("m.old"), dir.filePath("m.dat")));
     // The first file grows too: all read again, its new record before the second's.
     write("m.dat", "201,26/12/06,09:03:20.5,DCV,20V,2\r\n", true);
     QCOMPARE(two.readMore(&error), core::TrendSource::Growth::Reread);
