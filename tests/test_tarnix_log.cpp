@@ -153,6 +153,7 @@ private Q_SLOTS:
     void closedPipeEndsQuietly();
     void saysWhenNobodyAnswers_data();
     void saysWhenNobodyAnswers();
+    void aLinkLostSoonIsNoSilence();
     void recordsAMeterThatAnswersHalf();
     void slowAlarmCommandLeavesSamplingAlone();
     void samplesFallOnDeadlines_data();
@@ -560,6 +561,29 @@ void TestTarnixLog::saysWhenNobodyAnswers() {
     QVERIFY2(recorder.start(&error), qPrintable(error));
     QVERIFY(waitUntil([&] { return recorder.finished(); }));
     QCOMPARE(notices, QStringList{said.arg(options.device)});
+}
+
+// A meter switched off after its readings loses the link at once, long
+// before it has been silent a while: nothing is said for it yet.
+void TestTarnixLog::aLinkLostSoonIsNoSilence() {
+    sim::SimMeter meter(sim::Model::Long, 9600);
+    meter.setScript({*sim::ScriptedReading::fromValue(sim::Model::Long, 2, "1.23")}, true);
+    core::RecordOptions options;
+    options.output = m_dir.filePath(QStringLiteral("lost.dat"));
+    options.silenceNoticeMs = 3600 * 1000;
+    auto clock = std::make_unique<platform::VirtualClock>();
+    platform::VirtualClock& time = *clock;
+    time.at(3, [&meter] { meter.setPowered(false); });
+    time.at(12, [&time] { time.stop(); });
+    platform::ScriptedDialogs dialogs;
+    core::Recorder recorder(options, dialogs, platform::memoryWireTo(meter), nullptr, std::move(clock));
+    QStringList notices;
+    connect(&recorder, &core::Recorder::notice, this, [&](const QString& text) { notices << text; });
+    QString error;
+    QVERIFY2(recorder.start(&error), qPrintable(error));
+    QVERIFY(waitUntil([&] { return time.stopped(); }));
+    QCOMPARE(notices.filter(u"no meter answering"), QStringList());
+    recorder.finish(0);
 }
 
 // A meter that answers readings but never a memory read, and shows a code
