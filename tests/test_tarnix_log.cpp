@@ -1197,6 +1197,7 @@ void TestTarnixLog::chunksReadAsOneReader_data() {
     };
     const QByteArray autumn = night(QDate(2026, 10, 25), 4 * 3600, 1);
     QTest::newRow("the autumn night") << autumn << "" << "";
+    QTest::newRow("from within its second round") << autumn << "2026-10-25T01:10Z" << "";
     QTest::newRow("its second round, sliced") << autumn << "2026-10-25T01:10Z" << "2026-10-25T01:50Z";
     QTest::newRow("the spring night, a clock that did not change")
         << QByteArray("1,26/03/29,01:59:59.0,DCV,2V,1\r\n2,26/03/29,02:30:00.0,DCV,2V,2\r\n").repeated(400) + night(QDate(2026, 3, 29), 3 * 3600, 7) << "" << "";

@@ -129,8 +129,9 @@ void saySkipped(const FileCommandOutput& output, const QString& input, qint64 sk
 
 // Reads one recording for convert, stats or summaries: a data file in
 // chunks on a thread a core, made by `fresh` and `carried` and taken in
-// file order by `takeChunk` (readInChunks()); a pipe, or a CSV file where
-// `csv` takes one, line by line to `onLine`. False with the reason.
+// file order by `takeChunk` (readInChunks()); a pipe, a slice with an end
+// in a file whose times grow, or a CSV file where `csv` takes one, line by
+// line to `onLine`. False with the reason.
 template <class Chunk, class Fresh, class Carried, class TakeChunk>
 bool readRecording(const QString& path, const analysis::TimeSlice& slice,
                    records::LocalOffsets& offsets, qint64 chunkBytes, CsvInput csv,
@@ -141,7 +142,10 @@ bool readRecording(const QString& path, const analysis::TimeSlice& slice,
     analysis::SliceRead plan;
     if (!openRecording(path, file, slice, offsets, plan, error))
         return false;
-    if (!file.isSequential()) {
+    // A slice that ends is a short read: one thread gets there before a
+    // second would start, and reads no chunks past its end.
+    const bool ends = plan.grows && slice.to;
+    if (!file.isSequential() && !ends) {
         const ChunkedRead read = readInChunks<Chunk>(file, path, plan.grows, csv, offsets,
                                                      chunkBytes, fresh, carried, takeChunk, error);
         if (read != ChunkedRead::AnalysisCsv)
