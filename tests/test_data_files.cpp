@@ -10,6 +10,7 @@
 #include "records/DataFile.h"
 #include "records/DataRecord.h"
 #include "records/FileRecords.h"
+#include "records/ValueColumn.h"
 #include "records/RecordReader.h"
 #include "records/RecordStore.h"
 #include "records/SaveName.h"
@@ -69,6 +70,7 @@ class TestDataFiles : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void valueColumnKeepsOneRunARange();
     void initTestCase() { qputenv("TZ", "Europe/Berlin"), tzset(); }
     void lineRules_data();
     void lineRules();
@@ -853,6 +855,19 @@ void TestDataFiles::summaryIntervalsFollowTheWallClock() {
             summary.add(start + i * step * 1000LL, series, 1.5, false);
     summary.finish();
     QCOMPARE(written, lines);
+}
+
+// A recording seldom changes range: a run of readings in one range is one
+// run of the value column, however long, so a year in one range keeps it.
+void TestDataFiles::valueColumnKeepsOneRunARange() {
+    records::ValueColumn column;
+    column.add("-OL", "2V");
+    for (std::size_t i = 0; i < records::ValueColumn::MaxRuns; ++i)
+        column.add("1.5", "20V");
+    QVERIFY(column.usable());
+    const records::ValueCell first = column.cell(0), last = column.cell(qsizetype(records::ValueColumn::MaxRuns));
+    QVERIFY(first.overload == -1 && first.range == "2V");
+    QVERIFY(last.number == 1.5 && last.range == "20V");
 }
 
 QTEST_GUILESS_MAIN(TestDataFiles)
