@@ -163,6 +163,9 @@ void TestMqtt::readingJson() {
     const records::SampleAlarm over{records::SampleAlarm::State::Over, "-OL", "-12.00"};
     QVERIFY(records::readingJson(2, at, meter::measurementFromTexts("DCV", "200mV", "-11.50"), over)
                 .endsWith(R"("alarm":"over","limits":{"low":null,"high":-0.01200}})"));
+    // A speed not known yet is no speed.
+    QCOMPARE(mqtt::meterJson({"HBQ750", "SIM", 0, 1}),
+             R"({"model":"HBQ750","port":"SIM","speed":null,"interval":1})");
 }
 
 // Each function's sensor as Home Assistant's discovery documents it: the
