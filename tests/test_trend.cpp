@@ -305,6 +305,8 @@ void TestTrend::fileGrowsIntoSeries() {
     const trend::TrendSeries& res = data.series()[1];
     QCOMPARE(dcv.function() + dcv.range() + dcv.unit() + res.unit(), "DCV20VVOhm");
     QCOMPARE(res.value(0), 1000.0f);
+    // One value alone is fitted with a twentieth of it either way, not a lane of no height.
+    QCOMPARE(trend::fitValues(res, *data.firstMs(), *data.lastMs()), (trend::ValueSpan{950, 1050}));
     QCOMPARE(dcv.row(6), 9); // the tenth record: two without a time came before
     QCOMPARE(data.gapMs(), 2000);
     QCOMPARE(data.skippedLines(), 3); // with the line that is no record
