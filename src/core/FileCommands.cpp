@@ -155,6 +155,25 @@ bool readRecording(const QString& path, const analysis::TimeSlice& slice,
     return readLines(file, path, plan, onLine, pastSlice, csv, error);
 }
 
+// readRecording() for readings (stats, summaries): a chunk is read alone by
+// a RecordReadings of its own, or again by `readings`, the stream's reader.
+template <class TakeChunk>
+bool readReadings(const QString& path, const analysis::TimeSlice& slice,
+                  analysis::RecordReadings& readings, qint64 chunkBytes, CsvInput csv,
+                  const TakeChunk& takeChunk, const records::RecordReader::OnLine& onLine,
+                  const std::function<bool()>& pastSlice, QString* error) {
+    return readRecording<analysis::ReadingsChunk>(
+        path, slice, readings.offsets(), chunkBytes, csv,
+        [&](const records::LineChunk& chunk, analysis::ReadingsChunk& result) {
+            analysis::RecordReadings own;
+            analysis::readingsOfChunk(chunk, own, slice, result);
+        },
+        [&](const records::LineChunk& chunk, analysis::ReadingsChunk& result) {
+            analysis::readingsOfChunk(chunk, readings, slice, result);
+        },
+        takeChunk, onLine, pastSlice, error);
+}
+
 // The records of the files as summary lines, those the recorder writes
 // with --every for the same readings.
 int writeSummaries(const QStringList& inputs, const ConvertOptions& options,
@@ -194,15 +213,8 @@ int writeSummaries(const QStringList& inputs, const ConvertOptions& options,
         qint64 skipped = 0;
         const qint64 skippedTimes = readings.skippedTimes();
         QString error;
-        const bool read = readRecording<analysis::ReadingsChunk>(
-            input, options.slice, readings.offsets(), options.chunkBytes, CsvInput::Refused,
-            [&](const records::LineChunk& chunk, analysis::ReadingsChunk& result) {
-                analysis::RecordReadings own;
-                analysis::readingsOfChunk(chunk, own, options.slice, result);
-            },
-            [&](const records::LineChunk& chunk, analysis::ReadingsChunk& result) {
-                analysis::readingsOfChunk(chunk, readings, options.slice, result);
-            },
+        const bool read = readReadings(
+            input, options.slice, readings, options.chunkBytes, CsvInput::Refused,
             [&](const analysis::ReadingsChunk& chunk) {
                 skipped += chunk.skipped;
                 std::vector<std::size_t> kinds;
@@ -330,15 +342,8 @@ int runStats(const StatsOptions& options, const FileCommandOutput& output) {
             lines.nextFile();
             const qint64 before = stats.readings(), skippedTimes = lines.skippedTimes();
             QString error;
-            const bool read = readRecording<analysis::ReadingsChunk>(
-                path, options.slice, lines.offsets(), options.chunkBytes, CsvInput::Taken,
-                [&](const records::LineChunk& chunk, analysis::ReadingsChunk& result) {
-                    analysis::RecordReadings own;
-                    analysis::readingsOfChunk(chunk, own, options.slice, result);
-                },
-                [&](const records::LineChunk& chunk, analysis::ReadingsChunk& result) {
-                    analysis::readingsOfChunk(chunk, lines.readings(), options.slice, result);
-                },
+            const bool read = readReadings(
+                path, options.slice, lines.readings(), options.chunkBytes, CsvInput::Taken,
                 [&lines](const analysis::ReadingsChunk& chunk) { lines.takeChunk(chunk); },
                 [&lines](QByteArrayView line, const records::LineFields* fields) { lines.take(line, fields); },
                 [&lines] { return lines.pastSlice(); }, &error);
