@@ -280,6 +280,11 @@ addEventListener("resize", () => { drawTrend(); fetchTrend(); });
 // at most once a second.
 function trendHeard(status) {
   const at = status.time ? Date.parse(status.time) : NaN;
+  if (!trend.whole && !isNaN(at) && Date.now() - trend.last >= 900) {
+    // The page came before the first line: the file list holds it now.
+    trend.last = Date.now();
+    loadFiles();
+  }
   if (!trend.whole || isNaN(at) || at <= trend.whole.last) return;
   trend.whole.last = at;
   if (!trend.following || Date.now() - trend.last < 900) return;
