@@ -218,6 +218,7 @@ void TestLoggerSession::loggerCommands_data() {
     QTest::addColumn<QString>("said"); // each line after "tarnix-log: "; none: it worked
     QTest::newRow("status") << "status" << 0 << "" << 12 << "";
     QTest::newRow("download") << "download" << 2 << "" << 60 << "";
+    QTest::newRow("download to a file") << "download" << 2 << "to a file" << 60 << "";
     QTest::newRow("a set not there")
         << "download" << 4 << "" << 0 << "the logger holds no set 4 (it lists 3)";
     QTest::newRow("past the memory's end") << "download" << 3 << "end beyond" << 1840
@@ -260,7 +261,12 @@ void TestLoggerSession::loggerCommands() {
                                               : core::LoggerOptions::Action::SetClock;
     options.set = set;
     options.output = command == u"download" ? QStringLiteral("-") : QString(); // as parsed
-    const CommandRun run = runCommand(options, s);
+    QTemporaryDir dir;
+    if (meter == u"to a file")
+        options.output = dir.filePath(QStringLiteral("set.dat"));
+    CommandRun run = runCommand(options, s);
+    if (meter == u"to a file")
+        run.out = fileBytes(options.output);
     QCOMPARE(run.said.join(u'|').remove(QStringLiteral("tarnix-log: ")), said);
     QCOMPARE(run.code, said.isEmpty() ? 0 : 1);
     QCOMPARE(run.out.count('\n'), lines);

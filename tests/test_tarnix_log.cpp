@@ -534,6 +534,9 @@ void TestTarnixLog::saysWhenNobodyAnswers_data() {
     QTest::newRow("a frame and more")
         << QByteArray("\x00\x02\x0b\x40\x0d\xff\xff", 7)
         << "the meter on %1 answers, but with bytes that make no reading; still trying";
+    QTest::newRow("one stray byte")
+        << QByteArray("\xff", 1)
+        << "the meter on %1 answers, but with bytes that make no reading; still trying";
 }
 
 void TestTarnixLog::saysWhenNobodyAnswers() {
@@ -1301,6 +1304,9 @@ void TestTarnixLog::recordEveryIsConvertEvery_data() {
     QTest::newRow("midnight") << "2026-12-06T23:58:50+01:00" << 60
         << QStringList{"2026-12-06T23:58:00+01:00", "2026-12-06T23:59:00+01:00", "2026-12-07T00:00:00+01:00",
                        "2026-12-07T00:01:00+01:00", "2026-12-07T00:02:00+01:00"} << false;
+    QTest::newRow("midnight, a file a day") << "2026-12-06T23:58:50+01:00" << 60
+        << QStringList{"2026-12-06T23:58:00+01:00", "2026-12-06T23:59:00+01:00", "2026-12-07T00:00:00+01:00",
+                       "2026-12-07T00:01:00+01:00", "2026-12-07T00:02:00+01:00"} << false;
     QTest::newRow("a silent minute skipped") << "2026-12-06T23:58:50+01:00" << 60
         << QStringList{"2026-12-06T23:58:00+01:00", "2026-12-06T23:59:00+01:00", "2026-12-07T00:01:00+01:00",
                        "2026-12-07T00:02:00+01:00"} << true;
@@ -1331,7 +1337,8 @@ void TestTarnixLog::recordEveryIsConvertEvery() {
     options.every = every;
     options.skipEmpty = skipEmpty;
     options.format = records::RecordingFormat::Csv;
-    options.output = m_dir.filePath(QTest::currentDataTag() + QStringLiteral(".csv"));
+    const bool daily = QByteArray(QTest::currentDataTag()).endsWith("a file a day");
+    options.output = m_dir.filePath(QTest::currentDataTag() + QString::fromLatin1(daily ? " %Y-%m-%d.csv" : ".csv"));
     platform::ScriptedDialogs dialogs;
     auto* clock = new platform::VirtualClock(QDateTime::fromString(start, Qt::ISODate).toLocalTime());
     core::Recorder recorder(options, dialogs, platform::memoryWireTo(meter), nullptr,
@@ -1361,7 +1368,14 @@ void TestTarnixLog::recordEveryIsConvertEvery() {
     QCOMPARE(core::runConvert(convert, converted.output()), 0);
     qunsetenv("TZ");
     tzset();
-    const QByteArray recorded = fileBytes(options.output);
+    QByteArray recorded = fileBytes(options.output);
+    if (daily) { // the day's lines in the day's file, each under its header
+        QString day = options.output;
+        recorded = fileBytes(day.replace(u"%Y-%m-%d"_s, u"2026-12-06"_s));
+        const QByteArray next = fileBytes(day.replace(u"2026-12-06"_s, u"2026-12-07"_s));
+        QVERIFY(next.startsWith(recorded.left(recorded.indexOf('\n') + 1)));
+        recorded += next.mid(next.indexOf('\n') + 1);
+    }
     QCOMPARE(recorded, converted.out);
     QStringList written;
     for (const QByteArray& line : recorded.trimmed().split('\n').mid(1))
