@@ -12,6 +12,7 @@
 #include "platform/RealClock.h"
 
 #include <QTcpSocket>
+#include <thread>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -110,6 +111,7 @@ private Q_SLOTS:
     void readingsAsConvertWritesThem();
     void trendColumns();
     void trendFollowsAGrowingRecording();
+    void aTrendBeingReadHoldsUpNoOther();
     void scraperKeepsItsConnection();
     void metrics();
     void pageComesFromTheProgram();
@@ -369,6 +371,50 @@ void TestHttp::trendFollowsAGrowingRecording() {
     file.close();
     fetch(bench.server.port(), "/api/trend?file=a.dat&columns=1", &body);
     QVERIFY2(body.contains(R"("max":[0.005],"first":[0.001],"last":[0.005])"), body.constData());
+}
+
+// A trend whose file is still being read (a year takes seconds) leaves the
+// other files' trends answering at once.
+void TestHttp::aTrendBeingReadHoldsUpNoOther() {
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(m_dir.filePath("a.dat"), dir.filePath("a.dat")));
+    QFile big(dir.filePath("b.dat"));
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    const int Records = 2'000'000; // some 80 MB, a few tenths of a second to read
+    // The same line with its time moved on: the day at 8, hh:mm:ss at 11.
+    QByteArray lines;
+    char line[] = "1,26/12/05,00:00:00.0,ACV,2V,1.500\r\n";
+    const auto two = [&line](int at, int value) {
+        line[at] = char('0' + value / 10), line[at + 1] = char('0' + value % 10);
+    };
+    for (int i = 0; i < Records; ++i) {
+        const int s = i % 86400;
+        two(8, 5 + i / 86400), two(11, s / 3600), two(14, s / 60 % 60), two(17, s % 60);
+        lines.append(line, sizeof line - 1);
+    }
+    big.write(lines);
+    big.close();
+    ServedBench bench(dir.path());
+    QString error;
+    QVERIFY2(bench.server.start(&error), qPrintable(error));
+    const quint16 port = bench.server.port();
+    QElapsedTimer clock;
+    clock.start();
+    qint64 bigMs = 0;
+    QByteArray bigStatus;
+    std::thread reading([&] {
+        bigStatus = fetch(port, "/api/trend?file=b.dat&columns=1");
+        bigMs = clock.elapsed();
+    });
+    QThread::msleep(30); // its request is in
+    QByteArray body;
+    const QByteArray status = fetch(port, "/api/trend?file=a.dat&columns=1", &body);
+    const qint64 smallMs = clock.elapsed();
+    reading.join();
+    QCOMPARE(status, QByteArray("HTTP/1.1 200 OK"));
+    QCOMPARE(bigStatus, QByteArray("HTTP/1.1 200 OK"));
+    QVERIFY2(body.contains(R"("last":[0.004])"), body.constData());
+    QVERIFY2(smallMs < bigMs / 2, qPrintable(QStringLiteral("%1 ms, the big one %2 ms").arg(smallMs).arg(bigMs)));
 }
 
 void TestHttp::metrics() {

@@ -101,27 +101,44 @@ Response FileRoutes::trend(const QStringList& paths, const Request& request) {
             return plainAnswer(400, "400 columns takes a whole number from 1 to " +
                                         QByteArray::number(MaxColumns));
     }
-    const std::lock_guard lock(m_trendMutex);
-    if (!m_trends.contains(paths) && m_trends.size() >= KeptTrends)
-        m_trends.clear();
-    auto& source = m_trends[paths];
+    const std::shared_ptr<KeptTrend> kept = keptTrend(paths);
+    const std::lock_guard lock(kept->mutex);
     QString error;
-    if (!source) {
-        source = std::make_unique<core::TrendSource>(paths, m_clock);
+    if (!kept->source) {
+        auto source = std::make_unique<core::TrendSource>(paths, m_clock);
         if (!source->load(&error)) {
-            m_trends.erase(paths);
+            forget(paths, kept);
             return plainAnswer(500, "500 " + error.toUtf8());
         }
-    } else if (source->readMore(&error) == core::TrendSource::Growth::Failed) {
-        m_trends.erase(paths);
+        kept->source = std::move(source);
+    } else if (kept->source->readMore(&error) == core::TrendSource::Growth::Failed) {
+        forget(paths, kept);
+        kept->source.reset();
         return plainAnswer(500, "500 " + error.toUtf8());
     }
+    const core::TrendSource* const source = kept->source.get();
     const trend::TrendData& data = source->data();
     const qint64 from = slice.from.value_or(data.firstMs().value_or(0));
     const qint64 to = slice.to.value_or(data.lastMs() ? *data.lastMs() + 1 : from + 1);
     if (to <= from)
         return plainAnswer(400, "400 from must come before to");
     return json(trendColumnsJson(data, from, to, columns));
+}
+
+std::shared_ptr<FileRoutes::KeptTrend> FileRoutes::keptTrend(const QStringList& paths) {
+    const std::lock_guard lock(m_trendsMutex);
+    if (!m_trends.contains(paths) && m_trends.size() >= KeptTrends)
+        m_trends.clear(); // one still being read lives on with its request
+    std::shared_ptr<KeptTrend>& kept = m_trends[paths];
+    if (!kept)
+        kept = std::make_shared<KeptTrend>();
+    return kept;
+}
+
+void FileRoutes::forget(const QStringList& paths, const std::shared_ptr<KeptTrend>& trend) {
+    const std::lock_guard lock(m_trendsMutex);
+    if (const auto at = m_trends.find(paths); at != m_trends.end() && at->second == trend)
+        m_trends.erase(at);
 }
 
 } // namespace tarnix::http

@@ -35,13 +35,20 @@ public:
 private:
     Response trend(const QStringList& paths, const Request& request);
 
+    // A trend asked for: read once, then followed as its last file grows.
+    // One request at a time reads it; a year's first read holds up no other trend.
+    struct KeptTrend {
+        std::mutex mutex;
+        std::unique_ptr<core::TrendSource> source;
+    };
+    std::shared_ptr<KeptTrend> keptTrend(const QStringList& paths);
+    void forget(const QStringList& paths, const std::shared_ptr<KeptTrend>& trend);
+
     ServedFiles m_files;
     std::shared_ptr<std::atomic<int>> m_streams = std::make_shared<std::atomic<int>>(0);
     const platform::Clock& m_clock;
-    // The trends asked for, by their files: read once, then followed as the
-    // last file grows. One request at a time reads them.
-    std::mutex m_trendMutex;
-    std::map<QStringList, std::unique_ptr<core::TrendSource>> m_trends;
+    std::mutex m_trendsMutex; // over the map alone, never while a file is read
+    std::map<QStringList, std::shared_ptr<KeptTrend>> m_trends;
 };
 
 } // namespace tarnix::http
