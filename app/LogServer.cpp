@@ -49,8 +49,7 @@ bool LogServer::start(QString* error) {
 RecordedFiles::RecordedFiles(const core::RecordOptions& options) : m_options(options) {}
 
 void RecordedFiles::sampleAt(const QDateTime& at) {
-    if (m_options.output.isEmpty() || m_options.toStandardOutput() ||
-        m_options.format != records::RecordingFormat::Dat)
+    if (m_options.output.isEmpty() || m_options.toStandardOutput())
         return;
     const QString path = records::outputNameAt(m_options.output, at, m_options.utc);
     const std::lock_guard lock(m_mutex);

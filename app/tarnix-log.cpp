@@ -263,7 +263,8 @@ int serve(const QStringList& inputs, const app::ServerPlan& plan) {
             return ExitTrouble;
         }
     app::LogServer server(plan, [inputs] {
-        const auto files = core::inputsInTimeOrder(inputs, {QStringLiteral("dat")});
+        const auto files = core::inputsInTimeOrder(
+            inputs, {QStringLiteral("dat"), QStringLiteral("csv"), QStringLiteral("jsonl")});
         return std::holds_alternative<QStringList>(files) ? std::get<QStringList>(files)
                                                           : QStringList();
     });

@@ -76,9 +76,12 @@ const QByteArray RecordingB = "1,26/12/05,09:00:00.0,ACV,2V,1.500\r\n"
 
 // The bench's routes, then the recorded files' of `folder`: what tarnix-log serves.
 struct ServedBench {
-    explicit ServedBench(const QString& folder)
-        : files(http::ServedFiles([folder] {
-                    return QStringList{folder + "/a.dat", folder + "/b.dat"};
+    explicit ServedBench(const QString& folder, const QStringList& names = {"a.dat", "b.dat"})
+        : files(http::ServedFiles([folder, names] {
+                    QStringList paths;
+                    for (const QString& name : names)
+                        paths << folder + '/' + name;
+                    return paths;
                 }),
                 clock),
           server({QHostAddress(QHostAddress::LocalHost), 0, false}, {},
@@ -112,6 +115,8 @@ private Q_SLOTS:
     void trendColumns();
     void trendFollowsAGrowingRecording();
     void aTrendBeingReadHoldsUpNoOther();
+    void recordingsServedAsWritten_data();
+    void recordingsServedAsWritten();
     void scraperKeepsItsConnection();
     void metrics();
     void pageComesFromTheProgram();
@@ -415,6 +420,58 @@ void TestHttp::aTrendBeingReadHoldsUpNoOther() {
     QCOMPARE(bigStatus, QByteArray("HTTP/1.1 200 OK"));
     QVERIFY2(body.contains(R"("last":[0.004])"), body.constData());
     QVERIFY2(smallMs < bigMs / 2, qPrintable(QStringLiteral("%1 ms, the big one %2 ms").arg(smallMs).arg(bigMs)));
+}
+
+// A recorder that writes CSV or JSON lines offers its files as written,
+// sliced by time; the trend, which reads data files, says so.
+void TestHttp::recordingsServedAsWritten_data() {
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("target"); // the request
+    QTest::addColumn<QByteArray>("status");
+    QTest::addColumn<QByteArray>("body");   // what it starts with
+    const QByteArray csv = "time,value,unit,function,range,display\r\n"
+                           "2026-12-05T08:00:00.000+01:00,0.001,V,DCV,200mV,1.00\r\n"
+                           "2026-12-05T08:00:01.000+01:00,0.002,V,DCV,200mV,2.00\r\n"
+                           "2026-12-05T08:00:02.000+01:00,0.003,V,DCV,200mV,3.0"; // still being written
+    const QByteArray jsonl = R"({"time":"2026-12-05T07:00:00.000Z","seq":1,"display":"1.00"})" "\n"
+                             R"({"time":"2026-12-05T07:00:01.000Z","seq":2,"display":"2.00"})" "\n";
+    QTest::newRow("CSV listed") << QByteArray("c.csv") << csv << QByteArray("/api/files") << QByteArray("200 OK")
+        << QByteArray(R"([{"name":"c.csv","bytes":199,"format":"csv","first":"2026-12-05T07:00:00.000Z",)"
+                      R"("last":"2026-12-05T07:00:01.000Z"}])");
+    QTest::newRow("CSV sliced, under its header")
+        << QByteArray("c.csv") << csv << QByteArray("/api/readings?from=2026-12-05T07:00:01Z") << QByteArray("200 OK")
+        << QByteArray("time,value,unit,function,range,display\r\n2026-12-05T08:00:01.000+01:00,0.002,V,DCV,200mV,2.00\r\n");
+    QTest::newRow("CSV as a data file") << QByteArray("c.csv") << csv << QByteArray("/api/readings?format=dat")
+        << QByteArray("400 Bad Request") << QByteArray("400 this recording is written as csv");
+    QTest::newRow("CSV trend") << QByteArray("c.csv") << csv << QByteArray("/api/trend")
+        << QByteArray("422 Unprocessable Content") << QByteArray("422 the trend reads data files");
+    QTest::newRow("JSON lines listed") << QByteArray("j.jsonl") << jsonl << QByteArray("/api/files") << QByteArray("200 OK")
+        << QByteArray(R"([{"name":"j.jsonl","bytes":122,"format":"jsonl","first":"2026-12-05T07:00:00.000Z",)"
+                      R"("last":"2026-12-05T07:00:01.000Z"}])");
+    QTest::newRow("JSON lines sliced") << QByteArray("j.jsonl") << jsonl
+        << QByteArray("/api/readings?format=jsonl&to=2026-12-05T07:00:01Z") << QByteArray("200 OK")
+        << jsonl.left(jsonl.indexOf('\n') + 1);
+}
+
+void TestHttp::recordingsServedAsWritten() {
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, target);
+    QFETCH(QByteArray, status);
+    QFETCH(QByteArray, body);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QString::fromLatin1(name)));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    file.close();
+    ServedBench bench(dir.path(), {QString::fromLatin1(name)});
+    QString error;
+    QVERIFY2(bench.server.start(&error), qPrintable(error));
+    QByteArray got;
+    QCOMPARE(fetch(bench.server.port(), target, &got), "HTTP/1.1 " + status);
+    QVERIFY2(got.startsWith(body), got.constData());
+    if (status == "200 OK" && target.startsWith("/api/readings"))
+        QCOMPARE(got, body);
 }
 
 void TestHttp::metrics() {

@@ -2,6 +2,7 @@
 
 #include "core/TrendSource.h"
 #include "http/ProducedBody.h"
+#include "http/RecordedLines.h"
 #include "http/SliceReadings.h"
 #include "http/TrendColumns.h"
 
@@ -60,15 +61,25 @@ std::optional<Response> FileRoutes::respond(const Request& request) {
             facts.push_back(fileFacts(path));
         return json(filesJson(facts));
     }
+    const Recording recording = recordingOf(*paths);
+    const QByteArray written = http::formatName(recording.format);
+    if (trended && recording.format != records::RecordingFormat::Dat)
+        return plainAnswer(422, "422 the trend reads data files, and this recording is written as " +
+                                    written + ": record with --format dat for a trend");
     if (trended)
-        return trend(*paths, request);
+        return trend(recording.paths, request);
     analysis::TimeSlice slice;
     if (const QByteArray problem = takeSlice(request, slice); !problem.isEmpty())
         return plainAnswer(400, problem);
+    const bool asWritten = recording.format != records::RecordingFormat::Dat;
     const QByteArray formatName = request.argument("format");
-    const auto format = readingsFormatNamed(formatName.isEmpty() ? "csv" : formatName);
+    const auto format = readingsFormatNamed(
+        !formatName.isEmpty() ? formatName : asWritten ? written : QByteArray("csv"));
     if (!format)
         return plainAnswer(400, "400 format takes csv, jsonl or dat, not \"" + formatName + '"');
+    if (asWritten && formatName != written && !formatName.isEmpty())
+        return plainAnswer(400, "400 this recording is written as " + written +
+                                    ", and its readings come as written: format=" + written);
     if (++*m_streams > MaxStreams) {
         --*m_streams;
         Response busy = plainAnswer(503, "503 " + QByteArray::number(MaxStreams) +
@@ -83,8 +94,11 @@ std::optional<Response> FileRoutes::respond(const Request& request) {
     Response r;
     r.contentType = Types[int(*format)];
     r.stream = std::make_shared<ProducedBody>(
-        [paths = *paths, slice, format = *format, slot](const ProducedBody::Write& write) {
-            writeReadings(paths, slice, format, write);
+        [paths = recording.paths, slice, format = *format, asWritten, slot](const ProducedBody::Write& write) {
+            if (asWritten)
+                writeRecordedLines(paths, slice, write);
+            else
+                writeReadings(paths, slice, format, write);
         });
     return r;
 }

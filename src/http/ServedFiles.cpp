@@ -2,6 +2,7 @@
 
 #include "analysis/RecordReadings.h"
 #include "analysis/TimeSlice.h"
+#include "http/RecordedLines.h"
 #include "records/ReadingJson.h"
 #include "records/RecordReader.h"
 
@@ -54,6 +55,12 @@ FileFacts fileFacts(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         return facts;
     facts.bytes = file.size();
+    facts.format = writtenFormat(file);
+    if (facts.format != records::RecordingFormat::Dat) {
+        facts.firstMs = firstLineTimeMs(file);
+        facts.lastMs = lastLineTimeMs(file);
+        return facts;
+    }
     if (const auto first = analysis::recordAt(file, 0))
         facts.firstMs = first->ms;
     facts.lastMs = lastRecordMs(file);
@@ -66,6 +73,11 @@ QByteArray isoTime(qint64 ms) {
         .toUtf8();
 }
 
+QByteArray formatName(records::RecordingFormat format) {
+    static const char* const Names[] = {"dat", "csv", "jsonl"};
+    return Names[int(format)];
+}
+
 QByteArray filesJson(const std::vector<FileFacts>& files) {
     const auto time = [](const std::optional<qint64>& ms) {
         return ms ? '"' + isoTime(*ms) + '"' : QByteArray("null");
@@ -75,7 +87,8 @@ QByteArray filesJson(const std::vector<FileFacts>& files) {
         if (json.size() > 1)
             json += ',';
         json += "{\"name\":" + records::jsonString(f.name) +
-                ",\"bytes\":" + QByteArray::number(f.bytes) + ",\"first\":" + time(f.firstMs) +
+                ",\"bytes\":" + QByteArray::number(f.bytes) + ",\"format\":\"" +
+                formatName(f.format) + "\",\"first\":" + time(f.firstMs) +
                 ",\"last\":" + time(f.lastMs) + '}';
     }
     return json + ']';

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/RecordingFormat.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -26,21 +28,26 @@ private:
     Lister m_lister;
 };
 
-// A file's name, size and the times of its first and last record.
+// A file's name, size, what it was written as, and the times of its first
+// and last record.
 struct FileFacts {
     QString name;
+    records::RecordingFormat format = records::RecordingFormat::Dat;
     qint64 bytes = 0;
     std::optional<qint64> firstMs, lastMs;
 };
 FileFacts fileFacts(const QString& path);
 
 // The files as a JSON array: [{"name":"bench.dat","bytes":1234,
-// "first":"2026-12-05T07:00:00.000Z","last":"..."}], times null when a file
+// "format":"dat","first":"2026-12-05T07:00:00.000Z","last":"..."}], times null when a file
 // holds no record.
 QByteArray filesJson(const std::vector<FileFacts>& files);
 
 // A moment as the API writes it, and as ?from= and ?to= take it: ISO 8601
 // in UTC with milliseconds.
 QByteArray isoTime(qint64 ms);
+
+// "dat", "csv" or "jsonl"
+QByteArray formatName(records::RecordingFormat format);
 
 } // namespace tarnix::http

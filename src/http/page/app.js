@@ -119,7 +119,7 @@ function fetchTrend() {
   trend.pending = asked;
   get("/api/trend?from=" + encodeURIComponent(iso(from)) + "&to=" + encodeURIComponent(iso(to)) +
       "&columns=" + width)
-    .then((r) => r.json())
+    .then((r) => r.ok ? r.json() : r.text().then((text) => ({ refused: text.trim() })))
     .then((data) => {
       if (trend.pending !== asked) return; // a later view was asked for meanwhile
       trend.data = data;
@@ -159,6 +159,11 @@ function drawTrend() {
   $("trendSpan").textContent = "· " + spanText(trend.view.to - trend.view.from) + " to " +
     new Date(trend.view.to).toLocaleString();
   if (!data) return;
+  if (data.refused) { // "422 the trend reads data files, ..."
+    g.fillStyle = colours.muted;
+    g.fillText(data.refused.replace(/^\d+ /, ""), 10, 20);
+    return;
+  }
   const left = 64, right = 8, top = 4, bottom = 20;
   const series = data.series || [];
   const lanes = Math.max(1, series.length);
@@ -322,7 +327,10 @@ function showFiles(files) {
     row.insertCell().textContent = localTime(f.first);
     row.insertCell().textContent = localTime(f.last);
     const links = row.insertCell();
-    for (const [format, label] of [["csv", "CSV"], ["jsonl", "JSON lines"], ["dat", "data file"]])
+    // A recording written as CSV or JSON lines comes as it was written.
+    const formats = [["csv", "CSV"], ["jsonl", "JSON lines"], ["dat", "data file"]]
+      .filter(([format]) => !f.format || f.format === "dat" || f.format === format);
+    for (const [format, label] of formats)
       links.append(fileLink(f.name, format, label));
   }
   const firsts = files.map((f) => Date.parse(f.first)).filter((t) => !isNaN(t));
