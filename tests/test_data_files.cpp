@@ -15,6 +15,7 @@
 #include "records/RecordStore.h"
 #include "records/SaveName.h"
 #include "analysis/TimeSlice.h"
+#include "core/FilesInTimeOrder.h"
 #include "meter/FunctionRange.h"
 #include "meter/Measurement.h"
 #include "platform/AtomicFile.h"
@@ -71,6 +72,8 @@ class TestDataFiles : public QObject {
 
 private Q_SLOTS:
     void valueColumnKeepsOneRunARange();
+    void filesInTimeOrder_data();
+    void filesInTimeOrder();
     void initTestCase() { qputenv("TZ", "Europe/Berlin"), tzset(); }
     void lineRules_data();
     void lineRules();
@@ -868,6 +871,41 @@ void TestDataFiles::valueColumnKeepsOneRunARange() {
     const records::ValueCell first = column.cell(0), last = column.cell(qsizetype(records::ValueColumn::MaxRuns));
     QVERIFY(first.overload == -1 && first.range == "2V");
     QVERIFY(last.number == 1.5 && last.range == "20V");
+}
+
+// Files read as one recording go in the order of their first reading, then
+// of a reading near their end; files alike keep the order given.
+void TestDataFiles::filesInTimeOrder_data() {
+    QTest::addColumn<QString>("given"); // name:first[-late] ..., "-" for no reading
+    QTest::addColumn<QString>("order");
+    QTest::newRow("by the first reading") << "b:09:00 a:08:00 c:08:30" << "a c b";
+    QTest::newRow("the same start, the earlier end first") << "a:08:00-09:00 b:08:00-08:30" << "b a";
+    QTest::newRow("alike, as given") << "b:08:00-08:30 a:08:00-08:30" << "b a";
+    QTest::newRow("none without a reading first") << "n:- a:08:00" << "a n";
+}
+
+void TestDataFiles::filesInTimeOrder() {
+    QFETCH(QString, given);
+    QTemporaryDir dir;
+    QStringList paths;
+    for (const QString& file : given.split(u' ')) {
+        const QString name = file.section(u':', 0, 0), first = file.section(u':', 1, 2).section(u'-', 0, 0),
+                      late = file.contains(u'-') ? file.section(u'-', 1) : first;
+        // Some 6 kB: the time near the end is read apart from the first.
+        QByteArray text;
+        for (int i = 0; i < 150; ++i)
+            text += first == u"-" ? QByteArray("no reading\n")
+                                  : QByteArray::number(i + 1) + ",26/12/05," + (i ? late : first).toLatin1() +
+                                        ":00.0,DCV,200mV,1.00\r\n";
+        paths << dir.filePath(name + QStringLiteral(".dat"));
+        QVERIFY(writeFile(paths.last(), text));
+    }
+    const auto ordered = core::inputsInTimeOrder(paths, {QStringLiteral("dat")});
+    QVERIFY(std::holds_alternative<QStringList>(ordered));
+    QStringList names;
+    for (const QString& path : std::get<QStringList>(ordered))
+        names << QFileInfo(path).baseName();
+    QTEST(names.join(u' '), "order");
 }
 
 QTEST_GUILESS_MAIN(TestDataFiles)

@@ -1060,6 +1060,17 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     FileRun gone; // a file that cannot be read fails the run; the others are still summed up
     QCOMPARE(core::runStats({.files = {dat, m_dir.filePath("gone.dat")}}, gone.output()), 1);
     QVERIFY(gone.out.startsWith("2 files: 8 readings"));
+    // Sixteen digits, too many to read exactly: read from their text, with no places.
+    const QString wide = m_dir.filePath(QStringLiteral("wide.dat"));
+    QVERIFY(writeFile(wide, "1,26/12/06,10:00:00.0,RES,20KOhm,1234567890123456\r\n"
+                            "2,26/12/06,10:00:01.0,RES,20KOhm,1234567890123458\r\n"));
+    FileRun wideRun;
+    QCOMPARE(core::runStats({.files = {wide}}, wideRun.output()), 0);
+    QVERIFY2(wideRun.out.contains("  mean 1234567890123457024.0  sd 1448.2 Ohm\n"), wideRun.out.constData());
+    FileRun none; // a folder without recordings: nothing to sum up, said
+    const QTemporaryDir empty;
+    QCOMPARE(core::runStats({.files = {empty.path()}}, none.output()), 1);
+    QVERIFY2(none.said.join(u"|").endsWith(u"a folder without .dat or .csv files"), qPrintable(none.said.join(u"|")));
     QVERIFY2(precise.out.contains("  mean 0.002  sd 0.001 V\n"), precise.out.constData());
     QVERIFY2(parts[1].contains(u"DCV 2V (V): readings 1, overloads 0\n  min 1.5  max 1.5"),
              qPrintable(parts[1]));

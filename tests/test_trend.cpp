@@ -211,6 +211,7 @@ void TestTrend::valueTicks_data() {
     QTest::newRow("a tick below 0 keeps its sign") << -1.2 << 1.2 << 3 << "V" << "-1 V|0 V|1 V";
     QTest::newRow("three at 0.25") << 0.9 << 1.6 << 3 << "V"
                                    << "1.00 V|1.25 V|1.50 V";
+    QTest::newRow("only zeros") << 0.0 << 0.0 << 2 << "V" << "0.0 V|0.5 V|1.0 V";
 }
 
 void TestTrend::valueTicks() {
@@ -484,6 +485,15 @@ void TestTrend::readoutAndMeasure() {
     // Floats' last digits are rounded away: a 10 µV step between two readings.
     QCOMPARE(trend::siValue(double(-8.96e-3f) - double(-8.95e-3f), "V"), "-10.00 \u00b5V");
     QCOMPARE(trend::siValue(0, "V"), "0.000 V");
+    QCOMPARE(trend::siValue(9.99999e-6, "V"), "10.00 \u00b5V"); // rounded up past a digit
+    // Spans as the two largest units.
+    QStringList spans;
+    for (const qint64 ms : {1500LL, 120'000LL, 7'260'000LL, 90'000'000LL}) {
+        trend::TrendMeasure measure;
+        measure.spanMs = ms;
+        spans << trend::measureText(measure, "V").section(QStringLiteral("  "), 0, 0);
+    }
+    QCOMPARE(spans.join(u'|'), "\u0394t 1.5 s|\u0394t 2 min 0 s|\u0394t 2 h 1 min|\u0394t 1 d 1 h");
     QCOMPARE(trend::siValue(1370, "degC") + trend::siValue(10500, "Ohm"), "1370 \u00b0C10.50 k\u03a9");
     QCOMPARE(trend::readoutText(s, 2, "OL", "13").section(QStringLiteral("  "), 1, 1), "OL");
 }
