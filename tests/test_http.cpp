@@ -116,6 +116,8 @@ private Q_SLOTS:
     void trendFollowsAGrowingRecording();
     void aTrendBeingReadHoldsUpNoOther();
     void recordingsServedAsWritten_data();
+    void namesTellFilesApart_data();
+    void namesTellFilesApart();
     void recordingsServedAsWritten();
     void scraperKeepsItsConnection();
     void metrics();
@@ -472,6 +474,23 @@ void TestHttp::recordingsServedAsWritten() {
     QVERIFY2(got.startsWith(body), got.constData());
     if (status == "200 OK" && target.startsWith("/api/readings"))
         QCOMPARE(got, body);
+}
+
+// Files of one name from two folders are offered by their folders' names too.
+void TestHttp::namesTellFilesApart_data() {
+    QTest::addColumn<QString>("paths");
+    QTest::addColumn<QString>("names");
+    QTest::newRow("names alone") << "/d/a.dat /d/b.dat" << "a.dat b.dat";
+    QTest::newRow("one name twice") << "/l/bench1/a.dat /l/bench2/a.dat /l/b.dat"
+                                    << "bench1/a.dat bench2/a.dat b.dat";
+    QTest::newRow("folders of one name too") << "/x/bench/a.dat /y/bench/a.dat /z/a.dat"
+                                             << "x/bench/a.dat y/bench/a.dat z/a.dat";
+}
+
+void TestHttp::namesTellFilesApart() {
+    QFETCH(QString, paths);
+    QFETCH(QString, names);
+    QCOMPARE(http::servedNames(paths.split(u' ')).join(u' '), names);
 }
 
 void TestHttp::metrics() {

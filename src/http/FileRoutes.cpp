@@ -57,8 +57,9 @@ std::optional<Response> FileRoutes::respond(const Request& request) {
         return plainAnswer(404, "404 no file named " + name + ": /api/files lists them");
     if (files) {
         std::vector<FileFacts> facts;
-        for (const QString& path : *paths)
-            facts.push_back(fileFacts(path));
+        const QStringList names = name.isEmpty() ? servedNames(*paths) : QStringList{QString::fromUtf8(name)};
+        for (qsizetype i = 0; i < paths->size(); ++i)
+            facts.push_back(fileFacts((*paths)[i], names[i]));
         return json(filesJson(facts));
     }
     const Recording recording = recordingOf(*paths);

@@ -9,6 +9,9 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <algorithm>
+#include <vector>
 
 namespace tarnix::http {
 
@@ -42,15 +45,43 @@ std::optional<QStringList> ServedFiles::paths(const QByteArray& name) const {
     const QStringList all = m_lister();
     if (name.isEmpty())
         return all;
-    for (const QString& path : all)
-        if (QFileInfo(path).fileName().toUtf8() == name)
-            return QStringList{path};
+    const QStringList names = servedNames(all);
+    if (const qsizetype at = names.indexOf(QString::fromUtf8(name)); at >= 0)
+        return QStringList{all[at]};
     return std::nullopt;
 }
 
-FileFacts fileFacts(const QString& path) {
+QStringList servedNames(const QStringList& paths) {
+    std::vector<QStringList> parts; // each path's components, the file's name first
+    for (const QString& path : paths) {
+        QStringList reversed = QFileInfo(path).absoluteFilePath().split(u'/', Qt::SkipEmptyParts);
+        std::reverse(reversed.begin(), reversed.end());
+        parts.push_back(reversed);
+    }
+    const auto nameOf = [&parts](std::size_t i, qsizetype depth) {
+        QStringList shown = parts[i].mid(0, depth);
+        std::reverse(shown.begin(), shown.end());
+        return shown.join(u'/');
+    };
+    // Deeper, all of a name together, while two files share it.
+    std::vector<qsizetype> depth(parts.size(), 1);
+    QStringList names;
+    for (bool deeper = true; deeper;) {
+        names.clear();
+        QHash<QString, int> count;
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            ++count[names.emplace_back(nameOf(i, depth[i]))];
+        deeper = false;
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            if (count[names[qsizetype(i)]] > 1 && depth[i] < parts[i].size())
+                ++depth[i], deeper = true;
+    }
+    return names;
+}
+
+FileFacts fileFacts(const QString& path, const QString& name) {
     FileFacts facts;
-    facts.name = QFileInfo(path).fileName();
+    facts.name = name;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return facts;

@@ -20,13 +20,17 @@ public:
     explicit ServedFiles(Lister lister) : m_lister(std::move(lister)) {}
 
     // Every path now; with a name, only the file of that name (nothing
-    // when none is listed under it). A name listed twice, from two
-    // folders, is the first file's.
+    // when none is listed under it).
     std::optional<QStringList> paths(const QByteArray& name = {}) const;
 
 private:
     Lister m_lister;
 };
+
+// The names the files are offered by, in the order of `paths`: each file's
+// name, or where two folders hold files of one name, as many of the folders
+// above it as tell them apart ("bench1/2026-12-05.dat").
+QStringList servedNames(const QStringList& paths);
 
 // A file's name, size, what it was written as, and the times of its first
 // and last record.
@@ -36,7 +40,7 @@ struct FileFacts {
     qint64 bytes = 0;
     std::optional<qint64> firstMs, lastMs;
 };
-FileFacts fileFacts(const QString& path);
+FileFacts fileFacts(const QString& path, const QString& name);
 
 // The files as a JSON array: [{"name":"bench.dat","bytes":1234,
 // "format":"dat","first":"2026-12-05T07:00:00.000Z","last":"..."}], times null when a file
