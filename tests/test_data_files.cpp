@@ -142,6 +142,10 @@ void TestDataFiles::lineRules_data() {
         << QByteArray(controls, sizeof controls - 1) << QStringList{} << 4;
     QTest::newRow("no record number") << "x" + la.mid(1) + "\r\n,,,,,\r\n" + lb
                                       << QStringList{b} << 2;
+    // Record numbers within 64 bits, however many digits they take.
+    QTest::newRow("record numbers of 20 and 25 digits")
+        << "18446744073709551615" + la.mid(1) + "\n1000000000000000000000000" + la.mid(1)
+        << QStringList{"18446744073709551615" + a.mid(1)} << 1;
     QTest::newRow("a line over the limit") << "1," + QByteArray(LongestRecordLine, '5') + ",3,4,5,6"
                                            << QStringList{} << 1;
 }
@@ -445,6 +449,10 @@ void TestDataFiles::fileChangedWhileOpen() {
     file.write(after);
     file.close();
     QCOMPARE(store.size(), 5000);
+    if (shown) { // a record added after the file's: its own, next to them
+        QVERIFY(store.append(RecordFields{"5001", "26/12/05", "14:03:08.0", "DCV", "200mV", "1.00"}));
+        QCOMPARE(store.cell(5000, 0) + store.cell(5000, 5), "50011.00");
+    }
     for (const qsizetype row : {qsizetype(0), qsizetype(4999)})
         QCOMPARE(store.cell(row, 0), shown ? QString::number(row + 1) : QString());
     QCOMPARE(store.fileChanged(), !shown);
