@@ -890,6 +890,7 @@ void TestDataFiles::filesInTimeOrder_data() {
     QTest::newRow("the same start, the earlier end first") << "a:08:00-09:00 b:08:00-08:30" << "b a";
     QTest::newRow("alike, as given") << "b:08:00-08:30 a:08:00-08:30" << "b a";
     QTest::newRow("none without a reading first") << "n:- a:08:00" << "a n";
+    QTest::newRow("an analysis CSV file among them") << "a:08:00 c.csv:07:00" << "c a";
 }
 
 void TestDataFiles::filesInTimeOrder() {
@@ -900,15 +901,17 @@ void TestDataFiles::filesInTimeOrder() {
         const QString name = file.section(u':', 0, 0), first = file.section(u':', 1, 2).section(u'-', 0, 0),
                       late = file.contains(u'-') ? file.section(u'-', 1) : first;
         // Some 6 kB: the time near the end is read apart from the first.
-        QByteArray text;
+        const bool csv = name.endsWith(u".csv");
+        QByteArray text = csv ? AnalysisHeader.toUtf8() + "\r\n" : QByteArray();
         for (int i = 0; i < 150; ++i)
             text += first == u"-" ? QByteArray("no reading\n")
-                                  : QByteArray::number(i + 1) + ",26/12/05," + (i ? late : first).toLatin1() +
-                                        ":00.0,DCV,200mV,1.00\r\n";
-        paths << dir.filePath(name + QStringLiteral(".dat"));
+                    : csv ? "2026-12-05T" + (i ? late : first).toLatin1() + ":00.000+01:00,0.001,V,DCV,200mV,1.00\r\n"
+                          : QByteArray::number(i + 1) + ",26/12/05," + (i ? late : first).toLatin1() +
+                                ":00.0,DCV,200mV,1.00\r\n";
+        paths << dir.filePath(csv ? name : name + QStringLiteral(".dat"));
         QVERIFY(writeFile(paths.last(), text));
     }
-    const auto ordered = core::inputsInTimeOrder(paths, {QStringLiteral("dat")});
+    const auto ordered = core::inputsInTimeOrder(paths, {QStringLiteral("dat"), QStringLiteral("csv")});
     QVERIFY(std::holds_alternative<QStringList>(ordered));
     QStringList names;
     for (const QString& path : std::get<QStringList>(ordered))
