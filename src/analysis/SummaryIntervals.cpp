@@ -8,14 +8,6 @@
 
 namespace tarnix::analysis {
 
-namespace {
-
-qint64 floorDiv(qint64 a, qint64 b) {
-    return a / b - (a % b < 0);
-}
-
-} // namespace
-
 SummaryIntervals::SummaryIntervals(qint64 everyMs, OffsetAt offsetAt)
     : m_every(std::clamp<qint64>(everyMs, 1000, records::DayMs)), m_offsetAt(std::move(offsetAt)) {}
 
@@ -45,8 +37,8 @@ SummaryIntervals::OffsetAt SummaryIntervals::utcOffsets() {
 }
 
 qint64 SummaryIntervals::floorRound(qint64 wallMs) const {
-    const qint64 day = floorDiv(wallMs, records::DayMs) * records::DayMs;
-    return day + floorDiv(wallMs - day, m_every) * m_every;
+    const qint64 day = records::floorDiv(wallMs, records::DayMs) * records::DayMs;
+    return day + records::floorDiv(wallMs - day, m_every) * m_every;
 }
 
 // A change starts an interval when the clock then shows a round time, or
@@ -82,7 +74,7 @@ qint64 SummaryIntervals::startOf(qint64 utcMs) const {
 qint64 SummaryIntervals::nextStart(qint64 startMs) const {
     const int offset = m_offsetAt(startMs);
     const qint64 wall = floorRound(startMs + offset * 1000LL);
-    const qint64 midnight = (floorDiv(wall, records::DayMs) + 1) * records::DayMs;
+    const qint64 midnight = (records::floorDiv(wall, records::DayMs) + 1) * records::DayMs;
     const qint64 next = std::min(wall + m_every, midnight) - offset * 1000LL;
     if (m_offsetAt(next) == offset)
         return next;

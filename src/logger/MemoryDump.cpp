@@ -17,8 +17,7 @@ QString dumpProgress(qint64 received) {
 }
 
 MemoryDump::MemoryDump(QByteArray reply) : m_reply(std::move(reply)) {
-    if (m_reply.size() > DumpLength)
-        m_reply.truncate(DumpLength);
+    m_reply.truncate(DumpLength); // bytes past the dump are not its
 }
 
 int MemoryDump::addressesHeld() const {

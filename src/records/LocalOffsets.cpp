@@ -34,10 +34,6 @@ WallTime classify(qint64 wallMs) {
     return {Plain, earlyFits ? early : late, late};
 }
 
-qint64 floorDiv(qint64 a, qint64 b) {
-    return a / b - (a % b < 0);
-}
-
 } // namespace
 
 int localOffsetAt(qint64 wallMs) {

@@ -9,6 +9,11 @@ namespace tarnix::records {
 // on the same calendar, whatever the zone.
 inline constexpr qint64 DayMs = 86400000;
 
+// a / b rounded down, for b > 0: times before 1970 fall in the step they lie in.
+inline constexpr qint64 floorDiv(qint64 a, qint64 b) {
+    return a / b - (a % b < 0);
+}
+
 // The local zone's offset from UTC for a wall-clock time, the one question a
 // record's time leaves open around a change of daylight saving time:
 // - a time in the hour the clock skipped (02:30 on the last Sunday of March

@@ -1,5 +1,7 @@
 #include "trend/TrendTicks.h"
 
+#include "records/LocalOffsets.h"
+
 #include <QDateTime>
 #include <algorithm>
 #include <array>
@@ -94,10 +96,6 @@ qint64 offsetMsAt(qint64 ms) {
     return QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc() * 1000LL;
 }
 
-qint64 floorDiv(qint64 a, qint64 b) {
-    return a / b - (a % b != 0 && (a < 0) != (b < 0));
-}
-
 // Ticks at round times of day, every `stepMs` on the wall clock: the wall
 // times of each local offset in force over the span (and a little around
 // it) that are read with that offset. A wall time the clock skipped has none; one it showed twice
@@ -115,7 +113,7 @@ std::vector<TimeTick> clockTicks(qint64 fromMs, qint64 toMs, qint64 stepMs, cons
     if (offsets[0] == offsets[1])
         offsets.pop_back();
     for (const qint64 offset : offsets)
-        for (qint64 wall = (floorDiv(fromMs + offset - 1, stepMs) + 1) * stepMs;
+        for (qint64 wall = (records::floorDiv(fromMs + offset - 1, stepMs) + 1) * stepMs;
              wall <= toMs + offset; wall += stepMs)
             if (offsetMsAt(wall - offset) == offset)
                 found.push_back({wall - offset, wall});
