@@ -10,10 +10,6 @@ namespace tarnix::analysis {
 
 namespace {
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 char* write(QByteArrayView text, char* out) {
     if (!text.isEmpty()) // an empty view may hold no address at all
         std::memcpy(out, text.data(), size_t(text.size()));
@@ -39,29 +35,6 @@ char* writeCsvField(QByteArrayView text, char* out) {
 }
 
 } // namespace
-
-std::optional<PlainNumber> plainNumber(QByteArrayView display) {
-    display = records::trimmedAscii(display);
-    const char* p = display.data();
-    const char* const end = p + display.size();
-    PlainNumber n;
-    n.negative = p < end && *p == '-';
-    if (p < end && (*p == '-' || *p == '+'))
-        ++p;
-    const char* const whole = p;
-    while (p < end && isDigit(*p))
-        ++p;
-    n.whole = QByteArrayView(whole, p - whole);
-    if (p < end && *p == '.') {
-        const char* const fraction = ++p;
-        while (p < end && isDigit(*p))
-            ++p;
-        n.fraction = QByteArrayView(fraction, p - fraction);
-    }
-    if (p != end || n.whole.size() + n.fraction.size() == 0)
-        return std::nullopt;
-    return n;
-}
 
 char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out) {
     const auto n = plainNumber(display);

@@ -51,7 +51,30 @@ struct PlainNumber {
     bool negative = false;
     QByteArrayView whole, fraction; // the digits before and after the point
 };
-std::optional<PlainNumber> plainNumber(QByteArrayView display);
+// Inline: it runs for every record read.
+inline std::optional<PlainNumber> plainNumber(QByteArrayView display) {
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    display = records::trimmedAscii(display);
+    const char* p = display.data();
+    const char* const end = p + display.size();
+    PlainNumber n;
+    n.negative = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+'))
+        ++p;
+    const char* const whole = p;
+    while (p < end && isDigit(*p))
+        ++p;
+    n.whole = QByteArrayView(whole, p - whole);
+    if (p < end && *p == '.') {
+        const char* const fraction = ++p;
+        while (p < end && isDigit(*p))
+            ++p;
+        n.fraction = QByteArrayView(fraction, p - fraction);
+    }
+    if (p != end || n.whole.size() + n.fraction.size() == 0)
+        return std::nullopt;
+    return n;
+}
 
 // The display moved into the base unit, as meter::baseUnitValue writes it, at
 // `out`, which has room for the display's size plus |exponent| plus 3;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace tarnix::analysis {
 
@@ -45,9 +46,18 @@ std::size_t RecordReadings::kindOf(const QString& function, const QString& range
 
 const RecordReadings::Cached& RecordReadings::cachedKind(QByteArrayView function,
                                                          QByteArrayView range) {
-    for (const Cached& entry : m_cache)
-        if (entry.known && entry.function == function && entry.range == range)
-            return entry;
+    // Most records are of the kind of the record before.
+    const auto same = [](const QByteArray& kept, QByteArrayView seen) {
+        return kept.size() == seen.size() && std::memcmp(kept.constData(), seen.data(), std::size_t(seen.size())) == 0;
+    };
+    if (const Cached& last = m_cache[m_lastCached];
+        last.known && same(last.function, function) && same(last.range, range))
+        return last;
+    for (std::size_t i = 0; i < m_cache.size(); ++i)
+        if (const Cached& entry = m_cache[i];
+            entry.known && same(entry.function, function) && same(entry.range, range))
+            return m_cache[m_lastCached = i];
+    m_lastCached = m_nextCached;
     Cached& entry = m_cache[m_nextCached];
     m_nextCached = (m_nextCached + 1) % m_cache.size();
     const RangeUnitBytes& unit = m_units.of(range);
@@ -59,10 +69,13 @@ const RecordReadings::Cached& RecordReadings::cachedKind(QByteArrayView function
 }
 
 std::optional<RecordReading> RecordReadings::read(const records::LineFields& fields) {
+    std::optional<RecordReading> result;
     const auto wall = m_clock.wallMs(fields[1], fields[2]);
     if (!wall)
-        return std::nullopt;
-    RecordReading r;
+        return result;
+    // Made where the caller takes it: a copy of it whole stalls on the
+    // fields just written one by one.
+    RecordReading& r = result.emplace();
     r.offsetSeconds = m_offsets.offsetAt(*wall);
     r.utcMs = *wall - r.offsetSeconds * 1000LL;
     const QByteArrayView function = fields[3], range = fields[4], display = fields[5];
@@ -73,7 +86,7 @@ std::optional<RecordReading> RecordReadings::read(const records::LineFields& fie
         r.value = v.value;
         r.decimals = v.decimals;
         r.overload = v.overload ? (isNegativeOverload(displayText) ? -1 : 1) : 0;
-        return r;
+        return result;
     }
     const Cached& kind = cachedKind(function, range);
     r.kind = kind.kind;
@@ -91,7 +104,7 @@ std::optional<RecordReading> RecordReadings::read(const records::LineFields& fie
     // As isOverload(): the trimmed display ends in "OL", and -OL starts with "-".
     if (const QByteArrayView shown = records::trimmedAscii(display); shown.endsWith("OL"))
         r.overload = shown.startsWith('-') ? -1 : 1;
-    return r;
+    return result;
 }
 
 } // namespace tarnix::analysis

@@ -66,6 +66,7 @@ private:
     std::vector<ReadingKind> m_kinds;
     std::array<Cached, 8> m_cache; // a file holds few ranges, taken in turns
     std::size_t m_nextCached = 0;
+    std::size_t m_lastCached = 0; // the kind of the record before
     RangeUnits m_units;
     std::string m_value; // room for a value moved into its base unit
 };

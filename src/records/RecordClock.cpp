@@ -51,6 +51,16 @@ int daysInMonth(int year, int month) {
 } // namespace
 
 std::optional<qint64> RecordClock::wallMs(QByteArrayView date, QByteArrayView time) {
+    // Nearly every record: the kept date, and a time of ASCII digits as
+    // written, read without a look at the rest of the rule.
+    if (m_dayMs >= 0 && date.size() == 8 && time.size() == 10 && time[8] == '.' &&
+        std::memcmp(m_date, date.data(), 8) == 0) {
+        const char* const t = time.data();
+        const int h = twoDigits(t), m = twoDigits(t + 3), s = twoDigits(t + 6);
+        if (t[2] == ':' && t[5] == ':' && h >= 0 && h <= 23 && m >= 0 && m <= 59 && s >= 0 && s <= 59 &&
+            t[9] >= '0' && t[9] <= '9')
+            return m_dayMs + ((h * 60 + m) * 60 + s) * 1000LL + (t[9] - '0') * 100;
+    }
     if (!isAscii(date) || !isAscii(time)) {
         // Digits of other scripts count as digits there: the text's own reading decides.
         const auto at = recordTime(QString::fromUtf8(date), QString::fromUtf8(time));
