@@ -24,17 +24,12 @@ QByteArrayView FileRecords::cellBytes(qsizetype row, int column) const {
     return m_block.cellBytes(row - first, column);
 }
 
-bool FileRecords::readBytes(qint64 from, qint64 to,
+void FileRecords::readBytes(qint64 from, qint64 to,
                             const std::function<void(QByteArrayView)>& use) const {
     QByteArray buffer(qsizetype(std::min(to - from, ReadSize)), Qt::Uninitialized);
-    while (from < to) {
-        const qint64 n = m_file.readAt(from, buffer.data(), std::min(to - from, ReadSize));
-        if (n <= 0)
-            return false; // cut short, or unreadable now
+    for (qint64 n; from < to && (n = m_file.readAt(from, buffer.data(), std::min(to - from, ReadSize))) > 0;
+         from += n)
         use(QByteArrayView(buffer.constData(), n));
-        from += n;
-    }
-    return true;
 }
 
 bool FileRecords::readBlock(qsizetype first) const {
@@ -56,7 +51,7 @@ bool FileRecords::readBlock(qsizetype first) const {
     });
     self = &reader;
     if (same)
-        same = readBytes(from, to, [&](QByteArrayView bytes) { reader.feed(bytes); });
+        readBytes(from, to, [&](QByteArrayView bytes) { reader.feed(bytes); });
     reader.finish();
     if (!same || row != last) {
         qCWarning(lcFiles) << "the opened file has changed; its records are no longer shown";

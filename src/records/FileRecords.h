@@ -39,7 +39,9 @@ public:
 
 private:
     bool readBlock(qsizetype first) const;
-    bool readBytes(qint64 from, qint64 to, const std::function<void(QByteArrayView)>& use) const;
+    // Hands `use` the bytes of [from, to) there are now: fewer when the file
+    // was cut short or cannot be read, which the records read then tell.
+    void readBytes(qint64 from, qint64 to, const std::function<void(QByteArrayView)>& use) const;
     qint64 start(qsizetype row) const { return row > 0 ? m_ends[std::size_t(row - 1)] : 0; }
 
     platform::PositionalFile m_file;
