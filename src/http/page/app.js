@@ -15,10 +15,11 @@ const token = (() => {
   return sessionStorage.getItem("tarnixToken") || "";
 })();
 
-function get(path) {
+// A refusal is thrown, or with `anyStatus` handed on for its reason.
+function get(path, anyStatus = false) {
   const headers = token ? { Authorization: "Bearer " + token } : {};
   return fetch(path, { headers }).then((r) => {
-    if (!r.ok) throw new Error(path + ": " + r.status);
+    if (!r.ok && !anyStatus) throw new Error(path + ": " + r.status);
     return r;
   });
 }
@@ -118,7 +119,7 @@ function fetchTrend() {
   const asked = from + ":" + to + ":" + width;
   trend.pending = asked;
   get("/api/trend?from=" + encodeURIComponent(iso(from)) + "&to=" + encodeURIComponent(iso(to)) +
-      "&columns=" + width)
+      "&columns=" + width, true)
     .then((r) => r.ok ? r.json() : r.text().then((text) => ({ refused: text.trim() })))
     .then((data) => {
       if (trend.pending !== asked) return; // a later view was asked for meanwhile
@@ -159,9 +160,19 @@ function drawTrend() {
   $("trendSpan").textContent = "· " + spanText(trend.view.to - trend.view.from) + " to " +
     new Date(trend.view.to).toLocaleString();
   if (!data) return;
-  if (data.refused) { // "422 the trend reads data files, ..."
+  if (data.refused) { // "422 the trend reads data files, ...", in lines that fit
     g.fillStyle = colours.muted;
-    g.fillText(data.refused.replace(/^\d+ /, ""), 10, 20);
+    let line = "", y = 20;
+    for (const word of data.refused.replace(/^\d+ /, "").split(" ")) {
+      if (line && g.measureText(line + " " + word).width > w - 20) {
+        g.fillText(line, 10, y);
+        line = word;
+        y += 16;
+      } else {
+        line = line ? line + " " + word : word;
+      }
+    }
+    g.fillText(line, 10, y);
     return;
   }
   const left = 64, right = 8, top = 4, bottom = 20;
