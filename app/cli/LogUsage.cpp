@@ -228,13 +228,14 @@ constexpr Topic Topics[] = {
      "  tarnix-log stats --precise bench.dat\n"
      "  tarnix-log stats --per-file --from 2026-12-01 --to 2027-01-01 /var/lib/tarnix/bench1/\n"},
     {"serve", "       tarnix-log serve [--http [ADDR:]PORT] FILE|DIR...\n",
-     "serve: serves recorded data files (a folder stands for its .dat files)\n"
-     "read-only over HTTP, with no meter; record --http serves the same while it\n"
-     "records, its own files and the bench's live state. GET and HEAD only:\n"
+     "serve: serves recorded files (a folder stands for its .dat, .csv and .jsonl\n"
+     "files) read-only over HTTP, with no meter; record --http serves the same\n"
+     "while it records, its own files and the bench's live state. A recording\n"
+     "written as CSV or JSON lines comes as written. GET and HEAD only:\n"
      "  /metrics             the bench in Prometheus' text format\n"
      "  /api/status          the last reading as MQTT's JSON, and the recorder's state\n"
      "  /events              each reading as a server-sent event\n"
-     "  /api/files           the files as JSON: name, bytes, first and last time\n"
+     "  /api/files           the files as JSON: name, bytes, format, first and last time\n"
      "  /api/readings?from=TIME&to=TIME&format=csv|jsonl|dat[&file=NAME]\n"
      "                       the readings of a span: csv as convert writes it\n"
      "  /api/trend?from=TIME&to=TIME&columns=N[&file=NAME]\n"
