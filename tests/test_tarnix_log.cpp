@@ -373,6 +373,9 @@ void TestTarnixLog::programExits_data() {
         << QStringLiteral("tarnix-log: no line written from 2026-01-05 12:00:00 to 20");
     QTest::newRow("file that cannot open") << QStringList{"record", "--simulate", badFile} << 1
         << QStringLiteral("tarnix-log: cannot append to %1: ").arg(badFile);
+    QTest::newRow("summaries to a full disk")
+        << QStringList{"record", "--simulate", "--interval", "1", "--every", "1", "--format", "csv", "/dev/full"} << 1
+        << QStringLiteral("tarnix-log: cannot append to /dev/full: No space left on device");
     // Special files: never waited on, never replaced.
     const QString fifo = m_dir.filePath(QStringLiteral("fifo"));
     QTest::newRow("record to a FIFO nobody reads")
@@ -1067,6 +1070,13 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     FileRun wideRun;
     QCOMPARE(core::runStats({.files = {wide}}, wideRun.output()), 0);
     QVERIFY2(wideRun.out.contains("  mean 1234567890123457024.0  sd 1448.2 Ohm\n"), wideRun.out.constData());
+    // Two CSV files joined end to end: the second header is a line that is no reading.
+    const QString twice = m_dir.filePath(QStringLiteral("twice.csv"));
+    QVERIFY(writeFile(twice, fileBytes(csv) + fileBytes(csv)));
+    FileRun twiceRun;
+    QCOMPARE(core::runStats({.files = {twice}}, twiceRun.output()), 0);
+    QVERIFY2(twiceRun.out.startsWith(twice.toUtf8() + ": 16 readings, 1 other lines skipped\n"),
+             twiceRun.out.constData());
     FileRun none; // a folder without recordings: nothing to sum up, said
     const QTemporaryDir empty;
     QCOMPARE(core::runStats({.files = {empty.path()}}, none.output()), 1);
