@@ -230,6 +230,7 @@ void TestTarnixLog::commandLine_data() {
          "error: --duration takes a number of seconds above 0, not \"0\""},
         {"record --simulate --format xlsx -", "error: --format takes dat, csv or jsonl, not \"xlsx\""},
         {"record --simulate n.jsonl", "sim short every 2 as jsonl to n.jsonl"},
+        {"record --simulate .jsonl", "sim short every 2 as jsonl to .jsonl"}, // a name that is all suffix
         {"record --simulate --format jsonl n.csv",
          "sim short every 2 as jsonl to n.csv | --format jsonl writes JSON lines, not CSV, to n.csv"},
         {"record --simulate --samples 0 -",
