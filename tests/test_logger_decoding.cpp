@@ -92,6 +92,7 @@ class TestLoggerDecoding : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void dumpAddresses();
     void header_data();
     void header();
     void recordTime_data();
@@ -234,6 +235,22 @@ void TestLoggerDecoding::setDownload() {
     QCOMPARE(shown, rows);
     QCOMPARE(got.leftOut, set.recordCount() - rows.size());
     QCOMPARE(got.dumpComplete, dumpLength == DumpLength);
+}
+
+// A dump holds each address whose byte came, from the first to the last.
+void TestLoggerDecoding::dumpAddresses() {
+    Image memory(4096);
+    memory.byte(0, 0x12).byte(9, 0x56).byte(4095, 0x34);
+    const MemoryDump whole(dumpOf(memory.bytes()) + "past the dump");
+    QCOMPARE(whole.addressesHeld(), 4096);
+    QCOMPARE(whole.contentAt(0), std::optional<std::uint8_t>(0x12));
+    QCOMPARE(whole.contentAt(4095), std::optional<std::uint8_t>(0x34));
+    QCOMPARE(whole.headerBytes()[0], 0x12);
+    const MemoryDump cut(dumpOf(memory.bytes(), 2 + 2 * 10)); // ten addresses came
+    QCOMPARE(cut.addressesHeld(), 10);
+    QCOMPARE(cut.contentAt(9), std::optional<std::uint8_t>(0x56));
+    for (const int outside : {-1, 10, 4096})
+        QCOMPARE(cut.contentAt(outside), std::nullopt);
 }
 
 void TestLoggerDecoding::randomHeadersAndDumps() {
