@@ -3,6 +3,7 @@
 #include "records/RecordLine.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tarnix::records {
 
@@ -13,9 +14,10 @@ bool isLineEnd(char c) {
 }
 
 // Where the line that holds byte `at` starts, looking back no further than
-// `from`; -1 when it starts further back than a record line can reach.
-qint64 lineStartBefore(const platform::PositionalFile& file, qint64 from, qint64 at,
-                       QString* error, bool& failed) {
+// `from`; nothing when it starts further back than a record line can reach,
+// or when the file could not be read (`failed`).
+std::optional<qint64> lineStartBefore(const platform::PositionalFile& file, qint64 from, qint64 at,
+                                      QString* error, bool& failed) {
     // Most lines are short: a short look first, then the longest a record may be.
     for (const qint64 back : {qint64(256), qint64(LongestRecordLine) + 1}) {
         const qint64 start = std::max(from, at - back);
@@ -23,7 +25,7 @@ qint64 lineStartBefore(const platform::PositionalFile& file, qint64 from, qint64
         const qint64 n = file.readAt(start, bytes.data(), bytes.size(), error);
         if (n != bytes.size()) {
             failed = true;
-            return -1;
+            return std::nullopt;
         }
         const auto end = std::find_if(bytes.crbegin(), bytes.crend(), isLineEnd);
         if (end != bytes.crend())
@@ -31,7 +33,7 @@ qint64 lineStartBefore(const platform::PositionalFile& file, qint64 from, qint64
         if (start == from)
             return from;
     }
-    return -1;
+    return std::nullopt;
 }
 
 } // namespace
@@ -41,14 +43,14 @@ bool readLineChunk(const platform::PositionalFile& file, const ChunkSpan& span, 
     const qint64 pieceStart = span.from + index * span.size;
     const qint64 pieceEnd = std::min(span.to, pieceStart + span.size);
     bool failed = false;
-    qint64 start = pieceStart;
+    std::optional<qint64> start = pieceStart;
     if (pieceStart > span.from) {
         start = lineStartBefore(file, span.from, pieceStart, error, failed);
         if (failed)
             return false;
     }
-    chunk.longFirstLine = start < 0;
-    chunk.at = chunk.longFirstLine ? pieceStart : start;
+    chunk.longFirstLine = !start;
+    chunk.at = start.value_or(pieceStart);
     chunk.last = pieceEnd == span.to;
     chunk.bytes.resize(pieceEnd - chunk.at);
     qint64 read = 0;
