@@ -64,7 +64,8 @@ std::optional<Response> FileRoutes::respond(const Request& request) {
     }
     const Recording recording = recordingOf(*paths);
     const QByteArray written = http::formatName(recording.format);
-    if (trended && recording.format != records::RecordingFormat::Dat)
+    const bool asWritten = recording.format != records::RecordingFormat::Dat;
+    if (trended && asWritten)
         return plainAnswer(422, "422 the trend reads data files, and this recording is written as " +
                                     written + ": record with --format dat for a trend");
     if (trended)
@@ -72,7 +73,6 @@ std::optional<Response> FileRoutes::respond(const Request& request) {
     analysis::TimeSlice slice;
     if (const QByteArray problem = takeSlice(request, slice); !problem.isEmpty())
         return plainAnswer(400, problem);
-    const bool asWritten = recording.format != records::RecordingFormat::Dat;
     const QByteArray formatName = request.argument("format");
     const auto format = readingsFormatNamed(
         !formatName.isEmpty() ? formatName : asWritten ? written : QByteArray("csv"));

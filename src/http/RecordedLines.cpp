@@ -1,5 +1,6 @@
 #include "http/RecordedLines.h"
 
+#include "core/FilesInTimeOrder.h"
 #include "records/AnalysisCsv.h"
 
 #include <QDateTime>
@@ -14,24 +15,13 @@ constexpr qint64 PieceBytes = 256 * 1024;
 // A line is short: the last whole one lies in the file's last bytes.
 constexpr qint64 TailBytes = 64 * 1024;
 
-QByteArray firstLine(QFile& file) {
-    if (!file.seek(0))
-        return {};
-    QByteArray line = file.readLine(4096);
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    return line;
-}
-
 } // namespace
 
 records::RecordingFormat writtenFormat(QFile& file) {
-    const QByteArray line = firstLine(file);
-    if (line == records::AnalysisHeader.toUtf8())
+    if (core::isAnalysisCsv(file))
         return records::RecordingFormat::Csv;
-    if (line.startsWith('{'))
-        return records::RecordingFormat::Jsonl;
-    return records::RecordingFormat::Dat;
+    return file.seek(0) && file.peek(1) == "{" ? records::RecordingFormat::Jsonl
+                                                : records::RecordingFormat::Dat;
 }
 
 Recording recordingOf(const QStringList& paths) {
