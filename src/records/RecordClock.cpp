@@ -48,19 +48,26 @@ int daysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : Days[month - 1];
 }
 
+// "hh:mm:ss" or "hh:mm:ss.t" of ASCII digits, as milliseconds into the day.
+std::optional<qint64> msOfDay(QByteArrayView time) {
+    const bool tenth = time.size() == 10 && time[8] == '.';
+    if ((time.size() != 8 && !tenth) || time[2] != ':' || time[5] != ':')
+        return std::nullopt;
+    const char* const t = time.data();
+    const int h = twoDigits(t), m = twoDigits(t + 3), s = twoDigits(t + 6);
+    if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59 || (tenth && (t[9] < '0' || t[9] > '9')))
+        return std::nullopt;
+    return ((h * 60 + m) * 60 + s) * 1000LL + (tenth ? (t[9] - '0') * 100 : 0);
+}
+
 } // namespace
 
 std::optional<qint64> RecordClock::wallMs(QByteArrayView date, QByteArrayView time) {
     // Nearly every record: the kept date, and a time of ASCII digits as
     // written, read without a look at the rest of the rule.
-    if (m_dayMs >= 0 && date.size() == 8 && time.size() == 10 && time[8] == '.' &&
-        std::memcmp(m_date, date.data(), 8) == 0) {
-        const char* const t = time.data();
-        const int h = twoDigits(t), m = twoDigits(t + 3), s = twoDigits(t + 6);
-        if (t[2] == ':' && t[5] == ':' && h >= 0 && h <= 23 && m >= 0 && m <= 59 && s >= 0 && s <= 59 &&
-            t[9] >= '0' && t[9] <= '9')
-            return m_dayMs + ((h * 60 + m) * 60 + s) * 1000LL + (t[9] - '0') * 100;
-    }
+    if (m_dayMs >= 0 && date.size() == 8 && time.size() == 10 && std::memcmp(m_date, date.data(), 8) == 0)
+        if (const auto ms = msOfDay(time))
+            return m_dayMs + *ms;
     if (!isAscii(date) || !isAscii(time)) {
         // Digits of other scripts count as digits there: the text's own reading decides.
         const auto at = recordTime(QString::fromUtf8(date), QString::fromUtf8(time));
@@ -71,9 +78,8 @@ std::optional<qint64> RecordClock::wallMs(QByteArrayView date, QByteArrayView ti
     }
     date = trimmedAscii(date);
     time = trimmedAscii(time);
-    const bool timeForm = (time.size() == 8 || (time.size() == 10 && time[8] == '.')) &&
-                          time[2] == ':' && time[5] == ':';
-    if (date.size() != 8 || date[2] != '/' || date[5] != '/' || !timeForm)
+    const auto ms = msOfDay(time);
+    if (date.size() != 8 || date[2] != '/' || date[5] != '/' || !ms)
         return std::nullopt;
     if (m_dayMs < 0 || std::memcmp(m_date, date.data(), 8) != 0) {
         const int yy = twoDigits(date.data()), mm = twoDigits(date.data() + 3),
@@ -83,12 +89,7 @@ std::optional<qint64> RecordClock::wallMs(QByteArrayView date, QByteArrayView ti
         std::memcpy(m_date, date.data(), 8);
         m_dayMs = daysFromCivil(2000 + yy, mm, dd) * DayMs;
     }
-    const int h = twoDigits(time.data()), m = twoDigits(time.data() + 3),
-              s = twoDigits(time.data() + 6);
-    const int tenths = time.size() == 10 ? (time[9] >= '0' && time[9] <= '9' ? time[9] - '0' : -1) : 0;
-    if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59 || tenths < 0)
-        return std::nullopt;
-    return m_dayMs + ((h * 60 + m) * 60 + s) * 1000LL + tenths * 100;
+    return m_dayMs + *ms;
 }
 
 char* writeIsoTime(qint64 ms, std::optional<int> offsetSeconds, char* text) {
