@@ -11,6 +11,7 @@
 #include "records/DataRecord.h"
 #include "records/FileRecords.h"
 #include "records/ValueColumn.h"
+#include "records/RecordClock.h"
 #include "records/RecordReader.h"
 #include "records/RecordStore.h"
 #include "records/SaveName.h"
@@ -104,6 +105,7 @@ private Q_SLOTS:
     void recordTimes_data();
     void recordTimes();
     void converterWritesWhatEachLineWould();
+    void quickTimesAgreeWithTheText();
     void offsetsFollowTheFileOrder_data();
     void seeksOnlyInGrowingRecordings();
     void offsetsFollowTheFileOrder();
@@ -599,6 +601,35 @@ void TestDataFiles::recordTimes() {
     QCOMPARE(at ? at->toString("yyyy-MM-dd HH:mm:ss.zzz") : QString(), expected);
     if (at) // the local time's own offset, so it names the same moment
         QCOMPARE(at->toMSecsSinceEpoch(), QDateTime(at->date(), at->time()).toMSecsSinceEpoch());
+}
+
+// A time on the date of the record before is read from its bytes at once:
+// it takes each time that the text's own reading takes, and no other, with
+// any one of its bytes put wrong.
+void TestDataFiles::quickTimesAgreeWithTheText() {
+    const QByteArray date = "26/12/06", good = "12:34:56.7";
+    const auto msOf = [](const std::optional<QDateTime>& at) {
+        return QDateTime(at->date(), at->time(), Qt::UTC).toMSecsSinceEpoch();
+    };
+    for (qsizetype at = 0; at < good.size(); ++at) {
+        for (const char c : {'0', '5', '9', '/', ':', '.', 'A', ' ', '\x7f', '\xb0'}) {
+            QByteArray time = good;
+            time[at] = c;
+            RecordClock clock;
+            QVERIFY(clock.wallMs(date, "00:00:00.0")); // the date kept
+            const auto seen = clock.wallMs(date, time);
+            const auto text = recordTime(QString::fromLatin1(date), QString::fromLatin1(time));
+            QVERIFY2(seen.has_value() == text.has_value(), time.constData());
+            if (seen)
+                QCOMPARE(*seen, msOf(text));
+        }
+    }
+    for (const QByteArray time : {"23:59:59.9", "24:00:00.0", "00:60:00.0", "19:59:60.0", "09:09:09.9"}) {
+        RecordClock clock;
+        QVERIFY(clock.wallMs(date, "00:00:00.0"));
+        const auto text = recordTime(QString::fromLatin1(date), QString::fromLatin1(time));
+        QCOMPARE(clock.wallMs(date, time).has_value(), text.has_value());
+    }
 }
 
 // The fast converter writes, byte for byte, what each record's own line

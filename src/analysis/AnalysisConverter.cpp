@@ -37,26 +37,26 @@ char* writeCsvField(QByteArrayView text, char* out) {
 } // namespace
 
 char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out) {
-    const auto n = plainNumber(display);
-    if (!n)
+    PlainNumber n;
+    if (!plainNumber(display, n))
         return out;
-    const qsizetype wholeDigits = n->whole.size();
+    const qsizetype wholeDigits = n.whole.size();
     const qsizetype point = wholeDigits + exponent;
     char* w = out;
-    if (n->negative)
+    if (n.negative)
         *w++ = '-';
     if (point <= 0) {
         *w++ = '0';
         *w++ = '.';
         std::memset(w, '0', size_t(-point));
         w += -point;
-        w = write(n->whole, w);
-        return write(n->fraction, w);
+        w = write(n.whole, w);
+        return write(n.fraction, w);
     }
     // The digits as one run, the point `point` digits in, zeros filling.
     char* const digits = w;
-    w = write(n->whole, w);
-    w = write(n->fraction, w);
+    w = write(n.whole, w);
+    w = write(n.fraction, w);
     const qsizetype count = w - digits;
     if (point >= count) {
         std::memset(w, '0', size_t(point - count));
@@ -78,11 +78,11 @@ char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out) {
 }
 
 bool AnalysisConverter::append(const records::LineFields& record, QByteArray& out) {
-    const auto wall = m_clock.wallMs(record[1], record[2]);
-    if (!wall)
+    const qint64 wall = m_clock.wallMsOr(record[1], record[2]);
+    if (wall == records::RecordClock::NoTime)
         return false;
-    const int offset = m_offsets.offsetAt(*wall);
-    const qint64 utcMs = *wall - offset * 1000LL;
+    const int offset = m_offsets.offsetAt(wall);
+    const qint64 utcMs = wall - offset * 1000LL;
     m_past = m_slice.isPast(utcMs);
     if (!m_slice.holds(utcMs))
         return true;
@@ -107,7 +107,7 @@ bool AnalysisConverter::append(const records::LineFields& record, QByteArray& ou
     out.resize(start + room);
     char* w = out.data() + start;
     w = m_utc ? records::writeIsoTime(utcMs, std::nullopt, w)
-              : records::writeIsoTime(*wall, offset, w);
+              : records::writeIsoTime(wall, offset, w);
     *w++ = ',';
     if (unit.hasUnit)
         w = writeBaseUnitValue(display, unit.exponent, w);

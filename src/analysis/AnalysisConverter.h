@@ -51,13 +51,12 @@ struct PlainNumber {
     bool negative = false;
     QByteArrayView whole, fraction; // the digits before and after the point
 };
-// Inline: it runs for every record read.
-inline std::optional<PlainNumber> plainNumber(QByteArrayView display) {
+// Inline, and into the caller's `n`: it runs for every record read.
+inline bool plainNumber(QByteArrayView display, PlainNumber& n) {
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
     display = records::trimmedAscii(display);
     const char* p = display.data();
     const char* const end = p + display.size();
-    PlainNumber n;
     n.negative = p < end && *p == '-';
     if (p < end && (*p == '-' || *p == '+'))
         ++p;
@@ -71,9 +70,7 @@ inline std::optional<PlainNumber> plainNumber(QByteArrayView display) {
             ++p;
         n.fraction = QByteArrayView(fraction, p - fraction);
     }
-    if (p != end || n.whole.size() + n.fraction.size() == 0)
-        return std::nullopt;
-    return n;
+    return p == end && n.whole.size() + n.fraction.size() > 0;
 }
 
 // The display moved into the base unit, as meter::baseUnitValue writes it, at

@@ -10,7 +10,7 @@ namespace {
 // time put the offsets, or nothing when it had none.
 template <class Take>
 void readChunk(const records::LineChunk& chunk, ChunkLines& lines, const Take& take) {
-    records::RecordReader reader([&](QByteArrayView line, const records::LineFields* record) {
+    records::BasicRecordReader reader([&](QByteArrayView line, const records::LineFields* record) {
         if (!std::exchange(lines.anyLine, true))
             lines.firstLine = line.toByteArray();
         lines.anyRecord = lines.anyRecord || record;
@@ -44,11 +44,12 @@ void readingsOfChunk(const records::LineChunk& chunk, RecordReadings& readings,
     static_cast<ChunkLines&>(result) = {};
     result.readings.clear(); // its room kept
     readChunk(chunk, result, [&](const records::LineFields& record) -> const records::LocalOffsets* {
-        const auto r = readings.read(record);
-        if (!r)
+        RecordReading& r = result.readings.emplace_back();
+        if (!readings.readInto(record, r)) {
+            result.readings.pop_back();
             return nullptr;
-        result.past = slice.isPast(r->utcMs);
-        result.readings.push_back(*r);
+        }
+        result.past = slice.isPast(r.utcMs);
         return &readings.offsets();
     });
     result.kinds = readings.kinds();

@@ -20,24 +20,59 @@ bool exactValue(QByteArrayView display, int exponent, RecordReading& r) {
     static constexpr double Powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const auto n = plainNumber(display);
-    if (!n)
+    PlainNumber n;
+    if (!plainNumber(display, n))
         return true; // no number: OL, Initial
-    const qsizetype count = n->whole.size() + n->fraction.size();
-    const qint64 scale = exponent - n->fraction.size();
+    const qsizetype count = n.whole.size() + n.fraction.size();
+    const qint64 scale = exponent - n.fraction.size();
     if (count > 15 || scale < -22 || scale > 22)
         return false;
     qint64 digits = 0;
-    for (const QByteArrayView part : {n->whole, n->fraction})
-        for (const char c : part)
-            digits = digits * 10 + (c - '0');
+    for (const char c : n.whole)
+        digits = digits * 10 + (c - '0');
+    for (const char c : n.fraction)
+        digits = digits * 10 + (c - '0');
     const double magnitude = scale < 0 ? double(digits) / Powers[-scale] : double(digits) * Powers[scale];
-    r.value = n->negative ? -magnitude : magnitude;
+    r.value = n.negative ? -magnitude : magnitude;
     r.decimals = int(std::max<qint64>(0, -scale));
     return true;
 }
 
+// Whether n bytes at a and b are the same: a few each time, as a function
+// or range is, compared in blocks of eight or four (the last overlapping),
+// for a call to memcmp costs more than the comparison.
+[[gnu::always_inline]] inline bool sameBytes(const char* a, const char* b, qsizetype n) {
+    const auto eight = [](const char* p) {
+        quint64 v;
+        std::memcpy(&v, p, 8);
+        return v;
+    };
+    const auto four = [](const char* p) {
+        quint32 v;
+        std::memcpy(&v, p, 4);
+        return v;
+    };
+    if (n >= 8) {
+        for (qsizetype i = 0; i + 8 < n; i += 8)
+            if (eight(a + i) != eight(b + i))
+                return false;
+        return eight(a + n - 8) == eight(b + n - 8);
+    }
+    if (n >= 4)
+        return four(a) == four(b) && four(a + n - 4) == four(b + n - 4);
+    for (qsizetype i = 0; i < n; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
 } // namespace
+
+bool RecordReadings::Cached::holds(QByteArrayView f, QByteArrayView r) const {
+    return known && function.size() == f.size() && range.size() == r.size() &&
+           sameBytes(function.constData(), f.data(), f.size()) &&
+           sameBytes(range.constData(), r.data(), r.size());
+}
 
 std::size_t RecordReadings::kindOf(const QString& function, const QString& range,
                                    const QString& unit) {
@@ -46,16 +81,8 @@ std::size_t RecordReadings::kindOf(const QString& function, const QString& range
 
 const RecordReadings::Cached& RecordReadings::cachedKind(QByteArrayView function,
                                                          QByteArrayView range) {
-    // Most records are of the kind of the record before.
-    const auto same = [](const QByteArray& kept, QByteArrayView seen) {
-        return kept.size() == seen.size() && std::memcmp(kept.constData(), seen.data(), std::size_t(seen.size())) == 0;
-    };
-    if (const Cached& last = m_cache[m_lastCached];
-        last.known && same(last.function, function) && same(last.range, range))
-        return last;
     for (std::size_t i = 0; i < m_cache.size(); ++i)
-        if (const Cached& entry = m_cache[i];
-            entry.known && same(entry.function, function) && same(entry.range, range))
+        if (m_cache[i].holds(function, range))
             return m_cache[m_lastCached = i];
     m_lastCached = m_nextCached;
     Cached& entry = m_cache[m_nextCached];
@@ -68,16 +95,12 @@ const RecordReadings::Cached& RecordReadings::cachedKind(QByteArrayView function
     return entry;
 }
 
-std::optional<RecordReading> RecordReadings::read(const records::LineFields& fields) {
-    std::optional<RecordReading> result;
-    const auto wall = m_clock.wallMs(fields[1], fields[2]);
-    if (!wall)
-        return result;
-    // Made where the caller takes it: a copy of it whole stalls on the
-    // fields just written one by one.
-    RecordReading& r = result.emplace();
-    r.offsetSeconds = m_offsets.offsetAt(*wall);
-    r.utcMs = *wall - r.offsetSeconds * 1000LL;
+bool RecordReadings::readInto(const records::LineFields& fields, RecordReading& r) {
+    const qint64 wall = m_clock.wallMsOr(fields[1], fields[2]);
+    if (wall == records::RecordClock::NoTime)
+        return false;
+    r.offsetSeconds = m_offsets.offsetAt(wall);
+    r.utcMs = wall - r.offsetSeconds * 1000LL;
     const QByteArrayView function = fields[3], range = fields[4], display = fields[5];
     if (!records::isAscii(function) || !records::isAscii(range) || !records::isAscii(display)) {
         const QString rangeText = QString::fromUtf8(range), displayText = QString::fromUtf8(display);
@@ -86,9 +109,11 @@ std::optional<RecordReading> RecordReadings::read(const records::LineFields& fie
         r.value = v.value;
         r.decimals = v.decimals;
         r.overload = v.overload ? (isNegativeOverload(displayText) ? -1 : 1) : 0;
-        return result;
+        return true;
     }
-    const Cached& kind = cachedKind(function, range);
+    // Most records are of the kind of the record before.
+    const Cached& last = m_cache[m_lastCached];
+    const Cached& kind = last.holds(function, range) ? last : cachedKind(function, range);
     r.kind = kind.kind;
     if (kind.hasUnit && !exactValue(display, kind.exponent, r)) {
         m_value.resize(std::size_t(display.size() + std::abs(kind.exponent) + 4));
@@ -102,9 +127,11 @@ std::optional<RecordReading> RecordReadings::read(const records::LineFields& fie
         }
     }
     // As isOverload(): the trimmed display ends in "OL", and -OL starts with "-".
-    if (const QByteArrayView shown = records::trimmedAscii(display); shown.endsWith("OL"))
+    // (Its two bytes looked at here: endsWith() would call memcmp.)
+    if (const QByteArrayView shown = records::trimmedAscii(display);
+        shown.size() >= 2 && shown[shown.size() - 2] == 'O' && shown.back() == 'L')
         r.overload = shown.startsWith('-') ? -1 : 1;
-    return result;
+    return true;
 }
 
 } // namespace tarnix::analysis

@@ -37,7 +37,16 @@ struct ReadingKind {
 class RecordReadings {
 public:
     // Nothing when the record's date or time cannot be read.
-    std::optional<RecordReading> read(const records::LineFields& fields);
+    std::optional<RecordReading> read(const records::LineFields& fields) {
+        std::optional<RecordReading> result{std::in_place};
+        if (!readInto(fields, *result))
+            result.reset();
+        return result;
+    }
+    // The same into `r`, a RecordReading as made fresh, where its reader
+    // keeps it: a copy of it whole stalls on the fields just written one by
+    // one. False, with `r` as it was, when the date or time cannot be read.
+    bool readInto(const records::LineFields& fields, RecordReading& r);
 
     const ReadingKind& kind(std::size_t k) const { return m_kinds[k]; }
     const std::vector<ReadingKind>& kinds() const { return m_kinds; }
@@ -57,6 +66,7 @@ private:
         std::size_t kind = 0;
         bool hasUnit = false;
         int exponent = 0;
+        bool holds(QByteArrayView f, QByteArrayView r) const;
     };
     const Cached& cachedKind(QByteArrayView function, QByteArrayView range);
     std::size_t kindOf(const QString& function, const QString& range, const QString& unit);

@@ -69,21 +69,4 @@ bool readLineChunk(const platform::PositionalFile& file, const ChunkSpan& span, 
     return true;
 }
 
-void feedLineChunk(const LineChunk& chunk, RecordReader& reader) {
-    QByteArrayView bytes = chunk.bytes;
-    if (chunk.longFirstLine) {
-        const char* const end = findLineEnd(bytes.begin(), bytes.end());
-        if (end == bytes.end()) { // no line ends here: the long line goes on
-            if (chunk.last)
-                reader.skipLongLine();
-            return;
-        }
-        reader.skipLongLine();
-        bytes = bytes.sliced(end - bytes.begin());
-    }
-    reader.feed(bytes);
-    if (chunk.last)
-        reader.finish();
-}
-
 } // namespace tarnix::records

@@ -36,6 +36,22 @@ bool readLineChunk(const platform::PositionalFile& file, const ChunkSpan& span, 
 
 // Hands the chunk's lines to `reader` (a fresh one, or one that has read
 // the chunks before it).
-void feedLineChunk(const LineChunk& chunk, RecordReader& reader);
+template <class Take>
+void feedLineChunk(const LineChunk& chunk, BasicRecordReader<Take>& reader) {
+    QByteArrayView bytes = chunk.bytes;
+    if (chunk.longFirstLine) {
+        const char* const end = findLineEnd(bytes.begin(), bytes.end());
+        if (end == bytes.end()) { // no line ends here: the long line goes on
+            if (chunk.last)
+                reader.skipLongLine();
+            return;
+        }
+        reader.skipLongLine();
+        bytes = bytes.sliced(end - bytes.begin());
+    }
+    reader.feed(bytes);
+    if (chunk.last)
+        reader.finish();
+}
 
 } // namespace tarnix::records

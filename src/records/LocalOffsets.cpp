@@ -40,7 +40,7 @@ int localOffsetAt(qint64 wallMs) {
     return classify(wallMs).early;
 }
 
-int LocalOffsets::offsetAt(qint64 wallMs) {
+int LocalOffsets::offsetAtOtherDay(qint64 wallMs) {
     const qint64 day = floorDiv(wallMs, DayMs);
     if (day != m_day) {
         m_day = day;

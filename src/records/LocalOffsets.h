@@ -27,7 +27,16 @@ int localOffsetAt(qint64 wallMs);
 // second from there on. Days without a change cost one comparison.
 class LocalOffsets {
 public:
-    int offsetAt(qint64 wallMs);
+    int offsetAt(qint64 wallMs) {
+        // Nearly every time: on the plain day of the time before.
+        if (m_plainDay && quint64(wallMs - m_day * DayMs) < quint64(DayMs)) {
+            m_second = false;
+            m_lastRepeated = false;
+            m_last = wallMs;
+            return m_dayOffset;
+        }
+        return offsetAtOtherDay(wallMs);
+    }
     // Takes a time into the order without counting it as skipped: the first
     // record of a file that is read from further on, so that the rest of it
     // is read in the state its start leaves.
@@ -46,6 +55,8 @@ public:
     }
 
 private:
+    int offsetAtOtherDay(qint64 wallMs);
+
     qint64 m_day = std::numeric_limits<qint64>::min();
     bool m_plainDay = false;
     int m_dayOffset = 0;

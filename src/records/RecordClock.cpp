@@ -48,48 +48,31 @@ int daysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : Days[month - 1];
 }
 
-// "hh:mm:ss" or "hh:mm:ss.t" of ASCII digits, as milliseconds into the day.
-std::optional<qint64> msOfDay(QByteArrayView time) {
-    const bool tenth = time.size() == 10 && time[8] == '.';
-    if ((time.size() != 8 && !tenth) || time[2] != ':' || time[5] != ':')
-        return std::nullopt;
-    const char* const t = time.data();
-    const int h = twoDigits(t), m = twoDigits(t + 3), s = twoDigits(t + 6);
-    if (h < 0 || h > 23 || m < 0 || m > 59 || s < 0 || s > 59 || (tenth && (t[9] < '0' || t[9] > '9')))
-        return std::nullopt;
-    return ((h * 60 + m) * 60 + s) * 1000LL + (tenth ? (t[9] - '0') * 100 : 0);
-}
-
 } // namespace
 
-std::optional<qint64> RecordClock::wallMs(QByteArrayView date, QByteArrayView time) {
-    // Nearly every record: the kept date, and a time of ASCII digits as
-    // written, read without a look at the rest of the rule.
-    if (m_dayMs >= 0 && date.size() == 8 && time.size() == 10 && std::memcmp(m_date, date.data(), 8) == 0)
-        if (const auto ms = msOfDay(time))
-            return m_dayMs + *ms;
+qint64 RecordClock::wallMsOtherwise(QByteArrayView date, QByteArrayView time) {
     if (!isAscii(date) || !isAscii(time)) {
         // Digits of other scripts count as digits there: the text's own reading decides.
         const auto at = recordTime(QString::fromUtf8(date), QString::fromUtf8(time));
         if (!at)
-            return std::nullopt;
+            return NoTime;
         const QDate d = at->date();
         return daysFromCivil(d.year(), d.month(), d.day()) * DayMs + at->time().msecsSinceStartOfDay();
     }
     date = trimmedAscii(date);
     time = trimmedAscii(time);
-    const auto ms = msOfDay(time);
-    if (date.size() != 8 || date[2] != '/' || date[5] != '/' || !ms)
-        return std::nullopt;
+    const qint64 ms = msOfDay(time);
+    if (date.size() != 8 || date[2] != '/' || date[5] != '/' || ms < 0)
+        return NoTime;
     if (m_dayMs < 0 || std::memcmp(m_date, date.data(), 8) != 0) {
         const int yy = twoDigits(date.data()), mm = twoDigits(date.data() + 3),
                   dd = twoDigits(date.data() + 6);
         if (yy < 0 || mm < 1 || mm > 12 || dd < 1 || dd > daysInMonth(2000 + yy, mm))
-            return std::nullopt;
+            return NoTime;
         std::memcpy(m_date, date.data(), 8);
         m_dayMs = daysFromCivil(2000 + yy, mm, dd) * DayMs;
     }
-    return m_dayMs + *ms;
+    return m_dayMs + ms;
 }
 
 char* writeIsoTime(qint64 ms, std::optional<int> offsetSeconds, char* text) {

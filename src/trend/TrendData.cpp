@@ -51,26 +51,26 @@ void TrendData::take(const records::LineFields& fields) {
     const qint64 row = m_records++;
     if (row % RowStartEvery == 0)
         m_rowStarts.emplace_back(row, m_byteBase + m_lineStart);
-    const auto r = m_readings.read(fields);
-    if (!r) {
+    analysis::RecordReading r;
+    if (!m_readings.readInto(fields, r)) {
         ++m_untimed;
         return;
     }
-    const std::size_t index = seriesFor(r->kind, r->utcMs);
+    const std::size_t index = seriesFor(r.kind, r.utcMs);
     TrendSeries& series = m_series[index];
     // A series holds its readings in time order: one from before its last is left out.
-    if (series.size() > 0 && r->utcMs < series.time(series.size() - 1))
+    if (series.size() > 0 && r.utcMs < series.time(series.size() - 1))
         return;
-    if (m_lastMs && r->utcMs > *m_lastMs)
-        m_spacings.add(r->utcMs - *m_lastMs);
+    if (m_lastMs && r.utcMs > *m_lastMs)
+        m_spacings.add(r.utcMs - *m_lastMs);
     const bool joined = m_lastSeries == index;
-    series.append(r->utcMs, r->value ? float(*r->value) : NAN, r->overload, row, joined);
+    series.append(r.utcMs, r.value ? float(*r.value) : NAN, r.overload, row, joined);
     m_lastSeries = index;
     if (!m_firstSeries)
         m_firstSeries = index;
     if (!m_firstMs)
-        m_firstMs = r->utcMs;
-    m_lastMs = std::max(m_lastMs.value_or(r->utcMs), r->utcMs);
+        m_firstMs = r.utcMs;
+    m_lastMs = std::max(m_lastMs.value_or(r.utcMs), r.utcMs);
 }
 
 void TrendData::follow(TrendData&& earlier, qint64 bytesBefore) {
