@@ -5,12 +5,13 @@
 
 namespace tarnix::trend {
 
-TrendData::TrendData()
-    : m_reader([this](QByteArrayView, const records::LineFields* fields) {
-          if (fields)
-              take(*fields);
-          m_lineStart = m_reader.recordEnd();
-      }) {}
+void TrendData::TakeLine::operator()(QByteArrayView, const records::LineFields* fields) const {
+    if (fields)
+        data->take(*fields);
+    data->m_lineStart = data->m_reader.recordEnd();
+}
+
+TrendData::TrendData() : m_reader(TakeLine{this}) {}
 
 void TrendData::feed(QByteArrayView bytes) {
     m_reader.feed(bytes);
@@ -59,7 +60,7 @@ void TrendData::take(const records::LineFields& fields) {
     const std::size_t index = seriesFor(r.kind, r.utcMs);
     TrendSeries& series = m_series[index];
     // A series holds its readings in time order: one from before its last is left out.
-    if (series.size() > 0 && r.utcMs < series.time(series.size() - 1))
+    if (series.size() > 0 && r.utcMs < series.lastTime())
         return;
     if (m_lastMs && r.utcMs > *m_lastMs)
         m_spacings.add(r.utcMs - *m_lastMs);

@@ -50,7 +50,12 @@ public:
 private:
     std::size_t seriesFor(std::size_t kind, qint64 ms);
 
-    records::RecordReader m_reader;
+    // Hands each line of the text fed to take(), a call made in place.
+    struct TakeLine {
+        TrendData* data;
+        void operator()(QByteArrayView line, const records::LineFields* fields) const;
+    };
+    records::BasicRecordReader<TakeLine> m_reader;
     analysis::RecordReadings m_readings;
     analysis::SpacingMedian m_spacings;
     std::vector<TrendSeries> m_series;

@@ -17,6 +17,7 @@ void TrendSeries::append(qint64 ms, float value, int overload, qint64 row, bool 
     Part& last = m_parts.back();
     last.readings.append(ms, value, overload, row - last.rowBase, joined && m_size > 0);
     ++m_size;
+    m_lastMs = ms;
 }
 
 qint64 TrendSeries::row(qsizetype i) const {
@@ -59,7 +60,7 @@ void TrendSeries::appendSeries(TrendSeries&& later, qint64 rowBase, bool joinFir
         if (m_size == 0) { // all of it, as read
             m_parts.clear();
         } else if (&part == &later.m_parts.front()) {
-            part.skipped = part.readings.firstAtOrAfter(time(m_size - 1));
+            part.skipped = part.readings.firstAtOrAfter(lastTime());
             if (part.skipped == part.readings.size())
                 continue; // all of it from before this one's last
             part.readings.setJoined(part.skipped, joinFirst && part.skipped == 0);
@@ -69,6 +70,8 @@ void TrendSeries::appendSeries(TrendSeries&& later, qint64 rowBase, bool joinFir
         m_size += part.readings.size() - part.skipped;
         m_parts.push_back(std::move(part));
     }
+    if (m_size > 0)
+        m_lastMs = time(m_size - 1);
     later = TrendSeries(later.m_function, later.m_range, later.m_unit, 0);
 }
 

@@ -29,6 +29,9 @@ public:
     const QString& unit() const { return m_unit; }
     qsizetype size() const { return m_size; }
     qint64 time(qsizetype i) const { return at(i, &SeriesReadings::time); }
+    // The time of the last reading, when there is one: kept, for every
+    // reading appended is held against it.
+    qint64 lastTime() const { return m_lastMs; }
     float value(qsizetype i) const { return at(i, &SeriesReadings::value); }
     int overload(qsizetype i) const { return at(i, &SeriesReadings::overload); }
     bool joined(qsizetype i) const { return at(i, &SeriesReadings::joined); }
@@ -82,6 +85,7 @@ private:
     QString m_function, m_range, m_unit;
     std::vector<Part> m_parts;
     qsizetype m_size = 0;
+    qint64 m_lastMs = 0;
 };
 
 // What the trend shows: a span of time across `width` pixels and a span of
