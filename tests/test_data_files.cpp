@@ -644,7 +644,7 @@ void TestDataFiles::converterWritesWhatEachLineWould() {
         "TEMP,200'F,-40.5", "DCV,2V,Initial", "DCA,20mA,-OL", "X,20A,+007.50", "X,1KHz,.5",
         "X,20V,-.5", "X,20V,5.", "X,20V,1e3", "X,20V,-0.00", "\"D,\"\"CV\",\" 20V\",1",
         "\u03a9,20V,1", "\xb5" "A,200uA,1", "DCV,2V,\u0661.5", "HOLD,,12", "FREQ,KHz/MHz,1.2",
-        "DCV,2V,"};
+        "DCV,2V,", "TEMPERATURE,20 V DC RANGE,12.5", "A FUNCTION OF SEVENTEEN,2V,1.25"};
     for (const TimeZoneOut zone : {TimeZoneOut::Local, TimeZoneOut::Utc}) {
         AnalysisConverter converter(zone);
         for (const char* time : times) {

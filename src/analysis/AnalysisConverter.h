@@ -28,7 +28,15 @@ public:
     // The record's line and its line end, appended to `out` when its time is
     // in the slice; false, with nothing appended, when its date or time
     // cannot be read.
-    bool append(const records::LineFields& record, QByteArray& out);
+    bool append(const records::LineFields& record, QByteArray& out) {
+        qsizetype used = out.size();
+        const bool timed = append(record, out, used);
+        out.resize(used);
+        return timed;
+    }
+    // The same for many lines: `out` holds `used` bytes of lines and room
+    // after them, which grows when short; its size is set once at the end.
+    bool append(const records::LineFields& record, QByteArray& out, qsizetype& used);
     // The last record's time was at or past the slice's end.
     bool pastSlice() const { return m_past; }
     // Times that fell in an hour the clock skipped.

@@ -30,11 +30,13 @@ void readChunk(const records::LineChunk& chunk, ChunkLines& lines, const Take& t
 void convertChunk(const records::LineChunk& chunk, AnalysisConverter& converter,
                   ConvertedChunk& result) {
     static_cast<ChunkLines&>(result) = {};
-    result.out.resize(0); // its room kept
-    result.out.reserve(chunk.bytes.size() * 3 / 2);
+    // Its room kept, all of it to write into; its size set at the end.
+    result.out.resize(std::max(result.out.capacity(), chunk.bytes.size() * 3 / 2));
+    qsizetype used = 0;
     readChunk(chunk, result, [&](const records::LineFields& record) {
-        return converter.append(record, result.out) ? &converter.offsets() : nullptr;
+        return converter.append(record, result.out, used) ? &converter.offsets() : nullptr;
     });
+    result.out.resize(used);
     result.past = converter.pastSlice();
     result.offsets = converter.offsets();
 }

@@ -38,40 +38,12 @@ bool exactValue(QByteArrayView display, int exponent, RecordReading& r) {
     return true;
 }
 
-// Whether n bytes at a and b are the same: a few each time, as a function
-// or range is, compared in blocks of eight or four (the last overlapping),
-// for a call to memcmp costs more than the comparison.
-[[gnu::always_inline]] inline bool sameBytes(const char* a, const char* b, qsizetype n) {
-    const auto eight = [](const char* p) {
-        quint64 v;
-        std::memcpy(&v, p, 8);
-        return v;
-    };
-    const auto four = [](const char* p) {
-        quint32 v;
-        std::memcpy(&v, p, 4);
-        return v;
-    };
-    if (n >= 8) {
-        for (qsizetype i = 0; i + 8 < n; i += 8)
-            if (eight(a + i) != eight(b + i))
-                return false;
-        return eight(a + n - 8) == eight(b + n - 8);
-    }
-    if (n >= 4)
-        return four(a) == four(b) && four(a + n - 4) == four(b + n - 4);
-    for (qsizetype i = 0; i < n; ++i)
-        if (a[i] != b[i])
-            return false;
-    return true;
-}
-
 } // namespace
 
 bool RecordReadings::Cached::holds(QByteArrayView f, QByteArrayView r) const {
     return known && function.size() == f.size() && range.size() == r.size() &&
-           sameBytes(function.constData(), f.data(), f.size()) &&
-           sameBytes(range.constData(), r.data(), r.size());
+           records::sameBytes(function.constData(), f.data(), f.size()) &&
+           records::sameBytes(range.constData(), r.data(), r.size());
 }
 
 std::size_t RecordReadings::kindOf(const QString& function, const QString& range,

@@ -1,6 +1,7 @@
 #include "analysis/RecordValue.h"
 
 #include "meter/Units.h"
+#include "records/RecordLine.h"
 
 namespace tarnix::analysis {
 
@@ -39,7 +40,8 @@ bool isNegativeOverload(QStringView display) {
 
 const RangeUnitBytes& RangeUnits::of(QByteArrayView range) {
     for (const Entry& entry : m_entries)
-        if (entry.known && entry.range == range)
+        if (entry.known && entry.range.size() == range.size() &&
+            records::sameBytes(entry.range.constData(), range.data(), range.size()))
             return entry.unit;
     Entry& entry = m_entries[m_next];
     m_next = (m_next + 1) % m_entries.size();
