@@ -28,7 +28,13 @@ void TimeCover::add(qint64 ms, qint64 toleranceMs) {
         join(ms - at->second);
         at->second = ms;
     }
-    // Grown, it may reach the stretches after it.
+    // Grown, it may reach the stretches after it. Nearly always it is the
+    // last, found from the end at once; the step to the next from there
+    // would climb the whole tree.
+    if (at == std::prev(m_stretches.end())) {
+        m_last = at;
+        return;
+    }
     for (auto next = std::next(at);
          next != m_stretches.end() && next->first - at->second <= toleranceMs;
          next = m_stretches.erase(next)) {
