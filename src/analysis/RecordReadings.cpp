@@ -40,12 +40,6 @@ bool exactValue(QByteArrayView display, int exponent, RecordReading& r) {
 
 } // namespace
 
-bool RecordReadings::Cached::holds(QByteArrayView f, QByteArrayView r) const {
-    return known && function.size() == f.size() && range.size() == r.size() &&
-           records::sameBytes(function.constData(), f.data(), f.size()) &&
-           records::sameBytes(range.constData(), r.data(), r.size());
-}
-
 std::size_t RecordReadings::kindOf(const QString& function, const QString& range,
                                    const QString& unit) {
     return seriesIndex(m_kinds, function, range, unit);
@@ -74,7 +68,11 @@ bool RecordReadings::readInto(const records::LineFields& fields, RecordReading& 
     r.offsetSeconds = m_offsets.offsetAt(wall);
     r.utcMs = wall - r.offsetSeconds * 1000LL;
     const QByteArrayView function = fields[3], range = fields[4], display = fields[5];
-    if (!records::isAscii(function) || !records::isAscii(range) || !records::isAscii(display)) {
+    // Most records are of the kind of the record before; a kind kept is of ASCII.
+    const Cached& last = m_cache[m_lastCached];
+    const bool sameKind = last.holds(function, range);
+    if (!(sameKind || (records::isAscii(function) && records::isAscii(range))) ||
+        !records::isAscii(display)) {
         const QString rangeText = QString::fromUtf8(range), displayText = QString::fromUtf8(display);
         const RecordValue v = recordValue(rangeText, displayText);
         r.kind = kindOf(QString::fromUtf8(function), rangeText, v.unit);
@@ -83,9 +81,7 @@ bool RecordReadings::readInto(const records::LineFields& fields, RecordReading& 
         r.overload = v.overload ? (isNegativeOverload(displayText) ? -1 : 1) : 0;
         return true;
     }
-    // Most records are of the kind of the record before.
-    const Cached& last = m_cache[m_lastCached];
-    const Cached& kind = last.holds(function, range) ? last : cachedKind(function, range);
+    const Cached& kind = sameKind ? last : cachedKind(function, range);
     r.kind = kind.kind;
     if (kind.hasUnit && !exactValue(display, kind.exponent, r)) {
         m_value.resize(std::size_t(display.size() + std::abs(kind.exponent) + 4));

@@ -66,7 +66,11 @@ private:
         std::size_t kind = 0;
         bool hasUnit = false;
         int exponent = 0;
-        bool holds(QByteArrayView f, QByteArrayView r) const;
+        bool holds(QByteArrayView f, QByteArrayView r) const {
+            return known && function.size() == f.size() && range.size() == r.size() &&
+                   records::sameBytes(function.constData(), f.data(), f.size()) &&
+                   records::sameBytes(range.constData(), r.data(), r.size());
+        }
     };
     const Cached& cachedKind(QByteArrayView function, QByteArrayView range);
     std::size_t kindOf(const QString& function, const QString& range, const QString& unit);
