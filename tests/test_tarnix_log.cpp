@@ -39,6 +39,7 @@
 #include <pty.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/resource.h>
 #include <sys/un.h>
 
 using namespace tarnix;
@@ -179,6 +180,7 @@ private Q_SLOTS:
     void statusLine();
     void recordEveryIsConvertEvery_data();
     void recordEveryIsConvertEvery();
+    void silentIntervalThatCannotBeWrittenEndsTheRun();
     void prometheusScrapesTheRecorder();
 
 private:
@@ -1410,6 +1412,59 @@ void TestTarnixLog::recordEveryIsConvertEvery() {
         written << QString::fromLatin1(line.left(line.indexOf(',')));
     QCOMPARE(written, starts);
     QVERIFY2(dat.count('\n') > (skipEmpty ? 60 : 190) && dat.contains(",OL\r\n"), dat.right(300).constData());
+}
+
+// A meter switched off: the interval of its last sample is written when the
+// next deadline passes without one, and when the file takes no more the run
+// ends there, with the reason, not at the end of a run that would go on.
+void TestTarnixLog::silentIntervalThatCannotBeWrittenEndsTheRun() {
+    sim::SimMeter meter(sim::Model::Short, 9600);
+    meter.setScript({*sim::ScriptedReading::fromValue(sim::Model::Short, 2, "1.23")}, true);
+    core::RecordOptions options;
+    options.interval = 1;
+    options.every = 1;
+    options.format = records::RecordingFormat::Csv;
+    options.output = m_dir.filePath(QStringLiteral("silent full.csv"));
+    platform::ScriptedDialogs dialogs;
+    auto* clock = new platform::VirtualClock;
+    core::Recorder recorder(options, dialogs, platform::memoryWireTo(meter), nullptr,
+                            std::unique_ptr<platform::Clock>(clock));
+    // While the meter is off the link is looked for within one tick, and the
+    // deadlines come meanwhile, as the sample timer's do on a real clock.
+    clock->at(4, [&] { meter.setPowered(false, clock->monotonic()); });
+    for (int second = 5; second < 20; ++second)
+        clock->at(second + 0.5, [&] { recorder.deadlineReached(); });
+    clock->at(30, [&] { meter.setPowered(true, clock->monotonic()); });
+    // Once the link is lost no sample comes: the file then takes no more, as
+    // a full disk would.
+    rlimit before{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    bool full = false;
+    connect(&recorder.cycle(), &core::PollingCycle::linkLost, this, [&] {
+        rlimit limit = before;
+        limit.rlim_cur = rlim_t(QFileInfo(options.output).size());
+        full = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    });
+    QSignalSpy finished(&recorder, &core::Recorder::runFinished);
+    double endedAt = 0;
+    connect(&recorder, &core::Recorder::runFinished, this, [&] { endedAt = clock->monotonic(); });
+    QString error;
+    QVERIFY2(recorder.start(&error), qPrintable(error));
+    while (finished.isEmpty() && clock->monotonic() < 60) {
+        clock->advance(0.3);
+        recorder.cycle().tick();
+        recorder.deadlineReached();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    QVERIFY(full);
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().at(0).toInt(), 1);
+    QVERIFY2(finished.first().at(1).toString().contains(u"File too large"),
+             qPrintable(finished.first().at(1).toString()));
+    QVERIFY2(endedAt < 10, qPrintable(QString::number(endedAt))); // while the meter was off
+    QVERIFY(fileBytes(options.output).count('\n') >= 3); // the header and whole intervals
 }
 
 // A real Prometheus scrapes a recorder every second and answers with its
