@@ -4,6 +4,7 @@
 #include "records/DataRecord.h"
 #include "platform/Clock.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tarnix::core {
@@ -98,11 +99,7 @@ std::optional<int> parseSamplingAnswer(const QString& answer) {
     if (!isNumber || !std::isfinite(value))
         return std::nullopt;
     const double rounded = std::nearbyint(value); // halves to the even neighbour
-    if (rounded > MaxInterval)
-        return MaxInterval;
-    if (rounded < 1)
-        return 1;
-    return int(rounded);
+    return int(std::clamp(rounded, 1.0, double(MaxInterval)));
 }
 
 QString samplingPrompt() {
