@@ -11,6 +11,17 @@ namespace tarnix::analysis {
 
 namespace {
 
+// The first and the last block of n bytes, n from one to two blocks: all
+// of them, the blocks overlapping.
+template <class Block>
+void copyEnds(const char* from, qsizetype n, char* out) {
+    Block head, tail;
+    std::memcpy(&head, from, sizeof head);
+    std::memcpy(&tail, from + n - qsizetype(sizeof tail), sizeof tail);
+    std::memcpy(out, &head, sizeof head);
+    std::memcpy(out + n - qsizetype(sizeof tail), &tail, sizeof tail);
+}
+
 // A field is a few bytes: copied in blocks of eight or four, the last
 // overlapping, for a call to memcpy costs more than the copy.
 char* write(QByteArrayView text, char* out) {
@@ -18,18 +29,10 @@ char* write(QByteArrayView text, char* out) {
     const qsizetype n = text.size();
     if (n > 16) {
         std::memcpy(out, from, size_t(n));
-    } else if (n >= 8) {
-        char head[8], tail[8];
-        std::memcpy(head, from, 8);
-        std::memcpy(tail, from + n - 8, 8);
-        std::memcpy(out, head, 8);
-        std::memcpy(out + n - 8, tail, 8);
-    } else if (n >= 4) {
-        char head[4], tail[4];
-        std::memcpy(head, from, 4);
-        std::memcpy(tail, from + n - 4, 4);
-        std::memcpy(out, head, 4);
-        std::memcpy(out + n - 4, tail, 4);
+    } else if (n >= qsizetype(sizeof(quint64))) {
+        copyEnds<quint64>(from, n, out);
+    } else if (n >= qsizetype(sizeof(quint32))) {
+        copyEnds<quint32>(from, n, out);
     } else {
         for (qsizetype i = 0; i < n; ++i)
             out[i] = from[i];
