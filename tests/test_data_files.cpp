@@ -9,6 +9,7 @@
 #include "records/RecordingFormat.h"
 #include "records/DataFile.h"
 #include "records/DataRecord.h"
+#include "records/LineChunks.h"
 #include "records/FileRecords.h"
 #include "records/ValueColumn.h"
 #include "records/RecordClock.h"
@@ -20,6 +21,7 @@
 #include "meter/FunctionRange.h"
 #include "meter/Measurement.h"
 #include "platform/AtomicFile.h"
+#include "platform/PositionalFile.h"
 #include "support/FailingWrite.h"
 #include "support/FileBytes.h"
 
@@ -106,6 +108,7 @@ private Q_SLOTS:
     void recordTimes();
     void converterWritesWhatEachLineWould();
     void quickTimesAgreeWithTheText();
+    void chunkThatCannotBeReadIsSaid();
     void offsetsFollowTheFileOrder_data();
     void seeksOnlyInGrowingRecordings();
     void offsetsFollowTheFileOrder();
@@ -243,15 +246,20 @@ void TestDataFiles::fullDiskSaveKeepsTheOldFile_data() {
 
 void TestDataFiles::fullDiskSaveKeepsTheOldFile() {
     QFETCH(qint64, budget);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("old.dat");
-    const QByteArray old = recordedLines(39);
-    QVERIFY(writeFile(path, old));
-    QString error;
-    QVERIFY(!saveDataFile(path, storeOf(30000), &error, failingWrite(budget)));
-    QCOMPARE(error, path + ": No space left on device");
-    QCOMPARE(fileBytes(path), old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.dat"});
+    for (const QString name : {"old.dat", "old.csv"}) { // a list saved as it is, and for analysis
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        const QByteArray old = recordedLines(39);
+        QVERIFY(writeFile(path, old));
+        QString error;
+        qint64 left = 0;
+        QVERIFY(name.endsWith(u".dat")
+                    ? !saveDataFile(path, storeOf(30000), &error, failingWrite(budget))
+                    : !saveAnalysisFile(path, storeOf(30000), &left, &error, failingWrite(budget)));
+        QCOMPARE(error, path + ": No space left on device");
+        QCOMPARE(fileBytes(path), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+    }
 }
 
 void TestDataFiles::specialFilesAreRefused_data() {
@@ -632,13 +640,36 @@ void TestDataFiles::quickTimesAgreeWithTheText() {
     }
 }
 
+// A chunk whose bytes cannot be read is no chunk of lines: the reason is
+// said, at the first chunk and past the first.
+void TestDataFiles::chunkThatCannotBeReadIsSaid() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("in.dat");
+    QVERIFY(writeFile(path, recordedLines(100)));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY); // reads fail
+    QVERIFY(fd >= 0);
+    QString why;
+    const platform::PositionalFile file = platform::PositionalFile::duplicate(fd, &why);
+    ::close(fd);
+    QVERIFY2(file.isOpen(), qPrintable(why));
+    const ChunkSpan span{0, QFileInfo(path).size(), 1024};
+    for (const qint64 index : {0, 2}) {
+        LineChunk chunk;
+        QString error;
+        QVERIFY(!readLineChunk(file, span, index, chunk, &error));
+        QVERIFY2(error.contains(u"Bad file descriptor"), qPrintable(error));
+    }
+}
+
 // The fast converter writes, byte for byte, what each record's own line
 // would be, on every kind of record: quoted fields, other scripts, a Latin-1
 // byte, numbers in odd forms, dates that are none.
 void TestDataFiles::converterWritesWhatEachLineWould() {
     const char* const times[] = {"26/12/06,13:07:18.0", "\" 27/02/28\",\"23:59:59.4 \"",
                                  "00/01/01,00:00:00", "28/02/29,12:00:00.0", "27/02/29,12:00:00.0",
-                                 "26/12/06,24:00:00.0", "26/12/06,12:00:00.x", "\u0662\u0666/12/06,12:00:00.0"};
+                                 "26/12/06,24:00:00.0", "26/12/06,12:00:00.x", "\u0662\u0666/12/06,12:00:00.0",
+                                 "2a/12/06,12:00:00.0", "26/00/06,12:00:00.0", "26/13/06,12:00:00.0",
+                                 "26/12/00,12:00:00.0"};
     const char* const readings[] = {
         "DCV,200mV,-12.34", "DCA,200uA,\" 0.5 \"", "RES,2MOhm,1.234", "CAP,2000pF,1999",
         "TEMP,200'F,-40.5", "DCV,2V,Initial", "DCA,20mA,-OL", "X,20A,+007.50", "X,1KHz,.5",
@@ -749,6 +780,8 @@ void TestDataFiles::appendingChecksTheHeader_data() {
         << "dat" << line.repeated(200) + "7 fields,,,,,,\r\n" << true;
     QTest::newRow("dat onto a last line longer than what is read")
         << "dat" << line + QByteArray(5000, 'x') + "\r\n" << true;
+    QTest::newRow("dat onto a last line whose end read alone looks like a record")
+        << "dat" << line + QByteArray(5000, '7') + line << true;
     const QByteArray json = R"({"time":"2026-12-06T14:07:18.012+01:00","seq":1})" "\n";
     QTest::newRow("jsonl onto JSON lines") << "jsonl" << json << false;
     QTest::newRow("jsonl onto a csv file") << "jsonl" << header << true;

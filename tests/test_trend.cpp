@@ -236,6 +236,7 @@ void TestTrend::drawnPaths_data() {
     QTest::newRow("OL breaks, marked at the top")
         << "1 OL 3 -OL 4" << 100 << "1 1 1 | +1 -1 | top 4";
     QTest::newRow("a gap breaks") << "1 2 | 3 4" << 100 << "2 2 | top 4";
+    QTest::newRow("Initial breaks, not marked") << "1 Initial 3" << 100 << "1 1 | top 3";
     QTest::newRow("a spike in a column") << "0x500 9 0x499" << 10 << "20 | top 9";
     QTest::newRow("a column of OL alone") << "1x100 OLx100 1x100" << 3 << "2 2 | +1 | top 1";
     QTest::newRow("OL and -OL in a column: both marked")
@@ -262,7 +263,8 @@ void TestTrend::drawnPaths() {
         const QString value = word.section(u'x', 0, 0);
         for (int n = word.contains(u'x') ? word.section(u'x', 1).toInt() : 1; n > 0; --n) {
             const int overload = value == u"OL" ? 1 : value == u"-OL" ? -1 : 0;
-            series.append(second * 1000, value.toFloat(), overload, second + 1, joined);
+            series.append(second * 1000, value == u"Initial" ? NAN : value.toFloat(), overload,
+                          second + 1, joined);
             ++second;
             joined = true;
         }
@@ -323,6 +325,10 @@ void TestTrend::fileGrowsIntoSeries() {
     QVERIFY2(said.contains(": 3 lines were not a record"), qPrintable(said));
     QCOMPARE(trend::statusText(data),
              QStringLiteral("%1 records, 2 series; 3 lines skipped").arg(csv.count('\n') - 1));
+    trend::TrendData oneSkipped; // said as one line
+    oneSkipped.feed("x,bad\r\n1,26/12/06,10:00:00.0,DCV,20V,1.00\r\n");
+    oneSkipped.finish();
+    QCOMPARE(trend::statusText(oneSkipped), "1 records, 1 series; 1 line skipped");
     const trend::TrendPath path =
         trend::trendPath(dcv, {*data.firstMs(), *data.lastMs(), 0, 2, 100, 100, data.gapMs()});
     QStringList pieces;
