@@ -509,6 +509,22 @@ void TestTrend::readoutAndMeasure() {
 // the file that holds it. A file large enough is read in two halves at
 // once, and holds what one read gives.
 void TestTrend::sourceFollowsItsFiles() {
+    {
+        // A file cut short while it is read: what is there is read, no failure.
+        QTemporaryDir cutDir;
+        const QString path = cutDir.filePath("cut.dat");
+        QByteArray lines;
+        for (int i = 0; lines.size() < 3 << 20; ++i)
+            lines += QStringLiteral("%1,26/12/06,10:%2:%3.0,DCV,20V,1.5\r\n")
+                         .arg(i + 1).arg(i / 60 % 60, 2, 10, QChar(u'0')).arg(i % 60, 2, 10, QChar(u'0'))
+                         .toLatin1();
+        QVERIFY(writeFile(path, lines));
+        const platform::VirtualClock clock;
+        core::TrendSource cut({path}, clock);
+        QString error;
+        QVERIFY2(cut.load(&error, [&](int) { return QFile::resize(path, 1 << 19); }), qPrintable(error));
+        QVERIFY(cut.data().records() > 0 && cut.data().records() < lines.count('\n'));
+    }
     QTemporaryDir dir;
     const auto write = [&](const QString& name, const QByteArray& bytes, bool append = false) {
         QFile file(dir.filePath(name));
