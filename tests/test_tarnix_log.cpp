@@ -47,6 +47,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A recorder driven on its virtual clock: the time moves on by 0.3 s, a
+// tick runs, then the sample deadline is looked at; until `done` says so
+// or `until` seconds have passed.
+void driveRecorder(core::Recorder& recorder, platform::VirtualClock& clock, double until,
+                   const std::function<bool()>& done = [] { return false; }) {
+    while (!done() && clock.monotonic() < until) {
+        clock.advance(0.3);
+        recorder.cycle().tick();
+        recorder.deadlineReached();
+    }
+}
+
 // The complete lines (each ended by CR LF) of recorded text; `rest` gets
 // whatever follows the last line end.
 QList<QByteArray> completeLines(const QByteArray& text, QByteArray* rest = nullptr) {
@@ -620,11 +632,7 @@ void TestTarnixLog::recordsAMeterThatAnswersHalf() {
     QString error;
     QVERIFY2(recorder.start(&error), qPrintable(error));
     // The sample deadlines pass on the virtual clock too, not on the timer.
-    while (finished.isEmpty() && clock->monotonic() < 60) {
-        clock->advance(0.3);
-        recorder.cycle().tick();
-        recorder.deadlineReached();
-    }
+    driveRecorder(recorder, *clock, 60, [&] { return !finished.isEmpty(); });
     QCOMPARE(finished.first().first().toInt(), 0);
     const QByteArray out = fileBytes(options.output);
     QVERIFY2(recordingFault(out).isEmpty() && !out.contains(",,"), out.constData());
@@ -1383,11 +1391,7 @@ void TestTarnixLog::recordEveryIsConvertEvery() {
     }
     QString error;
     QVERIFY2(recorder.start(&error), qPrintable(error));
-    while (clock->monotonic() < 200) {
-        clock->advance(0.3);
-        recorder.cycle().tick();
-        recorder.deadlineReached();
-    }
+    driveRecorder(recorder, *clock, 200);
     recorder.finish(0);
     const QString datPath = options.output + ".dat";
     QVERIFY(writeFile(datPath, dat));
@@ -1451,11 +1455,7 @@ void TestTarnixLog::silentIntervalThatCannotBeWrittenEndsTheRun() {
     connect(&recorder, &core::Recorder::runFinished, this, [&] { endedAt = clock->monotonic(); });
     QString error;
     QVERIFY2(recorder.start(&error), qPrintable(error));
-    while (finished.isEmpty() && clock->monotonic() < 60) {
-        clock->advance(0.3);
-        recorder.cycle().tick();
-        recorder.deadlineReached();
-    }
+    driveRecorder(recorder, *clock, 60, [&] { return !finished.isEmpty(); });
     ::setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, previous);
     QVERIFY(full);
