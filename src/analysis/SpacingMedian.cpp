@@ -1,6 +1,7 @@
 #include "analysis/SpacingMedian.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace tarnix::analysis {
 
@@ -26,8 +27,8 @@ void SpacingMedian::add(const SpacingMedian& other) {
         return;
     if (m_short.empty())
         m_short.resize(std::size_t(ShortSpacings));
-    for (std::size_t d = 0; d < m_short.size(); ++d)
-        m_short[d] += other.m_short[d];
+    std::transform(m_short.begin(), m_short.end(), other.m_short.begin(), m_short.begin(),
+                   std::plus<>());
 }
 
 qint64 SpacingMedian::median() const {
