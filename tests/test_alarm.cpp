@@ -2,6 +2,7 @@
 // dialog, and the command a recording runs on a change of state.
 #include "core/AlarmCommand.h"
 #include "core/AlarmVerdict.h"
+#include "core/CommandOutput.h"
 #include "link/Commands.h"
 #include "meter/FunctionRange.h"
 #include "meter/Measurement.h"
@@ -56,6 +57,8 @@ private Q_SLOTS:
     void everyRangeHasItsLimitsResolution();
     void alarmCommandRunsForTheLatestState_data();
     void alarmCommandRunsForTheLatestState();
+    void commandOutputLines_data();
+    void commandOutputLines();
 };
 
 void TestAlarm::verdict_data() {
@@ -331,4 +334,31 @@ void TestAlarm::alarmCommandRunsForTheLatestState() {
 }
 
 QTEST_MAIN(TestAlarm)
+// A command's output, in the pieces it came in, as the lines it is said as.
+void TestAlarm::commandOutputLines_data() {
+    QTest::addColumn<QByteArrayList>("pieces");
+    QTest::addColumn<QStringList>("said");
+    QTest::newRow("lines") << QByteArrayList{"one\ntwo\n"} << QStringList{"one", "two"};
+    QTest::newRow("an empty line among them")
+        << QByteArrayList{"one\n\ntwo\n"} << QStringList{"one", "", "two"};
+    QTest::newRow("a line in two pieces, the last unended")
+        << QByteArrayList{"on", "e\ntw", "o"} << QStringList{"one", "two"};
+    QTest::newRow("a line too long, cut")
+        << QByteArrayList{QByteArray(5000, 'x') + "\nend\n"}
+        << QStringList{QString(4096, u'x') + " [cut at 4096 bytes]", "end"};
+}
+
+void TestAlarm::commandOutputLines() {
+    QFETCH(QByteArrayList, pieces);
+    QFETCH(QStringList, said);
+    core::CommandOutput output;
+    QStringList lines;
+    const core::CommandOutput::Line take = [&](const QString& line) { lines << line; };
+    for (const QByteArray& piece : pieces)
+        output.take(piece, take);
+    output.end(take);
+    QCOMPARE(lines, said);
+    QCOMPARE(output.nextSecond(), QString());
+}
+
 #include "test_alarm.moc"

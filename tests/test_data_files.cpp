@@ -114,6 +114,8 @@ private Q_SLOTS:
     void offsetsFollowTheFileOrder();
     void appendingChecksTheHeader_data();
     void appendingChecksTheHeader();
+    void lastRecordTimes_data();
+    void lastRecordTimes();
     void summaryIntervalsFollowTheWallClock_data();
     void summaryIntervalsFollowTheWallClock();
 };
@@ -413,6 +415,17 @@ void TestDataFiles::openedFileReadsAsItWasRead() {
     reader.feed(text);
     reader.finish();
     RecordStore opened;
+    // The records told while it is read are those read so far.
+    qsizetype told = 0;
+    bool growing = true;
+    (void)loadDataFile(dir.filePath("f.dat"), opened, [&](qsizetype records, int) {
+        growing = growing && records >= told;
+        told = records;
+        return true;
+    });
+    QVERIFY(growing && told <= expected.size());
+    QVERIFY(told > 0 || text.size() < (1 << 20));
+    opened = RecordStore();
     // Stopped at the first progress, nothing is listed.
     QVERIFY(loadDataFile(dir.filePath("f.dat"), opened, [](qsizetype, int) { return false; })
                 .cancelled);
@@ -798,6 +811,32 @@ void TestDataFiles::appendingChecksTheHeader() {
     if (format == u"jsonl" && !refused)
         QCOMPARE(lastRecordTime(FileEnds::of(file))->toString(Qt::ISODateWithMs),
                  "2026-12-06T14:07:18.012+01:00");
+}
+
+// The time of a recording's last line, in each format, for the note on a
+// recording resumed after a crash.
+void TestDataFiles::lastRecordTimes_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("time"); // ISO 8601, local without an offset; empty: none
+    QTest::newRow("data file") << QByteArray("1,26/12/06,13:07:18.0,DCV,2V,1\r\n2,26/12/06,13:07:19.0,DCV,2V,1\r\n")
+                               << "2026-12-06T13:07:19.000";
+    QTest::newRow("analysis CSV")
+        << QByteArray("time,value,unit,function,range,display\r\n"
+                      "2026-12-06T13:07:18.000+01:00,1,V,DCV,2V,1\r\n")
+        << "2026-12-06T13:07:18.000+01:00";
+    QTest::newRow("JSON lines") << QByteArray(R"({"time":"2026-12-06T14:07:18.012+01:00","seq":1})" "\n")
+                                << "2026-12-06T14:07:18.012+01:00";
+    QTest::newRow("a CSV header alone")
+        << QByteArray("time,value,unit,function,range,display\r\n") << "";
+}
+
+void TestDataFiles::lastRecordTimes() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, time);
+    const auto at = lastRecordTime(FileEnds::of(file));
+    QCOMPARE(at.has_value(), !time.isEmpty());
+    if (at) // the same moment: a data file's time is local
+        QCOMPARE(*at, QDateTime::fromString(time, Qt::ISODateWithMs));
 }
 
 void TestDataFiles::recordingFilesTurnOver_data() {
