@@ -67,9 +67,7 @@ private:
         bool hasUnit = false;
         int exponent = 0;
         bool holds(QByteArrayView f, QByteArrayView r) const {
-            return known && function.size() == f.size() && range.size() == r.size() &&
-                   records::sameBytes(function.constData(), f.data(), f.size()) &&
-                   records::sameBytes(range.constData(), r.data(), r.size());
+            return known && records::sameText(function, f) && records::sameText(range, r);
         }
     };
     const Cached& cachedKind(QByteArrayView function, QByteArrayView range);

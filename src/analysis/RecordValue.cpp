@@ -40,8 +40,7 @@ bool isNegativeOverload(QStringView display) {
 
 const RangeUnitBytes& RangeUnits::of(QByteArrayView range) {
     for (const Entry& entry : m_entries)
-        if (entry.known && entry.range.size() == range.size() &&
-            records::sameBytes(entry.range.constData(), range.data(), range.size()))
+        if (entry.known && records::sameText(entry.range, range))
             return entry.unit;
     Entry& entry = m_entries[m_next];
     m_next = (m_next + 1) % m_entries.size();

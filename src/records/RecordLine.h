@@ -37,10 +37,15 @@ const char* readRecordLine(const char* p, const char* end, LineFields& fields, b
 // The first CR or LF in [p, end), or end.
 const char* findLineEnd(const char* p, const char* end);
 
-// Whether n bytes at a and b are the same: a few each time, as a function
+// Whether two texts hold the same bytes: a few each time, as a function
 // or range is, compared in blocks of eight or four (the last overlapping),
 // for a call to memcmp costs more than the comparison.
-[[gnu::always_inline]] inline bool sameBytes(const char* a, const char* b, qsizetype n) {
+[[gnu::always_inline]] inline bool sameText(QByteArrayView x, QByteArrayView y) {
+    if (x.size() != y.size())
+        return false;
+    const char* const a = x.data();
+    const char* const b = y.data();
+    const qsizetype n = x.size();
     const auto eight = [](const char* p) {
         quint64 v;
         std::memcpy(&v, p, 8);
