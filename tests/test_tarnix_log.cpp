@@ -1489,6 +1489,20 @@ void TestTarnixLog::prometheusScrapesTheRecorder() {
     ProgramRun recorder(QStringLiteral(TARNIX_LOG));
     recorder.start({"record", "--simulate", "--interval", "1", "--http",
                     QStringLiteral("127.0.0.1:%1").arg(port), data});
+    // Prometheus starts while the recorder waits for its first reading.
+    QTemporaryDir storage;
+    QFile config(storage.filePath("prometheus.yml"));
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write(QStringLiteral("global: {scrape_interval: 500ms}\n"
+                                "scrape_configs:\n"
+                                "  - job_name: bench\n"
+                                "    static_configs: [{targets: ['127.0.0.1:%1']}]\n")
+                     .arg(port)
+                     .toUtf8());
+    config.close();
+    ProgramRun scraper(prometheus);
+    scraper.start({"--config.file=" + config.fileName(), "--storage.tsdb.path=" + storage.filePath("tsdb"),
+                   QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(scraperPort)});
     QByteArray metrics;
     QVERIFY2(waitUntil([&] { return (metrics = httpGet(port, "/metrics")).contains("tarnix_reading_"); }),
              recorder.err().constData());
@@ -1500,19 +1514,6 @@ void TestTarnixLog::prometheusScrapesTheRecorder() {
     QCOMPARE(check.out() + check.err(), QByteArray());
     QCOMPARE(check.process().exitCode(), 0);
 
-    QTemporaryDir storage;
-    QFile config(storage.filePath("prometheus.yml"));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write(QStringLiteral("global: {scrape_interval: 1s}\n"
-                                "scrape_configs:\n"
-                                "  - job_name: bench\n"
-                                "    static_configs: [{targets: ['127.0.0.1:%1']}]\n")
-                     .arg(port)
-                     .toUtf8());
-    config.close();
-    ProgramRun scraper(prometheus);
-    scraper.start({"--config.file=" + config.fileName(), "--storage.tsdb.path=" + storage.filePath("tsdb"),
-                   QStringLiteral("--web.listen-address=127.0.0.1:%1").arg(scraperPort)});
     QByteArray answer;
     QVERIFY2(waitUntil([&] {
                  answer = httpGet(scraperPort, "/api/v1/query?query=tarnix_reading_volts");
