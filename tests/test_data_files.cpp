@@ -529,6 +529,12 @@ void TestDataFiles::analysisLines() {
              QStringLiteral("2026-12-06T12:37:18.012Z") + line);
 }
 
+static QString writtenValue(QStringView display, int exponent) {
+    char out[64];
+    const QByteArray bytes = display.toLatin1();
+    return QString::fromLatin1(out, writeBaseUnitValue(bytes, exponent, out) - out);
+}
+
 // Any display the meter could show, moved by any range's power of ten: the
 // same number, the same digits, no exponent and no stray zeros in front.
 void TestDataFiles::baseUnitValuesKeepTheNumber() {
@@ -548,10 +554,13 @@ void TestDataFiles::baseUnitValuesKeepTheNumber() {
         QVERIFY2(!value.contains(QRegularExpression("e|^-?(00|\\.)")), qPrintable(value));
         const auto digits = [](QString t) { return t.remove(u'-').remove(u'.').remove(u'0'); };
         QCOMPARE(digits(value), digits(display));
+        QCOMPARE(writtenValue(display, exponent), value); // the converter's own writer
     }
     QVERIFY(baseUnitValue(u"1.2.3", 0).isEmpty() && baseUnitValue(u"-", 0).isEmpty() &&
-            baseUnitValue(u"1e3", 0).isEmpty() && baseUnitValue(u" OL", -3).isEmpty() &&
-            baseUnitValue(u"000", 0) == u"0"); // a display of zeros is one zero
+            baseUnitValue(u"1e3", 0).isEmpty() && baseUnitValue(u" OL", -3).isEmpty());
+    // A display of zeros is one zero, also moved up a power of ten.
+    for (const auto& [display, exponent] : {std::pair{u"000", 0}, {u"0.000", 3}, {u"00.0", 6}})
+        QVERIFY(baseUnitValue(display, exponent) == u"0" && writtenValue(display, exponent) == u"0");
 }
 
 void TestDataFiles::csvFieldsComeBack_data() {
