@@ -87,9 +87,9 @@ try:
 
     # The trend zooms in on a wheel turn over it.
     def spanned():
-        """a trend of at least 3 s"""
+        """a trend of at least 2 s"""
         text = driver.find_element(By.ID, "trendSpan").text
-        return text if text and not text.startswith(("· 1 s", "· 2 s")) else None
+        return text if text and not text.startswith("· 1 s") else None
     until(spanned)
     span = lambda: float(driver.execute_script("return document.getElementById('trend').dataset.span"))
     before = span()
