@@ -1063,9 +1063,10 @@ void TestTarnixLog::convertKeepsOnlyRecords() {
 void TestTarnixLog::statsOfDataAndCsvAgree() {
     const QString dat = m_dir.filePath(QStringLiteral("stats.dat"));
     const QString csv = m_dir.filePath(QStringLiteral("stats.csv"));
-    QVERIFY(writeFile(dat, "1,26/12/06,10:00:00.0,DCV,200mV,1.00\r\n2,26/12/06,10:00:01.0,DCV,200mV,"
-                           "2.00\r\n3,26/12/06,10:00:02.0,DCV,200mV,-OL\r\n4,26/12/06,10:00:03.0,"
-                           "DCV,200mV,3.00\r\n5,26/12/06,10:00:05.5,DCV,2V,1.5\r\n" // 2.5 s on
+    // The last reading of a range is neither its largest nor its smallest.
+    QVERIFY(writeFile(dat, "1,26/12/06,10:00:00.0,DCV,200mV,3.00\r\n2,26/12/06,10:00:01.0,DCV,200mV,"
+                           "1.00\r\n3,26/12/06,10:00:02.0,DCV,200mV,-OL\r\n4,26/12/06,10:00:03.0,"
+                           "DCV,200mV,2.00\r\n5,26/12/06,10:00:05.5,DCV,2V,1.5\r\n" // 2.5 s on
                            "6,26/12/06,10:00:06.5,DCV,20V,OL\r\n7,26/12/06,10:00:07.5,,,1\r\n"
                            "8,26/12/06,10:00:08.5,DCV,200V,12\r\n"
                            // Displays that end in L, or hold nothing: no overloads.
