@@ -4,7 +4,6 @@
 
 #include <QDateTime>
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 namespace tarnix::trend {
@@ -21,7 +20,7 @@ struct TimeStep {
 
 constexpr qint64 Minute = 60, Hour = 3600;
 
-constexpr std::array<TimeStep, 23> TimeSteps{{
+constexpr TimeStep TimeSteps[] = {
     {Unit::Second, 1, "HH:mm:ss"},        {Unit::Second, 2, "HH:mm:ss"},
     {Unit::Second, 5, "HH:mm:ss"},        {Unit::Second, 10, "HH:mm:ss"},
     {Unit::Second, 15, "HH:mm:ss"},       {Unit::Second, 30, "HH:mm:ss"},
@@ -34,7 +33,7 @@ constexpr std::array<TimeStep, 23> TimeSteps{{
     {Unit::Day, 2, "yyyy-MM-dd"},         {Unit::Week, 1, "yyyy-MM-dd"},
     {Unit::Month, 1, "yyyy-MM"},          {Unit::Month, 3, "yyyy-MM"},
     {Unit::Month, 6, "yyyy-MM"},
-}};
+};
 
 // A step's rough length in seconds, to count its ticks over a span.
 double roughSeconds(Unit unit, qint64 size) {
@@ -142,9 +141,9 @@ std::vector<TimeTick> timeTicks(qint64 fromMs, qint64 toMs, int most) {
     const auto fits = [&](Unit unit, qint64 size) {
         return span / roughSeconds(unit, size) <= most;
     };
-    const auto found = std::find_if(TimeSteps.begin(), TimeSteps.end(),
+    const auto found = std::find_if(std::begin(TimeSteps), std::end(TimeSteps),
                                     [&](const TimeStep& s) { return fits(s.unit, s.size); });
-    if (found != TimeSteps.end()) {
+    if (found != std::end(TimeSteps)) {
         step = *found;
     } else {
         for (qint64 years = 1; step.size == 1 && !fits(Unit::Year, 1); years *= 10)
