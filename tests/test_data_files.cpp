@@ -851,6 +851,8 @@ void TestDataFiles::recordingFilesTurnOver_data() {
         << QStringList{"2026-12-06T00:30:00+01:00"} << QStringList{"utc/23.csv 1"};
     QTest::newRow("JSON lines") << "%d.jsonl" << QStringList{"2026-12-05T23:59:59+01:00",
         "2026-12-06T00:00:00+01:00"} << QStringList{"05.jsonl 1", "06.jsonl 1"};
+    QTest::newRow("%% and a lone % at the end") << "%d%%.dat%" << QStringList{"2026-12-05T23:59:59+01:00",
+        "2026-12-06T00:00:00+01:00"} << QStringList{"05%.dat% 1", "06%.dat% 1"};
     QTest::newRow("moved away") << "r.csv"
         << QStringList{"2026-12-05T10:00:00+01:00", "2026-12-05T10:00:01+01:00", "move",
                        "2026-12-05T10:00:02+01:00"}
