@@ -110,7 +110,7 @@ void TestMeterDecoding::longFrame_data() {
     QTest::newRow("decimals kept") << frame("+1.200") << ok << "2|DCV|20V|1.200";
     QTest::newRow("small negative") << frame("- .050") << ok << "2|DCV|20V|-0.05";
     QTest::newRow("negative zero") << frame("- .000") << ok << "2|DCV|20V|0";
-    QTest::newRow("point first") << frame("  .123") << ok << "2|DCV|20V|0.123";
+    QTest::newRow("point first, its zeros kept") << frame("  .120") << ok << "2|DCV|20V|0.120";
     QTest::newRow("point last") << frame(" 0012.") << ok << "2|DCV|20V|12";
     QTest::newRow("all blank") << frame("      ") << ok << "2|DCV|20V|0";
     QTest::newRow("negative overload") << frame("- OL  ") << ok << "2|DCV|20V|-OL";
