@@ -34,6 +34,16 @@ sim::ScriptedReading reading(int code, const char* value) {
 
 struct Bench : PanelBench {
     Bench() { QVERIFY(panel.load()); } // the port is open: every write is seen
+    // Limits of -1.000 .. 1.000 in the meter, for the range with this code.
+    void setLimits(int mode, int code) {
+        meter.setMemory(49, std::uint8_t(mode));
+        meter.setMemory(50, std::uint8_t(code));
+        for (const auto& [address, text] : {std::pair{51, "-1.000"}, std::pair{53, "1.000"}}) {
+            const auto packed = sim::packValueText(QString::fromLatin1(text), true);
+            meter.setMemory(address, packed->low);
+            meter.setMemory(address + 1, packed->high);
+        }
+    }
     ui::AlarmSetUp* openDialog() {
         panel.findChild<QPushButton*>(QStringLiteral("CmdAlarm"))->click();
         return panel.findChild<ui::AlarmSetUp*>(QStringLiteral("AlarmSetUp"));
@@ -50,6 +60,7 @@ private Q_SLOTS:
     void verdict();
     void verdictsSentToTheMeter_data();
     void verdictsSentToTheMeter();
+    void flashCutShortByALostPort();
     void dialogWrites_data();
     void dialogWrites();
     void frequencyKeepsTheDialogShut();
@@ -122,13 +133,7 @@ void TestAlarm::verdictsSentToTheMeter() {
     QFETCH(QString, seen);
     QFETCH(AlarmColour, colour);
     Bench b;
-    b.meter.setMemory(49, std::uint8_t(mode));
-    b.meter.setMemory(50, std::uint8_t(limitCode));
-    for (const auto& [address, text] : {std::pair{51, "-1.000"}, std::pair{53, "1.000"}}) {
-        const auto packed = sim::packValueText(QString::fromLatin1(text), true);
-        b.meter.setMemory(address, packed->low);
-        b.meter.setMemory(address + 1, packed->high);
-    }
+    b.setLimits(mode, limitCode);
     const char* last = code == 5 ? "1.000" : "-1.500"; // FREQ has no sign
     b.meter.setScript({reading(code, "0.500"), reading(code, "1.500"), reading(code, last)});
     QStringList shown; // the value display after each wait
@@ -154,6 +159,24 @@ void TestAlarm::verdictsSentToTheMeter() {
     // The high limit under HIGHER, the low one under LOWER.
     QCOMPARE(b.find("LblHighAlarm")->text() + u' ' + b.find("LblLowAlarm")->text(),
              QStringLiteral("1.000 -1.000"));
+}
+
+// The port goes away while "OVER" is shown: the display goes back to the
+// reading before it, not left on the flash.
+void TestAlarm::flashCutShortByALostPort() {
+    Bench b;
+    b.setLimits(0, 1);
+    b.meter.setScript({reading(1, "0.500"), reading(1, "1.500")});
+    b.clock.afterEachWait([&] {
+        if (b.find("LblVal")->text() == u"OVER")
+            b.port.setLost(true);
+    });
+    b.panel.cycle().tick();
+    const QString before = b.find("LblVal")->text();
+    b.panel.cycle().tick();
+    b.clock.afterEachWait({});
+    QVERIFY(b.port.isLost());
+    QCOMPARE(b.find("LblVal")->text(), before);
 }
 
 void TestAlarm::dialogWrites_data() {

@@ -8,6 +8,7 @@
 #include "meter/PackedReading.h"
 
 #include <array>
+#include <utility>
 
 namespace tarnix::core {
 
@@ -64,11 +65,16 @@ bool AlarmCheck::check() {
             if (!alarm.meterArmed)
                 m_link.send(link::command::AlarmInside);
         } else {
-            m_state.texts.value =
-                verdict == AlarmVerdict::Under ? QStringLiteral("UNDER") : QStringLiteral("OVER");
+            const QString before = std::exchange(
+                m_state.texts.value,
+                verdict == AlarmVerdict::Under ? QStringLiteral("UNDER") : QStringLiteral("OVER"));
             m_state.show();
-            if (!m_link.delay(FlashTime))
+            if (!m_link.delay(FlashTime)) {
+                // The port went away meanwhile: no flash is left standing.
+                m_state.texts.value = before;
+                m_state.show();
                 return false;
+            }
             if (!alarm.meterArmed)
                 m_link.send(link::command::AlarmOutside);
         }
