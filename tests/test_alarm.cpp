@@ -10,6 +10,7 @@
 #include "meter/PackedReading.h"
 #include "ui/alarm/AlarmSetUp.h"
 #include "ui/alarm/CharBox.h"
+#include "support/DataRow.h"
 #include "support/FileBytes.h"
 #include "support/PanelBench.h"
 
@@ -185,16 +186,12 @@ void TestAlarm::dialogWrites_data() {
     QTest::addColumn<QString>("low");
     QTest::addColumn<QString>("times");
     QTest::addColumn<QString>("writes"); // mode 0 to 49: DISABLE, else ENABLE
-    QTest::newRow("123.4 in 200mV") << 0 << "+1234" << "" << "X  0.1"
-                                    << "49=150 50=0 53=19 54=139 51=1 52=128";
-    QTest::newRow("OL limits, disarmed") << 3 << "-OL" << "+OL" << "X  0.1"
-                                         << "49=0 50=3 53=14 51=15";
+    row("123.4 in 200mV", 0, "+1234", "", "X  0.1", "49=150 50=0 53=19 54=139 51=1 52=128");
+    row("OL limits, disarmed", 3, "-OL", "+OL", "X  0.1", "49=0 50=3 53=14 51=15");
     // Lowercase letters are digits 0, but box 1 holding anything but "0" is the leading 1.
-    QTest::newRow("letters in 2V") << 1 << "+l2o5" << "" << "X  0.001"
-                                   << "49=150 50=1 53=19 54=232 51=1 52=192";
-    QTest::newRow("negative low in 20V") << 2 << "" << "-0100" << "X  0.01"
-                                         << "49=150 50=2 53=1 54=64 51=32 52=64";
-    QTest::newRow("1000V") << 4 << "" << "" << "X  1" << "49=150 50=4 53=1 54=0 51=1 52=0";
+    row("letters in 2V", 1, "+l2o5", "", "X  0.001", "49=150 50=1 53=19 54=232 51=1 52=192");
+    row("negative low in 20V", 2, "", "-0100", "X  0.01", "49=150 50=2 53=1 54=64 51=32 52=64");
+    row("1000V", 4, "", "", "X  1", "49=150 50=4 53=1 54=0 51=1 52=0");
 }
 
 void TestAlarm::dialogWrites() {
@@ -292,38 +289,32 @@ void TestAlarm::alarmCommandRunsForTheLatestState_data() {
     QTest::addColumn<QString>("states"); // each sample's alarm state, fed at once
     QTest::addColumn<QString>("ran");    // what the commands wrote
     QTest::addColumn<QString>("said");
-    QTest::newRow("latest wins")
-        << "echo $TARNIX_ALARM $TARNIX_VALUE $TARNIX_UNIT $TARNIX_DISPLAY $TARNIX_PORT >> ran"
-        << "0 2 2 3 1 2" << "over 1234000 Ohm 1.234 SIM\nover 1234000 Ohm 1.234 SIM\n"
-        << "on-alarm (over): exit status 0|on-alarm (over): exit status 0";
+    row("latest wins",
+        "echo $TARNIX_ALARM $TARNIX_VALUE $TARNIX_UNIT $TARNIX_DISPLAY $TARNIX_PORT >> ran",
+        "0 2 2 3 1 2", "over 1234000 Ohm 1.234 SIM\nover 1234000 Ohm 1.234 SIM\n",
+        "on-alarm (over): exit status 0|on-alarm (over): exit status 0");
     // "Initial" holds no number: the state before it stands.
-    QTest::newRow("Initial between two overs") << "echo $TARNIX_ALARM >> ran" << "2 I 2" << "over\n"
-                                               << "on-alarm (over): exit status 0";
-    QTest::newRow("output and status said") << "echo x >> ran; echo oops >&2; exit 3"
-                                            << "3" << "x\n" << "on-alarm (under): oops|on-alarm (under): exit status 3";
-    QTest::newRow("stopped with its children")
-        << "sleep 30 & echo $! > ran; wait" << "1" << "" << "on-alarm (ok): still running after 0.3 s: stopped";
-    QTest::newRow("what it leaves running ends with it")
-        << "sleep 30 & echo $! > ran" << "1" << "" << "on-alarm (ok): exit status 0";
+    row("Initial between two overs", "echo $TARNIX_ALARM >> ran", "2 I 2", "over\n",
+        "on-alarm (over): exit status 0");
+    row("output and status said", "echo x >> ran; echo oops >&2; exit 3", "3", "x\n",
+        "on-alarm (under): oops|on-alarm (under): exit status 3");
+    row("stopped with its children", "sleep 30 & echo $! > ran; wait", "1", "",
+        "on-alarm (ok): still running after 0.3 s: stopped");
+    row("what it leaves running ends with it", "sleep 30 & echo $! > ran", "1", "",
+        "on-alarm (ok): exit status 0");
     // A line is cut at 4096 bytes, and past 100 lines in a second the rest is counted.
-    const QString said = "on-alarm (under): ";
-    QTest::newRow("a long line cut between characters")
-        << "head -c 4095 /dev/zero | tr '\\0' x; echo éé; echo after" << "3" << ""
-        << said + QString(4095, u'x') + " [cut at 4096 bytes]|" + said + "after|" + said +
-               "exit status 0";
-    QTest::newRow("a character whole at the cut stays")
-        << "head -c 4094 /dev/zero | tr '\\0' x; echo éé" << "3" << ""
-        << said + QString(4094, u'x') + "é [cut at 4096 bytes]|" + said + "exit status 0";
-    QTest::newRow("a four-byte character cut")
-        << "head -c 4093 /dev/zero | tr '\\0' x; echo 😀" << "3" << ""
-        << said + QString(4093, u'x') + " [cut at 4096 bytes]|" + said + "exit status 0";
-    QTest::newRow("a last line without its end is whole")
-        << "printf last" << "3" << "" << said + "last|" + said + "exit status 0";
-    QTest::newRow("a flood of lines dropped")
-        << "yes | head -n 1000" << "3" << ""
-        << QStringList(100, said + "y").join(u'|') + u'|' + said +
-               "1800 bytes of output dropped, past 100 lines or 64 KiB a second|" + said +
-               "exit status 0";
+    const QString said = "on-alarm (under): ", ended = said + "exit status 0";
+    row("a long line cut between characters",
+        "head -c 4095 /dev/zero | tr '\\0' x; echo éé; echo after", "3", "",
+        said + QString(4095, u'x') + " [cut at 4096 bytes]|" + said + "after|" + ended);
+    row("a character whole at the cut stays", "head -c 4094 /dev/zero | tr '\\0' x; echo éé", "3",
+        "", said + QString(4094, u'x') + "é [cut at 4096 bytes]|" + ended);
+    row("a four-byte character cut", "head -c 4093 /dev/zero | tr '\\0' x; echo 😀", "3", "",
+        said + QString(4093, u'x') + " [cut at 4096 bytes]|" + ended);
+    row("a last line without its end is whole", "printf last", "3", "", said + "last|" + ended);
+    row("a flood of lines dropped", "yes | head -n 1000", "3", "",
+        QStringList(100, said + "y").join(u'|') + u'|' + said +
+            "1800 bytes of output dropped, past 100 lines or 64 KiB a second|" + ended);
 }
 
 void TestAlarm::alarmCommandRunsForTheLatestState() {
@@ -361,14 +352,12 @@ QTEST_MAIN(TestAlarm)
 void TestAlarm::commandOutputLines_data() {
     QTest::addColumn<QByteArrayList>("pieces");
     QTest::addColumn<QStringList>("said");
-    QTest::newRow("lines") << QByteArrayList{"one\ntwo\n"} << QStringList{"one", "two"};
-    QTest::newRow("an empty line among them")
-        << QByteArrayList{"one\n\ntwo\n"} << QStringList{"one", "", "two"};
-    QTest::newRow("a line in two pieces, the last unended")
-        << QByteArrayList{"on", "e\ntw", "o"} << QStringList{"one", "two"};
-    QTest::newRow("a line too long, cut")
-        << QByteArrayList{QByteArray(5000, 'x') + "\nend\n"}
-        << QStringList{QString(4096, u'x') + " [cut at 4096 bytes]", "end"};
+    row("lines", QByteArrayList{"one\ntwo\n"}, QStringList{"one", "two"});
+    row("an empty line among them", QByteArrayList{"one\n\ntwo\n"}, QStringList{"one", "", "two"});
+    row("a line in two pieces, the last unended", QByteArrayList{"on", "e\ntw", "o"},
+        QStringList{"one", "two"});
+    row("a line too long, cut", QByteArrayList{QByteArray(5000, 'x') + "\nend\n"},
+        QStringList{QString(4096, u'x') + " [cut at 4096 bytes]", "end"});
 }
 
 void TestAlarm::commandOutputLines() {

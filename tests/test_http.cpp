@@ -10,6 +10,7 @@
 #include "core/FileCommands.h"
 #include "meter/Measurement.h"
 #include "platform/RealClock.h"
+#include "support/DataRow.h"
 
 #include <QTcpSocket>
 #include <thread>
@@ -133,26 +134,16 @@ void TestHttp::listenAddresses_data() {
     QTest::addColumn<QString>("address"); // empty: refused
     QTest::addColumn<int>("port");
     QTest::addColumn<bool>("given");
-    QTest::newRow("port alone: loopback") << "8080"
-                                          << "127.0.0.1" << 8080 << false;
-    QTest::newRow("every address") << "0.0.0.0:80"
-                                   << "0.0.0.0" << 80 << true;
-    QTest::newRow("loopback written out") << "127.0.0.1:9"
-                                          << "127.0.0.1" << 9 << true;
-    QTest::newRow("IPv6 in brackets") << "[::1]:8080"
-                                      << "::1" << 8080 << true;
-    QTest::newRow("IPv6 without") << "::1:8080"
-                                  << "" << 0 << false;
-    QTest::newRow("a name") << "bench:8080"
-                            << "" << 0 << false;
-    QTest::newRow("port 0") << "0"
-                            << "" << 0 << false;
-    QTest::newRow("port too big") << "65536"
-                                  << "" << 0 << false;
-    QTest::newRow("signed port") << "+80"
-                                 << "" << 0 << false;
-    QTest::newRow("no port") << "127.0.0.1:"
-                             << "" << 0 << false;
+    row("port alone: loopback", "8080", "127.0.0.1", 8080, false);
+    row("every address", "0.0.0.0:80", "0.0.0.0", 80, true);
+    row("loopback written out", "127.0.0.1:9", "127.0.0.1", 9, true);
+    row("IPv6 in brackets", "[::1]:8080", "::1", 8080, true);
+    row("IPv6 without", "::1:8080", "", 0, false);
+    row("a name", "bench:8080", "", 0, false);
+    row("port 0", "0", "", 0, false);
+    row("port too big", "65536", "", 0, false);
+    row("signed port", "+80", "", 0, false);
+    row("no port", "127.0.0.1:", "", 0, false);
 }
 
 void TestHttp::listenAddresses() {
@@ -177,20 +168,15 @@ void TestHttp::tokens_data() {
     QTest::addColumn<QByteArray>("authorization");
     QTest::addColumn<QByteArray>("query");
     QTest::addColumn<bool>("accepted");
-    QTest::newRow("loopback without one") << QByteArray() << QByteArray() << QByteArray() << true;
-    QTest::newRow("missing") << QByteArray("s3cret") << QByteArray() << QByteArray() << false;
-    QTest::newRow("wrong") << QByteArray("s3cret") << QByteArray("Bearer s3cre") << QByteArray()
-                           << false;
-    QTest::newRow("longer") << QByteArray("s3cret") << QByteArray("Bearer s3cret2") << QByteArray()
-                            << false;
-    QTest::newRow("right") << QByteArray("s3cret") << QByteArray("Bearer s3cret") << QByteArray()
-                           << true;
-    QTest::newRow("another scheme")
-        << QByteArray("s3cret") << QByteArray("Basic s3cret") << QByteArray() << false;
-    QTest::newRow("in the query") << QByteArray("s3cret") << QByteArray() << QByteArray("s3cret")
-                                  << true;
-    QTest::newRow("a wrong header wins")
-        << QByteArray("s3cret") << QByteArray("Bearer x") << QByteArray("s3cret") << false;
+    using B = QByteArray;
+    row("loopback without one", B(), B(), B(), true);
+    row("missing", B("s3cret"), B(), B(), false);
+    row("wrong", B("s3cret"), B("Bearer s3cre"), B(), false);
+    row("longer", B("s3cret"), B("Bearer s3cret2"), B(), false);
+    row("right", B("s3cret"), B("Bearer s3cret"), B(), true);
+    row("another scheme", B("s3cret"), B("Basic s3cret"), B(), false);
+    row("in the query", B("s3cret"), B(), B("s3cret"), true);
+    row("a wrong header wins", B("s3cret"), B("Bearer x"), B("s3cret"), false);
 }
 
 void TestHttp::tokens() {
@@ -226,41 +212,33 @@ void TestHttp::tokens() {
 void TestHttp::badRequests_data() {
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("status");
-    const QByteArray host = " HTTP/1.1\r\nHost: bench\r\n\r\n";
-    QTest::newRow("fine") << "GET /api/status" + host << QByteArray("200 OK");
-    QTest::newRow("head") << "HEAD /api/status" + host << QByteArray("200 OK");
-    QTest::newRow("unknown path") << "GET /nothing" + host << QByteArray("404 Not Found");
-    QTest::newRow("traversal") << "GET /../../etc/passwd" + host << QByteArray("404 Not Found");
-    QTest::newRow("post")
-        << QByteArray("POST /api/status HTTP/1.1\r\nHost: b\r\nContent-Length: 3\r\n\r\nabc")
-        << QByteArray("405 Method Not Allowed");
-    QTest::newRow("delete") << "DELETE /api/status" + host << QByteArray("405 Method Not Allowed");
-    QTest::newRow("made up") << "BREW /pot" + host << QByteArray("405 Method Not Allowed");
-    QTest::newRow("unknown version") << QByteArray("GET / HTTP/7.0\r\nHost: b\r\n\r\n")
-                                     << QByteArray("505 HTTP Version Not Supported");
-    QTest::newRow("bytes, no request")
-        << QByteArray("\x01\x02\xff junk\r\n\r\n") << QByteArray("400 Bad Request");
-    QTest::newRow("no host") << QByteArray("GET / HTTP/1.1\r\n\r\n")
-                             << QByteArray("400 Bad Request");
-    QTest::newRow("files") << "GET /api/files" + host << QByteArray("200 OK");
-    QTest::newRow("one file") << "GET /api/readings?file=b.dat" + host << QByteArray("200 OK");
-    QTest::newRow("file by path") << "GET /api/readings?file=..%2Fa.dat" + host
-                                  << QByteArray("404 Not Found");
-    QTest::newRow("unknown file") << "GET /api/trend?file=c.dat" + host << QByteArray("404 Not Found");
-    QTest::newRow("bad time") << "GET /api/readings?from=yesterday" + host
-                              << QByteArray("400 Bad Request");
-    QTest::newRow("ends swapped") << "GET /api/trend?from=2026-12-05T09:00&to=2026-12-05T08:00" + host
-                                  << QByteArray("400 Bad Request");
-    QTest::newRow("bad format") << "GET /api/readings?format=xml" + host
-                                << QByteArray("400 Bad Request");
-    QTest::newRow("columns=10^9") << "GET /api/trend?columns=1000000000" + host
-                                  << QByteArray("400 Bad Request");
-    QTest::newRow("no columns") << "GET /api/trend?columns=0" + host << QByteArray("400 Bad Request");
-    QTest::newRow("100 years") << "GET /api/trend?from=1970-01-01&to=2070-01-01&columns=4000" + host
-                               << QByteArray("200 OK");
-    QTest::newRow("huge header") << "GET / HTTP/1.1\r\nHost: b\r\nX-Big: " +
-                                        QByteArray(64 * 1024, 'x') + "\r\n\r\n"
-                                 << QByteArray("431 Request Header Fields Too Large");
+    using B = QByteArray;
+    const B host = " HTTP/1.1\r\nHost: bench\r\n\r\n", bad = "400 Bad Request";
+    row("fine", "GET /api/status" + host, B("200 OK"));
+    row("head", "HEAD /api/status" + host, B("200 OK"));
+    row("unknown path", "GET /nothing" + host, B("404 Not Found"));
+    row("traversal", "GET /../../etc/passwd" + host, B("404 Not Found"));
+    row("post", B("POST /api/status HTTP/1.1\r\nHost: b\r\nContent-Length: 3\r\n\r\nabc"),
+        B("405 Method Not Allowed"));
+    row("delete", "DELETE /api/status" + host, B("405 Method Not Allowed"));
+    row("made up", "BREW /pot" + host, B("405 Method Not Allowed"));
+    row("unknown version", B("GET / HTTP/7.0\r\nHost: b\r\n\r\n"),
+        B("505 HTTP Version Not Supported"));
+    row("bytes, no request", B("\x01\x02\xff junk\r\n\r\n"), bad);
+    row("no host", B("GET / HTTP/1.1\r\n\r\n"), bad);
+    row("files", "GET /api/files" + host, B("200 OK"));
+    row("one file", "GET /api/readings?file=b.dat" + host, B("200 OK"));
+    row("file by path", "GET /api/readings?file=..%2Fa.dat" + host, B("404 Not Found"));
+    row("unknown file", "GET /api/trend?file=c.dat" + host, B("404 Not Found"));
+    row("bad time", "GET /api/readings?from=yesterday" + host, bad);
+    row("ends swapped", "GET /api/trend?from=2026-12-05T09:00&to=2026-12-05T08:00" + host, bad);
+    row("bad format", "GET /api/readings?format=xml" + host, bad);
+    row("columns=10^9", "GET /api/trend?columns=1000000000" + host, bad);
+    row("no columns", "GET /api/trend?columns=0" + host, bad);
+    row("100 years", "GET /api/trend?from=1970-01-01&to=2070-01-01&columns=4000" + host,
+        B("200 OK"));
+    row("huge header", "GET / HTTP/1.1\r\nHost: b\r\nX-Big: " + B(64 * 1024, 'x') + "\r\n\r\n",
+        B("431 Request Header Fields Too Large"));
 }
 
 // Bad requests get their status in bounded time, and the server goes on.
@@ -289,14 +267,13 @@ void TestHttp::initTestCase() {
 void TestHttp::readingsAsConvertWritesThem_data() {
     QTest::addColumn<QByteArray>("query");
     QTest::addColumn<QByteArray>("expected"); // "convert": convert's CSV of the same span
-    QTest::newRow("all, as CSV") << QByteArray("") << QByteArray("convert");
-    QTest::newRow("a span, as CSV") << QByteArray("from=2026-12-05T08:00:01&to=2026-12-05T09:00:01")
-                                    << QByteArray("convert");
-    QTest::newRow("the data file's lines")
-        << QByteArray("format=dat&from=2026-12-05T08:00:03&to=2026-12-05T09:00:01")
-        << RecordingA.mid(RecordingA.lastIndexOf("4,")) + RecordingB.left(RecordingB.indexOf("2,"));
-    QTest::newRow("one file as JSON lines") << QByteArray("format=jsonl&file=b.dat&to=2026-12-05T09:00:01")
-                                            << QByteArray("{\"time\":\"2026-12-05T09:00:00.000");
+    using B = QByteArray;
+    row("all, as CSV", B(""), B("convert"));
+    row("a span, as CSV", B("from=2026-12-05T08:00:01&to=2026-12-05T09:00:01"), B("convert"));
+    row("the data file's lines", B("format=dat&from=2026-12-05T08:00:03&to=2026-12-05T09:00:01"),
+        RecordingA.mid(RecordingA.lastIndexOf("4,")) + RecordingB.left(RecordingB.indexOf("2,")));
+    row("one file as JSON lines", B("format=jsonl&file=b.dat&to=2026-12-05T09:00:01"),
+        B("{\"time\":\"2026-12-05T09:00:00.000"));
 }
 
 // The readings of a span: CSV byte for byte as convert writes it.
@@ -440,22 +417,24 @@ void TestHttp::recordingsServedAsWritten_data() {
                            "2026-12-05T08:00:02.000+01:00,0.003,V,DCV,200mV,3.0"; // still being written
     const QByteArray jsonl = R"({"time":"2026-12-05T07:00:00.000Z","seq":1,"display":"1.00"})" "\n"
                              R"({"time":"2026-12-05T07:00:01.000Z","seq":2,"display":"2.00"})" "\n";
-    QTest::newRow("CSV listed") << QByteArray("c.csv") << csv << QByteArray("/api/files") << QByteArray("200 OK")
-        << QByteArray(R"([{"name":"c.csv","bytes":199,"format":"csv","first":"2026-12-05T07:00:00.000Z",)"
-                      R"("last":"2026-12-05T07:00:01.000Z"}])");
-    QTest::newRow("CSV sliced, under its header")
-        << QByteArray("c.csv") << csv << QByteArray("/api/readings?from=2026-12-05T07:00:01Z") << QByteArray("200 OK")
-        << QByteArray("time,value,unit,function,range,display\r\n2026-12-05T08:00:01.000+01:00,0.002,V,DCV,200mV,2.00\r\n");
-    QTest::newRow("CSV as a data file") << QByteArray("c.csv") << csv << QByteArray("/api/readings?format=dat")
-        << QByteArray("400 Bad Request") << QByteArray("400 this recording is written as csv");
-    QTest::newRow("CSV trend") << QByteArray("c.csv") << csv << QByteArray("/api/trend")
-        << QByteArray("422 Unprocessable Content") << QByteArray("422 the trend reads data files");
-    QTest::newRow("JSON lines listed") << QByteArray("j.jsonl") << jsonl << QByteArray("/api/files") << QByteArray("200 OK")
-        << QByteArray(R"([{"name":"j.jsonl","bytes":122,"format":"jsonl","first":"2026-12-05T07:00:00.000Z",)"
-                      R"("last":"2026-12-05T07:00:01.000Z"}])");
-    QTest::newRow("JSON lines sliced") << QByteArray("j.jsonl") << jsonl
-        << QByteArray("/api/readings?format=jsonl&to=2026-12-05T07:00:01Z") << QByteArray("200 OK")
-        << jsonl.left(jsonl.indexOf('\n') + 1);
+    using B = QByteArray;
+    row("CSV listed", B("c.csv"), csv, B("/api/files"), B("200 OK"),
+        B(R"([{"name":"c.csv","bytes":199,"format":"csv","first":"2026-12-05T07:00:00.000Z",)"
+          R"("last":"2026-12-05T07:00:01.000Z"}])"));
+    row("CSV sliced, under its header", B("c.csv"), csv,
+        B("/api/readings?from=2026-12-05T07:00:01Z"), B("200 OK"),
+        B("time,value,unit,function,range,display\r\n"
+          "2026-12-05T08:00:01.000+01:00,0.002,V,DCV,200mV,2.00\r\n"));
+    row("CSV as a data file", B("c.csv"), csv, B("/api/readings?format=dat"), B("400 Bad Request"),
+        B("400 this recording is written as csv"));
+    row("CSV trend", B("c.csv"), csv, B("/api/trend"), B("422 Unprocessable Content"),
+        B("422 the trend reads data files"));
+    row("JSON lines listed", B("j.jsonl"), jsonl, B("/api/files"), B("200 OK"),
+        B(R"([{"name":"j.jsonl","bytes":122,"format":"jsonl","first":"2026-12-05T07:00:00.000Z",)"
+          R"("last":"2026-12-05T07:00:01.000Z"}])"));
+    row("JSON lines sliced", B("j.jsonl"), jsonl,
+        B("/api/readings?format=jsonl&to=2026-12-05T07:00:01Z"), B("200 OK"),
+        jsonl.left(jsonl.indexOf('\n') + 1));
 }
 
 void TestHttp::recordingsServedAsWritten() {
@@ -482,11 +461,11 @@ void TestHttp::recordingsServedAsWritten() {
 void TestHttp::namesTellFilesApart_data() {
     QTest::addColumn<QString>("paths");
     QTest::addColumn<QString>("names");
-    QTest::newRow("names alone") << "/d/a.dat /d/b.dat" << "a.dat b.dat";
-    QTest::newRow("one name twice") << "/l/bench1/a.dat /l/bench2/a.dat /l/b.dat"
-                                    << "bench1/a.dat bench2/a.dat b.dat";
-    QTest::newRow("folders of one name too") << "/x/bench/a.dat /y/bench/a.dat /z/a.dat"
-                                             << "x/bench/a.dat y/bench/a.dat z/a.dat";
+    row("names alone", "/d/a.dat /d/b.dat", "a.dat b.dat");
+    row("one name twice", "/l/bench1/a.dat /l/bench2/a.dat /l/b.dat",
+        "bench1/a.dat bench2/a.dat b.dat");
+    row("folders of one name too", "/x/bench/a.dat /y/bench/a.dat /z/a.dat",
+        "x/bench/a.dat y/bench/a.dat z/a.dat");
 }
 
 void TestHttp::namesTellFilesApart() {

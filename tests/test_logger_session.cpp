@@ -9,6 +9,7 @@
 #include "logger/LoggerSession.h"
 #include "logger/MemoryDump.h"
 #include "sim/DemoLogger.h"
+#include "support/DataRow.h"
 #include "support/FileBytes.h"
 #include "support/SimulatedLink.h"
 
@@ -154,15 +155,13 @@ void TestLoggerSession::dump_data() {
                                   << DumpLength;
     // A second "U" heard meanwhile queues another dump right behind the
     // first, so the last pass takes bytes of both.
-    QTest::newRow("second dump behind") << 9600 << "U" << 1.0 << 5.0 << End::Complete
-                                        << wire(9600) << DumpLength;
+    row("second dump behind", 9600, "U", 1.0, 5.0, End::Complete, wire(9600), DumpLength);
     // At 9600 baud a byte takes 1/960 s; the first one lands about 4 ms after "U".
-    QTest::newRow("off, 1 s quiet") << 9600 << "off" << 4.0 << 1.0 << End::TimedOut << 5.0 << 3836;
-    QTest::newRow("off at the start") << 9600 << "off" << 0.0 << 5.0 << End::TimedOut << 5.0 << 0;
-    QTest::newRow("cancel at 3000 bytes") << 9600 << "cancel" << 3000.0 << 5.0 << End::Cancelled
-                                          << 3.13 << 3024;
-    QTest::newRow("program ends") << 9600 << "stop" << 3.0 << 5.0 << End::Stopped << 3.0 << 2876;
-    QTest::newRow("device gone") << 9600 << "lost" << 3.0 << 5.0 << End::Stopped << 3.0 << 2876;
+    row("off, 1 s quiet", 9600, "off", 4.0, 1.0, End::TimedOut, 5.0, 3836);
+    row("off at the start", 9600, "off", 0.0, 5.0, End::TimedOut, 5.0, 0);
+    row("cancel at 3000 bytes", 9600, "cancel", 3000.0, 5.0, End::Cancelled, 3.13, 3024);
+    row("program ends", 9600, "stop", 3.0, 5.0, End::Stopped, 3.0, 2876);
+    row("device gone", 9600, "lost", 3.0, 5.0, End::Stopped, 3.0, 2876);
 }
 
 void TestLoggerSession::dump() {
@@ -216,24 +215,20 @@ void TestLoggerSession::loggerCommands_data() {
     QTest::addColumn<QString>("meter");
     QTest::addColumn<int>("lines");   // written out
     QTest::addColumn<QString>("said"); // each line after "tarnix-log: "; none: it worked
-    QTest::newRow("status") << "status" << 0 << "" << 12 << "";
-    QTest::newRow("download") << "download" << 2 << "" << 60 << "";
-    QTest::newRow("download to a file") << "download" << 2 << "to a file" << 60 << "";
-    QTest::newRow("a set not there")
-        << "download" << 4 << "" << 0 << "the logger holds no set 4 (it lists 3)";
-    QTest::newRow("past the memory's end") << "download" << 3 << "end beyond" << 1840
-                                           << "1 records of set 3 lie beyond the memory and "
-                                              "were left out";
-    QTest::newRow("set the clock") << "set-clock" << 0 << "" << 0 << "";
-    QTest::newRow("Ctrl-C while setting the clock") << "set-clock" << 0 << "Ctrl-C" << 0 << "interrupted";
-    QTest::newRow("while recording") << "download" << 1 << "recording" << 0
-                                     << core::RecordingRefusal;
-    QTest::newRow("Ctrl-C") << "download" << 1 << "Ctrl-C" << 0 << "interrupted";
-    QTest::newRow("switched off") << "download" << 1 << "off" << 0 << "no meter answers on sim";
-    QTest::newRow("reads unanswered")
-        << "status" << 0 << "short reads" << 0
-        << "Wait Time Out ! Try again !|Wait Time Out ! Try again !|the meter does not answer "
-           "memory reads; gave up after 3 time-outs in a row";
+    row("status", "status", 0, "", 12, "");
+    row("download", "download", 2, "", 60, "");
+    row("download to a file", "download", 2, "to a file", 60, "");
+    row("a set not there", "download", 4, "", 0, "the logger holds no set 4 (it lists 3)");
+    row("past the memory's end", "download", 3, "end beyond", 1840,
+        "1 records of set 3 lie beyond the memory and were left out");
+    row("set the clock", "set-clock", 0, "", 0, "");
+    row("Ctrl-C while setting the clock", "set-clock", 0, "Ctrl-C", 0, "interrupted");
+    row("while recording", "download", 1, "recording", 0, core::RecordingRefusal);
+    row("Ctrl-C", "download", 1, "Ctrl-C", 0, "interrupted");
+    row("switched off", "download", 1, "off", 0, "no meter answers on sim");
+    row("reads unanswered", "status", 0, "short reads", 0,
+        "Wait Time Out ! Try again !|Wait Time Out ! Try again !|the meter does not answer memory "
+        "reads; gave up after 3 time-outs in a row");
 }
 
 void TestLoggerSession::loggerCommands() {

@@ -6,6 +6,7 @@
 #include "sim/SimMeter.h"
 #include "ui/lists/FileList.h"
 #include "ui/lists/ListGrid.h"
+#include "support/DataRow.h"
 #include "support/FileBytes.h"
 #include "support/PanelBench.h"
 #include "support/ScriptedDialogs.h"
@@ -246,12 +247,12 @@ void TestRecording::initialIsRecorded_data() {
     QTest::addColumn<QString>("first"); // the reading before, or none
     QTest::addColumn<QByteArray>("tail"); // the file's end, after the last line's time
     using F = records::RecordingFormat;
-    QTest::newRow("data file") << int(F::Dat) << "" << QByteArray(",DCV,20V,Initial\r\n");
-    QTest::newRow("CSV") << int(F::Csv) << "" << QByteArray(",,V,DCV,20V,Initial\r\n");
-    QTest::newRow("JSON, after a reading in limits")
-        << int(F::Jsonl) << " 3.000"
-        << QByteArray(R"(,"seq":3,"value":null,"unit":"V","function":"DCV","range":"20V",)"
-                      R"("display":"Initial","alarm":null,"limits":null})" "\n");
+    row("data file", int(F::Dat), "", QByteArray(",DCV,20V,Initial\r\n"));
+    row("CSV", int(F::Csv), "", QByteArray(",,V,DCV,20V,Initial\r\n"));
+    row("JSON, after a reading in limits", int(F::Jsonl), " 3.000",
+        QByteArray(R"(,"seq":3,"value":null,"unit":"V","function":"DCV","range":"20V",)"
+                   R"("display":"Initial","alarm":null,"limits":null})"
+                   "\n"));
 }
 
 void TestRecording::initialIsRecorded() {
@@ -289,10 +290,6 @@ void TestRecording::conditionGrammar_data() {
     QTest::addColumn<QString>("condition");
     QTest::addColumn<QString>("reading");
     QTest::addColumn<QString>("result"); // holds, fails, or "AT LENGTH" of the wrong word
-    const auto row = [](const char* name, const char* condition, const char* reading,
-                        const char* result) {
-        QTest::newRow(name) << condition << reading << result;
-    };
     row("above", "value > 5V", "DCV 20V 5.01 none", "holds");
     row("not above at the limit", "value > 5V", "DCV 20V 5.00 none", "fails");
     row("at least at the limit", "value>=5V", "DCV 20V 5.00 none", "holds");
@@ -433,33 +430,26 @@ void TestRecording::conditionsGateTheLines_data() {
     QTest::addColumn<QString>("shows");
     QTest::addColumn<QString>("lines");
     QTest::addColumn<QString>("message"); // the run's end, with exit code 0
-    QTest::newRow("start on a value") << "value > 5V" << "" << 0.0 << 0.0 << false
-                                      << "0:4.00 4:6.00" << "6.00*11" << "";
-    QTest::newRow("start in the first second, with --pre")
-        << "value > 5V" << "" << 3.0 << 0.0 << false << "0:6.00 3:7.00" << "6.00*3 7.00*11" << "";
-    QTest::newRow("--pre: the samples of its span, then the start")
-        << "value > 5V" << "" << 2.0 << 0.0 << false << "0:1.00 1:2.00 2:3.00 3:4.00 4:6.00"
-        << "3.00 4.00 6.00*11" << "";
-    QTest::newRow("stop on the alarm, --post 2 s")
-        << "" << "alarm = over" << 0.0 << 2.0 << false << "0:3.00 3:9.00" << "3.00*2 9.00*3"
-        << "alarm = over held at 12:00:03; the recording ends";
-    QTest::newRow("--post shorter than the interval")
-        << "" << "function = ACV" << 0.0 << 0.5 << false << "0:3.00 3:1.00@130" << "3.00*2 1.00"
-        << "function = ACV held at 12:00:03; the recording ends";
-    QTest::newRow("stop on an overload") << "" << "overload" << 0.0 << 0.0 << false
-                                         << "0:3.00 2:OL" << "3.00 OL"
-                                         << "overload held at 12:00:02; the recording ends";
-    QTest::newRow("start and stop on one reading")
-        << "alarm != ok" << "value > 5V" << 2.0 << 0.0 << false << "0:3.00 3:9.00"
-        << "3.00*2 9.00" << "value > 5V held at 12:00:03; the recording ends";
-    QTest::newRow("never started") << "value > 50V" << "" << 2.0 << 0.0 << false << "0:3.00" << ""
-                                   << "value > 50V never held; nothing was recorded";
-    QTest::newRow("--repeat: a stop during the next --pre")
-        << "value > 5V" << "value < 5V" << 3.0 << 1.0 << true
-        << "0:6.00 2:4.00 4:3.00 5:6.00 7:4.00 11:6.00" << "6.00 4.00*2 | 3.00 6.00*3 4.00*2 | 4.00*2 6.00*4" << "";
-    QTest::newRow("--repeat: a start that still holds is no new one")
-        << "value > 5V" << "value > 7V" << 0.0 << 0.0 << true << "0:6.00 2:8.00 4:6.00 6:4.00 8:6.00"
-        << "6.00 8.00 | 6.00*8" << "";
+    row("start on a value", "value > 5V", "", 0.0, 0.0, false, "0:4.00 4:6.00", "6.00*11", "");
+    row("start in the first second, with --pre", "value > 5V", "", 3.0, 0.0, false, "0:6.00 3:7.00",
+        "6.00*3 7.00*11", "");
+    row("--pre: the samples of its span, then the start", "value > 5V", "", 2.0, 0.0, false,
+        "0:1.00 1:2.00 2:3.00 3:4.00 4:6.00", "3.00 4.00 6.00*11", "");
+    row("stop on the alarm, --post 2 s", "", "alarm = over", 0.0, 2.0, false, "0:3.00 3:9.00",
+        "3.00*2 9.00*3", "alarm = over held at 12:00:03; the recording ends");
+    row("--post shorter than the interval", "", "function = ACV", 0.0, 0.5, false,
+        "0:3.00 3:1.00@130", "3.00*2 1.00", "function = ACV held at 12:00:03; the recording ends");
+    row("stop on an overload", "", "overload", 0.0, 0.0, false, "0:3.00 2:OL", "3.00 OL",
+        "overload held at 12:00:02; the recording ends");
+    row("start and stop on one reading", "alarm != ok", "value > 5V", 2.0, 0.0, false,
+        "0:3.00 3:9.00", "3.00*2 9.00", "value > 5V held at 12:00:03; the recording ends");
+    row("never started", "value > 50V", "", 2.0, 0.0, false, "0:3.00", "",
+        "value > 50V never held; nothing was recorded");
+    row("--repeat: a stop during the next --pre", "value > 5V", "value < 5V", 3.0, 1.0, true,
+        "0:6.00 2:4.00 4:3.00 5:6.00 7:4.00 11:6.00",
+        "6.00 4.00*2 | 3.00 6.00*3 4.00*2 | 4.00*2 6.00*4", "");
+    row("--repeat: a start that still holds is no new one", "value > 5V", "value > 7V", 0.0, 0.0,
+        true, "0:6.00 2:8.00 4:6.00 6:4.00 8:6.00", "6.00 8.00 | 6.00*8", "");
 }
 
 void TestRecording::conditionsGateTheLines() {

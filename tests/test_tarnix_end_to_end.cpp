@@ -2,6 +2,7 @@
 // pseudo-terminal, and its command line.
 #include "sim/PtyMeter.h"
 #include "sim/SimMeter.h"
+#include "support/DataRow.h"
 #include "support/ProgramRun.h"
 
 #include <QProcess>
@@ -50,29 +51,26 @@ void TestTarnixEndToEnd::commandLine_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output"); // a text on stdout or stderr
-    QTest::newRow("two files") << QStringList{"--simulate", TARNIX_PROGRAM, TARNIX_PROGRAM} << 2
-                               << "unexpected argument \"" TARNIX_PROGRAM "\"";
-    QTest::newRow("no such file") << QStringList{"nothing.dat"} << 2
-                                  << "no data file \"nothing.dat\"";
-    QTest::newRow("bad model") << QStringList{"--simulate=medium"} << 2 << "short or long";
-    QTest::newRow("both") << QStringList{"--simulate", "--port", "/dev/null"} << 2
-                          << "either --port or --simulate";
-    QTest::newRow("empty port") << QStringList{"--port", ""} << 2 << "missing DEVICE after --port";
-    QTest::newRow("empty model") << QStringList{"--simulate="} << 2 << "short or long, not \"\"";
-    QTest::newRow("trend without a file") << QStringList{"--trend"} << 2
-                                          << "--trend needs a data FILE";
-    QTest::newRow("together without trend") << QStringList{"--together", TARNIX_PROGRAM} << 2
-                                            << "--together goes with --trend";
-    QTest::newRow("trends of two files") << QStringList{"--trend", TARNIX_PROGRAM, TARNIX_PROGRAM}
-                                         << 1 << "tarnix: no display";
-    QTest::newRow("all help, no display") << QStringList{"--help-all"} << 0 << "  -style VALUE";
-    QTest::newRow("no display") << QStringList{"--simulate"} << 1
-                                << "tarnix: no display: set DISPLAY, or run under xvfb-run\n";
+    row("two files", QStringList{"--simulate", TARNIX_PROGRAM, TARNIX_PROGRAM}, 2,
+        "unexpected argument \"" TARNIX_PROGRAM "\"");
+    row("no such file", QStringList{"nothing.dat"}, 2, "no data file \"nothing.dat\"");
+    row("bad model", QStringList{"--simulate=medium"}, 2, "short or long");
+    row("both", QStringList{"--simulate", "--port", "/dev/null"}, 2, "either --port or --simulate");
+    row("empty port", QStringList{"--port", ""}, 2, "missing DEVICE after --port");
+    row("empty model", QStringList{"--simulate="}, 2, "short or long, not \"\"");
+    row("trend without a file", QStringList{"--trend"}, 2, "--trend needs a data FILE");
+    row("together without trend", QStringList{"--together", TARNIX_PROGRAM}, 2,
+        "--together goes with --trend");
+    row("trends of two files", QStringList{"--trend", TARNIX_PROGRAM, TARNIX_PROGRAM}, 1,
+        "tarnix: no display");
+    row("all help, no display", QStringList{"--help-all"}, 0, "  -style VALUE");
+    row("no display", QStringList{"--simulate"}, 1,
+        "tarnix: no display: set DISPLAY, or run under xvfb-run\n");
     // Qt's own options are QApplication's, not refused as the program's.
-    QTest::newRow("a style") << QStringList{"-style", "Fusion", "--simulate", "-reverse"} << 1
-                             << "tarnix: no display";
-    QTest::newRow("a platform") << QStringList{"--platform", "offscreen", "--bogus"} << 2
-                                << "Unknown option 'bogus'";
+    row("a style", QStringList{"-style", "Fusion", "--simulate", "-reverse"}, 1,
+        "tarnix: no display");
+    row("a platform", QStringList{"--platform", "offscreen", "--bogus"}, 2,
+        "Unknown option 'bogus'");
 }
 
 void TestTarnixEndToEnd::commandLine() {

@@ -3,6 +3,7 @@
 // of its files as they grow, in two halves at once or after a rewrite.
 #include "core/FileCommands.h"
 #include "core/TrendSource.h"
+#include "support/DataRow.h"
 #include "support/FileBytes.h"
 #include "support/VirtualClock.h"
 #include "trend/MinMaxPyramid.h"
@@ -122,51 +123,35 @@ void TestTrend::timeTicks_data() {
     QTest::addColumn<QString>("to");
     QTest::addColumn<int>("most");
     QTest::addColumn<QString>("labels");
-    QTest::newRow("seconds") << "2026-12-05T10:00:00.5"
-                             << "2026-12-05T10:00:05.5" << 10
-                             << "2026-12-05 10:00:01 10:00:02 10:00:03 10:00:04 10:00:05";
-    QTest::newRow("5 s") << "2026-12-05T10:00:00"
-                         << "2026-12-05T10:00:20" << 4
-                         << "2026-12-05 10:00:00 10:00:05 10:00:10 10:00:15 10:00:20";
-    QTest::newRow("10 min") << "2026-12-05T10:05"
-                            << "2026-12-05T11:00" << 8
-                            << "2026-12-05 10:10 10:20 10:30 10:40 10:50 11:00";
-    QTest::newRow("hours over midnight: each day's date")
-        << "2026-12-05T23:00"
-        << "2026-12-06T01:00" << 5 << "2026-12-05 23:00 23:30 2026-12-06 00:00 00:30 01:00";
-    QTest::newRow("3 h") << "2026-12-05T00:00"
-                         << "2026-12-06T00:00" << 10
-                         << "2026-12-05 00:00 03:00 06:00 09:00 12:00 15:00 18:00 21:00 "
-                            "2026-12-06 00:00";
-    QTest::newRow("Berlin, clocks forward: no 02:00")
-        << "Berlin 2026-03-28T22:00"
-        << "2026-03-29T06:00" << 4 << "2026-03-28 22:00 2026-03-29 00:00 04:00 06:00";
-    QTest::newRow("Berlin, clocks back: round hours")
-        << "Berlin 2026-10-25T00:00"
-        << "2026-10-26T00:00" << 5 << "2026-10-25 00:00 06:00 12:00 18:00 2026-10-26 00:00";
-    QTest::newRow("Berlin, the hour shown twice")
-        << "Berlin 2026-10-25T01:00"
-        << "2026-10-25T04:00" << 4 << "2026-10-25 01:00 02:00 CEST 02:00 CET 03:00 04:00";
-    QTest::newRow("Berlin, inside its second pass")
-        << "Berlin 2026-10-25T01:20:00Z"
-        << "2026-10-25T01:40:00Z" << 3 << "2026-10-25 02:20 CET 02:30 CET 02:40 CET";
-    QTest::newRow("2 days, from each month's first")
-        << "2026-11-26T00:00" << "2026-12-06T00:00" << 6
-        << "2026-11-27 2026-11-29 2026-12-01 2026-12-03 2026-12-05";
-    QTest::newRow("Mondays") << "2026-12-01T00:00"
-                             << "2026-12-31T00:00" << 6
-                             << "2026-12-07 2026-12-14 2026-12-21 2026-12-28";
-    QTest::newRow("months, from the middle of one") << "2026-02-15T00:00"
-                                                    << "2026-07-01T00:00" << 6
-                                                    << "2026-03 2026-04 2026-05 2026-06 2026-07";
-    QTest::newRow("quarters") << "2026-01-01T00:00"
-                              << "2027-01-01T00:00" << 6
-                              << "2026-01 2026-04 2026-07 2026-10 2027-01";
-    QTest::newRow("half years") << "2026-01-01T00:00"
-                                << "2028-01-01T00:00" << 5
-                                << "2026-01 2026-07 2027-01 2027-07 2028-01";
-    QTest::newRow("2 years") << "2020-03-01T00:00"
-                             << "2030-01-01T00:00" << 6 << "2022 2024 2026 2028 2030";
+    row("seconds", "2026-12-05T10:00:00.5", "2026-12-05T10:00:05.5", 10,
+        "2026-12-05 10:00:01 10:00:02 10:00:03 10:00:04 10:00:05");
+    row("5 s", "2026-12-05T10:00:00", "2026-12-05T10:00:20", 4,
+        "2026-12-05 10:00:00 10:00:05 10:00:10 10:00:15 10:00:20");
+    row("10 min", "2026-12-05T10:05", "2026-12-05T11:00", 8,
+        "2026-12-05 10:10 10:20 10:30 10:40 10:50 11:00");
+    row("hours over midnight: each day's date", "2026-12-05T23:00", "2026-12-06T01:00", 5,
+        "2026-12-05 23:00 23:30 2026-12-06 00:00 00:30 01:00");
+    row("3 h", "2026-12-05T00:00", "2026-12-06T00:00", 10,
+        "2026-12-05 00:00 03:00 06:00 09:00 12:00 15:00 18:00 21:00 2026-12-06 00:00");
+    row("Berlin, clocks forward: no 02:00", "Berlin 2026-03-28T22:00", "2026-03-29T06:00", 4,
+        "2026-03-28 22:00 2026-03-29 00:00 04:00 06:00");
+    row("Berlin, clocks back: round hours", "Berlin 2026-10-25T00:00", "2026-10-26T00:00", 5,
+        "2026-10-25 00:00 06:00 12:00 18:00 2026-10-26 00:00");
+    row("Berlin, the hour shown twice", "Berlin 2026-10-25T01:00", "2026-10-25T04:00", 4,
+        "2026-10-25 01:00 02:00 CEST 02:00 CET 03:00 04:00");
+    row("Berlin, inside its second pass", "Berlin 2026-10-25T01:20:00Z", "2026-10-25T01:40:00Z", 3,
+        "2026-10-25 02:20 CET 02:30 CET 02:40 CET");
+    row("2 days, from each month's first", "2026-11-26T00:00", "2026-12-06T00:00", 6,
+        "2026-11-27 2026-11-29 2026-12-01 2026-12-03 2026-12-05");
+    row("Mondays", "2026-12-01T00:00", "2026-12-31T00:00", 6,
+        "2026-12-07 2026-12-14 2026-12-21 2026-12-28");
+    row("months, from the middle of one", "2026-02-15T00:00", "2026-07-01T00:00", 6,
+        "2026-03 2026-04 2026-05 2026-06 2026-07");
+    row("quarters", "2026-01-01T00:00", "2027-01-01T00:00", 6,
+        "2026-01 2026-04 2026-07 2026-10 2027-01");
+    row("half years", "2026-01-01T00:00", "2028-01-01T00:00", 5,
+        "2026-01 2026-07 2027-01 2027-07 2028-01");
+    row("2 years", "2020-03-01T00:00", "2030-01-01T00:00", 6, "2022 2024 2026 2028 2030");
 }
 
 void TestTrend::timeTicks() {
@@ -195,26 +180,17 @@ void TestTrend::valueTicks_data() {
     QTest::addColumn<int>("most");
     QTest::addColumn<QString>("unit");
     QTest::addColumn<QString>("labels");
-    QTest::newRow("mV across 0") << -0.0125 << 0.0125 << 5 << "V"
-                                 << "-10 mV|-5 mV|0 mV|5 mV|10 mV";
-    QTest::newRow("kOhm") << 0.0 << 1500.0 << 4 << "Ohm"
-                          << "0.0 k\u03a9|0.5 k\u03a9|1.0 k\u03a9|1.5 k\u03a9";
-    QTest::newRow("degrees, no prefix") << -50.0 << 1370.0 << 3 << "degC"
-                                        << "0 \u00b0C|500 \u00b0C|1000 \u00b0C";
-    QTest::newRow("Fahrenheit") << 2000.0 << 2500.0 << 2 << "degF"
-                                << "2000 \u00b0F|2500 \u00b0F";
-    QTest::newRow("micro") << 0.0000005 << 0.000002 << 3 << "A"
-                           << "0.5 \u00b5A|1.0 \u00b5A|1.5 \u00b5A|2.0 \u00b5A";
-    QTest::newRow("MHz") << 1.0e6 << 3.0e6 << 2 << "Hz"
-                         << "1 MHz|2 MHz|3 MHz";
-    QTest::newRow("one value") << 5.0 << 5.0 << 2 << "V"
-                               << "5.000 V|5.005 V";
-    QTest::newRow("a narrow lane holds three") << 6e-6 << 94e-6 << 3 << "A"
-                                               << "25 \u00b5A|50 \u00b5A|75 \u00b5A";
-    QTest::newRow("a tick below 0 keeps its sign") << -1.2 << 1.2 << 3 << "V" << "-1 V|0 V|1 V";
-    QTest::newRow("three at 0.25") << 0.9 << 1.6 << 3 << "V"
-                                   << "1.00 V|1.25 V|1.50 V";
-    QTest::newRow("only zeros") << 0.0 << 0.0 << 2 << "V" << "0.0 V|0.5 V|1.0 V";
+    row("mV across 0", -0.0125, 0.0125, 5, "V", "-10 mV|-5 mV|0 mV|5 mV|10 mV");
+    row("kOhm", 0.0, 1500.0, 4, "Ohm", "0.0 k\u03a9|0.5 k\u03a9|1.0 k\u03a9|1.5 k\u03a9");
+    row("degrees, no prefix", -50.0, 1370.0, 3, "degC", "0 \u00b0C|500 \u00b0C|1000 \u00b0C");
+    row("Fahrenheit", 2000.0, 2500.0, 2, "degF", "2000 \u00b0F|2500 \u00b0F");
+    row("micro", 0.0000005, 0.000002, 3, "A", "0.5 \u00b5A|1.0 \u00b5A|1.5 \u00b5A|2.0 \u00b5A");
+    row("MHz", 1.0e6, 3.0e6, 2, "Hz", "1 MHz|2 MHz|3 MHz");
+    row("one value", 5.0, 5.0, 2, "V", "5.000 V|5.005 V");
+    row("a narrow lane holds three", 6e-6, 94e-6, 3, "A", "25 \u00b5A|50 \u00b5A|75 \u00b5A");
+    row("a tick below 0 keeps its sign", -1.2, 1.2, 3, "V", "-1 V|0 V|1 V");
+    row("three at 0.25", 0.9, 1.6, 3, "V", "1.00 V|1.25 V|1.50 V");
+    row("only zeros", 0.0, 0.0, 2, "V", "0.0 V|0.5 V|1.0 V");
 }
 
 void TestTrend::valueTicks() {
@@ -235,20 +211,18 @@ void TestTrend::drawnPaths_data() {
     QTest::addColumn<QString>("readings");
     QTest::addColumn<int>("width");
     QTest::addColumn<QString>("drawn");
-    QTest::newRow("one line") << "1 2 3 4 5" << 100 << "5 | top 5";
-    QTest::newRow("OL breaks, marked at the top")
-        << "1 OL 3 -OL 4" << 100 << "1 1 1 | +1 -1 | top 4";
-    QTest::newRow("a gap breaks") << "1 2 | 3 4" << 100 << "2 2 | top 4";
-    QTest::newRow("Initial breaks, not marked") << "1 Initial 3" << 100 << "1 1 | top 3";
-    QTest::newRow("a spike in a column") << "0x500 9 0x499" << 10 << "20 | top 9";
-    QTest::newRow("a column of OL alone") << "1x100 OLx100 1x100" << 3 << "2 2 | +1 | top 1";
-    QTest::newRow("OL and -OL in a column: both marked")
-        << "1x100 OL -OL 1x100" << 3 << "6 | +1 -1 | top 1";
-    QTest::newRow("columns without readings, joined") << "1x10 +5 1x10" << 10 << "16 | top 1";
-    QTest::newRow("cut at the top edge") << "5 20 5" << 100 << "2 2 | top 10";
-    QTest::newRow("cut at the bottom edge") << "5 -20 5 -20" << 100 << "2 3 | top 5";
-    QTest::newRow("falling less than a pixel") << "5 4.95 4.9" << 100 << "3 | top 5";
-    QTest::newRow("one value a pixel tall, above the bottom") << "0.15x200" << 2 << "4 | top 0.15";
+    row("one line", "1 2 3 4 5", 100, "5 | top 5");
+    row("OL breaks, marked at the top", "1 OL 3 -OL 4", 100, "1 1 1 | +1 -1 | top 4");
+    row("a gap breaks", "1 2 | 3 4", 100, "2 2 | top 4");
+    row("Initial breaks, not marked", "1 Initial 3", 100, "1 1 | top 3");
+    row("a spike in a column", "0x500 9 0x499", 10, "20 | top 9");
+    row("a column of OL alone", "1x100 OLx100 1x100", 3, "2 2 | +1 | top 1");
+    row("OL and -OL in a column: both marked", "1x100 OL -OL 1x100", 3, "6 | +1 -1 | top 1");
+    row("columns without readings, joined", "1x10 +5 1x10", 10, "16 | top 1");
+    row("cut at the top edge", "5 20 5", 100, "2 2 | top 10");
+    row("cut at the bottom edge", "5 -20 5 -20", 100, "2 3 | top 5");
+    row("falling less than a pixel", "5 4.95 4.9", 100, "3 | top 5");
+    row("one value a pixel tall, above the bottom", "0.15x200", 2, "4 | top 0.15");
 }
 
 void TestTrend::drawnPaths() {
@@ -387,47 +361,27 @@ void TestTrend::partsReadAtOnceMatchOneRead() {
 void TestTrend::zoomSteps_data() {
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("all at first") << ""
-                                  << "0..100";
-    QTest::newRow("in around the middle") << "in .5 .5"
-                                          << "25..75";
-    QTest::newRow("in around the left edge") << "in 0 .5"
-                                             << "0..50";
-    QTest::newRow("undo") << "in .5 .5, in 0 .5, undo"
-                          << "25..75";
-    QTest::newRow("no nearer than a second") << "in .5 .00001"
-                                             << "49.5..50.5";
-    QTest::newRow("no further than ten times all") << "in .5 1000"
-                                                   << "-450..550";
-    QTest::newRow("pan") << "in 1 .5, pan .1"
-                         << "55..105";
-    QTest::newRow("box with values") << "box 20 30 1 2"
-                                     << "20..30 v 1..2";
-    QTest::newRow("box upside down") << "box 30 20 2 1"
-                                     << "20..30 v 1..2";
-    QTest::newRow("home clears values") << "box 20 30 1 2, home"
-                                        << "0..100";
-    QTest::newRow("home is undone") << "in .5 .5, home, undo"
-                                    << "25..75";
-    QTest::newRow("values panned") << "values 0 10 .5"
-                                   << "0..100 v 5..15";
-    QTest::newRow("growth shown whole") << "grow 110"
-                                        << "0..110";
-    QTest::newRow("growth followed at the end") << "in 1 .5, grow 110"
-                                                << "60..110";
-    QTest::newRow("growth left alone inside") << "in 0 .5, grow 110"
-                                              << "0..50";
-    QTest::newRow("panned past the end: as wide as it was")
-        << "in 1 .5, pan .2, grow 110, grow 120"
-        << "60..110 then 70..120";
-    QTest::newRow("a measurement stays through a pan") << "measure 20 30, pan .5"
-                                                       << "50..150 m 20..30";
-    QTest::newRow("Home drops the measurement") << "in .5 .5, measure 40 45, home"
-                                                << "0..100";
-    QTest::newRow("a zoom elsewhere drops it") << "measure 20 30, in 1 .5"
-                                               << "50..100";
-    QTest::newRow("a zoom that shows it keeps it") << "measure 20 30, in 0 .5"
-                                                   << "0..50 m 20..30";
+    row("all at first", "", "0..100");
+    row("in around the middle", "in .5 .5", "25..75");
+    row("in around the left edge", "in 0 .5", "0..50");
+    row("undo", "in .5 .5, in 0 .5, undo", "25..75");
+    row("no nearer than a second", "in .5 .00001", "49.5..50.5");
+    row("no further than ten times all", "in .5 1000", "-450..550");
+    row("pan", "in 1 .5, pan .1", "55..105");
+    row("box with values", "box 20 30 1 2", "20..30 v 1..2");
+    row("box upside down", "box 30 20 2 1", "20..30 v 1..2");
+    row("home clears values", "box 20 30 1 2, home", "0..100");
+    row("home is undone", "in .5 .5, home, undo", "25..75");
+    row("values panned", "values 0 10 .5", "0..100 v 5..15");
+    row("growth shown whole", "grow 110", "0..110");
+    row("growth followed at the end", "in 1 .5, grow 110", "60..110");
+    row("growth left alone inside", "in 0 .5, grow 110", "0..50");
+    row("panned past the end: as wide as it was", "in 1 .5, pan .2, grow 110, grow 120",
+        "60..110 then 70..120");
+    row("a measurement stays through a pan", "measure 20 30, pan .5", "50..150 m 20..30");
+    row("Home drops the measurement", "in .5 .5, measure 40 45, home", "0..100");
+    row("a zoom elsewhere drops it", "measure 20 30, in 1 .5", "50..100");
+    row("a zoom that shows it keeps it", "measure 20 30, in 0 .5", "0..50 m 20..30");
 }
 
 void TestTrend::zoomSteps() {
