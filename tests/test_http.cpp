@@ -11,6 +11,7 @@
 #include "meter/Measurement.h"
 #include "platform/RealClock.h"
 #include "support/DataRow.h"
+#include "support/FileBytes.h"
 
 #include <QTcpSocket>
 #include <thread>
@@ -75,7 +76,8 @@ const QByteArray RecordingA = "1,26/12/05,08:00:00.0,DCV,200mV,1.00\r\n"
 const QByteArray RecordingB = "1,26/12/05,09:00:00.0,ACV,2V,1.500\r\n"
                               "2,26/12/05,09:00:01.0,ACV,2V,1.600\r\n";
 
-// The bench's routes, then the recorded files' of `folder`: what tarnix-log serves.
+// The bench's routes, then the recorded files' of `folder`: what tarnix-log
+// serves, started on a port of its own.
 struct ServedBench {
     explicit ServedBench(const QString& folder, const QStringList& names = {"a.dat", "b.dat"})
         : files(http::ServedFiles([folder, names] {
@@ -90,7 +92,12 @@ struct ServedBench {
                      if (auto bench = routes.respond(r))
                          return *bench;
                      return files.respond(r).value_or(http::plainAnswer(404, "404 not found"));
-                 }) {}
+                 }) {
+        [this] {
+            QString error;
+            QVERIFY2(server.start(&error), qPrintable(error));
+        }();
+    }
     http::BenchBoard board;
     const http::BenchRoutes routes{board};
     platform::RealClock clock;
@@ -113,8 +120,7 @@ private Q_SLOTS:
     void badRequests();
     void readingsAsConvertWritesThem_data();
     void readingsAsConvertWritesThem();
-    void trendColumns();
-    void trendFollowsAGrowingRecording();
+    void trendColumnsFollowAGrowingRecording();
     void aTrendBeingReadHoldsUpNoOther();
     void recordingsServedAsWritten_data();
     void namesTellFilesApart_data();
@@ -202,9 +208,7 @@ void TestHttp::tokens() {
     const http::ListenAddress lan{QHostAddress(QStringLiteral("0.0.0.0")), 80, true};
     QVERIFY(!http::serverToken(lan, {}, &error) && error.contains("TARNIX_HTTP_TOKEN"));
     QVERIFY(http::serverToken({QHostAddress(QHostAddress::LocalHost), 80, true}, {}, &error));
-    QFile file(credentials.filePath("http-token"));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("from-systemd\n"));
-    file.close();
+    QVERIFY(writeFile(credentials.filePath("http-token"), "from-systemd\n"));
     QCOMPARE(http::serverToken(lan, {{}, credentials.path()}, &error).value(), "from-systemd");
     QCOMPARE(http::serverToken(lan, {"env", credentials.path()}, &error).value(), "env");
 }
@@ -246,8 +250,6 @@ void TestHttp::badRequests() {
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, status);
     ServedBench bench(m_dir.path());
-    QString error;
-    QVERIFY2(bench.server.start(&error), qPrintable(error));
     QElapsedTimer answered;
     answered.start();
     QCOMPARE(statusLine(bench.server.port(), request), "HTTP/1.1 " + status);
@@ -258,10 +260,8 @@ void TestHttp::badRequests() {
 
 void TestHttp::initTestCase() {
     QVERIFY(m_dir.isValid());
-    for (const auto& [name, text] : {std::pair{"a.dat", RecordingA}, {"b.dat", RecordingB}}) {
-        QFile file(m_dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-    }
+    for (const auto& [name, text] : {std::pair{"a.dat", RecordingA}, {"b.dat", RecordingB}})
+        QVERIFY(writeFile(m_dir.filePath(name), text));
 }
 
 void TestHttp::readingsAsConvertWritesThem_data() {
@@ -281,8 +281,6 @@ void TestHttp::readingsAsConvertWritesThem() {
     QFETCH(QByteArray, query);
     QFETCH(QByteArray, expected);
     ServedBench bench(m_dir.path());
-    QString error;
-    QVERIFY2(bench.server.start(&error), qPrintable(error));
     QByteArray body;
     QCOMPARE(fetch(bench.server.port(), "/api/readings?" + query, &body),
              QByteArray("HTTP/1.1 200 OK"));
@@ -306,27 +304,9 @@ void TestHttp::readingsAsConvertWritesThem() {
     QVERIFY(body.count('\n') > 2);
 }
 
-// Columns of equal time, each with its readings' extremes, first and last;
-// OL is no number, an empty column null.
-void TestHttp::trendColumns() {
-    ServedBench bench(m_dir.path());
-    QString error;
-    QVERIFY2(bench.server.start(&error), qPrintable(error));
-    QByteArray body;
-    QCOMPARE(fetch(bench.server.port(),
-                   "/api/trend?file=a.dat&from=2026-12-05T08:00:00&to=2026-12-05T08:00:06&columns=3",
-                   &body),
-             QByteArray("HTTP/1.1 200 OK"));
-    QVERIFY2(body.contains(R"("function":"DCV","range":"200mV","unit":"V","min":[0.001,0.004,null],)"
-                           R"("max":[0.002,0.004,null],"first":[0.001,null,null],"last":[0.002,0.004,null]})"),
-             body.constData());
-}
-
 // Prometheus scrapes on one connection: the next request is answered on it.
 void TestHttp::scraperKeepsItsConnection() {
     ServedBench bench(m_dir.path());
-    QString error;
-    QVERIFY2(bench.server.start(&error), qPrintable(error));
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, bench.server.port());
     QVERIFY(socket.waitForConnected(2000));
@@ -340,16 +320,21 @@ void TestHttp::scraperKeepsItsConnection() {
     QVERIFY(!got.contains("Connection: close"));
 }
 
-// While a recording grows, its trend follows: a line appended is in the next answer.
-void TestHttp::trendFollowsAGrowingRecording() {
+// Columns of equal time, each with its readings' extremes, first and last;
+// OL is no number, an empty column null. While the recording grows, its
+// trend follows: a line appended is in the next answer.
+void TestHttp::trendColumnsFollowAGrowingRecording() {
     QTemporaryDir dir;
     QVERIFY(QFile::copy(m_dir.filePath("a.dat"), dir.filePath("a.dat")));
     ServedBench bench(dir.path());
-    QString error;
-    QVERIFY2(bench.server.start(&error), qPrintable(error));
     QByteArray body;
-    fetch(bench.server.port(), "/api/trend?file=a.dat&columns=1", &body);
-    QVERIFY2(body.contains(R"("last":[0.004])"), body.constData());
+    QCOMPARE(fetch(bench.server.port(),
+                   "/api/trend?file=a.dat&from=2026-12-05T08:00:00&to=2026-12-05T08:00:06&columns=3",
+                   &body),
+             QByteArray("HTTP/1.1 200 OK"));
+    QVERIFY2(body.contains(R"("function":"DCV","range":"200mV","unit":"V","min":[0.001,0.004,null],)"
+                           R"("max":[0.002,0.004,null],"first":[0.001,null,null],"last":[0.002,0.004,null]})"),
+             body.constData());
     QFile file(dir.filePath("a.dat"));
     QVERIFY(file.open(QIODevice::Append) && file.write("5,26/12/05,08:00:04.0,DCV,200mV,5.00\r\n"));
     file.close();
@@ -379,8 +364,6 @@ void TestHttp::aTrendBeingReadHoldsUpNoOther() {
     big.write(lines);
     big.close();
     ServedBench bench(dir.path());
-    QString error;
-    QVERIFY2(bench.server.start(&error), qPrintable(error));
     const quint16 port = bench.server.port();
     QElapsedTimer clock;
     clock.start();
@@ -444,12 +427,8 @@ void TestHttp::recordingsServedAsWritten() {
     QFETCH(QByteArray, status);
     QFETCH(QByteArray, body);
     QTemporaryDir dir;
-    QFile file(dir.filePath(QString::fromLatin1(name)));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-    file.close();
+    QVERIFY(writeFile(dir.filePath(QString::fromLatin1(name)), text));
     ServedBench bench(dir.path(), {QString::fromLatin1(name)});
-    QString error;
-    QVERIFY2(bench.server.start(&error), qPrintable(error));
     QByteArray got;
     QCOMPARE(fetch(bench.server.port(), target, &got), "HTTP/1.1 " + status);
     QVERIFY2(got.startsWith(body), got.constData());
