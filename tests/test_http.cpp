@@ -230,8 +230,6 @@ void TestHttp::badRequests_data() {
         B("505 HTTP Version Not Supported"));
     row("bytes, no request", B("\x01\x02\xff junk\r\n\r\n"), bad);
     row("no host", B("GET / HTTP/1.1\r\n\r\n"), bad);
-    row("files", "GET /api/files" + host, B("200 OK"));
-    row("one file", "GET /api/readings?file=b.dat" + host, B("200 OK"));
     row("file by path", "GET /api/readings?file=..%2Fa.dat" + host, B("404 Not Found"));
     row("unknown file", "GET /api/trend?file=c.dat" + host, B("404 Not Found"));
     row("bad time", "GET /api/readings?from=yesterday" + host, bad);
