@@ -141,11 +141,9 @@ void TestMaxMinAndPorts::comNames_data() {
 // and the port window list under those names, and messages say which.
 void TestMaxMinAndPorts::comNames() {
     QFETCH(QString, name);
-    QFETCH(QString, device);
-    QFETCH(QString, shownAs);
     const QStringList found = platform::orderSerialDevices({"/dev/ttyS0", "/dev/ttyUSB0"});
-    QCOMPARE(platform::portDevice(name, found), device);
-    QCOMPARE(platform::portShownAs(name, found), shownAs);
+    QTEST(platform::portDevice(name, found), "device");
+    QTEST(platform::portShownAs(name, found), "shownAs");
 }
 
 QTEST_GUILESS_MAIN(TestMaxMinAndPorts)

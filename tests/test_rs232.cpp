@@ -78,11 +78,10 @@ void TestRs232::delayNearMidnight_data() {
 
 void TestRs232::delayNearMidnight() {
     QFETCH(QTime, start);
-    QFETCH(double, waited);
     Bench b;
     b.clock.setNow(QDateTime(QDate(2026, 12, 31), start));
     QVERIFY(b.link.delay(0.2));
-    QCOMPARE(b.clock.monotonic(), waited); // the virtual clock starts at 0
+    QTEST(b.clock.monotonic(), "waited"); // the virtual clock starts at 0
 }
 
 // A silent meter: the time-out box after 3.2 s, midnight or not, until the program stops.

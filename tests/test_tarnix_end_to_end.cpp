@@ -75,7 +75,6 @@ void TestTarnixEndToEnd::commandLine_data() {
 
 void TestTarnixEndToEnd::commandLine() {
     QFETCH(QStringList, arguments);
-    QFETCH(int, exitCode);
     QFETCH(QString, output);
     QProcess tarnix;
     // No display: the program ends before it makes a window, with a word.
@@ -85,7 +84,7 @@ void TestTarnixEndToEnd::commandLine() {
     tarnix.setProcessEnvironment(env);
     tarnix.start(QStringLiteral(TARNIX_PROGRAM), arguments);
     QVERIFY(tarnix.waitForFinished(5000));
-    QCOMPARE(tarnix.exitCode(), exitCode);
+    QTEST(tarnix.exitCode(), "exitCode");
     const QString said = QString::fromLocal8Bit(tarnix.readAllStandardOutput() +
                                                 tarnix.readAllStandardError());
     QVERIFY2(said.contains(output), qPrintable(said));
