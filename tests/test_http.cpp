@@ -495,17 +495,10 @@ void TestHttp::pageComesFromTheProgram() {
 // A client on the event stream hears each post at once, and a stopping
 // server ends the stream.
 void TestHttp::eventsFollowTheBench() {
-    http::BenchBoard board;
-    board.post(dcvStatus("1.00"));
-    const http::BenchRoutes routes(board);
-    http::HttpServer server({QHostAddress(QHostAddress::LocalHost), 0, false}, {},
-                            [&routes](const http::Request& r) {
-                                return routes.respond(r).value_or(http::plainAnswer(404, "no"));
-                            });
-    QString error;
-    QVERIFY2(server.start(&error), qPrintable(error));
+    ServedBench bench(m_dir.path());
+    bench.board.post(dcvStatus("1.00"));
     QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, server.port());
+    socket.connectToHost(QHostAddress::LocalHost, bench.server.port());
     QVERIFY(socket.waitForConnected(2000));
     socket.write("GET /events HTTP/1.1\r\nHost: b\r\n\r\n");
     QByteArray got;
@@ -518,12 +511,12 @@ void TestHttp::eventsFollowTheBench() {
     QVERIFY(got.contains("Content-Type: text/event-stream"));
     QElapsedTimer heard;
     heard.start();
-    board.post(dcvStatus("2.00"));
+    bench.board.post(dcvStatus("2.00"));
     QVERIFY(waitFor("event: reading\ndata: {\"time\""));
     QVERIFY(waitFor("\"display\":\"2.00\""));
     QVERIFY(heard.elapsed() < 500);
-    board.close();
-    server.stop();
+    bench.board.close();
+    bench.server.stop();
 }
 
 QTEST_GUILESS_MAIN(TestHttp)
