@@ -3,6 +3,7 @@
 #include "ui/logger/DataList.h"
 #include "ui/logger/Memory.h"
 #include "ui/lists/PlotWindow.h"
+#include "support/DataRow.h"
 #include "support/PanelBench.h"
 #include "support/WidgetPlacement.h"
 
@@ -116,19 +117,15 @@ void TestLoggerWindows::settingsWrites_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("written"); // none: refused
     QTest::addColumn<bool>("recording");      // the meter's logger records meanwhile
-    const auto row = [](const char* name, const char* control, const char* text,
-                        QStringList written, bool recording = false) {
-        QTest::newRow(name) << QString(control) << QString(text) << written << recording;
-    };
-    row("id 1000", "TxtIdCode", "1000", {"3=3", "2=232"});
-    row("id too big", "TxtIdCode", "70000", {});
-    row("rate 2 sec", "TxtSampleRate", "2 sec", {"19=0", "18=5"});
-    row("rate 1", "TxtSampleRate", "1", {"19=0", "18=2"});
-    row("mode Min", "ComboRecordingMode", "Min", {"5=2"});
-    row("baud 2400", "ComboBaudRate", "2400", {"48=2"});
+    row("id 1000", "TxtIdCode", "1000", QStringList{"3=3", "2=232"}, false);
+    row("id too big", "TxtIdCode", "70000", QStringList(), false);
+    row("rate 2 sec", "TxtSampleRate", "2 sec", QStringList{"19=0", "18=5"}, false);
+    row("rate 1", "TxtSampleRate", "1", QStringList{"19=0", "18=2"}, false);
+    row("mode Min", "ComboRecordingMode", "Min", QStringList{"5=2"}, false);
+    row("baud 2400", "ComboBaudRate", "2400", QStringList{"48=2"}, false);
     // Every field and list writes through one refusal: a field and a list stand for them.
-    row("id, recording", "TxtIdCode", "1000", {}, true);
-    row("baud, recording", "ComboBaudRate", "2400", {}, true);
+    row("id, recording", "TxtIdCode", "1000", QStringList(), true);
+    row("baud, recording", "ComboBaudRate", "2400", QStringList(), true);
 }
 
 void TestLoggerWindows::settingsWrites() {
