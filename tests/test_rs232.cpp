@@ -11,8 +11,9 @@ using namespace tarnix;
 
 namespace {
 
-struct Bench {
-    platform::VirtualClock clock;
+// The link to a fake port, on the virtual clock unless told.
+template <class Clock = platform::VirtualClock> struct Bench {
+    Clock clock;
     FakePort port{clock};
     platform::ScriptedDialogs dialogs;
     link::Rs232 link{port, clock, dialogs};
@@ -111,18 +112,15 @@ void TestRs232::lostDeviceEndsARead() {
 
 // The real clock: stop() or the application quitting ends every wait at once.
 void TestRs232::realClockStopsAtOnce() {
-    platform::RealClock clock;
-    FakePort port(clock);
-    platform::ScriptedDialogs dialogs;
-    link::Rs232 link(port, clock, dialogs);
-    QTimer::singleShot(0, [&] { clock.stop(); });
-    QVERIFY(!link.readByte(0)); // a read that would retry for ever
-    QVERIFY(!clock.wait(5.0));
+    Bench<platform::RealClock> b;
+    QTimer::singleShot(0, [&] { b.clock.stop(); });
+    QVERIFY(!b.link.readByte(0)); // a read that would retry for ever
+    QVERIFY(!b.clock.wait(5.0));
     platform::RealClock quitting;
     QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
     QVERIFY(!quitting.wait(5.0));
     QVERIFY(quitting.stopped());
-    QVERIFY(clock.monotonic() < 4.0);
+    QVERIFY(b.clock.monotonic() < 4.0);
 }
 
 QTEST_GUILESS_MAIN(TestRs232)
