@@ -260,7 +260,7 @@ void TestWindowsUnderWm::trendAnswersTheServersWheelAndKeys() {
                    : QByteArray("failed");
     };
     const QString window = QString::number(trend->winId());
-    QCOMPARE(xdotool({QStringLiteral("getwindowname"), window}), "Trend - bench 1.dat");
+    QCOMPARE(xdotool({"getwindowname", window}), "Trend - bench 1.dat");
 
     const trend::TrendFrame all = trend->zoom().frame();
     QCOMPARE(all.toMs - all.fromMs, 599 * 60000LL);
@@ -268,13 +268,11 @@ void TestWindowsUnderWm::trendAnswersTheServersWheelAndKeys() {
     const QRect plot = ui::TrendLayout(canvas->size(), 1).plot;
     const QPoint over(plot.left() + plot.width() * 3 / 4, plot.center().y());
     const QPoint inWindow = canvas->mapTo(trend, over);
-    QCOMPARE(xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window,
-                      QString::number(inWindow.x()), QString::number(inWindow.y())}),
+    QCOMPARE(xdotool({"mousemove", "--window", window, QString::number(inWindow.x()),
+                      QString::number(inWindow.y())}),
              "");
     QTRY_VERIFY(canvas->hover().has_value()); // the readout follows the pointer
-    QCOMPARE(xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("4"),
-                      QStringLiteral("4")}),
-             "");
+    QCOMPARE(xdotool({"click", "--repeat", "4", "4"}), "");
     QTRY_VERIFY(trend->zoom().frame().toMs - trend->zoom().frame().fromMs <
                 (all.toMs - all.fromMs) / 2);
     // Around the pointer: the time under it stays where it was.
@@ -283,7 +281,7 @@ void TestWindowsUnderWm::trendAnswersTheServersWheelAndKeys() {
         return double(f.fromMs) + 0.75 * double(f.toMs - f.fromMs);
     };
     QVERIFY(std::abs(timeUnder(in) - timeUnder(all)) < 60000);
-    QCOMPARE(xdotool({QStringLiteral("key"), QStringLiteral("Home")}), "");
+    QCOMPARE(xdotool({"key", "Home"}), "");
     QTRY_COMPARE(trend->zoom().frame(), all);
 }
 
