@@ -470,11 +470,8 @@ void TestTrend::sourceFollowsItsFiles() {
         // A file cut short while it is read: what is there is read, no failure.
         QTemporaryDir cutDir;
         const QString path = cutDir.filePath("cut.dat");
-        QByteArray lines;
-        for (int i = 0; lines.size() < 3 << 20; ++i)
-            lines += QStringLiteral("%1,26/12/06,10:%2:%3.0,DCV,20V,1.5\r\n")
-                         .arg(i + 1).arg(i / 60 % 60, 2, 10, QChar(u'0')).arg(i % 60, 2, 10, QChar(u'0'))
-                         .toLatin1();
+        const QByteArray lines =
+            QByteArray("1,26/12/06,10:00:00.0,DCV,20V,1.5\r\n").repeated(100000);
         QVERIFY(writeFile(path, lines));
         const platform::VirtualClock clock;
         core::TrendSource cut({path}, clock);
@@ -538,11 +535,8 @@ void TestTrend::sourceFollowsItsFiles() {
     // A record of the second file, from where the 256th record starts in it.
     QByteArray lines;
     for (int i = 1; i <= 300; ++i) {
-        lines += QStringLiteral("%1,26/12/06,09:%2:%3.0,DCV,20V,1\r\n")
-                     .arg(i)
-                     .arg(i / 60, 2, 10, QChar(u'0'))
-                     .arg(i % 60, 2, 10, QChar(u'0'))
-                     .toLatin1();
+        lines += QByteArray::number(i) + ",26/12/06," +
+                 QTime(9, 0).addSecs(i).toString(u"HH:mm:ss").toLatin1() + ".0,DCV,20V,1\r\n";
         if (i == 200)
             write("m.dat", std::exchange(lines, {}));
     }
