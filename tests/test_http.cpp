@@ -343,8 +343,6 @@ void TestHttp::trendColumnsFollowAGrowingRecording() {
 void TestHttp::aTrendBeingReadHoldsUpNoOther() {
     QTemporaryDir dir;
     QVERIFY(QFile::copy(m_dir.filePath("a.dat"), dir.filePath("a.dat")));
-    QFile big(dir.filePath("b.dat"));
-    QVERIFY(big.open(QIODevice::WriteOnly));
     const int Records = 2'000'000; // some 80 MB, a tenth of a second or more to read
     // The same line with its time moved on: the day at 8, hh:mm:ss at 11.
     QByteArray lines;
@@ -357,8 +355,7 @@ void TestHttp::aTrendBeingReadHoldsUpNoOther() {
         two(8, 5 + i / 86400), two(11, s / 3600), two(14, s / 60 % 60), two(17, s % 60);
         lines.append(line, sizeof line - 1);
     }
-    big.write(lines);
-    big.close();
+    QVERIFY(writeFile(dir.filePath("b.dat"), lines));
     ServedBench bench(dir.path());
     const quint16 port = bench.server.port();
     QElapsedTimer clock;
