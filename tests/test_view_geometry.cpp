@@ -222,7 +222,6 @@ void TestViewGeometry::chartSeriesAndLayout() {
 // A new view goes beside the panel, else beside or below an open one, moved
 // onto the screen as far as it fits; a crowded screen puts it where it covers least.
 void TestViewGeometry::freeSpots() {
-    using tarnix::ui::freeSpot;
     const QRect screen(0, 0, 1280, 900), panel(505, 313, 272, 328);
     const std::vector<QRect> views{{779, 313, 159, 73}, {940, 313, 299, 168}};
     QCOMPARE(freeSpot({159, 73}, panel, {}, screen), QPoint(777, 313));
