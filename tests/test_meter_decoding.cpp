@@ -191,6 +191,9 @@ void TestMeterDecoding::measurement() {
     QTEST(m.unit, "unit");
     QTEST(m.scale, "scale");
     QCOMPARE(m.baseText, base);
+    QCOMPARE(m.value.has_value(), !base.isEmpty()); // an overload or no number has none
+    if (m.value)
+        QCOMPARE(*m.value, base.toDouble());
     QTEST(m.shown.number, "shown");
     QTEST(int(m.shown.overload), "overload");
 }
