@@ -20,7 +20,8 @@ bool openRecording(const QString& path, QFile& file, const analysis::TimeSlice& 
     plan = {};
     if (!slice.whole() && !file.isSequential() && !isAnalysisCsv(file))
         plan = analysis::sliceRead(file, slice, offsets);
-    if (!file.seek(plan.start)) {
+    // A pipe is read from where it stands: it cannot seek, not even to 0.
+    if (!file.isSequential() && !file.seek(plan.start)) {
         *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
