@@ -182,6 +182,7 @@ private Q_SLOTS:
     void convertSlicesAndJoinsFiles_data();
     void convertSlicesAndJoinsFiles();
     void statsFindTheIntervalAndGaps();
+    void pipesAreReadLikeFiles();
     void interruptedConvertLeavesNoPart();
     void chunksReadAsOneReader_data();
     void chunksReadAsOneReader();
@@ -1279,6 +1280,22 @@ void TestTarnixLog::chunksReadAsOneReader() {
     tzset();
 }
 
+// A recording piped in is read as the same file named.
+void TestTarnixLog::pipesAreReadLikeFiles() {
+    const QString dat = m_dir.filePath(QStringLiteral("piped.dat"));
+    QVERIFY(writeFile(dat, "1,26/12/06,10:00:00.0,DCV,2V,1.5\r\n2,26/12/06,10:00:01.0,DCV,2V,1.6\r\n"));
+    for (const QStringList& command : {QStringList{"convert", "-"}, QStringList{"stats"}}) {
+        ProgramRun piped(QStringLiteral(TARNIX_LOG)), named(QStringLiteral(TARNIX_LOG));
+        piped.start(QStringList{command[0], "/dev/stdin"} + command.mid(1));
+        piped.process().write(fileBytes(dat));
+        piped.process().closeWriteChannel();
+        named.start(QStringList{command[0], dat} + command.mid(1));
+        QVERIFY(piped.finished() && named.finished());
+        QVERIFY2(piped.process().exitCode() == 0, piped.err().constData());
+        QCOMPARE(QString::fromUtf8(piped.out()).replace(u"/dev/stdin"_s, dat), QString::fromUtf8(named.out()));
+    }
+}
+
 // A convert stopped while it writes leaves no temporary file beside its
 // output, and the next one clears those that a killed run left.
 void TestTarnixLog::interruptedConvertLeavesNoPart() {
@@ -1292,14 +1309,16 @@ void TestTarnixLog::interruptedConvertLeavesNoPart() {
     ProgramRun run(QStringLiteral(TARNIX_LOG));
     run.start({"convert", fifo, out});
     int writer = -1; // opens once convert has opened the input
-    QVERIFY(waitUntil([&] { return (writer = ::open(name, O_WRONLY | O_NONBLOCK)) >= 0; }, 30000));
+    QVERIFY(waitUntil([&] { return writer >= 0 || (writer = ::open(name, O_WRONLY | O_NONBLOCK)) >= 0; },
+                      30000));
     // Then it clears the part a killed run left and begins its own.
-    QVERIFY(waitUntil([&] {
+    QVERIFY2(waitUntil([&] {
         const QStringList now = parts();
         return now.size() == 1 && now.first() != ".part.csv.0123abcd.part";
-    }, 30000));
+    }, 30000), qPrintable(parts().join(u' ') + u' ' + run.err()));
     run.signal(SIGTERM); // SIGINT alike, where the shell left it to end the program
-    QVERIFY(run.finished() && run.process().exitStatus() == QProcess::CrashExit);
+    QVERIFY2(run.finished() && run.process().exitStatus() == QProcess::CrashExit,
+             qPrintable(QStringLiteral("exit %1: ").arg(run.process().exitCode()) + run.err()));
     QCOMPARE(parts(), QStringList());
     ::close(writer);
 }
