@@ -51,8 +51,26 @@ struct Bench : PanelBench {
 };
 
 // Lets the window manager act on what was asked of it.
+// The window manager frames and places windows in its own time, later on
+// a busy machine: waited for until every window shown has its frame and has
+// stayed put for a moment.
 void settle() {
-    QTest::qWait(300);
+    QList<QRect> last;
+    QElapsedTimer still;
+    still.start();
+    QTest::qWaitFor([&] {
+        QList<QRect> now;
+        bool framed = true;
+        for (const QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && !w->isMinimized() &&
+                !w->windowFlags().testFlag(Qt::FramelessWindowHint)) {
+                now << w->frameGeometry();
+                framed = framed && w->frameGeometry() != w->geometry();
+            }
+        if (!framed || now != std::exchange(last, now))
+            still.restart();
+        return still.elapsed() >= 200;
+    }, 5000);
 }
 
 } // namespace
