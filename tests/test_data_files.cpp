@@ -147,8 +147,8 @@ void TestDataFiles::lineRules_data() {
     const char controls[] = "1,2,3,D\0CV,5,6\n\0\0\0\n1,2,3,4,5\t5,6\n1,2,3,4,5,\"6\x7f\"\n";
     QTest::newRow("NUL bytes, a tab and DEL in fields")
         << QByteArray(controls, sizeof controls - 1) << QStringList{} << 4;
-    QTest::newRow("no record number") << "x" + la.mid(1) + "\r\n,,,,,\r\n" + lb
-                                      << QStringList{b} << 2;
+    QTest::newRow("no record number") << "x" + la.mid(1) + "\r\n1x" + la.mid(1) + "\r\n,,,,,\r\n" + lb
+                                      << QStringList{b} << 3;
     // Record numbers within 64 bits, however many digits they take.
     QTest::newRow("record numbers of 20 and 25 digits")
         << "18446744073709551615" + la.mid(1) + "\n1000000000000000000000000" + la.mid(1)
