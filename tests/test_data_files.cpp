@@ -86,7 +86,7 @@ private Q_SLOTS:
     void fullDiskSaveKeepsTheOldFile();
     void specialFilesAreRefused_data();
     void specialFilesAreRefused();
-    void oversizedFileIsRefusedBeforeReading();
+    void filesTooLargeOrCutShort();
     void recordingKeepsWholeLines_data();
     void recordingKeepsWholeLines();
     void recordingToAFifo();
@@ -302,9 +302,17 @@ void TestDataFiles::specialFilesAreRefused() {
     QCOMPARE(loaded.size(), 0);
 }
 
-void TestDataFiles::oversizedFileIsRefusedBeforeReading() {
+void TestDataFiles::filesTooLargeOrCutShort() {
     QTemporaryDir dir;
     const QString path = dir.filePath("huge.dat");
+    // A file cut short while it is read: what is there is listed, no failure.
+    const QByteArray lines = QByteArray("1,26/12/06,10:00:00.0,DCV,20V,1.5\r\n").repeated(100000);
+    QVERIFY(writeFile(path, lines));
+    RecordStore cut;
+    const LoadResult read = loadDataFile(path, cut, [&](qsizetype, int) { return QFile::resize(path, 1 << 19); });
+    QVERIFY2(read.ok, qPrintable(read.error));
+    QVERIFY(read.records > 0 && read.records < lines.count('\n'));
+    // One too large is refused before a byte is read.
     QFile huge(path);
     QVERIFY(huge.open(QIODevice::WriteOnly));
     if (!huge.resize(100LL << 30)) // sparse: no disk is used
