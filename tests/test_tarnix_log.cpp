@@ -1178,8 +1178,10 @@ void TestTarnixLog::convertSlicesAndJoinsFiles_data() {
     QTest::newRow("from the first") << "whole" << "2026-10-25T01:30" << "2026-10-25T01:30:10" << 10;
     QTest::newRow("to the last") << "whole" << "2026-10-25T03:59:55" << "" << 5;
     QTest::newRow("the hour shown twice") << "whole" << "2026-10-25T02:00+02:00" << "2026-10-25T02:00+01:00" << 3600;
-    QTest::newRow("local: its first round") << "folder" << "2026-10-25T02:30" << "2026-10-25T00:45Z" << 900;
-    QTest::newRow("its second round, sought in the last part") << "folder" << "2026-10-25T01:00Z" << "2026-10-25T02:00Z" << 3600;
+    QTest::newRow("local: its first round") << "parts" << "2026-10-25T02:30" << "2026-10-25T00:45Z" << 900;
+    QTest::newRow("its second round, sought in the last part") << "parts" << "2026-10-25T01:00Z" << "2026-10-25T02:00Z" << 3600;
+    QTest::newRow("sought in a file that starts as the first round ends")
+        << "seam" << "2026-10-25T01:30Z" << "2026-10-25T01:40Z" << 600;
     QTest::newRow("before it all") << "whole" << "2026-10-24T00:00" << "2026-10-24T01:00" << 0;
 }
 
@@ -1191,16 +1193,20 @@ void TestTarnixLog::convertSlicesAndJoinsFiles() {
     qputenv("TZ", "Europe/Berlin");
     tzset();
     const QDir parts(m_dir.filePath("parts"));
-    QByteArray whole[3];
+    QByteArray whole[3], seam; // seam: from the first round's last second on
     const QDateTime start(QDate(2026, 10, 25), QTime(1, 30));
-    for (int i = 0; i < 12600; ++i) // lines long enough that the second round's half is over 64 KiB
-        whole[i < 3600 ? 0 : i < 7200 ? 1 : 2] += QString("%1,%2,DCV,200mV,-123.45\r\n").arg(i + 1).arg(start.addSecs(i).toString("yy/MM/dd,HH:mm:ss.0")).toLatin1();
-    QVERIFY(parts.mkpath(".") && writeFile(m_dir.filePath("whole.dat"), whole[0] + whole[1] + whole[2]));
+    for (int i = 0; i < 12600; ++i) { // lines long enough that the second round's half is over 64 KiB
+        const QByteArray line = QString("%1,%2,DCV,200mV,-123.45\r\n").arg(i + 1).arg(start.addSecs(i).toString("yy/MM/dd,HH:mm:ss.0")).toLatin1();
+        whole[i < 3600 ? 0 : i < 7200 ? 1 : 2] += line;
+        seam += i >= 5399 ? line : QByteArray();
+    }
+    QVERIFY(parts.mkpath(".") && writeFile(m_dir.filePath("whole.dat"), whole[0] + whole[1] + whole[2]) &&
+            writeFile(m_dir.filePath("seam.dat"), seam));
     for (int i = 0; i < 3; ++i)
         QVERIFY(writeFile(parts.filePath(QString(QChar(u'a' + (i + 1) % 3)) + ".dat"), whole[i]));
     QStringList paths;
     for (const QString& input : inputs.split(u' '))
-        paths << (input.size() == 1 ? parts.filePath(input + ".dat") : m_dir.filePath(input == u"whole" ? "whole.dat" : "parts"));
+        paths << (input.size() == 1 ? parts.filePath(input + ".dat") : m_dir.filePath(input == u"parts" ? "parts" : input + ".dat"));
     core::ConvertOptions options{.inputs = paths, .output = "-"};
     options.slice = {analysis::sliceTime(from), analysis::sliceTime(to)};
     FileRun all, sliced, statsOfWhole, statsOfSlice;
