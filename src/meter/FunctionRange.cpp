@@ -1,6 +1,6 @@
 #include "meter/FunctionRange.h"
 
-#include <algorithm>
+#include <optional>
 #include <array>
 
 namespace tarnix::meter {
@@ -28,14 +28,6 @@ constexpr std::span<const FunctionRange> Codes{Table};
 } // namespace
 
 std::span<const FunctionRange> functionRangeTable() { return Codes; }
-
-std::optional<FunctionRange> lookupFunctionRange(int code) {
-    const auto it = std::find_if(Codes.begin(), Codes.end(),
-                                 [code](const FunctionRange& e) { return e.code == code; });
-    if (it == Codes.end())
-        return std::nullopt;
-    return *it;
-}
 
 namespace {
 

@@ -3,7 +3,6 @@
 #include "meter/Reading.h"
 
 #include <QString>
-#include <optional>
 #include <span>
 
 namespace tarnix::meter {
@@ -17,8 +16,6 @@ struct FunctionRange {
 // Every function/range code the meter sends, in code order. The codes are
 // bit-coded, but only these exact values are recognised.
 std::span<const FunctionRange> functionRangeTable();
-
-std::optional<FunctionRange> lookupFunctionRange(int code);
 
 // Stores the code in the reading and, for a code of the table, its function
 // and range texts; any other code leaves the texts as they were.
