@@ -190,6 +190,7 @@ void TestTrend::valueTicks_data() {
     row("a narrow lane holds three", 6e-6, 94e-6, 3, "A", "25 \u00b5A|50 \u00b5A|75 \u00b5A");
     row("a tick below 0 keeps its sign", -1.2, 1.2, 3, "V", "-1 V|0 V|1 V");
     row("three at 0.25", 0.9, 1.6, 3, "V", "1.00 V|1.25 V|1.50 V");
+    row("three are enough where four would fit", 0.0, 2.2, 4, "V", "0 V|1 V|2 V");
     row("only zeros", 0.0, 0.0, 2, "V", "0.0 V|0.5 V|1.0 V");
 }
 
