@@ -420,6 +420,9 @@ void TestTarnixLog::programExits_data() {
     QTest::newRow("stats of a password file")
         << QStringList{"stats", recording, file("passwd", "root:x:0:0:root:/root:/bin/bash\n")} << 1
         << noRecord.arg(m_dir.filePath("passwd")) + " or an analysis CSV line\n";
+    QTest::newRow("summaries appended to other lines")
+        << QStringList{"record", "--simulate", "--every", "1", "--format", "csv", "--duration", "1",
+                       file("other.csv", "a,b\r\n")} << 1 << "holds other lines than summary CSV lines";
     QTest::newRow("stats of an empty file") << QStringList{"stats", file("empty.dat", "")} << 0
         << m_dir.filePath("empty.dat") + ": 0 readings";
     QTest::newRow("convert of a slice that holds nothing")
