@@ -18,6 +18,7 @@
 #include "records/SaveName.h"
 #include "analysis/TimeSlice.h"
 #include "core/FilesInTimeOrder.h"
+#include "core/SummaryRecording.h"
 #include "meter/FunctionRange.h"
 #include "meter/Measurement.h"
 #include "platform/AtomicFile.h"
@@ -899,6 +900,12 @@ void TestDataFiles::recordingFilesTurnOver() {
              name.contains(u'/') ? 1 : files.size());
     // Standard output has no name to open again: a hang-up leaves it be.
     QVERIFY(RecordingFiles(QStringLiteral("-"), format, utc, [](auto, auto) {}).reopen(&error));
+    // Summaries alike, and a file of them moved away starts again, header first.
+    core::RecordOptions options{.output = dir.filePath("sums.csv"), .format = RecordingFormat::Csv};
+    core::SummaryRecording sums(options), toBroker(core::RecordOptions{});
+    QVERIFY(sums.open(QDateTime::currentDateTime(), &error) && toBroker.reopen(&error) &&
+            QFile::rename(options.output, options.output + ".1") && sums.reopen(&error));
+    QVERIFY(fileBytes(options.output).startsWith("start,function,"));
 }
 
 using Numbers = QPair<int, int>; // from the first, up to the second
