@@ -27,8 +27,8 @@ bool AlarmCheck::loadIfRequested() {
     // 49 mode, 50 code, 51/52 low limit, 53/54 high limit, read in that order.
     std::array<std::uint8_t, 6> bytes{};
     const link::QuietReads quiet(m_link, LoadTimeouts);
-    for (int i = 0; i < 6; ++i) {
-        if (!m_link.readByte(link::address::AlarmMode + i)) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (!m_link.readByte(link::address::AlarmMode + int(i))) {
             // Limits the meter will not give are not asked for on every tick.
             if (m_link.gaveUp()) {
                 m_state.link.alarmReloadRequest = false;
@@ -36,7 +36,7 @@ bool AlarmCheck::loadIfRequested() {
             }
             return false;
         }
-        bytes[std::size_t(i)] = m_link.lastByte();
+        bytes[i] = m_link.lastByte();
     }
     AlarmState& alarm = m_state.alarm;
     alarm.functionCode = bytes[1];
