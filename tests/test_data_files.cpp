@@ -901,7 +901,9 @@ void TestDataFiles::recordingFilesTurnOver() {
     // Standard output has no name to open again: a hang-up leaves it be.
     QVERIFY(RecordingFiles(QStringLiteral("-"), format, utc, [](auto, auto) {}).reopen(&error));
     // Summaries alike, and a file of them moved away starts again, header first.
-    core::RecordOptions options{.output = dir.filePath("sums.csv"), .format = RecordingFormat::Csv};
+    core::RecordOptions options;
+    options.output = dir.filePath("sums.csv");
+    options.format = RecordingFormat::Csv;
     core::SummaryRecording sums(options), toBroker(core::RecordOptions{});
     QVERIFY(sums.open(QDateTime::currentDateTime(), &error) && toBroker.reopen(&error) &&
             QFile::rename(options.output, options.output + ".1") && sums.reopen(&error));
