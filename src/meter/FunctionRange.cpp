@@ -1,7 +1,7 @@
 #include "meter/FunctionRange.h"
 
-#include <optional>
 #include <array>
+#include <optional>
 
 namespace tarnix::meter {
 
