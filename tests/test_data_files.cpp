@@ -152,8 +152,21 @@ void TestDataFiles::lineRules_data() {
                                       << QStringList{b} << 3;
     // Record numbers within 64 bits, however many digits they take.
     QTest::newRow("record numbers of 20 and 25 digits")
-        << "18446744073709551615" + la.mid(1) + "\n1000000000000000000000000" + la.mid(1)
-        << QStringList{"18446744073709551615" + a.mid(1)} << 1;
+        << "18446744073709551615" + la.mid(1) + "\n18446744073709551616" + la.mid(1) +
+               "\n1000000000000000000000000" + la.mid(1)
+        << QStringList{"18446744073709551615" + a.mid(1)} << 2;
+    QTest::newRow("spaces around plain fields, signed numbers")
+        << " 1 , 26/12/05 ,14:03:07.0 , DCV,200mV ,  -12.34 \n+2" + lb.mid(1) + "\n- 3" + la.mid(1) +
+               "\n+" + la.mid(1)
+        << QStringList{a, "+2" + b.mid(1)} << 2;
+    QByteArray near64; // records whose line ends at byte 62, 63 and 64 of their line
+    QStringList near64Records;
+    for (const int length : {62, 63, 64}) {
+        near64 += la + QByteArray(length - la.size(), '0') + "\n";
+        near64Records << a + QString(length - la.size(), u'0');
+    }
+    QTest::newRow("lines near 64 bytes")
+        << near64 + "1,2,3,4,5,6,7,8" + QByteArray(60, ' ') + "\n" << near64Records << 1;
     QTest::newRow("a line over the limit") << "1," + QByteArray(LongestRecordLine, '5') + ",3,4,5,6"
                                            << QStringList{} << 1;
 }
@@ -162,7 +175,11 @@ void TestDataFiles::lineRules() {
     QFETCH(QByteArray, text);
     QFETCH(QStringList, records);
     QFETCH(int, skipped);
-    for (const int chunk : {1, 7, 1 << 20}) { // lines split across chunks read the same
+    // Lines split across chunks read the same, and so do lines read with the
+    // next 64 bytes at hand, as in a file.
+    for (const int chunk : {1, 7, 1 << 20, -1}) {
+        if (chunk < 0)
+            text += QByteArray(64, '\n');
         QStringList got; // each record's fields joined by "|"
         RecordReader reader([&](QByteArrayView, const LineFields* fields) {
             QStringList parts;
@@ -171,8 +188,9 @@ void TestDataFiles::lineRules() {
             if (fields)
                 got << parts.join(u'|');
         });
-        for (qsizetype i = 0; i < text.size(); i += chunk)
-            reader.feed(text.mid(i, chunk));
+        const int size = chunk < 0 ? 1 << 20 : chunk;
+        for (qsizetype i = 0; i < text.size(); i += size)
+            reader.feed(text.mid(i, size));
         reader.finish();
         QCOMPARE(got, records);
         QCOMPARE(reader.skippedLines(), qint64(skipped));
