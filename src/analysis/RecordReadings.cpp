@@ -15,14 +15,11 @@ namespace {
 // A plain number of up to 15 digits moved `exponent` places: its digits as
 // one whole number divided or multiplied by an exact power of ten, which
 // rounds as reading the moved text would. False for one longer or further
-// moved, which goes the long way; true with no value for no number at all.
-bool exactValue(QByteArrayView display, int exponent, RecordReading& r) {
+// moved, which goes the long way.
+bool exactValue(const PlainNumber& n, int exponent, RecordReading& r) {
     static constexpr double Powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    PlainNumber n;
-    if (!plainNumber(display, n))
-        return true; // no number: OL, Initial
     const qsizetype count = n.whole.size() + n.fraction.size();
     const qint64 scale = exponent - n.fraction.size();
     if (count > 15 || scale < -22 || scale > 22)
@@ -61,6 +58,18 @@ const RecordReadings::Cached& RecordReadings::cachedKind(QByteArrayView function
     return entry;
 }
 
+void RecordReadings::valueTheLongWay(QByteArrayView display, int exponent, RecordReading& r) {
+    m_value.resize(std::size_t(display.size() + std::abs(exponent) + 4));
+    char* const begin = m_value.data();
+    const char* const end = writeBaseUnitValue(display, exponent, begin);
+    double v = 0;
+    if (end != begin && std::from_chars(begin, end, v).ec == std::errc()) {
+        r.value = v;
+        const char* const point = std::find(static_cast<const char*>(begin), end, '.');
+        r.decimals = point == end ? 0 : int(end - point - 1);
+    }
+}
+
 bool RecordReadings::readInto(const records::LineFields& fields, RecordReading& r) {
     const qint64 wall = m_clock.wallMsOr(fields[1], fields[2]);
     if (wall == records::RecordClock::NoTime)
@@ -71,6 +80,15 @@ bool RecordReadings::readInto(const records::LineFields& fields, RecordReading& 
     // Most records are of the kind of the record before; a kind kept is of ASCII.
     const Cached& last = m_cache[m_lastCached];
     const bool sameKind = last.holds(function, range);
+    // A display that is a plain number is of ASCII and no overload.
+    PlainNumber number;
+    const bool plain = plainNumber(display, number);
+    if (sameKind && plain) {
+        r.kind = last.kind;
+        if (last.hasUnit && !exactValue(number, last.exponent, r))
+            valueTheLongWay(display, last.exponent, r);
+        return true;
+    }
     if (!(sameKind || (records::isAscii(function) && records::isAscii(range))) ||
         !records::isAscii(display)) {
         const QString rangeText = QString::fromUtf8(range), displayText = QString::fromUtf8(display);
@@ -83,17 +101,8 @@ bool RecordReadings::readInto(const records::LineFields& fields, RecordReading& 
     }
     const Cached& kind = sameKind ? last : cachedKind(function, range);
     r.kind = kind.kind;
-    if (kind.hasUnit && !exactValue(display, kind.exponent, r)) {
-        m_value.resize(std::size_t(display.size() + std::abs(kind.exponent) + 4));
-        char* const begin = m_value.data();
-        const char* const end = writeBaseUnitValue(display, kind.exponent, begin);
-        double v = 0;
-        if (end != begin && std::from_chars(begin, end, v).ec == std::errc()) {
-            r.value = v;
-            const char* const point = std::find(static_cast<const char*>(begin), end, '.');
-            r.decimals = point == end ? 0 : int(end - point - 1);
-        }
-    }
+    if (kind.hasUnit && plain && !exactValue(number, kind.exponent, r))
+        valueTheLongWay(display, kind.exponent, r);
     // As isOverload(): the trimmed display ends in "OL", and -OL starts with "-".
     // (Its two bytes looked at here: endsWith() would call memcmp.)
     if (const QByteArrayView shown = records::trimmedAscii(display);

@@ -66,11 +66,14 @@ private:
         std::size_t kind = 0;
         bool hasUnit = false;
         int exponent = 0;
-        bool holds(QByteArrayView f, QByteArrayView r) const {
+        [[gnu::always_inline]] bool holds(QByteArrayView f, QByteArrayView r) const {
             return known && records::sameText(function, f) && records::sameText(range, r);
         }
     };
     const Cached& cachedKind(QByteArrayView function, QByteArrayView range);
+    // The display moved into the base unit as text and read back: a number
+    // too long or moved too far for exactValue().
+    void valueTheLongWay(QByteArrayView display, int exponent, RecordReading& r);
     std::size_t kindOf(const QString& function, const QString& range, const QString& unit);
 
     records::RecordClock m_clock;
