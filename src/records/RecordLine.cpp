@@ -158,21 +158,22 @@ namespace {
     if (at < 0 || (p[at] != '\r' && p[at] != '\n'))
         return nullptr;
     const quint64 line = (quint64(1) << at) - 1;
-    // Exactly five commas before the line end: each step clears the lowest.
-    quint64 left[FieldCount];
-    left[0] = commas & line;
-    for (std::size_t i = 1; i < FieldCount; ++i)
-        left[i] = left[i - 1] & (left[i - 1] - 1);
-    record = left[FieldCount - 2] != 0 && left[FieldCount - 1] == 0;
-    if (!record)
-        return p + at;
-    const char* from = p;
     const bool blanks = (spaces & line) != 0;
-    for (std::size_t i = 0; i < FieldCount; ++i) {
-        const char* const cut = i + 1 < FieldCount ? p + __builtin_ctzll(left[i]) : p + at;
+    // Exactly five commas before the line end, taken lowest first.
+    quint64 left = commas & line;
+    record = false;
+    const char* from = p;
+    for (std::size_t i = 0; i + 1 < FieldCount; ++i) {
+        if (left == 0)
+            return p + at;
+        const char* const cut = p + __builtin_ctzll(left);
+        left &= left - 1;
         fields[i] = blanks ? trimmed(from, cut) : QByteArrayView(from, cut - from);
         from = cut + 1;
     }
+    if (left != 0)
+        return p + at;
+    fields[FieldCount - 1] = blanks ? trimmed(from, p + at) : QByteArrayView(from, p + at - from);
     // The record number: its digits' bits all set, after an optional sign.
     const QByteArrayView number = fields[0];
     const int sign = !number.isEmpty() && (number[0] == '+' || number[0] == '-');
