@@ -15,8 +15,8 @@ namespace {
 // A plain number of up to 15 digits moved `exponent` places: its digits as
 // one whole number divided or multiplied by an exact power of ten, which
 // rounds as reading the moved text would. False for one longer or further
-// moved, which goes the long way.
-bool exactValue(const PlainNumber& n, int exponent, RecordReading& r) {
+// moved, which goes the long way. Inline: it runs for every record read.
+[[gnu::always_inline]] inline bool exactValue(const PlainNumber& n, int exponent, RecordReading& r) {
     static constexpr double Powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
