@@ -706,13 +706,15 @@ void TestDataFiles::converterWritesWhatEachLineWould() {
     const char* const readings[] = {
         "DCV,200mV,-12.34", "DCA,200uA,\" 0.5 \"", "RES,2MOhm,1.234", "CAP,2000pF,1999",
         "TEMP,200'F,-40.5", "DCV,2V,Initial", "DCA,20mA,-OL", "X,20A,+007.50", "X,1KHz,.5",
-        "X,20V,-.5", "X,20V,5.", "X,20V,1e3", "X,20V,-0.00", "\"D,\"\"CV\",\" 20V\",1",
+        "X,20V,-.5", "X,20V,5.", "X,20V,1e3", "X,20V,-0.00", "Y,20V,1", "Y,20V,\"1,5\"", "\"D,\"\"CV\",\" 20V\",1",
         "\u03a9,20V,1", "\xb5" "A,200uA,1", "DCV,2V,\u0661.5", "HOLD,,12", "FREQ,KHz/MHz,1.2",
         "DCV,2V,", "TEMPERATURE,20 V DC RANGE,12.5", "A FUNCTION OF SEVENTEEN,2V,1.25"};
     for (const TimeZoneOut zone : {TimeZoneOut::Local, TimeZoneOut::Utc}) {
         AnalysisConverter converter(zone);
         for (const char* time : times) {
-            for (const char* reading : readings) {
+            // Each twice: the second of a kind the converter keeps.
+            for (const char* reading : readings)
+            for (int twice = 0; twice < 2; ++twice) {
                 const QByteArray line = QByteArray("1,") + time + ',' + reading;
                 const QByteArray blanksAfter = line + " \t"; // outside the line: not read
                 LineFields fields;

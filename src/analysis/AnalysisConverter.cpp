@@ -67,8 +67,10 @@ char* writeCsvField(QByteArrayView text, char* out) {
 
 char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out) {
     PlainNumber n;
-    if (!plainNumber(display, n))
-        return out;
+    return plainNumber(display, n) ? writeBaseUnitValue(n, exponent, out) : out;
+}
+
+char* writeBaseUnitValue(const PlainNumber& n, int exponent, char* out) {
     const qsizetype wholeDigits = n.whole.size();
     const qsizetype point = wholeDigits + exponent;
     char* w = out;
@@ -106,6 +108,28 @@ char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out) {
     return w;
 }
 
+const AnalysisConverter::Kind& AnalysisConverter::kindOf(QByteArrayView function,
+                                                         QByteArrayView range) {
+    const RangeUnitBytes& unit = m_units.of(range);
+    m_kind.known = true;
+    m_kind.function = function.toByteArray();
+    m_kind.range = range.toByteArray();
+    m_kind.hasUnit = unit.hasUnit;
+    m_kind.exponent = unit.exponent;
+    QByteArray& middle = m_kind.middle;
+    middle.resize(4 + unit.unit.size() + 2 * (function.size() + range.size() + 2));
+    char* w = middle.data();
+    *w++ = ',';
+    w = write(unit.unit, w);
+    *w++ = ',';
+    w = writeCsvField(function, w);
+    *w++ = ',';
+    w = writeCsvField(range, w);
+    *w++ = ',';
+    middle.resize(w - middle.data());
+    return m_kind;
+}
+
 bool AnalysisConverter::append(const records::LineFields& record, QByteArray& out,
                                qsizetype& used) {
     const qint64 wall = m_clock.wallMsOr(record[1], record[2]);
@@ -117,7 +141,14 @@ bool AnalysisConverter::append(const records::LineFields& record, QByteArray& ou
     if (!m_slice.holds(utcMs))
         return true;
     const QByteArrayView function = record[3], range = record[4], display = record[5];
-    if (!records::isAscii(function) || !records::isAscii(range) || !records::isAscii(display)) {
+    // Most records are of the kind of the record before, which was of ASCII;
+    // a display that is a plain number is of ASCII and needs no quotes.
+    const bool sameKind = m_kind.known && records::sameText(m_kind.function, function) &&
+                          records::sameText(m_kind.range, range);
+    PlainNumber number;
+    const bool plain = plainNumber(display, number);
+    if (!(sameKind || (records::isAscii(function) && records::isAscii(range))) ||
+        !(plain || records::isAscii(display))) {
         const QDateTime at = QDateTime::fromMSecsSinceEpoch(utcMs, QTimeZone(offset));
         const meter::Measurement m = records::measurementOfRecord(
             QString::fromUtf8(function), QString::fromUtf8(range), QString::fromUtf8(display));
@@ -130,10 +161,9 @@ bool AnalysisConverter::append(const records::LineFields& record, QByteArray& ou
         used = out.size();
         return true;
     }
-    const RangeUnitBytes& unit = m_units.of(range);
+    const Kind& kind = sameKind ? m_kind : kindOf(function, range);
     // Room for the longest line these fields make, written in place.
-    const qsizetype room = 48 + 2 * (function.size() + range.size() + display.size()) +
-                           display.size() + std::abs(unit.exponent) + unit.unit.size();
+    const qsizetype room = 40 + kind.middle.size() + 3 * display.size() + std::abs(kind.exponent);
     if (out.size() - used < room)
         out.resize(std::max(2 * out.size(), used + room));
     char* const start = out.data() + used;
@@ -141,16 +171,10 @@ bool AnalysisConverter::append(const records::LineFields& record, QByteArray& ou
     w = m_utc ? records::writeIsoTime(utcMs, std::nullopt, w)
               : records::writeIsoTime(wall, offset, w);
     *w++ = ',';
-    if (unit.hasUnit)
-        w = writeBaseUnitValue(display, unit.exponent, w);
-    *w++ = ',';
-    w = write(unit.unit, w);
-    *w++ = ',';
-    w = writeCsvField(function, w);
-    *w++ = ',';
-    w = writeCsvField(range, w);
-    *w++ = ',';
-    w = writeCsvField(display, w);
+    if (kind.hasUnit && plain)
+        w = writeBaseUnitValue(number, kind.exponent, w);
+    w = write(kind.middle, w);
+    w = plain ? write(display, w) : writeCsvField(display, w);
     *w++ = '\r';
     *w++ = '\n';
     used += w - start;

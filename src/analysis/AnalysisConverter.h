@@ -45,12 +45,23 @@ public:
     records::LocalOffsets& offsets() { return m_offsets; }
 
 private:
+    // The function and range of the record before, and what a line of them
+    // holds between its value and its display: ",unit,function,range,".
+    struct Kind {
+        bool known = false;
+        QByteArray function, range, middle;
+        bool hasUnit = false;
+        int exponent = 0;
+    };
+    const Kind& kindOf(QByteArrayView function, QByteArrayView range);
+
     bool m_utc;
     TimeSlice m_slice;
     bool m_past = false;
     records::RecordClock m_clock;
     records::LocalOffsets m_offsets;
     RangeUnits m_units;
+    Kind m_kind;
 };
 
 // A display that is a plain number: a sign, digits, a point and digits,
@@ -86,5 +97,7 @@ inline bool plainNumber(QByteArrayView display, PlainNumber& n) {
 // returns the end of what it wrote: `out` itself when the display is no
 // plain number. ASCII only.
 char* writeBaseUnitValue(QByteArrayView display, int exponent, char* out);
+// The same for a display already read as a plain number.
+char* writeBaseUnitValue(const PlainNumber& n, int exponent, char* out);
 
 } // namespace tarnix::analysis
