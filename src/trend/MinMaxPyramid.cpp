@@ -1,17 +1,14 @@
 #include "trend/MinMaxPyramid.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tarnix::trend {
 
-void MinMaxPyramid::append(float value) {
-    m_values.push_back(value);
-    const qsizetype size = this->size();
-    if (size % Block != 0)
-        return;
+void MinMaxPyramid::closeBlock() {
     if (m_levels.empty())
         m_levels.emplace_back();
-    m_levels[0].push_back(readings(size - Block, size));
+    m_levels[0].push_back(std::exchange(m_open, MinMax{}));
     // Each level above gains an entry when the one below completes a pair.
     for (std::size_t k = 1; m_levels[k - 1].size() % 2 == 0; ++k) {
         if (k == m_levels.size())

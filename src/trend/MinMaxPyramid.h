@@ -45,7 +45,14 @@ public:
     template <typename T>
     using Column = records::Segments<T, 12>;
 
-    void append(float value);
+    // Inline, as the appends that call it: it runs for every reading read.
+    void append(float value) {
+        m_values.push_back(value);
+        if (value == value) // NaN counts in nothing
+            m_open.add(value);
+        if (size() % Block == 0)
+            closeBlock();
+    }
 
     qsizetype size() const { return qsizetype(m_values.size()); }
     float value(qsizetype i) const { return m_values[std::size_t(i)]; }
@@ -61,9 +68,12 @@ public:
 private:
     static constexpr qsizetype Block = qsizetype(1) << FirstLevel;
     MinMax readings(qsizetype first, qsizetype last) const;
+    // The block of eight just filled goes into the levels.
+    void closeBlock();
 
     Column<float> m_values;
     std::vector<Column<MinMax>> m_levels;
+    MinMax m_open; // of the readings of the block being filled
 };
 
 } // namespace tarnix::trend

@@ -6,25 +6,6 @@
 
 namespace tarnix::trend {
 
-void SeriesReadings::append(qint64 ms, float value, int overload, qint64 row, bool joined) {
-    const qsizetype i = size();
-    const qint64 step = row - m_lastRow; // rows only grow: 1 and up
-    const bool mark = i % RowMarkEvery == 0, far = step > 255;
-    if (mark)
-        m_rowMarks.push_back(row);
-    else if (far)
-        m_farRows.emplace_back(i, row);
-    m_rowSteps.push_back(mark || far ? 0 : quint8(step));
-    m_lastRow = row;
-    if ((ms - m_origins.back().second) / 100 > std::numeric_limits<qint32>::max())
-        m_origins.emplace_back(i, ms);
-    m_tenths.push_back(qint32((ms - m_origins.back().second) / 100));
-    m_values.append(overload != 0 ? NAN : value);
-    m_joined.push_back(joined && i > 0);
-    if (overload != 0)
-        m_overloads[overload > 0 ? 0 : 1].push_back(i);
-}
-
 bool SeriesReadings::holdsOverload(int sign, qsizetype first, qsizetype last) const {
     const std::vector<qsizetype>& of = m_overloads[sign > 0 ? 0 : 1];
     const auto at = std::lower_bound(of.begin(), of.end(), first);

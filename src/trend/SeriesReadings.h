@@ -3,6 +3,8 @@
 #include "trend/MinMaxPyramid.h"
 
 #include <QtGlobal>
+#include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -62,5 +64,28 @@ private:
     std::vector<std::pair<qsizetype, qint64>> m_farRows; // reading, row
     qint64 m_lastRow = 0;
 };
+
+// Inline, as the series' append that calls it: it runs for every reading read.
+inline void SeriesReadings::append(qint64 ms, float value, int overload, qint64 row, bool joined) {
+    const qsizetype i = size();
+    const qint64 step = row - m_lastRow; // rows only grow: 1 and up
+    const bool mark = i % RowMarkEvery == 0, far = step > 255;
+    if (mark)
+        m_rowMarks.push_back(row);
+    else if (far)
+        m_farRows.emplace_back(i, row);
+    m_rowSteps.push_back(mark || far ? 0 : quint8(step));
+    m_lastRow = row;
+    qint64 tenths = (ms - m_origins.back().second) / 100;
+    if (tenths > std::numeric_limits<qint32>::max()) {
+        m_origins.emplace_back(i, ms);
+        tenths = 0;
+    }
+    m_tenths.push_back(qint32(tenths));
+    m_values.append(overload != 0 ? NAN : value);
+    m_joined.push_back(joined && i > 0);
+    if (overload != 0)
+        m_overloads[overload > 0 ? 0 : 1].push_back(i);
+}
 
 } // namespace tarnix::trend

@@ -35,7 +35,7 @@ std::size_t indexOf(const std::vector<TrendSeries>& series, const QString& funct
 
 } // namespace
 
-std::size_t TrendData::seriesFor(std::size_t kind, qint64 ms) {
+std::size_t TrendData::newSeriesFor(std::size_t kind, qint64 ms) {
     if (m_seriesOf.size() <= kind)
         m_seriesOf.resize(kind + 1);
     if (!m_seriesOf[kind]) {

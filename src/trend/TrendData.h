@@ -48,7 +48,13 @@ public:
     std::pair<qint64, qint64> lineBefore(qint64 row) const;
 
 private:
-    std::size_t seriesFor(std::size_t kind, qint64 ms);
+    std::size_t seriesFor(std::size_t kind, qint64 ms) {
+        if (kind < m_seriesOf.size() && m_seriesOf[kind]) // nearly every reading
+            return *m_seriesOf[kind];
+        return newSeriesFor(kind, ms);
+    }
+    // The series of a kind not met before here, found or made.
+    std::size_t newSeriesFor(std::size_t kind, qint64 ms);
 
     // Hands each line of the text fed to take(), a call made in place.
     struct TakeLine {

@@ -13,13 +13,6 @@ TrendSeries::TrendSeries(QString function, QString range, QString unit, qint64 o
     m_parts.push_back({SeriesReadings(originMs)});
 }
 
-void TrendSeries::append(qint64 ms, float value, int overload, qint64 row, bool joined) {
-    Part& last = m_parts.back();
-    last.readings.append(ms, value, overload, row - last.rowBase, joined && m_size > 0);
-    ++m_size;
-    m_lastMs = ms;
-}
-
 qint64 TrendSeries::row(qsizetype i) const {
     const Part& part = partOf(i);
     return part.rowBase + part.readings.row(i - part.first + part.skipped);

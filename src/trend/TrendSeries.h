@@ -114,4 +114,11 @@ struct TrendPath {
 };
 TrendPath trendPath(const TrendSeries& series, const TrendView& view);
 
+inline void TrendSeries::append(qint64 ms, float value, int overload, qint64 row, bool joined) {
+    Part& last = m_parts.back();
+    last.readings.append(ms, value, overload, row - last.rowBase, joined && m_size > 0);
+    ++m_size;
+    m_lastMs = ms;
+}
+
 } // namespace tarnix::trend
