@@ -31,13 +31,14 @@ struct MinMax {
 };
 
 // A series of readings and their minimum and maximum at every power of two
-// from eight up: level 3 holds each block of eight readings, and each level
-// above halves the one below. Any run of readings is summed up from at most
-// two entries a level and seven readings at each end, so a trend's pixel
-// column costs a few dozen steps whatever the records it covers. Starting at
-// eight, not two, keeps the levels to a quarter of the readings' own room. A reading that is no
-// number (NaN: OL, HOLD, a gap) counts in no minimum or maximum. Readings may be appended as a
-// recording grows.
+// from sixteen up: level 4 holds each block of sixteen readings, and each
+// level above halves the one below. Any run of readings is summed up from at
+// most two entries a level and fifteen readings at each end, so a trend's
+// pixel column costs a few dozen steps whatever the records it covers.
+// Starting at sixteen, not two, keeps the levels to an eighth of the
+// readings' own room: a byte a reading, 31 MB of a year. A reading that is
+// no number (NaN: OL, HOLD, a gap) counts in no minimum or maximum. Readings
+// may be appended as a recording grows.
 class MinMaxPyramid {
 public:
     // Grown without copying what is there: a year of readings never holds
@@ -61,14 +62,14 @@ public:
 
     // Levels FirstLevel up to levels(), for checking: entry i of level k
     // covers readings [i * 2^k, (i + 1) * 2^k).
-    static constexpr int FirstLevel = 3;
+    static constexpr int FirstLevel = 4;
     int levels() const { return FirstLevel - 1 + int(m_levels.size()); }
     const Column<MinMax>& level(int k) const { return m_levels[std::size_t(k - FirstLevel)]; }
 
 private:
     static constexpr qsizetype Block = qsizetype(1) << FirstLevel;
     MinMax readings(qsizetype first, qsizetype last) const;
-    // The block of eight just filled goes into the levels.
+    // The block just filled goes into the levels.
     void closeBlock();
 
     Column<float> m_values;
