@@ -1072,6 +1072,7 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
                            "1.00\r\n3,26/12/06,10:00:02.0,DCV,200mV,-OL\r\n4,26/12/06,10:00:03.0,"
                            "DCV,200mV,2.00\r\n5,26/12/06,10:00:05.5,DCV,2V,1.5\r\n" // 2.5 s on
                            "6,26/12/06,10:00:06.5,DCV,20V,OL\r\n7,26/12/06,10:00:07.5,,,1\r\n"
+                           "7,26/12/06,10:00:07.5,,,2\r\n" // no range, no unit: no number twice
                            "8,26/12/06,10:00:08.5,DCV,200V,12\r\n"
                            // Displays that end in L, or hold nothing: no overloads.
                            "9,26/12/06,10:00:09.5,DCV,200V,1L\r\n10,26/12/06,10:00:10.5,DCV,200V,L\r\n"
@@ -1083,14 +1084,14 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     const QStringList parts = QString::fromUtf8(stats.out).split(csv + u':');
     QCOMPARE(parts.size(), 2);
     QCOMPARE(parts[0].section(u':', 1), parts[1]);
-    QVERIFY2(parts[1].startsWith(QStringLiteral(" 11 readings\nDCV 200mV (V): readings 3, overloads 1\n"
+    QVERIFY2(parts[1].startsWith(QStringLiteral(" 12 readings\nDCV 200mV (V): readings 3, overloads 1\n"
                                                 "  min 0.001  max 0.003  mean 0.002000  sd 0.001000 V\n")),
              qPrintable(parts[1])); // one place finer than 1.00 mV, in V
     FileRun precise;
     QCOMPARE(core::runStats({.files = {dat}, .precise = true}, precise.output()), 0);
     FileRun gone; // a file that cannot be read fails the run; the others are still summed up
     QCOMPARE(core::runStats({.files = {dat, m_dir.filePath("gone.dat")}}, gone.output()), 1);
-    QVERIFY(gone.out.startsWith("2 files: 11 readings"));
+    QVERIFY(gone.out.startsWith("2 files: 12 readings"));
     // Sixteen digits, too many to read exactly: read from their text, with no places.
     const QString wide = m_dir.filePath(QStringLiteral("wide.dat"));
     QVERIFY(writeFile(wide, "1,26/12/06,10:00:00.0,RES,20KOhm,1234567890123456\r\n"
@@ -1103,7 +1104,7 @@ void TestTarnixLog::statsOfDataAndCsvAgree() {
     QVERIFY(writeFile(twice, fileBytes(csv) + fileBytes(csv)));
     FileRun twiceRun;
     QCOMPARE(core::runStats({.files = {twice}}, twiceRun.output()), 0);
-    QVERIFY2(twiceRun.out.startsWith(twice.toUtf8() + ": 22 readings, 1 other lines skipped\n"),
+    QVERIFY2(twiceRun.out.startsWith(twice.toUtf8() + ": 24 readings, 1 other lines skipped\n"),
              twiceRun.out.constData());
     FileRun none; // a folder without recordings: nothing to sum up, said
     const QTemporaryDir empty;
