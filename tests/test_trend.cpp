@@ -330,7 +330,8 @@ void TestTrend::partsReadAtOnceMatchOneRead() {
     reset.feed("1,00/01/01,00:00:00.0,DCV,20V,1\r\n2,00/01/01,00:00:01.0,DCV,20V,2\r\n"
                "3,26/12/06,10:00:00.0,DCV,20V,3\r\n4,26/12/06,10:00:01.0,DCV,20V,4\r\n");
     const trend::TrendSeries& set = reset.series()[0];
-    QCOMPARE(set.time(3) - set.time(1), 1796551201000 - 946684801000);
+    QCOMPARE(set.time(2) - set.time(1), 1796551200000 - 946684801000); // the count's new start
+    QCOMPARE(set.time(3) - set.time(2), 1000);
     QCOMPARE(set.firstAtOrAfter(946684800500) * 10 + set.firstAtOrAfter(1796551200500), 13);
     for (qsizetype split = 0; split < Recording.size(); ++split) {
         if (split > 0 && Recording[split - 1] != '\n')

@@ -49,8 +49,7 @@ public:
     // Inline, as the appends that call it: it runs for every reading read.
     void append(float value) {
         m_values.push_back(value);
-        if (value == value) // NaN counts in nothing
-            m_open.add(value);
+        m_open.add(value); // NaN compares false both ways: it counts in nothing
         if (size() % Block == 0)
             closeBlock();
     }
