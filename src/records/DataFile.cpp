@@ -51,15 +51,24 @@ struct FilePart {
 
 // Reads [from, to) into `part`, calling `chunkRead` after each chunk; it
 // returning false stops the read.
-void indexPart(const platform::PositionalFile& file, qint64 from, qint64 to, FilePart& part,
-               const std::function<bool()>& chunkRead) {
-    RecordReader* self = nullptr;
-    RecordReader reader([&](QByteArrayView, const LineFields* record) {
+// Each record's end and value cell, taken as the reader hands it on: a call
+// made in place, for it is made for every line.
+struct TakeRecord {
+    FilePart* part;
+    qint64 from;
+    const BasicRecordReader<TakeRecord>* const* reader; // the one that calls this
+    void operator()(QByteArrayView, const LineFields* record) const {
         if (!record)
             return;
-        part.ends.push_back(quint32(from + self->recordEnd()));
-        part.values.add((*record)[5], (*record)[4]);
-    });
+        part->ends.push_back(quint32(from + (*reader)->recordEnd()));
+        part->values.add((*record)[5], (*record)[4]);
+    }
+};
+
+void indexPart(const platform::PositionalFile& file, qint64 from, qint64 to, FilePart& part,
+               const std::function<bool()>& chunkRead) {
+    const BasicRecordReader<TakeRecord>* self = nullptr;
+    BasicRecordReader<TakeRecord> reader(TakeRecord{&part, from, &self});
     self = &reader;
     QByteArray chunk(ChunkSize, Qt::Uninitialized);
     for (qint64 at = from; at < to;) {

@@ -1,8 +1,9 @@
 #include "records/ValueColumn.h"
 
+#include "records/RecordLine.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 namespace tarnix::records {
@@ -31,9 +32,7 @@ bool ValueColumn::startRun(QByteArrayView range) {
 void ValueColumn::add(QByteArrayView value, QByteArrayView range) {
     if (!m_usable)
         return;
-    const bool sameRange =
-        !m_runs.empty() && range.size() == m_lastRange.size() &&
-        std::memcmp(range.data(), m_lastRange.constData(), std::size_t(range.size())) == 0;
+    const bool sameRange = !m_runs.empty() && sameText(range, m_lastRange);
     if (!sameRange && !startRun(range))
         return;
     const ValueCell cell = valueCell(value, range);
