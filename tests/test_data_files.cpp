@@ -159,6 +159,9 @@ void TestDataFiles::lineRules_data() {
         << " 1 , 26/12/05 ,14:03:07.0 , DCV,200mV ,  -12.34 \n+2" + lb.mid(1) + "\n- 3" + la.mid(1) +
                "\n+" + la.mid(1)
         << QStringList{a, "+2" + b.mid(1)} << 2;
+    // The comma of an empty sixth field among the last bytes of the text read.
+    QTest::newRow("an empty last field at the text's end")
+        << QByteArray("1,2,3,4,56789012,\r\n") << QStringList{"1|2|3|4|56789012|"} << 0;
     QByteArray near64; // records whose line ends at byte 62, 63 and 64 of their line
     QStringList near64Records;
     for (const int length : {62, 63, 64}) {
