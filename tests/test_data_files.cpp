@@ -453,10 +453,12 @@ void TestDataFiles::openedFileReadsAsItWasRead() {
     });
     QVERIFY(growing && told <= expected.size() && (told > 0 || text.size() < (1 << 20)));
     opened = RecordStore();
-    // Stopped at the first progress, nothing is listed.
-    QVERIFY(loadDataFile(dir.filePath("f.dat"), opened, [](qsizetype, int) { return false; })
+    // Stopped at the first progress, nothing is listed, and the read asks no more.
+    int asked = 0;
+    QVERIFY(loadDataFile(dir.filePath("f.dat"), opened, [&](qsizetype, int) { return ++asked, false; })
                 .cancelled);
     QVERIFY(opened.empty());
+    QCOMPARE(asked, 1);
     const LoadResult result = loadDataFile(dir.filePath("f.dat"), opened);
     QVERIFY(result.ok);
     QCOMPARE(result.skippedLines, reader.skippedLines());
