@@ -1050,6 +1050,10 @@ void TestTarnixLog::convertKeepsOnlyRecords() {
     records::RecordStore listed;
     const qint64 listSkipped = records::loadDataFile(in, listed).skippedLines;
     QCOMPARE(records::skippedLinesWarning(in, listSkipped), run.said.value(0));
+    QCOMPARE(records::skippedHourWarning("f.dat", 1),
+             "f.dat: 1 time falls in the hour the clock skipped for daylight saving time; "
+             "given the offset from UTC before it");
+    QVERIFY(records::skippedHourWarning("f.dat", 2).startsWith("f.dat: 2 times fall in the hour"));
     QList<QByteArray> fromList;
     for (qsizetype row = 0; row < listed.size(); ++row)
         fromList << records::analysisLineOf(listed.record(row)).value_or(QString()).toUtf8();
