@@ -83,14 +83,8 @@ bool RecordReadings::readInto(const records::LineFields& fields, RecordReading& 
     // A display that is a plain number is of ASCII and no overload.
     PlainNumber number;
     const bool plain = plainNumber(display, number);
-    if (sameKind && plain) {
-        r.kind = last.kind;
-        if (last.hasUnit && !exactValue(number, last.exponent, r))
-            valueTheLongWay(display, last.exponent, r);
-        return true;
-    }
     if (!(sameKind || (records::isAscii(function) && records::isAscii(range))) ||
-        !records::isAscii(display)) {
+        !(plain || records::isAscii(display))) {
         const QString rangeText = QString::fromUtf8(range), displayText = QString::fromUtf8(display);
         const RecordValue v = recordValue(rangeText, displayText);
         r.kind = kindOf(QString::fromUtf8(function), rangeText, v.unit);
@@ -101,8 +95,11 @@ bool RecordReadings::readInto(const records::LineFields& fields, RecordReading& 
     }
     const Cached& kind = sameKind ? last : cachedKind(function, range);
     r.kind = kind.kind;
-    if (kind.hasUnit && plain && !exactValue(number, kind.exponent, r))
-        valueTheLongWay(display, kind.exponent, r);
+    if (plain) {
+        if (kind.hasUnit && !exactValue(number, kind.exponent, r))
+            valueTheLongWay(display, kind.exponent, r);
+        return true;
+    }
     // As isOverload(): the trimmed display ends in "OL", and -OL starts with "-".
     // (Its two bytes looked at here: endsWith() would call memcmp.)
     if (const QByteArrayView shown = records::trimmedAscii(display);
