@@ -49,8 +49,6 @@ struct FilePart {
     std::atomic<qsizetype> records{0};
 };
 
-// Reads [from, to) into `part`, calling `chunkRead` after each chunk; it
-// returning false stops the read.
 // Each record's end and value cell, taken as the reader hands it on: a call
 // made in place, for it is made for every line.
 struct TakeRecord {
@@ -65,6 +63,8 @@ struct TakeRecord {
     }
 };
 
+// Reads [from, to) into `part`, calling `chunkRead` after each chunk; it
+// returning false stops the read.
 void indexPart(const platform::PositionalFile& file, qint64 from, qint64 to, FilePart& part,
                const std::function<bool()>& chunkRead) {
     const BasicRecordReader<TakeRecord>* self = nullptr;
